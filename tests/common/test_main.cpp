@@ -1,0 +1,38 @@
+// Shared main of the test executables: one application object per process,
+// headless, so no test needs a display.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#ifdef KORVAN_TEST_WIDGETS
+#include <QApplication>
+using TestApplication = QApplication;
+#else
+#include <QGuiApplication>
+using TestApplication = QGuiApplication;
+#endif
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Keep user folders (settings, data) of tests away from the real home.
+    QTemporaryDir home;
+    if (home.isValid()) {
+        qputenv("XDG_CONFIG_HOME", QDir(home.path()).filePath("config").toUtf8());
+        qputenv("XDG_DATA_HOME", QDir(home.path()).filePath("data").toUtf8());
+        qputenv("XDG_CACHE_HOME", QDir(home.path()).filePath("cache").toUtf8());
+        const QString runtime = QDir(home.path()).filePath("runtime");
+        QDir().mkpath(runtime);
+        QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        qputenv("XDG_RUNTIME_DIR", runtime.toUtf8());
+    }
+    QStandardPaths::setTestModeEnabled(true);
+    TestApplication app(argc, argv);
+    TestApplication::setOrganizationName(QStringLiteral("Zepha"));
+    TestApplication::setApplicationName(QStringLiteral("KORVAN10"));
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
