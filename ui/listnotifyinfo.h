@@ -95,7 +95,7 @@ struct DocumentViewState {
 };
 
 /// Item information (-202): with query set, read what the mask asks; with it
-/// clear, apply what the mask names. Handled is 1 when the item existed and
+/// clear, apply what the mask names. Handled is true when the item existed and
 /// the request was served.
 struct ListNotifyInfo : NotifyHead {
     ListNotifyInfo() : NotifyHead(RequestCode::ItemInfo) {}
