@@ -392,8 +392,7 @@ bool MdbJetReader::ReadLongValue(int start, int size, QByteArray* bytes, QString
     const quint32 word = ReadU32(header);
     const qsizetype length = word & ~kLongValueFlagMask;
     const quint32 format = word & kLongValueFlagMask;
-    bytes->clear();
-    bytes->reserve(length);
+    bytes->clear();  // not reserved from the header: a damaged length must not allocate a gigabyte
     if (format == kLongValueInline) {
         bytes->append(reinterpret_cast<const char*>(header + kLongValueHeaderSize), size - kLongValueHeaderSize);
     } else if (format == kLongValueSinglePage || format == 0) {

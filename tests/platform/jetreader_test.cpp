@@ -188,6 +188,43 @@ TEST(JetReader, ReadsJet4DatesAsRawOleDays)
     EXPECT_EQ(rows[5][4], QVariant(QStringLiteral("New line\r\nin field")));
 }
 
+/// The first value of a table's first row whose text starts as given.
+QString FirstTextStarting(JetReader& reader, const QString& table, const QString& start)
+{
+    for (const QVariantList& row : AllRows(reader, table))
+        for (const QVariant& value : row)
+            if (value.typeId() == QMetaType::QString && value.toString().startsWith(start))
+                return value.toString();
+    return QString();
+}
+
+// Fixture bytes changed in place, same length: a Jet 3 name with bytes that
+// code page 1252 maps beyond Latin-1 (0x80) or leaves undefined (0x81), and a
+// Jet 4 memo that switches from one-byte to two-byte characters and back.
+TEST(JetReader, DecodesCodePageAndCompressedUnicode)
+{
+    testutil::TempDir dir;
+    QByteArray nwind = testutil::ReadFile(testutil::DataPath(kNwind));
+    const qsizetype name = nwind.indexOf("Davolio");
+    ASSERT_GE(name, 0);
+    nwind.replace(name, 7, QByteArray("Dav\x80\x81io"));
+    ASSERT_TRUE(testutil::WriteFile(dir.file("cp1252.mdb"), nwind));
+    auto jet3 = Open(dir.file("cp1252.mdb"));
+    ASSERT_TRUE(jet3);
+    EXPECT_EQ(FirstTextStarting(*jet3, "Employees", "Dav"), QString::fromUtf8("Dav\u20ac\u0081io"));
+
+    QByteArray dates = testutil::ReadFile(testutil::DataPath(kDates));
+    const QByteArray compressed("\xff\xfeYear 9999", 11);
+    const QByteArray mixed("\xff\xfeY\x00\x22\x20\xac\x20\x00r!", 11);  // Y, U+2022, U+20AC, r, !
+    const qsizetype memo = dates.indexOf(compressed);
+    ASSERT_GE(memo, 0);
+    dates.replace(memo, compressed.size(), mixed);
+    ASSERT_TRUE(testutil::WriteFile(dir.file("mixed.mdb"), dates));
+    auto jet4 = Open(dir.file("mixed.mdb"));
+    ASSERT_TRUE(jet4);
+    EXPECT_EQ(FirstTextStarting(*jet4, "DateTest", "Y\u2022"), QString::fromUtf8("Y\u2022\u20acr!"));
+}
+
 TEST(JetReader, SinkStopsTheReading)
 {
     auto reader = Open(testutil::DataPath(kNwind));
