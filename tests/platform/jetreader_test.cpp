@@ -238,8 +238,7 @@ TEST(JetReader, SinkStopsTheReading)
     EXPECT_TRUE(error.contains("Nowhere"));
 }
 
-/// Fixture bytes with a part overwritten: the page holding `marker` (the
-/// first occurrence) filled with zeros, or bytes written at an offset.
+/// The file with the page that holds the first `marker` filled with zeros.
 QByteArray ZeroPageHolding(const QByteArray& file, const QByteArray& marker, int pageSize)
 {
     const qsizetype at = file.indexOf(marker);
