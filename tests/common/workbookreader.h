@@ -81,7 +81,7 @@ inline SheetContent ReadXlsxSheet(const QString& path)
     QXmlStreamReader book(ReadZipEntry(path, "xl/workbook.xml"));
     while (!book.atEnd() && sheet.name.isEmpty()) {
         if (book.readNext() == QXmlStreamReader::StartElement && book.name() == u"sheet")
-            sheet.name = book.attributes().value(u"name").toString();
+            sheet.name = book.attributes().value(QLatin1StringView("name")).toString();
     }
     QXmlStreamReader xml(ReadZipEntry(path, "xl/worksheets/sheet1.xml"));
     QPair<int, int> position;
@@ -91,13 +91,13 @@ inline SheetContent ReadXlsxSheet(const QString& path)
             continue;
         const QXmlStreamAttributes attributes = xml.attributes();
         if (xml.name() == u"col") {
-            for (int c = attributes.value(u"min").toInt(); c <= attributes.value(u"max").toInt(); ++c)
-                sheet.columnWidths[c - 1] = attributes.value(u"width").toDouble();
-        } else if (xml.name() == u"row" && attributes.hasAttribute(u"ht")) {
-            sheet.rowHeights[attributes.value(u"r").toInt() - 1] = attributes.value(u"ht").toDouble();
+            for (int c = attributes.value(QLatin1StringView("min")).toInt(); c <= attributes.value(QLatin1StringView("max")).toInt(); ++c)
+                sheet.columnWidths[c - 1] = attributes.value(QLatin1StringView("width")).toDouble();
+        } else if (xml.name() == u"row" && attributes.hasAttribute(QLatin1StringView("ht"))) {
+            sheet.rowHeights[attributes.value(QLatin1StringView("r")).toInt() - 1] = attributes.value(QLatin1StringView("ht")).toDouble();
         } else if (xml.name() == u"c") {
-            position = CellPosition(attributes.value(u"r"));
-            type = attributes.value(u"t").toString();
+            position = CellPosition(attributes.value(QLatin1StringView("r")));
+            type = attributes.value(QLatin1StringView("t")).toString();
         } else if (xml.name() == u"v") {
             const QString value = xml.readElementText();
             sheet.cells[position] = type == u"s" ? shared.value(value.toInt()) : value;
