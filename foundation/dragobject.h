@@ -55,8 +55,8 @@ public:
                                    CDragObject& object);
     static bool HasPayload(const QMimeData* data);
 
-    /// Starts a drag with this payload from `source` and blocks until it
-    /// ends; the result is the action the target took.
+    /// Starts a drag with this payload from `source` (not null) and blocks
+    /// until it ends; the result is the action the target took.
     Qt::DropAction DoDragDrop(QObject* source, const QString& projectIdentity,
                               Qt::DropActions allowed, Qt::DropAction defaultAction) const;
     void CopyToClipboard(const QString& projectIdentity) const;

@@ -40,30 +40,28 @@ bool SerialBuffer::WriteByte(quint8 value)
     return true;
 }
 
-bool SerialBuffer::WriteString(const QString& text)
+template <typename Unit>
+bool SerialBuffer::WriteBlock(const void* units, qsizetype count)
 {
-    if (text.size() > std::numeric_limits<qint32>::max() || !WriteInt(qint32(text.size())))
+    if (count > std::numeric_limits<qint32>::max() || !WriteInt(qint32(count)))
         return false;
-    const qint64 bytes = 2 * qint64(text.size());
+    const qint64 bytes = qint64(sizeof(Unit)) * count;
     if (!Fits(bytes))
         return false;
-    if (bytes > 0)   // an empty text may have no storage at all
-        qToLittleEndian<quint16>(text.utf16(), text.size(), m_data.data() + m_position);
+    if (bytes > 0)   // an empty text or list may have no storage at all
+        qToLittleEndian<Unit>(units, count, m_data.data() + m_position);
     m_position += qint32(bytes);
     return true;
 }
 
+bool SerialBuffer::WriteString(const QString& text)
+{
+    return WriteBlock<quint16>(text.utf16(), text.size());
+}
+
 bool SerialBuffer::WriteIntArray(const QList<qint32>& values)
 {
-    if (values.size() > std::numeric_limits<qint32>::max() || !WriteInt(qint32(values.size())))
-        return false;
-    const qint64 bytes = 4 * qint64(values.size());
-    if (!Fits(bytes))
-        return false;
-    if (bytes > 0)
-        qToLittleEndian<qint32>(values.constData(), values.size(), m_data.data() + m_position);
-    m_position += qint32(bytes);
-    return true;
+    return WriteBlock<qint32>(values.constData(), values.size());
 }
 
 bool SerialBuffer::WriteStringArray(const QStringList& texts)
@@ -95,38 +93,32 @@ bool SerialBuffer::ReadByte(quint8& value)
     return true;
 }
 
-bool SerialBuffer::ReadString(QString& text)
+template <typename Unit, typename Container>
+bool SerialBuffer::ReadBlock(Container& units)
 {
-    text.clear();
+    units.clear();
     qint32 count = 0;
     if (!ReadInt(count))
         return false;
-    const qint64 bytes = 2 * qint64(count);
+    const qint64 bytes = qint64(sizeof(Unit)) * count;
     if (!Fits(bytes))
         return false;
     if (count == 0)
         return true;
-    text.resize(count);
-    qFromLittleEndian<quint16>(m_data.constData() + m_position, count, text.data());
+    units.resize(count);
+    qFromLittleEndian<Unit>(m_data.constData() + m_position, count, units.data());
     m_position += qint32(bytes);
     return true;
 }
 
+bool SerialBuffer::ReadString(QString& text)
+{
+    return ReadBlock<quint16>(text);
+}
+
 bool SerialBuffer::ReadIntArray(QList<qint32>& values)
 {
-    values.clear();
-    qint32 count = 0;
-    if (!ReadInt(count))
-        return false;
-    const qint64 bytes = 4 * qint64(count);
-    if (!Fits(bytes))
-        return false;
-    if (count == 0)
-        return true;
-    values.resize(count);
-    qFromLittleEndian<qint32>(m_data.constData() + m_position, count, values.data());
-    m_position += qint32(bytes);
-    return true;
+    return ReadBlock<qint32>(values);
 }
 
 bool SerialBuffer::ReadStringArray(QStringList& texts)

@@ -63,6 +63,11 @@ public:
     qint64 Remaining() const { return qint64(m_data.size()) - m_position; }
 
 private:
+    /// A 32-bit count, then `count` units of sizeof(Unit) bytes each.
+    template <typename Unit>
+    bool WriteBlock(const void* units, qsizetype count);
+    template <typename Unit, typename Container>
+    bool ReadBlock(Container& units);
     bool Fits(qint64 bytes) const { return bytes >= 0 && bytes <= Remaining(); }
 
     QByteArray m_data;

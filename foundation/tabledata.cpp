@@ -147,8 +147,9 @@ bool CTableData::LoadFromBytes(const QByteArray& bytes)
         return false;
     // Check the sizes against the bytes left before anything is allocated:
     // every cell needs at least its string count and two cell values, every
-    // column a label count and a flag.
-    if (rows < 0 || columns < 0 || qint64(rows) * columns > kMaxCells)
+    // column a label count and a flag. Rows without columns hold no cell, so
+    // nothing in the image could back their count.
+    if (rows < 0 || columns < 0 || qint64(rows) * columns > kMaxCells || (columns == 0 && rows > 0))
         return false;
     const qint64 cells = qint64(rows) * columns;
     if (cells * 12 + qint64(columns) * 8 > buffer.Remaining())

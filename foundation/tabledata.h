@@ -68,8 +68,8 @@ public:
     /// Writes the byte image into `bytes`; false when it cannot be sized.
     bool SaveToBytes(QByteArray& bytes) const;
     /// Rebuilds the table from a byte image. A truncated or altered image,
-    /// or one whose counts do not match its sizes, is refused: false, and
-    /// the table stays as it was.
+    /// one whose counts do not match its sizes, or rows without columns are
+    /// refused: false, and the table stays as it was.
     bool LoadFromBytes(const QByteArray& bytes);
 
     /// Writes the table as a workbook with one sheet at `path`: ".xlsx"

@@ -6,22 +6,33 @@
 
 namespace {
 
-// Writes the values the way every user does: measure, reserve, write.
-SerialBuffer WriteSample(qint32 number, quint8 byte, const QString& text, const QList<qint32>& ints,
-                         const QStringList& texts)
-{
-    const qint64 size = SerialBuffer::SizeOfInt() + SerialBuffer::SizeOfByte() + SerialBuffer::SizeOfString(text)
-                        + SerialBuffer::SizeOfIntArray(ints) + SerialBuffer::SizeOfStringArray(texts);
-    SerialBuffer buffer;
-    EXPECT_TRUE(buffer.Reserve(size));
-    EXPECT_TRUE(buffer.WriteInt(number));
-    EXPECT_TRUE(buffer.WriteByte(byte));
-    EXPECT_TRUE(buffer.WriteString(text));
-    EXPECT_TRUE(buffer.WriteIntArray(ints));
-    EXPECT_TRUE(buffer.WriteStringArray(texts));
-    EXPECT_EQ(buffer.Position(), size);
-    return buffer;
-}
+// One value of each kind, written and read in this order.
+struct Sample {
+    qint32 number = 0;
+    quint8 byte = 0;
+    QString text;
+    QList<qint32> ints;
+    QStringList texts;
+
+    // Measure, reserve, write: the way every user writes an image.
+    SerialBuffer Write() const
+    {
+        const qint64 size = SerialBuffer::SizeOfInt() + SerialBuffer::SizeOfByte() + SerialBuffer::SizeOfString(text)
+                            + SerialBuffer::SizeOfIntArray(ints) + SerialBuffer::SizeOfStringArray(texts);
+        SerialBuffer buffer;
+        EXPECT_TRUE(buffer.Reserve(size));
+        EXPECT_TRUE(buffer.WriteInt(number) && buffer.WriteByte(byte) && buffer.WriteString(text)
+                    && buffer.WriteIntArray(ints) && buffer.WriteStringArray(texts));
+        EXPECT_EQ(buffer.Position(), size);
+        return buffer;
+    }
+    // Stops at the first value that does not read.
+    bool Read(SerialBuffer& reader)
+    {
+        return reader.ReadInt(number) && reader.ReadByte(byte) && reader.ReadString(text)
+               && reader.ReadIntArray(ints) && reader.ReadStringArray(texts);
+    }
+};
 
 QByteArray Le32(qint32 value)
 {
@@ -63,9 +74,9 @@ TEST(SerialBuffer, SizesOfValues)
 TEST(SerialBuffer, ValuesRoundTripInTheirByteForm)
 {
     const QString text = QStringLiteral("Zwölf \U0001F600 Ä\r\n");
-    const QList<qint32> ints = {0, -1, 0x7FFFFFFF, qint32(0x80000000), 42};
-    const QStringList texts = {QString(), QStringLiteral("x"), text};
-    SerialBuffer buffer = WriteSample(-123456, 0xAB, text, ints, texts);
+    const Sample sample{-123456, 0xAB, text, {0, -1, 0x7FFFFFFF, qint32(0x80000000), 42},
+                        {QString(), QStringLiteral("x"), text}};
+    SerialBuffer buffer = sample.Write();
 
     // Little-endian integer, then the byte, then the string's count and units.
     const QByteArray& data = buffer.Data();
@@ -76,31 +87,20 @@ TEST(SerialBuffer, ValuesRoundTripInTheirByteForm)
     EXPECT_EQ(data.mid(9, 2), QByteArray("Z\0", 2));
 
     buffer.Rewind();
-    qint32 number = 0;
-    quint8 byte = 0;
-    QString readText = QStringLiteral("old");
-    QList<qint32> readInts = {9};
-    QStringList readTexts = {QStringLiteral("old")};
-    ASSERT_TRUE(buffer.ReadInt(number));
-    ASSERT_TRUE(buffer.ReadByte(byte));
-    ASSERT_TRUE(buffer.ReadString(readText));
-    ASSERT_TRUE(buffer.ReadIntArray(readInts));
-    ASSERT_TRUE(buffer.ReadStringArray(readTexts));
-    EXPECT_EQ(number, -123456);
-    EXPECT_EQ(byte, 0xAB);
-    EXPECT_EQ(readText, text);
-    EXPECT_EQ(readInts, ints);
-    EXPECT_EQ(readTexts, texts);
+    Sample read{1, 2, QStringLiteral("old"), {9}, {QStringLiteral("old")}};
+    ASSERT_TRUE(read.Read(buffer));
+    EXPECT_EQ(read.number, sample.number);
+    EXPECT_EQ(read.byte, sample.byte);
+    EXPECT_EQ(read.text, sample.text);
+    EXPECT_EQ(read.ints, sample.ints);
+    EXPECT_EQ(read.texts, sample.texts);
 
-    // Empty values read back empty, and a fresh buffer over the bytes reads
-    // the same.
-    SerialBuffer empty = WriteSample(0, 0, QString(), {}, {});
-    SerialBuffer reader(empty.Data());
-    ASSERT_TRUE(reader.ReadInt(number) && reader.ReadByte(byte) && reader.ReadString(readText)
-                && reader.ReadIntArray(readInts) && reader.ReadStringArray(readTexts));
-    EXPECT_TRUE(readText.isEmpty());
-    EXPECT_TRUE(readInts.isEmpty());
-    EXPECT_TRUE(readTexts.isEmpty());
+    // Empty values read back empty, from a fresh buffer over the bytes.
+    SerialBuffer reader(Sample{}.Write().Data());
+    ASSERT_TRUE(read.Read(reader));
+    EXPECT_TRUE(read.text.isEmpty());
+    EXPECT_TRUE(read.ints.isEmpty());
+    EXPECT_TRUE(read.texts.isEmpty());
 }
 
 TEST(SerialBuffer, WritesThatDoNotFitStopAtTheEnd)
@@ -167,17 +167,11 @@ TEST(SerialBuffer, ReadsRefuseCountsTheBytesCannotHold)
 
 TEST(SerialBuffer, AStringArrayKeepsTheStringsReadBeforeAFailure)
 {
-    SerialBuffer buffer = WriteSample(1, 2, QString(), {}, {QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("three")});
-    const QByteArray cut = buffer.Data().left(buffer.Position() - 2);   // inside "three"
-    SerialBuffer reader(cut);
-    qint32 number = 0;
-    quint8 byte = 0;
-    QString text;
-    QList<qint32> ints;
-    QStringList texts;
-    ASSERT_TRUE(reader.ReadInt(number) && reader.ReadByte(byte) && reader.ReadString(text) && reader.ReadIntArray(ints));
-    EXPECT_FALSE(reader.ReadStringArray(texts));
-    EXPECT_EQ(texts, (QStringList{QStringLiteral("one"), QStringLiteral("two")}));
+    const SerialBuffer buffer = Sample{1, 2, {}, {}, {"one", "two", "three"}}.Write();
+    SerialBuffer reader(buffer.Data().left(buffer.Position() - 2));   // inside "three"
+    Sample read;
+    EXPECT_FALSE(read.Read(reader));
+    EXPECT_EQ(read.texts, (QStringList{"one", "two"}));
 }
 
 // Every truncation and every single-byte change of an image reads without
@@ -185,17 +179,12 @@ TEST(SerialBuffer, AStringArrayKeepsTheStringsReadBeforeAFailure)
 // whole.
 TEST(SerialBuffer, DamagedImagesNeverReadPastTheEnd)
 {
-    const SerialBuffer written = WriteSample(7, 1, QStringLiteral("text"), {1, 2}, {QStringLiteral("a"), QStringLiteral("bc")});
+    const SerialBuffer written = Sample{7, 1, "text", {1, 2}, {"a", "bc"}}.Write();
     const QByteArray image = written.Data().left(written.Position());
     auto readAll = [](const QByteArray& bytes) {
         SerialBuffer reader(bytes);
-        qint32 number = 0;
-        quint8 byte = 0;
-        QString text;
-        QList<qint32> ints;
-        QStringList texts;
-        return reader.ReadInt(number) && reader.ReadByte(byte) && reader.ReadString(text)
-               && reader.ReadIntArray(ints) && reader.ReadStringArray(texts);
+        Sample read;
+        return read.Read(reader);
     };
     ASSERT_TRUE(readAll(image));
     for (qsizetype length = 0; length < image.size(); ++length)

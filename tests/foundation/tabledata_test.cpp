@@ -162,6 +162,7 @@ TEST(TableData, DamagedImagesAreRefusedAndChangeNothing)
         replaced(4, -1),                // negative rows
         replaced(8, 0x7FFFFFFF),        // huge columns
         replaced(4, 0x40000000),        // rows × columns beyond any image
+        replaced(4, 0x7FFFFFFF).replace(8, 4, Le32(0)),   // rows without columns
         replaced(12, 5),                // cell count does not match the size
         replaced(12, 0x7FFFFFFF),       // hostile cell count
         good + QByteArray("\x01", 1),   // not padding after the image
