@@ -1,0 +1,37 @@
+#include "foundation/messageservice.h"
+
+namespace {
+IMessageService* g_messageService = nullptr;
+}
+
+IMessageService* SetMessageService(IMessageService* service)
+{
+    IMessageService* previous = g_messageService;
+    g_messageService = service;
+    return previous;
+}
+
+IMessageService* GetMessageService()
+{
+    return g_messageService;
+}
+
+MessageAnswer AskUser(const QString& text, MessageButtons buttons, MessageKind kind,
+                      MessageAnswer defaultAnswer)
+{
+    if (!g_messageService)
+        return defaultAnswer;
+    return g_messageService->Ask(text, buttons, kind, defaultAnswer);
+}
+
+bool AskYesNo(const QString& text, bool defaultYes)
+{
+    const MessageAnswer answer = AskUser(text, MessageButtons::YesNo, MessageKind::Question,
+                                         defaultYes ? MessageAnswer::Yes : MessageAnswer::No);
+    return answer == MessageAnswer::Yes;
+}
+
+void ShowMessage(const QString& text, MessageKind kind)
+{
+    AskUser(text, MessageButtons::Ok, kind, MessageAnswer::Ok);
+}

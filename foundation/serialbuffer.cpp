@@ -1,0 +1,141 @@
+#include "foundation/serialbuffer.h"
+
+#include <QtEndian>
+
+#include <limits>
+
+qint64 SerialBuffer::SizeOfStringArray(const QStringList& texts)
+{
+    qint64 size = 4;
+    for (const QString& text : texts)
+        size += SizeOfString(text);
+    return size;
+}
+
+bool SerialBuffer::Reserve(qint64 size)
+{
+    if (size < 0 || size > std::numeric_limits<qint32>::max() - 15)
+        return false;
+    const qint64 rounded = (size + 15) & ~qint64(15);
+    m_data = QByteArray(qsizetype(rounded), '\0');
+    m_position = 0;
+    return true;
+}
+
+bool SerialBuffer::WriteInt(qint32 value)
+{
+    if (!Fits(4))
+        return false;
+    qToLittleEndian<qint32>(value, m_data.data() + m_position);
+    m_position += 4;
+    return true;
+}
+
+bool SerialBuffer::WriteByte(quint8 value)
+{
+    if (!Fits(1))
+        return false;
+    m_data[m_position] = char(value);
+    m_position += 1;
+    return true;
+}
+
+template <typename Unit>
+bool SerialBuffer::WriteBlock(const void* units, qsizetype count)
+{
+    if (count > std::numeric_limits<qint32>::max() || !WriteInt(qint32(count)))
+        return false;
+    const qint64 bytes = qint64(sizeof(Unit)) * count;
+    if (!Fits(bytes))
+        return false;
+    if (bytes > 0)   // an empty text or list may have no storage at all
+        qToLittleEndian<Unit>(units, count, m_data.data() + m_position);
+    m_position += qint32(bytes);
+    return true;
+}
+
+bool SerialBuffer::WriteString(const QString& text)
+{
+    return WriteBlock<quint16>(text.utf16(), text.size());
+}
+
+bool SerialBuffer::WriteIntArray(const QList<qint32>& values)
+{
+    return WriteBlock<qint32>(values.constData(), values.size());
+}
+
+bool SerialBuffer::WriteStringArray(const QStringList& texts)
+{
+    if (texts.size() > std::numeric_limits<qint32>::max() || !WriteInt(qint32(texts.size())))
+        return false;
+    for (const QString& text : texts) {
+        if (!WriteString(text))
+            return false;
+    }
+    return true;
+}
+
+bool SerialBuffer::ReadInt(qint32& value)
+{
+    if (!Fits(4))
+        return false;
+    value = qFromLittleEndian<qint32>(m_data.constData() + m_position);
+    m_position += 4;
+    return true;
+}
+
+bool SerialBuffer::ReadByte(quint8& value)
+{
+    if (!Fits(1))
+        return false;
+    value = quint8(m_data[m_position]);
+    m_position += 1;
+    return true;
+}
+
+template <typename Unit, typename Container>
+bool SerialBuffer::ReadBlock(Container& units)
+{
+    units.clear();
+    qint32 count = 0;
+    if (!ReadInt(count))
+        return false;
+    const qint64 bytes = qint64(sizeof(Unit)) * count;
+    if (!Fits(bytes))
+        return false;
+    if (count == 0)
+        return true;
+    units.resize(count);
+    qFromLittleEndian<Unit>(m_data.constData() + m_position, count, units.data());
+    m_position += qint32(bytes);
+    return true;
+}
+
+bool SerialBuffer::ReadString(QString& text)
+{
+    return ReadBlock<quint16>(text);
+}
+
+bool SerialBuffer::ReadIntArray(QList<qint32>& values)
+{
+    return ReadBlock<qint32>(values);
+}
+
+bool SerialBuffer::ReadStringArray(QStringList& texts)
+{
+    texts.clear();
+    qint32 count = 0;
+    if (!ReadInt(count))
+        return false;
+    // Each string takes at least its 4-byte count.
+    if (!Fits(4 * qint64(count)))
+        return false;
+    texts.reserve(count);
+    for (qint32 i = 0; i < count; ++i) {
+        QString text;
+        if (!ReadString(text))
+            return false;
+        texts.append(std::move(text));
+    }
+    return true;
+}

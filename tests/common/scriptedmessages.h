@@ -1,0 +1,47 @@
+#pragma once
+
+// A message service for tests: it answers questions from a script and
+// records every text it was shown.
+
+#include "foundation/messageservice.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+namespace testutil {
+
+/// Installs itself for its lifetime and restores the previous service after.
+/// A question asked with no answer left fails the test and gets the default.
+class ScriptedMessages : public IMessageService {
+public:
+    explicit ScriptedMessages(QList<MessageAnswer> answers = {})
+        : m_answers(std::move(answers)), m_previous(SetMessageService(this)) {}
+    ~ScriptedMessages() override { SetMessageService(m_previous); }
+    ScriptedMessages(const ScriptedMessages&) = delete;
+    ScriptedMessages& operator=(const ScriptedMessages&) = delete;
+
+    MessageAnswer Ask(const QString& text, MessageButtons buttons, MessageKind,
+                      MessageAnswer defaultAnswer) override
+    {
+        texts.append(text);
+        if (buttons == MessageButtons::Ok)
+            return MessageAnswer::Ok;
+        if (m_answers.isEmpty()) {
+            ADD_FAILURE() << "unexpected question: " << text.toStdString();
+            return defaultAnswer;
+        }
+        return m_answers.takeFirst();
+    }
+
+    /// Every text shown, questions and plain messages, in order.
+    QStringList texts;
+
+private:
+    QList<MessageAnswer> m_answers;
+    IMessageService* m_previous;
+};
+
+}  // namespace testutil
