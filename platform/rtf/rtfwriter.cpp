@@ -187,8 +187,11 @@ void Writer::setProps(const CharProps& t)
         word(t.smallCaps ? "scaps" : "scaps0");
     if (t.foreground != c.foreground)
         word("cf", t.foreground);
-    if (t.background != c.background)
+    if (t.background != c.background) {
+        // Rich edits read \highlight, word processors \chcbpat.
         word("highlight", t.background);
+        word("chcbpat", t.background);
+    }
     if (t.vertical != c.vertical)
         word(t.vertical == 1 ? "super" : t.vertical == 2 ? "sub" : "nosupersub");
     if (t.hidden != c.hidden)
