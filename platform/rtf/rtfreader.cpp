@@ -127,6 +127,7 @@ struct Item {
     qint32 firstRun = 0, runCount = 0;
     qint32 para = 0;    // index into the para states
     qint32 rowDef = 0;  // index into the row definitions
+    qint32 markFormat = 0;  // char state at the paragraph mark: an empty paragraph's format
 };
 
 struct Picture {
@@ -745,6 +746,7 @@ void Parser::endParagraph(ParaEnd end)
     if (end == ParaEnd::Cell || m_cellsInRow > 0)
         para.inTable = 1;
     item.para = paraStateIndex(para);
+    item.markFormat = charStateIndex(top().chr);
     m_items.push_back(item);
     m_paraStart = int(m_runs.size());
     m_paraOpen = false;
@@ -1527,6 +1529,7 @@ void Builder::buildTable(size_t& i, bool afterMark)
                     m_cursor.insertBlock();
                 first = false;
                 m_cursor.setBlockFormat(blockFormat(paragraph->para));
+                m_cursor.setBlockCharFormat(charFormat(paragraph->markFormat));
                 insertRuns(*paragraph);
             }
         }
@@ -1561,6 +1564,7 @@ void Builder::build()
         } else {
             m_cursor.setBlockFormat(blockFormat(item.para));
         }
+        m_cursor.setBlockCharFormat(charFormat(item.markFormat));
         applyList(item);
         insertRuns(item);
         needBlock = item.end != ParaEnd::None;
