@@ -26,18 +26,6 @@ QString RichText(const QTextDocument& document)
     return rtf::RichTextMap(document).text();
 }
 
-QString Escaped(const QString& s)
-{
-    QString out;
-    for (QChar c : s) {
-        if (c.unicode() < 0x20 || c.unicode() >= 0xFFF0)
-            out += QStringLiteral("<%1>").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-        else
-            out += c;
-    }
-    return out;
-}
-
 // Every format property the codec carries, fragment by fragment.
 QStringList FormatSignature(const QTextDocument& document)
 {
@@ -93,7 +81,7 @@ QStringList FixtureNames()
     for (const QString& folder : {QStringLiteral("libreoffice"), QStringLiteral("pandoc")})
         for (const QString& file : QDir(testutil::DataPath("rtf/" + folder)).entryList({"*.rtf"}, QDir::Files))
             names << folder + u'/' + file;
-    names << QStringLiteral("richedit-msftedit.rtf") << QStringLiteral("richedit-riched20.rtf");
+    names << QStringLiteral("richedit-5.rtf") << QStringLiteral("richedit-2.rtf");
     return names;
 }
 
@@ -139,11 +127,11 @@ TEST(RtfReader, FixturesGiveTheRichEditText)
          "Findings:\rfirst point\rsecond point\rnested a\rnested b\rthird point\rstep one\rstep two\rstep "
          "three\rAfter the lists."},
         {"libreoffice/image.rtf", QString::fromUtf8("Text before the picture.\r\xEF\xBF\xBC inline picture.\rText after the picture.")},
-        {"richedit-msftedit.rtf",
+        {"richedit-5.rtf",
          QString::fromUtf8("Interview mit Frau Müller – Straße „Grün“ € 5\rBefragte: Ja, das war sehr schwierig.\tPause\v"
                            "nächste Zeile\rerster Punkt\rzweiter Punkt\rSiehe HYPERLINK \"http://www.example.org/\"die "
                            "Seite und rot.\rПривет\rzentriert\rverborgensichtbar")},
-        {"richedit-riched20.rtf", "Vor der Tabelle\r" + Rows({{u"Code", u"Anzahl"}, {u"Vertrauen", u"12"}}) +
+        {"richedit-2.rtf", "Vor der Tabelle\r" + Rows({{u"Code", u"Anzahl"}, {u"Vertrauen", u"12"}}) +
                                       QString::fromUtf8("Nach der Tabelle mit \xEF\xBF\xBC Bild")},
     };
     for (const Case& c : cases) {
@@ -152,7 +140,7 @@ TEST(RtfReader, FixturesGiveTheRichEditText)
         const rtf::ReadResult result = rtf::ReadRtf(testutil::ReadFile(testutil::DataPath("rtf/" + c.file)), document);
         ASSERT_TRUE(result.ok);
         EXPECT_FALSE(result.damaged) << result.error.toStdString();
-        EXPECT_EQ(Escaped(RichText(document)).toStdString(), Escaped(c.text).toStdString());
+        EXPECT_EQ(testutil::ShowControls(RichText(document)).toStdString(), testutil::ShowControls(c.text).toStdString());
     }
 }
 
@@ -221,7 +209,7 @@ TEST(RtfWriter, RoundTripsEveryFixture)
         const rtf::ReadResult result = rtf::ReadRtf(written, again);
         ASSERT_TRUE(result.ok);
         EXPECT_FALSE(result.damaged);
-        EXPECT_EQ(Escaped(RichText(again)).toStdString(), Escaped(RichText(original)).toStdString());
+        EXPECT_EQ(testutil::ShowControls(RichText(again)).toStdString(), testutil::ShowControls(RichText(original)).toStdString());
         EXPECT_EQ(FormatSignature(again).join(u'\n').toStdString(), FormatSignature(original).join(u'\n').toStdString());
         EXPECT_EQ(rtf::WriteRtf(again), written);
     }
@@ -235,14 +223,14 @@ TEST(RtfWriter, SelectionAndObjects)
     const QByteArray part = rtf::WriteRtf(document, 4, 11);
     QTextDocument piece;
     ASSERT_TRUE(rtf::ReadRtf(part, piece).ok);
-    EXPECT_EQ(Escaped(RichText(piece)).toStdString(), "two<000d>thr");
+    EXPECT_EQ(testutil::ShowControls(RichText(piece)).toStdString(), "two<000d>thr");
     EXPECT_TRUE(rtf::WriteRtf(document, 5, 5).isEmpty());
 
     rtf::WriteOptions noObjects;
     noObjects.withObjects = false;
     QTextDocument flat;
     ASSERT_TRUE(rtf::ReadRtf(rtf::WriteRtf(document, noObjects), flat).ok);
-    EXPECT_EQ(Escaped(RichText(flat)).toStdString(), "one two<000d>three four") << "a picture becomes one blank";
+    EXPECT_EQ(testutil::ShowControls(RichText(flat)).toStdString(), "one two<000d>three four") << "a picture becomes one blank";
 
     // Inserting a written selection puts back every paragraph mark.
     QTextCursor cursor(&document);
@@ -273,7 +261,7 @@ TEST(RtfWriter, LibreOfficeReadsTheOutput)
     ASSERT_TRUE(rtf::ReadRtf(testutil::ReadFile(testutil::DataPath("rtf/libreoffice/formatting.rtf")), document).ok);
     QTextCursor cursor(&document);
     cursor.movePosition(QTextCursor::End);
-    ASSERT_TRUE(rtf::InsertRtf(testutil::ReadFile(testutil::DataPath("rtf/richedit-msftedit.rtf")), cursor).ok);
+    ASSERT_TRUE(rtf::InsertRtf(testutil::ReadFile(testutil::DataPath("rtf/richedit-5.rtf")), cursor).ok);
     ASSERT_TRUE(testutil::WriteFile(dir.file("doc.rtf"), rtf::WriteRtf(document)));
     QProcess process;
     process.setWorkingDirectory(dir.path());
@@ -333,7 +321,7 @@ TEST(RtfReader, HostileInputIsReadSafely)
         const rtf::ReadResult result = rtf::ReadRtf(c.rtf, document);
         ASSERT_TRUE(result.ok);
         EXPECT_EQ(result.damaged, c.damaged) << result.error.toStdString();
-        EXPECT_EQ(Escaped(RichText(document)).toStdString(), Escaped(c.text).toStdString());
+        EXPECT_EQ(testutil::ShowControls(RichText(document)).toStdString(), testutil::ShowControls(c.text).toStdString());
         for (QTextBlock b = document.begin(); b.isValid(); b = b.next())
             for (QTextBlock::iterator it = b.begin(); !it.atEnd(); ++it)
                 if (it.fragment().charFormat().isImageFormat()) {
@@ -381,7 +369,7 @@ TEST(RtfReader, MutatedInputFuzz)
         const QString text = RichText(document);
         QTextDocument again;
         ASSERT_TRUE(rtf::ReadRtf(rtf::WriteRtf(document), again).ok);
-        ASSERT_EQ(Escaped(RichText(again)).toStdString(), Escaped(text).toStdString());
+        ASSERT_EQ(testutil::ShowControls(RichText(again)).toStdString(), testutil::ShowControls(text).toStdString());
     }
 }
 

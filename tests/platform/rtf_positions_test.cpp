@@ -1,5 +1,6 @@
 // The counting rules of rich-edit text (richtextmap.h): RTF in, the exact
 // rich-edit text and its length out.
+#include "common/testutil.h"
 #include "platform/rtf/richtextmap.h"
 #include "platform/rtf/rtfreader.h"
 
@@ -15,18 +16,6 @@ struct Case {
     const char* rtf;
     std::u16string text;
 };
-
-QString Visible(const QString& s)
-{
-    QString out;
-    for (QChar c : s) {
-        if (c.unicode() < 0x20 || c.unicode() >= 0xFFF0)
-            out += QStringLiteral("<%1>").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-        else
-            out += c;
-    }
-    return out;
-}
 
 const Case kCases[] = {
     {"plain", R"({\rtf1\ansi plain text})", u"plain text"},
@@ -76,7 +65,7 @@ TEST(RtfPositions, TextAndLengthFollowTheRules)
         ASSERT_TRUE(result.ok) << result.error.toStdString();
         const rtf::RichTextMap map(document);
         const QString expected = QString::fromStdU16String(c.text);
-        EXPECT_EQ(Visible(map.text()).toStdString(), Visible(expected).toStdString());
+        EXPECT_EQ(testutil::ShowControls(map.text()).toStdString(), testutil::ShowControls(expected).toStdString());
         EXPECT_EQ(map.length(), expected.size());
     }
 }
