@@ -37,6 +37,20 @@ inline QString StringTablePath()
     return QDir(QStringLiteral(KORVAN_BIN_DIR)).filePath(QStringLiteral("KORVAN10.str"));
 }
 
+/// The text with control and special characters as <hhhh>, for readable
+/// failure messages about rich-edit text.
+inline QString ShowControls(const QString& text)
+{
+    QString out;
+    for (QChar c : text) {
+        if (c.unicode() < 0x20 || c.unicode() >= 0xFFF0)
+            out += QStringLiteral("<%1>").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out;
+}
+
 inline QByteArray ReadFile(const QString& path)
 {
     QFile f(path);

@@ -1,0 +1,150 @@
+#include "platform/rtf/codepage.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+
+namespace rtf {
+
+namespace {
+
+// Windows-1252 0x80..0x9F; the rest of the page is Latin-1. Unassigned bytes
+// decode as the C1 control of the same number, as Windows does.
+constexpr char16_t kHigh1252[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+const char* IconvName(int codePage)
+{
+    switch (codePage) {
+    case 932: return "CP932";
+    case 936: return "CP936";
+    case 949: return "CP949";
+    case 950: return "BIG5";
+    case 1361: return "JOHAB";
+    case 874: return "CP874";
+    case 437: return "CP437";
+    case 850: return "CP850";
+    case 10000: return "MACINTOSH";
+    case 65001: return "UTF-8";
+    case 1250: return "CP1250";
+    case 1251: return "CP1251";
+    case 1253: return "CP1253";
+    case 1254: return "CP1254";
+    case 1255: return "CP1255";
+    case 1256: return "CP1256";
+    case 1257: return "CP1257";
+    case 1258: return "CP1258";
+    default: return nullptr;
+    }
+}
+
+}  // namespace
+
+int CodePageOfCharset(int charset, int documentCodePage)
+{
+    switch (charset) {
+    case 2: return kSymbolCodePage;
+    case 77: return 10000;
+    case 128: return 932;
+    case 129: return 949;
+    case 130: return 1361;
+    case 134: return 936;
+    case 136: return 950;
+    case 161: return 1253;
+    case 162: return 1254;
+    case 163: return 1258;
+    case 177: return 1255;
+    case 178: return 1256;
+    case 186: return 1257;
+    case 204: return 1251;
+    case 222: return 874;
+    case 238: return 1250;
+    case 254: return 437;
+    default: return documentCodePage;
+    }
+}
+
+bool IsLeadByte(int codePage, unsigned char b)
+{
+    switch (codePage) {
+    case 932: return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+    case 936:
+    case 949:
+    case 950: return b >= 0x81 && b <= 0xFE;
+    case 1361: return (b >= 0x84 && b <= 0xD3) || (b >= 0xD8 && b <= 0xDE) || (b >= 0xE0 && b <= 0xF9);
+    default: return false;
+    }
+}
+
+int Windows1252Byte(char16_t c)
+{
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+        return c;
+    for (int i = 0; i < 32; ++i)
+        if (kHigh1252[i] == c)
+            return 0x80 + i;
+    return -1;
+}
+
+struct CodePageDecoder::Converter {
+    iconv_t handle = reinterpret_cast<iconv_t>(-1);
+    ~Converter()
+    {
+        if (handle != reinterpret_cast<iconv_t>(-1))
+            iconv_close(handle);
+    }
+};
+
+CodePageDecoder::CodePageDecoder() = default;
+CodePageDecoder::~CodePageDecoder() = default;
+
+CodePageDecoder::Converter* CodePageDecoder::converter(int codePage)
+{
+    auto it = m_converters.find(codePage);
+    if (it != m_converters.end())
+        return it->second.get();
+    auto conv = std::make_unique<Converter>();
+    if (const char* name = IconvName(codePage))
+        conv->handle = iconv_open("UTF-16LE", name);
+    Converter* raw = conv.get();
+    m_converters.emplace(codePage, std::move(conv));
+    return raw;
+}
+
+void CodePageDecoder::append(QString& out, const char* bytes, qsizetype size, int codePage)
+{
+    if (codePage == kSymbolCodePage) {
+        for (qsizetype i = 0; i < size; ++i)
+            out += QChar(char16_t(static_cast<unsigned char>(bytes[i])));
+        return;
+    }
+    Converter* conv = codePage == kWindows1252 ? nullptr : converter(codePage);
+    if (!conv || conv->handle == reinterpret_cast<iconv_t>(-1)) {
+        for (qsizetype i = 0; i < size; ++i) {
+            const auto b = static_cast<unsigned char>(bytes[i]);
+            out += QChar(b >= 0x80 && b < 0xA0 ? kHigh1252[b - 0x80] : char16_t(b));
+        }
+        return;
+    }
+    iconv(conv->handle, nullptr, nullptr, nullptr, nullptr);
+    char* in = const_cast<char*>(bytes);
+    size_t inLeft = size_t(size);
+    char16_t buffer[256];
+    while (inLeft > 0) {
+        char* outPtr = reinterpret_cast<char*>(buffer);
+        size_t outLeft = sizeof buffer;
+        const size_t rc = iconv(conv->handle, &in, &inLeft, &outPtr, &outLeft);
+        out.append(reinterpret_cast<const QChar*>(buffer), qsizetype((sizeof buffer - outLeft) / 2));
+        if (rc == size_t(-1) && errno != E2BIG) {
+            // An invalid or cut sequence: one replacement per byte skipped.
+            out += QChar(QChar::ReplacementCharacter);
+            ++in;
+            --inLeft;
+            iconv(conv->handle, nullptr, nullptr, nullptr, nullptr);
+        }
+    }
+}
+
+}  // namespace rtf

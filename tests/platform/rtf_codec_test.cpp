@@ -1,0 +1,376 @@
+// The RTF reader and writer on real files: what word processors and
+// rich-edit controls write, round trips, and hostile input.
+#include "common/testutil.h"
+#include "platform/rtf/richtextmap.h"
+#include "platform/rtf/rtfformat.h"
+#include "platform/rtf/rtfreader.h"
+#include "platform/rtf/rtfwriter.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextList>
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace {
+
+QString RichText(const QTextDocument& document)
+{
+    return rtf::RichTextMap(document).text();
+}
+
+// Every format property the codec carries, fragment by fragment.
+QStringList FormatSignature(const QTextDocument& document)
+{
+    QStringList out;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const QTextBlockFormat b = block.blockFormat();
+        QString line = QStringLiteral("block %1 al%2 l%3 r%4 i%5 t%6 b%7 lh%8/%9 dir%10 tabs%11")
+                           .arg(block.position())
+                           .arg(int(b.alignment()))
+                           .arg(b.leftMargin(), 0, 'f', 2)
+                           .arg(b.rightMargin(), 0, 'f', 2)
+                           .arg(b.textIndent(), 0, 'f', 2)
+                           .arg(b.topMargin(), 0, 'f', 2)
+                           .arg(b.bottomMargin(), 0, 'f', 2)
+                           .arg(b.lineHeight(), 0, 'f', 1)
+                           .arg(b.lineHeightType())
+                           .arg(int(b.layoutDirection()))
+                           .arg(b.tabPositions().size());
+        if (const QTextList* list = block.textList())
+            line += QStringLiteral(" list%1/%2").arg(int(list->format().style())).arg(list->format().indent());
+        out << line;
+        for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment f = it.fragment();
+            const QTextCharFormat c = rtf::VisibleFormat(f.charFormat());
+            QString s = QStringLiteral("  %1+%2 %3 %4 w%5 i%6 u%7 s%8 fg%9 bg%10 va%11 h%12 ins%13 a'%14'")
+                            .arg(f.position())
+                            .arg(f.length())
+                            .arg(c.fontFamilies().toStringList().join(u','))
+                            .arg(c.fontPointSize())
+                            .arg(c.fontWeight())
+                            .arg(c.fontItalic())
+                            .arg(int(c.underlineStyle()))
+                            .arg(c.fontStrikeOut())
+                            .arg(c.hasProperty(QTextFormat::ForegroundBrush) ? c.foreground().color().name() : "-")
+                            .arg(c.hasProperty(QTextFormat::BackgroundBrush) ? c.background().color().name() : "-")
+                            .arg(int(c.verticalAlignment()))
+                            .arg(rtf::IsHidden(f.charFormat()))
+                            .arg(c.boolProperty(rtf::kLinkInstructionProperty))
+                            .arg(c.anchorHref());
+            if (c.isImageFormat()) {
+                const QTextImageFormat image = c.toImageFormat();
+                s += QStringLiteral(" img %1 %2x%3").arg(image.name()).arg(image.width()).arg(image.height());
+            }
+            out << s;
+        }
+    }
+    return out;
+}
+
+QStringList FixtureNames()
+{
+    QStringList names;
+    for (const QString& folder : {QStringLiteral("libreoffice"), QStringLiteral("pandoc")})
+        for (const QString& file : QDir(testutil::DataPath("rtf/" + folder)).entryList({"*.rtf"}, QDir::Files))
+            names << folder + u'/' + file;
+    names << QStringLiteral("richedit-5.rtf") << QStringLiteral("richedit-2.rtf");
+    return names;
+}
+
+QString Rows(std::initializer_list<std::initializer_list<const char16_t*>> rows)
+{
+    QString out;
+    for (const auto& row : rows) {
+        out += QChar(rtf::kRowStart);
+        out += u'\r';
+        for (const char16_t* cell : row) {
+            out += QString::fromUtf16(cell);
+            out += QChar(rtf::kCellEnd);
+        }
+        out += QChar(rtf::kRowEnd);
+        out += u'\r';
+    }
+    return out;
+}
+
+TEST(RtfReader, FixturesGiveTheRichEditText)
+{
+    const QString unicodeText = QString::fromUtf8(
+        "Deutsch: Grüße aus Köln, Straße, Äpfel.\rFrançais: déjà vu, naïve, cœur.\rΕλληνικά: καλημέρα κόσμε.\r"
+        "Русский: добрый день.\r中文：质性研究的数据分析。\r日本語：インタビューの記録。\rالعربية: مرحبا بالعالم.\r"
+        "ไทย: สวัสดีครับ\rEmoji and astral: 😀 𝄞 end.");
+    const QString tableRows = Rows({{u"Code", u"Count", u"Share"}, {u"Trust", u"12", u"40%"}, {u"Conflict", u"18", u"60%"}});
+    struct Case {
+        QString file;
+        QString text;
+    };
+    const Case cases[] = {
+        {"libreoffice/plain.rtf",
+         "The interview took place in the library on a rainy Tuesday.\rShe said that the new policy had changed "
+         "everything for her team.\rNobody expected the results to arrive so quickly."},
+        {"libreoffice/unicode.rtf", unicodeText},
+        {"pandoc/unicode.rtf", "unicode\r\r" + unicodeText},
+        {"libreoffice/links.rtf",
+         "See HYPERLINK \"https://example.org/study\"the study page and HYPERLINK \"mailto:team@example.org\"write to "
+         "us. Plain text follows.\rA second paragraph with HYPERLINK \"https://example.org/a?b=1&c=2\"a query link."},
+        {"libreoffice/table.rtf", "Before the table.\r" + tableRows + "After the table."},
+        {"pandoc/table.rtf", "table\r\rBefore the table.\r" + tableRows + "\rAfter the table."},
+        {"libreoffice/lists.rtf",
+         "Findings:\rfirst point\rsecond point\rnested a\rnested b\rthird point\rstep one\rstep two\rstep "
+         "three\rAfter the lists."},
+        {"libreoffice/image.rtf", QString::fromUtf8("Text before the picture.\r\xEF\xBF\xBC inline picture.\rText after the picture.")},
+        {"richedit-5.rtf",
+         QString::fromUtf8("Interview mit Frau Müller – Straße „Grün“ € 5\rBefragte: Ja, das war sehr schwierig.\tPause\v"
+                           "nächste Zeile\rerster Punkt\rzweiter Punkt\rSiehe HYPERLINK \"http://www.example.org/\"die "
+                           "Seite und rot.\rПривет\rzentriert\rverborgensichtbar")},
+        {"richedit-2.rtf", "Vor der Tabelle\r" + Rows({{u"Code", u"Anzahl"}, {u"Vertrauen", u"12"}}) +
+                                      QString::fromUtf8("Nach der Tabelle mit \xEF\xBF\xBC Bild")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file.toStdString());
+        QTextDocument document;
+        const rtf::ReadResult result = rtf::ReadRtf(testutil::ReadFile(testutil::DataPath("rtf/" + c.file)), document);
+        ASSERT_TRUE(result.ok);
+        EXPECT_FALSE(result.damaged) << result.error.toStdString();
+        EXPECT_EQ(testutil::ShowControls(RichText(document)).toStdString(), testutil::ShowControls(c.text).toStdString());
+    }
+}
+
+TEST(RtfReader, FormatsOfTheFixtures)
+{
+    QTextDocument document;
+    ASSERT_TRUE(rtf::ReadRtf(testutil::ReadFile(testutil::DataPath("rtf/libreoffice/formatting.rtf")), document).ok);
+    const QString text = document.toRawText();
+    auto formatAt = [&](const QString& word) {
+        QTextCursor cursor(&document);
+        cursor.setPosition(int(text.indexOf(word)) + 1);
+        return cursor.charFormat();
+    };
+    EXPECT_EQ(formatAt("bold").fontWeight(), QFont::Bold);
+    EXPECT_TRUE(formatAt("italic").fontItalic());
+    EXPECT_EQ(formatAt("underlined").underlineStyle(), QTextCharFormat::SingleUnderline);
+    EXPECT_TRUE(formatAt("struck").fontStrikeOut());
+    EXPECT_EQ(formatAt("red text").foreground().color(), QColor(192, 0, 0));
+    EXPECT_EQ(formatAt("highlighted").background().color(), QColor(255, 255, 0));
+    EXPECT_EQ(formatAt("large").fontPointSize(), 20.0);
+    EXPECT_EQ(formatAt("small").fontPointSize(), 8.0);
+    EXPECT_EQ(formatAt("monospace").fontFamilies().toStringList(), QStringList{"Courier New"});
+    EXPECT_EQ(formatAt("Normal").fontFamilies().toStringList(), QStringList{"DejaVu Serif"});
+    const int two = int(text.indexOf(u'2'));
+    QTextCursor sub(&document);
+    sub.setPosition(two + 1);
+    EXPECT_EQ(sub.charFormat().verticalAlignment(), QTextCharFormat::AlignSubScript);
+    EXPECT_EQ(document.findBlock(int(text.indexOf("Centred"))).blockFormat().alignment() & Qt::AlignHorizontal_Mask,
+              Qt::AlignHCenter);
+    EXPECT_EQ(document.findBlock(int(text.indexOf("Right-aligned"))).blockFormat().alignment() & Qt::AlignHorizontal_Mask,
+              Qt::AlignRight);
+
+    QTextDocument lists;
+    ASSERT_TRUE(rtf::ReadRtf(testutil::ReadFile(testutil::DataPath("rtf/libreoffice/lists.rtf")), lists).ok);
+    const QString listText = lists.toRawText();
+    const QTextList* bullets = lists.findBlock(int(listText.indexOf("first point"))).textList();
+    const QTextList* nested = lists.findBlock(int(listText.indexOf("nested a"))).textList();
+    const QTextList* steps = lists.findBlock(int(listText.indexOf("step two"))).textList();
+    ASSERT_TRUE(bullets && nested && steps);
+    EXPECT_EQ(bullets->format().style(), QTextListFormat::ListDisc);
+    EXPECT_EQ(nested->format().indent(), 2);
+    EXPECT_EQ(steps->format().style(), QTextListFormat::ListDecimal);
+    EXPECT_EQ(steps->itemNumber(lists.findBlock(int(listText.indexOf("step two")))), 1);
+
+    QTextDocument picture;
+    ASSERT_TRUE(rtf::ReadRtf(testutil::ReadFile(testutil::DataPath("rtf/libreoffice/image.rtf")), picture).ok);
+    QTextCursor at(&picture);
+    at.setPosition(int(picture.toRawText().indexOf(QChar(rtf::kObject))) + 1);
+    const QTextImageFormat image = at.charFormat().toImageFormat();
+    ASSERT_TRUE(image.isValid());
+    EXPECT_EQ(image.width(), 40.0);
+    EXPECT_EQ(image.height(), 20.0);
+    EXPECT_EQ(image.intProperty(rtf::kPictureKindProperty), int(rtf::PictureKind::Png));
+}
+
+// read(write(doc)) keeps text, positions and formats; writing again gives
+// the same bytes.
+TEST(RtfWriter, RoundTripsEveryFixture)
+{
+    for (const QString& name : FixtureNames()) {
+        SCOPED_TRACE(name.toStdString());
+        QTextDocument original;
+        ASSERT_TRUE(rtf::ReadRtf(testutil::ReadFile(testutil::DataPath("rtf/" + name)), original).ok);
+        const QByteArray written = rtf::WriteRtf(original);
+        QTextDocument again;
+        const rtf::ReadResult result = rtf::ReadRtf(written, again);
+        ASSERT_TRUE(result.ok);
+        EXPECT_FALSE(result.damaged);
+        EXPECT_EQ(testutil::ShowControls(RichText(again)).toStdString(), testutil::ShowControls(RichText(original)).toStdString());
+        EXPECT_EQ(FormatSignature(again).join(u'\n').toStdString(), FormatSignature(original).join(u'\n').toStdString());
+        EXPECT_EQ(rtf::WriteRtf(again), written);
+    }
+}
+
+TEST(RtfWriter, SelectionAndObjects)
+{
+    QTextDocument document;
+    ASSERT_TRUE(rtf::ReadRtf("{\\rtf1\\ansi one {\\b two}\\par three{\\pict\\pngblip 89504e47}four\\par}", document).ok);
+    // "one two" CR "three" U+FFFC "four": select "two" CR "thr".
+    const QByteArray part = rtf::WriteRtf(document, 4, 11);
+    QTextDocument piece;
+    ASSERT_TRUE(rtf::ReadRtf(part, piece).ok);
+    EXPECT_EQ(testutil::ShowControls(RichText(piece)).toStdString(), "two<000d>thr");
+    EXPECT_TRUE(rtf::WriteRtf(document, 5, 5).isEmpty());
+
+    rtf::WriteOptions noObjects;
+    noObjects.withObjects = false;
+    QTextDocument flat;
+    ASSERT_TRUE(rtf::ReadRtf(rtf::WriteRtf(document, noObjects), flat).ok);
+    EXPECT_EQ(testutil::ShowControls(RichText(flat)).toStdString(), "one two<000d>three four") << "a picture becomes one blank";
+
+    // Inserting a written selection puts back every paragraph mark.
+    QTextCursor cursor(&document);
+    cursor.movePosition(QTextCursor::End);
+    ASSERT_TRUE(rtf::InsertRtf(part, cursor).ok);
+    EXPECT_TRUE(RichText(document).endsWith(QStringLiteral("fourtwo\rthr")));
+}
+
+TEST(RtfWriter, WritesTheRichEditDialect)
+{
+    QTextDocument document;
+    ASSERT_TRUE(rtf::ReadRtf(testutil::ReadFile(testutil::DataPath("rtf/libreoffice/links.rtf")), document).ok);
+    const QByteArray rtf = rtf::WriteRtf(document);
+    EXPECT_TRUE(rtf.startsWith("{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl"));
+    EXPECT_TRUE(rtf.contains("\\viewkind4\\uc1"));
+    // The form the project's link helpers look for.
+    EXPECT_TRUE(rtf.contains("{\\field{\\*\\fldinst{HYPERLINK \"https://example.org/study\"}}{\\fldrslt{"));
+}
+
+// LibreOffice reads what we write with the same text and formats.
+TEST(RtfWriter, LibreOfficeReadsTheOutput)
+{
+    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    if (soffice.isEmpty())
+        GTEST_SKIP() << "soffice (LibreOffice) is not installed";
+    testutil::TempDir dir;
+    QTextDocument document;
+    ASSERT_TRUE(rtf::ReadRtf(testutil::ReadFile(testutil::DataPath("rtf/libreoffice/formatting.rtf")), document).ok);
+    QTextCursor cursor(&document);
+    cursor.movePosition(QTextCursor::End);
+    ASSERT_TRUE(rtf::InsertRtf(testutil::ReadFile(testutil::DataPath("rtf/richedit-5.rtf")), cursor).ok);
+    ASSERT_TRUE(testutil::WriteFile(dir.file("doc.rtf"), rtf::WriteRtf(document)));
+    QProcess process;
+    process.setWorkingDirectory(dir.path());
+    process.start(soffice, {"-env:UserInstallation=file://" + dir.file("profile"), "--headless", "--convert-to",
+                            "html", "--outdir", dir.path(), dir.file("doc.rtf")});
+    ASSERT_TRUE(process.waitForFinished(120000));
+    const QString html = QString::fromUtf8(testutil::ReadFile(dir.file("doc.html")));
+    ASSERT_FALSE(html.isEmpty()) << "LibreOffice wrote no HTML";
+    // Text as shown: hidden spans out, tags out.
+    QString flat = html;
+    flat.remove(QRegularExpression(QStringLiteral("<span style=\"display: none\">[^<]*</span>")));
+    flat.remove(QRegularExpression(QStringLiteral("<[^>]*>"))).replace(QStringLiteral("&nbsp;"), QStringLiteral(" "));
+    flat = flat.simplified();
+    for (const char* piece : {"Normal bold italic underlined struck bold italic.", "H2O and E=mc2; monospace.",
+                              "red text and highlighted and large and small.", "Centred paragraph.",
+                              "Interview mit Frau Müller – Straße „Grün“ € 5", "Ja, das war sehr schwierig. Pause",
+                              "erster Punkt", "Siehe die Seite und rot.", "Привет", "sichtbar"})
+        EXPECT_TRUE(flat.contains(QString::fromUtf8(piece))) << piece;
+    EXPECT_FALSE(flat.contains(QStringLiteral("verborgen"))) << "hidden text stays hidden";
+    EXPECT_FALSE(flat.contains(QStringLiteral("HYPERLINK"))) << "the instruction is no text";
+    const QString tags = QStringLiteral("(<[^>]+>)*");
+    for (const QString& pattern : QStringList{
+             "<b>" + tags + "bold", "<i>" + tags + "italic", "<u>" + tags + "underlined", "<strike>" + tags + "struck",
+          "<sub>" + tags + "2", "<sup>" + tags + "2", "background: #ffff00\">highlighted",
+          "color=\"#c00000\">" + tags + "red", "font-size: 20pt\">" + tags + "large", "Courier New" + tags + ".*monospace",
+          "<p align=\"center\"" + tags + ".*Centred", "<a href=\"http://www.example.org/\">" + tags + "die",
+          "<ul>\\s*<li>" + tags + "erster", "display: none\">verborgen"}) {
+        EXPECT_TRUE(html.contains(QRegularExpression(pattern))) << pattern.toStdString();
+    }
+}
+
+TEST(RtfReader, HostileInputIsReadSafely)
+{
+    struct Case {
+        const char* name;
+        QByteArray rtf;
+        bool damaged;
+        QString text;
+    };
+    QByteArray deep = "{\\rtf1 a";
+    deep += QByteArray(200000, '{');
+    deep += "b";
+    const Case cases[] = {
+        {"truncated", "{\\rtf1\\ansi hello {\\b wor", true, "hello wor"},
+        {"cut escape", "{\\rtf1\\ansi x\\'4", true, "x"},
+        {"closes too much", "{\\rtf1\\ansi a}}}b", false, "a"},
+        {"deep nesting", deep, true, "ab"},
+        {"bin past end", "{\\rtf1\\ansi a{\\pict\\pngblip\\bin99999999 xyz", true, "a"},
+        {"absurd numbers", "{\\rtf1\\ansi\\uc99999999\\fs-99999999999999\\f99999999999 a\\uc1\\u99999999999?b\\cf88888888 c}",
+         false, QString::fromUtf16(u"a\uca00bc")},
+        {"huge picture goal", "{\\rtf1{\\pict\\pngblip\\picwgoal2000000000\\pichgoal-5 89}}", false, QString(QChar(rtf::kObject))},
+        {"keyword too long", "{\\rtf1 \\" + QByteArray(10000, 'a') + " x}", false, "x"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTextDocument document;
+        const rtf::ReadResult result = rtf::ReadRtf(c.rtf, document);
+        ASSERT_TRUE(result.ok);
+        EXPECT_EQ(result.damaged, c.damaged) << result.error.toStdString();
+        EXPECT_EQ(testutil::ShowControls(RichText(document)).toStdString(), testutil::ShowControls(c.text).toStdString());
+        for (QTextBlock b = document.begin(); b.isValid(); b = b.next())
+            for (QTextBlock::iterator it = b.begin(); !it.atEnd(); ++it)
+                if (it.fragment().charFormat().isImageFormat()) {
+                    EXPECT_LE(it.fragment().charFormat().toImageFormat().width(), 16384.0);
+                    EXPECT_GE(it.fragment().charFormat().toImageFormat().height(), 1.0);
+                }
+    }
+    QTextDocument untouched;
+    untouched.setPlainText(QStringLiteral("keep"));
+    const rtf::ReadResult notRtf = rtf::ReadRtf("just text", untouched);
+    EXPECT_FALSE(notRtf.ok);
+    EXPECT_FALSE(notRtf.error.isEmpty());
+    EXPECT_EQ(untouched.toPlainText(), QStringLiteral("keep"));
+}
+
+// Mutated RTF never crashes or hangs the reader, and whatever it read
+// survives the writer: read(write(doc)) has the same text.
+TEST(RtfReader, MutatedInputFuzz)
+{
+    std::vector<QByteArray> seeds;
+    for (const QString& name : FixtureNames())
+        seeds.push_back(testutil::ReadFile(testutil::DataPath("rtf/" + name)));
+    static const char* const tokens[] = {"{", "}", "\\", "\\bin", "\\bin5 ", "\\'", "\\u-1", "\\uc9 ", "\\par ",
+                                         "\\cell ", "\\row ", "\\trowd\\cellx100 ", "\\intbl ", "{\\pict ",
+                                         "{\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt ", "{\\*", "\\v ",
+                                         "\\fs999999999999 ", "\\f-1 ", "\\ls9\\ilvl9 ", "{\\object ", "\\line "};
+    std::mt19937 random(20240601);
+    for (int round = 0; round < 400; ++round) {
+        QByteArray data = seeds[random() % seeds.size()];
+        const int mutations = 1 + int(random() % 6);
+        for (int m = 0; m < mutations && !data.isEmpty(); ++m) {
+            const qsizetype at = qsizetype(random() % size_t(data.size()));
+            switch (random() % 5) {
+            case 0: data[at] = char(random()); break;
+            case 1: data.truncate(at); break;
+            case 2: data.remove(at, qsizetype(random() % 64)); break;
+            case 3: data.insert(at, tokens[random() % std::size(tokens)]); break;
+            default: data.insert(at, data.mid(qsizetype(random() % size_t(data.size())), 200)); break;
+            }
+        }
+        SCOPED_TRACE(round);
+        QTextDocument document;
+        if (!rtf::ReadRtf(data, document).ok)
+            continue;
+        const QString text = RichText(document);
+        QTextDocument again;
+        ASSERT_TRUE(rtf::ReadRtf(rtf::WriteRtf(document), again).ok);
+        ASSERT_EQ(testutil::ShowControls(RichText(again)).toStdString(), testutil::ShowControls(text).toStdString());
+    }
+}
+
+}  // namespace

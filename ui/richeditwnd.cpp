@@ -1,0 +1,245 @@
+#include "ui/richeditwnd.h"
+
+#include "foundation/stringstore.h"
+#include "platform/rtf/rtfreader.h"
+#include "platform/rtf/rtfwriter.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QRegularExpression>
+#include <QScrollBar>
+
+namespace {
+
+const QString kRtfMime = QStringLiteral("text/rtf");
+constexpr int kCutText = 100336;
+constexpr int kCopyText = 100337;
+constexpr int kPasteText = 100338;
+const QColor kBorderColor(101, 147, 207);
+const QColor kLinkColor(0, 0, 255);
+
+}  // namespace
+
+CRichEditWnd::CRichEditWnd(QWidget* parent) : QTextEdit(parent), CRichEditCtrlEx(QTextEdit::document())
+{
+    connect(this, &QTextEdit::textChanged, this, [this] {
+        if (AutoUrlDetect())
+            DetectUrls();
+    });
+}
+
+bool CRichEditWnd::Create(quint32 style, const QRect& rect, QWidget* parent, int id)
+{
+    setParent(parent);
+    setGeometry(rect);
+    setProperty("controlId", id);
+    setReadOnly(style & kStyleReadOnly);
+    setVerticalScrollBarPolicy(style & kStyleVScroll ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(style & kStyleHScroll ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    if (style & kStyleBorder)
+        setStyleSheet(QStringLiteral("QTextEdit { border: 1px solid %1; }").arg(kBorderColor.name()));
+    else
+        setFrameShape(QFrame::NoFrame);
+    setVisible(style & kStyleVisible);
+    return true;
+}
+
+void CRichEditWnd::ViewSettingsChanged()
+{
+    QAbstractTextDocumentLayout* layout = document()->documentLayout();
+    if (ZoomNumerator() > 0 && ZoomDenominator() > 0) {
+        // Point sizes become pixels at the device's resolution: a scaled
+        // resolution scales the text without touching the document.
+        const double dpm = logicalDpiX() / 0.0254 * ZoomNumerator() / ZoomDenominator();
+        m_zoomDevice = std::make_unique<QImage>(1, 1, QImage::Format_RGB32);
+        m_zoomDevice->setDotsPerMeterX(int(dpm));
+        m_zoomDevice->setDotsPerMeterY(int(dpm));
+        layout->setPaintDevice(m_zoomDevice.get());
+    } else {
+        layout->setPaintDevice(nullptr);
+        m_zoomDevice.reset();
+    }
+    document()->markContentsDirty(0, document()->characterCount());
+    QPalette palette = this->palette();
+    const RichEditColor c = BackgroundColor();
+    palette.setColor(QPalette::Base, QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)));
+    setPalette(palette);
+    if (AutoUrlDetect()) {
+        DetectUrls();
+    } else {
+        m_urls.clear();
+        setExtraSelections({});
+    }
+}
+
+int CRichEditWnd::SetScrollPosition(QPoint position)
+{
+    horizontalScrollBar()->setValue(position.x());
+    verticalScrollBar()->setValue(position.y());
+    return 1;
+}
+
+QPoint CRichEditWnd::GetScrollPosition() const
+{
+    return {horizontalScrollBar()->value(), verticalScrollBar()->value()};
+}
+
+QPoint CRichEditWnd::PosFromChar(int position) const
+{
+    QTextCursor cursor(document());
+    cursor.setPosition(ToDocumentPosition(position));
+    return cursorRect(cursor).topLeft();
+}
+
+int CRichEditWnd::CharFromPos(QPoint point) const
+{
+    return FromDocumentPosition(cursorForPosition(point).position());
+}
+
+bool CRichEditWnd::CanPaste() const
+{
+    const QMimeData* data = QApplication::clipboard()->mimeData();
+    return !isReadOnly() && data && canInsertFromMimeData(data) && (data->hasText() || data->hasFormat(kRtfMime));
+}
+
+QMenu* CRichEditWnd::BuildContextMenu()
+{
+    if (!ContextMenuEnabled)
+        return nullptr;
+    auto* menu = new QMenu(this);
+    QAction* cut = menu->addAction(LoadString(kCutText));
+    cut->setData(kCommandCut);
+    QAction* copy = menu->addAction(LoadString(kCopyText));
+    copy->setData(kCommandCopy);
+    QAction* paste = menu->addAction(LoadString(kPasteText));
+    paste->setData(kCommandPaste);
+    int start = 0;
+    int end = 0;
+    GetSel(start, end);
+    if (start == end) {
+        menu->removeAction(cut);
+        menu->removeAction(copy);
+    }
+    if (!CanPaste()) {
+        menu->removeAction(cut);
+        menu->removeAction(paste);
+    }
+    if (menu->actions().isEmpty()) {
+        delete menu;
+        return nullptr;
+    }
+    return menu;
+}
+
+void CRichEditWnd::contextMenuEvent(QContextMenuEvent* event)
+{
+    std::unique_ptr<QMenu> menu(BuildContextMenu());
+    if (!menu)
+        return;
+    const QAction* chosen = menu->exec(event->globalPos());
+    if (!chosen)
+        return;
+    switch (chosen->data().toInt()) {
+    case kCommandCut: cut(); break;
+    case kCommandCopy: copy(); break;
+    case kCommandPaste: paste(); break;
+    default: break;
+    }
+}
+
+QString CRichEditWnd::LinkAt(int documentPosition) const
+{
+    QTextCursor cursor(document());
+    cursor.setPosition(documentPosition);
+    if (!cursor.atBlockEnd()) {
+        cursor.movePosition(QTextCursor::NextCharacter);
+        const QTextCharFormat format = cursor.charFormat();
+        if (format.isAnchor() && !format.anchorHref().isEmpty())
+            return format.anchorHref();
+    }
+    const int position = FromDocumentPosition(documentPosition);
+    for (const auto& [start, end] : m_urls)
+        if (position >= start && position < end)
+            return GetTextRange(start, end);
+    return {};
+}
+
+void CRichEditWnd::mouseReleaseEvent(QMouseEvent* event)
+{
+    QTextEdit::mouseReleaseEvent(event);
+    if (textCursor().hasSelection())
+        return;
+    const QString target = LinkAt(textCursor().position());
+    if (!target.isEmpty())
+        emit LinkClicked(target);
+}
+
+void CRichEditWnd::DetectUrls()
+{
+    static const QRegularExpression address(
+        QStringLiteral(R"((?:\b[A-Za-z][A-Za-z0-9+.\-]*://|\bwww\.|\bmailto:)[^\s<>"\x{0007}\x{FFF9}\x{FFFB}\x{FFFC}]+)"));
+    m_urls.clear();
+    QList<QTextEdit::ExtraSelection> selections;
+    const QString& text = TextMap().text();
+    for (auto it = address.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        int end = int(match.capturedEnd());
+        while (end > match.capturedStart() && QStringLiteral(".,;:!?)").contains(text[end - 1]))
+            --end;
+        m_urls.append({int(match.capturedStart()), end});
+        QTextEdit::ExtraSelection selection;
+        selection.cursor = QTextCursor(document());
+        selection.cursor.setPosition(ToDocumentPosition(int(match.capturedStart())));
+        selection.cursor.setPosition(ToDocumentPosition(end), QTextCursor::KeepAnchor);
+        selection.format.setForeground(kLinkColor);
+        selection.format.setFontUnderline(true);
+        selections.append(selection);
+    }
+    setExtraSelections(selections);
+}
+
+void CRichEditWnd::keyPressEvent(QKeyEvent* event)
+{
+    const bool inserts = !event->text().isEmpty() && event->text().at(0).isPrint();
+    if (inserts && !textCursor().hasSelection() && GetTextLength() >= GetLimitText()) {
+        QApplication::beep();
+        return;
+    }
+    QTextEdit::keyPressEvent(event);
+}
+
+QMimeData* CRichEditWnd::createMimeDataFromSelection() const
+{
+    // Qt's own mime data lists a fixed set of formats: copy them over.
+    const std::unique_ptr<QMimeData> qtData(QTextEdit::createMimeDataFromSelection());
+    auto* data = new QMimeData;
+    for (const QString& format : qtData->formats())
+        data->setData(format, qtData->data(format));
+    const QTextCursor cursor = textCursor();
+    data->setData(kRtfMime, rtf::WriteRtf(*document(), cursor.selectionStart(), cursor.selectionEnd()));
+    return data;
+}
+
+bool CRichEditWnd::canInsertFromMimeData(const QMimeData* source) const
+{
+    return source->hasFormat(kRtfMime) || source->hasText();
+}
+
+void CRichEditWnd::insertFromMimeData(const QMimeData* source)
+{
+    QTextCursor cursor = textCursor();
+    if (source->hasFormat(kRtfMime)) {
+        rtf::InsertRtf(source->data(kRtfMime), cursor);
+    } else if (source->hasText()) {
+        int start = 0;
+        int end = 0;
+        GetSel(start, end);
+        const int room = std::max(0, GetLimitText() - (GetTextLength() - (end - start)));
+        cursor.insertText(rtf::PlainTextToDocumentText(source->text()).left(room));
+    }
+    setTextCursor(cursor);
+}
