@@ -80,7 +80,7 @@ bool Database::OpenFile(const QString& path, bool create)
     const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
     const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, flags, nullptr);
     if (rc != SQLITE_OK) {
-        FailFromDb(StatusOf(rc));
+        FailFromDb();
         sqlite3_close(m_db);
         m_db = nullptr;
         return false;
@@ -151,9 +151,11 @@ bool Database::Fail(const QString& message, Status status)
     return false;
 }
 
-bool Database::FailFromDb(Status status)
+bool Database::FailFromDb()
 {
-    return Fail(m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("out of memory"), status);
+    if (!m_db)
+        return Fail(QStringLiteral("out of memory"));
+    return Fail(QString::fromUtf8(sqlite3_errmsg(m_db)), StatusOf(sqlite3_extended_errcode(m_db)));
 }
 
 QVariant Database::ColumnValue(sqlite3_stmt* statement, int column)
@@ -292,7 +294,7 @@ bool Database::Execute(const QString& sql, const QVariantList& values)
     if (ok)
         m_recordsAffected = sqlite3_changes64(m_db);
     else
-        FailFromDb(StatusOf(rc));
+        FailFromDb();
     Release(statement, true);
     return ok;
 }

@@ -122,7 +122,7 @@ private:
     /// The first column of every row as text.
     QStringList QueryTexts(const QString& sql, const QVariantList& values = {});
     bool Fail(const QString& message, Status status = Status::Failed);
-    bool FailFromDb(Status status = Status::Failed);
+    bool FailFromDb();
     void ClearError();
     void FinalizeAll();
 

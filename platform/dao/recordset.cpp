@@ -91,10 +91,6 @@ bool Recordset::Open(const QString& sql, const QVariantList& values)
     m_statement = m_db.Prepare(sql, values, false);
     if (!m_statement)
         return false;
-    if (!sqlite3_stmt_readonly(m_statement)) {
-        Close();
-        return Fail(QStringLiteral("A read-only result set was asked for with a statement that writes."));
-    }
     for (int i = 0; i < sqlite3_column_count(m_statement); ++i)
         m_columns.append(QString::fromUtf8(sqlite3_column_name(m_statement, i)));
     MapColumns();
@@ -109,28 +105,29 @@ bool Recordset::Open(const QString& sql, const QVariantList& values)
     return true;
 }
 
-bool Recordset::OpenTable(const TableQuery& query)
+bool Recordset::OpenTable(const QString& tableName, const QString& where, const QVariantList& values,
+                          const QString& orderBy, const QStringList& columnNames)
 {
     Close();
     m_db.ClearError();
-    const QString table = QuoteName(query.table);
+    const QString table = QuoteName(tableName);
     if (table.isEmpty())
-        return Fail(QStringLiteral("Invalid table name \"%1\".").arg(query.table));
+        return Fail(QStringLiteral("Invalid table name \"%1\".").arg(tableName));
     QStringList columns;
-    for (const QString& column : query.columns) {
+    for (const QString& column : columnNames) {
         columns.append(QuoteName(column));
         if (columns.last().isEmpty())
             return Fail(QStringLiteral("Invalid column name \"%1\".").arg(column));
     }
     QString sql = QStringLiteral("SELECT rowid, %1 FROM %2")
                       .arg(columns.isEmpty() ? QStringLiteral("*") : columns.join(QLatin1Char(',')), table);
-    if (!query.where.isEmpty())
-        sql += QStringLiteral(" WHERE ") + query.where;
-    if (!query.orderBy.isEmpty())
-        sql += QStringLiteral(" ORDER BY ") + query.orderBy;
+    if (!where.isEmpty())
+        sql += QStringLiteral(" WHERE ") + where;
+    if (!orderBy.isEmpty())
+        sql += QStringLiteral(" ORDER BY ") + orderBy;
     sql += QLatin1Char(';');
 
-    sqlite3_stmt* statement = m_db.Prepare(sql, query.values, false);
+    sqlite3_stmt* statement = m_db.Prepare(sql, values, false);
     if (!statement)
         return false;
     const int count = sqlite3_column_count(statement);
@@ -154,7 +151,7 @@ bool Recordset::OpenTable(const TableQuery& query)
     }
     m_db.Release(statement, false);
     MapColumns();
-    m_table = query.table;
+    m_table = tableName;
     m_open = true;
     m_dynaset = true;
     m_current = 0;

@@ -10,18 +10,9 @@
 
 namespace dao {
 
-/// The rows of one table that a dynaset works on.
-struct TableQuery {
-    QString table;
-    QStringList columns;  ///< empty: every column
-    QString where;        ///< condition with "?" placeholders, without WHERE
-    QVariantList values;  ///< bound to the placeholders in order
-    QString orderBy;      ///< e.g. "[FieldID]", without ORDER BY
-};
-
 /// @short A result set, read column by column by name (ignoring case).
 ///
-/// Two kinds: Open runs any one SELECT and reads it forward only, without
+/// Two kinds: Open runs one query and reads it forward only, without
 /// holding rows in memory (loads of whole tables); OpenTable makes an
 /// updatable dynaset over rows of one table, fetched when it opens, on which
 /// AddNew, Edit, SetValue, Update and Delete write through at once. Because
@@ -39,7 +30,11 @@ public:
     Recordset& operator=(const Recordset&) = delete;
 
     bool Open(const QString& sql, const QVariantList& values = {});
-    bool OpenTable(const TableQuery& query);
+    /// The rows of one table: where is a condition with "?" placeholders
+    /// (without WHERE) bound to values in order, orderBy e.g. "[FieldID]",
+    /// columns the columns to read (empty: every column).
+    bool OpenTable(const QString& table, const QString& where = {}, const QVariantList& values = {},
+                   const QString& orderBy = {}, const QStringList& columns = {});
     void Close();
     bool IsOpen() const { return m_open; }
 
