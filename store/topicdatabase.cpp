@@ -30,6 +30,8 @@ void TopicDatabase::ResetTables()
 {
     m_journal.clear();
     m_levels.clear();
+    for (TopicTable* table : std::as_const(m_touched))
+        table->m_levelSlotStart.clear();
     m_touched.clear();
     for (auto& [id, table] : m_tables)
         table->Reset();
@@ -304,6 +306,17 @@ bool TopicDatabase::BeginTransaction()
     return true;
 }
 
+void TopicDatabase::EndLevel()
+{
+    m_levels.removeLast();
+    for (TopicTable* table : std::as_const(m_touched)) {
+        if (table->m_levelSlotStart.size() > m_levels.size())
+            table->m_levelSlotStart.resize(m_levels.size());
+    }
+    if (m_levels.isEmpty())
+        FinishOutermost();
+}
+
 bool TopicDatabase::CommitTransaction()
 {
     if (m_levels.isEmpty())
@@ -313,14 +326,11 @@ bool TopicDatabase::CommitTransaction()
         // back by the database already.
         if (m_levels.size() > 1)
             m_engine->Rollback();
-        UndoTo(m_levels.takeLast());
-        if (m_levels.isEmpty())
-            FinishOutermost();
+        UndoTo(m_levels.last());
+        EndLevel();
         return false;
     }
-    m_levels.removeLast();
-    if (m_levels.isEmpty())
-        FinishOutermost();
+    EndLevel();
     return true;
 }
 
@@ -329,15 +339,24 @@ bool TopicDatabase::RollbackTransaction()
     if (m_levels.isEmpty())
         return false;
     const bool ok = !m_engine || m_engine->Rollback();
-    UndoTo(m_levels.takeLast());
-    if (m_levels.isEmpty())
-        FinishOutermost();
+    UndoTo(m_levels.last());
+    EndLevel();
     return ok;
 }
 
 void TopicDatabase::Journal(Change change, TopicTable* table, qint32 slot, const char* row)
 {
     if (m_levels.isEmpty())
+        return;
+    // A table's slots only grow through journaled additions, so its slot
+    // count at its first change within a level is the count the level
+    // began with. A slot added in the innermost level goes with that
+    // level's rollback; its later changes need no record.
+    const qsizetype depth = m_levels.size();
+    QList<qint32>& starts = table->m_levelSlotStart;
+    while (starts.size() < depth)
+        starts.append(change == Change::Added ? slot : table->m_slotCount);
+    if (change == Change::Changed && slot >= starts.at(depth - 1))
         return;
     JournalEntry entry{change, table, slot, {}};
     if (row)

@@ -104,6 +104,7 @@ private:
 
     void Journal(Change change, TopicTable* table, qint32 slot, const char* row = nullptr);
     void UndoTo(qsizetype size);
+    void EndLevel();
     void FinishOutermost();
 
     DataEngine* m_engine = nullptr;

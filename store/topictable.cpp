@@ -409,9 +409,11 @@ void TopicTable::SortKeyIndex() const
 
 qint32 TopicTable::NewSlot()
 {
+    // Geometric growth by half keeps appends cheap and the spare room
+    // below half the store.
     const qsizetype needed = qsizetype(m_slotCount + 1) * m_rowSize;
     if (m_rows.capacity() < needed)
-        m_rows.reserve(qMax(needed, m_rows.capacity() * 2));
+        m_rows.reserve(qMax(needed, m_rows.capacity() + m_rows.capacity() / 2));
     m_rows.append(m_rowSize, '\0');
     m_deadSlots.append(false);
     ++m_liveCount;

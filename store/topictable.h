@@ -254,5 +254,6 @@ private:
     int m_valueFieldCount = 0;
     qint32 m_keyHighWater = 0;
     QSet<qint32> m_pendingNew;  // added, not yet written to the listener
+    QList<qint32> m_levelSlotStart;  // slot count when each open transaction level began
     QString m_lastError;
 };

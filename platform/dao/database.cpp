@@ -190,13 +190,24 @@ bool Database::Bind(sqlite3_stmt* statement, const QVariantList& values)
         if (value.isNull()) {
             rc = sqlite3_bind_null(statement, index);
         } else {
+            // Values of the common types are read in place; converting each
+            // through QVariant costs more than binding it.
+            const void* data = value.constData();
             switch (value.typeId()) {
+            case QMetaType::Int: rc = sqlite3_bind_int64(statement, index, *static_cast<const int*>(data)); break;
+            case QMetaType::LongLong:
+                rc = sqlite3_bind_int64(statement, index, *static_cast<const qlonglong*>(data));
+                break;
+            case QMetaType::Double: rc = sqlite3_bind_double(statement, index, *static_cast<const double*>(data)); break;
+            case QMetaType::QString: {
+                const QString& text = *static_cast<const QString*>(data);
+                rc = sqlite3_bind_text16(statement, index, text.utf16(), int(text.size() * 2), SQLITE_TRANSIENT);
+                break;
+            }
             case QMetaType::Bool:
-            case QMetaType::Int:
             case QMetaType::UInt:
             case QMetaType::Short:
             case QMetaType::UShort:
-            case QMetaType::LongLong:
                 rc = sqlite3_bind_int64(statement, index, value.toLongLong());
                 break;
             case QMetaType::ULongLong:
@@ -204,17 +215,11 @@ bool Database::Bind(sqlite3_stmt* statement, const QVariantList& values)
                     return Fail(QStringLiteral("Value %1 is too large for the database.").arg(index));
                 rc = sqlite3_bind_int64(statement, index, value.toLongLong());
                 break;
-            case QMetaType::Double:
             case QMetaType::Float:
                 rc = sqlite3_bind_double(statement, index, value.toDouble());
                 break;
-            case QMetaType::QString: {
-                const QString text = value.toString();
-                rc = sqlite3_bind_text16(statement, index, text.utf16(), int(text.size() * 2), SQLITE_TRANSIENT);
-                break;
-            }
             case QMetaType::QByteArray: {
-                const QByteArray bytes = value.toByteArray();
+                const QByteArray& bytes = *static_cast<const QByteArray*>(data);
                 // An empty array binds as a zero-length blob, not as NULL.
                 rc = bytes.isEmpty() ? sqlite3_bind_zeroblob(statement, index, 0)
                                      : sqlite3_bind_blob64(statement, index, bytes.constData(),

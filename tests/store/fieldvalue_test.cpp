@@ -5,6 +5,7 @@
 #include "platform/dao/database.h"
 #include "platform/dao/recordset.h"
 #include "store/rowbuffer.h"
+#include "store/storedmodel.h"
 
 #include <QLocale>
 
@@ -336,7 +337,7 @@ TEST_F(FieldValueTest, ColumnValuesOfEachType)
     EXPECT_FALSE(Slot(FieldType::Blob).Value().ToColumnValue(column));  // no buffer: not loaded
 }
 
-TEST(FieldTypeNames, ComeFromTheLanguageTableByType)
+TEST(StoreTexts, FieldTypeNamesAndTheDefaultModelNameComeFromTheLanguageTable)
 {
     CStringStore store;
     ASSERT_TRUE(store.Open(testutil::StringTablePath(), 1)) << store.LastError().toStdString();
@@ -354,5 +355,13 @@ TEST(FieldTypeNames, ComeFromTheLanguageTableByType)
     ASSERT_EQ(names.size(), 6);
     EXPECT_EQ(names.at(1), store.GetString(57726));
     EXPECT_EQ(names.at(5), store.GetString(57733));
+
+    const StoredModel model;
+    EXPECT_EQ(model.Name, store.GetString(1050));
+    EXPECT_FALSE(model.Name.isEmpty());
+    EXPECT_EQ(model.ID, 0);
+    EXPECT_EQ(model.UndoIndex, -1);
+    EXPECT_EQ(model.UndoCount, 0);
+    EXPECT_TRUE(model.Date.IsValid());
     g_pStringStore->Close();
 }
