@@ -438,18 +438,19 @@ bool FieldValue::FromColumnValue(const QVariant& stored, QString* error)
     if (!m_data)
         return refuse(QStringLiteral("no row to store the value in."));
 
-    const bool isNull = stored.isNull();
     const int kind = stored.typeId();
     const bool isText = kind == QMetaType::QString;
     bool isNumber = kind == QMetaType::LongLong || kind == QMetaType::Int || kind == QMetaType::Double;
-    double number = stored.toDouble();
+    double number = isNumber ? stored.toDouble() : 0;
     // A text column holds numbers as texts, e.g. after a field changed its
-    // type: a text that is wholly a number fits a number field.
+    // type: a text that is wholly a number fits a number field, and an empty
+    // one counts as no value.
+    const QString text = isText ? stored.toString().trimmed() : QString();
     if (isText) {
-        const QString text = stored.toString().trimmed();
         number = QLocale::c().toDouble(text, &isNumber);
         isNumber = isNumber && std::isfinite(number);
     }
+    const bool isNull = stored.isNull() || (isText && text.isEmpty() && Type != FieldType::Blob);
     const QString kindName = QLatin1String(stored.typeName());
     switch (Type) {
     case FieldType::Integer:
@@ -469,7 +470,7 @@ bool FieldValue::FromColumnValue(const QVariant& stored, QString* error)
     case FieldType::ShortText:
     case FieldType::Text:
     case FieldType::LongText:
-        if (isNull)
+        if (stored.isNull())
             return true;
         if (isText || kind == QMetaType::LongLong || kind == QMetaType::Int || kind == QMetaType::Double)
             return SetText(stored.toString());

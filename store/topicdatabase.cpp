@@ -371,7 +371,7 @@ void TopicDatabase::UndoTo(qsizetype size)
     while (m_journal.size() > size) {
         const JournalEntry entry = m_journal.takeLast();
         switch (entry.change) {
-        case Change::Added: entry.table->UndoAdd(entry.slot); break;
+        case Change::Added: entry.table->DropSlot(entry.slot); break;
         case Change::Changed: entry.table->UndoChange(entry.slot, entry.row); break;
         case Change::Removed: entry.table->UndoRemove(entry.slot); break;
         }

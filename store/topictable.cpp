@@ -39,13 +39,6 @@ void AppendCut(QString& buffer, const QString& text)
 // ---------------------------------------------------------------------------
 // FieldList
 
-void FieldList::Clear()
-{
-    m_fields.clear();
-    m_positions.clear();
-    m_scanList.clear();
-}
-
 void FieldList::Rebuild()
 {
     m_positions.clear();
@@ -511,14 +504,10 @@ void TopicTable::KillSlot(qint32 slot)
 {
     if (m_owner)
         m_owner->Journal(TopicDatabase::Change::Removed, this, slot);
-    IndexRemove(SlotKey(slot), slot);
-    ParentIndexRemove(slot);
-    m_deadSlots[slot] = true;
-    --m_liveCount;
-    m_pendingNew.remove(SlotKey(slot));
+    DropSlot(slot);
 }
 
-void TopicTable::UndoAdd(qint32 slot)
+void TopicTable::DropSlot(qint32 slot)
 {
     IndexRemove(SlotKey(slot), slot);
     ParentIndexRemove(slot);
@@ -768,9 +757,12 @@ bool TopicTable::DeleteCascade(qint32 key, QList<ObjectRef>& removed, QList<Obje
                 // way here (a row referring to itself, cycles of a damaged file).
                 if (!dependants->HasKey(dependant) || deleting.contains({topic, dependant}))
                     continue;
-                if (!m_owner->PrepareDelete(topic, dependant, changed) ||
-                    !dependants->DeleteCascade(dependant, removed, changed, deleting, depth + 1))
-                    return Fail(dependants->m_lastError.isEmpty() ? m_lastError : dependants->m_lastError);
+                if (!m_owner->PrepareDelete(topic, dependant, changed))
+                    return Fail(QStringLiteral("Row %1 of topic %2 could not be prepared for deletion.")
+                                    .arg(dependant)
+                                    .arg(topic));
+                if (!dependants->DeleteCascade(dependant, removed, changed, deleting, depth + 1))
+                    return Fail(dependants->m_lastError);
                 removed.append({topic, dependant});
             }
         }
@@ -905,6 +897,13 @@ void TopicTable::ParseDisplayTemplate(const QString& input, int which)
     }
 }
 
+const char* TopicTable::ReferredRow(const FieldDescriptor& field, const char* row, int depth,
+                                    const TopicTable*& parent) const
+{
+    parent = m_owner && depth < kMaxReferenceDepth ? m_owner->GetTable(field.ParentTopicID) : nullptr;
+    return parent ? parent->RowOfKey(FieldValue(field, const_cast<char*>(row) + field.Offset).GetInt()) : nullptr;
+}
+
 void TopicTable::AppendTemplate(QString& buffer, const char* row, bool full) const
 {
     AppendTemplateAt(buffer, buffer.size(), row, full, 0);
@@ -928,15 +927,13 @@ void TopicTable::AppendTemplateAt(QString& buffer, qsizetype start, const char* 
         const FieldDescriptor* field = m_fields.GetById(entry);
         if (!field)
             continue;
-        const FieldValue value(*field, const_cast<char*>(row) + field->Offset);
         if (field->ParentTopicID != 0) {
-            const TopicTable* parent = m_owner ? m_owner->GetTable(field->ParentTopicID) : nullptr;
-            const char* parentRow = parent ? parent->RowOfKey(value.GetInt()) : nullptr;
-            if (parentRow && depth < kMaxReferenceDepth)
+            const TopicTable* parent = nullptr;
+            if (const char* parentRow = ReferredRow(*field, row, depth, parent))
                 parent->AppendTemplateAt(buffer, start, parentRow, true, depth + 1);
             continue;
         }
-        AppendCut(buffer, value.FormatToBuffer());
+        AppendCut(buffer, FieldValue(*field, const_cast<char*>(row) + field->Offset).FormatToBuffer());
     }
 }
 
@@ -956,15 +953,13 @@ QString TopicTable::AnnotationAt(const char* row, int depth) const
         const FieldDescriptor* field = m_fields.GetById(entry);
         if (!field)
             continue;
-        const FieldValue value(*field, const_cast<char*>(row) + field->Offset);
         if (field->ParentTopicID != 0) {
-            const TopicTable* parent = m_owner ? m_owner->GetTable(field->ParentTopicID) : nullptr;
-            const char* parentRow = parent ? parent->RowOfKey(value.GetInt()) : nullptr;
-            if (parentRow && depth < kMaxReferenceDepth)
+            const TopicTable* parent = nullptr;
+            if (const char* parentRow = ReferredRow(*field, row, depth, parent))
                 text += parent->AnnotationAt(parentRow, depth + 1);
             continue;
         }
-        text += value.Format();
+        text += FieldValue(*field, const_cast<char*>(row) + field->Offset).Format();
     }
     if (text.startsWith(QLatin1Char('\\')))
         text.remove(0, 1);

@@ -29,7 +29,6 @@ struct ObjectRef {
 class FieldList {
 public:
     int Count() const { return int(m_fields.size()); }
-    void Clear();
     void Append(const FieldDescriptor& field);
     bool Remove(int position);
     const FieldDescriptor* GetAt(int position) const;
@@ -212,6 +211,7 @@ private:
     void ParentIndexRemove(qint32 slot);
     void BuildParentIndex(qint32 fieldId);
     void ReplaceSlot(qint32 slot, const char* row);
+    /// Removes a row from memory (a hole until compaction); journaled.
     void KillSlot(qint32 slot);
     void MaybeCompact();
     void Compact();
@@ -224,10 +224,13 @@ private:
                        QSet<QPair<qint32, qint32>>& deleting, int depth);
     void AppendTemplateAt(QString& buffer, qsizetype start, const char* row, bool full, int depth) const;
     QString AnnotationAt(const char* row, int depth) const;
+    /// The row a reference field of a row points at, with its table; null
+    /// when absent or when the chain is too deep.
+    const char* ReferredRow(const FieldDescriptor& field, const char* row, int depth, const TopicTable*& parent) const;
     bool Fail(const QString& reason);
 
     // Journal undo, called by the owner on rollback.
-    void UndoAdd(qint32 slot);
+    void DropSlot(qint32 slot);
     void UndoChange(qint32 slot, const QByteArray& row);
     void UndoRemove(qint32 slot);
 

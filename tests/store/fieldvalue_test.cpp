@@ -270,6 +270,7 @@ TEST_F(FieldValueTest, ColumnValuesThatDoNotFitTheTypeAreRefused)
         {FieldType::Integer, "7.0", true, QStringLiteral("7")},
         {FieldType::Integer, "'abc'", false, QStringLiteral("integer")},
         {FieldType::Integer, "' 12 '", true, QStringLiteral("12")},
+        {FieldType::Integer, "''", true, QStringLiteral("0")},
         {FieldType::Integer, "'12abc'", false, QStringLiteral("integer")},
         {FieldType::Integer, "3.5", false, QStringLiteral("3.5")},
         {FieldType::Integer, "10000000000", false, QStringLiteral("32-bit")},
