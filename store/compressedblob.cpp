@@ -1,0 +1,92 @@
+#include "store/compressedblob.h"
+
+#include <zlib.h>
+
+#include <cstring>
+
+namespace {
+
+constexpr char kMarker[] = {'*', 'Z', 'I', 'P', '*'};
+constexpr qsizetype kMarkerSize = sizeof(kMarker);
+constexpr qsizetype kHeaderSize = kMarkerSize + 4;
+// Shorter values are not worth the header and zlib's own overhead.
+constexpr qsizetype kMinimumCompressed = 10 * kMarkerSize;
+// No column holds a value this large; a larger stored length is damage.
+constexpr quint32 kLargestValue = 1000000000;
+
+bool StartsWithMarker(const char* data, qsizetype length)
+{
+    return length >= kMarkerSize && std::memcmp(data, kMarker, kMarkerSize) == 0;
+}
+
+bool Refuse(QString* error, const QString& reason, QByteArray& out)
+{
+    out.clear();
+    if (error)
+        *error = reason;
+    return false;
+}
+
+}  // namespace
+
+void CompressBlob(QByteArray& bytes)
+{
+    const bool mustCompress = StartsWithMarker(bytes.constData(), bytes.size());
+    if ((bytes.size() < kMinimumCompressed && !mustCompress) || quint64(bytes.size()) > kLargestValue)
+        return;
+    // Room for the stream only as large as the value, unless the value must
+    // not stay raw.
+    uLongf streamLength = mustCompress ? compressBound(uLong(bytes.size())) : uLongf(bytes.size());
+    QByteArray stored(kHeaderSize + qsizetype(streamLength), Qt::Uninitialized);
+    const int rc = compress2(reinterpret_cast<Bytef*>(stored.data() + kHeaderSize), &streamLength,
+                             reinterpret_cast<const Bytef*>(bytes.constData()), uLong(bytes.size()), 9);
+    if (rc != Z_OK)
+        return;
+    std::memcpy(stored.data(), kMarker, kMarkerSize);
+    const quint32 length = quint32(bytes.size());
+    for (int i = 0; i < 4; ++i)
+        stored[kMarkerSize + i] = char((length >> (8 * i)) & 0xFF);
+    stored.truncate(kHeaderSize + qsizetype(streamLength));
+    bytes = stored;
+}
+
+bool DecompressBlob(const char* data, qsizetype length, QByteArray& out, QString* error)
+{
+    // Values of up to 8 bytes cannot hold the header; they are raw even
+    // when they begin with the marker.
+    if (length < kHeaderSize || !StartsWithMarker(data, length)) {
+        out = QByteArray(data, length);
+        return true;
+    }
+    quint32 valueLength = 0;
+    for (int i = 0; i < 4; ++i)
+        valueLength |= quint32(uchar(data[kMarkerSize + i])) << (8 * i);
+    if (valueLength > kLargestValue)
+        return Refuse(error, QStringLiteral("Damaged compressed value: stated length %1 is too large.").arg(valueLength), out);
+
+    out.resize(qsizetype(valueLength));
+    uLongf produced = valueLength;
+    uLong consumed = uLong(length - kHeaderSize);
+    // zlib wants a non-null target even for an empty value.
+    Bytef empty = 0;
+    Bytef* target = valueLength ? reinterpret_cast<Bytef*>(out.data()) : &empty;
+    const int rc = uncompress2(target, &produced, reinterpret_cast<const Bytef*>(data + kHeaderSize), &consumed);
+    if (rc != Z_OK)
+        return Refuse(error, QStringLiteral("Damaged compressed value: %1.").arg(QString::fromLatin1(zError(rc))), out);
+    if (produced != valueLength)
+        return Refuse(error,
+                      QStringLiteral("Damaged compressed value: %1 bytes decoded, %2 stated.").arg(produced).arg(valueLength),
+                      out);
+    if (consumed != uLong(length - kHeaderSize))
+        return Refuse(error, QStringLiteral("Damaged compressed value: bytes after the end of the stream."), out);
+    return true;
+}
+
+bool DecompressBlob(const QByteArray& stored, QByteArray& out, QString* error)
+{
+    if (&stored == &out) {
+        const QByteArray copy = stored;
+        return DecompressBlob(copy.constData(), copy.size(), out, error);
+    }
+    return DecompressBlob(stored.constData(), stored.size(), out, error);
+}

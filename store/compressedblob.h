@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+/// @short The stored form of every binary column.
+///
+/// A value of 50 bytes or more whose zlib stream is not longer than the
+/// value is stored as "*ZIP*", the value's length (unsigned 32-bit little
+/// endian) and the zlib stream; anything else is stored raw. A raw value
+/// that would itself begin with "*ZIP*" is always stored compressed, so
+/// that reading gives back exactly what was written.
+
+/// Replaces the bytes by their stored form, in place. Never fails: when
+/// compression does not pay, the bytes stay as they are.
+void CompressBlob(QByteArray& bytes);
+
+/// Sets out to the value of a stored form, exactly as it was written. A
+/// compressed form whose length or stream is damaged fails with a reason
+/// in error and leaves out empty; it never reads past the data.
+bool DecompressBlob(const char* data, qsizetype length, QByteArray& out, QString* error = nullptr);
+bool DecompressBlob(const QByteArray& stored, QByteArray& out, QString* error = nullptr);

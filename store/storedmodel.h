@@ -1,0 +1,31 @@
+#pragma once
+
+#include "store/oledate.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <array>
+
+/// @short One row of the stored-models table, as the model editor holds it,
+/// with the editor's ring of undo snapshots (kept in memory only).
+///
+/// The data engine reads and writes ID, Name, Date, Author, Comment and
+/// Data; it never touches the undo ring.
+struct StoredModel {
+    static constexpr int kUndoSlots = 20;
+
+    /// A new model: ID 0, named by the default model name, no undo.
+    StoredModel();
+
+    qint32 ID = 0;  ///< 0 until the row is first written
+    QString Name;
+    OleDate Date;  ///< creation time
+    QString Author;
+    QByteArray Comment;
+    QByteArray Data;  ///< the model's byte image
+
+    std::array<QByteArray, kUndoSlots> UndoSlots;  ///< each one model byte image
+    qint32 UndoCount = 0;   ///< usable snapshots, 0..20
+    qint32 UndoIndex = -1;  ///< slot of the newest snapshot; -1 when there is none
+};

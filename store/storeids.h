@@ -1,0 +1,81 @@
+#pragma once
+
+// Named codes of the project store: field types, field State bits, topic
+// ids and the text ids the store shows.
+
+#include <QtGlobal>
+
+/// Field type codes, as stored in sys_Fields.Type. A descriptor keeps the
+/// raw code, since a file may name a code outside this list.
+namespace FieldType {
+enum : qint32 {
+    Integer = 1,    ///< int32
+    ShortText = 2,  ///< at most 63 UTF-16 units
+    Text = 3,       ///< at most 127 UTF-16 units
+    Real = 4,       ///< double
+    DateTime = 5,   ///< OLE days (double) and a status
+    Blob = 6,       ///< byte block, held by the row buffer
+    Memo = 7,       ///< no room in a row; lives in its column only
+    Boolean = 8,    ///< int32, 0 false
+    LongText = 9,   ///< at most 255 UTF-16 units
+};
+}
+
+/// Bits of a field descriptor's State (not of a row).
+namespace FieldState {
+enum : qint32 {
+    BuiltIn = 0x01,
+    UserVariable = 0x02,
+    Derived = 0x04,          ///< IsText, Area and Coverage of codings
+    Hidden = 0x08,           ///< left out of the list columns
+    NotStored = 0x10,        ///< neither read nor written with the record
+    Pinned = 0x20,           ///< first column, only when pinned fields are asked for
+    WeightComment = 0x40,
+    ValueTable = 0x80,       ///< value lives in sys_Values, not in a column
+    FromCode = 0x100,        ///< variable made from a code
+    FromFrequencies = 0x200, ///< variable made from a frequency table; left out of text exports, empty in workbooks
+};
+}
+
+/// Validity of a date-and-time value.
+enum class DateStatus : qint32 { Valid = 0, Invalid = 1, Null = 2 };
+
+/// Topic ids: the kinds of project objects. Topics 9 and from 17 up live in
+/// memory only.
+namespace TopicId {
+enum : qint32 {
+    DocumentGroups = 2,
+    DocumentSets = 4,
+    Documents = 5,
+    DocumentSetMembers = 6,
+    Codes = 8,
+    SearchHits = 9,
+    Codings = 10,
+    Memos = 11,
+    Links = 12,
+    WordFrequencies = 17,
+    DictionaryCategories = 18,
+    DictionaryEntries = 19,
+    OverviewTable = 20,
+    MapLinks = 21,
+    DocumentVariables = 22,
+    CodeSets = 24,
+    CodeSetMembers = 25,
+    MediaMarks = 26,
+    CodeVariables = 28,
+    CoderComparison = 29,
+    CoderAgreement = 30,
+};
+}
+
+/// Text ids of the language table used by the store.
+namespace StoreText {
+enum : int {
+    DefaultModelName = 1050,
+    TypeText = 57726,
+    TypeInteger = 57727,
+    TypeReal = 57728,
+    TypeDateTime = 57729,
+    TypeBoolean = 57733,
+};
+}

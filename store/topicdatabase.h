@@ -1,0 +1,155 @@
+#pragma once
+
+#include "store/topictable.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <map>
+#include <memory>
+
+class DataEngine;
+class RowBuffer;
+struct StoredModel;
+
+/// @short The in-memory database of the open project: one topic table per
+/// topic id. Every operation on an unknown topic gives false, 0 or an empty
+/// result and changes nothing.
+///
+/// Transactions pair the engine's transaction with a journal of the row
+/// changes made in memory meanwhile, so that a rollback (or a failed
+/// commit) restores memory and file alike. They nest. The field dictionary
+/// cannot change inside a transaction.
+class TopicDatabase {
+public:
+    TopicDatabase();
+    ~TopicDatabase();
+    TopicDatabase(const TopicDatabase&) = delete;
+    TopicDatabase& operator=(const TopicDatabase&) = delete;
+
+    DataEngine* GetEngine() const { return m_engine; }
+    void SetEngine(DataEngine* engine) { m_engine = engine; }
+
+    /// Creates the empty table of a topic id (once per id) and returns it.
+    TopicTable* CreateTable(qint32 topicId);
+    TopicTable* GetTable(qint32 topic) const;
+    /// Resets every table; they stay registered.
+    void ResetTables();
+    /// Destroys every table.
+    void Clear();
+
+    qint32 GetRowCount(qint32 topic) const;
+    qint32 GetLastKey(qint32 topic) const;
+    bool AddRow(qint32 topic, RowBuffer& buffer, qint32 key);
+    bool ReadRow(qint32 topic, qint32 key, RowBuffer& buffer, bool load);
+    bool GetAllKeys(qint32 topic, QList<qint32>& keys) const;
+    bool FindKeysByParent(qint32 topic, qint32 parentTopic, qint32 parentKey, QList<qint32>& keys) const;
+    qint32 GetParentKey(qint32 topic, qint32 key, qint32 parentTopic) const;
+    qint32 GetIntValue(qint32 topic, qint32 key, qint32 fieldId) const;
+    /// Prepares the deletion and deletes the row with its dependants, all
+    /// in one transaction; true only when everything succeeded.
+    bool DeleteRow(qint32 topic, qint32 key, QList<ObjectRef>& removed, QList<ObjectRef>& changed);
+    bool RemoveRow(qint32 topic, qint32 key);
+    bool DuplicateRow(qint32 topic, qint32 key, RowBuffer& buffer);
+    bool AddReferringTopic(qint32 topic, qint32 referringTopic);
+    /// Keeps dependants consistent before a row is deleted (counters of the
+    /// rows it is counted in, partner rows), listing each changed object.
+    bool PrepareDelete(qint32 topic, qint32 key, QList<ObjectRef>& changed);
+
+    /// Ids of the fields shown as list columns: hidden fields left out,
+    /// pinned fields at the front when asked for (in reverse position
+    /// order), else left out.
+    bool GetFieldIds(qint32 topic, QList<qint32>& ids, bool pinnedFirst) const;
+    bool GetUserFieldIds(qint32 topic, QList<qint32>& ids) const;
+    int CountUserFields(qint32 topic) const;
+    bool FindFieldByName(qint32 topic, const QString& name, FieldDescriptor& field) const;
+    bool GetFieldDescriptor(qint32 topic, qint32 fieldId, FieldDescriptor& field) const;
+    bool GetFieldNames(qint32 topic, QStringList& names) const;
+    bool SetFieldProperties(qint32 topic, qint32 fieldId, const QString& text, int which);
+    bool SetFieldState(qint32 topic, qint32 fieldId, qint32 state);
+    /// Gives the field the next user field id (and the column name
+    /// "F<id>" when it has none), asks the engine, then adds it to the
+    /// table; all in one transaction.
+    bool AddField(qint32 topic, FieldDescriptor& field);
+    bool ChangeFieldType(qint32 topic, qint32 fieldId, qint32 type);
+    bool DeleteField(qint32 topic, qint32 fieldId);
+    bool GetDistinctValues(qint32 topic, qint32 fieldId, QStringList* texts) const;
+
+    /// Appends the short or full display text of a row to the buffer,
+    /// keeping it at most 1023 units; false when the row is absent.
+    bool AppendRowDisplay(qint32 topic, qint32 key, bool full, QString& buffer) const;
+    QString FormatRowDisplay(qint32 topic, qint32 key, bool full) const;
+    QString FormatAnnotation(qint32 topic, qint32 key) const;
+
+    bool ReadModel(StoredModel& model);
+    bool WriteModel(StoredModel& model);
+    bool DeleteModel(qint32 modelId);
+    bool ListModels(QList<qint32>& ids, QStringList& names);
+
+    bool BeginTransaction();
+    bool CommitTransaction();
+    bool RollbackTransaction();
+    bool InTransaction() const { return !m_levels.isEmpty(); }
+
+private:
+    friend class TopicTable;
+    enum class Change { Added, Changed, Removed };
+    struct JournalEntry {
+        Change change;
+        TopicTable* table;
+        qint32 slot;
+        QByteArray row;  // the row before a change
+    };
+
+    void Journal(Change change, TopicTable* table, qint32 slot, const char* row = nullptr);
+    void UndoTo(qsizetype size);
+    void EndLevel();
+    void FinishOutermost();
+
+    DataEngine* m_engine = nullptr;
+    std::map<qint32, std::unique_ptr<TopicTable>> m_tables;
+    QList<JournalEntry> m_journal;
+    QList<qsizetype> m_levels;  // journal size when each open level began
+    QList<TopicTable*> m_touched;  // tables changed in the open transaction
+};
+
+/// Begins a transaction of the topic database (nothing without one) and
+/// rolls it back on destruction unless committed.
+class StoreTransaction {
+public:
+    explicit StoreTransaction(TopicDatabase* database)
+        : m_database(database), m_active(!database || database->BeginTransaction())
+    {
+    }
+    ~StoreTransaction() { Rollback(); }
+    StoreTransaction(const StoreTransaction&) = delete;
+    StoreTransaction& operator=(const StoreTransaction&) = delete;
+
+    bool IsActive() const { return m_active; }
+    bool Commit()
+    {
+        if (!m_active)
+            return false;
+        m_active = false;
+        return !m_database || m_database->CommitTransaction();
+    }
+    void Rollback()
+    {
+        if (m_active && m_database)
+            m_database->RollbackTransaction();
+        m_active = false;
+    }
+
+private:
+    TopicDatabase* m_database;
+    bool m_active;
+};
+
+/// Helpers on id lists.
+/// Removes later duplicates, keeping order.
+void UniqueDWordArray(QList<qint32>& list);
+/// Keeps, in order, each value of list once for every occurrence of it in other.
+void IntersectDWordArrays(QList<qint32>& list, const QList<qint32>& other);
+bool DWordArrayContains(qint32 value, const QList<qint32>& list);
+qsizetype DWordArrayIndexOf(qint32 value, const QList<qint32>& list);
