@@ -368,11 +368,16 @@ void CXmlDoc::ShiftFollowing(int owner, int offset, int delta)
             node = E(node).nextSibling;
         }
     };
-    int child = E(owner).firstChild;
-    while (child && E(child).start < offset)
-        child = E(child).nextSibling;
-    for (; child; child = E(child).nextSibling)
-        shiftSubtree(child);
+    // Children from the first one at or after the offset; found from the
+    // last child backwards, so appending at the end costs nothing here.
+    const int first = E(owner).firstChild;
+    if (first && E(E(first).prevSibling).start >= offset) {
+        int child = E(first).prevSibling;
+        while (child != first && E(E(child).prevSibling).start >= offset)
+            child = E(child).prevSibling;
+        for (; child; child = E(child).nextSibling)
+            shiftSubtree(child);
+    }
     for (int a = owner; a; a = E(a).parent)
         for (int s = E(a).nextSibling; s; s = E(s).nextSibling)
             shiftSubtree(s);

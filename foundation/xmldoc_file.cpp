@@ -7,6 +7,7 @@
 #include <QSaveFile>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -353,11 +354,10 @@ bool XmlFileState::ReadBlock(qint64 maxBytes, QString& out, QString& log)
         return ok;
     }
 
-    if (!IsUtf32(codePage)) {
+    if (!IsUtf32(codePage) && bytes.contains('\0')) {
         const qsizetype before = bytes.size();
-        bytes.replace(QByteArray(1, '\0'), QByteArray());
-        if (bytes.size() != before)
-            AppendXmlLog(log, "nulls_removed", {{"count", QString::number(before - bytes.size())}});
+        bytes.truncate(std::remove(bytes.begin(), bytes.end(), '\0') - bytes.begin());
+        AppendXmlLog(log, "nulls_removed", {{"count", QString::number(before - bytes.size())}});
     }
     if (bytes.isEmpty())
         return ok;
