@@ -214,6 +214,8 @@ bool CXmlDoc::SetDoc(const QString& doc)
 bool CXmlDoc::Parse()
 {
     using namespace XmlElementFlag;
+    if (m_file)   // the text is a window onto the file, or what is still to be written
+        return false;
     ResetTree();
     m_flags &= ~XmlDocFlag::Modified;
     m_elements.reserve(size_t(m_doc.size() / 64 + 8));

@@ -216,6 +216,7 @@ private:
     void ShiftFollowing(int owner, int offset, int delta);
     bool InsertText(const QString& text, int parent, int ref, int flags, int& elementOffset);
     void LinkNew(int index, int parent, int ref, bool before);
+    void TakeInserted(int index, bool asChild);
     bool CloseOpenElement(int index, bool lineBreak);
     bool MakeOpen(int index);
     int CopySubtree(const CXmlDoc& from, int fromIndex, int delta);

@@ -544,6 +544,22 @@ bool CXmlDoc::InsertText(const QString& text, int parent, int ref, int flags, in
     return true;
 }
 
+void CXmlDoc::TakeInserted(int index, bool asChild)
+{
+    if (index) {
+        // As a child the new element is where the next child goes after;
+        // otherwise it is the current element.
+        if (asChild) {
+            m_child = index;
+        } else {
+            m_pos = index;
+            m_child = 0;
+        }
+    }
+    if (m_flags & (XmlDocFlag::WriteFile | XmlDocFlag::AppendFile))
+        FlushWrittenText(false);
+}
+
 bool CXmlDoc::AddElement(const QString& name, const QString& data, int flags)
 {
     using namespace XmlAddFlag;
@@ -576,9 +592,12 @@ bool CXmlDoc::AddElement(const QString& name, const QString& data, int flags)
         text += (flags & SpaceBeforeSlash) ? QStringLiteral(" />") : QStringLiteral("/>");
         startTagLength = int(text.size());
     }
-    const int length = int(text.size());
-    if (!(flags & NoLineBreak))
+    int length = int(text.size());
+    if (!(flags & NoLineBreak)) {
         text += QStringLiteral("\r\n");
+        if (open)   // the line break starts the content, so children follow on their own lines
+            length = int(text.size());
+    }
 
     int offset = 0;
     if (!InsertText(text, parent, ref, flags, offset))
@@ -592,14 +611,7 @@ bool CXmlDoc::AddElement(const QString& name, const QString& data, int flags)
     if (open)
         e.flags = XmlElementFlag::Open;
     LinkNew(index, parent, ref, flags & Before);
-    if (asChild) {
-        m_child = index;
-    } else {
-        m_pos = index;
-        m_child = 0;
-    }
-    if (writing)
-        FlushWrittenText(false);
+    TakeInserted(index, asChild);
     return true;
 }
 
@@ -681,15 +693,6 @@ bool CXmlDoc::AddSubDoc(const QString& text, int flags)
             LinkNew(index, parent, ref, flags & XmlAddFlag::Before);
         previous = index;
     }
-    if (previous) {
-        if (asChild) {
-            m_child = previous;
-        } else {
-            m_pos = previous;
-            m_child = 0;
-        }
-    }
-    if (writing)
-        FlushWrittenText(false);
+    TakeInserted(previous, asChild);
     return elements == 1;
 }

@@ -40,6 +40,24 @@ XmlToken SyntaxError(XmlToken token, QStringView text, int from, const char* wor
     return token;
 }
 
+// A comment ("<!--" to "-->") or CDATA section ("<![C" to "]]>"): the
+// fourth character must be the expected one.
+XmlToken ScanDelimited(XmlToken token, QStringView text, char16_t fourth, QStringView close, XmlNodeType type,
+                       const char* typeWord, const char* syntaxWord)
+{
+    const int at = token.start + 3;
+    if (at >= text.size())
+        return Unterminated(token, text, typeWord);
+    if (text[at] != fourth)
+        return SyntaxError(token, text, at, syntaxWord);
+    const int end = FindFrom(text, close, at + 1);
+    if (end < 0)
+        return Unterminated(token, text, typeWord);
+    token.type = type;
+    token.length = end + int(close.size()) - token.start;
+    return token;
+}
+
 XmlToken ScanStartTag(XmlToken token, QStringView text)
 {
     const int n = int(text.size());
@@ -184,30 +202,10 @@ XmlToken NextXmlToken(QStringView text, int offset)
     if (offset + 2 >= n)
         return Unterminated(token, text, "tag");
     const QChar kind = text[offset + 2];
-    if (kind == u'-') {
-        if (offset + 3 >= n)
-            return Unterminated(token, text, "comment");
-        if (text[offset + 3] != u'-')
-            return SyntaxError(token, text, offset + 3, "comment_tag_syntax");
-        const int close = FindFrom(text, u"-->", offset + 4);
-        if (close < 0)
-            return Unterminated(token, text, "comment");
-        token.type = XmlNodeType::Comment;
-        token.length = close + 3 - offset;
-        return token;
-    }
-    if (kind == u'[') {
-        if (offset + 3 >= n)
-            return Unterminated(token, text, "cdata_section");
-        if (text[offset + 3] != u'C')
-            return SyntaxError(token, text, offset + 3, "cdata_section_syntax");
-        const int close = FindFrom(text, u"]]>", offset + 4);
-        if (close < 0)
-            return Unterminated(token, text, "cdata_section");
-        token.type = XmlNodeType::CData;
-        token.length = close + 3 - offset;
-        return token;
-    }
+    if (kind == u'-')
+        return ScanDelimited(token, text, u'-', u"-->", XmlNodeType::Comment, "comment", "comment_tag_syntax");
+    if (kind == u'[')
+        return ScanDelimited(token, text, u'C', u"]]>", XmlNodeType::CData, "cdata_section", "cdata_section_syntax");
     if (kind == u'D')
         return ScanDocumentType(token, text);
     return SyntaxError(token, text, offset + 2, "exclamation_tag_syntax");

@@ -198,6 +198,28 @@ TEST(XmlFiles, ReplacedFileIsWrittenWholeOrNotAtAll)
     EXPECT_EQ(testutil::ReadFile(path), QByteArray("<new/>\r\n<more/>\r\n"));
 }
 
+TEST(XmlFiles, OpenElementsEndWhenLeftOrClosed)
+{
+    testutil::TempDir dir;
+    const QString path = dir.file(QStringLiteral("open.xml"));
+    CXmlDoc doc;
+    ASSERT_TRUE(doc.Open(path, XmlDocFlag::WriteFile));
+    ASSERT_TRUE(doc.AddSubDoc(QStringLiteral("<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n")) == false);
+    ASSERT_TRUE(doc.AddElement(QStringLiteral("a"), QString(), XmlAddFlag::Open) && doc.EnterElement());
+    ASSERT_TRUE(doc.AddElement(QStringLiteral("b"), QStringLiteral("1")));
+    ASSERT_TRUE(doc.AddElement(QStringLiteral("c")) && doc.EnterElement());
+    ASSERT_TRUE(doc.AddElement(QStringLiteral("d")));
+    ASSERT_TRUE(doc.EnterElement());
+    EXPECT_FALSE(doc.AddElement(QStringLiteral("x"), QString(), XmlAddFlag::AsChild));   // not while writing
+    ASSERT_TRUE(doc.LeaveElement());
+    ASSERT_TRUE(doc.AddElement(QStringLiteral("e"), QString(), XmlAddFlag::Open));   // never entered
+    ASSERT_TRUE(doc.AddElement(QStringLiteral("f")));
+    EXPECT_TRUE(doc.Close());   // "c" and "a" are still open
+    EXPECT_EQ(testutil::ReadFile(path),
+              QByteArray("<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<a>\r\n<b>1</b>\r\n<c>\r\n<d>\r\n</d>\r\n"
+                         "<e>\r\n</e>\r\n<f/>\r\n</c>\r\n</a>\r\n"));
+}
+
 TEST(XmlFiles, LargeFilesStreamThroughASmallWindow)
 {
     testutil::TempDir dir;
