@@ -108,7 +108,8 @@ public:
     /// Replaces the document by the text and parses it; an empty text empties
     /// the document. Refused while a file is open. Returns IsWellFormed().
     bool SetDoc(const QString& doc);
-    /// Rebuilds the tree from the text; returns IsWellFormed().
+    /// Rebuilds the tree from the text; returns IsWellFormed(). Refused
+    /// (false) while a file is open.
     bool Parse();
     /// One root element, no malformed markup (while reading a file: none met
     /// so far; while writing: always true).
@@ -234,7 +235,7 @@ private:
     void FlushWrittenText(bool all);
 
     QString m_doc;
-    mutable QString m_log;
+    QString m_log;
     int m_parent = 0;  // parent position
     int m_pos = 0;     // current position
     int m_child = 0;   // child position
