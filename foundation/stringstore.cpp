@@ -284,6 +284,10 @@ bool CStringStore::UpdateString(int id, const QString& text)
 
 void CStringStore::FillShortcutNames()
 {
+    // Filled anew on every load, so a second Open does not pile up copies.
+    m_shortcutTexts.clear();
+    m_shortcutMap.clear();
+    m_commandTextMap.clear();
     for (const ShortcutEntry& entry : kShortcuts) {
         m_shortcutTexts.append(QString::fromLatin1(entry.keys));
         const int index = int(m_shortcutTexts.size()) - 1;

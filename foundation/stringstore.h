@@ -23,8 +23,8 @@ class CStringSource {
 public:
     virtual ~CStringSource() = default;
 
-    /// Stores the language index and fills the command maps; the path is
-    /// not used here. Appends the shortcut texts again on every call.
+    /// Stores the language index and fills the command maps anew; the path
+    /// is not used here.
     virtual bool Load(const QString& path, int languageIndex);
     virtual void Close() {}
     /// The text of an id in the current language; empty when closed or

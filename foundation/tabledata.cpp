@@ -1,6 +1,6 @@
 #include "foundation/tabledata.h"
 
-#include "foundation/foundationids.h"
+#include "foundation/ids.h"
 #include "foundation/serialbuffer.h"
 #include "foundation/stringstore.h"
 
@@ -41,7 +41,7 @@ bool CTableData::Create(qint32 rows, qint32 columns, bool noLabels)
     if (!SetSize(rows, columns))
         return false;
     if (!noLabels) {
-        const QString word = g_pStringStore ? LoadString(FoundationText::kColumn) : QString();
+        const QString word = LoadString(FoundationText::Column);
         for (qint32 i = 0; i < columns; ++i)
             m_labels[i] = QStringLiteral("%1 %2").arg(word).arg(i + 1);
     }

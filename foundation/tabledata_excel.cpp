@@ -4,7 +4,7 @@
 #include "foundation/tabledata.h"
 
 #include "foundation/filehelpers.h"
-#include "foundation/foundationids.h"
+#include "foundation/ids.h"
 #include "foundation/messageservice.h"
 #include "foundation/stringstore.h"
 #include "platform/office/officeconverter.h"
@@ -186,7 +186,7 @@ bool CTableData::ExportExcel(const QString& sheetName, const QString& path, QStr
     if (!xlsx && FindOfficeProgram().isEmpty()) {
         const QFileInfo info(target);
         target = QDir(info.path()).filePath(info.completeBaseName() + QStringLiteral(".xlsx"));
-        if (!AskYesNo(LoadString(FoundationText::kXlsNeedsOffice).arg(info.completeBaseName() + QStringLiteral(".xlsx"))))
+        if (!AskYesNo(LoadString(FoundationText::XlsNeedsOffice).arg(info.completeBaseName() + QStringLiteral(".xlsx"))))
             return fail(QStringLiteral("LibreOffice is needed for .xls and was not found"));
         xlsx = true;
     }
