@@ -1,0 +1,9 @@
+#include "foundation/uimessages.h"
+
+#include <QCoreApplication>
+
+void PumpUiMessages()
+{
+    if (QCoreApplication::instance())
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
