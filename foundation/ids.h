@@ -65,4 +65,13 @@ namespace FoundationText {
 constexpr int OptionsNotSaved = 109001;   ///< "%1" the options file, "%2" the reason
 constexpr int Column = 102299;            ///< the word of default column labels
 constexpr int XlsNeedsOffice = 190101;    ///< ".xls" without LibreOffice; offers ".xlsx"
+constexpr int KmlNotReadable = 109115;    ///< "%1" the KML file
+constexpr int KmlDamaged = 109116;        ///< "%1" the KML file
 }  // namespace FoundationText
+
+/// Bits of GetModifierKeys, as request records carry them.
+namespace ModifierKey {
+constexpr int Shift = 0x1;
+constexpr int Ctrl = 0x2;
+constexpr int Alt = 0x4;
+}  // namespace ModifierKey

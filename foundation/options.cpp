@@ -213,7 +213,7 @@ void ApplyWordSeparators()
 
 bool IsWordSeparator(QChar c)
 {
-    return g_wordSeparators.contains(c);
+    return c == u' ' || g_wordSeparators.contains(c);
 }
 
 bool HasUtf16Bom(QIODevice& file)

@@ -33,6 +33,7 @@ bool SaveOptionsFile(QString* error = nullptr);
 QString GetWordSeparators(bool withControls);
 /// Drops blanks from dictio 2 and makes it the program-wide separator set.
 void ApplyWordSeparators();
+/// The blank, or a character of the program-wide separator set.
 bool IsWordSeparator(QChar c);
 
 /// True when the next two bytes are the UTF-16LE mark FF FE, which stay

@@ -1,0 +1,353 @@
+#include "foundation/richtexthelpers.h"
+
+#include "foundation/filehelpers.h"
+#include "foundation/texthelpers.h"
+#include "platform/rtf/richeditctrlex.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kHiddenLayoutWidth = 500;       // pixels
+constexpr int kHiddenTextLimit = 10'000'000;  // characters the user may type
+constexpr int kMaxPosition = 999'999'999;     // open end of the last pair
+
+// ---- paragraph maps ----
+
+const QString& TextOf(const CRichEditCtrlEx& edit)
+{
+    return edit.TextMap().text();
+}
+
+// ---- RTF bytes ----
+// RTF is 7-bit markup with 8-bit bytes inside; the scans below work on the
+// raw bytes and copy what they do not change unchanged.
+
+bool IsLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+qsizetype SkipBlanks(const QByteArray& rtf, qsizetype i, qsizetype end)
+{
+    while (i < end && (rtf[i] == ' ' || rtf[i] == '\r' || rtf[i] == '\n'))
+        ++i;
+    return i;
+}
+
+// The bytes from..from + length, clipped to the array, without a copy.
+QByteArrayView Part(const QByteArray& bytes, qsizetype from, qsizetype length = -1)
+{
+    from = std::clamp<qsizetype>(from, 0, bytes.size());
+    const qsizetype left = bytes.size() - from;
+    return QByteArrayView(bytes).sliced(from, length < 0 ? left : std::min(length, left));
+}
+
+bool At(const QByteArray& rtf, qsizetype i, const char* word)
+{
+    return Part(rtf, i).startsWith(word);
+}
+
+// The index of the '}' that closes the group opened at open, or -1 when the
+// braces do not balance. Escaped braces and the data of \binN are skipped.
+qsizetype GroupEnd(const QByteArray& rtf, qsizetype open)
+{
+    const qsizetype n = rtf.size();
+    int depth = 0;
+    for (qsizetype i = open; i < n; ++i) {
+        const char c = rtf[i];
+        if (c == '{') {
+            ++depth;
+        } else if (c == '}') {
+            if (--depth == 0)
+                return i;
+        } else if (c == '\\') {
+            if (At(rtf, i + 1, "bin") && i + 4 < n && IsDigit(rtf[i + 4])) {
+                qsizetype j = i + 4;
+                qint64 count = 0;
+                while (j < n && IsDigit(rtf[j]) && count <= n)
+                    count = count * 10 + (rtf[j++] - '0');
+                if (j < n && rtf[j] == ' ')
+                    ++j;
+                if (count > n - j)
+                    return -1;
+                i = j + count - 1;
+            } else {
+                ++i;  // the escaped character or the control word's first letter
+            }
+        }
+    }
+    return -1;
+}
+
+// The control word \ul (not \ulnone, \ul0, ...) taken out of a text.
+QByteArray WithoutUnderline(const QByteArray& text)
+{
+    QByteArray out;
+    for (qsizetype i = 0; i < text.size();) {
+        if (At(text, i, "\\ul") && (i + 3 >= text.size() || (!IsLetter(text[i + 3]) && !IsDigit(text[i + 3]) &&
+                                                              text[i + 3] != '-'))) {
+            i += 3;
+            continue;
+        }
+        out += text[i];
+        if (text[i] == '\\' && i + 1 < text.size())
+            out += text[++i];  // an escaped character is never the start of \ul
+        ++i;
+    }
+    return out;
+}
+
+// A media link's shown text with its visible characters blanked: the
+// characters after the first blank (the delimiter of the leading control
+// words) up to the next backslash, or all of them up to the first backslash
+// when there is no blank. Braces stay, so the groups still balance.
+QByteArray BlankMediaText(QByteArray text)
+{
+    text = WithoutUnderline(text).trimmed();
+    const qsizetype blank = text.indexOf(' ');
+    for (qsizetype i = blank + 1; i < text.size() && text[i] != '\\'; ++i)
+        if (text[i] != '{' && text[i] != '}')
+            text[i] = ' ';
+    return text;
+}
+
+// One hyperlink field found at the "{" of "{\field".
+struct LinkField {
+    qsizetype end = -1;  // its closing brace
+    QByteArray instruction;
+    QByteArray shown;    // the result's content without its enclosing group
+};
+
+// Reads the field at i; false when it is no hyperlink field or does not
+// balance (end then tells which: -1 unbalanced).
+bool ReadLinkField(const QByteArray& rtf, qsizetype i, LinkField& field)
+{
+    field.end = GroupEnd(rtf, i);
+    if (field.end < 0)
+        return false;
+    qsizetype p = SkipBlanks(rtf, i + 7, field.end);  // after "{\field"
+    if (!At(rtf, p, "{\\*\\fldinst"))
+        return false;
+    const qsizetype instructionEnd = GroupEnd(rtf, p);
+    if (instructionEnd < 0)
+        return false;
+    qsizetype q = SkipBlanks(rtf, p + 11, instructionEnd);  // after "{\*\fldinst"
+    if (q < instructionEnd && rtf[q] == '{')
+        q = SkipBlanks(rtf, q + 1, instructionEnd);
+    if (!At(rtf, q, "HYPERLINK"))
+        return false;
+    const qsizetype result = SkipBlanks(rtf, instructionEnd + 1, field.end);
+    if (!At(rtf, result, "{\\fldrslt") || IsLetter(rtf[result + 9]))
+        return false;
+    const qsizetype resultEnd = GroupEnd(rtf, result);
+    if (resultEnd < 0 || resultEnd > field.end)
+        return false;
+    field.instruction = rtf.mid(q + 9, instructionEnd - q - 9);
+    qsizetype from = result + 9;
+    if (from < resultEnd && rtf[from] == ' ')
+        ++from;  // the delimiter of \fldrslt
+    QByteArray shown = rtf.mid(from, resultEnd - from);
+    // {\fldrslt{...}}: the inner group is the shown text.
+    const QByteArray trimmed = shown.trimmed();
+    if (trimmed.startsWith('{') && GroupEnd(trimmed, 0) == trimmed.size() - 1)
+        shown = trimmed.mid(1, trimmed.size() - 2);
+    field.shown = shown;
+    return true;
+}
+
+}  // namespace
+
+ParagraphMap GetParagraphBounds(const CRichEditCtrlEx& edit)
+{
+    const QString& text = TextOf(edit);
+    ParagraphMap map;
+    if (text.isEmpty())
+        return map;
+    qint32 start = 0;
+    for (qsizetype b = text.indexOf(u'\r'); b >= 0; b = text.indexOf(u'\r', start)) {
+        map.insert(map.end(), {start, qint32(b + 1)});
+        start = qint32(b + 1);
+    }
+    map.insert(map.end(), {start, qint32(text.size() - 1)});
+    return map;
+}
+
+ParagraphMap GetParagraphBreaks(const CRichEditCtrlEx& edit)
+{
+    const QString& text = TextOf(edit);
+    ParagraphMap map;
+    for (qsizetype b = text.indexOf(u'\r'); b >= 0; b = text.indexOf(u'\r', b + 1))
+        map.push_back(qint32(b));
+    return map;
+}
+
+ParagraphMap GetParagraphRanges(const CRichEditCtrlEx& edit)
+{
+    const QString& text = TextOf(edit);
+    ParagraphMap map;
+    if (text.isEmpty())
+        return map;
+    qint32 start = 0;
+    while (start < text.size() && text[start] == u'\r')
+        ++start;
+    map.push_back(start);
+    for (qsizetype d = text.indexOf(u'\r', start); d >= 0; d = text.indexOf(u'\r', d + 1))
+        map.insert(map.end(), {qint32(d), qint32(d + 1)});
+    map.push_back(qint32(text.size() - 1));
+
+    // A paragraph ends at its CR, so start == end is an empty one; the last
+    // ends at its last character, so it is empty only when start > end.
+    for (size_t pair = 0; pair * 2 + 1 < map.size();) {
+        const qint32 first = map[pair * 2];
+        const qint32 last = map[pair * 2 + 1];
+        const bool isLast = pair * 2 + 2 >= map.size();
+        const bool empty = isLast ? first > last : first == last;
+        if (empty || (!isLast && edit.PosFromChar(first).y() == edit.PosFromChar(map[pair * 2 + 2]).y())) {
+            map.erase(map.begin() + std::ptrdiff_t(pair * 2), map.begin() + std::ptrdiff_t(pair * 2 + 2));
+            continue;
+        }
+        ++pair;
+    }
+    return map;
+}
+
+int ParagraphOfPosition(qint32 position, bool boundsMode, const ParagraphMap& map)
+{
+    if (map.size() < 4)
+        return 1;
+    const size_t pairs = map.size() / 2;
+    for (size_t k = 0; k < pairs; ++k) {
+        qint32 lower;
+        qint32 upper;
+        if (boundsMode) {
+            lower = k == 0 ? 0 : map[2 * k - 1];
+            upper = map[2 * k + 1];
+        } else {
+            lower = map[2 * k];
+            upper = k + 1 < pairs ? map[2 * k + 2] : kMaxPosition;
+        }
+        if (lower <= position && position <= upper)
+            return int(k + 1);
+    }
+    return 0;
+}
+
+QString GetRichEditTextRange(const CRichEditCtrlEx* edit, int start, int end, int maxLength)
+{
+    if (!edit)
+        return {};
+    return CleanPreviewText(edit->GetTextRange(start, end), maxLength);
+}
+
+std::unique_ptr<CRichEditCtrlEx> CreateHiddenRichEdit()
+{
+    auto edit = std::make_unique<CRichEditCtrlEx>();
+    edit->SetLayoutWidth(kHiddenLayoutWidth);
+    edit->LimitText(kHiddenTextLimit);
+    RichEditCharFormat format;
+    format.mask = kCharMaskFace | kCharMaskSize | kCharMaskBold | kCharMaskStrikeOut;
+    format.faceName = QStringLiteral("Arial");
+    format.height = 200;  // twips
+    edit->SetDefaultCharFormat(format);
+    return edit;
+}
+
+bool RemoveRtfHyperlinkFields(QByteArray& rtf, bool blankMediaLinks)
+{
+    QByteArray out;
+    qsizetype copied = 0;
+    for (qsizetype at = rtf.indexOf("{\\field"); at >= 0; at = rtf.indexOf("{\\field", at)) {
+        LinkField field;
+        if (!ReadLinkField(rtf, at, field)) {
+            if (field.end < 0)
+                break;
+            at += 7;
+            continue;
+        }
+        if (blankMediaLinks && HasFileAndTimeArgs(QString::fromLatin1(field.instruction)))
+            field.shown = BlankMediaText(field.shown);
+        out += Part(rtf, copied, at - copied);
+        out += '{' + field.shown + '}';
+        at = copied = field.end + 1;
+    }
+    if (copied == 0)
+        return false;
+    out += Part(rtf, copied);
+    rtf = std::move(out);
+    return true;
+}
+
+bool TrimRtfHyperlinkInstructions(QByteArray& rtf)
+{
+    static constexpr char kWord[] = "HYPERLINK";
+    QByteArray text = rtf;
+    for (int split = 1; split < 9; ++split) {
+        const QByteArray word(kWord);
+        text.replace(word.left(split) + "\r\n" + word.mid(split), word);
+    }
+    bool shortened = false;
+    for (qsizetype f = text.indexOf("{\\*\\fldinst"); f >= 0; f = text.indexOf("{\\*\\fldinst", f + 1)) {
+        const qsizetype end = text.indexOf('}', f + 1);
+        if (end < 0)
+            break;
+        const qsizetype word = text.indexOf(kWord, f);
+        if (word < 0 || word >= end)
+            continue;
+        const qsizetype open = text.indexOf('"', word + 9);
+        if (open < 0 || open >= end)
+            continue;
+        const qsizetype close = text.indexOf('"', open + 1);
+        if (close < 0 || close >= end)
+            continue;
+        // What follows the target up to the brace: switches. A group opened
+        // there would lose its brace, so such an instruction stays.
+        const qsizetype tail = end - close - 1;
+        if (tail >= 2 && Part(text, close + 1, tail).indexOf('{') < 0) {
+            text.remove(close + 1, tail);
+            shortened = true;
+        }
+    }
+    if (shortened)
+        rtf = text;
+    return shortened;
+}
+
+bool CleanClipboardRtfLinks()
+{
+    static const QString kRtfMime = QStringLiteral("text/rtf");
+    if (!qGuiApp)
+        return false;
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    const QMimeData* data = clipboard->mimeData();
+    if (!data || !data->hasFormat(kRtfMime))
+        return false;
+    QByteArray rtf = data->data(kRtfMime);
+    const qsizetype zero = rtf.indexOf('\0');
+    if (zero >= 0)
+        rtf.truncate(zero);
+    if (!TrimRtfHyperlinkInstructions(rtf))
+        return false;
+    auto copy = std::make_unique<QMimeData>();
+    // Image and colour data are kept as values, everything else as bytes.
+    if (data->hasImage())
+        copy->setImageData(data->imageData());
+    if (data->hasColor())
+        copy->setColorData(data->colorData());
+    for (const QString& format : data->formats()) {
+        if (format == QLatin1String("application/x-qt-image") || format == QLatin1String("application/x-color"))
+            continue;
+        copy->setData(format, format == kRtfMime ? rtf : data->data(format));
+    }
+    clipboard->setMimeData(copy.release());
+    return true;
+}
