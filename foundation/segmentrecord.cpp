@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -55,14 +56,6 @@ SegmentRecord Piece(qint32 owner, qint32 start, qint32 end, COLORREF colour)
     return SegmentRecord{owner, start, end, 0, colour};
 }
 
-// Removes records i < j and appends the pieces.
-void ReplacePair(SegmentRecordArray& records, size_t i, size_t j, const std::vector<SegmentRecord>& pieces)
-{
-    records.erase(records.begin() + std::ptrdiff_t(j));
-    records.erase(records.begin() + std::ptrdiff_t(i));
-    records.insert(records.end(), pieces.begin(), pieces.end());
-}
-
 // Of records with the same range, those below the range's highest priority go.
 void KeepHighestPriority(SegmentRecordArray& records)
 {
@@ -75,57 +68,82 @@ void KeepHighestPriority(SegmentRecordArray& records)
     std::erase_if(records, [&](const SegmentRecord& r) { return r.priority < highest[{r.start, r.end}]; });
 }
 
-// The first overlapping pair (i, j), i < j, that needs a cut, in scan order.
-template <typename NeedsCut>
-bool FindPair(const SegmentRecordArray& records, NeedsCut needsCut, size_t& i, size_t& j)
+void Erase(SegmentRecordArray& records, size_t index)
 {
-    for (i = 0; i < records.size(); ++i)
-        for (j = i + 1; j < records.size(); ++j)
-            if (needsCut(records[i], records[j]))
-                return true;
-    return false;
+    records.erase(records.begin() + std::ptrdiff_t(index));
+}
+
+// Cuts pairs of records (i, j), i < j, for which needsCut holds until none
+// is left, always taking the first such pair in scan order (by i, then j),
+// as a scan from the first record after every cut would. cut(i, j) removes
+// records and appends its pieces, returning how many it appended.
+//
+// Pairs known to need no cut are not looked at again: no record before
+// `clean` needs a cut with any record before `fresh`. A cut at (i, j) leaves
+// the records before i clean towards everything but the new pieces.
+template <typename NeedsCut, typename Cut>
+void CutPairs(SegmentRecordArray& records, NeedsCut needsCut, Cut cut)
+{
+    size_t clean = 0;
+    size_t fresh = records.size();
+    const auto findPair = [&]() -> std::optional<std::pair<size_t, size_t>> {
+        for (size_t i = 0; i < clean; ++i)
+            for (size_t j = fresh; j < records.size(); ++j)
+                if (needsCut(records[i], records[j]))
+                    return std::pair{i, j};
+        for (size_t i = clean; i < records.size(); ++i)
+            for (size_t j = i + 1; j < records.size(); ++j)
+                if (needsCut(records[i], records[j]))
+                    return std::pair{i, j};
+        return std::nullopt;
+    };
+    while (const auto pair = findPair()) {
+        const size_t appended = cut(pair->first, pair->second);
+        clean = pair->first;
+        fresh = records.size() - appended;
+    }
 }
 
 void MixOverlaps(SegmentRecordArray& records)
 {
-    size_t i = 0;
-    size_t j = 0;
-    while (FindPair(records, Overlap, i, j)) {
+    CutPairs(records, Overlap, [&records](size_t i, size_t j) {
         const SegmentRecord a = records[i];
         const SegmentRecord b = records[j];
         const SegmentRecord& first = a.start <= b.start ? a : b;
         const SegmentRecord& last = a.end >= b.end ? a : b;
         const qint32 laterStart = std::max(a.start, b.start);
         const qint32 earlierEnd = std::min(a.end, b.end);
-        std::vector<SegmentRecord> pieces;
+        Erase(records, j);
+        Erase(records, i);
+        const size_t before = records.size();
         if (first.start < laterStart)
-            pieces.push_back(Piece(first.owner, first.start, laterStart - 1, first.colour));
-        pieces.push_back(Piece(CommonOwner(a.owner, b.owner), laterStart, earlierEnd, CommonColour(a, b)));
+            records.push_back(Piece(first.owner, first.start, laterStart - 1, first.colour));
+        records.push_back(Piece(CommonOwner(a.owner, b.owner), laterStart, earlierEnd, CommonColour(a, b)));
         if (earlierEnd < last.end)
-            pieces.push_back(Piece(last.owner, earlierEnd + 1, last.end, last.colour));
-        ReplacePair(records, i, j, pieces);
-    }
+            records.push_back(Piece(last.owner, earlierEnd + 1, last.end, last.colour));
+        return records.size() - before;
+    });
 }
 
+// The coloured record of each pair stays where it is; the uncoloured one
+// goes, and its parts outside the coloured one are appended.
 void CutUncoloured(SegmentRecordArray& records)
 {
     const auto needsCut = [](const SegmentRecord& a, const SegmentRecord& b) {
         return IsColoured(a) != IsColoured(b) && Overlap(a, b);
     };
-    size_t i = 0;
-    size_t j = 0;
-    while (FindPair(records, needsCut, i, j)) {
+    CutPairs(records, needsCut, [&records](size_t i, size_t j) {
         const size_t plainIndex = IsColoured(records[i]) ? j : i;
         const SegmentRecord plain = records[plainIndex];
-        const SegmentRecord& coloured = records[plainIndex == i ? j : i];
-        std::vector<SegmentRecord> pieces;
+        const SegmentRecord coloured = records[plainIndex == i ? j : i];
+        Erase(records, plainIndex);
+        const size_t before = records.size();
         if (plain.start < coloured.start)
-            pieces.push_back(Piece(plain.owner, plain.start, coloured.start - 1, plain.colour));
+            records.push_back(Piece(plain.owner, plain.start, coloured.start - 1, plain.colour));
         if (coloured.end < plain.end)
-            pieces.push_back(Piece(plain.owner, coloured.end + 1, plain.end, plain.colour));
-        records.erase(records.begin() + std::ptrdiff_t(plainIndex));
-        records.insert(records.end(), pieces.begin(), pieces.end());
-    }
+            records.push_back(Piece(plain.owner, coloured.end + 1, plain.end, plain.colour));
+        return records.size() - before;
+    });
 }
 
 }  // namespace
