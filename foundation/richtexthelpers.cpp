@@ -16,13 +16,6 @@ constexpr int kHiddenLayoutWidth = 500;       // pixels
 constexpr int kHiddenTextLimit = 10'000'000;  // characters the user may type
 constexpr int kMaxPosition = 999'999'999;     // open end of the last pair
 
-// ---- paragraph maps ----
-
-const QString& TextOf(const CRichEditCtrlEx& edit)
-{
-    return edit.TextMap().text();
-}
-
 // ---- RTF bytes ----
 // RTF is 7-bit markup with 8-bit bytes inside; the scans below work on the
 // raw bytes and copy what they do not change unchanged.
@@ -167,43 +160,45 @@ bool ReadLinkField(const QByteArray& rtf, qsizetype i, LinkField& field)
 
 }  // namespace
 
-ParagraphMap GetParagraphBounds(const CRichEditCtrlEx& edit)
-{
-    const QString& text = TextOf(edit);
-    ParagraphMap map;
-    if (text.isEmpty())
-        return map;
-    qint32 start = 0;
-    for (qsizetype b = text.indexOf(u'\r'); b >= 0; b = text.indexOf(u'\r', start)) {
-        map.insert(map.end(), {start, qint32(b + 1)});
-        start = qint32(b + 1);
-    }
-    map.insert(map.end(), {start, qint32(text.size() - 1)});
-    return map;
-}
-
 ParagraphMap GetParagraphBreaks(const CRichEditCtrlEx& edit)
 {
-    const QString& text = TextOf(edit);
+    const QString& text = edit.TextMap().text();
     ParagraphMap map;
     for (qsizetype b = text.indexOf(u'\r'); b >= 0; b = text.indexOf(u'\r', b + 1))
         map.push_back(qint32(b));
     return map;
 }
 
-ParagraphMap GetParagraphRanges(const CRichEditCtrlEx& edit)
+ParagraphMap GetParagraphBounds(const CRichEditCtrlEx& edit)
 {
-    const QString& text = TextOf(edit);
     ParagraphMap map;
-    if (text.isEmpty())
+    const qint32 length = edit.GetTextLength();
+    if (length == 0)
         return map;
     qint32 start = 0;
-    while (start < text.size() && text[start] == u'\r')
-        ++start;
-    map.push_back(start);
-    for (qsizetype d = text.indexOf(u'\r', start); d >= 0; d = text.indexOf(u'\r', d + 1))
-        map.insert(map.end(), {qint32(d), qint32(d + 1)});
-    map.push_back(qint32(text.size() - 1));
+    for (qint32 b : GetParagraphBreaks(edit)) {
+        map.insert(map.end(), {start, b + 1});
+        start = b + 1;
+    }
+    map.insert(map.end(), {start, length - 1});
+    return map;
+}
+
+ParagraphMap GetParagraphRanges(const CRichEditCtrlEx& edit)
+{
+    ParagraphMap map;
+    const qint32 length = edit.GetTextLength();
+    if (length == 0)
+        return map;
+    const ParagraphMap breaks = GetParagraphBreaks(edit);
+    // Leading paragraph ends open no paragraph.
+    size_t k = 0;
+    while (k < breaks.size() && breaks[k] == qint32(k))
+        ++k;
+    map.push_back(qint32(k));
+    for (; k < breaks.size(); ++k)
+        map.insert(map.end(), {breaks[k], breaks[k] + 1});
+    map.push_back(length - 1);
 
     // A paragraph ends at its CR, so start == end is an empty one; the last
     // ends at its last character, so it is empty only when start > end.
@@ -289,37 +284,36 @@ bool RemoveRtfHyperlinkFields(QByteArray& rtf, bool blankMediaLinks)
 
 bool TrimRtfHyperlinkInstructions(QByteArray& rtf)
 {
-    static constexpr char kWord[] = "HYPERLINK";
+    const QByteArray keyword("HYPERLINK");
     QByteArray text = rtf;
-    for (int split = 1; split < 9; ++split) {
-        const QByteArray word(kWord);
-        text.replace(word.left(split) + "\r\n" + word.mid(split), word);
-    }
-    bool shortened = false;
+    for (int split = 1; split < keyword.size(); ++split)
+        text.replace(keyword.left(split) + "\r\n" + keyword.mid(split), keyword);
+    QByteArray out;
+    qsizetype copied = 0;
     for (qsizetype f = text.indexOf("{\\*\\fldinst"); f >= 0; f = text.indexOf("{\\*\\fldinst", f + 1)) {
         const qsizetype end = text.indexOf('}', f + 1);
         if (end < 0)
             break;
-        const qsizetype word = text.indexOf(kWord, f);
-        if (word < 0 || word >= end)
+        // Offsets within the instruction up to its first closing brace.
+        const QByteArrayView instruction = Part(text, f, end - f);
+        const qsizetype word = instruction.indexOf(keyword);
+        const qsizetype open = word < 0 ? -1 : instruction.indexOf('"', word + keyword.size());
+        const qsizetype close = open < 0 ? -1 : instruction.indexOf('"', open + 1);
+        if (close < 0)
             continue;
-        const qsizetype open = text.indexOf('"', word + 9);
-        if (open < 0 || open >= end)
-            continue;
-        const qsizetype close = text.indexOf('"', open + 1);
-        if (close < 0 || close >= end)
-            continue;
-        // What follows the target up to the brace: switches. A group opened
-        // there would lose its brace, so such an instruction stays.
-        const qsizetype tail = end - close - 1;
-        if (tail >= 2 && Part(text, close + 1, tail).indexOf('{') < 0) {
-            text.remove(close + 1, tail);
-            shortened = true;
+        // What follows the target: switches. A group opened there would
+        // lose its brace, so such an instruction stays.
+        const QByteArrayView tail = instruction.sliced(close + 1);
+        if (tail.size() >= 2 && tail.indexOf('{') < 0) {
+            out += Part(text, copied, f + close + 1 - copied);
+            copied = end;
         }
     }
-    if (shortened)
-        rtf = text;
-    return shortened;
+    if (copied == 0)
+        return false;
+    out += Part(text, copied);
+    rtf = std::move(out);
+    return true;
 }
 
 bool CleanClipboardRtfLinks()
