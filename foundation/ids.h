@@ -65,4 +65,7 @@ namespace FoundationText {
 constexpr int OptionsNotSaved = 109001;   ///< "%1" the options file, "%2" the reason
 constexpr int Column = 102299;            ///< the word of default column labels
 constexpr int XlsNeedsOffice = 190101;    ///< ".xls" without LibreOffice; offers ".xlsx"
+constexpr int DeleteExternalCopies = 102281;  ///< asked after the list of copies to delete
+constexpr int ReplaceExistingFile = 102282;   ///< "%1" the file name
+constexpr int StartProgramQuestion = 190201;  ///< "%1" a program or script about to be started
 }  // namespace FoundationText
