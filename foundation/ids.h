@@ -67,6 +67,9 @@ constexpr int Column = 102299;            ///< the word of default column labels
 constexpr int XlsNeedsOffice = 190101;    ///< ".xls" without LibreOffice; offers ".xlsx"
 constexpr int KmlNotReadable = 109115;    ///< "%1" the KML file
 constexpr int KmlDamaged = 109116;        ///< "%1" the KML file
+constexpr int DeleteExternalCopies = 102281;  ///< asked after the list of copies to delete
+constexpr int ReplaceExistingFile = 102282;   ///< "%1" the file name
+constexpr int StartProgramQuestion = 190201;  ///< "%1" a program or script about to be started
 }  // namespace FoundationText
 
 /// Bits of GetModifierKeys, as request records carry them.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "foundation/ids.h"   // ModifierKey
+
 #include <QByteArray>
 #include <QList>
 #include <QPoint>
@@ -64,13 +66,6 @@ constexpr quint32 View = 0x4000;            // zoom and viewState, both ways
 constexpr quint32 SecondText = 0x8000;      // query: secondText / -
 constexpr quint32 CountSubcodes = 0x10000;  // query: count of a code with its sub-codes / -
 }  // namespace ListNotifyMask
-
-/// Bits of the modifier keys held at the time of a mouse action or a drop.
-namespace ModifierKey {
-constexpr qint32 Shift = 1;
-constexpr qint32 Ctrl = 2;
-constexpr qint32 Alt = 4;
-}  // namespace ModifierKey
 
 /// The head every record begins with.
 struct NotifyHead {

@@ -1,0 +1,531 @@
+#include "foundation/externalfiles.h"
+
+#include "foundation/filehelpers.h"
+#include "foundation/ids.h"
+#include "foundation/messageservice.h"
+#include "foundation/options.h"
+#include "foundation/programpaths.h"
+#include "foundation/stringstore.h"
+#include "foundation/uimessages.h"
+
+#include <QCursor>
+#include <QDateTime>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QHash>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QSet>
+#include <QTemporaryFile>
+#include <QUrl>
+
+#include <unzip.h>
+#include <zip.h>
+
+#include <sys/stat.h>
+
+namespace {
+
+// General purpose flag bit 11: the entry name is UTF-8.
+constexpr uLong kUtf8NameFlag = 0x800;
+// Host system "Unix" in the upper byte of "version made by".
+constexpr uLong kUnixHost = 3;
+// Entries are read and written in chunks of this many bytes.
+constexpr int kChunkBytes = 64 * 1024;
+
+// Code page 437, bytes 0x80 to 0xFF.
+constexpr char16_t kCp437High[128] = {
+    0x00C7, 0x00FC, 0x00E9, 0x00E2, 0x00E4, 0x00E0, 0x00E5, 0x00E7, 0x00EA, 0x00EB, 0x00E8, 0x00EF, 0x00EE,
+    0x00EC, 0x00C4, 0x00C5, 0x00C9, 0x00E6, 0x00C6, 0x00F4, 0x00F6, 0x00F2, 0x00FB, 0x00F9, 0x00FF, 0x00D6,
+    0x00DC, 0x00A2, 0x00A3, 0x00A5, 0x20A7, 0x0192, 0x00E1, 0x00ED, 0x00F3, 0x00FA, 0x00F1, 0x00D1, 0x00AA,
+    0x00BA, 0x00BF, 0x2310, 0x00AC, 0x00BD, 0x00BC, 0x00A1, 0x00AB, 0x00BB, 0x2591, 0x2592, 0x2593, 0x2502,
+    0x2524, 0x2561, 0x2562, 0x2556, 0x2555, 0x2563, 0x2551, 0x2557, 0x255D, 0x255C, 0x255B, 0x2510, 0x2514,
+    0x2534, 0x252C, 0x251C, 0x2500, 0x253C, 0x255E, 0x255F, 0x255A, 0x2554, 0x2569, 0x2566, 0x2560, 0x2550,
+    0x256C, 0x2567, 0x2568, 0x2564, 0x2565, 0x2559, 0x2558, 0x2552, 0x2553, 0x256B, 0x256A, 0x2518, 0x250C,
+    0x2588, 0x2584, 0x258C, 0x2590, 0x2580, 0x03B1, 0x00DF, 0x0393, 0x03C0, 0x03A3, 0x03C3, 0x00B5, 0x03C4,
+    0x03A6, 0x0398, 0x03A9, 0x03B4, 0x221E, 0x03C6, 0x03B5, 0x2229, 0x2261, 0x00B1, 0x2265, 0x2264, 0x2320,
+    0x2321, 0x00F7, 0x2248, 0x00B0, 0x2219, 0x00B7, 0x221A, 0x207F, 0x25A0, 0x00A0,
+};
+
+QString DecodeCp437(const QByteArray& bytes)
+{
+    QString text;
+    text.reserve(bytes.size());
+    for (const char byte : bytes) {
+        const auto b = static_cast<unsigned char>(byte);
+        text.append(b < 0x80 ? QChar(b) : QChar(kCp437High[b - 0x80]));
+    }
+    return text;
+}
+
+qsizetype LastSeparator(const QString& path)
+{
+    return std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
+}
+
+/// The last component of a target; empty when it is not usable as the name
+/// of a file inside a folder.
+QString PlainFileName(const QString& target)
+{
+    const QString name = target.mid(LastSeparator(target) + 1);
+    if (name.isEmpty() || name == u"." || name == u".." || name.contains(QChar(0)))
+        return {};
+    return name;
+}
+
+QString JoinPath(const QString& folder, const QString& name)
+{
+    return folder.endsWith(u'/') ? folder + name : folder + u'/' + name;
+}
+
+/// The path of name in folder: the exact name when it exists, else the
+/// first entry whose name differs only in case (names stored on Windows
+/// compared without case); empty when there is none.
+QString FindInFolder(const QString& folder, const QString& name)
+{
+    const QString exact = JoinPath(folder, name);
+    if (FileExists(exact))
+        return exact;
+    const QDir dir(folder);
+    const QStringList entries = dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    for (const QString& entry : entries) {
+        if (entry.compare(name, Qt::CaseInsensitive) == 0)
+            return dir.filePath(entry);
+    }
+    return {};
+}
+
+QString FolderOrDefault(QString& folder)
+{
+    if (folder.isEmpty())
+        folder = GetDefaultExternalsFolder();
+    while (folder.size() > 1 && (folder.endsWith(u'/') || folder.endsWith(u'\\')))
+        folder.chop(1);
+    return folder;
+}
+
+/// Copies source to target through a temporary file beside the target, so
+/// that an existing target is replaced only by a complete copy.
+bool ReplaceByCopy(const QString& source, const QString& target)
+{
+    QFile in(source);
+    QSaveFile out(target);
+    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly))
+        return false;
+    QByteArray chunk;
+    while (!(chunk = in.read(kChunkBytes)).isEmpty()) {
+        if (out.write(chunk) != chunk.size())
+            return false;
+    }
+    return in.error() == QFileDevice::NoError && out.commit();
+}
+
+bool AskReplace(const QString& fileName)
+{
+    return AskYesNo(LoadString(FoundationText::ReplaceExistingFile).arg(fileName));
+}
+
+// ---- Entry names of archives ----
+
+/// The relative path an archive entry may be written to, with "/" between
+/// components; empty when the name is absolute, has a drive, or a "." or
+/// ".." component, or holds a NUL.
+QString SafeEntryPath(QString name)
+{
+    name.replace(u'\\', u'/');
+    if (name.isEmpty() || name.startsWith(u'/') || name.contains(QChar(0)))
+        return {};
+    if (name.size() >= 2 && name.at(1) == u':')
+        return {};
+    QStringList parts = name.split(u'/');
+    if (parts.last().isEmpty())  // a folder entry "a/b/"
+        parts.removeLast();
+    if (parts.isEmpty())
+        return {};
+    for (const QString& part : std::as_const(parts)) {
+        if (part.isEmpty() || part == u"." || part == u"..")
+            return {};
+    }
+    return parts.join(u'/');
+}
+
+/// Creates base/relative one component at a time; false when a component
+/// exists as anything but a real folder (a link could lead outside base).
+bool MakeFolderInside(const QString& base, const QString& relative)
+{
+    QString path = base;
+    for (const QString& part : relative.split(u'/', Qt::SkipEmptyParts)) {
+        path = JoinPath(path, part);
+        const QFileInfo info(path);
+        if (info.isSymLink() || (info.exists() && !info.isDir()))
+            return false;
+        if (!info.exists() && !QDir().mkdir(path))
+            return false;
+    }
+    return true;
+}
+
+bool IsLinkEntry(const unz_file_info64& info)
+{
+    return (info.version >> 8) == kUnixHost && S_ISLNK(mode_t(info.external_fa >> 16));
+}
+
+QDateTime EntryTime(const unz_file_info64& info)
+{
+    const tm_unz& t = info.tmu_date;
+    return QDateTime(QDate(int(t.tm_year), int(t.tm_mon) + 1, int(t.tm_mday)),
+                     QTime(int(t.tm_hour), int(t.tm_min), int(t.tm_sec)));
+}
+
+/// Writes the current entry to target (which is not a link), replacing an
+/// existing file only as a whole.
+bool WriteEntry(unzFile zip, const QString& target, quint64 expectedBytes)
+{
+    if (unzOpenCurrentFile(zip) != UNZ_OK)
+        return false;
+    QSaveFile out(target);
+    bool ok = out.open(QIODevice::WriteOnly);
+    QByteArray chunk(kChunkBytes, Qt::Uninitialized);
+    int read = 0;
+    quint64 written = 0;
+    while (ok && (read = unzReadCurrentFile(zip, chunk.data(), kChunkBytes)) > 0) {
+        ok = out.write(chunk.constData(), read) == read;
+        written += quint64(read);
+    }
+    // The CRC is checked on close only when every byte came out, so a
+    // damaged stream that ends early is caught by its length.
+    const bool intact = unzCloseCurrentFile(zip) == UNZ_OK && written == expectedBytes;
+    return ok && read == 0 && intact && out.commit();
+}
+
+QString UniqueStoredName(const QString& name, QSet<QString>& used)
+{
+    QString candidate = name;
+    int counter = 1;
+    while (used.contains(candidate.toLower()))
+        candidate = MakeNumberedName(name, counter);
+    used.insert(candidate.toLower());
+    return candidate;
+}
+
+bool AddFileToZip(zipFile zip, const QString& path, const QString& storedName)
+{
+    QFile in(path);
+    if (!in.open(QIODevice::ReadOnly))
+        return false;
+    const QDateTime modified = QFileInfo(path).lastModified();
+    zip_fileinfo info{};
+    info.tmz_date.tm_sec = uInt(modified.time().second());
+    info.tmz_date.tm_min = uInt(modified.time().minute());
+    info.tmz_date.tm_hour = uInt(modified.time().hour());
+    info.tmz_date.tm_mday = uInt(modified.date().day());
+    info.tmz_date.tm_mon = uInt(modified.date().month() - 1);
+    info.tmz_date.tm_year = uInt(qBound(1980, modified.date().year(), 2107));
+    const QByteArray name = storedName.toUtf8();
+    const bool large = in.size() >= 0xFFFFFFFFLL;
+    if (zipOpenNewFileInZip4_64(zip, name.constData(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
+                                Z_DEFAULT_COMPRESSION, 0, -MAX_WBITS, DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY, nullptr,
+                                0, kUnixHost << 8, kUtf8NameFlag, large ? 1 : 0) != ZIP_OK)
+        return false;
+    bool ok = true;
+    QByteArray chunk;
+    while (ok && !(chunk = in.read(kChunkBytes)).isEmpty())
+        ok = zipWriteInFileInZip(zip, chunk.constData(), unsigned(chunk.size())) == ZIP_OK;
+    ok = ok && in.error() == QFileDevice::NoError;
+    return zipCloseFileInZip(zip) == ZIP_OK && ok;
+}
+
+bool IsExecutableFile(const QFileInfo& file)
+{
+    static const QStringList kLaunchers = {QStringLiteral("desktop"), QStringLiteral("sh"), QStringLiteral("exe"),
+                                          QStringLiteral("bat"), QStringLiteral("cmd"), QStringLiteral("com")};
+    return file.isExecutable() || kLaunchers.contains(file.suffix().toLower());
+}
+
+}  // namespace
+
+QString GetExternalsFolder()
+{
+    QString folder = g_qdaOptions.GetString(QdaOption::ExternalsFolder);
+    return FolderOrDefault(folder);
+}
+
+QString GetDefaultExternalsFolder()
+{
+    // The program folder keeps its trailing "/"; the documents folder has none.
+    if (g_program.PortableMode)
+        return g_program.ProgramFolder + QLatin1String(kExternalsFolderName);
+    return g_program.PersonalFolder + u'/' + QLatin1String(kExternalsFolderName);
+}
+
+bool IsLinkAddress(const QString& target)
+{
+    static const QRegularExpression kScheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*://"));
+    return target.startsWith(QStringLiteral("www."), Qt::CaseInsensitive) || kScheme.match(target).hasMatch();
+}
+
+QString StripExternPrefix(const char* data, qsizetype bytes)
+{
+    const qsizetype prefixUnits = qsizetype(sizeof kExternPrefix) - 1;
+    if (!data || bytes / 2 < prefixUnits)
+        return {};
+    QString text(bytes / 2, Qt::Uninitialized);
+    for (qsizetype i = 0; i < text.size(); ++i)
+        text[i] = QChar(char16_t(uchar(data[2 * i]) | (uchar(data[2 * i + 1]) << 8)));
+    if (!text.startsWith(QLatin1String(kExternPrefix)))
+        return {};
+    qsizetype end = text.size();
+    while (end > prefixUnits && text.at(end - 1).isNull())
+        --end;
+    return text.mid(prefixUnits, end - prefixUnits);
+}
+
+QString StripExternPrefix(const QByteArray* blob)
+{
+    return blob ? StripExternPrefix(blob->constData(), blob->size()) : QString();
+}
+
+QString ResolveLinkTarget(const QString& target, QString& externalsFolder, const QString& secondFolder,
+                          ExternalLinkInfo* info)
+{
+    if (info)
+        *info = ExternalLinkInfo();
+    if (target.isEmpty())
+        return {};
+    if (IsLinkAddress(target)) {
+        if (info)
+            info->folderOrAddress = target;
+        return target;
+    }
+    const qsizetype separator = LastSeparator(target);
+    const QString fileName = separator < 0 ? QString() : target.mid(separator + 1);
+    QString result;
+    LinkLocation location = LinkLocation::NotFound;
+    if (FileExists(target)) {
+        result = target;
+        location = LinkLocation::StoredPath;
+    } else if (!PlainFileName(fileName).isEmpty()) {
+        // A target without any separator has no file name to look up.
+        for (const QString& folder : {FolderOrDefault(externalsFolder), secondFolder}) {
+            if (folder.isEmpty() || !EnsureFolder(folder))
+                continue;
+            result = FindInFolder(folder, fileName);
+            if (!result.isEmpty()) {
+                location = LinkLocation::SearchFolder;
+                break;
+            }
+        }
+    }
+    if (info) {
+        info->isFile = true;
+        info->fileName = fileName.left(259);
+        info->folderOrAddress = separator < 0 ? QString() : target.left(separator).left(259);
+        info->location = location;
+        QFile file(result);
+        if (!result.isEmpty() && file.open(QIODevice::ReadOnly)) {
+            info->size = quint32(quint64(file.size()) & 0xFFFFFFFFu);
+            info->sizeKnown = true;
+        }
+    }
+    return result;
+}
+
+bool OpenLinkTarget(const QString& target, QString& externalsFolder, const QString& secondFolder)
+{
+    const QString resolved = ResolveLinkTarget(target, externalsFolder, secondFolder);
+    if (resolved.isEmpty())
+        return false;
+    if (IsLinkAddress(resolved))
+        return QDesktopServices::openUrl(QUrl::fromUserInput(resolved));
+    const QFileInfo file(resolved);
+    if (IsExecutableFile(file) && !AskYesNo(LoadString(FoundationText::StartProgramQuestion).arg(resolved)))
+        return false;
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(file.absoluteFilePath()));
+}
+
+bool CopyToExternalsFolder(const QString& sourcePath, QString& destinationFolder)
+{
+    const QString folder = FolderOrDefault(destinationFolder);
+    const QString name = PlainFileName(sourcePath);
+    if (folder.isEmpty() || name.isEmpty() || !EnsureFolder(folder))
+        return false;
+    const QString target = JoinPath(folder, name);
+    const QFileInfo existing(target);
+    if (existing.isSymLink() || existing.isDir())
+        return false;
+    if (!existing.exists())
+        return QFile::copy(sourcePath, target);
+    if (!AskReplace(name))
+        return true;
+    return ReplaceByCopy(sourcePath, target);
+}
+
+QString GetExternalCopyName(const QString& target, QString& folder)
+{
+    if (target.isEmpty() || IsLinkAddress(target))
+        return {};
+    FolderOrDefault(folder);
+    const QString name = PlainFileName(target);
+    if (name.isEmpty())
+        return {};
+    if (!EnsureFolder(folder))
+        return name;
+    const QString found = FindInFolder(folder, name);
+    return found.isEmpty() ? QString() : found.mid(LastSeparator(found) + 1);
+}
+
+bool DeleteExternalCopies(QStringList& targets)
+{
+    QString folder = GetExternalsFolder();
+    QString list;
+    for (QString& target : targets) {
+        target = GetExternalCopyName(target, folder);
+        if (!target.isEmpty())
+            list += target + u'\n';
+    }
+    if (list.isEmpty())
+        return true;
+    if (!AskYesNo(QStringLiteral("%1\n%2").arg(list, LoadString(FoundationText::DeleteExternalCopies))))
+        return false;
+    if (QGuiApplication::instance())
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    // Each name is one plain component, so every path lies in the folder; a
+    // link is removed itself, its target is never touched.
+    for (const QString& name : std::as_const(targets)) {
+        if (!name.isEmpty())
+            QFile::remove(JoinPath(folder, name));
+    }
+    if (QGuiApplication::instance())
+        QGuiApplication::restoreOverrideCursor();
+    return true;
+}
+
+bool ZipFileList(const QString& archivePath, const QStringList& filePaths, QStringList* failed)
+{
+    // Written beside the target and renamed, so a failed run leaves any
+    // earlier archive as it was.
+    QTemporaryFile temporary(archivePath + QStringLiteral(".XXXXXX"));
+    if (!temporary.open()) {
+        if (failed)
+            failed->append(filePaths);
+        return false;
+    }
+    temporary.close();
+    zipFile zip = zipOpen64(QFile::encodeName(temporary.fileName()).constData(), APPEND_STATUS_CREATE);
+    if (!zip) {
+        if (failed)
+            failed->append(filePaths);
+        return false;
+    }
+    bool ok = true;
+    QSet<QString> used;
+    for (const QString& path : filePaths) {
+        const QString name = PlainFileName(path);
+        const bool added = !name.isEmpty() && AddFileToZip(zip, path, UniqueStoredName(name, used));
+        if (!added) {
+            ok = false;
+            if (failed)
+                failed->append(path);
+        }
+        PumpUiMessages();
+    }
+    if (zipClose(zip, nullptr) != ZIP_OK)
+        return false;
+    QFile::remove(archivePath);
+    if (!temporary.rename(archivePath))
+        return false;
+    temporary.setAutoRemove(false);
+    return ok;
+}
+
+bool ExtractZipArchive(const QString& archivePath, const QString& destinationFolder, QStringList* refused)
+{
+    unzFile zip = unzOpen64(QFile::encodeName(archivePath).constData());
+    if (!zip)
+        return false;
+    EnsureFolder(destinationFolder);
+    const QString base = QFileInfo(destinationFolder).canonicalFilePath();
+    auto refuse = [refused](const QString& name) {
+        if (refused)
+            refused->append(name);
+    };
+    for (int rc = unzGoToFirstFile(zip); rc == UNZ_OK; rc = unzGoToNextFile(zip)) {
+        unz_file_info64 info{};
+        if (unzGetCurrentFileInfo64(zip, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
+            break;
+        QByteArray rawName(qsizetype(info.size_filename), '\0');
+        if (unzGetCurrentFileInfo64(zip, &info, rawName.data(), uLong(rawName.size()), nullptr, 0, nullptr, 0) !=
+            UNZ_OK)
+            break;
+        const QString name = (info.flag & kUtf8NameFlag) ? QString::fromUtf8(rawName) : DecodeCp437(rawName);
+        const QString relative = SafeEntryPath(name);
+        if (base.isEmpty() || relative.isEmpty() || IsLinkEntry(info)) {
+            refuse(name);
+            continue;
+        }
+        const bool isFolder = name.endsWith(u'/') || name.endsWith(u'\\');
+        const qsizetype slash = relative.lastIndexOf(u'/');
+        const QString folder = isFolder ? relative : relative.left(qMax<qsizetype>(slash, 0));
+        // A link already inside the folder must not lead the entry elsewhere.
+        if (!MakeFolderInside(base, folder)) {
+            refuse(name);
+            continue;
+        }
+        if (isFolder)
+            continue;
+        const QString target = JoinPath(base, relative);
+        const QFileInfo existing(target);
+        if (existing.isDir()) {
+            refuse(name);
+            continue;
+        }
+        if (existing.exists() || existing.isSymLink()) {
+            if (!AskReplace(relative))
+                continue;
+            // A link in the way is removed, never written through.
+            if (existing.isSymLink() && !QFile::remove(target)) {
+                refuse(name);
+                continue;
+            }
+        }
+        if (WriteEntry(zip, target, info.uncompressed_size)) {
+            QFile written(target);
+            if (written.open(QIODevice::ReadWrite))
+                written.setFileTime(EntryTime(info), QFileDevice::FileModificationTime);
+        } else {
+            refuse(name);
+        }
+        PumpUiMessages();
+    }
+    unzClose(zip);
+    return true;
+}
+
+void CopyFolderFiles(const QString& source, const QString& destination, const QString& subfolder,
+                     bool includeSubfolders, bool move)
+{
+    const QString from = subfolder.isEmpty() ? source : JoinPath(source, subfolder);
+    const QString to = subfolder.isEmpty() ? destination : JoinPath(destination, subfolder);
+    const QDir dir(from);
+    const QFileInfoList files =
+        dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks, QDir::Name);
+    for (const QFileInfo& file : files) {
+        const QString target = JoinPath(to, file.fileName());
+        if (QFileInfo::exists(target) || QFileInfo(target).isSymLink())
+            continue;
+        if (QFile::copy(file.filePath(), target) && move)
+            QFile::remove(file.filePath());
+    }
+    if (!includeSubfolders)
+        return;
+    const QFileInfoList folders =
+        dir.entryInfoList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot | QDir::NoSymLinks, QDir::Name);
+    for (const QFileInfo& folder : folders) {
+        const QString next = subfolder.isEmpty() ? folder.fileName() : JoinPath(subfolder, folder.fileName());
+        if (EnsureFolder(JoinPath(destination, next)))
+            CopyFolderFiles(source, destination, next, true, move);
+    }
+}

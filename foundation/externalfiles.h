@@ -1,0 +1,107 @@
+#pragma once
+
+// The externals folder (copies of files that documents, pictures and model
+// objects refer to), the rules that turn a stored link target into a path
+// or an address, and zip archives of such files.
+//
+// Link targets written on Windows may hold "\": a file name is always the
+// part after the last "\" or "/". Nothing here deletes, replaces or writes
+// a file outside the folder it was asked to work in: names are single path
+// components, never "." or "..", and archive entries that would leave the
+// target folder are refused. Questions go through the message service.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+/// Name of the default externals folder inside its parent folder.
+inline constexpr char kExternalsFolderName[] = "KORVAN_Externals";
+/// Prefix of a document's content that names an external file in place of
+/// the content (UTF-16 text in the blob).
+inline constexpr char kExternPrefix[] = "EXTERN:";
+
+/// Where ResolveLinkTarget found a file.
+enum class LinkLocation : qint32 {
+    NotFound = 0,
+    StoredPath = 1,    ///< at the path the target names
+    SearchFolder = 2,  ///< in the externals folder or the second search folder
+};
+
+/// What ResolveLinkTarget learnt about a target; reset by every call.
+struct ExternalLinkInfo {
+    QString fileName;         ///< the part after the last separator
+    QString folderOrAddress;  ///< the target without its file name; an address whole
+    quint32 size = 0;         ///< low 32 bits of the found file's length in bytes
+    LinkLocation location = LinkLocation::NotFound;
+    bool sizeKnown = false;   ///< the found file could be opened and measured
+    bool isFile = false;      ///< false for an address
+};
+
+/// Option 10 of "qda"; the default folder when the option is empty. No
+/// trailing "/".
+QString GetExternalsFolder();
+/// In portable mode the program folder plus "KORVAN_Externals", otherwise
+/// the user's documents folder, "/" and "KORVAN_Externals".
+QString GetDefaultExternalsFolder();
+
+/// True for an address: "www." or any "scheme://" at the start (ignoring
+/// case). Everything else is a file path.
+bool IsLinkAddress(const QString& target);
+
+/// The path after "EXTERN:" of a content blob (UTF-16 little endian, any
+/// trailing NULs dropped); empty when the blob is absent, shorter than the
+/// prefix or does not begin with it (compared with case).
+QString StripExternPrefix(const QByteArray* blob);
+QString StripExternPrefix(const char* data, qsizetype bytes);
+
+/// A path or address for a stored target: an address unchanged; a file at
+/// its stored path; else the file of that name in the externals folder
+/// (externalsFolder, set to the default folder when empty; a name that
+/// differs only in case is found too), else in secondFolder. Empty when
+/// nothing is found. Fills info when given.
+QString ResolveLinkTarget(const QString& target, QString& externalsFolder, const QString& secondFolder,
+                          ExternalLinkInfo* info = nullptr);
+
+/// Resolves the target and opens it with the desktop. An executable file
+/// (a program, script or launcher) is opened only when the user agrees.
+/// False when nothing was opened.
+bool OpenLinkTarget(const QString& target, QString& externalsFolder, const QString& secondFolder);
+
+/// Copies the source file into the folder (the default externals folder
+/// when empty; set to it) under the source's file name. An existing file of
+/// that name is replaced only when the user agrees. False when the folder
+/// is unusable, the name is not a plain file name, or copying failed.
+bool CopyToExternalsFolder(const QString& sourcePath, QString& destinationFolder);
+
+/// The name of the file in the folder (the default externals folder when
+/// empty; set to it) that is the copy of the target: empty for an address,
+/// a name that is not a plain file name, or when the folder holds no such
+/// file. A name that differs only in case gives the name on disk.
+QString GetExternalCopyName(const QString& target, QString& folder);
+
+/// Replaces each target by its GetExternalCopyName in the externals folder,
+/// asks once whether the listed copies shall be deleted, and deletes them.
+/// True when nothing was to be deleted or the user agreed.
+bool DeleteExternalCopies(QStringList& targets);
+
+/// Writes a new archive (replacing one at the path only when complete)
+/// holding each listed file under its file name, UTF-8 names with the
+/// UTF-8 flag, the file's modification time as entry time. A name used
+/// twice gets "(n)" before its extension. False when a file could not be
+/// added (its path is appended to failed) or the archive not written.
+bool ZipFileList(const QString& archivePath, const QStringList& filePaths, QStringList* failed = nullptr);
+
+/// Extracts every entry into the folder, asking before an existing file is
+/// replaced. Entries with an absolute path, a drive, a ".." component or a
+/// link, and entries that would end up outside the folder, are skipped and
+/// listed in refused. Names without the UTF-8 flag are read as code page
+/// 437. False only when the archive cannot be opened.
+bool ExtractZipArchive(const QString& archivePath, const QString& destinationFolder,
+                       QStringList* refused = nullptr);
+
+/// Copies (or moves) the files of source/subfolder into
+/// destination/subfolder without replacing existing files; with
+/// includeSubfolders the same for every subfolder, created as needed.
+/// Links are never followed.
+void CopyFolderFiles(const QString& source, const QString& destination, const QString& subfolder,
+                     bool includeSubfolders, bool move);
