@@ -19,8 +19,11 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     // Keep user folders (settings, data) of tests away from the real home.
+    // Test mode puts QStandardPaths' and QSettings' folders under the home
+    // folder whatever XDG says, so the home moves too.
     QTemporaryDir home;
     if (home.isValid()) {
+        qputenv("HOME", home.path().toUtf8());
         qputenv("XDG_CONFIG_HOME", QDir(home.path()).filePath("config").toUtf8());
         qputenv("XDG_DATA_HOME", QDir(home.path()).filePath("data").toUtf8());
         qputenv("XDG_CACHE_HOME", QDir(home.path()).filePath("cache").toUtf8());
