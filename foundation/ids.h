@@ -62,6 +62,8 @@ constexpr qint32 CodeColumnWidth = 8;
 
 /// Text ids of the language table read by foundation code.
 namespace FoundationText {
+constexpr int ProgramTitle = 1;           ///< the program's name
+constexpr int ProgramVersion = 2;         ///< the version text shown after "Version "
 constexpr int OptionsNotSaved = 109001;   ///< "%1" the options file, "%2" the reason
 constexpr int Column = 102299;            ///< the word of default column labels
 constexpr int XlsNeedsOffice = 190101;    ///< ".xls" without LibreOffice; offers ".xlsx"
