@@ -63,9 +63,9 @@ QStringList DescribeDisks(const QStringList& folders)
             continue;
         seen.insert(storage.rootPath());
         lines += QStringLiteral("%1 (%2): %3 MB free of %4 MB")
-                     .arg(storage.rootPath(), QString::fromLatin1(storage.fileSystemType()))
-                     .arg(storage.bytesAvailable() / kBytesPerMB)
-                     .arg(storage.bytesTotal() / kBytesPerMB);
+                     .arg(storage.rootPath(), QString::fromLatin1(storage.fileSystemType()),
+                          QString::number(storage.bytesAvailable() / kBytesPerMB),
+                          QString::number(storage.bytesTotal() / kBytesPerMB));
     }
     return lines;
 }
