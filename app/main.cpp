@@ -27,7 +27,7 @@ void SaveSettingsAtExit()
         return;
     QString error;
     if (!SaveOptionsFile(&error))
-        QMessageBox::warning(nullptr, LoadString(1),
+        QMessageBox::warning(nullptr, LoadString(FoundationText::ProgramTitle),
                              LoadString(FoundationText::OptionsNotSaved).arg(g_program.OptionsFilePath, error));
 }
 
@@ -48,7 +48,7 @@ int main(int argc, char* argv[])
     BuildOptionDefinitions();
 
     QMainWindow frame;
-    frame.setWindowTitle(LoadString(1));
+    frame.setWindowTitle(LoadString(FoundationText::ProgramTitle));
     frame.resize(1024, 768);
     frame.show();
     const int rc = app.exec();
