@@ -65,4 +65,9 @@ namespace FoundationText {
 constexpr int OptionsNotSaved = 109001;   ///< "%1" the options file, "%2" the reason
 constexpr int Column = 102299;            ///< the word of default column labels
 constexpr int XlsNeedsOffice = 190101;    ///< ".xls" without LibreOffice; offers ".xlsx"
+constexpr int SearchProgress = 57741;     ///< "%1" the kind's name, "%2" objects searched, "%3" hits
+constexpr int MemosName = 57716;
+constexpr int DocumentsName = 57734;
+constexpr int HelpMissing = 109101;       ///< "%1" the help file looked for
+constexpr int HelpNotOpened = 109102;     ///< "%1" the help page
 }  // namespace FoundationText
