@@ -41,6 +41,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void HoldMouse();
     void Refresh();
 
     QString m_text;
