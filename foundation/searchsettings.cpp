@@ -123,8 +123,8 @@ void CSearchSettings::CollectIds(QList<qint32>& ids) const
 CRichEditCtrlEx& CSearchSettings::RichEdit()
 {
     if (!m_richEdit) {
-        // The hidden control of the original: 500 pixels wide, "Arial"
-        // 10 pt; its layout decides which paragraph starts share a line.
+        // 500 pixels wide, "Arial" 10 pt: its layout decides which
+        // paragraph starts share a line.
         m_richEdit = std::make_unique<CRichEditCtrlEx>();
         m_richEdit->SetLayoutWidth(500);
         m_richEdit->LimitText(10000000);
@@ -171,7 +171,7 @@ bool CSearchSettings::Search(bool memos, const QList<qint32>* documentIds, const
             return rows && !IsRowDocument(id, *rows);
         });
     }
-    // Hits leave the rows only in a document search.
+    // Rows drop hits only in a document search.
     m_restricted = rows && !memos;
 
     const QString kindName = LoadString(memos ? FoundationText::MemosName : FoundationText::DocumentsName);

@@ -20,7 +20,6 @@
 
 namespace {
 
-using storetest::FieldSpec;
 using storetest::TopicSpec;
 
 // Groups, documents with their content kind, and memos.
