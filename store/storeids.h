@@ -68,6 +68,37 @@ enum : qint32 {
 };
 }
 
+/// Field ids of the documents topic read outside the store.
+namespace DocumentField {
+enum : qint32 {
+    State = 3,
+    Text = 5,     ///< the content: rich text, PDF, picture or table image
+    Name = 6,
+    DocType = 13, ///< a DocumentKind
+};
+}
+
+/// Field ids of the memos topic read outside the store.
+namespace MemoField {
+enum : qint32 {
+    Title = 8,
+    Text = 11,    ///< rich text
+};
+}
+
+/// Content kinds of documents (DocType).
+namespace DocumentKind {
+enum : qint32 { RichText = 0, Pdf = 1, Picture = 2, Table = 3 };
+}
+
+/// Bits of the State of documents and codes (rows, not field descriptors).
+namespace ObjectState {
+enum : qint32 {
+    ShownInBrowser = 0x02,
+    Activated = 0x04,
+};
+}
+
 /// Text ids of the language table used by the store.
 namespace StoreText {
 enum : int {
