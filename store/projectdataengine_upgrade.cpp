@@ -381,6 +381,9 @@ bool SchemaUpgrade::UpgradeTo100829()
                       {Codings, 20, "Area", nullptr, Integer, 5, 0},
                       {Codings, 21, "Coverage", nullptr, Real, 5, 0}}) &&
            AddColumns("Links", {{"IsText", Integer}}) && AddField({Links, 9, "IsText", nullptr, Boolean, 5, 0}) &&
+           // Fields added after the categorial flags were set get theirs; a
+           // user's "not categorial" is 0, never NULL, and stays.
+           Sql("UPDATE [sys_Fields] SET [Categorial]=1 WHERE [Categorial] IS NULL AND [Type] IN (2,3,8,9);") &&
            Sql("UPDATE [Codings] SET [IsText]=1 WHERE EXISTS (SELECT 1 FROM [Texts] WHERE "
                "[Texts].[ID]=[Codings].[TextID] AND ([Texts].[DocType] IS NULL OR [Texts].[DocType]<2));");
 }
