@@ -3,7 +3,10 @@
 #include "platform/dao/database.h"
 #include "store/dataengine.h"
 
+#include <QHash>
 #include <QString>
+
+#include <utility>
 
 class FieldValue;
 
@@ -141,4 +144,7 @@ private:
     QString m_lastExternalName;
     EngineError m_errorKind = EngineError::None;
     QString m_error;
+    // UPDATE and INSERT of a record, by topic and the positions of the
+    // fields written; emptied whenever a field dictionary changes.
+    QHash<QByteArray, std::pair<QString, QString>> m_writeStatements;
 };

@@ -14,6 +14,7 @@ struct sqlite3_stmt;
 /// desktop database (create, open, execute, table definitions, recordsets,
 /// transactions, compaction).
 ///
+/// A Database and its recordsets belong to one thread at a time.
 /// Values always travel as bound parameters ("?" in the SQL text), never
 /// formatted into it. Every connection knows the collation UNICODE_NOCASE,
 /// which compares texts ignoring case in every script (SQLite's NOCASE folds

@@ -64,6 +64,7 @@ public:
     /// Storage class of a column of the current row (forward-only sets).
     enum class Kind { Null, Integer, Real, Text, Blob };
     Kind GetKind(int index) const;
+    /// The column converted as SQLite converts (NULL reads 0).
     qint64 GetInt64(int index) const;
     double GetDouble(int index) const;
     /// Valid until the next move; an empty view for NULL.
@@ -92,6 +93,7 @@ private:
 
     bool Fail(const QString& message);
     int ColumnIndex(const QString& column) const;
+    bool HasColumn(int index) const;
     void MapColumns();
     void SkipDeleted();
 
