@@ -5,6 +5,7 @@
 // rss_mb is the resident memory after the work, peak_rss_mb the process's
 // peak so far.
 
+#include "bench/guibenchmain.h"
 #include "bench/projectgenerator.h"
 #include "store/fieldvalue.h"
 #include "store/projectdataengine.h"
@@ -15,7 +16,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QGuiApplication>
 #include <QTemporaryDir>
 
 #include <sys/resource.h>
@@ -25,11 +25,6 @@
 #include <fstream>
 
 namespace {
-
-const QList<qint32> kStoredTopics = {TopicId::DocumentGroups, TopicId::Documents,     TopicId::DocumentSets,
-                                     TopicId::DocumentSetMembers, TopicId::Codes,     TopicId::CodeSets,
-                                     TopicId::CodeSetMembers, TopicId::Codings,       TopicId::Memos,
-                                     TopicId::Links,          TopicId::MediaMarks};
 
 double PeakResidentMegabytes()
 {
@@ -249,12 +244,4 @@ BENCHMARK(BM_CloseAfterWork)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+KORVAN_GUI_BENCHMARK_MAIN()

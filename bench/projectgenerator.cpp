@@ -456,9 +456,7 @@ bool GenerateProject(const QString& corpusFolder, const QString& projectPath, QS
         if (!engine.Create(partial))
             return Fail(error, engine.LastError());
         db.SetEngine(&engine);
-        for (qint32 topic : {TopicId::DocumentGroups, TopicId::Documents, TopicId::DocumentSets,
-                             TopicId::DocumentSetMembers, TopicId::Codes, TopicId::CodeSets, TopicId::CodeSetMembers,
-                             TopicId::Codings, TopicId::Memos, TopicId::Links, TopicId::MediaMarks}) {
+        for (qint32 topic : kStoredTopics) {
             if (!engine.LoadTopic(*db.CreateTable(topic)))
                 return Fail(error, engine.LastError());
         }

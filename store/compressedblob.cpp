@@ -68,6 +68,15 @@ void CompressBlob(QByteArray& bytes)
     bytes = stored;
 }
 
+QVariant StoredBlobValue(const QByteArray& bytes)
+{
+    if (bytes.isEmpty())
+        return {};
+    QByteArray stored = bytes;
+    CompressBlob(stored);
+    return stored;
+}
+
 bool DecompressBlob(const char* data, qsizetype length, QByteArray& out, QString* error)
 {
     // Values of up to 8 bytes cannot hold the header; they are raw even

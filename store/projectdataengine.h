@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QString>
+#include <QVariant>
 
 #include <utility>
 
@@ -133,6 +134,8 @@ private:
 
     // Setup rows.
     bool FindSetupRow(const QString& key, qint64& rowid);
+    bool ReadSetupColumn(const QString& key, const char* column, QVariant& value);
+    bool WriteSetupColumn(const QString& key, const char* column, const QVariant& value);
     qint32 ReadMark(const char* prefix, qint32 topic);
     bool RaiseMark(const char* prefix, qint32 topic, qint32 value);
 

@@ -583,7 +583,7 @@ TEST_F(ProjectEngine, AValueThatDoesNotFitFailsTheLoadAndChangesNothing)
         ASSERT_TRUE(p.engine.Open(copy));
         p.db.SetEngine(&p.engine);
         bool loaded = true;
-        for (qint32 topic : projecttest::StoredTopics())
+        for (qint32 topic : kStoredTopics)
             loaded = loaded && p.engine.LoadTopic(*p.db.CreateTable(topic));
         EXPECT_FALSE(loaded) << c.sql;
         EXPECT_EQ(p.engine.LastErrorKind(), EngineError::BadValue) << c.sql;
