@@ -51,7 +51,7 @@ void CompressBlob(QByteArray& bytes)
     if (deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, windowBits, qBound(1, windowBits - 7, MAX_MEM_LEVEL - 1),
                      Z_DEFAULT_STRATEGY) != Z_OK)
         return;
-    stream.next_in = reinterpret_cast<Bytef*>(bytes.data());
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.constData()));
     stream.avail_in = uInt(bytes.size());
     stream.next_out = reinterpret_cast<Bytef*>(stored.data() + kHeaderSize);
     stream.avail_out = uInt(streamRoom);

@@ -21,8 +21,9 @@ namespace dao {
 ///
 /// Values read as qint64, double, QString, QByteArray, or a null QVariant
 /// for NULL. Forward-only sets also read by column index without building a
-/// QVariant (GetKind and the typed getters), for loads of large tables. Every failure returns false and leaves its reason in the
-/// database's LastError(). The recordset must not outlive its database.
+/// QVariant (GetKind and the typed getters), for loads of large tables.
+/// Every failure returns false and leaves its reason in the database's
+/// LastError(). The recordset must not outlive its database.
 class Recordset {
 public:
     explicit Recordset(Database& db) : m_db(db) {}
