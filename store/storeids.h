@@ -68,22 +68,58 @@ enum : qint32 {
 };
 }
 
-/// Field ids of the documents topic read outside the store.
-namespace DocumentField {
+/// The topics a project file stores, in the order a project loads them.
+inline constexpr qint32 kStoredTopics[] = {
+    TopicId::DocumentGroups, TopicId::Documents, TopicId::DocumentSets, TopicId::DocumentSetMembers,
+    TopicId::Codes,          TopicId::CodeSets,  TopicId::CodeSetMembers, TopicId::Codings,
+    TopicId::Memos,          TopicId::Links,     TopicId::MediaMarks,
+};
+
+/// Item kinds of the trees that are not topics; listed as changed objects.
+namespace TopicKind {
 enum : qint32 {
-    State = 3,
-    Text = 5,     ///< the content: rich text, PDF, picture or table image
-    Name = 6,
-    DocType = 13, ///< a DocumentKind
+    DocumentsRoot = 1,
+    DocumentSetsRoot = 3,
+    CodeSystemRoot = 7,
+    CodeSetsRoot = 23,
 };
 }
 
-/// Field ids of the memos topic read outside the store.
-namespace MemoField {
+/// Field ids of the stored topics that code outside the field dictionary reads or writes.
+namespace DocumentField {
 enum : qint32 {
-    Title = 8,
-    Text = 11,    ///< rich text
+    GroupID = 2,
+    State = 3,
+    Text = 5,      ///< the content: rich text, PDF, picture or table image
+    Name = 6,
+    Codes = 8,
+    Memos = 9,
+    MemoID = 10,
+    DocType = 13,  ///< a DocumentKind
+    MediaFile = 14,
+    ExtLink1 = 25,
+    ExtLink2 = 26,
+    ExtLink3 = 27,
 };
+}
+namespace GroupField {  ///< document groups, document sets and code sets alike
+enum : qint32 { MemoID = 4 };
+}
+namespace SetMemberField {  ///< document-set and code-set members
+enum : qint32 { SetID = 2, ObjectID = 3 };
+}
+namespace CodeField {
+enum : qint32 { Parent = 2, MemoID = 6, Codes = 7, Variable = 11 };
+}
+namespace CodingField {
+enum : qint32 { Document = 3, Code = 4 };
+}
+namespace MemoField {
+enum : qint32 { GroupID = 1, Document = 2, Code = 4, SetID = 5, Pos = 7, Title = 8,
+                Text = 11 /* rich text */ };
+}
+namespace LinkField {
+enum : qint32 { LinkID = 4 };
 }
 
 /// Content kinds of documents (DocType).
@@ -108,5 +144,14 @@ enum : int {
     TypeReal = 57728,
     TypeDateTime = 57729,
     TypeBoolean = 57733,
+    CannotUpgrade = 57788,     ///< "%1" the file, "%2" its format version
+    ProjectInUse = 190301,     ///< "%1" the file
+    NotAProject = 190302,      ///< "%1" the file
+    ProjectMissing = 190303,   ///< "%1" the file
+    NeedsConversion = 190304,  ///< "%1" the file
+    CannotRead = 190305,       ///< "%1" the file, "%2" the reason
+    FileExists = 190306,       ///< "%1" the file
+    BadValue = 190307,         ///< "%1" the file, "%2" table, "%3" row key, "%4" the reason
+    CannotWrite = 190308,      ///< "%1" the file, "%2" the reason
 };
 }

@@ -35,6 +35,13 @@ Status StatusOf(int code)
     }
 }
 
+int CompareIgnoringCase(void*, int leftBytes, const void* left, int rightBytes, const void* right)
+{
+    const QStringView a(static_cast<const char16_t*>(left), leftBytes / 2);
+    const QStringView b(static_cast<const char16_t*>(right), rightBytes / 2);
+    return a.compare(b, Qt::CaseInsensitive);
+}
+
 QString ColumnSql(const FieldDef& field)
 {
     QString sql = QuoteName(field.name) + QLatin1Char(' ') + QLatin1String(TypeName(field.type));
@@ -77,7 +84,8 @@ bool Database::OpenFile(const QString& path, bool create)
     if (!create && !exists)
         return Fail(QStringLiteral("The file %1 does not exist.").arg(path), Status::NotFound);
 
-    const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+    // A connection is used by one thread only: no mutex around each call.
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
     const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, flags, nullptr);
     if (rc != SQLITE_OK) {
         FailFromDb();
@@ -87,6 +95,7 @@ bool Database::OpenFile(const QString& path, bool create)
     }
     sqlite3_extended_result_codes(m_db, 1);
     sqlite3_busy_timeout(m_db, 0);
+    sqlite3_create_collation_v2(m_db, "UNICODE_NOCASE", SQLITE_UTF16_ALIGNED, nullptr, CompareIgnoringCase, nullptr);
     m_path = path;
     if (!ApplyOpenSettings()) {
         const QString error = m_lastError;

@@ -242,6 +242,52 @@ QVariant Recordset::GetValue(const QString& column) const
     return value;
 }
 
+QVariant Recordset::GetValue(int index) const
+{
+    if (index < 0 || index >= m_columns.size() || IsEOF())
+        return {};
+    if (m_dynaset)
+        return m_rows.at(m_current).deleted ? QVariant() : m_rows.at(m_current).values.at(index);
+    return Database::ColumnValue(m_statement, index);
+}
+
+Recordset::Kind Recordset::GetKind(int index) const
+{
+    if (!HasColumn(index))
+        return Kind::Null;
+    switch (sqlite3_column_type(m_statement, index)) {
+    case SQLITE_INTEGER: return Kind::Integer;
+    case SQLITE_FLOAT: return Kind::Real;
+    case SQLITE_TEXT: return Kind::Text;
+    case SQLITE_BLOB: return Kind::Blob;
+    default: return Kind::Null;
+    }
+}
+
+bool Recordset::HasColumn(int index) const
+{
+    return !m_dynaset && m_statement && !m_eof && index >= 0 && index < m_columns.size();
+}
+
+qint64 Recordset::GetInt64(int index) const
+{
+    return HasColumn(index) ? sqlite3_column_int64(m_statement, index) : 0;
+}
+
+double Recordset::GetDouble(int index) const
+{
+    return HasColumn(index) ? sqlite3_column_double(m_statement, index) : 0;
+}
+
+QStringView Recordset::GetTextView(int index) const
+{
+    if (!HasColumn(index))
+        return {};
+    const void* text = sqlite3_column_text16(m_statement, index);
+    const int bytes = sqlite3_column_bytes16(m_statement, index);
+    return text ? QStringView(static_cast<const char16_t*>(text), bytes / 2) : QStringView();
+}
+
 bool Recordset::AddNew()
 {
     if (!m_dynaset)
