@@ -22,7 +22,7 @@ SegmentRecordArray MakeCodings(int count)
     for (int i = 0; i < count; ++i) {
         const qint32 start = qint32(random() % 60000);
         const qint32 length = 20 + qint32(random() % 400);
-        records.push_back({i + 1, start, start + length, 0, MakeColor(int(random() % 256), 128, 64)});
+        records.Add({i + 1, start, start + length, 0, MakeColor(int(random() % 256), 128, 64)});
     }
     return records;
 }
@@ -30,11 +30,11 @@ SegmentRecordArray MakeCodings(int count)
 void BM_MergeSegmentRecordsMixed(benchmark::State& state)
 {
     const SegmentRecordArray codings = MakeCodings(int(state.range(0)));
-    size_t pieces = 0;
+    qsizetype pieces = 0;
     for (auto _ : state) {
         SegmentRecordArray records = codings;
         MergeSegmentRecords(false, true, records);
-        pieces = records.size();
+        pieces = records.GetSize();
     }
     state.counters["pieces"] = double(pieces);
     state.SetItemsProcessed(state.iterations() * state.range(0));
@@ -46,7 +46,7 @@ void BM_ParagraphRangesOfTranscript(benchmark::State& state)
     auto edit = CreateHiddenRichEdit();
     const QByteArray rtf = MakeSampleRtf(state.range(0) * 1024);
     edit->StreamInRtf(&rtf, false);
-    size_t pairs = 0;
+    qsizetype pairs = 0;
     for (auto _ : state)
         pairs = GetParagraphRanges(*edit).size() / 2;
     state.counters["paragraphs"] = double(pairs);

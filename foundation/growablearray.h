@@ -3,6 +3,7 @@
 #include <QtGlobal>
 
 #include <algorithm>
+#include <initializer_list>
 #include <vector>
 
 /// @short A growable array of plain records with the program's growth rule.
@@ -15,6 +16,10 @@
 template <typename T>
 class CGrowableArray {
 public:
+    CGrowableArray() = default;
+    /// Exactly these records, with room for them alone.
+    CGrowableArray(std::initializer_list<T> items) : m_items(items) {}
+
     qsizetype GetSize() const { return qsizetype(m_items.size()); }
     bool IsEmpty() const { return m_items.empty(); }
     /// Records the room holds before it must grow again.

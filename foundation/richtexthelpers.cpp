@@ -3,10 +3,19 @@
 #include "foundation/filehelpers.h"
 #include "foundation/texthelpers.h"
 #include "platform/rtf/richeditctrlex.h"
+#include "platform/rtf/rtfformat.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextDocumentFragment>
+#include <QTextFrame>
+#include <QTextLayout>
+#include <QTextTable>
 
 #include <algorithm>
 
@@ -15,6 +24,105 @@ namespace {
 constexpr int kHiddenLayoutWidth = 500;       // pixels
 constexpr int kHiddenTextLimit = 10'000'000;  // characters the user may type
 constexpr int kMaxPosition = 999'999'999;     // open end of the last pair
+
+// ---- Paragraph maps ----
+
+// Whether a block holds text and all of it is hidden: laid out, it takes
+// no room, so what follows it starts on its line.
+bool ShowsNothing(const QTextBlock& block)
+{
+    if (block.length() <= 1)
+        return false;
+    for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
+        if (!rtf::IsHidden(it.fragment().charFormat()))
+            return false;
+    }
+    return true;
+}
+
+// Whether two paragraph starts (rich-edit positions) lie on one line of the
+// control laid out at its width. Paragraphs outside tables begin lines of
+// their own unless they show nothing; the cells of a table row stand side
+// by side. A table's inner layout does not depend on what stands around
+// it, so each table is laid out alone in a scratch document: laying out
+// the whole text would cost far more than reading it.
+class LineComparer {
+public:
+    explicit LineComparer(const CRichEditCtrlEx& richEdit) : m_richEdit(richEdit)
+    {
+        for (QTextFrame* frame : richEdit.GetDocument()->rootFrame()->childFrames()) {
+            if (auto* table = qobject_cast<QTextTable*>(frame))
+                m_tables.append(table);
+        }
+    }
+
+    bool SameLine(int first, int second)
+    {
+        const int a = m_richEdit.ToDocumentPosition(first);
+        const int b = m_richEdit.ToDocumentPosition(second);
+        if (a == b)
+            return true;
+        const QTextBlock block = m_richEdit.GetDocument()->findBlock(a);
+        if (block.next().isValid() && block.next().position() == b && ShowsNothing(block))
+            return true;
+        const QTextTable* table = TableAt(a);
+        if (!table || table != TableAt(b))
+            return false;
+        if (!LayOut(table))
+            return m_richEdit.PosFromChar(first).y() == m_richEdit.PosFromChar(second).y();
+        return LineTop(a) == LineTop(b);
+    }
+
+private:
+    // The table (outermost) that holds a cursor position, else null.
+    const QTextTable* TableAt(int documentPosition) const
+    {
+        const auto after = std::upper_bound(m_tables.begin(), m_tables.end(), documentPosition,
+                                            [](int position, const QTextTable* t) { return position < t->firstPosition(); });
+        if (after == m_tables.begin())
+            return nullptr;
+        const QTextTable* table = *(after - 1);
+        return documentPosition <= table->lastPosition() ? table : nullptr;
+    }
+
+    bool LayOut(const QTextTable* table)
+    {
+        if (table == m_table)
+            return m_scratchTable != nullptr;
+        m_table = table;
+        m_scratchTable = nullptr;
+        const QTextDocument* document = m_richEdit.GetDocument();
+        QTextCursor selection(const_cast<QTextDocument*>(document));
+        selection.setPosition(table->firstPosition() - 1);
+        selection.setPosition(table->lastPosition() + 1, QTextCursor::KeepAnchor);
+        m_scratch = std::make_unique<QTextDocument>();
+        m_scratch->setDocumentMargin(document->documentMargin());
+        m_scratch->setDefaultFont(document->defaultFont());
+        m_scratch->setTextWidth(document->textWidth());
+        QTextCursor(m_scratch.get()).insertFragment(selection.selection());
+        const QList<QTextFrame*> frames = m_scratch->rootFrame()->childFrames();
+        m_scratchTable = frames.isEmpty() ? nullptr : qobject_cast<QTextTable*>(frames.first());
+        if (m_scratchTable)
+            m_offset = m_scratchTable->firstPosition() - table->firstPosition();
+        return m_scratchTable != nullptr;
+    }
+
+    qreal LineTop(int documentPosition) const
+    {
+        const int position = documentPosition + m_offset;
+        const QTextBlock block = m_scratch->findBlock(position);
+        const qreal top = m_scratch->documentLayout()->blockBoundingRect(block).top();
+        const QTextLine line = block.layout() ? block.layout()->lineForTextPosition(position - block.position()) : QTextLine();
+        return line.isValid() ? top + line.y() : top;
+    }
+
+    const CRichEditCtrlEx& m_richEdit;
+    QList<const QTextTable*> m_tables;            // in document order
+    const QTextTable* m_table = nullptr;          // the table laid out in m_scratch
+    std::unique_ptr<QTextDocument> m_scratch;
+    const QTextTable* m_scratchTable = nullptr;   // its copy; null when it could not be copied
+    int m_offset = 0;                             // scratch position - document position
+};
 
 // ---- RTF bytes ----
 // RTF is 7-bit markup with 8-bit bytes inside; the scans below work on the
@@ -164,8 +272,8 @@ ParagraphMap GetParagraphBreaks(const CRichEditCtrlEx& edit)
 {
     const QString& text = edit.TextMap().text();
     ParagraphMap map;
-    for (qsizetype b = text.indexOf(u'\r'); b >= 0; b = text.indexOf(u'\r', b + 1))
-        map.push_back(qint32(b));
+    for (qsizetype b = text.indexOf(rtf::kParagraphEnd); b >= 0; b = text.indexOf(rtf::kParagraphEnd, b + 1))
+        map.append(qint32(b));
     return map;
 }
 
@@ -177,41 +285,40 @@ ParagraphMap GetParagraphBounds(const CRichEditCtrlEx& edit)
         return map;
     qint32 start = 0;
     for (qint32 b : GetParagraphBreaks(edit)) {
-        map.insert(map.end(), {start, b + 1});
+        map << start << b + 1;
         start = b + 1;
     }
-    map.insert(map.end(), {start, length - 1});
+    map << start << length - 1;
     return map;
 }
 
 ParagraphMap GetParagraphRanges(const CRichEditCtrlEx& edit)
 {
-    ParagraphMap map;
     const qint32 length = edit.GetTextLength();
     if (length == 0)
-        return map;
+        return {};
     const ParagraphMap breaks = GetParagraphBreaks(edit);
     // Leading paragraph ends open no paragraph.
-    size_t k = 0;
-    while (k < breaks.size() && breaks[k] == qint32(k))
+    qsizetype k = 0;
+    while (k < breaks.size() && breaks[k] == k)
         ++k;
-    map.push_back(qint32(k));
+    ParagraphMap all{qint32(k)};
     for (; k < breaks.size(); ++k)
-        map.insert(map.end(), {breaks[k], breaks[k] + 1});
-    map.push_back(length - 1);
+        all << breaks[k] << breaks[k] + 1;
+    all << length - 1;
 
+    // Whether a pair stays depends only on it and the next pair's start.
     // A paragraph ends at its CR, so start == end is an empty one; the last
     // ends at its last character, so it is empty only when start > end.
-    for (size_t pair = 0; pair * 2 + 1 < map.size();) {
-        const qint32 first = map[pair * 2];
-        const qint32 last = map[pair * 2 + 1];
-        const bool isLast = pair * 2 + 2 >= map.size();
+    LineComparer lines(edit);
+    ParagraphMap map;
+    for (qsizetype pair = 0; pair + 1 < all.size(); pair += 2) {
+        const qint32 first = all[pair];
+        const qint32 last = all[pair + 1];
+        const bool isLast = pair + 2 >= all.size();
         const bool empty = isLast ? first > last : first == last;
-        if (empty || (!isLast && edit.PosFromChar(first).y() == edit.PosFromChar(map[pair * 2 + 2]).y())) {
-            map.erase(map.begin() + std::ptrdiff_t(pair * 2), map.begin() + std::ptrdiff_t(pair * 2 + 2));
-            continue;
-        }
-        ++pair;
+        if (!empty && (isLast || !lines.SameLine(first, all[pair + 2])))
+            map << first << last;
     }
     return map;
 }
@@ -220,21 +327,25 @@ int ParagraphOfPosition(qint32 position, bool boundsMode, const ParagraphMap& ma
 {
     if (map.size() < 4)
         return 1;
-    const size_t pairs = map.size() / 2;
-    for (size_t k = 0; k < pairs; ++k) {
-        qint32 lower;
-        qint32 upper;
-        if (boundsMode) {
-            lower = k == 0 ? 0 : map[2 * k - 1];
-            upper = map[2 * k + 1];
-        } else {
-            lower = map[2 * k];
-            upper = k + 1 < pairs ? map[2 * k + 2] : kMaxPosition;
-        }
-        if (lower <= position && position <= upper)
-            return int(k + 1);
+    const qsizetype pairs = map.size() / 2;
+    const auto lower = [&](qsizetype k) { return boundsMode ? (k == 0 ? 0 : map[2 * k - 1]) : map[2 * k]; };
+    const auto upper = [&](qsizetype k) {
+        return boundsMode ? map[2 * k + 1] : k + 1 < pairs ? map[2 * k + 2] : kMaxPosition;
+    };
+    // The first pair whose upper limit reaches the position; the limits of
+    // the pairs before it lie below the position, so only its own lower
+    // limit is left to check. The last pair is left out of the halving: a
+    // bounds map of a text that ends in a CR ends one below the pair before.
+    qsizetype low = 0;
+    qsizetype high = pairs - 1;
+    while (low < high) {
+        const qsizetype middle = (low + high) / 2;
+        if (upper(middle) < position)
+            low = middle + 1;
+        else
+            high = middle;
     }
-    return 0;
+    return lower(low) <= position && position <= upper(low) ? int(low + 1) : 0;
 }
 
 QString GetRichEditTextRange(const CRichEditCtrlEx* edit, int start, int end, int maxLength)

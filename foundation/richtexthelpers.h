@@ -6,15 +6,15 @@
 // control's text, counted as platform/rtf/richtextmap.h describes).
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <memory>
-#include <vector>
 
 class CRichEditCtrlEx;
 
 /// Character positions of one text, two shapes (see the functions).
-using ParagraphMap = std::vector<qint32>;
+using ParagraphMap = QList<qint32>;
 
 /// Pairs (start, end) of every paragraph, empty ones included, in text
 /// order. Each paragraph but the last ends at the start of the next one (its
@@ -28,16 +28,19 @@ ParagraphMap GetParagraphBreaks(const CRichEditCtrlEx& edit);
 /// Pairs (start, end) of the paragraphs a reader sees: leading paragraph
 /// ends skipped; a paragraph ends at its paragraph end, the last at text
 /// length - 1. Empty paragraphs are dropped, and so is a paragraph whose
-/// start lies on the same laid-out line as the next one's (the row marks of
-/// a table).
+/// start lies on the same laid-out line as the next one's: the row marks
+/// and the cells side by side of a table, and a paragraph of hidden text
+/// only, which takes no room.
 ParagraphMap GetParagraphRanges(const CRichEditCtrlEx& edit);
 /// The paragraph number (from 1) of a position in a map of
 /// GetParagraphRanges or GetParagraphBounds; 1 for a map of fewer than two
 /// pairs, 0 when no pair holds it. boundsMode is the rule for a start
-/// position: a pair holds positions after the previous pair's end up to its
-/// own end. Otherwise (an end position) a pair holds positions from its
-/// start up to the next pair's start. Both limits are inclusive, so the
-/// first matching pair wins on a boundary.
+/// position: a pair holds positions from the previous pair's end (0 for the
+/// first) up to its own end. Otherwise (an end position) a pair holds
+/// positions from its start up to the next pair's start. Both limits are
+/// inclusive, so the first matching pair wins on a boundary. The pair is
+/// found by halving, so starts and ends must not decrease; only the last
+/// end may (the bounds of a text that ends in a paragraph end).
 int ParagraphOfPosition(qint32 position, bool boundsMode, const ParagraphMap& map);
 
 /// The control's text from start up to (not including) end, cleaned for a

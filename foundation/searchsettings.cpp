@@ -1,6 +1,7 @@
 #include "foundation/searchsettings.h"
 
 #include "foundation/ids.h"
+#include "foundation/richtexthelpers.h"
 #include "foundation/stringstore.h"
 #include "foundation/tabledata.h"
 #include "foundation/waitwindow.h"
@@ -122,18 +123,9 @@ void CSearchSettings::CollectIds(QList<qint32>& ids) const
 
 CRichEditCtrlEx& CSearchSettings::RichEdit()
 {
-    if (!m_richEdit) {
-        // 500 pixels wide, "Arial" 10 pt: its layout decides which
-        // paragraph starts share a line.
-        m_richEdit = std::make_unique<CRichEditCtrlEx>();
-        m_richEdit->SetLayoutWidth(500);
-        m_richEdit->LimitText(10000000);
-        RichEditCharFormat format;
-        format.mask = kCharMaskFace | kCharMaskSize | kCharMaskBold | kCharMaskStrikeOut;
-        format.faceName = QStringLiteral("Arial");
-        format.height = 200;
-        m_richEdit->SetDefaultCharFormat(format);
-    }
+    // Its layout decides which paragraph starts share a line.
+    if (!m_richEdit)
+        m_richEdit = CreateHiddenRichEdit();
     return *m_richEdit;
 }
 

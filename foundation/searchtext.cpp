@@ -1,30 +1,20 @@
 // Searching one text: term patterns, sentences, paragraph numbers and the
 // rules that combine the hits of several terms.
 #include "foundation/options.h"
+#include "foundation/richtexthelpers.h"
 #include "foundation/searchsettings.h"
 #include "platform/rtf/richeditctrlex.h"
 
-#include <QAbstractTextDocumentLayout>
-#include <QTextBlock>
-#include <QTextCursor>
-#include <QTextDocument>
-#include <QTextDocumentFragment>
-#include <QTextFrame>
-#include <QTextLayout>
-#include <QTextTable>
-
 #include <algorithm>
-#include <memory>
 
 namespace {
 
-// A word ends at a separator of the options, a blank, or a structure mark
-// of the rich-edit text (cell ends, row marks, embedded objects), which
-// never belong to a word.
+// A word ends at a word separator or at a structure mark of the rich-edit
+// text (cell ends, row marks, embedded objects), which never belongs to a
+// word.
 bool IsSearchSeparator(QChar c)
 {
     switch (c.unicode()) {
-    case u' ':
     case rtf::kCellEnd:
     case rtf::kRowStart:
     case rtf::kRowEnd:
@@ -33,139 +23,6 @@ bool IsSearchSeparator(QChar c)
     default:
         return IsWordSeparator(c);
     }
-}
-
-// Stand-ins for the paragraph maps of the rich-text helpers.
-
-// Whether two paragraph starts (rich-edit positions) lie on one line of the
-// hidden control laid out at its width. Paragraphs outside tables begin
-// lines of their own; the cells of a table row stand side by side. A
-// table's inner layout does not depend on what stands around it, so each
-// table is laid out alone in a scratch document: laying out the whole text
-// would cost far more than reading it.
-class LineComparer {
-public:
-    explicit LineComparer(const CRichEditCtrlEx& richEdit) : m_richEdit(richEdit)
-    {
-        for (QTextFrame* frame : richEdit.GetDocument()->rootFrame()->childFrames()) {
-            if (auto* table = qobject_cast<QTextTable*>(frame))
-                m_tables.push_back(table);
-        }
-    }
-
-    bool SameLine(int first, int second)
-    {
-        const int a = m_richEdit.ToDocumentPosition(first);
-        const int b = m_richEdit.ToDocumentPosition(second);
-        if (a == b)
-            return true;
-        const QTextTable* table = TableAt(a);
-        if (!table || table != TableAt(b))
-            return false;
-        if (!LayOut(table))
-            return m_richEdit.PosFromChar(first).y() == m_richEdit.PosFromChar(second).y();
-        return LineTop(a) == LineTop(b);
-    }
-
-private:
-    // The table (outermost) that holds a cursor position, else null.
-    const QTextTable* TableAt(int documentPosition) const
-    {
-        const auto after = std::upper_bound(m_tables.begin(), m_tables.end(), documentPosition,
-                                            [](int position, const QTextTable* t) { return position < t->firstPosition(); });
-        if (after == m_tables.begin())
-            return nullptr;
-        const QTextTable* table = *(after - 1);
-        return documentPosition <= table->lastPosition() ? table : nullptr;
-    }
-
-    bool LayOut(const QTextTable* table)
-    {
-        if (table == m_table)
-            return m_scratchTable != nullptr;
-        m_table = table;
-        m_scratchTable = nullptr;
-        const QTextDocument* document = m_richEdit.GetDocument();
-        QTextCursor selection(const_cast<QTextDocument*>(document));
-        selection.setPosition(table->firstPosition() - 1);
-        selection.setPosition(table->lastPosition() + 1, QTextCursor::KeepAnchor);
-        m_scratch = std::make_unique<QTextDocument>();
-        m_scratch->setDocumentMargin(document->documentMargin());
-        m_scratch->setDefaultFont(document->defaultFont());
-        m_scratch->setTextWidth(document->textWidth());
-        QTextCursor(m_scratch.get()).insertFragment(selection.selection());
-        const QList<QTextFrame*> frames = m_scratch->rootFrame()->childFrames();
-        m_scratchTable = frames.isEmpty() ? nullptr : qobject_cast<QTextTable*>(frames.first());
-        if (m_scratchTable)
-            m_offset = m_scratchTable->firstPosition() - table->firstPosition();
-        return m_scratchTable != nullptr;
-    }
-
-    qreal LineTop(int documentPosition) const
-    {
-        const int position = documentPosition + m_offset;
-        const QTextBlock block = m_scratch->findBlock(position);
-        const qreal top = m_scratch->documentLayout()->blockBoundingRect(block).top();
-        const QTextLine line = block.layout() ? block.layout()->lineForTextPosition(position - block.position()) : QTextLine();
-        return line.isValid() ? top + line.y() : top;
-    }
-
-    const CRichEditCtrlEx& m_richEdit;
-    std::vector<const QTextTable*> m_tables;      // in document order
-    const QTextTable* m_table = nullptr;          // the table laid out in m_scratch
-    std::unique_ptr<QTextDocument> m_scratch;
-    const QTextTable* m_scratchTable = nullptr;   // its copy; null when it could not be copied
-    int m_offset = 0;                             // scratch position - document position
-};
-
-// Pairs (start, end) of the paragraphs of the control's text, each end the
-// paragraph's CR (the last ends at length - 1); leading paragraph ends,
-// pairs whose start equals their end and paragraphs that begin on the line
-// of the next one (table cells) are left out.
-void GetParagraphRanges(const CRichEditCtrlEx& richEdit, QList<qint32>& ranges)
-{
-    ranges.clear();
-    const QString& text = richEdit.TextMap().text();
-    const qint32 last = qint32(text.size()) - 1;
-    if (last < 0)
-        return;
-    qint32 start = 0;
-    while (start <= last && text[start] == rtf::kParagraphEnd)
-        ++start;
-    ranges.append(start);
-    for (qsizetype d = text.indexOf(rtf::kParagraphEnd, start); d >= 0 && d <= last;
-         d = text.indexOf(rtf::kParagraphEnd, d + 1)) {
-        ranges.append(qint32(d));
-        ranges.append(qint32(d + 1));
-    }
-    ranges.append(last);
-
-    LineComparer lines(richEdit);
-    for (qsizetype pair = 0; pair + 1 < ranges.size();) {
-        const bool lastPair = pair + 2 >= ranges.size();
-        if (ranges[pair] == ranges[pair + 1] || (!lastPair && lines.SameLine(ranges[pair], ranges[pair + 2])))
-            ranges.remove(pair, 2);
-        else
-            pair += 2;
-    }
-}
-
-// The 1-based paragraph of a start position in a map of GetParagraphRanges:
-// the first pair whose end is at or after it (the ends never decrease);
-// 1 for a map of fewer than two pairs, 0 past the last end.
-int ParagraphOfStart(qint32 position, const QList<qint32>& ranges)
-{
-    if (ranges.size() < 4)
-        return 1;
-    int low = 0, high = int(ranges.size() / 2);  // pairs
-    while (low < high) {
-        const int middle = (low + high) / 2;
-        if (ranges[2 * middle + 1] < position)
-            low = middle + 1;
-        else
-            high = middle;
-    }
-    return low < ranges.size() / 2 ? low + 1 : 0;
 }
 
 bool IsSentenceBreak(QChar c)
@@ -259,12 +116,9 @@ int SentenceOfPosition(qint32 position, const QList<qint32>& ranges)
 {
     if (ranges.isEmpty())
         return 0;
-    if (ranges.size() < 4)
-        return 1;
-    // The ends of SplitSentences increase, so the first pair whose end is at
-    // or after the position is found by halving; the previous end lies
-    // before the position then.
-    return ParagraphOfStart(position, ranges);
+    // The sentences are pairs (start, end) whose ends increase, as in a
+    // paragraph map.
+    return ParagraphOfPosition(position, true, ranges);
 }
 
 /// A search term, prepared for one text.
@@ -473,9 +327,9 @@ QList<SearchHit> CSearchSettings::FindHits(qint32 objectId, qint32 value, qint32
                                            const CSegmentArray* rows)
 {
     CRichEditCtrlEx& richEdit = RichEdit();
-    QList<qint32> paragraphs;
+    ParagraphMap paragraphs;
     if (tableRow < 0)
-        GetParagraphRanges(richEdit, paragraphs);
+        paragraphs = GetParagraphRanges(richEdit);
     QString text = richEdit.TextMap().text();
     richEdit.StreamInRtf(nullptr, false);
 
@@ -514,7 +368,7 @@ QList<SearchHit> CSearchSettings::FindHits(qint32 objectId, qint32 value, qint32
             hit.value = value;
             hit.start = qint32(start);
             hit.end = qint32(end);
-            hit.paragraph = tableRow >= 0 ? tableRow + 1 : ParagraphOfStart(hit.start, paragraphs);
+            hit.paragraph = tableRow >= 0 ? tableRow + 1 : ParagraphOfPosition(hit.start, true, paragraphs);
             hit.sentence = m_operatorMode ? SentenceOfPosition(hit.start, m_sentences) : 0;
             hit.page = page;
             hit.tableRow = tableRow;

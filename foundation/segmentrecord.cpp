@@ -65,12 +65,9 @@ void KeepHighestPriority(SegmentRecordArray& records)
         if (!added)
             it->second = std::max(it->second, r.priority);
     }
-    std::erase_if(records, [&](const SegmentRecord& r) { return r.priority < highest[{r.start, r.end}]; });
-}
-
-void Erase(SegmentRecordArray& records, size_t index)
-{
-    records.erase(records.begin() + std::ptrdiff_t(index));
+    const auto kept = std::remove_if(records.begin(), records.end(),
+                                     [&](const SegmentRecord& r) { return r.priority < highest[{r.start, r.end}]; });
+    records.RemoveAt(kept - records.begin(), records.end() - kept);
 }
 
 // Cuts pairs of records (i, j), i < j, for which needsCut holds until none
@@ -84,44 +81,44 @@ void Erase(SegmentRecordArray& records, size_t index)
 template <typename NeedsCut, typename Cut>
 void CutPairs(SegmentRecordArray& records, NeedsCut needsCut, Cut cut)
 {
-    size_t clean = 0;
-    size_t fresh = records.size();
-    const auto findPair = [&]() -> std::optional<std::pair<size_t, size_t>> {
-        for (size_t i = 0; i < clean; ++i)
-            for (size_t j = fresh; j < records.size(); ++j)
+    qsizetype clean = 0;
+    qsizetype fresh = records.GetSize();
+    const auto findPair = [&]() -> std::optional<std::pair<qsizetype, qsizetype>> {
+        for (qsizetype i = 0; i < clean; ++i)
+            for (qsizetype j = fresh; j < records.GetSize(); ++j)
                 if (needsCut(records[i], records[j]))
                     return std::pair{i, j};
-        for (size_t i = clean; i < records.size(); ++i)
-            for (size_t j = i + 1; j < records.size(); ++j)
+        for (qsizetype i = clean; i < records.GetSize(); ++i)
+            for (qsizetype j = i + 1; j < records.GetSize(); ++j)
                 if (needsCut(records[i], records[j]))
                     return std::pair{i, j};
         return std::nullopt;
     };
     while (const auto pair = findPair()) {
-        const size_t appended = cut(pair->first, pair->second);
+        const qsizetype appended = cut(pair->first, pair->second);
         clean = pair->first;
-        fresh = records.size() - appended;
+        fresh = records.GetSize() - appended;
     }
 }
 
 void MixOverlaps(SegmentRecordArray& records)
 {
-    CutPairs(records, Overlap, [&records](size_t i, size_t j) {
+    CutPairs(records, Overlap, [&records](qsizetype i, qsizetype j) {
         const SegmentRecord a = records[i];
         const SegmentRecord b = records[j];
         const SegmentRecord& first = a.start <= b.start ? a : b;
         const SegmentRecord& last = a.end >= b.end ? a : b;
         const qint32 laterStart = std::max(a.start, b.start);
         const qint32 earlierEnd = std::min(a.end, b.end);
-        Erase(records, j);
-        Erase(records, i);
-        const size_t before = records.size();
+        records.RemoveAt(j);
+        records.RemoveAt(i);
+        const qsizetype before = records.GetSize();
         if (first.start < laterStart)
-            records.push_back(Piece(first.owner, first.start, laterStart - 1, first.colour));
-        records.push_back(Piece(CommonOwner(a.owner, b.owner), laterStart, earlierEnd, CommonColour(a, b)));
+            records.Add(Piece(first.owner, first.start, laterStart - 1, first.colour));
+        records.Add(Piece(CommonOwner(a.owner, b.owner), laterStart, earlierEnd, CommonColour(a, b)));
         if (earlierEnd < last.end)
-            records.push_back(Piece(last.owner, earlierEnd + 1, last.end, last.colour));
-        return records.size() - before;
+            records.Add(Piece(last.owner, earlierEnd + 1, last.end, last.colour));
+        return records.GetSize() - before;
     });
 }
 
@@ -132,17 +129,17 @@ void CutUncoloured(SegmentRecordArray& records)
     const auto needsCut = [](const SegmentRecord& a, const SegmentRecord& b) {
         return IsColoured(a) != IsColoured(b) && Overlap(a, b);
     };
-    CutPairs(records, needsCut, [&records](size_t i, size_t j) {
-        const size_t plainIndex = IsColoured(records[i]) ? j : i;
+    CutPairs(records, needsCut, [&records](qsizetype i, qsizetype j) {
+        const qsizetype plainIndex = IsColoured(records[i]) ? j : i;
         const SegmentRecord plain = records[plainIndex];
         const SegmentRecord coloured = records[plainIndex == i ? j : i];
-        Erase(records, plainIndex);
-        const size_t before = records.size();
+        records.RemoveAt(plainIndex);
+        const qsizetype before = records.GetSize();
         if (plain.start < coloured.start)
-            records.push_back(Piece(plain.owner, plain.start, coloured.start - 1, plain.colour));
+            records.Add(Piece(plain.owner, plain.start, coloured.start - 1, plain.colour));
         if (coloured.end < plain.end)
-            records.push_back(Piece(plain.owner, coloured.end + 1, plain.end, plain.colour));
-        return records.size() - before;
+            records.Add(Piece(plain.owner, coloured.end + 1, plain.end, plain.colour));
+        return records.GetSize() - before;
     });
 }
 

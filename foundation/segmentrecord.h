@@ -5,10 +5,9 @@
 // them, the visual tools draw their stripes with them.
 
 #include "foundation/colorhelpers.h"
+#include "foundation/growablearray.h"
 
 #include <QtGlobal>
-
-#include <vector>
 
 /// One character range with an owner and a colour; five 32-bit fields, 20
 /// bytes. A record with end < start is empty: it covers nothing and the
@@ -22,8 +21,8 @@ struct SegmentRecord {
 };
 static_assert(sizeof(SegmentRecord) == 20);
 
-/// New records (resize) start zeroed with colour kNoColor.
-using SegmentRecordArray = std::vector<SegmentRecord>;
+/// New records (SetSize) start zeroed with colour kNoColor.
+using SegmentRecordArray = CGrowableArray<SegmentRecord>;
 
 /// True when a record has exactly this owner and start.
 bool ContainsSegmentKey(const SegmentRecordArray& records, qint32 owner, qint32 start);

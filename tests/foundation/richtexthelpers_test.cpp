@@ -90,6 +90,27 @@ TEST(ParagraphMaps, FromRtfWithTables)
     EXPECT_EQ(GetParagraphRanges(*plain), ParagraphMap({0, 2, 4, 7, 8, 8}));
 }
 
+TEST(ParagraphMaps, HiddenParagraphsTakeNoLine)
+{
+    // A paragraph of hidden text only is laid out without room, so it
+    // starts on the line of the next one and no reader sees it; hidden text
+    // beside visible text keeps its paragraph.
+    const struct {
+        QByteArray body;
+        ParagraphMap ranges;
+    } cases[] = {
+        {"{\\v hidden para}\\par visible\\par x", {12, 19, 20, 20}},
+        {"a\\par {\\v hid\\par}b\\par c", {0, 1, 6, 7, 8, 8}},
+        {"{\\v h1\\par h2\\par h3\\par h4\\par h5\\par h6\\par}b\\par c", {18, 19, 20, 20}},
+        {"a {\\v note} b\\par c", {0, 8, 9, 9}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.body.toStdString());
+        const auto edit = Load(kRtfHead + c.body + "}");
+        EXPECT_EQ(GetParagraphRanges(*edit), c.ranges) << testutil::ShowControls(edit->TextMap().text()).toStdString();
+    }
+}
+
 TEST(ParagraphMaps, ParagraphOfPosition)
 {
     const ParagraphMap ranges{0, 2, 4, 7, 8, 8};
@@ -116,6 +137,37 @@ TEST(ParagraphMaps, ParagraphOfPosition)
     EXPECT_EQ(ParagraphOfPosition(16, true, table), 2) << "the row start belongs to the row";
     EXPECT_EQ(ParagraphOfPosition(44, true, table), 3);
     EXPECT_EQ(ParagraphOfPosition(70, true, table), 4);
+}
+
+TEST(ParagraphMaps, ParagraphOfPositionFollowsTheWalkOverEveryPair)
+{
+    // The rule as a walk over the pairs; the lookup halves the map instead.
+    const auto walk = [](qint32 position, bool boundsMode, const ParagraphMap& map) {
+        if (map.size() < 4)
+            return 1;
+        const qsizetype pairs = map.size() / 2;
+        for (qsizetype k = 0; k < pairs; ++k) {
+            const qint32 lower = boundsMode ? (k == 0 ? 0 : map[2 * k - 1]) : map[2 * k];
+            const qint32 upper = boundsMode ? map[2 * k + 1] : k + 1 < pairs ? map[2 * k + 2] : 999'999'999;
+            if (lower <= position && position <= upper)
+                return int(k + 1);
+        }
+        return 0;
+    };
+    // Bounds maps of texts ending in a CR close with (length, length - 1),
+    // one below the end before it.
+    const QString texts[] = {"ab\r\rcde\rf", "ab\r", "a\rb\rc\r", "\r\r\r", "one\rtwo\r\rthree\r\r", "x"};
+    for (const QString& text : texts) {
+        SCOPED_TRACE(testutil::ShowControls(text).toStdString());
+        auto edit = CreateHiddenRichEdit();
+        edit->SetText(text);
+        for (const ParagraphMap& map : {GetParagraphBounds(*edit), GetParagraphRanges(*edit)}) {
+            for (qint32 position = -2; position <= qint32(text.size()) + 2; ++position) {
+                EXPECT_EQ(ParagraphOfPosition(position, true, map), walk(position, true, map)) << position;
+                EXPECT_EQ(ParagraphOfPosition(position, false, map), walk(position, false, map)) << position;
+            }
+        }
+    }
 }
 
 TEST(RichEditHelpers, PreviewOfARange)

@@ -35,7 +35,8 @@ struct MergeCase {
 
 TEST(SegmentRecords, NewRecordsAreUncolouredAndKeysAreFound)
 {
-    SegmentRecordArray records(3);
+    SegmentRecordArray records;
+    records.SetSize(3);
     for (const SegmentRecord& r : records) {
         EXPECT_EQ(r.owner | r.start | r.end | r.priority, 0);
         EXPECT_EQ(r.colour, kNoColor);
@@ -108,7 +109,7 @@ TEST(SegmentRecords, MixedMergeLeavesNoOverlapAndCoversTheSamePositions)
         for (int i = 0; i < count; ++i) {
             const qint32 start = qint32(random() % 60);
             const qint32 end = start + qint32(random() % 25) - 2;   // a few empty ones
-            records.push_back({qint32(random() % 4), start, end, qint32(random() % 3),
+            records.Add({qint32(random() % 4), start, end, qint32(random() % 3),
                                random() % 3 ? MakeColor(int(random() % 256), 0, 128) : kNoColor});
         }
         std::vector<int> before(100, 0);
@@ -117,13 +118,13 @@ TEST(SegmentRecords, MixedMergeLeavesNoOverlapAndCoversTheSamePositions)
                 before[size_t(p)] = 1;
         ASSERT_TRUE(MergeSegmentRecords(false, true, records));
         std::vector<int> after(100, 0);
-        for (size_t i = 0; i < records.size(); ++i) {
+        for (qsizetype i = 0; i < records.GetSize(); ++i) {
             if (i > 0) {
                 ASSERT_LE(records[i - 1].start, records[i].start) << Show(records);
             }
             for (qint32 p = records[i].start; p <= records[i].end; ++p)
                 after[size_t(p)] = 1;
-            for (size_t j = i + 1; j < records.size(); ++j) {
+            for (qsizetype j = i + 1; j < records.GetSize(); ++j) {
                 const SegmentRecord& a = records[i];
                 const SegmentRecord& b = records[j];
                 if (a.end < a.start || b.end < b.start)

@@ -490,3 +490,24 @@ TEST(TextSearchParagraphs, CellsSideBySideShareParagraphs)
     EXPECT_EQ(paragraphs, (QList<qint32>{1, 2, 2, 2, 3}));
     EXPECT_EQ(search.RichEdit().GetTextLength(), 0);   // the control is emptied
 }
+
+TEST(TextSearchParagraphs, NumberedAsTheReaderSeesThem)
+{
+    // Rich-edit text "aside" CR "one" CR "two" CR "x": the hidden first
+    // paragraph takes no line, so its text counts to the paragraph below
+    // it; the one-character last paragraph is a paragraph of its own.
+    const QByteArray rtf = Rtf("{\\v aside\\par}one\\par two\\par x");
+    CSearchOptions options;
+    options.terms = {QStringLiteral("aside"), QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("x")};
+    CSearchSettings search(options, nullptr, false);
+    search.RichEdit().StreamInRtf(&rtf, false);
+    ASSERT_EQ(search.RichEdit().TextMap().text(), QStringLiteral("aside\rone\rtwo\rx"));
+    ASSERT_EQ(search.SearchText(1, 0, 1, -1, nullptr), 4);
+    QList<qint32> starts, paragraphs;
+    for (const SearchHit& hit : search.Hits()) {
+        starts.append(hit.start);
+        paragraphs.append(hit.paragraph);
+    }
+    EXPECT_EQ(starts, (QList<qint32>{0, 6, 10, 14}));
+    EXPECT_EQ(paragraphs, (QList<qint32>{1, 1, 2, 3}));
+}
