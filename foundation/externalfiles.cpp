@@ -255,10 +255,13 @@ QString GetExternalsFolder()
 
 QString GetDefaultExternalsFolder()
 {
-    // The program folder keeps its trailing "/"; the documents folder has none.
-    if (g_program.PortableMode)
-        return g_program.ProgramFolder + QLatin1String(kExternalsFolderName);
-    return g_program.PersonalFolder + u'/' + QLatin1String(kExternalsFolderName);
+    // The program folder keeps its trailing "/"; the documents folder has
+    // none. Before start-up fixed them there is no folder at all.
+    const QString parent = g_program.PortableMode ? g_program.ProgramFolder : g_program.PersonalFolder;
+    if (parent.isEmpty())
+        return {};
+    return g_program.PortableMode ? parent + QLatin1String(kExternalsFolderName)
+                                  : parent + u'/' + QLatin1String(kExternalsFolderName);
 }
 
 bool IsLinkAddress(const QString& target)

@@ -174,13 +174,16 @@ QString FieldValue::GetText() const
     return text;
 }
 
-bool FieldValue::SetText(const QString& text)
+bool FieldValue::SetText(QStringView text)
 {
     if (!m_data || !IsTextType(Type))
         return false;
-    const QString cut = CutToUnits(text, TextUnitsOfType(Type));
+    qsizetype units = qMin(text.size(), TextUnitsOfType(Type));
+    if (units < text.size() && units > 0 && text.at(units - 1).isHighSurrogate())
+        --units;
     std::memset(m_data, 0, size_t(Size));
-    std::memcpy(m_data, cut.utf16(), size_t(cut.size()) * 2);
+    if (units > 0)
+        std::memcpy(m_data, text.utf16(), size_t(units) * 2);
     return true;
 }
 
@@ -223,6 +226,25 @@ bool FieldValue::SetBlob(const QByteArray& bytes)
     std::memcpy(&slot, m_data, sizeof slot);
     slot = m_buffer->StoreBlob(slot, bytes);
     std::memcpy(m_data, &slot, sizeof slot);
+    return true;
+}
+
+const QByteArray* FieldValue::GetExternalReference() const
+{
+    if (!m_data || !m_buffer || Type != FieldType::Blob)
+        return nullptr;
+    qint32 slot;
+    std::memcpy(&slot, m_data, sizeof slot);
+    return m_buffer->ReferenceOfSlot(slot);
+}
+
+bool FieldValue::SetExternalContent(const QByteArray& content, const QByteArray& reference)
+{
+    if (!SetBlob(content))
+        return false;
+    qint32 slot;
+    std::memcpy(&slot, m_data, sizeof slot);
+    m_buffer->SetReferenceOfSlot(slot, reference);
     return true;
 }
 
@@ -408,7 +430,9 @@ bool FieldValue::ToColumnValue(QVariant& out) const
         return true;
     }
     case FieldType::Blob: {
-        const QByteArray* blob = GetBlob();
+        // Content read from an external file goes back as its reference.
+        const QByteArray* reference = GetExternalReference();
+        const QByteArray* blob = reference ? reference : GetBlob();
         if (!blob)
             return false;
         if (blob->isEmpty()) {

@@ -59,7 +59,7 @@ public:
 
     /// The value as a database column holds it: integer, text, real, REAL
     /// OLE days (NULL unless valid), or for blobs the stored form of
-    /// CompressBlob (NULL when empty). False when there is nothing to write:
+    /// CompressBlob (NULL when empty; the reference for external content). False when there is nothing to write:
     /// no place, a memo, an unknown type, or a blob that was not loaded.
     bool ToColumnValue(QVariant& out) const;
     /// Stores a column's value. NULL reads as 0, empty, a null date or an
@@ -77,13 +77,20 @@ public:
     double GetReal() const;
     bool SetReal(double value);
     QString GetText() const;
-    bool SetText(const QString& text);  ///< cut to the capacity
+    bool SetText(QStringView text);  ///< cut to the capacity
     OleDate GetDate() const;
     bool SetDate(const OleDate& date);
     /// The blob, or null when it was not loaded.
     const QByteArray* GetBlob() const;
     /// Stores a blob in the row buffer; it counts as loaded from now on.
     bool SetBlob(const QByteArray& bytes);
+    /// Content read from an external file in place of the stored reference
+    /// ("EXTERN:" and the file's path): the blob reads as the content, and
+    /// a record write stores the reference again. SetBlob drops the
+    /// reference (the content then belongs to the project).
+    bool SetExternalContent(const QByteArray& content, const QByteArray& reference);
+    /// The stored reference of content read from an external file, or null.
+    const QByteArray* GetExternalReference() const;
     /// Back to "not loaded": a record write leaves the column as it is.
     bool ClearBlob();
 

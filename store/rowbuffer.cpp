@@ -8,6 +8,7 @@
 void RowBuffer::Attach(TopicTable* table, const char* sourceRow)
 {
     m_blobs.clear();
+    m_references.clear();
     m_table = table;
     const qsizetype size = table ? table->GetRowSize() : 0;
     // resize keeps the block when it is large enough.
@@ -75,6 +76,7 @@ bool RowBuffer::WriteBack()
 void RowBuffer::Release()
 {
     m_blobs.clear();
+    m_references.clear();
     m_row = QByteArray();
     m_table = nullptr;
     m_key = 0;
@@ -113,8 +115,22 @@ qint32 RowBuffer::StoreBlob(qint32 slot, const QByteArray& bytes)
 {
     if (slot > 0 && slot <= m_blobs.size()) {
         m_blobs[slot - 1] = bytes;
+        m_references[slot - 1].clear();
         return slot;
     }
     m_blobs.append(bytes);
+    m_references.append(QByteArray());
     return qint32(m_blobs.size());
+}
+
+const QByteArray* RowBuffer::ReferenceOfSlot(qint32 slot) const
+{
+    const bool has = slot > 0 && slot <= m_references.size() && !m_references.at(slot - 1).isEmpty();
+    return has ? &m_references.at(slot - 1) : nullptr;
+}
+
+void RowBuffer::SetReferenceOfSlot(qint32 slot, const QByteArray& reference)
+{
+    if (slot > 0 && slot <= m_references.size())
+        m_references[slot - 1] = reference;
 }

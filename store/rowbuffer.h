@@ -59,12 +59,17 @@ public:
 
     /// The blob of a slot value, or null when not loaded.
     const QByteArray* BlobOfSlot(qint32 slot) const;
-    /// Stores a blob in the slot (a new one when 0); returns the slot value.
+    /// Stores a blob in the slot (a new one when 0), dropping any external
+    /// reference of the slot; returns the slot value.
     qint32 StoreBlob(qint32 slot, const QByteArray& bytes);
+    /// The stored reference of a blob read from an external file, or null.
+    const QByteArray* ReferenceOfSlot(qint32 slot) const;
+    void SetReferenceOfSlot(qint32 slot, const QByteArray& reference);
 
 private:
     TopicTable* m_table = nullptr;
     QByteArray m_row;
     qint32 m_key = 0;
     QList<QByteArray> m_blobs;
+    QList<QByteArray> m_references;  // per blob; empty when the blob is its own value
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "foundation/serialbuffer.h"
 #include "store/oledate.h"
 
 #include <QByteArray>
@@ -23,9 +24,9 @@ struct StoredModel {
     OleDate Date;  ///< creation time
     QString Author;
     QByteArray Comment;
-    QByteArray Data;  ///< the model's byte image
+    SerialBuffer Data;  ///< the model's byte image; its whole block is stored
 
-    std::array<QByteArray, kUndoSlots> UndoSlots;  ///< each one model byte image
+    std::array<SerialBuffer, kUndoSlots> UndoSlots;  ///< each one model byte image
     qint32 UndoCount = 0;   ///< usable snapshots, 0..20
     qint32 UndoIndex = -1;  ///< slot of the newest snapshot; -1 when there is none
 };

@@ -68,6 +68,40 @@ enum : qint32 {
 };
 }
 
+/// Item kinds of the trees that are not topics; listed as changed objects.
+namespace TopicKind {
+enum : qint32 {
+    DocumentsRoot = 1,
+    DocumentSetsRoot = 3,
+    CodeSystemRoot = 7,
+    CodeSetsRoot = 23,
+};
+}
+
+/// Field ids of the stored topics that the store itself reads or writes.
+namespace DocumentField {
+enum : qint32 { GroupID = 2, Text = 5, Codes = 8, Memos = 9, MemoID = 10, MediaFile = 14,
+                ExtLink1 = 25, ExtLink2 = 26, ExtLink3 = 27 };
+}
+namespace GroupField {  ///< document groups, document sets and code sets alike
+enum : qint32 { MemoID = 4 };
+}
+namespace SetMemberField {  ///< document-set and code-set members
+enum : qint32 { SetID = 2, ObjectID = 3 };
+}
+namespace CodeField {
+enum : qint32 { Parent = 2, MemoID = 6, Codes = 7, Variable = 11 };
+}
+namespace CodingField {
+enum : qint32 { Document = 3, Code = 4 };
+}
+namespace MemoField {
+enum : qint32 { GroupID = 1, Document = 2, Code = 4, SetID = 5, Pos = 7 };
+}
+namespace LinkField {
+enum : qint32 { LinkID = 4 };
+}
+
 /// Text ids of the language table used by the store.
 namespace StoreText {
 enum : int {
@@ -77,5 +111,14 @@ enum : int {
     TypeReal = 57728,
     TypeDateTime = 57729,
     TypeBoolean = 57733,
+    CannotUpgrade = 57788,     ///< "%1" the file, "%2" its format version
+    ProjectInUse = 190301,     ///< "%1" the file
+    NotAProject = 190302,      ///< "%1" the file
+    ProjectMissing = 190303,   ///< "%1" the file
+    NeedsConversion = 190304,  ///< "%1" the file
+    CannotRead = 190305,       ///< "%1" the file, "%2" the reason
+    FileExists = 190306,       ///< "%1" the file
+    BadValue = 190307,         ///< "%1" the file, "%2" table, "%3" row key, "%4" the reason
+    CannotWrite = 190308,      ///< "%1" the file, "%2" the reason
 };
 }

@@ -102,11 +102,13 @@ bool TopicDatabase::DeleteRow(qint32 topic, qint32 key, QList<ObjectRef>& remove
     if (!table || !table->HasKey(key))
         return false;
     const qsizetype changedCount = changed.size();
+    const qsizetype filesCount = m_deletedDocumentFiles.size();
     StoreTransaction transaction(this);
     if (transaction.IsActive() && PrepareDelete(topic, key, changed) && table->DeleteRow(key, removed, changed) &&
         transaction.Commit())
         return true;
     changed.resize(changedCount);
+    m_deletedDocumentFiles.resize(filesCount);
     return false;
 }
 

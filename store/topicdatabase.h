@@ -8,6 +8,7 @@
 
 #include <map>
 #include <memory>
+#include <utility>
 
 class DataEngine;
 class RowBuffer;
@@ -54,8 +55,13 @@ public:
     bool DuplicateRow(qint32 topic, qint32 key, RowBuffer& buffer);
     bool AddReferringTopic(qint32 topic, qint32 referringTopic);
     /// Keeps dependants consistent before a row is deleted (counters of the
-    /// rows it is counted in, partner rows), listing each changed object.
+    /// rows it is counted in, owners, partner rows), listing each changed
+    /// object; false when a changed row could not be committed.
     bool PrepareDelete(qint32 topic, qint32 key, QList<ObjectRef>& changed);
+    /// The files named by the documents deleted since the last call (the
+    /// external content's file, the media file, the external links), for
+    /// the caller to offer for deletion; the list is emptied.
+    QStringList TakeDeletedDocumentFiles() { return std::exchange(m_deletedDocumentFiles, {}); }
 
     /// Ids of the fields shown as list columns: hidden fields left out,
     /// pinned fields at the front when asked for (in reverse position
@@ -112,6 +118,7 @@ private:
     QList<JournalEntry> m_journal;
     QList<qsizetype> m_levels;  // journal size when each open level began
     QList<TopicTable*> m_touched;  // tables changed in the open transaction
+    QStringList m_deletedDocumentFiles;
 };
 
 /// Begins a transaction of the topic database (nothing without one) and

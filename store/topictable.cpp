@@ -790,7 +790,11 @@ bool TopicTable::DuplicateRow(qint32 key, RowBuffer& buffer)
             !buffer.GetFieldValueByIndex(position, to))
             continue;
         to.ClearBlob();
-        if (const QByteArray* blob = from.GetBlob())
+        const QByteArray* blob = from.GetBlob();
+        const QByteArray* reference = from.GetExternalReference();
+        if (blob && reference)
+            to.SetExternalContent(*blob, *reference);
+        else if (blob)
             to.SetBlob(*blob);
     }
     return true;

@@ -96,6 +96,8 @@ public:
     DataEngine* GetListener() const { return m_listener; }
     void SetListener(DataEngine* listener) { m_listener = listener; }
     const FieldList& Fields() const { return m_fields; }
+    /// Raises the field-id mark; a new user field id is always above it.
+    void SetFieldIdHighWater(qint32 id) { m_fields.SetIdHighWater(id); }
     /// The last failure's reason, where an operation gives one.
     QString LastError() const { return m_lastError; }
 

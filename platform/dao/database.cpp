@@ -35,6 +35,13 @@ Status StatusOf(int code)
     }
 }
 
+int CompareIgnoringCase(void*, int leftBytes, const void* left, int rightBytes, const void* right)
+{
+    const QStringView a(static_cast<const char16_t*>(left), leftBytes / 2);
+    const QStringView b(static_cast<const char16_t*>(right), rightBytes / 2);
+    return a.compare(b, Qt::CaseInsensitive);
+}
+
 QString ColumnSql(const FieldDef& field)
 {
     QString sql = QuoteName(field.name) + QLatin1Char(' ') + QLatin1String(TypeName(field.type));
@@ -87,6 +94,7 @@ bool Database::OpenFile(const QString& path, bool create)
     }
     sqlite3_extended_result_codes(m_db, 1);
     sqlite3_busy_timeout(m_db, 0);
+    sqlite3_create_collation_v2(m_db, "UNICODE_NOCASE", SQLITE_UTF16_ALIGNED, nullptr, CompareIgnoringCase, nullptr);
     m_path = path;
     if (!ApplyOpenSettings()) {
         const QString error = m_lastError;

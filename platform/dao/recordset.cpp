@@ -242,6 +242,47 @@ QVariant Recordset::GetValue(const QString& column) const
     return value;
 }
 
+QVariant Recordset::GetValue(int index) const
+{
+    if (index < 0 || index >= m_columns.size() || IsEOF())
+        return {};
+    if (m_dynaset)
+        return m_rows.at(m_current).deleted ? QVariant() : m_rows.at(m_current).values.at(index);
+    return Database::ColumnValue(m_statement, index);
+}
+
+Recordset::Kind Recordset::GetKind(int index) const
+{
+    if (m_dynaset || !m_statement || IsEOF() || index < 0 || index >= m_columns.size())
+        return Kind::Null;
+    switch (sqlite3_column_type(m_statement, index)) {
+    case SQLITE_INTEGER: return Kind::Integer;
+    case SQLITE_FLOAT: return Kind::Real;
+    case SQLITE_TEXT: return Kind::Text;
+    case SQLITE_BLOB: return Kind::Blob;
+    default: return Kind::Null;
+    }
+}
+
+qint64 Recordset::GetInt64(int index) const
+{
+    return GetKind(index) == Kind::Null ? 0 : sqlite3_column_int64(m_statement, index);
+}
+
+double Recordset::GetDouble(int index) const
+{
+    return GetKind(index) == Kind::Null ? 0 : sqlite3_column_double(m_statement, index);
+}
+
+QStringView Recordset::GetTextView(int index) const
+{
+    if (GetKind(index) == Kind::Null)
+        return {};
+    const void* text = sqlite3_column_text16(m_statement, index);
+    const int bytes = sqlite3_column_bytes16(m_statement, index);
+    return text ? QStringView(static_cast<const char16_t*>(text), bytes / 2) : QStringView();
+}
+
 bool Recordset::AddNew()
 {
     if (!m_dynaset)

@@ -20,7 +20,8 @@ namespace dao {
 /// visits a row twice.
 ///
 /// Values read as qint64, double, QString, QByteArray, or a null QVariant
-/// for NULL. Every failure returns false and leaves its reason in the
+/// for NULL. Forward-only sets also read by column index without building a
+/// QVariant (GetKind and the typed getters), for loads of large tables. Every failure returns false and leaves its reason in the
 /// database's LastError(). The recordset must not outlive its database.
 class Recordset {
 public:
@@ -56,6 +57,17 @@ public:
     bool GetValue(const QString& column, QVariant& value) const;
     /// The same, with a null QVariant on failure.
     QVariant GetValue(const QString& column) const;
+    /// By index (0 = the first column); a null QVariant past the columns or
+    /// without a current row.
+    QVariant GetValue(int index) const;
+
+    /// Storage class of a column of the current row (forward-only sets).
+    enum class Kind { Null, Integer, Real, Text, Blob };
+    Kind GetKind(int index) const;
+    qint64 GetInt64(int index) const;
+    double GetDouble(int index) const;
+    /// Valid until the next move; an empty view for NULL.
+    QStringView GetTextView(int index) const;
 
     /// Starts a new row; the current row stays current after Update.
     bool AddNew();

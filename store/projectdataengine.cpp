@@ -1,0 +1,422 @@
+#include "store/projectdataengine.h"
+
+#include "foundation/stringstore.h"
+#include "platform/dao/recordset.h"
+#include "platform/jet/databasefilekind.h"
+#include "store/compressedblob.h"
+#include "store/fieldvalue.h"
+#include "store/projectschema.h"
+#include "store/storedmodel.h"
+#include "store/topictable.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+ProjectDataEngine::ProjectDataEngine(const QString& dataType)
+    : m_dataType(dataType), m_version(QLatin1String(schema::kCurrentVersion))
+{
+}
+
+ProjectDataEngine::~ProjectDataEngine()
+{
+    Close();
+}
+
+// ---------------------------------------------------------------------------
+// Errors
+
+void ProjectDataEngine::ClearError()
+{
+    m_errorKind = EngineError::None;
+    m_error.clear();
+}
+
+bool ProjectDataEngine::Fail(EngineError kind, const QString& text)
+{
+    m_errorKind = kind;
+    m_error = text;
+    return false;
+}
+
+bool ProjectDataEngine::FailText(int textId, EngineError kind, const QString& detail)
+{
+    QString text = LoadString(textId);
+    if (text.isEmpty())  // no language table: the facts still reach the user
+        text = detail.isEmpty() ? QStringLiteral("%1") : QStringLiteral("%1: %2");
+    text = text.arg(QFileInfo(m_path).fileName());
+    if (text.contains(QLatin1String("%2")))
+        text = text.arg(detail);
+    return Fail(kind, text);
+}
+
+bool ProjectDataEngine::FailDb(const QString& what)
+{
+    const QString detail = what.isEmpty() ? m_db.LastError() : what + QStringLiteral(": ") + m_db.LastError();
+    return FailText(StoreText::CannotWrite, EngineError::Failed, detail);
+}
+
+// ---------------------------------------------------------------------------
+// Opening, creating, closing
+
+bool ProjectDataEngine::Open(const QString& path)
+{
+    Close();
+    ClearError();
+    m_path = path;
+    m_version = QLatin1String(schema::kCurrentVersion);
+    m_openedVersion.clear();
+    QString reason;
+    switch (DetectDatabaseFile(path, &reason)) {
+    case DatabaseFileKind::Unreadable:
+        if (!QFileInfo::exists(path))
+            return FailText(StoreText::ProjectMissing, EngineError::NotFound);
+        return FailText(StoreText::CannotRead, EngineError::Unreadable, reason);
+    case DatabaseFileKind::Jet: return FailText(StoreText::NeedsConversion, EngineError::NeedsConversion);
+    case DatabaseFileKind::Other: return FailText(StoreText::NotAProject, EngineError::NotAProject);
+    case DatabaseFileKind::Sqlite: break;
+    }
+    if (!m_db.Open(path)) {
+        switch (m_db.LastStatus()) {
+        case dao::Status::InUse: return FailText(StoreText::ProjectInUse, EngineError::InUse);
+        case dao::Status::NotADatabase: return FailText(StoreText::NotAProject, EngineError::NotAProject);
+        case dao::Status::NotFound: return FailText(StoreText::ProjectMissing, EngineError::NotFound);
+        default: return FailText(StoreText::CannotRead, EngineError::Unreadable, m_db.LastError());
+        }
+    }
+    if (!ReadSetup()) {
+        m_db.Close();
+        return FailText(StoreText::NotAProject, EngineError::NotAProject);
+    }
+    m_openedVersion = m_version;
+    if ((m_version != QLatin1String(schema::kCurrentVersion) && !UpgradeSchema()) || !NormaliseFields()) {
+        m_db.Close();
+        return false;
+    }
+    return true;
+}
+
+bool ProjectDataEngine::Create(const QString& path)
+{
+    Close();
+    ClearError();
+    m_path = path;
+    m_version = QLatin1String(schema::kCurrentVersion);
+    m_openedVersion.clear();
+    if (QFileInfo::exists(path) || QFileInfo(path).isSymLink())
+        return FailText(StoreText::FileExists, EngineError::Exists);
+
+    // The schema is built in a file of its own and renamed into place, so
+    // the path never holds a partial project.
+    QString temporaryPath;
+    {
+        QTemporaryFile reserve(path + QStringLiteral(".XXXXXX"));
+        if (!reserve.open())
+            return FailText(StoreText::CannotWrite, EngineError::Failed, reserve.errorString());
+        temporaryPath = reserve.fileName();
+    }
+    if (!m_db.Create(temporaryPath))
+        return FailDb();
+    const bool built = CreateSystemTables();
+    m_db.Close();
+    if (!built) {
+        QFile::remove(temporaryPath);
+        return false;
+    }
+    if (QFileInfo::exists(path) || !QFile::rename(temporaryPath, path)) {
+        QFile::remove(temporaryPath);
+        return FailText(StoreText::FileExists, EngineError::Exists);
+    }
+    return Open(path);
+}
+
+bool ProjectDataEngine::CreateSystemTables()
+{
+    dao::Transaction transaction(m_db);
+    if (!transaction.IsActive())
+        return FailDb();
+    for (const schema::Table& table : schema::Tables()) {
+        if (!m_db.CreateTable(schema::TableDefOf(table)))
+            return FailDb(QString::fromLatin1(table.name));
+    }
+    for (const schema::TopicRow& topic : schema::TopicRows()) {
+        const QString table = QString::fromLatin1(topic.table);
+        if (!m_db.Execute(QStringLiteral("INSERT INTO [sys_Topics]([ID],[Name],[Source],[SortField],[NameFormat],"
+                                         "[FullNameFormat],[AnnotationFormat]) VALUES(?,?,?,?,?,?,?);"),
+                          {topic.id, table, table, QString::fromLatin1(topic.sortField),
+                           QString::fromLatin1(topic.nameFormat), QString::fromLatin1(topic.fullNameFormat),
+                           QString::fromLatin1(topic.annotationFormat)}))
+            return FailDb();
+    }
+    for (const schema::FieldRow& field : schema::FieldRows()) {
+        // Text and boolean fields are categorial; the others keep no value.
+        const bool categorial = field.type == FieldType::ShortText || field.type == FieldType::Text ||
+                                field.type == FieldType::Boolean || field.type == FieldType::LongText;
+        if (!m_db.Execute(QStringLiteral("INSERT INTO [sys_Fields]([TopicID],[ID],[Name],[Source],[Type],[State],"
+                                         "[ParentTopicID],[Categorial]) VALUES(?,?,?,?,?,?,?,?);"),
+                          {field.topic, field.id, QString::fromLatin1(field.name), field.Source(), field.type,
+                           field.state, field.parentTopic, categorial ? QVariant(1) : QVariant()}))
+            return FailDb();
+    }
+    const QString version = QLatin1String(schema::kCurrentVersion);
+    const QList<std::pair<const char*, QString>> setup = {
+        {schema::kVersionKey, version}, {schema::kDataTypeKey, m_dataType}, {schema::kModelsKey, version}};
+    for (const auto& [key, value] : setup) {
+        if (!m_db.Execute(QStringLiteral("INSERT INTO [sys_Setup]([Key],[Value]) VALUES(?,?);"),
+                          {QString::fromLatin1(key), value}))
+            return FailDb();
+    }
+    return transaction.Commit() || FailDb();
+}
+
+bool ProjectDataEngine::Close()
+{
+    m_db.Close();
+    return true;
+}
+
+bool ProjectDataEngine::ReadSetup()
+{
+    QStringList tables = m_db.GetTableNames();
+    for (QString& table : tables)
+        table = table.toLower();
+    for (const char* needed : {"sys_setup", "sys_topics", "sys_fields"}) {
+        if (!tables.contains(QLatin1String(needed)))
+            return false;
+    }
+    dao::Recordset rs(m_db);
+    if (!rs.Open(QStringLiteral("SELECT [Key],[Value] FROM [sys_Setup] ORDER BY rowid;")))
+        return false;
+    bool hasVersion = false;
+    for (; !rs.IsEOF(); rs.MoveNext()) {
+        const QString key = rs.GetValue(0).toString();
+        if (key == QLatin1String(schema::kVersionKey)) {
+            m_version = rs.GetValue(1).toString();
+            hasVersion = true;
+        } else if (key == QLatin1String(schema::kDataTypeKey)) {
+            m_dataType = rs.GetValue(1).toString();
+        }
+    }
+    return hasVersion;
+}
+
+bool ProjectDataEngine::NormaliseFields()
+{
+    const schema::TopicRow* links = schema::FindTopic(TopicId::Links);
+    dao::Transaction transaction(m_db);
+    const bool ok =
+        transaction.IsActive() &&
+        m_db.Execute(QStringLiteral("UPDATE [sys_Fields] SET [Type]=? WHERE [TopicID]=? AND [ID]=? AND "
+                                    "([Type] IS NULL OR [Type]<>?);"),
+                     {FieldType::LongText, TopicId::Documents, DocumentField::MediaFile, FieldType::LongText}) &&
+        // Files upgraded by earlier versions may lack the topic row of links.
+        m_db.Execute(QStringLiteral("INSERT INTO [sys_Topics]([ID],[Name],[Source],[SortField],[NameFormat],"
+                                    "[FullNameFormat],[AnnotationFormat]) SELECT ?,?,?,?,?,?,? WHERE NOT EXISTS "
+                                    "(SELECT 1 FROM [sys_Topics] WHERE [ID]=?);"),
+                     {links->id, QString::fromLatin1(links->table), QString::fromLatin1(links->table),
+                      QString::fromLatin1(links->sortField), QString(), QString(), QString(), links->id}) &&
+        m_db.Execute(QStringLiteral("UPDATE [sys_Topics] SET [AnnotationFormat]=? WHERE [ID]=? AND "
+                                    "[AnnotationFormat]=?;"),
+                     {QString::fromLatin1(schema::kMemoAnnotation), TopicId::Memos,
+                      QString::fromLatin1(schema::kOldMemoAnnotation)}) &&
+        m_db.Execute(QStringLiteral("CREATE INDEX IF NOT EXISTS [sys_Values_Object] ON [sys_Values]([TopicID],"
+                                    "[ObjectID]);")) &&
+        transaction.Commit();
+    return ok || FailDb();
+}
+
+QString ProjectDataEngine::GetFileName(bool withFolder) const
+{
+    if (!IsOpen())
+        return {};
+    if (withFolder)
+        return m_path;
+    return m_path.mid(qMax(m_path.lastIndexOf(u'/'), m_path.lastIndexOf(u'\\')) + 1);
+}
+
+bool ProjectDataEngine::CompactTo(const QString& target, QString& error)
+{
+    ClearError();
+    if (!IsOpen()) {
+        error = LoadString(StoreText::ProjectMissing).arg(target);
+        return Fail(EngineError::Failed, error);
+    }
+    if (m_db.CompactTo(target, error))
+        return true;
+    return Fail(m_db.LastStatus() == dao::Status::Exists ? EngineError::Exists : EngineError::Failed, error);
+}
+
+// ---------------------------------------------------------------------------
+// Setup store
+
+bool ProjectDataEngine::FindSetupRow(const QString& key, qint64& rowid)
+{
+    dao::Recordset rs(m_db);
+    if (!rs.Open(QStringLiteral("SELECT rowid FROM [sys_Setup] WHERE [Key]=? COLLATE UNICODE_NOCASE "
+                                "ORDER BY rowid LIMIT 1;"),
+                 {key}))
+        return false;
+    rowid = rs.IsEOF() ? 0 : rs.GetInt64(0);
+    return true;
+}
+
+bool ProjectDataEngine::GetSetupValue(const QString& key, QString& value)
+{
+    value.clear();
+    dao::Recordset rs(m_db);
+    if (!IsOpen() || !rs.Open(QStringLiteral("SELECT [Value] FROM [sys_Setup] WHERE [Key]=? COLLATE "
+                                             "UNICODE_NOCASE ORDER BY rowid LIMIT 1;"),
+                              {key}))
+        return FailDb();
+    if (!rs.IsEOF())
+        value = rs.GetValue(0).toString();
+    return true;
+}
+
+bool ProjectDataEngine::SetSetupValue(const QString& key, const QString& value)
+{
+    dao::Transaction transaction(m_db);
+    qint64 rowid = 0;
+    const bool ok =
+        transaction.IsActive() && FindSetupRow(key, rowid) &&
+        (rowid ? m_db.Execute(QStringLiteral("UPDATE [sys_Setup] SET [Key]=?,[Value]=? WHERE rowid=?;"),
+                              {key, value, rowid})
+               : m_db.Execute(QStringLiteral("INSERT INTO [sys_Setup]([Key],[Value]) VALUES(?,?);"), {key, value})) &&
+        transaction.Commit();
+    return ok || FailDb();
+}
+
+bool ProjectDataEngine::GetSetupData(const QString& key, QByteArray& bytes)
+{
+    bytes.clear();
+    dao::Recordset rs(m_db);
+    if (!IsOpen() || !rs.Open(QStringLiteral("SELECT [Data] FROM [sys_Setup] WHERE [Key]=? COLLATE "
+                                             "UNICODE_NOCASE ORDER BY rowid LIMIT 1;"),
+                              {key}))
+        return FailDb();
+    if (rs.IsEOF() || rs.GetKind(0) == dao::Recordset::Kind::Null)
+        return true;
+    QString reason;
+    if (!DecompressBlob(rs.GetValue(0).toByteArray(), bytes, &reason))
+        return FailText(StoreText::BadValue, EngineError::BadValue,
+                        QStringLiteral("sys_Setup, %1: %2").arg(key, reason));
+    return true;
+}
+
+bool ProjectDataEngine::SetSetupData(const QString& key, const QByteArray& bytes)
+{
+    QByteArray stored = bytes;
+    CompressBlob(stored);
+    const QVariant data = bytes.isEmpty() ? QVariant() : QVariant(stored);
+    dao::Transaction transaction(m_db);
+    qint64 rowid = 0;
+    const bool ok =
+        transaction.IsActive() && FindSetupRow(key, rowid) &&
+        (rowid ? m_db.Execute(QStringLiteral("UPDATE [sys_Setup] SET [Key]=?,[Data]=? WHERE rowid=?;"),
+                              {key, data, rowid})
+               : m_db.Execute(QStringLiteral("INSERT INTO [sys_Setup]([Key],[Data]) VALUES(?,?);"), {key, data})) &&
+        transaction.Commit();
+    return ok || FailDb();
+}
+
+bool ProjectDataEngine::DeleteSetupKey(const QString& key)
+{
+    return m_db.Execute(QStringLiteral("DELETE FROM [sys_Setup] WHERE [Key]=? COLLATE UNICODE_NOCASE;"), {key}) ||
+           FailDb();
+}
+
+qint32 ProjectDataEngine::ReadMark(const char* prefix, qint32 topic)
+{
+    QString value;
+    GetSetupValue(QLatin1String(prefix) + QString::number(topic), value);
+    return value.toInt();
+}
+
+bool ProjectDataEngine::RaiseMark(const char* prefix, qint32 topic, qint32 value)
+{
+    return value <= ReadMark(prefix, topic) ||
+           SetSetupValue(QLatin1String(prefix) + QString::number(topic), QString::number(value));
+}
+
+// ---------------------------------------------------------------------------
+// Stored models
+
+bool ProjectDataEngine::ReadModel(StoredModel& model)
+{
+    if (model.ID == 0)
+        return true;
+    dao::Recordset rs(m_db);
+    if (!IsOpen() ||
+        !rs.Open(QStringLiteral("SELECT [Name],[Date],[Author],[Comment],[Data] FROM [sys_Models] WHERE [ID]=?;"),
+                 {model.ID}))
+        return FailDb();
+    if (rs.IsEOF())
+        return false;
+    const auto text = [&rs](int column) {
+        return rs.GetKind(column) == dao::Recordset::Kind::Text ? rs.GetValue(column).toString() : QString();
+    };
+    const dao::Recordset::Kind dateKind = rs.GetKind(1);
+    const bool dated = dateKind == dao::Recordset::Kind::Real || dateKind == dao::Recordset::Kind::Integer;
+    QByteArray comment;
+    QByteArray data;
+    QString reason;
+    if (!DecompressBlob(rs.GetValue(3).toByteArray(), comment, &reason) ||
+        !DecompressBlob(rs.GetValue(4).toByteArray(), data, &reason))
+        return FailText(StoreText::BadValue, EngineError::BadValue,
+                        QStringLiteral("sys_Models, %1: %2").arg(model.ID).arg(reason));
+    model.Name = text(0);
+    model.Date = dated ? OleDate{rs.GetDouble(1), DateStatus::Valid} : OleDate{0, DateStatus::Null};
+    model.Author = text(2);
+    model.Comment = comment;
+    model.Data = SerialBuffer(data);
+    return true;
+}
+
+bool ProjectDataEngine::WriteModel(StoredModel& model)
+{
+    dao::Transaction transaction(m_db);
+    if (!transaction.IsActive())
+        return FailDb();
+    const qint32 givenId = model.ID;
+    if (model.ID == 0) {
+        dao::Recordset rs(m_db);
+        if (!rs.Open(QStringLiteral("SELECT max([ID]) FROM [sys_Models];")))
+            return FailDb();
+        model.ID = qint32(rs.GetInt64(0)) + 1;
+    }
+    const auto blob = [](const QByteArray& bytes) {
+        QByteArray stored = bytes;
+        CompressBlob(stored);
+        return bytes.isEmpty() ? QVariant() : QVariant(stored);
+    };
+    const QVariantList values = {model.Name, model.Date.IsValid() ? QVariant(model.Date.value) : QVariant(),
+                                 model.Author, blob(model.Comment), blob(model.Data.Data()), model.ID};
+    bool ok = m_db.Execute(QStringLiteral("UPDATE [sys_Models] SET [Name]=?,[Date]=?,[Author]=?,[Comment]=?,"
+                                          "[Data]=? WHERE [ID]=?;"),
+                           values);
+    if (ok && m_db.GetRecordsAffected() == 0)
+        ok = m_db.Execute(QStringLiteral("INSERT INTO [sys_Models]([Name],[Date],[Author],[Comment],[Data],[ID]) "
+                                         "VALUES(?,?,?,?,?,?);"),
+                          values);
+    if (ok && transaction.Commit())
+        return true;
+    model.ID = givenId;
+    return FailDb();
+}
+
+bool ProjectDataEngine::DeleteModel(qint32 modelId)
+{
+    return m_db.Execute(QStringLiteral("DELETE FROM [sys_Models] WHERE [ID]=?;"), {modelId}) || FailDb();
+}
+
+bool ProjectDataEngine::ListModels(QList<qint32>& ids, QStringList& names)
+{
+    dao::Recordset rs(m_db);
+    if (!IsOpen() || !rs.Open(QStringLiteral("SELECT [ID],[Name] FROM [sys_Models] ORDER BY [ID];")))
+        return FailDb();
+    for (; !rs.IsEOF(); rs.MoveNext()) {
+        ids.append(qint32(rs.GetInt64(0)));
+        names.append(rs.GetValue(1).toString());
+    }
+    return true;
+}
