@@ -7,42 +7,18 @@
 #include <QGuiApplication>
 #include <QMimeData>
 
-namespace {
-
-// The id list's count is 16 bits wide; this value announces a 32-bit count.
-constexpr int kWideCount = 0xFFFF;
-
-bool WriteCount16(SerialBuffer& buffer, int count)
-{
-    return buffer.WriteByte(quint8(count & 0xFF)) && buffer.WriteByte(quint8(count >> 8));
-}
-
-bool ReadCount16(SerialBuffer& buffer, int& count)
-{
-    quint8 low = 0, high = 0;
-    if (!buffer.ReadByte(low) || !buffer.ReadByte(high))
-        return false;
-    count = low | (high << 8);
-    return true;
-}
-
-}  // namespace
-
 QByteArray CDragObject::Serialize() const
 {
     const bool hasIds = !m_ids.isEmpty();
-    const bool wide = m_ids.size() >= kWideCount;
     qint64 size = 3 * SerialBuffer::SizeOfInt();
     if (hasIds)
-        size += 2 + (wide ? 4 : 0) + 4 * qint64(m_ids.size());
+        size += SerialBuffer::SizeOfArchiveCount(m_ids.size()) + 4 * qint64(m_ids.size());
     SerialBuffer buffer;
     if (!buffer.Reserve(size))
         return QByteArray();
     bool ok = buffer.WriteInt(m_kind) && buffer.WriteInt(m_id) && buffer.WriteInt(hasIds ? 1 : 0);
     if (hasIds) {
-        ok = ok && WriteCount16(buffer, wide ? kWideCount : int(m_ids.size()));
-        if (wide)
-            ok = ok && buffer.WriteInt(qint32(m_ids.size()));
+        ok = ok && buffer.WriteArchiveCount(qint32(m_ids.size()));
         for (qint32 id : m_ids)
             ok = ok && buffer.WriteInt(id);
     }
@@ -60,16 +36,8 @@ bool CDragObject::Deserialize(const QByteArray& bytes)
         return false;
     QList<qint32> ids;
     if (hasIds == 1) {
-        int count = 0;
-        if (!ReadCount16(buffer, count))
-            return false;
-        if (count == kWideCount) {
-            qint32 wideCount = 0;
-            if (!buffer.ReadInt(wideCount))
-                return false;
-            count = wideCount;
-        }
-        if (count < 0 || 4 * qint64(count) > buffer.Remaining())
+        qint32 count = 0;
+        if (!buffer.ReadArchiveCount(count) || 4 * qint64(count) > buffer.Remaining())
             return false;
         ids.resize(count);
         for (qint32& each : ids)

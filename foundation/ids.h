@@ -72,6 +72,11 @@ constexpr int KmlDamaged = 109116;        ///< "%1" the KML file
 constexpr int DeleteExternalCopies = 102281;  ///< asked after the list of copies to delete
 constexpr int ReplaceExistingFile = 102282;   ///< "%1" the file name
 constexpr int StartProgramQuestion = 190201;  ///< "%1" a program or script about to be started
+constexpr int SearchProgress = 57741;     ///< "%1" the kind's name, "%2" objects searched, "%3" hits
+constexpr int MemosName = 57716;
+constexpr int DocumentsName = 57734;
+constexpr int HelpMissing = 109101;       ///< "%1" the help file looked for
+constexpr int HelpNotOpened = 109102;     ///< "%1" the help page
 }  // namespace FoundationText
 
 /// Bits of GetModifierKeys, as request records carry them.

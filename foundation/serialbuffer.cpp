@@ -2,6 +2,7 @@
 
 #include <QtEndian>
 
+#include <cstring>
 #include <limits>
 
 qint64 SerialBuffer::SizeOfStringArray(const QStringList& texts)
@@ -137,5 +138,59 @@ bool SerialBuffer::ReadStringArray(QStringList& texts)
             return false;
         texts.append(std::move(text));
     }
+    return true;
+}
+
+bool SerialBuffer::WriteArchiveCount(qint32 count)
+{
+    if (count < 0 || !Fits(SizeOfArchiveCount(count)))
+        return false;
+    if (count < kWideArchiveCount) {
+        qToLittleEndian<quint16>(quint16(count), m_data.data() + m_position);
+        m_position += 2;
+        return true;
+    }
+    qToLittleEndian<quint16>(quint16(kWideArchiveCount), m_data.data() + m_position);
+    m_position += 2;
+    return WriteInt(count);
+}
+
+bool SerialBuffer::WriteRaw(const void* bytes, qint64 size)
+{
+    if (!Fits(size))
+        return false;
+    if (size > 0)
+        memcpy(m_data.data() + m_position, bytes, size_t(size));
+    m_position += qint32(size);
+    return true;
+}
+
+bool SerialBuffer::ReadArchiveCount(qint32& count)
+{
+    if (!Fits(2))
+        return false;
+    const qint32 narrow = qFromLittleEndian<quint16>(m_data.constData() + m_position);
+    if (narrow < kWideArchiveCount) {
+        m_position += 2;
+        count = narrow;
+        return true;
+    }
+    if (!Fits(6))
+        return false;
+    const qint32 wide = qFromLittleEndian<qint32>(m_data.constData() + m_position + 2);
+    if (wide < 0)
+        return false;
+    m_position += 6;
+    count = wide;
+    return true;
+}
+
+bool SerialBuffer::ReadRaw(void* bytes, qint64 size)
+{
+    if (!Fits(size))
+        return false;
+    if (size > 0)
+        memcpy(bytes, m_data.constData() + m_position, size_t(size));
+    m_position += qint32(size);
     return true;
 }

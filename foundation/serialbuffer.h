@@ -27,6 +27,9 @@ public:
     static qint64 SizeOfString(const QString& text) { return 4 + 2 * qint64(text.size()); }
     static qint64 SizeOfIntArray(const QList<qint32>& values) { return 4 + 4 * qint64(values.size()); }
     static qint64 SizeOfStringArray(const QStringList& texts);
+    /// The framework's count form: 16 bits, or 0xFFFF followed by 32 bits
+    /// for counts from 65535 on.
+    static constexpr qint64 SizeOfArchiveCount(qint64 count) { return count < kWideArchiveCount ? 2 : 6; }
 
     /// Sizes the buffer to `size` raised to a multiple of 16 bytes, all zero,
     /// with the cursor at 0. False (buffer unchanged) for a negative size or
@@ -43,6 +46,10 @@ public:
     bool WriteIntArray(const QList<qint32>& values);
     /// False at the first string that does not fit.
     bool WriteStringArray(const QStringList& texts);
+    /// False for a negative count.
+    bool WriteArchiveCount(qint32 count);
+    /// Copies `size` bytes as they are.
+    bool WriteRaw(const void* bytes, qint64 size);
 
     // Reading: false when fewer bytes remain than the value needs. A scalar
     // that does not fit leaves the cursor where it was; a string or array
@@ -57,12 +64,18 @@ public:
     /// Empties the list first. On failure the list keeps only the strings
     /// read before the failing one.
     bool ReadStringArray(QStringList& texts);
+    /// A negative count is refused; the count is not checked against the
+    /// bytes left (the caller knows the element size).
+    bool ReadArchiveCount(qint32& count);
+    bool ReadRaw(void* bytes, qint64 size);
 
     const QByteArray& Data() const { return m_data; }
     qint32 Position() const { return m_position; }
     qint64 Remaining() const { return qint64(m_data.size()) - m_position; }
 
 private:
+    static constexpr qint64 kWideArchiveCount = 0xFFFF;
+
     /// A 32-bit count, then `count` units of sizeof(Unit) bytes each.
     template <typename Unit>
     bool WriteBlock(const void* units, qsizetype count);

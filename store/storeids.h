@@ -78,10 +78,23 @@ enum : qint32 {
 };
 }
 
-/// Field ids of the stored topics that the store itself reads or writes.
+/// Field ids of the stored topics read by id outside the field dictionary.
 namespace DocumentField {
-enum : qint32 { GroupID = 2, Text = 5, Codes = 8, Memos = 9, MemoID = 10, MediaFile = 14,
-                ExtLink1 = 25, ExtLink2 = 26, ExtLink3 = 27 };
+enum : qint32 {
+    GroupID = 2,
+    State = 3,
+    Text = 5,      ///< the content: rich text, PDF, picture or table image
+    Name = 6,
+    Codes = 8,
+    Memos = 9,
+    MemoID = 10,
+    Size = 12,
+    DocType = 13,  ///< a DocumentKind
+    MediaFile = 14,
+    ExtLink1 = 25,
+    ExtLink2 = 26,
+    ExtLink3 = 27,
+};
 }
 namespace GroupField {  ///< document groups, document sets and code sets alike
 enum : qint32 { MemoID = 4 };
@@ -90,16 +103,52 @@ namespace SetMemberField {  ///< document-set and code-set members
 enum : qint32 { SetID = 2, ObjectID = 3 };
 }
 namespace CodeField {
-enum : qint32 { Parent = 2, MemoID = 6, Codes = 7, Variable = 11 };
+enum : qint32 { Parent = 2, State = 3, Type = 4, MemoID = 6, Codes = 7, Variable = 11 };
 }
 namespace CodingField {
-enum : qint32 { Document = 3, Code = 4 };
+enum : qint32 {
+    Type = 2,
+    Document = 3,
+    Code = 4,
+    StartChar = 5,
+    FinishChar = 6,
+    StartPara = 7,
+    FinishPara = 8,
+    Group = 15,
+    IsText = 19,
+    Area = 20,
+    Coverage = 21,  ///< real: percent of the document
+};
 }
 namespace MemoField {
-enum : qint32 { GroupID = 1, Document = 2, Code = 4, SetID = 5, Pos = 7 };
+enum : qint32 {
+    GroupID = 1,
+    Document = 2,
+    Paragraph = 3,
+    Code = 4,
+    SetID = 5,
+    Pos = 7,
+    Title = 8,
+    Text = 11,    ///< rich text
+    Source = 15,  ///< what the memo is attached to
+};
 }
 namespace LinkField {
 enum : qint32 { LinkID = 4 };
+}
+
+/// Content kinds of documents (DocType).
+namespace DocumentKind {
+enum : qint32 { RichText = 0, Pdf = 1, Picture = 2, Table = 3 };
+}
+
+/// Bits of the State of documents and codes (rows, not field descriptors).
+namespace ObjectState {
+enum : qint32 {
+    Expanded = 0x01,
+    ShownInBrowser = 0x02,  ///< written to the file
+    Activated = 0x04,       ///< memory only
+};
 }
 
 /// Text ids of the language table used by the store.

@@ -1,0 +1,177 @@
+#include "foundation/imageexport.h"
+
+#include "platform/pdf/pdfmemorydocument.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QImage>
+#include <QImageWriter>
+#include <QPainter>
+#include <QSaveFile>
+#include <QScreen>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// The most pixels a rendered page may have; a hostile page size could ask
+// for gigabytes otherwise.
+constexpr qint64 kMaxPagePixels = 64 * 1024 * 1024;
+
+QSizeF ScreenDotsPerInch()
+{
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        return {screen->logicalDotsPerInchX(), screen->logicalDotsPerInchY()};
+    return {96, 96};
+}
+
+// The factor that fits an area of dx × dy pixels into the limits without
+// enlarging it.
+double FitScale(int dx, int dy, int maxHeight, int maxWidth)
+{
+    const double vertical = maxHeight > 0 && maxHeight < dy ? double(maxHeight) / dy : 1.0;
+    const double horizontal = maxWidth > 0 && maxWidth < dx ? double(maxWidth) / dx : 1.0;
+    return std::min(vertical, horizontal);
+}
+
+bool Deliver(const QImage& picture, bool save)
+{
+    if (save)
+        return WriteImageFile(picture, TemporaryPictureFile(), QStringLiteral("image/jpeg"));
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard)
+        return false;
+    clipboard->setImage(picture);
+    return true;
+}
+
+}  // namespace
+
+int GetEncoderClsid(const QString& mimeType, QByteArray& format)
+{
+    const QList<QByteArray> types = QImageWriter::supportedMimeTypes();
+    for (qsizetype i = 0; i < types.size(); ++i) {
+        if (QString::fromLatin1(types[i]) != mimeType)
+            continue;
+        const QList<QByteArray> formats = QImageWriter::imageFormatsForMimeType(types[i]);
+        if (formats.isEmpty())
+            return -1;
+        format = formats.first();
+        return int(i);
+    }
+    return -1;
+}
+
+bool WriteImageFile(const QImage& image, const QString& path, const QString& mimeType)
+{
+    QByteArray format;
+    if (image.isNull() || GetEncoderClsid(mimeType, format) < 0)
+        return false;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    QImageWriter writer(&file, format);
+    if (!writer.write(image)) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+QString TemporaryPictureFile()
+{
+    static const QTemporaryDir folder;
+    return folder.filePath(QStringLiteral("image.jpg"));
+}
+
+bool CopyPdfAreaAsImage(const QByteArray& pdf, int page, int x1, int y1, int x2, int y2, int& maxHeight,
+                        int& maxWidth, bool save)
+{
+    PdfMemoryDocument document(pdf);
+    if (page < 1 || page > document.PageCount())
+        return false;
+    const QSizeF points = document.Document().pagePointSize(page - 1);
+    if (points.width() <= 0 || points.height() <= 0)
+        return false;
+    const QSizeF dpi = ScreenDotsPerInch();
+    const QSize pixels(int(dpi.width() * points.width() / 72 + 0.5), int(dpi.height() * points.height() / 72 + 0.5));
+
+    // Page points (y upwards) to pixels of the page at screen resolution.
+    const auto toDevice = [&](int x, int y) {
+        return QPoint(int(std::lround(x * pixels.width() / points.width())),
+                      int(std::lround((points.height() - y) * pixels.height() / points.height())));
+    };
+    const QRect area = QRect(toDevice(x1, y1), toDevice(x2, y2)).normalized();
+    const int dx = area.width() - 1, dy = area.height() - 1;  // corner differences
+    if (dx <= 0 || dy <= 0)
+        return false;
+
+    const double scale = FitScale(dx, dy, maxHeight, maxWidth);
+    const QSize size(int(scale * dx), int(scale * dy));
+    const QSize pageSize(int(scale * pixels.width()), int(scale * pixels.height()));
+    if (size.isEmpty() || pageSize.isEmpty() || qint64(pageSize.width()) * pageSize.height() > kMaxPagePixels)
+        return false;
+
+    QPdfDocumentRenderOptions options;
+    options.setRenderFlags(QPdfDocumentRenderOptions::RenderFlag::Annotations |
+                           QPdfDocumentRenderOptions::RenderFlag::OptimizedForLcd);
+    const QImage rendered = document.Document().render(page - 1, pageSize, options);
+    if (rendered.isNull())
+        return false;
+    // The engine leaves the paper transparent.
+    QImage picture(size, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    {
+        QPainter painter(&picture);
+        painter.drawImage(QPoint(int(-scale * area.left()), int(-scale * area.top())), rendered);
+    }
+    if (!Deliver(picture, save))
+        return false;
+    maxWidth = size.width();
+    maxHeight = size.height();
+    return true;
+}
+
+bool CopyPictureAreaAsImage(const QByteArray& picture, int x1, int y1, int x2, int y2, int& maxHeight,
+                            int& maxWidth, bool save)
+{
+    QImage image;
+    if (!image.loadFromData(picture))
+        return false;
+    const QRect area = QRect(QPoint(x1, y1), QPoint(x2, y2)).normalized();
+    const int dx = area.width() - 1, dy = area.height() - 1;
+    if (dx <= 0 || dy <= 0)
+        return false;
+    const double scale = FitScale(dx, dy, maxHeight, maxWidth);
+    const QSize size(int(scale * dx), int(scale * dy));
+    if (size.isEmpty())
+        return false;
+
+    QImage result(size, QImage::Format_RGB32);
+    result.fill(Qt::white);
+    {
+        QPainter painter(&result);
+        painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform | QPainter::TextAntialiasing);
+        painter.drawImage(QRectF(-area.left() * scale, -area.top() * scale, image.width() * scale, image.height() * scale),
+                          image);
+    }
+    if (!Deliver(result, save))
+        return false;
+    maxWidth = size.width();
+    maxHeight = size.height();
+    return true;
+}
+
+void ClearClipboard()
+{
+    if (QClipboard* clipboard = QGuiApplication::clipboard())
+        clipboard->clear();
+}
+
+QString GetClipboardText()
+{
+    const QClipboard* clipboard = QGuiApplication::clipboard();
+    return clipboard ? clipboard->text() : QString();
+}

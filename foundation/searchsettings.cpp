@@ -1,0 +1,260 @@
+#include "foundation/searchsettings.h"
+
+#include "foundation/ids.h"
+#include "foundation/stringstore.h"
+#include "foundation/tabledata.h"
+#include "foundation/waitwindow.h"
+#include "platform/pdf/pdfmemorydocument.h"
+#include "platform/rtf/richeditctrlex.h"
+#include "store/fieldvalue.h"
+#include "store/rowbuffer.h"
+#include "store/storeids.h"
+#include "store/topicdatabase.h"
+
+namespace {
+
+// Memo titles are searched as texts of their own; their hits carry this
+// page so that nobody applies their positions to the memo's text.
+constexpr qint32 kMemoTitlePage = 0;
+constexpr qint32 kTextPage = 1;
+
+// PDF page and table cell texts have their line ends as two blanks, so
+// positions stay those of the engine's text.
+QString WithBlankLineEnds(QString text)
+{
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("  "));
+    return text;
+}
+
+// A term as the options text can hold it.
+QString StorableTerm(const QString& term)
+{
+    QString stored = term;
+    stored.replace(u'|', u' ');
+    return stored.isEmpty() ? QStringLiteral(" ") : stored;
+}
+
+}  // namespace
+
+QString CSearchOptions::Format() const
+{
+    QString text = QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8|%9")
+                       .arg(int(searchMemos))
+                       .arg(int(allTerms))
+                       .arg(int(withinDistance))
+                       .arg(distance)
+                       .arg(int(wholeWords))
+                       .arg(int(matchCase))
+                       .arg(int(onlyActivated))
+                       .arg(int(onlyRetrieved))
+                       .arg(int(ninthFlag));
+    for (const QString& term : terms)
+        text += u'|' + StorableTerm(term);
+    text += QStringLiteral("||");
+    for (char op : operators)
+        text += QString::number(quint8(op)) + u'|';
+    return text;
+}
+
+void CSearchOptions::Parse(const QString& text)
+{
+    searchMemos = allTerms = withinDistance = wholeWords = matchCase = onlyActivated = onlyRetrieved = false;
+    distance = 1;
+    terms.clear();
+    operators.clear();
+
+    qsizetype position = 0;
+    // The field up to the next "|"; false when no "|" follows it (the field
+    // is then the rest of the text).
+    auto next = [&](QString& field) {
+        const qsizetype bar = text.indexOf(u'|', position);
+        if (bar < 0) {
+            field = text.mid(position);
+            position = text.size();
+            return false;
+        }
+        field = text.mid(position, bar - position);
+        position = bar + 1;
+        return true;
+    };
+
+    bool* flags[] = {&searchMemos, &allTerms, &withinDistance, nullptr, &wholeWords,
+                     &matchCase,   &onlyActivated, &onlyRetrieved, &ninthFlag};
+    for (bool* flag : flags) {
+        QString field;
+        const bool more = next(field);
+        const int value = field.trimmed().toInt();
+        if (flag)
+            *flag = value != 0;
+        else
+            distance = value;
+        if (!more)
+            return;
+    }
+    for (;;) {
+        QString term;
+        const bool more = next(term);
+        if (term.isEmpty() && more)
+            break;
+        if (!term.isEmpty())
+            terms.append(term);
+        if (!more)
+            return;
+    }
+    for (qsizetype bar; (bar = text.indexOf(u'|', position)) >= 0; position = bar + 1)
+        operators.append(char(quint8(text.mid(position, bar - position).trimmed().toInt())));
+}
+
+CSearchSettings::CSearchSettings(const CSearchOptions& options, TopicDatabase* database, bool operatorMode)
+    : m_options(options), m_database(database), m_operatorMode(operatorMode)
+{
+}
+
+CSearchSettings::~CSearchSettings() = default;
+
+void CSearchSettings::CollectIds(QList<qint32>& ids) const
+{
+    for (const SearchHit& hit : m_hits)
+        ids.append(hit.objectId);
+    if (m_database)
+        UniqueDWordArray(ids);
+}
+
+CRichEditCtrlEx& CSearchSettings::RichEdit()
+{
+    if (!m_richEdit) {
+        // The hidden control of the original: 500 pixels wide, "Arial"
+        // 10 pt; its layout decides which paragraph starts share a line.
+        m_richEdit = std::make_unique<CRichEditCtrlEx>();
+        m_richEdit->SetLayoutWidth(500);
+        m_richEdit->LimitText(10000000);
+        RichEditCharFormat format;
+        format.mask = kCharMaskFace | kCharMaskSize | kCharMaskBold | kCharMaskStrikeOut;
+        format.faceName = QStringLiteral("Arial");
+        format.height = 200;
+        m_richEdit->SetDefaultCharFormat(format);
+    }
+    return *m_richEdit;
+}
+
+bool CSearchSettings::SearchProject(const CSegmentArray* rows)
+{
+    return Search(m_options.searchMemos, nullptr, rows);
+}
+
+bool CSearchSettings::SearchDocuments(const QList<qint32>& documentIds, const CSegmentArray* rows)
+{
+    return Search(false, &documentIds, rows);
+}
+
+bool CSearchSettings::Search(bool memos, const QList<qint32>* documentIds, const CSegmentArray* rows)
+{
+    if (!m_database)
+        return false;
+    m_hits.RemoveAll();
+    RichEdit();
+    if (!ShowWaitWindow())
+        return false;
+    BeginWait();
+
+    const qint32 topic = memos ? TopicId::Memos : TopicId::Documents;
+    QList<qint32> ids;
+    if (documentIds)
+        ids = *documentIds;
+    else
+        m_database->GetAllKeys(topic, ids);
+    if (!memos) {
+        ids.removeIf([&](qint32 id) {
+            if (m_options.onlyActivated &&
+                !(m_database->GetIntValue(topic, id, DocumentField::State) & ObjectState::Activated))
+                return true;
+            return rows && !IsRowDocument(id, *rows);
+        });
+    }
+    // Hits leave the rows only in a document search.
+    m_restricted = rows && !memos;
+
+    const QString kindName = LoadString(memos ? FoundationText::MemosName : FoundationText::DocumentsName);
+    const QString progress = LoadString(FoundationText::SearchProgress);
+    int searched = 0;
+    for (qint32 id : ids) {
+        SearchObject(topic, id, rows);
+        SetWaitText(progress.arg(kindName).arg(++searched).arg(m_hits.GetSize()));
+    }
+
+    m_restricted = false;
+    m_kind = ContentKind::RichText;
+    CloseWaitWindow();
+    EndWait();
+    return true;
+}
+
+void CSearchSettings::SearchObject(qint32 topic, qint32 id, const CSegmentArray* rows)
+{
+    RowBuffer row;
+    FieldValue content;
+    const bool isMemo = topic == TopicId::Memos;
+    if (!m_database->ReadRow(topic, id, row, true) ||
+        !row.GetFieldValue(isMemo ? qint32(MemoField::Text) : qint32(DocumentField::Text), content) || !content.GetBlob() ||
+        content.GetBlob()->isEmpty())
+        return;
+    const QByteArray bytes = *content.GetBlob();
+    CRichEditCtrlEx& richEdit = RichEdit();
+
+    if (isMemo) {
+        m_kind = ContentKind::RichText;
+        richEdit.StreamInRtf(&bytes, false);
+        SearchText(id, 0, kTextPage, -1, rows);
+        FieldValue title;
+        if (row.GetFieldValue(MemoField::Title, title) && !title.GetText().isEmpty()) {
+            richEdit.SetText(title.GetText());
+            SearchText(id, 0, kMemoTitlePage, -1, rows);
+        }
+        return;
+    }
+
+    FieldValue kind;
+    row.GetFieldValue(DocumentField::DocType, kind);
+    switch (kind.GetInt()) {
+    case DocumentKind::RichText:
+        m_kind = ContentKind::RichText;
+        richEdit.StreamInRtf(&bytes, false);
+        SearchText(id, 0, kTextPage, -1, rows);
+        break;
+    case DocumentKind::Pdf: {
+        m_kind = ContentKind::Pdf;
+        QStringList pages;
+        ExtractPdfText(bytes, pages, false);
+        for (qsizetype page = 0; page < pages.size(); ++page) {
+            if (pages[page].isEmpty())
+                continue;
+            richEdit.SetText(WithBlankLineEnds(pages[page]));
+            SearchText(id, 0, qint32(page + 1), -1, rows);
+        }
+        break;
+    }
+    case DocumentKind::Table: {
+        m_kind = ContentKind::Table;
+        CTableData table;
+        if (!table.LoadFromBytes(bytes))
+            break;
+        for (qint32 r = 0; r < table.GetRowCount(); ++r) {
+            for (qint32 c = 0; c < table.GetColumnCount(); ++c) {
+                const QString cell = table.GetCell(r, c);
+                if (cell.isEmpty())
+                    continue;
+                richEdit.SetText(WithBlankLineEnds(cell));
+                SearchText(id, 0, c + 1, r, rows);
+            }
+        }
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+bool IsRowDocument(qint32 documentId, const CSegmentArray& rows)
+{
+    return std::any_of(rows.begin(), rows.end(), [documentId](const CSegmentRow& row) { return row.document == documentId; });
+}

@@ -1,0 +1,546 @@
+// Searching one text: term patterns, sentences, paragraph numbers and the
+// rules that combine the hits of several terms.
+#include "foundation/options.h"
+#include "foundation/searchsettings.h"
+#include "platform/rtf/richeditctrlex.h"
+
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextFrame>
+
+#include <algorithm>
+
+namespace {
+
+// A word ends at a separator of the options, a blank, or a structure mark
+// of the rich-edit text (cell ends, row marks, embedded objects), which
+// never belong to a word.
+bool IsSearchSeparator(QChar c)
+{
+    switch (c.unicode()) {
+    case u' ':
+    case rtf::kCellEnd:
+    case rtf::kRowStart:
+    case rtf::kRowEnd:
+    case rtf::kObject:
+        return true;
+    default:
+        return IsWordSeparator(c);
+    }
+}
+
+// Stand-ins for the paragraph maps of the rich-text helpers.
+
+// Whether two paragraph starts (rich-edit positions) are laid out on the same
+// line. Paragraphs outside tables always begin lines of their own, so only
+// starts in table cells need the layout (at the control's width).
+bool StartsOnSameLine(const CRichEditCtrlEx& richEdit, bool hasTables, int first, int second)
+{
+    const int a = richEdit.ToDocumentPosition(first);
+    const int b = richEdit.ToDocumentPosition(second);
+    if (a == b)
+        return true;
+    if (hasTables) {
+        const QTextDocument* document = richEdit.GetDocument();
+        const bool inTable = QTextCursor(document->findBlock(a)).currentTable() ||
+                             QTextCursor(document->findBlock(b)).currentTable();
+        if (inTable)
+            return richEdit.PosFromChar(first).y() == richEdit.PosFromChar(second).y();
+    }
+    return false;
+}
+
+// Pairs (start, end) of the paragraphs of the control's text, each end the
+// paragraph's CR (the last ends at length - 1); leading paragraph ends,
+// pairs whose start equals their end and paragraphs that begin on the line
+// of the next one (table cells) are left out.
+void GetParagraphRanges(const CRichEditCtrlEx& richEdit, QList<qint32>& ranges)
+{
+    ranges.clear();
+    const QString& text = richEdit.TextMap().text();
+    const qint32 last = qint32(text.size()) - 1;
+    if (last < 0)
+        return;
+    qint32 start = 0;
+    while (start <= last && text[start] == rtf::kParagraphEnd)
+        ++start;
+    ranges.append(start);
+    for (qsizetype d = text.indexOf(rtf::kParagraphEnd, start); d >= 0 && d <= last;
+         d = text.indexOf(rtf::kParagraphEnd, d + 1)) {
+        ranges.append(qint32(d));
+        ranges.append(qint32(d + 1));
+    }
+    ranges.append(last);
+
+    const bool hasTables = !richEdit.GetDocument()->rootFrame()->childFrames().isEmpty();
+    for (qsizetype pair = 0; pair + 1 < ranges.size();) {
+        const bool lastPair = pair + 2 >= ranges.size();
+        if (ranges[pair] == ranges[pair + 1] ||
+            (!lastPair && StartsOnSameLine(richEdit, hasTables, ranges[pair], ranges[pair + 2])))
+            ranges.remove(pair, 2);
+        else
+            pair += 2;
+    }
+}
+
+// The 1-based paragraph of a start position in a map of GetParagraphRanges:
+// the first pair whose end is at or after it (the ends never decrease);
+// 1 for a map of fewer than two pairs, 0 past the last end.
+int ParagraphOfStart(qint32 position, const QList<qint32>& ranges)
+{
+    if (ranges.size() < 4)
+        return 1;
+    int low = 0, high = int(ranges.size() / 2);  // pairs
+    while (low < high) {
+        const int middle = (low + high) / 2;
+        if (ranges[2 * middle + 1] < position)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return low < ranges.size() / 2 ? low + 1 : 0;
+}
+
+bool IsSentenceBreak(QChar c)
+{
+    return c == u'\r' || c == u'\n' || c == u'!' || c == u'?';
+}
+
+}  // namespace
+
+SearchPatternKind SplitSearchPattern(const QString& term, QString& first, QString& second)
+{
+    first.clear();
+    second.clear();
+    const QString trimmed = term.trimmed();
+    static const QString wildcards = QStringLiteral("*?<>");
+    if (std::none_of(trimmed.begin(), trimmed.end(), [](QChar c) { return wildcards.contains(c); }))
+        return SearchPatternKind::Plain;
+
+    SearchPatternKind kind = SearchPatternKind::Plain;
+    const qsizetype star = trimmed.indexOf(u'*');
+    const qsizetype question = trimmed.indexOf(u'?');
+    if (star >= 0 || question >= 0) {
+        const qsizetype at = star >= 0 ? star : question;
+        first = trimmed.left(at).trimmed();
+        second = trimmed.mid(at + 1).trimmed();
+        kind = star >= 0 ? SearchPatternKind::Wildcard : SearchPatternKind::OneChar;
+    } else if (trimmed.startsWith(QLatin1String("<(")) && trimmed.endsWith(u')') && trimmed.size() >= 3) {
+        first = trimmed.mid(2, trimmed.size() - 3);
+        kind = SearchPatternKind::WordStart;
+    } else if (trimmed.startsWith(u'(') && trimmed.endsWith(QLatin1String(")>")) && trimmed.size() >= 3) {
+        first = trimmed.mid(1, trimmed.size() - 3);
+        kind = SearchPatternKind::WordEnd;
+    }
+    if (first.isEmpty() && second.isEmpty())
+        kind = SearchPatternKind::Plain;
+    return kind;
+}
+
+bool FindSentenceEnd(const QString& text, int start, int& next)
+{
+    next = -1;
+    bool wordGap = false;
+    const int stop = int(text.size()) - 1;
+    int current = start;
+    int i = start;
+    for (; i < stop; ++i) {
+        const QChar c = text[i];
+        if (c == u' ') {
+            wordGap = true;
+        } else if (c == u'.') {
+            if (i > current + 1 && wordGap)
+                break;
+            next = i + 1;
+            wordGap = false;
+            current = i;
+        } else if (IsSentenceBreak(c)) {
+            break;
+        }
+    }
+    return next == -1 || i >= stop;
+}
+
+void SplitSentences(const QString& text, QList<qint32>& ranges)
+{
+    ranges.clear();
+    const int length = int(text.size());
+    static const QString skipped = QStringLiteral("\r\n., !?");
+    int i = 0;
+    while (i < length) {
+        while (i < length && skipped.contains(text[i]))
+            ++i;
+        if (i >= length)
+            break;
+        const int start = i;
+        while (i < length && !IsSentenceBreak(text[i])) {
+            if (text[i] == u'.') {
+                int next = -1;
+                if (FindSentenceEnd(text, i + 1, next))
+                    break;
+                i = next;  // after the abbreviation's last "."
+                continue;
+            }
+            ++i;
+        }
+        ranges.append(start);
+        ranges.append(std::min(i, length));
+    }
+}
+
+int SentenceOfPosition(qint32 position, const QList<qint32>& ranges)
+{
+    if (ranges.isEmpty())
+        return 0;
+    if (ranges.size() < 4)
+        return 1;
+    // The ends of SplitSentences increase, so the first pair whose end is at
+    // or after the position is found by halving; the previous end lies
+    // before the position then.
+    return ParagraphOfStart(position, ranges);
+}
+
+/// A search term, prepared for one text.
+struct CSearchSettings::Term {
+    SearchPatternKind kind = SearchPatternKind::Plain;
+    QString first;    // the whole term for Plain
+    QString second;
+    SearchOperator op = SearchOperator::Or;
+    bool IsEmpty() const { return first.isEmpty() && second.isEmpty(); }
+};
+
+QList<CSearchSettings::Term> CSearchSettings::PrepareTerms() const
+{
+    QList<Term> terms;
+    for (qsizetype k = 0; k < m_options.terms.size(); ++k) {
+        Term term;
+        term.kind = SplitSearchPattern(m_options.terms[k], term.first, term.second);
+        if (term.kind == SearchPatternKind::Plain)
+            term.first = m_options.terms[k].trimmed();
+        if (!m_options.matchCase) {
+            for (QString* part : {&term.first, &term.second})
+                for (QChar& c : *part)
+                    c = c.toLower();
+        }
+        if (k > 0 && k - 1 < m_options.operators.size()) {
+            const quint8 op = quint8(m_options.operators[k - 1]);
+            if (op == quint8(SearchOperator::And) || op == quint8(SearchOperator::AndNot))
+                term.op = SearchOperator(op);
+        }
+        terms.append(term);
+    }
+    return terms;
+}
+
+namespace {
+
+class Matcher {
+public:
+    Matcher(QStringView text, bool wholeWords) : m_text(text), m_length(text.size()), m_wholeWords(wholeWords) {}
+
+    // Calls report(start, end) for every match of the term, left to right.
+    template <typename Report>
+    void Find(SearchPatternKind kind, const QString& first, const QString& second, Report&& report) const
+    {
+        switch (kind) {
+        case SearchPatternKind::Plain:
+            return FindPlain(first, report);
+        case SearchPatternKind::Wildcard:
+        case SearchPatternKind::OneChar:
+            if (second.isEmpty())
+                return FindWordStart(first, kind == SearchPatternKind::OneChar, report);
+            if (first.isEmpty())
+                return FindWordEnd(second, kind == SearchPatternKind::OneChar, report);
+            return kind == SearchPatternKind::Wildcard ? FindSpan(first, second, report) : FindOneChar(first, second, report);
+        case SearchPatternKind::WordStart:
+            return FindWordStart(first, false, report);
+        case SearchPatternKind::WordEnd:
+            return FindWordEnd(first, false, report);
+        }
+    }
+
+private:
+    // Outside the text counts as a separator.
+    bool SeparatorAt(qsizetype i) const { return i < 0 || i >= m_length || IsSearchSeparator(m_text[i]); }
+    bool HasSeparator(qsizetype from, qsizetype to) const
+    {
+        for (qsizetype i = from; i < to; ++i)
+            if (IsSearchSeparator(m_text[i]))
+                return true;
+        return false;
+    }
+    // A match of a two-part term with whole words: after a separator (or
+    // the start) and without a separator inside.
+    bool WholeSpan(qsizetype start, qsizetype end) const
+    {
+        return !m_wholeWords || (SeparatorAt(start - 1) && !HasSeparator(start, end));
+    }
+
+    template <typename Report>
+    void FindPlain(const QString& term, Report& report) const
+    {
+        for (qsizetype from = 0, i; (i = m_text.indexOf(term, from)) >= 0;) {
+            const qsizetype end = i + term.size();
+            if (!m_wholeWords || (SeparatorAt(i - 1) && SeparatorAt(end))) {
+                report(i, end);
+                from = end;
+            } else {
+                from = i + 1;
+            }
+        }
+    }
+
+    // first, then the next occurrence of second; the span is shorter than
+    // 101 units.
+    template <typename Report>
+    void FindSpan(const QString& first, const QString& second, Report& report) const
+    {
+        constexpr qsizetype kMaxSpan = 100;
+        qsizetype secondAt = -1;  // the last occurrence of second found
+        for (qsizetype from = 0, i; (i = m_text.indexOf(first, from)) >= 0;) {
+            const qsizetype after = i + first.size();
+            if (secondAt < after)
+                secondAt = m_text.indexOf(second, after);
+            if (secondAt < 0)
+                return;
+            const qsizetype end = secondAt + second.size();
+            if (end - i <= kMaxSpan && WholeSpan(i, end)) {
+                report(i, end);
+                from = end;
+            } else {
+                from = i + 1;
+            }
+        }
+    }
+
+    // first, one unit, second.
+    template <typename Report>
+    void FindOneChar(const QString& first, const QString& second, Report& report) const
+    {
+        for (qsizetype from = 0, i; (i = m_text.indexOf(first, from)) >= 0;) {
+            const qsizetype at = i + first.size() + 1;
+            const qsizetype end = at + second.size();
+            if (end <= m_length && m_text.sliced(at, second.size()) == second && WholeSpan(i, end)) {
+                report(i, end);
+                from = end;
+            } else {
+                from = i + 1;
+            }
+        }
+    }
+
+    // Words that begin with the part; with oneMore exactly one unit follows it.
+    template <typename Report>
+    void FindWordStart(const QString& part, bool oneMore, Report& report) const
+    {
+        for (qsizetype from = 0, i; (i = m_text.indexOf(part, from)) >= 0;) {
+            qsizetype end = i + part.size();
+            while (end < m_length && !IsSearchSeparator(m_text[end]))
+                ++end;
+            if (SeparatorAt(i - 1) && (!oneMore || end - i == part.size() + 1)) {
+                report(i, end);
+                from = end;
+            } else {
+                from = i + 1;
+            }
+        }
+    }
+
+    // Words that end with the part; with oneMore exactly one unit precedes it.
+    template <typename Report>
+    void FindWordEnd(const QString& part, bool oneMore, Report& report) const
+    {
+        for (qsizetype from = 0, i; (i = m_text.indexOf(part, from)) >= 0;) {
+            const qsizetype end = i + part.size();
+            qsizetype start = i;
+            while (start > 0 && !IsSearchSeparator(m_text[start - 1]))
+                --start;
+            if (SeparatorAt(end) && (!oneMore || end - start == part.size() + 1)) {
+                report(start, end);
+                from = end;
+            } else {
+                from = i + 1;
+            }
+        }
+    }
+
+    QStringView m_text;
+    qsizetype m_length;
+    bool m_wholeWords;
+};
+
+// Sorted keys (paragraphs or sentences) of one term's hits, to ask whether
+// one lies less than `distance` away from a value.
+class NearIndex {
+public:
+    void Add(qint32 key) { m_keys.push_back(key); }
+    void Sort() { std::sort(m_keys.begin(), m_keys.end()); }
+    bool IsEmpty() const { return m_keys.empty(); }
+    bool HasNear(qint32 key, qint32 distance) const
+    {
+        const auto it = std::lower_bound(m_keys.begin(), m_keys.end(), qint64(key) - distance + 1);
+        return it != m_keys.end() && *it < qint64(key) + distance;
+    }
+
+private:
+    std::vector<qint32> m_keys;
+};
+
+}  // namespace
+
+int CSearchSettings::SearchText(qint32 objectId, qint32 value, qint32 page, qint32 tableRow, const CSegmentArray* rows)
+{
+    CRichEditCtrlEx& richEdit = RichEdit();
+    QList<qint32> paragraphs;
+    if (tableRow < 0)
+        GetParagraphRanges(richEdit, paragraphs);
+    QString text = richEdit.TextMap().text();
+    richEdit.StreamInRtf(nullptr, false);
+
+    const QList<Term> terms = PrepareTerms();
+    if (!m_options.matchCase) {
+        for (QChar& c : text)
+            c = c.toLower();
+    }
+    m_sentences.clear();
+    if (m_operatorMode)
+        SplitSentences(text, m_sentences);
+
+    // The rows that hold this text, when rows restrict the search.
+    QList<const CSegmentRow*> inside;
+    if (m_restricted && rows) {
+        for (const CSegmentRow& row : *rows) {
+            if (row.document != objectId)
+                continue;
+            if (m_kind == ContentKind::Table && (row.areaLeft != tableRow || row.page != page))
+                continue;
+            if (m_kind == ContentKind::Pdf && row.page != page)
+                continue;
+            inside.append(&row);
+        }
+    }
+
+    QList<SearchHit> hits;
+    const Matcher matcher(text, m_options.wholeWords);
+    for (qsizetype k = 0; k < terms.size(); ++k) {
+        if (terms[k].IsEmpty())
+            continue;
+        matcher.Find(terms[k].kind, terms[k].first, terms[k].second, [&](qsizetype start, qsizetype end) {
+            SearchHit hit;
+            hit.term = qint32(k);
+            hit.objectId = objectId;
+            hit.value = value;
+            hit.start = qint32(start);
+            hit.end = qint32(end);
+            hit.paragraph = tableRow >= 0 ? tableRow + 1 : ParagraphOfStart(hit.start, paragraphs);
+            hit.sentence = m_operatorMode ? SentenceOfPosition(hit.start, m_sentences) : 0;
+            hit.page = page;
+            hit.tableRow = tableRow;
+            hits.append(hit);
+        });
+    }
+    if (m_restricted && rows) {
+        hits.removeIf([&](const SearchHit& hit) {
+            return std::none_of(inside.begin(), inside.end(), [&](const CSegmentRow* row) {
+                return hit.start >= row->start && hit.start < row->end;
+            });
+        });
+    }
+    Filter(hits, terms);
+    for (const SearchHit& hit : hits)
+        m_hits.Add(hit);
+    return int(hits.size());
+}
+
+// Keeps the hits of one text that the combination rules allow, in the
+// order they are to be reported.
+void CSearchSettings::Filter(QList<SearchHit>& hits, const QList<Term>& terms) const
+{
+    const qint32 distance = std::max(1, m_options.distance);
+    const auto termOf = [&](const SearchHit& hit) -> const Term& { return terms[hit.term]; };
+
+    if (m_operatorMode && !m_options.withinDistance) {
+        for (qsizetype k = 0; k < terms.size(); ++k) {
+            if (terms[k].IsEmpty() || k == 0)
+                continue;
+            const bool found = std::any_of(hits.begin(), hits.end(), [k](const SearchHit& hit) { return hit.term == k; });
+            if ((terms[k].op == SearchOperator::And && !found) || (terms[k].op == SearchOperator::AndNot && found)) {
+                hits.clear();
+                return;
+            }
+        }
+        return;
+    }
+
+    if (m_operatorMode) {
+        // Distances in sentences. Base hits are those of the first term and
+        // of the terms joined by "or".
+        const auto isBase = [&](const SearchHit& hit) { return hit.term == 0 || termOf(hit).op == SearchOperator::Or; };
+        const bool hasAndTerms = std::any_of(terms.begin() + std::min<qsizetype>(1, terms.size()), terms.end(),
+                                             [](const Term& t) { return !t.IsEmpty() && t.op == SearchOperator::And; });
+        std::vector<qsizetype> andHits;  // indices, by sentence
+        NearIndex notHits;
+        for (qsizetype i = 0; i < hits.size(); ++i) {
+            if (isBase(hits[i]))
+                continue;
+            if (termOf(hits[i]).op == SearchOperator::And)
+                andHits.push_back(i);
+            else
+                notHits.Add(hits[i].sentence);
+        }
+        notHits.Sort();
+        std::stable_sort(andHits.begin(), andHits.end(),
+                         [&](qsizetype a, qsizetype b) { return hits[a].sentence < hits[b].sentence; });
+
+        std::vector<bool> taken(size_t(hits.size()), false);
+        QList<SearchHit> kept;
+        const auto keep = [&](qsizetype i) {
+            if (taken[size_t(i)] || notHits.HasNear(hits[i].sentence, distance))
+                return;
+            taken[size_t(i)] = true;
+            kept.append(hits[i]);
+        };
+        for (qsizetype i = 0; i < hits.size(); ++i) {
+            if (!isBase(hits[i]))
+                continue;
+            if (!hasAndTerms) {
+                keep(i);
+                continue;
+            }
+            const qint64 sentence = hits[i].sentence;
+            auto near = std::lower_bound(andHits.begin(), andHits.end(), sentence - distance + 1,
+                                         [&](qsizetype a, qint64 key) { return hits[a].sentence < key; });
+            for (; near != andHits.end() && hits[*near].sentence < sentence + distance; ++near) {
+                keep(i);
+                keep(*near);
+            }
+        }
+        hits = std::move(kept);
+        return;
+    }
+
+    if (!m_options.allTerms)
+        return;
+    std::vector<NearIndex> byTerm(size_t(terms.size()));
+    for (const SearchHit& hit : hits)
+        byTerm[size_t(hit.term)].Add(hit.paragraph);
+    for (qsizetype k = 0; k < terms.size(); ++k) {
+        if (terms[k].IsEmpty())
+            continue;
+        if (byTerm[size_t(k)].IsEmpty()) {
+            hits.clear();
+            return;
+        }
+        byTerm[size_t(k)].Sort();
+    }
+    if (!m_options.withinDistance)
+        return;
+    hits.removeIf([&](const SearchHit& hit) {
+        for (qsizetype k = 0; k < terms.size(); ++k) {
+            if (k != hit.term && !terms[k].IsEmpty() && !byTerm[size_t(k)].HasNear(hit.paragraph, distance))
+                return true;
+        }
+        return false;
+    });
+}
