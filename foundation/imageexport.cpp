@@ -27,6 +27,17 @@ QSizeF ScreenDotsPerInch()
     return {96, 96};
 }
 
+// An area from two corners in any order; width and height are the corner
+// differences.
+struct Area {
+    int left, top, dx, dy;
+};
+
+Area AreaBetween(QPoint a, QPoint b)
+{
+    return {std::min(a.x(), b.x()), std::min(a.y(), b.y()), std::abs(a.x() - b.x()), std::abs(a.y() - b.y())};
+}
+
 // The factor that fits an area of dx × dy pixels into the limits without
 // enlarging it.
 double FitScale(int dx, int dy, int maxHeight, int maxWidth)
@@ -103,13 +114,12 @@ bool CopyPdfAreaAsImage(const QByteArray& pdf, int page, int x1, int y1, int x2,
         return QPoint(int(std::lround(x * pixels.width() / points.width())),
                       int(std::lround((points.height() - y) * pixels.height() / points.height())));
     };
-    const QRect area = QRect(toDevice(x1, y1), toDevice(x2, y2)).normalized();
-    const int dx = area.width() - 1, dy = area.height() - 1;  // corner differences
-    if (dx <= 0 || dy <= 0)
+    const Area area = AreaBetween(toDevice(x1, y1), toDevice(x2, y2));
+    if (area.dx <= 0 || area.dy <= 0)
         return false;
 
-    const double scale = FitScale(dx, dy, maxHeight, maxWidth);
-    const QSize size(int(scale * dx), int(scale * dy));
+    const double scale = FitScale(area.dx, area.dy, maxHeight, maxWidth);
+    const QSize size(int(scale * area.dx), int(scale * area.dy));
     const QSize pageSize(int(scale * pixels.width()), int(scale * pixels.height()));
     if (size.isEmpty() || pageSize.isEmpty() || qint64(pageSize.width()) * pageSize.height() > kMaxPagePixels)
         return false;
@@ -125,7 +135,7 @@ bool CopyPdfAreaAsImage(const QByteArray& pdf, int page, int x1, int y1, int x2,
     picture.fill(Qt::white);
     {
         QPainter painter(&picture);
-        painter.drawImage(QPoint(int(-scale * area.left()), int(-scale * area.top())), rendered);
+        painter.drawImage(QPoint(int(-scale * area.left), int(-scale * area.top)), rendered);
     }
     if (!Deliver(picture, save))
         return false;
@@ -140,12 +150,11 @@ bool CopyPictureAreaAsImage(const QByteArray& picture, int x1, int y1, int x2, i
     QImage image;
     if (!image.loadFromData(picture))
         return false;
-    const QRect area = QRect(QPoint(x1, y1), QPoint(x2, y2)).normalized();
-    const int dx = area.width() - 1, dy = area.height() - 1;
-    if (dx <= 0 || dy <= 0)
+    const Area area = AreaBetween(QPoint(x1, y1), QPoint(x2, y2));
+    if (area.dx <= 0 || area.dy <= 0)
         return false;
-    const double scale = FitScale(dx, dy, maxHeight, maxWidth);
-    const QSize size(int(scale * dx), int(scale * dy));
+    const double scale = FitScale(area.dx, area.dy, maxHeight, maxWidth);
+    const QSize size(int(scale * area.dx), int(scale * area.dy));
     if (size.isEmpty())
         return false;
 
@@ -154,7 +163,7 @@ bool CopyPictureAreaAsImage(const QByteArray& picture, int x1, int y1, int x2, i
     {
         QPainter painter(&result);
         painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform | QPainter::TextAntialiasing);
-        painter.drawImage(QRectF(-area.left() * scale, -area.top() * scale, image.width() * scale, image.height() * scale),
+        painter.drawImage(QRectF(-area.left * scale, -area.top * scale, image.width() * scale, image.height() * scale),
                           image);
     }
     if (!Deliver(result, save))

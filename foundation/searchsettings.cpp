@@ -123,8 +123,8 @@ void CSearchSettings::CollectIds(QList<qint32>& ids) const
 CRichEditCtrlEx& CSearchSettings::RichEdit()
 {
     if (!m_richEdit) {
-        // The hidden control of the original: 500 pixels wide, "Arial"
-        // 10 pt; its layout decides which paragraph starts share a line.
+        // 500 pixels wide, "Arial" 10 pt: its layout decides which
+        // paragraph starts share a line.
         m_richEdit = std::make_unique<CRichEditCtrlEx>();
         m_richEdit->SetLayoutWidth(500);
         m_richEdit->LimitText(10000000);
@@ -171,16 +171,22 @@ bool CSearchSettings::Search(bool memos, const QList<qint32>* documentIds, const
             return rows && !IsRowDocument(id, *rows);
         });
     }
-    // Hits leave the rows only in a document search.
+    // Rows drop hits only in a document search.
     m_restricted = rows && !memos;
 
     const QString kindName = LoadString(memos ? FoundationText::MemosName : FoundationText::DocumentsName);
     const QString progress = LoadString(FoundationText::SearchProgress);
+    // Collected first and appended once: the hit array grows by at most
+    // 1024 hits at a time.
+    QList<SearchHit> found;
     int searched = 0;
     for (qint32 id : ids) {
-        SearchObject(topic, id, rows);
-        SetWaitText(progress.arg(kindName).arg(++searched).arg(m_hits.GetSize()));
+        SearchObject(topic, id, rows, found);
+        ++searched;
+        if (GetWaitWindow())
+            GetWaitWindow()->SetText(progress.arg(kindName).arg(searched).arg(found.size()));
     }
+    AppendHits(found);
 
     m_restricted = false;
     m_kind = ContentKind::RichText;
@@ -189,7 +195,7 @@ bool CSearchSettings::Search(bool memos, const QList<qint32>* documentIds, const
     return true;
 }
 
-void CSearchSettings::SearchObject(qint32 topic, qint32 id, const CSegmentArray* rows)
+void CSearchSettings::SearchObject(qint32 topic, qint32 id, const CSegmentArray* rows, QList<SearchHit>& found)
 {
     RowBuffer row;
     FieldValue content;
@@ -204,11 +210,11 @@ void CSearchSettings::SearchObject(qint32 topic, qint32 id, const CSegmentArray*
     if (isMemo) {
         m_kind = ContentKind::RichText;
         richEdit.StreamInRtf(&bytes, false);
-        SearchText(id, 0, kTextPage, -1, rows);
+        found += FindHits(id, 0, kTextPage, -1, rows);
         FieldValue title;
         if (row.GetFieldValue(MemoField::Title, title) && !title.GetText().isEmpty()) {
             richEdit.SetText(title.GetText());
-            SearchText(id, 0, kMemoTitlePage, -1, rows);
+            found += FindHits(id, 0, kMemoTitlePage, -1, rows);
         }
         return;
     }
@@ -219,7 +225,7 @@ void CSearchSettings::SearchObject(qint32 topic, qint32 id, const CSegmentArray*
     case DocumentKind::RichText:
         m_kind = ContentKind::RichText;
         richEdit.StreamInRtf(&bytes, false);
-        SearchText(id, 0, kTextPage, -1, rows);
+        found += FindHits(id, 0, kTextPage, -1, rows);
         break;
     case DocumentKind::Pdf: {
         m_kind = ContentKind::Pdf;
@@ -229,7 +235,7 @@ void CSearchSettings::SearchObject(qint32 topic, qint32 id, const CSegmentArray*
             if (pages[page].isEmpty())
                 continue;
             richEdit.SetText(WithBlankLineEnds(pages[page]));
-            SearchText(id, 0, qint32(page + 1), -1, rows);
+            found += FindHits(id, 0, qint32(page + 1), -1, rows);
         }
         break;
     }
@@ -244,7 +250,7 @@ void CSearchSettings::SearchObject(qint32 topic, qint32 id, const CSegmentArray*
                 if (cell.isEmpty())
                     continue;
                 richEdit.SetText(WithBlankLineEnds(cell));
-                SearchText(id, 0, c + 1, r, rows);
+                found += FindHits(id, 0, c + 1, r, rows);
             }
         }
         break;

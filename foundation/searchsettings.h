@@ -103,7 +103,11 @@ private:
     struct Term;
 
     bool Search(bool memos, const QList<qint32>* documentIds, const CSegmentArray* rows);
-    void SearchObject(qint32 topic, qint32 id, const CSegmentArray* rows);
+    /// Appends the hits of one document or memo to `found`.
+    void SearchObject(qint32 topic, qint32 id, const CSegmentArray* rows, QList<SearchHit>& found);
+    /// SearchText without appending to the hits.
+    QList<SearchHit> FindHits(qint32 objectId, qint32 value, qint32 page, qint32 tableRow, const CSegmentArray* rows);
+    void AppendHits(const QList<SearchHit>& hits);
     QList<Term> PrepareTerms() const;
     void Filter(QList<SearchHit>& hits, const QList<Term>& terms) const;
 

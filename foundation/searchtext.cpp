@@ -4,12 +4,17 @@
 #include "foundation/searchsettings.h"
 #include "platform/rtf/richeditctrlex.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextDocumentFragment>
 #include <QTextFrame>
+#include <QTextLayout>
+#include <QTextTable>
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -32,24 +37,86 @@ bool IsSearchSeparator(QChar c)
 
 // Stand-ins for the paragraph maps of the rich-text helpers.
 
-// Whether two paragraph starts (rich-edit positions) are laid out on the same
-// line. Paragraphs outside tables always begin lines of their own, so only
-// starts in table cells need the layout (at the control's width).
-bool StartsOnSameLine(const CRichEditCtrlEx& richEdit, bool hasTables, int first, int second)
-{
-    const int a = richEdit.ToDocumentPosition(first);
-    const int b = richEdit.ToDocumentPosition(second);
-    if (a == b)
-        return true;
-    if (hasTables) {
-        const QTextDocument* document = richEdit.GetDocument();
-        const bool inTable = QTextCursor(document->findBlock(a)).currentTable() ||
-                             QTextCursor(document->findBlock(b)).currentTable();
-        if (inTable)
-            return richEdit.PosFromChar(first).y() == richEdit.PosFromChar(second).y();
+// Whether two paragraph starts (rich-edit positions) lie on one line of the
+// hidden control laid out at its width. Paragraphs outside tables begin
+// lines of their own; the cells of a table row stand side by side. A
+// table's inner layout does not depend on what stands around it, so each
+// table is laid out alone in a scratch document: laying out the whole text
+// would cost far more than reading it.
+class LineComparer {
+public:
+    explicit LineComparer(const CRichEditCtrlEx& richEdit) : m_richEdit(richEdit)
+    {
+        for (QTextFrame* frame : richEdit.GetDocument()->rootFrame()->childFrames()) {
+            if (auto* table = qobject_cast<QTextTable*>(frame))
+                m_tables.push_back(table);
+        }
     }
-    return false;
-}
+
+    bool SameLine(int first, int second)
+    {
+        const int a = m_richEdit.ToDocumentPosition(first);
+        const int b = m_richEdit.ToDocumentPosition(second);
+        if (a == b)
+            return true;
+        const QTextTable* table = TableAt(a);
+        if (!table || table != TableAt(b))
+            return false;
+        if (!LayOut(table))
+            return m_richEdit.PosFromChar(first).y() == m_richEdit.PosFromChar(second).y();
+        return LineTop(a) == LineTop(b);
+    }
+
+private:
+    // The table (outermost) that holds a cursor position, else null.
+    const QTextTable* TableAt(int documentPosition) const
+    {
+        const auto after = std::upper_bound(m_tables.begin(), m_tables.end(), documentPosition,
+                                            [](int position, const QTextTable* t) { return position < t->firstPosition(); });
+        if (after == m_tables.begin())
+            return nullptr;
+        const QTextTable* table = *(after - 1);
+        return documentPosition <= table->lastPosition() ? table : nullptr;
+    }
+
+    bool LayOut(const QTextTable* table)
+    {
+        if (table == m_table)
+            return m_scratchTable != nullptr;
+        m_table = table;
+        m_scratchTable = nullptr;
+        const QTextDocument* document = m_richEdit.GetDocument();
+        QTextCursor selection(const_cast<QTextDocument*>(document));
+        selection.setPosition(table->firstPosition() - 1);
+        selection.setPosition(table->lastPosition() + 1, QTextCursor::KeepAnchor);
+        m_scratch = std::make_unique<QTextDocument>();
+        m_scratch->setDocumentMargin(document->documentMargin());
+        m_scratch->setDefaultFont(document->defaultFont());
+        m_scratch->setTextWidth(document->textWidth());
+        QTextCursor(m_scratch.get()).insertFragment(selection.selection());
+        const QList<QTextFrame*> frames = m_scratch->rootFrame()->childFrames();
+        m_scratchTable = frames.isEmpty() ? nullptr : qobject_cast<QTextTable*>(frames.first());
+        if (m_scratchTable)
+            m_offset = m_scratchTable->firstPosition() - table->firstPosition();
+        return m_scratchTable != nullptr;
+    }
+
+    qreal LineTop(int documentPosition) const
+    {
+        const int position = documentPosition + m_offset;
+        const QTextBlock block = m_scratch->findBlock(position);
+        const qreal top = m_scratch->documentLayout()->blockBoundingRect(block).top();
+        const QTextLine line = block.layout() ? block.layout()->lineForTextPosition(position - block.position()) : QTextLine();
+        return line.isValid() ? top + line.y() : top;
+    }
+
+    const CRichEditCtrlEx& m_richEdit;
+    std::vector<const QTextTable*> m_tables;      // in document order
+    const QTextTable* m_table = nullptr;          // the table laid out in m_scratch
+    std::unique_ptr<QTextDocument> m_scratch;
+    const QTextTable* m_scratchTable = nullptr;   // its copy; null when it could not be copied
+    int m_offset = 0;                             // scratch position - document position
+};
 
 // Pairs (start, end) of the paragraphs of the control's text, each end the
 // paragraph's CR (the last ends at length - 1); leading paragraph ends,
@@ -73,11 +140,10 @@ void GetParagraphRanges(const CRichEditCtrlEx& richEdit, QList<qint32>& ranges)
     }
     ranges.append(last);
 
-    const bool hasTables = !richEdit.GetDocument()->rootFrame()->childFrames().isEmpty();
+    LineComparer lines(richEdit);
     for (qsizetype pair = 0; pair + 1 < ranges.size();) {
         const bool lastPair = pair + 2 >= ranges.size();
-        if (ranges[pair] == ranges[pair + 1] ||
-            (!lastPair && StartsOnSameLine(richEdit, hasTables, ranges[pair], ranges[pair + 2])))
+        if (ranges[pair] == ranges[pair + 1] || (!lastPair && lines.SameLine(ranges[pair], ranges[pair + 2])))
             ranges.remove(pair, 2);
         else
             pair += 2;
@@ -391,6 +457,21 @@ private:
 
 int CSearchSettings::SearchText(qint32 objectId, qint32 value, qint32 page, qint32 tableRow, const CSegmentArray* rows)
 {
+    const QList<SearchHit> hits = FindHits(objectId, value, page, tableRow, rows);
+    AppendHits(hits);
+    return int(hits.size());
+}
+
+void CSearchSettings::AppendHits(const QList<SearchHit>& hits)
+{
+    const qsizetype count = m_hits.GetSize();
+    m_hits.SetSize(count + hits.size());
+    std::copy(hits.begin(), hits.end(), m_hits.begin() + count);
+}
+
+QList<SearchHit> CSearchSettings::FindHits(qint32 objectId, qint32 value, qint32 page, qint32 tableRow,
+                                           const CSegmentArray* rows)
+{
     CRichEditCtrlEx& richEdit = RichEdit();
     QList<qint32> paragraphs;
     if (tableRow < 0)
@@ -448,9 +529,7 @@ int CSearchSettings::SearchText(qint32 objectId, qint32 value, qint32 page, qint
         });
     }
     Filter(hits, terms);
-    for (const SearchHit& hit : hits)
-        m_hits.Add(hit);
-    return int(hits.size());
+    return hits;
 }
 
 // Keeps the hits of one text that the combination rules allow, in the

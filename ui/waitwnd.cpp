@@ -43,19 +43,28 @@ bool CWaitWnd::Create(QWidget* owner, const QPixmap& icon)
         area = over->frameGeometry();
     else if (const QScreen* screen = QGuiApplication::primaryScreen())
         area = screen->availableGeometry();
-    move(area.center() - QPoint(width() / 2, height() / 2));
+    QRect placed(QPoint(), size());
+    placed.moveCenter(area.center());
+    move(placed.topLeft());
     show();
     if (!isVisible())
         return false;
     qApp->installEventFilter(this);
-    grabMouse();
+    HoldMouse();
     Refresh();
     return true;
 }
 
+void CWaitWnd::HoldMouse()
+{
+    // Other windows may have taken it.
+    if (QWidget::mouseGrabber() != this)
+        grabMouse();
+}
+
 int CWaitWnd::SetText(const QString& text)
 {
-    grabMouse();   // other windows may have taken it
+    HoldMouse();
     m_text = text;
     if (!m_sinceRefresh.isValid() || m_sinceRefresh.elapsed() >= kRefreshMs)
         Refresh();
@@ -64,7 +73,7 @@ int CWaitWnd::SetText(const QString& text)
 
 int CWaitWnd::Pump()
 {
-    grabMouse();
+    HoldMouse();
     Refresh();
     return 0;
 }

@@ -18,9 +18,8 @@
 /// While it exists it holds the mouse and shows the wait cursor, and the
 /// program's windows ignore requests to close. SetText and Pump let windows
 /// repaint and handle other pending events, but keep every key and click
-/// queued until the work has ended (architecture: the pump excludes user
-/// input). The line is redrawn at most about ten times a second, so loops
-/// may call SetText once per item.
+/// queued until the work has ended. The line is redrawn at most about ten
+/// times a second, so loops may call SetText once per item.
 class CWaitWnd : public QWidget, public IWaitWindow {
     Q_OBJECT
 public:
@@ -41,6 +40,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void HoldMouse();
     void Refresh();
 
     QString m_text;

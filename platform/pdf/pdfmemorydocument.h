@@ -2,10 +2,9 @@
 
 // PDF documents held in memory (project content), read with QtPdf.
 //
-// QtPdf counts characters per page as the original PDF engine did (one index
-// per character, CR LF between lines), so the page texts and counts here
-// match the positions that stored PDF codings hold. Page coordinates of
-// QtPdf are points with y downwards.
+// QtPdf counts characters per page as stored PDF codings count them: one
+// index per character, CR LF between lines. Page coordinates of QtPdf are
+// points with y downwards.
 
 #include <QBuffer>
 #include <QByteArray>

@@ -2,6 +2,7 @@
 // documents and memos, with hit positions in the rich-edit text that
 // codings store.
 
+#include "common/pdfbuilder.h"
 #include "common/recordingwaithost.h"
 #include "common/testutil.h"
 #include "store/sqlitetestengine.h"
@@ -13,16 +14,12 @@
 #include "foundation/tabledata.h"
 #include "platform/rtf/richeditctrlex.h"
 
-#include <QBuffer>
 #include <QLocale>
-#include <QPainter>
-#include <QPdfWriter>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-using storetest::FieldSpec;
 using storetest::TopicSpec;
 
 // Groups, documents with their content kind, and memos.
@@ -60,20 +57,8 @@ const QByteArray kNotesRtf =
 // Two pages; the first has two lines, so its text holds a CR LF.
 QByteArray MakePdf()
 {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QPdfWriter writer(&buffer);
-    writer.setResolution(72);
-    {
-        QPainter painter(&writer);
-        painter.setFont(QFont(QStringLiteral("DejaVu Sans"), 14));
-        painter.drawText(QPoint(72, 100), QStringLiteral("Alpha trust"));
-        painter.drawText(QPoint(72, 140), QStringLiteral("beta TRUST"));
-        writer.newPage();
-        painter.drawText(QPoint(72, 100), QStringLiteral("gamma"));
-    }
-    return bytes;
+    return testutil::MakePdf(QSizeF(400, 300), {testutil::TextLines({QStringLiteral("Alpha trust"), QStringLiteral("beta TRUST")}),
+                                                testutil::TextLines({QStringLiteral("gamma")})});
 }
 
 QByteArray MakeTable()
@@ -479,4 +464,29 @@ TEST_F(TextSearchTest, CollectIdsAndAFailedWaitWindow)
     host.refuse = true;
     EXPECT_FALSE(search.SearchProject());
     EXPECT_EQ(search.Hits().GetSize(), 0);
+}
+
+TEST(TextSearchParagraphs, CellsSideBySideShareParagraphs)
+{
+    // Rich-edit text: U+FFF9 CR, "one" CR "two" U+0007, "three" CR "four"
+    // U+0007, U+FFFB CR, "after". Laid out, "two" and "four" (each the second
+    // line of its cell) lie on one line, so their paragraphs merge.
+    const QByteArray rtf =
+        "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\trowd\\cellx2000\\cellx4000"
+        "\\pard\\intbl one\\par two\\cell three\\par four\\cell\\row\\pard after\\par}";
+    CSearchOptions options;
+    options.terms = {QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("three"), QStringLiteral("four"),
+                     QStringLiteral("after")};
+    CSearchSettings search(options, nullptr, false);
+    search.RichEdit().StreamInRtf(&rtf, false);
+    ASSERT_EQ(search.RichEdit().TextMap().text().mid(21, 3), QStringLiteral("\uFFFB\ra"));
+    ASSERT_EQ(search.SearchText(1, 0, 1, -1, nullptr), 5);
+    QList<qint32> starts, paragraphs;
+    for (const SearchHit& hit : search.Hits()) {
+        starts.append(hit.start);
+        paragraphs.append(hit.paragraph);
+    }
+    EXPECT_EQ(starts, (QList<qint32>{2, 6, 10, 16, 23}));
+    EXPECT_EQ(paragraphs, (QList<qint32>{1, 2, 2, 2, 3}));
+    EXPECT_EQ(search.RichEdit().GetTextLength(), 0);   // the control is emptied
 }
