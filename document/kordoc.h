@@ -147,6 +147,9 @@ public:
     // again at the next open. A forced step neither reads nor stores its
     // key. Each returns false when it failed.
 
+    /// Stores every step's key as done: for a project file this program
+    /// made, which needs none of the repairs.
+    static bool MarkUpgradeStepsDone(ProjectDataEngine& engine);
     bool UpgradeRichText(bool force);
     bool UpgradeMemoParagraphs();
     bool UpgradeCodingsType();
@@ -264,8 +267,6 @@ private:
     void ShowError(int textId, const QString& file, const QString& reason);
     bool ConvertLegacyFile(const QString& path, QString& converted);
     void ClearActivationBits();
-    /// Stores every one-time step's key as done.
-    static bool MarkUpgradeStepsDone(ProjectDataEngine& engine);
     /// Reads the key through the engine; empty without one.
     QString SetupValue(const QString& key);
     /// The common frame of the one-time steps (see above).
