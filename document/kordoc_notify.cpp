@@ -45,7 +45,7 @@ void CKorDoc::AnnounceChildren(qint32 topic, qint32 parentTopic, qint32 parentKe
 
 void CKorDoc::NotifyCodeSubtree(qint32 code)
 {
-    QSet<qint32> visited;
+    QSet<qint32> visited{code};
     NotifyCodeSubtree(code, visited);
 }
 

@@ -121,16 +121,18 @@ TEST_F(DocTest, ChangesSurviveClosingAndOpeningAgain)
     const qint32 document = AddDocument(group, QStringLiteral("Zoë"), RtfOf({QStringLiteral("Hello")}));
     const qint32 code = AddCode(QStringLiteral("Topic | one"));
     ASSERT_NE(AddCoding(document, code, 0, 5), 0);
-    doc.GetRetrievalSettings().retrievalFunction = 4;
+    doc.GetRetrievalSettings().excludedCode = code;
     doc.GetProgramLists().quickCodes = {code};
-    Reopen();
+    frame.ExitCommand();
+    doc.GetRetrievalSettings().excludedCode = 0;
+    ASSERT_TRUE(frame.OpenCommand(path));
 
     EXPECT_EQ(ValueOf(db(), TopicId::DocumentGroups, group, 3), QStringLiteral("Interviews 'A'"));
     EXPECT_EQ(ValueOf(db(), TopicId::Documents, document, DocumentField::Name), QStringLiteral("Zoë"));
     EXPECT_EQ(ValueOf(db(), TopicId::Codes, code, 5), QStringLiteral("Topic | one"));
     EXPECT_EQ(db().GetRowCount(TopicId::Codings), 1);
     EXPECT_EQ(BlobOf(db(), TopicId::Documents, document, DocumentField::Text), RtfOf({QStringLiteral("Hello")}));
-    EXPECT_EQ(doc.GetRetrievalSettings().retrievalFunction, 4);
+    EXPECT_EQ(doc.GetRetrievalSettings().excludedCode, code);
     EXPECT_EQ(doc.GetProgramLists().quickCodes, QList<qint32>{code});
 }
 
