@@ -1,6 +1,7 @@
 // Reading and writing a 10 MB RTF text with formatting, links, tables and a
 // picture. Throughput is reported as bytes per second of RTF; peak_rss_mb is
 // the process's peak resident memory after the runs.
+#include "bench/guibenchmain.h"
 #include "bench/rtfsample.h"
 #include "platform/rtf/richtextmap.h"
 #include "platform/rtf/rtfreader.h"
@@ -8,7 +9,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
 #include <QTextDocument>
 
 #include <sys/resource.h>
@@ -75,12 +75,4 @@ BENCHMARK(BM_RichTextMap)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+KORVAN_GUI_BENCHMARK_MAIN()

@@ -11,6 +11,8 @@ constexpr qsizetype kMarkerSize = sizeof(kMarker);
 constexpr qsizetype kHeaderSize = kMarkerSize + 4;
 // Shorter values are not worth the header and zlib's own overhead.
 constexpr qsizetype kMinimumCompressed = 10 * kMarkerSize;
+// zlib's smallest window that every inflater accepts.
+constexpr int kSmallestWindowBits = 9;
 // No column holds a value this large; a larger stored length is damage.
 constexpr quint32 kLargestValue = 1000000000;
 
@@ -36,11 +38,27 @@ void CompressBlob(QByteArray& bytes)
         return;
     // Room for the stream only as large as the value, unless the value must
     // not stay raw.
-    uLongf streamLength = mustCompress ? compressBound(uLong(bytes.size())) : uLongf(bytes.size());
-    QByteArray stored(kHeaderSize + qsizetype(streamLength), Qt::Uninitialized);
-    const int rc = compress2(reinterpret_cast<Bytef*>(stored.data() + kHeaderSize), &streamLength,
-                             reinterpret_cast<const Bytef*>(bytes.constData()), uLong(bytes.size()), 9);
-    if (rc != Z_OK)
+    const uLong streamRoom = mustCompress ? compressBound(uLong(bytes.size())) : uLong(bytes.size());
+    QByteArray stored(kHeaderSize + qsizetype(streamRoom), Qt::Uninitialized);
+    // The window and hash tables are sized to the value: zlib's defaults
+    // allocate and clear some 300 KB per call, which small values (coded
+    // segments, comments) would pay every time. The stream is an ordinary
+    // zlib stream at the highest level.
+    int windowBits = kSmallestWindowBits;
+    while (windowBits < MAX_WBITS && (qsizetype(1) << windowBits) < bytes.size())
+        ++windowBits;
+    z_stream stream{};
+    if (deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, windowBits, qBound(1, windowBits - 7, MAX_MEM_LEVEL - 1),
+                     Z_DEFAULT_STRATEGY) != Z_OK)
+        return;
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.constData()));
+    stream.avail_in = uInt(bytes.size());
+    stream.next_out = reinterpret_cast<Bytef*>(stored.data() + kHeaderSize);
+    stream.avail_out = uInt(streamRoom);
+    const int rc = deflate(&stream, Z_FINISH);
+    const uLong streamLength = stream.total_out;
+    deflateEnd(&stream);
+    if (rc != Z_STREAM_END)
         return;
     std::memcpy(stored.data(), kMarker, kMarkerSize);
     const quint32 length = quint32(bytes.size());
@@ -48,6 +66,15 @@ void CompressBlob(QByteArray& bytes)
         stored[kMarkerSize + i] = char((length >> (8 * i)) & 0xFF);
     stored.truncate(kHeaderSize + qsizetype(streamLength));
     bytes = stored;
+}
+
+QVariant StoredBlobValue(const QByteArray& bytes)
+{
+    if (bytes.isEmpty())
+        return {};
+    QByteArray stored = bytes;
+    CompressBlob(stored);
+    return stored;
 }
 
 bool DecompressBlob(const char* data, qsizetype length, QByteArray& out, QString* error)

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QVariant>
 
 /// @short The stored form of every binary column.
 ///
@@ -14,6 +15,10 @@
 /// Replaces the bytes by their stored form, in place. Never fails: when
 /// compression does not pay, the bytes stay as they are.
 void CompressBlob(QByteArray& bytes);
+
+/// What a binary column stores for a value: NULL for an empty one, else
+/// its stored form.
+QVariant StoredBlobValue(const QByteArray& bytes);
 
 /// Sets out to the value of a stored form, exactly as it was written. A
 /// compressed form whose length or stream is damaged fails with a reason

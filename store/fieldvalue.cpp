@@ -435,13 +435,7 @@ bool FieldValue::ToColumnValue(QVariant& out) const
         const QByteArray* blob = reference ? reference : GetBlob();
         if (!blob)
             return false;
-        if (blob->isEmpty()) {
-            out = QVariant();
-            return true;
-        }
-        QByteArray stored = *blob;
-        CompressBlob(stored);
-        out = QVariant(stored);
+        out = StoredBlobValue(*blob);
         return true;
     }
     default: return false;

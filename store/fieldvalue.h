@@ -59,8 +59,9 @@ public:
 
     /// The value as a database column holds it: integer, text, real, REAL
     /// OLE days (NULL unless valid), or for blobs the stored form of
-    /// CompressBlob (NULL when empty; the reference for external content). False when there is nothing to write:
-    /// no place, a memo, an unknown type, or a blob that was not loaded.
+    /// CompressBlob (NULL when empty; the reference for external content).
+    /// False when there is nothing to write: no place, a memo, an unknown
+    /// type, or a blob that was not loaded.
     bool ToColumnValue(QVariant& out) const;
     /// Stores a column's value. NULL reads as 0, empty, a null date or an
     /// empty loaded blob; a text that is wholly a number (or, for a date,

@@ -260,44 +260,56 @@ bool ProjectDataEngine::FindSetupRow(const QString& key, qint64& rowid)
     return true;
 }
 
-bool ProjectDataEngine::GetSetupValue(const QString& key, QString& value)
+bool ProjectDataEngine::ReadSetupColumn(const QString& key, const char* column, QVariant& value)
 {
     value.clear();
     dao::Recordset rs(m_db);
-    if (!IsOpen() || !rs.Open(QStringLiteral("SELECT [Value] FROM [sys_Setup] WHERE [Key]=? COLLATE "
-                                             "UNICODE_NOCASE ORDER BY rowid LIMIT 1;"),
+    if (!IsOpen() || !rs.Open(QStringLiteral("SELECT [%1] FROM [sys_Setup] WHERE [Key]=? COLLATE UNICODE_NOCASE "
+                                             "ORDER BY rowid LIMIT 1;")
+                                  .arg(QLatin1String(column)),
                               {key}))
         return FailDb();
     if (!rs.IsEOF())
-        value = rs.GetValue(0).toString();
+        value = rs.GetValue(0);
     return true;
+}
+
+bool ProjectDataEngine::WriteSetupColumn(const QString& key, const char* column, const QVariant& value)
+{
+    dao::Transaction transaction(m_db);
+    qint64 rowid = 0;
+    const QString name = QLatin1String(column);
+    const bool ok =
+        transaction.IsActive() && FindSetupRow(key, rowid) &&
+        (rowid ? m_db.Execute(QStringLiteral("UPDATE [sys_Setup] SET [Key]=?,[%1]=? WHERE rowid=?;").arg(name),
+                              {key, value, rowid})
+               : m_db.Execute(QStringLiteral("INSERT INTO [sys_Setup]([Key],[%1]) VALUES(?,?);").arg(name),
+                              {key, value})) &&
+        transaction.Commit();
+    return ok || FailDb();
+}
+
+bool ProjectDataEngine::GetSetupValue(const QString& key, QString& value)
+{
+    QVariant stored;
+    const bool ok = ReadSetupColumn(key, "Value", stored);
+    value = stored.toString();
+    return ok;
 }
 
 bool ProjectDataEngine::SetSetupValue(const QString& key, const QString& value)
 {
-    dao::Transaction transaction(m_db);
-    qint64 rowid = 0;
-    const bool ok =
-        transaction.IsActive() && FindSetupRow(key, rowid) &&
-        (rowid ? m_db.Execute(QStringLiteral("UPDATE [sys_Setup] SET [Key]=?,[Value]=? WHERE rowid=?;"),
-                              {key, value, rowid})
-               : m_db.Execute(QStringLiteral("INSERT INTO [sys_Setup]([Key],[Value]) VALUES(?,?);"), {key, value})) &&
-        transaction.Commit();
-    return ok || FailDb();
+    return WriteSetupColumn(key, "Value", value);
 }
 
 bool ProjectDataEngine::GetSetupData(const QString& key, QByteArray& bytes)
 {
     bytes.clear();
-    dao::Recordset rs(m_db);
-    if (!IsOpen() || !rs.Open(QStringLiteral("SELECT [Data] FROM [sys_Setup] WHERE [Key]=? COLLATE "
-                                             "UNICODE_NOCASE ORDER BY rowid LIMIT 1;"),
-                              {key}))
-        return FailDb();
-    if (rs.IsEOF() || rs.GetKind(0) == dao::Recordset::Kind::Null)
-        return true;
+    QVariant stored;
+    if (!ReadSetupColumn(key, "Data", stored))
+        return false;
     QString reason;
-    if (!DecompressBlob(rs.GetValue(0).toByteArray(), bytes, &reason))
+    if (!stored.isNull() && !DecompressBlob(stored.toByteArray(), bytes, &reason))
         return FailText(StoreText::BadValue, EngineError::BadValue,
                         QStringLiteral("sys_Setup, %1: %2").arg(key, reason));
     return true;
@@ -305,18 +317,7 @@ bool ProjectDataEngine::GetSetupData(const QString& key, QByteArray& bytes)
 
 bool ProjectDataEngine::SetSetupData(const QString& key, const QByteArray& bytes)
 {
-    QByteArray stored = bytes;
-    CompressBlob(stored);
-    const QVariant data = bytes.isEmpty() ? QVariant() : QVariant(stored);
-    dao::Transaction transaction(m_db);
-    qint64 rowid = 0;
-    const bool ok =
-        transaction.IsActive() && FindSetupRow(key, rowid) &&
-        (rowid ? m_db.Execute(QStringLiteral("UPDATE [sys_Setup] SET [Key]=?,[Data]=? WHERE rowid=?;"),
-                              {key, data, rowid})
-               : m_db.Execute(QStringLiteral("INSERT INTO [sys_Setup]([Key],[Data]) VALUES(?,?);"), {key, data})) &&
-        transaction.Commit();
-    return ok || FailDb();
+    return WriteSetupColumn(key, "Data", StoredBlobValue(bytes));
 }
 
 bool ProjectDataEngine::DeleteSetupKey(const QString& key)
@@ -384,13 +385,9 @@ bool ProjectDataEngine::WriteModel(StoredModel& model)
             return FailDb();
         model.ID = qint32(rs.GetInt64(0)) + 1;
     }
-    const auto blob = [](const QByteArray& bytes) {
-        QByteArray stored = bytes;
-        CompressBlob(stored);
-        return bytes.isEmpty() ? QVariant() : QVariant(stored);
-    };
     const QVariantList values = {model.Name, model.Date.IsValid() ? QVariant(model.Date.value) : QVariant(),
-                                 model.Author, blob(model.Comment), blob(model.Data.Data()), model.ID};
+                                 model.Author, StoredBlobValue(model.Comment), StoredBlobValue(model.Data.Data()),
+                                 model.ID};
     bool ok = m_db.Execute(QStringLiteral("UPDATE [sys_Models] SET [Name]=?,[Date]=?,[Author]=?,[Comment]=?,"
                                           "[Data]=? WHERE [ID]=?;"),
                            values);

@@ -3,7 +3,11 @@
 #include "platform/dao/database.h"
 #include "store/dataengine.h"
 
+#include <QHash>
 #include <QString>
+#include <QVariant>
+
+#include <utility>
 
 class FieldValue;
 
@@ -130,6 +134,8 @@ private:
 
     // Setup rows.
     bool FindSetupRow(const QString& key, qint64& rowid);
+    bool ReadSetupColumn(const QString& key, const char* column, QVariant& value);
+    bool WriteSetupColumn(const QString& key, const char* column, const QVariant& value);
     qint32 ReadMark(const char* prefix, qint32 topic);
     bool RaiseMark(const char* prefix, qint32 topic, qint32 value);
 
@@ -141,4 +147,7 @@ private:
     QString m_lastExternalName;
     EngineError m_errorKind = EngineError::None;
     QString m_error;
+    // UPDATE and INSERT of a record, by topic and the positions of the
+    // fields written; emptied whenever a field dictionary changes.
+    QHash<QByteArray, std::pair<QString, QString>> m_writeStatements;
 };

@@ -14,6 +14,8 @@
 #include <QFileInfo>
 #include <QHash>
 
+#include <cstring>
+
 #include <limits>
 
 namespace {
@@ -26,39 +28,74 @@ bool IsColumnField(const FieldDescriptor& field)
            !field.HasState(FieldState::NotStored | FieldState::ValueTable);
 }
 
-/// Stores the column of the current row into the value, without a QVariant
-/// for the values a column of the field's type normally holds.
-bool ReadColumn(const dao::Recordset& rs, int column, FieldValue& value, QString* error)
+// Dates between 0100-01-01 and 9998-12-31 are valid wherever their time
+// rounds to; the few outside take the general conversion.
+constexpr double kFirstSureDay = -657434.0;
+constexpr double kLastSureDay = 2958100.0;
+
+/// Where one loaded column goes in a row.
+struct ColumnSlot {
+    int position;  // of the field
+    qint32 offset;
+    qint32 type;
+    qsizetype units;  // capacity of a text field
+};
+
+/// Stores the column of the current row into the row for the types and
+/// storage classes a column normally holds; false when the value needs the
+/// general conversion (and its checks). The row starts zeroed.
+bool StoreColumn(const dao::Recordset& rs, int column, const ColumnSlot& slot, char* row)
 {
+    char* at = row + slot.offset;
     const Kind kind = rs.GetKind(column);
-    switch (value.Type) {
+    switch (slot.type) {
     case FieldType::Integer:
-    case FieldType::Boolean:
+    case FieldType::Boolean: {
         if (kind == Kind::Null)
-            return value.SetInt(0);
-        if (kind == Kind::Integer) {
-            const qint64 number = rs.GetInt64(column);
-            if (number >= std::numeric_limits<qint32>::min() && number <= std::numeric_limits<qint32>::max())
-                return value.SetInt(qint32(number));
-        }
-        break;
+            return true;
+        const qint64 number = rs.GetInt64(column);
+        if (kind != Kind::Integer || number < std::numeric_limits<qint32>::min() ||
+            number > std::numeric_limits<qint32>::max())
+            return false;
+        const qint32 value = qint32(number);
+        std::memcpy(at, &value, sizeof value);
+        return true;
+    }
+    case FieldType::Real: {
+        if (kind == Kind::Null)
+            return true;
+        if (kind != Kind::Real && kind != Kind::Integer)
+            return false;
+        const double value = rs.GetDouble(column);
+        std::memcpy(at, &value, sizeof value);
+        return true;
+    }
+    case FieldType::DateTime: {
+        const double days = kind == Kind::Null ? 0 : rs.GetDouble(column);
+        if (kind != Kind::Null && (kind != Kind::Real || !(days >= kFirstSureDay && days < kLastSureDay)))
+            return false;
+        const qint32 status = qint32(kind == Kind::Null ? DateStatus::Null : DateStatus::Valid);
+        std::memcpy(at, &days, sizeof days);
+        std::memcpy(at + sizeof days, &status, sizeof status);
+        return true;
+    }
     case FieldType::ShortText:
     case FieldType::Text:
-    case FieldType::LongText:
+    case FieldType::LongText: {
         if (kind == Kind::Null)
-            return value.SetText(QStringView());
-        if (kind == Kind::Text)
-            return value.SetText(rs.GetTextView(column));
-        break;
-    case FieldType::Real:
-        if (kind == Kind::Null)
-            return value.SetReal(0);
-        if (kind == Kind::Real || kind == Kind::Integer)
-            return value.SetReal(rs.GetDouble(column));
-        break;
-    default: break;
+            return true;
+        if (kind != Kind::Text)
+            return false;
+        const QStringView text = rs.GetTextView(column);
+        qsizetype units = qMin(text.size(), slot.units);
+        if (units < text.size() && units > 0 && text.at(units - 1).isHighSurrogate())
+            --units;
+        if (units > 0)
+            std::memcpy(at, text.utf16(), size_t(units) * 2);
+        return true;
     }
-    return value.FromColumnValue(rs.GetValue(column), error);
+    default: return false;
+    }
 }
 
 /// The text a value gives to another type: reals in full, everything else
@@ -83,6 +120,7 @@ bool ReadsAsNonZero(const QString& text)
 
 bool ProjectDataEngine::LoadTopic(TopicTable& table)
 {
+    m_writeStatements.clear();
     table.Reset();
     table.SetListener(this);
     const qint32 topic = table.GetTopicId();
@@ -136,7 +174,7 @@ bool ProjectDataEngine::LoadTopic(TopicTable& table)
     }
 
     const FieldList& fields = table.Fields();
-    QList<int> positions;
+    QList<ColumnSlot> loaded;
     QList<int> valuePositions;
     QStringList columns;
     for (int i = 0; i < fields.Count(); ++i) {
@@ -144,49 +182,73 @@ bool ProjectDataEngine::LoadTopic(TopicTable& table)
         if (field->HasState(FieldState::ValueTable) && !field->HasState(FieldState::NotStored))
             valuePositions.append(i);
         if (IsColumnField(*field) && field->Type != FieldType::Blob) {
-            positions.append(i);
+            loaded.append({i, field->Offset, field->Type, FieldDescriptor::TextUnitsOfType(field->Type)});
             columns.append(dao::QuoteName(field->Source));
         }
     }
     if (columns.isEmpty())
         return true;
+    // Records are mostly stored in key order: a topic ordered by key reads
+    // them as they lie, and only when one comes out of order asks SQLite to
+    // sort (through the key index, which costs a lookup per record).
     const QString sort = table.GetSortField();
-    QString order = QStringLiteral("[ID]");
-    if (!sort.isEmpty() && sort.compare(QStringLiteral("ID"), Qt::CaseInsensitive) != 0)
-        order = dao::QuoteName(sort) + QStringLiteral(",[ID]");
-    if (!rs.Open(QStringLiteral("SELECT %1 FROM %2 ORDER BY %3;")
-                     .arg(columns.join(QLatin1Char(',')), dao::QuoteName(source), order)))
-        return FailDb();
-
-    RowBuffer row;
-    for (; !rs.IsEOF(); rs.MoveNext()) {
+    const bool byKey = sort.isEmpty() || sort.compare(QStringLiteral("ID"), Qt::CaseInsensitive) == 0;
+    const QString select =
+        QStringLiteral("SELECT %1 FROM %2").arg(columns.join(QLatin1Char(',')), dao::QuoteName(source));
+    const QString sorted = select + QStringLiteral(" ORDER BY %1;")
+                                        .arg(byKey ? QStringLiteral("[ID]")
+                                                   : dao::QuoteName(sort) + QStringLiteral(",[ID]"));
+    enum class Read { Done, OutOfOrder, Failed };
+    const auto readRecords = [&](const QString& sql, bool inKeyOrder) {
+        if (!rs.Open(sql))
+            return FailDb(), Read::Failed;
+        RowBuffer row;
         table.InitRowBuffer(row);
-        for (int c = 0; c < positions.size(); ++c) {
-            FieldValue value;
-            QString reason;
-            row.GetFieldValueByIndex(positions.at(c), value);
-            if (!ReadColumn(rs, c, value, &reason)) {
-                row.SyncKey();
-                return FailText(StoreText::BadValue, EngineError::BadValue,
-                                QStringLiteral("%1, %2: %3").arg(source).arg(row.GetKey()).arg(reason));
+        qint32 previousKey = std::numeric_limits<qint32>::min();
+        for (; !rs.IsEOF(); rs.MoveNext()) {
+            char* data = row.RowData();
+            std::memset(data, 0, size_t(table.GetRowSize()));
+            for (int c = 0; c < loaded.size(); ++c) {
+                if (StoreColumn(rs, c, loaded.at(c), data))
+                    continue;
+                FieldValue value;
+                QString reason;
+                row.GetFieldValueByIndex(loaded.at(c).position, value);
+                if (!value.FromColumnValue(rs.GetValue(c), &reason)) {
+                    row.SyncKey();
+                    FailText(StoreText::BadValue, EngineError::BadValue,
+                             QStringLiteral("%1, %2: %3").arg(source).arg(row.GetKey()).arg(reason));
+                    return Read::Failed;
+                }
             }
+            row.SyncKey();
+            if (inKeyOrder && row.GetKey() < previousKey)
+                return Read::OutOfOrder;
+            previousKey = row.GetKey();
+            for (const auto& [fieldId, text] : userValues.value(row.GetKey())) {
+                FieldValue value;
+                if (!row.GetFieldValue(fieldId, value) || !valuePositions.contains(fields.PositionOf(fieldId)))
+                    continue;
+                if (!value.Parse(text) && !text.trimmed().isEmpty()) {
+                    FailText(StoreText::BadValue, EngineError::BadValue,
+                             QStringLiteral("sys_Values, %1 %2, %3: \"%4\"")
+                                 .arg(source)
+                                 .arg(row.GetKey())
+                                 .arg(value.Name, text));
+                    return Read::Failed;
+                }
+            }
+            table.AppendRow(row, expected);
         }
-        row.SyncKey();
-        for (const auto& [fieldId, text] : userValues.value(row.GetKey())) {
-            FieldValue value;
-            if (!row.GetFieldValue(fieldId, value) || !valuePositions.contains(fields.PositionOf(fieldId)))
-                continue;
-            if (!value.Parse(text) && !text.trimmed().isEmpty())
-                return FailText(StoreText::BadValue, EngineError::BadValue,
-                                QStringLiteral("sys_Values, %1 %2, %3: \"%4\"")
-                                    .arg(source)
-                                    .arg(row.GetKey())
-                                    .arg(value.Name, text));
-        }
-        table.AppendRow(row, expected);
+        return m_db.LastStatus() == dao::Status::Ok ? Read::Done : (FailDb(), Read::Failed);
+    };
+    Read read = readRecords(byKey ? select + QLatin1Char(';') : sorted, byKey);
+    if (read == Read::OutOfOrder) {
+        table.ClearRows();
+        read = readRecords(sorted, false);
     }
-    if (m_db.LastStatus() != dao::Status::Ok)
-        return FailDb();
+    if (read != Read::Done)
+        return false;
     table.RebuildKeyIndex();
     table.SetKeyHighWater(ReadMark(schema::kKeyMarkPrefix, topic));
     return true;
@@ -195,12 +257,14 @@ bool ProjectDataEngine::LoadTopic(TopicTable& table)
 bool ProjectDataEngine::WriteRecord(RowBuffer& row, bool withBlobs, bool full)
 {
     TopicTable* table = row.GetTable();
-    if (!IsOpen() || !table || table->GetSource().isEmpty())
+    if (!IsOpen() || !table || table->GetSource().isEmpty() || row.GetKeyColumn().isEmpty())
         return false;
     const FieldList& fields = table->Fields();
-    QStringList assignments;
-    QStringList columns;
+    // The statements depend on the columns written; they are built once per
+    // topic and set of columns.
+    QByteArray columnSet = QByteArray::number(table->GetTopicId()) + ':';
     QVariantList values;
+    values.reserve(fields.Count() + 1);
     for (int i = 0; i < fields.Count(); ++i) {
         const FieldDescriptor* field = fields.GetAt(i);
         // Without full, the user's variables stay as they are in the file.
@@ -211,27 +275,39 @@ bool ProjectDataEngine::WriteRecord(RowBuffer& row, bool withBlobs, bool full)
         QVariant stored;
         if (!row.GetFieldValueByIndex(i, value) || !value.ToColumnValue(stored))
             continue;  // a blob that was not loaded keeps its column
-        const QString column = dao::QuoteName(field->Source);
-        assignments.append(column + QStringLiteral("=?"));
-        columns.append(column);
+        columnSet += QByteArray::number(i) + ',';
         values.append(stored);
     }
-    const QString keyColumn = dao::QuoteName(row.GetKeyColumn());
-    if (columns.isEmpty() || keyColumn.isEmpty())
+    if (values.isEmpty())
         return false;
+    auto statements = m_writeStatements.constFind(columnSet);
+    if (statements == m_writeStatements.cend()) {
+        QStringList assignments;
+        QStringList columns;
+        for (const QByteArray& position : columnSet.mid(columnSet.indexOf(':') + 1).split(',')) {
+            if (position.isEmpty())
+                continue;
+            const QString column = dao::QuoteName(fields.GetAt(position.toInt())->Source);
+            assignments.append(column + QStringLiteral("=?"));
+            columns.append(column);
+        }
+        const QString source = dao::QuoteName(table->GetSource());
+        const QStringList marks(columns.size(), QStringLiteral("?"));
+        statements = m_writeStatements.insert(
+            columnSet, {QStringLiteral("UPDATE %1 SET %2 WHERE %3=?;")
+                            .arg(source, assignments.join(QLatin1Char(',')), dao::QuoteName(row.GetKeyColumn())),
+                        QStringLiteral("INSERT INTO %1(%2) VALUES(%3);")
+                            .arg(source, columns.join(QLatin1Char(',')), marks.join(QLatin1Char(',')))});
+    }
     const bool withValues = full && table->CountValueFields() > 0;
     dao::Transaction transaction(m_db);
     if (!transaction.IsActive())
         return FailDb();
-    const QString source = dao::QuoteName(table->GetSource());
-    bool ok = m_db.Execute(
-        QStringLiteral("UPDATE %1 SET %2 WHERE %3=?;").arg(source, assignments.join(QLatin1Char(',')), keyColumn),
-        values + QVariantList{row.GetKey()});
+    values.append(row.GetKey());
+    bool ok = m_db.Execute(statements->first, values);
     if (ok && m_db.GetRecordsAffected() == 0) {
-        const QStringList marks(columns.size(), QStringLiteral("?"));
-        ok = m_db.Execute(QStringLiteral("INSERT INTO %1(%2) VALUES(%3);")
-                              .arg(source, columns.join(QLatin1Char(',')), marks.join(QLatin1Char(','))),
-                          values);
+        values.removeLast();
+        ok = m_db.Execute(statements->second, values);
     }
     ok = ok && (!withValues || WriteUserValues(row)) && transaction.Commit();
     return ok || FailDb(table->GetSource());
@@ -362,6 +438,7 @@ bool ProjectDataEngine::LoadExternalContent(FieldValue& value)
 
 bool ProjectDataEngine::AddField(TopicTable& table, const FieldDescriptor& field)
 {
+    m_writeStatements.clear();
     if (!IsOpen())
         return false;
     dao::Transaction transaction(m_db);
@@ -403,6 +480,7 @@ bool ProjectDataEngine::SetFieldProperties(qint32 topicId, qint32 fieldId, const
 
 bool ProjectDataEngine::SetFieldType(qint32 topicId, qint32 fieldId, qint32 type)
 {
+    m_writeStatements.clear();
     if (!IsOpen() || !FieldDescriptor::IsKnownType(type))
         return false;
     dao::Transaction transaction(m_db);
@@ -488,6 +566,7 @@ bool ProjectDataEngine::ConvertStoredValues(qint32 topicId, const FieldDescripto
 
 bool ProjectDataEngine::DeleteField(TopicTable& table, const FieldDescriptor& field)
 {
+    m_writeStatements.clear();
     if (!IsOpen())
         return false;
     const qint32 topic = table.GetTopicId();

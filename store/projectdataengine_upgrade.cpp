@@ -275,9 +275,7 @@ bool SchemaUpgrade::UpgradeTo080302()
     QByteArray bytes = narrow ? log.toLatin1() : log.toUtf8();
     while (bytes.endsWith('\0'))
         bytes.chop(1);
-    QByteArray stored = bytes;
-    CompressBlob(stored);
-    const QVariant data = bytes.isEmpty() ? QVariant() : QVariant(stored);
+    const QVariant data = StoredBlobValue(bytes);
     const QString key = QString::fromLatin1(schema::kLogKey);
     if (!Sql("UPDATE [sys_Setup] SET [Data]=? WHERE [Key]=?;", {data, key}))
         return false;

@@ -68,6 +68,13 @@ enum : qint32 {
 };
 }
 
+/// The topics a project file stores, in the order a project loads them.
+inline constexpr qint32 kStoredTopics[] = {
+    TopicId::DocumentGroups, TopicId::Documents, TopicId::DocumentSets, TopicId::DocumentSetMembers,
+    TopicId::Codes,          TopicId::CodeSets,  TopicId::CodeSetMembers, TopicId::Codings,
+    TopicId::Memos,          TopicId::Links,     TopicId::MediaMarks,
+};
+
 /// Item kinds of the trees that are not topics; listed as changed objects.
 namespace TopicKind {
 enum : qint32 {

@@ -84,7 +84,8 @@ bool Database::OpenFile(const QString& path, bool create)
     if (!create && !exists)
         return Fail(QStringLiteral("The file %1 does not exist.").arg(path), Status::NotFound);
 
-    const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+    // A connection is used by one thread only: no mutex around each call.
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
     const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, flags, nullptr);
     if (rc != SQLITE_OK) {
         FailFromDb();

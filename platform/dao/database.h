@@ -15,12 +15,15 @@ struct sqlite3_stmt;
 /// transactions, compaction).
 ///
 /// Values always travel as bound parameters ("?" in the SQL text), never
-/// formatted into it. Every connection knows the collation UNICODE_NOCASE,
-/// which compares texts ignoring case in every script (SQLite's NOCASE folds
-/// ASCII only); it exists on this program's connections only, so schemas
-/// keep NOCASE and queries name UNICODE_NOCASE where they need it. Table and column names are quoted with "[" "]" by the
+/// formatted into it. Table and column names are quoted with "[" "]" by the
 /// layer and refused when they hold a "]". Errors never throw: an operation
 /// returns false and LastError() carries SQLite's message.
+///
+/// A Database and its recordsets belong to one thread at a time. Every
+/// connection knows the collation UNICODE_NOCASE, which compares texts
+/// ignoring case in every script (SQLite's NOCASE folds ASCII only); it
+/// exists on this program's connections only, so schemas keep NOCASE and
+/// queries name UNICODE_NOCASE where they need it.
 namespace dao {
 
 /// Declared column types; a value's own storage class may still differ.

@@ -253,7 +253,7 @@ QVariant Recordset::GetValue(int index) const
 
 Recordset::Kind Recordset::GetKind(int index) const
 {
-    if (m_dynaset || !m_statement || IsEOF() || index < 0 || index >= m_columns.size())
+    if (!HasColumn(index))
         return Kind::Null;
     switch (sqlite3_column_type(m_statement, index)) {
     case SQLITE_INTEGER: return Kind::Integer;
@@ -264,19 +264,24 @@ Recordset::Kind Recordset::GetKind(int index) const
     }
 }
 
+bool Recordset::HasColumn(int index) const
+{
+    return !m_dynaset && m_statement && !m_eof && index >= 0 && index < m_columns.size();
+}
+
 qint64 Recordset::GetInt64(int index) const
 {
-    return GetKind(index) == Kind::Null ? 0 : sqlite3_column_int64(m_statement, index);
+    return HasColumn(index) ? sqlite3_column_int64(m_statement, index) : 0;
 }
 
 double Recordset::GetDouble(int index) const
 {
-    return GetKind(index) == Kind::Null ? 0 : sqlite3_column_double(m_statement, index);
+    return HasColumn(index) ? sqlite3_column_double(m_statement, index) : 0;
 }
 
 QStringView Recordset::GetTextView(int index) const
 {
-    if (GetKind(index) == Kind::Null)
+    if (!HasColumn(index))
         return {};
     const void* text = sqlite3_column_text16(m_statement, index);
     const int bytes = sqlite3_column_bytes16(m_statement, index);

@@ -21,8 +21,9 @@ namespace dao {
 ///
 /// Values read as qint64, double, QString, QByteArray, or a null QVariant
 /// for NULL. Forward-only sets also read by column index without building a
-/// QVariant (GetKind and the typed getters), for loads of large tables. Every failure returns false and leaves its reason in the
-/// database's LastError(). The recordset must not outlive its database.
+/// QVariant (GetKind and the typed getters), for loads of large tables.
+/// Every failure returns false and leaves its reason in the database's
+/// LastError(). The recordset must not outlive its database.
 class Recordset {
 public:
     explicit Recordset(Database& db) : m_db(db) {}
@@ -64,6 +65,7 @@ public:
     /// Storage class of a column of the current row (forward-only sets).
     enum class Kind { Null, Integer, Real, Text, Blob };
     Kind GetKind(int index) const;
+    /// The column converted as SQLite converts (NULL reads 0).
     qint64 GetInt64(int index) const;
     double GetDouble(int index) const;
     /// Valid until the next move; an empty view for NULL.
@@ -92,6 +94,7 @@ private:
 
     bool Fail(const QString& message);
     int ColumnIndex(const QString& column) const;
+    bool HasColumn(int index) const;
     void MapColumns();
     void SkipDeleted();
 

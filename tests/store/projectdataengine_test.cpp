@@ -583,7 +583,7 @@ TEST_F(ProjectEngine, AValueThatDoesNotFitFailsTheLoadAndChangesNothing)
         ASSERT_TRUE(p.engine.Open(copy));
         p.db.SetEngine(&p.engine);
         bool loaded = true;
-        for (qint32 topic : projecttest::StoredTopics())
+        for (qint32 topic : kStoredTopics)
             loaded = loaded && p.engine.LoadTopic(*p.db.CreateTable(topic));
         EXPECT_FALSE(loaded) << c.sql;
         EXPECT_EQ(p.engine.LastErrorKind(), EngineError::BadValue) << c.sql;
@@ -724,4 +724,26 @@ TEST_F(ProjectEngine, DeletionKeepsCountersAndOwnersInStep)
     p.Close();
     EXPECT_EQ(FileRows(QStringLiteral("Links")), 0);
     EXPECT_EQ(QueryValue(path, QStringLiteral("SELECT [Codes] FROM [Codewords];")).toInt(), 1);
+}
+
+TEST_F(ProjectEngine, RecordsLoadInTheOrderOfTheirTopic)
+{
+    {
+        Project p;
+        ASSERT_TRUE(p.Create(path));
+        p.Close();
+    }
+    // Rows written out of key order, as another program may have left them.
+    ASSERT_TRUE(ExecOnFile(path, {QStringLiteral("INSERT INTO [Codings]([ID],[StartChar]) VALUES(7,70),(3,30),(5,50);"),
+                                  QStringLiteral("INSERT INTO [Texts]([ID],[Index],[Name]) VALUES(1,2,'b'),(2,0,'a2'),"
+                                                 "(3,1,'c'),(4,0,'a1');")}));
+    Project p;
+    ASSERT_TRUE(p.Open(path));
+    QList<qint32> keys;
+    p.db.GetAllKeys(TopicId::Codings, keys);
+    EXPECT_EQ(keys, (QList<qint32>{3, 5, 7}));  // by key
+    EXPECT_EQ(TextOf(p.db, TopicId::Codings, 5, 5), QStringLiteral("50"));
+    p.db.GetAllKeys(TopicId::Documents, keys);
+    EXPECT_EQ(keys, (QList<qint32>{2, 4, 3, 1}));  // by Index, then key
+    EXPECT_EQ(AddObject(p.db, TopicId::Codings, -1, {}), 8);
 }

@@ -17,16 +17,6 @@
 
 namespace projecttest {
 
-/// Every topic a project file stores, in the order the document loads them.
-inline const QList<qint32>& StoredTopics()
-{
-    static const QList<qint32> topics = {TopicId::DocumentGroups, TopicId::Documents,     TopicId::DocumentSets,
-                                         TopicId::DocumentSetMembers, TopicId::Codes,     TopicId::CodeSets,
-                                         TopicId::CodeSetMembers, TopicId::Codings,       TopicId::Memos,
-                                         TopicId::Links,          TopicId::MediaMarks};
-    return topics;
-}
-
 /// An engine and the topic database it fills.
 struct Project {
     ProjectDataEngine engine;
@@ -38,7 +28,7 @@ struct Project {
     {
         db.Clear();
         db.SetEngine(&engine);
-        for (qint32 topic : StoredTopics()) {
+        for (qint32 topic : kStoredTopics) {
             if (!engine.LoadTopic(*db.CreateTable(topic))) {
                 ADD_FAILURE() << "topic " << topic << ": " << engine.LastError().toStdString();
                 return false;

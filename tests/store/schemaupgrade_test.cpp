@@ -275,7 +275,7 @@ QStringList ColumnsOf(const QString& path, const QString& table)
     return columns;
 }
 
-class OldProjectFile : public ::testing::TestWithParam<QString> {
+class OldProjectFile : public ::testing::TestWithParam<std::string> {
 protected:
     void SetUp() override
     {
@@ -294,7 +294,7 @@ private:
 
 TEST_P(OldProjectFile, AnOldFileOpensIntoTheCurrentSchema)
 {
-    const QString version = GetParam();
+    const QString version = QString::fromStdString(GetParam());
     const auto had = [&version](const char* since) { return QLatin1String(since) <= version; };
     const QString path = dir.file(QStringLiteral("old.kv4"));
     BuildOldProject(path, version);
@@ -361,8 +361,16 @@ TEST_P(OldProjectFile, AnOldFileOpensIntoTheCurrentSchema)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryOlderVersion, OldProjectFile, ::testing::ValuesIn(kVersions.mid(0, kVersions.size() - 1)),
-                         [](const ::testing::TestParamInfo<QString>& info) { return "v" + info.param.toStdString(); });
+std::vector<std::string> OlderVersions()
+{
+    std::vector<std::string> versions;
+    for (const QString& version : kVersions.mid(0, kVersions.size() - 1))
+        versions.push_back(version.toStdString());
+    return versions;
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryOlderVersion, OldProjectFile, ::testing::ValuesIn(OlderVersions()),
+                         [](const ::testing::TestParamInfo<std::string>& info) { return "v" + info.param; });
 
 TEST(SchemaUpgradeFailure, AFailedStepLeavesTheFileAsItWas)
 {
