@@ -7,6 +7,7 @@
 // rss_mb is the resident memory with the project open, peak_rss_mb the
 // process's peak so far.
 
+#include "bench/benchmemory.h"
 #include "bench/guibenchmain.h"
 #include "bench/projectgenerator.h"
 #include "document/kordoc.h"
@@ -20,28 +21,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <sys/resource.h>
-#include <unistd.h>
-
 #include <cstdio>
-#include <fstream>
 
 namespace {
-
-double PeakResidentMegabytes()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss / 1024.0;
-}
-
-double ResidentMegabytes()
-{
-    long pages = 0;
-    long resident = 0;
-    std::ifstream("/proc/self/statm") >> pages >> resident;
-    return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
-}
 
 /// A copy of the generated project as this program leaves a project it
 /// made: the one-time repairs done (the generator writes through the store
@@ -76,6 +58,13 @@ struct Shell {
         doc.GetRegistry().SetOwner(&owner);
         doc.GetRegistry().Register(&pane);
     }
+    /// The frame's open command.
+    bool Open(const QString& path)
+    {
+        auto engine = doc.OpenProjectFile(path, QStringLiteral("MAIN"));
+        return engine && doc.OpenProject(std::move(engine), false);
+    }
+    /// The frame's closing sequence at exit.
     void Close()
     {
         doc.SaveProjectSettings();
@@ -102,8 +91,7 @@ void BM_OpenLargeProject(benchmark::State& state)
     size_t broadcasts = 0;
     for (auto _ : state) {
         Shell shell;
-        auto engine = shell.doc.OpenProjectFile(copy.Path(), QStringLiteral("MAIN"));
-        if (!engine || !shell.doc.OpenProject(std::move(engine), false)) {
+        if (!shell.Open(copy.Path())) {
             state.SkipWithError("the project did not open");
             return;
         }
@@ -122,8 +110,8 @@ void BM_OpenLargeProject(benchmark::State& state)
 }
 BENCHMARK(BM_OpenLargeProject)->Unit(benchmark::kMillisecond)->Iterations(5);
 
-/// The frame's closing sequence at exit: settings saved, windows reset,
-/// tables emptied, the file checkpointed and closed.
+/// Closing: settings saved, windows reset, tables emptied, the file
+/// checkpointed and closed.
 void BM_CloseLargeProject(benchmark::State& state)
 {
     ProjectCopy copy;
@@ -135,8 +123,7 @@ void BM_CloseLargeProject(benchmark::State& state)
     for (auto _ : state) {
         state.PauseTiming();
         Shell shell;
-        auto engine = shell.doc.OpenProjectFile(copy.Path(), QStringLiteral("MAIN"));
-        if (!engine || !shell.doc.OpenProject(std::move(engine), false)) {
+        if (!shell.Open(copy.Path())) {
             state.SkipWithError("the project did not open");
             return;
         }
@@ -162,8 +149,7 @@ void BM_FirstOpenRunsEveryRepair(benchmark::State& state)
         }
         Shell shell;
         state.ResumeTiming();
-        auto engine = shell.doc.OpenProjectFile(copy.Path(), QStringLiteral("MAIN"));
-        if (!engine || !shell.doc.OpenProject(std::move(engine), false)) {
+        if (!shell.Open(copy.Path())) {
             state.SkipWithError("the project did not open");
             return;
         }

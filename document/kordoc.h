@@ -276,6 +276,9 @@ private:
     /// children of (announcedKind, parentKey).
     void AnnounceChildren(qint32 topic, qint32 parentTopic, qint32 parentKey, qint32 announcedKind);
     void NotifyCodeSubtree(qint32 code, QSet<qint32>& visited);
+    /// Announces every row of the group topic under the root, each one's
+    /// members under it, then a change of the root.
+    void AnnounceGroupsUnder(qint32 rootKind, qint32 groupTopic, qint32 memberTopic);
 
     std::unique_ptr<ProjectDataEngine> m_engine;  // the open project; null when none
     TopicDatabase m_db;

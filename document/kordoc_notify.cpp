@@ -176,32 +176,26 @@ int CKorDoc::FindUniqueMaximum(const QList<qint32>& counts)
     return int(largest - counts.cbegin());
 }
 
+void CKorDoc::AnnounceGroupsUnder(qint32 rootKind, qint32 groupTopic, qint32 memberTopic)
+{
+    QList<qint32> groups;
+    m_db.GetAllKeys(groupTopic, groups);
+    m_registry.NotifyAddedMany(groupTopic, ToIds(groups), rootKind, 0);
+    for (const qint32 group : std::as_const(groups))
+        AnnounceChildren(memberTopic, groupTopic, group, groupTopic);
+    m_registry.NotifyChange(rootKind, 0);
+}
+
 void CKorDoc::RebuildTree(bool resetFont)
 {
     if (resetFont)
         m_registry.RefreshOwner();
-
-    QList<qint32> keys;
+    // Documents outside any group come first.
     AnnounceChildren(TopicId::Documents, TopicId::DocumentGroups, 0, TopicId::DocumentGroups);
-    m_db.GetAllKeys(TopicId::DocumentGroups, keys);
-    m_registry.NotifyAddedMany(TopicId::DocumentGroups, ToIds(keys), TopicKind::DocumentsRoot, 0);
-    for (const qint32 group : std::as_const(keys))
-        AnnounceChildren(TopicId::Documents, TopicId::DocumentGroups, group, TopicId::DocumentGroups);
-    m_registry.NotifyChange(TopicKind::DocumentsRoot, 0);
-
-    m_db.GetAllKeys(TopicId::DocumentSets, keys);
-    m_registry.NotifyAddedMany(TopicId::DocumentSets, ToIds(keys), TopicKind::DocumentSetsRoot, 0);
-    for (const qint32 set : std::as_const(keys))
-        AnnounceChildren(TopicId::DocumentSetMembers, TopicId::DocumentSets, set, TopicId::DocumentSets);
-    m_registry.NotifyChange(TopicKind::DocumentSetsRoot, 0);
-
+    AnnounceGroupsUnder(TopicKind::DocumentsRoot, TopicId::DocumentGroups, TopicId::Documents);
+    AnnounceGroupsUnder(TopicKind::DocumentSetsRoot, TopicId::DocumentSets, TopicId::DocumentSetMembers);
     NotifyCodeSubtree(0);
     m_registry.NotifyChange(TopicKind::CodeSystemRoot, 0);
-
-    m_db.GetAllKeys(TopicId::CodeSets, keys);
-    m_registry.NotifyAddedMany(TopicId::CodeSets, ToIds(keys), TopicKind::CodeSetsRoot, 0);
-    for (const qint32 codeSet : std::as_const(keys))
-        AnnounceChildren(TopicId::CodeSetMembers, TopicId::CodeSets, codeSet, TopicId::CodeSets);
-    m_registry.NotifyChange(TopicKind::CodeSetsRoot, 0);
+    AnnounceGroupsUnder(TopicKind::CodeSetsRoot, TopicId::CodeSets, TopicId::CodeSetMembers);
     m_registry.NotifyChange(BroadcastKind::DocumentTabs, 0);
 }

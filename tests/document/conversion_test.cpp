@@ -184,9 +184,9 @@ TEST_F(ConversionTest, AnOldProjectIsConvertedBesideItUpgradedAndRepairedOnce)
 
     // Written to the file, with every guard key: a second open changes nothing.
     frame.ExitCommand();
-    EXPECT_EQ(QueryFile(converted, QStringLiteral("SELECT [StartChar],[FinishChar],[IsText] FROM [Codings];")),
+    EXPECT_EQ(QueryRows(converted, QStringLiteral("SELECT [StartChar],[FinishChar],[IsText] FROM [Codings];")),
               QStringList{QStringLiteral("14|23|1")});
-    EXPECT_EQ(QueryFile(converted, QStringLiteral("SELECT [Value] FROM [sys_Setup] WHERE [Key]='richtext';")),
+    EXPECT_EQ(QueryRows(converted, QStringLiteral("SELECT [Value] FROM [sys_Setup] WHERE [Key]='richtext';")),
               QStringList{QStringLiteral("2")});
     ASSERT_TRUE(frame.OpenCommand(converted));
     EXPECT_EQ(ValueOf(db(), TopicId::Codings, coding, CodingField::StartChar), QStringLiteral("14"));

@@ -11,8 +11,7 @@
 #include "document/documentids.h"
 #include "document/kordoc.h"
 #include "foundation/stringstore.h"
-#include "platform/dao/database.h"
-#include "platform/dao/recordset.h"
+#include "store/projectfixture.h"
 #include "store/fieldvalue.h"
 #include "store/projectdataengine.h"
 #include "store/rowbuffer.h"
@@ -126,32 +125,19 @@ inline QByteArray BlobOf(TopicDatabase& db, qint32 topic, qint32 key, qint32 fie
 }
 
 /// Rows of a query on a file no engine holds open, each as "a|b|c".
-inline QStringList QueryFile(const QString& path, const QString& sql, const QVariantList& values = {})
+inline QStringList QueryRows(const QString& path, const QString& sql, const QVariantList& values = {})
 {
     QStringList rows;
-    dao::Database db;
-    dao::Recordset rs(db);
-    if (!db.Open(path) || !rs.Open(sql, values)) {
-        ADD_FAILURE() << sql.toStdString() << ": " << db.LastError().toStdString();
-        return rows;
-    }
-    for (; !rs.IsEOF(); rs.MoveNext()) {
+    for (const QVariantList& row : projecttest::QueryFile(path, sql, values)) {
         QStringList columns;
-        for (int i = 0; i < rs.GetFieldCount(); ++i)
-            columns.append(rs.GetValue(i).toString());
+        for (const QVariant& value : row)
+            columns.append(value.toString());
         rows.append(columns.join(QLatin1Char('|')));
     }
     return rows;
 }
 
-/// Runs statements on a file no engine holds open.
-inline void ExecOnFile(const QString& path, const QStringList& statements)
-{
-    dao::Database db;
-    ASSERT_TRUE(db.Open(path)) << db.LastError().toStdString();
-    for (const QString& sql : statements)
-        ASSERT_TRUE(db.Execute(sql)) << sql.toStdString() << ": " << db.LastError().toStdString();
-}
+using projecttest::ExecOnFile;
 
 /// RTF of paragraphs in the control's counting: each paragraph's text,
 /// then one paragraph end.

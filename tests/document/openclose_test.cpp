@@ -107,10 +107,10 @@ TEST_F(DocTest, LoadedTopicsCarryTranslatedCaptionsAndTheMemoryOnlyCodeFields)
     const qint32 code = AddCode(QStringLiteral("Kódigo"));
     ASSERT_NE(code, 0);
     frame.ExitCommand();
-    EXPECT_EQ(QueryFile(path, QStringLiteral("SELECT [Name] FROM [Codewords];")), QStringList{QStringLiteral("Kódigo")});
-    EXPECT_EQ(QueryFile(path, QStringLiteral("SELECT count(*) FROM [sys_Fields] WHERE [TopicID]=8;")),
+    EXPECT_EQ(QueryRows(path, QStringLiteral("SELECT [Name] FROM [Codewords];")), QStringList{QStringLiteral("Kódigo")});
+    EXPECT_EQ(QueryRows(path, QStringLiteral("SELECT count(*) FROM [sys_Fields] WHERE [TopicID]=8;")),
               QStringList{QStringLiteral("13")});
-    EXPECT_EQ(QueryFile(path, QStringLiteral("SELECT [Name] FROM [sys_Fields] WHERE [TopicID]=5 AND [ID]=6;")),
+    EXPECT_EQ(QueryRows(path, QStringLiteral("SELECT [Name] FROM [sys_Fields] WHERE [TopicID]=5 AND [ID]=6;")),
               QStringList{QStringLiteral("Name")});
 }
 
@@ -219,7 +219,8 @@ TEST_F(DocTest, AProjectWithoutAShownDocumentOpensWithNoneAndActivationIsNotKept
     const qint32 code = AddCode(QStringLiteral("C"));
     frame.ExitCommand();
     // Rows written whole while activated carried the memory-only bit.
-    ExecOnFile(path, {QStringLiteral("UPDATE [Texts] SET [State]=5;"), QStringLiteral("UPDATE [Codewords] SET [State]=4;")});
+    ASSERT_TRUE(ExecOnFile(
+        path, {QStringLiteral("UPDATE [Texts] SET [State]=5;"), QStringLiteral("UPDATE [Codewords] SET [State]=4;")}));
     ASSERT_TRUE(frame.OpenCommand(path));
     EXPECT_EQ(doc.GetShownDocument(), 0);
     EXPECT_EQ(db().GetIntValue(TopicId::Documents, document, DocumentField::State), 1);
@@ -315,7 +316,7 @@ TEST_F(DocTest, AProjectWhoseTopicCannotBeLoadedIsClosedWithAMessage)
     const qint32 document = AddDocument(0, QStringLiteral("D"));
     AddCoding(document, AddCode(QStringLiteral("C")), 0, 1);
     frame.ExitCommand();
-    ExecOnFile(path, {QStringLiteral("UPDATE [Codings] SET [StartChar]='not a number';")});
+    ASSERT_TRUE(ExecOnFile(path, {QStringLiteral("UPDATE [Codings] SET [StartChar]='not a number';")}));
     const QByteArray before = testutil::ReadFile(path);
 
     EXPECT_FALSE(frame.OpenCommand(path));

@@ -41,7 +41,7 @@ protected:
     {
         QStringList rows;
         for (const char* table : {"Textgroups", "Texts", "Codewords", "Codings", "Memos", "Textlinks"})
-            rows += QueryFile(path, QStringLiteral("SELECT * FROM [%1] ORDER BY [ID];").arg(QLatin1String(table)));
+            rows += QueryRows(path, QStringLiteral("SELECT * FROM [%1] ORDER BY [ID];").arg(QLatin1String(table)));
         return rows;
     }
 
@@ -96,7 +96,7 @@ TEST_F(UpgradeStepTest, RichTextCountsEachParagraphBreakOnce)
     EXPECT_EQ(Value(TopicId::Codings, coding, CodingField::StartChar), QStringLiteral("13"));
     EXPECT_EQ(Key("RichText"), QString());
     frame.ExitCommand();
-    EXPECT_EQ(QueryFile(path, QStringLiteral("SELECT [StartChar],[FinishChar] FROM [Codings] WHERE [ID]=?;"), {coding}),
+    EXPECT_EQ(QueryRows(path, QStringLiteral("SELECT [StartChar],[FinishChar] FROM [Codings] WHERE [ID]=?;"), {coding}),
               QStringList{QStringLiteral("13|21")});
 }
 
@@ -276,19 +276,19 @@ TEST_F(UpgradeStepTest, AStepThatCannotWriteChangesNothingAndRunsAgainLater)
     const qint32 second = AddCoding(document, code, 2, 3);
     ASSERT_TRUE(doc.DeleteSetting(QStringLiteral("CodingsType")));
     frame.ExitCommand();
-    ExecOnFile(path, {QStringLiteral("CREATE TRIGGER [refuse] BEFORE UPDATE ON [Codings] WHEN NEW.[ID]=%1 "
+    ASSERT_TRUE(ExecOnFile(path, {QStringLiteral("CREATE TRIGGER [refuse] BEFORE UPDATE ON [Codings] WHEN NEW.[ID]=%1 "
                                      "BEGIN SELECT RAISE(ABORT, 'refused'); END;")
-                          .arg(second)});
+                          .arg(second)}));
     ASSERT_TRUE(frame.OpenCommand(path));
     // The first coding's change went back with the second's failure.
     EXPECT_EQ(Value(TopicId::Codings, first, CodingField::Type), QStringLiteral("0"));
     EXPECT_EQ(Value(TopicId::Codings, second, CodingField::Type), QStringLiteral("0"));
     EXPECT_EQ(Key("CodingsType"), QString());
     frame.ExitCommand();
-    EXPECT_EQ(QueryFile(path, QStringLiteral("SELECT [Type] FROM [Codings] ORDER BY [ID];")),
+    EXPECT_EQ(QueryRows(path, QStringLiteral("SELECT [Type] FROM [Codings] ORDER BY [ID];")),
               (QStringList{QStringLiteral("0"), QStringLiteral("0")}));
 
-    ExecOnFile(path, {QStringLiteral("DROP TRIGGER [refuse];")});
+    ASSERT_TRUE(ExecOnFile(path, {QStringLiteral("DROP TRIGGER [refuse];")}));
     ASSERT_TRUE(frame.OpenCommand(path));
     EXPECT_EQ(Value(TopicId::Codings, first, CodingField::Type), QStringLiteral("3"));
     EXPECT_EQ(Value(TopicId::Codings, second, CodingField::Type), QStringLiteral("3"));
