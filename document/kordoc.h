@@ -4,6 +4,7 @@
 #include "foundation/optionsrecord.h"
 #include "foundation/topicdisplaysource.h"
 #include "panes/objectlistregistry.h"
+#include "store/projectdataengine.h"
 #include "store/topicdatabase.h"
 
 #include <QByteArray>
@@ -19,7 +20,6 @@
 
 class CRichEditCtrlEx;
 class JetReader;
-class ProjectDataEngine;
 
 /// @short The one open project: its data engine, its topics in memory, the
 /// registry of the windows that show them, its retrieval settings and the

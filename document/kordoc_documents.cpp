@@ -54,8 +54,7 @@ bool CKorDoc::SetOpenDocument(qint32 document, qint32 mode)
     row.Release();
 
     const WaitCursor wait;
-    if (const qint32 old = std::exchange(m_shownDocument, 0);
-        old && m_db.GetTable(TopicId::Documents)->HasKey(old) && MarkShown(m_db, old, false)) {
+    if (const qint32 old = std::exchange(m_shownDocument, 0); old && MarkShown(m_db, old, false)) {
         NotifyChanged(TopicId::Documents, old);
         NotifyRelatedChanged(TopicId::DocumentSetMembers, TopicId::Documents, old);
     }
