@@ -299,7 +299,8 @@ void CKorDoc::ClearActivationBits()
         for (const qint32 key : std::as_const(keys)) {
             RowBuffer row;
             FieldValue state;
-            const qint32 stateField = topic == TopicId::Documents ? qint32(DocumentField::State) : qint32(CodeField::State);
+            const qint32 stateField =
+                topic == TopicId::Documents ? qint32(DocumentField::State) : qint32(CodeField::State);
             if (!m_db.ReadRow(topic, key, row, false) || !row.GetFieldValue(stateField, state) ||
                 !(state.GetInt() & ObjectState::Activated))
                 continue;

@@ -39,7 +39,7 @@ constexpr StepKey kAllSteps[] = {kRichText,       kMemoParagraph,    kCodingsTyp
                                  kCodingsTxtGroup, kMemosTxtGroup,   kCodesVariableId, kCodingsCoverage,
                                  kCheckOptions,   kCodingStatistics, kMemoSource};
 
-/// First id of a user field; a code's variable below it is an old field id.
+/// User field ids lie above this; a code's variable below it is an old field id.
 constexpr qint32 kUserFieldBase = 100000000;
 
 qint32 IntOf(RowBuffer& row, qint32 field)
@@ -342,7 +342,8 @@ bool CKorDoc::UpdateCodingCoverage(qint32 document, qint32 length)
                  [length](RowBuffer& row) {
                      if (!IntOf(row, CodingField::IsText))
                          return false;
-                     const qint32 area = std::abs(IntOf(row, CodingField::FinishChar) - IntOf(row, CodingField::StartChar));
+                     const qint32 area =
+                         std::abs(IntOf(row, CodingField::FinishChar) - IntOf(row, CodingField::StartChar));
                      FieldValue coverage;
                      const bool changedArea = ChangeInt(row, CodingField::Area, area);
                      if (!row.GetFieldValue(CodingField::Coverage, coverage))

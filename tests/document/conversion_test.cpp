@@ -142,7 +142,8 @@ protected:
         });
     }
 
-    const QByteArray text = RtfOf({QStringLiteral("aaaaaaaaaa"), QStringLiteral("bbbbbbbbb"), QStringLiteral("cccccccccc")});
+    const QByteArray text =
+        RtfOf({QStringLiteral("aaaaaaaaaa"), QStringLiteral("bbbbbbbbb"), QStringLiteral("cccccccccc")});
     testutil::FakeJetReader reader;
     QString oldPath;
     qint32 group = 0, document = 0, code = 0, coding = 0, memo = 0;

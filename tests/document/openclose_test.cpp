@@ -107,7 +107,8 @@ TEST_F(DocTest, LoadedTopicsCarryTranslatedCaptionsAndTheMemoryOnlyCodeFields)
     const qint32 code = AddCode(QStringLiteral("Kódigo"));
     ASSERT_NE(code, 0);
     frame.ExitCommand();
-    EXPECT_EQ(QueryRows(path, QStringLiteral("SELECT [Name] FROM [Codewords];")), QStringList{QStringLiteral("Kódigo")});
+    EXPECT_EQ(QueryRows(path, QStringLiteral("SELECT [Name] FROM [Codewords];")),
+              QStringList{QStringLiteral("Kódigo")});
     EXPECT_EQ(QueryRows(path, QStringLiteral("SELECT count(*) FROM [sys_Fields] WHERE [TopicID]=8;")),
               QStringList{QStringLiteral("13")});
     EXPECT_EQ(QueryRows(path, QStringLiteral("SELECT [Name] FROM [sys_Fields] WHERE [TopicID]=5 AND [ID]=6;")),
@@ -323,7 +324,8 @@ TEST_F(DocTest, AProjectWhoseTopicCannotBeLoadedIsClosedWithAMessage)
     EXPECT_EQ(doc.GetEngine(), nullptr);
     EXPECT_EQ(db().GetRowCount(TopicId::Documents), 0);
     ASSERT_EQ(messages.texts.size(), 1);
-    EXPECT_TRUE(messages.texts.first().contains(QStringLiteral("could not be loaded"))) << messages.texts.first().toStdString();
+    EXPECT_TRUE(messages.texts.first().contains(QStringLiteral("could not be loaded")))
+        << messages.texts.first().toStdString();
     EXPECT_EQ(frame.windowTitle, LoadString(1));
     EXPECT_EQ(testutil::ReadFile(path), before);
 }

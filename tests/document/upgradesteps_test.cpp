@@ -179,7 +179,8 @@ TEST_F(UpgradeStepTest, CoverageIsMeasuredPerKindOfDocument)
     const qint32 text = AddDocument(0, QStringLiteral("T"), threeParagraphs);
     const qint32 pdfDocument = AddDocument(0, QStringLiteral("P"), pdf, DocumentKind::Pdf);
     const qint32 tableDocument = AddDocument(0, QStringLiteral("X"), tableBytes, DocumentKind::Table);
-    const qint32 picture = AddDocument(0, QStringLiteral("B"), QByteArray("\x89PNG not really", 15), DocumentKind::Picture);
+    const qint32 picture =
+        AddDocument(0, QStringLiteral("B"), QByteArray("\x89PNG not really", 15), DocumentKind::Picture);
     const FieldValues isText = {{CodingField::IsText, 1}};
     const qint32 onText = AddCoding(text, code, 20, 10, isText);
     const qint32 area = AddCoding(text, code, 0, 30, {{CodingField::IsText, 0}});
