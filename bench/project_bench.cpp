@@ -5,6 +5,7 @@
 // rss_mb is the resident memory after the work, peak_rss_mb the process's
 // peak so far.
 
+#include "bench/benchmemory.h"
 #include "bench/guibenchmain.h"
 #include "bench/projectgenerator.h"
 #include "store/fieldvalue.h"
@@ -18,28 +19,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <sys/resource.h>
-#include <unistd.h>
-
 #include <cstdio>
-#include <fstream>
 
 namespace {
-
-double PeakResidentMegabytes()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss / 1024.0;
-}
-
-double ResidentMegabytes()
-{
-    long pages = 0;
-    long resident = 0;
-    std::ifstream("/proc/self/statm") >> pages >> resident;
-    return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
-}
 
 const QString& ProjectPath()
 {

@@ -85,7 +85,7 @@ enum : qint32 {
 };
 }
 
-/// Field ids of the stored topics that code outside the field dictionary reads or writes.
+/// Field ids of the stored topics read by id outside the field dictionary.
 namespace DocumentField {
 enum : qint32 {
     GroupID = 2,
@@ -95,6 +95,7 @@ enum : qint32 {
     Codes = 8,
     Memos = 9,
     MemoID = 10,
+    Size = 12,
     DocType = 13,  ///< a DocumentKind
     MediaFile = 14,
     ExtLink1 = 25,
@@ -109,14 +110,35 @@ namespace SetMemberField {  ///< document-set and code-set members
 enum : qint32 { SetID = 2, ObjectID = 3 };
 }
 namespace CodeField {
-enum : qint32 { Parent = 2, MemoID = 6, Codes = 7, Variable = 11 };
+enum : qint32 { Parent = 2, State = 3, Type = 4, MemoID = 6, Codes = 7, Variable = 11 };
 }
 namespace CodingField {
-enum : qint32 { Document = 3, Code = 4 };
+enum : qint32 {
+    Type = 2,
+    Document = 3,
+    Code = 4,
+    StartChar = 5,
+    FinishChar = 6,
+    StartPara = 7,
+    FinishPara = 8,
+    Group = 15,
+    IsText = 19,
+    Area = 20,
+    Coverage = 21,  ///< real: percent of the document
+};
 }
 namespace MemoField {
-enum : qint32 { GroupID = 1, Document = 2, Code = 4, SetID = 5, Pos = 7, Title = 8,
-                Text = 11 /* rich text */ };
+enum : qint32 {
+    GroupID = 1,
+    Document = 2,
+    Paragraph = 3,
+    Code = 4,
+    SetID = 5,
+    Pos = 7,
+    Title = 8,
+    Text = 11,    ///< rich text
+    Source = 15,  ///< what the memo is attached to
+};
 }
 namespace LinkField {
 enum : qint32 { LinkID = 4 };
@@ -130,8 +152,9 @@ enum : qint32 { RichText = 0, Pdf = 1, Picture = 2, Table = 3 };
 /// Bits of the State of documents and codes (rows, not field descriptors).
 namespace ObjectState {
 enum : qint32 {
-    ShownInBrowser = 0x02,
-    Activated = 0x04,
+    Expanded = 0x01,
+    ShownInBrowser = 0x02,  ///< written to the file
+    Activated = 0x04,       ///< memory only
 };
 }
 

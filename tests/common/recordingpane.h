@@ -30,7 +30,9 @@ inline std::string FormatCall(const std::string& who, const char* op, std::initi
     std::string text = who + '.' + op + '(';
     bool first = true;
     auto append = [&](const std::string& part) {
-        text += (first ? "" : ",") + part;
+        if (!first)
+            text += ',';
+        text += part;
         first = false;
     };
     size_t n = 0;
@@ -39,8 +41,11 @@ inline std::string FormatCall(const std::string& who, const char* op, std::initi
         // The id list of OnObjectsAdded stands second, as "[1,2,3]".
         if (++n == 1 && ids) {
             std::string list = "[";
-            for (qsizetype i = 0; i < ids->size(); ++i)
-                list += (i ? "," : "") + std::to_string(ids->at(i));
+            for (qsizetype i = 0; i < ids->size(); ++i) {
+                if (i)
+                    list += ',';
+                list += std::to_string(ids->at(i));
+            }
             append(list + "]");
         }
     }

@@ -1,0 +1,166 @@
+// Opening the large project (the synthetic corpus at scale 1, or
+// $KORVAN_BENCH_SCALE: 5,000 documents, 3,552 codes, 300,000 codings,
+// 20,000 memos) through the project document: the file opened, every topic
+// loaded and named, the guard keys of the one-time repairs read, the
+// settings loaded, the trees announced to a pane that records every call.
+// Goal: at most 1.0 s and 1 GB. Then the frame's closing sequence.
+// rss_mb is the resident memory with the project open, peak_rss_mb the
+// process's peak so far.
+
+#include "bench/benchmemory.h"
+#include "bench/guibenchmain.h"
+#include "bench/projectgenerator.h"
+#include "document/kordoc.h"
+#include "foundation/stringstore.h"
+#include "store/projectdataengine.h"
+#include "tests/common/recordingpane.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+namespace {
+
+/// A copy of the generated project as this program leaves a project it
+/// made: the one-time repairs done (the generator writes through the store
+/// only, with positions already counted as the repairs would leave them).
+class ProjectCopy {
+public:
+    /// repaired false leaves the copy without the repairs' keys, as a
+    /// converted legacy project opens the first time.
+    bool Make(QString* error, bool repaired = true)
+    {
+        const QByteArray scale = qgetenv("KORVAN_BENCH_SCALE");
+        const QString generated = BenchProject(scale.isEmpty() ? 1.0 : scale.toDouble(), error);
+        m_path = QDir(m_dir.path()).filePath(QStringLiteral("copy.kv4"));
+        if (generated.isEmpty() || !QFile::copy(generated, m_path))
+            return false;
+        ProjectDataEngine engine;
+        return !repaired || (engine.Open(m_path) && CKorDoc::MarkUpgradeStepsDone(engine));
+    }
+    const QString& Path() const { return m_path; }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_path;
+};
+
+/// The document as the program holds it: a pane and the frame's hooks on
+/// its registry.
+struct Shell {
+    Shell() : pane("tree", log), owner(log)
+    {
+        pane.showsAll = true;
+        doc.GetRegistry().SetOwner(&owner);
+        doc.GetRegistry().Register(&pane);
+    }
+    /// The frame's open command.
+    bool Open(const QString& path)
+    {
+        auto engine = doc.OpenProjectFile(path, QStringLiteral("MAIN"));
+        return engine && doc.OpenProject(std::move(engine), false);
+    }
+    /// The frame's closing sequence at exit.
+    void Close()
+    {
+        doc.SaveProjectSettings();
+        doc.ResetCaches();
+        doc.CloseDatabase();
+    }
+
+    testutil::CallLog log;
+    testutil::RecordingPane pane;
+    testutil::RecordingOwner owner;
+    CKorDoc doc;
+};
+
+void BM_OpenLargeProject(benchmark::State& state)
+{
+    g_pStringStore->Open(QDir(QStringLiteral(KORVAN_BIN_DIR)).filePath(QStringLiteral("KORVAN10.str")), 1);
+    ProjectCopy copy;
+    QString error;
+    if (!copy.Make(&error)) {
+        state.SkipWithError(qPrintable(QStringLiteral("no project: ") + error));
+        return;
+    }
+    qint64 rows = 0;
+    size_t broadcasts = 0;
+    for (auto _ : state) {
+        Shell shell;
+        if (!shell.Open(copy.Path())) {
+            state.SkipWithError("the project did not open");
+            return;
+        }
+        state.PauseTiming();
+        rows = 0;
+        for (qint32 topic : kStoredTopics)
+            rows += shell.doc.GetDatabase().GetRowCount(topic);
+        broadcasts = shell.log.calls.size();
+        state.counters["rss_mb"] = ResidentMegabytes();
+        shell.Close();
+        state.ResumeTiming();
+    }
+    state.counters["rows"] = double(rows);
+    state.counters["broadcasts"] = double(broadcasts);
+    state.counters["peak_rss_mb"] = PeakResidentMegabytes();
+}
+BENCHMARK(BM_OpenLargeProject)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+/// Closing: settings saved, windows reset, tables emptied, the file
+/// checkpointed and closed.
+void BM_CloseLargeProject(benchmark::State& state)
+{
+    ProjectCopy copy;
+    QString error;
+    if (!copy.Make(&error)) {
+        state.SkipWithError(qPrintable(QStringLiteral("no project: ") + error));
+        return;
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        Shell shell;
+        if (!shell.Open(copy.Path())) {
+            state.SkipWithError("the project did not open");
+            return;
+        }
+        state.ResumeTiming();
+        shell.Close();
+    }
+    state.counters["peak_rss_mb"] = PeakResidentMegabytes();
+}
+BENCHMARK(BM_CloseLargeProject)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+/// The first open of a project without any repair key (a converted legacy
+/// project): every one-time repair walks the whole project once, streaming
+/// each document's text through the rich-edit control four times.
+void BM_FirstOpenRunsEveryRepair(benchmark::State& state)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        ProjectCopy copy;
+        QString error;
+        if (!copy.Make(&error, false)) {
+            state.SkipWithError(qPrintable(QStringLiteral("no project: ") + error));
+            return;
+        }
+        Shell shell;
+        state.ResumeTiming();
+        if (!shell.Open(copy.Path())) {
+            state.SkipWithError("the project did not open");
+            return;
+        }
+        state.PauseTiming();
+        shell.Close();
+        state.ResumeTiming();
+    }
+    state.counters["peak_rss_mb"] = PeakResidentMegabytes();
+}
+BENCHMARK(BM_FirstOpenRunsEveryRepair)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+}  // namespace
+
+KORVAN_GUI_BENCHMARK_MAIN()

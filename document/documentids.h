@@ -1,0 +1,65 @@
+#pragma once
+
+// Named numbers of the project document: broadcast kinds that are no
+// topics, setup keys, upgrade-step keys and the document's text ids. Field
+// ids, topic ids and row State bits are the store's (store/storeids.h).
+
+#include <QtGlobal>
+
+/// Kinds of broadcasts that are neither topics nor tree roots.
+namespace BroadcastKind {
+/// Parent kind under which the codings, memos and links of the document
+/// shown in the browser are announced, with the document's id.
+constexpr qint32 OpenDocumentItems = 16;
+/// The list of open document tabs.
+constexpr qint32 DocumentTabs = 27;
+}  // namespace BroadcastKind
+
+/// Keys of sys_Setup that the document reads and writes.
+namespace SetupKey {
+constexpr char Options[] = "Options";
+constexpr char ProjectMemo[] = "ProjectMemo";
+constexpr char ColorCodingsFilter[] = "ColorCodingsFilter";
+constexpr char ColorCodesFilter[] = "ColorCodesFilter";
+constexpr char ColorTextFilter[] = "ColorTextFilter";
+constexpr char Codes2Toolbar[] = "Codes2Toolbar";
+constexpr char CodeAliasPrefix[] = "Alias_Code_";  ///< followed by the code id
+constexpr char AutoBackup[] = "AutoBackup";        ///< "yyyymmdd" of the last automatic backup
+}  // namespace SetupKey
+
+/// What a memo is attached to (memo field Source).
+namespace MemoSource {
+constexpr qint32 None = 0;
+constexpr qint32 DocumentPosition = 1;
+constexpr qint32 Document = 2;
+constexpr qint32 DocumentGroup = 3;
+constexpr qint32 Project = 4;
+constexpr qint32 Code = 5;
+constexpr qint32 DocumentSet = 6;
+}  // namespace MemoSource
+
+/// Memory-only fields that loading appends to the codes.
+namespace CodeFrequencyField {
+constexpr qint32 ShareOfCodings = 13;    ///< real: percent of all codings
+constexpr qint32 ShareOfActivated = 14;  ///< real: percent of the activated codings
+constexpr qint32 DocumentCount = 15;     ///< documents coded with the code
+}  // namespace CodeFrequencyField
+
+/// Text ids of the language table used by the document.
+namespace DocumentText {
+// Progress while a project loads.
+constexpr int LoadingGroups = 57768;
+constexpr int LoadingDocuments = 57769;
+constexpr int LoadingSets = 57770;
+constexpr int LoadingSetMembers = 57771;
+constexpr int LoadingCodes = 57772;
+constexpr int LoadingCodings = 57773;
+constexpr int LoadingMemos = 57774;
+constexpr int LoadingLinks = 57775;
+constexpr int PreparingProject = 57782;
+
+// Messages of opening, creating and backing up.
+constexpr int ConversionFailed = 190401;     ///< "%1" the old file, "%2" the reason
+constexpr int ProjectNotLoaded = 190402;     ///< "%1" the file, "%2" the reason
+constexpr int TargetIsOpenProject = 190403;  ///< "%1" the file
+}  // namespace DocumentText

@@ -1,0 +1,384 @@
+// Opening a project: a path becomes an opened engine (legacy files are
+// converted first), the engine's topics are loaded and named, the one-time
+// repairs and the settings run, and the trees are announced. Creating a new
+// project file.
+
+#include "document/kordoc.h"
+
+#include "document/documentids.h"
+#include "foundation/externalfiles.h"
+#include "foundation/ids.h"
+#include "foundation/messageservice.h"
+#include "foundation/richtexthelpers.h"
+#include "foundation/stringstore.h"
+#include "foundation/waitwindow.h"
+#include "platform/jet/databasefilekind.h"
+#include "platform/jet/jetcopy.h"
+#include "platform/jet/jetreader.h"
+#include "platform/rtf/richeditctrlex.h"
+#include "store/fieldvalue.h"
+#include "store/projectdataengine.h"
+#include "store/rowbuffer.h"
+#include "store/storeids.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace {
+
+/// The stored topics in loading order, with the progress text shown before
+/// each (0: none).
+struct LoadStep {
+    qint32 topic;
+    int waitText;
+};
+constexpr LoadStep kLoadOrder[] = {
+    {TopicId::DocumentGroups, DocumentText::LoadingGroups},
+    {TopicId::Documents, DocumentText::LoadingDocuments},
+    {TopicId::DocumentSets, DocumentText::LoadingSets},
+    {TopicId::DocumentSetMembers, DocumentText::LoadingSetMembers},
+    {TopicId::Codes, DocumentText::LoadingCodes},
+    {TopicId::CodeSets, 0},
+    {TopicId::CodeSetMembers, 0},
+    {TopicId::Codings, DocumentText::LoadingCodings},
+    {TopicId::Memos, DocumentText::LoadingMemos},
+    {TopicId::Links, DocumentText::LoadingLinks},
+    {TopicId::MediaMarks, 0},
+};
+
+/// Built-in fields named in the current language once loaded (memory only;
+/// sys_Fields keeps the stored names).
+struct FieldCaption {
+    qint32 topic;
+    qint32 field;
+    int textId;
+};
+constexpr FieldCaption kFieldCaptions[] = {
+    {TopicId::Documents, 2, 57835},   {TopicId::Documents, 6, 57836},   {TopicId::Documents, 7, 57837},
+    {TopicId::Documents, 8, 57838},   {TopicId::Documents, 9, 5769},    {TopicId::Documents, 11, 1041},
+    {TopicId::Documents, 12, 51005},  {TopicId::Codes, 0, 3124},        {TopicId::Codes, 1, 57839},
+    {TopicId::Codes, 2, 57840},       {TopicId::Codes, 5, 57841},       {TopicId::Codes, 7, 57842},
+    {TopicId::Codes, 8, 57843},       {TopicId::Codes, 9, 1041},        {TopicId::Codes, 10, 57837},
+    {TopicId::Codings, 3, 57844},     {TopicId::Codings, 4, 57845},     {TopicId::Codings, 7, 57846},
+    {TopicId::Codings, 8, 57847},     {TopicId::Codings, 9, 57848},     {TopicId::Codings, 10, 57849},
+    {TopicId::Codings, 12, 1041},     {TopicId::Codings, 13, 57837},    {TopicId::Codings, 14, 57861},
+    {TopicId::Codings, 15, 57835},    {TopicId::Codings, 18, 102085},   {TopicId::Codings, 19, 102247},
+    {TopicId::Codings, 20, 102248},   {TopicId::Codings, 21, 102249},   {TopicId::Memos, 1, 57835},
+    {TopicId::Memos, 2, 57850},       {TopicId::Memos, 3, 57834},       {TopicId::Memos, 4, 57851},
+    {TopicId::Memos, 5, 57720},       {TopicId::Memos, 8, 57852},       {TopicId::Memos, 9, 57853},
+    {TopicId::Memos, 10, 57854},      {TopicId::Memos, 13, 57855},      {TopicId::Memos, 14, 102085},
+    {TopicId::Memos, 15, 102142},     {TopicId::MediaMarks, 4, 102180}, {TopicId::MediaMarks, 5, 102181},
+    {TopicId::MediaMarks, 6, 102182},
+};
+
+/// Memory-only code fields appended after loading: never written, since
+/// their State carries NotStored.
+struct ExtraField {
+    qint32 id;
+    qint32 type;
+    int textId;
+};
+constexpr ExtraField kCodeFrequencyFields[] = {
+    {CodeFrequencyField::ShareOfCodings, FieldType::Real, 102325},
+    {CodeFrequencyField::ShareOfActivated, FieldType::Real, 102326},
+    {CodeFrequencyField::DocumentCount, FieldType::Integer, 102327},
+};
+constexpr qint32 kCodeFrequencyState = FieldState::BuiltIn | FieldState::Derived | FieldState::NotStored;
+
+void NameBuiltInFields(TopicDatabase& target)
+{
+    for (const FieldCaption& caption : kFieldCaptions) {
+        if (TopicTable* table = target.GetTable(caption.topic))
+            table->SetFieldProperty(caption.field, LoadString(caption.textId), 0, false);
+    }
+    TopicTable* codes = target.GetTable(TopicId::Codes);
+    if (!codes || !codes->Fields().GetById(0))
+        return;
+    codes->SetFieldState(0, FieldState::BuiltIn);  // the code id shows as a list column
+    for (const ExtraField& extra : kCodeFrequencyFields) {
+        FieldDescriptor field;
+        field.ID = extra.id;
+        field.Type = extra.type;
+        field.State = kCodeFrequencyState;
+        field.Name = LoadString(extra.textId);
+        codes->AddField(field);
+    }
+}
+
+/// The rich-text documents whose content belongs to the project (not read
+/// from an external file), in key order.
+QList<qint32> OwnRichTextDocuments(const TopicDatabase& db)
+{
+    QList<qint32> keys;
+    db.GetAllKeys(TopicId::Documents, keys);
+    std::sort(keys.begin(), keys.end());
+    keys.removeIf([&db](qint32 key) {
+        return db.GetIntValue(TopicId::Documents, key, DocumentField::DocType) != DocumentKind::RichText;
+    });
+    return keys;
+}
+
+/// The document's own rich text, or null when it has none or it lives in
+/// an external file.
+const QByteArray* OwnContent(RowBuffer& row, FieldValue& text)
+{
+    if (!row.GetFieldValue(DocumentField::Text, text) || text.GetExternalReference())
+        return nullptr;
+    const QByteArray* blob = text.GetBlob();
+    if (!blob || blob->isEmpty() || !StripExternPrefix(blob).isEmpty())
+        return nullptr;
+    return blob;
+}
+
+}  // namespace
+
+void CKorDoc::ShowError(int textId, const QString& file, const QString& reason)
+{
+    QString text = LoadString(textId);
+    if (text.isEmpty())  // no language table: the facts still reach the user
+        text = QStringLiteral("%1: %2");
+    // One pass, so a "%2" in the file name stays as it is.
+    ShowMessage(text.contains(QLatin1String("%2")) ? text.arg(file, reason) : text.arg(file), MessageKind::Error);
+}
+
+QString CKorDoc::ConvertedProjectPath(const QString& oldPath, const QDateTime& now)
+{
+    const QString suffix = QFileInfo(oldPath).suffix();
+    const QString base = suffix.isEmpty() ? oldPath : oldPath.left(oldPath.size() - suffix.size() - 1);
+    const QString plain = base + QStringLiteral(".kv4");
+    if (!QFileInfo::exists(plain) && !QFileInfo(plain).isSymLink())
+        return plain;
+    const QDate date = now.date();
+    const QTime time = now.time();
+    return base + QString::asprintf("_%04d%02d%02d_%02d%02d%02d.kv4", date.year(), date.month(), date.day(),
+                                    time.hour(), time.minute(), time.second());
+}
+
+bool CKorDoc::IsOpenProjectPath(const QString& path) const
+{
+    if (!m_engine || path.isEmpty())
+        return false;
+    const QString open = QFileInfo(m_engine->GetPath()).canonicalFilePath();
+    return !open.isEmpty() && QFileInfo(path).canonicalFilePath() == open;
+}
+
+bool CKorDoc::ConvertLegacyFile(const QString& path, QString& converted)
+{
+    converted = ConvertedProjectPath(path, Now());
+    QString error;
+    if (const std::unique_ptr<JetReader> reader = m_jetOpener(path, &error)) {
+        JetCopyOptions options;
+        // Jet compared setup keys without case; the new file keeps that.
+        options.noCase = [](const QString& table, const QString& column) {
+            return table.compare(QLatin1String("sys_Setup"), Qt::CaseInsensitive) == 0 &&
+                   column.compare(QLatin1String("Key"), Qt::CaseInsensitive) == 0;
+        };
+        if (CopyJetToSqlite(*reader, converted, &error, options))
+            return true;
+    }
+    ShowError(DocumentText::ConversionFailed, path, error);
+    return false;
+}
+
+std::unique_ptr<ProjectDataEngine> CKorDoc::OpenProjectFile(const QString& path, const QString& dataType)
+{
+    if (path.isEmpty())
+        return nullptr;
+    QString projectPath = path;
+    if (DetectDatabaseFile(path) == DatabaseFileKind::Jet && !ConvertLegacyFile(path, projectPath))
+        return nullptr;
+    auto engine = std::make_unique<ProjectDataEngine>(dataType);
+    if (engine->Open(projectPath))
+        return engine;
+    ShowMessage(engine->LastError(), MessageKind::Error);
+    if (projectPath != path)  // a converted file that is no project is of no use
+        QFile::remove(projectPath);
+    return nullptr;
+}
+
+std::unique_ptr<ProjectDataEngine> CKorDoc::CreateProjectFile(const QString& path, const QString& dataType)
+{
+    if (IsOpenProjectPath(path)) {
+        ShowError(DocumentText::TargetIsOpenProject, path, {});
+        return nullptr;
+    }
+    auto engine = std::make_unique<ProjectDataEngine>(dataType);
+    if (!engine->Create(path)) {
+        ShowMessage(engine->LastError(), MessageKind::Error);
+        return nullptr;
+    }
+    if (!MarkUpgradeStepsDone(*engine)) {
+        const QString error = engine->LastError();
+        engine->Close();
+        QFile::remove(path);
+        ShowMessage(error, MessageKind::Error);
+        return nullptr;
+    }
+    return engine;
+}
+
+bool CKorDoc::LoadProjectTables(ProjectDataEngine& engine, TopicDatabase& target, bool showProgress, QString* error)
+{
+    for (const LoadStep& step : kLoadOrder) {
+        TopicTable* table = target.GetTable(step.topic);
+        if (!table)
+            continue;
+        if (showProgress && step.waitText)
+            SetWaitText(LoadString(step.waitText));
+        if (!engine.LoadTopic(*table)) {
+            if (error)
+                *error = engine.LastError();
+            return false;
+        }
+    }
+    NameBuiltInFields(target);
+    return true;
+}
+
+bool CKorDoc::OpenProject(std::unique_ptr<ProjectDataEngine> engine, bool imported)
+{
+    if (!engine)
+        return false;
+    const QString programTitle = LoadString(FoundationText::ProgramTitle);
+    SetTitle(QStringLiteral("%1 - %2").arg(engine->GetFileName(true), programTitle));
+
+    // Whatever the frame left behind belongs to the previous project.
+    DetachEngine();
+    ClearProjectState();
+    m_engine = std::move(engine);
+    m_db.SetEngine(m_engine.get());
+    QString error;
+    if (!LoadProjectTables(*m_engine, m_db, true, &error)) {
+        // Half a project must not take changes: nothing stays open.
+        const QString file = m_engine->GetFileName(true);
+        DetachEngine();
+        m_db.ResetTables();
+        SetTitle(programTitle);
+        ShowError(DocumentText::ProjectNotLoaded, file, error);
+        return false;
+    }
+    // Defined after loading, so that their references to documents and
+    // codes are known to those tables and deletions reach their rows.
+    DefineListColumns();
+    ClearActivationBits();
+
+    SetWaitText(LoadString(DocumentText::PreparingProject));
+    if (imported) {
+        ReencodeDocumentTexts();
+        RemoveAllHyperlinks();
+    }
+    UpgradeRichText(false);
+    UpgradeMemoParagraphs();
+    UpgradeCodingsType();
+    UpgradeCodingsParagraphs();
+    UpgradeCodingsTxtGroup();
+    UpgradeMemosTxtGroup(false);
+    UpgradeCodesVariableID();
+    UpgradeCodingsCoverage();
+    FindSpecialCodes();
+    LoadProjectSettings();
+    UpgradeCheckOptions();
+    CheckCodingStatistics();
+    UpgradeMemoSource(false);
+
+    RebuildTree(false);
+    if (const qint32 document = FirstOpenDocument())
+        SetOpenDocument(document, 0);
+    return true;
+}
+
+void CKorDoc::ClearActivationBits()
+{
+    // Activation is memory-only state; a row written whole while activated
+    // may have carried the bit into the file.
+    for (const qint32 topic : {TopicId::Documents, TopicId::Codes}) {
+        QList<qint32> keys;
+        m_db.GetAllKeys(topic, keys);
+        for (const qint32 key : std::as_const(keys)) {
+            RowBuffer row;
+            FieldValue state;
+            const qint32 stateField =
+                topic == TopicId::Documents ? qint32(DocumentField::State) : qint32(CodeField::State);
+            if (!m_db.ReadRow(topic, key, row, false) || !row.GetFieldValue(stateField, state) ||
+                !(state.GetInt() & ObjectState::Activated))
+                continue;
+            state.SetInt(state.GetInt() & ~ObjectState::Activated);
+            row.WriteBack();
+        }
+    }
+}
+
+void CKorDoc::FindSpecialCodes()
+{
+    m_specialCodes.fill(0);
+    // A code carries one special role: the first of its bits in this order.
+    static constexpr qint32 kTestOrder[] = {0x08, 0x10, 0x20, 0x40, 0x100};
+    QList<qint32> codes;
+    m_db.GetAllKeys(TopicId::Codes, codes);
+    for (const qint32 code : std::as_const(codes)) {
+        const qint32 state = m_db.GetIntValue(TopicId::Codes, code, CodeField::State);
+        for (const qint32 bit : kTestOrder) {
+            if (state & bit) {
+                const auto slot = std::find(kSpecialCodeBits.begin(), kSpecialCodeBits.end(), bit);
+                m_specialCodes[size_t(slot - kSpecialCodeBits.begin())] = code;
+                break;
+            }
+        }
+    }
+}
+
+qint32 CKorDoc::FirstOpenDocument() const
+{
+    QList<qint32> keys;
+    m_db.GetAllKeys(TopicId::Documents, keys);
+    std::sort(keys.begin(), keys.end());
+    for (const qint32 key : std::as_const(keys)) {
+        if (m_db.GetIntValue(TopicId::Documents, key, DocumentField::State) & ObjectState::ShownInBrowser)
+            return key;
+    }
+    return 0;
+}
+
+bool CKorDoc::ReencodeDocumentTexts()
+{
+    const QList<qint32> documents = OwnRichTextDocuments(m_db);
+    if (documents.isEmpty())
+        return true;
+    const std::unique_ptr<CRichEditCtrlEx> edit = CreateHiddenRichEdit();
+    StoreTransaction transaction(&m_db);
+    bool ok = transaction.IsActive();
+    for (const qint32 key : documents) {
+        RowBuffer row;
+        FieldValue text;
+        const QByteArray* content = m_db.ReadRow(TopicId::Documents, key, row, true) ? OwnContent(row, text) : nullptr;
+        if (!content)
+            continue;
+        edit->StreamInRtf(content, false);
+        QByteArray reencoded;
+        edit->StreamOutRtf(&reencoded, false, true);
+        text.SetBlob(reencoded);
+        ok = row.Commit(true, false) && ok;
+    }
+    return transaction.Commit() && ok;
+}
+
+bool CKorDoc::RemoveAllHyperlinks()
+{
+    StoreTransaction transaction(&m_db);
+    bool ok = transaction.IsActive();
+    for (const qint32 key : OwnRichTextDocuments(m_db)) {
+        RowBuffer row;
+        FieldValue text;
+        const QByteArray* content = m_db.ReadRow(TopicId::Documents, key, row, true) ? OwnContent(row, text) : nullptr;
+        if (!content)
+            continue;
+        QByteArray rtf = *content;
+        if (RemoveRtfHyperlinkFields(rtf, false)) {
+            text.SetBlob(rtf);
+            ok = row.Commit(true, false) && ok;
+        }
+    }
+    return transaction.Commit() && ok;
+}

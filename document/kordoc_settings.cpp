@@ -1,0 +1,113 @@
+// Project settings: the retrieval settings, the project memo, the colour
+// filters and quick codes kept in sys_Setup, and the forwarders through
+// which the frame and the views keep any other setting.
+
+#include "document/kordoc.h"
+
+#include "document/documentids.h"
+#include "store/projectdataengine.h"
+#include "store/storeids.h"
+
+#include <limits>
+
+namespace {
+
+/// Every value followed by "|".
+template <typename Id>
+QString FormatIdList(const QList<Id>& ids)
+{
+    QString text;
+    for (const Id id : ids)
+        text += QString::number(id) + QLatin1Char('|');
+    return text;
+}
+
+/// The values of every piece that ends with "|"; text after the last "|"
+/// and pieces that are no number are left out.
+template <typename Id>
+QList<Id> ParseIdList(const QString& text)
+{
+    QList<Id> ids;
+    QStringList pieces = text.split(QLatin1Char('|'));
+    pieces.removeLast();  // not followed by "|"
+    for (const QString& piece : std::as_const(pieces)) {
+        bool ok = false;
+        const qint64 value = piece.trimmed().toLongLong(&ok);
+        if (ok && value >= std::numeric_limits<Id>::min() && value <= std::numeric_limits<Id>::max())
+            ids.append(Id(value));
+    }
+    return ids;
+}
+
+QString CodeAliasKey(qint32 code)
+{
+    return QLatin1String(SetupKey::CodeAliasPrefix) + QString::number(code);
+}
+
+}  // namespace
+
+void CKorDoc::SaveProjectSettings()
+{
+    if (!m_engine)
+        return;
+    const std::pair<const char*, QString> settings[] = {
+        {SetupKey::Options, m_options.Format(false)},
+        {SetupKey::ProjectMemo, QString::number(m_projectMemo)},
+        {SetupKey::ColorCodingsFilter, FormatIdList(m_lists.codingsColorFilter)},
+        {SetupKey::ColorCodesFilter, FormatIdList(m_lists.codesColorFilter)},
+        {SetupKey::ColorTextFilter, FormatIdList(m_lists.documentsColorFilter)},
+        {SetupKey::Codes2Toolbar, FormatIdList(m_lists.quickCodes)},
+    };
+    for (const auto& [key, value] : settings)
+        m_engine->SetSetupValue(QLatin1String(key), value);
+}
+
+void CKorDoc::LoadProjectSettings()
+{
+    const auto read = [this](const char* key) { return SetupValue(QLatin1String(key)); };
+    m_options.Parse(read(SetupKey::Options), false);
+    m_projectMemo = m_engine ? read(SetupKey::ProjectMemo).trimmed().toInt() : m_projectMemo;
+    m_lists.Clear();
+    m_lists.codingsColorFilter = ParseIdList<quint32>(read(SetupKey::ColorCodingsFilter));
+    m_lists.codesColorFilter = ParseIdList<quint32>(read(SetupKey::ColorCodesFilter));
+    m_lists.documentsColorFilter = ParseIdList<quint32>(read(SetupKey::ColorTextFilter));
+    m_lists.quickCodes = ParseIdList<qint32>(read(SetupKey::Codes2Toolbar));
+}
+
+bool CKorDoc::WriteSettingString(const QString& key, const QString& text)
+{
+    return m_engine && m_engine->SetSetupValue(key, text);
+}
+
+bool CKorDoc::ReadSetting(const QString& key, QString& text)
+{
+    return m_engine && m_engine->GetSetupValue(key, text);
+}
+
+bool CKorDoc::DeleteSetting(const QString& key)
+{
+    return m_engine && m_engine->DeleteSetupKey(key);
+}
+
+bool CKorDoc::WriteSettingData(const QString& key, const QByteArray& bytes)
+{
+    return m_engine && m_engine->SetSetupData(key, bytes);
+}
+
+bool CKorDoc::ReadSettingData(const QString& key, QByteArray& bytes)
+{
+    return m_engine && m_engine->GetSetupData(key, bytes);
+}
+
+QString CKorDoc::GetCodeAlias(qint32 code)
+{
+    if (!m_engine)
+        return {};
+    const QString alias = SetupValue(CodeAliasKey(code));
+    return alias.isEmpty() ? m_db.FormatRowDisplay(TopicId::Codes, code, false) : alias;
+}
+
+bool CKorDoc::DeleteCodeAlias(qint32 code)
+{
+    return m_engine && m_engine->DeleteSetupKey(CodeAliasKey(code));
+}
