@@ -145,11 +145,13 @@ bool ProjectDataEngine::LoadTopic(TopicTable& table)
                  {topic}))
         return FailDb();
     for (; !rs.IsEOF(); rs.MoveNext()) {
-        // A field of a type this program does not know is left out, so no
-        // write ever touches its column.
-        table.AddField(FieldDescriptor::FromFieldRecord(
-            qint32(rs.GetInt64(0)), rs.GetValue(1).toString(), rs.GetValue(2).toString(), qint32(rs.GetInt64(3)),
-            qint32(rs.GetInt64(4)), qint32(rs.GetInt64(5)), rs.GetValue(6).toString(), qint32(rs.GetInt64(7))));
+        // A field the table refuses (a type this program does not know, an
+        // id given twice) would hide its values: the topic is not loaded.
+        if (!table.AddField(FieldDescriptor::FromFieldRecord(
+                qint32(rs.GetInt64(0)), rs.GetValue(1).toString(), rs.GetValue(2).toString(), qint32(rs.GetInt64(3)),
+                qint32(rs.GetInt64(4)), qint32(rs.GetInt64(5)), rs.GetValue(6).toString(), qint32(rs.GetInt64(7)))))
+            return FailText(StoreText::BadValue, EngineError::BadValue,
+                            QStringLiteral("sys_Fields, %1: %2").arg(table.GetSource(), table.LastError()));
     }
     if (rs.IsOpen() && m_db.LastStatus() != dao::Status::Ok)
         return FailDb();
@@ -229,7 +231,9 @@ bool ProjectDataEngine::LoadTopic(TopicTable& table)
                 FieldValue value;
                 if (!row.GetFieldValue(fieldId, value) || !valuePositions.contains(fields.PositionOf(fieldId)))
                     continue;
-                if (!value.Parse(text) && !text.trimmed().isEmpty()) {
+                // Read as strictly as a column: a text that is not wholly a
+                // value of the field's type is refused, not read as zero.
+                if (!value.FromColumnValue(text)) {
                     FailText(StoreText::BadValue, EngineError::BadValue,
                              QStringLiteral("sys_Values, %1 %2, %3: \"%4\"")
                                  .arg(source)

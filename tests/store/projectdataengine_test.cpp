@@ -555,7 +555,7 @@ TEST_F(ProjectEngine, OpeningKeepsTheUsersChoicesAndMendsOnlyWhatIsMissing)
               1);
 }
 
-TEST_F(ProjectEngine, AValueThatDoesNotFitFailsTheLoadAndChangesNothing)
+TEST_F(ProjectEngine, AValueOrFieldThatDoesNotFitFailsTheLoadAndChangesNothing)
 {
     {
         Project p;
@@ -572,12 +572,20 @@ TEST_F(ProjectEngine, AValueThatDoesNotFitFailsTheLoadAndChangesNothing)
         {"UPDATE [Codings] SET [Weight]=4294967296;", "Codings"},
         {"UPDATE [Texts] SET [Date]='not a date';", "Texts"},
         {"UPDATE [Codewords] SET [Name]=x'00FF';", "Codewords"},
+        // A value kept in sys_Values that does not read as its type.
+        {"INSERT INTO [sys_Fields]([TopicID],[ID],[Name],[Source],[Type],[State]) VALUES(5,100000001,'Score',"
+         "'F100000001',4,130); INSERT INTO [sys_Values] VALUES(5,100000001,1,'lots');",
+         "Score"},
+        // A dictionary whose field has a type this program does not know, or
+        // names one field id twice: its values would silently go missing.
+        {"UPDATE [sys_Fields] SET [Type]=12 WHERE [TopicID]=10 AND [ID]=14;", "unknown type 12"},
+        {"UPDATE [sys_Fields] SET [ID]=5 WHERE [TopicID]=10 AND [ID]=6;", "Codings"},
     };
     for (const auto& c : cases) {
         const QString copy = dir.file(QStringLiteral("case.kv4"));
         QFile::remove(copy);
         ASSERT_TRUE(QFile::copy(path, copy));
-        ASSERT_TRUE(ExecOnFile(copy, {QString::fromLatin1(c.sql)}));
+        ASSERT_TRUE(ExecOnFile(copy, QString::fromLatin1(c.sql).split(u';', Qt::SkipEmptyParts)));
         const QByteArray before = testutil::ReadFile(copy);
         Project p;
         ASSERT_TRUE(p.engine.Open(copy));
