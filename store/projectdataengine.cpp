@@ -310,7 +310,7 @@ bool ProjectDataEngine::GetSetupData(const QString& key, QByteArray& bytes)
         return false;
     QString reason;
     if (!stored.isNull() && !DecompressBlob(stored.toByteArray(), bytes, &reason))
-        return FailText(StoreText::BadValue, EngineError::BadValue,
+        return FailText(StoreText::DamagedValue, EngineError::BadValue,
                         QStringLiteral("sys_Setup, %1: %2").arg(key, reason));
     return true;
 }
@@ -363,7 +363,7 @@ bool ProjectDataEngine::ReadModel(StoredModel& model)
     QString reason;
     if (!DecompressBlob(rs.GetValue(3).toByteArray(), comment, &reason) ||
         !DecompressBlob(rs.GetValue(4).toByteArray(), data, &reason))
-        return FailText(StoreText::BadValue, EngineError::BadValue,
+        return FailText(StoreText::DamagedValue, EngineError::BadValue,
                         QStringLiteral("sys_Models, %1: %2").arg(model.ID).arg(reason));
     model.Name = text(0);
     model.Date = dated ? OleDate{rs.GetDouble(1), DateStatus::Valid} : OleDate{0, DateStatus::Null};

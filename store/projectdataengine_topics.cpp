@@ -413,7 +413,7 @@ bool ProjectDataEngine::ReadRecord(RowBuffer& row)
         row.GetFieldValueByIndex(positions.at(c), value);
         // A damaged blob stays not loaded, so no write replaces it.
         if (!value.FromColumnValue(rs.GetValue(c), &reason))
-            FailText(StoreText::BadValue, EngineError::BadValue,
+            FailText(StoreText::DamagedValue, EngineError::BadValue,
                      QStringLiteral("%1 %2: %3").arg(table->GetSource()).arg(row.GetKey()).arg(reason));
         else
             LoadExternalContent(value);

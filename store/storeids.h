@@ -153,5 +153,6 @@ enum : int {
     FileExists = 190306,       ///< "%1" the file
     BadValue = 190307,         ///< "%1" the file, "%2" table, "%3" row key, "%4" the reason
     CannotWrite = 190308,      ///< "%1" the file, "%2" the reason
+    DamagedValue = 190309,     ///< "%1" the file, "%2" where and why; read while the project is open
 };
 }

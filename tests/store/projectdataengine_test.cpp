@@ -601,6 +601,63 @@ TEST_F(ProjectEngine, AValueOrFieldThatDoesNotFitFailsTheLoadAndChangesNothing)
     }
 }
 
+TEST_F(ProjectEngine, ADamagedBlobIsAnErrorAndStaysInTheFile)
+{
+    const QByteArray text = QByteArray("{\\rtf1 ") + QByteArray("Das Interview beginnt. ").repeated(100) + "}";
+    QByteArray damaged = text;
+    CompressBlob(damaged);
+    damaged.chop(12);
+    qint32 document = 0;
+    {
+        Project p;
+        ASSERT_TRUE(p.Create(path));
+        document = AddDocument(p, AddGroup(p, QStringLiteral("g")), QStringLiteral("d"));
+        StoredModel model;
+        model.Name = QStringLiteral("m");
+        ASSERT_TRUE(p.db.WriteModel(model));
+        p.Close();
+    }
+    ASSERT_TRUE(ExecOnFile(path, {QStringLiteral("UPDATE [Texts] SET [Text]=x'%1';").arg(QLatin1String(damaged.toHex())),
+                                  QStringLiteral("UPDATE [sys_Models] SET [Data]=x'%1';").arg(QLatin1String(damaged.toHex())),
+                                  QStringLiteral("INSERT INTO [sys_Setup]([Key],[Data]) VALUES('LOG',x'%1');")
+                                      .arg(QLatin1String(damaged.toHex()))}));
+    Project p;
+    ASSERT_TRUE(p.Open(path));   // blobs are read on demand only
+    const QString expected = LoadString(StoreText::DamagedValue).arg(QFileInfo(path).fileName());
+    const auto expectDamage = [&](const char* where) {
+        EXPECT_EQ(p.engine.LastErrorKind(), EngineError::BadValue) << where;
+        EXPECT_TRUE(p.engine.LastError().startsWith(expected.left(expected.indexOf(QLatin1String("%2")))))
+            << p.engine.LastError().toStdString();
+        EXPECT_TRUE(p.engine.LastError().contains(QLatin1String(where))) << p.engine.LastError().toStdString();
+    };
+
+    // The document's text: not loaded (no empty text in its place), and a
+    // commit with blobs leaves the stored bytes alone.
+    RowBuffer row;
+    FieldValue value;
+    ASSERT_TRUE(p.db.ReadRow(TopicId::Documents, document, row, true));
+    expectDamage("Texts");
+    ASSERT_TRUE(row.GetFieldValue(DocumentField::Text, value));
+    EXPECT_EQ(value.GetBlob(), nullptr);
+    ASSERT_TRUE(row.SetFieldText(6, QStringLiteral("renamed")));
+    ASSERT_TRUE(row.Commit(true, true));
+
+    QByteArray data("stale");
+    EXPECT_FALSE(p.engine.GetSetupData(QStringLiteral("LOG"), data));
+    expectDamage("LOG");
+    EXPECT_TRUE(data.isEmpty());
+
+    StoredModel model;
+    model.ID = 1;
+    EXPECT_FALSE(p.db.ReadModel(model));
+    expectDamage("sys_Models");
+    p.Close();
+
+    EXPECT_EQ(QueryValue(path, QStringLiteral("SELECT [Text] FROM [Texts] WHERE [ID]=?;"), {document}).toByteArray(),
+              damaged);
+    EXPECT_EQ(QueryValue(path, QStringLiteral("SELECT [Data] FROM [sys_Models];")).toByteArray(), damaged);
+}
+
 TEST_F(ProjectEngine, AFailedWriteChangesNeitherFileNorMemory)
 {
     Project p;
