@@ -555,7 +555,7 @@ TEST_F(ProjectEngine, OpeningKeepsTheUsersChoicesAndMendsOnlyWhatIsMissing)
               1);
 }
 
-TEST_F(ProjectEngine, AValueOrFieldThatDoesNotFitFailsTheLoadAndChangesNothing)
+TEST_F(ProjectEngine, WhatCannotBeLoadedFailsTheLoadAndChangesNothing)
 {
     {
         Project p;
@@ -567,6 +567,7 @@ TEST_F(ProjectEngine, AValueOrFieldThatDoesNotFitFailsTheLoadAndChangesNothing)
     const struct {
         const char* sql;
         const char* where;
+        EngineError error = EngineError::BadValue;
     } cases[] = {
         {"UPDATE [Codings] SET [StartChar]='twelve';", "Codings"},
         {"UPDATE [Codings] SET [Weight]=4294967296;", "Codings"},
@@ -580,6 +581,9 @@ TEST_F(ProjectEngine, AValueOrFieldThatDoesNotFitFailsTheLoadAndChangesNothing)
         // names one field id twice: its values would silently go missing.
         {"UPDATE [sys_Fields] SET [Type]=12 WHERE [TopicID]=10 AND [ID]=14;", "unknown type 12"},
         {"UPDATE [sys_Fields] SET [ID]=5 WHERE [TopicID]=10 AND [ID]=6;", "Codings"},
+        // A topic the file does not describe, or whose table is gone.
+        {"DELETE FROM [sys_Topics] WHERE [ID]=10;", "sys_Topics has no row 10"},
+        {"DROP TABLE [Codings];", "no such table", EngineError::Unreadable},
     };
     for (const auto& c : cases) {
         const QString copy = dir.file(QStringLiteral("case.kv4"));
@@ -594,7 +598,7 @@ TEST_F(ProjectEngine, AValueOrFieldThatDoesNotFitFailsTheLoadAndChangesNothing)
         for (qint32 topic : kStoredTopics)
             loaded = loaded && p.engine.LoadTopic(*p.db.CreateTable(topic));
         EXPECT_FALSE(loaded) << c.sql;
-        EXPECT_EQ(p.engine.LastErrorKind(), EngineError::BadValue) << c.sql;
+        EXPECT_EQ(p.engine.LastErrorKind(), c.error) << c.sql;
         EXPECT_TRUE(p.engine.LastError().contains(QLatin1String(c.where))) << p.engine.LastError().toStdString();
         p.Close();
         EXPECT_EQ(testutil::ReadFile(copy), before) << c.sql;
