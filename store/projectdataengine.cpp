@@ -50,10 +50,23 @@ bool ProjectDataEngine::FailText(int textId, EngineError kind, const QString& de
     return Fail(kind, text);
 }
 
+namespace {
+
+QString DbDetail(const QString& what, const QString& error)
+{
+    return what.isEmpty() ? error : what + QStringLiteral(": ") + error;
+}
+
+}  // namespace
+
 bool ProjectDataEngine::FailDb(const QString& what)
 {
-    const QString detail = what.isEmpty() ? m_db.LastError() : what + QStringLiteral(": ") + m_db.LastError();
-    return FailText(StoreText::CannotWrite, EngineError::Failed, detail);
+    return FailText(StoreText::CannotWrite, EngineError::Failed, DbDetail(what, m_db.LastError()));
+}
+
+bool ProjectDataEngine::FailRead(const QString& what)
+{
+    return FailText(StoreText::CannotRead, EngineError::Unreadable, DbDetail(what, m_db.LastError()));
 }
 
 // ---------------------------------------------------------------------------
@@ -268,7 +281,7 @@ bool ProjectDataEngine::ReadSetupColumn(const QString& key, const char* column, 
                                              "ORDER BY rowid LIMIT 1;")
                                   .arg(QLatin1String(column)),
                               {key}))
-        return FailDb();
+        return FailRead();
     if (!rs.IsEOF())
         value = rs.GetValue(0);
     return true;
@@ -310,7 +323,7 @@ bool ProjectDataEngine::GetSetupData(const QString& key, QByteArray& bytes)
         return false;
     QString reason;
     if (!stored.isNull() && !DecompressBlob(stored.toByteArray(), bytes, &reason))
-        return FailText(StoreText::BadValue, EngineError::BadValue,
+        return FailText(StoreText::DamagedValue, EngineError::BadValue,
                         QStringLiteral("sys_Setup, %1: %2").arg(key, reason));
     return true;
 }
@@ -350,7 +363,7 @@ bool ProjectDataEngine::ReadModel(StoredModel& model)
     if (!IsOpen() ||
         !rs.Open(QStringLiteral("SELECT [Name],[Date],[Author],[Comment],[Data] FROM [sys_Models] WHERE [ID]=?;"),
                  {model.ID}))
-        return FailDb();
+        return FailRead();
     if (rs.IsEOF())
         return false;
     const auto text = [&rs](int column) {
@@ -363,7 +376,7 @@ bool ProjectDataEngine::ReadModel(StoredModel& model)
     QString reason;
     if (!DecompressBlob(rs.GetValue(3).toByteArray(), comment, &reason) ||
         !DecompressBlob(rs.GetValue(4).toByteArray(), data, &reason))
-        return FailText(StoreText::BadValue, EngineError::BadValue,
+        return FailText(StoreText::DamagedValue, EngineError::BadValue,
                         QStringLiteral("sys_Models, %1: %2").arg(model.ID).arg(reason));
     model.Name = text(0);
     model.Date = dated ? OleDate{rs.GetDouble(1), DateStatus::Valid} : OleDate{0, DateStatus::Null};
@@ -410,7 +423,7 @@ bool ProjectDataEngine::ListModels(QList<qint32>& ids, QStringList& names)
 {
     dao::Recordset rs(m_db);
     if (!IsOpen() || !rs.Open(QStringLiteral("SELECT [ID],[Name] FROM [sys_Models] ORDER BY [ID];")))
-        return FailDb();
+        return FailRead();
     for (; !rs.IsEOF(); rs.MoveNext()) {
         ids.append(qint32(rs.GetInt64(0)));
         names.append(rs.GetValue(1).toString());

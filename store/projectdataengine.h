@@ -121,6 +121,8 @@ private:
     bool Fail(EngineError kind, const QString& text);
     bool FailText(int textId, EngineError kind, const QString& detail = {});
     bool FailDb(const QString& what = {});
+    /// A database error while reading: the file cannot be read (damaged).
+    bool FailRead(const QString& what = {});
     void ClearError();
 
     bool CreateSystemTables();

@@ -130,7 +130,7 @@ bool ProjectDataEngine::LoadTopic(TopicTable& table)
     if (!rs.Open(QStringLiteral("SELECT [Name],[Source],[SortField],[NameFormat],[FullNameFormat],[AnnotationFormat] "
                                 "FROM [sys_Topics] WHERE [ID]=?;"),
                  {topic}))
-        return FailDb();
+        return FailRead();
     if (rs.IsEOF())
         return FailText(StoreText::CannotRead, EngineError::BadValue,
                         QStringLiteral("sys_Topics has no row %1").arg(topic));
@@ -143,23 +143,25 @@ bool ProjectDataEngine::LoadTopic(TopicTable& table)
     if (!rs.Open(QStringLiteral("SELECT [ID],[Name],[Source],[Type],[State],[ParentTopicID],[DefaultValue],"
                                 "[Categorial] FROM [sys_Fields] WHERE [TopicID]=? ORDER BY [ID];"),
                  {topic}))
-        return FailDb();
+        return FailRead();
     for (; !rs.IsEOF(); rs.MoveNext()) {
-        // A field of a type this program does not know is left out, so no
-        // write ever touches its column.
-        table.AddField(FieldDescriptor::FromFieldRecord(
-            qint32(rs.GetInt64(0)), rs.GetValue(1).toString(), rs.GetValue(2).toString(), qint32(rs.GetInt64(3)),
-            qint32(rs.GetInt64(4)), qint32(rs.GetInt64(5)), rs.GetValue(6).toString(), qint32(rs.GetInt64(7))));
+        // A field the table refuses (a type this program does not know, an
+        // id given twice) would hide its values: the topic is not loaded.
+        if (!table.AddField(FieldDescriptor::FromFieldRecord(
+                qint32(rs.GetInt64(0)), rs.GetValue(1).toString(), rs.GetValue(2).toString(), qint32(rs.GetInt64(3)),
+                qint32(rs.GetInt64(4)), qint32(rs.GetInt64(5)), rs.GetValue(6).toString(), qint32(rs.GetInt64(7)))))
+            return FailText(StoreText::BadValue, EngineError::BadValue,
+                            QStringLiteral("sys_Fields, %1: %2").arg(table.GetSource(), table.LastError()));
     }
     if (rs.IsOpen() && m_db.LastStatus() != dao::Status::Ok)
-        return FailDb();
+        return FailRead();
     table.SetFieldIdHighWater(ReadMark(schema::kFieldMarkPrefix, topic));
     const QString source = table.GetSource();
     if (source.isEmpty())
         return true;
 
     if (!rs.Open(QStringLiteral("SELECT count(*) FROM %1;").arg(dao::QuoteName(source))))
-        return FailDb();
+        return FailRead();
     const qint32 expected = qint32(qMin<qint64>(rs.GetInt64(0), std::numeric_limits<qint32>::max()));
 
     // The values kept in sys_Values, by object: one query for the topic.
@@ -168,7 +170,7 @@ bool ProjectDataEngine::LoadTopic(TopicTable& table)
         if (!rs.Open(QStringLiteral("SELECT [ObjectID],[FieldID],[Value] FROM [sys_Values] WHERE [TopicID]=? "
                                     "ORDER BY rowid;"),
                      {topic}))
-            return FailDb();
+            return FailRead();
         for (; !rs.IsEOF(); rs.MoveNext())
             userValues[qint32(rs.GetInt64(0))].append({qint32(rs.GetInt64(1)), rs.GetValue(2).toString()});
     }
@@ -201,7 +203,7 @@ bool ProjectDataEngine::LoadTopic(TopicTable& table)
     enum class Read { Done, OutOfOrder, Failed };
     const auto readRecords = [&](const QString& sql, bool inKeyOrder) {
         if (!rs.Open(sql))
-            return FailDb(), Read::Failed;
+            return FailRead(), Read::Failed;
         RowBuffer row;
         table.InitRowBuffer(row);
         qint32 previousKey = std::numeric_limits<qint32>::min();
@@ -229,7 +231,9 @@ bool ProjectDataEngine::LoadTopic(TopicTable& table)
                 FieldValue value;
                 if (!row.GetFieldValue(fieldId, value) || !valuePositions.contains(fields.PositionOf(fieldId)))
                     continue;
-                if (!value.Parse(text) && !text.trimmed().isEmpty()) {
+                // Read as strictly as a column: a text that is not wholly a
+                // value of the field's type is refused, not read as zero.
+                if (!value.FromColumnValue(text)) {
                     FailText(StoreText::BadValue, EngineError::BadValue,
                              QStringLiteral("sys_Values, %1 %2, %3: \"%4\"")
                                  .arg(source)
@@ -240,7 +244,7 @@ bool ProjectDataEngine::LoadTopic(TopicTable& table)
             }
             table.AppendRow(row, expected);
         }
-        return m_db.LastStatus() == dao::Status::Ok ? Read::Done : (FailDb(), Read::Failed);
+        return m_db.LastStatus() == dao::Status::Ok ? Read::Done : (FailRead(), Read::Failed);
     };
     Read read = readRecords(byKey ? select + QLatin1Char(';') : sorted, byKey);
     if (read == Read::OutOfOrder) {
@@ -402,14 +406,14 @@ bool ProjectDataEngine::ReadRecord(RowBuffer& row)
                      .arg(columns.join(QLatin1Char(',')), dao::QuoteName(table->GetSource()),
                           dao::QuoteName(row.GetKeyColumn())),
                  {row.GetKey()}))
-        return FailDb(table->GetSource());
+        return FailRead(table->GetSource());
     for (int c = 0; !rs.IsEOF() && c < positions.size(); ++c) {
         FieldValue value;
         QString reason;
         row.GetFieldValueByIndex(positions.at(c), value);
         // A damaged blob stays not loaded, so no write replaces it.
         if (!value.FromColumnValue(rs.GetValue(c), &reason))
-            FailText(StoreText::BadValue, EngineError::BadValue,
+            FailText(StoreText::DamagedValue, EngineError::BadValue,
                      QStringLiteral("%1 %2: %3").arg(table->GetSource()).arg(row.GetKey()).arg(reason));
         else
             LoadExternalContent(value);

@@ -174,7 +174,8 @@ enum : int {
     NeedsConversion = 190304,  ///< "%1" the file
     CannotRead = 190305,       ///< "%1" the file, "%2" the reason
     FileExists = 190306,       ///< "%1" the file
-    BadValue = 190307,         ///< "%1" the file, "%2" table, "%3" row key, "%4" the reason
+    BadValue = 190307,         ///< "%1" the file, "%2" where and why; the project is not opened
     CannotWrite = 190308,      ///< "%1" the file, "%2" the reason
+    DamagedValue = 190309,     ///< "%1" the file, "%2" where and why; read while the project is open
 };
 }

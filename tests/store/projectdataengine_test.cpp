@@ -555,7 +555,7 @@ TEST_F(ProjectEngine, OpeningKeepsTheUsersChoicesAndMendsOnlyWhatIsMissing)
               1);
 }
 
-TEST_F(ProjectEngine, AValueThatDoesNotFitFailsTheLoadAndChangesNothing)
+TEST_F(ProjectEngine, WhatCannotBeLoadedFailsTheLoadAndChangesNothing)
 {
     {
         Project p;
@@ -567,17 +567,29 @@ TEST_F(ProjectEngine, AValueThatDoesNotFitFailsTheLoadAndChangesNothing)
     const struct {
         const char* sql;
         const char* where;
+        EngineError error = EngineError::BadValue;
     } cases[] = {
         {"UPDATE [Codings] SET [StartChar]='twelve';", "Codings"},
         {"UPDATE [Codings] SET [Weight]=4294967296;", "Codings"},
         {"UPDATE [Texts] SET [Date]='not a date';", "Texts"},
         {"UPDATE [Codewords] SET [Name]=x'00FF';", "Codewords"},
+        // A value kept in sys_Values that does not read as its type.
+        {"INSERT INTO [sys_Fields]([TopicID],[ID],[Name],[Source],[Type],[State]) VALUES(5,100000001,'Score',"
+         "'F100000001',4,130); INSERT INTO [sys_Values] VALUES(5,100000001,1,'lots');",
+         "Score"},
+        // A dictionary whose field has a type this program does not know, or
+        // names one field id twice: its values would silently go missing.
+        {"UPDATE [sys_Fields] SET [Type]=12 WHERE [TopicID]=10 AND [ID]=14;", "unknown type 12"},
+        {"UPDATE [sys_Fields] SET [ID]=5 WHERE [TopicID]=10 AND [ID]=6;", "Codings"},
+        // A topic the file does not describe, or whose table is gone.
+        {"DELETE FROM [sys_Topics] WHERE [ID]=10;", "sys_Topics has no row 10"},
+        {"DROP TABLE [Codings];", "no such table", EngineError::Unreadable},
     };
     for (const auto& c : cases) {
         const QString copy = dir.file(QStringLiteral("case.kv4"));
         QFile::remove(copy);
         ASSERT_TRUE(QFile::copy(path, copy));
-        ASSERT_TRUE(ExecOnFile(copy, {QString::fromLatin1(c.sql)}));
+        ASSERT_TRUE(ExecOnFile(copy, QString::fromLatin1(c.sql).split(u';', Qt::SkipEmptyParts)));
         const QByteArray before = testutil::ReadFile(copy);
         Project p;
         ASSERT_TRUE(p.engine.Open(copy));
@@ -586,11 +598,68 @@ TEST_F(ProjectEngine, AValueThatDoesNotFitFailsTheLoadAndChangesNothing)
         for (qint32 topic : kStoredTopics)
             loaded = loaded && p.engine.LoadTopic(*p.db.CreateTable(topic));
         EXPECT_FALSE(loaded) << c.sql;
-        EXPECT_EQ(p.engine.LastErrorKind(), EngineError::BadValue) << c.sql;
+        EXPECT_EQ(p.engine.LastErrorKind(), c.error) << c.sql;
         EXPECT_TRUE(p.engine.LastError().contains(QLatin1String(c.where))) << p.engine.LastError().toStdString();
         p.Close();
         EXPECT_EQ(testutil::ReadFile(copy), before) << c.sql;
     }
+}
+
+TEST_F(ProjectEngine, ADamagedBlobIsAnErrorAndStaysInTheFile)
+{
+    const QByteArray text = QByteArray("{\\rtf1 ") + QByteArray("Das Interview beginnt. ").repeated(100) + "}";
+    QByteArray damaged = text;
+    CompressBlob(damaged);
+    damaged.chop(12);
+    qint32 document = 0;
+    {
+        Project p;
+        ASSERT_TRUE(p.Create(path));
+        document = AddDocument(p, AddGroup(p, QStringLiteral("g")), QStringLiteral("d"));
+        StoredModel model;
+        model.Name = QStringLiteral("m");
+        ASSERT_TRUE(p.db.WriteModel(model));
+        p.Close();
+    }
+    ASSERT_TRUE(ExecOnFile(path, {QStringLiteral("UPDATE [Texts] SET [Text]=x'%1';").arg(QLatin1String(damaged.toHex())),
+                                  QStringLiteral("UPDATE [sys_Models] SET [Data]=x'%1';").arg(QLatin1String(damaged.toHex())),
+                                  QStringLiteral("INSERT INTO [sys_Setup]([Key],[Data]) VALUES('LOG',x'%1');")
+                                      .arg(QLatin1String(damaged.toHex()))}));
+    Project p;
+    ASSERT_TRUE(p.Open(path));   // blobs are read on demand only
+    const QString expected = LoadString(StoreText::DamagedValue).arg(QFileInfo(path).fileName());
+    const auto expectDamage = [&](const char* where) {
+        EXPECT_EQ(p.engine.LastErrorKind(), EngineError::BadValue) << where;
+        EXPECT_TRUE(p.engine.LastError().startsWith(expected.left(expected.indexOf(QLatin1String("%2")))))
+            << p.engine.LastError().toStdString();
+        EXPECT_TRUE(p.engine.LastError().contains(QLatin1String(where))) << p.engine.LastError().toStdString();
+    };
+
+    // The document's text: not loaded (no empty text in its place), and a
+    // commit with blobs leaves the stored bytes alone.
+    RowBuffer row;
+    FieldValue value;
+    ASSERT_TRUE(p.db.ReadRow(TopicId::Documents, document, row, true));
+    expectDamage("Texts");
+    ASSERT_TRUE(row.GetFieldValue(DocumentField::Text, value));
+    EXPECT_EQ(value.GetBlob(), nullptr);
+    ASSERT_TRUE(row.SetFieldText(6, QStringLiteral("renamed")));
+    ASSERT_TRUE(row.Commit(true, true));
+
+    QByteArray data("stale");
+    EXPECT_FALSE(p.engine.GetSetupData(QStringLiteral("LOG"), data));
+    expectDamage("LOG");
+    EXPECT_TRUE(data.isEmpty());
+
+    StoredModel model;
+    model.ID = 1;
+    EXPECT_FALSE(p.db.ReadModel(model));
+    expectDamage("sys_Models");
+    p.Close();
+
+    EXPECT_EQ(QueryValue(path, QStringLiteral("SELECT [Text] FROM [Texts] WHERE [ID]=?;"), {document}).toByteArray(),
+              damaged);
+    EXPECT_EQ(QueryValue(path, QStringLiteral("SELECT [Data] FROM [sys_Models];")).toByteArray(), damaged);
 }
 
 TEST_F(ProjectEngine, AFailedWriteChangesNeitherFileNorMemory)
