@@ -6,6 +6,7 @@
 #include "platform/rtf/rtfreader.h"
 #include "platform/rtf/rtfwriter.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
@@ -14,6 +15,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextList>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -290,6 +292,85 @@ TEST(RtfWriter, LibreOfficeReadsTheOutput)
           "<p align=\"center\"" + tags + ".*Centred", "<a href=\"http://www.example.org/\">" + tags + "die",
           "<ul>\\s*<li>" + tags + "erster", "display: none\">verborgen"}) {
         EXPECT_TRUE(html.contains(QRegularExpression(pattern))) << pattern.toStdString();
+    }
+}
+
+// Each kind of picture takes one position. PNG, JPEG and device-independent
+// bitmaps are shown as they are; other kinds and broken bitmaps as a
+// placeholder. The writer gives back what was read, a bitmap as PNG.
+TEST(RtfReader, PicturesOfEveryKind)
+{
+    QImage source(3, 2, QImage::Format_RGB32);
+    source.fill(QColor(200, 30, 40));
+    auto encoded = [](const QImage& image, const char* format) {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        EXPECT_TRUE(image.save(&buffer, format)) << format;
+        return bytes;
+    };
+    const QByteArray png = encoded(source, "PNG");
+    const QByteArray jpeg = encoded(source, "JPG");
+    // Bitmaps without their file header, with and without a colour table.
+    const QByteArray dib = encoded(source, "BMP").mid(14);
+    const QByteArray paletteDib = encoded(source.convertToFormat(QImage::Format_Indexed8), "BMP").mid(14);
+    QByteArray brokenDib = dib;
+    brokenDib[0] = 8;   // a header size no bitmap has
+    const QByteArray wmf("\x01\x00\x09\x00", 4);
+
+    struct Case {
+        const char* name;
+        const char* keywords;   // a metafile's \picw is no pixel count: it needs a goal
+        QByteArray data;
+        rtf::PictureKind kind;
+        QSize shown;           // of the decoded resource
+        QRgb pixel;            // its top-left pixel
+        const char* written;   // the picture keyword written back
+        QByteArray writtenData;
+    };
+    const QSize placeholder(16, 16);
+    const Case cases[] = {
+        {"png", "\\pngblip", png, rtf::PictureKind::Png, {3, 2}, qRgb(200, 30, 40), "\\pngblip", png},
+        {"jpeg", "\\jpegblip", jpeg, rtf::PictureKind::Jpeg, {3, 2}, qRgb(200, 30, 40), "\\jpegblip", jpeg},
+        {"bitmap", "\\dibitmap0", dib, rtf::PictureKind::Png, {3, 2}, qRgb(200, 30, 40), "\\pngblip", {}},
+        {"palette bitmap", "\\dibitmap0", paletteDib, rtf::PictureKind::Png, {3, 2}, qRgb(200, 30, 40), "\\pngblip", {}},
+        {"broken bitmap", "\\dibitmap0", brokenDib, rtf::PictureKind::Png, placeholder, 0, "\\pngblip", {}},
+        {"metafile", "\\wmetafile8\\picwgoal45\\pichgoal30", wmf, rtf::PictureKind::Wmf, placeholder, 0, "\\wmetafile8", wmf},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QByteArray rtf = QByteArray("{\\rtf1\\ansi a{\\pict") + c.keywords + "\\picw3\\pich2 " + c.data.toHex()
+                               + "}b}";
+        QTextDocument document;
+        ASSERT_TRUE(rtf::ReadRtf(rtf, document).ok);
+        EXPECT_EQ(testutil::ShowControls(RichText(document)).toStdString(), "a<fffc>b");
+
+        QTextCursor at(&document);
+        at.setPosition(2);
+        const QTextImageFormat image = at.charFormat().toImageFormat();
+        ASSERT_TRUE(image.isValid());
+        EXPECT_EQ(image.intProperty(rtf::kPictureKindProperty), int(c.kind));
+        EXPECT_EQ(image.width(), 3.0);
+        EXPECT_EQ(image.height(), 2.0);
+        QImage shown;
+        ASSERT_TRUE(shown.loadFromData(
+            document.resource(QTextDocument::ImageResource, QUrl(image.name())).toByteArray()));
+        EXPECT_EQ(shown.size(), c.shown);
+        if (c.pixel) {   // JPEG is lossy: near the colour
+            const QColor pixel = shown.pixelColor(0, 0);
+            EXPECT_NEAR(pixel.red(), qRed(c.pixel), 8);
+            EXPECT_NEAR(pixel.green(), qGreen(c.pixel), 8);
+            EXPECT_NEAR(pixel.blue(), qBlue(c.pixel), 8);
+        }
+
+        const QByteArray written = rtf::WriteRtf(document);
+        EXPECT_TRUE(written.contains(QByteArray("{\\pict") + c.written)) << written.toStdString();
+        if (!c.writtenData.isEmpty()) {
+            EXPECT_TRUE(QByteArray(written).replace('\n', "").contains(c.writtenData.toHex()));
+        }
+        QTextDocument again;
+        ASSERT_TRUE(rtf::ReadRtf(written, again).ok);
+        EXPECT_EQ(rtf::WriteRtf(again), written);
     }
 }
 
