@@ -19,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 
 namespace {
@@ -196,6 +197,77 @@ TEST(RtfReader, FormatsOfTheFixtures)
     EXPECT_EQ(image.width(), 40.0);
     EXPECT_EQ(image.height(), 20.0);
     EXPECT_EQ(image.intProperty(rtf::kPictureKindProperty), int(rtf::PictureKind::Png));
+}
+
+// Formats of the rich-edit dialect that the fixtures do not hold: read as
+// such, and kept by a trip through the writer.
+TEST(RtfReader, FormatsOfTheDialectSurviveTheWriter)
+{
+    using Check = std::function<void(const QTextBlock&)>;
+    auto chars = [](const QTextBlock& block) { return block.begin().fragment().charFormat(); };
+    const struct {
+        const char* name;
+        const char* rtf;
+        Check check;
+    } cases[] = {
+        {"justified, right indent", "\\qj\\ri720 x",
+         [](const QTextBlock& b) {
+             EXPECT_EQ(b.blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignJustify);
+             EXPECT_EQ(b.blockFormat().rightMargin(), 48.0);
+         }},
+        {"exact line height", "\\sl-360\\slmult0 x",
+         [](const QTextBlock& b) {
+             EXPECT_EQ(b.blockFormat().lineHeightType(), int(QTextBlockFormat::FixedHeight));
+             EXPECT_EQ(b.blockFormat().lineHeight(), 24.0);
+         }},
+        {"line height at least", "\\sl300\\slmult0 x",
+         [](const QTextBlock& b) {
+             EXPECT_EQ(b.blockFormat().lineHeightType(), int(QTextBlockFormat::MinimumHeight));
+             EXPECT_EQ(b.blockFormat().lineHeight(), 20.0);
+         }},
+        {"tab stop kinds", "\\tx720\\tqr\\tx1440\\tqc\\tx2160\\tqdec\\tx2880 a\\tab b",
+         [](const QTextBlock& b) {
+             const QList<QTextOption::Tab> tabs = b.blockFormat().tabPositions();
+             ASSERT_EQ(tabs.size(), 4);
+             const QTextOption::TabType kinds[] = {QTextOption::LeftTab, QTextOption::RightTab,
+                                                   QTextOption::CenterTab, QTextOption::DelimiterTab};
+             for (int i = 0; i < 4; ++i) {
+                 EXPECT_EQ(tabs[i].type, kinds[i]) << i;
+                 EXPECT_EQ(tabs[i].position, 48.0 * (i + 1)) << i;
+             }
+         }},
+        {"underline kinds", "\\uld a\\uldash b\\ulwave c\\ul0 d",
+         [](const QTextBlock& b) {
+             QList<int> styles;
+             for (QTextBlock::iterator it = b.begin(); !it.atEnd(); ++it)
+                 styles << int(it.fragment().charFormat().underlineStyle());
+             EXPECT_EQ(styles, (QList<int>{QTextCharFormat::DotLine, QTextCharFormat::DashUnderline,
+                                           QTextCharFormat::WaveUnderline, QTextCharFormat::NoUnderline}));
+         }},
+        {"capitals", "\\caps x",
+         [&chars](const QTextBlock& b) { EXPECT_EQ(chars(b).fontCapitalization(), QFont::AllUppercase); }},
+        {"small capitals", "\\scaps x",
+         [&chars](const QTextBlock& b) { EXPECT_EQ(chars(b).fontCapitalization(), QFont::SmallCaps); }},
+        {"roman list", "{\\*\\pn\\pnlvlbody\\pnucrm}x",
+         [](const QTextBlock& b) {
+             ASSERT_TRUE(b.textList());
+             EXPECT_EQ(b.textList()->format().style(), QTextListFormat::ListUpperRoman);
+         }},
+        {"letter list", "{\\*\\pn\\pnlvlbody\\pnlcltr}x",
+         [](const QTextBlock& b) {
+             ASSERT_TRUE(b.textList());
+             EXPECT_EQ(b.textList()->format().style(), QTextListFormat::ListLowerAlpha);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTextDocument document;
+        ASSERT_TRUE(rtf::ReadRtf(QByteArray("{\\rtf1\\ansi\\pard ") + c.rtf + "\\par}", document).ok);
+        c.check(document.begin());
+        QTextDocument again;
+        ASSERT_TRUE(rtf::ReadRtf(rtf::WriteRtf(document), again).ok);
+        c.check(again.begin());
+    }
 }
 
 // read(write(doc)) keeps text, positions and formats; writing again gives
