@@ -27,6 +27,8 @@
 
 #include <sys/stat.h>
 
+#include <cstdio>
+
 namespace {
 
 // General purpose flag bit 11: the entry name is UTF-8.
@@ -437,8 +439,10 @@ bool ZipFileList(const QString& archivePath, const QStringList& filePaths, QStri
     }
     if (zipClose(zip, nullptr) != ZIP_OK)
         return false;
-    QFile::remove(archivePath);
-    if (!temporary.rename(archivePath))
+    // rename(2) replaces an earlier archive in one step: there is never a
+    // moment without either archive.
+    if (std::rename(QFile::encodeName(temporary.fileName()).constData(),
+                    QFile::encodeName(archivePath).constData()) != 0)
         return false;
     temporary.setAutoRemove(false);
     return ok;

@@ -216,6 +216,26 @@ TEST_F(ExternalFiles, ResolveFindsAFileWhereverItIs)
     EXPECT_EQ(info.fileName, QString());
 }
 
+// A stored target can name a program: it is started only when the user
+// agrees. (Opening is left to the desktop, so only refusals run here.)
+TEST_F(ExternalFiles, ProgramsAreOpenedOnlyWhenTheUserAgrees)
+{
+    const QString script = Make(QStringLiteral("KORVAN_Externals/run"), "#!/bin/sh\n");
+    ASSERT_TRUE(QFile::setPermissions(script, QFile::permissions(script) | QFileDevice::ExeOwner));
+    const QString launcher = Make(QStringLiteral("KORVAN_Externals/start.desktop"), "[Desktop Entry]\n");
+    QString folder;
+    // The program found in the externals folder by its name, and a launcher at its path.
+    for (const auto& [target, found] : {std::pair{QStringLiteral("C:\\tools\\run"), script}, {launcher, launcher}}) {
+        testutil::ScriptedMessages messages({MessageAnswer::No});
+        EXPECT_FALSE(OpenLinkTarget(target, folder, QString())) << target.toStdString();
+        ASSERT_EQ(messages.texts.size(), 1) << target.toStdString();
+        EXPECT_TRUE(messages.texts.first().contains(found)) << messages.texts.first().toStdString();
+    }
+    testutil::ScriptedMessages none;
+    EXPECT_FALSE(OpenLinkTarget(QStringLiteral("/gone/missing.txt"), folder, QString()));
+    EXPECT_TRUE(none.texts.isEmpty());
+}
+
 TEST_F(ExternalFiles, CopyAsksBeforeReplacingAndStaysInTheFolder)
 {
     const QString source = Make(QStringLiteral("in/photo.jpg"), "new");

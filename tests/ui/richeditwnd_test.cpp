@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
 
@@ -81,6 +82,27 @@ TEST(RichEditWnd, ClipboardKeepsHiddenLinkAndLimit)
     edit.paste();
     EXPECT_EQ(edit.TextMap().text(), QStringLiteral("abcde"));
     QApplication::clipboard()->clear();
+}
+
+TEST(RichEditWnd, TypingStopsAtTheTextLimit)
+{
+    CRichEditWnd edit;
+    edit.SetText(QStringLiteral("abc"));
+    edit.LimitText(3);
+    edit.SetSel(3, 3);
+    auto press = [&edit](int key, const QString& text) {
+        QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier, text);
+        QApplication::sendEvent(&edit, &event);
+    };
+    press(Qt::Key_X, QStringLiteral("x"));
+    EXPECT_EQ(edit.TextMap().text(), QStringLiteral("abc"));
+    press(Qt::Key_Backspace, QString());   // keys that insert nothing still work
+    EXPECT_EQ(edit.TextMap().text(), QStringLiteral("ab"));
+    press(Qt::Key_X, QStringLiteral("x"));
+    EXPECT_EQ(edit.TextMap().text(), QStringLiteral("abx"));
+    edit.SetSel(0, 1);   // typing over a selection replaces it
+    press(Qt::Key_Y, QStringLiteral("y"));
+    EXPECT_EQ(edit.TextMap().text(), QStringLiteral("ybx"));
 }
 
 TEST(RichEditWnd, PositionsZoomAndAddresses)
