@@ -180,5 +180,7 @@ TEST_F(SystemReportFolders, ReportOfThisSystem)
     expected += QStringLiteral("\rCOMPUTER\r") + info.computerName;
     EXPECT_TRUE(text.startsWith(expected)) << testutil::ShowControls(text).toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("\r5: ") + dir.file(QStringLiteral("documents/KORVAN_Externals")) + u'\r'));
-    EXPECT_TRUE(text.contains(QStringLiteral("\rDISKS\r") + info.disks[0] + u'\r'));
+    // Free space moves while other programs write, so only the volume is compared.
+    const QString volume = info.disks[0].left(info.disks[0].indexOf(u':') + 1);
+    EXPECT_TRUE(text.contains(QStringLiteral("\rDISKS\r") + volume)) << testutil::ShowControls(text).toStdString();
 }
