@@ -10,6 +10,7 @@
 #include <QByteArray>
 #include <QDate>
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QSet>
 #include <QString>
@@ -271,7 +272,18 @@ private:
     QString SetupValue(const QString& key);
     /// The common frame of the one-time steps (see above).
     bool RunUpgradeStep(const char* key, const char* doneValue, bool force, const std::function<bool()>& work);
-    bool ReadRichText(qint32 document, CRichEditCtrlEx& edit);
+    /// What the repairs read of a rich-text document: its length in
+    /// rich-edit positions and its paragraph breaks and ranges.
+    struct TextMeasure {
+        bool richText = false;  ///< a rich-text document with content
+        qint32 length = 0;
+        QList<qint32> breaks;   ///< GetParagraphBreaks
+        QList<qint32> ranges;   ///< GetParagraphRanges; taken when asked or kept
+    };
+    /// Measures the document's own rich text through the control; false
+    /// for other kinds and empty texts. While m_keepMeasures is set, each
+    /// document is streamed in and laid out once for all repairs.
+    bool MeasureRichText(qint32 document, CRichEditCtrlEx& edit, bool withRanges, TextMeasure& measure);
     /// Announces the rows of the topic that refer to the parent, as
     /// children of (announcedKind, parentKey).
     void AnnounceChildren(qint32 topic, qint32 parentTopic, qint32 parentKey, qint32 announcedKind);
@@ -300,4 +312,7 @@ private:
     int m_minWordLength = 1;
     bool m_wordListOn = true;
     std::array<qint32, 5> m_specialCodes{};
+    // Set while OpenProject runs the repairs, which change no document text.
+    bool m_keepMeasures = false;
+    QHash<qint32, TextMeasure> m_measures;  // by document
 };

@@ -269,6 +269,9 @@ bool CKorDoc::OpenProject(std::unique_ptr<ProjectDataEngine> engine, bool import
         ReencodeDocumentTexts();
         RemoveAllHyperlinks();
     }
+    // The repairs change no document text: each one is read and laid out
+    // once for all of them.
+    m_keepMeasures = true;
     UpgradeRichText(false);
     UpgradeMemoParagraphs();
     UpgradeCodingsType();
@@ -277,6 +280,8 @@ bool CKorDoc::OpenProject(std::unique_ptr<ProjectDataEngine> engine, bool import
     UpgradeMemosTxtGroup(false);
     UpgradeCodesVariableID();
     UpgradeCodingsCoverage();
+    m_keepMeasures = false;
+    m_measures.clear();
     FindSpecialCodes();
     LoadProjectSettings();
     UpgradeCheckOptions();
