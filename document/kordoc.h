@@ -112,9 +112,9 @@ public:
     std::unique_ptr<ProjectDataEngine> CreateProjectFile(const QString& path, const QString& dataType);
     /// Takes the engine, loads every stored topic, runs the upgrade steps,
     /// loads the settings, rebuilds the trees and shows the document last
-    /// shown. False for a null engine, and (with a message, no project
-    /// open afterwards) when a topic cannot be loaded. `imported`: the
-    /// project was just made by importing a foreign project.
+    /// shown. False for a null engine, and (with a message) when a topic
+    /// cannot be loaded: the project open before, if any, is loaded again.
+    /// `imported`: the project was just made by importing a foreign project.
     bool OpenProject(std::unique_ptr<ProjectDataEngine> engine, bool imported);
     /// Loads the stored topics registered in target from the engine, which
     /// becomes their listener, and names the built-in fields in the current
