@@ -108,6 +108,15 @@ qint32 WithSingleBreaks(qint32 position, const ParagraphMap& breaks)
     return position;
 }
 
+/// Characters of a PDF's or a table's content; 0 when it cannot be read.
+qint64 ContentLength(qint32 kind, const QByteArray& content)
+{
+    if (kind == DocumentKind::Pdf)
+        return content.isEmpty() ? 0 : CountPdfCharacters(content);
+    CTableData table;
+    return table.LoadFromBytes(content) ? table.GetTotalLabelLength() : 0;
+}
+
 }  // namespace
 
 bool CKorDoc::MarkUpgradeStepsDone(ProjectDataEngine& engine)
@@ -324,14 +333,9 @@ bool CKorDoc::UpgradeCodingsCoverage()
             } else if (kind == DocumentKind::Pdf || kind == DocumentKind::Table) {
                 RowBuffer row;
                 FieldValue text;
-                if (!m_db.ReadRow(TopicId::Documents, document, row, true) ||
-                    !row.GetFieldValue(DocumentField::Text, text) || !text.GetBlob() || text.GetBlob()->isEmpty())
-                    continue;
-                CTableData table;
-                if (kind == DocumentKind::Pdf)
-                    length = CountPdfCharacters(*text.GetBlob());
-                else if (table.LoadFromBytes(*text.GetBlob()))
-                    length = table.GetTotalLabelLength();
+                if (m_db.ReadRow(TopicId::Documents, document, row, true) &&
+                    row.GetFieldValue(DocumentField::Text, text) && text.GetBlob())
+                    length = ContentLength(kind, *text.GetBlob());
             }  // pictures have no characters
             if (length > 0 && length <= INT32_MAX && !UpdateCodingCoverage(document, qint32(length)))
                 return false;
