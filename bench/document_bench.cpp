@@ -135,8 +135,8 @@ void BM_CloseLargeProject(benchmark::State& state)
 BENCHMARK(BM_CloseLargeProject)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 /// The first open of a project without any repair key (a converted legacy
-/// project): every one-time repair walks the whole project once, streaming
-/// each document's text through the rich-edit control four times.
+/// project): every one-time repair walks the whole project once; each
+/// document's text is streamed through the rich-edit control once for all.
 void BM_FirstOpenRunsEveryRepair(benchmark::State& state)
 {
     for (auto _ : state) {

@@ -10,6 +10,7 @@
 #include <QByteArray>
 #include <QDate>
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QSet>
 #include <QString>
@@ -111,9 +112,9 @@ public:
     std::unique_ptr<ProjectDataEngine> CreateProjectFile(const QString& path, const QString& dataType);
     /// Takes the engine, loads every stored topic, runs the upgrade steps,
     /// loads the settings, rebuilds the trees and shows the document last
-    /// shown. False for a null engine, and (with a message, no project
-    /// open afterwards) when a topic cannot be loaded. `imported`: the
-    /// project was just made by importing a foreign project.
+    /// shown. False for a null engine, and (with a message) when a topic
+    /// cannot be loaded: the project open before, if any, is loaded again.
+    /// `imported`: the project was just made by importing a foreign project.
     bool OpenProject(std::unique_ptr<ProjectDataEngine> engine, bool imported);
     /// Loads the stored topics registered in target from the engine, which
     /// becomes their listener, and names the built-in fields in the current
@@ -271,7 +272,18 @@ private:
     QString SetupValue(const QString& key);
     /// The common frame of the one-time steps (see above).
     bool RunUpgradeStep(const char* key, const char* doneValue, bool force, const std::function<bool()>& work);
-    bool ReadRichText(qint32 document, CRichEditCtrlEx& edit);
+    /// What the repairs read of a rich-text document: its length in
+    /// rich-edit positions and its paragraph breaks and ranges.
+    struct TextMeasure {
+        bool richText = false;  ///< a rich-text document with content
+        qint32 length = 0;
+        QList<qint32> breaks;   ///< GetParagraphBreaks
+        QList<qint32> ranges;   ///< GetParagraphRanges; taken when asked or kept
+    };
+    /// Measures the document's own rich text through the control; false
+    /// for other kinds and empty texts. While m_keepMeasures is set, each
+    /// document is streamed in and laid out once for all repairs.
+    bool MeasureRichText(qint32 document, CRichEditCtrlEx& edit, bool withRanges, TextMeasure& measure);
     /// Announces the rows of the topic that refer to the parent, as
     /// children of (announcedKind, parentKey).
     void AnnounceChildren(qint32 topic, qint32 parentTopic, qint32 parentKey, qint32 announcedKind);
@@ -300,4 +312,7 @@ private:
     int m_minWordLength = 1;
     bool m_wordListOn = true;
     std::array<qint32, 5> m_specialCodes{};
+    // Set while OpenProject runs the repairs, which change no document text.
+    bool m_keepMeasures = false;
+    QHash<qint32, TextMeasure> m_measures;  // by document
 };

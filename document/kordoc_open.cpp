@@ -244,21 +244,27 @@ bool CKorDoc::OpenProject(std::unique_ptr<ProjectDataEngine> engine, bool import
     const QString programTitle = LoadString(FoundationText::ProgramTitle);
     SetTitle(QStringLiteral("%1 - %2").arg(engine->GetFileName(true), programTitle));
 
-    // Whatever the frame left behind belongs to the previous project.
-    DetachEngine();
+    // Whatever the frame left behind belongs to the previous project, whose
+    // file stays open until the new one has loaded.
+    std::unique_ptr<ProjectDataEngine> previous = std::move(m_engine);
+    m_db.SetEngine(nullptr);
     ClearProjectState();
     m_engine = std::move(engine);
     m_db.SetEngine(m_engine.get());
     QString error;
     if (!LoadProjectTables(*m_engine, m_db, true, &error)) {
-        // Half a project must not take changes: nothing stays open.
+        // Half a project must not take changes. The previous one opens
+        // again as the frame's closing left it (settings saved).
         const QString file = m_engine->GetFileName(true);
         DetachEngine();
         m_db.ResetTables();
         SetTitle(programTitle);
         ShowError(DocumentText::ProjectNotLoaded, file, error);
+        if (previous)
+            OpenProject(std::move(previous), false);
         return false;
     }
+    previous.reset();  // closes its file
     // Defined after loading, so that their references to documents and
     // codes are known to those tables and deletions reach their rows.
     DefineListColumns();
@@ -269,6 +275,9 @@ bool CKorDoc::OpenProject(std::unique_ptr<ProjectDataEngine> engine, bool import
         ReencodeDocumentTexts();
         RemoveAllHyperlinks();
     }
+    // The repairs change no document text: each one is read and laid out
+    // once for all of them.
+    m_keepMeasures = true;
     UpgradeRichText(false);
     UpgradeMemoParagraphs();
     UpgradeCodingsType();
@@ -277,6 +286,8 @@ bool CKorDoc::OpenProject(std::unique_ptr<ProjectDataEngine> engine, bool import
     UpgradeMemosTxtGroup(false);
     UpgradeCodesVariableID();
     UpgradeCodingsCoverage();
+    m_keepMeasures = false;
+    m_measures.clear();
     FindSpecialCodes();
     LoadProjectSettings();
     UpgradeCheckOptions();

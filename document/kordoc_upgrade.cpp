@@ -108,6 +108,15 @@ qint32 WithSingleBreaks(qint32 position, const ParagraphMap& breaks)
     return position;
 }
 
+/// Characters of a PDF's or a table's content; 0 when it cannot be read.
+qint64 ContentLength(qint32 kind, const QByteArray& content)
+{
+    if (kind == DocumentKind::Pdf)
+        return content.isEmpty() ? 0 : CountPdfCharacters(content);
+    CTableData table;
+    return table.LoadFromBytes(content) ? table.GetTotalLabelLength() : 0;
+}
+
 }  // namespace
 
 bool CKorDoc::MarkUpgradeStepsDone(ProjectDataEngine& engine)
@@ -145,32 +154,45 @@ bool CKorDoc::RunUpgradeStep(const char* key, const char* doneValue, bool force,
     return transaction.Commit();
 }
 
-bool CKorDoc::ReadRichText(qint32 document, CRichEditCtrlEx& edit)
+bool CKorDoc::MeasureRichText(qint32 document, CRichEditCtrlEx& edit, bool withRanges, TextMeasure& measure)
 {
+    if (m_keepMeasures) {
+        if (const auto kept = m_measures.constFind(document); kept != m_measures.cend()) {
+            measure = *kept;
+            return measure.richText;
+        }
+        withRanges = true;  // a later repair may ask for them
+    }
+    measure = {};
     // Only rich text has paragraph breaks at rich-edit positions; PDF,
     // picture and table content would be misread as plain text.
-    if (m_db.GetIntValue(TopicId::Documents, document, DocumentField::DocType) != DocumentKind::RichText)
-        return false;
     RowBuffer row;
     FieldValue text;
-    if (!m_db.ReadRow(TopicId::Documents, document, row, true) || !row.GetFieldValue(DocumentField::Text, text) ||
-        !text.GetBlob() || text.GetBlob()->isEmpty())
-        return false;
-    edit.StreamInRtf(text.GetBlob(), false);
-    return true;
+    if (m_db.GetIntValue(TopicId::Documents, document, DocumentField::DocType) == DocumentKind::RichText &&
+        m_db.ReadRow(TopicId::Documents, document, row, true) && row.GetFieldValue(DocumentField::Text, text) &&
+        text.GetBlob() && !text.GetBlob()->isEmpty()) {
+        edit.StreamInRtf(text.GetBlob(), false);
+        measure.richText = true;
+        measure.length = edit.GetTextLength();
+        measure.breaks = GetParagraphBreaks(edit);
+        if (withRanges)
+            measure.ranges = GetParagraphRanges(edit);
+        edit.SetText(QString());
+    }
+    if (m_keepMeasures)
+        m_measures.insert(document, measure);
+    return measure.richText;
 }
 
 bool CKorDoc::UpgradeRichText(bool force)
 {
     return RunUpgradeStep(kRichText.key, kRichText.done, force, [this] {
         const std::unique_ptr<CRichEditCtrlEx> edit = CreateHiddenRichEdit();
+        TextMeasure measure;
         for (const qint32 document : KeysOf(m_db, TopicId::Documents, true)) {
-            if (!ReadRichText(document, *edit))
+            if (!MeasureRichText(document, *edit, false, measure) || measure.breaks.empty())
                 continue;
-            const ParagraphMap breaks = GetParagraphBreaks(*edit);
-            edit->SetText(QString());
-            if (breaks.empty())
-                continue;
+            const ParagraphMap& breaks = measure.breaks;
             const auto lowerRange = [&breaks](RowBuffer& row) {
                 const bool start = ChangeInt(row, CodingField::StartChar,
                                              WithSingleBreaks(IntOf(row, CodingField::StartChar), breaks));
@@ -195,13 +217,13 @@ bool CKorDoc::UpgradeMemoParagraphs()
 {
     return RunUpgradeStep(kMemoParagraph.key, kMemoParagraph.done, false, [this] {
         const std::unique_ptr<CRichEditCtrlEx> edit = CreateHiddenRichEdit();
+        TextMeasure measure;
         for (const qint32 document : KeysOf(m_db, TopicId::Documents, true)) {
-            if (!ReadRichText(document, *edit))
+            if (!MeasureRichText(document, *edit, true, measure))
                 continue;
             const QList<qint32> memos = ChildrenOf(m_db, TopicId::Memos, TopicId::Documents, document);
-            const qint32 length = edit->GetTextLength();
-            const ParagraphMap ranges = GetParagraphRanges(*edit);
-            edit->SetText(QString());
+            const qint32 length = measure.length;
+            const ParagraphMap& ranges = measure.ranges;
             const bool counted = EditRow(m_db, TopicId::Documents, document, [&](RowBuffer& row) {
                 const bool size = ChangeInt(row, DocumentField::Size, length);
                 const bool count = ChangeInt(row, DocumentField::Memos, qint32(memos.size()));
@@ -237,11 +259,11 @@ bool CKorDoc::UpgradeCodingsParagraphs()
 {
     return RunUpgradeStep(kCodingsParagraph.key, kCodingsParagraph.done, false, [this] {
         const std::unique_ptr<CRichEditCtrlEx> edit = CreateHiddenRichEdit();
+        TextMeasure measure;
         for (const qint32 document : KeysOf(m_db, TopicId::Documents, true)) {
-            if (!ReadRichText(document, *edit))
+            if (!MeasureRichText(document, *edit, true, measure))
                 continue;
-            const ParagraphMap ranges = GetParagraphRanges(*edit);
-            edit->SetText(QString());
+            const ParagraphMap& ranges = measure.ranges;
             if (!EditRows(m_db, TopicId::Codings, ChildrenOf(m_db, TopicId::Codings, TopicId::Documents, document),
                           [&ranges](RowBuffer& row) {
                               const int first = ParagraphOfPosition(IntOf(row, CodingField::StartChar), true, ranges);
@@ -302,28 +324,19 @@ bool CKorDoc::UpgradeCodingsCoverage()
                 documents.append(m_db.GetIntValue(TopicId::Codings, coding, CodingField::Document));
         }
         UniqueDWordArray(documents);
+        TextMeasure measure;
         for (const qint32 document : std::as_const(documents)) {
-            RowBuffer row;
-            FieldValue text;
-            if (!m_db.ReadRow(TopicId::Documents, document, row, true) ||
-                !row.GetFieldValue(DocumentField::Text, text) || !text.GetBlob() || text.GetBlob()->isEmpty())
-                continue;
+            const qint32 kind = m_db.GetIntValue(TopicId::Documents, document, DocumentField::DocType);
             qint64 length = 0;
-            switch (m_db.GetIntValue(TopicId::Documents, document, DocumentField::DocType)) {
-            case DocumentKind::RichText:
-                edit->StreamInRtf(text.GetBlob(), false);
-                length = edit->GetTextLength();
-                edit->SetText(QString());
-                break;
-            case DocumentKind::Pdf: length = CountPdfCharacters(*text.GetBlob()); break;
-            case DocumentKind::Table: {
-                CTableData table;
-                if (table.LoadFromBytes(*text.GetBlob()))
-                    length = table.GetTotalLabelLength();
-                break;
-            }
-            default: break;  // pictures have no characters
-            }
+            if (kind == DocumentKind::RichText) {
+                length = MeasureRichText(document, *edit, false, measure) ? measure.length : 0;
+            } else if (kind == DocumentKind::Pdf || kind == DocumentKind::Table) {
+                RowBuffer row;
+                FieldValue text;
+                if (m_db.ReadRow(TopicId::Documents, document, row, true) &&
+                    row.GetFieldValue(DocumentField::Text, text) && text.GetBlob())
+                    length = ContentLength(kind, *text.GetBlob());
+            }  // pictures have no characters
             if (length > 0 && length <= INT32_MAX && !UpdateCodingCoverage(document, qint32(length)))
                 return false;
         }

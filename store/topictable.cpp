@@ -27,6 +27,28 @@ void WriteInt(char* p, qint32 value)
     std::memcpy(p, &value, sizeof value);
 }
 
+// Parent indexes: child slots of a parent key, ascending.
+void AddChild(QHash<qint32, QList<qint32>>& index, qint32 parentKey, qint32 slot)
+{
+    QList<qint32>& children = index[parentKey];
+    if (children.isEmpty() || children.last() < slot)
+        children.append(slot);
+    else
+        children.insert(std::lower_bound(children.begin(), children.end(), slot), slot);
+}
+
+void RemoveChild(QHash<qint32, QList<qint32>>& index, qint32 parentKey, qint32 slot)
+{
+    auto children = index.find(parentKey);
+    if (children == index.end())
+        return;
+    auto position = std::lower_bound(children->begin(), children->end(), slot);
+    if (position != children->end() && *position == slot)
+        children->erase(position);
+    if (children->isEmpty())
+        index.erase(children);
+}
+
 void AppendCut(QString& buffer, const QString& text)
 {
     const qsizetype room = TopicTable::kDisplayUnits - buffer.size();
@@ -441,29 +463,28 @@ void TopicTable::IndexRemove(qint32 key, qint32 slot)
 
 void TopicTable::ParentIndexAdd(qint32 slot)
 {
-    for (auto it = m_parentIndexes.begin(); it != m_parentIndexes.end(); ++it) {
-        const FieldDescriptor* field = m_fields.GetById(it.key());
-        QList<qint32>& children = (*it)[ReadInt(SlotData(slot) + field->Offset)];
-        if (children.isEmpty() || children.last() < slot)
-            children.append(slot);
-        else
-            children.insert(std::lower_bound(children.begin(), children.end(), slot), slot);
-    }
+    for (auto it = m_parentIndexes.begin(); it != m_parentIndexes.end(); ++it)
+        AddChild(*it, ReadInt(SlotData(slot) + m_fields.GetById(it.key())->Offset), slot);
 }
 
 void TopicTable::ParentIndexRemove(qint32 slot)
 {
+    for (auto it = m_parentIndexes.begin(); it != m_parentIndexes.end(); ++it)
+        RemoveChild(*it, ReadInt(SlotData(slot) + m_fields.GetById(it.key())->Offset), slot);
+}
+
+void TopicTable::ParentIndexMove(qint32 slot, const char* row)
+{
+    // Only references that change are touched: one parent (often 0) may
+    // hold most rows of the table, and its list shifts on every edit.
     for (auto it = m_parentIndexes.begin(); it != m_parentIndexes.end(); ++it) {
-        const FieldDescriptor* field = m_fields.GetById(it.key());
-        const qint32 parentKey = ReadInt(SlotData(slot) + field->Offset);
-        auto children = it->find(parentKey);
-        if (children == it->end())
-            continue;
-        auto position = std::lower_bound(children->begin(), children->end(), slot);
-        if (position != children->end() && *position == slot)
-            children->erase(position);
-        if (children->isEmpty())
-            it->erase(children);
+        const qint32 offset = m_fields.GetById(it.key())->Offset;
+        const qint32 from = ReadInt(SlotData(slot) + offset);
+        const qint32 to = ReadInt(row + offset);
+        if (from != to) {
+            RemoveChild(*it, from, slot);
+            AddChild(*it, to, slot);
+        }
     }
 }
 
@@ -493,11 +514,10 @@ void TopicTable::ReplaceSlot(qint32 slot, const char* row)
     if (m_owner)
         m_owner->Journal(TopicDatabase::Change::Changed, this, slot, target);
     const qint32 key = ReadInt(target);
-    ParentIndexRemove(slot);
+    ParentIndexMove(slot, row);
     std::memmove(target, row, size_t(m_rowSize));
     WriteInt(target, key);  // the key of a stored row never changes
     ClearBlobSlots(target);
-    ParentIndexAdd(slot);
 }
 
 void TopicTable::KillSlot(qint32 slot)
@@ -518,9 +538,8 @@ void TopicTable::DropSlot(qint32 slot)
 
 void TopicTable::UndoChange(qint32 slot, const QByteArray& row)
 {
-    ParentIndexRemove(slot);
+    ParentIndexMove(slot, row.constData());
     std::memcpy(SlotData(slot), row.constData(), size_t(m_rowSize));
-    ParentIndexAdd(slot);
 }
 
 void TopicTable::UndoRemove(qint32 slot)

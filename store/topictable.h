@@ -211,6 +211,8 @@ private:
     void IndexRemove(qint32 key, qint32 slot);
     void ParentIndexAdd(qint32 slot);
     void ParentIndexRemove(qint32 slot);
+    /// Moves the slot to the parents that row (its new content) names.
+    void ParentIndexMove(qint32 slot, const char* row);
     void BuildParentIndex(qint32 fieldId);
     void ReplaceSlot(qint32 slot, const char* row);
     /// Removes a row from memory (a hole until compaction); journaled.

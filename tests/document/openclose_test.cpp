@@ -330,6 +330,40 @@ TEST_F(DocTest, AProjectWhoseTopicCannotBeLoadedIsClosedWithAMessage)
     EXPECT_EQ(testutil::ReadFile(path), before);
 }
 
+TEST_F(DocTest, AProjectThatCannotBeLoadedLeavesThePreviousProjectOpen)
+{
+    const QString broken = dir.file(QStringLiteral("broken.kv4"));
+    {
+        CKorDoc other;
+        auto engine = other.CreateProjectFile(broken, QStringLiteral("MAIN"));
+        ASSERT_TRUE(engine && other.OpenProject(std::move(engine), false));
+        const qint32 document = AddRow(other.GetDatabase(), TopicId::Documents, {{DocumentField::Name, "D"}});
+        AddRow(other.GetDatabase(), TopicId::Codings, {{CodingField::Document, document}});
+    }
+    ASSERT_TRUE(ExecOnFile(broken, {QStringLiteral("UPDATE [Codings] SET [StartChar]='not a number';")}));
+    NewProject();
+    const qint32 group = AddGroup(QStringLiteral("kept"));
+    doc.GetProgramLists().quickCodes = {7};
+    log.Take();
+
+    // The frame closes the open project once the file gave an engine.
+    EXPECT_FALSE(frame.OpenCommand(broken));
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_TRUE(messages.texts.first().contains(QStringLiteral("broken.kv4")));
+    ASSERT_NE(doc.GetEngine(), nullptr);
+    EXPECT_EQ(doc.GetEngine()->GetPath(), path);
+    EXPECT_EQ(frame.windowTitle, path + QStringLiteral(" - ") + LoadString(1));
+    EXPECT_EQ(ValueOf(db(), TopicId::DocumentGroups, group, 3), QStringLiteral("kept"));
+    EXPECT_EQ(doc.GetProgramLists().quickCodes, QList<qint32>{7});
+    const std::vector<std::string> calls = log.Take();
+    EXPECT_NE(std::find(calls.begin(), calls.end(), "pane.OnObjectsAdded(2,[" + std::to_string(group) + "],1,0)"),
+              calls.end())
+        << "the trees are announced again";
+    EXPECT_NE(AddGroup(QStringLiteral("more")), 0);
+    frame.ExitCommand();
+    EXPECT_EQ(QueryRows(path, QStringLiteral("SELECT count(*) FROM [Textgroups];")), QStringList{QStringLiteral("2")});
+}
+
 TEST_F(DocTest, LoadingIntoAnotherDatabaseLeavesTheDocumentAlone)
 {
     NewProject();

@@ -295,3 +295,28 @@ TEST_F(UpgradeStepTest, AStepThatCannotWriteChangesNothingAndRunsAgainLater)
     EXPECT_EQ(Value(TopicId::Codings, second, CodingField::Type), QStringLiteral("3"));
     EXPECT_EQ(Key("CodingsType"), QStringLiteral("OK"));
 }
+
+TEST_F(UpgradeStepTest, AStepWhoseKeyCannotBeStoredIsUndoneSoItNeverRunsTwice)
+{
+    const qint32 document = AddDocument(0, QStringLiteral("T"), threeParagraphs);
+    const qint32 coding = AddCoding(document, AddCode(QStringLiteral("C")), 15, 25);
+    ASSERT_TRUE(doc.DeleteSetting(QStringLiteral("RichText")));
+    frame.ExitCommand();
+    const QString refuse = QStringLiteral("CREATE TRIGGER [refuse_%1] BEFORE %1 ON [sys_Setup] WHEN NEW.[Key]='RichText' "
+                                          "BEGIN SELECT RAISE(ABORT, 'refused'); END;");
+    ASSERT_TRUE(ExecOnFile(path, {refuse.arg(QLatin1String("INSERT")), refuse.arg(QLatin1String("UPDATE"))}));
+    ASSERT_TRUE(frame.OpenCommand(path));
+    // Shifted without its key, the positions would shift again next time.
+    EXPECT_EQ(Value(TopicId::Codings, coding, CodingField::StartChar), QStringLiteral("15"));
+    EXPECT_EQ(Key("RichText"), QString());
+    frame.ExitCommand();
+    EXPECT_EQ(QueryRows(path, QStringLiteral("SELECT [StartChar],[FinishChar] FROM [Codings];")),
+              QStringList{QStringLiteral("15|25")});
+
+    ASSERT_TRUE(ExecOnFile(path, {QStringLiteral("DROP TRIGGER [refuse_INSERT];"),
+                                  QStringLiteral("DROP TRIGGER [refuse_UPDATE];")}));
+    ASSERT_TRUE(frame.OpenCommand(path));
+    Reopen();
+    EXPECT_EQ(Value(TopicId::Codings, coding, CodingField::StartChar), QStringLiteral("14"));
+    EXPECT_EQ(Value(TopicId::Codings, coding, CodingField::FinishChar), QStringLiteral("23"));
+}
