@@ -35,9 +35,9 @@ void SplitExtension(const QString& path, QString& stem, QString& extension)
     extension = path.mid(dot);
 }
 
-/// Reads a decimal integer as the C runtime's atoi does: leading blanks, an
-/// optional sign, digits up to the first other character; 0 when there are
-/// none. Clamped to the 32-bit range.
+
+}  // namespace
+
 qint32 ReadLeadingInt(QStringView text)
 {
     qsizetype i = 0;
@@ -54,8 +54,6 @@ qint32 ReadLeadingInt(QStringView text)
     }
     return qint32(negative ? -value : value);
 }
-
-}  // namespace
 
 QString GetFileName(QString& path, bool cut)
 {

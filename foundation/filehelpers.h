@@ -38,6 +38,11 @@ bool WriteUtf16Bom(QIODevice& file);
 // ---- Files and folders (all false for an empty path) ----
 
 /// True when the path names an existing entry that is not a folder.
+/// Reads a decimal integer as the C runtime's atoi does: leading blanks, an
+/// optional sign, digits up to the first other character; 0 when there are
+/// none. Clamped to the 32-bit range.
+qint32 ReadLeadingInt(QStringView text);
+
 bool FileExists(const QString& path);
 bool IsExistingFolder(const QString& path);
 /// As IsExistingFolder, after removing one trailing "/" or "\".

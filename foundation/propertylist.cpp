@@ -1,27 +1,12 @@
 #include "foundation/propertylist.h"
 
+#include "foundation/filehelpers.h"
 #include "foundation/xmldoc.h"
 
 #include <cmath>
 #include <limits>
 
 namespace {
-
-// Leading decimal integer ("  -12abc" is -12), saturated to 32 bits; 0 when none.
-qint32 LeadingInt(QStringView text)
-{
-    qsizetype i = 0;
-    while (i < text.size() && text[i].isSpace())
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == u'-' || text[i] == u'+'))
-        negative = text[i++] == u'-';
-    qint64 value = 0;
-    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i)
-        value = std::min<qint64>(value * 10 + (text[i].unicode() - u'0'), qint64(1) << 32);
-    value = negative ? -value : value;
-    return qint32(std::clamp<qint64>(value, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()));
-}
 
 // The whole text as a 32-bit integer, or nothing.
 std::optional<qint32> StrictInt(const QString& text)
@@ -50,8 +35,8 @@ QDateTime ParsePropertyDateTime(const QString& text)
     if (text.size() != 14)
         return QDateTime(QDate(1899, 12, 30), QTime(0, 0));
     const QStringView v(text);
-    return QDateTime(QDate(LeadingInt(v.mid(0, 4)), LeadingInt(v.mid(4, 2)), LeadingInt(v.mid(6, 2))),
-                     QTime(LeadingInt(v.mid(8, 2)), LeadingInt(v.mid(10, 2)), LeadingInt(v.mid(12, 2))));
+    return QDateTime(QDate(ReadLeadingInt(v.mid(0, 4)), ReadLeadingInt(v.mid(4, 2)), ReadLeadingInt(v.mid(6, 2))),
+                     QTime(ReadLeadingInt(v.mid(8, 2)), ReadLeadingInt(v.mid(10, 2)), ReadLeadingInt(v.mid(12, 2))));
 }
 
 CPropertyRecord::CPropertyRecord(qint32 id, qint32 group, const QString& name, PropertyType type, bool visible,
@@ -96,7 +81,7 @@ bool CPropertyRecord::SetDateTime(const QDateTime& value)
 
 qint32 CPropertyRecord::GetIntValue() const
 {
-    return LeadingInt(m_value);
+    return ReadLeadingInt(m_value);
 }
 
 double CPropertyRecord::GetDoubleValue() const
@@ -350,7 +335,7 @@ bool CPropertyList::WriteXml(CXmlDoc& xml) const
 bool CPropertyList::ReadXml(CXmlDoc& xml)
 {
     while (xml.FindElement(QStringLiteral("PROPERTY"))) {
-        const qint32 id = LeadingInt(xml.GetElementAttribute(u"id"));
+        const qint32 id = ReadLeadingInt(xml.GetElementAttribute(u"id"));
         const QString text = xml.GetElementData();
         CPropertyRecord* r = Find(id);
         if (!r)
