@@ -31,7 +31,7 @@ CKorDoc::CKorDoc()
 CKorDoc::~CKorDoc()
 {
     m_db.ResetTables();
-    DetachEngine();
+    CloseDatabase();
     m_options.SetDatabase(nullptr);
 }
 
@@ -61,17 +61,12 @@ void CKorDoc::DeleteContents()
     m_db.ResetTables();
 }
 
-void CKorDoc::DetachEngine()
+void CKorDoc::CloseDatabase()
 {
     m_db.SetEngine(nullptr);
     if (m_engine)
         m_engine->Close();
     m_engine.reset();
-}
-
-void CKorDoc::CloseDatabase()
-{
-    DetachEngine();
 }
 
 void CKorDoc::ClearProjectState()

@@ -263,7 +263,6 @@ private:
         const TopicDatabase& m_db;
     };
 
-    void DetachEngine();
     void ClearProjectState();
     void ShowError(int textId, const QString& file, const QString& reason);
     bool ConvertLegacyFile(const QString& path, QString& converted);

@@ -256,7 +256,7 @@ bool CKorDoc::OpenProject(std::unique_ptr<ProjectDataEngine> engine, bool import
         // Half a project must not take changes. The previous one opens
         // again as the frame's closing left it (settings saved).
         const QString file = m_engine->GetFileName(true);
-        DetachEngine();
+        CloseDatabase();
         m_db.ResetTables();
         SetTitle(programTitle);
         ShowError(DocumentText::ProjectNotLoaded, file, error);
