@@ -24,11 +24,11 @@ struct ListColumn {
     qint32 parentTopic = 0;
 };
 
-/// Field State values of these topics.
-constexpr qint32 kHidden = 9;          // built-in, hidden
-constexpr qint32 kPinned = 33;         // built-in, pinned first column
-constexpr qint32 kVisible = 1;         // built-in
-constexpr qint32 kWeighted = 65;       // built-in, with the 0x40 bit
+/// Field State values of these topics: every field is built in.
+constexpr qint32 kVisible = FieldState::BuiltIn;
+constexpr qint32 kHidden = FieldState::BuiltIn | FieldState::Hidden;
+constexpr qint32 kPinned = FieldState::BuiltIn | FieldState::Pinned;
+constexpr qint32 kWeighted = FieldState::BuiltIn | FieldState::WeightComment;
 
 using namespace FieldType;
 

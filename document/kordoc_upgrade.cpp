@@ -315,8 +315,6 @@ bool CKorDoc::UpgradeCodingsCoverage()
 {
     return RunUpgradeStep(kCodingsCoverage.key, kCodingsCoverage.done, false, [this] {
         const std::unique_ptr<CRichEditCtrlEx> edit = CreateHiddenRichEdit();
-        if (!edit)
-            return false;
         QList<qint32> documents;
         for (const qint32 coding : KeysOf(m_db, TopicId::Codings)) {
             if (m_db.GetIntValue(TopicId::Codings, coding, CodingField::IsText) &&
