@@ -12,6 +12,13 @@
 
 #include <QDir>
 
+namespace {
+
+/// The stored form of the last automatic backup's date.
+const QString kBackupDateFormat = QStringLiteral("yyyyMMdd");
+
+}  // namespace
+
 bool CKorDoc::BackupProject(const QString& target, QString& error)
 {
     error.clear();
@@ -29,22 +36,15 @@ void CKorDoc::StoreBackupDate()
 {
     if (!m_engine)
         return;
-    const QDate today = Now().date();
-    m_engine->SetSetupValue(QLatin1String(SetupKey::AutoBackup),
-                            QString::asprintf("%d%02d%02d", today.year(), today.month(), today.day()));
+    m_engine->SetSetupValue(QLatin1String(SetupKey::AutoBackup), Now().date().toString(kBackupDateFormat));
 }
 
 QDate CKorDoc::GetLastBackupDate()
 {
-    const QString text = SetupValue(QLatin1String(SetupKey::AutoBackup));
-    QDate stored;
-    bool yearOk = false, monthOk = false, dayOk = false;
-    if (text.size() == 8) {
-        stored = QDate(text.left(4).toInt(&yearOk), text.mid(4, 2).toInt(&monthOk), text.mid(6, 2).toInt(&dayOk));
-    }
+    const QDate stored = QDate::fromString(SetupValue(QLatin1String(SetupKey::AutoBackup)), kBackupDateFormat);
     // A missing or malformed date counts as a backup today, so the first
     // automatic backup falls due one interval later.
-    if (!yearOk || !monthOk || !dayOk || !stored.isValid()) {
+    if (!stored.isValid()) {
         StoreBackupDate();
         return Now().date();
     }
@@ -68,11 +68,7 @@ QString CKorDoc::MakeBackupPath(const QString& folder) const
 {
     if (!m_engine || folder.isEmpty())
         return {};
-    const QDateTime now = Now();
-    const QDate date = now.date();
-    const QTime time = now.time();
-    QString path = QDir(folder).filePath(
-        GetProjectName() + QString::asprintf("_%d%02d%02d-%02d%02d%02d.kv4", date.year(), date.month(), date.day(),
-                                             time.hour(), time.minute(), time.second()));
+    QString path = QDir(folder).filePath(GetProjectName() + Now().toString(QStringLiteral("_yyyyMMdd-hhmmss")) +
+                                         QStringLiteral(".kv4"));
     return MakeUniqueFileName(path) ? path : QString();
 }

@@ -150,10 +150,7 @@ QString CKorDoc::ConvertedProjectPath(const QString& oldPath, const QDateTime& n
     const QString plain = base + QStringLiteral(".kv4");
     if (!QFileInfo::exists(plain) && !QFileInfo(plain).isSymLink())
         return plain;
-    const QDate date = now.date();
-    const QTime time = now.time();
-    return base + QString::asprintf("_%04d%02d%02d_%02d%02d%02d.kv4", date.year(), date.month(), date.day(),
-                                    time.hour(), time.minute(), time.second());
+    return base + now.toString(QStringLiteral("_yyyyMMdd_hhmmss")) + QStringLiteral(".kv4");
 }
 
 bool CKorDoc::IsOpenProjectPath(const QString& path) const
