@@ -28,25 +28,21 @@
 
 namespace {
 
-/// The stored topics in loading order, with the progress text shown before
-/// each (0: none).
-struct LoadStep {
-    qint32 topic;
-    int waitText;
-};
-constexpr LoadStep kLoadOrder[] = {
-    {TopicId::DocumentGroups, DocumentText::LoadingGroups},
-    {TopicId::Documents, DocumentText::LoadingDocuments},
-    {TopicId::DocumentSets, DocumentText::LoadingSets},
-    {TopicId::DocumentSetMembers, DocumentText::LoadingSetMembers},
-    {TopicId::Codes, DocumentText::LoadingCodes},
-    {TopicId::CodeSets, 0},
-    {TopicId::CodeSetMembers, 0},
-    {TopicId::Codings, DocumentText::LoadingCodings},
-    {TopicId::Memos, DocumentText::LoadingMemos},
-    {TopicId::Links, DocumentText::LoadingLinks},
-    {TopicId::MediaMarks, 0},
-};
+/// The progress text shown before the stored topic loads; 0 for none.
+int LoadingText(qint32 topic)
+{
+    switch (topic) {
+    case TopicId::DocumentGroups: return DocumentText::LoadingGroups;
+    case TopicId::Documents: return DocumentText::LoadingDocuments;
+    case TopicId::DocumentSets: return DocumentText::LoadingSets;
+    case TopicId::DocumentSetMembers: return DocumentText::LoadingSetMembers;
+    case TopicId::Codes: return DocumentText::LoadingCodes;
+    case TopicId::Codings: return DocumentText::LoadingCodings;
+    case TopicId::Memos: return DocumentText::LoadingMemos;
+    case TopicId::Links: return DocumentText::LoadingLinks;
+    default: return 0;
+    }
+}
 
 /// Built-in fields named in the current language once loaded (memory only;
 /// sys_Fields keeps the stored names).
@@ -218,12 +214,12 @@ std::unique_ptr<ProjectDataEngine> CKorDoc::CreateProjectFile(const QString& pat
 
 bool CKorDoc::LoadProjectTables(ProjectDataEngine& engine, TopicDatabase& target, bool showProgress, QString* error)
 {
-    for (const LoadStep& step : kLoadOrder) {
-        TopicTable* table = target.GetTable(step.topic);
+    for (const qint32 topic : kStoredTopics) {
+        TopicTable* table = target.GetTable(topic);
         if (!table)
             continue;
-        if (showProgress && step.waitText)
-            SetWaitText(LoadString(step.waitText));
+        if (const int text = LoadingText(topic); showProgress && text)
+            SetWaitText(LoadString(text));
         if (!engine.LoadTopic(*table)) {
             if (error)
                 *error = engine.LastError();

@@ -5,7 +5,9 @@
 
 #include "docfixture.h"
 
+#include "common/recordingwaithost.h"
 #include "foundation/richtexthelpers.h"
+#include "foundation/waitwindow.h"
 #include "platform/rtf/richeditctrlex.h"
 
 #include <QDir>
@@ -113,6 +115,29 @@ TEST_F(DocTest, LoadedTopicsCarryTranslatedCaptionsAndTheMemoryOnlyCodeFields)
               QStringList{QStringLiteral("13")});
     EXPECT_EQ(QueryRows(path, QStringLiteral("SELECT [Name] FROM [sys_Fields] WHERE [TopicID]=5 AND [ID]=6;")),
               QStringList{QStringLiteral("Name")});
+}
+
+TEST_F(DocTest, LoadingShowsTheProgressOfEachStoredTopicInLoadingOrder)
+{
+    NewProject();
+    frame.ExitCommand();
+    testutil::RecordingWaitHost host;
+    ASSERT_TRUE(ShowWaitWindow(QStringLiteral("open")));
+    ASSERT_TRUE(frame.OpenCommand(path));
+    CloseWaitWindow();
+    const QStringList expected = {
+        QStringLiteral("open"),
+        QStringLiteral("Loading document groups..."),
+        QStringLiteral("Loading documents..."),
+        QStringLiteral("Loading document sets..."),
+        QStringLiteral("Loading document set members..."),
+        QStringLiteral("Loading codes..."),
+        QStringLiteral("Loading coded segments..."),
+        QStringLiteral("Loading memos..."),
+        QStringLiteral("Loading links..."),
+        QStringLiteral("Preparing the project..."),
+    };
+    EXPECT_EQ(host.texts, expected);
 }
 
 TEST_F(DocTest, ChangesSurviveClosingAndOpeningAgain)
