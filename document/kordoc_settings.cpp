@@ -12,6 +12,9 @@
 
 namespace {
 
+// Not the id-list helpers of foundation/filehelpers.h: those take signed
+// ids and skip 0, while a colour filter holds COLORREF values and 0 is black.
+
 /// Every value followed by "|".
 template <typename Id>
 QString FormatIdList(const QList<Id>& ids)

@@ -49,13 +49,13 @@ TEST_F(DocTest, TheFixedSettingsAreStoredAsIdsFollowedByBars)
     NewProject();
     ProgramLists& lists = doc.GetProgramLists();
     lists.codingsColorFilter = {3, 17, 4};
-    lists.codesColorFilter = {0x00FF00};
+    lists.codesColorFilter = {0x00FF00, 0};  // 0 is black
     lists.quickCodes = {12, 5};
     doc.GetRetrievalSettings().enclosingCode = 12;
     doc.GetRetrievalSettings().codeIds = {12, 5};
     doc.SaveProjectSettings();
     const std::pair<const char*, const char*> stored[] = {
-        {"ColorCodingsFilter", "3|17|4|"}, {"ColorCodesFilter", "65280|"}, {"ColorTextFilter", ""},
+        {"ColorCodingsFilter", "3|17|4|"}, {"ColorCodesFilter", "65280|0|"}, {"ColorTextFilter", ""},
         {"Codes2Toolbar", "12|5|"},        {"ProjectMemo", "0"},
     };
     for (const auto& [key, value] : stored) {
@@ -69,7 +69,7 @@ TEST_F(DocTest, TheFixedSettingsAreStoredAsIdsFollowedByBars)
     doc.GetRetrievalSettings().codeIds.clear();
     ASSERT_TRUE(frame.OpenCommand(path));
     EXPECT_EQ(lists.codingsColorFilter, (QList<quint32>{3, 17, 4}));
-    EXPECT_EQ(lists.codesColorFilter, QList<quint32>{0x00FF00});
+    EXPECT_EQ(lists.codesColorFilter, (QList<quint32>{0x00FF00, 0}));
     EXPECT_TRUE(lists.documentsColorFilter.isEmpty());
     EXPECT_EQ(lists.quickCodes, (QList<qint32>{12, 5}));
     EXPECT_EQ(doc.GetRetrievalSettings().enclosingCode, 12);
