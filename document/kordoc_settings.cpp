@@ -49,6 +49,14 @@ QString CodeAliasKey(qint32 code)
 
 }  // namespace
 
+QString CKorDoc::SetupValue(const QString& key)
+{
+    QString value;
+    if (m_engine)
+        m_engine->GetSetupValue(key, value);
+    return value;
+}
+
 void CKorDoc::SaveProjectSettings()
 {
     if (!m_engine)

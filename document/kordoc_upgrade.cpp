@@ -132,14 +132,6 @@ bool CKorDoc::MarkUpgradeStepsDone(ProjectDataEngine& engine)
     return engine.CommitTrans();
 }
 
-QString CKorDoc::SetupValue(const QString& key)
-{
-    QString value;
-    if (m_engine)
-        m_engine->GetSetupValue(key, value);
-    return value;
-}
-
 bool CKorDoc::RunUpgradeStep(const char* key, const char* doneValue, bool force, const std::function<bool()>& work)
 {
     const QString keyText = QLatin1String(key);
