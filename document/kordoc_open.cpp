@@ -128,6 +128,26 @@ const QByteArray* OwnContent(RowBuffer& row, FieldValue& text)
     return blob;
 }
 
+/// Offers the own rich text of every rich-text document to rewrite, which
+/// gives false to keep it; the new texts are stored in one transaction.
+/// False when a text could not be stored.
+bool RewriteOwnRichTexts(TopicDatabase& db, const std::function<bool(const QByteArray& rtf, QByteArray& out)>& rewrite)
+{
+    StoreTransaction transaction(&db);
+    bool ok = transaction.IsActive();
+    for (const qint32 key : OwnRichTextDocuments(db)) {
+        RowBuffer row;
+        FieldValue text;
+        const QByteArray* content = db.ReadRow(TopicId::Documents, key, row, true) ? OwnContent(row, text) : nullptr;
+        QByteArray rewritten;
+        if (content && rewrite(*content, rewritten)) {
+            text.SetBlob(rewritten);
+            ok = row.Commit(true, false) && ok;
+        }
+    }
+    return transaction.Commit() && ok;
+}
+
 }  // namespace
 
 void CKorDoc::ShowError(int textId, const QString& file, const QString& reason)
@@ -347,42 +367,18 @@ qint32 CKorDoc::FirstOpenDocument() const
 
 bool CKorDoc::ReencodeDocumentTexts()
 {
-    const QList<qint32> documents = OwnRichTextDocuments(m_db);
-    if (documents.isEmpty())
-        return true;
     const std::unique_ptr<CRichEditCtrlEx> edit = CreateHiddenRichEdit();
-    StoreTransaction transaction(&m_db);
-    bool ok = transaction.IsActive();
-    for (const qint32 key : documents) {
-        RowBuffer row;
-        FieldValue text;
-        const QByteArray* content = m_db.ReadRow(TopicId::Documents, key, row, true) ? OwnContent(row, text) : nullptr;
-        if (!content)
-            continue;
-        edit->StreamInRtf(content, false);
-        QByteArray reencoded;
-        edit->StreamOutRtf(&reencoded, false, true);
-        text.SetBlob(reencoded);
-        ok = row.Commit(true, false) && ok;
-    }
-    return transaction.Commit() && ok;
+    return RewriteOwnRichTexts(m_db, [&edit](const QByteArray& rtf, QByteArray& out) {
+        edit->StreamInRtf(&rtf, false);
+        edit->StreamOutRtf(&out, false, true);
+        return true;
+    });
 }
 
 bool CKorDoc::RemoveAllHyperlinks()
 {
-    StoreTransaction transaction(&m_db);
-    bool ok = transaction.IsActive();
-    for (const qint32 key : OwnRichTextDocuments(m_db)) {
-        RowBuffer row;
-        FieldValue text;
-        const QByteArray* content = m_db.ReadRow(TopicId::Documents, key, row, true) ? OwnContent(row, text) : nullptr;
-        if (!content)
-            continue;
-        QByteArray rtf = *content;
-        if (RemoveRtfHyperlinkFields(rtf, false)) {
-            text.SetBlob(rtf);
-            ok = row.Commit(true, false) && ok;
-        }
-    }
-    return transaction.Commit() && ok;
+    return RewriteOwnRichTexts(m_db, [](const QByteArray& rtf, QByteArray& out) {
+        out = rtf;
+        return RemoveRtfHyperlinkFields(out, false);
+    });
 }
