@@ -279,9 +279,10 @@ private:
         QList<qint32> breaks;   ///< GetParagraphBreaks
         QList<qint32> ranges;   ///< GetParagraphRanges; taken when asked or kept
     };
-    /// Measures the document's own rich text through the control; false
-    /// for other kinds and empty texts. While m_keepMeasures is set, each
-    /// document is streamed in and laid out once for all repairs.
+    /// Measures the document's rich text through the control; false for
+    /// other kinds, empty texts and an external file that was not found.
+    /// While m_keepMeasures is set, each document is streamed in and laid
+    /// out once for all repairs.
     bool MeasureRichText(qint32 document, CRichEditCtrlEx& edit, bool withRanges, TextMeasure& measure);
     /// Announces the rows of the topic that refer to the parent, as
     /// children of (announcedKind, parentKey).

@@ -5,6 +5,7 @@
 #include "document/kordoc.h"
 
 #include "document/documentids.h"
+#include "foundation/externalfiles.h"
 #include "foundation/richtexthelpers.h"
 #include "foundation/tabledata.h"
 #include "platform/pdf/pdfmemorydocument.h"
@@ -157,12 +158,13 @@ bool CKorDoc::MeasureRichText(qint32 document, CRichEditCtrlEx& edit, bool withR
     }
     measure = {};
     // Only rich text has paragraph breaks at rich-edit positions; PDF,
-    // picture and table content would be misread as plain text.
+    // picture and table content would be misread as plain text, and so
+    // would the reference to an external file that was not found.
     RowBuffer row;
     FieldValue text;
     if (m_db.GetIntValue(TopicId::Documents, document, DocumentField::DocType) == DocumentKind::RichText &&
         m_db.ReadRow(TopicId::Documents, document, row, true) && row.GetFieldValue(DocumentField::Text, text) &&
-        text.GetBlob() && !text.GetBlob()->isEmpty()) {
+        text.GetBlob() && !text.GetBlob()->isEmpty() && StripExternPrefix(text.GetBlob()).isEmpty()) {
         edit.StreamInRtf(text.GetBlob(), false);
         measure.richText = true;
         measure.length = edit.GetTextLength();

@@ -131,6 +131,28 @@ TEST_F(UpgradeStepTest, CodingsTakeTheColourOfTheirCodeAndTheParagraphsOfTheirPo
     EXPECT_EQ(Key("CodingsParagraph3"), QStringLiteral("OK"));
 }
 
+TEST_F(UpgradeStepTest, ADocumentWhoseExternalFileIsMissingIsNotMeasured)
+{
+    // The stored reference (UTF-16 little endian) is no text of the document.
+    const QString reference = QStringLiteral("EXTERN:missing/Interview.rtf");
+    const QByteArray stored(reinterpret_cast<const char*>(reference.utf16()), reference.size() * 2);
+    const qint32 document = AddDocument(0, QStringLiteral("D"), stored);
+    const qint32 coding = AddCoding(document, AddCode(QStringLiteral("C")), 12, 25,
+                                    {{CodingField::StartPara, 2}, {CodingField::FinishPara, 3}, {CodingField::IsText, 1}});
+    const qint32 memo = AddMemo({{MemoField::Document, document}, {MemoField::Pos, 25}, {MemoField::Paragraph, 3}});
+    for (const char* key : {"RichText", "MemoParagraph", "CodingsCoverage"})
+        ASSERT_TRUE(doc.DeleteSetting(QLatin1String(key)));
+    ReopenWithout("CodingsParagraph3");
+
+    EXPECT_EQ(Value(TopicId::Codings, coding, CodingField::StartChar), QStringLiteral("12"));
+    EXPECT_EQ(Value(TopicId::Codings, coding, CodingField::StartPara), QStringLiteral("2"));
+    EXPECT_EQ(Value(TopicId::Codings, coding, CodingField::FinishPara), QStringLiteral("3"));
+    EXPECT_EQ(Value(TopicId::Codings, coding, CodingField::Area), QStringLiteral("0"));
+    EXPECT_EQ(Value(TopicId::Memos, memo, MemoField::Paragraph), QStringLiteral("3"));
+    EXPECT_EQ(Value(TopicId::Documents, document, DocumentField::Size), QStringLiteral("0"));
+    EXPECT_EQ(BlobOf(db(), TopicId::Documents, document, DocumentField::Text), stored);
+}
+
 TEST_F(UpgradeStepTest, CodingsAndMemosTakeTheGroupOfTheirDocument)
 {
     const qint32 group = AddGroup(QStringLiteral("G"));
