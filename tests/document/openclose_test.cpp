@@ -254,6 +254,26 @@ TEST_F(DocTest, AProjectWithoutAShownDocumentOpensWithNoneAndActivationIsNotKept
     EXPECT_EQ(doc.GetActivatedCount(TopicId::Documents), 0);
 }
 
+TEST_F(DocTest, SpecialCodesAreFoundByTheFirstOfTheirBits)
+{
+    NewProject();
+    const auto add = [this](qint32 state) {
+        return AddRow(db(), TopicId::Codes, {{5, QStringLiteral("C")}, {CodeField::State, state}});
+    };
+    add(0x08);
+    const qint32 laterFirst = add(0x08);     // a later code takes the slot
+    const qint32 both = add(0x20 | 0x10);    // 0x10 is tested before 0x20
+    const qint32 fourth = add(0x40 | 0x100); // 0x40 before 0x100
+    const qint32 fifth = add(0x100 | 0x04);
+    add(0x01);
+    doc.FindSpecialCodes();
+    const qint32 expected[] = {laterFirst, 0, both, fourth, fifth};
+    for (int slot = 0; slot < 5; ++slot)
+        EXPECT_EQ(doc.GetSpecialCode(slot), expected[slot]) << slot;
+    EXPECT_EQ(doc.GetSpecialCode(5), 0);
+    EXPECT_EQ(doc.GetSpecialCode(-1), 0);
+}
+
 TEST_F(DocTest, AFailedOpenLeavesThePreviousProjectOpen)
 {
     NewProject();
