@@ -1,6 +1,6 @@
+#include "platform/codepage/codepage.h"
 #include "platform/rtf/rtfwriter.h"
 
-#include "platform/rtf/codepage.h"
 #include "platform/rtf/rtfformat.h"
 
 #include <QBuffer>
@@ -222,7 +222,7 @@ void Writer::writeText(QStringView text)
             m_out += char(c);
             continue;
         }
-        const int b = c >= 0x80 ? Windows1252Byte(c) : -1;
+        const int b = c >= 0x80 ? codepage::Windows1252Byte(c) : -1;
         if (b >= 0x80) {
             static const char hex[] = "0123456789abcdef";
             m_out += "\\'";
