@@ -13,12 +13,12 @@
 
 #include <algorithm>
 
-namespace {
-
 QColor ToQColor(RichEditColor c)
 {
     return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
 }
+
+namespace {
 
 bool IsWordChar(QChar c)
 {
