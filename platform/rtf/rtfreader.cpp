@@ -297,11 +297,7 @@ const QByteArray& PlaceholderPng()
             image.setPixel(0, i, qRgb(128, 128, 128));
             image.setPixel(15, i, qRgb(128, 128, 128));
         }
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, "PNG");
-        return bytes;
+        return PngBytes(image);
     }();
     return png;
 }
@@ -339,11 +335,7 @@ QByteArray DibToPng(const QByteArray& dib)
     QImage image;
     if (!image.loadFromData(file, "BMP"))
         return {};
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return png;
+    return PngBytes(image);
 }
 
 class Parser {

@@ -3,7 +3,6 @@
 
 #include "platform/rtf/rtfformat.h"
 
-#include <QBuffer>
 #include <QImage>
 #include <QPixmap>
 #include <QTextBlock>
@@ -266,9 +265,7 @@ void Writer::writePicture(const QTextImageFormat& format)
                 image = QImage(16, 16, QImage::Format_RGB32);
                 image.fill(Qt::lightGray);
             }
-            QBuffer buffer(&data);
-            buffer.open(QIODevice::WriteOnly);
-            image.save(&buffer, "PNG");
+            data = PngBytes(image);
             kind = PictureKind::Png;
         }
     }
