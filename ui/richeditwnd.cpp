@@ -65,8 +65,7 @@ void CRichEditWnd::ViewSettingsChanged()
     }
     document()->markContentsDirty(0, document()->characterCount());
     QPalette palette = this->palette();
-    const RichEditColor c = BackgroundColor();
-    palette.setColor(QPalette::Base, QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)));
+    palette.setColor(QPalette::Base, ToQColor(BackgroundColor()));
     setPalette(palette);
     if (AutoUrlDetect()) {
         DetectUrls();

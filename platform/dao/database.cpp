@@ -7,6 +7,9 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 
+#include <cmath>
+#include <limits>
+
 namespace dao {
 
 namespace {
@@ -186,6 +189,66 @@ QVariant Database::ColumnValue(sqlite3_stmt* statement, int column)
     }
 }
 
+bool BindValue(sqlite3_stmt* statement, int index, const QVariant& value, QString* why)
+{
+    int rc = SQLITE_OK;
+    if (value.isNull()) {
+        rc = sqlite3_bind_null(statement, index);
+    } else {
+        // Values of the common types are read in place; converting each
+        // through QVariant costs more than binding it.
+        const void* data = value.constData();
+        switch (value.typeId()) {
+        case QMetaType::Int: rc = sqlite3_bind_int64(statement, index, *static_cast<const int*>(data)); break;
+        case QMetaType::LongLong: rc = sqlite3_bind_int64(statement, index, *static_cast<const qlonglong*>(data)); break;
+        case QMetaType::Double:
+        case QMetaType::Float: {
+            const double number = value.typeId() == QMetaType::Double ? *static_cast<const double*>(data)
+                                                                      : value.toDouble();
+            if (std::isnan(number)) {
+                *why = QStringLiteral("the number is not a number (NaN)");
+                return false;
+            }
+            rc = sqlite3_bind_double(statement, index, number);
+            break;
+        }
+        case QMetaType::QString: {
+            // utf16() of a null QString is "" too, never a null pointer (NULL).
+            const QString& text = *static_cast<const QString*>(data);
+            rc = sqlite3_bind_text16(statement, index, text.utf16(), int(text.size() * 2), SQLITE_TRANSIENT);
+            break;
+        }
+        case QMetaType::Bool:
+        case QMetaType::UInt:
+        case QMetaType::Short:
+        case QMetaType::UShort: rc = sqlite3_bind_int64(statement, index, value.toLongLong()); break;
+        case QMetaType::ULongLong:
+            if (value.toULongLong() > quint64(std::numeric_limits<qint64>::max())) {
+                *why = QStringLiteral("the number is too large for the database");
+                return false;
+            }
+            rc = sqlite3_bind_int64(statement, index, value.toLongLong());
+            break;
+        case QMetaType::QByteArray: {
+            const QByteArray& bytes = *static_cast<const QByteArray*>(data);
+            // An empty array binds as a zero-length blob, not as NULL.
+            rc = bytes.isEmpty() ? sqlite3_bind_zeroblob(statement, index, 0)
+                                 : sqlite3_bind_blob64(statement, index, bytes.constData(),
+                                                       sqlite3_uint64(bytes.size()), SQLITE_TRANSIENT);
+            break;
+        }
+        default:
+            *why = QStringLiteral("values of type %1 cannot be stored").arg(QLatin1String(value.typeName()));
+            return false;
+        }
+    }
+    if (rc != SQLITE_OK) {
+        *why = QString::fromUtf8(sqlite3_errmsg(sqlite3_db_handle(statement)));
+        return false;
+    }
+    return true;
+}
+
 bool Database::Bind(sqlite3_stmt* statement, const QVariantList& values)
 {
     if (sqlite3_bind_parameter_count(statement) != values.size())
@@ -193,56 +256,9 @@ bool Database::Bind(sqlite3_stmt* statement, const QVariantList& values)
                         .arg(sqlite3_bind_parameter_count(statement))
                         .arg(values.size()));
     for (int i = 0; i < values.size(); ++i) {
-        const QVariant& value = values.at(i);
-        const int index = i + 1;
-        int rc = SQLITE_OK;
-        if (value.isNull()) {
-            rc = sqlite3_bind_null(statement, index);
-        } else {
-            // Values of the common types are read in place; converting each
-            // through QVariant costs more than binding it.
-            const void* data = value.constData();
-            switch (value.typeId()) {
-            case QMetaType::Int: rc = sqlite3_bind_int64(statement, index, *static_cast<const int*>(data)); break;
-            case QMetaType::LongLong:
-                rc = sqlite3_bind_int64(statement, index, *static_cast<const qlonglong*>(data));
-                break;
-            case QMetaType::Double: rc = sqlite3_bind_double(statement, index, *static_cast<const double*>(data)); break;
-            case QMetaType::QString: {
-                const QString& text = *static_cast<const QString*>(data);
-                rc = sqlite3_bind_text16(statement, index, text.utf16(), int(text.size() * 2), SQLITE_TRANSIENT);
-                break;
-            }
-            case QMetaType::Bool:
-            case QMetaType::UInt:
-            case QMetaType::Short:
-            case QMetaType::UShort:
-                rc = sqlite3_bind_int64(statement, index, value.toLongLong());
-                break;
-            case QMetaType::ULongLong:
-                if (value.toULongLong() > quint64(std::numeric_limits<qint64>::max()))
-                    return Fail(QStringLiteral("Value %1 is too large for the database.").arg(index));
-                rc = sqlite3_bind_int64(statement, index, value.toLongLong());
-                break;
-            case QMetaType::Float:
-                rc = sqlite3_bind_double(statement, index, value.toDouble());
-                break;
-            case QMetaType::QByteArray: {
-                const QByteArray& bytes = *static_cast<const QByteArray*>(data);
-                // An empty array binds as a zero-length blob, not as NULL.
-                rc = bytes.isEmpty() ? sqlite3_bind_zeroblob(statement, index, 0)
-                                     : sqlite3_bind_blob64(statement, index, bytes.constData(),
-                                                           sqlite3_uint64(bytes.size()), SQLITE_TRANSIENT);
-                break;
-            }
-            default:
-                return Fail(QStringLiteral("Value %1 has a type the database cannot store (%2).")
-                                .arg(index)
-                                .arg(QLatin1String(value.typeName())));
-            }
-        }
-        if (rc != SQLITE_OK)
-            return FailFromDb();
+        QString why;
+        if (!BindValue(statement, i + 1, values.at(i), &why))
+            return Fail(QStringLiteral("Value %1: %2.").arg(i + 1).arg(why));
     }
     return true;
 }

@@ -60,6 +60,15 @@ enum class Status {
 /// "[name]", or an empty text when the name cannot be quoted that way.
 QString QuoteName(const QString& name);
 
+/// Binds a value to a statement's parameter (1-based) as the layer stores
+/// values: integers and bool as INTEGER, double and float as REAL, QString
+/// as TEXT ("" stays apart from NULL), QByteArray as BLOB (an empty one
+/// stays an empty blob), a null QVariant as NULL. False with why set for a
+/// value that cannot be stored as it is (another type, an unsigned number
+/// beyond the signed 64-bit range, NaN, which SQLite would make NULL) or
+/// when SQLite refuses it.
+bool BindValue(sqlite3_stmt* statement, int index, const QVariant& value, QString* why);
+
 class Recordset;
 
 class Database {

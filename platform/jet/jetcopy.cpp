@@ -1,5 +1,6 @@
 #include "platform/jet/jetcopy.h"
 
+#include "platform/dao/database.h"
 #include "platform/jet/jetreader.h"
 
 #include <QFile>
@@ -12,7 +13,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cmath>
 #include <cstring>
 #include <memory>
 
@@ -23,15 +23,14 @@ struct StatementDeleter {
 };
 using Statement = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
 
-QString Bracketed(const QString& name) { return QLatin1Char('[') + name + QLatin1Char(']'); }
-
-// Inside [ ] nothing can be escaped, so a name with "]" cannot be written.
-bool CheckName(const QString& name, const QString& what, QString* error)
+// "[name]"; empty with error set for a name that cannot be quoted so (inside
+// [ ] nothing can be escaped, so a name with "]" cannot be written).
+QString Quoted(const QString& name, const QString& what, QString* error)
 {
-    if (!name.isEmpty() && !name.contains(QLatin1Char(']')))
-        return true;
-    *error = QStringLiteral("The %1 name \"%2\" cannot be used in the new file").arg(what, name);
-    return false;
+    const QString quoted = dao::QuoteName(name);
+    if (quoted.isEmpty())
+        *error = QStringLiteral("The %1 name \"%2\" cannot be used in the new file").arg(what, name);
+    return quoted;
 }
 
 const char* DeclaredType(JetColumnType type)
@@ -89,7 +88,6 @@ private:
     bool Exec(const QString& sql);
     bool CopyTable(const JetTable& table, QString* error);
     bool InsertRow(const JetTable& table, const QVariantList& row);
-    bool Bind(int index, const QVariant& value);
     QString DatabaseError() const { return QString::fromUtf8(sqlite3_errmsg(m_db)); }
 
     JetReader& m_reader;
@@ -142,27 +140,29 @@ bool Copier::CopyTable(const JetTable& table, QString* error)
         *error = QStringLiteral("Table \"%1\": %2").arg(table.name, why);
         return false;
     };
-    if (!CheckName(table.name, QStringLiteral("table"), error))
+    const QString tableName = Quoted(table.name, QStringLiteral("table"), error);
+    if (tableName.isEmpty())
         return false;
     if (table.columns.isEmpty())
         return fail(QStringLiteral("it has no columns"));
     QStringList definitions;
     QStringList placeholders;
     for (const JetColumn& column : table.columns) {
-        if (!CheckName(column.name, QStringLiteral("column"), error))
+        QString definition = Quoted(column.name, QStringLiteral("column"), error);
+        if (definition.isEmpty())
             return fail(*error);
-        QString definition = Bracketed(column.name) + QLatin1Char(' ') + QLatin1String(DeclaredType(column.type));
+        definition += QLatin1Char(' ') + QLatin1String(DeclaredType(column.type));
         const bool text = column.type == JetColumnType::Text || column.type == JetColumnType::Memo;
         if (text && m_options.noCase && m_options.noCase(table.name, column.name))
             definition += QLatin1String(" COLLATE NOCASE");
         definitions.append(definition);
         placeholders.append(QStringLiteral("?"));
     }
-    if (!Exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(Bracketed(table.name), definitions.join(QLatin1String(", ")))))
+    if (!Exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(tableName, definitions.join(QLatin1String(", ")))))
         return fail(DatabaseError());
 
     const QByteArray insert =
-        QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(Bracketed(table.name), placeholders.join(QLatin1Char(','))).toUtf8();
+        QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(tableName, placeholders.join(QLatin1Char(','))).toUtf8();
     sqlite3_stmt* raw = nullptr;
     if (sqlite3_prepare_v2(m_db, insert.constData(), int(insert.size()), &raw, nullptr) != SQLITE_OK)
         return fail(DatabaseError());
@@ -186,12 +186,11 @@ bool Copier::CopyTable(const JetTable& table, QString* error)
     for (const JetIndex& index : table.indexes) {
         QStringList columns;
         for (const QString& column : index.columns)
-            columns.append(Bracketed(column));
-        const QString name = table.name + QLatin1Char('_') + index.name;
-        if (!CheckName(name, QStringLiteral("index"), error))
+            columns.append(dao::QuoteName(column));
+        const QString name = Quoted(table.name + QLatin1Char('_') + index.name, QStringLiteral("index"), error);
+        if (name.isEmpty())
             return fail(*error);
-        if (!Exec(QStringLiteral("CREATE INDEX %1 ON %2 (%3)")
-                      .arg(Bracketed(name), Bracketed(table.name), columns.join(QLatin1String(", ")))))
+        if (!Exec(QStringLiteral("CREATE INDEX %1 ON %2 (%3)").arg(name, tableName, columns.join(QLatin1String(", ")))))
             return fail(QStringLiteral("index \"%1\": %2").arg(index.name, DatabaseError()));
     }
     return true;
@@ -206,63 +205,13 @@ bool Copier::InsertRow(const JetTable& table, const QVariantList& row)
     sqlite3_stmt* statement = m_insert.get();
     sqlite3_reset(statement);
     for (qsizetype i = 0; i < row.size(); ++i) {
-        if (!Bind(int(i) + 1, row[i])) {
-            m_rowError = QStringLiteral("column \"%1\": %2").arg(table.columns[i].name, m_rowError);
+        QString why;
+        if (!dao::BindValue(statement, int(i) + 1, row[i], &why)) {
+            m_rowError = QStringLiteral("column \"%1\": %2").arg(table.columns[i].name, why);
             return false;
         }
     }
     if (sqlite3_step(statement) != SQLITE_DONE) {
-        m_rowError = DatabaseError();
-        return false;
-    }
-    return true;
-}
-
-bool Copier::Bind(int index, const QVariant& value)
-{
-    sqlite3_stmt* statement = m_insert.get();
-    int rc = SQLITE_OK;
-    if (!value.isValid() || value.isNull()) {
-        rc = sqlite3_bind_null(statement, index);
-    } else {
-        switch (value.typeId()) {
-        case QMetaType::Bool:
-            rc = sqlite3_bind_int64(statement, index, value.toBool() ? 1 : 0);
-            break;
-        case QMetaType::Int:
-        case QMetaType::UInt:
-        case QMetaType::LongLong:
-            rc = sqlite3_bind_int64(statement, index, value.toLongLong());
-            break;
-        case QMetaType::Double: {
-            const double number = value.toDouble();
-            if (std::isnan(number)) {  // SQLite would store NULL
-                m_rowError = QStringLiteral("the number is not a number (NaN)");
-                return false;
-            }
-            rc = sqlite3_bind_double(statement, index, number);
-            break;
-        }
-        case QMetaType::QString: {
-            // A null data pointer would bind NULL; "" must stay "".
-            const QString text = value.toString();
-            rc = text.isEmpty() ? sqlite3_bind_text(statement, index, "", 0, SQLITE_STATIC)
-                                : sqlite3_bind_text16(statement, index, text.utf16(), int(text.size() * 2), SQLITE_TRANSIENT);
-            break;
-        }
-        case QMetaType::QByteArray: {
-            const QByteArray bytes = value.toByteArray();
-            rc = bytes.isEmpty() ? sqlite3_bind_zeroblob(statement, index, 0)
-                                 : sqlite3_bind_blob64(statement, index, bytes.constData(), sqlite3_uint64(bytes.size()),
-                                                       SQLITE_TRANSIENT);
-            break;
-        }
-        default:
-            m_rowError = QStringLiteral("values of type %1 cannot be stored").arg(QString::fromLatin1(value.typeName()));
-            return false;
-        }
-    }
-    if (rc != SQLITE_OK) {
         m_rowError = DatabaseError();
         return false;
     }

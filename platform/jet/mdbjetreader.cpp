@@ -4,6 +4,7 @@
 
 #include "platform/jet/jetreader.h"
 
+#include "platform/codepage/codepage.h"
 #include "platform/jet/databasefilekind.h"
 
 #include <QFile>
@@ -13,12 +14,8 @@
 #include <glib.h>
 #include <mdbtools.h>
 
-#include <iconv.h>
-
-#include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <cstring>
 #include <vector>
 
 namespace {
@@ -28,7 +25,6 @@ constexpr int kLongValueHeaderSize = 12;       // length word, page/row, reserve
 constexpr quint32 kLongValueInline = 0x80000000u;
 constexpr quint32 kLongValueSinglePage = 0x40000000u;
 constexpr quint32 kLongValueFlagMask = 0xc0000000u;
-constexpr int kDefaultJet3CodePage = 1252;
 constexpr double kMaxExactCurrency = 9007199254740992.0;  // 2^53: larger fixed-point values lose digits as double
 
 struct ColumnSpec {
@@ -93,8 +89,6 @@ public:
         m_defs.clear();  // table definitions refer to the handle's catalogue
         if (m_mdb)
             mdb_close(m_mdb);
-        if (m_codePage != reinterpret_cast<iconv_t>(-1))
-            iconv_close(m_codePage);
     }
 
     bool Open(const QString& path, QString* error);
@@ -107,11 +101,13 @@ private:
     bool DecodeField(const MdbColumn* column, const MdbField& field, QVariant* value, QString* error);
     bool ReadLongValue(int start, int size, QByteArray* bytes, QString* error);
     bool DecodeText(const char* data, qsizetype size, QString* text);
-    QString DecodeCodePage(const char* data, qsizetype size);
 
     MdbHandle* m_mdb = nullptr;
     bool m_jet3 = false;
-    iconv_t m_codePage = reinterpret_cast<iconv_t>(-1);  // Jet 3 text to UTF-16LE
+    int m_codePage = codepage::kWindows1252;  // of Jet 3 text
+    // Bytes the code page leaves undefined become U+0080..U+00FF of the
+    // same value, as Windows maps them, so no byte is dropped.
+    codepage::CodePageDecoder m_decoder{codepage::Undecodable::KeepByte};
     QList<JetTable> m_tables;
     std::vector<TableDefPtr> m_defs;  // parallel to m_tables
 };
@@ -140,18 +136,11 @@ bool MdbJetReader::Open(const QString& path, QString* error)
         return false;
     }
     m_jet3 = m_mdb->f->jet_version == MDB_VER_JET3;
-    if (m_jet3) {
-        const int codePage = m_mdb->f->code_page ? m_mdb->f->code_page : kDefaultJet3CodePage;
-        m_codePage = iconv_open("UTF-16LE", QByteArray("CP" + QByteArray::number(codePage)).constData());
-        if (m_codePage == reinterpret_cast<iconv_t>(-1)) {
-            qWarning("Jet file %s: code page %d unknown, texts read as code page %d",
-                     qPrintable(path), codePage, kDefaultJet3CodePage);
-            m_codePage = iconv_open("UTF-16LE", "CP1252");
-        }
-        if (m_codePage == reinterpret_cast<iconv_t>(-1)) {
-            *error = QStringLiteral("No converter for code page %1 is installed").arg(kDefaultJet3CodePage);
-            return false;
-        }
+    if (m_jet3 && m_mdb->f->code_page) {
+        m_codePage = m_mdb->f->code_page;
+        if (!m_decoder.Knows(m_codePage))
+            qWarning("Jet file %s: code page %d unknown, texts read as code page %d", qPrintable(path), m_codePage,
+                     codepage::kWindows1252);
     }
     if (!mdb_read_catalog(m_mdb, MDB_TABLE) || !CatalogComplete()) {
         *error = QStringLiteral("The table list of %1 cannot be read completely; the file may be damaged").arg(path);
@@ -434,7 +423,8 @@ bool MdbJetReader::ReadLongValue(int start, int size, QByteArray* bytes, QString
 bool MdbJetReader::DecodeText(const char* data, qsizetype size, QString* text)
 {
     if (m_jet3) {
-        *text = DecodeCodePage(data, size);
+        text->clear();
+        m_decoder.append(*text, data, size, m_codePage);
         return true;
     }
     const auto* p = reinterpret_cast<const unsigned char*>(data);
@@ -464,33 +454,6 @@ bool MdbJetReader::DecodeText(const char* data, qsizetype size, QString* text)
     *text = QString(size / 2, Qt::Uninitialized);
     qFromLittleEndian<char16_t>(p, size / 2, text->data());
     return true;
-}
-
-// Bytes the code page leaves undefined become U+0080..U+00FF of the same
-// value, as Windows maps them, so no byte is dropped.
-QString MdbJetReader::DecodeCodePage(const char* data, qsizetype size)
-{
-    QString out;
-    out.reserve(size);
-    iconv(m_codePage, nullptr, nullptr, nullptr, nullptr);
-    char* in = const_cast<char*>(data);
-    size_t inLeft = size_t(size);
-    char16_t buffer[256];
-    while (inLeft > 0) {
-        char* outPtr = reinterpret_cast<char*>(buffer);
-        size_t outLeft = sizeof buffer;
-        const size_t rc = iconv(m_codePage, &in, &inLeft, &outPtr, &outLeft);
-        const qsizetype produced = qsizetype(sizeof buffer - outLeft) / 2;
-        for (qsizetype i = 0; i < produced; ++i)
-            out.append(QChar(qFromLittleEndian(buffer[i])));
-        if (rc == size_t(-1) && errno != E2BIG) {
-            out.append(QChar(char16_t(static_cast<unsigned char>(*in))));
-            ++in;
-            --inLeft;
-            iconv(m_codePage, nullptr, nullptr, nullptr, nullptr);
-        }
-    }
-    return out;
 }
 
 }  // namespace

@@ -12,43 +12,26 @@ PdfMemoryDocument::PdfMemoryDocument(const QByteArray& bytes) : m_bytes(bytes), 
         m_document.load(&m_buffer);
 }
 
-namespace {
-
-// A page's text and its character count. The count is the engine's own,
-// which the text's length equals for text of the Basic Multilingual Plane.
-struct PageText {
-    QString text;
-    qint32 characters = 0;
-};
-
-PageText ReadPageText(QPdfDocument& document, int page)
-{
-    const QPdfSelection selection = document.getAllText(page);
-    return {selection.text(), qint32(selection.endIndex() - selection.startIndex())};
-}
-
-}  // namespace
-
 qint32 ExtractPdfText(const QByteArray& bytes, QStringList& pages, bool insertBlanks)
 {
     pages.clear();
     PdfMemoryDocument pdf(bytes);
     qint64 total = 0;
     for (int page = 0; page < pdf.PageCount(); ++page) {
-        PageText pageText = ReadPageText(pdf.Document(), page);
+        const QPdfSelection selection = pdf.Document().getAllText(page);
+        QString text = selection.text();
         if (insertBlanks)
-            pageText.text.replace(QStringLiteral("\r\n"), QStringLiteral(" \r\n"));
-        total += pageText.characters;
-        pages.append(std::move(pageText.text));
+            text.replace(QStringLiteral("\r\n"), QStringLiteral(" \r\n"));
+        // The engine's own count, which the text's length equals for text of
+        // the Basic Multilingual Plane.
+        total += selection.endIndex() - selection.startIndex();
+        pages.append(std::move(text));
     }
     return qint32(qMin<qint64>(total, std::numeric_limits<qint32>::max()));
 }
 
 qint32 CountPdfCharacters(const QByteArray& bytes)
 {
-    PdfMemoryDocument pdf(bytes);
-    qint64 total = 0;
-    for (int page = 0; page < pdf.PageCount(); ++page)
-        total += ReadPageText(pdf.Document(), page).characters;
-    return qint32(qMin<qint64>(total, std::numeric_limits<qint32>::max()));
+    QStringList pages;
+    return ExtractPdfText(bytes, pages, false);
 }

@@ -13,16 +13,22 @@
 
 #include <algorithm>
 
-namespace {
-
 QColor ToQColor(RichEditColor c)
 {
     return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
 }
 
+namespace {
+
 bool IsWordChar(QChar c)
 {
     return c.isLetterOrNumber() || c == u'_';
+}
+
+// Texts given as RTF start so, without leading blanks.
+bool IsRtfText(const QString& text)
+{
+    return text.startsWith(QLatin1String("{\\rtf")) || text.startsWith(QLatin1String("{\\urtf"));
 }
 
 bool UnitsEqual(QChar a, QChar b, bool matchCase)
@@ -185,7 +191,7 @@ int CRichEditCtrlEx::ReplaceSelText(const QString& text)
     if (text.isNull())
         return -1;
     QTextCursor cursor = Cursor();
-    if (text.startsWith(QLatin1String("{\\rtf")) || text.startsWith(QLatin1String("{\\urtf"))) {
+    if (IsRtfText(text)) {
         const int before = GetTextLength();
         rtf::InsertRtf(text.toLatin1(), cursor);
         SetCursor(cursor);
@@ -205,7 +211,7 @@ int CRichEditCtrlEx::SetText(const QString& text)
         StreamInRtf(&DefaultRtf(), false);
         return 1;
     }
-    if (text.startsWith(QLatin1String("{\\rtf")) || text.startsWith(QLatin1String("{\\urtf"))) {
+    if (IsRtfText(text)) {
         const QByteArray bytes = text.toLatin1();
         StreamInRtf(&bytes, false);
         return 1;

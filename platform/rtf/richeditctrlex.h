@@ -22,10 +22,14 @@
 #include <memory>
 #include <optional>
 
+class QColor;
 class QTextDocument;
 
 /// Colour in its stored form 0x00BBGGRR.
 using RichEditColor = quint32;
+
+/// The stored colour as Qt draws it.
+QColor ToQColor(RichEditColor color);
 
 /// Flags of FindTextRange and FindTextPlain.
 enum RichEditFindFlag : int {

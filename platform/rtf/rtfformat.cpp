@@ -1,6 +1,9 @@
 #include "platform/rtf/rtfformat.h"
 
 #include <QBrush>
+#include <QBuffer>
+#include <QImage>
+#include <QTextBlock>
 
 namespace rtf {
 
@@ -44,15 +47,18 @@ QTextCharFormat VisibleFormat(const QTextCharFormat& format)
     return visible;
 }
 
-}  // namespace rtf
-
-#include <QTextBlock>
-
-namespace rtf {
-
 bool IsPlaceholderBlock(const QTextBlock& block)
 {
     return block.length() == 1 && block.blockFormat().boolProperty(kNoParagraphMarkProperty);
+}
+
+QByteArray PngBytes(const QImage& image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
 }
 
 }  // namespace rtf

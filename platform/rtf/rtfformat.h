@@ -5,7 +5,11 @@
 // pictures the document cannot draw, and the empty block Qt needs before a
 // table that starts a text. Reader, writer and position map share these.
 
+#include <QByteArray>
 #include <QTextFormat>
+
+class QImage;
+class QTextBlock;
 
 namespace rtf {
 
@@ -44,15 +48,12 @@ inline bool IsHidden(const QTextFormat& format) { return format.boolProperty(kHi
 /// The format as it would look were it not hidden (for the writer).
 QTextCharFormat VisibleFormat(const QTextCharFormat& format);
 
-}  // namespace rtf
-
-class QTextBlock;
-
-namespace rtf {
-
 /// A block that Qt keeps before a table at the start of a text (or of a
 /// cell) and that has no paragraph mark: empty and marked so by the reader.
 /// Walkers treat it so only when a table follows it.
 bool IsPlaceholderBlock(const QTextBlock& block);
+
+/// The image encoded as PNG, the form in which pictures are kept.
+QByteArray PngBytes(const QImage& image);
 
 }  // namespace rtf

@@ -1,6 +1,6 @@
+#include "platform/codepage/codepage.h"
 #include "platform/rtf/rtfreader.h"
 
-#include "platform/rtf/codepage.h"
 #include "platform/rtf/richtextmap.h"
 #include "platform/rtf/rtfformat.h"
 
@@ -297,11 +297,7 @@ const QByteArray& PlaceholderPng()
             image.setPixel(0, i, qRgb(128, 128, 128));
             image.setPixel(15, i, qRgb(128, 128, 128));
         }
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, "PNG");
-        return bytes;
+        return PngBytes(image);
     }();
     return png;
 }
@@ -339,11 +335,7 @@ QByteArray DibToPng(const QByteArray& dib)
     QImage image;
     if (!image.loadFromData(file, "BMP"))
         return {};
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return png;
+    return PngBytes(image);
 }
 
 class Parser {
@@ -400,9 +392,9 @@ private:
     int m_extraDepth = 0;  // groups beyond kMaxDepth
     bool m_ignorable = false;  // "\*" seen: the next destination is ignorable
     int m_skipChars = 0;       // fallback characters after \u still to skip
-    int m_documentCodePage = kWindows1252;
+    int m_documentCodePage = codepage::kWindows1252;
     QByteArray m_pendingBytes;  // \'hh bytes not yet decoded
-    CodePageDecoder m_decoder;
+    codepage::CodePageDecoder m_decoder;
     CharState m_lastState;
     int m_lastStateIndex = -1;
     std::unordered_map<CharState, int, CharStateHash> m_charIndex;
@@ -559,7 +551,7 @@ ReadResult Parser::parse()
                 m_pendingBytes.append(*q++);
                 // A double-byte character may have its trail byte unescaped.
                 const int cp = codePageOfFont(top().chr.font);
-                if (q < m_p && IsLeadByte(cp, static_cast<unsigned char>(m_pendingBytes.back())))
+                if (q < m_p && codepage::IsLeadByte(cp, static_cast<unsigned char>(m_pendingBytes.back())))
                     m_pendingBytes.append(*q++);
                 if (q < m_p && static_cast<unsigned char>(*q) < 0x80)
                     flushBytes();
@@ -640,7 +632,7 @@ int Parser::codePageOfFont(int font) const
         return m_documentCodePage;
     if (it->second.codePage > 0)
         return it->second.codePage;
-    return CodePageOfCharset(it->second.charset, m_documentCodePage);
+    return codepage::CodePageOfCharset(it->second.charset, m_documentCodePage);
 }
 
 void Parser::flushBytes()
@@ -650,10 +642,9 @@ void Parser::flushBytes()
     const Dest dest = top().dest;
     if (dest == Dest::FontTable) {
         if (m_fontBeingDefined >= 0) {
-            const FontEntry& font = m_fonts[m_fontBeingDefined];
-            const int cp = font.codePage > 0 ? font.codePage : CodePageOfCharset(font.charset, m_documentCodePage);
+            const int cp = codePageOfFont(m_fontBeingDefined);
             m_decoder.append(m_fonts[m_fontBeingDefined].name, m_pendingBytes.constData(), m_pendingBytes.size(),
-                             cp == kSymbolCodePage ? kWindows1252 : cp);
+                             cp == codepage::kSymbolCodePage ? codepage::kWindows1252 : cp);
         }
         m_pendingBytes.clear();
         return;
@@ -1079,7 +1070,7 @@ void Parser::controlWord(std::string_view word, bool hasParam, qint64 param)
     ParaState& para = g.para;
     switch (kw) {
     // document
-    case Kw::Ansi: m_documentCodePage = kWindows1252; break;
+    case Kw::Ansi: m_documentCodePage = codepage::kWindows1252; break;
     case Kw::Mac: m_documentCodePage = 10000; break;
     case Kw::Pc: m_documentCodePage = 437; break;
     case Kw::Pca: m_documentCodePage = 850; break;

@@ -1,9 +1,8 @@
+#include "platform/codepage/codepage.h"
 #include "platform/rtf/rtfwriter.h"
 
-#include "platform/rtf/codepage.h"
 #include "platform/rtf/rtfformat.h"
 
-#include <QBuffer>
 #include <QImage>
 #include <QPixmap>
 #include <QTextBlock>
@@ -23,6 +22,7 @@ namespace rtf {
 namespace {
 
 constexpr int kHexLineLength = 128;
+constexpr char kHexDigits[] = "0123456789abcdef";
 constexpr int kDefaultColumnTwips = 2000;
 
 // The character properties RTF carries, as the writer last set them.
@@ -222,12 +222,11 @@ void Writer::writeText(QStringView text)
             m_out += char(c);
             continue;
         }
-        const int b = c >= 0x80 ? Windows1252Byte(c) : -1;
+        const int b = c >= 0x80 ? codepage::Windows1252Byte(c) : -1;
         if (b >= 0x80) {
-            static const char hex[] = "0123456789abcdef";
             m_out += "\\'";
-            m_out += hex[b >> 4];
-            m_out += hex[b & 15];
+            m_out += kHexDigits[b >> 4];
+            m_out += kHexDigits[b & 15];
             m_delimit = false;
             continue;
         }
@@ -266,9 +265,7 @@ void Writer::writePicture(const QTextImageFormat& format)
                 image = QImage(16, 16, QImage::Format_RGB32);
                 image.fill(Qt::lightGray);
             }
-            QBuffer buffer(&data);
-            buffer.open(QIODevice::WriteOnly);
-            image.save(&buffer, "PNG");
+            data = PngBytes(image);
             kind = PictureKind::Png;
         }
     }
@@ -288,14 +285,13 @@ void Writer::writePicture(const QTextImageFormat& format)
     word("picwgoal", Twips(width));
     word("pichgoal", Twips(height));
     m_out += '\n';
-    static const char hex[] = "0123456789abcdef";
     const qsizetype start = m_out.size();
     m_out.resize(start + data.size() * 2 + data.size() * 2 / kHexLineLength);
     char* out = m_out.data() + start;
     for (qsizetype i = 0; i < data.size(); ++i) {
         const auto b = static_cast<unsigned char>(data[i]);
-        *out++ = hex[b >> 4];
-        *out++ = hex[b & 15];
+        *out++ = kHexDigits[b >> 4];
+        *out++ = kHexDigits[b & 15];
         if ((i + 1) % (kHexLineLength / 2) == 0)
             *out++ = '\n';
     }

@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QProcess>
 
+#include <cmath>
+
 #include <gtest/gtest.h>
 
 using dao::ColumnType;
@@ -129,6 +131,7 @@ TEST_F(DaoTest, StatementsThatCannotBeRunSafelyAreRefused)
         {"INSERT INTO [Items]([ID],[Name]) VALUES(?,?);", {1}},
         {"INSERT INTO [Items]([ID]) VALUES(?);", {1, 2}},
         {"INSERT INTO [Items]([ID]) VALUES(?);", {QVariant(QDate(2010, 3, 5))}},
+        {"INSERT INTO [Items]([Weight]) VALUES(?);", {std::nan("")}},  // SQLite would store NULL
         {"INSERT INTO [Nowhere]([ID]) VALUES(1);", {}},
     };
     for (const auto& c : cases) {

@@ -1,6 +1,7 @@
 // The RTF reader and writer on real files: what word processors and
 // rich-edit controls write, round trips, and hostile input.
 #include "common/testutil.h"
+#include "platform/office/officeconverter.h"
 #include "platform/rtf/richtextmap.h"
 #include "platform/rtf/rtfformat.h"
 #include "platform/rtf/rtfreader.h"
@@ -8,9 +9,7 @@
 
 #include <QBuffer>
 #include <QDir>
-#include <QProcess>
 #include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -327,9 +326,8 @@ TEST(RtfWriter, WritesTheRichEditDialect)
 // LibreOffice reads what we write with the same text and formats.
 TEST(RtfWriter, LibreOfficeReadsTheOutput)
 {
-    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
-    if (soffice.isEmpty())
-        GTEST_SKIP() << "soffice (LibreOffice) is not installed";
+    if (FindOfficeProgram().isEmpty())
+        GTEST_SKIP() << "LibreOffice is not installed";
     testutil::TempDir dir;
     QTextDocument document;
     ASSERT_TRUE(rtf::ReadRtf(testutil::ReadFile(testutil::DataPath("rtf/libreoffice/formatting.rtf")), document).ok);
@@ -337,12 +335,12 @@ TEST(RtfWriter, LibreOfficeReadsTheOutput)
     cursor.movePosition(QTextCursor::End);
     ASSERT_TRUE(rtf::InsertRtf(testutil::ReadFile(testutil::DataPath("rtf/richedit-5.rtf")), cursor).ok);
     ASSERT_TRUE(testutil::WriteFile(dir.file("doc.rtf"), rtf::WriteRtf(document)));
-    QProcess process;
-    process.setWorkingDirectory(dir.path());
-    process.start(soffice, {"-env:UserInstallation=file://" + dir.file("profile"), "--headless", "--convert-to",
-                            "html", "--outdir", dir.path(), dir.file("doc.rtf")});
-    ASSERT_TRUE(process.waitForFinished(120000));
-    const QString html = QString::fromUtf8(testutil::ReadFile(dir.file("doc.html")));
+    QString converted;
+    QString error;
+    ASSERT_EQ(ConvertWithOffice(dir.file("doc.rtf"), QStringLiteral("html"), dir.path(), converted, error),
+              OfficeConvertResult::Converted)
+        << error.toStdString();
+    const QString html = QString::fromUtf8(testutil::ReadFile(converted));
     ASSERT_FALSE(html.isEmpty()) << "LibreOffice wrote no HTML";
     // Text as shown: hidden spans out, tags out.
     QString flat = html;

@@ -106,7 +106,6 @@ TEST_F(WaitWndTest, TheUserCannotCloseWindowsMeanwhileButTheProgramCan)
 TEST_F(WaitWndTest, ANewWaitWindowReplacesTheShownOne)
 {
     ASSERT_TRUE(ShowWaitWindow(QStringLiteral("first")));
-    const IWaitWindow* first = GetWaitWindow();
     ASSERT_TRUE(ShowWaitWindow(QStringLiteral("second")));
     ASSERT_NE(GetWaitWindow(), nullptr);
     EXPECT_EQ(static_cast<CWaitWnd*>(GetWaitWindow())->Text(), QStringLiteral("second"));
@@ -114,7 +113,6 @@ TEST_F(WaitWndTest, ANewWaitWindowReplacesTheShownOne)
     EXPECT_EQ(std::count_if(windows.begin(), windows.end(),
                             [](QWidget* w) { return qobject_cast<CWaitWnd*>(w) != nullptr; }),
               1);
-    (void)first;
     CloseWaitWindow();
     CloseWaitWindow();   // nothing left to close
     EXPECT_EQ(GetWaitWindow(), nullptr);

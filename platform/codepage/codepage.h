@@ -1,6 +1,7 @@
 #pragma once
 
-// Single- and double-byte Windows code pages of RTF text, through iconv.
+// Single- and double-byte Windows code pages, decoded through iconv: the
+// text of RTF files and of legacy Jet databases.
 
 #include <QByteArray>
 #include <QString>
@@ -8,39 +9,49 @@
 #include <memory>
 #include <unordered_map>
 
-namespace rtf {
+namespace codepage {
 
-/// What RTF calls ANSI.
+/// What RTF calls ANSI, and the code page of Jet files that name none.
 constexpr int kWindows1252 = 1252;
 /// Symbol fonts: bytes are glyph numbers, kept as U+0000..U+00FF.
 constexpr int kSymbolCodePage = 42;
 
-/// The code page of an RTF \fcharset value; 0 (ANSI) and unknown values give
-/// the document's code page.
+/// The code page of a Windows character set (RTF \fcharset); 0 (ANSI) and
+/// unknown values give the document's code page.
 int CodePageOfCharset(int charset, int documentCodePage);
 
 /// True for the lead bytes of double-byte code pages (932, 936, 949, 950,
 /// 1361): such a byte and the next one form one character.
 bool IsLeadByte(int codePage, unsigned char byte);
 
+/// What a byte (or cut sequence) that the code page does not define becomes.
+enum class Undecodable {
+    Replace,   // U+FFFD
+    KeepByte,  // the character of the byte's value, so no byte is lost
+};
+
 /// @short Decodes bytes of Windows code pages; keeps one iconv handle per
-/// code page for its lifetime. Bytes that do not decode become U+FFFD.
+/// code page for its lifetime. A code page no converter knows decodes as
+/// Windows-1252, whose unassigned bytes are the C1 controls of their value.
 class CodePageDecoder {
 public:
-    CodePageDecoder();
+    explicit CodePageDecoder(Undecodable undecodable = Undecodable::Replace);
     ~CodePageDecoder();
     CodePageDecoder(const CodePageDecoder&) = delete;
     CodePageDecoder& operator=(const CodePageDecoder&) = delete;
 
+    /// False when the code page has no converter (it then reads as 1252).
+    bool Knows(int codePage);
     void append(QString& out, const char* bytes, qsizetype size, int codePage);
 
 private:
     struct Converter;
     Converter* converter(int codePage);
+    Undecodable m_undecodable;
     std::unordered_map<int, std::unique_ptr<Converter>> m_converters;
 };
 
 /// The Windows-1252 byte of a character, or -1 when it has none.
 int Windows1252Byte(char16_t c);
 
-}  // namespace rtf
+}  // namespace codepage

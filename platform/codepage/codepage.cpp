@@ -1,10 +1,12 @@
-#include "platform/rtf/codepage.h"
+#include "platform/codepage/codepage.h"
 
 #include <iconv.h>
 
 #include <cerrno>
 
-namespace rtf {
+static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN, "iconv's UTF-16LE is appended to QString as it stands");
+
+namespace codepage {
 
 namespace {
 
@@ -15,28 +17,15 @@ constexpr char16_t kHigh1252[32] = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-const char* IconvName(int codePage)
+// iconv's name of a Windows code page: most are "CP" and the number.
+QByteArray IconvName(int codePage)
 {
     switch (codePage) {
-    case 932: return "CP932";
-    case 936: return "CP936";
-    case 949: return "CP949";
     case 950: return "BIG5";
     case 1361: return "JOHAB";
-    case 874: return "CP874";
-    case 437: return "CP437";
-    case 850: return "CP850";
     case 10000: return "MACINTOSH";
     case 65001: return "UTF-8";
-    case 1250: return "CP1250";
-    case 1251: return "CP1251";
-    case 1253: return "CP1253";
-    case 1254: return "CP1254";
-    case 1255: return "CP1255";
-    case 1256: return "CP1256";
-    case 1257: return "CP1257";
-    case 1258: return "CP1258";
-    default: return nullptr;
+    default: return "CP" + QByteArray::number(codePage);
     }
 }
 
@@ -97,7 +86,7 @@ struct CodePageDecoder::Converter {
     }
 };
 
-CodePageDecoder::CodePageDecoder() = default;
+CodePageDecoder::CodePageDecoder(Undecodable undecodable) : m_undecodable(undecodable) {}
 CodePageDecoder::~CodePageDecoder() = default;
 
 CodePageDecoder::Converter* CodePageDecoder::converter(int codePage)
@@ -106,11 +95,18 @@ CodePageDecoder::Converter* CodePageDecoder::converter(int codePage)
     if (it != m_converters.end())
         return it->second.get();
     auto conv = std::make_unique<Converter>();
-    if (const char* name = IconvName(codePage))
-        conv->handle = iconv_open("UTF-16LE", name);
+    if (codePage > 0)
+        conv->handle = iconv_open("UTF-16LE", IconvName(codePage).constData());
     Converter* raw = conv.get();
     m_converters.emplace(codePage, std::move(conv));
     return raw;
+}
+
+bool CodePageDecoder::Knows(int codePage)
+{
+    if (codePage == kWindows1252 || codePage == kSymbolCodePage)
+        return true;
+    return converter(codePage)->handle != reinterpret_cast<iconv_t>(-1);
 }
 
 void CodePageDecoder::append(QString& out, const char* bytes, qsizetype size, int codePage)
@@ -138,8 +134,9 @@ void CodePageDecoder::append(QString& out, const char* bytes, qsizetype size, in
         const size_t rc = iconv(conv->handle, &in, &inLeft, &outPtr, &outLeft);
         out.append(reinterpret_cast<const QChar*>(buffer), qsizetype((sizeof buffer - outLeft) / 2));
         if (rc == size_t(-1) && errno != E2BIG) {
-            // An invalid or cut sequence: one replacement per byte skipped.
-            out += QChar(QChar::ReplacementCharacter);
+            // An invalid or cut sequence: one character per byte skipped.
+            out += m_undecodable == Undecodable::Replace ? QChar(QChar::ReplacementCharacter)
+                                                         : QChar(char16_t(static_cast<unsigned char>(*in)));
             ++in;
             --inLeft;
             iconv(conv->handle, nullptr, nullptr, nullptr, nullptr);
@@ -147,4 +144,4 @@ void CodePageDecoder::append(QString& out, const char* bytes, qsizetype size, in
     }
 }
 
-}  // namespace rtf
+}  // namespace codepage
