@@ -35,7 +35,6 @@ void SplitExtension(const QString& path, QString& stem, QString& extension)
     extension = path.mid(dot);
 }
 
-
 }  // namespace
 
 qint32 ReadLeadingInt(QStringView text)
@@ -53,6 +52,15 @@ qint32 ReadLeadingInt(QStringView text)
             return negative ? std::numeric_limits<qint32>::min() : std::numeric_limits<qint32>::max();
     }
     return qint32(negative ? -value : value);
+}
+
+std::optional<qint32> ReadWholeInt(QStringView text)
+{
+    bool ok = false;
+    const qint32 value = text.toInt(&ok, 10);
+    if (!ok || text.isEmpty() || text.front().isSpace() || text.back().isSpace())
+        return std::nullopt;
+    return value;
 }
 
 QString GetFileName(QString& path, bool cut)

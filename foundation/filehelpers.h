@@ -12,6 +12,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 class QIODevice;
 
 // ---- Path parts ----
@@ -38,11 +40,6 @@ bool WriteUtf16Bom(QIODevice& file);
 // ---- Files and folders (all false for an empty path) ----
 
 /// True when the path names an existing entry that is not a folder.
-/// Reads a decimal integer as the C runtime's atoi does: leading blanks, an
-/// optional sign, digits up to the first other character; 0 when there are
-/// none. Clamped to the 32-bit range.
-qint32 ReadLeadingInt(QStringView text);
-
 bool FileExists(const QString& path);
 bool IsExistingFolder(const QString& path);
 /// As IsExistingFolder, after removing one trailing "/" or "\".
@@ -87,6 +84,13 @@ QString FormatIdList(const QList<qint32>& ids);
 /// after the last "|" is not read.
 void ParseIdList(QString& text, QList<qint32>& ids);
 bool FindInIntArray(qint32 value, const QList<qint32>& values);
+/// Reads a decimal integer as the C runtime's atoi does: leading blanks, an
+/// optional sign, digits up to the first other character; 0 when there are
+/// none. Clamped to the 32-bit range.
+qint32 ReadLeadingInt(QStringView text);
+/// The whole text as a decimal 32-bit integer (an optional sign, then
+/// digits, nothing around them); nothing for any other text.
+std::optional<qint32> ReadWholeInt(QStringView text);
 /// Every carriage return becomes the line marker "~~~~".
 void ReplaceWithTilde(QString& text);
 /// Every line marker "~~~~" becomes "<BR>", then every "^" becomes "&".

@@ -286,6 +286,31 @@ TEST(ListTexts, IdLists)
     EXPECT_FALSE(FindInIntArray(2, {1, 7}));
 }
 
+TEST(ListTexts, LeadingAndWholeIntegers)
+{
+    const struct {
+        QString text;
+        qint32 leading;
+        std::optional<qint32> whole;
+    } cases[] = {
+        {"42", 42, 42},
+        {"-7", -7, -7},
+        {"+3", 3, 3},
+        {"  12abc", 12, std::nullopt},
+        {" 5", 5, std::nullopt},
+        {"5 ", 5, std::nullopt},
+        {"x1", 0, std::nullopt},
+        {"", 0, std::nullopt},
+        {"99999999999", 0x7FFFFFFF, std::nullopt},
+        {"-99999999999", qint32(0x80000000), std::nullopt},
+        {"0x10", 0, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ReadLeadingInt(c.text), c.leading) << c.text.toStdString();
+        EXPECT_EQ(ReadWholeInt(c.text), c.whole) << c.text.toStdString();
+    }
+}
+
 TEST(ListTexts, MarkersCaseAndArguments)
 {
     QString text = "one\rtwo\r\nthree";
