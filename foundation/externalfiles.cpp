@@ -63,11 +63,6 @@ QString DecodeCp437(const QByteArray& bytes)
     return text;
 }
 
-qsizetype LastSeparator(const QString& path)
-{
-    return std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
-}
-
 /// The last component of a target; empty when it is not usable as the name
 /// of a file inside a folder.
 QString PlainFileName(const QString& target)
@@ -107,22 +102,6 @@ QString FolderOrDefault(QString& folder)
     while (folder.size() > 1 && (folder.endsWith(u'/') || folder.endsWith(u'\\')))
         folder.chop(1);
     return folder;
-}
-
-/// Copies source to target through a temporary file beside the target, so
-/// that an existing target is replaced only by a complete copy.
-bool ReplaceByCopy(const QString& source, const QString& target)
-{
-    QFile in(source);
-    QSaveFile out(target);
-    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly))
-        return false;
-    QByteArray chunk;
-    while (!(chunk = in.read(kChunkBytes)).isEmpty()) {
-        if (out.write(chunk) != chunk.size())
-            return false;
-    }
-    return in.error() == QFileDevice::NoError && out.commit();
 }
 
 bool AskReplace(const QString& fileName)
@@ -365,7 +344,7 @@ bool CopyToExternalsFolder(const QString& sourcePath, QString& destinationFolder
         return QFile::copy(sourcePath, target);
     if (!AskReplace(name))
         return true;
-    return ReplaceByCopy(sourcePath, target);
+    return ReplaceFileByCopy(sourcePath, target);
 }
 
 QString GetExternalCopyName(const QString& target, QString& folder)

@@ -1,8 +1,10 @@
 #include "foundation/filehelpers.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
+#include <QSaveFile>
 
 #include <algorithm>
 #include <limits>
@@ -10,15 +12,11 @@
 namespace {
 
 constexpr int kMaxUniqueTries = 999;
+constexpr qint64 kCopyChunkBytes = 1 << 20;
 
 bool IsSeparator(QChar ch)
 {
     return ch == u'/' || ch == u'\\';
-}
-
-qsizetype LastSeparator(const QString& path)
-{
-    return std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
 }
 
 /// Splits at the last dot of the file name part: a dot inside a folder name
@@ -36,6 +34,11 @@ void SplitExtension(const QString& path, QString& stem, QString& extension)
 }
 
 }  // namespace
+
+qsizetype LastSeparator(const QString& path)
+{
+    return std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
+}
 
 qint32 ReadLeadingInt(QStringView text)
 {
@@ -141,6 +144,19 @@ bool EnsureFolder(const QString& path)
     if (path.isEmpty())
         return false;
     return IsExistingFolder(path) || QDir().mkpath(path);
+}
+
+bool ReplaceFileByCopy(const QString& source, const QString& target)
+{
+    QFile in(source);
+    QSaveFile out(target);
+    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly))
+        return false;
+    for (QByteArray chunk; !(chunk = in.read(kCopyChunkBytes)).isEmpty();) {
+        if (out.write(chunk) != chunk.size())
+            return false;
+    }
+    return in.error() == QFileDevice::NoError && out.commit();
 }
 
 void ListFilesInFolder(const QString& folder, QStringList& paths)

@@ -18,6 +18,8 @@ class QIODevice;
 
 // ---- Path parts ----
 
+/// The index of the last "/" or "\"; -1 when the path has neither.
+qsizetype LastSeparator(const QString& path);
 /// The text after the last "/" or "\"; empty when the path has neither.
 /// With `cut`, `path` becomes the text before that separator.
 QString GetFileName(QString& path, bool cut = false);
@@ -46,6 +48,10 @@ bool IsExistingFolder(const QString& path);
 bool IsFolderPath(const QString& path);
 /// True when the folder exists or was created with every missing parent.
 bool EnsureFolder(const QString& path);
+/// Copies the file through a temporary file beside the target renamed into
+/// place, so an existing target is replaced only by a complete copy. False,
+/// the target as it was, when anything failed.
+bool ReplaceFileByCopy(const QString& source, const QString& target);
 /// Appends the full path of every entry of the folder that is not a folder
 /// (hidden ones included), in name order.
 void ListFilesInFolder(const QString& folder, QStringList& paths);

@@ -120,6 +120,24 @@ TEST(FilesAndFolders, TestsAndFolderCreation)
     EXPECT_FALSE(EnsureFolder(""));
 }
 
+TEST(FilesAndFolders, ReplaceByCopyKeepsTheTargetOnFailure)
+{
+    testutil::TempDir dir;
+    const QString source = dir.file("source.bin");
+    const QString target = dir.file("target.bin");
+    ASSERT_TRUE(testutil::WriteFile(source, QByteArray(3 << 20, 'n')));
+    ASSERT_TRUE(testutil::WriteFile(target, "old"));
+    EXPECT_TRUE(ReplaceFileByCopy(source, target));
+    EXPECT_EQ(testutil::ReadFile(target), QByteArray(3 << 20, 'n'));
+
+    ASSERT_TRUE(testutil::WriteFile(target, "old"));
+    EXPECT_FALSE(ReplaceFileByCopy(dir.file("missing"), target));
+    EXPECT_FALSE(ReplaceFileByCopy(dir.path(), target));   // a folder reads nothing
+    EXPECT_FALSE(ReplaceFileByCopy(source, dir.file("no/folder/target.bin")));
+    EXPECT_EQ(testutil::ReadFile(target), QByteArray("old"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), (QStringList{"source.bin", "target.bin"}));
+}
+
 TEST(FilesAndFolders, ListFilesLeavesFoldersOut)
 {
     testutil::TempDir dir;
