@@ -7,14 +7,13 @@
 #include "foundation/programpaths.h"
 #include "foundation/stringstore.h"
 #include "foundation/uimessages.h"
+#include "foundation/waitwindow.h"
 
-#include <QCursor>
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QHash>
 #include <QRegularExpression>
 #include <QSaveFile>
@@ -374,16 +373,14 @@ bool DeleteExternalCopies(QStringList& targets)
         return true;
     if (!AskYesNo(QStringLiteral("%1\n%2").arg(list, LoadString(FoundationText::DeleteExternalCopies))))
         return false;
-    if (QGuiApplication::instance())
-        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    BeginWait();
     // Each name is one plain component, so every path lies in the folder; a
     // link is removed itself, its target is never touched.
     for (const QString& name : std::as_const(targets)) {
         if (!name.isEmpty())
             QFile::remove(JoinPath(folder, name));
     }
-    if (QGuiApplication::instance())
-        QGuiApplication::restoreOverrideCursor();
+    EndWait();
     return true;
 }
 
