@@ -1,6 +1,7 @@
 #pragma once
 
-// Single- and double-byte Windows code pages of RTF text, through iconv.
+// Windows code pages through iconv: their converter names, and the single-
+// and double-byte code pages of RTF text.
 
 #include <QByteArray>
 #include <QString>
@@ -14,6 +15,10 @@ namespace rtf {
 constexpr int kWindows1252 = 1252;
 /// Symbol fonts: bytes are glyph numbers, kept as U+0000..U+00FF.
 constexpr int kSymbolCodePage = 42;
+
+/// The iconv name of a Windows code page; null for one without a converter
+/// here.
+const char* IconvCodePageName(int codePage);
 
 /// The code page of an RTF \fcharset value; 0 (ANSI) and unknown values give
 /// the document's code page.
