@@ -45,12 +45,8 @@ private:
         size_t operator()(QStringView s) const
         {
             size_t h = 0;
-            for (QChar c : s) {
-                char16_t u = c.unicode();
-                if (ignoreCase && u >= u'A' && u <= u'Z')
-                    u = char16_t(u + 32);
-                h = h * 31 + u;
-            }
+            for (QChar c : s)
+                h = h * 31 + (ignoreCase ? FoldXmlCase(c.unicode()) : c.unicode());
             return h;
         }
     };

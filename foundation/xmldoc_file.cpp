@@ -680,7 +680,7 @@ bool CXmlDoc::FindFileElement(const XmlPath& path)
         case XmlNodeType::Element: {
             const int depth = int(f.stack.size());
             QString name = TagNameAt(token.start).toString();
-            QString key = ignoreCase ? name.toLower() : name;
+            const QString key = ignoreCase ? FoldXmlName(name) : name;
             QHash<QString, int>& counts = depth ? f.stack.back().childCounts : f.topCounts;
             const int ordinal = ++counts[key];
             f.readPos = token.start + token.length;

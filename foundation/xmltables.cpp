@@ -161,7 +161,7 @@ char32_t FindXmlEntity(QStringView name)
     const auto exact = table.constFind(name);
     if (exact != table.constEnd())
         return exact.value();
-    const QString lower = name.toString().toLower();
+    const QString lower = FoldXmlName(name);
     return table.value(QStringView(lower), 0);
 }
 
@@ -180,11 +180,7 @@ int FindXmlEncoding(QStringView name)
     // 32-bit little-endian code points; big-endian names fall through to the table.
     if (name.compare(u"UTF-32") == 0 || name.compare(u"UTF-32LE") == 0)
         return 65005;
-    QString key = name.toString();
-    for (QChar& c : key)
-        if (c >= u'A' && c <= u'Z')
-            c = QChar(c.unicode() + 32);
-    return table.value(key, -1);
+    return table.value(FoldXmlName(name), -1);
 }
 
 const char* XmlIconvName(int codePage)

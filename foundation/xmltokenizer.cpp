@@ -225,18 +225,20 @@ bool XmlNamesEqual(QStringView a, QStringView b, bool ignoreCase)
     if (a.size() != b.size())
         return false;
     for (qsizetype i = 0; i < a.size(); ++i) {
-        char16_t x = a[i].unicode();
-        char16_t y = b[i].unicode();
-        if (ignoreCase) {
-            if (x >= u'A' && x <= u'Z')
-                x = char16_t(x + 32);
-            if (y >= u'A' && y <= u'Z')
-                y = char16_t(y + 32);
-        }
-        if (x != y)
+        const char16_t x = a[i].unicode();
+        const char16_t y = b[i].unicode();
+        if (x != y && !(ignoreCase && FoldXmlCase(x) == FoldXmlCase(y)))
             return false;
     }
     return true;
+}
+
+QString FoldXmlName(QStringView name)
+{
+    QString folded(name.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < name.size(); ++i)
+        folded[i] = QChar(FoldXmlCase(name[i].unicode()));
+    return folded;
 }
 
 bool FindXmlAttribute(QStringView tag, QStringView name, bool ignoreCase, QStringView* value, int* spanStart,
