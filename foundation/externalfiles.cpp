@@ -73,10 +73,7 @@ QString FindInFolder(const QString& folder, const QString& name)
 
 QString FolderOrDefault(QString& folder)
 {
-    if (folder.isEmpty())
-        folder = GetDefaultExternalsFolder();
-    while (folder.size() > 1 && (folder.endsWith(u'/') || folder.endsWith(u'\\')))
-        folder.chop(1);
+    folder = WithoutTrailingSeparators(folder.isEmpty() ? GetDefaultExternalsFolder() : folder);
     return folder;
 }
 

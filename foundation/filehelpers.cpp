@@ -100,6 +100,13 @@ QString ShortenPathForDisplay(const QString& path)
     return QStringLiteral("..") + path.mid(sep + 1);
 }
 
+QString WithoutTrailingSeparators(QString path)
+{
+    while (path.size() > 1 && IsSeparator(path.back()))
+        path.chop(1);
+    return path;
+}
+
 void SanitizeFileName(QString& name, bool alsoSpace)
 {
     static const QString kForbidden = QStringLiteral("\\/:*?\"<>|");

@@ -31,6 +31,9 @@ QString GetFolderPart(const QString& path);
 /// ".." followed by the file name when a separator stands at index 1 or
 /// later ("/a/b.txt" gives "..b.txt"); otherwise the path unchanged.
 QString ShortenPathForDisplay(const QString& path);
+/// The path without trailing "/" or "\"; a path of separators only keeps
+/// its first (the root stays "/").
+QString WithoutTrailingSeparators(QString path);
 /// Makes `name` usable as one file name, in place: separators, the
 /// characters :*?"<>|, control characters (and blanks when `alsoSpace`)
 /// become "_", runs of "_" shrink to one, and a name of dots only (".", "..")

@@ -51,6 +51,15 @@ TEST(PathParts, SplitAtEitherSeparator)
     }
 }
 
+TEST(PathParts, TrailingSeparatorsGo)
+{
+    const std::pair<QString, QString> cases[] = {
+        {"/a/b/", "/a/b"}, {"C:\\x\\", "C:\\x"}, {"/a//\\", "/a"}, {"/a", "/a"}, {"/", "/"}, {"//", "/"}, {"", ""},
+    };
+    for (const auto& [path, trimmed] : cases)
+        EXPECT_EQ(WithoutTrailingSeparators(path), trimmed) << path.toStdString();
+}
+
 TEST(PathParts, SanitizedNamesStayInTheirFolder)
 {
     const struct {
