@@ -7,15 +7,14 @@
 #include "foundation/programpaths.h"
 #include "foundation/stringstore.h"
 #include "foundation/uimessages.h"
+#include "foundation/waitwindow.h"
+#include "platform/codepage/codepage.h"
 
-#include <QCursor>
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
-#include <QHash>
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QSet>
@@ -35,38 +34,10 @@ namespace {
 constexpr uLong kUtf8NameFlag = 0x800;
 // Host system "Unix" in the upper byte of "version made by".
 constexpr uLong kUnixHost = 3;
+// The code page of entry names written without the UTF-8 flag.
+constexpr int kZipLegacyCodePage = 437;
 // Entries are read and written in chunks of this many bytes.
 constexpr int kChunkBytes = 64 * 1024;
-
-// Code page 437, bytes 0x80 to 0xFF.
-constexpr char16_t kCp437High[128] = {
-    0x00C7, 0x00FC, 0x00E9, 0x00E2, 0x00E4, 0x00E0, 0x00E5, 0x00E7, 0x00EA, 0x00EB, 0x00E8, 0x00EF, 0x00EE,
-    0x00EC, 0x00C4, 0x00C5, 0x00C9, 0x00E6, 0x00C6, 0x00F4, 0x00F6, 0x00F2, 0x00FB, 0x00F9, 0x00FF, 0x00D6,
-    0x00DC, 0x00A2, 0x00A3, 0x00A5, 0x20A7, 0x0192, 0x00E1, 0x00ED, 0x00F3, 0x00FA, 0x00F1, 0x00D1, 0x00AA,
-    0x00BA, 0x00BF, 0x2310, 0x00AC, 0x00BD, 0x00BC, 0x00A1, 0x00AB, 0x00BB, 0x2591, 0x2592, 0x2593, 0x2502,
-    0x2524, 0x2561, 0x2562, 0x2556, 0x2555, 0x2563, 0x2551, 0x2557, 0x255D, 0x255C, 0x255B, 0x2510, 0x2514,
-    0x2534, 0x252C, 0x251C, 0x2500, 0x253C, 0x255E, 0x255F, 0x255A, 0x2554, 0x2569, 0x2566, 0x2560, 0x2550,
-    0x256C, 0x2567, 0x2568, 0x2564, 0x2565, 0x2559, 0x2558, 0x2552, 0x2553, 0x256B, 0x256A, 0x2518, 0x250C,
-    0x2588, 0x2584, 0x258C, 0x2590, 0x2580, 0x03B1, 0x00DF, 0x0393, 0x03C0, 0x03A3, 0x03C3, 0x00B5, 0x03C4,
-    0x03A6, 0x0398, 0x03A9, 0x03B4, 0x221E, 0x03C6, 0x03B5, 0x2229, 0x2261, 0x00B1, 0x2265, 0x2264, 0x2320,
-    0x2321, 0x00F7, 0x2248, 0x00B0, 0x2219, 0x00B7, 0x221A, 0x207F, 0x25A0, 0x00A0,
-};
-
-QString DecodeCp437(const QByteArray& bytes)
-{
-    QString text;
-    text.reserve(bytes.size());
-    for (const char byte : bytes) {
-        const auto b = static_cast<unsigned char>(byte);
-        text.append(b < 0x80 ? QChar(b) : QChar(kCp437High[b - 0x80]));
-    }
-    return text;
-}
-
-qsizetype LastSeparator(const QString& path)
-{
-    return std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
-}
 
 /// The last component of a target; empty when it is not usable as the name
 /// of a file inside a folder.
@@ -102,27 +73,8 @@ QString FindInFolder(const QString& folder, const QString& name)
 
 QString FolderOrDefault(QString& folder)
 {
-    if (folder.isEmpty())
-        folder = GetDefaultExternalsFolder();
-    while (folder.size() > 1 && (folder.endsWith(u'/') || folder.endsWith(u'\\')))
-        folder.chop(1);
+    folder = WithoutTrailingSeparators(folder.isEmpty() ? GetDefaultExternalsFolder() : folder);
     return folder;
-}
-
-/// Copies source to target through a temporary file beside the target, so
-/// that an existing target is replaced only by a complete copy.
-bool ReplaceByCopy(const QString& source, const QString& target)
-{
-    QFile in(source);
-    QSaveFile out(target);
-    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly))
-        return false;
-    QByteArray chunk;
-    while (!(chunk = in.read(kChunkBytes)).isEmpty()) {
-        if (out.write(chunk) != chunk.size())
-            return false;
-    }
-    return in.error() == QFileDevice::NoError && out.commit();
 }
 
 bool AskReplace(const QString& fileName)
@@ -365,7 +317,7 @@ bool CopyToExternalsFolder(const QString& sourcePath, QString& destinationFolder
         return QFile::copy(sourcePath, target);
     if (!AskReplace(name))
         return true;
-    return ReplaceByCopy(sourcePath, target);
+    return ReplaceFileByCopy(sourcePath, target);
 }
 
 QString GetExternalCopyName(const QString& target, QString& folder)
@@ -395,16 +347,14 @@ bool DeleteExternalCopies(QStringList& targets)
         return true;
     if (!AskYesNo(QStringLiteral("%1\n%2").arg(list, LoadString(FoundationText::DeleteExternalCopies))))
         return false;
-    if (QGuiApplication::instance())
-        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    BeginWait();
     // Each name is one plain component, so every path lies in the folder; a
     // link is removed itself, its target is never touched.
     for (const QString& name : std::as_const(targets)) {
         if (!name.isEmpty())
             QFile::remove(JoinPath(folder, name));
     }
-    if (QGuiApplication::instance())
-        QGuiApplication::restoreOverrideCursor();
+    EndWait();
     return true;
 }
 
@@ -455,6 +405,7 @@ bool ExtractZipArchive(const QString& archivePath, const QString& destinationFol
         return false;
     EnsureFolder(destinationFolder);
     const QString base = QFileInfo(destinationFolder).canonicalFilePath();
+    codepage::CodePageDecoder legacyNames;
     auto refuse = [refused](const QString& name) {
         if (refused)
             refused->append(name);
@@ -467,7 +418,11 @@ bool ExtractZipArchive(const QString& archivePath, const QString& destinationFol
         if (unzGetCurrentFileInfo64(zip, &info, rawName.data(), uLong(rawName.size()), nullptr, 0, nullptr, 0) !=
             UNZ_OK)
             break;
-        const QString name = (info.flag & kUtf8NameFlag) ? QString::fromUtf8(rawName) : DecodeCp437(rawName);
+        QString name;
+        if (info.flag & kUtf8NameFlag)
+            name = QString::fromUtf8(rawName);
+        else
+            legacyNames.append(name, rawName.constData(), rawName.size(), kZipLegacyCodePage);
         const QString relative = SafeEntryPath(name);
         if (base.isEmpty() || relative.isEmpty() || IsLinkEntry(info)) {
             refuse(name);

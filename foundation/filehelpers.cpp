@@ -1,8 +1,10 @@
 #include "foundation/filehelpers.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
+#include <QSaveFile>
 
 #include <algorithm>
 #include <limits>
@@ -10,15 +12,11 @@
 namespace {
 
 constexpr int kMaxUniqueTries = 999;
+constexpr qint64 kCopyChunkBytes = 1 << 20;
 
 bool IsSeparator(QChar ch)
 {
     return ch == u'/' || ch == u'\\';
-}
-
-qsizetype LastSeparator(const QString& path)
-{
-    return std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
 }
 
 /// Splits at the last dot of the file name part: a dot inside a folder name
@@ -35,8 +33,12 @@ void SplitExtension(const QString& path, QString& stem, QString& extension)
     extension = path.mid(dot);
 }
 
-
 }  // namespace
+
+qsizetype LastSeparator(const QString& path)
+{
+    return std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
+}
 
 qint32 ReadLeadingInt(QStringView text)
 {
@@ -53,6 +55,15 @@ qint32 ReadLeadingInt(QStringView text)
             return negative ? std::numeric_limits<qint32>::min() : std::numeric_limits<qint32>::max();
     }
     return qint32(negative ? -value : value);
+}
+
+std::optional<qint32> ReadWholeInt(QStringView text)
+{
+    bool ok = false;
+    const qint32 value = text.toInt(&ok, 10);
+    if (!ok || text.isEmpty() || text.front().isSpace() || text.back().isSpace())
+        return std::nullopt;
+    return value;
 }
 
 QString GetFileName(QString& path, bool cut)
@@ -87,6 +98,13 @@ QString ShortenPathForDisplay(const QString& path)
     if (sep < 1)
         return path;
     return QStringLiteral("..") + path.mid(sep + 1);
+}
+
+QString WithoutTrailingSeparators(QString path)
+{
+    while (path.size() > 1 && IsSeparator(path.back()))
+        path.chop(1);
+    return path;
 }
 
 void SanitizeFileName(QString& name, bool alsoSpace)
@@ -133,6 +151,19 @@ bool EnsureFolder(const QString& path)
     if (path.isEmpty())
         return false;
     return IsExistingFolder(path) || QDir().mkpath(path);
+}
+
+bool ReplaceFileByCopy(const QString& source, const QString& target)
+{
+    QFile in(source);
+    QSaveFile out(target);
+    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly))
+        return false;
+    for (QByteArray chunk; !(chunk = in.read(kCopyChunkBytes)).isEmpty();) {
+        if (out.write(chunk) != chunk.size())
+            return false;
+    }
+    return in.error() == QFileDevice::NoError && out.commit();
 }
 
 void ListFilesInFolder(const QString& folder, QStringList& paths)

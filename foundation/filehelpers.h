@@ -12,10 +12,14 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 class QIODevice;
 
 // ---- Path parts ----
 
+/// The index of the last "/" or "\"; -1 when the path has neither.
+qsizetype LastSeparator(const QString& path);
 /// The text after the last "/" or "\"; empty when the path has neither.
 /// With `cut`, `path` becomes the text before that separator.
 QString GetFileName(QString& path, bool cut = false);
@@ -27,6 +31,9 @@ QString GetFolderPart(const QString& path);
 /// ".." followed by the file name when a separator stands at index 1 or
 /// later ("/a/b.txt" gives "..b.txt"); otherwise the path unchanged.
 QString ShortenPathForDisplay(const QString& path);
+/// The path without trailing "/" or "\"; a path of separators only keeps
+/// its first (the root stays "/").
+QString WithoutTrailingSeparators(QString path);
 /// Makes `name` usable as one file name, in place: separators, the
 /// characters :*?"<>|, control characters (and blanks when `alsoSpace`)
 /// become "_", runs of "_" shrink to one, and a name of dots only (".", "..")
@@ -38,17 +45,16 @@ bool WriteUtf16Bom(QIODevice& file);
 // ---- Files and folders (all false for an empty path) ----
 
 /// True when the path names an existing entry that is not a folder.
-/// Reads a decimal integer as the C runtime's atoi does: leading blanks, an
-/// optional sign, digits up to the first other character; 0 when there are
-/// none. Clamped to the 32-bit range.
-qint32 ReadLeadingInt(QStringView text);
-
 bool FileExists(const QString& path);
 bool IsExistingFolder(const QString& path);
 /// As IsExistingFolder, after removing one trailing "/" or "\".
 bool IsFolderPath(const QString& path);
 /// True when the folder exists or was created with every missing parent.
 bool EnsureFolder(const QString& path);
+/// Copies the file through a temporary file beside the target renamed into
+/// place, so an existing target is replaced only by a complete copy. False,
+/// the target as it was, when anything failed.
+bool ReplaceFileByCopy(const QString& source, const QString& target);
 /// Appends the full path of every entry of the folder that is not a folder
 /// (hidden ones included), in name order.
 void ListFilesInFolder(const QString& folder, QStringList& paths);
@@ -87,6 +93,13 @@ QString FormatIdList(const QList<qint32>& ids);
 /// after the last "|" is not read.
 void ParseIdList(QString& text, QList<qint32>& ids);
 bool FindInIntArray(qint32 value, const QList<qint32>& values);
+/// Reads a decimal integer as the C runtime's atoi does: leading blanks, an
+/// optional sign, digits up to the first other character; 0 when there are
+/// none. Clamped to the 32-bit range.
+qint32 ReadLeadingInt(QStringView text);
+/// The whole text as a decimal 32-bit integer (an optional sign, then
+/// digits, nothing around them); nothing for any other text.
+std::optional<qint32> ReadWholeInt(QStringView text);
 /// Every carriage return becomes the line marker "~~~~".
 void ReplaceWithTilde(QString& text);
 /// Every line marker "~~~~" becomes "<BR>", then every "^" becomes "&".

@@ -1,5 +1,6 @@
 #include "foundation/imageexport.h"
 
+#include "foundation/uimessages.h"
 #include "platform/pdf/pdfmemorydocument.h"
 
 #include <QClipboard>
@@ -51,10 +52,9 @@ bool Deliver(const QImage& picture, bool save)
 {
     if (save)
         return WriteImageFile(picture, TemporaryPictureFile(), QStringLiteral("image/jpeg"));
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    if (!clipboard)
+    if (!HasGuiApplication())
         return false;
-    clipboard->setImage(picture);
+    QGuiApplication::clipboard()->setImage(picture);
     return true;
 }
 
@@ -175,12 +175,11 @@ bool CopyPictureAreaAsImage(const QByteArray& picture, int x1, int y1, int x2, i
 
 void ClearClipboard()
 {
-    if (QClipboard* clipboard = QGuiApplication::clipboard())
-        clipboard->clear();
+    if (HasGuiApplication())
+        QGuiApplication::clipboard()->clear();
 }
 
 QString GetClipboardText()
 {
-    const QClipboard* clipboard = QGuiApplication::clipboard();
-    return clipboard ? clipboard->text() : QString();
+    return HasGuiApplication() ? QGuiApplication::clipboard()->text() : QString();
 }

@@ -1,5 +1,6 @@
 #include "foundation/options.h"
 
+#include "foundation/filehelpers.h"
 #include "foundation/ids.h"
 #include "foundation/programpaths.h"
 #include "foundation/stringstore.h"
@@ -121,10 +122,8 @@ void BuildOptionDefinitions()
     dictio.Bool(DictioOption::WholeWords, 100487, false);
     dictio.Bool(DictioOption::UseStopList, 102017, false);
     dictio.Text(DictioOption::ValidationFile, 100488, QStringLiteral("Validate.rtf"));
-    QString dictionaryFolder = g_program.SettingsFolder;   // without its trailing "/"
-    if (dictionaryFolder.endsWith(u'/'))
-        dictionaryFolder.chop(1);
-    dictio.Text(DictioOption::DictionaryFolder, 102018, dictionaryFolder, PropertyType::Folder);
+    dictio.Text(DictioOption::DictionaryFolder, 102018, WithoutTrailingSeparators(g_program.SettingsFolder),
+                PropertyType::Folder);
 
     OptionBuilder maps(g_mapsOptions, "maps");
     maps.Group(1, 102019);

@@ -1,5 +1,6 @@
 #include "foundation/optionsrecord.h"
 
+#include "foundation/filehelpers.h"
 #include "foundation/stringstore.h"
 #include "foundation/topicdisplaysource.h"
 
@@ -50,16 +51,6 @@ const Field kShortForm[] = {
 
 const OptionsRecord kDefaults;
 
-// A whole value: optional sign and decimal digits within 32 bits.
-std::optional<qint32> ReadInteger(QStringView token)
-{
-    bool ok = false;
-    const qint32 value = token.toInt(&ok, 10);
-    if (!ok || token.isEmpty() || token.front().isSpace() || token.back().isSpace())
-        return std::nullopt;
-    return value;
-}
-
 void Reset(OptionsRecord& r, const Field& f)
 {
     if (f.number)
@@ -75,7 +66,7 @@ qsizetype ReadFields(OptionsRecord& r, QStringView text, std::span<const Field> 
     qsizetype pos = 0;
     for (const Field& f : fields) {
         const qsizetype bar = text.indexOf(u'|', pos);
-        const std::optional<qint32> value = ReadInteger(bar < 0 ? text.mid(pos) : text.mid(pos, bar - pos));
+        const std::optional<qint32> value = ReadWholeInt(bar < 0 ? text.mid(pos) : text.mid(pos, bar - pos));
         if (value && *value >= f.minimum && *value <= f.maximum) {
             if (f.number)
                 r.*f.number = *value;
@@ -154,7 +145,7 @@ void OptionsRecord::Parse(const QString& text, bool longForm)
     if (marker >= 0) {
         // Codes up to the first that is not a positive id; an empty field ends the list too.
         for (QStringView id : QStringView(text).mid(marker + 3).split(u'|')) {
-            const std::optional<qint32> value = ReadInteger(id);
+            const std::optional<qint32> value = ReadWholeInt(id);
             if (!value || *value <= 0)
                 break;
             codeIds.push_back(*value);

@@ -3,22 +3,8 @@
 #include "foundation/filehelpers.h"
 #include "foundation/xmldoc.h"
 
+#include <algorithm>
 #include <cmath>
-#include <limits>
-
-namespace {
-
-// The whole text as a 32-bit integer, or nothing.
-std::optional<qint32> StrictInt(const QString& text)
-{
-    bool ok = false;
-    const qint32 value = text.toInt(&ok, 10);
-    if (!ok || text.isEmpty() || text[0].isSpace() || text.back().isSpace())
-        return std::nullopt;
-    return value;
-}
-
-}  // namespace
 
 QString FormatPropertyDateTime(const QDateTime& value, bool dateOnly)
 {
@@ -123,7 +109,7 @@ std::optional<QString> CPropertyRecord::AcceptedValueText(const QString& text) c
     case PropertyType::Folder:
         return text;
     case PropertyType::Integer: {
-        const std::optional<qint32> value = StrictInt(text);
+        const std::optional<qint32> value = ReadWholeInt(text);
         if (!value)
             return std::nullopt;
         if (m_minimum < m_maximum)
@@ -131,14 +117,14 @@ std::optional<QString> CPropertyRecord::AcceptedValueText(const QString& text) c
         return text;
     }
     case PropertyType::Choice: {
-        const std::optional<qint32> value = StrictInt(text);
+        const std::optional<qint32> value = ReadWholeInt(text);
         if (!value || *value < 0 || *value >= GetItemCount())
             return std::nullopt;
         return text;
     }
     case PropertyType::IntegerList:
     case PropertyType::Boolean:
-        return StrictInt(text) ? std::optional<QString>(text) : std::nullopt;
+        return ReadWholeInt(text) ? std::optional<QString>(text) : std::nullopt;
     case PropertyType::Real: {
         bool ok = false;
         const double value = text.toDouble(&ok);

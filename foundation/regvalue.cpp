@@ -1,5 +1,7 @@
 #include "foundation/regvalue.h"
 
+#include "foundation/filehelpers.h"
+
 #include <QSettings>
 
 #include <algorithm>
@@ -33,9 +35,7 @@ std::unique_ptr<QSettings> OpenSettings()
 CRegValue::CRegValue(const QString& path, const QString& defaultText, bool alwaysReread)
     : m_defaultText(defaultText), m_alwaysReread(alwaysReread)
 {
-    qsizetype split = path.size() - 1;
-    while (split >= 0 && !IsSeparator(path[split]))
-        --split;
+    const qsizetype split = LastSeparator(path);
     m_keyPath = TrimSeparators(path.left(std::max<qsizetype>(split, 0)));
     m_valueName = TrimSeparators(path.mid(split + 1));
     RegValueReadRaw();

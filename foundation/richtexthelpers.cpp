@@ -2,6 +2,7 @@
 
 #include "foundation/filehelpers.h"
 #include "foundation/texthelpers.h"
+#include "foundation/uimessages.h"
 #include "platform/rtf/richeditctrlex.h"
 #include "platform/rtf/rtfformat.h"
 
@@ -430,7 +431,7 @@ bool TrimRtfHyperlinkInstructions(QByteArray& rtf)
 bool CleanClipboardRtfLinks()
 {
     static const QString kRtfMime = QStringLiteral("text/rtf");
-    if (!qGuiApp)
+    if (!HasGuiApplication())
         return false;
     QClipboard* clipboard = QGuiApplication::clipboard();
     const QMimeData* data = clipboard->mimeData();

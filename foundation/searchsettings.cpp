@@ -175,8 +175,7 @@ bool CSearchSettings::Search(bool memos, const QList<qint32>* documentIds, const
     for (qint32 id : ids) {
         SearchObject(topic, id, rows, found);
         ++searched;
-        if (GetWaitWindow())
-            GetWaitWindow()->SetText(progress.arg(kindName).arg(searched).arg(found.size()));
+        SetWaitText(progress.arg(kindName).arg(searched).arg(found.size()));
     }
     AppendHits(found);
 

@@ -1,5 +1,6 @@
 // Searching one text: term patterns, sentences, paragraph numbers and the
 // rules that combine the hits of several terms.
+#include "foundation/filehelpers.h"
 #include "foundation/options.h"
 #include "foundation/richtexthelpers.h"
 #include "foundation/searchsettings.h"
@@ -139,9 +140,8 @@ QList<CSearchSettings::Term> CSearchSettings::PrepareTerms() const
         if (term.kind == SearchPatternKind::Plain)
             term.first = m_options.terms[k].trimmed();
         if (!m_options.matchCase) {
-            for (QString* part : {&term.first, &term.second})
-                for (QChar& c : *part)
-                    c = c.toLower();
+            LowerCase(term.first);
+            LowerCase(term.second);
         }
         if (k > 0 && k - 1 < m_options.operators.size()) {
             const quint8 op = quint8(m_options.operators[k - 1]);
@@ -334,10 +334,8 @@ QList<SearchHit> CSearchSettings::FindHits(qint32 objectId, qint32 value, qint32
     richEdit.StreamInRtf(nullptr, false);
 
     const QList<Term> terms = PrepareTerms();
-    if (!m_options.matchCase) {
-        for (QChar& c : text)
-            c = c.toLower();
-    }
+    if (!m_options.matchCase)
+        LowerCase(text);
     m_sentences.clear();
     if (m_operatorMode)
         SplitSentences(text, m_sentences);

@@ -1,6 +1,7 @@
 #include "foundation/systemreport.h"
 
 #include "foundation/externalfiles.h"
+#include "foundation/filehelpers.h"
 #include "foundation/ids.h"
 #include "foundation/osversion.h"
 #include "foundation/programpaths.h"
@@ -19,13 +20,6 @@
 namespace {
 
 constexpr qint64 kBytesPerMB = 1024 * 1024;
-
-QString WithoutTrailingSlash(QString folder)
-{
-    while (folder.size() > 1 && folder.endsWith(u'/'))
-        folder.chop(1);
-    return folder;
-}
 
 QString CurrentUserName()
 {
@@ -110,7 +104,7 @@ SystemReportInfo CollectSystemReportInfo()
     info.folders += GetExternalsFolder();
     info.folders += p.OptionsFilePath.isEmpty() ? QString() : QFileInfo(p.OptionsFilePath).path();
     for (QString& folder : info.folders)
-        folder = WithoutTrailingSlash(folder);
+        folder = WithoutTrailingSeparators(folder);
     info.disks = DescribeDisks(info.folders);
     return info;
 }

@@ -99,11 +99,7 @@ qint64 CTableData::GetTotalLabelLength() const
 
 qint64 CTableData::GetTextLength() const
 {
-    qint64 total = 0;
-    for (qint32 row = 0; row < m_rows; ++row)
-        for (qint32 column = 0; column < m_columns; ++column)
-            total += GetCell(row, column).size();
-    return total;
+    return GetTotalLabelLength();
 }
 
 void CTableData::GetIdentityOrder(QList<qint32>& rowOrder, QList<qint32>& columnOrder) const
@@ -155,8 +151,10 @@ bool CTableData::LoadFromBytes(const QByteArray& bytes)
     if (cells * 12 + qint64(columns) * 8 > buffer.Remaining())
         return false;
 
+    // Every list of the table is read whole below, so none is sized first.
     CTableData table;
-    table.SetSize(rows, columns);
+    table.m_rows = rows;
+    table.m_columns = columns;
     if (!buffer.ReadStringArray(table.m_cells) || table.m_cells.size() != cells)
         return false;
     if (!buffer.ReadStringArray(table.m_labels) || table.m_labels.size() != columns)

@@ -52,7 +52,7 @@ public:
 
     /// The sum of the lengths (UTF-16 units) of all cell texts.
     qint64 GetTotalLabelLength() const;
-    /// The same sum, cell by cell through GetCell.
+    /// The same sum.
     qint64 GetTextLength() const;
 
     /// Two integers per cell, row by row, zero when sized.

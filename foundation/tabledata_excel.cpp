@@ -12,7 +12,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QTemporaryDir>
 
 #include <xlsxwriter.h>
@@ -152,23 +151,6 @@ bool WriteWorkbook(const CTableData& table, const QString& sheetName, const QStr
     return true;
 }
 
-/// Copies `source` to `target` through a temporary file renamed into place.
-bool CopyIntoPlace(const QString& source, const QString& target)
-{
-    QFile in(source);
-    QSaveFile out(target);
-    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly))
-        return false;
-    while (!in.atEnd()) {
-        const QByteArray chunk = in.read(1 << 20);
-        if (chunk.isEmpty() || out.write(chunk) != chunk.size()) {
-            out.cancelWriting();
-            break;
-        }
-    }
-    return out.commit();
-}
-
 }  // namespace
 
 bool CTableData::ExportExcel(const QString& sheetName, const QString& path, QString* savedPath,
@@ -211,7 +193,7 @@ bool CTableData::ExportExcel(const QString& sheetName, const QString& path, QStr
     // way to numbered names beside it.
     int counter = 1;
     for (QString candidate = target;; candidate = MakeNumberedName(target, counter)) {
-        if (CopyIntoPlace(made, candidate)) {
+        if (ReplaceFileByCopy(made, candidate)) {
             if (savedPath)
                 *savedPath = candidate;
             return true;

@@ -1,5 +1,7 @@
 #include "foundation/texthelpers.h"
 
+#include "foundation/propertylist.h"
+
 #include <QDateTime>
 #include <QFontMetrics>
 
@@ -74,14 +76,9 @@ QString FitTextWithEllipsis(const QFontMetrics& metrics, const QString& text, in
 
 QString FormatTimeStamp(const QDateTime& value)
 {
-    if (!value.isValid())
+    if (value.date() == QDate(1899, 12, 30) && value.time() == QTime(0, 0))
         return {};
-    const QDate date = value.date();
-    const QTime time = value.time();
-    if (date == QDate(1899, 12, 30) && time == QTime(0, 0))
-        return {};
-    return QString::asprintf("%04d%02d%02d%02d%02d%02d", date.year(), date.month(), date.day(), time.hour(),
-                             time.minute(), time.second());
+    return FormatPropertyDateTime(value);
 }
 
 namespace {

@@ -1,9 +1,14 @@
 #include "foundation/uimessages.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 
 void PumpUiMessages()
 {
     if (QCoreApplication::instance())
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+bool HasGuiApplication()
+{
+    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
 }

@@ -1,13 +1,14 @@
 #include "foundation/uiservices.h"
 
 #include "foundation/ids.h"
+#include "foundation/uimessages.h"
 
 #include <QAction>
 #include <QGuiApplication>
 
 int GetModifierKeys()
 {
-    if (!qGuiApp)
+    if (!HasGuiApplication())
         return 0;
     const Qt::KeyboardModifiers held = QGuiApplication::queryKeyboardModifiers();
     int keys = 0;

@@ -1,5 +1,7 @@
 #include "foundation/waitwindow.h"
 
+#include "foundation/uimessages.h"
+
 #include <QCursor>
 #include <QGuiApplication>
 
@@ -46,13 +48,13 @@ void SetWaitText(const QString& text)
 
 int BeginWait(int value)
 {
-    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+    if (HasGuiApplication())
         QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
     return value;
 }
 
 void EndWait()
 {
-    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+    if (HasGuiApplication())
         QGuiApplication::restoreOverrideCursor();
 }

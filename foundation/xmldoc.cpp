@@ -45,12 +45,8 @@ private:
         size_t operator()(QStringView s) const
         {
             size_t h = 0;
-            for (QChar c : s) {
-                char16_t u = c.unicode();
-                if (ignoreCase && u >= u'A' && u <= u'Z')
-                    u = char16_t(u + 32);
-                h = h * 31 + u;
-            }
+            for (QChar c : s)
+                h = h * 31 + (ignoreCase ? FoldXmlCase(c.unicode()) : c.unicode());
             return h;
         }
     };
@@ -65,16 +61,6 @@ private:
     std::vector<Entry> m_entries;
     std::unordered_map<QStringView, std::vector<int>, NameHash, NameEqual> m_names;
 };
-
-void AppendCodePoint(QString& out, char32_t cp)
-{
-    if (cp >= 0x10000) {
-        out += QChar(char16_t(0xD800 + ((cp - 0x10000) >> 10)));
-        out += QChar(char16_t(0xDC00 + ((cp - 0x10000) & 0x3FF)));
-    } else {
-        out += QChar(char16_t(cp));
-    }
-}
 
 // Code point of the reference name (without "&" and ";"), 0 when it is none.
 char32_t ReferenceValue(QStringView name)
@@ -369,7 +355,7 @@ QString CXmlDoc::DecodeEntity(QStringView text, int flags)
             out += c;
             continue;
         }
-        AppendCodePoint(out, value);
+        out += QChar::fromUcs4(value);
         i = end;
     }
     return out;

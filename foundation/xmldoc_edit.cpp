@@ -617,24 +617,23 @@ bool CXmlDoc::AddElement(const QString& name, const QString& data, int flags)
 
 int CXmlDoc::CopySubtree(const CXmlDoc& from, int fromIndex, int delta)
 {
-    const int top = NewSlot();
-    {
-        XmlElement copy = from.E(fromIndex);
+    // A new slot with the element's offsets and flags, linked to nothing.
+    const auto copyOf = [&](int node) {
+        const int index = NewSlot();
+        XmlElement& copy = E(index);
+        copy = from.E(node);
         copy.start += delta;
         copy.parent = copy.firstChild = copy.nextSibling = copy.prevSibling = 0;
-        E(top) = copy;
-    }
+        return index;
+    };
+    const int top = copyOf(fromIndex);
     // Walk the source in document order, mirroring each element under the
     // copy of its parent; no recursion over the depth.
     std::vector<std::pair<int, int>> parents{{fromIndex, top}};
     for (int node = from.NextInOrder(fromIndex, fromIndex); node; node = from.NextInOrder(node, fromIndex)) {
         while (parents.back().first != from.E(node).parent)
             parents.pop_back();
-        const int index = NewSlot();
-        XmlElement copy = from.E(node);
-        copy.start += delta;
-        copy.parent = copy.firstChild = copy.nextSibling = copy.prevSibling = 0;
-        E(index) = copy;
+        const int index = copyOf(node);
         LinkLastChild(parents.back().second, index);
         parents.emplace_back(node, index);
     }

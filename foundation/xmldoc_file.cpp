@@ -680,7 +680,7 @@ bool CXmlDoc::FindFileElement(const XmlPath& path)
         case XmlNodeType::Element: {
             const int depth = int(f.stack.size());
             QString name = TagNameAt(token.start).toString();
-            QString key = ignoreCase ? name.toLower() : name;
+            const QString key = ignoreCase ? FoldXmlName(name) : name;
             QHash<QString, int>& counts = depth ? f.stack.back().childCounts : f.topCounts;
             const int ordinal = ++counts[key];
             f.readPos = token.start + token.length;
@@ -845,36 +845,26 @@ void CXmlDoc::FlushWrittenText(bool all)
     m_file->WriteText(QStringView(m_doc).left(keep), m_log);
     m_doc.remove(0, keep);
 
-    // Keep the elements that start after the cut, renumbered in document order.
+    // Keep the elements that start after the cut, renumbered in document
+    // order; one whose parent was cut becomes a child of the root.
     std::vector<XmlElement> kept(1);
     std::vector<int> renumber(m_elements.size(), 0);
-    const auto linkLast = [&kept](int parent, int child) {
-        XmlElement& p = kept[size_t(parent)];
-        kept[size_t(child)].parent = parent;
-        if (!p.firstChild) {
-            p.firstChild = child;
-            kept[size_t(child)].prevSibling = child;
-            return;
-        }
-        const int last = kept[size_t(p.firstChild)].prevSibling;
-        kept[size_t(last)].nextSibling = child;
-        kept[size_t(child)].prevSibling = last;
-        kept[size_t(p.firstChild)].prevSibling = child;
-    };
     for (int node = E(0).firstChild; node; node = NextInOrder(node, 0)) {
         if (E(node).start < keep)
             continue;
         XmlElement copy = E(node);
         copy.start -= keep;
+        copy.parent = renumber[size_t(copy.parent)];
         copy.firstChild = copy.nextSibling = copy.prevSibling = 0;
+        renumber[size_t(node)] = int(kept.size());
         kept.push_back(copy);
-        const int index = int(kept.size()) - 1;
-        renumber[size_t(node)] = index;
-        linkLast(renumber[size_t(E(node).parent)], index);
     }
     kept[0].length = int(m_doc.size());
     m_elements.swap(kept);
     m_freeHead = 0;
+    // Document order puts every parent before its children and siblings in order.
+    for (int index = 1; index < int(m_elements.size()); ++index)
+        LinkLastChild(E(index).parent, index);
     m_pos = renumber[size_t(m_pos)];
     m_parent = renumber[size_t(m_parent)];
     m_child = renumber[size_t(m_child)];

@@ -16,6 +16,16 @@ inline bool IsXmlSpace(QChar c)
     return u == u' ' || u == u'\t' || u == u'\n' || u == u'\r';
 }
 
+/// A to Z as a to z, every other unit unchanged: names of markup compare
+/// without case only in ASCII, as HTML's do.
+inline char16_t FoldXmlCase(char16_t u)
+{
+    return u >= u'A' && u <= u'Z' ? char16_t(u + 32) : u;
+}
+
+/// The name with A to Z folded (FoldXmlCase).
+QString FoldXmlName(QStringView name);
+
 /// One node found by NextXmlToken. Offsets and lengths in UTF-16 units.
 struct XmlToken {
     XmlNodeType type = XmlNodeType::EndOfDocument;

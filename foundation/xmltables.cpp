@@ -1,5 +1,7 @@
 #include "foundation/xmlinternal.h"
 
+#include "platform/codepage/codepage.h"
+
 #include <QHash>
 
 // Character entity references of HTML 4 and "apos", and the encoding names
@@ -146,36 +148,6 @@ const EncodingEntry kEncodings[] = {
     {"unicode-2-0-utf-8", 65001}, {"utf-8", 65001}, {"utf8", 65001}, {"x-unicode-2-0-utf-8", 65001},
 };
 
-// Converters that glibc's iconv offers for the code pages of the table;
-// code pages without one are read and written as Windows-1252.
-struct IconvEntry {
-    int codePage;
-    const char* name;
-};
-
-const IconvEntry kIconvNames[] = {
-    {0, "CP1252"},           {154, "PT154"},          {437, "CP437"},          {500, "IBM500"},
-    {708, "ASMO-708"},       {737, "CP737"},          {775, "CP775"},          {850, "CP850"},
-    {852, "CP852"},          {855, "CP855"},          {857, "CP857"},          {858, "CP858"},
-    {860, "CP860"},          {861, "CP861"},          {862, "CP862"},          {863, "CP863"},
-    {864, "CP864"},          {865, "CP865"},          {866, "CP866"},          {869, "CP869"},
-    {874, "CP874"},          {932, "CP932"},          {936, "CP936"},          {949, "CP949"},
-    {950, "CP950"},          {1125, "CP1125"},        {1133, "CP1133"},        {1200, "UTF-16LE"},
-    {1201, "UTF-16BE"},      {1250, "CP1250"},        {1251, "CP1251"},        {1252, "CP1252"},
-    {1253, "CP1253"},        {1254, "CP1254"},        {1255, "CP1255"},        {1256, "CP1256"},
-    {1257, "CP1257"},        {1258, "CP1258"},        {1361, "CP1361"},        {10000, "MACINTOSH"},
-    {10007, "MAC-CYRILLIC"}, {10017, "MACUKRAINIAN"}, {10029, "MAC-CENTRALEUROPE"}, {10079, "MAC-IS"},
-    {12000, "UTF-32LE"},     {12001, "UTF-32BE"},     {20106, "ISO646-DE"},    {20107, "ISO646-SE"},
-    {20108, "ISO646-NO"},    {20127, "ASCII"},        {20866, "KOI8-R"},       {20932, "EUC-JP"},
-    {20936, "GB2312"},       {20949, "EUC-KR"},       {21866, "KOI8-U"},       {28591, "ISO-8859-1"},
-    {28592, "ISO-8859-2"},   {28593, "ISO-8859-3"},   {28594, "ISO-8859-4"},   {28595, "ISO-8859-5"},
-    {28596, "ISO-8859-6"},   {28597, "ISO-8859-7"},   {28598, "ISO-8859-8"},   {28599, "ISO-8859-9"},
-    {28603, "ISO-8859-13"},  {28605, "ISO-8859-15"},  {38598, "ISO-8859-8"},   {50220, "ISO-2022-JP"},
-    {50221, "ISO-2022-JP"},  {50222, "ISO-2022-JP"},  {50225, "ISO-2022-KR"},  {50227, "ISO-2022-CN"},
-    {51932, "EUC-JP"},       {51936, "EUC-CN"},       {51949, "EUC-KR"},       {54936, "GB18030"},
-    {65000, "UTF-7"},        {65001, "UTF-8"},        {65005, "UTF-32LE"},
-};
-
 }  // namespace
 
 char32_t FindXmlEntity(QStringView name)
@@ -189,7 +161,7 @@ char32_t FindXmlEntity(QStringView name)
     const auto exact = table.constFind(name);
     if (exact != table.constEnd())
         return exact.value();
-    const QString lower = name.toString().toLower();
+    const QString lower = FoldXmlName(name);
     return table.value(QStringView(lower), 0);
 }
 
@@ -208,17 +180,10 @@ int FindXmlEncoding(QStringView name)
     // 32-bit little-endian code points; big-endian names fall through to the table.
     if (name.compare(u"UTF-32") == 0 || name.compare(u"UTF-32LE") == 0)
         return 65005;
-    QString key = name.toString();
-    for (QChar& c : key)
-        if (c >= u'A' && c <= u'Z')
-            c = QChar(c.unicode() + 32);
-    return table.value(key, -1);
+    return table.value(FoldXmlName(name), -1);
 }
 
 const char* XmlIconvName(int codePage)
 {
-    for (const IconvEntry& e : kIconvNames)
-        if (e.codePage == codePage)
-            return e.name;
-    return nullptr;
+    return codePage == 0 ? "CP1252" : codepage::IconvCodePageName(codePage);
 }

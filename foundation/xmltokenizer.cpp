@@ -40,6 +40,18 @@ XmlToken SyntaxError(XmlToken token, QStringView text, int from, const char* wor
     return token;
 }
 
+// A node of the type that runs to the first `close` at or after `from`.
+XmlToken ScanTo(XmlToken token, QStringView text, int from, QStringView close, XmlNodeType type,
+                const char* typeWord)
+{
+    const int end = FindFrom(text, close, from);
+    if (end < 0)
+        return Unterminated(token, text, typeWord);
+    token.type = type;
+    token.length = end + int(close.size()) - token.start;
+    return token;
+}
+
 // A comment ("<!--" to "-->") or CDATA section ("<![C" to "]]>"): the
 // fourth character must be the expected one.
 XmlToken ScanDelimited(XmlToken token, QStringView text, char16_t fourth, QStringView close, XmlNodeType type,
@@ -50,12 +62,7 @@ XmlToken ScanDelimited(XmlToken token, QStringView text, char16_t fourth, QStrin
         return Unterminated(token, text, typeWord);
     if (text[at] != fourth)
         return SyntaxError(token, text, at, syntaxWord);
-    const int end = FindFrom(text, close, at + 1);
-    if (end < 0)
-        return Unterminated(token, text, typeWord);
-    token.type = type;
-    token.length = end + int(close.size()) - token.start;
-    return token;
+    return ScanTo(token, text, at + 1, close, type, typeWord);
 }
 
 XmlToken ScanStartTag(XmlToken token, QStringView text)
@@ -181,22 +188,10 @@ XmlToken NextXmlToken(QStringView text, int offset)
     const QChar c = text[offset + 1];
     if (StartsTagName(c))
         return ScanStartTag(token, text);
-    if (c == u'/') {
-        const int close = FindFrom(text, u">", offset + 2);
-        if (close < 0)
-            return Unterminated(token, text, "end_tag");
-        token.type = XmlNodeType::EndTag;
-        token.length = close + 1 - offset;
-        return token;
-    }
-    if (c == u'?') {
-        const int close = FindFrom(text, u"?>", offset + 2);
-        if (close < 0)
-            return Unterminated(token, text, "processing_instruction");
-        token.type = XmlNodeType::ProcessingInstruction;
-        token.length = close + 2 - offset;
-        return token;
-    }
+    if (c == u'/')
+        return ScanTo(token, text, offset + 2, u">", XmlNodeType::EndTag, "end_tag");
+    if (c == u'?')
+        return ScanTo(token, text, offset + 2, u"?>", XmlNodeType::ProcessingInstruction, "processing_instruction");
     if (c != u'!')
         return SyntaxError(token, text, offset + 1, "first_tag_syntax");
     if (offset + 2 >= n)
@@ -230,18 +225,20 @@ bool XmlNamesEqual(QStringView a, QStringView b, bool ignoreCase)
     if (a.size() != b.size())
         return false;
     for (qsizetype i = 0; i < a.size(); ++i) {
-        char16_t x = a[i].unicode();
-        char16_t y = b[i].unicode();
-        if (ignoreCase) {
-            if (x >= u'A' && x <= u'Z')
-                x = char16_t(x + 32);
-            if (y >= u'A' && y <= u'Z')
-                y = char16_t(y + 32);
-        }
-        if (x != y)
+        const char16_t x = a[i].unicode();
+        const char16_t y = b[i].unicode();
+        if (x != y && !(ignoreCase && FoldXmlCase(x) == FoldXmlCase(y)))
             return false;
     }
     return true;
+}
+
+QString FoldXmlName(QStringView name)
+{
+    QString folded(name.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < name.size(); ++i)
+        folded[i] = QChar(FoldXmlCase(name[i].unicode()));
+    return folded;
 }
 
 bool FindXmlAttribute(QStringView tag, QStringView name, bool ignoreCase, QStringView* value, int* spanStart,

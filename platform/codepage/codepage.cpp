@@ -17,19 +17,42 @@ constexpr char16_t kHigh1252[32] = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-// iconv's name of a Windows code page: most are "CP" and the number.
-QByteArray IconvName(int codePage)
-{
-    switch (codePage) {
-    case 950: return "BIG5";
-    case 1361: return "JOHAB";
-    case 10000: return "MACINTOSH";
-    case 65001: return "UTF-8";
-    default: return "CP" + QByteArray::number(codePage);
-    }
-}
+// Converters that glibc's iconv offers for Windows code pages.
+const struct {
+    int codePage;
+    const char* name;
+} kIconvNames[] = {
+    {154, "PT154"},          {437, "CP437"},          {500, "IBM500"},         {708, "ASMO-708"},
+    {737, "CP737"},          {775, "CP775"},          {850, "CP850"},          {852, "CP852"},
+    {855, "CP855"},          {857, "CP857"},          {858, "CP858"},          {860, "CP860"},
+    {861, "CP861"},          {862, "CP862"},          {863, "CP863"},          {864, "CP864"},
+    {865, "CP865"},          {866, "CP866"},          {869, "CP869"},          {874, "CP874"},
+    {932, "CP932"},          {936, "CP936"},          {949, "CP949"},          {950, "CP950"},
+    {1125, "CP1125"},        {1133, "CP1133"},        {1200, "UTF-16LE"},      {1201, "UTF-16BE"},
+    {1250, "CP1250"},        {1251, "CP1251"},        {1252, "CP1252"},        {1253, "CP1253"},
+    {1254, "CP1254"},        {1255, "CP1255"},        {1256, "CP1256"},        {1257, "CP1257"},
+    {1258, "CP1258"},        {1361, "CP1361"},        {10000, "MACINTOSH"},    {10007, "MAC-CYRILLIC"},
+    {10017, "MACUKRAINIAN"}, {10029, "MAC-CENTRALEUROPE"}, {10079, "MAC-IS"},  {12000, "UTF-32LE"},
+    {12001, "UTF-32BE"},     {20106, "ISO646-DE"},    {20107, "ISO646-SE"},    {20108, "ISO646-NO"},
+    {20127, "ASCII"},        {20866, "KOI8-R"},       {20932, "EUC-JP"},       {20936, "GB2312"},
+    {20949, "EUC-KR"},       {21866, "KOI8-U"},       {28591, "ISO-8859-1"},   {28592, "ISO-8859-2"},
+    {28593, "ISO-8859-3"},   {28594, "ISO-8859-4"},   {28595, "ISO-8859-5"},   {28596, "ISO-8859-6"},
+    {28597, "ISO-8859-7"},   {28598, "ISO-8859-8"},   {28599, "ISO-8859-9"},   {28603, "ISO-8859-13"},
+    {28605, "ISO-8859-15"},  {38598, "ISO-8859-8"},   {50220, "ISO-2022-JP"},  {50221, "ISO-2022-JP"},
+    {50222, "ISO-2022-JP"},  {50225, "ISO-2022-KR"},  {50227, "ISO-2022-CN"},  {51932, "EUC-JP"},
+    {51936, "EUC-CN"},       {51949, "EUC-KR"},       {54936, "GB18030"},      {65000, "UTF-7"},
+    {65001, "UTF-8"},        {65005, "UTF-32LE"},
+};
 
 }  // namespace
+
+const char* IconvCodePageName(int codePage)
+{
+    for (const auto& entry : kIconvNames)
+        if (entry.codePage == codePage)
+            return entry.name;
+    return nullptr;
+}
 
 int CodePageOfCharset(int charset, int documentCodePage)
 {
@@ -95,8 +118,8 @@ CodePageDecoder::Converter* CodePageDecoder::converter(int codePage)
     if (it != m_converters.end())
         return it->second.get();
     auto conv = std::make_unique<Converter>();
-    if (codePage > 0)
-        conv->handle = iconv_open("UTF-16LE", IconvName(codePage).constData());
+    if (const char* name = IconvCodePageName(codePage))
+        conv->handle = iconv_open("UTF-16LE", name);
     Converter* raw = conv.get();
     m_converters.emplace(codePage, std::move(conv));
     return raw;

@@ -1,7 +1,7 @@
 #pragma once
 
-// Single- and double-byte Windows code pages, decoded through iconv: the
-// text of RTF files and of legacy Jet databases.
+// Windows code pages through iconv: their converter names, and decoding of
+// single- and double-byte text (RTF files, legacy Jet databases).
 
 #include <QByteArray>
 #include <QString>
@@ -16,8 +16,12 @@ constexpr int kWindows1252 = 1252;
 /// Symbol fonts: bytes are glyph numbers, kept as U+0000..U+00FF.
 constexpr int kSymbolCodePage = 42;
 
-/// The code page of a Windows character set (RTF \fcharset); 0 (ANSI) and
-/// unknown values give the document's code page.
+/// The iconv name of a Windows code page; null for one without a converter
+/// here.
+const char* IconvCodePageName(int codePage);
+
+/// The code page of a Windows character set (RTF \fcharset); 0 (ANSI) and unknown values give
+/// the document's code page.
 int CodePageOfCharset(int charset, int documentCodePage);
 
 /// True for the lead bytes of double-byte code pages (932, 936, 949, 950,

@@ -366,6 +366,7 @@ TEST_F(ExternalFiles, ExtractionRefusesEntriesThatLeaveTheFolder)
                              {"ok/good.txt", "good"},
                              {"win\\style.txt", "backslashes"},
                              {"\x81" "ber.txt", "cp437", false},
+                             {"x\xFD\xFE\xFF.txt", "top of cp437", false},
                              {"viaLink/x.txt", "x"},
                              {"outsideLink.txt", "replaced"},
                          });
@@ -386,6 +387,7 @@ TEST_F(ExternalFiles, ExtractionRefusesEntriesThatLeaveTheFolder)
     EXPECT_EQ(ReadFile(out + QStringLiteral("/ok/good.txt")), QByteArray("good"));
     EXPECT_EQ(ReadFile(out + QStringLiteral("/win/style.txt")), QByteArray("backslashes"));
     EXPECT_EQ(ReadFile(out + QStringLiteral("/über.txt")), QByteArray("cp437"));
+    EXPECT_EQ(ReadFile(out + QStringLiteral("/x²■\u00A0.txt")), QByteArray("top of cp437"));
     // The link in the way was replaced by the entry, not written through.
     EXPECT_FALSE(QFileInfo(out + QStringLiteral("/outsideLink.txt")).isSymLink());
     EXPECT_EQ(ReadFile(out + QStringLiteral("/outsideLink.txt")), QByteArray("replaced"));

@@ -51,6 +51,15 @@ TEST(PathParts, SplitAtEitherSeparator)
     }
 }
 
+TEST(PathParts, TrailingSeparatorsGo)
+{
+    const std::pair<QString, QString> cases[] = {
+        {"/a/b/", "/a/b"}, {"C:\\x\\", "C:\\x"}, {"/a//\\", "/a"}, {"/a", "/a"}, {"/", "/"}, {"//", "/"}, {"", ""},
+    };
+    for (const auto& [path, trimmed] : cases)
+        EXPECT_EQ(WithoutTrailingSeparators(path), trimmed) << path.toStdString();
+}
+
 TEST(PathParts, SanitizedNamesStayInTheirFolder)
 {
     const struct {
@@ -118,6 +127,24 @@ TEST(FilesAndFolders, TestsAndFolderCreation)
     EXPECT_FALSE(EnsureFolder(file));
     EXPECT_FALSE(EnsureFolder(file + "/below"));
     EXPECT_FALSE(EnsureFolder(""));
+}
+
+TEST(FilesAndFolders, ReplaceByCopyKeepsTheTargetOnFailure)
+{
+    testutil::TempDir dir;
+    const QString source = dir.file("source.bin");
+    const QString target = dir.file("target.bin");
+    ASSERT_TRUE(testutil::WriteFile(source, QByteArray(3 << 20, 'n')));
+    ASSERT_TRUE(testutil::WriteFile(target, "old"));
+    EXPECT_TRUE(ReplaceFileByCopy(source, target));
+    EXPECT_EQ(testutil::ReadFile(target), QByteArray(3 << 20, 'n'));
+
+    ASSERT_TRUE(testutil::WriteFile(target, "old"));
+    EXPECT_FALSE(ReplaceFileByCopy(dir.file("missing"), target));
+    EXPECT_FALSE(ReplaceFileByCopy(dir.path(), target));   // a folder reads nothing
+    EXPECT_FALSE(ReplaceFileByCopy(source, dir.file("no/folder/target.bin")));
+    EXPECT_EQ(testutil::ReadFile(target), QByteArray("old"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), (QStringList{"source.bin", "target.bin"}));
 }
 
 TEST(FilesAndFolders, ListFilesLeavesFoldersOut)
@@ -284,6 +311,31 @@ TEST(ListTexts, IdLists)
     }
     EXPECT_TRUE(FindInIntArray(7, {1, 7}));
     EXPECT_FALSE(FindInIntArray(2, {1, 7}));
+}
+
+TEST(ListTexts, LeadingAndWholeIntegers)
+{
+    const struct {
+        QString text;
+        qint32 leading;
+        std::optional<qint32> whole;
+    } cases[] = {
+        {"42", 42, 42},
+        {"-7", -7, -7},
+        {"+3", 3, 3},
+        {"  12abc", 12, std::nullopt},
+        {" 5", 5, std::nullopt},
+        {"5 ", 5, std::nullopt},
+        {"x1", 0, std::nullopt},
+        {"", 0, std::nullopt},
+        {"99999999999", 0x7FFFFFFF, std::nullopt},
+        {"-99999999999", qint32(0x80000000), std::nullopt},
+        {"0x10", 0, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ReadLeadingInt(c.text), c.leading) << c.text.toStdString();
+        EXPECT_EQ(ReadWholeInt(c.text), c.whole) << c.text.toStdString();
+    }
 }
 
 TEST(ListTexts, MarkersCaseAndArguments)

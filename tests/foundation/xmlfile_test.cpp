@@ -309,3 +309,19 @@ TEST(XmlFiles, BlockBoundariesNeverBreakACharacter)
     ASSERT_TRUE(doc.FindElement(QStringLiteral("//t")));
     EXPECT_TRUE(doc.GetElementData().endsWith(U("a😀")));
 }
+
+TEST(XmlFiles, NamesIgnoringCaseFoldOnlyAsciiWhenCountedWhileReading)
+{
+    testutil::TempDir dir;
+    const QString path = dir.file(QStringLiteral("names.html"));
+    ASSERT_TRUE(testutil::WriteFile(path, U("<HTML><Äb>1</Äb><äb>2</äb><P>3</P><p>4</p></HTML>").toUtf8()));
+    for (const char* step : {"äb[1]", "p[2]"}) {
+        CXmlDoc doc;
+        doc.SetDocFlags(XmlDocFlag::IgnoreCase);
+        ASSERT_TRUE(doc.Open(path, XmlDocFlag::ReadFile));
+        ASSERT_TRUE(doc.FindElement(QStringLiteral("html")) && doc.EnterElement());
+        // "Ä" is not "ä" to a name comparison, so it must not count as an earlier "äb" either.
+        ASSERT_TRUE(doc.FindElement(U(step))) << step;
+        EXPECT_EQ(doc.GetElementData(), QString::fromLatin1(step[0] == 'p' ? "4" : "2")) << step;
+    }
+}

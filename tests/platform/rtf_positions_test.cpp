@@ -30,6 +30,7 @@ const Case kCases[] = {
     {"uc2 skips two", R"({\rtf1\ansi\uc2\u26085\'93\'fa!})", u"\u65e5!"},
     {"astral takes two", R"({\rtf1\ansi\u-10179?\u-8704? end})", u"\U0001F600 end"},
     {"ansicpg1251", R"({\rtf1\ansi\ansicpg1251 \'cf\'f0\'e8})", u"\u041f\u0440\u0438"},
+    {"ansicpg866", R"({\rtf1\ansi\ansicpg866 \'8f\'e0\'a8})", u"\u041f\u0440\u0438"},
     {"fcharset shift-jis", R"({\rtf1\ansi{\fonttbl{\f0\fcharset128 MS Mincho;}}\f0 \'93\'fa\'96\'7b})", u"\u65e5\u672c"},
     {"specials", R"({\rtf1\ansi a\~b\-c\_d\emdash\endash\bullet\lquote\rquote\ldblquote\rdblquote})",
      u"a\u00a0b\u00adc\u2011d\u2014\u2013\u2022\u2018\u2019\u201c\u201d"},
