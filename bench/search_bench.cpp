@@ -1,6 +1,7 @@
 // The text search for three terms over 50 MB of RTF documents (50 documents
 // of 1 MB like imported transcripts). Throughput is reported as bytes per
 // second of RTF searched, content read through the topic database.
+#include "bench/guibenchmain.h"
 #include "bench/rtfsample.h"
 #include "foundation/options.h"
 #include "foundation/searchsettings.h"
@@ -12,7 +13,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
 #include <QHash>
 
 namespace {
@@ -124,12 +124,4 @@ BENCHMARK(BM_SearchThreeTerms)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+KORVAN_GUI_BENCHMARK_MAIN()
