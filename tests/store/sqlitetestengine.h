@@ -4,12 +4,11 @@
 // through the database layer, with the topic rows, field dictionary and
 // records that the tables need, and switches that make writes fail.
 
+#include "common/stubdataengine.h"
 #include "platform/dao/database.h"
 #include "platform/dao/recordset.h"
-#include "store/dataengine.h"
 #include "store/fieldvalue.h"
 #include "store/rowbuffer.h"
-#include "store/storedmodel.h"
 #include "store/topicdatabase.h"
 
 #include <QStringList>
@@ -181,21 +180,12 @@ inline bool CreateProject(dao::Database& db, const QList<TopicSpec>& topics)
 
 /// The engine. Writes count down failAfter (when not negative) and fail
 /// once it reaches 0, without touching the file.
-class SqliteTestEngine : public DataEngine {
+class SqliteTestEngine : public testutil::SqliteRowsEngine {
 public:
-    dao::Database db;
     int failAfter = -1;
     int writeRecordCalls = 0;
     int fullWrites = 0;
     QStringList loadErrors;  // values that did not fit, left at zero by LoadTopic
-
-    bool Open(const QString& path) override { return db.Open(path); }
-    bool Close() override
-    {
-        db.Close();
-        return true;
-    }
-    bool IsOpen() const override { return db.IsOpen(); }
 
     bool LoadTopic(TopicTable& table) override
     {
@@ -340,21 +330,6 @@ public:
                           {table.GetTopicId(), field.ID}) &&
                db.DropColumn(table.GetSource(), field.Source);
     }
-
-    QString GetFileName(bool) const override { return db.GetName(); }
-    bool GetSetupData(const QString&, QByteArray&) override { return false; }
-    bool GetSetupValue(const QString&, QString&) override { return false; }
-    bool SetSetupData(const QString&, const QByteArray&) override { return false; }
-    bool SetSetupValue(const QString&, const QString&) override { return false; }
-    bool DeleteSetupKey(const QString&) override { return false; }
-    bool ReadModel(StoredModel&) override { return false; }
-    bool WriteModel(StoredModel&) override { return false; }
-    bool DeleteModel(qint32) override { return false; }
-    bool ListModels(QList<qint32>&, QStringList&) override { return false; }
-
-    bool BeginTrans() override { return db.BeginTrans(); }
-    bool CommitTrans() override { return db.CommitTrans(); }
-    bool Rollback() override { return db.Rollback(); }
 
     /// Rows of a table in the file.
     int CountRows(const QString& table, const QString& where = {}, const QVariantList& values = {})
