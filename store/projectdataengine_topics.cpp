@@ -4,6 +4,7 @@
 #include "store/projectdataengine.h"
 
 #include "foundation/externalfiles.h"
+#include "foundation/filehelpers.h"
 #include "platform/dao/recordset.h"
 #include "store/fieldvalue.h"
 #include "store/projectschema.h"
@@ -105,16 +106,6 @@ QString TextForRetype(const FieldValue& value)
 {
     return value.Type == FieldType::Real ? QString::number(value.GetReal(), 'f', QLocale::FloatingPointShortest)
                                          : value.Format();
-}
-
-/// Reads a category flag as an integer: leading digits, none counting as 0.
-bool ReadsAsNonZero(const QString& text)
-{
-    FieldDescriptor probe;
-    probe.Type = FieldType::Integer;
-    qint32 number = 0;
-    FieldValue(probe, reinterpret_cast<char*>(&number)).Parse(text);
-    return number != 0;
 }
 
 }  // namespace
@@ -482,7 +473,7 @@ bool ProjectDataEngine::SetFieldProperties(qint32 topicId, qint32 fieldId, const
     if (!IsOpen() || which < 0 || which > 2)
         return false;
     static const char* const kColumns[] = {"Name", "DefaultValue", "Categorial"};
-    const QVariant value = which == 2 ? QVariant(ReadsAsNonZero(text) ? 1 : 0) : QVariant(text);
+    const QVariant value = which == 2 ? QVariant(ReadLeadingInt(text) != 0 ? 1 : 0) : QVariant(text);
     return m_db.Execute(QStringLiteral("UPDATE [sys_Fields] SET [%1]=? WHERE [TopicID]=? AND [ID]=?;")
                             .arg(QLatin1String(kColumns[which])),
                         {value, topicId, fieldId}) ||
