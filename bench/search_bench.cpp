@@ -1,18 +1,18 @@
 // The text search for three terms over 50 MB of RTF documents (50 documents
 // of 1 MB like imported transcripts). Throughput is reported as bytes per
 // second of RTF searched, content read through the topic database.
+#include "bench/guibenchmain.h"
 #include "bench/rtfsample.h"
 #include "foundation/options.h"
 #include "foundation/searchsettings.h"
-#include "store/dataengine.h"
 #include "store/fieldvalue.h"
 #include "store/rowbuffer.h"
 #include "store/storeids.h"
 #include "store/topicdatabase.h"
+#include "tests/common/stubdataengine.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
 #include <QHash>
 
 namespace {
@@ -21,7 +21,7 @@ constexpr int kDocuments = 50;
 constexpr qsizetype kDocumentBytes = 1024 * 1024;
 
 // Keeps the documents' contents in memory, as a project file would hold them.
-class MemoryEngine : public DataEngine {
+class MemoryEngine : public testutil::RowsOnlyEngine {
 public:
     bool Open(const QString&) override { return true; }
     bool Close() override { return true; }
@@ -45,16 +45,6 @@ public:
     bool SetFieldProperties(qint32, qint32, const QString&, int) override { return true; }
     bool SetFieldType(qint32, qint32, qint32) override { return true; }
     bool DeleteField(TopicTable&, const FieldDescriptor&) override { return true; }
-    QString GetFileName(bool) const override { return QString(); }
-    bool GetSetupData(const QString&, QByteArray&) override { return false; }
-    bool GetSetupValue(const QString&, QString&) override { return false; }
-    bool SetSetupData(const QString&, const QByteArray&) override { return false; }
-    bool SetSetupValue(const QString&, const QString&) override { return false; }
-    bool DeleteSetupKey(const QString&) override { return false; }
-    bool ReadModel(StoredModel&) override { return false; }
-    bool WriteModel(StoredModel&) override { return false; }
-    bool DeleteModel(qint32) override { return false; }
-    bool ListModels(QList<qint32>&, QStringList&) override { return false; }
     bool BeginTrans() override { return true; }
     bool CommitTrans() override { return true; }
     bool Rollback() override { return true; }
@@ -124,12 +114,4 @@ BENCHMARK(BM_SearchThreeTerms)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+KORVAN_GUI_BENCHMARK_MAIN()

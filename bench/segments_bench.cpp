@@ -1,13 +1,12 @@
 // The merge of coloured coding ranges of one document view and the paragraph
 // ranges of a long transcript: both run when a document opens in the browser.
+#include "bench/guibenchmain.h"
 #include "bench/rtfsample.h"
 #include "foundation/richtexthelpers.h"
 #include "foundation/segmentrecord.h"
 #include "platform/rtf/richeditctrlex.h"
 
 #include <benchmark/benchmark.h>
-
-#include <QGuiApplication>
 
 #include <random>
 
@@ -56,12 +55,4 @@ BENCHMARK(BM_ParagraphRangesOfTranscript)->Arg(1024)->Unit(benchmark::kMilliseco
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+KORVAN_GUI_BENCHMARK_MAIN()

@@ -6,6 +6,7 @@
 #include "store/fieldvalue.h"
 #include "store/rowbuffer.h"
 #include "store/topicdatabase.h"
+#include "tests/common/stubdataengine.h"
 
 #include <benchmark/benchmark.h>
 
@@ -49,17 +50,8 @@ size_t HeapInUse()
 
 // Writes records the plain way: UPDATE by key, INSERT when there was none.
 // Serves the codings table only.
-class BenchEngine : public DataEngine {
+class BenchEngine : public testutil::SqliteRowsEngine {
 public:
-    dao::Database db;
-
-    bool Open(const QString& path) override { return db.Open(path); }
-    bool Close() override
-    {
-        db.Close();
-        return true;
-    }
-    bool IsOpen() const override { return db.IsOpen(); }
     bool LoadTopic(TopicTable&) override { return false; }
     bool WriteRecord(RowBuffer& row, bool withBlobs, bool) override
     {
@@ -88,19 +80,6 @@ public:
     bool SetFieldProperties(qint32, qint32, const QString&, int) override { return false; }
     bool SetFieldType(qint32, qint32, qint32) override { return false; }
     bool DeleteField(TopicTable&, const FieldDescriptor&) override { return false; }
-    QString GetFileName(bool) const override { return db.GetName(); }
-    bool GetSetupData(const QString&, QByteArray&) override { return false; }
-    bool GetSetupValue(const QString&, QString&) override { return false; }
-    bool SetSetupData(const QString&, const QByteArray&) override { return false; }
-    bool SetSetupValue(const QString&, const QString&) override { return false; }
-    bool DeleteSetupKey(const QString&) override { return false; }
-    bool ReadModel(StoredModel&) override { return false; }
-    bool WriteModel(StoredModel&) override { return false; }
-    bool DeleteModel(qint32) override { return false; }
-    bool ListModels(QList<qint32>&, QStringList&) override { return false; }
-    bool BeginTrans() override { return db.BeginTrans(); }
-    bool CommitTrans() override { return db.CommitTrans(); }
-    bool Rollback() override { return db.Rollback(); }
 
 private:
     // The texts of a table's record writes, made once.

@@ -1,5 +1,6 @@
 #include "store/fieldvalue.h"
 
+#include "foundation/filehelpers.h"
 #include "store/compressedblob.h"
 #include "store/rowbuffer.h"
 
@@ -23,25 +24,6 @@ qsizetype SkipSpaces(const QString& text, qsizetype i)
     while (i < text.size() && text.at(i).isSpace())
         ++i;
     return i;
-}
-
-// The integer that a text begins with: blanks, a sign, digits; 0 when no
-// digits follow, clamped to the 32-bit range.
-qint32 LeadingInt(const QString& text)
-{
-    qsizetype i = SkipSpaces(text, 0);
-    bool negative = false;
-    if (i < text.size() && (text.at(i) == QLatin1Char('+') || text.at(i) == QLatin1Char('-'))) {
-        negative = text.at(i) == QLatin1Char('-');
-        ++i;
-    }
-    constexpr qint64 kLimit = qint64(std::numeric_limits<qint32>::max()) + 1;
-    qint64 value = 0;
-    for (; i < text.size() && IsDigit(text.at(i)); ++i)
-        value = qMin(kLimit, value * 10 + (text.at(i).unicode() - '0'));
-    if (negative)
-        return qint32(-value);
-    return qint32(qMin(value, kLimit - 1));
 }
 
 // The decimal number that a text begins with ("." as decimal point,
@@ -283,7 +265,7 @@ bool FieldValue::Parse(const QString& text)
     if (!m_data)
         return false;
     switch (Type) {
-    case FieldType::Integer: return SetInt(LeadingInt(text));
+    case FieldType::Integer: return SetInt(ReadLeadingInt(text));
     case FieldType::ShortText:
     case FieldType::Text:
     case FieldType::LongText: return SetText(text);
@@ -303,7 +285,7 @@ bool FieldValue::Parse(const QString& text)
         }
         return SetDate({days, DateStatus::Valid});
     }
-    case FieldType::Boolean: return SetInt(!text.isEmpty() && LeadingInt(text) != 0 ? 1 : 0);
+    case FieldType::Boolean: return SetInt(!text.isEmpty() && ReadLeadingInt(text) != 0 ? 1 : 0);
     default: return false;
     }
 }
@@ -345,7 +327,7 @@ int FieldValue::CompareWithText(const QString& text) const
     if (!m_data)
         return 0;
     switch (Type) {
-    case FieldType::Integer: return Sign(double(GetInt()) - double(LeadingInt(text)));
+    case FieldType::Integer: return Sign(double(GetInt()) - double(ReadLeadingInt(text)));
     case FieldType::ShortText:
     case FieldType::Text:
     case FieldType::LongText: return CollateNoCase(GetText(), text);
@@ -374,7 +356,7 @@ int FieldValue::CompareWithText(const QString& text) const
 QString FieldValue::NormaliseText(qint32 type, const QString& text)
 {
     switch (type) {
-    case FieldType::Integer: return QString::number(LeadingInt(text));
+    case FieldType::Integer: return QString::number(ReadLeadingInt(text));
     case FieldType::ShortText:
     case FieldType::Text:
     case FieldType::LongText: return CutToUnits(text, TextUnitsOfType(type));
@@ -384,7 +366,7 @@ QString FieldValue::NormaliseText(qint32 type, const QString& text)
         return FormatReal("%g", value);
     }
     case FieldType::DateTime: return FormatDateOfText(text);
-    case FieldType::Boolean: return LeadingInt(text) != 0 ? QStringLiteral("1") : QString();
+    case FieldType::Boolean: return ReadLeadingInt(text) != 0 ? QStringLiteral("1") : QString();
     default: return {};
     }
 }
@@ -397,7 +379,7 @@ QString FieldValue::CanonicalText(qint32 type, const QString& text)
         LeadingReal(text, value);
         return FormatReal("%f", value);
     }
-    case FieldType::Boolean: return LeadingInt(text) != 0 ? QStringLiteral("1") : QStringLiteral("0");
+    case FieldType::Boolean: return ReadLeadingInt(text) != 0 ? QStringLiteral("1") : QStringLiteral("0");
     default: return NormaliseText(type, text);
     }
 }

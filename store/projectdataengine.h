@@ -149,7 +149,8 @@ private:
     QString m_lastExternalName;
     EngineError m_errorKind = EngineError::None;
     QString m_error;
-    // UPDATE and INSERT of a record, by topic and the positions of the
-    // fields written; emptied whenever a field dictionary changes.
+    // UPDATE and INSERT of a record, by the topic id and the positions of
+    // the fields written (qint32 each, in memory order); emptied whenever a
+    // field dictionary changes.
     QHash<QByteArray, std::pair<QString, QString>> m_writeStatements;
 };

@@ -4,6 +4,7 @@
 #include "store/projectdataengine.h"
 
 #include "foundation/externalfiles.h"
+#include "foundation/filehelpers.h"
 #include "platform/dao/recordset.h"
 #include "store/fieldvalue.h"
 #include "store/projectschema.h"
@@ -13,10 +14,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QVarLengthArray>
 
 #include <cstring>
-
 #include <limits>
+#include <optional>
 
 namespace {
 
@@ -104,16 +106,6 @@ QString TextForRetype(const FieldValue& value)
 {
     return value.Type == FieldType::Real ? QString::number(value.GetReal(), 'f', QLocale::FloatingPointShortest)
                                          : value.Format();
-}
-
-/// Reads a category flag as an integer: leading digits, none counting as 0.
-bool ReadsAsNonZero(const QString& text)
-{
-    FieldDescriptor probe;
-    probe.Type = FieldType::Integer;
-    qint32 number = 0;
-    FieldValue(probe, reinterpret_cast<char*>(&number)).Parse(text);
-    return number != 0;
 }
 
 }  // namespace
@@ -264,9 +256,9 @@ bool ProjectDataEngine::WriteRecord(RowBuffer& row, bool withBlobs, bool full)
     if (!IsOpen() || !table || table->GetSource().isEmpty() || row.GetKeyColumn().isEmpty())
         return false;
     const FieldList& fields = table->Fields();
-    // The statements depend on the columns written; they are built once per
-    // topic and set of columns.
-    QByteArray columnSet = QByteArray::number(table->GetTopicId()) + ':';
+    // The statements depend on the columns written: they are kept by the
+    // topic id followed by the positions of those fields.
+    QVarLengthArray<qint32, 64> columnSet{table->GetTopicId()};
     QVariantList values;
     values.reserve(fields.Count() + 1);
     for (int i = 0; i < fields.Count(); ++i) {
@@ -279,33 +271,39 @@ bool ProjectDataEngine::WriteRecord(RowBuffer& row, bool withBlobs, bool full)
         QVariant stored;
         if (!row.GetFieldValueByIndex(i, value) || !value.ToColumnValue(stored))
             continue;  // a blob that was not loaded keeps its column
-        columnSet += QByteArray::number(i) + ',';
+        columnSet.append(i);
         values.append(stored);
     }
     if (values.isEmpty())
         return false;
-    auto statements = m_writeStatements.constFind(columnSet);
+    // Looked up without a copy; the key is copied only when it is new.
+    const QByteArray key = QByteArray::fromRawData(reinterpret_cast<const char*>(columnSet.constData()),
+                                                   columnSet.size() * qsizetype(sizeof(qint32)));
+    auto statements = m_writeStatements.constFind(key);
     if (statements == m_writeStatements.cend()) {
         QStringList assignments;
         QStringList columns;
-        for (const QByteArray& position : columnSet.mid(columnSet.indexOf(':') + 1).split(',')) {
-            if (position.isEmpty())
-                continue;
-            const QString column = dao::QuoteName(fields.GetAt(position.toInt())->Source);
+        for (qsizetype c = 1; c < columnSet.size(); ++c) {
+            const QString column = dao::QuoteName(fields.GetAt(columnSet.at(c))->Source);
             assignments.append(column + QStringLiteral("=?"));
             columns.append(column);
         }
         const QString source = dao::QuoteName(table->GetSource());
         const QStringList marks(columns.size(), QStringLiteral("?"));
         statements = m_writeStatements.insert(
-            columnSet, {QStringLiteral("UPDATE %1 SET %2 WHERE %3=?;")
-                            .arg(source, assignments.join(QLatin1Char(',')), dao::QuoteName(row.GetKeyColumn())),
-                        QStringLiteral("INSERT INTO %1(%2) VALUES(%3);")
-                            .arg(source, columns.join(QLatin1Char(',')), marks.join(QLatin1Char(',')))});
+            QByteArray(key.constData(), key.size()),
+            {QStringLiteral("UPDATE %1 SET %2 WHERE %3=?;")
+                 .arg(source, assignments.join(QLatin1Char(',')), dao::QuoteName(row.GetKeyColumn())),
+             QStringLiteral("INSERT INTO %1(%2) VALUES(%3);")
+                 .arg(source, columns.join(QLatin1Char(',')), marks.join(QLatin1Char(',')))});
     }
+    // The record is one statement that changes the file (an UPDATE that
+    // finds no record changes nothing before its INSERT), and a statement is
+    // atomic. Only the user's values add writes that must stand or fall
+    // with it, and only they need a transaction of their own.
     const bool withValues = full && table->CountValueFields() > 0;
-    dao::Transaction transaction(m_db);
-    if (!transaction.IsActive())
+    std::optional<dao::Transaction> transaction;
+    if (withValues && !transaction.emplace(m_db).IsActive())
         return FailDb();
     values.append(row.GetKey());
     bool ok = m_db.Execute(statements->first, values);
@@ -313,7 +311,7 @@ bool ProjectDataEngine::WriteRecord(RowBuffer& row, bool withBlobs, bool full)
         values.removeLast();
         ok = m_db.Execute(statements->second, values);
     }
-    ok = ok && (!withValues || WriteUserValues(row)) && transaction.Commit();
+    ok = ok && (!withValues || (WriteUserValues(row) && transaction->Commit()));
     return ok || FailDb(table->GetSource());
 }
 
@@ -475,7 +473,7 @@ bool ProjectDataEngine::SetFieldProperties(qint32 topicId, qint32 fieldId, const
     if (!IsOpen() || which < 0 || which > 2)
         return false;
     static const char* const kColumns[] = {"Name", "DefaultValue", "Categorial"};
-    const QVariant value = which == 2 ? QVariant(ReadsAsNonZero(text) ? 1 : 0) : QVariant(text);
+    const QVariant value = which == 2 ? QVariant(ReadLeadingInt(text) != 0 ? 1 : 0) : QVariant(text);
     return m_db.Execute(QStringLiteral("UPDATE [sys_Fields] SET [%1]=? WHERE [TopicID]=? AND [ID]=?;")
                             .arg(QLatin1String(kColumns[which])),
                         {value, topicId, fieldId}) ||

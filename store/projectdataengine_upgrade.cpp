@@ -71,10 +71,11 @@ private:
                              field.state, field.parentTopic});
     }
 
-    bool AddFields(const QList<schema::FieldRow>& fields)
+    /// Each field's row, and its column in the topic's table.
+    bool AddFieldsWithColumns(const QList<schema::FieldRow>& fields)
     {
         for (const schema::FieldRow& field : fields) {
-            if (!AddField(field))
+            if (!AddColumns(schema::FindTopic(field.topic)->table, {field.AsColumn()}) || !AddField(field))
                 return false;
         }
         return true;
@@ -189,57 +190,46 @@ bool SchemaUpgrade::UpgradeTo020905()
 
 bool SchemaUpgrade::UpgradeTo030419()
 {
-    return AddColumns("Codewords", {{"Author", ShortText}, {"Date", DateTime}, {"Variable", Integer}}) &&
-           AddFields({{Codes, 9, "Author", nullptr, ShortText, 1, 0},
-                      {Codes, 10, "Date", nullptr, DateTime, 1, 0},
-                      {Codes, 11, "Variable", nullptr, Integer, 9, 0}}) &&
-           AddColumns("Codings", {{"Author", ShortText}, {"Date", DateTime}}) &&
-           AddFields({{Codings, 12, "Author", nullptr, ShortText, 1, 0},
-                      {Codings, 13, "Date", nullptr, DateTime, 1, 0}}) &&
+    return AddFieldsWithColumns({{Codes, 9, "Author", nullptr, ShortText, 1, 0},
+                                 {Codes, 10, "Date", nullptr, DateTime, 1, 0},
+                                 {Codes, 11, "Variable", nullptr, Integer, 9, 0},
+                                 {Codings, 12, "Author", nullptr, ShortText, 1, 0},
+                                 {Codings, 13, "Date", nullptr, DateTime, 1, 0}}) &&
            // Memo fields make room for the three new owner fields: 1 -> 2,
            // 2 -> 4, above 2 up by 3.
            Sql("UPDATE [sys_Fields] SET [ID]=CASE WHEN [ID]>2 THEN [ID]+3 WHEN [ID]=2 THEN 4 WHEN [ID]=1 THEN 2 "
                "ELSE [ID] END WHERE [TopicID]=?;",
                {Memos}) &&
-           AddColumns("Memos", {{"GroupID", Integer}, {"Paragraph", Integer}, {"SetID", Integer}}) &&
-           AddFields({{Memos, 1, "GroupID", nullptr, Integer, 1, DocumentGroups},
-                      {Memos, 3, "Paragraph", nullptr, Integer, 1, 0},
-                      {Memos, 5, "SetID", nullptr, Integer, 1, DocumentSets}}) &&
+           AddFieldsWithColumns({{Memos, 1, "GroupID", nullptr, Integer, 1, DocumentGroups},
+                                 {Memos, 3, "Paragraph", nullptr, Integer, 1, 0},
+                                 {Memos, 5, "SetID", nullptr, Integer, 1, DocumentSets}}) &&
            Sql("UPDATE [sys_Fields] SET [State]=1 WHERE [TopicID]=? AND [ID]=9;", {Memos}) &&
            // Document user fields move up by 4 for the new built-in fields.
            Sql("UPDATE [sys_Fields] SET [ID]=[ID]+4 WHERE [TopicID]=? AND [ID]>8;", {Documents}) &&
            Sql("UPDATE [sys_Values] SET [FieldID]=[FieldID]+4 WHERE [TopicID]=? AND [FieldID]>8;", {Documents}) &&
-           AddColumns("Texts", {{"Memos", Integer}, {"MemoID", Integer}, {"Author", ShortText}, {"Size", Integer}}) &&
-           AddFields({{Documents, 9, "Memos", nullptr, Integer, 1, 0},
-                      {Documents, 10, "MemoID", nullptr, Integer, 9, 0},
-                      {Documents, 11, "Author", nullptr, ShortText, 1, 0},
-                      {Documents, 12, "Size", nullptr, Integer, 1, 0}}) &&
-           AddColumns("Textgroups", {{"MemoID", Integer}}) &&
-           AddField({DocumentGroups, 4, "MemoID", nullptr, Integer, 9, 0}) &&
-           AddColumns("Textsets", {{"MemoID", Integer}}) &&
-           AddField({DocumentSets, 4, "MemoID", nullptr, Integer, 9, 0}) &&
+           AddFieldsWithColumns({{Documents, 9, "Memos", nullptr, Integer, 1, 0},
+                                 {Documents, 10, "MemoID", nullptr, Integer, 9, 0},
+                                 {Documents, 11, "Author", nullptr, ShortText, 1, 0},
+                                 {Documents, 12, "Size", nullptr, Integer, 1, 0},
+                                 {DocumentGroups, 4, "MemoID", nullptr, Integer, 9, 0},
+                                 {DocumentSets, 4, "MemoID", nullptr, Integer, 9, 0}}) &&
+           // The links table starts with its key; its other columns come with their fields.
            m_db.CreateTable({QStringLiteral("Links"),
-                             {{QStringLiteral("ID"), dao::ColumnType::Integer},
-                              {QStringLiteral("TextID"), dao::ColumnType::Integer},
-                              {QStringLiteral("StartChar"), dao::ColumnType::Integer},
-                              {QStringLiteral("FinishChar"), dao::ColumnType::Integer},
-                              {QStringLiteral("LinkID"), dao::ColumnType::Integer},
-                              {QStringLiteral("Text"), dao::ColumnType::Blob}},
+                             {{QStringLiteral("ID"), dao::ColumnType::Integer}},
                              {{QStringLiteral("ID"), {QStringLiteral("ID")}}}}) &&
-           AddFields({{Links, 0, "ID", nullptr, Integer, 9, 0},
-                      {Links, 1, "TextID", nullptr, Integer, 9, Documents},
-                      {Links, 2, "StartChar", nullptr, Integer, 9, 0},
-                      {Links, 3, "FinishChar", nullptr, Integer, 9, 0},
-                      {Links, 4, "LinkID", nullptr, Integer, 9, Links},
-                      {Links, 5, "Text", nullptr, Blob, 9, 0}}) &&
+           AddField({Links, 0, "ID", nullptr, Integer, 9, 0}) &&
+           AddFieldsWithColumns({{Links, 1, "TextID", nullptr, Integer, 9, Documents},
+                                 {Links, 2, "StartChar", nullptr, Integer, 9, 0},
+                                 {Links, 3, "FinishChar", nullptr, Integer, 9, 0},
+                                 {Links, 4, "LinkID", nullptr, Integer, 9, Links},
+                                 {Links, 5, "Text", nullptr, Blob, 9, 0}}) &&
            // The topic row without which links never load.
            (HasTopic(Links) || AddTopic(Links));
 }
 
 bool SchemaUpgrade::UpgradeTo040328()
 {
-    return AddColumns("Codings", {{"Comment", ShortText}}) &&
-           AddField({Codings, 14, "Comment", nullptr, ShortText, 65, 0});
+    return AddFieldsWithColumns({{Codings, 14, "Comment", nullptr, ShortText, 65, 0}});
 }
 
 bool SchemaUpgrade::UpgradeTo050829()
@@ -250,8 +240,7 @@ bool SchemaUpgrade::UpgradeTo050829()
 
 bool SchemaUpgrade::UpgradeTo060909()
 {
-    return AddColumns("Codings", {{"GroupID", Integer}}) &&
-           AddField({Codings, 15, "Group", "GroupID", Integer, 1, DocumentGroups}) &&
+    return AddFieldsWithColumns({{Codings, 15, "Group", "GroupID", Integer, 1, DocumentGroups}}) &&
            Sql("UPDATE [Codings] SET [GroupID]=(SELECT [Texts].[GroupID] FROM [Texts] WHERE "
                "[Texts].[ID]=[Codings].[TextID]) WHERE EXISTS (SELECT 1 FROM [Texts] WHERE "
                "[Texts].[ID]=[Codings].[TextID]);");
@@ -287,34 +276,31 @@ bool SchemaUpgrade::UpgradeTo090101()
     return Sql("UPDATE [sys_Fields] SET [ID]=[ID]+100000000 WHERE [TopicID]=? AND [ID]>=13;", {Documents}) &&
            Sql("UPDATE [sys_Values] SET [FieldID]=[FieldID]+100000000 WHERE [TopicID]=? AND [FieldID]>=13;",
                {Documents}) &&
-           AddColumns("Texts", {{"DocType", Integer}, {"MediaFile", Text}}) &&
-           AddFields({{Documents, 13, "DocType", nullptr, Integer, 9, 0},
-                      {Documents, 14, "MediaFile", nullptr, Text, 9, 0}}) &&
+           AddFieldsWithColumns({{Documents, 13, "DocType", nullptr, Integer, 9, 0},
+                                 {Documents, 14, "MediaFile", nullptr, Text, 9, 0}}) &&
            NewTable("MediaMarks") && AddTopic(MediaMarks) && AddFieldsOf(MediaMarks);
 }
 
 bool SchemaUpgrade::UpgradeTo090827()
 {
-    return AddColumns("Codings", {{"PosX1", Integer}, {"PosX2", Integer}, {"Page", Integer}}) &&
-           AddFields({{Codings, 16, "PosX1", nullptr, Integer, 9, 0},
-                      {Codings, 17, "PosX2", nullptr, Integer, 9, 0},
-                      {Codings, 18, "Page", nullptr, Integer, 1, 0}}) &&
+    return AddFieldsWithColumns({{Codings, 16, "PosX1", nullptr, Integer, 9, 0},
+                                 {Codings, 17, "PosX2", nullptr, Integer, 9, 0},
+                                 {Codings, 18, "Page", nullptr, Integer, 1, 0}}) &&
            Sql("UPDATE [Codings] SET [Page]=1;");
 }
 
 bool SchemaUpgrade::UpgradeTo090909()
 {
-    return AddColumns("Memos", {{"Page", Integer}}) && AddField({Memos, 14, "Page", nullptr, Integer, 1, 0}) &&
-           Sql("UPDATE [Memos] SET [Page]=1;") && AddColumns("Texts", {{"ScaleFactor", Real}}) &&
-           AddField({Documents, 15, "ScaleFactor", nullptr, Real, 9, 0});
+    return AddFieldsWithColumns({{Memos, 14, "Page", nullptr, Integer, 1, 0},
+                                 {Documents, 15, "ScaleFactor", nullptr, Real, 9, 0}}) &&
+           Sql("UPDATE [Memos] SET [Page]=1;");
 }
 
 bool SchemaUpgrade::UpgradeTo091031()
 {
-    return AddColumns("Links", {{"PosX1", Integer}, {"PosX2", Integer}, {"Page", Integer}}) &&
-           AddFields({{Links, 6, "PosX1", nullptr, Integer, 9, 0},
-                      {Links, 7, "PosX2", nullptr, Integer, 9, 0},
-                      {Links, 8, "Page", nullptr, Integer, 9, 0}}) &&
+    return AddFieldsWithColumns({{Links, 6, "PosX1", nullptr, Integer, 9, 0},
+                                 {Links, 7, "PosX2", nullptr, Integer, 9, 0},
+                                 {Links, 8, "Page", nullptr, Integer, 9, 0}}) &&
            Sql("UPDATE [Links] SET [Page]=1;");
 }
 
@@ -324,7 +310,7 @@ bool SchemaUpgrade::UpgradeTo100101()
                                               "SelX1",         "SelY1",         "SelX2",      "SelY2"};
     qint32 id = 16;
     for (const char* name : kViewFields) {
-        if (!AddColumns("Texts", {{name, Integer}}) || !AddField({Documents, id++, name, nullptr, Integer, 9, 0}))
+        if (!AddFieldsWithColumns({{Documents, id++, name, nullptr, Integer, 9, 0}}))
             return false;
     }
     return true;
@@ -337,15 +323,14 @@ bool SchemaUpgrade::UpgradeTo100121()
                {Text, Codings}) &&
            Sql("UPDATE [Codings] SET [CommentL]=[Comment];") &&
            m_db.DropColumn(QStringLiteral("Codings"), QStringLiteral("Comment")) &&
-           AddColumns("Texts", {{"ExtLink1", Text}, {"ExtLink2", Text}, {"ExtLink3", Text}}) &&
-           AddFields({{Documents, 25, "ExtLink1", nullptr, Text, 9, 0},
-                      {Documents, 26, "ExtLink2", nullptr, Text, 9, 0},
-                      {Documents, 27, "ExtLink3", nullptr, Text, 9, 0}});
+           AddFieldsWithColumns({{Documents, 25, "ExtLink1", nullptr, Text, 9, 0},
+                                 {Documents, 26, "ExtLink2", nullptr, Text, 9, 0},
+                                 {Documents, 27, "ExtLink3", nullptr, Text, 9, 0}});
 }
 
 bool SchemaUpgrade::UpgradeTo100206()
 {
-    return AddColumns("Memos", {{"Source", Integer}}) && AddField({Memos, 15, "Source", nullptr, Integer, 1, 0});
+    return AddFieldsWithColumns({{Memos, 15, "Source", nullptr, Integer, 1, 0}});
 }
 
 bool SchemaUpgrade::UpgradeTo100526()
@@ -363,8 +348,7 @@ bool SchemaUpgrade::UpgradeTo100806()
            Sql("UPDATE [sys_Values] SET [FieldID]=[FieldID]+100000000 WHERE [TopicID]=? AND [FieldID]>=12;",
                {Codes}) &&
            AddColumns("sys_Fields", {{"DefaultValue", LongText}, {"Categorial", Integer}}) &&
-           AddColumns("Codewords", {{"CatVariable", Integer}}) &&
-           AddField({Codes, 12, "CatVariable", nullptr, Integer, 9, 0});
+           AddFieldsWithColumns({{Codes, 12, "CatVariable", nullptr, Integer, 9, 0}});
 }
 
 bool SchemaUpgrade::UpgradeTo100813()
@@ -374,11 +358,10 @@ bool SchemaUpgrade::UpgradeTo100813()
 
 bool SchemaUpgrade::UpgradeTo100829()
 {
-    return AddColumns("Codings", {{"IsText", Integer}, {"Area", Integer}, {"Coverage", Real}}) &&
-           AddFields({{Codings, 19, "IsText", nullptr, Boolean, 5, 0},
-                      {Codings, 20, "Area", nullptr, Integer, 5, 0},
-                      {Codings, 21, "Coverage", nullptr, Real, 5, 0}}) &&
-           AddColumns("Links", {{"IsText", Integer}}) && AddField({Links, 9, "IsText", nullptr, Boolean, 5, 0}) &&
+    return AddFieldsWithColumns({{Codings, 19, "IsText", nullptr, Boolean, 5, 0},
+                                 {Codings, 20, "Area", nullptr, Integer, 5, 0},
+                                 {Codings, 21, "Coverage", nullptr, Real, 5, 0},
+                                 {Links, 9, "IsText", nullptr, Boolean, 5, 0}}) &&
            // Fields added after the categorial flags were set get theirs; a
            // user's "not categorial" is 0, never NULL, and stays.
            Sql("UPDATE [sys_Fields] SET [Categorial]=1 WHERE [Categorial] IS NULL AND [Type] IN (2,3,8,9);") &&

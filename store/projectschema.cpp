@@ -8,14 +8,6 @@ namespace {
 
 using namespace FieldType;
 
-constexpr Column kGroupColumns[] = {{"ID", Integer}, {"Index", Integer}, {"State", Integer}, {"Name", ShortText},
-                                    {"MemoID", Integer}};
-
-QList<Column> GroupColumns()
-{
-    return QList<Column>(std::begin(kGroupColumns), std::end(kGroupColumns));
-}
-
 QList<FieldRow> GroupFields(qint32 topic)
 {
     return {{topic, 0, "ID", nullptr, Integer, 9, 0},
@@ -23,6 +15,17 @@ QList<FieldRow> GroupFields(qint32 topic)
             {topic, 2, "State", nullptr, Integer, 9, 0},
             {topic, 3, "Name", nullptr, ShortText, 1, 0},
             {topic, 4, "MemoID", nullptr, Integer, 9, 0}};
+}
+
+/// The table of a stored topic: a column for each of its fields, in id order.
+Table TableOfTopic(qint32 topic)
+{
+    Table table{FindTopic(topic)->table, {}, {{"ID", {"ID"}}}};
+    for (const FieldRow& field : FieldRows()) {
+        if (field.topic == topic)
+            table.columns.append(field.AsColumn());
+    }
+    return table;
 }
 
 }  // namespace
@@ -43,51 +46,21 @@ const QList<Table>& Tables()
         {"sys_Values",
          {{"TopicID", Integer}, {"FieldID", Integer}, {"ObjectID", Integer}, {"Value", ShortText}},
          {{"ID", {"TopicID", "FieldID", "ObjectID"}}, {"Object", {"TopicID", "ObjectID"}}}},
-        {"Textgroups", GroupColumns(), {{"ID", {"ID"}}}},
-        {"Textsets", GroupColumns(), {{"ID", {"ID"}}}},
-        {"Texts",
-         {{"ID", Integer},          {"Index", Integer},     {"GroupID", Integer},       {"State", Integer},
-          {"Type", Integer},        {"Text", Blob},         {"Name", ShortText},        {"Date", DateTime},
-          {"Codes", Integer},       {"Memos", Integer},     {"MemoID", Integer},        {"Author", ShortText},
-          {"Size", Integer},        {"DocType", Integer},   {"MediaFileX", LongText},   {"ScaleFactor", Real},
-          {"CodesWndWidth", Integer}, {"ScrollPosPage", Integer}, {"ScrollPosX", Integer}, {"ScrollPosY", Integer},
-          {"SelPage", Integer},     {"SelX1", Integer},     {"SelY1", Integer},         {"SelX2", Integer},
-          {"SelY2", Integer},       {"ExtLink1", Text},     {"ExtLink2", Text},         {"ExtLink3", Text}},
-         {{"ID", {"ID"}}}},
-        {"Textlinks", {{"ID", Integer}, {"Index", Integer}, {"SetID", Integer}, {"TextID", Integer}}, {{"ID", {"ID"}}}},
-        {"Codewords",
-         {{"ID", Integer}, {"Index", Integer}, {"WordID", Integer}, {"State", Integer}, {"Type", Integer},
-          {"Name", ShortText}, {"MemoID", Integer}, {"Codes", Integer}, {"ActiveCodes", Integer},
-          {"Author", ShortText}, {"Date", DateTime}, {"Variable", Integer}, {"CatVariable", Integer}},
-         {{"ID", {"ID"}}}},
-        {"Wordsets", GroupColumns(), {{"ID", {"ID"}}}},
-        {"Wordlinks", {{"ID", Integer}, {"Index", Integer}, {"SetID", Integer}, {"WordID", Integer}}, {{"ID", {"ID"}}}},
-        {"Codings",
-         {{"ID", Integer},       {"TAID", Integer},      {"Type", Integer},        {"TextID", Integer},
-          {"WordID", Integer},   {"StartChar", Integer}, {"FinishChar", Integer},  {"StartPara", Integer},
-          {"FinishPara", Integer}, {"Weight", Integer},  {"Preview", ShortText},   {"Text", Blob},
-          {"Author", ShortText}, {"Date", DateTime},     {"CommentL", Text},       {"GroupID", Integer},
-          {"PosX1", Integer},    {"PosX2", Integer},     {"Page", Integer},        {"IsText", Integer},
-          {"Area", Integer},     {"Coverage", Real}},
-         {{"ID", {"ID"}}}},
-        {"Memos",
-         {{"ID", Integer}, {"GroupID", Integer}, {"TextID", Integer}, {"Paragraph", Integer}, {"WordID", Integer},
-          {"SetID", Integer}, {"Type", Integer}, {"Pos", Integer}, {"Title", ShortText}, {"Author", ShortText},
-          {"Date", DateTime}, {"Text", Blob}, {"Codewords", Blob}, {"Preview", ShortText}, {"Page", Integer},
-          {"Source", Integer}},
-         {{"ID", {"ID"}}}},
-        {"Links",
-         {{"ID", Integer}, {"TextID", Integer}, {"StartChar", Integer}, {"FinishChar", Integer}, {"LinkID", Integer},
-          {"Text", Blob}, {"PosX1", Integer}, {"PosX2", Integer}, {"Page", Integer}, {"IsText", Integer}},
-         {{"ID", {"ID"}}}},
+        TableOfTopic(TopicId::DocumentGroups),
+        TableOfTopic(TopicId::DocumentSets),
+        TableOfTopic(TopicId::Documents),
+        TableOfTopic(TopicId::DocumentSetMembers),
+        TableOfTopic(TopicId::Codes),
+        TableOfTopic(TopicId::CodeSets),
+        TableOfTopic(TopicId::CodeSetMembers),
+        TableOfTopic(TopicId::Codings),
+        TableOfTopic(TopicId::Memos),
+        TableOfTopic(TopicId::Links),
         {"sys_Models",
          {{"ID", Integer}, {"Name", ShortText}, {"Date", DateTime}, {"Author", ShortText}, {"Comment", Blob},
           {"Data", Blob}},
          {{"ID", {"ID"}}}},
-        {"MediaMarks",
-         {{"ID", Integer}, {"TextID", Integer}, {"State", Integer}, {"StartChar", Integer}, {"Begin", ShortText},
-          {"End", ShortText}, {"Comment", Text}},
-         {{"ID", {"ID"}}}},
+        TableOfTopic(TopicId::MediaMarks),
     };
     return tables;
 }

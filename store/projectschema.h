@@ -64,10 +64,13 @@ struct FieldRow {
     qint32 type;
     qint32 state;
     qint32 parentTopic;
-    QString Source() const { return QString::fromLatin1(source ? source : name); }
+    /// The column of the field's topic table that holds it.
+    Column AsColumn() const { return {source ? source : name, type}; }
+    QString Source() const { return QString::fromLatin1(AsColumn().name); }
 };
 
-/// The tables of a new file, in creation order.
+/// The tables of a new file, in creation order; the table of a stored
+/// topic has a column for each of its sys_Fields rows.
 const QList<Table>& Tables();
 const Table* FindTable(const char* name);
 /// The sys_Topics rows, in insertion order.

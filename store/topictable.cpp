@@ -1,5 +1,6 @@
 #include "store/topictable.h"
 
+#include "foundation/filehelpers.h"
 #include "store/dataengine.h"
 #include "store/fieldvalue.h"
 #include "store/rowbuffer.h"
@@ -126,14 +127,7 @@ bool FieldList::SetProperty(qint32 id, const QString& text, int which)
     switch (which) {
     case 0: field.Name = CutToUnits(text, FieldDescriptor::kNameUnits); return true;
     case 1: field.DefaultValue = CutToUnits(text, FieldDescriptor::kDefaultUnits); return true;
-    case 2: {
-        FieldDescriptor probe;
-        probe.Type = FieldType::Integer;
-        qint32 value = 0;
-        FieldValue(probe, reinterpret_cast<char*>(&value)).Parse(text);
-        field.Categorial = value != 0 ? 1 : 0;
-        return true;
-    }
+    case 2: field.Categorial = ReadLeadingInt(text) != 0 ? 1 : 0; return true;
     default: return false;
     }
 }

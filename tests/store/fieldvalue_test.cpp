@@ -91,6 +91,7 @@ TEST_F(FieldValueTest, ParseAndFormatPerType)
         {FieldType::Integer, QStringLiteral("  -17abc"), true, QStringLiteral("-17"), {}},
         {FieldType::Integer, QStringLiteral("abc"), true, QStringLiteral("0"), {}},
         {FieldType::Integer, QStringLiteral("99999999999"), true, QStringLiteral("2147483647"), {}},
+        {FieldType::Integer, QStringLiteral("-99999999999"), true, QStringLiteral("-2147483648"), {}},
         {FieldType::ShortText, QString(70, QLatin1Char('x')), true, QString(63, QLatin1Char('x')), {}},
         {FieldType::ShortText, surrogateAtEnd, true, QString(62, QLatin1Char('a')), {}},
         {FieldType::Text, QString(200, QLatin1Char('y')), true, QString(127, QLatin1Char('y')), {}},

@@ -704,6 +704,52 @@ TEST_F(ProjectEngine, AFailedWriteChangesNeitherFileNorMemory)
     EXPECT_EQ(QueryValue(path, QStringLiteral("SELECT [Codes] FROM [Codewords];")).toInt(), 0);
 }
 
+// The record's columns and the user's values of one full write stand or
+// fall together: a refused value undoes the columns written before it.
+TEST_F(ProjectEngine, AFailedValueWriteUndoesTheRecordWrittenWithIt)
+{
+    Project p;
+    ASSERT_TRUE(p.Create(path));
+    const qint32 document = AddDocument(p, AddGroup(p, QStringLiteral("g")), QStringLiteral("before"));
+    FieldDescriptor remark;
+    remark.Name = QStringLiteral("Remark");
+    remark.Type = FieldType::ShortText;
+    remark.State = FieldState::UserVariable | FieldState::ValueTable;
+    ASSERT_TRUE(p.db.AddField(TopicId::Documents, remark));
+    p.Close();
+    ASSERT_TRUE(ExecOnFile(path, {QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON [sys_Values] BEGIN "
+                                                 "SELECT RAISE(ABORT, 'disk says no'); END;")}));
+    ASSERT_TRUE(p.Open(path));
+    RowBuffer row;
+    FieldValue value;
+    ASSERT_TRUE(p.db.ReadRow(TopicId::Documents, document, row, false));
+    row.GetFieldValue(DocumentField::Name, value);
+    value.SetText(QStringLiteral("after"));
+    row.GetFieldValue(remark.ID, value);
+    value.SetText(QStringLiteral("refused"));
+    EXPECT_FALSE(row.Commit(false, true));
+    EXPECT_TRUE(p.engine.LastError().contains(QStringLiteral("disk says no")));
+    row.Release();
+    EXPECT_EQ(TextOf(p.db, TopicId::Documents, document, DocumentField::Name), QStringLiteral("before"));
+    p.Close();
+    EXPECT_EQ(QueryValue(path, QStringLiteral("SELECT [Name] FROM [Texts] WHERE [ID]=?;"), {document}).toString(),
+              QStringLiteral("before"));
+
+    // Without the values (not full) the same change is one write and lands.
+    ASSERT_TRUE(p.Open(path));
+    ASSERT_TRUE(p.db.ReadRow(TopicId::Documents, document, row, false));
+    row.GetFieldValue(DocumentField::Name, value);
+    value.SetText(QStringLiteral("after"));
+    EXPECT_TRUE(row.Commit(false, false));
+    row.Release();
+    p.Close();
+    EXPECT_EQ(QueryValue(path, QStringLiteral("SELECT [Name] FROM [Texts] WHERE [ID]=?;"), {document}).toString(),
+              QStringLiteral("after"));
+    EXPECT_EQ(QueryValue(path, QStringLiteral("SELECT [Value] FROM [sys_Values] WHERE [ObjectID]=?;"), {document})
+                  .toString(),
+              QString());
+}
+
 TEST_F(ProjectEngine, ExternalContentIsReadButTheReferenceIsKept)
 {
     const QString reference = QStringLiteral("EXTERN:C:\\Users\\ann\\Scan 1.pdf");

@@ -117,19 +117,6 @@ QList<OldField> FieldsAt(const QString& version)
     return fields;
 }
 
-dao::ColumnType SqlType(qint32 type)
-{
-    switch (type) {
-    case FieldType::Real:
-    case FieldType::DateTime: return dao::ColumnType::Real;
-    case FieldType::Blob: return dao::ColumnType::Blob;
-    case FieldType::ShortText:
-    case FieldType::Text:
-    case FieldType::LongText: return dao::ColumnType::Text;
-    default: return dao::ColumnType::Integer;
-    }
-}
-
 /// Inserts the values whose columns the table has at this version.
 void Insert(dao::Database& db, const QString& table, const QList<std::pair<const char*, QVariant>>& values)
 {
@@ -189,7 +176,7 @@ void BuildOldProject(const QString& path, const QString& version)
         dao::TableDef table{QString::fromLatin1(topic.table), {}, {{QStringLiteral("ID"), {QStringLiteral("ID")}}}};
         for (const OldField& field : dictionary) {
             if (field.topic == topic.id && !(field.state & FieldState::ValueTable))
-                table.fields.append({field.source, SqlType(field.type)});
+                table.fields.append({field.source, schema::ColumnTypeOf(field.type)});
         }
         ASSERT_TRUE(db.CreateTable(table)) << db.LastError().toStdString();
         if (topic.id == TopicId::Links)

@@ -4,12 +4,12 @@
 // through the database layer, with the topic rows, field dictionary and
 // records that the tables need, and switches that make writes fail.
 
+#include "common/stubdataengine.h"
 #include "platform/dao/database.h"
 #include "platform/dao/recordset.h"
-#include "store/dataengine.h"
 #include "store/fieldvalue.h"
+#include "store/projectschema.h"
 #include "store/rowbuffer.h"
-#include "store/storedmodel.h"
 #include "store/topicdatabase.h"
 
 #include <QStringList>
@@ -37,20 +37,6 @@ struct TopicSpec {
     const char* annotationFormat;
     QList<FieldSpec> fields;
 };
-
-inline dao::ColumnType ColumnTypeOf(qint32 type)
-{
-    switch (type) {
-    case FieldType::ShortText:
-    case FieldType::Text:
-    case FieldType::LongText:
-    case FieldType::Memo: return dao::ColumnType::Text;
-    case FieldType::Real:
-    case FieldType::DateTime: return dao::ColumnType::Real;
-    case FieldType::Blob: return dao::ColumnType::Blob;
-    default: return dao::ColumnType::Integer;
-    }
-}
 
 // A cut-down project: groups, documents, codes (with parent codes), codings
 // and memos, with the references, templates and orders of the real schema.
@@ -138,28 +124,9 @@ inline QString TextOf(TopicDatabase& database, qint32 topic, qint32 key, qint32 
 /// Writes the system tables and the topic tables of the specs.
 inline bool CreateProject(dao::Database& db, const QList<TopicSpec>& topics)
 {
-    using dao::ColumnType;
     dao::Transaction transaction(db);
-    bool ok = db.CreateTable({QStringLiteral("sys_Topics"),
-                              {{QStringLiteral("ID"), ColumnType::Integer},
-                               {QStringLiteral("Name"), ColumnType::Text},
-                               {QStringLiteral("Source"), ColumnType::Text},
-                               {QStringLiteral("SortField"), ColumnType::Text},
-                               {QStringLiteral("NameFormat"), ColumnType::Text},
-                               {QStringLiteral("FullNameFormat"), ColumnType::Text},
-                               {QStringLiteral("AnnotationFormat"), ColumnType::Text}},
-                              {{QStringLiteral("ID"), {QStringLiteral("ID")}}}}) &&
-              db.CreateTable({QStringLiteral("sys_Fields"),
-                              {{QStringLiteral("TopicID"), ColumnType::Integer},
-                               {QStringLiteral("ID"), ColumnType::Integer},
-                               {QStringLiteral("Name"), ColumnType::Text},
-                               {QStringLiteral("Source"), ColumnType::Text},
-                               {QStringLiteral("Type"), ColumnType::Integer},
-                               {QStringLiteral("State"), ColumnType::Integer},
-                               {QStringLiteral("ParentTopicID"), ColumnType::Integer},
-                               {QStringLiteral("DefaultValue"), ColumnType::Text},
-                               {QStringLiteral("Categorial"), ColumnType::Integer}},
-                              {{QStringLiteral("ID"), {QStringLiteral("TopicID"), QStringLiteral("ID")}}}});
+    bool ok = db.CreateTable(schema::TableDefOf(*schema::FindTable("sys_Topics"))) &&
+              db.CreateTable(schema::TableDefOf(*schema::FindTable("sys_Fields")));
     for (const TopicSpec& topic : topics) {
         const QString table = QString::fromLatin1(topic.table);
         ok = ok && db.Execute(QStringLiteral("INSERT INTO [sys_Topics] VALUES(?,?,?,?,?,?,?);"),
@@ -169,7 +136,7 @@ inline bool CreateProject(dao::Database& db, const QList<TopicSpec>& topics)
         dao::TableDef definition{table, {}, {{QStringLiteral("ID"), {QStringLiteral("ID")}}}};
         for (const FieldSpec& field : topic.fields) {
             const QString source = QString::fromLatin1(field.source ? field.source : field.name);
-            definition.fields.append({source, ColumnTypeOf(field.type)});
+            definition.fields.append({source, schema::ColumnTypeOf(field.type)});
             ok = ok && db.Execute(QStringLiteral("INSERT INTO [sys_Fields] VALUES(?,?,?,?,?,?,?,?,?);"),
                                   {topic.id, field.id, QString::fromLatin1(field.name), source, field.type,
                                    field.state, field.parentTopic, QString::fromLatin1(field.defaultValue), 0});
@@ -181,21 +148,12 @@ inline bool CreateProject(dao::Database& db, const QList<TopicSpec>& topics)
 
 /// The engine. Writes count down failAfter (when not negative) and fail
 /// once it reaches 0, without touching the file.
-class SqliteTestEngine : public DataEngine {
+class SqliteTestEngine : public testutil::SqliteRowsEngine {
 public:
-    dao::Database db;
     int failAfter = -1;
     int writeRecordCalls = 0;
     int fullWrites = 0;
     QStringList loadErrors;  // values that did not fit, left at zero by LoadTopic
-
-    bool Open(const QString& path) override { return db.Open(path); }
-    bool Close() override
-    {
-        db.Close();
-        return true;
-    }
-    bool IsOpen() const override { return db.IsOpen(); }
 
     bool LoadTopic(TopicTable& table) override
     {
@@ -307,7 +265,7 @@ public:
     {
         if (Refuse())
             return false;
-        return db.AddColumn(table.GetSource(), {field.Source, ColumnTypeOf(field.Type)}) &&
+        return db.AddColumn(table.GetSource(), {field.Source, schema::ColumnTypeOf(field.Type)}) &&
                db.Execute(QStringLiteral("INSERT INTO [sys_Fields] VALUES(?,?,?,?,?,?,?,?,?);"),
                           {table.GetTopicId(), field.ID, field.Name, field.Source, field.Type, field.State,
                            field.ParentTopicID, field.DefaultValue, field.Categorial});
@@ -340,21 +298,6 @@ public:
                           {table.GetTopicId(), field.ID}) &&
                db.DropColumn(table.GetSource(), field.Source);
     }
-
-    QString GetFileName(bool) const override { return db.GetName(); }
-    bool GetSetupData(const QString&, QByteArray&) override { return false; }
-    bool GetSetupValue(const QString&, QString&) override { return false; }
-    bool SetSetupData(const QString&, const QByteArray&) override { return false; }
-    bool SetSetupValue(const QString&, const QString&) override { return false; }
-    bool DeleteSetupKey(const QString&) override { return false; }
-    bool ReadModel(StoredModel&) override { return false; }
-    bool WriteModel(StoredModel&) override { return false; }
-    bool DeleteModel(qint32) override { return false; }
-    bool ListModels(QList<qint32>&, QStringList&) override { return false; }
-
-    bool BeginTrans() override { return db.BeginTrans(); }
-    bool CommitTrans() override { return db.CommitTrans(); }
-    bool Rollback() override { return db.Rollback(); }
 
     /// Rows of a table in the file.
     int CountRows(const QString& table, const QString& where = {}, const QVariantList& values = {})
