@@ -45,6 +45,12 @@ void CKorDoc::SetJetOpener(JetOpener opener)
     m_jetOpener = opener ? std::move(opener) : JetOpener(OpenJetDatabase);
 }
 
+void CKorDoc::RunRetrieval(const OptionsRecord& settings, qint32 flag)
+{
+    if (m_retrieval)
+        m_retrieval->RunRetrieval(*this, settings, flag);
+}
+
 qint32 CKorDoc::GetSpecialCode(int slot) const
 {
     return slot >= 0 && slot < int(m_specialCodes.size()) ? m_specialCodes[size_t(slot)] : 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/documentframe.h"
+#include "document/retrievalservice.h"
 #include "foundation/optionsrecord.h"
 #include "foundation/topicdisplaysource.h"
 #include "panes/objectlistregistry.h"
@@ -60,6 +61,12 @@ public:
     void SetClock(Clock clock);
     QDateTime Now() const { return m_clock(); }
     void SetJetOpener(JetOpener opener);
+    /// The retrieval engine; not owned, null runs no retrieval.
+    void SetRetrievalService(IRetrievalService* service) { m_retrieval = service; }
+    IRetrievalService* GetRetrievalService() const { return m_retrieval; }
+    /// Reruns the retrieval through the registered service; nothing without
+    /// one.
+    void RunRetrieval(const OptionsRecord& settings, qint32 flag);
 
     // ---- State ------------------------------------------------------------
 
@@ -299,6 +306,7 @@ private:
     DisplaySource m_displaySource{m_db};
     ProgramLists m_lists;
     IDocumentFrame* m_frame = nullptr;
+    IRetrievalService* m_retrieval = nullptr;
     Clock m_clock;
     JetOpener m_jetOpener;
 
