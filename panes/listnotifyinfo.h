@@ -1,6 +1,8 @@
 #pragma once
 
 #include "foundation/ids.h"   // ModifierKey
+#include "store/fielddescriptor.h"
+#include "store/rowbuffer.h"
 
 #include <QByteArray>
 #include <QList>
@@ -87,6 +89,44 @@ struct DocumentViewState {
     qint32 selY1 = 0;
     qint32 selX2 = 0;
     qint32 selY2 = 0;
+};
+
+/// One row of the store (-199). For an area coding read with its blobs
+/// the answer also carries the picture of the coded area.
+struct RecordNotifyInfo : NotifyHead {
+    RecordNotifyInfo() : NotifyHead(RequestCode::GetRecord) {}
+
+    qint32 key = 0;
+    qint32 topic = 0;
+    bool readBlobs = false;
+    qint32 imageWidth = 0;         // in: wanted size of the area picture
+    qint32 imageHeight = 0;        // out: its height
+    qint32 imageOption = 0;        // passed to the picture routine unchanged
+    qint32 documentKind = 0;       // out: DocType of a coding's document
+    RowBuffer row;                 // out: the row
+    bool imageMade = false;        // out: the area picture was made
+    QByteArray image;              // out: the area picture (PNG)
+    bool found = false;
+};
+
+/// One field descriptor (-201).
+struct FieldDescriptorNotifyInfo : NotifyHead {
+    FieldDescriptorNotifyInfo() : NotifyHead(RequestCode::GetFieldDescriptor) {}
+
+    qint32 fieldId = 0;
+    qint32 topic = 0;
+    FieldDescriptor field;         // out
+    bool found = false;
+};
+
+/// Adds a user field (-210); the descriptor comes back with its id and
+/// column.
+struct AddFieldNotifyInfo : NotifyHead {
+    AddFieldNotifyInfo() : NotifyHead(RequestCode::AddField) {}
+
+    qint32 topic = 0;
+    FieldDescriptor field;         // in and out
+    bool result = false;
 };
 
 /// Item information (-202): with query set, read what the mask asks; with it

@@ -1,4 +1,4 @@
-#include "ui/listnotifyinfo.h"
+#include "panes/listnotifyinfo.h"
 
 #include <gtest/gtest.h>
 
@@ -21,6 +21,9 @@ TEST(RequestRecords, EachRecordTypeCarriesItsOwnCode)
         {FieldIdsNotifyInfo().code, RequestCode::FieldIds},
         {FieldNamesNotifyInfo().code, RequestCode::FieldNames},
         {FieldTypeNotifyInfo().code, RequestCode::ChangeFieldType},
+        {RecordNotifyInfo().code, RequestCode::GetRecord},
+        {FieldDescriptorNotifyInfo().code, RequestCode::GetFieldDescriptor},
+        {AddFieldNotifyInfo().code, RequestCode::AddField},
     };
     std::set<RequestCode> seen;
     for (const auto& [code, expected] : stamped) {
