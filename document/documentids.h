@@ -45,6 +45,39 @@ constexpr qint32 ShareOfActivated = 14;  ///< real: percent of the activated cod
 constexpr qint32 DocumentCount = 15;     ///< documents coded with the code
 }  // namespace CodeFrequencyField
 
+/// Fields of the variable lists (documents' and codes' variables); the key
+/// is the field id of the variable.
+namespace VariableListField {
+constexpr qint32 Kind = 1;          ///< a VariableKind
+constexpr qint32 Name = 2;
+constexpr qint32 TypeName = 3;
+constexpr qint32 Shown = 4;
+constexpr qint32 KindText = 5;
+constexpr qint32 DefaultValue = 6;
+constexpr qint32 Categorial = 7;
+constexpr qint32 VarType = 8;       ///< the field type code
+}  // namespace VariableListField
+
+/// What a variable-list row stands for.
+namespace VariableKind {
+constexpr qint32 User = 0;
+constexpr qint32 BuiltIn = 1;
+constexpr qint32 FromCode = 2;
+constexpr qint32 FromFrequencies = 3;  ///< made from a code's frequency table
+}  // namespace VariableKind
+
+/// Fields of the dictionary's categories and entries.
+namespace CategoryField {
+constexpr qint32 Type = 1;
+constexpr qint32 Name = 2;
+constexpr qint32 Parent = 4;
+constexpr qint32 State = 5;
+}  // namespace CategoryField
+namespace EntryField {
+constexpr qint32 Category = 1;
+constexpr qint32 Text = 3;
+}  // namespace EntryField
+
 /// Text ids of the language table used by the document.
 namespace DocumentText {
 // Progress while a project loads.
@@ -62,4 +95,28 @@ constexpr int PreparingProject = 57782;
 constexpr int ConversionFailed = 190401;     ///< "%1" the old file, "%2" the reason
 constexpr int ProjectNotLoaded = 190402;     ///< "%1" the file, "%2" the reason
 constexpr int TargetIsOpenProject = 190403;  ///< "%1" the file
+constexpr int CannotWriteFile = 190404;      ///< "%1" the file, "%2" the reason
+
+// Variable lists: the kind column.
+constexpr int VariableBuiltIn = 101002;
+constexpr int VariableUser = 101003;
+constexpr int VariableFromCode = 101004;
+constexpr int VariableFromFrequencies = 101010;
+
+// Project statistics.
+constexpr int StatisticsTitle = 57819;
+constexpr int StatisticsGroups = 57820;
+constexpr int StatisticsDocuments = 57821;
+constexpr int StatisticsVariables = 57822;
+constexpr int StatisticsSets = 57823;
+constexpr int StatisticsSetMembers = 57824;
+constexpr int StatisticsCodes = 57825;
+constexpr int StatisticsCodings = 57826;
+constexpr int StatisticsMemos = 57827;
+
+// Item texts of the tree roots.
+constexpr int DocumentsRoot = 57350;
+constexpr int SetsRoot = 57665;
+constexpr int CodeSystemRoot = 57668;
+constexpr int CategoriesRoot = 101038;
 }  // namespace DocumentText

@@ -22,6 +22,34 @@
 
 class CRichEditCtrlEx;
 class JetReader;
+class RowBuffer;
+struct AddFieldNotifyInfo;
+struct CompareRowsNotifyInfo;
+struct DeleteFieldNotifyInfo;
+struct DistinctValuesNotifyInfo;
+struct FieldDescriptorNotifyInfo;
+struct FieldIdsNotifyInfo;
+struct FieldNamesNotifyInfo;
+struct FieldPropertyNotifyInfo;
+struct FieldTypeNotifyInfo;
+struct FieldValueNotifyInfo;
+struct ListNotifyInfo;
+struct RecordNotifyInfo;
+
+/// A media mark of a document as the browser's time column reads it.
+struct MediaTimestamp {
+    qint32 id = 0;
+    qint32 startChar = 0;  ///< rich-edit position
+    qint32 begin = 0;      ///< milliseconds
+    qint32 end = 0;        ///< milliseconds
+};
+
+/// A media mark read from a transcript's time stamps, still to be stored.
+struct TranscriptMark {
+    qint32 startChar = 0;  ///< rich-edit position in the text without the stamps
+    QString begin;         ///< "hh:mm:ss.mmm"
+    QString end;           ///< "hh:mm:ss.mmm"; empty for the last segment
+};
 
 /// @short The one open project: its data engine, its topics in memory, the
 /// registry of the windows that show them, its retrieval settings and the
@@ -256,6 +284,131 @@ public:
     /// Announces the whole project to the windows again, as after opening.
     void RebuildTree(bool resetFont);
 
+    // ---- Requests of the views on rows and fields ------------------------
+    // Each answers in the record; a request on a topic, field or row that
+    // does not exist answers false and changes nothing.
+
+    /// One row; for an area coding read with its blobs also its picture.
+    void HandleGetRecord(RecordNotifyInfo& info);
+    void HandleGetFieldDescriptor(FieldDescriptorNotifyInfo& info);
+    /// The sort callback of every list: one field of two rows, references
+    /// by what the referenced rows show; rows that cannot be read last,
+    /// equal values by key, so that a sort stays a strict weak ordering.
+    void HandleCompareRows(CompareRowsNotifyInfo& info);
+    /// Writes one field from text. Refused (result untouched, nothing
+    /// written): the key, references, counters, state and derived fields,
+    /// a coding weight outside 0 to 100, a category name that any category
+    /// has (case ignored), an entry text its category has.
+    void SetItemFieldValue(FieldValueNotifyInfo& info);
+    void HandleGetDistinctValues(DistinctValuesNotifyInfo& info);
+    /// Adds a user field; a documents' or codes' variable gets its row in
+    /// the variable list.
+    void HandleAddField(AddFieldNotifyInfo& info);
+    void HandleSetFieldProperties(FieldPropertyNotifyInfo& info);
+    /// Deletes a user field; codes whose variable it was forget it once
+    /// the field is gone.
+    void HandleDeleteField(DeleteFieldNotifyInfo& info);
+    void HandleGetFieldIds(FieldIdsNotifyInfo& info);
+    void HandleGetFieldNames(FieldNamesNotifyInfo& info);
+    /// Changes a user field's type; the reloaded topic keeps its activation
+    /// and its memory-only fields.
+    void HandleChangeFieldType(FieldTypeNotifyInfo& info);
+    /// -1, 0 or 1 as HandleCompareRows answers.
+    int CompareRowField(qint32 topic, qint32 fieldId, qint32 first, qint32 second) const;
+    /// The picture of an area coding's area (maxHeight and maxWidth: limits
+    /// in, size out); save: into TemporaryPictureFile(), else the clipboard.
+    bool SaveCodingImage(RowBuffer& coding, int& maxHeight, int& maxWidth, bool save);
+
+    // ---- Item texts and changes from the views ----------------------------
+
+    /// Answers what the mask asks of the item (kind and id); handled is
+    /// false when its row cannot be read.
+    void HandleItemQuery(ListNotifyInfo& info);
+    /// Applies a rename, move, expansion, new index, content or view state
+    /// from a view; handled is the commit's result. Views change only the
+    /// expanded bit of a state; empty names are refused; a code never moves
+    /// under itself or a subcode, nor a category under its own subtree.
+    void HandleItemChange(ListNotifyInfo& info);
+    /// A stored colour index 0 to 10 as its COLORREF; any other value is a
+    /// COLORREF already.
+    static quint32 PaletteColor(qint32 stored);
+    /// The colour of a document, code or coding; green for a missing row,
+    /// 0 for other kinds.
+    quint32 GetItemColor(qint32 kind, qint32 id) const;
+    bool IsSpecialCode(qint32 code) const;
+    /// Sums of the Codes counters: of a document, of a group's documents
+    /// (0: all documents), of the documents in a set (0: in every set), of
+    /// the codes in a code set (0: in every code set).
+    qint32 CountDocumentCodings(qint32 document) const;
+    qint32 CountGroupCodings(qint32 group) const;
+    qint32 CountSetCodings(qint32 set) const;
+    qint32 CountAllSetCodings() const;
+    qint32 CountCodeSetCodings(qint32 codeSet) const;
+    qint32 CountAllCodeSetCodings() const;
+    /// Gives every coding (memo) of the document the group, in one
+    /// transaction, and announces them.
+    bool SetCodingsGroup(qint32 document, qint32 group);
+    bool SetMemosGroup(qint32 document, qint32 group);
+    /// The document's media marks, by start position.
+    bool LoadDocumentTimestamps(qint32 document, QList<MediaTimestamp>& marks) const;
+    /// Reads the time stamps of a transcript (hyperlinks "file=... time=ms",
+    /// else "#hh:mm:ss-t#", which are replaced in the text) as marks; the
+    /// media file of the links, "*" for the other stamps, empty for none.
+    QString ReadTranscriptTimestamps(CRichEditCtrlEx& edit, QList<TranscriptMark>& marks);
+    /// Dictionary lookups: the first category of the name (case ignored),
+    /// an entry's category, the first entry of the category with exactly
+    /// the text; 0 for none.
+    qint32 FindCategoryByName(const QString& name) const;
+    qint32 GetEntryCategory(qint32 entry) const;
+    qint32 FindEntryInCategory(qint32 category, const QString& text) const;
+    /// Renames of codes refuse a name any code has (case ignored).
+    void SetUniqueCodeNames(bool on) { m_uniqueCodeNames = on; }
+
+    // ---- Variable lists and project queries -------------------------------
+
+    /// The name of a field type as the variable lists show it.
+    static QString VariableTypeName(qint32 type);
+    /// Refills the codes' (or documents') variable list from the fields.
+    bool BuildVariableList(bool codes);
+    /// The list row of a new user field.
+    bool AddVariableListRow(qint32 list, const FieldDescriptor& field);
+    /// The documents' variable made from code frequencies with the name
+    /// (case ignored), added when there is none; 0 when adding failed.
+    qint32 GetCodeVariableField(const QString& name);
+    /// Stores a code's long name; the code's own name deletes the alias
+    /// and answers false.
+    bool SetCodeAlias(qint32 code, const QString& alias);
+    /// Whether a document, set member, code, code-set member or coding is
+    /// activated; false for other kinds and missing rows.
+    bool IsActivated(qint32 kind, qint32 id) const;
+    /// A coding counts as activated when its document is and its code is
+    /// (or is the code the retrieval function names).
+    bool IsCodingActivated(qint32 coding) const;
+    qint32 CountActivatedRelated(qint32 topic, qint32 parentTopic, qint32 parentKey) const;
+    /// True when ancestor lies above code in the code tree.
+    bool IsCodeDescendant(qint32 ancestor, qint32 code) const;
+    bool IsCategoryDescendant(qint32 ancestor, qint32 category) const;
+    /// depth for a code without subcodes, else the least such depth below.
+    qint32 GetMinLeafDepth(qint32 code, qint32 depth) const;
+    /// Names of all codes, trimmed and lower-cased, each once.
+    void ListCodeNames(QStringList& names) const;
+    /// Authors of all codings, trimmed, each once (case ignored).
+    void ListCodingAuthors(QStringList& authors) const;
+    qint32 GetSetMemberDocument(qint32 member) const;
+    qint32 GetDocumentGroup(qint32 document) const;
+    /// DocType; -1 for a missing document.
+    qint32 GetDocumentType(qint32 document) const;
+    /// The project file's folder with a trailing "/"; empty without one.
+    QString GetProjectFolder() const;
+    /// Inserts the project's counts at the start of the control.
+    bool WriteProjectStatistics(CRichEditCtrlEx& edit);
+    /// The full names of the activated codes as UTF-16 lines; false (with a
+    /// message) when the file cannot be written, which then stays as it was.
+    bool ExportActivatedCodeNames(const QString& path);
+    /// A preview of the segment and the paragraph of its start (rich text);
+    /// 1 and no text for other kinds; 0 for a missing document.
+    qint32 GetSegmentPreview(qint32 document, qint32 start, qint32 end, QString& text);
+
 private:
     /// Hands the retrieval settings the display texts of codes.
     class DisplaySource : public TopicDisplaySource {
@@ -298,6 +451,29 @@ private:
     /// Announces every row of the group topic under the root, each one's
     /// members under it, then a change of the root.
     void AnnounceGroupsUnder(qint32 rootKind, qint32 groupTopic, qint32 memberTopic);
+    bool HasRow(qint32 topic, qint32 key) const;
+    /// A text field of a row; empty when either is missing.
+    QString FieldText(qint32 topic, qint32 key, qint32 fieldId) const;
+    qint32 SumOf(qint32 topic, const QList<qint32>& keys, qint32 fieldId) const;
+    qint32 CountSubtreeCodings(qint32 code) const;
+    qint32 MinLeafDepth(qint32 code, qint32 depth, QSet<qint32>& visited) const;
+    bool WriteVariableListRow(qint32 list, const FieldDescriptor& field, qint32 kind, bool shown);
+    /// After a topic was loaded again: captions and the fields only memory
+    /// holds, and the activation of the rows that had it.
+    void RestoreMemoryOnlyFields(qint32 topic);
+    void RestoreActivationBits(qint32 topic, const QList<qint32>& keys);
+    qint32 DocumentImage(qint32 document, bool member, bool showActivation, qint32& mediaKind) const;
+    void AnswerRowTexts(ListNotifyInfo& info, qint32 topic, qint32 key) const;
+    bool AnswerDocumentDetails(ListNotifyInfo& info, qint32 document);
+    bool ChangeGroupItem(ListNotifyInfo& info);
+    bool ChangeDocumentItem(ListNotifyInfo& info);
+    bool ChangeMemberItem(ListNotifyInfo& info);
+    bool ChangeCodeItem(ListNotifyInfo& info);
+    bool ChangeCategoryItem(ListNotifyInfo& info);
+    bool SetRelatedGroup(qint32 topic, qint32 groupField, qint32 document, qint32 group);
+    qint32 FindChildCode(qint32 parent, const QString& name, qint32 except) const;
+    /// The name, or "name (n)" with the first free n, cut so it fits.
+    QString FreeChildName(qint32 parent, const QString& name, qint32 except) const;
 
     std::unique_ptr<ProjectDataEngine> m_engine;  // the open project; null when none
     TopicDatabase m_db;
@@ -319,6 +495,7 @@ private:
     qint32 m_projectMemo = 0;
     int m_minWordLength = 1;
     bool m_wordListOn = true;
+    bool m_uniqueCodeNames = false;
     std::array<qint32, 5> m_specialCodes{};
     // Set while OpenProject runs the repairs, which change no document text.
     bool m_keepMeasures = false;

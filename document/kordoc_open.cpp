@@ -83,14 +83,18 @@ constexpr ExtraField kCodeFrequencyFields[] = {
 };
 constexpr qint32 kCodeFrequencyState = FieldState::BuiltIn | FieldState::Derived | FieldState::NotStored;
 
-void NameBuiltInFields(TopicDatabase& target)
+/// Names the built-in fields of the topic (0: of every topic) in the
+/// current language and gives the codes their memory-only fields.
+void NameBuiltInFields(TopicDatabase& target, qint32 onlyTopic = 0)
 {
     for (const FieldCaption& caption : kFieldCaptions) {
+        if (onlyTopic && caption.topic != onlyTopic)
+            continue;
         if (TopicTable* table = target.GetTable(caption.topic))
             table->SetFieldProperty(caption.field, LoadString(caption.textId), 0, false);
     }
-    TopicTable* codes = target.GetTable(TopicId::Codes);
-    if (!codes || !codes->Fields().GetById(0))
+    TopicTable* codes = onlyTopic && onlyTopic != TopicId::Codes ? nullptr : target.GetTable(TopicId::Codes);
+    if (!codes || !codes->Fields().GetById(0) || codes->Fields().GetById(kCodeFrequencyFields[0].id))
         return;
     codes->SetFieldState(0, FieldState::BuiltIn);  // the code id shows as a list column
     for (const ExtraField& extra : kCodeFrequencyFields) {
@@ -311,6 +315,24 @@ bool CKorDoc::OpenProject(std::unique_ptr<ProjectDataEngine> engine, bool import
     if (const qint32 document = FirstOpenDocument())
         SetOpenDocument(document, 0);
     return true;
+}
+
+void CKorDoc::RestoreMemoryOnlyFields(qint32 topic)
+{
+    NameBuiltInFields(m_db, topic);
+}
+
+void CKorDoc::RestoreActivationBits(qint32 topic, const QList<qint32>& keys)
+{
+    const qint32 stateField = topic == TopicId::Documents ? qint32(DocumentField::State) : qint32(CodeField::State);
+    for (const qint32 key : keys) {
+        RowBuffer row;
+        FieldValue state;
+        if (m_db.ReadRow(topic, key, row, false) && row.GetFieldValue(stateField, state)) {
+            state.SetInt(state.GetInt() | ObjectState::Activated);
+            row.WriteBack();  // memory only, as activation always is
+        }
+    }
 }
 
 void CKorDoc::ClearActivationBits()

@@ -99,13 +99,12 @@ struct RecordNotifyInfo : NotifyHead {
     qint32 key = 0;
     qint32 topic = 0;
     bool readBlobs = false;
-    qint32 imageWidth = 0;         // in: wanted size of the area picture
-    qint32 imageHeight = 0;        // out: its height
-    qint32 imageOption = 0;        // passed to the picture routine unchanged
+    int imageHeight = 0;           // in: largest height of the area picture (0: any); out: its height
+    int imageWidth = 0;            // in: largest width (0: any); out: its width
     qint32 documentKind = 0;       // out: DocType of a coding's document
     RowBuffer row;                 // out: the row
     bool imageMade = false;        // out: the area picture was made
-    QByteArray image;              // out: the area picture (PNG)
+    QByteArray image;              // out: the area picture (JPEG)
     bool found = false;
 };
 

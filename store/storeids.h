@@ -81,6 +81,7 @@ enum : qint32 {
     DocumentsRoot = 1,
     DocumentSetsRoot = 3,
     CodeSystemRoot = 7,
+    Paragraph = 13,
     CodeSetsRoot = 23,
 };
 }
@@ -90,6 +91,7 @@ namespace DocumentField {
 enum : qint32 {
     GroupID = 2,
     State = 3,
+    Type = 4,      ///< colour index or COLORREF
     Text = 5,      ///< the content: rich text, PDF, picture or table image
     Name = 6,
     Codes = 8,
@@ -98,9 +100,12 @@ enum : qint32 {
     Size = 12,
     DocType = 13,  ///< a DocumentKind
     MediaFile = 14,
+    ScaleFactor = 15,
+    CodesWndWidth = 16,  ///< first of the view-state fields, in DocumentViewState's order
     ExtLink1 = 25,
     ExtLink2 = 26,
     ExtLink3 = 27,
+    ViewStateCount = 9,  ///< view-state fields from CodesWndWidth on
 };
 }
 namespace GroupField {  ///< document groups, document sets and code sets alike
@@ -110,7 +115,17 @@ namespace SetMemberField {  ///< document-set and code-set members
 enum : qint32 { SetID = 2, ObjectID = 3 };
 }
 namespace CodeField {
-enum : qint32 { Parent = 2, State = 3, Type = 4, MemoID = 6, Codes = 7, Variable = 11 };
+enum : qint32 {
+    Parent = 2,
+    State = 3,
+    Type = 4,
+    Name = 5,
+    MemoID = 6,
+    Codes = 7,
+    ActiveCodes = 8,
+    Variable = 11,
+    CatVariable = 12,
+};
 }
 namespace CodingField {
 enum : qint32 {
@@ -121,7 +136,14 @@ enum : qint32 {
     FinishChar = 6,
     StartPara = 7,
     FinishPara = 8,
+    Weight = 9,
+    Text = 11,     ///< the segment's content
+    Author = 12,
+    Comment = 14,
     Group = 15,
+    PosX1 = 16,
+    PosX2 = 17,
+    Page = 18,
     IsText = 19,
     Area = 20,
     Coverage = 21,  ///< real: percent of the document
@@ -139,6 +161,9 @@ enum : qint32 {
     Text = 11,    ///< rich text
     Source = 15,  ///< what the memo is attached to
 };
+}
+namespace MediaMarkField {
+enum : qint32 { Document = 1, StartChar = 3, Begin = 4, End = 5 };
 }
 namespace LinkField {
 enum : qint32 { LinkID = 4 };

@@ -1,0 +1,268 @@
+// Requests of the views on rows and fields: one row, one field descriptor,
+// the comparison behind every list sort, single-field writes from text,
+// distinct values, and the field dictionary's edits with the variable lists
+// that mirror it.
+
+#include "document/kordoc.h"
+
+#include "document/documentids.h"
+#include "foundation/imageexport.h"
+#include "panes/listnotifyinfo.h"
+#include "store/fieldvalue.h"
+#include "store/rowbuffer.h"
+#include "store/storeids.h"
+
+#include <QFile>
+
+namespace {
+
+/// The variable list that mirrors the fields of a topic; 0 for none.
+qint32 VariableListOf(qint32 topic)
+{
+    if (topic == TopicId::Documents)
+        return TopicId::DocumentVariables;
+    if (topic == TopicId::Codes)
+        return TopicId::CodeVariables;
+    return 0;
+}
+
+/// Fields the views may not set from text: the key, references, the
+/// counters the document keeps and the state bits; each has an operation of
+/// its own that keeps the project consistent.
+bool IsProtectedField(qint32 topic, const FieldDescriptor& field)
+{
+    if (field.ID == 0 || field.ParentTopicID != 0 || field.HasState(FieldState::Derived)
+        || field.Type == FieldType::Blob)
+        return true;
+    switch (topic) {
+    case TopicId::Documents:
+        return field.ID == DocumentField::State || field.ID == DocumentField::Codes
+            || field.ID == DocumentField::Memos || field.ID == DocumentField::Size;
+    case TopicId::Codes:
+        return field.ID == CodeField::State || field.ID == CodeField::Codes || field.ID == CodeField::ActiveCodes;
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
+void CKorDoc::HandleGetRecord(RecordNotifyInfo& info)
+{
+    info.imageMade = false;
+    info.documentKind = 0;
+    info.found = m_db.ReadRow(info.topic, info.key, info.row, info.readBlobs);
+    if (!info.found || info.topic != TopicId::Codings || !info.readBlobs || info.row.IsEmpty())
+        return;
+    FieldValue isText;
+    if (info.row.GetFieldValue(CodingField::IsText, isText) && isText.GetInt() == 0) {
+        // The picture travels in the answer, never through the clipboard.
+        info.imageMade = SaveCodingImage(info.row, info.imageHeight, info.imageWidth, true);
+        if (info.imageMade) {
+            QFile file(TemporaryPictureFile());
+            info.imageMade = file.open(QIODevice::ReadOnly);
+            info.image = file.readAll();
+        }
+    }
+    const qint32 document = m_db.GetIntValue(TopicId::Codings, info.key, CodingField::Document);
+    if (m_db.GetTable(TopicId::Documents) && m_db.GetTable(TopicId::Documents)->RowOfKey(document))
+        info.documentKind = m_db.GetIntValue(TopicId::Documents, document, DocumentField::DocType);
+}
+
+bool CKorDoc::SaveCodingImage(RowBuffer& coding, int& maxHeight, int& maxWidth, bool save)
+{
+    FieldValue documentField;
+    RowBuffer document;
+    FieldValue docType;
+    FieldValue content;
+    if (!coding.GetFieldValue(CodingField::Document, documentField)
+        || !m_db.ReadRow(TopicId::Documents, documentField.GetInt(), document, true)
+        || !document.GetFieldValue(DocumentField::DocType, docType)
+        || !document.GetFieldValue(DocumentField::Text, content) || !content.GetBlob() || content.GetBlob()->isEmpty())
+        return false;
+    const auto intOf = [&coding](qint32 id) {
+        FieldValue value;
+        return coding.GetFieldValue(id, value) ? value.GetInt() : 0;
+    };
+    const int x1 = intOf(CodingField::PosX1);
+    const int y1 = intOf(CodingField::StartChar);
+    const int x2 = intOf(CodingField::PosX2);
+    const int y2 = intOf(CodingField::FinishChar);
+    if (docType.GetInt() == DocumentKind::Picture)
+        return CopyPictureAreaAsImage(*content.GetBlob(), x1, y1, x2, y2, maxHeight, maxWidth, save);
+    if (docType.GetInt() == DocumentKind::Pdf)
+        return CopyPdfAreaAsImage(*content.GetBlob(), intOf(CodingField::Page), x1, y1, x2, y2, maxHeight, maxWidth,
+                                  save);
+    return false;
+}
+
+void CKorDoc::HandleGetFieldDescriptor(FieldDescriptorNotifyInfo& info)
+{
+    info.found = m_db.GetFieldDescriptor(info.topic, info.fieldId, info.field);
+}
+
+void CKorDoc::HandleGetFieldNames(FieldNamesNotifyInfo& info)
+{
+    info.result = m_db.GetFieldNames(info.topic, info.names);
+}
+
+void CKorDoc::HandleGetFieldIds(FieldIdsNotifyInfo& info)
+{
+    info.result = m_db.GetFieldIds(info.topic, info.ids, true);
+}
+
+void CKorDoc::HandleGetDistinctValues(DistinctValuesNotifyInfo& info)
+{
+    info.result = m_db.GetDistinctValues(info.topic, info.fieldId, &info.values);
+}
+
+void CKorDoc::HandleSetFieldProperties(FieldPropertyNotifyInfo& info)
+{
+    info.result = m_db.SetFieldProperties(info.topic, info.fieldId, info.value, int(info.property));
+}
+
+int CKorDoc::CompareRowField(qint32 topic, qint32 fieldId, qint32 first, qint32 second) const
+{
+    const TopicTable* table = m_db.GetTable(topic);
+    const FieldDescriptor* field = table ? table->Fields().GetById(fieldId) : nullptr;
+    const char* rowA = table ? table->RowOfKey(first) : nullptr;
+    const char* rowB = table ? table->RowOfKey(second) : nullptr;
+    // Rows that cannot be read sort last, and equal values by key, so that
+    // a sort over this comparison stays a strict weak ordering.
+    if (!field || (!rowA && !rowB))
+        return first < second ? -1 : first > second ? 1 : 0;
+    if (!rowA || !rowB)
+        return rowA ? -1 : 1;
+    int result = 0;
+    const FieldValue valueA(*field, const_cast<char*>(rowA) + field->Offset);
+    const FieldValue valueB(*field, const_cast<char*>(rowB) + field->Offset);
+    if (field->ParentTopicID != 0) {
+        // A reference sorts by what the referenced rows show: documents by
+        // their short names, everything else by the full display text.
+        const bool full = field->ParentTopicID != TopicId::Documents;
+        const QString textA = m_db.FormatRowDisplay(field->ParentTopicID, valueA.GetInt(), full);
+        const QString textB = m_db.FormatRowDisplay(field->ParentTopicID, valueB.GetInt(), full);
+        result = textA.compare(textB, Qt::CaseInsensitive);
+    } else {
+        result = valueA.Compare(valueB);
+    }
+    if (result == 0)
+        result = first < second ? -1 : first > second ? 1 : 0;
+    return result < 0 ? -1 : result > 0 ? 1 : 0;
+}
+
+void CKorDoc::HandleCompareRows(CompareRowsNotifyInfo& info)
+{
+    info.comparison = CompareRowField(info.topic, info.fieldId, info.rowIdA, info.rowIdB);
+    info.handled = true;
+}
+
+void CKorDoc::SetItemFieldValue(FieldValueNotifyInfo& info)
+{
+    FieldDescriptor field;
+    if (!m_db.GetFieldDescriptor(info.topic, info.fieldId, field) || IsProtectedField(info.topic, field))
+        return;
+    if (info.topic == TopicId::Codings && info.fieldId == CodingField::Weight) {
+        bool ok = false;
+        const int weight = info.text.trimmed().toInt(&ok);
+        if (!ok || weight < 0 || weight > 100)
+            return;
+    }
+    if (info.topic == TopicId::DictionaryCategories && info.fieldId == CategoryField::Name
+        && FindCategoryByName(info.text) != 0)
+        return;
+    if (info.topic == TopicId::DictionaryEntries && info.fieldId == EntryField::Text
+        && FindEntryInCategory(GetEntryCategory(info.itemId), info.text) != 0)
+        return;
+    RowBuffer row;
+    if (!m_db.ReadRow(info.topic, info.itemId, row, false))
+        return;
+    // The store writes the file first and keeps the old value on failure.
+    info.result = row.SetFieldText(info.fieldId, info.text);
+}
+
+void CKorDoc::HandleAddField(AddFieldNotifyInfo& info)
+{
+    info.result = m_db.AddField(info.topic, info.field);
+    if (!info.result)
+        return;
+    m_db.GetFieldDescriptor(info.topic, info.field.ID, info.field);
+    if (const qint32 list = VariableListOf(info.topic))
+        AddVariableListRow(list, info.field);
+}
+
+void CKorDoc::HandleChangeFieldType(FieldTypeNotifyInfo& info)
+{
+    // Reloading the topic drops what only memory held: the activation bits
+    // and the fields appended after loading. They are put back.
+    QList<qint32> activated;
+    if (info.topic == TopicId::Documents || info.topic == TopicId::Codes) {
+        const qint32 stateField = info.topic == TopicId::Documents ? qint32(DocumentField::State)
+                                                                   : qint32(CodeField::State);
+        QList<qint32> keys;
+        m_db.GetAllKeys(info.topic, keys);
+        for (const qint32 key : std::as_const(keys)) {
+            if (m_db.GetIntValue(info.topic, key, stateField) & ObjectState::Activated)
+                activated.append(key);
+        }
+    }
+    info.result = m_db.ChangeFieldType(info.topic, info.fieldId, info.newType);
+    if (!info.result)
+        return;
+    RestoreMemoryOnlyFields(info.topic);
+    RestoreActivationBits(info.topic, activated);
+
+    const qint32 list = VariableListOf(info.topic);
+    if (!list || m_db.GetRowCount(list) == 0)
+        return;
+    FieldDescriptor field;
+    RowBuffer row;
+    if (!m_db.GetFieldDescriptor(info.topic, info.fieldId, field) || !m_db.ReadRow(list, info.fieldId, row, false))
+        return;
+    const bool categorial = info.newType == FieldType::ShortText || info.newType == FieldType::Text
+        || info.newType == FieldType::Boolean || info.newType == FieldType::LongText;
+    FieldValue typeName;
+    FieldValue categorialValue;
+    if (row.GetFieldValue(VariableListField::TypeName, typeName))
+        typeName.SetText(VariableTypeName(field.Type));
+    if (row.GetFieldValue(VariableListField::Categorial, categorialValue))
+        categorialValue.SetInt(categorial ? 1 : 0);
+    FieldValue varType;
+    if (row.GetFieldValue(VariableListField::VarType, varType))
+        varType.SetInt(field.Type);
+    row.Commit(false, false);
+}
+
+void CKorDoc::HandleDeleteField(DeleteFieldNotifyInfo& info)
+{
+    FieldDescriptor field;
+    const bool fromCode = info.topic == TopicId::Documents
+        && m_db.GetFieldDescriptor(info.topic, info.fieldId, field) && field.HasState(FieldState::FromCode);
+    info.result = m_db.DeleteField(info.topic, info.fieldId);
+    if (!info.result)
+        return;
+    // Only once the field is gone: the store may refuse the delete, and the
+    // codes must keep their variable then.
+    if (fromCode) {
+        QList<qint32> codes;
+        m_db.GetAllKeys(TopicId::Codes, codes);
+        for (const qint32 code : std::as_const(codes)) {
+            qint32 fieldOfCode = 0;
+            if (m_db.GetIntValue(TopicId::Codes, code, CodeField::Variable) == info.fieldId)
+                fieldOfCode = CodeField::Variable;
+            else if (m_db.GetIntValue(TopicId::Codes, code, CodeField::CatVariable) == info.fieldId)
+                fieldOfCode = CodeField::CatVariable;
+            if (!fieldOfCode)
+                continue;
+            RowBuffer row;
+            FieldValue value;
+            if (m_db.ReadRow(TopicId::Codes, code, row, false) && row.GetFieldValue(fieldOfCode, value)) {
+                value.SetInt(0);
+                row.Commit(false, false);
+            }
+        }
+    }
+    if (const qint32 list = VariableListOf(info.topic); list && m_db.GetTable(list)
+                                                        && m_db.GetTable(list)->RowOfKey(info.fieldId))
+        m_db.RemoveRow(list, info.fieldId);
+}
