@@ -298,7 +298,8 @@ public:
     /// Writes one field from text. Refused (result untouched, nothing
     /// written): the key, references, counters, state and derived fields,
     /// a coding weight outside 0 to 100, a category name that any category
-    /// has (case ignored), an entry text its category has.
+    /// has (case ignored), an entry text its category has, a number that
+    /// is not wholly a number.
     void SetItemFieldValue(FieldValueNotifyInfo& info);
     void HandleGetDistinctValues(DistinctValuesNotifyInfo& info);
     /// Adds a user field; a documents' or codes' variable gets its row in

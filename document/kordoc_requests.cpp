@@ -13,6 +13,7 @@
 #include "store/storeids.h"
 
 #include <QFile>
+#include <QLocale>
 
 namespace {
 
@@ -43,6 +44,27 @@ bool IsProtectedField(qint32 topic, const FieldDescriptor& field)
     default:
         return false;
     }
+}
+
+/// Whether the text is a whole value of the type: the store reads numbers
+/// up to their first stray character, so "12 kg" would silently become 12.
+bool FitsFieldType(qint32 type, const QString& text)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty())
+        return true;
+    bool ok = false;
+    if (type == FieldType::Integer) {
+        trimmed.toInt(&ok);
+        return ok;
+    }
+    if (type == FieldType::Real) {
+        trimmed.toDouble(&ok);
+        if (!ok)
+            QLocale().toDouble(trimmed, &ok);
+        return ok;
+    }
+    return true;
 }
 
 }  // namespace
@@ -160,7 +182,8 @@ void CKorDoc::HandleCompareRows(CompareRowsNotifyInfo& info)
 void CKorDoc::SetItemFieldValue(FieldValueNotifyInfo& info)
 {
     FieldDescriptor field;
-    if (!m_db.GetFieldDescriptor(info.topic, info.fieldId, field) || IsProtectedField(info.topic, field))
+    if (!m_db.GetFieldDescriptor(info.topic, info.fieldId, field) || IsProtectedField(info.topic, field)
+        || !FitsFieldType(field.Type, info.text))
         return;
     if (info.topic == TopicId::Codings && info.fieldId == CodingField::Weight) {
         bool ok = false;

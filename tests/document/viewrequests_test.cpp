@@ -241,3 +241,48 @@ TEST_F(ViewRequestTest, ARowComesWithItsDocumentKindAndAnAreaCodingWithItsPictur
 
 }  // namespace
 }  // namespace doctest
+
+namespace doctest {
+namespace {
+
+TEST_F(ViewRequestTest, VariableValuesOfEveryTypeRoundTripAndMisfitsAreRefused)
+{
+    const struct {
+        qint32 type;
+        QString value, misfit;
+    } cases[] = {
+        {FieldType::ShortText, QStringLiteral("Grüße, it's \"fine\""), QString()},
+        {FieldType::Integer, QStringLiteral("-42"), QStringLiteral("forty")},
+        {FieldType::Real, QStringLiteral("3.25"), QStringLiteral("pi")},
+        {FieldType::DateTime, QStringLiteral("2024-02-29 13:45:10"), QStringLiteral("yesterday")},
+        {FieldType::Boolean, QStringLiteral("1"), QString()},
+    };
+    QList<qint32> fields;
+    for (const auto& c : cases) {
+        AddFieldNotifyInfo add;
+        add.topic = TopicId::Documents;
+        add.field.Name = QStringLiteral("Var %1").arg(c.type);
+        add.field.Type = c.type;
+        add.field.State = FieldState::UserVariable;
+        doc.HandleAddField(add);
+        ASSERT_TRUE(add.result);
+        fields.append(add.field.ID);
+        const QString empty = ValueOf(db(), TopicId::Documents, docA, add.field.ID);
+        if (!c.misfit.isEmpty()) {
+            EXPECT_FALSE(SetField(TopicId::Documents, docA, add.field.ID, c.misfit)) << c.type;
+            EXPECT_EQ(ValueOf(db(), TopicId::Documents, docA, add.field.ID), empty);
+        }
+        EXPECT_TRUE(SetField(TopicId::Documents, docA, add.field.ID, c.value)) << c.type;
+    }
+    Reopen();
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        FieldDescriptor field;
+        ASSERT_TRUE(db().GetFieldDescriptor(TopicId::Documents, fields[i], field));
+        EXPECT_EQ(ValueOf(db(), TopicId::Documents, docA, fields[i]),
+                  FieldValue::NormaliseText(field.Type, cases[i].value))
+            << cases[i].type;
+    }
+}
+
+}  // namespace
+}  // namespace doctest
