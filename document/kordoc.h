@@ -457,6 +457,11 @@ private:
     QString FieldText(qint32 topic, qint32 key, qint32 fieldId) const;
     qint32 SumOf(qint32 topic, const QList<qint32>& keys, qint32 fieldId) const;
     qint32 CountSubtreeCodings(qint32 code) const;
+    /// Sum of the countField of the objects in a set's members (0: every set).
+    qint32 CountMemberCodings(qint32 memberTopic, qint32 setTopic, qint32 set, qint32 objectTopic,
+                              qint32 countField) const;
+    /// True when ancestor lies above key along parentField's references.
+    bool IsAncestorOf(qint32 topic, qint32 parentField, qint32 ancestor, qint32 key) const;
     qint32 MinLeafDepth(qint32 code, qint32 depth, QSet<qint32>& visited) const;
     bool WriteVariableListRow(qint32 list, const FieldDescriptor& field, qint32 kind, bool shown);
     /// After a topic was loaded again: captions and the fields only memory

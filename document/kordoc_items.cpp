@@ -146,17 +146,24 @@ qint32 CKorDoc::CountGroupCodings(qint32 group) const
     return SumOf(TopicId::Documents, documents, DocumentField::Codes);
 }
 
-qint32 CKorDoc::CountSetCodings(qint32 set) const
+qint32 CKorDoc::CountMemberCodings(qint32 memberTopic, qint32 setTopic, qint32 set, qint32 objectTopic,
+                                  qint32 countField) const
 {
     QList<qint32> members;
     if (set == 0)
-        m_db.GetAllKeys(TopicId::DocumentSetMembers, members);
+        m_db.GetAllKeys(memberTopic, members);
     else
-        m_db.FindKeysByParent(TopicId::DocumentSetMembers, TopicId::DocumentSets, set, members);
-    QList<qint32> documents;
+        m_db.FindKeysByParent(memberTopic, setTopic, set, members);
+    QList<qint32> objects;
     for (const qint32 member : std::as_const(members))
-        documents.append(m_db.GetIntValue(TopicId::DocumentSetMembers, member, SetMemberField::ObjectID));
-    return SumOf(TopicId::Documents, documents, DocumentField::Codes);
+        objects.append(m_db.GetIntValue(memberTopic, member, SetMemberField::ObjectID));
+    return SumOf(objectTopic, objects, countField);
+}
+
+qint32 CKorDoc::CountSetCodings(qint32 set) const
+{
+    return CountMemberCodings(TopicId::DocumentSetMembers, TopicId::DocumentSets, set, TopicId::Documents,
+                              DocumentField::Codes);
 }
 
 qint32 CKorDoc::CountAllSetCodings() const
@@ -166,15 +173,7 @@ qint32 CKorDoc::CountAllSetCodings() const
 
 qint32 CKorDoc::CountCodeSetCodings(qint32 codeSet) const
 {
-    QList<qint32> members;
-    if (codeSet == 0)
-        m_db.GetAllKeys(TopicId::CodeSetMembers, members);
-    else
-        m_db.FindKeysByParent(TopicId::CodeSetMembers, TopicId::CodeSets, codeSet, members);
-    QList<qint32> codes;
-    for (const qint32 member : std::as_const(members))
-        codes.append(m_db.GetIntValue(TopicId::CodeSetMembers, member, SetMemberField::ObjectID));
-    return SumOf(TopicId::Codes, codes, CodeField::Codes);
+    return CountMemberCodings(TopicId::CodeSetMembers, TopicId::CodeSets, codeSet, TopicId::Codes, CodeField::Codes);
 }
 
 qint32 CKorDoc::CountAllCodeSetCodings() const
@@ -699,18 +698,7 @@ bool CKorDoc::ChangeCategoryItem(ListNotifyInfo& info)
 
 bool CKorDoc::IsCategoryDescendant(qint32 ancestor, qint32 category) const
 {
-    QSet<qint32> visited{category};
-    qint32 current = category;
-    while (HasRow(TopicId::DictionaryCategories, current)) {
-        const qint32 parent = m_db.GetIntValue(TopicId::DictionaryCategories, current, CategoryField::Parent);
-        if (parent == 0 || visited.contains(parent))
-            return false;
-        if (parent == ancestor)
-            return true;
-        visited.insert(parent);
-        current = parent;
-    }
-    return false;
+    return IsAncestorOf(TopicId::DictionaryCategories, CategoryField::Parent, ancestor, category);
 }
 
 // ---- Dictionary lookups -------------------------------------------------

@@ -217,11 +217,16 @@ qint32 CKorDoc::CountActivatedRelated(qint32 topic, qint32 parentTopic, qint32 p
 
 bool CKorDoc::IsCodeDescendant(qint32 ancestor, qint32 code) const
 {
-    // A damaged file may hold a cycle of parents: each code is passed once.
-    QSet<qint32> visited{code};
-    qint32 current = code;
-    while (HasRow(TopicId::Codes, current)) {
-        const qint32 parent = m_db.GetIntValue(TopicId::Codes, current, CodeField::Parent);
+    return IsAncestorOf(TopicId::Codes, CodeField::Parent, ancestor, code);
+}
+
+bool CKorDoc::IsAncestorOf(qint32 topic, qint32 parentField, qint32 ancestor, qint32 key) const
+{
+    // A damaged file may hold a cycle of parents: each row is passed once.
+    QSet<qint32> visited{key};
+    qint32 current = key;
+    while (HasRow(topic, current)) {
+        const qint32 parent = m_db.GetIntValue(topic, current, parentField);
         if (parent == 0 || visited.contains(parent))
             return false;
         if (parent == ancestor)
