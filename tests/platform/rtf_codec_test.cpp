@@ -519,6 +519,32 @@ TEST(RtfReader, HiddenTextKeepsItsFontAndTakesNoRoom)
               "See HYPERLINK \"http://x.org/a\"the page and hidden words bold end");
 }
 
+// Numbered lists carry their start and the text after the number, as
+// rich edits write them; without them word processors count from 0 and
+// put nothing after the number.
+TEST(RtfWriter, NumberedListsCountFromOneElsewhere)
+{
+    QTextDocument document;
+    ASSERT_TRUE(rtf::ReadRtf(testutil::ReadFile(testutil::DataPath("rtf/libreoffice/lists.rtf")), document).ok);
+    const QByteArray written = rtf::WriteRtf(document);
+    EXPECT_TRUE(written.contains("{\\*\\pn\\pnlvlbody\\pndec\\pnindent0\\pnstart1{\\pntxta .}}")) << written.toStdString();
+    EXPECT_TRUE(written.contains("{\\*\\pn\\pnlvlblt\\pnindent0}")) << "bullets have no number";
+    if (FindOfficeProgram().isEmpty())
+        GTEST_SKIP() << "LibreOffice is not installed";
+    testutil::TempDir dir;
+    ASSERT_TRUE(testutil::WriteFile(dir.file("lists.rtf"), written));
+    QString converted;
+    QString error;
+    ASSERT_EQ(ConvertWithOffice(dir.file("lists.rtf"), QStringLiteral("txt:Text"), dir.path(), converted, error),
+              OfficeConvertResult::Converted)
+        << error.toStdString();
+    QStringList lines = QString::fromUtf8(testutil::ReadFile(converted)).split(u'\n');
+    for (QString& line : lines)
+        line = line.trimmed().remove(QChar(0xFEFF));
+    for (const char* line : {"1. step one", "2. step two", "3. step three"})
+        EXPECT_TRUE(lines.contains(QString::fromLatin1(line))) << line << "\n" << lines.join(u'|').toStdString();
+}
+
 // Each kind of picture takes one position. PNG, JPEG and device-independent
 // bitmaps are shown as they are; other kinds and broken bitmaps as a
 // placeholder. The writer gives back what was read, a bitmap as PNG.
