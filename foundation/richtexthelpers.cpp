@@ -28,8 +28,9 @@ constexpr int kMaxPosition = 999'999'999;     // open end of the last pair
 
 // ---- Paragraph maps ----
 
-// Whether a block holds text and all of it is hidden: laid out, it takes
-// no room, so what follows it starts on its line.
+// Whether a block holds text and all of it is hidden: the rich-edit control
+// lays it out without room, so what follows it starts on its line (Qt gives
+// it an empty line, which no reader sees either).
 bool ShowsNothing(const QTextBlock& block)
 {
     if (block.length() <= 1)

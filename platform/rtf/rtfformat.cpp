@@ -8,9 +8,12 @@
 namespace rtf {
 
 namespace {
-// Small enough that a run of hidden text has no visible width, large enough
-// that the font engine accepts it.
-constexpr qreal kHiddenDisplayPointSize = 0.1;
+// Hidden text keeps its font and size, so the font system never looks for a
+// font of an odd size (a search through every installed font); a letter
+// spacing of a hair below zero percent takes each glyph's whole advance
+// away (exactly zero for glyphs up to 100 pixels wide; the layout works in
+// 1/64 pixel), so the text takes no room.
+constexpr qreal kHiddenLetterSpacingPercent = -1.0 / 64;
 }  // namespace
 
 void SetHidden(QTextCharFormat& format, bool hidden)
@@ -18,11 +21,10 @@ void SetHidden(QTextCharFormat& format, bool hidden)
     if (hidden == IsHidden(format))
         return;
     if (hidden) {
-        if (format.hasProperty(QTextFormat::FontPointSize))
-            format.setProperty(kHiddenPointSizeProperty, format.fontPointSize());
         if (format.hasProperty(QTextFormat::ForegroundBrush))
             format.setProperty(kHiddenForegroundProperty, format.foreground());
-        format.setFontPointSize(kHiddenDisplayPointSize);
+        format.setFontLetterSpacingType(QFont::PercentageSpacing);
+        format.setFontLetterSpacing(kHiddenLetterSpacingPercent);
         format.setForeground(QBrush(Qt::transparent));
         format.setProperty(kHiddenProperty, true);
         return;
@@ -35,14 +37,14 @@ QTextCharFormat VisibleFormat(const QTextCharFormat& format)
     if (!IsHidden(format))
         return format;
     QTextCharFormat visible = format;
+    // Neither the codec nor the editor sets letter spacing, so shown text
+    // has none.
     visible.clearProperty(kHiddenProperty);
-    visible.clearProperty(QTextFormat::FontPointSize);
+    visible.clearProperty(QTextFormat::FontLetterSpacing);
+    visible.clearProperty(QTextFormat::FontLetterSpacingType);
     visible.clearProperty(QTextFormat::ForegroundBrush);
-    if (format.hasProperty(kHiddenPointSizeProperty))
-        visible.setFontPointSize(format.doubleProperty(kHiddenPointSizeProperty));
     if (format.hasProperty(kHiddenForegroundProperty))
         visible.setForeground(format.brushProperty(kHiddenForegroundProperty));
-    visible.clearProperty(kHiddenPointSizeProperty);
     visible.clearProperty(kHiddenForegroundProperty);
     return visible;
 }

@@ -18,8 +18,6 @@ enum Property : int {
     /// bool, character: text marked hidden (\v). It occupies positions but is
     /// laid out with no width and no ink.
     kHiddenProperty = QTextFormat::UserProperty + 0x4b00,
-    /// qreal, character: the point size hidden text had before it was hidden.
-    kHiddenPointSizeProperty,
     /// QBrush, character: the foreground hidden text had before it was hidden.
     kHiddenForegroundProperty,
     /// bool, character: the hidden instruction `HYPERLINK "url"` of a field.
@@ -41,8 +39,9 @@ enum class PictureKind : int { Png = 1, Jpeg = 2, Emf = 3, Wmf = 4, MacPict = 5 
 constexpr double kTwipsPerPixel = 15.0;
 
 /// Marks a character format hidden or shown again. Hidden text keeps its
-/// own size and colour in the kHidden* properties and is drawn at a size
-/// that takes no room, in a transparent pen.
+/// font and size; it is laid out with glyphs of no advance (a letter
+/// spacing) in a transparent pen, its own colour kept in
+/// kHiddenForegroundProperty.
 void SetHidden(QTextCharFormat& format, bool hidden);
 inline bool IsHidden(const QTextFormat& format) { return format.boolProperty(kHiddenProperty); }
 /// The format as it would look were it not hidden (for the writer).

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPixmap>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextList>
@@ -36,6 +37,11 @@ struct CharProps {
     bool bold = false, italic = false, strike = false, hidden = false, caps = false, smallCaps = false;
 };
 
+// How a block ends: a paragraph, or the cell. The reader takes a paragraph
+// mark right before \cell for the cell's own, so an empty last paragraph
+// after others in a cell gets a mark of its own before the cell end.
+enum class BlockEnd { Paragraph, Cell, EmptyLastInCell };
+
 int Twips(double pixels)
 {
     return int(std::lround(std::clamp(pixels, -1.0e6, 1.0e6) * kTwipsPerPixel));
@@ -55,9 +61,12 @@ public:
 
 private:
     void writeFrame(const QTextFrame* frame);
+    void writeChildren(QTextFrame::iterator it);
     void writeTable(const QTextTable* table);
-    void writeBlock(const QTextBlock& block, bool inTable, bool cellEnd);
+    bool writeWithinCell();
+    void writeBlock(const QTextBlock& block, bool inTable, BlockEnd end);
     void writeParagraphProperties(const QTextBlock& block, bool inTable);
+    void writeNumberText(const char* destination, const QString& text);
     void writeFragment(const QTextFragment& fragment, int begin, int end);
     void writeText(QStringView text);
     void writePicture(const QTextImageFormat& format);
@@ -428,10 +437,11 @@ void Writer::writeParagraphProperties(const QTextBlock& block, bool inTable)
         const QTextListFormat lf = list->format();
         const int level = std::max(0, lf.indent() - 1);
         // The label for readers that know no numbering, then the numbering.
+        const bool bullet = lf.style() == QTextListFormat::ListDisc || lf.style() == QTextListFormat::ListCircle ||
+                            lf.style() == QTextListFormat::ListSquare;
         m_out += "{";
         word("pntext");
-        if (lf.style() == QTextListFormat::ListDisc || lf.style() == QTextListFormat::ListCircle ||
-            lf.style() == QTextListFormat::ListSquare) {
+        if (bullet) {
             writeText(QString(QChar(0x2022)));
         } else {
             writeText(list->itemText(block));
@@ -451,12 +461,33 @@ void Writer::writeParagraphProperties(const QTextBlock& block, bool inTable)
         default: word("pnlvlbody"); word("pndec"); break;
         }
         word("pnindent", level * 360);
+        if (!bullet) {
+            // Without a start and the text around the number, word
+            // processors count from 0 and put nothing after it.
+            word("pnstart", 1);
+            writeNumberText("pntxtb", lf.hasProperty(QTextFormat::ListNumberPrefix) ? lf.numberPrefix() : QString());
+            writeNumberText("pntxta",
+                            lf.hasProperty(QTextFormat::ListNumberSuffix) ? lf.numberSuffix() : QStringLiteral("."));
+        }
         m_out += "}";
         m_delimit = false;
     }
 }
 
-void Writer::writeBlock(const QTextBlock& block, bool inTable, bool cellEnd)
+// {\pntxtb text} or {\pntxta text}: what stands before or after a list
+// number; nothing when the text is empty.
+void Writer::writeNumberText(const char* destination, const QString& text)
+{
+    if (text.isEmpty())
+        return;
+    m_out += "{";
+    word(destination);
+    writeText(text);
+    m_out += "}";
+    m_delimit = false;
+}
+
+void Writer::writeBlock(const QTextBlock& block, bool inTable, BlockEnd end)
 {
     const int begin = block.position();
     const int separator = begin + block.length() - 1;
@@ -471,7 +502,9 @@ void Writer::writeBlock(const QTextBlock& block, bool inTable, bool cellEnd)
             writeFragment(fragment, fb, fe);
     }
     closeField();
-    if (cellEnd)
+    if (end == BlockEnd::EmptyLastInCell)
+        word("par");
+    if (end != BlockEnd::Paragraph)
         word("cell");
     else if (m_whole || separator < m_to)
         word("par");
@@ -515,8 +548,12 @@ void Writer::writeTable(const QTextTable* table)
                 if (!block.isValid())
                     continue;
                 const bool last = block.position() + block.length() - 1 == cell.lastPosition();
+                const bool first = block.position() == cell.firstPosition();
                 const int before = int(m_out.size());
-                writeBlock(block, true, last);
+                writeBlock(block, true,
+                           !last                              ? BlockEnd::Paragraph
+                           : first || block.length() > 1 ? BlockEnd::Cell
+                                                              : BlockEnd::EmptyLastInCell);
                 wrote = wrote || int(m_out.size()) != before;
             }
             if (!wrote) {
@@ -535,7 +572,12 @@ void Writer::writeTable(const QTextTable* table)
 
 void Writer::writeFrame(const QTextFrame* frame)
 {
-    for (QTextFrame::iterator it = frame->begin(); !it.atEnd(); ++it) {
+    writeChildren(frame->begin());
+}
+
+void Writer::writeChildren(QTextFrame::iterator it)
+{
+    for (; !it.atEnd(); ++it) {
         if (const QTextFrame* child = it.currentFrame()) {
             if (const auto* table = qobject_cast<const QTextTable*>(child))
                 writeTable(table);
@@ -548,14 +590,33 @@ void Writer::writeFrame(const QTextFrame* frame)
         ++next;
         if (!next.atEnd() && next.currentFrame() && IsPlaceholderBlock(block))
             continue;
-        writeBlock(block, false, false);
+        writeBlock(block, false, BlockEnd::Paragraph);
     }
+}
+
+// A range inside one table cell is that cell's text and formats only: a
+// row around it would add a row where it is put back. True when it was one.
+bool Writer::writeWithinCell()
+{
+    if (m_whole)
+        return false;
+    QTextCursor at(const_cast<QTextDocument*>(&m_document));
+    at.setPosition(m_from);
+    const QTextTable* table = at.currentTable();
+    if (!table)
+        return false;
+    const QTextTableCell cell = table->cellAt(m_from);
+    if (!cell.isValid() || m_to > cell.lastPosition())
+        return false;
+    writeChildren(cell.begin());
+    return true;
 }
 
 QByteArray Writer::write()
 {
     m_out.reserve(qsizetype(std::min<qint64>(qint64(m_to - m_from) * 2 + 1024, 1 << 28)));
-    writeFrame(m_document.rootFrame());
+    if (!writeWithinCell())
+        writeFrame(m_document.rootFrame());
     QByteArray body;
     body.swap(m_out);
     m_delimit = false;

@@ -22,8 +22,9 @@ struct WriteOptions {
 QByteArray WriteRtf(const QTextDocument& document, const WriteOptions& options = {});
 
 /// The cursor positions from..to (a selection): a paragraph end inside the
-/// range is written as \par, a cut-off last paragraph without one. Empty
-/// when the range is empty.
+/// range is written as \par, a cut-off last paragraph without one. A range
+/// inside one table cell is written as plain paragraphs, without its row;
+/// one across cells keeps its rows and cells. Empty when the range is empty.
 QByteArray WriteRtf(const QTextDocument& document, int from, int to, const WriteOptions& options = {});
 
 }  // namespace rtf

@@ -4,6 +4,7 @@
 
 #include "common/testutil.h"
 #include "platform/rtf/richeditctrlex.h"
+#include "platform/rtf/richtextmap.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -88,6 +89,28 @@ TEST(ParagraphMaps, FromRtfWithTables)
 
     const auto plain = Load(kRtfHead + "ab\\par\\par cde\\par f\\par}");
     EXPECT_EQ(GetParagraphRanges(*plain), ParagraphMap({0, 2, 4, 7, 8, 8}));
+}
+
+TEST(ParagraphMaps, ManyShortTablesWithLinks)
+{
+    // Each table is one row: a cell of two paragraphs (a link, then "seen
+    // n") beside a cell of one. The link's paragraph starts a line of its
+    // own; "seen n" runs to the row end; the row start shares the link's
+    // line. (Its time is measured in bench_richtextlayout.)
+    const auto edit = LoadFixture(QStringLiteral("short-tables.rtf"));
+    const QString text = edit->TextMap().text();
+    ParagraphMap expected{0, qint32(text.indexOf(u'\r'))};
+    for (qsizetype at = text.indexOf(QChar(rtf::kRowStart)); at >= 0; at = text.indexOf(QChar(rtf::kRowStart), at + 1)) {
+        const qsizetype link = at + 2;
+        const qsizetype seen = text.indexOf(QStringLiteral("seen"), link);
+        const qsizetype rowEnd = text.indexOf(QChar(rtf::kRowEnd), seen) + 1;
+        const qsizetype noteEnd = text.indexOf(u'\r', rowEnd + 1);
+        ASSERT_TRUE(text.mid(link).startsWith(QStringLiteral("HYPERLINK")));
+        expected << qint32(link) << qint32(seen - 1) << qint32(seen) << qint32(rowEnd) << qint32(rowEnd + 1)
+                 << qint32(noteEnd < 0 ? text.size() - 1 : noteEnd);
+    }
+    ASSERT_EQ(expected.size(), 2 + 14 * 6);
+    EXPECT_EQ(GetParagraphRanges(*edit), expected) << testutil::ShowControls(text).toStdString();
 }
 
 TEST(ParagraphMaps, HiddenParagraphsTakeNoLine)
