@@ -126,6 +126,15 @@ private:
     void ClearError();
 
     bool CreateSystemTables();
+    /// Looks at the file without changing it (no lock, no journal switch,
+    /// no log files) and refuses what must stay untouched: no project, a
+    /// damaged one, a version no upgrade leads from.
+    bool CheckBeforeOpening(const QString& path);
+    /// The setup rows of a file; false without the system tables or a
+    /// version row, or when reading fails (db's LastError then says why).
+    static bool ReadSetupFrom(dao::Database& db, QString& version, QString& dataType);
+    /// Whether the upgrade steps lead from this version to the current one.
+    static bool CanUpgradeFrom(const QString& version);
     bool UpgradeSchema();
 
     // Records.
