@@ -31,7 +31,7 @@ enum class EngineError {
 /// Open works on existing files only and recognises them by their header;
 /// Create makes a new project file of the current schema (through a
 /// temporary file renamed into place). While open the file is locked
-/// exclusively (journal WAL, synchronous NORMAL); Close checkpoints it, so a
+/// exclusively (journal WAL, synchronous FULL); Close checkpoints it, so a
 /// closed project is one file. An older schema is upgraded on open, each
 /// step in its own transaction together with its version, so a failed step
 /// leaves the file at the last version it reached.

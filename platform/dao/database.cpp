@@ -141,7 +141,7 @@ bool Database::ApplyOpenSettings()
     // takes the lock now, so a second opener fails here and not later.
     return Execute(QStringLiteral("PRAGMA locking_mode=EXCLUSIVE;")) &&
            Execute(QStringLiteral("PRAGMA journal_mode=WAL;")) &&
-           Execute(QStringLiteral("PRAGMA synchronous=NORMAL;")) &&
+           Execute(QStringLiteral("PRAGMA synchronous=FULL;")) &&
            Execute(QStringLiteral("SELECT count(*) FROM sqlite_master;"));
 }
 

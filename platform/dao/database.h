@@ -81,7 +81,7 @@ public:
     /// Makes a new database file; refuses a path that exists (Status::Exists).
     bool Create(const QString& path);
     /// Opens an existing file exclusively for reading and writing: journal
-    /// mode WAL with synchronous=NORMAL, and a lock held until Close, so a
+    /// mode WAL with synchronous=FULL, and a lock held until Close, so a
     /// second opener (this program or another) fails with Status::InUse.
     bool Open(const QString& path);
     /// Opens an existing file for reading it as it lies on disk: no lock,
