@@ -399,10 +399,12 @@ qint32 TopicTable::GetLastKey() const
     return 0;
 }
 
-void TopicTable::RebuildKeyIndex()
+void TopicTable::RebuildIndexes()
 {
     m_keyIndexSorted = false;
     SortKeyIndex();
+    for (auto it = m_parentIndexes.begin(); it != m_parentIndexes.end(); ++it)
+        BuildParentIndex(it.key());
 }
 
 void TopicTable::SortKeyIndex() const
@@ -484,12 +486,22 @@ void TopicTable::ParentIndexMove(qint32 slot, const char* row)
 
 void TopicTable::BuildParentIndex(qint32 fieldId)
 {
-    const FieldDescriptor* field = m_fields.GetById(fieldId);
+    const qint32 offset = m_fields.GetById(fieldId)->Offset;
     ParentIndex& index = m_parentIndexes[fieldId];
     index.clear();
+    // Rows of one parent mostly lie together: the list found last is
+    // reused until the parent changes.
+    QList<qint32>* children = nullptr;
+    qint32 parent = 0;
     for (qint32 slot = 0; slot < m_slotCount; ++slot) {
-        if (!m_deadSlots.at(slot))
-            index[ReadInt(SlotData(slot) + field->Offset)].append(slot);
+        if (m_deadSlots.at(slot))
+            continue;
+        const qint32 key = ReadInt(SlotData(slot) + offset);
+        if (!children || key != parent) {
+            children = &index[key];
+            parent = key;
+        }
+        children->append(slot);
     }
 }
 
@@ -645,7 +657,6 @@ bool TopicTable::AppendRow(RowBuffer& buffer, qint32 expectedCount)
             m_keyIndexSorted = false;
         m_keyIndex.append({key, slot});
     }
-    ParentIndexAdd(slot);
     SetKeyHighWater(key);
     if (m_owner)
         m_owner->Journal(TopicDatabase::Change::Added, this, slot);

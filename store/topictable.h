@@ -129,7 +129,8 @@ public:
     bool AddRow(RowBuffer& buffer, qint32 key);
     /// Appends the buffer's row as it is (loading); the expected count
     /// sizes the store once. Rows of a damaged file may repeat a key: the
-    /// first in store order is the one found.
+    /// first in store order is the one found. The indexes are left to
+    /// RebuildIndexes, called once after the last row.
     bool AppendRow(RowBuffer& buffer, qint32 expectedCount);
     /// Copies the row into the buffer; with load the listener fills its
     /// blobs. False, with the buffer untouched, when the key is absent.
@@ -153,8 +154,9 @@ public:
     /// Adds a row with the next key and gives the buffer a copy of the
     /// row's values and blobs; the caller commits it.
     bool DuplicateRow(qint32 key, RowBuffer& buffer);
-    /// Sorts the key index; loading appends unsorted.
-    void RebuildKeyIndex();
+    /// Sorts the key index and builds every parent index; loading appends
+    /// rows without keeping them.
+    void RebuildIndexes();
 
     qint32 GetRowCount() const { return m_liveCount; }
     qint32 GetRowSize() const { return m_rowSize; }
