@@ -228,13 +228,13 @@ bool TopicTable::AddField(const FieldDescriptor& descriptor)
     field.BuildDefaultBytes(defaults);
     if (m_slotCount > 0) {
         const qint32 newSize = m_rowSize + field.Size;
-        QByteArray rows;
+        RowStore rows;
         rows.reserve(qsizetype(m_slotCount) * newSize);
         for (qint32 slot = 0; slot < m_slotCount; ++slot) {
             rows.append(SlotData(slot), m_rowSize);
-            rows.append(defaults);
+            rows.append(defaults.constData(), defaults.size());
         }
-        m_rows = rows;
+        m_rows = std::move(rows);
     }
     m_rowSize += field.Size;
 
@@ -273,14 +273,14 @@ void TopicTable::DropFieldInMemory(int position)
     const FieldDescriptor field = *m_fields.GetAt(position);
     if (field.Size > 0 && m_slotCount > 0) {
         const qint32 newSize = m_rowSize - field.Size;
-        QByteArray rows;
+        RowStore rows;
         rows.reserve(qsizetype(m_slotCount) * newSize);
         for (qint32 slot = 0; slot < m_slotCount; ++slot) {
             const char* row = SlotData(slot);
             rows.append(row, field.Offset);
             rows.append(row + field.Offset + field.Size, m_rowSize - field.Offset - field.Size);
         }
-        m_rows = rows;
+        m_rows = std::move(rows);
     }
     m_rowSize -= field.Size;
     m_fields.Remove(position);
@@ -420,12 +420,9 @@ void TopicTable::SortKeyIndex() const
 
 qint32 TopicTable::NewSlot()
 {
-    // Geometric growth by half keeps appends cheap and the spare room
+    // The store grows by half: appends stay cheap and the spare room
     // below half the store.
-    const qsizetype needed = qsizetype(m_slotCount + 1) * m_rowSize;
-    if (m_rows.capacity() < needed)
-        m_rows.reserve(qMax(needed, m_rows.capacity() + m_rows.capacity() / 2));
-    m_rows.append(m_rowSize, '\0');
+    m_rows.appendZeros(m_rowSize);
     m_deadSlots.append(false);
     ++m_liveCount;
     return m_slotCount++;
@@ -567,7 +564,7 @@ void TopicTable::Compact()
 {
     SortKeyIndex();
     QList<qint32> newSlot(m_slotCount, -1);
-    QByteArray rows;
+    RowStore rows;
     rows.reserve(qsizetype(m_liveCount) * m_rowSize);
     qint32 next = 0;
     for (qint32 slot = 0; slot < m_slotCount; ++slot) {
@@ -576,7 +573,7 @@ void TopicTable::Compact()
         rows.append(SlotData(slot), m_rowSize);
         newSlot[slot] = next++;
     }
-    m_rows = rows;
+    m_rows = std::move(rows);
     m_slotCount = next;
     m_deadSlots = QList<bool>(next, false);
     // Renumbering keeps the order, so both indexes stay sorted.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/fielddescriptor.h"
+#include "store/rowstore.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -247,7 +248,7 @@ private:
     QString m_sortField;
     FieldList m_fields;
 
-    QByteArray m_rows;          // slots of m_rowSize bytes
+    RowStore m_rows;            // slots of m_rowSize bytes
     qint32 m_rowSize = 0;
     qint32 m_slotCount = 0;
     qint32 m_liveCount = 0;
