@@ -418,11 +418,14 @@ void TopicTable::SortKeyIndex() const
     m_keyIndexSorted = true;
 }
 
-qint32 TopicTable::NewSlot()
+qint32 TopicTable::NewSlot(const char* row)
 {
     // The store grows by half: appends stay cheap and the spare room
     // below half the store.
-    m_rows.appendZeros(m_rowSize);
+    if (row)
+        m_rows.append(row, m_rowSize);
+    else
+        m_rows.appendZeros(m_rowSize);
     m_deadSlots.append(false);
     ++m_liveCount;
     return m_slotCount++;
@@ -644,8 +647,7 @@ bool TopicTable::AppendRow(RowBuffer& buffer, qint32 expectedCount)
         return false;
     if (expectedCount > m_slotCount && m_rows.capacity() < qsizetype(expectedCount) * m_rowSize)
         m_rows.reserve(qsizetype(expectedCount) * m_rowSize);
-    const qint32 slot = NewSlot();
-    std::memcpy(SlotData(slot), buffer.RowData(), size_t(m_rowSize));
+    const qint32 slot = NewSlot(buffer.RowData());
     ClearBlobSlots(SlotData(slot));
     buffer.SyncKey();
     const qint32 key = buffer.GetKey();

@@ -209,7 +209,8 @@ private:
     qint32 SlotKey(qint32 slot) const;
     qint32 FindSlot(qint32 key) const;
     void SortKeyIndex() const;
-    qint32 NewSlot();
+    /// A new slot at the end holding a copy of row, or zeros without one.
+    qint32 NewSlot(const char* row = nullptr);
     void IndexInsert(qint32 key, qint32 slot);
     void IndexRemove(qint32 key, qint32 slot);
     void ParentIndexAdd(qint32 slot);
