@@ -53,7 +53,9 @@ public:
     ProjectDataEngine& operator=(const ProjectDataEngine&) = delete;
 
     /// Opens an existing project file and brings it to the current schema.
-    /// Never creates a file.
+    /// Never creates a file. A file that is refused (no project, damaged,
+    /// a version no upgrade leads from) is only read: it keeps every byte
+    /// and gets no log files beside it.
     bool Open(const QString& path) override;
     /// Makes a new project file of the current schema with this engine's
     /// data type at a path that must not exist, and opens it.
