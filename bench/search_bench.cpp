@@ -9,6 +9,7 @@
 #include "store/rowbuffer.h"
 #include "store/storeids.h"
 #include "store/topicdatabase.h"
+#include "store/topicsearchsource.h"
 #include "tests/common/stubdataengine.h"
 
 #include <benchmark/benchmark.h>
@@ -97,9 +98,10 @@ void BM_SearchThreeTerms(benchmark::State& state)
     CSearchOptions options;
     options.terms = {QStringLiteral("surprised"), QStringLiteral("angry"), QStringLiteral("köln")};
     options.wholeWords = true;
+    TopicSearchSource source(project.database);
     qsizetype hits = 0;
     for (auto _ : state) {
-        CSearchSettings search(options, &project.database, false);
+        CSearchSettings search(options, &source, false);
         if (!search.SearchProject()) {
             state.SkipWithError("search did not run");
             return;

@@ -225,7 +225,7 @@ void BM_LoadCodings(benchmark::State& state)
             row.Attach(project->codings, source.codings->RowOfKey(key));
             project->codings->AppendRow(row, kCodings);
         }
-        project->codings->RebuildKeyIndex();
+        project->codings->RebuildIndexes();
         state.PauseTiming();
         state.counters["bytes_per_row"] = double(HeapInUse() - heapBefore) / kCodings;
         project.reset();

@@ -42,7 +42,7 @@ void CKorDoc::SetClock(Clock clock)
 
 void CKorDoc::SetJetOpener(JetOpener opener)
 {
-    m_jetOpener = opener ? std::move(opener) : JetOpener(OpenJetDatabase);
+    m_jetOpener = std::move(opener);
 }
 
 void CKorDoc::RunRetrieval(const OptionsRecord& settings, qint32 flag)

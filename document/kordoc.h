@@ -67,7 +67,9 @@ class CKorDoc {
 public:
     /// The current local time; tests inject a fixed one.
     using Clock = std::function<QDateTime()>;
-    /// Opens a legacy file for conversion; OpenJetDatabase unless replaced.
+    /// Opens a legacy file for conversion in this process; tests serve
+    /// tables from memory this way. Without one the file is converted by
+    /// the helper program in a process of its own.
     using JetOpener = std::function<std::unique_ptr<JetReader>(const QString& path, QString* error)>;
 
     /// The topics the constructor registers, in this order: the stored ones
@@ -89,6 +91,9 @@ public:
     void SetClock(Clock clock);
     QDateTime Now() const { return m_clock(); }
     void SetJetOpener(JetOpener opener);
+    /// How long the helper program may take over a legacy file; 0 for the
+    /// usual limit.
+    void SetLegacyConversionTimeout(int milliseconds) { m_legacyTimeoutMs = milliseconds; }
     /// The retrieval engine; not owned, null runs no retrieval.
     void SetRetrievalService(IRetrievalService* service) { m_retrieval = service; }
     IRetrievalService* GetRetrievalService() const { return m_retrieval; }
@@ -491,6 +496,7 @@ private:
     IRetrievalService* m_retrieval = nullptr;
     Clock m_clock;
     JetOpener m_jetOpener;
+    int m_legacyTimeoutMs = 0;  // 0: the usual limit
 
     QString m_title;
     qint32 m_shownDocument = 0;

@@ -9,10 +9,12 @@
 #include "foundation/externalfiles.h"
 #include "foundation/ids.h"
 #include "foundation/messageservice.h"
+#include "foundation/programpaths.h"
 #include "foundation/richtexthelpers.h"
 #include "foundation/stringstore.h"
 #include "foundation/waitwindow.h"
 #include "platform/jet/databasefilekind.h"
+#include "platform/jet/jetchild.h"
 #include "platform/jet/jetcopy.h"
 #include "platform/jet/jetreader.h"
 #include "platform/rtf/richeditctrlex.h"
@@ -185,9 +187,16 @@ bool CKorDoc::ConvertLegacyFile(const QString& path, QString& converted)
 {
     converted = ConvertedProjectPath(path, Now());
     QString error;
-    if (const std::unique_ptr<JetReader> reader = m_jetOpener(path, &error)) {
+    // Jet compared setup keys without case; the new file keeps that.
+    if (!m_jetOpener) {
+        // A damaged file may crash or stall the Jet reader: it runs in a
+        // process of its own, so the open project survives that.
+        if (ConvertJetInChild(g_program.ProgramFolder + QLatin1String(kJetHelperName), path, converted,
+                              {QStringLiteral("sys_Setup.Key")},
+                              m_legacyTimeoutMs > 0 ? m_legacyTimeoutMs : kJetConversionTimeoutMs, &error))
+            return true;
+    } else if (const std::unique_ptr<JetReader> reader = m_jetOpener(path, &error)) {
         JetCopyOptions options;
-        // Jet compared setup keys without case; the new file keeps that.
         options.noCase = [](const QString& table, const QString& column) {
             return table.compare(QLatin1String("sys_Setup"), Qt::CaseInsensitive) == 0 &&
                    column.compare(QLatin1String("Key"), Qt::CaseInsensitive) == 0;

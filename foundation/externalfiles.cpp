@@ -18,8 +18,10 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QSet>
+#include <QStringDecoder>
 #include <QTemporaryFile>
 #include <QUrl>
+#include <QtEndian>
 
 #include <unzip.h>
 #include <zip.h>
@@ -34,8 +36,11 @@ namespace {
 constexpr uLong kUtf8NameFlag = 0x800;
 // Host system "Unix" in the upper byte of "version made by".
 constexpr uLong kUnixHost = 3;
-// The code page of entry names written without the UTF-8 flag.
+// The code page of entry names written on DOS-descended file systems
+// without the UTF-8 flag.
 constexpr int kZipLegacyCodePage = 437;
+// Extra field holding the entry name in UTF-8 beside a name in another code page.
+constexpr quint16 kUnicodePathField = 0x7075;
 // Entries are read and written in chunks of this many bytes.
 constexpr int kChunkBytes = 64 * 1024;
 
@@ -125,6 +130,51 @@ bool MakeFolderInside(const QString& base, const QString& relative)
 bool IsLinkEntry(const unz_file_info64& info)
 {
     return (info.version >> 8) == kUnixHost && S_ISLNK(mode_t(info.external_fa >> 16));
+}
+
+/// The name of the Unicode path extra field, when the field is there and
+/// was written for the stored name (its CRC-32 matches); else null.
+QString UnicodePathName(const QByteArray& extra, const QByteArray& storedName)
+{
+    for (qsizetype at = 0; at + 4 <= extra.size();) {
+        const quint16 tag = qFromLittleEndian<quint16>(extra.constData() + at);
+        const qsizetype size = qFromLittleEndian<quint16>(extra.constData() + at + 2);
+        const qsizetype data = at + 4;
+        if (data + size > extra.size())
+            break;
+        if (tag == kUnicodePathField && size >= 5 && extra.at(data) == 1) {
+            const quint32 crc = qFromLittleEndian<quint32>(extra.constData() + data + 1);
+            const uLong stored = crc32(0, reinterpret_cast<const Bytef*>(storedName.constData()),
+                                       uInt(storedName.size()));
+            if (crc != stored)
+                return {};
+            QStringDecoder utf8(QStringDecoder::Utf8);
+            const QString name = utf8(QByteArrayView(extra.constData() + data + 5, size - 5));
+            return utf8.hasError() || name.isEmpty() ? QString() : name;
+        }
+        at = data + size;
+    }
+    return {};
+}
+
+/// The entry's name as its writer meant it. Without the UTF-8 flag or the
+/// Unicode path field, Unix tools write UTF-8 unmarked; code page 437 is
+/// left for names from DOS-descended systems that are not valid UTF-8.
+QString EntryName(const unz_file_info64& info, const QByteArray& rawName, const QByteArray& extra)
+{
+    if (const QString unicode = UnicodePathName(extra, rawName); !unicode.isNull())
+        return unicode;
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString name = utf8(rawName);
+    const uLong host = info.version >> 8;
+    // FAT (0), HPFS (6), NTFS (11), VFAT (14).
+    const bool dosHost = host == 0 || host == 6 || host == 11 || host == 14;
+    if ((info.flag & kUtf8NameFlag) || !dosHost || !utf8.hasError())
+        return name;
+    name.clear();
+    codepage::CodePageDecoder legacy;
+    legacy.append(name, rawName.constData(), rawName.size(), kZipLegacyCodePage);
+    return name;
 }
 
 QDateTime EntryTime(const unz_file_info64& info)
@@ -405,24 +455,28 @@ bool ExtractZipArchive(const QString& archivePath, const QString& destinationFol
         return false;
     EnsureFolder(destinationFolder);
     const QString base = QFileInfo(destinationFolder).canonicalFilePath();
-    codepage::CodePageDecoder legacyNames;
-    auto refuse = [refused](const QString& name) {
+    // Entries refused or failed against entries written or kept by choice.
+    int failures = 0;
+    int done = 0;
+    auto refuse = [refused, &failures](const QString& name) {
+        ++failures;
         if (refused)
             refused->append(name);
     };
     for (int rc = unzGoToFirstFile(zip); rc == UNZ_OK; rc = unzGoToNextFile(zip)) {
         unz_file_info64 info{};
-        if (unzGetCurrentFileInfo64(zip, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
+        if (unzGetCurrentFileInfo64(zip, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) {
+            ++failures;
             break;
+        }
         QByteArray rawName(qsizetype(info.size_filename), '\0');
-        if (unzGetCurrentFileInfo64(zip, &info, rawName.data(), uLong(rawName.size()), nullptr, 0, nullptr, 0) !=
-            UNZ_OK)
+        QByteArray extra(qsizetype(info.size_file_extra), '\0');
+        if (unzGetCurrentFileInfo64(zip, &info, rawName.data(), uLong(rawName.size()), extra.data(),
+                                    uLong(extra.size()), nullptr, 0) != UNZ_OK) {
+            ++failures;
             break;
-        QString name;
-        if (info.flag & kUtf8NameFlag)
-            name = QString::fromUtf8(rawName);
-        else
-            legacyNames.append(name, rawName.constData(), rawName.size(), kZipLegacyCodePage);
+        }
+        const QString name = EntryName(info, rawName, extra);
         const QString relative = SafeEntryPath(name);
         if (base.isEmpty() || relative.isEmpty() || IsLinkEntry(info)) {
             refuse(name);
@@ -436,8 +490,10 @@ bool ExtractZipArchive(const QString& archivePath, const QString& destinationFol
             refuse(name);
             continue;
         }
-        if (isFolder)
+        if (isFolder) {
+            ++done;
             continue;
+        }
         const QString target = JoinPath(base, relative);
         const QFileInfo existing(target);
         if (existing.isDir()) {
@@ -445,8 +501,10 @@ bool ExtractZipArchive(const QString& archivePath, const QString& destinationFol
             continue;
         }
         if (existing.exists() || existing.isSymLink()) {
-            if (!AskReplace(relative))
+            if (!AskReplace(relative)) {
+                ++done;
                 continue;
+            }
             // A link in the way is removed, never written through.
             if (existing.isSymLink() && !QFile::remove(target)) {
                 refuse(name);
@@ -457,13 +515,14 @@ bool ExtractZipArchive(const QString& archivePath, const QString& destinationFol
             QFile written(target);
             if (written.open(QIODevice::ReadWrite))
                 written.setFileTime(EntryTime(info), QFileDevice::FileModificationTime);
+            ++done;
         } else {
             refuse(name);
         }
         PumpUiMessages();
     }
     unzClose(zip);
-    return true;
+    return done > 0 || failures == 0;
 }
 
 void CopyFolderFiles(const QString& source, const QString& destination, const QString& subfolder,

@@ -94,8 +94,11 @@ bool ZipFileList(const QString& archivePath, const QStringList& filePaths, QStri
 /// Extracts every entry into the folder, asking before an existing file is
 /// replaced. Entries with an absolute path, a drive, a ".." component or a
 /// link, and entries that would end up outside the folder, are skipped and
-/// listed in refused. Names without the UTF-8 flag are read as code page
-/// 437. False only when the archive cannot be opened.
+/// listed in refused. Names come from the Unicode path extra field when it
+/// matches, else as UTF-8 unless a DOS-descended system wrote a name that
+/// is not valid UTF-8 (code page 437). False when the archive cannot be
+/// opened, or when entries were wanted and none could be written (entries
+/// the user chose to keep count as done).
 bool ExtractZipArchive(const QString& archivePath, const QString& destinationFolder,
                        QStringList* refused = nullptr);
 

@@ -2,15 +2,14 @@
 
 #include "foundation/ids.h"
 #include "foundation/richtexthelpers.h"
+#include "foundation/searchsource.h"
 #include "foundation/stringstore.h"
 #include "foundation/tabledata.h"
 #include "foundation/waitwindow.h"
 #include "platform/pdf/pdfmemorydocument.h"
 #include "platform/rtf/richeditctrlex.h"
-#include "store/fieldvalue.h"
-#include "store/rowbuffer.h"
-#include "store/storeids.h"
-#include "store/topicdatabase.h"
+
+#include <QSet>
 
 namespace {
 
@@ -106,8 +105,8 @@ void CSearchOptions::Parse(const QString& text)
         operators.append(char(quint8(text.mid(position, bar - position).trimmed().toInt())));
 }
 
-CSearchSettings::CSearchSettings(const CSearchOptions& options, TopicDatabase* database, bool operatorMode)
-    : m_options(options), m_database(database), m_operatorMode(operatorMode)
+CSearchSettings::CSearchSettings(const CSearchOptions& options, SearchSource* source, bool operatorMode)
+    : m_options(options), m_source(source), m_operatorMode(operatorMode)
 {
 }
 
@@ -117,8 +116,18 @@ void CSearchSettings::CollectIds(QList<qint32>& ids) const
 {
     for (const SearchHit& hit : m_hits)
         ids.append(hit.objectId);
-    if (m_database)
-        UniqueDWordArray(ids);
+    if (!m_source)
+        return;
+    // A project's objects are counted once each, the first hit's order kept.
+    QSet<qint32> seen;
+    qsizetype kept = 0;
+    for (qsizetype i = 0; i < ids.size(); ++i) {
+        if (!seen.contains(ids[i])) {
+            seen.insert(ids[i]);
+            ids[kept++] = ids[i];
+        }
+    }
+    ids.resize(kept);
 }
 
 CRichEditCtrlEx& CSearchSettings::RichEdit()
@@ -141,7 +150,7 @@ bool CSearchSettings::SearchDocuments(const QList<qint32>& documentIds, const CS
 
 bool CSearchSettings::Search(bool memos, const QList<qint32>* documentIds, const CSegmentArray* rows)
 {
-    if (!m_database)
+    if (!m_source)
         return false;
     m_hits.RemoveAll();
     RichEdit();
@@ -149,16 +158,10 @@ bool CSearchSettings::Search(bool memos, const QList<qint32>* documentIds, const
         return false;
     BeginWait();
 
-    const qint32 topic = memos ? TopicId::Memos : TopicId::Documents;
-    QList<qint32> ids;
-    if (documentIds)
-        ids = *documentIds;
-    else
-        m_database->GetAllKeys(topic, ids);
+    QList<qint32> ids = documentIds ? *documentIds : m_source->GetObjectIds(memos);
     if (!memos) {
         ids.removeIf([&](qint32 id) {
-            if (m_options.onlyActivated &&
-                !(m_database->GetIntValue(topic, id, DocumentField::State) & ObjectState::Activated))
+            if (m_options.onlyActivated && !m_source->IsActivated(id))
                 return true;
             return rows && !IsRowDocument(id, *rows);
         });
@@ -173,7 +176,7 @@ bool CSearchSettings::Search(bool memos, const QList<qint32>* documentIds, const
     QList<SearchHit> found;
     int searched = 0;
     for (qint32 id : ids) {
-        SearchObject(topic, id, rows, found);
+        SearchObject(memos, id, rows, found);
         ++searched;
         SetWaitText(progress.arg(kindName).arg(searched).arg(found.size()));
     }
@@ -186,39 +189,25 @@ bool CSearchSettings::Search(bool memos, const QList<qint32>* documentIds, const
     return true;
 }
 
-void CSearchSettings::SearchObject(qint32 topic, qint32 id, const CSegmentArray* rows, QList<SearchHit>& found)
+void CSearchSettings::SearchObject(bool memo, qint32 id, const CSegmentArray* rows, QList<SearchHit>& found)
 {
-    RowBuffer row;
-    FieldValue content;
-    const bool isMemo = topic == TopicId::Memos;
-    if (!m_database->ReadRow(topic, id, row, true) ||
-        !row.GetFieldValue(isMemo ? qint32(MemoField::Text) : qint32(DocumentField::Text), content) || !content.GetBlob() ||
-        content.GetBlob()->isEmpty())
+    SearchSource::Content content;
+    if (!m_source->ReadContent(memo, id, content) || content.bytes.isEmpty())
         return;
-    const QByteArray bytes = *content.GetBlob();
+    const QByteArray& bytes = content.bytes;
     CRichEditCtrlEx& richEdit = RichEdit();
 
-    if (isMemo) {
+    switch (content.kind) {
+    case SearchSource::ContentKind::RichText:
         m_kind = ContentKind::RichText;
         richEdit.StreamInRtf(&bytes, false);
         found += FindHits(id, 0, kTextPage, -1, rows);
-        FieldValue title;
-        if (row.GetFieldValue(MemoField::Title, title) && !title.GetText().isEmpty()) {
-            richEdit.SetText(title.GetText());
+        if (memo && !content.title.isEmpty()) {
+            richEdit.SetText(content.title);
             found += FindHits(id, 0, kMemoTitlePage, -1, rows);
         }
-        return;
-    }
-
-    FieldValue kind;
-    row.GetFieldValue(DocumentField::DocType, kind);
-    switch (kind.GetInt()) {
-    case DocumentKind::RichText:
-        m_kind = ContentKind::RichText;
-        richEdit.StreamInRtf(&bytes, false);
-        found += FindHits(id, 0, kTextPage, -1, rows);
         break;
-    case DocumentKind::Pdf: {
+    case SearchSource::ContentKind::Pdf: {
         m_kind = ContentKind::Pdf;
         QStringList pages;
         ExtractPdfText(bytes, pages, false);
@@ -230,7 +219,7 @@ void CSearchSettings::SearchObject(qint32 topic, qint32 id, const CSegmentArray*
         }
         break;
     }
-    case DocumentKind::Table: {
+    case SearchSource::ContentKind::Table: {
         m_kind = ContentKind::Table;
         CTableData table;
         if (!table.LoadFromBytes(bytes))
@@ -246,8 +235,7 @@ void CSearchSettings::SearchObject(qint32 topic, qint32 id, const CSegmentArray*
         }
         break;
     }
-    default:
-        break;
+    case SearchSource::ContentKind::Other: break;
     }
 }
 

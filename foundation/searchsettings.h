@@ -19,7 +19,7 @@
 #include <memory>
 
 class CRichEditCtrlEx;
-class TopicDatabase;
+class SearchSource;
 
 /// Joins a search term to the terms before it in the extended search.
 enum class SearchOperator : quint8 { Or = 0, And = 1, AndNot = 2 };
@@ -63,12 +63,12 @@ struct CSearchOptions {
 /// @short One run of the text search: the options, the project it searches
 /// and the hits it found.
 ///
-/// Built for one search and destroyed after it. Without a topic database
+/// Built for one search and destroyed after it. Without a search source
 /// only SearchText works. The hidden control is made on first use.
 class CSearchSettings {
 public:
     /// `operatorMode` is the extended search (terms joined by operators).
-    CSearchSettings(const CSearchOptions& options, TopicDatabase* database, bool operatorMode);
+    CSearchSettings(const CSearchOptions& options, SearchSource* source, bool operatorMode);
     ~CSearchSettings();
     CSearchSettings(const CSearchSettings&) = delete;
     CSearchSettings& operator=(const CSearchSettings&) = delete;
@@ -77,14 +77,14 @@ public:
     const CRowArray& Hits() const { return m_hits; }
     bool IsOperatorMode() const { return m_operatorMode; }
 
-    /// Appends the object id of every hit in hit order; with a topic
-    /// database, repeats are then removed, keeping the first of each.
+    /// Appends the object id of every hit in hit order; with a search
+    /// source, repeats are then removed, keeping the first of each.
     void CollectIds(QList<qint32>& ids) const;
 
     /// Searches every document of the project (every memo with V1). With
     /// rows, only documents that occur in them are searched and, unless V1,
     /// hits outside the rows are dropped. Shows progress in the wait window.
-    /// False when it did not run: no topic database, or no wait window
+    /// False when it did not run: no search source, or no wait window
     /// could be shown.
     bool SearchProject(const CSegmentArray* rows = nullptr);
     /// The same over the given documents.
@@ -104,7 +104,7 @@ private:
 
     bool Search(bool memos, const QList<qint32>* documentIds, const CSegmentArray* rows);
     /// Appends the hits of one document or memo to `found`.
-    void SearchObject(qint32 topic, qint32 id, const CSegmentArray* rows, QList<SearchHit>& found);
+    void SearchObject(bool memo, qint32 id, const CSegmentArray* rows, QList<SearchHit>& found);
     /// SearchText without appending to the hits.
     QList<SearchHit> FindHits(qint32 objectId, qint32 value, qint32 page, qint32 tableRow, const CSegmentArray* rows);
     void AppendHits(const QList<SearchHit>& hits);
@@ -112,7 +112,7 @@ private:
     void Filter(QList<SearchHit>& hits, const QList<Term>& terms) const;
 
     CSearchOptions m_options;
-    TopicDatabase* m_database;
+    SearchSource* m_source;
     bool m_operatorMode;
     bool m_restricted = false;                  // rows restrict the running search
     ContentKind m_kind = ContentKind::RichText;   // of the text in the control

@@ -148,6 +148,15 @@ bool CTableData::LoadFromBytes(const QByteArray& bytes)
     if (rows < 0 || columns < 0 || qint64(rows) * columns > kMaxCells || (columns == 0 && rows > 0))
         return false;
     const qint64 cells = qint64(rows) * columns;
+    // An image may end after its sizes (at most padded with zeros): a table
+    // of that size with empty cells. As nothing backs its cells, its size is
+    // held to what a stored document can sensibly hold.
+    const QByteArray rest = bytes.mid(buffer.Position());
+    if (rest.size() < 16 && std::all_of(rest.cbegin(), rest.cend(), [](char byte) { return byte == 0; })) {
+        if (cells > kMaxUnbackedCells)
+            return false;
+        return SetSize(rows, columns);
+    }
     if (cells * 12 + qint64(columns) * 8 > buffer.Remaining())
         return false;
 

@@ -26,6 +26,8 @@ public:
     /// Most cells a table may hold: two cell values per cell must stay
     /// countable by a 32-bit integer.
     static constexpr qint64 kMaxCells = 0x3FFFFFFF;
+    /// Most cells of a table read from an image that ends after its sizes.
+    static constexpr qint64 kMaxUnbackedCells = 1 << 22;
 
     CTableData() = default;
 
@@ -67,9 +69,11 @@ public:
 
     /// Writes the byte image into `bytes`; false when it cannot be sized.
     bool SaveToBytes(QByteArray& bytes) const;
-    /// Rebuilds the table from a byte image. A truncated or altered image,
-    /// one whose counts do not match its sizes, or rows without columns are
-    /// refused: false, and the table stays as it was.
+    /// Rebuilds the table from a byte image. An image that ends after its
+    /// sizes (and zero padding) is a table of that size with empty cells.
+    /// An image cut inside its data, altered, one whose counts do not match
+    /// its sizes, or rows without columns are refused: false, and the table
+    /// stays as it was.
     bool LoadFromBytes(const QByteArray& bytes);
 
     /// Writes the table as a workbook with one sheet at `path`: ".xlsx"

@@ -269,9 +269,15 @@ bool XmlFileState::OpenRead(const QString& path, const QString& givenEncoding, Q
         int flag;
         const char* name;
     };
+    // UTF-32 first: its little-endian mark begins with the UTF-16 one.
     static const Mark kMarks[] = {{"\xEF\xBB\xBF", 3, XmlDocFlag::Utf8Bom, "UTF-8"},
+                                  {"\xFF\xFE\0\0", 4, 0, "UTF-32LE"},
+                                  {"\0\0\xFE\xFF", 4, 0, "UTF-32BE"},
                                   {"\xFF\xFE", 2, XmlDocFlag::Utf16LE, "UTF-16LE"},
                                   {"\xFE\xFF", 2, XmlDocFlag::Utf16BE, "UTF-16BE"}};
+    // Without a mark, a UTF-32 file shows its byte order in the "<" that
+    // starts it.
+    static const Mark kUnmarked[] = {{"\0\0\0<", 4, 0, "UTF-32BE"}, {"<\0\0\0", 4, 0, "UTF-32LE"}};
     const Mark* mark = nullptr;
     for (const Mark& m : kMarks)
         if (head.startsWith(QByteArray::fromRawData(m.bytes, m.length))) {
@@ -284,11 +290,18 @@ bool XmlFileState::OpenRead(const QString& path, const QString& givenEncoding, Q
         file->skip(mark->length);
         done = mark->length;
     }
-    const bool utf16Mark = mark && mark->length == 2;
-    if (!givenEncoding.isEmpty() && !utf16Mark)
+    const Mark* unmarked = nullptr;
+    for (const Mark& m : kUnmarked)
+        if (!mark && head.startsWith(QByteArray::fromRawData(m.bytes, m.length)))
+            unmarked = &m;
+    // Only a UTF-8 mark leaves room for a given encoding.
+    const bool wideMark = mark && mark->length != 3;
+    if (!givenEncoding.isEmpty() && !wideMark && !unmarked)
         SetEncoding(givenEncoding, log);
     else if (mark)
         SetEncoding(QLatin1String(mark->name), log);
+    else if (unmarked)
+        SetEncoding(QLatin1String(unmarked->name), log);
     else if (const QString declared = DeclaredXmlEncoding(QString::fromUtf8(head)); !declared.isEmpty())
         SetEncoding(declared, log);
     else if (head.startsWith('<'))

@@ -89,6 +89,8 @@ bool ProjectDataEngine::Open(const QString& path)
     case DatabaseFileKind::Other: return FailText(StoreText::NotAProject, EngineError::NotAProject);
     case DatabaseFileKind::Sqlite: break;
     }
+    if (!CheckBeforeOpening(path))
+        return false;
     if (!m_db.Open(path)) {
         switch (m_db.LastStatus()) {
         case dao::Status::InUse: return FailText(StoreText::ProjectInUse, EngineError::InUse);
@@ -188,29 +190,65 @@ bool ProjectDataEngine::Close()
     return true;
 }
 
+bool ProjectDataEngine::CheckBeforeOpening(const QString& path)
+{
+    dao::Database probe;
+    if (!probe.OpenReadOnly(path))
+        return FailText(StoreText::CannotRead, EngineError::Unreadable, probe.LastError());
+    QString version;
+    QString dataType;
+    if (!ReadSetupFrom(probe, version, dataType)) {
+        if (!probe.LastError().isEmpty())
+            return FailText(StoreText::CannotRead, EngineError::Unreadable, probe.LastError());
+        return FailText(StoreText::NotAProject, EngineError::NotAProject);
+    }
+    if (!CanUpgradeFrom(version))
+        return FailText(StoreText::CannotUpgrade, EngineError::CannotUpgrade, version);
+    // The dictionary is read on every load; reading it here finds damage
+    // in it before anything is written.
+    dao::Recordset rs(probe);
+    for (const char* table : {"sys_Topics", "sys_Fields"}) {
+        if (!rs.Open(QStringLiteral("SELECT * FROM [%1];").arg(QLatin1String(table))))
+            return FailText(StoreText::CannotRead, EngineError::Unreadable, probe.LastError());
+        while (!rs.IsEOF())
+            rs.MoveNext();
+        if (!probe.LastError().isEmpty())
+            return FailText(StoreText::CannotRead, EngineError::Unreadable, probe.LastError());
+        rs.Close();
+    }
+    return true;
+}
+
 bool ProjectDataEngine::ReadSetup()
 {
-    QStringList tables = m_db.GetTableNames();
+    return ReadSetupFrom(m_db, m_version, m_dataType);
+}
+
+bool ProjectDataEngine::ReadSetupFrom(dao::Database& db, QString& version, QString& dataType)
+{
+    QStringList tables = db.GetTableNames();
+    if (!db.LastError().isEmpty())
+        return false;
     for (QString& table : tables)
         table = table.toLower();
     for (const char* needed : {"sys_setup", "sys_topics", "sys_fields"}) {
         if (!tables.contains(QLatin1String(needed)))
             return false;
     }
-    dao::Recordset rs(m_db);
+    dao::Recordset rs(db);
     if (!rs.Open(QStringLiteral("SELECT [Key],[Value] FROM [sys_Setup] ORDER BY rowid;")))
         return false;
     bool hasVersion = false;
     for (; !rs.IsEOF(); rs.MoveNext()) {
         const QString key = rs.GetValue(0).toString();
         if (key == QLatin1String(schema::kVersionKey)) {
-            m_version = rs.GetValue(1).toString();
+            version = rs.GetValue(1).toString();
             hasVersion = true;
         } else if (key == QLatin1String(schema::kDataTypeKey)) {
-            m_dataType = rs.GetValue(1).toString();
+            dataType = rs.GetValue(1).toString();
         }
     }
-    return hasVersion;
+    return hasVersion && db.LastError().isEmpty();
 }
 
 bool ProjectDataEngine::NormaliseFields()

@@ -31,7 +31,7 @@ enum class EngineError {
 /// Open works on existing files only and recognises them by their header;
 /// Create makes a new project file of the current schema (through a
 /// temporary file renamed into place). While open the file is locked
-/// exclusively (journal WAL, synchronous NORMAL); Close checkpoints it, so a
+/// exclusively (journal WAL, synchronous FULL); Close checkpoints it, so a
 /// closed project is one file. An older schema is upgraded on open, each
 /// step in its own transaction together with its version, so a failed step
 /// leaves the file at the last version it reached.
@@ -53,7 +53,9 @@ public:
     ProjectDataEngine& operator=(const ProjectDataEngine&) = delete;
 
     /// Opens an existing project file and brings it to the current schema.
-    /// Never creates a file.
+    /// Never creates a file. A file that is refused (no project, damaged,
+    /// a version no upgrade leads from) is only read: it keeps every byte
+    /// and gets no log files beside it.
     bool Open(const QString& path) override;
     /// Makes a new project file of the current schema with this engine's
     /// data type at a path that must not exist, and opens it.
@@ -126,6 +128,15 @@ private:
     void ClearError();
 
     bool CreateSystemTables();
+    /// Looks at the file without changing it (no lock, no journal switch,
+    /// no log files) and refuses what must stay untouched: no project, a
+    /// damaged one, a version no upgrade leads from.
+    bool CheckBeforeOpening(const QString& path);
+    /// The setup rows of a file; false without the system tables or a
+    /// version row, or when reading fails (db's LastError then says why).
+    static bool ReadSetupFrom(dao::Database& db, QString& version, QString& dataType);
+    /// Whether the upgrade steps lead from this version to the current one.
+    static bool CanUpgradeFrom(const QString& version);
     bool UpgradeSchema();
 
     // Records.

@@ -245,7 +245,7 @@ bool ProjectDataEngine::LoadTopic(TopicTable& table)
     }
     if (read != Read::Done)
         return false;
-    table.RebuildKeyIndex();
+    table.RebuildIndexes();
     table.SetKeyHighWater(ReadMark(schema::kKeyMarkPrefix, topic));
     return true;
 }

@@ -161,6 +161,19 @@ const SchemaUpgrade::Step* SchemaUpgrade::FindStep(const QString& from)
     return nullptr;
 }
 
+bool ProjectDataEngine::CanUpgradeFrom(const QString& version)
+{
+    QString at = version;
+    // Every step moves forward, so the walk ends.
+    while (at != QLatin1String(schema::kCurrentVersion)) {
+        const SchemaUpgrade::Step* step = SchemaUpgrade::FindStep(at);
+        if (!step)
+            return false;
+        at = QLatin1String(step->to);
+    }
+    return true;
+}
+
 bool ProjectDataEngine::UpgradeSchema()
 {
     SchemaUpgrade upgrade(m_db);

@@ -228,13 +228,13 @@ bool TopicTable::AddField(const FieldDescriptor& descriptor)
     field.BuildDefaultBytes(defaults);
     if (m_slotCount > 0) {
         const qint32 newSize = m_rowSize + field.Size;
-        QByteArray rows;
+        RowStore rows;
         rows.reserve(qsizetype(m_slotCount) * newSize);
         for (qint32 slot = 0; slot < m_slotCount; ++slot) {
             rows.append(SlotData(slot), m_rowSize);
-            rows.append(defaults);
+            rows.append(defaults.constData(), defaults.size());
         }
-        m_rows = rows;
+        m_rows = std::move(rows);
     }
     m_rowSize += field.Size;
 
@@ -273,14 +273,14 @@ void TopicTable::DropFieldInMemory(int position)
     const FieldDescriptor field = *m_fields.GetAt(position);
     if (field.Size > 0 && m_slotCount > 0) {
         const qint32 newSize = m_rowSize - field.Size;
-        QByteArray rows;
+        RowStore rows;
         rows.reserve(qsizetype(m_slotCount) * newSize);
         for (qint32 slot = 0; slot < m_slotCount; ++slot) {
             const char* row = SlotData(slot);
             rows.append(row, field.Offset);
             rows.append(row + field.Offset + field.Size, m_rowSize - field.Offset - field.Size);
         }
-        m_rows = rows;
+        m_rows = std::move(rows);
     }
     m_rowSize -= field.Size;
     m_fields.Remove(position);
@@ -399,10 +399,12 @@ qint32 TopicTable::GetLastKey() const
     return 0;
 }
 
-void TopicTable::RebuildKeyIndex()
+void TopicTable::RebuildIndexes()
 {
     m_keyIndexSorted = false;
     SortKeyIndex();
+    for (auto it = m_parentIndexes.begin(); it != m_parentIndexes.end(); ++it)
+        BuildParentIndex(it.key());
 }
 
 void TopicTable::SortKeyIndex() const
@@ -416,14 +418,14 @@ void TopicTable::SortKeyIndex() const
     m_keyIndexSorted = true;
 }
 
-qint32 TopicTable::NewSlot()
+qint32 TopicTable::NewSlot(const char* row)
 {
-    // Geometric growth by half keeps appends cheap and the spare room
+    // The store grows by half: appends stay cheap and the spare room
     // below half the store.
-    const qsizetype needed = qsizetype(m_slotCount + 1) * m_rowSize;
-    if (m_rows.capacity() < needed)
-        m_rows.reserve(qMax(needed, m_rows.capacity() + m_rows.capacity() / 2));
-    m_rows.append(m_rowSize, '\0');
+    if (row)
+        m_rows.append(row, m_rowSize);
+    else
+        m_rows.appendZeros(m_rowSize);
     m_deadSlots.append(false);
     ++m_liveCount;
     return m_slotCount++;
@@ -484,12 +486,22 @@ void TopicTable::ParentIndexMove(qint32 slot, const char* row)
 
 void TopicTable::BuildParentIndex(qint32 fieldId)
 {
-    const FieldDescriptor* field = m_fields.GetById(fieldId);
+    const qint32 offset = m_fields.GetById(fieldId)->Offset;
     ParentIndex& index = m_parentIndexes[fieldId];
     index.clear();
+    // Rows of one parent mostly lie together: the list found last is
+    // reused until the parent changes.
+    QList<qint32>* children = nullptr;
+    qint32 parent = 0;
     for (qint32 slot = 0; slot < m_slotCount; ++slot) {
-        if (!m_deadSlots.at(slot))
-            index[ReadInt(SlotData(slot) + field->Offset)].append(slot);
+        if (m_deadSlots.at(slot))
+            continue;
+        const qint32 key = ReadInt(SlotData(slot) + offset);
+        if (!children || key != parent) {
+            children = &index[key];
+            parent = key;
+        }
+        children->append(slot);
     }
 }
 
@@ -555,7 +567,7 @@ void TopicTable::Compact()
 {
     SortKeyIndex();
     QList<qint32> newSlot(m_slotCount, -1);
-    QByteArray rows;
+    RowStore rows;
     rows.reserve(qsizetype(m_liveCount) * m_rowSize);
     qint32 next = 0;
     for (qint32 slot = 0; slot < m_slotCount; ++slot) {
@@ -564,7 +576,7 @@ void TopicTable::Compact()
         rows.append(SlotData(slot), m_rowSize);
         newSlot[slot] = next++;
     }
-    m_rows = rows;
+    m_rows = std::move(rows);
     m_slotCount = next;
     m_deadSlots = QList<bool>(next, false);
     // Renumbering keeps the order, so both indexes stay sorted.
@@ -635,8 +647,7 @@ bool TopicTable::AppendRow(RowBuffer& buffer, qint32 expectedCount)
         return false;
     if (expectedCount > m_slotCount && m_rows.capacity() < qsizetype(expectedCount) * m_rowSize)
         m_rows.reserve(qsizetype(expectedCount) * m_rowSize);
-    const qint32 slot = NewSlot();
-    std::memcpy(SlotData(slot), buffer.RowData(), size_t(m_rowSize));
+    const qint32 slot = NewSlot(buffer.RowData());
     ClearBlobSlots(SlotData(slot));
     buffer.SyncKey();
     const qint32 key = buffer.GetKey();
@@ -645,7 +656,6 @@ bool TopicTable::AppendRow(RowBuffer& buffer, qint32 expectedCount)
             m_keyIndexSorted = false;
         m_keyIndex.append({key, slot});
     }
-    ParentIndexAdd(slot);
     SetKeyHighWater(key);
     if (m_owner)
         m_owner->Journal(TopicDatabase::Change::Added, this, slot);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/fielddescriptor.h"
+#include "store/rowstore.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -129,7 +130,8 @@ public:
     bool AddRow(RowBuffer& buffer, qint32 key);
     /// Appends the buffer's row as it is (loading); the expected count
     /// sizes the store once. Rows of a damaged file may repeat a key: the
-    /// first in store order is the one found.
+    /// first in store order is the one found. The indexes are left to
+    /// RebuildIndexes, called once after the last row.
     bool AppendRow(RowBuffer& buffer, qint32 expectedCount);
     /// Copies the row into the buffer; with load the listener fills its
     /// blobs. False, with the buffer untouched, when the key is absent.
@@ -153,8 +155,9 @@ public:
     /// Adds a row with the next key and gives the buffer a copy of the
     /// row's values and blobs; the caller commits it.
     bool DuplicateRow(qint32 key, RowBuffer& buffer);
-    /// Sorts the key index; loading appends unsorted.
-    void RebuildKeyIndex();
+    /// Sorts the key index and builds every parent index; loading appends
+    /// rows without keeping them.
+    void RebuildIndexes();
 
     qint32 GetRowCount() const { return m_liveCount; }
     qint32 GetRowSize() const { return m_rowSize; }
@@ -206,7 +209,8 @@ private:
     qint32 SlotKey(qint32 slot) const;
     qint32 FindSlot(qint32 key) const;
     void SortKeyIndex() const;
-    qint32 NewSlot();
+    /// A new slot at the end holding a copy of row, or zeros without one.
+    qint32 NewSlot(const char* row = nullptr);
     void IndexInsert(qint32 key, qint32 slot);
     void IndexRemove(qint32 key, qint32 slot);
     void ParentIndexAdd(qint32 slot);
@@ -245,7 +249,7 @@ private:
     QString m_sortField;
     FieldList m_fields;
 
-    QByteArray m_rows;          // slots of m_rowSize bytes
+    RowStore m_rows;            // slots of m_rowSize bytes
     qint32 m_rowSize = 0;
     qint32 m_slotCount = 0;
     qint32 m_liveCount = 0;

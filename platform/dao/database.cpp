@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
+#include <QUrl>
 
 #include <cmath>
 #include <limits>
@@ -69,18 +70,24 @@ Database::~Database()
 
 bool Database::Create(const QString& path)
 {
-    return OpenFile(path, true);
+    return OpenFile(path, OpenMode::Create);
 }
 
 bool Database::Open(const QString& path)
 {
-    return OpenFile(path, false);
+    return OpenFile(path, OpenMode::Open);
 }
 
-bool Database::OpenFile(const QString& path, bool create)
+bool Database::OpenReadOnly(const QString& path)
+{
+    return OpenFile(path, OpenMode::ReadOnly);
+}
+
+bool Database::OpenFile(const QString& path, OpenMode mode)
 {
     Close();
     ClearError();
+    const bool create = mode == OpenMode::Create;
     const bool exists = QFileInfo::exists(path);
     if (create && exists)
         return Fail(QStringLiteral("The file %1 exists already.").arg(path), Status::Exists);
@@ -88,8 +95,17 @@ bool Database::OpenFile(const QString& path, bool create)
         return Fail(QStringLiteral("The file %1 does not exist.").arg(path), Status::NotFound);
 
     // A connection is used by one thread only: no mutex around each call.
-    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
-    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, flags, nullptr);
+    int flags = SQLITE_OPEN_NOMUTEX;
+    QByteArray name = QFile::encodeName(path);
+    if (mode == OpenMode::ReadOnly) {
+        // "immutable" reads the main file only: no locks, and no -wal or
+        // -shm beside it, which a plain read-only open may create.
+        flags |= SQLITE_OPEN_READONLY | SQLITE_OPEN_URI;
+        name = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toEncoded() + "?immutable=1";
+    } else {
+        flags |= SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+    }
+    const int rc = sqlite3_open_v2(name.constData(), &m_db, flags, nullptr);
     if (rc != SQLITE_OK) {
         FailFromDb();
         sqlite3_close(m_db);
@@ -100,6 +116,8 @@ bool Database::OpenFile(const QString& path, bool create)
     sqlite3_busy_timeout(m_db, 0);
     sqlite3_create_collation_v2(m_db, "UNICODE_NOCASE", SQLITE_UTF16_ALIGNED, nullptr, CompareIgnoringCase, nullptr);
     m_path = path;
+    if (mode == OpenMode::ReadOnly)
+        return true;
     if (!ApplyOpenSettings()) {
         const QString error = m_lastError;
         const Status status = m_lastStatus;
@@ -123,7 +141,7 @@ bool Database::ApplyOpenSettings()
     // takes the lock now, so a second opener fails here and not later.
     return Execute(QStringLiteral("PRAGMA locking_mode=EXCLUSIVE;")) &&
            Execute(QStringLiteral("PRAGMA journal_mode=WAL;")) &&
-           Execute(QStringLiteral("PRAGMA synchronous=NORMAL;")) &&
+           Execute(QStringLiteral("PRAGMA synchronous=FULL;")) &&
            Execute(QStringLiteral("SELECT count(*) FROM sqlite_master;"));
 }
 
@@ -335,8 +353,11 @@ QStringList Database::QueryTexts(const QString& sql, const QVariantList& values)
     sqlite3_stmt* statement = Prepare(sql, values, true);
     if (!statement)
         return texts;
-    while (sqlite3_step(statement) == SQLITE_ROW)
+    int rc;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW)
         texts.append(ColumnValue(statement, 0).toString());
+    if (rc != SQLITE_DONE)
+        FailFromDb();
     Release(statement, true);
     return texts;
 }

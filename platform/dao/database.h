@@ -81,9 +81,14 @@ public:
     /// Makes a new database file; refuses a path that exists (Status::Exists).
     bool Create(const QString& path);
     /// Opens an existing file exclusively for reading and writing: journal
-    /// mode WAL with synchronous=NORMAL, and a lock held until Close, so a
+    /// mode WAL with synchronous=FULL, and a lock held until Close, so a
     /// second opener (this program or another) fails with Status::InUse.
     bool Open(const QString& path);
+    /// Opens an existing file for reading it as it lies on disk: no lock,
+    /// no journal change, no log files created, nothing ever written. For
+    /// looking at a file before deciding to Open it; another program's
+    /// unfinished log is not seen.
+    bool OpenReadOnly(const QString& path);
     /// Rolls back an open transaction, checkpoints the log into the file and
     /// closes it; a closed database is one self-contained file.
     void Close();
@@ -125,7 +130,8 @@ public:
 private:
     friend class Recordset;
 
-    bool OpenFile(const QString& path, bool create);
+    enum class OpenMode { Create, Open, ReadOnly };
+    bool OpenFile(const QString& path, OpenMode mode);
     bool ApplyOpenSettings();
     /// A statement with the values bound; cached statements are kept per
     /// SQL text and must be given back with Release. Null (and LastError

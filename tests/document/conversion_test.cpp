@@ -5,6 +5,7 @@
 #include "docfixture.h"
 
 #include "common/fakejetreader.h"
+#include "foundation/programpaths.h"
 #include "foundation/richtexthelpers.h"
 #include "platform/rtf/richeditctrlex.h"
 
@@ -219,4 +220,34 @@ TEST_F(ConversionTest, AFailedConversionLeavesNoFileAndThePreviousProjectOpen)
     EXPECT_FALSE(frame.OpenCommand(oldPath));
     EXPECT_EQ(messages.texts.size(), 1);
     EXPECT_EQ(doc.GetEngine(), engine);
+}
+
+// Without an injected reader the helper program reads the file; when it
+// breaks down on a damaged file, only it goes down.
+TEST_F(ConversionTest, AReaderThatBreaksDownRefusesTheFileAndKeepsTheProjectOpen)
+{
+    const ProgramPaths savedProgram = g_program;
+    g_program.ProgramFolder = QStringLiteral(KORVAN_BIN_DIR "/");
+    NewProject();
+    ProjectDataEngine* engine = doc.GetEngine();
+    doc.SetJetOpener({});
+    doc.SetLegacyConversionTimeout(1000);
+    const QByteArray oldBytes = testutil::ReadFile(oldPath);
+    for (const char* fault : {"crash", "hang", "garbage"}) {
+        messages.texts.clear();
+        qputenv("KORVAN_JETREAD_FAULT", fault);
+        EXPECT_FALSE(frame.OpenCommand(oldPath)) << fault;
+        qunsetenv("KORVAN_JETREAD_FAULT");
+        ASSERT_EQ(messages.texts.size(), 1) << fault;
+        EXPECT_TRUE(messages.texts.first().contains(oldPath)) << messages.texts.first().toStdString();
+        EXPECT_EQ(doc.GetEngine(), engine) << fault;
+        EXPECT_EQ(testutil::ReadFile(oldPath), oldBytes);
+        EXPECT_EQ(QDir(dir.path()).entryList({QStringLiteral("Studie*"), QStringLiteral(".convert*")},
+                                             QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                  QStringList{QStringLiteral("Studie 2009.kv3")})
+            << fault;
+    }
+    // The project is still usable.
+    EXPECT_GT(AddRow(db(), TopicId::DocumentGroups, {{3, QStringLiteral("noch da")}}), 0);
+    g_program = savedProgram;
 }

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QtEndian>
 
 #include <unzip.h>
 #include <zip.h>
@@ -73,6 +74,8 @@ struct RawEntry {
     QByteArray data;
     bool utf8Flag = true;
     bool symlink = false;
+    int host = 3;            // the upper byte of "version made by": 0 DOS, 3 Unix
+    QByteArray extraField = {};   // the central directory's extra field
 };
 
 /// An archive with entry names exactly as given, as a hostile or foreign
@@ -86,9 +89,11 @@ void WriteRawZip(const QString& path, const QList<RawEntry>& entries)
         info.tmz_date = {0, 0, 12, 1, 0, 2020};
         if (entry.symlink)
             info.external_fa = uLong(0120777) << 16;
-        ASSERT_EQ(zipOpenNewFileInZip4_64(zip, entry.name.constData(), &info, nullptr, 0, nullptr, 0, nullptr,
-                                          Z_DEFLATED, 6, 0, -MAX_WBITS, DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY, nullptr,
-                                          0, 3 << 8, entry.utf8Flag ? 0x800 : 0, 0),
+        ASSERT_EQ(zipOpenNewFileInZip4_64(zip, entry.name.constData(), &info, nullptr, 0,
+                                          entry.extraField.isEmpty() ? nullptr : entry.extraField.constData(),
+                                          uInt(entry.extraField.size()), nullptr, Z_DEFLATED, 6, 0, -MAX_WBITS,
+                                          DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY, nullptr, 0, uLong(entry.host) << 8,
+                                          entry.utf8Flag ? 0x800 : 0, 0),
                   ZIP_OK);
         zipWriteInFileInZip(zip, entry.data.constData(), unsigned(entry.data.size()));
         zipCloseFileInZip(zip);
@@ -365,8 +370,8 @@ TEST_F(ExternalFiles, ExtractionRefusesEntriesThatLeaveTheFolder)
                              {"ok/", ""},
                              {"ok/good.txt", "good"},
                              {"win\\style.txt", "backslashes"},
-                             {"\x81" "ber.txt", "cp437", false},
-                             {"x\xFD\xFE\xFF.txt", "top of cp437", false},
+                             {"\x81" "ber.txt", "cp437", false, false, 0},
+                             {"x\xFD\xFE\xFF.txt", "top of cp437", false, false, 0},
                              {"viaLink/x.txt", "x"},
                              {"outsideLink.txt", "replaced"},
                          });
@@ -395,6 +400,69 @@ TEST_F(ExternalFiles, ExtractionRefusesEntriesThatLeaveTheFolder)
     EXPECT_TRUE(QDir(elsewhere).isEmpty());
     for (const char* name : {"escape.txt", "up.txt", "back.txt", "drive.txt"})
         EXPECT_FALSE(QFile::exists(dir.file(QString::fromLatin1(name)))) << name;
+}
+
+/// The Unicode path extra field: version 1, the CRC-32 of the stored name,
+/// the name in UTF-8.
+QByteArray UnicodePathField(const QByteArray& storedName, const QString& name, quint32 crcChange = 0)
+{
+    const QByteArray utf8 = name.toUtf8();
+    QByteArray field(9, '\0');
+    qToLittleEndian<quint16>(0x7075, field.data());
+    qToLittleEndian<quint16>(quint16(5 + utf8.size()), field.data() + 2);
+    field[4] = 1;
+    const quint32 crc =
+        quint32(crc32(0, reinterpret_cast<const Bytef*>(storedName.constData()), uInt(storedName.size())));
+    qToLittleEndian<quint32>(crc ^ crcChange, field.data() + 5);
+    return field + utf8;
+}
+
+// Names without the UTF-8 flag, as Unix tools and others write them.
+TEST_F(ExternalFiles, EntryNamesAreReadAsTheirWriterMeantThem)
+{
+    const QByteArray cp437Name = "\x94l f\x81r.txt";   // "öl für.txt" in code page 437
+    const QString archive = dir.file(QStringLiteral("names.zip"));
+    WriteRawZip(archive, {
+                             {QString::fromUtf8("Größe.txt").toUtf8(), "unix", false, false, 3},
+                             {QString::fromUtf8("naïve.txt").toUtf8(), "valid utf-8", false, false, 0},
+                             {cp437Name, "dos", false, false, 0},
+                             {"plain.txt", "field", false, false, 0,
+                              UnicodePathField("plain.txt", QString::fromUtf8("Übung.txt"))},
+                             {"stale.txt", "stale field", false, false, 0,
+                              UnicodePathField("other.txt", QString::fromUtf8("Wrong.txt"))},
+                             {"crc.txt", "bad crc", false, false, 0,
+                              UnicodePathField("crc.txt", QString::fromUtf8("Wrong2.txt"), 1)},
+                         });
+    const QString out = dir.file(QStringLiteral("out"));
+    QStringList refused;
+    EXPECT_TRUE(ExtractZipArchive(archive, out, &refused));
+    EXPECT_TRUE(refused.isEmpty()) << refused.join(u',').toStdString();
+    const struct {
+        const char* name;
+        const char* data;
+    } expected[] = {{"Größe.txt", "unix"},     {"naïve.txt", "valid utf-8"}, {"öl für.txt", "dos"},
+                    {"Übung.txt", "field"},    {"stale.txt", "stale field"}, {"crc.txt", "bad crc"}};
+    for (const auto& e : expected)
+        EXPECT_EQ(ReadFile(out + u'/' + QString::fromUtf8(e.name)), QByteArray(e.data)) << e.name;
+    EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 6);
+}
+
+// Success means something was written, or the user chose to keep what is
+// there.
+TEST_F(ExternalFiles, ExtractionThatWritesNothingFails)
+{
+    const QString refusedOnly = dir.file(QStringLiteral("refused.zip"));
+    WriteRawZip(refusedOnly, {{"../a.txt", "x"}, {"/b.txt", "x"}});
+    QStringList refused;
+    EXPECT_FALSE(ExtractZipArchive(refusedOnly, dir.file(QStringLiteral("o1")), &refused));
+    EXPECT_EQ(refused.size(), 2);
+
+    const QString kept = dir.file(QStringLiteral("kept.zip"));
+    WriteRawZip(kept, {{"one.txt", "new"}});
+    Make(QStringLiteral("o2/one.txt"), "old");
+    testutil::ScriptedMessages messages({MessageAnswer::No});
+    EXPECT_TRUE(ExtractZipArchive(kept, dir.file(QStringLiteral("o2"))));
+    EXPECT_EQ(ReadFile(dir.file(QStringLiteral("o2/one.txt"))), QByteArray("old"));
 }
 
 TEST_F(ExternalFiles, ExtractionAsksOncePerExistingFile)
@@ -432,7 +500,7 @@ TEST_F(ExternalFiles, ArchivesThatCannotBeReadAreReported)
     bytes[1000] = char(bytes[1000] ^ 0x55);  // inside the compressed data
     const QString damaged = Make(QStringLiteral("damaged.zip"), bytes);
     QStringList refused;
-    EXPECT_TRUE(ExtractZipArchive(damaged, dir.file(QStringLiteral("o")), &refused));
+    EXPECT_FALSE(ExtractZipArchive(damaged, dir.file(QStringLiteral("o")), &refused));
     EXPECT_EQ(refused, QStringList{QStringLiteral("big.bin")});
     EXPECT_FALSE(QFile::exists(dir.file(QStringLiteral("o/big.bin"))));
 }

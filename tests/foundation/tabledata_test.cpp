@@ -167,11 +167,43 @@ TEST(TableData, DamagedImagesAreRefusedAndChangeNothing)
         replaced(12, 0x7FFFFFFF),       // hostile cell count
         good + QByteArray("\x01", 1),   // not padding after the image
     };
+    // Cut anywhere but right after the size fields (a size-only image).
     for (qsizetype length = 0; length < meaningful; ++length)
-        damaged << good.left(length);
+        if (length != 12)
+            damaged << good.left(length);
 
     const CTableData original = SampleTable();
     for (const QByteArray& bytes : damaged) {
+        CTableData read = SampleTable();
+        EXPECT_FALSE(read.LoadFromBytes(bytes)) << bytes.toHex().toStdString();
+        ExpectSameContent(read, original);
+    }
+}
+
+// Stored documents hold images that end after the version and the sizes:
+// a table of that size whose cells are all empty.
+TEST(TableData, ASizeOnlyImageIsATableOfEmptyCells)
+{
+    const QByteArray sizes = Le32(1) + Le32(2) + Le32(3);
+    CTableData expected;
+    ASSERT_TRUE(expected.SetSize(2, 3));
+    // As written, padded to 16 bytes, and with the blob reader's zero.
+    for (const QByteArray& bytes : {sizes, sizes + QByteArray(4, '\0'), sizes + QByteArray(1, '\0')}) {
+        CTableData read = SampleTable();
+        ASSERT_TRUE(read.LoadFromBytes(bytes)) << bytes.toHex().toStdString();
+        ExpectSameContent(read, expected);
+        EXPECT_EQ(read.GetCellValues(), QList<qint32>(12, 0));
+    }
+    CTableData columnsOnly;
+    ASSERT_TRUE(columnsOnly.LoadFromBytes(Le32(1) + Le32(0) + Le32(4)));
+    EXPECT_EQ(columnsOnly.GetRowCount(), 0);
+    EXPECT_EQ(columnsOnly.GetColumnCount(), 4);
+
+    // Still refused: an image cut inside the cells, rows without columns,
+    // and sizes no empty table may take from a few bytes.
+    const CTableData original = SampleTable();
+    for (const QByteArray& bytes : {sizes + Le32(6).left(2), sizes + Le32(6), Le32(1) + Le32(5) + Le32(0),
+                                    Le32(1) + Le32(0x1000) + Le32(0x1000)}) {
         CTableData read = SampleTable();
         EXPECT_FALSE(read.LoadFromBytes(bytes)) << bytes.toHex().toStdString();
         ExpectSameContent(read, original);

@@ -6,10 +6,12 @@
 #include "common/recordingwaithost.h"
 #include "common/testutil.h"
 #include "store/sqlitetestengine.h"
+#include "store/topicsearchsource.h"
 
 #include "foundation/options.h"
 #include "foundation/programpaths.h"
 #include "foundation/searchsettings.h"
+#include "foundation/searchsource.h"
 #include "foundation/stringstore.h"
 #include "foundation/tabledata.h"
 #include "platform/rtf/richeditctrlex.h"
@@ -176,6 +178,7 @@ protected:
     ProgramPaths savedProgram;
     storetest::SqliteTestEngine engine;
     TopicDatabase db;
+    TopicSearchSource source{db};
     qint32 group = 0, interview = 0, notes = 0, pdf = 0, table = 0, memo = 0;
 };
 
@@ -184,7 +187,7 @@ protected:
 TEST_F(TextSearchTest, HitPositionsAreTheStoredCodingPositions)
 {
     testutil::RecordingWaitHost host;
-    CSearchSettings search(Options({QStringLiteral("trust")}), &db, false);
+    CSearchSettings search(Options({QStringLiteral("trust")}), &source, false);
     ASSERT_TRUE(search.SearchDocuments({interview}));
 
     // Every occurrence, case folded, including the hidden link instruction
@@ -235,7 +238,7 @@ TEST_F(TextSearchTest, WholeWordsAndCase)
         CSearchOptions options = Options({QStringLiteral("trust")});
         options.wholeWords = c.wholeWords;
         options.matchCase = c.matchCase;
-        CSearchSettings search(options, &db, false);
+        CSearchSettings search(options, &source, false);
         ASSERT_TRUE(search.SearchDocuments({interview}));
         QList<qint32> starts;
         for (const SearchHit& hit : search.Hits())
@@ -276,7 +279,7 @@ TEST_F(TextSearchTest, SeveralTermsCombined)
         options.allTerms = c.allTerms;
         options.withinDistance = c.withinDistance;
         options.distance = c.distance;
-        CSearchSettings search(options, &db, false);
+        CSearchSettings search(options, &source, false);
         ASSERT_TRUE(search.SearchDocuments({interview, notes}));
         EXPECT_EQ(Simplify(search.Hits()), c.hits);
     }
@@ -284,7 +287,7 @@ TEST_F(TextSearchTest, SeveralTermsCombined)
     // With a term that one text lacks, all terms drops that text's hits.
     CSearchOptions options = Options({QStringLiteral("trust"), QStringLiteral("slowly")});
     options.allTerms = true;
-    CSearchSettings search(options, &db, false);
+    CSearchSettings search(options, &source, false);
     ASSERT_TRUE(search.SearchDocuments({interview, notes}));
     QList<qint32> ids;
     search.CollectIds(ids);
@@ -321,7 +324,7 @@ TEST_F(TextSearchTest, OperatorsWithinSentences)
         options.operators = c.operators;
         options.withinDistance = c.withinDistance;
         options.distance = 2;
-        CSearchSettings search(options, &db, true);
+        CSearchSettings search(options, &source, true);
         ASSERT_TRUE(search.SearchDocuments({notes}));
         QList<qint32> starts;
         for (const SearchHit& hit : search.Hits()) {
@@ -356,7 +359,7 @@ TEST_F(TextSearchTest, PatternTerms)
         SCOPED_TRACE(c.term);
         CSearchOptions options = Options({QString::fromLatin1(c.term)});
         options.wholeWords = c.wholeWords;
-        CSearchSettings search(options, &db, false);
+        CSearchSettings search(options, &source, false);
         ASSERT_TRUE(search.SearchDocuments({notes}));
         QStringList found;
         for (const SearchHit& hit : search.Hits())
@@ -371,7 +374,7 @@ TEST_F(TextSearchTest, ProjectSearchCoversPdfPagesAndTableCellsWithProgress)
     CSearchOptions options = Options({QStringLiteral("trust")});
     options.wholeWords = true;
     options.onlyActivated = true;   // the interview and the PDF
-    CSearchSettings search(options, &db, false);
+    CSearchSettings search(options, &source, false);
     ASSERT_TRUE(search.SearchProject());
     QList<Found> expected = {
         {0, interview, 1, 0, 5, 1, -1},     {0, interview, 2, 26, 31, 1, -1},   {0, interview, 3, 122, 127, 1, -1},
@@ -388,7 +391,7 @@ TEST_F(TextSearchTest, ProjectSearchCoversPdfPagesAndTableCellsWithProgress)
 
     // Table cells: the column is the page, the row + 1 the paragraph.
     options.onlyActivated = false;
-    CSearchSettings all(options, &db, false);
+    CSearchSettings all(options, &source, false);
     ASSERT_TRUE(all.SearchDocuments({table}));
     expected = {{0, table, 1, 0, 5, 1, 0}, {0, table, 2, 3, 8, 2, 1}, {0, table, 2, 15, 20, 2, 1}};
     EXPECT_EQ(Simplify(all.Hits()), expected);
@@ -399,7 +402,7 @@ TEST_F(TextSearchTest, MemoSearchMarksTitleHits)
     testutil::RecordingWaitHost host;
     CSearchOptions options = Options({QStringLiteral("trust")});
     options.searchMemos = true;
-    CSearchSettings search(options, &db, false);
+    CSearchSettings search(options, &source, false);
     ASSERT_TRUE(search.SearchProject());
     const QList<Found> expected = {{0, memo, 1, 13, 18, 1, -1}, {0, memo, 1, 0, 5, 0, -1}};
     EXPECT_EQ(Simplify(search.Hits()), expected);
@@ -430,7 +433,7 @@ TEST_F(TextSearchTest, RetrievedRowsRestrictDocumentsAndHits)
     row.end = 10;
     rows.Add(row);
 
-    CSearchSettings search(Options({QStringLiteral("trust")}), &db, false);
+    CSearchSettings search(Options({QStringLiteral("trust")}), &source, false);
     ASSERT_TRUE(search.SearchProject(&rows));
     const QList<Found> expected = {
         {0, interview, 2, 26, 31, 1, -1}, {0, interview, 2, 48, 53, 1, -1},
@@ -443,7 +446,7 @@ TEST_F(TextSearchTest, RetrievedRowsRestrictDocumentsAndHits)
 
 TEST_F(TextSearchTest, CollectIdsAndAFailedWaitWindow)
 {
-    CSearchSettings search(Options({QStringLiteral("trust")}), &db, false);
+    CSearchSettings search(Options({QStringLiteral("trust")}), &source, false);
     ASSERT_TRUE(search.SearchDocuments({notes, interview, notes}));
     QList<qint32> ids;
     search.CollectIds(ids);
@@ -510,4 +513,40 @@ TEST(TextSearchParagraphs, NumberedAsTheReaderSeesThem)
     }
     EXPECT_EQ(starts, (QList<qint32>{0, 6, 10, 14}));
     EXPECT_EQ(paragraphs, (QList<qint32>{1, 1, 2, 3}));
+}
+
+namespace {
+
+// Documents held in memory: the search needs nothing of the store.
+class MemorySource : public SearchSource {
+public:
+    QList<qint32> GetObjectIds(bool memos) const override { return memos ? QList<qint32>{} : QList<qint32>{1, 2, 3}; }
+    bool IsActivated(qint32 id) const override { return id != 2; }
+    bool ReadContent(bool memo, qint32 id, Content& content) override
+    {
+        if (memo || id == 3)
+            return false;
+        content.kind = ContentKind::RichText;
+        content.bytes = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\pard some trust here\\par}";
+        return true;
+    }
+};
+
+}  // namespace
+
+TEST_F(TextSearchTest, AnySourceCanBeSearched)
+{
+    testutil::RecordingWaitHost host;
+    MemorySource memory;
+    CSearchOptions options = Options({QStringLiteral("trust")});
+    options.onlyActivated = true;
+    CSearchSettings search(options, &memory, false);
+    ASSERT_TRUE(search.SearchProject());
+    QList<qint32> ids;
+    search.CollectIds(ids);
+    EXPECT_EQ(ids, QList<qint32>{1});
+    QList<qint32> starts;
+    for (const SearchHit& hit : search.Hits())
+        starts.append(hit.start);
+    EXPECT_EQ(starts, QList<qint32>{5});
 }

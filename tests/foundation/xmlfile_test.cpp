@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QFileInfo>
+#include <QStringEncoder>
 
 namespace {
 
@@ -152,6 +153,42 @@ TEST(XmlFiles, DetectionAndTheResultLog)
         doc.Load(path);
         EXPECT_TRUE(doc.GetResultText().contains(QString::fromLatin1(c.result)))
             << c.text << ": " << doc.GetResultText().toStdString();
+    }
+}
+
+// UTF-32 starts with bytes that also begin a UTF-16 mark (FF FE 00 00) or
+// with nulls: its own marks and the nulls of "<?" decide first.
+TEST(XmlFiles, Utf32FilesAreReadInBothByteOrders)
+{
+    const QString body = U("<a>Grüße 😀</a>");
+    const QString declared = U("<?xml version='1.0' encoding='UTF-32'?>") + body;
+    const auto encode = [](const QString& text, QStringConverter::Encoding to, bool mark) {
+        QStringEncoder encoder(to, mark ? QStringConverter::Flag::WriteBom : QStringConverter::Flag::Default);
+        return QByteArray(encoder(text));
+    };
+    const struct {
+        QByteArray bytes;
+        QString text;
+        const char* encoding;
+    } cases[] = {
+        {encode(body, QStringConverter::Utf32LE, true), body, "UTF-32LE"},
+        {encode(body, QStringConverter::Utf32BE, true), body, "UTF-32BE"},
+        {encode(declared, QStringConverter::Utf32LE, false), declared, "UTF-32LE"},
+        {encode(declared, QStringConverter::Utf32BE, false), declared, "UTF-32BE"},
+    };
+    testutil::TempDir dir;
+    const QString path = dir.file(QStringLiteral("in.xml"));
+    for (const auto& c : cases) {
+        ASSERT_TRUE(testutil::WriteFile(path, c.bytes));
+        QString text;
+        QString encoding;
+        EXPECT_TRUE(CXmlDoc::ReadTextFile(path, text, nullptr, nullptr, &encoding)) << c.encoding;
+        EXPECT_EQ(text, c.text) << c.encoding;
+        EXPECT_EQ(encoding, QString::fromLatin1(c.encoding));
+        CXmlDoc doc;
+        ASSERT_TRUE(doc.Load(path)) << c.encoding;
+        ASSERT_TRUE(doc.FindElement(QStringLiteral("a"))) << c.encoding;
+        EXPECT_EQ(doc.GetElementData(), U("Grüße 😀")) << c.encoding;
     }
 }
 

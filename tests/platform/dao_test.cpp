@@ -51,7 +51,7 @@ protected:
 TEST_F(DaoTest, OpenIsExclusiveUsesWalAndClosesIntoOneFile)
 {
     EXPECT_EQ(Scalar(QStringLiteral("PRAGMA journal_mode;")).toString(), QStringLiteral("wal"));
-    EXPECT_EQ(Scalar(QStringLiteral("PRAGMA synchronous;")).toInt(), 1);  // NORMAL
+    EXPECT_EQ(Scalar(QStringLiteral("PRAGMA synchronous;")).toInt(), 2);  // FULL
     ASSERT_TRUE(db.Execute(QStringLiteral("INSERT INTO [Items]([ID]) VALUES(?);"), {7}));
 
     // A second connection of this program, and another program, are refused.

@@ -220,6 +220,73 @@ TEST_F(ProjectEngine, OpenRefusesWhatIsNotAProjectAndNeverCreates)
     EXPECT_EQ(testutil::ReadFile(textFile), QByteArray("just some notes, not a database"));
 }
 
+// Files written by other tools often use a rollback journal; a refused file
+// must come out with every byte as it was and no log files beside it.
+TEST_F(ProjectEngine, ARefusedFileKeepsEveryByteAndGetsNoCompanions)
+{
+    const auto rollbackJournal = [](const QString& file) {
+        return ExecOnFile(file, {QStringLiteral("PRAGMA journal_mode=DELETE;")});
+    };
+    const QString foreign = dir.file(QStringLiteral("foreign.kv4"));
+    {
+        dao::Database db;
+        ASSERT_TRUE(db.Create(foreign));
+        ASSERT_TRUE(db.Execute(QStringLiteral("CREATE TABLE t(x);")));
+    }
+    ASSERT_TRUE(rollbackJournal(foreign));
+    const QString newer = dir.file(QStringLiteral("newer.kv4"));
+    {
+        Project p;
+        ASSERT_TRUE(p.Create(newer));
+        ASSERT_TRUE(AddGroup(p, QStringLiteral("a group")));
+    }
+    ASSERT_TRUE(ExecOnFile(newer, {QStringLiteral("UPDATE [sys_Setup] SET [Value]='999999' WHERE [Key]='DataEngine';")}));
+    ASSERT_TRUE(rollbackJournal(newer));
+    // A project cut short after its first page: the table list is there,
+    // the tables are not.
+    const QString damaged = dir.file(QStringLiteral("damaged.kv4"));
+    {
+        Project p;
+        ASSERT_TRUE(p.Create(damaged));
+    }
+    ASSERT_TRUE(rollbackJournal(damaged));
+    {
+        QFile file(damaged);
+        ASSERT_TRUE(file.resize(4096));
+    }
+
+    const struct {
+        QString path;
+        EngineError error;
+    } cases[] = {
+        {foreign, EngineError::NotAProject},
+        {newer, EngineError::CannotUpgrade},
+        {damaged, EngineError::Unreadable},
+    };
+    for (const auto& c : cases) {
+        const QByteArray before = testutil::ReadFile(c.path);
+        ASSERT_EQ(before.at(18), 1) << "rollback journal expected";
+        ProjectDataEngine engine;
+        EXPECT_FALSE(engine.Open(c.path)) << c.path.toStdString();
+        EXPECT_EQ(engine.LastErrorKind(), c.error) << c.path.toStdString() << ": " << engine.LastError().toStdString();
+        EXPECT_FALSE(engine.IsOpen());
+        engine.Close();
+        EXPECT_EQ(testutil::ReadFile(c.path), before) << c.path.toStdString();
+        EXPECT_FALSE(QFile::exists(c.path + QStringLiteral("-wal"))) << c.path.toStdString();
+        EXPECT_FALSE(QFile::exists(c.path + QStringLiteral("-shm"))) << c.path.toStdString();
+    }
+
+    // A sound project in a rollback journal still opens and is written.
+    {
+        Project p;
+        ASSERT_TRUE(p.Create(path));
+    }
+    ASSERT_TRUE(rollbackJournal(path));
+    Project p;
+    ASSERT_TRUE(p.Open(path)) << p.engine.LastError().toStdString();
+    EXPECT_TRUE(AddGroup(p, QStringLiteral("added")));
+}
+
 TEST_F(ProjectEngine, SetupKeysKeepEveryTextExactly)
 {
     Project p;

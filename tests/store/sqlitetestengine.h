@@ -197,7 +197,7 @@ public:
             }
             table.AppendRow(row, 0);
         }
-        table.RebuildKeyIndex();
+        table.RebuildIndexes();
         return true;
     }
 

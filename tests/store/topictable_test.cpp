@@ -83,7 +83,7 @@ TEST_F(TopicTableTest, KeysKeepStoreOrderAndAreNeverGivenTwice)
         value.SetText(QString::fromLatin1(name));
         ASSERT_TRUE(codes->AppendRow(row, 0));
     }
-    codes->RebuildKeyIndex();
+    codes->RebuildIndexes();
     EXPECT_EQ(Keys(TopicId::Codes), (QList<qint32>{1, 41, 5, 43, 7, 7}));
     EXPECT_EQ(TextOf(db, TopicId::Codes, 7, kName), QStringLiteral("loaded 7"));
     EXPECT_EQ(AddCode(QStringLiteral("next")), 44);
@@ -95,6 +95,40 @@ TEST_F(TopicTableTest, KeysKeepStoreOrderAndAreNeverGivenTwice)
     EXPECT_EQ(row.GetKey(), 1);
     EXPECT_EQ(row.FormatTemplate(false), QStringLiteral("first"));
     EXPECT_FALSE(db.ReadRow(99, 1, row, false));  // unknown topic
+}
+
+// Loading appends rows without their indexes and builds them once: rows of
+// one parent scattered through the store, and keys out of order.
+TEST_F(TopicTableTest, LoadedRowsAreFoundByKeyAndByParent)
+{
+    const qint32 a = AddCode(QStringLiteral("A"));
+    const qint32 b = AddCode(QStringLiteral("B"));
+    TopicTable* codes = db.GetTable(TopicId::Codes);
+    const struct {
+        qint32 key;
+        qint32 parent;
+    } loaded[] = {{12, a}, {10, b}, {11, a}, {15, 0}, {13, a}, {14, b}};
+    for (const auto& l : loaded) {
+        RowBuffer row;
+        codes->InitRowBuffer(row);
+        FieldValue value;
+        ASSERT_TRUE(row.GetFieldValue(0, value));
+        value.SetInt(l.key);
+        ASSERT_TRUE(row.GetFieldValue(kParent, value));
+        value.SetInt(l.parent);
+        ASSERT_TRUE(codes->AppendRow(row, 8));
+    }
+    codes->RebuildIndexes();
+    EXPECT_EQ(Children(TopicId::Codes, TopicId::Codes, a), (QList<qint32>{12, 11, 13}));
+    EXPECT_EQ(Children(TopicId::Codes, TopicId::Codes, b), (QList<qint32>{10, 14}));
+    RowBuffer row;
+    ASSERT_TRUE(db.ReadRow(TopicId::Codes, 13, row, false));
+    EXPECT_EQ(row.GetKey(), 13);
+
+    // The indexes built keep up with later changes.
+    EXPECT_TRUE(db.RemoveRow(TopicId::Codes, 11));
+    const qint32 added = AddCode(QStringLiteral("C"), a);
+    EXPECT_EQ(Children(TopicId::Codes, TopicId::Codes, a), (QList<qint32>{12, 13, added}));
 }
 
 TEST_F(TopicTableTest, ManyRemovalsSqueezeTheStoreAndKeepEveryIndex)

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+/// @short What the text search reads of the project: which documents and
+/// memos there are and what they hold. The store implements it over the
+/// topic database; the search only holds a pointer, so it never reaches up
+/// into the store.
+class SearchSource {
+public:
+    enum class ContentKind { RichText, Pdf, Table, Other };
+
+    /// One document's or memo's searchable content.
+    struct Content {
+        ContentKind kind = ContentKind::Other;
+        QByteArray bytes;   ///< rich text, PDF file or table image
+        QString title;      ///< a memo's title; empty for documents
+    };
+
+    virtual ~SearchSource() = default;
+    /// Every memo id (else every document id) in key order.
+    virtual QList<qint32> GetObjectIds(bool memos) const = 0;
+    /// Whether the document's state has the activated bit.
+    virtual bool IsActivated(qint32 documentId) const = 0;
+    /// The content of a memo (else a document); false when the object is
+    /// absent or has no content.
+    virtual bool ReadContent(bool memo, qint32 id, Content& content) = 0;
+};
