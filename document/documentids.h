@@ -58,6 +58,15 @@ constexpr int LoadingMemos = 57774;
 constexpr int LoadingLinks = 57775;
 constexpr int PreparingProject = 57782;
 
+// Default names of new objects ("<word> <key>") and the value of a
+// categorical code variable whose largest count is shared.
+constexpr int DefaultGroupName = 57669;
+constexpr int DefaultDocumentName = 57670;  ///< an empty or table document
+constexpr int DefaultRichTextName = 1042;
+constexpr int DefaultSetName = 57673;       ///< document sets and code sets
+constexpr int DefaultCodeName = 57675;
+constexpr int CategoricalTie = 102241;
+
 // Messages of opening, creating and backing up.
 constexpr int ConversionFailed = 190401;     ///< "%1" the old file, "%2" the reason
 constexpr int ProjectNotLoaded = 190402;     ///< "%1" the file, "%2" the reason

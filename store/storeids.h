@@ -88,13 +88,17 @@ enum : qint32 {
 /// Field ids of the stored topics read by id outside the field dictionary.
 namespace DocumentField {
 enum : qint32 {
+    Index = 1,
     GroupID = 2,
     State = 3,
+    Type = 4,      ///< colour: a palette index or a COLORREF
     Text = 5,      ///< the content: rich text, PDF, picture or table image
     Name = 6,
+    Date = 7,
     Codes = 8,
     Memos = 9,
     MemoID = 10,
+    Author = 11,
     Size = 12,
     DocType = 13,  ///< a DocumentKind
     MediaFile = 14,
@@ -104,13 +108,25 @@ enum : qint32 {
 };
 }
 namespace GroupField {  ///< document groups, document sets and code sets alike
-enum : qint32 { MemoID = 4 };
+enum : qint32 { State = 2, Name = 3, MemoID = 4 };
 }
 namespace SetMemberField {  ///< document-set and code-set members
 enum : qint32 { SetID = 2, ObjectID = 3 };
 }
 namespace CodeField {
-enum : qint32 { Parent = 2, State = 3, Type = 4, MemoID = 6, Codes = 7, Variable = 11 };
+enum : qint32 {
+    Parent = 2,
+    State = 3,
+    Type = 4,
+    Name = 5,
+    MemoID = 6,
+    Codes = 7,
+    ActiveCodes = 8,
+    Author = 9,
+    Date = 10,
+    Variable = 11,     ///< integer document variable made from the code
+    CatVariable = 12,  ///< categorical document variable made from the code
+};
 }
 namespace CodingField {
 enum : qint32 {
@@ -121,7 +137,16 @@ enum : qint32 {
     FinishChar = 6,
     StartPara = 7,
     FinishPara = 8,
+    Weight = 9,
+    Preview = 10,
+    Text = 11,     ///< the segment as RTF
+    Author = 12,
+    Date = 13,
+    Comment = 14,
     Group = 15,
+    PosX1 = 16,
+    PosX2 = 17,
+    Page = 18,
     IsText = 19,
     Area = 20,
     Coverage = 21,  ///< real: percent of the document
