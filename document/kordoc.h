@@ -184,7 +184,8 @@ public:
     bool CheckCodingStatistics();
     bool UpgradeMemoSource(bool force);
     /// Area and Coverage (percent of length, in characters) of the
-    /// document's text codings; false when a coding could not be stored.
+    /// document's text codings; with a length of 0 or less Coverage is 0 and
+    /// Area stays. False when a coding could not be stored.
     bool UpdateCodingCoverage(qint32 document, qint32 length);
 
     // ---- Project settings ---------------------------------------------------
