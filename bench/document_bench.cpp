@@ -11,8 +11,13 @@
 #include "bench/guibenchmain.h"
 #include "bench/projectgenerator.h"
 #include "document/kordoc.h"
+#include "foundation/ids.h"
+#include "foundation/options.h"
 #include "foundation/stringstore.h"
+#include "store/fieldvalue.h"
 #include "store/projectdataengine.h"
+#include "store/rowbuffer.h"
+#include "store/storeids.h"
 #include "tests/common/recordingpane.h"
 
 #include <benchmark/benchmark.h>
@@ -160,6 +165,104 @@ void BM_FirstOpenRunsEveryRepair(benchmark::State& state)
     state.counters["peak_rss_mb"] = PeakResidentMegabytes();
 }
 BENCHMARK(BM_FirstOpenRunsEveryRepair)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// ---- Project objects: code frequencies and new documents ---------------------
+
+/// The large project open in a shell, for benchmarks of operations on it.
+struct OpenLargeProject {
+    bool Open(benchmark::State& state)
+    {
+        g_pStringStore->Open(QDir(QStringLiteral(KORVAN_BIN_DIR)).filePath(QStringLiteral("KORVAN10.str")), 1);
+        BuildOptionDefinitions();
+        QString error;
+        if (!copy.Make(&error)) {
+            state.SkipWithError(qPrintable(QStringLiteral("no project: ") + error));
+            return false;
+        }
+        if (!shell.Open(copy.Path())) {
+            state.SkipWithError("the project did not open");
+            return false;
+        }
+        return true;
+    }
+
+    ProjectCopy copy;
+    Shell shell;
+};
+
+/// Sets or clears the activated bit of every n-th document from first on,
+/// in memory, as activation does.
+void ActivateDocuments(TopicDatabase& db, int first, int step)
+{
+    QList<qint32> documents;
+    db.GetAllKeys(TopicId::Documents, documents);
+    for (qsizetype i = 0; i < documents.size(); ++i) {
+        RowBuffer row;
+        FieldValue state;
+        if (!db.ReadRow(TopicId::Documents, documents.at(i), row, false) ||
+            !row.GetFieldValue(DocumentField::State, state))
+            continue;
+        const bool on = i >= first && (i - first) % step == 0;
+        state.SetInt(on ? state.GetInt() | ObjectState::Activated : state.GetInt() & ~ObjectState::Activated);
+        row.WriteBack();
+    }
+}
+
+/// The frequencies of every code (activated codings, coded documents,
+/// shares) recounted over all codings, as after each activation change;
+/// each run finds other documents activated, so every code changes and is
+/// announced. Goal: at most 50 ms.
+void BM_CodeFrequenciesOfAllCodes(benchmark::State& state)
+{
+    OpenLargeProject project;
+    if (!project.Open(state))
+        return;
+    CKorDoc& doc = project.shell.doc;
+    g_qdaOptions.SetValueText(QdaOption::FrequenciesWithSubcodes, QStringLiteral("1"));
+    doc.SetAutoFrequencies(true);
+    int run = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        ActivateDocuments(doc.GetDatabase(), run++ % 3, 3);
+        project.shell.log.Take();
+        state.ResumeTiming();
+        doc.UpdateCodeFrequencies(0);
+    }
+    state.counters["codes"] = double(doc.GetDatabase().GetRowCount(TopicId::Codes));
+    state.counters["codings"] = double(doc.GetDatabase().GetRowCount(TopicId::Codings));
+    state.counters["broadcasts"] = double(project.shell.log.calls.size());
+    project.shell.Close();
+}
+BENCHMARK(BM_CodeFrequenciesOfAllCodes)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+/// 1,000 rich-text documents of a few paragraphs made in one transaction
+/// in the large project, each measured through the hidden rich-edit
+/// control, written and announced. Goal: at most 0.5 s.
+void BM_CreateThousandDocuments(benchmark::State& state)
+{
+    OpenLargeProject project;
+    if (!project.Open(state))
+        return;
+    CKorDoc& doc = project.shell.doc;
+    const qint32 group = doc.NewDocumentGroupNamed(QStringLiteral("Benchmark"));
+    const QByteArray rtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 "
+                           "The interviewer asks about the first day at work.\\par "
+                           "She answers that it was {\\b long} and full of new faces.\\par "
+                           "Later she adds that the team helped her a lot.}";
+    int made = 0;
+    for (auto _ : state) {
+        StoreTransaction transaction(&doc.GetDatabase());
+        for (int i = 0; i < 1000; ++i)
+            made += doc.NewDocument(group, QStringLiteral("Interview %1").arg(i), rtf, QString()) ? 1 : 0;
+        transaction.Commit();
+        state.PauseTiming();
+        project.shell.log.Take();
+        state.ResumeTiming();
+    }
+    state.counters["documents_made"] = double(made);
+    project.shell.Close();
+}
+BENCHMARK(BM_CreateThousandDocuments)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 }  // namespace
 
