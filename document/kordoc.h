@@ -418,6 +418,18 @@ public:
     /// codings of code 0 never count.
     qint32 CountDocumentCodingsInSubtree(qint32 document, qint32 code) const;
 
+    // ---- Coder agreement by segments -----------------------------------------
+
+    /// Compares the codings of the listed codes in two documents coded by
+    /// two coders: each coding looks for the first coding of the other
+    /// document with its code and page whose overlap over union reaches
+    /// minimumOverlap percent (text codings by their ranges, area codings by
+    /// their rectangles). The comparison table (topic 29) gets a row per
+    /// coding, the agreement table (topic 30) a row per listed code and a
+    /// total row (code 0); both are emptied first. False for one document
+    /// compared with itself or an absent document.
+    bool CompareCoderSegments(qint32 first, qint32 second, const QList<qint32>& codes, qint32 minimumOverlap);
+
 private:
     /// Hands the retrieval settings the display texts of codes.
     class DisplaySource : public TopicDisplaySource {
