@@ -418,6 +418,30 @@ public:
     /// codings of code 0 never count.
     qint32 CountDocumentCodingsInSubtree(qint32 document, qint32 code) const;
 
+    // Maintenance of the fields of codings that follow from other data. Each
+    // runs in one transaction: a write that fails leaves everything as it was.
+
+    /// Every coding of the default weight (option) gets the new weight
+    /// (0 to 100) and is announced; true when a coding changed.
+    bool ReplaceCodingWeight(qint32 newWeight);
+    /// Paragraphs, area and coverage of the document's text codings from
+    /// the control that holds its text; only changed codings are written.
+    bool RecomputeDocumentCodings(qint32 document, const CRichEditCtrlEx& edit);
+    /// For the text codings of every rich-text document of the project's
+    /// own: paragraphs, preview, the segment's RTF, area and coverage, each
+    /// document's text laid out once.
+    bool RebuildAllCodings();
+    /// Codings and memos of every document and codings of every code
+    /// counted again (code-0 rows never), changes announced, then the
+    /// frequencies recounted.
+    bool RecountCodings();
+    /// The distinct documents of the codings and the distinct groups of
+    /// those documents (the top level not counted); absent codings skipped.
+    void CountCodingSources(const QList<qint32>& codings, qint32& documents, qint32& groups) const;
+    /// The picture of an area coding of a picture or PDF document, saved or
+    /// copied as the image routines do; false for other kinds or no content.
+    bool SaveCodingImage(const CodingRecord& coding, int& maxHeight, int& maxWidth, bool save);
+
     // ---- Coder agreement by segments -----------------------------------------
 
     /// Compares the codings of the listed codes in two documents coded by
