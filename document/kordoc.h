@@ -454,6 +454,48 @@ public:
     /// compared with itself or an absent document.
     bool CompareCoderSegments(qint32 first, qint32 second, const QList<qint32>& codes, qint32 minimumOverlap);
 
+    // ---- Word counts, word lists and dictionary files ------------------------
+
+    /// Counts the words of the text, which is lower-cased (unless the
+    /// dictionary's case option is on) and has its separators turned into
+    /// blanks in place. A word counts when it has 1 to 63 units, at least
+    /// the minimum word length, and is not in the word list. count: words
+    /// gets += 1; otherwise a new word enters with 0 and a known one keeps
+    /// its value. second, when given, always gets += 1. The words counted.
+    qint32 CountWords(QString& text, QHash<QString, qint32>& words, QHash<QString, qint32>* second, bool count) const;
+    /// Words of 2 to 63 units, separators applied, case kept.
+    static qint32 CountTextWords(const QString& text);
+    /// True when the list is on and holds the word (lower-cased).
+    bool FindWordInList(QStringView word) const;
+    /// Inserts the lower-cased word at its sorted place (true), or finds it
+    /// there (false); position takes its index either way.
+    bool FindWordPosition(const QString& word, qsizetype* position = nullptr);
+    bool RemoveWord(const QString& word);
+    /// The words of the text, lower-cased, sorted and each once; added to
+    /// the list or replacing it.
+    void SetWordList(const QString& text, bool append);
+    const QStringList& GetWordList() const { return m_wordList; }
+    void SetWordListOn(bool on) { m_wordListOn = on; }
+    /// The first category (store order) of the name, without case; 0.
+    qint32 FindCategoryByName(const QString& name) const;
+    /// The entry's category; 0 when the entry is absent.
+    qint32 GetEntryCategory(qint32 entry) const;
+    /// The first entry of the category with exactly the text; 0.
+    qint32 FindEntryInCategory(qint32 category, const QString& text) const;
+    /// All entries, each text (without case) once by its last entry, in
+    /// store order.
+    void ListDistinctEntries(QList<qint32>& ids) const;
+    /// Writes the categories and their entries as a dictionary file (UTF-16
+    /// with byte order mark, TAB-separated, CR LF), through a temporary file
+    /// renamed into place. False when it could not be written.
+    bool ExportTabbedList(const QString& path, const QList<qint32>& categories);
+    /// Reads a dictionary file into the dictionary topics, category keys
+    /// above every key the topic held; categories takes the new keys.
+    /// Lines may end in CR LF, LF or CR. False only when the file cannot be
+    /// opened.
+    bool ImportTextFile(const QString& path, QList<qint32>* categories);
+    bool IsDictionaryLoaded() const { return m_dictionaryLoaded; }
+
 private:
     /// Hands the retrieval settings the display texts of codes.
     class DisplaySource : public TopicDisplaySource {
@@ -567,8 +609,14 @@ private:
     int m_minWordLength = 1;
     bool m_wordListOn = true;
     bool m_autoFrequencies = false;  // code frequencies recounted after changes
+    QStringList m_wordList;          // lower-cased, sorted by code units, each once
+    bool m_dictionaryLoaded = false;
     std::array<qint32, 5> m_specialCodes{};
     // Set while OpenProject runs the repairs, which change no document text.
     bool m_keepMeasures = false;
     QHash<qint32, TextMeasure> m_measures;  // by document
 };
+
+/// Lower-cases the text when asked (one UTF-16 unit at a time, so positions
+/// stay), turns every word separator into a blank and appends one blank.
+void RemoveSeparators(QString& text, bool lower);
