@@ -22,6 +22,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class CRichEditCtrlEx;
 class JetReader;
@@ -495,6 +496,33 @@ public:
     /// opened.
     bool ImportTextFile(const QString& path, QList<qint32>* categories);
     bool IsDictionaryLoaded() const { return m_dictionaryLoaded; }
+    /// The dictionary file the word counter uses.
+    const QString& GetDictionaryFile() const { return m_dictionaryFile; }
+    void SetDictionaryFile(const QString& path) { m_dictionaryFile = path; }
+    /// Without a name, or when the file can neither be read nor made, the
+    /// name becomes "Default.kvd" in the settings folder. Creates nothing.
+    void EnsureDictionaryFile();
+
+    // ---- Colour grids and the overview table ---------------------------------
+
+    /// codes x paragraphs cells (row by row per code), each the colour
+    /// (COLORREF) of the first coding of the document, in store order, of
+    /// that code whose paragraphs (from 1) hold the cell's paragraph; 0 for
+    /// none. topOnly: only top-level codes, each taking its subcodes'
+    /// codings.
+    void BuildParagraphCodeColors(qint32 document, qint32 paragraphs, QList<qint32> codes, QList<COLORREF>& grid,
+                                  bool topOnly) const;
+    /// documents x paragraphs cells (row by row per document): 0 for a
+    /// paragraph without codings, else the index in colors where the run of
+    /// its codings' colours starts; every run ends with a 0 entry and
+    /// colors[0] is 0. activatedOnly skips codings of codes not activated.
+    void BuildCodelineColors(qint32 paragraphs, const QList<qint32>& documents, QList<qint32>& grid,
+                             QList<COLORREF>& colors, bool activatedOnly) const;
+    /// Each count column of the overview table becomes the integer document
+    /// variable of its name (made when missing), each document's value the
+    /// sum of its rows. A variable of that name of another type is left
+    /// alone and makes the result false.
+    bool TransferTableVariables();
 
 private:
     /// Hands the retrieval settings the display texts of codes.
@@ -553,9 +581,20 @@ private:
     qint32 MakeSubcode(TopicDatabase& store, qint32 parent, const QString& name, qint32 stateBits, qint32 color);
     void CollectCodePaths(qint32 code, const QString& prefix, QStringList& paths, QSet<qint32>& visited) const;
     /// Sets the document variable of every document to its value in values
-    /// (otherwise when it has none), writing only values that change; one
-    /// transaction.
-    bool WriteVariableValues(qint32 field, const QHash<qint32, QString>& values, const QString& otherwise);
+    /// (otherwise when it has none; without otherwise such documents keep
+    /// theirs), writing only values that change; one transaction.
+    bool WriteVariableValues(qint32 field, const QHash<qint32, QString>& values,
+                             const std::optional<QString>& otherwise);
+    /// A coding as the colour grids read it.
+    struct GridCodingRow {
+        qint32 code;
+        COLORREF color;
+        qint32 firstParagraph;
+        qint32 lastParagraph;
+    };
+    QList<GridCodingRow> ReadGridCodings(qint32 document) const;
+    /// The top-level code above the code (itself at top level).
+    qint32 TopLevelCodeOf(qint32 code) const;
     /// The categorical value for the counts of the subcodes.
     QString CategoricalValue(const QList<qint32>& subcodes, const QList<qint32>& counts) const;
 
@@ -611,6 +650,7 @@ private:
     bool m_autoFrequencies = false;  // code frequencies recounted after changes
     QStringList m_wordList;          // lower-cased, sorted by code units, each once
     bool m_dictionaryLoaded = false;
+    QString m_dictionaryFile;
     std::array<qint32, 5> m_specialCodes{};
     // Set while OpenProject runs the repairs, which change no document text.
     bool m_keepMeasures = false;

@@ -371,7 +371,8 @@ qint32 CKorDoc::CreateCodeVariable(qint32 code, bool categorical)
     return field.ID;
 }
 
-bool CKorDoc::WriteVariableValues(qint32 field, const QHash<qint32, QString>& values, const QString& otherwise)
+bool CKorDoc::WriteVariableValues(qint32 field, const QHash<qint32, QString>& values,
+                                  const std::optional<QString>& otherwise)
 {
     FieldDescriptor descriptor;
     if (!m_db.GetFieldDescriptor(TopicId::Documents, field, descriptor))
@@ -386,7 +387,10 @@ bool CKorDoc::WriteVariableValues(qint32 field, const QHash<qint32, QString>& va
         FieldValue value;
         if (!m_db.ReadRow(TopicId::Documents, document, row, false) || !row.GetFieldValue(field, value))
             continue;
-        const QString text = values.value(document, otherwise);
+        const auto given = values.constFind(document);
+        if (given == values.cend() && !otherwise)
+            continue;
+        const QString text = given != values.cend() ? given.value() : *otherwise;
         if (value.Format() == FieldValue::NormaliseText(descriptor.Type, text))
             continue;
         if (!row.SetFieldText(field, text))
