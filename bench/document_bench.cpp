@@ -13,7 +13,9 @@
 #include "document/kordoc.h"
 #include "foundation/ids.h"
 #include "foundation/options.h"
+#include "foundation/richtexthelpers.h"
 #include "foundation/stringstore.h"
+#include "platform/rtf/richeditctrlex.h"
 #include "store/fieldvalue.h"
 #include "store/projectdataengine.h"
 #include "store/rowbuffer.h"
@@ -263,6 +265,94 @@ void BM_CreateThousandDocuments(benchmark::State& state)
     project.shell.Close();
 }
 BENCHMARK(BM_CreateThousandDocuments)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// ---- Word counts and coder agreement -------------------------------------------
+
+/// The words of all documents of the large project counted into one word
+/// map, as the word-frequency command does once their plain texts are at
+/// hand (read through the rich-edit control beforehand). Bytes are the
+/// texts' UTF-8 size. Goal: at least 50 MB/s.
+void BM_WordCountsOfAllDocuments(benchmark::State& state)
+{
+    OpenLargeProject project;
+    if (!project.Open(state))
+        return;
+    CKorDoc& doc = project.shell.doc;
+    TopicDatabase& db = doc.GetDatabase();
+    QList<qint32> documents;
+    db.GetAllKeys(TopicId::Documents, documents);
+    QStringList texts;
+    qint64 bytes = 0;
+    const std::unique_ptr<CRichEditCtrlEx> edit = CreateHiddenRichEdit();
+    for (const qint32 document : std::as_const(documents)) {
+        RowBuffer row;
+        FieldValue text;
+        if (!db.ReadRow(TopicId::Documents, document, row, true) || !row.GetFieldValue(DocumentField::Text, text) ||
+            !text.GetBlob())
+            continue;
+        edit->StreamInRtf(text.GetBlob(), false);
+        texts.append(edit->GetTextRange(0, edit->GetTextLength()));
+        bytes += texts.last().toUtf8().size();
+    }
+    qint64 words = 0;
+    for (auto _ : state) {
+        QHash<QString, qint32> counts;
+        words = 0;
+        for (const QString& original : std::as_const(texts)) {
+            QString text = original;
+            words += doc.CountWords(text, counts, nullptr, true);
+        }
+        benchmark::DoNotOptimize(counts);
+    }
+    state.SetBytesProcessed(bytes * state.iterations());
+    state.counters["documents"] = double(texts.size());
+    state.counters["words"] = double(words);
+    project.shell.Close();
+}
+BENCHMARK(BM_WordCountsOfAllDocuments)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+/// Two coders' documents of 1,000 codings each over 20 codes, the second
+/// coder's segments shifted a little, compared with all codes listed.
+/// Goal: at most 10 ms.
+void BM_CoderAgreementOfTwoDocuments(benchmark::State& state)
+{
+    OpenLargeProject project;
+    if (!project.Open(state))
+        return;
+    CKorDoc& doc = project.shell.doc;
+    TopicDatabase& db = doc.GetDatabase();
+    const qint32 first = doc.NewDocument(0, QStringLiteral("Coder 1"), {}, QString());
+    const qint32 second = doc.NewDocument(0, QStringLiteral("Coder 2"), {}, QString());
+    QList<qint32> codes;
+    db.GetAllKeys(TopicId::Codes, codes);
+    codes = codes.mid(0, 20);
+    {
+        StoreTransaction transaction(&db);
+        for (int i = 0; i < 1000; ++i) {
+            for (const qint32 document : {first, second}) {
+                RowBuffer row;
+                FieldValue value;
+                db.AddRow(TopicId::Codings, row, -1);
+                const qint32 shift = document == second ? (i % 7) * 3 : 0;
+                const std::pair<qint32, qint32> fields[] = {
+                    {CodingField::Document, document}, {CodingField::Code, codes.at(i % codes.size())},
+                    {CodingField::StartChar, i * 50 + shift}, {CodingField::FinishChar, i * 50 + 40 + shift},
+                    {CodingField::IsText, 1}, {CodingField::Page, 1}};
+                for (const auto& [field, number] : fields) {
+                    if (row.GetFieldValue(field, value))
+                        value.SetInt(number);
+                }
+                row.Commit(false, true);
+            }
+        }
+        transaction.Commit();
+    }
+    for (auto _ : state)
+        doc.CompareCoderSegments(first, second, codes, 50);
+    state.counters["comparison_rows"] = double(db.GetRowCount(TopicId::CoderComparison));
+    project.shell.Close();
+}
+BENCHMARK(BM_CoderAgreementOfTwoDocuments)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 }  // namespace
 
