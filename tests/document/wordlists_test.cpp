@@ -178,3 +178,14 @@ TEST_F(WordsTest, AnExportedDictionaryReadsBackTheSame)
                                              QStringLiteral("%1|0|plain|||1").arg(category + 1)}));
     EXPECT_FALSE(doc.ExportTabbedList(dir.file(QStringLiteral("no/such/folder/x.kvd")), {category}));
 }
+
+TEST_F(WordsTest, OpeningAProjectReadsTheDictionaryFile)
+{
+    doc.SetDictionaryFile(File(QStringLiteral("Feelings\t0\t1\t0\t0\r\n\tjoy\t0\t0\t0\t0\r\n")));
+    Reopen();
+    EXPECT_EQ(doc.FindCategoryByName(QStringLiteral("feelings")), 1);
+    EXPECT_EQ(db().GetRowCount(TopicId::DictionaryEntries), 1);
+    Reopen();  // read anew, not added twice
+    EXPECT_EQ(db().GetRowCount(TopicId::DictionaryCategories), 1);
+    doc.SetDictionaryFile(QString());
+}
