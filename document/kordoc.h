@@ -386,8 +386,9 @@ public:
     bool UpdateCategoricalValue(qint32 document, qint32 parent, qint32 field);
     /// The code's CatVariable or Variable; 0 when absent.
     qint32 GetCodeLinkObject(qint32 code, bool categorical) const;
-    /// Deletes the code's document variable and then forgets it in the
-    /// code; false when there is none or the deletion failed.
+    /// Deletes the code's document variable (and its row of the variable
+    /// list) and then forgets it in the code; false when there is none or
+    /// the deletion failed.
     bool ClearCodeLinks(qint32 code, bool categorical);
     /// The code's count of codings; with subcodes (and the option on) plus
     /// those of every subcode at any depth.

@@ -128,7 +128,8 @@ qint32 CKorDoc::NewCode(const CodeRecord& record)
             const QString author = record.author.isEmpty() ? m_db.GetUserName() : record.author;
             return SetText(row, CodeField::Name, name.isEmpty() ? DefaultObjectName(DocumentText::DefaultCodeName, key)
                                                                  : CutToUnits(name, kNameUnits)) &&
-                   SetInt(row, CodeField::Parent, record.parent) && SetInt(row, CodeField::State, ObjectState::Expanded) &&
+                   SetInt(row, CodeField::Parent, record.parent) &&
+                   SetInt(row, CodeField::State, ObjectState::Expanded) &&
                    SetInt(row, CodeField::Type, color) && SetInt(row, CodeField::MemoID, record.memoId) &&
                    SetText(row, CodeField::Author, author) &&
                    SetDate(row, CodeField::Date, record.date.isValid() ? record.date : Now());
@@ -469,6 +470,10 @@ bool CKorDoc::ClearCodeLinks(qint32 code, bool categorical)
     const qint32 field = GetCodeLinkObject(code, categorical);
     if (!field || !m_db.DeleteField(TopicId::Documents, field))
         return false;
+    // The variable list names a variable by its field id.
+    const TopicTable* variables = m_db.GetTable(TopicId::DocumentVariables);
+    if (variables && variables->HasKey(field) && m_db.RemoveRow(TopicId::DocumentVariables, field))
+        m_registry.NotifyDeleted(TopicId::DocumentVariables, field);
     RowBuffer row;
     return m_db.ReadRow(TopicId::Codes, code, row, false) &&
            SetInt(row, categorical ? CodeField::CatVariable : CodeField::Variable, 0) && row.Commit(false, false);

@@ -184,7 +184,8 @@ bool CKorDoc::RebuildAllCodings()
         {
             RowBuffer row;
             FieldValue text;
-            const QByteArray* rtf = m_db.ReadRow(TopicId::Documents, document, row, true) ? OwnRichText(row, text) : nullptr;
+            const QByteArray* rtf =
+                m_db.ReadRow(TopicId::Documents, document, row, true) ? OwnRichText(row, text) : nullptr;
             if (!rtf)
                 continue;
             edit->StreamInRtf(rtf, false);

@@ -197,7 +197,8 @@ bool CKorDoc::DuplicateDocument(qint32 source, qint32 targetKind, qint32 target)
     if (!m_db.DuplicateRow(TopicId::Documents, source, row))
         return false;
     const qint32 key = row.GetKey();
-    const bool filled = SetText(row, DocumentField::Name, CutToUnits(QStringLiteral("%1 (%2)").arg(name).arg(key), kNameUnits)) &&
+    const QString copyName = CutToUnits(QStringLiteral("%1 (%2)").arg(name).arg(key), kNameUnits);
+    const bool filled = SetText(row, DocumentField::Name, copyName) &&
                         SetDate(row, DocumentField::Date, Now()) && SetInt(row, DocumentField::GroupID, group) &&
                         SetInt(row, DocumentField::State, 0) && SetInt(row, DocumentField::Codes, 0) &&
                         SetInt(row, DocumentField::Memos, 0) && SetInt(row, DocumentField::MemoID, 0);

@@ -153,8 +153,9 @@ void CKorDoc::EnsureDictionaryFile()
     // could be made in a writable folder.
     const QFileInfo file(m_dictionaryFile);
     const QFileInfo folder(file.absolutePath());
-    const bool usable = !m_dictionaryFile.isEmpty() &&
-                        ((file.isFile() && file.isReadable()) || (!file.exists() && folder.isDir() && folder.isWritable()));
+    const bool readable = file.isFile() && file.isReadable();
+    const bool creatable = !file.exists() && folder.isDir() && folder.isWritable();
+    const bool usable = !m_dictionaryFile.isEmpty() && (readable || creatable);
     if (!usable)
         m_dictionaryFile = g_program.SettingsFolder + QStringLiteral("Default.kvd");
 }

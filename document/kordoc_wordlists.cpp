@@ -161,7 +161,8 @@ void CKorDoc::SetWordList(const QString& text, bool append)
 
 // ---- Word counts ----------------------------------------------------------------
 
-qint32 CKorDoc::CountWords(QString& text, QHash<QString, qint32>& words, QHash<QString, qint32>* second, bool count) const
+qint32 CKorDoc::CountWords(QString& text, QHash<QString, qint32>& words, QHash<QString, qint32>* second,
+                           bool count) const
 {
     RemoveSeparators(text, !g_dictioOptions.GetBool(DictioOption::CaseSensitive));
     const bool listed = m_wordListOn && !m_wordList.isEmpty();

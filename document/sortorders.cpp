@@ -76,8 +76,9 @@ int CompareSegmentsByCode(const CSegmentRow& a, const CSegmentRow& b)
 
 int CompareSegmentsByWeight(const CSegmentRow& a, const CSegmentRow& b)
 {
-    return FirstOf({Order(b.weight, a.weight), Order(a.documentOrder, b.documentOrder), ComparePlace(a, b), Order(a.document, b.document), Order(a.codeOrder, b.codeOrder),
-                    Order(a.code, b.code), Order(a.coding, b.coding)});
+    return FirstOf({Order(b.weight, a.weight), Order(a.documentOrder, b.documentOrder), ComparePlace(a, b),
+                    Order(a.document, b.document), Order(a.codeOrder, b.codeOrder), Order(a.code, b.code),
+                    Order(a.coding, b.coding)});
 }
 
 int CompareTimeMarks(std::span<const qint32> a, std::span<const qint32> b)

@@ -235,7 +235,15 @@ TEST_F(CodesTest, CodeVariablesAreCountedOnceAndTiesNamed)
     EXPECT_EQ(values(counts), (QStringList{QStringLiteral("2"), QStringLiteral("1"), QStringLiteral("0")}));
     EXPECT_EQ(Value(TopicId::Documents, d2, mood), QStringLiteral("sad"));
 
+    {
+        RowBuffer listed;  // the variable as the variable list shows it
+        ASSERT_TRUE(db().AddRow(TopicId::DocumentVariables, listed, counts));
+        ASSERT_TRUE(listed.Commit(false, true));
+    }
+    log.Take();
     ASSERT_TRUE(doc.ClearCodeLinks(happy, false));
+    EXPECT_EQ(log.Take(), (Calls{"pane.OnObjectDeleted(22," + N(counts) + ")", "owner.OnObjectDeleted(22," + N(counts) + ")"}));
+    EXPECT_FALSE(db().GetTable(TopicId::DocumentVariables)->HasKey(counts));
     EXPECT_EQ(doc.GetCodeLinkObject(happy, false), 0);
     EXPECT_FALSE(db().GetFieldDescriptor(TopicId::Documents, counts, field));
     EXPECT_FALSE(doc.ClearCodeLinks(happy, false));
