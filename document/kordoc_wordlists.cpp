@@ -314,7 +314,15 @@ bool CKorDoc::ImportTextFile(const QString& path, QList<qint32>* categories)
                 type = fields.size() >= 3 ? NumberOf(fields, 1) : 0;
                 ++number;
             }
-            const qint32 key = base + number;
+            // Numbers come from the file: a key must lie above the base and
+            // within range, or it would name an older category or overflow.
+            const qint64 wide = qint64(base) + number;
+            const qint64 wideParent = qint64(base) + parent;
+            haveCategory = true;
+            categoryWritten = false;
+            if (number < 1 || wide > INT32_MAX || parent < 0 || wideParent > INT32_MAX)
+                continue;
+            const qint32 key = qint32(wide);
             RowBuffer row;
             categoryWritten = m_db.AddRow(TopicId::DictionaryCategories, row, key) &&
                               SetInt(row, CategoryField::Number, key) && SetInt(row, CategoryField::Type, type) &&
@@ -326,7 +334,6 @@ bool CKorDoc::ImportTextFile(const QString& path, QList<qint32>* categories)
                 row.Release();
                 m_db.RemoveRow(TopicId::DictionaryCategories, key);
             }
-            haveCategory = true;
             if (categoryWritten && categories)
                 categories->append(key);
             continue;

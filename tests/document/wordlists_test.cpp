@@ -153,6 +153,16 @@ TEST_F(WordsTest, ADictionaryFileIsReadTolerantlyAndKeysFollowTheTopic)
     doc.ListDistinctEntries(distinct);
     EXPECT_EQ(distinct.size(), 2);  // "joy" once, by its last entry, and "field"
 
+    // Numbers that would name older categories or overflow the keys take
+    // no category, and their entries stay out.
+    const qint32 entries = db().GetRowCount(TopicId::DictionaryEntries);
+    ASSERT_TRUE(doc.ImportTextFile(File(QStringLiteral("Huge\t0\t2147483647\t0\t0\r\n\tx\r\n"
+                                                       "Zero\t0\t0\t0\t0\r\n\ty\r\n"
+                                                       "Minus\t0\t-5\t0\t0\r\n\tz\r\n")),
+                                   nullptr));
+    EXPECT_EQ(db().GetRowCount(TopicId::DictionaryCategories), 6);
+    EXPECT_EQ(db().GetRowCount(TopicId::DictionaryEntries), entries);
+
     // Windows-1252 without a byte order mark; a file that is not there.
     ASSERT_TRUE(doc.ImportTextFile(File(QStringLiteral("Caf\u00E9\t0\t1\t0\t0\r\n\tna\u00EFve\t0\t0\t0\t0\r\n"), false), nullptr));
     EXPECT_EQ(doc.FindCategoryByName(QStringLiteral("CAF\u00C9")), 7);
