@@ -11,8 +11,15 @@
 #include "bench/guibenchmain.h"
 #include "bench/projectgenerator.h"
 #include "document/kordoc.h"
+#include "foundation/ids.h"
+#include "foundation/options.h"
+#include "foundation/richtexthelpers.h"
 #include "foundation/stringstore.h"
+#include "platform/rtf/richeditctrlex.h"
+#include "store/fieldvalue.h"
 #include "store/projectdataengine.h"
+#include "store/rowbuffer.h"
+#include "store/storeids.h"
 #include "tests/common/recordingpane.h"
 
 #include <benchmark/benchmark.h>
@@ -160,6 +167,192 @@ void BM_FirstOpenRunsEveryRepair(benchmark::State& state)
     state.counters["peak_rss_mb"] = PeakResidentMegabytes();
 }
 BENCHMARK(BM_FirstOpenRunsEveryRepair)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// ---- Project objects: code frequencies and new documents ---------------------
+
+/// The large project open in a shell, for benchmarks of operations on it.
+struct OpenLargeProject {
+    bool Open(benchmark::State& state)
+    {
+        g_pStringStore->Open(QDir(QStringLiteral(KORVAN_BIN_DIR)).filePath(QStringLiteral("KORVAN10.str")), 1);
+        BuildOptionDefinitions();
+        QString error;
+        if (!copy.Make(&error)) {
+            state.SkipWithError(qPrintable(QStringLiteral("no project: ") + error));
+            return false;
+        }
+        if (!shell.Open(copy.Path())) {
+            state.SkipWithError("the project did not open");
+            return false;
+        }
+        return true;
+    }
+
+    ProjectCopy copy;
+    Shell shell;
+};
+
+/// Sets or clears the activated bit of every n-th document from first on,
+/// in memory, as activation does.
+void ActivateDocuments(TopicDatabase& db, int first, int step)
+{
+    QList<qint32> documents;
+    db.GetAllKeys(TopicId::Documents, documents);
+    for (qsizetype i = 0; i < documents.size(); ++i) {
+        RowBuffer row;
+        FieldValue state;
+        if (!db.ReadRow(TopicId::Documents, documents.at(i), row, false) ||
+            !row.GetFieldValue(DocumentField::State, state))
+            continue;
+        const bool on = i >= first && (i - first) % step == 0;
+        state.SetInt(on ? state.GetInt() | ObjectState::Activated : state.GetInt() & ~ObjectState::Activated);
+        row.WriteBack();
+    }
+}
+
+/// The frequencies of every code (activated codings, coded documents,
+/// shares) recounted over all codings, as after each activation change;
+/// each run finds other documents activated, so every code changes and is
+/// announced. Goal: at most 50 ms.
+void BM_CodeFrequenciesOfAllCodes(benchmark::State& state)
+{
+    OpenLargeProject project;
+    if (!project.Open(state))
+        return;
+    CKorDoc& doc = project.shell.doc;
+    g_qdaOptions.SetValueText(QdaOption::FrequenciesWithSubcodes, QStringLiteral("1"));
+    doc.SetAutoFrequencies(true);
+    int run = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        ActivateDocuments(doc.GetDatabase(), run++ % 3, 3);
+        project.shell.log.Take();
+        state.ResumeTiming();
+        doc.UpdateCodeFrequencies(0);
+    }
+    state.counters["codes"] = double(doc.GetDatabase().GetRowCount(TopicId::Codes));
+    state.counters["codings"] = double(doc.GetDatabase().GetRowCount(TopicId::Codings));
+    state.counters["broadcasts"] = double(project.shell.log.calls.size());
+    project.shell.Close();
+}
+BENCHMARK(BM_CodeFrequenciesOfAllCodes)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+/// 1,000 rich-text documents of a few paragraphs made in one transaction
+/// in the large project, each measured through the hidden rich-edit
+/// control, written and announced. Goal: at most 0.5 s.
+void BM_CreateThousandDocuments(benchmark::State& state)
+{
+    OpenLargeProject project;
+    if (!project.Open(state))
+        return;
+    CKorDoc& doc = project.shell.doc;
+    const qint32 group = doc.NewDocumentGroupNamed(QStringLiteral("Benchmark"));
+    const QByteArray rtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 "
+                           "The interviewer asks about the first day at work.\\par "
+                           "She answers that it was {\\b long} and full of new faces.\\par "
+                           "Later she adds that the team helped her a lot.}";
+    int made = 0;
+    for (auto _ : state) {
+        StoreTransaction transaction(&doc.GetDatabase());
+        for (int i = 0; i < 1000; ++i)
+            made += doc.NewDocument(group, QStringLiteral("Interview %1").arg(i), rtf, QString()) ? 1 : 0;
+        transaction.Commit();
+        state.PauseTiming();
+        project.shell.log.Take();
+        state.ResumeTiming();
+    }
+    state.counters["documents_made"] = double(made);
+    project.shell.Close();
+}
+BENCHMARK(BM_CreateThousandDocuments)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// ---- Word counts and coder agreement -------------------------------------------
+
+/// The words of all documents of the large project counted into one word
+/// map, as the word-frequency command does once their plain texts are at
+/// hand (read through the rich-edit control beforehand). Bytes are the
+/// texts' UTF-8 size. Goal: at least 50 MB/s.
+void BM_WordCountsOfAllDocuments(benchmark::State& state)
+{
+    OpenLargeProject project;
+    if (!project.Open(state))
+        return;
+    CKorDoc& doc = project.shell.doc;
+    TopicDatabase& db = doc.GetDatabase();
+    QList<qint32> documents;
+    db.GetAllKeys(TopicId::Documents, documents);
+    QStringList texts;
+    qint64 bytes = 0;
+    const std::unique_ptr<CRichEditCtrlEx> edit = CreateHiddenRichEdit();
+    for (const qint32 document : std::as_const(documents)) {
+        RowBuffer row;
+        FieldValue text;
+        if (!db.ReadRow(TopicId::Documents, document, row, true) || !row.GetFieldValue(DocumentField::Text, text) ||
+            !text.GetBlob())
+            continue;
+        edit->StreamInRtf(text.GetBlob(), false);
+        texts.append(edit->GetTextRange(0, edit->GetTextLength()));
+        bytes += texts.last().toUtf8().size();
+    }
+    qint64 words = 0;
+    for (auto _ : state) {
+        QHash<QString, qint32> counts;
+        words = 0;
+        for (const QString& original : std::as_const(texts)) {
+            QString text = original;
+            words += doc.CountWords(text, counts, nullptr, true);
+        }
+        benchmark::DoNotOptimize(counts);
+    }
+    state.SetBytesProcessed(bytes * state.iterations());
+    state.counters["documents"] = double(texts.size());
+    state.counters["words"] = double(words);
+    project.shell.Close();
+}
+BENCHMARK(BM_WordCountsOfAllDocuments)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+/// Two coders' documents of 1,000 codings each over 20 codes, the second
+/// coder's segments shifted a little, compared with all codes listed.
+/// Goal: at most 10 ms.
+void BM_CoderAgreementOfTwoDocuments(benchmark::State& state)
+{
+    OpenLargeProject project;
+    if (!project.Open(state))
+        return;
+    CKorDoc& doc = project.shell.doc;
+    TopicDatabase& db = doc.GetDatabase();
+    const qint32 first = doc.NewDocument(0, QStringLiteral("Coder 1"), {}, QString());
+    const qint32 second = doc.NewDocument(0, QStringLiteral("Coder 2"), {}, QString());
+    QList<qint32> codes;
+    db.GetAllKeys(TopicId::Codes, codes);
+    codes = codes.mid(0, 20);
+    {
+        StoreTransaction transaction(&db);
+        for (int i = 0; i < 1000; ++i) {
+            for (const qint32 document : {first, second}) {
+                RowBuffer row;
+                FieldValue value;
+                db.AddRow(TopicId::Codings, row, -1);
+                const qint32 shift = document == second ? (i % 7) * 3 : 0;
+                const std::pair<qint32, qint32> fields[] = {
+                    {CodingField::Document, document}, {CodingField::Code, codes.at(i % codes.size())},
+                    {CodingField::StartChar, i * 50 + shift}, {CodingField::FinishChar, i * 50 + 40 + shift},
+                    {CodingField::IsText, 1}, {CodingField::Page, 1}};
+                for (const auto& [field, number] : fields) {
+                    if (row.GetFieldValue(field, value))
+                        value.SetInt(number);
+                }
+                row.Commit(false, true);
+            }
+        }
+        transaction.Commit();
+    }
+    for (auto _ : state)
+        doc.CompareCoderSegments(first, second, codes, 50);
+    state.counters["comparison_rows"] = double(db.GetRowCount(TopicId::CoderComparison));
+    project.shell.Close();
+}
+BENCHMARK(BM_CoderAgreementOfTwoDocuments)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 }  // namespace
 

@@ -68,15 +68,11 @@ constexpr qint32 FromFrequencies = 3;  ///< made from a code's frequency table
 
 /// Fields of the dictionary's categories and entries.
 namespace CategoryField {
-constexpr qint32 Type = 1;
-constexpr qint32 Name = 2;
-constexpr qint32 Parent = 4;
-constexpr qint32 State = 5;
-}  // namespace CategoryField
+enum : qint32 { Type = 1, Name = 2, Number = 3, Parent = 4, State = 5 };
+}
 namespace EntryField {
-constexpr qint32 Category = 1;
-constexpr qint32 Text = 3;
-}  // namespace EntryField
+enum : qint32 { Category = 1, Column = 2, Text = 3, Flag1 = 4, Flag2 = 5, Flag3 = 6 };
+}
 
 /// Text ids of the language table used by the document.
 namespace DocumentText {
@@ -90,6 +86,15 @@ constexpr int LoadingCodings = 57773;
 constexpr int LoadingMemos = 57774;
 constexpr int LoadingLinks = 57775;
 constexpr int PreparingProject = 57782;
+
+// Default names of new objects ("<word> <key>") and the value of a
+// categorical code variable whose largest count is shared.
+constexpr int DefaultGroupName = 57669;
+constexpr int DefaultDocumentName = 57670;  ///< an empty or table document
+constexpr int DefaultRichTextName = 1042;
+constexpr int DefaultSetName = 57673;       ///< document sets and code sets
+constexpr int DefaultCodeName = 57675;
+constexpr int CategoricalTie = 102241;
 
 // Messages of opening, creating and backing up.
 constexpr int ConversionFailed = 190401;     ///< "%1" the old file, "%2" the reason

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/codingrecord.h"
+#include "document/colorhsl.h"
 #include "document/documentframe.h"
 #include "document/retrievalservice.h"
 #include "foundation/optionsrecord.h"
@@ -15,10 +17,12 @@
 #include <QList>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class CRichEditCtrlEx;
 class JetReader;
@@ -49,6 +53,16 @@ struct TranscriptMark {
     qint32 startChar = 0;  ///< rich-edit position in the text without the stamps
     QString begin;         ///< "hh:mm:ss.mmm"
     QString end;           ///< "hh:mm:ss.mmm"; empty for the last segment
+};
+
+/// @short What CKorDoc::NewCode makes a code from.
+struct CodeRecord {
+    qint32 parent = 0;  ///< 0: top level
+    QString name;       ///< empty: the default name; longer than 63 units: kept whole as the alias
+    qint32 color = 0;   ///< a palette index or a COLORREF
+    QString author;     ///< empty: the project's user name
+    QDateTime date;     ///< invalid: now
+    qint32 memoId = 0;
 };
 
 /// @short The one open project: its data engine, its topics in memory, the
@@ -203,7 +217,8 @@ public:
     bool CheckCodingStatistics();
     bool UpgradeMemoSource(bool force);
     /// Area and Coverage (percent of length, in characters) of the
-    /// document's text codings; false when a coding could not be stored.
+    /// document's text codings; with a length of 0 or less Coverage is 0 and
+    /// Area stays. False when a coding could not be stored.
     bool UpdateCodingCoverage(qint32 document, qint32 length);
 
     // ---- Project settings ---------------------------------------------------
@@ -321,9 +336,6 @@ public:
     void HandleChangeFieldType(FieldTypeNotifyInfo& info);
     /// -1, 0 or 1 as HandleCompareRows answers.
     int CompareRowField(qint32 topic, qint32 fieldId, qint32 first, qint32 second) const;
-    /// The picture of an area coding's area (maxHeight and maxWidth: limits
-    /// in, size out); save: into TemporaryPictureFile(), else the clipboard.
-    bool SaveCodingImage(RowBuffer& coding, int& maxHeight, int& maxWidth, bool save);
 
     // ---- Item texts and changes from the views ----------------------------
 
@@ -335,9 +347,6 @@ public:
     /// expanded bit of a state; empty names are refused; a code never moves
     /// under itself or a subcode, nor a category under its own subtree.
     void HandleItemChange(ListNotifyInfo& info);
-    /// A stored colour index 0 to 10 as its COLORREF; any other value is a
-    /// COLORREF already.
-    static quint32 PaletteColor(qint32 stored);
     /// The colour of a document, code or coding; green for a missing row,
     /// 0 for other kinds.
     quint32 GetItemColor(qint32 kind, qint32 id) const;
@@ -361,12 +370,6 @@ public:
     /// else "#hh:mm:ss-t#", which are replaced in the text) as marks; the
     /// media file of the links, "*" for the other stamps, empty for none.
     QString ReadTranscriptTimestamps(CRichEditCtrlEx& edit, QList<TranscriptMark>& marks);
-    /// Dictionary lookups: the first category of the name (case ignored),
-    /// an entry's category, the first entry of the category with exactly
-    /// the text; 0 for none.
-    qint32 FindCategoryByName(const QString& name) const;
-    qint32 GetEntryCategory(qint32 entry) const;
-    qint32 FindEntryInCategory(qint32 category, const QString& text) const;
     /// Renames of codes refuse a name any code has (case ignored).
     void SetUniqueCodeNames(bool on) { m_uniqueCodeNames = on; }
 
@@ -401,7 +404,6 @@ public:
     /// Authors of all codings, trimmed, each once (case ignored).
     void ListCodingAuthors(QStringList& authors) const;
     qint32 GetSetMemberDocument(qint32 member) const;
-    qint32 GetDocumentGroup(qint32 document) const;
     /// DocType; -1 for a missing document.
     qint32 GetDocumentType(qint32 document) const;
     /// The project file's folder with a trailing "/"; empty without one.
@@ -414,6 +416,258 @@ public:
     /// A preview of the segment and the paragraph of its start (rich text);
     /// 1 and no text for other kinds; 0 for a missing document.
     qint32 GetSegmentPreview(qint32 document, qint32 start, qint32 end, QString& text);
+    // ---- Document groups, documents and document sets ---------------------
+    // Each creation takes the next key above the topic's high-water mark,
+    // writes the row to the file and only then announces it; a row that
+    // cannot be written leaves memory and file as they were and announces
+    // nothing. Names are trimmed and cut to 63 units; an empty one becomes
+    // "<word> <key>".
+
+    /// A group with the default name, offered for renaming in place when a
+    /// pane took it. False when the row could not be written.
+    bool NewDocumentGroup();
+    /// The new group's id; 0 on failure.
+    qint32 NewDocumentGroupNamed(const QString& name);
+    /// A rich-text document in the group (0: top level, else it must
+    /// exist). Size is the character count of the text as the hidden
+    /// rich-edit control loads it, the count every coding position uses.
+    /// The new id; 0 on failure.
+    qint32 NewDocument(qint32 group, const QString& name, const QByteArray& rtf, const QString& mediaFile);
+    /// An empty document, or with createTable one whose content is an empty
+    /// table of rows x columns; announced at the end of the group's
+    /// documents when append is set, else first. The new id; 0 on failure.
+    qint32 NewTableDocument(qint32 group, const QString& name, const QString& mediaFile, bool append,
+                            bool createTable, qint32 rows, qint32 columns);
+    /// A document whose content is the bytes (PDF, picture, table, or an
+    /// "EXTERN:" reference to a file) of the DocumentKind. Size is the byte
+    /// count unless the content is a reference. The new id; 0 on failure.
+    qint32 NewExternalDocument(qint32 group, const QString& name, const QByteArray& content, qint32 kind);
+    /// A copy of the source with its content, named "<name> (<key>)", in a
+    /// group (targetKind 2) or in the group of a document and after it
+    /// (targetKind 5); it starts without codings, memos and memo. False for
+    /// another kind, an absent source or target, or a failed write.
+    bool DuplicateDocument(qint32 source, qint32 targetKind, qint32 target);
+    /// For imports: finds the document named documentName in the group named
+    /// groupName (both trimmed, cut to 63 units and compared without case;
+    /// an empty group name is the top level) and reads it into row. With
+    /// create, a missing group and document are made (an empty document)
+    /// and read into row; a document that exists already gives false, so
+    /// no duplicate is made. Without create, false when either is missing.
+    bool FindOrCreateDocument(const QString& groupName, const QString& documentName, RowBuffer& row,
+                              bool create);
+    /// A set (empty name: the default) whose members are the activated
+    /// documents in store order. False when the set row cannot be written.
+    bool NewDocumentSet(const QString& name);
+    /// A set with the default name whose members are the group's documents.
+    bool NewDocumentSetFromGroup(qint32 group);
+    /// Makes the document a member of the set, announced at position.
+    /// False, announcing nothing, when the document or set is absent, the
+    /// document is already a member, or the row cannot be written.
+    bool AddDocumentSetMember(qint32 document, qint32 set, qint32 position);
+    /// SetOpenDocument for the member's document; false when it is absent.
+    bool OpenSetMemberDocument(qint32 member, qint32 mode);
+    /// Opens the documents from the last to the first, the first as the
+    /// current one (mode 1), the others only offered (mode 2); with
+    /// resetTabs the open tabs are dropped first.
+    void OpenDocuments(const QList<qint32>& documents, bool resetTabs);
+    /// True when the document is activated; index is its Index (0 when absent).
+    bool IsDocumentActivated(qint32 document, qint32& index) const;
+    /// The document's group; 0 when absent.
+    qint32 GetDocumentGroup(qint32 document) const;
+    /// ExtLink1 to ExtLink3 of the document; false (the texts unchanged)
+    /// when it is absent.
+    bool GetDocumentSourceInfo(qint32 document, QString& link1, QString& link2, QString& link3) const;
+
+    // ---- Codes, code sets, code variables and code frequencies -------------
+    // Creation, names and failures as for documents above. A name longer
+    // than 63 units is stored whole as the code's alias, once the row is in
+    // the file. A colour of kPaletteGreen is stored as index 0.
+
+    /// The new code's id; 0 on failure (or an absent parent).
+    qint32 NewCode(const CodeRecord& record);
+    /// Walks the backslash-separated path from the parent, each part found
+    /// among the subcodes by name without case (cut to 63 units). A missing
+    /// part is made when create is set (in store, default the project's:
+    /// only the project's own store announces); the last part gets the
+    /// state bits (and with a special-code bit its colour) and is announced
+    /// after `position`, the codes above it at the end of their parent. With
+    /// log, a line per new code; found takes each code found or made. The
+    /// last code's id; 0 for an empty path or part, or a missing part
+    /// without create.
+    qint32 AddCodeByPath(qint32 parent, const QString& path, bool create, TopicDatabase* store = nullptr,
+                         qint32 stateBits = 0, QString* log = nullptr, qint32* found = nullptr, qint32 color = 0,
+                         qint32 position = 0);
+    /// Appends the code's path (its name, or "prefix\name") and, when it is
+    /// not empty, the paths of its subcodes, parents before children.
+    void CollectCodePaths(qint32 code, const QString& prefix, QStringList& paths) const;
+    /// Copies the codes below source (not source itself) under the target
+    /// (under: first in place) or, next to the target, under the target's
+    /// parent; codes of the same name there are reused, not doubled. False
+    /// when the target or source is absent, the target lies inside the
+    /// source's subtree, or a code could not be made.
+    bool CopyCodeSubtree(qint32 source, qint32 target, bool under);
+    /// A code set (empty name: the default) whose members are the activated
+    /// codes in store order; false when the set row cannot be written.
+    bool NewCodeSet(const QString& name);
+    /// A set of the code followed by its direct subcodes.
+    bool NewCodeSetFromSubcodes(qint32 code);
+    /// As AddDocumentSetMember, for codes and code sets.
+    bool AddCodeSetMember(qint32 code, qint32 set, qint32 position);
+    /// The member's code; 0 when absent.
+    qint32 GetCodeSetMemberCode(qint32 member) const;
+    /// A document variable named after the code that counts its codings
+    /// (integer), or names the subcode coded most often (categorical, text).
+    /// The new field's id; 0 on failure.
+    qint32 CreateCodeVariable(qint32 code, bool categorical);
+    /// Sets the variable of every document to the count of the code's
+    /// codings in it (categorical: FillCategoricalVariable). False when a
+    /// value could not be written.
+    bool FillCodeVariable(qint32 code, qint32 field, bool categorical);
+    bool FillCategoricalVariable(qint32 parent, qint32 field);
+    /// The document's value: the display name of the direct subcode of the
+    /// parent coded most often in it, the tie text when the largest count is
+    /// shared, empty when none is coded.
+    bool UpdateCategoricalValue(qint32 document, qint32 parent, qint32 field);
+    /// The code's CatVariable or Variable; 0 when absent.
+    qint32 GetCodeLinkObject(qint32 code, bool categorical) const;
+    /// Deletes the code's document variable (and its row of the variable
+    /// list) and then forgets it in the code; false when there is none or
+    /// the deletion failed.
+    bool ClearCodeLinks(qint32 code, bool categorical);
+    /// The code's count of codings; with subcodes (and the option on) plus
+    /// those of every subcode at any depth.
+    qint32 GetCodeFrequency(qint32 code, bool withSubcodes) const;
+    /// Recounts, in memory only, the activated codings, the shares and the
+    /// number of coded documents of the code (0: every code), announcing
+    /// each code that changed; only while automatic frequencies and the
+    /// option are on. Codings of code 0 are never counted.
+    void UpdateCodeFrequencies(qint32 code);
+    /// Switching on recounts every code.
+    void SetAutoFrequencies(bool on);
+    bool GetAutoFrequencies() const { return m_autoFrequencies; }
+    /// Stores the colour of a document (5), code (8) or coding (10); a
+    /// code's codings take it too. False for another topic, an absent row or
+    /// a failed write; true without change when the colour is the same.
+    bool SetItemColor(qint32 topic, qint32 id, qint32 color);
+    /// The distinct colours (COLORREF) of the named codes in colour order;
+    /// the given colour joins the codings colour filter when no code has it.
+    void CollectCodeColors(QList<COLORREF>& colors, qint32 color);
+    /// The code's Type; 0 when absent.
+    qint32 GetCodeColorIndex(qint32 code) const;
+
+    // ---- Coding records, colours and sort orders ---------------------------
+
+    /// The distinct colours (COLORREF) of the named documents (kind 5) or
+    /// codes (kind 8), each once, in colour order; empty for another kind.
+    void ListUsedColors(QList<COLORREF>& colors, qint32 kind) const;
+    /// Codings of the document with the code or any of its subcodes;
+    /// codings of code 0 never count.
+    qint32 CountDocumentCodingsInSubtree(qint32 document, qint32 code) const;
+
+    // Maintenance of the fields of codings that follow from other data. Each
+    // runs in one transaction: a write that fails leaves everything as it was.
+
+    /// Every coding of the default weight (option) gets the new weight
+    /// (0 to 100) and is announced; true when a coding changed.
+    bool ReplaceCodingWeight(qint32 newWeight);
+    /// Paragraphs, area and coverage of the document's text codings from
+    /// the control that holds its text; only changed codings are written.
+    bool RecomputeDocumentCodings(qint32 document, const CRichEditCtrlEx& edit);
+    /// For the text codings of every rich-text document of the project's
+    /// own: paragraphs, preview, the segment's RTF, area and coverage, each
+    /// document's text laid out once.
+    bool RebuildAllCodings();
+    /// Codings and memos of every document and codings of every code
+    /// counted again (code-0 rows never), changes announced, then the
+    /// frequencies recounted.
+    bool RecountCodings();
+    /// The distinct documents of the codings and the distinct groups of
+    /// those documents (the top level not counted); absent codings skipped.
+    void CountCodingSources(const QList<qint32>& codings, qint32& documents, qint32& groups) const;
+    /// The picture of an area coding of a picture or PDF document, saved or
+    /// copied as the image routines do; false for other kinds or no content.
+    bool SaveCodingImage(const CodingRecord& coding, int& maxHeight, int& maxWidth, bool save);
+
+    // ---- Coder agreement by segments -----------------------------------------
+
+    /// Compares the codings of the listed codes in two documents coded by
+    /// two coders: each coding looks for the first coding of the other
+    /// document with its code and page whose overlap over union reaches
+    /// minimumOverlap percent (text codings by their ranges, area codings by
+    /// their rectangles). The comparison table (topic 29) gets a row per
+    /// coding, the agreement table (topic 30) a row per listed code and a
+    /// total row (code 0); both are emptied first. False for one document
+    /// compared with itself or an absent document.
+    bool CompareCoderSegments(qint32 first, qint32 second, const QList<qint32>& codes, qint32 minimumOverlap);
+
+    // ---- Word counts, word lists and dictionary files ------------------------
+
+    /// Counts the words of the text, which is lower-cased (unless the
+    /// dictionary's case option is on) and has its separators turned into
+    /// blanks in place. A word counts when it has 1 to 63 units, at least
+    /// the minimum word length, and is not in the word list. count: words
+    /// gets += 1; otherwise a new word enters with 0 and a known one keeps
+    /// its value. second, when given, always gets += 1. The words counted.
+    qint32 CountWords(QString& text, QHash<QString, qint32>& words, QHash<QString, qint32>* second, bool count) const;
+    /// Words of 2 to 63 units, separators applied, case kept.
+    static qint32 CountTextWords(const QString& text);
+    /// True when the list is on and holds the word (lower-cased).
+    bool FindWordInList(QStringView word) const;
+    /// Inserts the lower-cased word at its sorted place (true), or finds it
+    /// there (false); position takes its index either way.
+    bool FindWordPosition(const QString& word, qsizetype* position = nullptr);
+    bool RemoveWord(const QString& word);
+    /// The words of the text, lower-cased, sorted and each once; added to
+    /// the list or replacing it.
+    void SetWordList(const QString& text, bool append);
+    const QStringList& GetWordList() const { return m_wordList; }
+    void SetWordListOn(bool on) { m_wordListOn = on; }
+    /// The first category (store order) of the name, without case; 0.
+    qint32 FindCategoryByName(const QString& name) const;
+    /// The entry's category; 0 when the entry is absent.
+    qint32 GetEntryCategory(qint32 entry) const;
+    /// The first entry of the category with exactly the text; 0.
+    qint32 FindEntryInCategory(qint32 category, const QString& text) const;
+    /// All entries, each text (without case) once by its last entry, in
+    /// store order.
+    void ListDistinctEntries(QList<qint32>& ids) const;
+    /// Writes the categories and their entries as a dictionary file (UTF-16
+    /// with byte order mark, TAB-separated, CR LF), through a temporary file
+    /// renamed into place. False when it could not be written.
+    bool ExportTabbedList(const QString& path, const QList<qint32>& categories);
+    /// Reads a dictionary file into the dictionary topics, category keys
+    /// above every key the topic held; categories takes the new keys.
+    /// Lines may end in CR LF, LF or CR. False only when the file cannot be
+    /// opened.
+    bool ImportTextFile(const QString& path, QList<qint32>* categories);
+    bool IsDictionaryLoaded() const { return m_dictionaryLoaded; }
+    /// The dictionary file the word counter uses.
+    const QString& GetDictionaryFile() const { return m_dictionaryFile; }
+    void SetDictionaryFile(const QString& path) { m_dictionaryFile = path; }
+    /// Without a name, or when the file can neither be read nor made, the
+    /// name becomes "Default.kvd" in the settings folder. Creates nothing.
+    void EnsureDictionaryFile();
+
+    // ---- Colour grids and the overview table ---------------------------------
+
+    /// codes x paragraphs cells (row by row per code), each the colour
+    /// (COLORREF) of the first coding of the document, in store order, of
+    /// that code whose paragraphs (from 1) hold the cell's paragraph; 0 for
+    /// none. topOnly: only top-level codes, each taking its subcodes'
+    /// codings.
+    void BuildParagraphCodeColors(qint32 document, qint32 paragraphs, QList<qint32> codes, QList<COLORREF>& grid,
+                                  bool topOnly) const;
+    /// documents x paragraphs cells (row by row per document): 0 for a
+    /// paragraph without codings, else the index in colors where the run of
+    /// its codings' colours starts; every run ends with a 0 entry and
+    /// colors[0] is 0. activatedOnly skips codings of codes not activated.
+    void BuildCodelineColors(qint32 paragraphs, const QList<qint32>& documents, QList<qint32>& grid,
+                             QList<COLORREF>& colors, bool activatedOnly) const;
+    /// Each count column of the overview table becomes the integer document
+    /// variable of its name (made when missing), each document's value the
+    /// sum of its rows. A variable of that name of another type is left
+    /// alone and makes the result false.
+    bool TransferTableVariables();
 
 private:
     /// Hands the retrieval settings the display texts of codes.
@@ -428,6 +682,66 @@ private:
     private:
         const TopicDatabase& m_db;
     };
+
+    // Creation of project objects.
+    /// "<word of textId> <key>".
+    static QString DefaultObjectName(int textId, qint32 key);
+    /// Adds a row with the next key, lets fill set its fields and writes it
+    /// whole; the key, or 0 with the row gone from memory again.
+    qint32 CreateRow(qint32 topic, const std::function<bool(RowBuffer& row, qint32 key)>& fill,
+                     bool withBlobs = false);
+    qint32 AddDocumentGroupRow(const QString& name);
+    /// 0 (top level) or an existing group.
+    bool IsValidGroup(qint32 group) const;
+    bool FillNewDocument(RowBuffer& row, qint32 key, qint32 group, const QString& name, int defaultText,
+                         const QString& mediaFile);
+    /// The topics of one kind of set: document sets or code sets.
+    struct SetTopics {
+        qint32 set;
+        qint32 member;
+        qint32 object;
+        qint32 root;
+    };
+    static const SetTopics kDocumentSetTopics;
+    static const SetTopics kCodeSetTopics;
+    /// Writes a member row; false for an absent set or object or a pair
+    /// that exists.
+    bool AddMemberRow(const SetTopics& topics, qint32 set, qint32 object, qint32& member);
+    bool AddSetMember(const SetTopics& topics, qint32 object, qint32 set, qint32 position);
+    /// A set and its members in one transaction, then announced.
+    bool NewSetOf(const SetTopics& topics, const QString& name, const QList<qint32>& objects);
+    /// Rows whose State has the activated bit, in store order.
+    QList<qint32> ActivatedRows(qint32 topic, qint32 stateField) const;
+
+    // Codes.
+    /// 0 (top level) or an existing code of the store.
+    static bool IsValidCodeParent(const TopicDatabase& store, qint32 parent);
+    /// True when a code with a name has the colour (COLORREF).
+    bool CodeColorInUse(COLORREF color) const;
+    /// Keeps a name longer than a row takes as the code's alias.
+    bool StoreCodeAlias(qint32 code, const QString& name);
+    /// The first direct subcode (store order) with the name, without case.
+    static qint32 FindSubcodeByName(const TopicDatabase& store, qint32 parent, const QString& name);
+    /// Writes a new code row under parent; announces nothing. 0 on failure.
+    qint32 MakeSubcode(TopicDatabase& store, qint32 parent, const QString& name, qint32 stateBits, qint32 color);
+    void CollectCodePaths(qint32 code, const QString& prefix, QStringList& paths, QSet<qint32>& visited) const;
+    /// Sets the document variable of every document to its value in values
+    /// (otherwise when it has none; without otherwise such documents keep
+    /// theirs), writing only values that change; one transaction.
+    bool WriteVariableValues(qint32 field, const QHash<qint32, QString>& values,
+                             const std::optional<QString>& otherwise);
+    /// A coding as the colour grids read it.
+    struct GridCodingRow {
+        qint32 code;
+        COLORREF color;
+        qint32 firstParagraph;
+        qint32 lastParagraph;
+    };
+    QList<GridCodingRow> ReadGridCodings(qint32 document) const;
+    /// The top-level code above the code (itself at top level).
+    qint32 TopLevelCodeOf(qint32 code) const;
+    /// The categorical value for the counts of the subcodes.
+    QString CategoricalValue(const QList<qint32>& subcodes, const QList<qint32>& counts) const;
 
     void ClearProjectState();
     void ShowError(int textId, const QString& file, const QString& reason);
@@ -508,8 +822,16 @@ private:
     int m_minWordLength = 1;
     bool m_wordListOn = true;
     bool m_uniqueCodeNames = false;
+    bool m_autoFrequencies = false;  // code frequencies recounted after changes
+    QStringList m_wordList;          // lower-cased, sorted by code units, each once
+    bool m_dictionaryLoaded = false;
+    QString m_dictionaryFile;
     std::array<qint32, 5> m_specialCodes{};
     // Set while OpenProject runs the repairs, which change no document text.
     bool m_keepMeasures = false;
     QHash<qint32, TextMeasure> m_measures;  // by document
 };
+
+/// Lower-cases the text when asked (one UTF-16 unit at a time, so positions
+/// stay), turns every word separator into a blank and appends one blank.
+void RemoveSeparators(QString& text, bool lower);

@@ -3,6 +3,7 @@
 #include "document/kordoc.h"
 
 #include "document/documentids.h"
+#include "document/rowfields.h"
 #include "foundation/waitwindow.h"
 #include "store/fieldvalue.h"
 #include "store/rowbuffer.h"
@@ -73,5 +74,51 @@ bool CKorDoc::SetOpenDocument(qint32 document, qint32 mode)
         m_frame->LoadMediaFile(media);
         m_frame->RefreshBrowser();
     }
+    return true;
+}
+
+bool CKorDoc::OpenSetMemberDocument(qint32 member, qint32 mode)
+{
+    const TopicTable* members = m_db.GetTable(TopicId::DocumentSetMembers);
+    if (!members || !members->HasKey(member))
+        return false;
+    return SetOpenDocument(m_db.GetIntValue(TopicId::DocumentSetMembers, member, SetMemberField::ObjectID), mode);
+}
+
+void CKorDoc::OpenDocuments(const QList<qint32>& documents, bool resetTabs)
+{
+    if (documents.isEmpty())
+        return;
+    if (resetTabs)
+        m_registry.NotifyDeleted(BroadcastKind::DocumentTabs, 0);
+    for (qsizetype i = documents.size() - 1; i >= 0; --i) {
+        const qint32 document = documents.at(i);
+        // The document is shown again as the list asks: it loses its mark
+        // first, so that no two rows carry it.
+        if (document == m_shownDocument && MarkShown(m_db, document, false))
+            m_shownDocument = 0;
+        SetOpenDocument(document, i == 0 ? 1 : 2);
+    }
+}
+
+bool CKorDoc::IsDocumentActivated(qint32 document, qint32& index) const
+{
+    index = m_db.GetIntValue(TopicId::Documents, document, DocumentField::Index);
+    return m_db.GetIntValue(TopicId::Documents, document, DocumentField::State) & ObjectState::Activated;
+}
+
+qint32 CKorDoc::GetDocumentGroup(qint32 document) const
+{
+    return m_db.GetIntValue(TopicId::Documents, document, DocumentField::GroupID);
+}
+
+bool CKorDoc::GetDocumentSourceInfo(qint32 document, QString& link1, QString& link2, QString& link3) const
+{
+    const TopicTable* documents = m_db.GetTable(TopicId::Documents);
+    if (!documents || !documents->HasKey(document))
+        return false;
+    link1 = rowfields::TextOfKey(m_db, TopicId::Documents, document, DocumentField::ExtLink1);
+    link2 = rowfields::TextOfKey(m_db, TopicId::Documents, document, DocumentField::ExtLink2);
+    link3 = rowfields::TextOfKey(m_db, TopicId::Documents, document, DocumentField::ExtLink3);
     return true;
 }

@@ -5,6 +5,7 @@
 
 #include "document/kordoc.h"
 
+#include "document/colorhsl.h"
 #include "document/documentids.h"
 #include "foundation/colorhelpers.h"
 #include "foundation/filehelpers.h"
@@ -95,13 +96,6 @@ qint32 IntOf(RowBuffer& row, qint32 fieldId)
 
 // ---- Colours, special codes, counts ------------------------------------
 
-quint32 CKorDoc::PaletteColor(qint32 stored)
-{
-    static constexpr quint32 kPalette[] = {0x008000, 0x00C4C4, 0x800000, 0x0000A4, 0xA400A4, 0x808080,
-                                           0x00FF00, 0x00FFFF, 0xFF0000, 0x0000FF, 0xFF00FF};
-    return stored >= 0 && stored < qint32(std::size(kPalette)) ? kPalette[stored] : quint32(stored);
-}
-
 quint32 CKorDoc::GetItemColor(qint32 kind, qint32 id) const
 {
     qint32 field = 0;
@@ -114,8 +108,8 @@ quint32 CKorDoc::GetItemColor(qint32 kind, qint32 id) const
     else
         return 0;
     if (!HasRow(kind, id))
-        return PaletteColor(0);
-    return PaletteColor(m_db.GetIntValue(kind, id, field));
+        return ColorOfType(0);
+    return ColorOfType(m_db.GetIntValue(kind, id, field));
 }
 
 bool CKorDoc::IsSpecialCode(qint32 code) const
@@ -702,35 +696,6 @@ bool CKorDoc::IsCategoryDescendant(qint32 ancestor, qint32 category) const
 }
 
 // ---- Dictionary lookups -------------------------------------------------
-
-qint32 CKorDoc::FindCategoryByName(const QString& name) const
-{
-    QList<qint32> keys;
-    m_db.GetAllKeys(TopicId::DictionaryCategories, keys);
-    for (const qint32 key : std::as_const(keys)) {
-        if (FieldText(TopicId::DictionaryCategories, key, CategoryField::Name).compare(name, Qt::CaseInsensitive) == 0)
-            return key;
-    }
-    return 0;
-}
-
-qint32 CKorDoc::GetEntryCategory(qint32 entry) const
-{
-    return HasRow(TopicId::DictionaryEntries, entry)
-        ? m_db.GetIntValue(TopicId::DictionaryEntries, entry, EntryField::Category)
-        : 0;
-}
-
-qint32 CKorDoc::FindEntryInCategory(qint32 category, const QString& text) const
-{
-    QList<qint32> keys;
-    m_db.FindKeysByParent(TopicId::DictionaryEntries, TopicId::DictionaryCategories, category, keys);
-    for (const qint32 key : std::as_const(keys)) {
-        if (FieldText(TopicId::DictionaryEntries, key, EntryField::Text) == text)
-            return key;
-    }
-    return 0;
-}
 
 // ---- Media marks and transcripts ----------------------------------------
 

@@ -295,6 +295,9 @@ bool CKorDoc::OpenProject(std::unique_ptr<ProjectDataEngine> engine, bool import
     // codes are known to those tables and deletions reach their rows.
     DefineListColumns();
     ClearActivationBits();
+    // The dictionary topics were emptied with the other list topics.
+    if (!m_dictionaryFile.isEmpty())
+        ImportTextFile(m_dictionaryFile, nullptr);
 
     SetWaitText(LoadString(DocumentText::PreparingProject));
     if (imported) {

@@ -293,12 +293,6 @@ qint32 CKorDoc::GetSetMemberDocument(qint32 member) const
         : 0;
 }
 
-qint32 CKorDoc::GetDocumentGroup(qint32 document) const
-{
-    return HasRow(TopicId::Documents, document) ? m_db.GetIntValue(TopicId::Documents, document, DocumentField::GroupID)
-                                                : 0;
-}
-
 qint32 CKorDoc::GetDocumentType(qint32 document) const
 {
     return HasRow(TopicId::Documents, document) ? m_db.GetIntValue(TopicId::Documents, document, DocumentField::DocType)

@@ -5,6 +5,7 @@
 
 #include "document/kordoc.h"
 
+#include "document/codingrecord.h"
 #include "document/documentids.h"
 #include "foundation/imageexport.h"
 #include "panes/listnotifyinfo.h"
@@ -79,7 +80,18 @@ void CKorDoc::HandleGetRecord(RecordNotifyInfo& info)
     FieldValue isText;
     if (info.row.GetFieldValue(CodingField::IsText, isText) && isText.GetInt() == 0) {
         // The picture travels in the answer, never through the clipboard.
-        info.imageMade = SaveCodingImage(info.row, info.imageHeight, info.imageWidth, true);
+        const auto intOf = [&info](qint32 id) {
+            FieldValue value;
+            return info.row.GetFieldValue(id, value) ? value.GetInt() : 0;
+        };
+        CodingRecord coding;
+        coding.TextID = intOf(CodingField::Document);
+        coding.StartChar = intOf(CodingField::StartChar);
+        coding.FinishChar = intOf(CodingField::FinishChar);
+        coding.PosX1 = intOf(CodingField::PosX1);
+        coding.PosX2 = intOf(CodingField::PosX2);
+        coding.Page = intOf(CodingField::Page);
+        info.imageMade = SaveCodingImage(coding, info.imageHeight, info.imageWidth, true);
         if (info.imageMade) {
             QFile file(TemporaryPictureFile());
             info.imageMade = file.open(QIODevice::ReadOnly);
@@ -89,33 +101,6 @@ void CKorDoc::HandleGetRecord(RecordNotifyInfo& info)
     const qint32 document = m_db.GetIntValue(TopicId::Codings, info.key, CodingField::Document);
     if (m_db.GetTable(TopicId::Documents) && m_db.GetTable(TopicId::Documents)->RowOfKey(document))
         info.documentKind = m_db.GetIntValue(TopicId::Documents, document, DocumentField::DocType);
-}
-
-bool CKorDoc::SaveCodingImage(RowBuffer& coding, int& maxHeight, int& maxWidth, bool save)
-{
-    FieldValue documentField;
-    RowBuffer document;
-    FieldValue docType;
-    FieldValue content;
-    if (!coding.GetFieldValue(CodingField::Document, documentField)
-        || !m_db.ReadRow(TopicId::Documents, documentField.GetInt(), document, true)
-        || !document.GetFieldValue(DocumentField::DocType, docType)
-        || !document.GetFieldValue(DocumentField::Text, content) || !content.GetBlob() || content.GetBlob()->isEmpty())
-        return false;
-    const auto intOf = [&coding](qint32 id) {
-        FieldValue value;
-        return coding.GetFieldValue(id, value) ? value.GetInt() : 0;
-    };
-    const int x1 = intOf(CodingField::PosX1);
-    const int y1 = intOf(CodingField::StartChar);
-    const int x2 = intOf(CodingField::PosX2);
-    const int y2 = intOf(CodingField::FinishChar);
-    if (docType.GetInt() == DocumentKind::Picture)
-        return CopyPictureAreaAsImage(*content.GetBlob(), x1, y1, x2, y2, maxHeight, maxWidth, save);
-    if (docType.GetInt() == DocumentKind::Pdf)
-        return CopyPdfAreaAsImage(*content.GetBlob(), intOf(CodingField::Page), x1, y1, x2, y2, maxHeight, maxWidth,
-                                  save);
-    return false;
 }
 
 void CKorDoc::HandleGetFieldDescriptor(FieldDescriptorNotifyInfo& info)

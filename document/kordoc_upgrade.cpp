@@ -338,8 +338,6 @@ bool CKorDoc::UpgradeCodingsCoverage()
 
 bool CKorDoc::UpdateCodingCoverage(qint32 document, qint32 length)
 {
-    if (length == 0)
-        return false;
     StoreTransaction transaction(&m_db);
     const bool ok =
         transaction.IsActive() &&
@@ -347,13 +345,14 @@ bool CKorDoc::UpdateCodingCoverage(qint32 document, qint32 length)
                  [length](RowBuffer& row) {
                      if (!IntOf(row, CodingField::IsText))
                          return false;
+                     // Without a length there is no share; the area stays.
                      const qint32 area =
                          std::abs(IntOf(row, CodingField::FinishChar) - IntOf(row, CodingField::StartChar));
                      FieldValue coverage;
-                     const bool changedArea = ChangeInt(row, CodingField::Area, area);
+                     const bool changedArea = length > 0 && ChangeInt(row, CodingField::Area, area);
                      if (!row.GetFieldValue(CodingField::Coverage, coverage))
                          return changedArea;
-                     const double share = area * 100.0 / length;
+                     const double share = length > 0 ? area * 100.0 / length : 0.0;
                      const bool changedShare = coverage.GetReal() != share && coverage.SetReal(share);
                      return changedArea || changedShare;
                  });

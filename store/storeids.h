@@ -89,14 +89,17 @@ enum : qint32 {
 /// Field ids of the stored topics read by id outside the field dictionary.
 namespace DocumentField {
 enum : qint32 {
+    Index = 1,
     GroupID = 2,
     State = 3,
-    Type = 4,      ///< colour index or COLORREF
+    Type = 4,      ///< colour: a palette index or a COLORREF
     Text = 5,      ///< the content: rich text, PDF, picture or table image
     Name = 6,
+    Date = 7,
     Codes = 8,
     Memos = 9,
     MemoID = 10,
+    Author = 11,
     Size = 12,
     DocType = 13,  ///< a DocumentKind
     MediaFile = 14,
@@ -109,7 +112,7 @@ enum : qint32 {
 };
 }
 namespace GroupField {  ///< document groups, document sets and code sets alike
-enum : qint32 { MemoID = 4 };
+enum : qint32 { State = 2, Name = 3, MemoID = 4 };
 }
 namespace SetMemberField {  ///< document-set and code-set members
 enum : qint32 { SetID = 2, ObjectID = 3 };
@@ -123,8 +126,10 @@ enum : qint32 {
     MemoID = 6,
     Codes = 7,
     ActiveCodes = 8,
-    Variable = 11,
-    CatVariable = 12,
+    Author = 9,
+    Date = 10,
+    Variable = 11,     ///< integer document variable made from the code
+    CatVariable = 12,  ///< categorical document variable made from the code
 };
 }
 namespace CodingField {
@@ -137,8 +142,10 @@ enum : qint32 {
     StartPara = 7,
     FinishPara = 8,
     Weight = 9,
-    Text = 11,     ///< the segment's content
+    Preview = 10,
+    Text = 11,     ///< the segment as RTF
     Author = 12,
+    Date = 13,
     Comment = 14,
     Group = 15,
     PosX1 = 16,

@@ -32,6 +32,11 @@ public:
     DataEngine* GetEngine() const { return m_engine; }
     void SetEngine(DataEngine* engine) { m_engine = engine; }
 
+    /// The current user's name: the author of new objects. The shell sets
+    /// it; it outlives a project.
+    const QString& GetUserName() const { return m_userName; }
+    void SetUserName(const QString& name) { m_userName = name; }
+
     /// Creates the empty table of a topic id (once per id) and returns it.
     TopicTable* CreateTable(qint32 topicId);
     TopicTable* GetTable(qint32 topic) const;
@@ -114,6 +119,7 @@ private:
     void FinishOutermost();
 
     DataEngine* m_engine = nullptr;
+    QString m_userName;
     std::map<qint32, std::unique_ptr<TopicTable>> m_tables;
     QList<JournalEntry> m_journal;
     QList<qsizetype> m_levels;  // journal size when each open level began

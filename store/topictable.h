@@ -170,6 +170,17 @@ public:
 
     /// Keys of all rows in store order (list emptied first).
     void GetAllKeys(QList<qint32>& keys) const;
+    /// Calls visit(key, row) for every row in store order, for whole-topic
+    /// passes that must not pay a key lookup per row. The row bytes are
+    /// valid during the call only; the table must not change meanwhile.
+    template <typename Visit>
+    void ForEachRow(Visit visit) const
+    {
+        for (qint32 slot = 0; slot < m_slotCount; ++slot) {
+            if (!m_deadSlots.at(slot))
+                visit(SlotKey(slot), SlotData(slot));
+        }
+    }
     /// Appends, in store order, the keys of the rows whose reference field
     /// to the parent topic holds the parent key; false when no field
     /// refers to that topic.

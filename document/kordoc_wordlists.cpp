@@ -1,0 +1,363 @@
+// Words: the separator rule, the sorted stop or go list, word counts, the
+// dictionary topics' lookups and the dictionary file format.
+
+#include "document/kordoc.h"
+
+#include "document/documentids.h"
+
+#include "document/rowfields.h"
+#include "foundation/filehelpers.h"
+#include "foundation/ids.h"
+#include "foundation/options.h"
+#include "platform/codepage/codepage.h"
+#include "store/fielddescriptor.h"
+#include "store/storeids.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <array>
+
+using namespace rowfields;
+
+namespace {
+
+constexpr qsizetype kLongestWord = 63;
+
+/// The separator characters as a bit table, rebuilt when the option changes.
+class SeparatorTable {
+public:
+    bool Contains(char16_t c) const { return (m_bits[c >> 6] >> (c & 63)) & 1; }
+    static const SeparatorTable& Current()
+    {
+        static SeparatorTable table;
+        const QString separators = GetWordSeparators(true);
+        if (!table.m_built || separators != table.m_source) {
+            table.m_bits.fill(0);
+            for (const QChar c : separators)
+                table.m_bits[c.unicode() >> 6] |= quint64(1) << (c.unicode() & 63);
+            table.m_source = separators;
+            table.m_built = true;
+        }
+        return table;
+    }
+
+private:
+    std::array<quint64, 1024> m_bits{};
+    QString m_source;
+    bool m_built = false;
+};
+
+/// One UTF-16 unit at a time, so positions never move.
+inline char16_t LowerUnit(char16_t c)
+{
+    if (c < 0x80)
+        return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
+    return QChar(c).toLower().unicode();
+}
+
+/// Calls visit(word) for every blank-separated word of a text whose
+/// separators are blanks already.
+template <typename Visit>
+void ForEachWord(const QString& text, Visit visit)
+{
+    const char16_t* data = reinterpret_cast<const char16_t*>(text.constData());
+    const qsizetype size = text.size();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= size; ++i) {
+        if (i == size || data[i] == u' ') {
+            if (i > start)
+                visit(QStringView(data + start, i - start));
+            start = i + 1;
+        }
+    }
+}
+
+/// A field of a tab-separated line: the fields split at TAB.
+qint32 NumberOf(const QStringList& fields, qsizetype index)
+{
+    return index < fields.size() ? fields.at(index).trimmed().toInt() : 0;
+}
+
+/// TABs and line breaks would break the file's lines and fields.
+QString FileField(const QString& text)
+{
+    QString field = text;
+    for (QChar& c : field) {
+        if (c == u'\t' || c == u'\r' || c == u'\n')
+            c = u' ';
+    }
+    return field;
+}
+
+}  // namespace
+
+void RemoveSeparators(QString& text, bool lower)
+{
+    const SeparatorTable& separators = SeparatorTable::Current();
+    char16_t* data = reinterpret_cast<char16_t*>(text.data());
+    for (qsizetype i = 0, size = text.size(); i < size; ++i) {
+        const char16_t c = lower ? LowerUnit(data[i]) : data[i];
+        data[i] = separators.Contains(c) ? u' ' : c;
+    }
+    text.append(u' ');
+}
+
+// ---- The word list ------------------------------------------------------------
+
+bool CKorDoc::FindWordPosition(const QString& word, qsizetype* position)
+{
+    QString lower = word;
+    for (QChar& c : lower)
+        c = QChar(LowerUnit(c.unicode()));
+    const auto place = std::lower_bound(m_wordList.begin(), m_wordList.end(), lower);
+    if (position)
+        *position = place - m_wordList.begin();
+    if (place != m_wordList.end() && *place == lower)
+        return false;
+    m_wordList.insert(place, lower);
+    return true;
+}
+
+bool CKorDoc::FindWordInList(QStringView word) const
+{
+    if (!m_wordListOn || m_wordList.isEmpty())
+        return false;
+    QString lower = word.toString();
+    for (QChar& c : lower)
+        c = QChar(LowerUnit(c.unicode()));
+    return std::binary_search(m_wordList.cbegin(), m_wordList.cend(), lower);
+}
+
+bool CKorDoc::RemoveWord(const QString& word)
+{
+    QString lower = word;
+    for (QChar& c : lower)
+        c = QChar(LowerUnit(c.unicode()));
+    const auto place = std::lower_bound(m_wordList.begin(), m_wordList.end(), lower);
+    if (place == m_wordList.end() || *place != lower)
+        return false;
+    m_wordList.erase(place);
+    return true;
+}
+
+void CKorDoc::SetWordList(const QString& text, bool append)
+{
+    if (!append)
+        m_wordList.clear();
+    QString words = text;
+    RemoveSeparators(words, true);
+    // Sorted and made unique once, not word by word.
+    ForEachWord(words, [this](QStringView word) { m_wordList.append(word.toString()); });
+    std::sort(m_wordList.begin(), m_wordList.end());
+    m_wordList.erase(std::unique(m_wordList.begin(), m_wordList.end()), m_wordList.end());
+}
+
+// ---- Word counts ----------------------------------------------------------------
+
+qint32 CKorDoc::CountWords(QString& text, QHash<QString, qint32>& words, QHash<QString, qint32>* second,
+                           bool count) const
+{
+    RemoveSeparators(text, !g_dictioOptions.GetBool(DictioOption::CaseSensitive));
+    const bool listed = m_wordListOn && !m_wordList.isEmpty();
+    qint32 counted = 0;
+    ForEachWord(text, [&](QStringView word) {
+        if (word.size() > kLongestWord || word.size() < m_minWordLength || (listed && FindWordInList(word)))
+            return;
+        const QString key = word.toString();
+        if (count)
+            ++words[key];
+        else if (!words.contains(key))
+            words.insert(key, 0);
+        if (second)
+            ++(*second)[key];
+        ++counted;
+    });
+    return counted;
+}
+
+qint32 CKorDoc::CountTextWords(const QString& text)
+{
+    QString words = text;
+    RemoveSeparators(words, false);
+    qint32 counted = 0;
+    ForEachWord(words, [&counted](QStringView word) { counted += word.size() >= 2 && word.size() <= kLongestWord; });
+    return counted;
+}
+
+// ---- Dictionary categories and entries -------------------------------------------
+
+qint32 CKorDoc::FindCategoryByName(const QString& name) const
+{
+    QList<qint32> categories;
+    m_db.GetAllKeys(TopicId::DictionaryCategories, categories);
+    for (const qint32 category : std::as_const(categories)) {
+        if (TextOfKey(m_db, TopicId::DictionaryCategories, category, CategoryField::Name)
+                .compare(name, Qt::CaseInsensitive) == 0)
+            return category;
+    }
+    return 0;
+}
+
+qint32 CKorDoc::GetEntryCategory(qint32 entry) const
+{
+    return m_db.GetIntValue(TopicId::DictionaryEntries, entry, EntryField::Category);
+}
+
+qint32 CKorDoc::FindEntryInCategory(qint32 category, const QString& text) const
+{
+    QList<qint32> entries;
+    m_db.FindKeysByParent(TopicId::DictionaryEntries, TopicId::DictionaryCategories, category, entries);
+    for (const qint32 entry : std::as_const(entries)) {
+        if (TextOfKey(m_db, TopicId::DictionaryEntries, entry, EntryField::Text) == text)
+            return entry;
+    }
+    return 0;
+}
+
+void CKorDoc::ListDistinctEntries(QList<qint32>& ids) const
+{
+    ids.clear();
+    QList<qint32> entries;
+    m_db.GetAllKeys(TopicId::DictionaryEntries, entries);
+    // The last entry of each text wins: walk backwards, keep the first seen.
+    QSet<QString> seen;
+    for (qsizetype i = entries.size() - 1; i >= 0; --i) {
+        const QString key = TextOfKey(m_db, TopicId::DictionaryEntries, entries.at(i), EntryField::Text).toCaseFolded();
+        if (seen.contains(key))
+            continue;
+        seen.insert(key);
+        ids.append(entries.at(i));
+    }
+    std::reverse(ids.begin(), ids.end());
+}
+
+bool CKorDoc::ExportTabbedList(const QString& path, const QList<qint32>& categories)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || !WriteUtf16Bom(file))
+        return false;
+    QString text;
+    for (const qint32 category : categories) {
+        RowBuffer row;
+        if (!m_db.ReadRow(TopicId::DictionaryCategories, category, row, false))
+            continue;
+        text += QStringLiteral("%1\t%2\t%3\t%4\t%5\r\n")
+                    .arg(FileField(TextOf(row, CategoryField::Name)))
+                    .arg(IntOf(row, CategoryField::Type))
+                    .arg(category)
+                    .arg(IntOf(row, CategoryField::Parent))
+                    .arg(IntOf(row, CategoryField::State));
+        QList<qint32> entries;
+        m_db.FindKeysByParent(TopicId::DictionaryEntries, TopicId::DictionaryCategories, category, entries);
+        for (const qint32 entry : std::as_const(entries)) {
+            RowBuffer line;
+            if (!m_db.ReadRow(TopicId::DictionaryEntries, entry, line, false))
+                continue;
+            text += QStringLiteral("\t%1\t%2\t%3\t%4\t%5\r\n")
+                        .arg(FileField(TextOf(line, EntryField::Text)))
+                        .arg(IntOf(line, EntryField::Column))
+                        .arg(IntOf(line, EntryField::Flag1))
+                        .arg(IntOf(line, EntryField::Flag2))
+                        .arg(IntOf(line, EntryField::Flag3));
+        }
+    }
+    const QByteArray bytes(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+    return file.write(bytes) == bytes.size() && file.commit();
+}
+
+bool CKorDoc::ImportTextFile(const QString& path, QList<qint32>* categories)
+{
+    m_dictionaryLoaded = true;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    QString text;
+    if (HasUtf16Bom(file)) {
+        const QByteArray bytes = file.readAll();
+        text = QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData()), bytes.size() / 2);
+    } else {
+        const QByteArray bytes = file.readAll();
+        codepage::CodePageDecoder decoder;
+        decoder.append(text, bytes.constData(), bytes.size(), codepage::kWindows1252);
+    }
+    // Keys above every key the topic ever held, so none is given twice.
+    const TopicTable* table = m_db.GetTable(TopicId::DictionaryCategories);
+    const qint32 base = table ? std::max(table->GetLastKey(), table->GetKeyHighWater()) : 0;
+    qint32 number = 0;
+    bool haveCategory = false;
+    bool categoryWritten = false;
+    // Lines end in CR LF, LF or CR; the last one needs no end.
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    for (const QString& line : lines) {
+        if (line.isEmpty())
+            continue;
+        const QStringList fields = line.split(QLatin1Char('\t'));
+        const QString first = fields.first().trimmed();
+        if (!first.isEmpty()) {
+            qint32 type = 0, parent = 0, state = 0;
+            if (fields.size() >= 4) {
+                type = NumberOf(fields, 1);
+                number = NumberOf(fields, 2);
+                parent = NumberOf(fields, 3);
+                state = NumberOf(fields, 4);
+            } else {
+                // Without a number of its own the category follows the previous one.
+                type = fields.size() >= 3 ? NumberOf(fields, 1) : 0;
+                ++number;
+            }
+            // Numbers come from the file: a key must lie above the base and
+            // within range, or it would name an older category or overflow.
+            const qint64 wide = qint64(base) + number;
+            const qint64 wideParent = qint64(base) + parent;
+            haveCategory = true;
+            categoryWritten = false;
+            if (number < 1 || wide > INT32_MAX || parent < 0 || wideParent > INT32_MAX)
+                continue;
+            const qint32 key = qint32(wide);
+            RowBuffer row;
+            categoryWritten = m_db.AddRow(TopicId::DictionaryCategories, row, key) &&
+                              SetInt(row, CategoryField::Number, key) && SetInt(row, CategoryField::Type, type) &&
+                              SetInt(row, CategoryField::Parent, parent ? parent + base : 0) &&
+                              SetInt(row, CategoryField::State, state) &&
+                              SetText(row, CategoryField::Name, CutToUnits(first, FieldDescriptor::kNameUnits)) &&
+                              row.Commit(false, true);
+            if (!categoryWritten && !row.IsEmpty()) {
+                row.Release();
+                m_db.RemoveRow(TopicId::DictionaryCategories, key);
+            }
+            if (categoryWritten && categories)
+                categories->append(key);
+            continue;
+        }
+        // Entries of a category that was not written have nowhere to go.
+        if (!haveCategory || !categoryWritten || fields.size() < 2)
+            continue;
+        const QString entryText = fields.at(1).trimmed();
+        qint32 values[4] = {0, 0, 0, 0};
+        for (int i = 0; i < 4; ++i) {
+            const qsizetype index = 2 + i;
+            if (index >= fields.size())
+                break;
+            values[i] = NumberOf(fields, index);
+            // A flag with a field after it, and the last flag always, is 0
+            // or 1. The column is taken as written: it is no flag, and
+            // forcing it would lose every value this program writes.
+            const bool forced = i == 3 || index + 1 < fields.size();
+            if (i > 0 && forced && values[i] != 0 && values[i] != 1)
+                values[i] = 0;
+        }
+        const qint32 category = base + number;
+        if (entryText.isEmpty() || FindEntryInCategory(category, CutToUnits(entryText, FieldDescriptor::kNameUnits)))
+            continue;
+        CreateRow(TopicId::DictionaryEntries, [&](RowBuffer& row, qint32) {
+            return SetInt(row, EntryField::Category, category) && SetInt(row, EntryField::Column, values[0]) &&
+                   SetInt(row, EntryField::Flag1, values[1]) && SetInt(row, EntryField::Flag2, values[2]) &&
+                   SetInt(row, EntryField::Flag3, values[3]) &&
+                   SetText(row, EntryField::Text, CutToUnits(entryText, FieldDescriptor::kNameUnits));
+        });
+    }
+    return true;
+}
