@@ -8,7 +8,6 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QToolTip>
 
 #include <algorithm>
 #include <climits>
@@ -31,6 +30,9 @@ constexpr int kMaxTreeLevel = 1000;       // deeper levels from an owner are tak
 constexpr qint64 kRangeStart = 1000000;   // the minimum before any non-zero cell lowers it
 const QColor kGuideColour(232, 232, 232);
 constexpr quint32 kNoColour = 0xFFFFFFFF;
+constexpr int kTipExtraWidth = 90;
+constexpr int kTipHeightObjects = 44;     // three lines
+constexpr int kTipHeight = 32;            // two lines
 
 // Text ids of the control's captions and tips.
 namespace MatrixText {
@@ -576,6 +578,8 @@ CObjListCtrl::CObjListCtrl(QWidget* parent) : QTableView(parent), m_model(new CM
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setMinimumSectionSize(1);
     connect(horizontalHeader(), &QHeaderView::sectionResized, this, &CObjListCtrl::onSectionResized);
+    m_tip.Create(this);
+    m_tip.SetTipsEnabled(true);
 }
 
 CObjListCtrl::~CObjListCtrl() = default;
@@ -880,24 +884,32 @@ QString CObjListCtrl::CellTip(int listRow, int column) const
 
 bool CObjListCtrl::viewportEvent(QEvent* event)
 {
-    if (event->type() == QEvent::ToolTip) {
-        const auto* help = static_cast<QHelpEvent*>(event);
-        const QModelIndex index = indexAt(help->pos());
-        const QString tip = index.isValid() ? CellTip(index.row(), index.column()) : QString();
-        if (tip.isEmpty()) {
-            QToolTip::hideText();
-        } else {
-            // Tab-separated lines as a two-column table.
-            QString html = QStringLiteral("<table>");
-            for (const QString& line : tip.split(QLatin1Char('\n'))) {
-                const QStringList parts = line.split(QLatin1Char('\t'));
-                html += QStringLiteral("<tr><td>%1</td><td>%2</td></tr>")
-                            .arg(parts.value(0).toHtmlEscaped(), parts.value(1).toHtmlEscaped());
-            }
-            QToolTip::showText(help->globalPos(), html + QStringLiteral("</table>"), viewport(),
-                               visualRect(index));
-        }
+    // The control's own tip stands in for the standard tooltip.
+    if (event->type() == QEvent::ToolTip)
         return true;
-    }
+    if (event->type() == QEvent::Leave)
+        m_tip.Hide();
     return QTableView::viewportEvent(event);
+}
+
+void CObjListCtrl::mouseMoveEvent(QMouseEvent* event)
+{
+    QTableView::mouseMoveEvent(event);
+    const QModelIndex index = indexAt(event->position().toPoint());
+    const QString tip = index.isValid() ? CellTip(index.row(), index.column()) : QString();
+    if (tip.isEmpty()) {
+        m_tip.Hide();
+        return;
+    }
+    const QRect cell = visualRect(index);
+    const QRect item(viewport()->mapToGlobal(cell.topLeft()), cell.size());
+    if (CRTFTipCtrl::ActiveTip() == &m_tip && m_tip.ItemRect() == item)
+        return;
+    // Wide enough for the longer of the caption lines, high enough for them all.
+    const QFontMetrics metrics(font());
+    int widest = 0;
+    for (const QString& line : tip.split(QLatin1Char('\n')))
+        widest = std::max(widest, metrics.horizontalAdvance(QString(line).replace(QLatin1Char('\t'), QLatin1Char(' '))));
+    m_tip.SetTipSize(QSize(widest + kTipExtraWidth, m_model->ColumnKind() != 0 ? kTipHeightObjects : kTipHeight));
+    m_tip.Show(item, tip, QByteArray());
 }

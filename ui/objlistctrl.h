@@ -4,6 +4,7 @@
 // one column per column object, a value drawn in each cell.
 
 #include "ui/listnotifyinfo.h"
+#include "ui/rtftipctrl.h"
 
 #include <QAbstractTableModel>
 #include <QList>
@@ -197,9 +198,11 @@ public:
     QString ColumnCaption(int column) const;
     /// The tip text of a cell; empty over the label column and in types 4, 5.
     QString CellTip(int listRow, int column) const;
+    CRTFTipCtrl& Tip() { return m_tip; }
 
 protected:
     bool viewportEvent(QEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
@@ -219,6 +222,7 @@ private:
     int m_firstColumnWidth = 200;
     int m_columnWidth = 26;
     bool m_adjusting = false;
+    CRTFTipCtrl m_tip;
     mutable QHash<int, QString> m_rowCaptions;   // by row index; cleared on load
     mutable QHash<int, quint32> m_rowColours;
 };
