@@ -597,7 +597,7 @@ void CObjListCtrl::Load(MatrixDisplay display, MatrixData* data)
 void CObjListCtrl::RebuildColumns()
 {
     // The column count follows the data; captions and widths as at load.
-    Load(m_model->Display(), const_cast<MatrixData*>(m_model->Data()));
+    Load(m_model->Display(), m_model->Data());
 }
 
 QString CObjListCtrl::askCaption(qint32 kind, qint32 id, quint32 mask, quint32* colour) const

@@ -105,6 +105,7 @@ public:
     void Load(MatrixDisplay display, MatrixData* data);
     MatrixDisplay Display() const { return m_display; }
     const MatrixData* Data() const { return m_data; }
+    MatrixData* Data() { return m_data; }
     qint32 RowKind() const;
     qint32 ColumnKind() const;
 
