@@ -5,6 +5,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTextLayout>
 
 #include <algorithm>
 #include <numeric>
@@ -18,14 +19,48 @@ bool meets(const VisibleRange& range, int start, int end)
     return start <= range.last && std::max(end, start + 1) > range.first;
 }
 
+// The last block whose top lies at or above y (document pixels). Blocks
+// stand in text order from top to bottom, so a binary search finds it in
+// a few steps; hit-testing the point walks the whole text instead.
+QTextBlock blockAtY(const QTextDocument* document, qreal y)
+{
+    const QAbstractTextDocumentLayout* layout = document->documentLayout();
+    int low = 0;
+    int high = document->blockCount() - 1;
+    while (low < high) {
+        const int middle = (low + high + 1) / 2;
+        if (layout->blockBoundingRect(document->findBlockByNumber(middle)).top() <= y)
+            low = middle;
+        else
+            high = middle - 1;
+    }
+    return document->findBlockByNumber(low);
+}
+
+// Document position of the first character of the block's line at y, or of
+// its last line's end when lastCharacter.
+int positionAtY(const QTextDocument* document, const QTextBlock& block, qreal y, bool lastCharacter)
+{
+    const QTextLayout* lines = block.layout();
+    const qreal top = document->documentLayout()->blockBoundingRect(block).top();
+    for (int i = 0; lines && i < lines->lineCount(); ++i) {
+        const QTextLine line = lines->lineAt(i);
+        if (top + line.y() + line.height() > y)
+            return block.position() + line.textStart() + (lastCharacter ? line.textLength() : 0);
+    }
+    return block.position() + (lastCharacter ? block.length() - 1 : 0);
+}
+
 }  // namespace
 
 VisibleRange VisibleTextRange(const CRichEditWnd& text)
 {
-    const QWidget* viewport = text.viewport();
+    const QTextDocument* document = text.document();
+    const qreal top = text.verticalScrollBar()->value();
+    const qreal bottom = top + text.viewport()->height() - 1;
     VisibleRange range;
-    range.first = text.CharFromPos(QPoint(0, 0));
-    range.last = text.CharFromPos(QPoint(viewport->width() - 1, viewport->height() - 1));
+    range.first = text.FromDocumentPosition(positionAtY(document, blockAtY(document, top), top, false));
+    range.last = text.FromDocumentPosition(positionAtY(document, blockAtY(document, bottom), bottom, true));
     return range;
 }
 
