@@ -30,6 +30,7 @@ void DrawGradientBand(QPainter& painter, const QRect& rect, bool current)
 CChartWndF::CChartWndF(QWidget* parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
 }
 
 void CChartWndF::SetSource(const ParagraphTables* tables)
@@ -167,12 +168,48 @@ int CChartWndF::MarkAt(QPoint point) const
     return 0;
 }
 
+bool CChartWndF::OverMediaColumn(QPoint point) const
+{
+    return m_showMediaColumn && m_marks && !m_marks->isEmpty() && point.x() >= width() - m_mediaWidth;
+}
+
+QString CChartWndF::GetLongText(int topic, qint32 id)
+{
+    ListNotifyInfo info;
+    info.topic = topic;
+    info.itemId = id;
+    info.mask = ListNotifyMask::LongText;
+    info.query = true;
+    SendRequest(m_owner, this, m_controlId, info);
+    return info.handled ? info.longText : QString();
+}
+
+void CChartWndF::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPoint point = event->position().toPoint();
+    if (OverMediaColumn(point)) {
+        m_tipParagraph = 0;
+        const qint32 mark = MarkAt(point);
+        if (mark != 0 && mark != m_tipMark) {
+            m_tipMark = mark;
+            setToolTip(GetLongText(kKindMediaMark, mark));
+        }
+        return;
+    }
+    m_tipMark = 0;
+    const int paragraph = ParagraphAt(point.y());
+    if (paragraph != m_tipParagraph) {
+        m_tipParagraph = paragraph;
+        setToolTip(paragraph > 0 ? GetLongText(kKindParagraph, paragraph) : QString());
+    }
+}
+
 void CChartWndF::Notify(int code, QPoint point, QPoint globalPoint, int modifiers)
 {
     IdListNotifyInfo info(static_cast<RequestCode>(code));
     info.point = globalPoint;
     info.modifierKeys = modifiers;
-    if (m_showMediaColumn && m_marks && !m_marks->isEmpty() && point.x() >= width() - m_mediaWidth) {
+    if (OverMediaColumn(point)) {
         info.kind = kKindMediaMark;
         info.itemId = MarkAt(point);
     } else if (m_showGeoStrip && point.x() < m_geoStripWidth) {

@@ -55,13 +55,17 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
+    /// The owner's long text of a paragraph (13) or media mark (26).
+    QString GetLongText(int topic, qint32 id);
     void DrawNumbers(QPainter& painter);
     void DrawMediaColumn(QPainter& painter);
     /// Band of mark i from its y to the next laid-out mark, or the bottom.
     QRect MarkBand(int index, int left) const;
     int MarkAt(QPoint point) const;
+    bool OverMediaColumn(QPoint point) const;
     void Notify(int code, QPoint point, QPoint globalPoint, int modifiers);
 
     RichViewOwner* m_owner = nullptr;
@@ -70,6 +74,9 @@ private:
     const QList<MediaMarkBand>* m_marks = nullptr;
     qint32 m_currentMark = 0;
     int m_controlId = 0;
+    // What the tooltip shows now, asked again only when it changes.
+    qint32 m_tipMark = 0;
+    int m_tipParagraph = 0;
 };
 
 /// The band painter the margin and the object lists' header share: a

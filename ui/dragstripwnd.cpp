@@ -1,6 +1,7 @@
 #include "ui/dragstripwnd.h"
 
 #include "foundation/dragobject.h"
+#include "ui/richeditwnd.h"
 #include "ui/richviewowner.h"
 
 #include <QFontMetrics>
@@ -16,6 +17,8 @@ constexpr int kBandHeight = 11;
 constexpr int kBandSpace = 12;
 // More than this many pixels of movement turn a press into a drag.
 constexpr int kDragThreshold = 3;
+// The pane writes this many separator characters after each segment.
+constexpr int kSeparatorLength = 5;
 enum Glyph { kGlyphGroup = 0, kGlyphCode = 1, kGlyphParagraphs = 2, kGlyphDocuments = 3 };
 
 QColor toColor(COLORREF c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); }
@@ -150,6 +153,32 @@ bool CDragStripWnd::GetItemRange(qint32 id, int& start, int& end) const
         return false;
     start = m_items[size_t(index)]->m_textStart;
     end = m_items[size_t(index)]->m_textEnd - 1;
+    return true;
+}
+
+bool CDragStripWnd::ReplaceItemText(qint32 id, const SegmentCoding& coding, const QByteArray& rtf)
+{
+    const int index = IndexOf(id);
+    if (index < 0 || !m_text || rtf.isEmpty())
+        return false;
+    SegmentBoxItem& item = *m_items[size_t(index)];
+    item.UpdateCoding(coding);
+    // The caret goes back to the top of the view, so the view stays put.
+    auto* window = dynamic_cast<CRichEditWnd*>(m_text);
+    const int topCharacter = window ? window->CharFromPos(QPoint(0, 0)) : -1;
+    m_text->SetSel(item.m_textStart, item.m_textEnd - kSeparatorLength);
+    m_text->StreamInRtf(&rtf, true);
+    int start = 0;
+    int end = 0;
+    m_text->GetSel(start, end);
+    const int newEnd = end + kSeparatorLength;
+    const int delta = newEnd - item.m_textEnd;
+    item.m_textEnd = newEnd;
+    for (size_t i = size_t(index) + 1; i < m_items.size(); ++i)
+        m_items[i]->ShiftRange(delta, true);
+    if (topCharacter >= 0)
+        m_text->SetSel(topCharacter, topCharacter);
+    update();
     return true;
 }
 

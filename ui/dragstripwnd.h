@@ -13,6 +13,7 @@
 #include <vector>
 
 class CDragObject;
+class CRichEditCtrlEx;
 class QPainter;
 class RichViewOwner;
 
@@ -83,6 +84,8 @@ public:
 
     void SetOwner(RichViewOwner* owner) { m_owner = owner; }
     bool Create(const QRect& rect, QWidget* parent, int id);
+    /// The pane's text that holds the segments; not owned.
+    void SetTextControl(CRichEditCtrlEx* text) { m_text = text; }
     /// Glyphs: 0 group, 1 code, 2 paragraphs, 3.. documents by kind.
     void SetGlyphs(const QList<QPixmap>& glyphs) { m_glyphs = glyphs; }
 
@@ -96,6 +99,11 @@ public:
     bool FindItemById(qint32 id) const { return IndexOf(id) >= 0; }
     /// start and end - 1 of the item's text.
     bool GetItemRange(qint32 id, int& start, int& end) const;
+    /// Puts a re-read coding into its box and its new text (RTF) in place of
+    /// the segment's text, keeping the separator after it; the following
+    /// items move by the change in length. False when the item, the text
+    /// control or the text is missing.
+    bool ReplaceItemText(qint32 id, const SegmentCoding& coding, const QByteArray& rtf);
     int ItemCount() const { return int(m_items.size()); }
     SegmentBoxItem* Item(int index) const { return m_items.at(size_t(index)).get(); }
 
@@ -136,6 +144,7 @@ private:
     int LineY(const SegmentBoxItem& item, int line) const;
 
     RichViewOwner* m_owner = nullptr;
+    CRichEditCtrlEx* m_text = nullptr;
     std::vector<std::unique_ptr<SegmentBoxItem>> m_items;
     QList<QPixmap> m_glyphs;
     int m_offset = 0;

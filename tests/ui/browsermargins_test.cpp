@@ -306,6 +306,25 @@ TEST_F(BrowserMargins, ParagraphMarginClicks)
     }
 }
 
+TEST_F(BrowserMargins, ParagraphMarginTipAsksTheOwnerOncePerParagraph)
+{
+    const int y2 = LineTopOf(browser.text, ParagraphStart(texts, 2)) + 3;
+    QTest::mouseMove(&browser.paragraphs, QPoint(25, y2));
+    QTest::mouseMove(&browser.paragraphs, QPoint(26, y2 + 4));
+    EXPECT_EQ(browser.paragraphs.toolTip(), QStringLiteral("long 13/2"));
+    int asked = 0;
+    for (const SeenRequest& seen : browser.requests)
+        asked += seen.code == RequestCode::ItemInfo;
+    EXPECT_EQ(asked, 1);
+
+    browser.paragraphs.m_showMediaColumn = true;
+    const QList<MediaMarkBand> marks = {{31, 10, true, 0}};
+    browser.paragraphs.SetMediaMarks(&marks, 0);
+    QTest::mouseMove(&browser.paragraphs, QPoint(browser.paragraphs.width() - 4, 40));
+    EXPECT_EQ(browser.paragraphs.toolTip(), QStringLiteral("long 26/31"));
+    browser.paragraphs.SetMediaMarks(nullptr, 0);
+}
+
 TEST_F(BrowserMargins, MediaColumnBandsAndClicks)
 {
     CChartWndF& margin = browser.paragraphs;

@@ -38,6 +38,12 @@ public:
             seen.kind = info.kind;
             seen.itemId = info.itemId;
             seen.modifierKeys = info.modifierKeys;
+        } else if (record.code == RequestCode::ItemInfo) {
+            auto& info = static_cast<ListNotifyInfo&>(record);
+            seen.kind = info.topic;
+            seen.itemId = info.itemId;
+            info.longText = QStringLiteral("long %1/%2").arg(info.topic).arg(info.itemId);
+            info.handled = true;
         } else if (record.code == RequestCode::SetFieldValue) {
             const auto& info = static_cast<FieldValueNotifyInfo&>(record);
             seen.itemId = info.itemId;

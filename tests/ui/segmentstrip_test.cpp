@@ -5,6 +5,7 @@
 #include "common/screenshotcompare.h"
 #include "foundation/dragobject.h"
 #include "ui/dragstripwnd.h"
+#include "ui/textpaneex.h"
 
 #include <QTest>
 #include <QToolTip>
@@ -175,6 +176,33 @@ TEST_F(SegmentStrip, InsertingAndRemovingMoveTheFollowingRanges)
     EXPECT_FALSE(strip.FindItemById(12));
     EXPECT_FALSE(strip.RemoveItemById(12));
     EXPECT_FALSE(strip.GetItemRange(12, start, end));
+}
+
+TEST_F(SegmentStrip, ReplacedSegmentTextKeepsItsSeparatorAndMovesTheFollowingItems)
+{
+    CTextPaneEx pane;
+    pane.Create(QRect(0, 0, 300, 200), nullptr, 97);
+    pane.SetText(QStringLiteral("Seg one.|||||Seg two.|||||"));
+    strip.RemoveAllItems(false);
+    strip.InsertItem(Box(1, 0, 90, 0, 13, 10), -1);
+    strip.InsertItem(Box(2, 100, 90, 13, 26, 20), -1);
+    SegmentCoding coding;
+    coding.id = 1;
+    coding.weight = 90;
+    EXPECT_FALSE(strip.ReplaceItemText(1, coding, "{\\rtf1 x}")) << "no text control";
+    strip.SetTextControl(&pane);
+    EXPECT_FALSE(strip.ReplaceItemText(7, coding, "{\\rtf1 x}")) << "no such item";
+    EXPECT_FALSE(strip.ReplaceItemText(1, coding, QByteArray())) << "no text";
+    ASSERT_TRUE(strip.ReplaceItemText(1, coding, "{\\rtf1\\ansi Segment one, longer.}"));
+    EXPECT_EQ(pane.GetTextRange(0, pane.GetTextLength()), QStringLiteral("Segment one, longer.|||||Seg two.|||||"));
+    EXPECT_EQ(strip.Item(0)->m_coding.weight, 90);
+    int start = 0;
+    int end = 0;
+    ASSERT_TRUE(strip.GetItemRange(1, start, end));
+    EXPECT_EQ(end + 1, 25);
+    ASSERT_TRUE(strip.GetItemRange(2, start, end));
+    EXPECT_EQ(start, 25);
+    EXPECT_EQ(end + 1, 38);
 }
 
 TEST_F(SegmentStrip, FitWidthFollowsTheWidestLineAndKeepsTheHeight)
