@@ -150,7 +150,8 @@ void CChartWndE::mouseMoveEvent(QMouseEvent* event)
     if (!memo.author.isEmpty())
         heading += memo.author + QStringLiteral(", ");
     heading += memo.created + QLatin1Char(')');
-    QToolTip::showText(event->globalPosition().toPoint(), heading, this, IconRect(memo).adjusted(-1, -1, 1, 1));
+    const QString tip = memo.text.isEmpty() ? heading : heading + QLatin1Char('\n') + memo.text;
+    QToolTip::showText(event->globalPosition().toPoint(), tip, this, IconRect(memo).adjusted(-1, -1, 1, 1));
 }
 
 void CChartWndE::Drop(QPoint point)

@@ -17,6 +17,7 @@ struct MemoMark {
     QString title;
     QString author;
     QString created;       // creation date as shown
+    QString text;          // the memo's text, shown in the tip
     qint32 image = 0;      // index in the margin's images; < 0 draws nothing
     bool framed = false;
     qint32 topY = 0;       // icon top in the margin's pixels

@@ -6,6 +6,7 @@
 #include "common/screenshotcompare.h"
 
 #include <QTest>
+#include <QToolTip>
 
 #include <gtest/gtest.h>
 
@@ -68,6 +69,9 @@ protected:
         first.paragraph = 1;
         first.position = 0;
         first.title = QStringLiteral("First impression");
+        first.author = QStringLiteral("ka");
+        first.created = QStringLiteral("2026-03-02");
+        first.text = QStringLiteral("Ask about the neighbours.");
         MemoMark second = first;
         second.memoId = 72;
         second.position = 5;
@@ -267,6 +271,8 @@ TEST_F(BrowserMargins, MemoClickFollowsAndSecondMemoOfAParagraphTakesTheNextColu
     EXPECT_EQ(browser.memoData[1].column, 1);
     EXPECT_EQ(browser.memoData[2].column, 0);
     EXPECT_EQ(browser.memos.NeededWidth(), (12 + 5) * 2 + 5);
+    QTest::mouseMove(&browser.memos, browser.memos.IconRect(browser.memoData[0]).center());
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("First impression (ka, 2026-03-02)\nAsk about the neighbours."));
     QTest::mouseClick(&browser.memos, Qt::LeftButton, Qt::NoModifier,
                       browser.memos.IconRect(browser.memoData[1]).center());
     ASSERT_FALSE(browser.requests.isEmpty());
