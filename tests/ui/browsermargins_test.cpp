@@ -205,7 +205,7 @@ TEST_F(BrowserMargins, ClicksOnStripesAskToFollowOpenAndShowTheMenu)
     const StripeRecord& stripe = Stripe(3);
     const QPoint bar(browser.stripes.StripeX(stripe), stripe.topY + 2);
     QTest::mouseClick(&browser.stripes, Qt::LeftButton, Qt::NoModifier, bar);
-    QTest::mouseDClick(&browser.stripes, Qt::LeftButton, Qt::ShiftModifier, bar);
+    DoubleClick(&browser.stripes, Qt::LeftButton, Qt::ShiftModifier, bar);
     QTest::mouseClick(&browser.stripes, Qt::RightButton, Qt::NoModifier, bar);
     QList<SeenRequest> stripeRequests;
     for (const SeenRequest& seen : browser.requests)
@@ -271,7 +271,7 @@ TEST_F(BrowserMargins, MemoClickFollowsAndSecondMemoOfAParagraphTakesTheNextColu
     EXPECT_EQ(browser.memoData[1].column, 1);
     EXPECT_EQ(browser.memoData[2].column, 0);
     EXPECT_EQ(browser.memos.NeededWidth(), (12 + 5) * 2 + 5);
-    QTest::mouseMove(&browser.memos, browser.memos.IconRect(browser.memoData[0]).center());
+    Hover(&browser.memos, browser.memos.IconRect(browser.memoData[0]).center());
     EXPECT_EQ(QToolTip::text(), QStringLiteral("First impression (ka, 2026-03-02)\nAsk about the neighbours."));
     QTest::mouseClick(&browser.memos, Qt::LeftButton, Qt::NoModifier,
                       browser.memos.IconRect(browser.memoData[1]).center());
@@ -303,7 +303,7 @@ TEST_F(BrowserMargins, ParagraphMarginClicks)
     }
     // Double click and menu report no keys even with Shift held.
     browser.requests.clear();
-    QTest::mouseDClick(&browser.paragraphs, Qt::LeftButton, Qt::ShiftModifier, QPoint(25, y));
+    DoubleClick(&browser.paragraphs, Qt::LeftButton, Qt::ShiftModifier, QPoint(25, y));
     QTest::mouseClick(&browser.paragraphs, Qt::RightButton, Qt::ShiftModifier, QPoint(25, y));
     for (const SeenRequest& seen : browser.requests) {
         if (seen.code != RequestCode::FollowItem) {
@@ -315,8 +315,8 @@ TEST_F(BrowserMargins, ParagraphMarginClicks)
 TEST_F(BrowserMargins, ParagraphMarginTipAsksTheOwnerOncePerParagraph)
 {
     const int y2 = LineTopOf(browser.text, ParagraphStart(texts, 2)) + 3;
-    QTest::mouseMove(&browser.paragraphs, QPoint(25, y2));
-    QTest::mouseMove(&browser.paragraphs, QPoint(26, y2 + 4));
+    Hover(&browser.paragraphs, QPoint(25, y2));
+    Hover(&browser.paragraphs, QPoint(26, y2 + 4));
     EXPECT_EQ(browser.paragraphs.toolTip(), QStringLiteral("long 13/2"));
     int asked = 0;
     for (const SeenRequest& seen : browser.requests)
@@ -326,7 +326,7 @@ TEST_F(BrowserMargins, ParagraphMarginTipAsksTheOwnerOncePerParagraph)
     browser.paragraphs.m_showMediaColumn = true;
     const QList<MediaMarkBand> marks = {{31, 10, true, 0}};
     browser.paragraphs.SetMediaMarks(&marks, 0);
-    QTest::mouseMove(&browser.paragraphs, QPoint(browser.paragraphs.width() - 4, 40));
+    Hover(&browser.paragraphs, QPoint(browser.paragraphs.width() - 4, 40));
     EXPECT_EQ(browser.paragraphs.toolTip(), QStringLiteral("long 26/31"));
     browser.paragraphs.SetMediaMarks(nullptr, 0);
 }

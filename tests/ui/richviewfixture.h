@@ -13,7 +13,11 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QPainter>
+#include <QApplication>
+#include <QMouseEvent>
 #include <QScrollBar>
+#include <QTest>
+#include <QToolTip>
 #include <QTextBlock>
 #include <QTextLayout>
 #include <QWidget>
@@ -184,3 +188,25 @@ inline QPair<int, int> LineOf(const CRichEditWnd& text, int position)
 }
 inline int LineTopOf(const CRichEditWnd& text, int position) { return LineOf(text, position).first; }
 inline int LineBottomOf(const CRichEditWnd& text, int position) { return LineOf(text, position).second; }
+
+/// Moves the mouse, no button held, onto a point of a widget. The event
+/// goes to the widget itself: QTest would move the platform cursor instead,
+/// which reaches whichever test window lies on top at that place.
+inline void Hover(QWidget* widget, QPoint point)
+{
+    QToolTip::hideText();
+    QCoreApplication::processEvents();
+    for (QPoint at : {point + QPoint(2, 2), point}) {
+        QMouseEvent move(QEvent::MouseMove, at, widget->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(widget, &move);
+    }
+}
+
+/// A double click as a user makes it: QTest leaves the button held after
+/// the second press, so it is released here.
+inline void DoubleClick(QWidget* widget, Qt::MouseButton button, Qt::KeyboardModifiers keys, QPoint point)
+{
+    QTest::mouseDClick(widget, button, keys, point);
+    QTest::mouseRelease(widget, button, keys, point);
+}

@@ -75,7 +75,7 @@ protected:
 
 TEST_F(SegmentStrip, BoxesWithWeightsAndSourcesPaintAsRecorded)
 {
-    QTest::mouseMove(&strip, QPoint(60, 170));
+    Hover(&strip, QPoint(60, 170));
     EXPECT_EQ(owner.highlighted, 12);
     EXPECT_TRUE(strip.Item(1)->m_highlighted);
     EXPECT_EQ(strip.Item(1)->m_fillColour, DarkenColor(MakeColor(250, 250, 235)));
@@ -96,7 +96,7 @@ TEST_F(SegmentStrip, ScrolledStripDrawsBoxesWhereTheirTextIs)
 TEST_F(SegmentStrip, ClicksFollowOpenAndAskForTheMenu)
 {
     QTest::mouseClick(&strip, Qt::LeftButton, Qt::ControlModifier, QPoint(60, 40));
-    QTest::mouseDClick(&strip, Qt::LeftButton, Qt::NoModifier, QPoint(60, 300));
+    DoubleClick(&strip, Qt::LeftButton, Qt::NoModifier, QPoint(60, 300));
     QTest::mouseClick(&strip, Qt::RightButton, Qt::NoModifier, QPoint(60, 110));
     ASSERT_GE(owner.requests.size(), 3);
     EXPECT_EQ(owner.requests.front().code, RequestCode::FollowItem);
@@ -150,7 +150,7 @@ TEST_F(SegmentStrip, DragStartsAfterFourPixels)
 
 TEST_F(SegmentStrip, HoverOverACommentedBoxShowsTheComment)
 {
-    QTest::mouseMove(&strip, QPoint(60, 40));
+    Hover(&strip, QPoint(60, 40));
     EXPECT_EQ(QToolTip::text(), QStringLiteral("the turning point"));
 }
 
