@@ -8,6 +8,8 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDate>
+#include <QLocale>
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QSignalSpy>
@@ -141,6 +143,16 @@ TEST_F(EditorWindow, FormattingHandlersActWhenACommandArrives)
     window.OnCommand(kEditorRefresh);
     EXPECT_EQ(changed.count(), before + 1);
     EXPECT_FALSE(Enabled(kEditorBold)) << "still read-only";
+}
+
+TEST_F(EditorWindow, TimeStampGoesInPlaceOfTheSelectionOnItsOwnLine)
+{
+    window.Editor()->SetSel(0, 3);
+    window.OnCommand(kEditorTimeStamp);
+    const QString text = window.Editor()->toPlainText();
+    const QString today = QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
+    EXPECT_TRUE(text.startsWith(today)) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("\n notice says"))) << text.toStdString();
 }
 
 }  // namespace
