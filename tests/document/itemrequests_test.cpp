@@ -110,7 +110,7 @@ TEST_F(ItemRequestTest, CountsTextsAndContentsAsTheViewsAskForThem)
     SetState(TopicId::Codes, parent, CodeField::State, ObjectState::Expanded);
     EXPECT_EQ(Query(TopicId::Codes, parent, ListNotifyMask::CountSubcodes).count, 2);
     EXPECT_EQ(Query(TopicId::Codes, parent, ListNotifyMask::Count).count, 2);
-    EXPECT_EQ(Query(TopicKind::CodeSystemRoot, 0, ListNotifyMask::Name).name, QStringLiteral("Code System"));
+    EXPECT_EQ(Query(TopicKind::CodeSystemRoot, 0, ListNotifyMask::Name).name, QStringLiteral("Code system"));
     EXPECT_EQ(Query(TopicKind::Paragraph, 7, ListNotifyMask::LongText).longText, QStringLiteral("§ 7"));
     EXPECT_EQ(Query(TopicId::Documents, document, ListNotifyMask::Name).name, QStringLiteral("Anna"));
     EXPECT_EQ(Query(TopicId::Codes, child, ListNotifyMask::FullName).name, QStringLiteral("Parent\\Child"));
