@@ -6,7 +6,7 @@
 // implements only what its views use. The views never read the project
 // themselves: the owner hands them plain data and answers here.
 
-#include "ui/listnotifyinfo.h"
+#include "panes/listnotifyinfo.h"
 
 #include <QString>
 
