@@ -19,6 +19,10 @@ const char* const kMenuTextIdProperty = "korvanMenuTextId";
 const CommandInfo kCommands[] = {
     {CommandId::AppExit, AppText::CommandExit, "Alt+F4", "application-exit"},
     {CommandId::AppAbout, AppText::CommandAbout, nullptr, "help-about"},
+    {CommandId::PaneDocumentTree, AppText::DocumentTree, nullptr, "view-list-tree"},
+    {CommandId::PaneCodeTree, AppText::CodeTree, nullptr, "view-list-details"},
+    {CommandId::PaneDocumentBrowser, AppText::DocumentBrowser, nullptr, "document-preview"},
+    {CommandId::PaneRetrievedSegments, AppText::RetrievedSegments, nullptr, "view-list-text"},
 };
 
 bool HasText(const char* text)

@@ -4,6 +4,7 @@
 #include "app/appids.h"
 #include "app/mainframe.h"
 #include "app/splash.h"
+#include "document/kordoc.h"
 #include "foundation/filehelpers.h"
 #include "foundation/ids.h"
 #include "foundation/messageservice.h"
@@ -66,6 +67,7 @@ CMainApp::~CMainApp()
 {
     CSplash::CloseSplash();
     m_frame.reset();
+    m_document.reset();
     if (m_messages && GetMessageService() == m_messages.get())
         SetMessageService(nullptr);
     if (g_app == this)
@@ -127,10 +129,13 @@ bool CMainApp::InitInstance(const QStringList& arguments, const QString& program
         g_pStringStore->Close();
         return false;
     }
-    m_frame = std::make_unique<CMainFrame>(this);
+    m_document = std::make_unique<CKorDoc>();
+    m_frame = std::make_unique<CMainFrame>(this, m_document.get());
     if (m_messages)
         m_messages->SetOwner(m_frame.get());
-    m_frame->show();
+    m_frame->ShowWithPlacement();
+    if (m_startupDelay >= 0)
+        m_frame->StartDeferred(m_pendingProject, m_startupDelay);
     m_started = true;
     return true;
 }
@@ -190,7 +195,11 @@ int CMainApp::ExitInstance(int exitCode)
         return exitCode;
     m_started = false;
     CSplash::CloseSplash();
+    // A frame still open (the event loop ended otherwise) closes in order.
+    if (m_frame && m_frame->isVisible())
+        m_frame->close();
     m_frame.reset();
+    m_document.reset();
     SaveSettings();
     g_pStringStore->Close();
     RunExitActions();

@@ -9,6 +9,7 @@
 
 #include <memory>
 
+class CKorDoc;
 class CMainFrame;
 class CMessageBoxService;
 
@@ -60,6 +61,7 @@ public:
     int ExitInstance(int exitCode);
 
     CMainFrame* MainFrame() const { return m_frame.get(); }
+    CKorDoc* Document() const { return m_document.get(); }
     /// The project named on the command line, absolute; empty when none.
     /// The frame's deferred start-up opens it.
     QString PendingProjectPath() const { return m_pendingProject; }
@@ -72,6 +74,9 @@ public:
     void SetLauncher(IProcessLauncher* launcher);
     /// Turns the splash screen off (tests that look at windows).
     void SetShowSplash(bool show) { m_showSplash = show; }
+    /// Delay of the frame's deferred start-up in milliseconds; -1 leaves it
+    /// to the caller (tests of the start-up steps alone).
+    void SetStartupDelay(int delayMs) { m_startupDelay = delayMs; }
 
     bool OnCommand(int id) override;
     bool OnUpdateCommand(CCmdUI& ui) override;
@@ -87,10 +92,12 @@ private:
     void RunExitActions();
 
     std::unique_ptr<CMessageBoxService> m_messages;
+    std::unique_ptr<CKorDoc> m_document;
     std::unique_ptr<CMainFrame> m_frame;
     IProcessLauncher* m_launcher;
     QString m_pendingProject;
     ExitActions m_exit;
     bool m_showSplash = true;
+    int m_startupDelay = 200;
     bool m_started = false;
 };

@@ -1,21 +1,48 @@
 #pragma once
 
 #include "app/commandtable.h"
+#include "app/framesettings.h"
 #include "foundation/commandtarget.h"
 
 #include <QMainWindow>
 #include <QPointer>
 
-class CMainApp;
+#include <array>
+#include <functional>
+#include <memory>
 
-/// @short The program's main window: menus made from the command table,
-/// and the command route (active view, its document, the frame, the
-/// application).
+class CBaseView;
+class CKorDoc;
+class CPlaceholderPane;
+class CSplitterWndEx;
+class CWaitWndHost;
+class IWaitWindowHost;
+class QLabel;
+
+/// @short The program's main window: menus and toolbar made from the
+/// command table, the status bar, and the four pane views in three
+/// splitters, laid out by the `ViewState` mask.
+///
+/// Splitter A holds two columns; B (left) holds the document tree's view
+/// over the code tree's, C (right) the browser's over the retrieved
+/// segments' (with option 12 on; off, the columns trade contents). A column
+/// or row without a visible view disappears; two views of the same column
+/// alone stand side by side. Hiding the last visible view is refused.
+/// Commands pass the active view, its document, the frame and the
+/// application, in this order.
 class CMainFrame : public QMainWindow, public ICommandTarget {
     Q_OBJECT
 public:
-    /// `app` is the last target of the route; may be null (tests).
-    explicit CMainFrame(ICommandTarget* app = nullptr);
+    /// Views in the order of their bits: Blau, White, Black, Green.
+    enum View { Blau, White, Black, Green, ViewCount };
+    /// The status bar's panes, by indicator id, left to right.
+    static constexpr std::array<int, 9> kStatusPaneIds = {30001, 30002, 30003, 30004, 30006,
+                                                          30005, 30007, 30008, 30017};
+
+    /// `app` is the last target of the route, `document` the kept project
+    /// document; both may be null (tests) and are not owned. Settings are
+    /// read from the profile of g_program.
+    explicit CMainFrame(ICommandTarget* app = nullptr, CKorDoc* document = nullptr);
     ~CMainFrame() override;
 
     CCommandManager& Commands() { return m_commands; }
@@ -28,11 +55,82 @@ public:
     bool OnCommand(int id) override;
     bool OnUpdateCommand(CCmdUI& ui) override;
 
+    // ---- Panes --------------------------------------------------------------
+    int ViewState() const { return m_settings.viewState; }
+    int OldViewState() const { return m_settings.oldViewState; }
+    int ButtonState() const { return m_settings.buttonState; }
+    CBaseView* ViewAt(View view) const { return m_views[view]; }
+    /// The view with a pane command id (32769 to 32772); null for others.
+    CBaseView* ViewOf(int paneCommandId) const;
+    /// The pane a view command id hosts under the current option 12.
+    QWidget* GetPaneWindow(int paneCommandId) const;
+    /// Shows or hides one view (by its bit), as the pane commands do.
+    /// `fromUser`: a one-view result remembers the views to restore.
+    void ArrangePanes(int viewBit, bool fromUser);
+    /// The caption's hide button: hides the view.
+    void HideView(int paneCommandId);
+    /// The caption's maximise button: shows the view alone, or brings the
+    /// remembered views back when one is maximised.
+    void MaximiseView(int paneCommandId);
+    /// Reads the current splitter sizes into the settings.
+    void StoreSplitterSizes();
+
+    // ---- Settings and life cycle --------------------------------------------
+    const FrameSettings& Settings() const { return m_settings; }
+    /// Saves every frame value and the toolbar layout; false when the
+    /// profile could not be written.
+    bool SaveSettings();
+    /// Shows the frame where it was last, maximised or not; a placement off
+    /// the screens present is moved onto the primary screen.
+    void ShowWithPlacement();
+    /// Asks for a project when the command line named none: the start
+    /// dialog's place. Empty means cancelled.
+    void SetProjectPrompt(std::function<QString()> prompt) { m_projectPrompt = std::move(prompt); }
+    /// After the frame shows: opens `pendingProject`, or the prompted one;
+    /// without one the program ends.
+    void StartDeferred(const QString& pendingProject, int delayMs = 200);
+    QLabel* StatusPane(int indicatorId) const;
+    /// The document kept since the frame was made.
+    CKorDoc* Document() const { return m_document; }
+
+signals:
+    /// A double click on a status-bar pane: its indicator id, and 1 on the
+    /// right half of the weight-filter pane (else 0).
+    void StatusPaneDoubleClicked(int indicatorId, int flag);
+    /// The deferred start-up ended with the project open (true) or none.
+    void StartupFinished(bool projectOpen);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void BuildMenus();
+    void BuildStatusBar();
+    void BuildPanes();
+    void ApplyLayout();
+    void DeferredStartup(const QString& pendingProject);
+    bool OpenProject(const QString& path);
+    void AddToRecentList(const QString& path);
+    static int BitOf(View view);
+    View HostOf(int contentCommandId) const;
 
     CCommandManager m_commands;
     ICommandTarget* m_app;
     ICommandTarget* m_activeView = nullptr;
     ICommandTarget* m_activeDocument = nullptr;
+    CKorDoc* m_document;
+    FrameSettings m_settings;
+    std::function<QString()> m_projectPrompt;
+    std::unique_ptr<CWaitWndHost> m_waitHost;
+    IWaitWindowHost* m_previousWaitHost = nullptr;
+
+    CSplitterWndEx* m_splitA = nullptr;
+    CSplitterWndEx* m_splitB = nullptr;
+    CSplitterWndEx* m_splitC = nullptr;
+    std::array<CBaseView*, ViewCount> m_views{};
+    CPlaceholderPane* m_documentTree = nullptr;
+    CPlaceholderPane* m_codeTree = nullptr;
+    CPlaceholderPane* m_browser = nullptr;
+    CPlaceholderPane* m_segments = nullptr;
 };
