@@ -5,7 +5,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QStyle>
+#include <QPainter>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -13,12 +13,39 @@ namespace {
 
 const QColor kCaptionColor(88, 113, 153);
 
-QToolButton* CaptionButton(QWidget* parent, QStyle::StandardPixmap icon)
+enum class Glyph { Hide, Maximise, Restore };
+
+// The caption's 9 × 9 white glyphs, drawn so they read on the strip colour.
+QIcon CaptionIcon(Glyph glyph)
+{
+    QPixmap picture(9, 9);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setPen(QPen(Qt::white, 1));
+    switch (glyph) {
+    case Glyph::Hide:
+        painter.drawLine(1, 1, 7, 7);
+        painter.drawLine(1, 7, 7, 1);
+        break;
+    case Glyph::Maximise:
+        painter.drawRect(0, 0, 8, 8);
+        painter.drawLine(0, 1, 8, 1);
+        break;
+    case Glyph::Restore:
+        painter.drawRect(0, 3, 5, 5);
+        painter.drawLine(3, 0, 8, 0);
+        painter.drawLine(8, 0, 8, 5);
+        break;
+    }
+    return QIcon(picture);
+}
+
+QToolButton* CaptionButton(QWidget* parent, Glyph glyph)
 {
     auto* button = new QToolButton(parent);
     button->setAutoRaise(true);
     button->setFixedSize(18, 18);
-    button->setIcon(parent->style()->standardIcon(icon));
+    button->setIcon(CaptionIcon(glyph));
     button->setIconSize(QSize(9, 9));
     return button;
 }
@@ -38,8 +65,8 @@ CBaseView::CBaseView(int paneCommandId, QWidget* parent)
     QFont bold = caption->font();
     bold.setBold(true);
     m_title->setFont(bold);
-    m_hide = CaptionButton(caption, QStyle::SP_TitleBarCloseButton);
-    m_maximise = CaptionButton(caption, QStyle::SP_TitleBarMaxButton);
+    m_hide = CaptionButton(caption, Glyph::Hide);
+    m_maximise = CaptionButton(caption, Glyph::Maximise);
     auto* strip = new QHBoxLayout(caption);
     strip->setContentsMargins(6, 0, 3, 0);
     strip->setSpacing(2);
@@ -80,8 +107,7 @@ void CBaseView::SetMaximised(bool maximised)
 {
     m_hide->setEnabled(!maximised);
     m_hide->setToolTip(LoadString(AppText::HidePane));
-    m_maximise->setIcon(style()->standardIcon(maximised ? QStyle::SP_TitleBarNormalButton
-                                                        : QStyle::SP_TitleBarMaxButton));
+    m_maximise->setIcon(CaptionIcon(maximised ? Glyph::Restore : Glyph::Maximise));
     m_maximise->setToolTip(LoadString(maximised ? AppText::RestorePanes : AppText::MaximisePane));
 }
 
