@@ -16,6 +16,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -29,6 +30,7 @@ namespace {
 
 constexpr int kFrameToolbarId = 128;
 constexpr int kWeightFilterPane = 30005;
+constexpr int kRetrievalSettingsPane = 30008;
 const QString kBarStateKey = QStringLiteral("prFrameR/BarState");
 
 struct ViewInfo {
@@ -126,6 +128,13 @@ void CMainFrame::BuildMenus()
     bar->setObjectName(QStringLiteral("IDT_FRAME_%1").arg(kFrameToolbarId));
     for (int id : paneCommands)
         bar->addAction(m_commands.Action(id));
+    bar->addSeparator();
+    m_quickCodeCombo = new QComboBox(bar);
+    m_quickCodeCombo->setMinimumContentsLength(24);
+    m_quickCodeCombo->setModel(&m_quickCodes);
+    bar->addWidget(m_quickCodeCombo);
+    connect(&m_quickCodes, &CQuickCodeList::SelectionChanged, m_quickCodeCombo, &QComboBox::setCurrentIndex);
+    connect(m_quickCodeCombo, &QComboBox::activated, &m_quickCodes, &CQuickCodeList::SelectRow);
 }
 
 void CMainFrame::BuildStatusBar()
@@ -136,7 +145,7 @@ void CMainFrame::BuildStatusBar()
         pane->setMinimumWidth(info.width);
         pane->setToolTip(LoadString(info.tipTextId));
         pane->installEventFilter(this);
-        statusBar()->addPermanentWidget(pane, info.id == 30008 ? 1 : 0);
+        statusBar()->addPermanentWidget(pane, info.id == kRetrievalSettingsPane ? 1 : 0);
     }
     statusBar()->setMinimumHeight(20);
     StatusPane(30017)->setText(QStringLiteral("1 / 1"));
@@ -152,9 +161,10 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::MouseButtonDblClick) {
         if (auto* pane = qobject_cast<QLabel*>(watched); pane && pane->parentWidget() == statusBar()) {
             const int id = pane->objectName().toInt();
-            const auto* mouse = static_cast<QMouseEvent*>(event);
-            const int flag = id == kWeightFilterPane && mouse->position().x() > pane->width() / 2 ? 1 : 0;
-            emit StatusPaneDoubleClicked(id, flag);
+            const int x = int(static_cast<QMouseEvent*>(event)->position().x());
+            const int area = id == kRetrievalSettingsPane ? 128 : id == kWeightFilterPane ? 60 : 36;
+            if (x < area)
+                emit StatusPaneDoubleClicked(id, id == kWeightFilterPane && x > area - 40 ? 1 : 0);
             return true;
         }
     }

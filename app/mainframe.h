@@ -2,6 +2,7 @@
 
 #include "app/commandtable.h"
 #include "app/framesettings.h"
+#include "app/quickcodes.h"
 #include "foundation/commandtarget.h"
 
 #include <QMainWindow>
@@ -17,6 +18,7 @@ class CPlaceholderPane;
 class CSplitterWndEx;
 class CWaitWndHost;
 class IWaitWindowHost;
+class QComboBox;
 class QLabel;
 
 /// @short The program's main window: menus and toolbar made from the
@@ -90,12 +92,16 @@ public:
     /// without one the program ends.
     void StartDeferred(const QString& pendingProject, int delayMs = 200);
     QLabel* StatusPane(int indicatorId) const;
+    /// The quick-code list, also while no bar shows it.
+    CQuickCodeList& QuickCodes() { return m_quickCodes; }
+    QComboBox* QuickCodeCombo() const { return m_quickCodeCombo; }
     /// The document kept since the frame was made.
     CKorDoc* Document() const { return m_document; }
 
 signals:
-    /// A double click on a status-bar pane: its indicator id, and 1 on the
-    /// right half of the weight-filter pane (else 0).
+    /// A double click on the left part of a status-bar pane (128 pixels of
+    /// the retrieval settings, 60 of the weight filter, 36 of the others):
+    /// its indicator id, and 1 on the weight filter's right 40 pixels.
     void StatusPaneDoubleClicked(int indicatorId, int flag);
     /// The deferred start-up ended with the project open (true) or none.
     void StartupFinished(bool projectOpen);
@@ -125,6 +131,8 @@ private:
     std::unique_ptr<CWaitWndHost> m_waitHost;
     IWaitWindowHost* m_previousWaitHost = nullptr;
 
+    CQuickCodeList m_quickCodes;
+    QComboBox* m_quickCodeCombo = nullptr;
     CSplitterWndEx* m_splitA = nullptr;
     CSplitterWndEx* m_splitB = nullptr;
     CSplitterWndEx* m_splitC = nullptr;

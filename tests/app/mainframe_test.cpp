@@ -19,6 +19,7 @@
 #include "platform/profile/privateprofile.h"
 #include "store/projectdataengine.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -307,9 +308,10 @@ TEST_F(MainFrameTest, StatusBarPanesAndDoubleClicks)
     EXPECT_EQ(frame->StatusPane(30001)->toolTip(), QStringLiteral("Activated documents"));
     QSignalSpy clicks(frame.get(), &CMainFrame::StatusPaneDoubleClicked);
     QLabel* weight = frame->StatusPane(30005);
-    QTest::mouseDClick(weight, Qt::LeftButton, {}, QPoint(weight->width() - 3, 5));
+    QTest::mouseDClick(weight, Qt::LeftButton, {}, QPoint(50, 5));
     QTest::mouseDClick(weight, Qt::LeftButton, {}, QPoint(3, 5));
-    QTest::mouseDClick(frame->StatusPane(30004), Qt::LeftButton);
+    QTest::mouseDClick(weight, Qt::LeftButton, {}, QPoint(62, 5));   // beyond the clickable part
+    QTest::mouseDClick(frame->StatusPane(30004), Qt::LeftButton, {}, QPoint(20, 5));
     ASSERT_EQ(clicks.size(), 3);
     EXPECT_EQ(clicks.at(0), (QList<QVariant>{30005, 1}));
     EXPECT_EQ(clicks.at(1), (QList<QVariant>{30005, 0}));
@@ -362,4 +364,54 @@ TEST_F(MainFrameTest, LayoutsLookAsRecorded)
         EXPECT_TRUE(testutil::MatchesReferenceImage(
             frame->centralWidget(), testutil::DataPath(QStringLiteral("app/mainframe_layout%1.png").arg(mask))));
     }
+}
+
+TEST_F(MainFrameTest, QuickCodeListKeepsTheLastCodesFirst)
+{
+    auto frame = ShowFrame(30);
+    CQuickCodeList& codes = frame->QuickCodes();
+    codes.SetTextOf([](qint32 id, QString& text) {
+        if (id > 100)
+            return false;   // no such code in the project
+        text = QStringLiteral("Code %1").arg(id);
+        return true;
+    });
+    const struct {
+        int capacityOption;
+        QList<qint32> added;
+        QList<qint32> expected;
+    } cases[] = {
+        {3, {1, 2, 3, 4}, {4, 3, 2}},
+        {3, {1, 2, 1}, {1, 2}},   // listed again: moved to the top, not twice
+        {0, {1, 2}, {2}},         // at least one
+        {1, {5, 6}, {6}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.capacityOption);
+        g_qdaOptions.SetInt(QdaOption::QuickCodeCount, c.capacityOption);
+        codes.ResetCombo();
+        for (qint32 id : c.added)
+            EXPECT_TRUE(codes.AddCode(id));
+        EXPECT_EQ(codes.Codes(), c.expected);
+        EXPECT_EQ(codes.SelectedCode(), c.added.last());
+    }
+    // The combo on the toolbar shows the list; a pick there selects.
+    g_qdaOptions.SetInt(QdaOption::QuickCodeCount, 5);
+    codes.ResetCombo();
+    codes.AddCode(7);
+    codes.AddCode(8);
+    QComboBox* combo = frame->QuickCodeCombo();
+    EXPECT_EQ(combo->count(), 2);
+    EXPECT_EQ(combo->currentText(), QStringLiteral("Code 8"));
+    combo->setFocus();
+    QTest::keyClick(combo, Qt::Key_Down);
+    EXPECT_EQ(codes.SelectedCode(), 7);
+
+    // A code the project no longer knows leaves the list.
+    EXPECT_FALSE(codes.AddCode(500));
+    EXPECT_EQ(codes.Codes(), (QList<qint32>{8, 7}));
+    codes.RemoveCode(7);
+    EXPECT_EQ(codes.SelectedCode(), 0);
+    EXPECT_TRUE(codes.UpdateCode(42));
+    EXPECT_EQ(codes.Codes(), QList<qint32>{8});
 }
