@@ -35,3 +35,10 @@ void ShowMessage(const QString& text, MessageKind kind)
 {
     AskUser(text, MessageButtons::Ok, kind, MessageAnswer::Ok);
 }
+
+QStringList PromptForFiles(const FilePrompt& prompt)
+{
+    if (!g_messageService)
+        return {};
+    return g_messageService->PromptFiles(prompt);
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 /// The icon a message carries.
 enum class MessageKind { Information, Question, Warning, Error };
@@ -10,6 +11,19 @@ enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
 
 /// The button the user chose.
 enum class MessageAnswer { Ok, Cancel, Yes, No };
+
+/// What a file prompt asks for.
+enum class FilePromptKind { OpenFile, OpenFiles, SaveFile, Folder };
+
+/// @short One file prompt: kind, title, filter ("Label (*.a *.b);;..."),
+/// the proposed path and the suffix added to a saved name without one.
+struct FilePrompt {
+    FilePromptKind kind = FilePromptKind::OpenFile;
+    QString title;
+    QString filter;
+    QString path;
+    QString defaultSuffix;
+};
 
 /// @short Every question and message to the user.
 ///
@@ -24,6 +38,9 @@ public:
     /// button that has the focus (one of `buttons`).
     virtual MessageAnswer Ask(const QString& text, MessageButtons buttons, MessageKind kind,
                               MessageAnswer defaultAnswer) = 0;
+    /// Asks for files or a folder; the chosen paths, empty when cancelled.
+    /// A service that shows no file dialogs cancels.
+    virtual QStringList PromptFiles(const FilePrompt& /*prompt*/) { return {}; }
 };
 
 /// Installs the service (not owned; nullptr removes it) and returns the one
@@ -42,3 +59,7 @@ bool AskYesNo(const QString& text, bool defaultYes = false);
 
 /// A message with an OK button only.
 void ShowMessage(const QString& text, MessageKind kind = MessageKind::Information);
+
+/// Asks for files or a folder through the installed service; without one
+/// the prompt counts as cancelled (an empty list).
+QStringList PromptForFiles(const FilePrompt& prompt);

@@ -20,6 +20,11 @@ struct ProgramPaths {
     QString StringTablePath;        ///< the language table "KORVAN10.str"
     bool PortableMode = false;      ///< "Portable" in section "Basic" of the portable settings file
     int LanguageIndex = 1;          ///< language of the interface, 0 to 14
+    // Filled by the application's start-up after the language table opened.
+    QString ExportFolder;           ///< profile "Dir"/"Export", else DocumentsFolder
+    QString TagCloudStopListPath;   ///< the tag-cloud stop list "TagCloudsStopp.txt"
+    QString BuildString;            ///< the version text of the build
+    QString AppTitle;               ///< window title of the frame: name and build
 };
 
 /// Works the values out from the executable's folder, the portable settings

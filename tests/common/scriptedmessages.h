@@ -36,8 +36,19 @@ public:
         return m_answers.takeFirst();
     }
 
+    /// Answers file prompts from `files` in order (one list per prompt);
+    /// a prompt with no answer left counts as cancelled.
+    QStringList PromptFiles(const FilePrompt& prompt) override
+    {
+        prompts.append(prompt);
+        return files.isEmpty() ? QStringList() : files.takeFirst();
+    }
+
     /// Every text shown, questions and plain messages, in order.
     QStringList texts;
+    /// The answers of the file prompts still to come, and the prompts asked.
+    QList<QStringList> files;
+    QList<FilePrompt> prompts;
 
 private:
     QList<MessageAnswer> m_answers;

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "panes/panewnd.h"
+
+#include <QPointer>
+#include <QWidget>
+
+class QLabel;
+class QToolButton;
+
+/// @short The host of one pane in the main window: a caption strip with
+/// the pane's title and its hide and maximise buttons above the pane.
+///
+/// The buttons only ask the frame (HideRequested, MaximiseRequested); the
+/// frame decides. Which pane a view hosts is the frame's choice too.
+class CBaseView : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kCaptionHeight = 24;
+
+    /// `paneCommandId` is the view's pane command (32769 to 32772).
+    CBaseView(int paneCommandId, QWidget* parent = nullptr);
+
+    int PaneCommandId() const { return m_paneCommandId; }
+    /// Puts the pane (not owned) under the caption with its title.
+    void SetPane(QWidget* pane, const QString& title);
+    QWidget* Pane() const { return m_pane; }
+    QString Title() const;
+    /// The hide button is off while a pane is maximised, and the maximise
+    /// button then restores.
+    void SetMaximised(bool maximised);
+
+    QToolButton* HideButton() const { return m_hide; }
+    QToolButton* MaximiseButton() const { return m_maximise; }
+
+signals:
+    void HideRequested(int paneCommandId);
+    void MaximiseRequested(int paneCommandId);
+
+private:
+    int m_paneCommandId;
+    QLabel* m_title;
+    QToolButton* m_hide;
+    QToolButton* m_maximise;
+    QPointer<QWidget> m_pane;
+};
+
+/// @short A pane place holder until the real pane of its place exists: it
+/// shows its name and answers the pane interface with "nothing to do".
+class CPlaceholderPane : public QWidget, public CPaneWnd {
+    Q_OBJECT
+public:
+    explicit CPlaceholderPane(const QString& name, QWidget* parent = nullptr);
+
+    bool OnObjectsAdded(qint32, const QList<quint32>&, qint32, qint32) override { return false; }
+    void ResetContent() override {}
+    bool OnObjectAdded(qint32, qint32, qint32, qint32, qint32, bool) override { return false; }
+    bool BeginEditLabel(qint32, qint32) override { return false; }
+    void OnObjectDeleted(qint32, qint32) override {}
+    void OnObjectChanged(qint32, qint32) override {}
+    void ExpandObject(qint32, qint32) override {}
+    void SortChildren(qint32, qint32, qint32) override {}
+    Qt::DropAction OnDragOver(qint32, qint32, QPoint) override { return Qt::IgnoreAction; }
+    void OnDragLeave() override {}
+    bool OnDrop(qint32, qint32, QPoint) override { return false; }
+    void DragScroll(qint32) override {}
+    bool ShowDocument(qint32, qint32, qint32) override { return false; }
+    void SelectObject(qint32, qint32, qint32) override {}
+};

@@ -1,0 +1,176 @@
+#include "app/commandtable.h"
+
+#include "app/appids.h"
+#include "foundation/stringstore.h"
+
+#include <QAction>
+#include <QIcon>
+#include <QKeySequence>
+#include <QMenu>
+#include <QRegularExpression>
+#include <QToolBar>
+#include <QWidget>
+
+namespace {
+
+const char* const kMenuTextIdProperty = "korvanMenuTextId";
+
+// Every command of the frame; the actions are made from these rows only.
+const CommandInfo kCommands[] = {
+    {CommandId::AppExit, AppText::CommandExit, "Alt+F4", "application-exit"},
+    {CommandId::AppAbout, AppText::CommandAbout, nullptr, "help-about"},
+    {CommandId::PaneDocumentTree, AppText::DocumentTree, nullptr, "view-list-tree"},
+    {CommandId::PaneCodeTree, AppText::CodeTree, nullptr, "view-list-details"},
+    {CommandId::PaneDocumentBrowser, AppText::DocumentBrowser, nullptr, "document-preview"},
+    {CommandId::PaneRetrievedSegments, AppText::RetrievedSegments, nullptr, "view-list-text"},
+};
+
+bool HasText(const char* text)
+{
+    return text && *text;
+}
+
+}  // namespace
+
+const CommandInfo* FindCommandInfo(int id)
+{
+    for (const CommandInfo& info : kCommands)
+        if (info.id == id)
+            return &info;
+    return nullptr;
+}
+
+QString CommandTooltip(const QString& text, const QKeySequence& shortcut)
+{
+    QString plain = text;
+    plain.remove(QRegularExpression(QStringLiteral("&(?!&)")));
+    if (shortcut.isEmpty())
+        return plain;
+    return plain + QStringLiteral("  ") + shortcut.toString(QKeySequence::NativeText);
+}
+
+CCommandManager::CCommandManager(QWidget* window) : QObject(window), m_window(window)
+{
+    connect(&m_idleTimer, &QTimer::timeout, this, &CCommandManager::UpdateToolbarActions);
+}
+
+CCommandManager::~CCommandManager() = default;
+
+QAction* CCommandManager::Action(int id)
+{
+    if (QAction* existing = m_actions.value(id))
+        return existing;
+    const CommandInfo* info = FindCommandInfo(id);
+    if (!info || !m_window)
+        return nullptr;
+    auto* action = new QAction(m_window);
+    action->setData(id);
+    if (HasText(info->shortcut))
+        action->setShortcut(QKeySequence(QString::fromLatin1(info->shortcut), QKeySequence::PortableText));
+    if (HasText(info->icon))
+        action->setIcon(QIcon::fromTheme(QString::fromLatin1(info->icon)));
+    Translate(action, *info);
+    connect(action, &QAction::triggered, this, [this, id] { Execute(id); });
+    m_window->addAction(action);
+    m_actions.insert(id, action);
+    return action;
+}
+
+QMenu* CCommandManager::CreateMenu(int textId, QWidget* parent)
+{
+    auto* menu = new QMenu(LoadString(textId), parent);
+    menu->setProperty(kMenuTextIdProperty, textId);
+    connect(menu, &QMenu::aboutToShow, this, [this, menu] { UpdateActions(menu->actions()); });
+    m_menus.append(menu);
+    return menu;
+}
+
+void CCommandManager::Translate(QAction* action, const CommandInfo& info) const
+{
+    action->setText(LoadString(info.textId));
+    action->setToolTip(CommandTooltip(action->text(), action->shortcut()));
+}
+
+void CCommandManager::Retranslate()
+{
+    for (QAction* action : std::as_const(m_actions))
+        if (const CommandInfo* info = FindCommandInfo(action->data().toInt()))
+            Translate(action, *info);
+    for (const QPointer<QMenu>& menu : std::as_const(m_menus))
+        if (menu)
+            menu->setTitle(LoadString(menu->property(kMenuTextIdProperty).toInt()));
+}
+
+bool CCommandManager::Execute(int id)
+{
+    if (!m_route)
+        return false;
+    bool done = false;
+    for (ICommandTarget* target : m_route()) {
+        if (target && target->OnCommand(id)) {
+            done = true;
+            break;
+        }
+    }
+    // A command may change what the others can do: refresh the toolbars
+    // once the event that triggered it has been handled.
+    QTimer::singleShot(0, this, &CCommandManager::UpdateToolbarActions);
+    return done;
+}
+
+CCmdUI CCommandManager::QueryState(int id) const
+{
+    CCmdUI ui;
+    ui.id = id;
+    if (m_route) {
+        for (ICommandTarget* target : m_route()) {
+            if (target && target->OnUpdateCommand(ui)) {
+                ui.handled = true;
+                return ui;
+            }
+        }
+    }
+    ui.enabled = false;
+    return ui;
+}
+
+void CCommandManager::UpdateAction(QAction* action) const
+{
+    if (!action || action->isSeparator() || action->menu())
+        return;
+    bool ok = false;
+    const int id = action->data().toInt(&ok);
+    if (!ok || id == 0)
+        return;
+    const CCmdUI ui = QueryState(id);
+    action->setEnabled(ui.enabled);
+    if (ui.checkable) {
+        action->setCheckable(true);
+        action->setChecked(ui.checked);
+    }
+    if (!ui.text.isEmpty())
+        action->setText(ui.text);
+}
+
+void CCommandManager::UpdateActions(const QList<QAction*>& actions) const
+{
+    for (QAction* action : actions)
+        UpdateAction(action);
+}
+
+void CCommandManager::UpdateToolbarActions() const
+{
+    for (QAction* action : std::as_const(m_actions)) {
+        const QList<QObject*> shownOn = action->associatedObjects();
+        const bool onToolbar = std::any_of(shownOn.begin(), shownOn.end(), [](QObject* object) {
+            return qobject_cast<QToolBar*>(object) != nullptr;
+        });
+        if (onToolbar)
+            UpdateAction(action);
+    }
+}
+
+void CCommandManager::StartIdleUpdates(int intervalMs)
+{
+    m_idleTimer.start(intervalMs);
+}

@@ -1,0 +1,147 @@
+#include "app/framesettings.h"
+
+#include "platform/profile/privateprofile.h"
+
+#include <QFileInfo>
+
+#include <pwd.h>
+#include <unistd.h>
+
+namespace {
+
+const QString kMainWindow = QStringLiteral("MainWindow");
+const QString kProject = QStringLiteral("Project");
+const QString kUser = QStringLiteral("User");
+const QString kRetrievedSegments = QStringLiteral("RetrievedSegments");
+constexpr int kMinSplitter = 20;
+constexpr int kMaxSplitter = 10000;
+
+int SanitiseMask(int mask)
+{
+    mask &= ViewBit::All;
+    return mask == 0 ? ViewBit::All : mask;
+}
+
+}  // namespace
+
+QString WindowPlacement::ToText() const
+{
+    // The positions of the minimised and maximised window mean nothing here.
+    return QStringLiteral("%1,%2,0,0,0,0,%3,%4,%5,%6")
+        .arg(flags)
+        .arg(showCommand)
+        .arg(normal.left())
+        .arg(normal.top())
+        .arg(normal.right() + 1)
+        .arg(normal.bottom() + 1);
+}
+
+WindowPlacement WindowPlacement::FromText(const QString& text)
+{
+    const QStringList parts = text.split(u',');
+    if (parts.size() != 10)
+        return {};
+    int values[10];
+    for (int i = 0; i < 10; ++i) {
+        bool ok = false;
+        values[i] = parts.at(i).trimmed().toInt(&ok);
+        if (!ok)
+            return {};
+    }
+    if (values[1] < Normal || values[1] > Maximised)
+        return {};
+    const QRect normal(QPoint(values[6], values[7]), QPoint(values[8] - 1, values[9] - 1));
+    if (normal.width() <= 0 || normal.height() <= 0)
+        return {};
+    WindowPlacement placement;
+    placement.flags = values[0];
+    // A frame that was minimised opens normally: a start that shows nothing
+    // looks like a start that failed.
+    placement.showCommand = values[1] == Minimised ? Normal : values[1];
+    placement.normal = normal;
+    return placement;
+}
+
+QRect WindowPlacement::FitToScreen(const QRect& rect, const QRect& available)
+{
+    if (available.isEmpty())
+        return rect;
+    QRect fitted(rect.topLeft(), rect.size().boundedTo(available.size()));
+    if (fitted.right() > available.right())
+        fitted.moveRight(available.right());
+    if (fitted.bottom() > available.bottom())
+        fitted.moveBottom(available.bottom());
+    if (fitted.left() < available.left())
+        fitted.moveLeft(available.left());
+    if (fitted.top() < available.top())
+        fitted.moveTop(available.top());
+    return fitted;
+}
+
+FrameSettings FrameSettings::Load(const PrivateProfile& profile)
+{
+    FrameSettings s;
+    s.placement = WindowPlacement::FromText(profile.GetString(kMainWindow, QStringLiteral("WindowPos")));
+    s.buttonState = profile.GetInt(kMainWindow, QStringLiteral("ButtonState"), 1) == 0 ? 0 : 1;
+    s.oldViewState = SanitiseMask(profile.GetInt(kMainWindow, QStringLiteral("OldViewState"), ViewBit::All));
+    s.viewState = SanitiseMask(profile.GetInt(kMainWindow, QStringLiteral("ViewState"), ViewBit::All));
+    const auto splitter = [&profile](const QString& key) {
+        return std::clamp(profile.GetInt(kMainWindow, key, kDefaultSplitter), kMinSplitter, kMaxSplitter);
+    };
+    s.splitter1 = splitter(QStringLiteral("Splitter 1"));
+    s.splitter2 = splitter(QStringLiteral("Splitter 2"));
+    s.splitter3 = splitter(QStringLiteral("Splitter 3"));
+
+    for (int i = 1; i <= kMaxRecent; ++i) {
+        const QString path = profile.GetString(kProject, QStringLiteral("Path%1").arg(i));
+        if (!path.isEmpty() && !s.recentProjects.contains(path) && QFileInfo(path).isFile())
+            s.recentProjects.append(path);
+    }
+    s.retrievalOptions = profile.GetString(kProject, QStringLiteral("Options"));
+    s.defaultUser = profile.GetString(kUser, QStringLiteral("DefaultUser"));
+    if (s.defaultUser.isEmpty())
+        s.defaultUser = SystemUserName();
+    s.users = ParseUserList(profile.GetString(kUser, QStringLiteral("Users")));
+    s.showMemos = profile.GetInt(kRetrievedSegments, QStringLiteral("ShowMemos"), 1) != 0;
+    return s;
+}
+
+bool FrameSettings::Save(PrivateProfile& profile) const
+{
+    bool ok = profile.WriteString(kMainWindow, QStringLiteral("WindowPos"), placement.ToText());
+    ok = profile.WriteInt(kMainWindow, QStringLiteral("ButtonState"), buttonState) && ok;
+    ok = profile.WriteInt(kMainWindow, QStringLiteral("OldViewState"), oldViewState) && ok;
+    ok = profile.WriteInt(kMainWindow, QStringLiteral("ViewState"), viewState) && ok;
+    ok = profile.WriteInt(kMainWindow, QStringLiteral("Splitter 3"), splitter3) && ok;
+    ok = profile.WriteInt(kMainWindow, QStringLiteral("Splitter 2"), splitter2) && ok;
+    ok = profile.WriteInt(kMainWindow, QStringLiteral("Splitter 1"), splitter1) && ok;
+    for (int i = 1; i <= kMaxRecent; ++i)
+        ok = profile.WriteString(kProject, QStringLiteral("Path%1").arg(i), recentProjects.value(i - 1)) && ok;
+    ok = profile.WriteString(kProject, QStringLiteral("Options"), retrievalOptions) && ok;
+    ok = profile.WriteString(kUser, QStringLiteral("DefaultUser"), defaultUser) && ok;
+    ok = profile.WriteString(kUser, QStringLiteral("Users"), FormatUserList(users)) && ok;
+    ok = profile.WriteInt(kRetrievedSegments, QStringLiteral("ShowMemos"), showMemos ? 1 : 0) && ok;
+    return ok;
+}
+
+QStringList ParseUserList(const QString& text)
+{
+    QStringList users = text.split(u'|');
+    users.removeLast();   // what follows the last "|" (all of it without one)
+    return users;
+}
+
+QString FormatUserList(const QStringList& users)
+{
+    QString text;
+    for (const QString& user : users)
+        text += user + u'|';
+    return text;
+}
+
+QString SystemUserName()
+{
+    if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_name)
+        return QString::fromLocal8Bit(entry->pw_name);
+    return qEnvironmentVariable("USER");
+}

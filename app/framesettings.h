@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QRect>
+#include <QString>
+#include <QStringList>
+
+class PrivateProfile;
+
+/// Bits of the four pane views in `ViewState`.
+namespace ViewBit {
+constexpr int Blau = 2;
+constexpr int White = 4;
+constexpr int Black = 8;
+constexpr int Green = 16;
+constexpr int All = Blau | White | Black | Green;
+}  // namespace ViewBit
+
+/// @short The frame's window placement as the profile keeps it: flags, show
+/// command, minimised and maximised positions (always 0 here), and the
+/// normal rectangle as left, top, right, bottom.
+struct WindowPlacement {
+    enum ShowCommand { Hidden = 0, Normal = 1, Minimised = 2, Maximised = 3 };
+    int flags = 0;
+    int showCommand = Maximised;
+    QRect normal = QRect(QPoint(50, 50), QPoint(539, 539));   // right and bottom 540, exclusive
+
+    QString ToText() const;
+    /// The placement of a text of ten numbers; the default for anything else
+    /// and for a show command that would hide the window or is unknown.
+    static WindowPlacement FromText(const QString& text);
+    /// The normal rectangle moved and shrunk onto the available area, so that
+    /// the window never opens off the screens present.
+    static QRect FitToScreen(const QRect& rect, const QRect& available);
+};
+
+/// @short Every frame value kept in the profile's sections "MainWindow",
+/// "Project", "User" and "RetrievedSegments".
+struct FrameSettings {
+    static constexpr int kMaxRecent = 10;
+    static constexpr int kDefaultSplitter = 350;
+
+    WindowPlacement placement;
+    int buttonState = 1;          ///< 1 normal, 0 one pane maximised
+    int oldViewState = ViewBit::All;
+    int viewState = ViewBit::All;
+    int splitter1 = kDefaultSplitter;   ///< width of the left column
+    int splitter2 = kDefaultSplitter;   ///< height of the right column's upper row
+    int splitter3 = kDefaultSplitter;   ///< height of the left column's upper row
+    QStringList recentProjects;   ///< newest first, existing files only
+    QString retrievalOptions;     ///< the document's retrieval settings, long form
+    QString defaultUser;
+    QStringList users;
+    bool showMemos = true;
+
+    /// Reads every key with its default, and makes the pane values usable:
+    /// masks keep only the four view bits (none becomes all), the button
+    /// state is 0 or 1, splitter sizes stay within 20 to 10000 pixels.
+    static FrameSettings Load(const PrivateProfile& profile);
+    /// Writes every key; recent-project keys beyond the list are emptied, so
+    /// removed entries do not come back. False when the profile cannot be
+    /// written.
+    bool Save(PrivateProfile& profile) const;
+};
+
+/// "Users": names each ended by "|"; text after the last "|" is no name.
+QStringList ParseUserList(const QString& text);
+QString FormatUserList(const QStringList& users);
+
+/// The name of the user running the program.
+QString SystemUserName();

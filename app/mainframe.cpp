@@ -1,0 +1,445 @@
+#include "app/mainframe.h"
+
+#include "app/appids.h"
+#include "app/baseview.h"
+#include "app/splash.h"
+#include "app/splitterwndex.h"
+#include "document/kordoc.h"
+#include "foundation/ids.h"
+#include "foundation/options.h"
+#include "foundation/programpaths.h"
+#include "foundation/stringstore.h"
+#include "foundation/waitwindow.h"
+#include "platform/profile/privateprofile.h"
+#include "store/projectdataengine.h"
+#include "ui/waitwnd.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+
+namespace {
+
+constexpr int kFrameToolbarId = 128;
+constexpr int kWeightFilterPane = 30005;
+constexpr int kRetrievalSettingsPane = 30008;
+const QString kBarStateKey = QStringLiteral("prFrameR/BarState");
+
+struct ViewInfo {
+    int bit;
+    int paneCommandId;
+};
+// In the order of the View enum.
+constexpr ViewInfo kViews[] = {
+    {ViewBit::Blau, CommandId::PaneDocumentTree},
+    {ViewBit::White, CommandId::PaneDocumentBrowser},
+    {ViewBit::Black, CommandId::PaneRetrievedSegments},
+    {ViewBit::Green, CommandId::PaneCodeTree},
+};
+
+struct StatusPaneInfo {
+    int id;
+    int width;
+    int tipTextId;
+};
+constexpr StatusPaneInfo kStatusPanes[] = {
+    {30001, 64, 57796}, {30002, 64, 57797}, {30003, 80, 57798}, {30004, 64, 5767},   {30006, 64, 57799},
+    {30005, 64, 57697}, {30007, 64, 57800}, {30008, 200, 57801}, {30017, 80, 102078},
+};
+
+bool IsSingleView(int mask)
+{
+    return mask != 0 && (mask & (mask - 1)) == 0;
+}
+
+bool PaneLayoutOn()
+{
+    return g_qdaOptions.GetBool(QdaOption::PaneLayout);
+}
+
+// Sizes for a splitter of two children: the first keeps `first` pixels and
+// the second takes the rest; growth goes to the second as well.
+void SetFirstSize(QSplitter* splitter, int first)
+{
+    const int extent = splitter->orientation() == Qt::Horizontal ? splitter->width() : splitter->height();
+    splitter->setSizes({first, std::max(extent - first - splitter->handleWidth(), 1)});
+}
+
+}  // namespace
+
+CMainFrame::CMainFrame(ICommandTarget* app, CKorDoc* document)
+    : m_commands(this), m_app(app), m_document(document),
+      m_settings(FrameSettings::Load(PrivateProfile(g_program.ProfilePath)))
+{
+    setWindowTitle(g_program.AppTitle);
+    m_commands.SetRoute([this] { return CommandRoute(); });
+    BuildMenus();
+    BuildStatusBar();
+    BuildPanes();
+    ApplyLayout();
+    restoreState(QSettings().value(kBarStateKey).toByteArray());
+    m_waitHost = std::make_unique<CWaitWndHost>(this);
+    m_previousWaitHost = SetWaitWindowHost(m_waitHost.get());
+    // At a session's end only the settings are saved: the session may still
+    // be cancelled, and the project then stays open and whole.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] {
+        StoreSplitterSizes();
+        SaveSettings();
+    });
+    m_commands.StartIdleUpdates();
+}
+
+CMainFrame::~CMainFrame()
+{
+    if (GetWaitWindow() && m_waitHost)
+        CloseWaitWindow();
+    SetWaitWindowHost(m_previousWaitHost);
+}
+
+QList<ICommandTarget*> CMainFrame::CommandRoute()
+{
+    return {m_activeView, m_activeDocument, this, m_app};
+}
+
+void CMainFrame::BuildMenus()
+{
+    QMenu* file = m_commands.CreateMenu(AppText::MenuFile, this);
+    file->addAction(m_commands.Action(CommandId::AppExit));
+    menuBar()->addMenu(file);
+    QMenu* window = m_commands.CreateMenu(AppText::MenuWindow, this);
+    const int paneCommands[] = {CommandId::PaneDocumentTree, CommandId::PaneCodeTree, CommandId::PaneDocumentBrowser,
+                                CommandId::PaneRetrievedSegments};
+    for (int id : paneCommands)
+        window->addAction(m_commands.Action(id));
+    menuBar()->addMenu(window);
+    QMenu* help = m_commands.CreateMenu(AppText::MenuHelp, this);
+    help->addAction(m_commands.Action(CommandId::AppAbout));
+    menuBar()->addMenu(help);
+
+    QToolBar* bar = addToolBar(LoadString(AppText::FrameToolbar));
+    bar->setObjectName(QStringLiteral("IDT_FRAME_%1").arg(kFrameToolbarId));
+    for (int id : paneCommands)
+        bar->addAction(m_commands.Action(id));
+    bar->addSeparator();
+    m_quickCodeCombo = new QComboBox(bar);
+    m_quickCodeCombo->setMinimumContentsLength(24);
+    m_quickCodeCombo->setModel(&m_quickCodes);
+    bar->addWidget(m_quickCodeCombo);
+    connect(&m_quickCodes, &CQuickCodeList::SelectionChanged, m_quickCodeCombo, &QComboBox::setCurrentIndex);
+    connect(m_quickCodeCombo, &QComboBox::activated, &m_quickCodes, &CQuickCodeList::SelectRow);
+}
+
+void CMainFrame::BuildStatusBar()
+{
+    for (const StatusPaneInfo& info : kStatusPanes) {
+        auto* pane = new QLabel(this);
+        pane->setObjectName(QString::number(info.id));
+        pane->setMinimumWidth(info.width);
+        pane->setToolTip(LoadString(info.tipTextId));
+        pane->installEventFilter(this);
+        statusBar()->addPermanentWidget(pane, info.id == kRetrievalSettingsPane ? 1 : 0);
+    }
+    statusBar()->setMinimumHeight(20);
+    StatusPane(30017)->setText(QStringLiteral("1 / 1"));
+}
+
+QLabel* CMainFrame::StatusPane(int indicatorId) const
+{
+    return statusBar()->findChild<QLabel*>(QString::number(indicatorId));
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonDblClick) {
+        if (auto* pane = qobject_cast<QLabel*>(watched); pane && pane->parentWidget() == statusBar()) {
+            const int id = pane->objectName().toInt();
+            const int x = int(static_cast<QMouseEvent*>(event)->position().x());
+            const int area = id == kRetrievalSettingsPane ? 128 : id == kWeightFilterPane ? 60 : 36;
+            if (x < area)
+                emit StatusPaneDoubleClicked(id, id == kWeightFilterPane && x > area - 40 ? 1 : 0);
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void CMainFrame::BuildPanes()
+{
+    m_documentTree = new CPlaceholderPane(LoadString(AppText::DocumentTree), this);
+    m_codeTree = new CPlaceholderPane(LoadString(AppText::CodeTree), this);
+    m_browser = new CPlaceholderPane(LoadString(AppText::DocumentBrowser), this);
+    m_segments = new CPlaceholderPane(LoadString(AppText::RetrievedSegments), this);
+
+    m_splitA = new CSplitterWndEx(Qt::Horizontal, this);
+    m_splitB = new CSplitterWndEx(Qt::Vertical, m_splitA);
+    m_splitC = new CSplitterWndEx(Qt::Vertical, m_splitA);
+    m_splitA->addWidget(m_splitB);
+    m_splitA->addWidget(m_splitC);
+    for (int view = 0; view < ViewCount; ++view) {
+        m_views[view] = new CBaseView(kViews[view].paneCommandId);
+        connect(m_views[view], &CBaseView::HideRequested, this, &CMainFrame::HideView);
+        connect(m_views[view], &CBaseView::MaximiseRequested, this, &CMainFrame::MaximiseView);
+    }
+    m_splitB->addWidget(m_views[Blau]);
+    m_splitB->addWidget(m_views[Green]);
+    m_splitC->addWidget(m_views[White]);
+    m_splitC->addWidget(m_views[Black]);
+    for (QSplitter* splitter : {static_cast<QSplitter*>(m_splitA), static_cast<QSplitter*>(m_splitB),
+                                static_cast<QSplitter*>(m_splitC)}) {
+        splitter->setStretchFactor(0, 0);
+        splitter->setStretchFactor(1, 1);
+    }
+    setCentralWidget(m_splitA);
+}
+
+int CMainFrame::BitOf(View view)
+{
+    return kViews[view].bit;
+}
+
+CBaseView* CMainFrame::ViewOf(int paneCommandId) const
+{
+    for (int view = 0; view < ViewCount; ++view)
+        if (kViews[view].paneCommandId == paneCommandId)
+            return m_views[view];
+    return nullptr;
+}
+
+QWidget* CMainFrame::GetPaneWindow(int paneCommandId) const
+{
+    const bool on = PaneLayoutOn();
+    switch (paneCommandId) {
+    case CommandId::PaneDocumentTree: return on ? m_documentTree : m_browser;        // Blau
+    case CommandId::PaneDocumentBrowser: return on ? m_browser : m_documentTree;     // White
+    case CommandId::PaneRetrievedSegments: return on ? m_segments : m_codeTree;      // Black
+    case CommandId::PaneCodeTree: return on ? m_codeTree : m_segments;               // Green
+    default: return nullptr;
+    }
+}
+
+CMainFrame::View CMainFrame::HostOf(int contentCommandId) const
+{
+    // The pane commands name contents; which view hosts one depends on option 12.
+    const bool on = PaneLayoutOn();
+    switch (contentCommandId) {
+    case CommandId::PaneDocumentTree: return on ? Blau : White;
+    case CommandId::PaneCodeTree: return on ? Green : Black;
+    case CommandId::PaneDocumentBrowser: return on ? White : Blau;
+    default: return on ? Black : Green;   // the retrieved segments
+    }
+}
+
+void CMainFrame::ApplyLayout()
+{
+    const int mask = m_settings.viewState;
+    const auto shown = [mask](View view) { return (mask & BitOf(view)) != 0; };
+    for (int view = 0; view < ViewCount; ++view) {
+        CBaseView* host = m_views[view];
+        QWidget* pane = GetPaneWindow(kViews[view].paneCommandId);
+        host->SetPane(pane, pane ? pane->windowTitle() : QString());
+        host->setVisible(shown(View(view)));
+        host->SetMaximised(m_settings.buttonState == 0);
+    }
+    const bool left = shown(Blau) || shown(Green);
+    const bool right = shown(White) || shown(Black);
+    m_splitB->setVisible(left);
+    m_splitC->setVisible(right);
+    // Two views of one column alone stand side by side, the left one as wide
+    // as the left column.
+    m_splitB->setOrientation(!right && shown(Blau) && shown(Green) ? Qt::Horizontal : Qt::Vertical);
+    m_splitC->setOrientation(!left && shown(White) && shown(Black) ? Qt::Horizontal : Qt::Vertical);
+    if (left && right)
+        SetFirstSize(m_splitA, m_settings.splitter1);
+    for (const auto& [splitter, rowHeight] : {std::pair{m_splitB, m_settings.splitter3}, std::pair{m_splitC, m_settings.splitter2}}) {
+        if (splitter->widget(0)->isHidden() || splitter->widget(1)->isHidden())
+            continue;
+        SetFirstSize(splitter, splitter->orientation() == Qt::Horizontal ? m_settings.splitter1 : rowHeight);
+    }
+}
+
+void CMainFrame::StoreSplitterSizes()
+{
+    if (!isVisible())
+        return;
+    const auto take = [](QSplitter* splitter, int& value) {
+        if (splitter->isHidden() || splitter->widget(0)->isHidden() || splitter->widget(1)->isHidden())
+            return;
+        const int first = splitter->sizes().value(0);
+        if (first > 0)
+            value = first;
+    };
+    take(m_splitA, m_settings.splitter1);
+    take(m_splitB, m_splitB->orientation() == Qt::Horizontal ? m_settings.splitter1 : m_settings.splitter3);
+    take(m_splitC, m_splitC->orientation() == Qt::Horizontal ? m_settings.splitter1 : m_settings.splitter2);
+}
+
+void CMainFrame::ArrangePanes(int viewBit, bool fromUser)
+{
+    StoreSplitterSizes();
+    const int mask = m_settings.viewState ^ viewBit;
+    if (mask == 0)
+        return;   // the last visible view stays
+    m_settings.viewState = mask;
+    if (IsSingleView(mask)) {
+        m_settings.buttonState = 0;
+        if (fromUser)
+            m_settings.oldViewState = mask | viewBit;
+    }
+    ApplyLayout();
+}
+
+void CMainFrame::HideView(int paneCommandId)
+{
+    for (int view = 0; view < ViewCount; ++view)
+        if (kViews[view].paneCommandId == paneCommandId)
+            ArrangePanes(kViews[view].bit, true);
+}
+
+void CMainFrame::MaximiseView(int paneCommandId)
+{
+    CBaseView* requester = ViewOf(paneCommandId);
+    if (!requester)
+        return;
+    if (m_settings.buttonState == 1) {
+        m_settings.oldViewState = m_settings.viewState;
+        m_settings.buttonState = 0;
+        for (int view = 0; view < ViewCount; ++view)
+            if (m_views[view] != requester && (m_settings.viewState & kViews[view].bit))
+                ArrangePanes(kViews[view].bit, false);
+    } else {
+        m_settings.buttonState = 1;
+        const View fromBlau[] = {Blau, White, Black, Green};
+        const View fromOther[] = {Green, White, Black, Blau};
+        for (View view : requester == m_views[Blau] ? fromBlau : fromOther)
+            if ((m_settings.oldViewState & BitOf(view)) && !(m_settings.viewState & BitOf(view)))
+                ArrangePanes(BitOf(view), false);
+    }
+    ApplyLayout();
+    if (QWidget* pane = requester->Pane())
+        pane->setFocus();
+}
+
+bool CMainFrame::OnCommand(int id)
+{
+    switch (id) {
+    case CommandId::PaneDocumentTree:
+    case CommandId::PaneCodeTree:
+    case CommandId::PaneDocumentBrowser:
+    case CommandId::PaneRetrievedSegments:
+        m_settings.buttonState = 1;
+        ArrangePanes(BitOf(HostOf(id)), true);
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
+{
+    switch (ui.id) {
+    case CommandId::PaneDocumentTree:
+    case CommandId::PaneCodeTree:
+    case CommandId::PaneDocumentBrowser:
+    case CommandId::PaneRetrievedSegments:
+        ui.Enable(true);
+        ui.SetCheck((m_settings.viewState & BitOf(HostOf(ui.id))) != 0);
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CMainFrame::SaveSettings()
+{
+    if (g_program.ProfilePath.isEmpty())
+        return false;
+    m_settings.placement.showCommand = isMaximized() ? WindowPlacement::Maximised : WindowPlacement::Normal;
+    if (normalGeometry().isValid())
+        m_settings.placement.normal = normalGeometry();
+    QSettings().setValue(kBarStateKey, saveState());
+    PrivateProfile profile(g_program.ProfilePath);
+    return m_settings.Save(profile);
+}
+
+void CMainFrame::ShowWithPlacement()
+{
+    const QRect normal = m_settings.placement.normal;
+    const QScreen* screen = QGuiApplication::screenAt(normal.center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (screen)
+        setGeometry(WindowPlacement::FitToScreen(normal, screen->availableGeometry()));
+    if (m_settings.placement.showCommand == WindowPlacement::Maximised)
+        showMaximized();
+    else
+        showNormal();
+    ApplyLayout();
+}
+
+void CMainFrame::StartDeferred(const QString& pendingProject, int delayMs)
+{
+    QTimer::singleShot(delayMs, this, [this, pendingProject] { DeferredStartup(pendingProject); });
+}
+
+void CMainFrame::DeferredStartup(const QString& pendingProject)
+{
+    // Nothing modal may open under the splash.
+    CSplash::CloseSplash();
+    QString path = pendingProject;
+    if (path.isEmpty() && m_projectPrompt)
+        path = m_projectPrompt();
+    if (path.isEmpty() || !OpenProject(path)) {
+        emit StartupFinished(false);
+        close();
+        return;
+    }
+    emit StartupFinished(true);
+}
+
+bool CMainFrame::OpenProject(const QString& path)
+{
+    if (!m_document)
+        return false;
+    std::unique_ptr<ProjectDataEngine> engine = m_document->OpenProjectFile(path, QStringLiteral("MAIN"));
+    if (!engine)
+        return false;
+    BeginWait();
+    ShowWaitWindow();
+    const bool opened = m_document->OpenProject(std::move(engine), false);
+    ::CloseWaitWindow();
+    EndWait();
+    if (opened)
+        AddToRecentList(path);
+    return opened;
+}
+
+void CMainFrame::AddToRecentList(const QString& path)
+{
+    QStringList& recent = m_settings.recentProjects;
+    recent.removeAll(path);
+    recent.prepend(path);
+    while (recent.size() > FrameSettings::kMaxRecent)
+        recent.removeLast();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    // Work under the wait window is still running on this thread.
+    if (GetWaitWindow()) {
+        event->ignore();
+        return;
+    }
+    StoreSplitterSizes();
+    SaveSettings();
+    if (m_document)
+        m_document->CloseDatabase();
+    event->accept();
+}
