@@ -1,8 +1,10 @@
+#include "document/kordoc.h"
 #include "foundation/ids.h"
 #include "foundation/options.h"
 #include "foundation/programpaths.h"
 #include "foundation/stringstore.h"
 #include "platform/profile/privateprofile.h"
+#include "retrieval/retrievalengine.h"
 
 #include <QApplication>
 #include <QFile>
@@ -46,6 +48,11 @@ int main(int argc, char* argv[])
         return 1;
     }
     BuildOptionDefinitions();
+
+    // The one project document, with the engine that retrieves for it.
+    retrieval::RetrievalEngine retrievalEngine;
+    CKorDoc document;
+    document.SetRetrievalService(&retrievalEngine);
 
     QMainWindow frame;
     frame.setWindowTitle(LoadString(FoundationText::ProgramTitle));
