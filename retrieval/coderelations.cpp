@@ -9,6 +9,7 @@
 #include "foundation/optionsrecord.h"
 #include "foundation/waitwindow.h"
 #include "retrieval/projectrows.h"
+#include "retrieval/segmentrows.h"
 #include "store/fieldvalue.h"
 #include "store/storeids.h"
 #include "store/topicdatabase.h"
@@ -45,12 +46,10 @@ bool PlaceAndStartLess(const Interval& a, const Interval& b)
     return pa != pb ? pa < pb : a.start < b.start;
 }
 
-/// The engine's overlap rule on one place (see RowsOverlap).
+/// The engine's overlap rule on one place.
 bool Overlap(const Interval& a, const Interval& b)
 {
-    if (a.start == b.start)
-        return a.end > a.start || b.end > b.start;
-    return a.start < b.end && b.start < a.end;
+    return RangesOverlap(a.start, a.end, b.start, b.end);
 }
 
 /// 0 when the ranges overlap or touch; otherwise the least paragraph
@@ -110,26 +109,12 @@ struct Relation {
     qint32 documents = 0;  // documents with a pair
 };
 
-struct IntervalKey {
-    qint32 document, page, code, start, end;
-    bool operator==(const IntervalKey&) const = default;
-};
-struct IntervalKeyHash {
-    size_t operator()(const IntervalKey& k) const
-    {
-        size_t h = 1469598103934665603ull;
-        for (const qint32 v : {k.document, k.page, k.code, k.start, k.end})
-            h = (h ^ quint32(v)) * 1099511628211ull;
-        return h;
-    }
-};
-
 /// The relation of the intervals of x to those of e.
 Relation Relate(const std::vector<Interval>& x, const std::vector<Interval>& e, bool proximity, qint32 distance)
 {
     Relation relation;
     std::unordered_set<qint32> documents;
-    std::unordered_set<IntervalKey, IntervalKeyHash> rows;
+    std::unordered_set<SegmentKey, SegmentKeyHash> rows;
     size_t i = 0, j = 0;
     while (i < x.size() && j < e.size()) {
         const quint64 px = Place(x[i]), pe = Place(e[j]);

@@ -170,20 +170,6 @@ int ComparePlace(const CSegmentRow& a, const CSegmentRow& b)
     return Compare(a.coding, b.coding);
 }
 
-struct DuplicateKey {
-    qint32 document, page, code, start, end;
-    bool operator==(const DuplicateKey&) const = default;
-};
-struct DuplicateHash {
-    size_t operator()(const DuplicateKey& k) const
-    {
-        size_t h = 1469598103934665603ull;
-        for (const qint32 v : {k.document, k.page, k.code, k.start, k.end})
-            h = (h ^ quint32(v)) * 1099511628211ull;
-        return h;
-    }
-};
-
 void ExtendChain(const CSegmentArray& rows, const std::vector<qint32>& candidates, size_t from,
                  const CSegmentRow& chain, std::vector<qint32>& codes, size_t length, CSegmentArray& result)
 {
@@ -214,13 +200,24 @@ void GrowInSteps(CSegmentArray& rows, qsizetype step)
     rows.SetSize(rows.GetSize(), std::max<qsizetype>(step, 1024));
 }
 
+size_t SegmentKeyHash::operator()(const SegmentKey& key) const
+{
+    size_t hash = 1469598103934665603ull;
+    for (const qint32 value : {key.document, key.page, key.code, key.start, key.end})
+        hash = (hash ^ quint32(value)) * 1099511628211ull;
+    return hash;
+}
+
+bool RangesOverlap(qint32 aStart, qint32 aEnd, qint32 bStart, qint32 bEnd)
+{
+    if (aStart == bStart)
+        return aEnd > aStart || bEnd > bStart;
+    return aStart < bEnd && bStart < aEnd;
+}
+
 bool RowsOverlap(const CSegmentRow& a, const CSegmentRow& b)
 {
-    if (a.document != b.document || a.page != b.page)
-        return false;
-    if (a.start == b.start)
-        return a.end > a.start || b.end > b.start;
-    return a.start < b.end && b.start < a.end;
+    return a.document == b.document && a.page == b.page && RangesOverlap(a.start, a.end, b.start, b.end);
 }
 
 void SortRows(CSegmentArray& rows, qint32 key)
@@ -264,7 +261,7 @@ void SortRows(CSegmentArray& rows, qint32 key)
 
 void RemoveDuplicateRows(CSegmentArray& rows)
 {
-    std::unordered_set<DuplicateKey, DuplicateHash> seen;
+    std::unordered_set<SegmentKey, SegmentKeyHash> seen;
     seen.reserve(size_t(rows.GetSize()));
     CSegmentArray kept;
     GrowInSteps(kept, rows.GetSize());

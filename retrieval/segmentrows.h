@@ -8,6 +8,8 @@
 
 #include "foundation/segmentarray.h"
 
+#include <cstddef>
+
 namespace retrieval {
 
 /// Sort keys of the retrieved segments.
@@ -20,8 +22,19 @@ enum PairVariant : qint32 { OutputP = 0, OutputR = 1, OutputPThenR = 2 };
 /// filling many rows copies them a few times only.
 void GrowInSteps(CSegmentArray& rows, qsizetype step);
 
-/// Same document and page, and the half-open ranges share a character; rows
-/// with equal starts overlap as soon as either range is not empty.
+/// What makes two rows the same segment.
+struct SegmentKey {
+    qint32 document, page, code, start, end;
+    bool operator==(const SegmentKey&) const = default;
+};
+struct SegmentKeyHash {
+    size_t operator()(const SegmentKey& key) const;
+};
+
+/// The half-open ranges share a character; ranges with equal starts
+/// overlap as soon as either is not empty.
+bool RangesOverlap(qint32 aStart, qint32 aEnd, qint32 bStart, qint32 bEnd);
+/// Same document and page, and the ranges overlap.
 bool RowsOverlap(const CSegmentRow& a, const CSegmentRow& b);
 
 /// Stable sort by key (other keys leave the rows); the coding id breaks
