@@ -12,6 +12,7 @@
 #include "foundation/programpaths.h"
 #include "foundation/stringstore.h"
 #include "platform/profile/privateprofile.h"
+#include "retrieval/retrievalengine.h"
 #include "ui/messagebox.h"
 
 #include <QCommandLineParser>
@@ -68,6 +69,7 @@ CMainApp::~CMainApp()
     CSplash::CloseSplash();
     m_frame.reset();
     m_document.reset();
+    m_retrieval.reset();
     if (m_messages && GetMessageService() == m_messages.get())
         SetMessageService(nullptr);
     if (g_app == this)
@@ -129,7 +131,9 @@ bool CMainApp::InitInstance(const QStringList& arguments, const QString& program
         g_pStringStore->Close();
         return false;
     }
+    m_retrieval = std::make_unique<retrieval::RetrievalEngine>();
     m_document = std::make_unique<CKorDoc>();
+    m_document->SetRetrievalService(m_retrieval.get());
     m_frame = std::make_unique<CMainFrame>(this, m_document.get());
     if (m_messages)
         m_messages->SetOwner(m_frame.get());

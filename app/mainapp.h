@@ -10,6 +10,7 @@
 #include <memory>
 
 class CKorDoc;
+class IRetrievalService;
 class CMainFrame;
 class CMessageBoxService;
 
@@ -92,6 +93,8 @@ private:
     void RunExitActions();
 
     std::unique_ptr<CMessageBoxService> m_messages;
+    // The engine outlives the document that calls it.
+    std::unique_ptr<IRetrievalService> m_retrieval;
     std::unique_ptr<CKorDoc> m_document;
     std::unique_ptr<CMainFrame> m_frame;
     IProcessLauncher* m_launcher;

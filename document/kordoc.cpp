@@ -45,10 +45,9 @@ void CKorDoc::SetJetOpener(JetOpener opener)
     m_jetOpener = std::move(opener);
 }
 
-void CKorDoc::RunRetrieval(const OptionsRecord& settings, qint32 flag)
+qint32 CKorDoc::RunRetrieval(const OptionsRecord& settings, qint32 flag)
 {
-    if (m_retrieval)
-        m_retrieval->RunRetrieval(*this, settings, flag);
+    return m_retrieval ? m_retrieval->RunRetrieval(*this, settings, flag) : 0;
 }
 
 qint32 CKorDoc::GetSpecialCode(int slot) const

@@ -111,9 +111,9 @@ public:
     /// The retrieval engine; not owned, null runs no retrieval.
     void SetRetrievalService(IRetrievalService* service) { m_retrieval = service; }
     IRetrievalService* GetRetrievalService() const { return m_retrieval; }
-    /// Reruns the retrieval through the registered service; nothing without
-    /// one.
-    void RunRetrieval(const OptionsRecord& settings, qint32 flag);
+    /// Reruns the retrieval through the registered service (flag set: only
+    /// counts); the number of retrieved segments, 0 without a service.
+    qint32 RunRetrieval(const OptionsRecord& settings, qint32 flag);
 
     // ---- State ------------------------------------------------------------
 
@@ -668,6 +668,42 @@ public:
     /// sum of its rows. A variable of that name of another type is left
     /// alone and makes the result false.
     bool TransferTableVariables();
+    // ---- Retrieval and code relations ------------------------------------
+    // Thin calls into the registered retrieval service; without one they
+    // leave their outputs empty. The result segments of combined codings
+    // live in the memory-only topic TopicId::RetrievedSegments, never in
+    // the project file.
+
+    void SortRetrievedSegments(const OptionsRecord* settings, CSegmentArray& rows, qint32 key);
+    void RemoveDuplicateRows(CSegmentArray& rows);
+    /// The RTF of each row's range, cut from its document.
+    void GetSegmentTexts(const CSegmentArray& rows, QList<QByteArray>& texts);
+    /// Adds a result segment (no code of its own in the project) to the
+    /// memory-only topic with the row's document, code, positions, weight
+    /// and page, the text and the paragraphs; the new key goes into the
+    /// row's coding. Nothing is written to the file and nothing announced.
+    bool AddSegmentCoding(CSegmentRow& row, const QByteArray& text, qint32 firstParagraph, qint32 lastParagraph);
+    /// Empties the memory-only result topic.
+    void ClearSegmentCodings();
+    /// The text of a result segment; false when it does not exist.
+    bool ReadSegmentText(qint32 segment, QByteArray& text) const;
+    /// The counters a broadcasting retrieval run sets.
+    void SetRetrievalCounters(qint32 activatedCodes, qint32 segments);
+    /// True when the document exists and is activated; its Index in order.
+    bool IsDocumentActivated(qint32 document, qint32* order = nullptr) const;
+    void ComputeCodeRelations(qint32 code, QList<CodeRelationEntry>& entries, QList<qint32>& counts,
+                              QList<qint32>& documents, bool activatedOnly, bool proximity, qint32 distance);
+    /// Refills the co-occurrence list (GetCoOccurrences) for the code.
+    void CountCodingsForChart(qint32 code, QList<CodeRelationEntry>& entries);
+    const QList<CoOccurrence>& GetCoOccurrences() const { return m_coOccurrences; }
+    void CountCodingsForNode(qint32 code, QList<CodeRelationEntry>& entries, QList<qint32>& ids);
+    void ComputeCodeRelationsMatrix(QList<CodeRelationEntry>& columns, QList<CodeRelationEntry>& rows,
+                                    QList<qint32>& counts, QList<qint32>& documents, bool activatedOnly,
+                                    bool proximity, qint32 distance);
+    void FormatTypologyCells(QList<TypologyColumn>& columns, QList<TypologyRow>& rows, QStringList& cells,
+                             bool skipMissing);
+    bool CollectCodedStretches(qint32 document, qint32 length, bool noFiller, bool activatedCodesOnly,
+                               SegmentRecordArray& items, const QStringList& pageTexts, qint32 columnCount);
 
 private:
     /// Hands the retrieval settings the display texts of codes.
@@ -830,6 +866,11 @@ private:
     // Set while OpenProject runs the repairs, which change no document text.
     bool m_keepMeasures = false;
     QHash<qint32, TextMeasure> m_measures;  // by document
+
+    // Retrieval: texts of the memory-only result segments (a memory topic
+    // holds no blobs) and the co-occurrence list of the last chart count.
+    QHash<qint32, QByteArray> m_segmentTexts;  // by result segment
+    QList<CoOccurrence> m_coOccurrences;
 };
 
 /// Lower-cases the text when asked (one UTF-16 unit at a time, so positions

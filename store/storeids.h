@@ -65,6 +65,7 @@ enum : qint32 {
     CodeVariables = 28,
     CoderComparison = 29,
     CoderAgreement = 30,
+    RetrievedSegments = 40,  ///< result segments of combined codings; memory only
 };
 }
 
