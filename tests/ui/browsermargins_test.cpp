@@ -3,7 +3,8 @@
 // the text at every zoom and scroll, and their clicks and drags.
 #include "richviewfixture.h"
 
-#include "common/screenshotcompare.h"
+#include "common/screenshots.h"
+#include "common/testutil.h"
 
 #include <QTest>
 #include <QToolTip>
@@ -109,7 +110,7 @@ TEST_F(BrowserMargins, OverlappingCodingsTakeLanesAndPaintAsRecorded)
     EXPECT_EQ(Stripe(3).lane, 3);
     EXPECT_EQ(Stripe(4).lane, 1) << "lane 1 is free again after the first coding ends";
     EXPECT_EQ(Stripe(5).lane, 1);
-    EXPECT_TRUE(CompareScreenshot(browser, QStringLiteral("browser_margins")));
+    EXPECT_TRUE(testutil::MatchesReferenceImage(&browser, testutil::DataPath(QStringLiteral("screenshots/browser_margins.png"))));
 }
 
 TEST_F(BrowserMargins, StripeStartsOnTheLineOfItsFirstCharacterAtEveryZoom)

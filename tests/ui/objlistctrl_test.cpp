@@ -1,7 +1,7 @@
 // The matrix list control: its model's values and ranges, tree rows, header
 // rules, the owner's messages and the picture of each display type.
 
-#include "common/imagecompare.h"
+#include "common/screenshots.h"
 #include "common/testutil.h"
 #include "store/storeids.h"
 #include "ui/objlistctrl.h"
@@ -369,6 +369,6 @@ TEST_F(MatrixList, EachDisplayTypeLooksAsBefore)
         c.options();
         ctrl.clearSelection();
         ctrl.setCurrentIndex({});
-        EXPECT_TRUE(testutil::MatchesReference(ctrl.grab().toImage(), QString::fromLatin1(c.picture)));
+        EXPECT_TRUE(testutil::MatchesReferenceImage(ctrl.grab().toImage(), testutil::DataPath(QString::fromLatin1(c.picture))));
     }
 }

@@ -3,7 +3,8 @@
 // when a command reaches the window.
 #include "ui/richtexteditorwnd.h"
 
-#include "common/screenshotcompare.h"
+#include "common/screenshots.h"
+#include "common/testutil.h"
 #include "ui/richeditwnd.h"
 
 #include <QApplication>
@@ -78,7 +79,7 @@ TEST_F(EditorWindow, IsReadOnlyWithOnlyCopyAndColourEnabled)
 TEST_F(EditorWindow, PaintsAsRecorded)
 {
     window.Editor()->SetSel(0, 0);
-    EXPECT_TRUE(CompareScreenshot(window, QStringLiteral("rich_text_editor")));
+    EXPECT_TRUE(testutil::MatchesReferenceImage(&window, testutil::DataPath(QStringLiteral("screenshots/rich_text_editor.png"))));
 }
 
 TEST_F(EditorWindow, ColourChoiceColoursTheSelection)

@@ -2,7 +2,8 @@
 // source lines, hover, clicks, the drag threshold and the text ranges.
 #include "richviewfixture.h"
 
-#include "common/screenshotcompare.h"
+#include "common/screenshots.h"
+#include "common/testutil.h"
 #include "foundation/dragobject.h"
 #include "ui/dragstripwnd.h"
 #include "ui/textpaneex.h"
@@ -79,7 +80,7 @@ TEST_F(SegmentStrip, BoxesWithWeightsAndSourcesPaintAsRecorded)
     EXPECT_EQ(owner.highlighted, 12);
     EXPECT_TRUE(strip.Item(1)->m_highlighted);
     EXPECT_EQ(strip.Item(1)->m_fillColour, DarkenColor(MakeColor(250, 250, 235)));
-    EXPECT_TRUE(CompareScreenshot(strip, QStringLiteral("segment_strip")));
+    EXPECT_TRUE(testutil::MatchesReferenceImage(&strip, testutil::DataPath(QStringLiteral("screenshots/segment_strip.png"))));
 }
 
 TEST_F(SegmentStrip, ScrolledStripDrawsBoxesWhereTheirTextIs)
