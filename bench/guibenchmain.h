@@ -7,13 +7,16 @@
 
 #include <QGuiApplication>
 
-#define KORVAN_GUI_BENCHMARK_MAIN()                    \
+// AppClass: QGuiApplication, or QApplication for benchmarks of widgets.
+#define KORVAN_BENCHMARK_MAIN_WITH(AppClass)           \
     int main(int argc, char** argv)                    \
     {                                                  \
         qputenv("QT_QPA_PLATFORM", "offscreen");       \
-        QGuiApplication app(argc, argv);               \
+        AppClass app(argc, argv);                      \
         benchmark::Initialize(&argc, argv);            \
         benchmark::RunSpecifiedBenchmarks();           \
         benchmark::Shutdown();                         \
         return 0;                                      \
     }
+
+#define KORVAN_GUI_BENCHMARK_MAIN() KORVAN_BENCHMARK_MAIN_WITH(QGuiApplication)

@@ -3,6 +3,8 @@
 
 #include "ui/objlistctrl.h"
 
+#include "bench/guibenchmain.h"
+
 #include <QApplication>
 #include <QImage>
 #include <QScrollBar>
@@ -59,12 +61,4 @@ BENCHMARK(ScrollTopToBottom)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+KORVAN_BENCHMARK_MAIN_WITH(QApplication)

@@ -12,6 +12,8 @@
 #include <benchmark/benchmark.h>
 
 #include <QAbstractTextDocumentLayout>
+#include "bench/guibenchmain.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QImage>
@@ -160,12 +162,4 @@ BENCHMARK(BM_ScrollBrowserWithMargins)->UseManualTime()->Iterations(1)->Unit(ben
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+KORVAN_BENCHMARK_MAIN_WITH(QApplication)
