@@ -43,11 +43,9 @@ bool CTableData::ExportExcel(const QString& sheetName, const QString& path, QStr
     };
 
     QString target = path;
-    if (!ResolveWorkbookTarget(target, error))
-        return false;
     CWorkbook book;
-    if (!book.Create(target))
-        return fail(QStringLiteral("the workbook could not be created"));
+    if (!book.CreateFor(target, error))
+        return false;
     book.SetDefaultFont(QStringLiteral("Verdana"), 8);
     CWorkbookSheet* sheet = book.AddSheet(sheetName);
     if (!sheet)

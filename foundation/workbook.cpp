@@ -147,6 +147,17 @@ bool CWorkbook::Create(const QString& targetPath)
     return m_book != nullptr;
 }
 
+bool CWorkbook::CreateFor(QString& path, QString* error)
+{
+    if (!ResolveWorkbookTarget(path, error))
+        return false;
+    if (Create(path))
+        return true;
+    if (error)
+        *error = QStringLiteral("the workbook could not be created");
+    return false;
+}
+
 void CWorkbook::SetDefaultFont(const QString& name, double size)
 {
     m_defaultFont = name;

@@ -106,6 +106,9 @@ public:
     /// (IsXmlWorkbookPath; anything else is written as ".xls"). False when
     /// no temporary folder or book could be made.
     bool Create(const QString& targetPath);
+    /// ResolveWorkbookTarget, then Create: `path` may become ".xlsx"; false
+    /// with the reason in `error`.
+    bool CreateFor(QString& path, QString* error);
     bool IsCreated() const { return m_book != nullptr; }
     bool IsXml() const { return m_xml; }
 

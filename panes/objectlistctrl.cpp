@@ -169,7 +169,10 @@ bool ObjectListModel::RemoveKey(qint32 key)
     beginRemoveRows({}, row, row);
     m_keys.removeAt(row);
     m_texts.remove(key);
-    rebuildIndex();
+    m_rowOfKey.remove(key);
+    // Only the rows below move up.
+    for (int i = row; i < m_keys.size(); ++i)
+        m_rowOfKey[m_keys.at(i)] = i;
     endRemoveRows();
     return true;
 }
@@ -276,9 +279,19 @@ public:
             int alignment = m_list->m_model->headerData(column, Qt::Horizontal, Qt::TextAlignmentRole).toInt();
             if (shown != text)
                 alignment = Qt::AlignLeft | Qt::AlignVCenter;
+            // Drawn at a point: one line, no layout pass of its own.
+            int x = area.left();
+            if (alignment & (Qt::AlignRight | Qt::AlignHCenter)) {
+                const int width = option.fontMetrics.horizontalAdvance(shown);
+                x = alignment & Qt::AlignRight ? area.right() + 1 - width : area.left() + (area.width() - width) / 2;
+            }
+            const int baseline = area.top() + (area.height() + option.fontMetrics.ascent() - option.fontMetrics.descent()) / 2;
             painter->setPen(selected && focus ? QColor(Qt::white) : QColor(Qt::black));
             painter->setFont(option.font);
-            painter->drawText(area, alignment | Qt::TextSingleLine, shown);
+            painter->save();
+            painter->setClipRect(area, Qt::IntersectClip);
+            painter->drawText(QPoint(x, baseline), shown);
+            painter->restore();
         }
         if (index.row() == m_list->currentIndex().row() && m_list->hasFocus()
             && column == m_list->horizontalHeader()->logicalIndex(lastVisualColumn())) {

@@ -31,16 +31,6 @@ bool IsVariableList(qint32 topic)
     return topic == TopicId::DocumentVariables || topic == TopicId::CodeVariables;
 }
 
-/// The variable list that mirrors the fields of a topic; 0 for none.
-qint32 VariableListOf(qint32 topic)
-{
-    if (topic == TopicId::Documents)
-        return TopicId::DocumentVariables;
-    if (topic == TopicId::Codes)
-        return TopicId::CodeVariables;
-    return 0;
-}
-
 /// Field state bit of columns whose shown state the user may not change.
 constexpr qint32 kFixedColumn = FieldState::Derived;
 

@@ -29,6 +29,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace {
 
@@ -319,8 +320,11 @@ bool ObjectListCtrl::ExportHtml(const QString& path, const QString& title, bool 
         return ok;
     };
 
+    // Written under a name of its own and put in place only when whole, so
+    // a page that fails half-way never replaces an earlier one.
+    const QString partial = path + QStringLiteral(".part");
     CXmlDoc page;
-    if (!page.Open(path, XmlDocFlag::WriteFile | XmlDocFlag::Utf8Bom)) {
+    if (!page.Open(partial, XmlDocFlag::WriteFile | XmlDocFlag::Utf8Bom)) {
         if (error)
             *error = page.GetResultText();
         return finish(false);
@@ -405,7 +409,17 @@ bool ObjectListCtrl::ExportHtml(const QString& path, const QString& title, bool 
     const bool closed = page.Close();
     if ((!ok || !closed) && error)
         *error = page.GetResultText();
-    return finish(ok && closed);
+    if (!ok || !closed) {
+        QFile::remove(partial);
+        return finish(false);
+    }
+    if (std::rename(QFile::encodeName(partial).constData(), QFile::encodeName(path).constData()) != 0) {
+        if (error)
+            *error = QStringLiteral("the page could not be put in place");
+        QFile::remove(partial);
+        return finish(false);
+    }
+    return finish(true);
 }
 
 // ---------------------------------------------------------------- Excel
@@ -419,11 +433,9 @@ bool ObjectListCtrl::ExportExcel(const QString& path, const QString& title, bool
         return false;
     };
     QString target = path;
-    if (!ResolveWorkbookTarget(target, error))
-        return false;
     CWorkbook book;
-    if (!book.Create(target))
-        return fail(QStringLiteral("the workbook could not be created"));
+    if (!book.CreateFor(target, error))
+        return false;
     book.SetDefaultFont(QStringLiteral("Verdana"), 8);
     const QLocale locale;
     const QString datePattern = ExcelPattern(locale.dateFormat(QLocale::ShortFormat));
