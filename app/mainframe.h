@@ -13,6 +13,7 @@
 #include <memory>
 
 class CBaseView;
+class CListWindows;
 class CKorDoc;
 class CPlaceholderPane;
 class CSplitterWndEx;
@@ -97,6 +98,8 @@ public:
     QComboBox* QuickCodeCombo() const { return m_quickCodeCombo; }
     /// The document kept since the frame was made.
     CKorDoc* Document() const { return m_document; }
+    /// The object-list windows and their commands.
+    CListWindows& ListWindows() { return *m_listWindows; }
 
 signals:
     /// A double click on the left part of a status-bar pane (128 pixels of
@@ -129,6 +132,7 @@ private:
     FrameSettings m_settings;
     std::function<QString()> m_projectPrompt;
     std::unique_ptr<CWaitWndHost> m_waitHost;
+    std::unique_ptr<CListWindows> m_listWindows;
     IWaitWindowHost* m_previousWaitHost = nullptr;
 
     CQuickCodeList m_quickCodes;
