@@ -76,6 +76,8 @@ public:
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+    /// The header strip only divides the columns; it has no captions.
+    QVariant headerData(int, Qt::Orientation, int) const override { return {}; }
 
 private:
     TreeNode m_top;

@@ -76,7 +76,6 @@ public:
         setAllColumnsShowFocus(true);
         setExpandsOnDoubleClick(false);
         setEditTriggers(QAbstractItemView::NoEditTriggers);
-        setDragEnabled(true);
         setAcceptDrops(true);
         viewport()->setAcceptDrops(true);
         setDropIndicatorShown(false);
@@ -124,6 +123,10 @@ protected:
             return;
         }
         QTreeView::mousePressEvent(event);
+        const QPoint pos = event->position().toPoint();
+        m_pressPos = pos;
+        const TreeNode* pressed = event->button() == Qt::LeftButton && OnItem(pos) ? NodeAt(pos) : nullptr;
+        m_pressed = pressed ? QPair<qint32, qint32>{pressed->kind, pressed->Id()} : QPair<qint32, qint32>{0, 0};
     }
 
     void mouseReleaseEvent(QMouseEvent* event) override
@@ -150,9 +153,19 @@ protected:
 
     void mouseMoveEvent(QMouseEvent* event) override
     {
-        QTreeView::mouseMoveEvent(event);
-        if (event->buttons() != Qt::NoButton)
+        if (event->buttons() & Qt::LeftButton) {
+            // The tree starts its drags itself, from the node pressed, once
+            // the mouse went past the drag distance.
+            if (m_pressed.first != 0 && !m_dragStarted
+                && (event->position().toPoint() - m_pressPos).manhattanLength() > QApplication::startDragDistance()) {
+                m_dragStarted = true;
+                TreeNode* node = m_pane->FindNode(m_pressed.first, m_pressed.second);
+                m_pressed = {0, 0};
+                m_pane->StartDrag(node);
+            }
             return;
+        }
+        QTreeView::mouseMoveEvent(event);
         const QPoint pos = event->position().toPoint();
         const QModelIndex index = indexAt(pos);
         TreeNode* node = index.isValid() && OnItem(pos) ? m_pane->m_model.NodeOf(index) : nullptr;
@@ -169,12 +182,6 @@ protected:
         if (event->type() == QEvent::Leave)
             m_pane->m_tip.Hide();
         return QTreeView::viewportEvent(event);
-    }
-
-    void startDrag(Qt::DropActions) override
-    {
-        m_dragStarted = true;
-        m_pane->StartDrag(m_pane->m_model.NodeOf(currentIndex()));
     }
 
     void dragEnterEvent(QDragEnterEvent* event) override
@@ -289,6 +296,8 @@ private:
 
     CTreePaneBase* m_pane;
     bool m_dragStarted = false;
+    QPoint m_pressPos;
+    QPair<qint32, qint32> m_pressed{0, 0};   // (kind, id) under the last left press
 };
 
 // ---- The delegate -----------------------------------------------------------

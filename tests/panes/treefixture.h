@@ -111,7 +111,8 @@ protected:
     /// The project of the tests, announced to the trees by opening it again.
     void BuildProject()
     {
-        groupA = Add(TopicId::DocumentGroups, {{GroupField::Name, QStringLiteral("Interviews")}});
+        groupA = Add(TopicId::DocumentGroups,
+                     {{GroupField::Name, QStringLiteral("Interviews")}, {GroupField::State, ObjectState::Expanded}});
         groupB = Add(TopicId::DocumentGroups, {{GroupField::Name, QStringLiteral("Notes")}});
         const auto document = [this](qint32 group, const QString& name) {
             return Add(TopicId::Documents, {{DocumentField::GroupID, group}, {DocumentField::Name, name}});
@@ -120,7 +121,8 @@ protected:
         docA1 = document(groupA, QStringLiteral("Anna"));
         docA2 = document(groupA, QStringLiteral("Ben"));
         docB1 = document(groupB, QStringLiteral("Field note"));
-        docSet = Add(TopicId::DocumentSets, {{GroupField::Name, QStringLiteral("Women")}});
+        docSet = Add(TopicId::DocumentSets,
+                     {{GroupField::Name, QStringLiteral("Women")}, {GroupField::State, ObjectState::Expanded}});
         docMember = Add(TopicId::DocumentSetMembers, {{SetMemberField::SetID, docSet}, {SetMemberField::ObjectID, docA1}});
         const auto code = [this](const QString& name, qint32 parent, qint32 colour, qint32 codings = 0) {
             return Add(TopicId::Codes, {{CodeField::Name, name},
