@@ -370,6 +370,8 @@ public:
             break;
         }
         case CIdTreeModel::CountColumn:
+            if (node->count < 0)
+                break;
             painter->setFont(option.font);
             painter->setPen(textColour);
             painter->drawText(rect.adjusted(0, 0, -4, 0), Qt::AlignVCenter | Qt::AlignRight | Qt::TextSingleLine,
@@ -517,6 +519,9 @@ TreeNode* CTreePaneBase::MakeRoot(qint32 kind)
     auto root = std::make_unique<TreeNode>();
     root->kind = kind;
     root->bold = true;
+    // Without a project nothing answers: the root shows neither symbol nor count.
+    root->image = -1;
+    root->count = -1;
     ListNotifyInfo info;
     info.topic = kind;
     info.mask = ListNotifyMask::Image | ListNotifyMask::State | ListNotifyMask::Count;
