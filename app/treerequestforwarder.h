@@ -1,6 +1,6 @@
 #pragma once
 
-#include "panes/paneowner.h"
+#include "panes/requestowner.h"
 
 class CKorDoc;
 
@@ -10,7 +10,7 @@ class CKorDoc;
 /// Item queries and notices (-202) and record reads (-199) go to the
 /// document; every other request stays unanswered, so the trees change
 /// nothing for it. Without a project open nothing is answered.
-class CTreeRequestForwarder : public IPaneOwner {
+class CTreeRequestForwarder : public RequestOwner {
 public:
     /// `document` is not owned and may be null.
     explicit CTreeRequestForwarder(CKorDoc* document) : m_document(document) {}

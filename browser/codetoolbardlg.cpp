@@ -5,7 +5,7 @@
 #include "foundation/help.h"
 #include "foundation/stringstore.h"
 #include "panes/listnotifyinfo.h"
-#include "panes/paneowner.h"
+#include "panes/requestowner.h"
 #include "store/storeids.h"
 
 #include <QHBoxLayout>
@@ -30,7 +30,7 @@ QPushButton* IconButton(QWidget* parent, int id, QStyle::StandardPixmap icon, in
 
 }  // namespace
 
-CodeToolBarDlg::CodeToolBarDlg(QList<qint32>& codes, IPaneOwner* owner, QWidget* parent)
+CodeToolBarDlg::CodeToolBarDlg(QList<qint32>& codes, RequestOwner* owner, QWidget* parent)
     : CResizableDlgBase(kTemplateId, parent), m_codes(codes), m_owner(owner)
 {
     setWindowFlag(Qt::Tool);

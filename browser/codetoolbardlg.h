@@ -5,7 +5,7 @@
 #include <QList>
 
 class CColourCheckList;
-class IPaneOwner;
+class RequestOwner;
 class QPushButton;
 
 /// @short The small floating window of the user's favourite codes: a click
@@ -29,7 +29,7 @@ public:
 
     /// `codes` (not owned) must outlive the window; `owner` answers the
     /// rows' requests and may be null.
-    CodeToolBarDlg(QList<qint32>& codes, IPaneOwner* owner, QWidget* parent = nullptr);
+    CodeToolBarDlg(QList<qint32>& codes, RequestOwner* owner, QWidget* parent = nullptr);
 
     /// A row for the code at the top; nothing when it is listed already.
     void AddCode(qint32 code);
@@ -61,7 +61,7 @@ private:
     quint32 CodeColour(qint32 code);
 
     QList<qint32>& m_codes;
-    IPaneOwner* m_owner;
+    RequestOwner* m_owner;
     CColourCheckList* m_list = nullptr;
     QPushButton* m_tickAll = nullptr;
     QPushButton* m_remove = nullptr;

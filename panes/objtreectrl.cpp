@@ -388,3 +388,32 @@ QString CObjTreeCtrl::ObjectTip(const TreeNode* node, QSize& size)
              LoadString(TreeText::CodedSegments))
         .arg(codings);
 }
+
+// ---- Export ---------------------------------------------------------------------
+
+QList<CTreePaneBase::ExportRow> CObjTreeCtrl::ExportRows(bool withMemos)
+{
+    QList<ExportRow> rows;
+    CIdTreeModel::Walk(FirstRoot(), [&](TreeNode* node) {
+        ListNotifyInfo info;
+        info.itemId = node->Id();
+        info.topic = node->kind;
+        info.mask = ListNotifyMask::Name | ListNotifyMask::Count | ListNotifyMask::Memo;
+        QueryOwner(info);
+        ExportRow row;
+        row.column = row.indent = node->Depth() - 1;
+        row.text = info.name;
+        row.heading = row.column == 0;
+        row.hasCount = true;
+        row.count = info.count;
+        if (withMemos && info.memoId > 0)
+            row.memo = MemoPlainText(info.memoId);
+        rows.append(row);
+    });
+    return rows;
+}
+
+CTreePaneBase::ExportStyle CObjTreeCtrl::GetExportStyle() const
+{
+    return {QStringLiteral("Verdana"), QString(), false, true};
+}

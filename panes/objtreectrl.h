@@ -75,6 +75,8 @@ protected:
                               QPoint screenPos) override;
     bool ApplyDrop(qint32 draggedKind, qint32 draggedId, TreeNode* target, int keys, QPoint screenPos) override;
     QString ObjectTip(const TreeNode* node, QSize& size) override;
+    QList<ExportRow> ExportRows(bool withMemos) override;
+    ExportStyle GetExportStyle() const override;
     bool HasMemoTip(qint32 kind) const override;
 
 private:

@@ -2,7 +2,7 @@
 
 #include "panes/listnotifyinfo.h"
 #include "panes/objectlistregistry.h"
-#include "panes/paneowner.h"
+#include "panes/requestowner.h"
 
 CPaneWnd::~CPaneWnd()
 {

@@ -5,7 +5,7 @@
 #include <QtGlobal>
 #include <qnamespace.h>
 
-class IPaneOwner;
+class RequestOwner;
 class ObjectListRegistry;
 class QObject;
 struct ListNotifyInfo;
@@ -41,8 +41,8 @@ public:
     // returns. Without an owner nothing is sent and the request is unanswered.
 
     /// The window the pane's requests go to; not owned, null for none.
-    void SetOwner(IPaneOwner* owner) { m_pOwner = owner; }
-    IPaneOwner* GetOwner() const { return m_pOwner; }
+    void SetOwner(RequestOwner* owner) { m_pOwner = owner; }
+    RequestOwner* GetOwner() const { return m_pOwner; }
     /// The id the pane's requests carry as their control id.
     void SetControlId(qint32 id) { m_controlId = id; }
     qint32 GetControlId() const { return m_controlId; }
@@ -117,6 +117,6 @@ protected:
 private:
     friend class ObjectListRegistry;
     ObjectListRegistry* m_pRegistry = nullptr;   // set and cleared by the registry only
-    IPaneOwner* m_pOwner = nullptr;
+    RequestOwner* m_pOwner = nullptr;
     qint32 m_controlId = 0;
 };

@@ -4,7 +4,7 @@
 #include "foundation/dragobject.h"
 #include "panes/contextsearch.h"
 #include "panes/listnotifyinfo.h"
-#include "panes/paneowner.h"
+#include "panes/requestowner.h"
 #include "panes/treeimages.h"
 #include "store/fieldvalue.h"
 #include "store/oledate.h"
@@ -504,12 +504,6 @@ void CTreePaneBase::ApplyFont(const QFont& font)
 {
     m_tree->setFont(font);
     m_tree->viewport()->update();
-}
-
-void CTreePaneBase::OnPaneCommand(int commandId)
-{
-    if (IPaneOwner* owner = GetOwner())
-        owner->PaneCommand(commandId, this);
 }
 
 // ---- Building and changing nodes ------------------------------------------------

@@ -15,6 +15,7 @@
 #include <map>
 
 class CDragObject;
+struct WorkbookCellFormat;
 class CPaneTreeView;
 class CREdit4List;
 class QTreeView;
@@ -81,8 +82,31 @@ public:
     virtual std::array<int, 7> CaptionCommands() const = 0;
     /// True when files from the desktop may be dropped on the pane.
     virtual bool AcceptsShellFiles() const = 0;
-    /// A caption or context command of the pane: passed on to the owner.
-    virtual void OnPaneCommand(int commandId);
+    /// A caption command of the pane: passed on unchanged (CommandForOwner).
+    virtual void OnPaneCommand(int commandId) { emit CommandForOwner(commandId); }
+    /// One line of an export: where its text goes and how it looks.
+    struct ExportRow {
+        int column = 0;          ///< workbook column of the text
+        int indent = 0;          ///< rich text: indentation steps
+        QString text;
+        bool heading = false;    ///< the heading format
+        bool hasCount = false;
+        qint32 count = 0;
+        QString memo;            ///< plain text of the node's memo
+    };
+    struct ExportStyle {
+        QString richTextFont;    ///< rich text, 10 points
+        QString prefix;          ///< rich text: before every line that is no heading
+        bool boldHeadings = false;
+        bool greyHeadings = false;   ///< workbook: headings on a grey fill
+    };
+    /// Writes the tree to `path`: as a workbook (format by the extension)
+    /// when `excel`, else as rich text; with `withMemos` each node's memo
+    /// text too; with `openAfter` the written file is opened. False with the
+    /// reason in `error`; `savedPath` names the file written (a workbook may
+    /// take a numbered name when the path cannot be written).
+    bool ExportToExcel(const QString& path, bool withMemos, bool excel, bool openAfter, QString* savedPath = nullptr,
+                       QString* error = nullptr);
     /// Replaces how drags are started (tests).
     void SetDragRunner(DragRunner runner) { m_dragRunner = std::move(runner); }
 
@@ -103,10 +127,18 @@ public:
 signals:
     /// The pane emptied its content: the hosting view resets its search.
     void SearchReset();
+    /// A command the pane does not handle itself (new code, print, export,
+    /// colour filters): the frame runs it.
+    void CommandForOwner(int commandId);
 
 protected:
     friend class CPaneTreeView;
     friend class CTreeItemDelegate;
+
+    virtual QList<ExportRow> ExportRows(bool withMemos) = 0;
+    virtual ExportStyle GetExportStyle() const = 0;
+    /// The plain text of a memo, trimmed; empty when it cannot be read.
+    QString MemoPlainText(qint32 memoId);
 
     struct Display {
         QString text;

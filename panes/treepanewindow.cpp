@@ -430,3 +430,35 @@ QString TreePaneWindow::ObjectTip(const TreeNode* node, QSize& size)
         .arg(LoadString(TreeText::Memos))
         .arg(memos);
 }
+
+// ---- Export ---------------------------------------------------------------------
+
+QList<CTreePaneBase::ExportRow> TreePaneWindow::ExportRows(bool withMemos)
+{
+    QList<ExportRow> rows;
+    const auto add = [&](TreeNode* node) {
+        ListNotifyInfo info;
+        info.itemId = node->Id();
+        info.topic = node->kind;
+        info.mask = ListNotifyMask::Name | ListNotifyMask::Memo;
+        QueryOwner(info);
+        ExportRow row;
+        const bool object = node->kind == TopicId::Documents || node->kind == TopicId::DocumentSetMembers;
+        row.column = node->Depth() == 0 ? 0 : object ? 2 : 1;
+        row.text = info.name;
+        row.heading = !object;
+        if (withMemos && info.memoId > 0)
+            row.memo = MemoPlainText(info.memoId);
+        rows.append(row);
+    };
+    for (TreeNode* root : {FirstRoot(), SecondRoot()}) {
+        add(root);
+        CIdTreeModel::Walk(root, add);
+    }
+    return rows;
+}
+
+CTreePaneBase::ExportStyle TreePaneWindow::GetExportStyle() const
+{
+    return {QStringLiteral("Arial"), QStringLiteral("\t\t"), true, false};
+}

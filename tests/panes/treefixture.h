@@ -9,7 +9,7 @@
 #include "foundation/dragobject.h"
 #include "panes/listnotifyinfo.h"
 #include "panes/objtreectrl.h"
-#include "panes/paneowner.h"
+#include "panes/requestowner.h"
 #include "panes/treepanewindow.h"
 
 #include <QApplication>
@@ -26,7 +26,7 @@ namespace treetest {
 /// Routes the panes' requests to the project document; clicks, menus and
 /// drops are logged as "follow(kind,id,keys)", "menu(...)", "open(...)",
 /// "drop(perform,draggedKind,draggedId,targetKind,targetId,keys)".
-class DocPaneOwner : public IPaneOwner {
+class DocPaneOwner : public RequestOwner {
 public:
     explicit DocPaneOwner(CKorDoc& doc) : m_doc(doc) {}
 
