@@ -2,6 +2,7 @@
 
 #include "app/appids.h"
 #include "app/baseview.h"
+#include "app/listwindows.h"
 #include "app/splash.h"
 #include "app/splitterwndex.h"
 #include "app/treerequestforwarder.h"
@@ -82,6 +83,7 @@ CMainFrame::CMainFrame(ICommandTarget* app, CKorDoc* document)
 {
     setWindowTitle(g_program.AppTitle);
     m_commands.SetRoute([this] { return CommandRoute(); });
+    m_listWindows = std::make_unique<CListWindows>(this, document);
     BuildMenus();
     BuildStatusBar();
     BuildPanes();
@@ -120,6 +122,11 @@ void CMainFrame::BuildMenus()
     const int paneCommands[] = {CommandId::PaneDocumentTree, CommandId::PaneCodeTree, CommandId::PaneDocumentBrowser,
                                 CommandId::PaneRetrievedSegments};
     for (int id : paneCommands)
+        window->addAction(m_commands.Action(id));
+    window->addSeparator();
+    for (int id : {ListWindowCommand::DocumentsList, ListWindowCommand::CodesList, ListWindowCommand::CodingsList,
+                   ListWindowCommand::MemosList, ListWindowCommand::DocumentVariables,
+                   ListWindowCommand::CodeVariables, ListWindowCommand::SearchHitsList})
         window->addAction(m_commands.Action(id));
     menuBar()->addMenu(window);
     QMenu* help = m_commands.CreateMenu(AppText::MenuHelp, this);
@@ -339,7 +346,7 @@ bool CMainFrame::OnCommand(int id)
         ArrangePanes(BitOf(HostOf(id)), true);
         return true;
     default:
-        return false;
+        return m_listWindows->OnCommand(id);
     }
 }
 
@@ -354,7 +361,7 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
         ui.SetCheck((m_settings.viewState & BitOf(HostOf(ui.id))) != 0);
         return true;
     default:
-        return false;
+        return m_listWindows->OnUpdateCommand(ui);
     }
 }
 

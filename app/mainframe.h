@@ -13,6 +13,7 @@
 #include <memory>
 
 class CBaseView;
+class CListWindows;
 class CKorDoc;
 class CObjTreeCtrl;
 class CPlaceholderPane;
@@ -102,6 +103,8 @@ public:
     CKorDoc* Document() const { return m_document; }
     TreePaneWindow* DocumentTree() const { return m_documentTree; }
     CObjTreeCtrl* CodeTree() const { return m_codeTree; }
+    /// The object-list windows and their commands.
+    CListWindows& ListWindows() { return *m_listWindows; }
 
 signals:
     /// A double click on the left part of a status-bar pane (128 pixels of
@@ -141,6 +144,7 @@ private:
     FrameSettings m_settings;
     std::function<QString()> m_projectPrompt;
     std::unique_ptr<CWaitWndHost> m_waitHost;
+    std::unique_ptr<CListWindows> m_listWindows;
     IWaitWindowHost* m_previousWaitHost = nullptr;
 
     CQuickCodeList m_quickCodes;

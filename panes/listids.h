@@ -106,7 +106,6 @@ constexpr int Cancel = 102005;
 constexpr int ExportFailed = 191800;       ///< "%1" the file, "%2" the reason
 constexpr int ColumnChooserTitle = 191801;
 constexpr int NoColumnName = 191802;
-constexpr int ValuePopupTitle = 191803;
 constexpr int NumberOutOfRange = 191804;   ///< "%1" to "%2"
 }  // namespace ListText
 

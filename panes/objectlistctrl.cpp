@@ -178,6 +178,11 @@ void ObjectListModel::Reorder(const std::vector<int>& order)
 {
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const QModelIndexList before = persistentIndexList();
+    // Each persistent index follows its object, so its key is taken first.
+    QList<qint32> keysBefore;
+    keysBefore.reserve(before.size());
+    for (const QModelIndex& index : before)
+        keysBefore.append(KeyAt(index.row()));
     QList<qint32> keys;
     keys.reserve(m_keys.size());
     for (const int old : order)
@@ -186,10 +191,9 @@ void ObjectListModel::Reorder(const std::vector<int>& order)
     rebuildIndex();
     QModelIndexList after;
     after.reserve(before.size());
-    for (const QModelIndex& index : before) {
-        // Persistent indexes follow their object to its new row.
-        const int row = m_rowOfKey.value(index.data(Qt::UserRole).toInt(), -1);
-        after.append(row < 0 ? QModelIndex() : this->index(row, index.column()));
+    for (int i = 0; i < before.size(); ++i) {
+        const int row = m_rowOfKey.value(keysBefore.at(i), -1);
+        after.append(row < 0 ? QModelIndex() : this->index(row, before.at(i).column()));
     }
     changePersistentIndexList(before, after);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
@@ -397,16 +401,6 @@ ObjectListCtrl::~ObjectListCtrl()
     StopMeasuring();
     if (m_tooltipKey != 0 || m_hiddenEdit)
         GetTooltipContent(-1, m_tooltip);
-}
-
-template <typename Record>
-void ObjectListCtrl::send(Record& record) const
-{
-    if (!m_owner)
-        return;
-    record.sender = const_cast<ObjectListCtrl*>(this);
-    record.controlId = m_controlId;
-    m_owner->Request(record);
 }
 
 QString ObjectListCtrl::ProfileSection() const

@@ -2,6 +2,7 @@
 
 #include "foundation/colorhelpers.h"
 #include "panes/listnotifyinfo.h"
+#include "panes/requestowner.h"
 #include "ui/listsearchpopup.h"
 
 #include <QAbstractTableModel>
@@ -24,7 +25,6 @@ class ObjectListCtrl;
 class QComboBox;
 class QLineEdit;
 class QMenu;
-class RequestOwner;
 
 /// @short One column of an object list: one field of the listed topic.
 /// New records are visible and categorial, everything else zero.
@@ -334,8 +334,16 @@ private:
     friend class ObjectListDelegate;
     friend class CListHeaderCtrl;
 
+    /// Stamps the head and hands the record to the owner; nothing without one.
     template <typename Record>
-    void send(Record& record) const;
+    void send(Record& record) const
+    {
+        if (!m_owner)
+            return;
+        record.sender = const_cast<ObjectListCtrl*>(this);
+        record.controlId = m_controlId;
+        m_owner->Request(record);
+    }
     bool describeColumn(ColumnRecord& record) const;
     void applyColumnGeometry(int column);
     void applyOrder();

@@ -18,7 +18,10 @@ bool PaneListener::IsShown(qint32 topic, qint32 id)
         return false;
     if (topic == m_host->ParentTopic() && id == m_host->ParentId())
         return true;
-    if (m_host->ParentTopic() == 0 && id == 0)
+    // A list without a parent stands under every real parent, so that it
+    // hears every addition of its topic; negative ids (a retrieval's result
+    // rows) are none.
+    if (m_host->ParentTopic() == 0 && id >= 0)
         return true;
     return topic == m_host->Topic() && m_host->HasRow(id);
 }
@@ -48,7 +51,7 @@ bool PaneListener::OnObjectAdded(qint32 topic, qint32 id, qint32 after, qint32 p
 {
     Q_UNUSED(after);
     Q_UNUSED(select);
-    if (!TakesAddition(topic, parentTopic, parentId) || IsShown(topic, id))
+    if (!TakesAddition(topic, parentTopic, parentId) || m_host->HasRow(id))
         return false;
     m_host->AddRow(id);
     return true;
