@@ -78,28 +78,28 @@ bool CodeToolBarDlg::OnInitDialog()
     return true;
 }
 
+bool CodeToolBarDlg::AskCode(qint32 code, quint32 mask, ListNotifyInfo& info)
+{
+    info.itemId = code;
+    info.topic = TopicId::Codes;
+    info.mask = mask;
+    info.query = true;
+    info.sender = this;
+    if (m_owner)
+        m_owner->Request(info);
+    return info.handled;
+}
+
 QString CodeToolBarDlg::CodeText(qint32 code)
 {
     ListNotifyInfo info;
-    info.itemId = code;
-    info.topic = TopicId::Codes;
-    info.mask = ListNotifyMask::FullName;
-    info.query = true;
-    if (m_owner)
-        m_owner->Request(info);
-    return info.handled ? info.name : QString();
+    return AskCode(code, ListNotifyMask::FullName, info) ? info.name : QString();
 }
 
 quint32 CodeToolBarDlg::CodeColour(qint32 code)
 {
     ListNotifyInfo info;
-    info.itemId = code;
-    info.topic = TopicId::Codes;
-    info.mask = ListNotifyMask::Colour;
-    info.query = true;
-    if (m_owner)
-        m_owner->Request(info);
-    return info.handled ? info.colour : kNoColor;
+    return AskCode(code, ListNotifyMask::Colour, info) ? info.colour : kNoColor;
 }
 
 void CodeToolBarDlg::InsertRow(int row, qint32 code)

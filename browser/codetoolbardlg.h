@@ -7,6 +7,7 @@
 class CColourCheckList;
 class RequestOwner;
 class QPushButton;
+struct ListNotifyInfo;
 
 /// @short The small floating window of the user's favourite codes: a click
 /// on a code's name codes the browser's selection with it (the frame does
@@ -57,6 +58,8 @@ private:
     void SetTicked(int row, bool ticked);
     void RemoveTicked();
     void UpdateRemoveButton();
+    /// Asks the owner about the code; true when answered.
+    bool AskCode(qint32 code, quint32 mask, ListNotifyInfo& info);
     QString CodeText(qint32 code);
     quint32 CodeColour(qint32 code);
 

@@ -102,25 +102,8 @@ bool CObjTreeCtrl::OnObjectAdded(qint32 topic, qint32 id, qint32 after, qint32 p
     default:
         return true;
     }
-    const int position = PositionAfter(parent, topic, after);
-    if (TreeNode* existing = Mapped(topic, id)) {
-        // Announced again: the node moves to its new place, subtree and all.
-        if (existing->Contains(parent))
-            return false;
-        MoveNode(existing, parent, position);
-        RefreshNode(existing);
-        if (select) {
-            ExpandNode(parent);
-            SelectNode(existing);
-        }
-        return true;
-    }
-    std::unique_ptr<TreeNode> node = MakeNode(topic, id);
-    if (!node)
+    if (!PlaceObject(parent, PositionAfter(parent, topic, after), topic, id, select))
         return false;
-    std::vector<std::unique_ptr<TreeNode>> nodes;
-    nodes.push_back(std::move(node));
-    PlaceNodes(parent, position, std::move(nodes), select);
     if (topic != TopicId::Codes && !Bulk())
         Renumber();
     return true;
@@ -144,18 +127,7 @@ bool CObjTreeCtrl::OnObjectsAdded(qint32 topic, const QList<quint32>& ids, qint3
         EndBulk();
         return true;
     }
-    // New nodes reach the view in one insertion, behind the children there.
-    std::vector<std::unique_ptr<TreeNode>> nodes;
-    nodes.reserve(size_t(ids.size()));
-    for (const quint32 id : ids) {
-        if (Mapped(topic, qint32(id))) {
-            OnObjectAdded(topic, qint32(id), -1, parentTopic, parentId, false);
-            continue;
-        }
-        if (std::unique_ptr<TreeNode> node = MakeNode(topic, qint32(id)))
-            nodes.push_back(std::move(node));
-    }
-    PlaceNodes(parent, int(parent->children.size()), std::move(nodes), false);
+    PlaceObjects(parent, -1, topic, ids, false);
     EndBulk();
     return true;
 }
@@ -296,20 +268,6 @@ Qt::DropAction CObjTreeCtrl::DropEffect(qint32 draggedKind, qint32 draggedId, Tr
     default:
         return Qt::MoveAction;
     }
-}
-
-bool CObjTreeCtrl::MoveAndTell(TreeNode* node, TreeNode* parent, int position, qint32 parentTopic, qint32 parentId)
-{
-    TreeNode* oldParent = node->parent;
-    const int oldRow = node->Row();
-    if (!MoveNode(node, parent, position))
-        return false;
-    if (oldParent != parent && !SendMoved(node->kind, node->Id(), parentTopic, parentId)) {
-        // The tree never shows a place the project does not hold.
-        MoveNode(node, oldParent, oldRow);
-        return false;
-    }
-    return true;
 }
 
 bool CObjTreeCtrl::ApplyDrop(qint32 draggedKind, qint32 draggedId, TreeNode* target, int keys, QPoint screenPos)

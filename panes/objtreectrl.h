@@ -87,7 +87,4 @@ private:
     /// The parent node of a code placed under (parentTopic, parentId): its
     /// mapped code, else the code-system root.
     TreeNode* CodeParent(qint32 parentId) const;
-    /// Moves the node; when its parent changed the owner is told, and a move
-    /// the owner refuses is undone. False when nothing stayed changed.
-    bool MoveAndTell(TreeNode* node, TreeNode* parent, int position, qint32 parentTopic, qint32 parentId);
 };

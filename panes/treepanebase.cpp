@@ -586,6 +586,65 @@ void CTreePaneBase::PlaceNodes(TreeNode* parent, int position, std::vector<std::
     }
 }
 
+bool CTreePaneBase::PlaceObject(TreeNode* parent, int position, qint32 kind, qint32 data, bool select)
+{
+    const qint32 id = data < 0 ? -data : data;
+    if (TreeNode* existing = Mapped(kind, id)) {
+        // Announced again: the node moves to its new place, subtree and all.
+        if (existing->Contains(parent))
+            return false;
+        MoveNode(existing, parent, position);
+        existing->data = data;
+        RefreshNode(existing);
+        if (select) {
+            ExpandNode(parent);
+            SelectNode(existing);
+        }
+        return true;
+    }
+    std::unique_ptr<TreeNode> node = MakeNode(kind, data);
+    if (!node)
+        return false;
+    std::vector<std::unique_ptr<TreeNode>> nodes;
+    nodes.push_back(std::move(node));
+    PlaceNodes(parent, position, std::move(nodes), select);
+    return true;
+}
+
+void CTreePaneBase::PlaceObjects(TreeNode* parent, int position, qint32 kind, const QList<quint32>& ids, bool negate)
+{
+    // New nodes reach the view in one insertion; objects announced again
+    // move one by one first, so the position is counted after them.
+    std::vector<std::unique_ptr<TreeNode>> nodes;
+    nodes.reserve(size_t(ids.size()));
+    int moved = 0;
+    for (const quint32 id : ids) {
+        const qint32 data = negate ? -qint32(id) : qint32(id);
+        if (Mapped(kind, qint32(id))) {
+            moved += PlaceObject(parent, position < 0 ? int(parent->children.size()) : position + moved, kind, data,
+                                 false) ? 1 : 0;
+            continue;
+        }
+        if (std::unique_ptr<TreeNode> node = MakeNode(kind, data))
+            nodes.push_back(std::move(node));
+    }
+    PlaceNodes(parent, position < 0 ? int(parent->children.size()) : position + moved, std::move(nodes), false);
+}
+
+bool CTreePaneBase::MoveAndTell(TreeNode* node, TreeNode* parent, int position, qint32 parentTopic, qint32 parentId)
+{
+    TreeNode* oldParent = node->parent;
+    const int oldRow = node->Row();
+    if (!MoveNode(node, parent, position))
+        return false;
+    if (oldParent != parent && !SendMoved(node->kind, node->Id(), parentTopic, parentId)) {
+        // The tree never shows a place the project does not hold.
+        MoveNode(node, oldParent, oldRow);
+        return false;
+    }
+    return true;
+}
+
 int CTreePaneBase::PositionAfter(const TreeNode* parent, qint32 kind, qint32 after) const
 {
     if (after == 0)

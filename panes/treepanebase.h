@@ -180,6 +180,18 @@ protected:
     /// their wanted expansion; with `select` the parent expands and the last
     /// node is selected.
     void PlaceNodes(TreeNode* parent, int position, std::vector<std::unique_ptr<TreeNode>> nodes, bool select);
+    /// Places one announced object under `parent`: a node already mapped
+    /// moves there with its subtree (and is asked again), a new one is built
+    /// from the owner's answer. False when it could not be placed.
+    bool PlaceObject(TreeNode* parent, int position, qint32 kind, qint32 data, bool select);
+    /// Places several announced objects of one kind at the end of `parent`'s
+    /// children (or at `position`), new nodes in one insertion. `negate`
+    /// stores their ids negated as item data.
+    void PlaceObjects(TreeNode* parent, int position, qint32 kind, const QList<quint32>& ids, bool negate);
+    /// Moves the node; when its parent changed the owner gets a moved notice
+    /// (`parentTopic`, `parentId`), and a move the owner refuses is undone.
+    /// False when nothing stayed changed.
+    bool MoveAndTell(TreeNode* node, TreeNode* parent, int position, qint32 parentTopic, qint32 parentId);
     /// The insertion position behind the sibling `after` of the kind (0
     /// first, negative last; a sibling not mapped under the parent: first).
     int PositionAfter(const TreeNode* parent, qint32 kind, qint32 after) const;

@@ -112,25 +112,8 @@ bool TreePaneWindow::OnObjectAdded(qint32 topic, qint32 id, qint32 after, qint32
         return true;
     }
     const qint32 data = topic == TopicId::Documents && parent == FirstRoot() ? -id : id;
-    if (TreeNode* existing = Mapped(topic, id)) {
-        // Announced again: the node moves to its new place.
-        if (existing->Contains(parent))
-            return false;
-        MoveNode(existing, parent, position);
-        existing->data = data;
-        RefreshNode(existing);
-        if (select) {
-            ExpandNode(parent);
-            SelectNode(existing);
-        }
-        return true;
-    }
-    std::unique_ptr<TreeNode> node = MakeNode(topic, data);
-    if (!node)
+    if (!PlaceObject(parent, position, topic, data, select))
         return false;
-    std::vector<std::unique_ptr<TreeNode>> nodes;
-    nodes.push_back(std::move(node));
-    PlaceNodes(parent, position, std::move(nodes), select);
     if ((topic == TopicId::DocumentGroups || topic == TopicId::DocumentSets) && !Bulk())
         Renumber();
     return true;
@@ -142,18 +125,14 @@ bool TreePaneWindow::OnObjectsAdded(qint32 topic, const QList<quint32>& ids, qin
         return true;
     BeginBulk();
     TreeNode* parent = nullptr;
-    int position = 0;
-    if (topic == TopicId::Documents && parentTopic == TopicId::DocumentGroups) {
+    if (topic == TopicId::Documents && parentTopic == TopicId::DocumentGroups)
         parent = parentId == 0 ? FirstRoot() : Mapped(TopicId::DocumentGroups, parentId);
-        position = parent == FirstRoot() ? UngroupedCount() : parent ? int(parent->children.size()) : 0;
-    } else if ((topic == TopicId::DocumentGroups && parentTopic == TopicKind::DocumentsRoot)
-               || (topic == TopicId::DocumentSets && parentTopic == TopicKind::DocumentSetsRoot)) {
-        parent = topic == TopicId::DocumentGroups ? FirstRoot() : SecondRoot();
-        position = int(parent->children.size());
-    } else if (topic == TopicId::DocumentSetMembers && parentTopic == TopicId::DocumentSets) {
+    else if (topic == TopicId::DocumentGroups && parentTopic == TopicKind::DocumentsRoot)
+        parent = FirstRoot();
+    else if (topic == TopicId::DocumentSets && parentTopic == TopicKind::DocumentSetsRoot)
+        parent = SecondRoot();
+    else if (topic == TopicId::DocumentSetMembers && parentTopic == TopicId::DocumentSets)
         parent = Mapped(TopicId::DocumentSets, parentId);
-        position = parent ? int(parent->children.size()) : 0;
-    }
     if (!parent) {
         for (const quint32 id : ids)
             OnObjectAdded(topic, qint32(id), -1, parentTopic, parentId, false);
@@ -161,22 +140,8 @@ bool TreePaneWindow::OnObjectsAdded(qint32 topic, const QList<quint32>& ids, qin
         return true;
     }
     const bool negate = topic == TopicId::Documents && parent == FirstRoot();
-    std::vector<std::unique_ptr<TreeNode>> nodes;
-    nodes.reserve(size_t(ids.size()));
-    for (const quint32 id : ids) {
-        if (Mapped(topic, qint32(id))) {
-            OnObjectAdded(topic, qint32(id), -1, parentTopic, parentId, false);
-            continue;
-        }
-        if (std::unique_ptr<TreeNode> node = MakeNode(topic, negate ? -qint32(id) : qint32(id)))
-            nodes.push_back(std::move(node));
-    }
-    // Documents moved by a re-announcement above may have shifted the end.
-    if (parent == FirstRoot() && topic == TopicId::Documents)
-        position = UngroupedCount();
-    else
-        position = int(parent->children.size());
-    PlaceNodes(parent, position, std::move(nodes), false);
+    // The documents of no group stay before the first group.
+    PlaceObjects(parent, negate ? UngroupedCount() : -1, topic, ids, negate);
     EndBulk();
     return true;
 }
@@ -327,34 +292,15 @@ Qt::DropAction TreePaneWindow::DropEffect(qint32 draggedKind, qint32 draggedId, 
 
 bool TreePaneWindow::MoveDocument(TreeNode* document, TreeNode* parent, int position)
 {
-    TreeNode* oldParent = document->parent;
-    const int oldRow = document->Row();
-    const qint32 oldData = document->data;
-    if (!MoveNode(document, parent, position))
+    if (!MoveAndTell(document, parent, position, TopicId::DocumentGroups, parent == FirstRoot() ? 0 : parent->Id()))
         return false;
     document->data = parent == FirstRoot() ? -document->Id() : document->Id();
-    if (oldParent != parent
-        && !SendMoved(TopicId::Documents, document->Id(), TopicId::DocumentGroups,
-                      parent == FirstRoot() ? 0 : parent->Id())) {
-        // The tree never shows a group the project does not hold.
-        MoveNode(document, oldParent, oldRow);
-        document->data = oldData;
-        return false;
-    }
     return true;
 }
 
 bool TreePaneWindow::MoveMember(TreeNode* member, TreeNode* set, int position)
 {
-    TreeNode* oldSet = member->parent;
-    const int oldRow = member->Row();
-    if (!MoveNode(member, set, position))
-        return false;
-    if (oldSet != set && !SendMoved(TopicId::DocumentSetMembers, member->Id(), TopicId::DocumentSets, set->Id())) {
-        MoveNode(member, oldSet, oldRow);
-        return false;
-    }
-    return true;
+    return MoveAndTell(member, set, position, TopicId::DocumentSets, set->Id());
 }
 
 bool TreePaneWindow::ApplyDrop(qint32 draggedKind, qint32 draggedId, TreeNode* target, int keys, QPoint screenPos)

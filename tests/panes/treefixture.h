@@ -5,6 +5,7 @@
 // it, as the frame's router does, and logs every click, menu and drop
 // request; the trees are registered first and second, as the frame does.
 
+#include "common/documentowner.h"
 #include "document/docfixture.h"
 #include "foundation/dragobject.h"
 #include "panes/listnotifyinfo.h"
@@ -23,12 +24,12 @@
 
 namespace treetest {
 
-/// Routes the panes' requests to the project document; clicks, menus and
-/// drops are logged as "follow(kind,id,keys)", "menu(...)", "open(...)",
-/// "drop(perform,draggedKind,draggedId,targetKind,targetId,keys)".
-class DocPaneOwner : public RequestOwner {
+/// The shared document owner, with drops answered and clicks, menus and
+/// drops logged with their keys: "follow(kind,id,keys)", "menu(...)",
+/// "open(...)", "drop(perform,draggedKind,draggedId,targetKind,targetId,keys)".
+class DocPaneOwner : public testutil::DocumentOwner {
 public:
-    explicit DocPaneOwner(CKorDoc& doc) : m_doc(doc) {}
+    explicit DocPaneOwner(CKorDoc& doc) : DocumentOwner(doc) {}
 
     QString identity = QStringLiteral("project-under-test");
     qint32 dropAnswer = 0;            ///< what drop requests are answered
@@ -37,17 +38,6 @@ public:
     void Request(NotifyHead& record) override
     {
         switch (record.code) {
-        case RequestCode::ItemInfo: {
-            auto& info = static_cast<ListNotifyInfo&>(record);
-            if (info.query)
-                m_doc.HandleItemQuery(info);
-            else
-                m_doc.HandleItemChange(info);
-            break;
-        }
-        case RequestCode::GetRecord:
-            m_doc.HandleGetRecord(static_cast<RecordNotifyInfo&>(record));
-            break;
         case RequestCode::FollowItem:
         case RequestCode::ContextMenu:
         case RequestCode::OpenItem: {
@@ -68,13 +58,11 @@ public:
             break;
         }
         default:
+            DocumentOwner::Request(record);
             break;
         }
     }
     QString ProjectIdentity() const override { return identity; }
-
-private:
-    CKorDoc& m_doc;
 };
 
 /// Both trees on a project of two groups, documents in and out of them, a
