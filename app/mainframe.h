@@ -15,7 +15,10 @@
 class CBaseView;
 class CListWindows;
 class CKorDoc;
+class CObjTreeCtrl;
 class CPlaceholderPane;
+class CTreeRequestForwarder;
+class TreePaneWindow;
 class CSplitterWndEx;
 class CWaitWndHost;
 class IWaitWindowHost;
@@ -98,6 +101,8 @@ public:
     QComboBox* QuickCodeCombo() const { return m_quickCodeCombo; }
     /// The document kept since the frame was made.
     CKorDoc* Document() const { return m_document; }
+    TreePaneWindow* DocumentTree() const { return m_documentTree; }
+    CObjTreeCtrl* CodeTree() const { return m_codeTree; }
     /// The object-list windows and their commands.
     CListWindows& ListWindows() { return *m_listWindows; }
 
@@ -117,6 +122,13 @@ private:
     void BuildMenus();
     void BuildStatusBar();
     void BuildPanes();
+    /// Makes the two trees, gives them their owner and registers them with
+    /// the document, document tree first.
+    void BuildTrees();
+    /// The trees leave the registry and go before their owner does.
+    void DestroyTrees();
+    QWidget* DocumentTreeWidget() const;
+    QWidget* CodeTreeWidget() const;
     void ApplyLayout();
     void DeferredStartup(const QString& pendingProject);
     bool OpenProject(const QString& path);
@@ -141,8 +153,9 @@ private:
     CSplitterWndEx* m_splitB = nullptr;
     CSplitterWndEx* m_splitC = nullptr;
     std::array<CBaseView*, ViewCount> m_views{};
-    CPlaceholderPane* m_documentTree = nullptr;
-    CPlaceholderPane* m_codeTree = nullptr;
+    TreePaneWindow* m_documentTree = nullptr;
+    CObjTreeCtrl* m_codeTree = nullptr;
+    std::unique_ptr<CTreeRequestForwarder> m_treeRequests;
     CPlaceholderPane* m_browser = nullptr;
     CPlaceholderPane* m_segments = nullptr;
 };
