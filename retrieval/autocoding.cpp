@@ -153,7 +153,7 @@ qint32 LexicalEngine::AutoCode(AutoCoder& coder, Extent extent, bool pdfOnly, bo
                 continue;
             qint32 start = 0;
             qint32 end = 0;
-            SentenceAround(loader.Text(), std::min(hit.start, hit.end), start, end);
+            SentenceAround(loader.SentenceText(), std::min(hit.start, hit.end), start, end);
             coder.Code(hit, kind, start, end);
             break;
         }

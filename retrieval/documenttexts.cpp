@@ -5,10 +5,14 @@
 #include "foundation/tabledata.h"
 #include "platform/pdf/pdfmemorydocument.h"
 #include "platform/rtf/richeditctrlex.h"
+#include "platform/rtf/rtfformat.h"
 #include "store/fieldvalue.h"
 #include "store/rowbuffer.h"
 #include "store/storeids.h"
 #include "store/topicdatabase.h"
+
+#include <QTextBlock>
+#include <QTextDocument>
 
 #include <algorithm>
 
@@ -100,6 +104,24 @@ void SentenceAround(const QString& text, qint32 position, qint32& start, qint32&
     }
 }
 
+QString TextWithoutHiddenMarks(const CRichEditCtrlEx& edit)
+{
+    QString text = edit.TextMap().text();
+    for (QTextBlock block = edit.GetDocument()->begin(); block.isValid(); block = block.next()) {
+        for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (!rtf::IsHidden(fragment.charFormat()))
+                continue;
+            for (int k = 0; k < fragment.length(); ++k) {
+                const int position = edit.FromDocumentPosition(fragment.position() + k);
+                if (position >= 0 && position < text.size())
+                    text[position] = QChar(0xE000);
+            }
+        }
+    }
+    return text;
+}
+
 bool ParagraphStretch(const ParagraphMap& map, const QString& text, qint32 first, qint32 last, qint32& start,
                       qint32& end)
 {
@@ -183,6 +205,7 @@ bool HitTextLoader::Load(const HitRow& hit)
         return true;
     m_loadedDocument = 0;
     m_text.reset();
+    m_sentenceText.reset();
     m_paragraphs.reset();
     switch (m_kind) {
     case DocumentKind::RichText: m_edit.StreamInRtf(&m_content, false); break;
@@ -209,6 +232,13 @@ const QString& HitTextLoader::Text()
     if (!m_text)
         m_text = m_edit.TextMap().text();
     return *m_text;
+}
+
+const QString& HitTextLoader::SentenceText()
+{
+    if (!m_sentenceText)
+        m_sentenceText = TextWithoutHiddenMarks(m_edit);
+    return *m_sentenceText;
 }
 
 const ParagraphMap& HitTextLoader::Paragraphs()

@@ -48,6 +48,10 @@ QList<DocumentText> ReadDocumentTexts(TopicDatabase& db, qint32 document, CRichE
 /// (FindSentenceEnd; kept). Both ends lie inside the text.
 void SentenceAround(const QString& text, qint32 position, qint32& start, qint32& end);
 
+/// The control's text with its hidden characters (the instructions of
+/// hyperlinks) as U+E000, which neither ends a sentence nor is a blank.
+QString TextWithoutHiddenMarks(const CRichEditCtrlEx& edit);
+
 /// The control's text stretch of whole paragraphs (GetParagraphRanges)
 /// from paragraph first to paragraph last (from 1, clamped to the text's
 /// paragraphs): the start of the first, the end of the last without its
@@ -86,6 +90,8 @@ public:
     /// The text now in the control.
     const QString& Text();
     qint32 Length() { return qint32(Text().size()); }
+    /// The text for finding sentences (TextWithoutHiddenMarks), made once.
+    const QString& SentenceText();
     /// Its paragraph ranges (GetParagraphRanges), made once per text.
     const ParagraphMap& Paragraphs();
     /// For a table: the cell's row (from 0) and column (from 1) of the hit.
@@ -105,6 +111,7 @@ private:
     qint32 m_loadedPage = -1;
     qint32 m_loadedRow = -1;
     std::optional<QString> m_text;
+    std::optional<QString> m_sentenceText;
     std::optional<ParagraphMap> m_paragraphs;
 };
 

@@ -222,7 +222,7 @@ QString HitLine(const TopicDatabase& db, const HitRow& hit, qint32 number)
 /// The hit's sentence in the loaded text.
 void HitSentence(HitTextLoader& loader, const HitRow& hit, qint32& start, qint32& end)
 {
-    SentenceAround(loader.Text(), std::min(hit.start, hit.end), start, end);
+    SentenceAround(loader.SentenceText(), std::min(hit.start, hit.end), start, end);
 }
 
 /// The hit's own range, within the loaded text.
