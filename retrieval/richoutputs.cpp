@@ -294,7 +294,6 @@ bool LexicalEngine::SaveSegmentListRtf(CKorDoc& doc, const QString& path, const 
 {
     TopicDatabase& db = doc.GetDatabase();
     std::unique_ptr<CRichEditCtrlEx> control = CreateHiddenRichEdit();
-    control->SetText(QString());
     const QString progress = LoadString(Label::Progress);
     qint32 written = 0;
     for (qsizetype i = 0; i < codings.size(); ++i) {
@@ -335,7 +334,6 @@ bool LexicalEngine::SaveSegmentListRtf(CKorDoc& doc, const QString& path, const 
 bool LexicalEngine::SaveMemosRtf(CKorDoc& doc, const QString& path, const QList<qint32>& memos)
 {
     std::unique_ptr<CRichEditCtrlEx> control = CreateHiddenRichEdit();
-    control->SetText(QString());
     const QString progress = LoadString(Label::Progress);
     for (qsizetype i = 0; i < memos.size(); ++i) {
         SetWaitText(progress.arg(i + 1).arg(memos.size()));
@@ -570,9 +568,8 @@ qint32 LexicalEngine::WriteOverview(CKorDoc& doc, qint32 document, CRichEditCtrl
         found += MarkCategoryHits(doc, document, text.page, text.text, 0, categories, counts,
                                   control ? edit.get() : nullptr, 0);
         if (control) {
-            QByteArray rtf;
-            edit->StreamOutRtf(&rtf, false, true);
-            AppendRtf(*control, rtf);
+            // As a selection, so no paragraph end follows the last line.
+            AppendRtf(*control, RangeRtf(*edit, 0, EndOf(*edit)));
             AppendText(*control, QStringLiteral("\r\r"));
         }
     }
@@ -622,9 +619,8 @@ qint32 LexicalEngine::WriteDocumentOverview(CKorDoc& doc, qint32 document, qint3
                                   counts, control ? edit.get() : nullptr, code);
         ++segments;
         if (control) {
-            QByteArray rtf;
-            edit->StreamOutRtf(&rtf, false, true);
-            AppendRtf(*control, rtf);
+            // As a selection, so no paragraph end follows the last line.
+            AppendRtf(*control, RangeRtf(*edit, 0, EndOf(*edit)));
             AppendText(*control, QStringLiteral("\r\r"));
         }
     }
