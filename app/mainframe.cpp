@@ -12,6 +12,7 @@
 #include "foundation/waitwindow.h"
 #include "platform/profile/privateprofile.h"
 #include "store/projectdataengine.h"
+#include "ui/commandtoolbar.h"
 #include "ui/waitwnd.h"
 
 #include <QApplication>
@@ -124,7 +125,10 @@ void CMainFrame::BuildMenus()
     help->addAction(m_commands.Action(CommandId::AppAbout));
     menuBar()->addMenu(help);
 
-    QToolBar* bar = addToolBar(LoadString(AppText::FrameToolbar));
+    // The frame's own bars start at their edge.
+    auto* bar = new CommandToolBar(LoadString(AppText::FrameToolbar), this);
+    bar->SetIndent(0);
+    addToolBar(bar);
     bar->setObjectName(QStringLiteral("IDT_FRAME_%1").arg(kFrameToolbarId));
     for (int id : paneCommands)
         bar->addAction(m_commands.Action(id));
