@@ -208,21 +208,8 @@ void BM_WordCountsOfAllDocuments(benchmark::State& state)
         return;
     CKorDoc& doc = project.shell.doc;
     TopicDatabase& db = doc.GetDatabase();
-    QList<qint32> documents;
-    db.GetAllKeys(TopicId::Documents, documents);
-    QStringList texts;
     qint64 bytes = 0;
-    const std::unique_ptr<CRichEditCtrlEx> edit = CreateHiddenRichEdit();
-    for (const qint32 document : std::as_const(documents)) {
-        RowBuffer row;
-        FieldValue text;
-        if (!db.ReadRow(TopicId::Documents, document, row, true) || !row.GetFieldValue(DocumentField::Text, text) ||
-            !text.GetBlob())
-            continue;
-        edit->StreamInRtf(text.GetBlob(), false);
-        texts.append(edit->GetTextRange(0, edit->GetTextLength()));
-        bytes += texts.last().toUtf8().size();
-    }
+    const QStringList texts = ReadAllTexts(db, bytes);
     qint64 words = 0;
     for (auto _ : state) {
         WordCounts counts;

@@ -7,8 +7,13 @@
 #include "bench/projectgenerator.h"
 #include "document/kordoc.h"
 #include "foundation/options.h"
+#include "foundation/richtexthelpers.h"
 #include "foundation/stringstore.h"
+#include "platform/rtf/richeditctrlex.h"
+#include "store/fieldvalue.h"
 #include "store/projectdataengine.h"
+#include "store/rowbuffer.h"
+#include "store/storeids.h"
 #include "tests/common/recordingpane.h"
 
 #include <benchmark/benchmark.h>
@@ -93,5 +98,27 @@ struct OpenLargeProject {
     ProjectCopy copy;
     Shell shell;
 };
+
+/// The rich-edit texts of every document of the project, and their size in
+/// UTF-8 bytes.
+inline QStringList ReadAllTexts(TopicDatabase& db, qint64& bytes)
+{
+    QList<qint32> documents;
+    db.GetAllKeys(TopicId::Documents, documents);
+    QStringList texts;
+    bytes = 0;
+    const std::unique_ptr<CRichEditCtrlEx> edit = CreateHiddenRichEdit();
+    for (const qint32 document : std::as_const(documents)) {
+        RowBuffer row;
+        FieldValue text;
+        if (!db.ReadRow(TopicId::Documents, document, row, true) || !row.GetFieldValue(DocumentField::Text, text) ||
+            !text.GetBlob())
+            continue;
+        edit->StreamInRtf(text.GetBlob(), false);
+        texts.append(edit->TextMap().text());
+        bytes += texts.last().toUtf8().size();
+    }
+    return texts;
+}
 
 }  // namespace benchproject

@@ -31,27 +31,6 @@ namespace {
 
 using namespace benchproject;
 
-/// The rich-edit texts of every document of the project.
-QStringList ReadAllTexts(TopicDatabase& db, qint64& bytes)
-{
-    QList<qint32> documents;
-    db.GetAllKeys(TopicId::Documents, documents);
-    QStringList texts;
-    bytes = 0;
-    const std::unique_ptr<CRichEditCtrlEx> edit = CreateHiddenRichEdit();
-    for (const qint32 document : std::as_const(documents)) {
-        RowBuffer row;
-        FieldValue text;
-        if (!db.ReadRow(TopicId::Documents, document, row, true) || !row.GetFieldValue(DocumentField::Text, text) ||
-            !text.GetBlob())
-            continue;
-        edit->StreamInRtf(text.GetBlob(), false);
-        texts.append(edit->TextMap().text());
-        bytes += texts.last().toUtf8().size();
-    }
-    return texts;
-}
-
 void BM_SearchAndCodeWhich(benchmark::State& state)
 {
     qint64 hits = 0;

@@ -28,6 +28,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <functional>
 
 namespace retrieval {
 
@@ -460,45 +461,49 @@ qint32 LexicalEngine::FormatSearchHitRanges(CKorDoc& doc, const QList<qint32>& h
     return written;
 }
 
-QString LexicalEngine::WriteSearchHitsInContext(CKorDoc& doc, qint32 id)
+namespace {
+
+/// The text of one hit: the stretch that range picks in the hit's loaded
+/// text; empty for a missing or marked hit or one whose text is gone.
+QString SingleHitText(CKorDoc& doc, qint32 id,
+                      const std::function<bool(HitTextLoader&, const HitRow&, qint32&, qint32&)>& range)
 {
     std::unique_ptr<CRichEditCtrlEx> edit = CreateHiddenRichEdit();
     HitTextLoader loader(doc.GetDatabase(), *edit);
     HitRow hit;
-    if (!ReadHitRow(doc.GetDatabase(), id, hit) || !loader.Load(hit))
-        return {};
     qint32 start = 0;
     qint32 end = 0;
-    HitSentence(loader, hit, start, end);
+    if (!ReadHitRow(doc.GetDatabase(), id, hit) || !loader.Load(hit) || !range(loader, hit, start, end))
+        return {};
     return loader.Text().mid(start, end - start);
+}
+
+}  // namespace
+
+QString LexicalEngine::WriteSearchHitsInContext(CKorDoc& doc, qint32 id)
+{
+    return SingleHitText(doc, id, [](HitTextLoader& loader, const HitRow& hit, qint32& start, qint32& end) {
+        HitSentence(loader, hit, start, end);
+        return true;
+    });
 }
 
 QString LexicalEngine::WriteSearchHitsByDocument(CKorDoc& doc, qint32 id)
 {
-    std::unique_ptr<CRichEditCtrlEx> edit = CreateHiddenRichEdit();
-    HitTextLoader loader(doc.GetDatabase(), *edit);
-    HitRow hit;
-    if (!ReadHitRow(doc.GetDatabase(), id, hit) || !loader.Load(hit))
-        return {};
-    qint32 start = 0;
-    qint32 end = 0;
-    HitRange(loader, hit, start, end);
-    return loader.Text().mid(start, end - start);
+    return SingleHitText(doc, id, [](HitTextLoader& loader, const HitRow& hit, qint32& start, qint32& end) {
+        HitRange(loader, hit, start, end);
+        return true;
+    });
 }
 
 QString LexicalEngine::WriteSearchHitsPlain(CKorDoc& doc, qint32 id)
 {
-    std::unique_ptr<CRichEditCtrlEx> edit = CreateHiddenRichEdit();
-    HitTextLoader loader(doc.GetDatabase(), *edit);
-    HitRow hit;
-    qint32 first = 0;
-    qint32 last = 0;
-    qint32 start = 0;
-    qint32 end = 0;
-    if (!ReadHitRow(doc.GetDatabase(), id, hit) || !loader.Load(hit) || !HitParagraphs(loader, hit, first, last) ||
-        !ParagraphStretch(loader.Paragraphs(), loader.Text(), first, last, start, end))
-        return {};
-    return loader.Text().mid(start, end - start);
+    return SingleHitText(doc, id, [](HitTextLoader& loader, const HitRow& hit, qint32& start, qint32& end) {
+        qint32 first = 0;
+        qint32 last = 0;
+        return HitParagraphs(loader, hit, first, last) &&
+               ParagraphStretch(loader.Paragraphs(), loader.Text(), first, last, start, end);
+    });
 }
 
 qint32 LexicalEngine::MarkCategoryHits(CKorDoc& doc, qint32 document, qint32 page, const QString& text, qint32 base,
