@@ -343,11 +343,14 @@ bool LexicalEngine::SaveMemosRtf(CKorDoc& doc, const QString& path, const QList<
     return SaveRtf(*control, path);
 }
 
-qint32 LexicalEngine::FormatSearchHitList(CKorDoc& doc, const QList<qint32>& hits, CRichEditCtrlEx* control,
-                                          bool& pdfSeen)
+namespace {
+
+/// A block per hit that take accepts (by its document's kind): the line of
+/// document and paragraph (a PDF hit's page), the RTF of the hit's sentence
+/// or own range, an empty line. The number of blocks.
+qint32 WriteHitBlocks(CKorDoc& doc, const QList<qint32>& hits, CRichEditCtrlEx& control,
+                      const std::function<bool(qint32 kind)>& take, bool sentence)
 {
-    if (!control)
-        return 0;
     TopicDatabase& db = doc.GetDatabase();
     std::unique_ptr<CRichEditCtrlEx> edit = CreateHiddenRichEdit();
     HitTextLoader loader(db, *edit);
@@ -356,21 +359,38 @@ qint32 LexicalEngine::FormatSearchHitList(CKorDoc& doc, const QList<qint32>& hit
         HitRow hit;
         if (!ReadHitRow(db, id, hit))
             continue;
-        if (loader.Kind(hit) == DocumentKind::Pdf) {
-            pdfSeen = true;
-            continue;
-        }
-        if (!loader.Load(hit))
+        const qint32 kind = loader.Kind(hit);
+        if (!take(kind) || !loader.Load(hit))
             continue;
         qint32 start = 0;
         qint32 end = 0;
-        HitSentence(loader, hit, start, end);
-        AppendText(*control, HitLine(db, hit, hit.paragraph));
-        AppendRtf(*control, RangeRtf(*edit, start, end));
-        AppendText(*control, QStringLiteral("\n\n"));
+        if (sentence)
+            HitSentence(loader, hit, start, end);
+        else
+            HitRange(loader, hit, start, end);
+        AppendText(control, HitLine(db, hit, kind == DocumentKind::Pdf ? hit.page : hit.paragraph));
+        AppendRtf(control, RangeRtf(*edit, start, end));
+        AppendText(control, QStringLiteral("\n\n"));
         ++written;
     }
     return written;
+}
+
+}  // namespace
+
+qint32 LexicalEngine::FormatSearchHitList(CKorDoc& doc, const QList<qint32>& hits, CRichEditCtrlEx* control,
+                                          bool& pdfSeen)
+{
+    if (!control)
+        return 0;
+    return WriteHitBlocks(
+        doc, hits, *control,
+        [&pdfSeen](qint32 kind) {
+            // Sentences of PDF pages are not written; the caller is told.
+            pdfSeen = pdfSeen || kind == DocumentKind::Pdf;
+            return kind != DocumentKind::Pdf;
+        },
+        true);
 }
 
 qint32 LexicalEngine::FormatSearchHitCounts(CKorDoc& doc, const QList<qint32>& hits, CRichEditCtrlEx* control,
@@ -378,26 +398,8 @@ qint32 LexicalEngine::FormatSearchHitCounts(CKorDoc& doc, const QList<qint32>& h
 {
     if (!control)
         return 0;
-    TopicDatabase& db = doc.GetDatabase();
-    std::unique_ptr<CRichEditCtrlEx> edit = CreateHiddenRichEdit();
-    HitTextLoader loader(db, *edit);
-    qint32 written = 0;
-    for (const qint32 id : hits) {
-        HitRow hit;
-        if (!ReadHitRow(db, id, hit))
-            continue;
-        const bool pdf = loader.Kind(hit) == DocumentKind::Pdf;
-        if ((pdfOnly && !pdf) || !loader.Load(hit))
-            continue;
-        qint32 start = 0;
-        qint32 end = 0;
-        HitRange(loader, hit, start, end);
-        AppendText(*control, HitLine(db, hit, pdf ? hit.page : hit.paragraph));
-        AppendRtf(*control, RangeRtf(*edit, start, end));
-        AppendText(*control, QStringLiteral("\n\n"));
-        ++written;
-    }
-    return written;
+    return WriteHitBlocks(
+        doc, hits, *control, [pdfOnly](qint32 kind) { return !pdfOnly || kind == DocumentKind::Pdf; }, false);
 }
 
 qint32 LexicalEngine::FormatSearchHitRanges(CKorDoc& doc, const QList<qint32>& hits, CRichEditCtrlEx* control,
