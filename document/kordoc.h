@@ -685,11 +685,11 @@ public:
     qint32 NewDocumentFromMemo(qint32 memo);
     /// The memos linked to the code (with subcodes included: or to one of
     /// its subcodes), in store order; true.
-    bool CollectMemosOfCode(qint32 code, QList<qint32>& ids) const;
+    bool CollectMemosOfCode(qint32 code, QList<qint32>& ids);
     /// The memos linked to any existing code, in store order; true.
-    bool CollectCodeMemos(QList<qint32>& ids) const;
+    bool CollectCodeMemos(QList<qint32>& ids);
     /// The code ids a memo is linked to; empty for an absent memo.
-    QList<qint32> GetMemoCodes(qint32 memo) const;
+    QList<qint32> GetMemoCodes(qint32 memo);
     /// False when a memo of the document has that page, position and title.
     bool IsMemoPlaceFree(qint32 document, qint32 page, qint32 position, const QString& title,
                          const TopicDatabase* store = nullptr) const;
@@ -1033,8 +1033,6 @@ private:
     qint32 GetObjectMemo(const MemoOwner& owner, qint32 id, bool& created, bool create, const QByteArray& rtf);
     /// True when an object, the project or a place in a document holds the memo.
     bool IsMemoHeld(qint32 memo) const;
-    /// Writes a memo row; the key, or 0 with nothing written.
-    qint32 WriteMemoRow(const std::function<bool(RowBuffer& row, qint32 key)>& fill, const QByteArray& rtf);
     bool AddToDocumentMemos(qint32 document, qint32 delta);
 
     void ClearProjectState();

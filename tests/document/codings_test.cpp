@@ -19,24 +19,6 @@ protected:
         return db().ReadRow(topic, key, row, false) && row.GetFieldValue(field, value) ? value.GetReal() : -1.0;
     }
     qint32 Int(qint32 topic, qint32 key, qint32 field) { return db().GetIntValue(topic, key, field); }
-    /// The broadcasts of a change: the pane, then the owner.
-    static Calls Changed(qint64 topic, qint64 key)
-    {
-        const std::string args = "(" + N(topic) + "," + N(key) + ")";
-        return {"pane.OnObjectChanged" + args, "owner.OnObjectChanged" + args};
-    }
-    static Calls Deleted(qint64 topic, qint64 key)
-    {
-        const std::string args = "(" + N(topic) + "," + N(key) + ")";
-        return {"pane.OnObjectDeleted" + args, "owner.OnObjectDeleted" + args};
-    }
-    static Calls Join(std::initializer_list<Calls> parts)
-    {
-        Calls all;
-        for (const Calls& part : parts)
-            all.insert(all.end(), part.begin(), part.end());
-        return all;
-    }
 };
 
 }  // namespace

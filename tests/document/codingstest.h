@@ -106,6 +106,24 @@ protected:
         return all;
     }
     QString Field(qint32 topic, qint32 key, qint32 field) { return Value(topic, key, field); }
+    /// The broadcasts of a change: the pane, then the owner.
+    static Calls Changed(qint64 topic, qint64 key)
+    {
+        const std::string args = "(" + N(topic) + "," + N(key) + ")";
+        return {"pane.OnObjectChanged" + args, "owner.OnObjectChanged" + args};
+    }
+    static Calls Deleted(qint64 topic, qint64 key)
+    {
+        const std::string args = "(" + N(topic) + "," + N(key) + ")";
+        return {"pane.OnObjectDeleted" + args, "owner.OnObjectDeleted" + args};
+    }
+    static Calls Join(std::initializer_list<Calls> parts)
+    {
+        Calls all;
+        for (const Calls& part : parts)
+            all.insert(all.end(), part.begin(), part.end());
+        return all;
+    }
 
     testutil::RecordingRetrieval retrieval;
     qint32 group = 0;
