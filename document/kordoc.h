@@ -986,12 +986,17 @@ private:
     /// The code is activated, lies under an activated code with subcodes
     /// included, or is the code of the current retrieval function.
     bool IsCodeRetrieved(qint32 code) const;
+    /// Adds to an integer field of the row and writes that field alone to
+    /// the file and the table.
+    static bool AddToStoredCount(RowBuffer& row, qint32 field, qint32 delta);
     /// Codings that count: all but those of code 0.
     qint32 CountCountedCodings() const;
     /// The code row's shares of all and of the activated codings.
     void SetCodeShares(RowBuffer& codeRow) const;
     /// Announces a new coding and what its counters changed.
     void AnnounceNewCoding(qint32 coding, qint32 document, qint32 code);
+    /// The coding with its text, without its id; false when it is absent.
+    bool ReadCodingRecord(qint32 coding, CodingRecord& record);
     /// Adds the comment to the coding's own, after a blank line when it has
     /// one; nothing when it holds the comment already.
     bool AppendCodingComment(qint32 coding, const QString& comment);
@@ -1034,6 +1039,9 @@ private:
     /// True when an object, the project or a place in a document holds the memo.
     bool IsMemoHeld(qint32 memo) const;
     bool AddToDocumentMemos(qint32 document, qint32 delta);
+    /// The fields every new memo gets: "Memo <key>", the user, now, and the
+    /// rich text when there is one.
+    bool FillNewMemo(RowBuffer& row, qint32 key, const QByteArray& rtf);
 
     void ClearProjectState();
     void ShowError(int textId, const QString& file, const QString& reason);

@@ -66,16 +66,22 @@ qint32 CKorDoc::NewMemo(const QString& title, const QString& author, const QDate
         [&](RowBuffer& row, qint32 key) {
             const QString name = title.trimmed();
             const QString writer = author.trimmed();
-            return SetText(row, MemoField::Title, name.isEmpty() ? DefaultObjectName(DocumentText::DefaultMemoName, key)
-                                                                 : name) &&
-                   SetText(row, MemoField::Author, writer.isEmpty() ? m_db.GetUserName() : writer) &&
-                   SetDate(row, MemoField::Date, date.isValid() ? date : Now()) &&
-                   SetInt(row, MemoField::Source, MemoSource::None) && (rtf.isEmpty() || SetBlob(row, MemoField::Text, rtf));
+            return FillNewMemo(row, key, rtf) && (name.isEmpty() || SetText(row, MemoField::Title, name)) &&
+                   (writer.isEmpty() || SetText(row, MemoField::Author, writer)) &&
+                   (!date.isValid() || SetDate(row, MemoField::Date, date)) &&
+                   SetInt(row, MemoField::Source, MemoSource::None);
         },
         true);
     if (memo)
         m_registry.NotifyAdded(TopicId::Memos, memo, 0, 0, 0, true);
     return memo;
+}
+
+bool CKorDoc::FillNewMemo(RowBuffer& row, qint32 key, const QByteArray& rtf)
+{
+    return SetText(row, MemoField::Title, DefaultObjectName(DocumentText::DefaultMemoName, key)) &&
+           SetText(row, MemoField::Author, m_db.GetUserName()) && SetDate(row, MemoField::Date, Now()) &&
+           (rtf.isEmpty() || SetBlob(row, MemoField::Text, rtf));
 }
 
 bool CKorDoc::AddToDocumentMemos(qint32 document, qint32 delta)
@@ -163,10 +169,7 @@ qint32 CKorDoc::GetObjectMemo(const MemoOwner& owner, qint32 id, bool& created, 
         key = CreateRow(
             TopicId::Memos,
             [&](RowBuffer& row, qint32 newKey) {
-                return attach(row) &&
-                       SetText(row, MemoField::Title, DefaultObjectName(DocumentText::DefaultMemoName, newKey)) &&
-                       SetText(row, MemoField::Author, m_db.GetUserName()) && SetDate(row, MemoField::Date, Now()) &&
-                       (rtf.isEmpty() || SetBlob(row, MemoField::Text, rtf));
+                return attach(row) && FillNewMemo(row, newKey, rtf);
             },
             true);
         if (!key || !setMemoId(key) || (owner.topic == TopicId::Documents && !AddToDocumentMemos(id, 1)) ||
@@ -226,11 +229,8 @@ qint32 CKorDoc::GetProjectMemo(bool& created, bool create, const QByteArray& rtf
         memo = CreateRow(
             TopicId::Memos,
             [&](RowBuffer& row, qint32 key) {
-                return SetText(row, MemoField::Title, DefaultObjectName(DocumentText::DefaultMemoName, key)) &&
-                       SetText(row, MemoField::Author, m_db.GetUserName()) && SetDate(row, MemoField::Date, Now()) &&
-                       SetInt(row, MemoField::Pos, kObjectMemoPosition) &&
-                       SetInt(row, MemoField::Source, MemoSource::Project) &&
-                       (rtf.isEmpty() || SetBlob(row, MemoField::Text, rtf));
+                return FillNewMemo(row, key, rtf) && SetInt(row, MemoField::Pos, kObjectMemoPosition) &&
+                       SetInt(row, MemoField::Source, MemoSource::Project);
             },
             true);
         if (!memo || !WriteSettingString(QString::fromLatin1(SetupKey::ProjectMemo), QString::number(memo)) ||
@@ -256,11 +256,10 @@ qint32 CKorDoc::NewDocumentMemo(qint32 document, qint32 page, qint32 position, q
         memo = CreateRow(
             TopicId::Memos,
             [&](RowBuffer& row, qint32 key) {
-                return SetText(row, MemoField::Title, DefaultObjectName(DocumentText::DefaultMemoName, key)) &&
-                       SetText(row, MemoField::Author, m_db.GetUserName()) && SetInt(row, MemoField::Page, page) &&
+                return FillNewMemo(row, key, {}) && SetInt(row, MemoField::Page, page) &&
                        SetInt(row, MemoField::Source, MemoSource::DocumentPosition) &&
                        SetInt(row, MemoField::Pos, position) && SetInt(row, MemoField::Paragraph, paragraph) &&
-                       SetInt(row, MemoField::Document, document) && SetDate(row, MemoField::Date, Now()) &&
+                       SetInt(row, MemoField::Document, document) &&
                        SetInt(row, MemoField::GroupID, GetDocumentGroup(document));
             },
             false);

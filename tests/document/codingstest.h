@@ -16,13 +16,13 @@ namespace doctest {
 class CodingsTest : public ObjectsTest {
 protected:
     /// "Alpha beta gamma." (0-16, paragraph end 17), "Second paragraph
-    /// here." (18-40, end 41), "Third one." (42-51).
+    /// here." (18-39, end 40), "Third one." (41-50).
     static QByteArray Text()
     {
         return RtfOf({QStringLiteral("Alpha beta gamma."), QStringLiteral("Second paragraph here."),
                       QStringLiteral("Third one.")});
     }
-    static constexpr qint32 kTextLength = 52;
+    static constexpr qint32 kTextLength = 51;
 
     void SetUp() override
     {
@@ -40,6 +40,7 @@ protected:
         record.parent = fear;
         dread = doc.NewCode(record);
         ASSERT_TRUE(group && document && other && joy && fear && dread);
+        ASSERT_EQ(db().GetIntValue(TopicId::Documents, document, DocumentField::Size), kTextLength);
         log.Take();
     }
     void TearDown() override
