@@ -13,8 +13,12 @@
 #include <memory>
 
 class CBaseView;
+class CListWindows;
 class CKorDoc;
+class CObjTreeCtrl;
 class CPlaceholderPane;
+class CTreeRequestForwarder;
+class TreePaneWindow;
 class CSplitterWndEx;
 class CWaitWndHost;
 class IWaitWindowHost;
@@ -97,6 +101,10 @@ public:
     QComboBox* QuickCodeCombo() const { return m_quickCodeCombo; }
     /// The document kept since the frame was made.
     CKorDoc* Document() const { return m_document; }
+    TreePaneWindow* DocumentTree() const { return m_documentTree; }
+    CObjTreeCtrl* CodeTree() const { return m_codeTree; }
+    /// The object-list windows and their commands.
+    CListWindows& ListWindows() { return *m_listWindows; }
 
 signals:
     /// A double click on the left part of a status-bar pane (128 pixels of
@@ -114,6 +122,13 @@ private:
     void BuildMenus();
     void BuildStatusBar();
     void BuildPanes();
+    /// Makes the two trees, gives them their owner and registers them with
+    /// the document, document tree first.
+    void BuildTrees();
+    /// The trees leave the registry and go before their owner does.
+    void DestroyTrees();
+    QWidget* DocumentTreeWidget() const;
+    QWidget* CodeTreeWidget() const;
     void ApplyLayout();
     void DeferredStartup(const QString& pendingProject);
     bool OpenProject(const QString& path);
@@ -129,6 +144,7 @@ private:
     FrameSettings m_settings;
     std::function<QString()> m_projectPrompt;
     std::unique_ptr<CWaitWndHost> m_waitHost;
+    std::unique_ptr<CListWindows> m_listWindows;
     IWaitWindowHost* m_previousWaitHost = nullptr;
 
     CQuickCodeList m_quickCodes;
@@ -137,8 +153,9 @@ private:
     CSplitterWndEx* m_splitB = nullptr;
     CSplitterWndEx* m_splitC = nullptr;
     std::array<CBaseView*, ViewCount> m_views{};
-    CPlaceholderPane* m_documentTree = nullptr;
-    CPlaceholderPane* m_codeTree = nullptr;
+    TreePaneWindow* m_documentTree = nullptr;
+    CObjTreeCtrl* m_codeTree = nullptr;
+    std::unique_ptr<CTreeRequestForwarder> m_treeRequests;
     CPlaceholderPane* m_browser = nullptr;
     CPlaceholderPane* m_segments = nullptr;
 };

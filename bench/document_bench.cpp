@@ -12,6 +12,7 @@
 #include "bench/projectgenerator.h"
 #include "document/documentids.h"
 #include "document/kordoc.h"
+#include "document/wordcounts.h"
 #include "foundation/ids.h"
 #include "foundation/options.h"
 #include "foundation/richtexthelpers.h"
@@ -298,7 +299,7 @@ void BM_WordCountsOfAllDocuments(benchmark::State& state)
     }
     qint64 words = 0;
     for (auto _ : state) {
-        QHash<QString, qint32> counts;
+        WordCounts counts;
         words = 0;
         for (const QString& original : std::as_const(texts)) {
             QString text = original;
