@@ -60,6 +60,8 @@ void RowStore::reserve(qsizetype bytes)
 {
     if (bytes <= m_capacity)
         return;
+    if (m_mapping && GrowMapping(bytes))
+        return;
     char* data = nullptr;
     void* mapping = nullptr;
     size_t mappedBytes = 0;
@@ -74,7 +76,9 @@ void RowStore::reserve(qsizetype bytes)
             throw std::bad_alloc();
         const auto start = (reinterpret_cast<quintptr>(mapping) + kHugePage - 1) & ~quintptr(kHugePage - 1);
         data = reinterpret_cast<char*>(start);
-        madvise(data, size_t(capacity), MADV_HUGEPAGE);  // a hint; without it pages stay small
+        // A hint; without it pages stay small. The whole mapping, so that it
+        // stays one mapping that GrowMapping can move.
+        madvise(mapping, mappedBytes, MADV_HUGEPAGE);
     } else {
         data = static_cast<char*>(std::malloc(size_t(bytes)));
         if (!data)
@@ -89,6 +93,25 @@ void RowStore::reserve(qsizetype bytes)
     m_capacity = capacity;
     m_mapping = mapping;
     m_mappedBytes = mappedBytes;
+}
+
+bool RowStore::GrowMapping(qsizetype bytes)
+{
+    // The kernel moves the pages instead of copying them: growing a block of
+    // hundreds of megabytes (the first row added after opening a large
+    // project) costs no more than the rows added.
+    const qsizetype capacity = qsizetype((size_t(bytes) + kHugePage - 1) / kHugePage * kHugePage);
+    const size_t offset = size_t(m_data - static_cast<char*>(m_mapping));
+    const size_t mappedBytes = size_t(capacity) + kHugePage;
+    void* mapping = mremap(m_mapping, m_mappedBytes, mappedBytes, MREMAP_MAYMOVE);
+    if (mapping == MAP_FAILED)
+        return false;  // copied into a new block instead
+    m_mapping = mapping;
+    m_mappedBytes = mappedBytes;
+    m_data = static_cast<char*>(mapping) + offset;
+    m_capacity = qsizetype(mappedBytes - offset);
+    madvise(mapping, mappedBytes, MADV_HUGEPAGE);
+    return true;
 }
 
 void RowStore::Grow(qsizetype needed)

@@ -33,6 +33,9 @@ public:
 
 private:
     void Grow(qsizetype needed);
+    /// Grows a mapped block in place of copying it; false when the system
+    /// refuses.
+    bool GrowMapping(qsizetype bytes);
     void Release();
 
     char* m_data = nullptr;
