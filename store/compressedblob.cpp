@@ -117,3 +117,13 @@ bool DecompressBlob(const QByteArray& stored, QByteArray& out, QString* error)
     }
     return DecompressBlob(stored.constData(), stored.size(), out, error);
 }
+
+bool DecodeStoredBlob(const QByteArray& stored, QByteArray& value)
+{
+    if (!DecompressBlob(stored, value))
+        return false;
+    // "EXTERN:" in UTF-16: the content lies in a file that reading the row
+    // loads.
+    static constexpr char kExternal[] = {'E', 0, 'X', 0, 'T', 0, 'E', 0, 'R', 0, 'N', 0, ':', 0};
+    return !value.startsWith(QByteArrayView(kExternal, sizeof kExternal));
+}

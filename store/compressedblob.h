@@ -25,3 +25,9 @@ QVariant StoredBlobValue(const QByteArray& bytes);
 /// in error and leaves out empty; it never reads past the data.
 bool DecompressBlob(const char* data, qsizetype length, QByteArray& out, QString* error = nullptr);
 bool DecompressBlob(const QByteArray& stored, QByteArray& out, QString* error = nullptr);
+
+/// The value of a blob read in its stored form (ReadStoredBlob), as reading
+/// the row gives it; touches nothing else, so any thread may call it. False
+/// for what only reading the row can give: a damaged form (reading the row
+/// reports it) and a reference to external content.
+bool DecodeStoredBlob(const QByteArray& stored, QByteArray& value);

@@ -48,6 +48,17 @@ public:
     virtual bool DeleteObject(TopicTable& table, qint32 key) = 0;
     /// Fills the blobs of a row buffer from its record.
     virtual bool ReadRecord(RowBuffer& row) = 0;
+    /// One blob of a record as the file stores it (DecodeStoredBlob makes
+    /// it the value, on any thread); false when the engine cannot tell or
+    /// the record is absent, the caller then reads the record.
+    virtual bool ReadStoredBlob(TopicTable& table, qint32 key, qint32 fieldId, QByteArray& stored)
+    {
+        Q_UNUSED(table);
+        Q_UNUSED(key);
+        Q_UNUSED(fieldId);
+        Q_UNUSED(stored);
+        return false;
+    }
     virtual bool AddField(TopicTable& table, const FieldDescriptor& field) = 0;
     /// which: 0 Name, 1 DefaultValue, 2 Categorial (text read as an integer).
     virtual bool SetFieldProperties(qint32 topicId, qint32 fieldId, const QString& text, int which) = 0;

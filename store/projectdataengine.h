@@ -68,6 +68,7 @@ public:
     bool WriteFieldValue(TopicTable& table, qint32 key, const FieldValue& value) override;
     bool DeleteObject(TopicTable& table, qint32 key) override;
     bool ReadRecord(RowBuffer& row) override;
+    bool ReadStoredBlob(TopicTable& table, qint32 key, qint32 fieldId, QByteArray& stored) override;
     bool AddField(TopicTable& table, const FieldDescriptor& field) override;
     bool SetFieldProperties(qint32 topicId, qint32 fieldId, const QString& text, int which) override;
     /// Changes the type in sys_Fields and converts the stored values to the

@@ -425,6 +425,27 @@ bool ProjectDataEngine::ReadRecord(RowBuffer& row)
     return true;
 }
 
+bool ProjectDataEngine::ReadStoredBlob(TopicTable& table, qint32 key, qint32 fieldId, QByteArray& stored)
+{
+    const FieldDescriptor* field = table.Fields().GetById(fieldId);
+    const FieldDescriptor* keyField = table.Fields().GetById(0);
+    if (!IsOpen() || table.GetSource().isEmpty() || !field || !keyField || field->Type != FieldType::Blob ||
+        !IsColumnField(*field))
+        return false;
+    dao::Recordset rs(m_db);
+    if (!rs.Open(QStringLiteral("SELECT %1 FROM %2 WHERE %3=? LIMIT 1;")
+                     .arg(dao::QuoteName(field->Source), dao::QuoteName(table.GetSource()),
+                          dao::QuoteName(keyField->Source)),
+                 {key}) ||
+        rs.IsEOF())
+        return false;
+    const QVariant value = rs.GetValue(0);
+    if (!value.isNull() && value.typeId() != QMetaType::QByteArray)
+        return false;
+    stored = value.toByteArray();
+    return true;
+}
+
 bool ProjectDataEngine::LoadExternalContent(FieldValue& value)
 {
     const QByteArray* blob = value.GetBlob();

@@ -69,6 +69,12 @@ bool TopicDatabase::ReadRow(qint32 topic, qint32 key, RowBuffer& buffer, bool lo
     return table && table->ReadRow(key, buffer, load);
 }
 
+bool TopicDatabase::ReadStoredBlob(qint32 topic, qint32 key, qint32 fieldId, QByteArray& stored)
+{
+    TopicTable* table = GetTable(topic);
+    return table && table->ReadStoredBlob(key, fieldId, stored);
+}
+
 bool TopicDatabase::GetAllKeys(qint32 topic, QList<qint32>& keys) const
 {
     const TopicTable* table = GetTable(topic);

@@ -49,6 +49,8 @@ public:
     qint32 GetLastKey(qint32 topic) const;
     bool AddRow(qint32 topic, RowBuffer& buffer, qint32 key);
     bool ReadRow(qint32 topic, qint32 key, RowBuffer& buffer, bool load);
+    /// TopicTable::ReadStoredBlob of the topic's table.
+    bool ReadStoredBlob(qint32 topic, qint32 key, qint32 fieldId, QByteArray& stored);
     bool GetAllKeys(qint32 topic, QList<qint32>& keys) const;
     bool FindKeysByParent(qint32 topic, qint32 parentTopic, qint32 parentKey, QList<qint32>& keys) const;
     qint32 GetParentKey(qint32 topic, qint32 key, qint32 parentTopic) const;

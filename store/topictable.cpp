@@ -673,6 +673,11 @@ bool TopicTable::ReadRow(qint32 key, RowBuffer& buffer, bool load)
     return true;
 }
 
+bool TopicTable::ReadStoredBlob(qint32 key, qint32 fieldId, QByteArray& stored)
+{
+    return FindSlot(key) >= 0 && m_listener && m_listener->ReadStoredBlob(*this, key, fieldId, stored);
+}
+
 void TopicTable::InitRowBuffer(RowBuffer& buffer)
 {
     buffer.Attach(this, nullptr);

@@ -136,6 +136,10 @@ public:
     /// Copies the row into the buffer; with load the listener fills its
     /// blobs. False, with the buffer untouched, when the key is absent.
     bool ReadRow(qint32 key, RowBuffer& buffer, bool load);
+    /// A blob field of the row as the listener stores it (DataEngine::
+    /// ReadStoredBlob); false when the key is absent or the listener cannot
+    /// tell.
+    bool ReadStoredBlob(qint32 key, qint32 fieldId, QByteArray& stored);
     /// Attaches the buffer to a zero-filled row of this table.
     void InitRowBuffer(RowBuffer& buffer);
     /// Writes the buffer through the listener, then into the table. A

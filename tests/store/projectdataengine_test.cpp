@@ -929,3 +929,59 @@ TEST_F(ProjectEngine, RecordsLoadInTheOrderOfTheirTopic)
     EXPECT_EQ(keys, (QList<qint32>{2, 4, 3, 1}));  // by Index, then key
     EXPECT_EQ(AddObject(p.db, TopicId::Codings, -1, {}), 8);
 }
+
+TEST_F(ProjectEngine, StoredBlobsDecodeAsReadingTheRowGivesThem)
+{
+    const QByteArray text = QByteArray("{\\rtf1 ") + QByteArray("Das Interview beginnt. ").repeated(100) + "}";
+    QByteArray damaged = text;
+    CompressBlob(damaged);
+    damaged.chop(12);
+    Project p;
+    ASSERT_TRUE(p.Create(path));
+    const qint32 group = AddGroup(p, QStringLiteral("g"));
+    struct Case {
+        const char* name;
+        QByteArray value;
+        bool decodes;   // else only reading the row gives the content
+    };
+    const Case cases[] = {
+        {"compressed", text, true},
+        {"short, stored raw", "{\\rtf1 kurz}", true},
+        {"empty, stored as NULL", QByteArray(), true},
+        {"external reference", Utf16(QStringLiteral("EXTERN:scan.pdf")), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const qint32 document = AddDocument(p, group, QString::fromLatin1(c.name));
+        RowBuffer row;
+        FieldValue value;
+        ASSERT_TRUE(p.db.ReadRow(TopicId::Documents, document, row, false));
+        row.GetFieldValue(DocumentField::Text, value);
+        value.SetBlob(c.value);
+        ASSERT_TRUE(row.Commit(true, false));
+
+        QByteArray stored;
+        ASSERT_TRUE(p.db.ReadStoredBlob(TopicId::Documents, document, DocumentField::Text, stored));
+        QByteArray decoded("stale");
+        ASSERT_EQ(DecodeStoredBlob(stored, decoded), c.decodes);
+        if (c.decodes) {
+            EXPECT_EQ(decoded, c.value);
+        }
+    }
+    // A damaged form is left to the row's reading, which reports it.
+    const qint32 document = AddDocument(p, group, QStringLiteral("damaged"));
+    p.Close();
+    ASSERT_TRUE(ExecOnFile(path, {QStringLiteral("UPDATE [Texts] SET [Text]=x'%1' WHERE [ID]=%2;")
+                                      .arg(QLatin1String(damaged.toHex()))
+                                      .arg(document)}));
+    Project reopened;
+    ASSERT_TRUE(reopened.Open(path));
+    QByteArray stored;
+    ASSERT_TRUE(reopened.db.ReadStoredBlob(TopicId::Documents, document, DocumentField::Text, stored));
+    EXPECT_EQ(stored, damaged);
+    QByteArray decoded;
+    EXPECT_FALSE(DecodeStoredBlob(stored, decoded));
+    // Fields that are no blob, and absent rows, have no stored form.
+    EXPECT_FALSE(reopened.db.ReadStoredBlob(TopicId::Documents, document, 6, stored));
+    EXPECT_FALSE(reopened.db.ReadStoredBlob(TopicId::Documents, document + 100, DocumentField::Text, stored));
+}
