@@ -1,15 +1,19 @@
 #include "foundation/searchsettings.h"
 
 #include "foundation/ids.h"
+#include "foundation/orderedwork.h"
 #include "foundation/richtexthelpers.h"
 #include "foundation/searchsource.h"
 #include "foundation/stringstore.h"
 #include "foundation/tabledata.h"
+#include "foundation/textmatcher.h"
 #include "foundation/waitwindow.h"
 #include "platform/pdf/pdfmemorydocument.h"
 #include "platform/rtf/richeditctrlex.h"
 
 #include <QSet>
+#include <QTextDocument>
+#include <QTextFrame>
 
 namespace {
 
@@ -146,6 +150,16 @@ bool CSearchSettings::SearchDocuments(const QList<qint32>& documentIds, const CS
     return Search(false, &documentIds, rows);
 }
 
+/// One document or memo of a search: its content, read on the calling
+/// thread, and its hits.
+struct CSearchSettings::ObjectJob {
+    qint32 id = 0;
+    bool readable = false;
+    SearchSource::Content content;
+    QList<SearchHit> hits;
+    bool searched = false;  // by the worker; else left to the calling thread
+};
+
 bool CSearchSettings::Search(bool memos, const QList<qint32>* documentIds, const CSegmentArray* rows)
 {
     if (!m_source)
@@ -164,8 +178,13 @@ bool CSearchSettings::Search(bool memos, const QList<qint32>* documentIds, const
             return rows && !IsRowDocument(id, *rows);
         });
     }
+
+    const WordSeparators separators;
+    Pass pass;
+    pass.terms = PrepareTerms();
+    pass.separators = &separators;
     // Rows drop hits only in a document search.
-    m_restricted = rows && !memos;
+    pass.rows = rows && !memos ? rows : nullptr;
 
     const QString kindName = LoadString(memos ? FoundationText::MemosName : FoundationText::DocumentsName);
     const QString progress = LoadString(FoundationText::SearchProgress);
@@ -173,68 +192,95 @@ bool CSearchSettings::Search(bool memos, const QList<qint32>* documentIds, const
     // 1024 hits at a time.
     QList<SearchHit> found;
     int searched = 0;
-    for (qint32 id : ids) {
-        SearchObject(memos, id, rows, found);
-        ++searched;
-        SetWaitText(progress.arg(kindName).arg(searched).arg(found.size()));
-    }
+    // The project is read here; reading rich text into a control of its own
+    // and searching it is done on helper threads; the hits are taken in the
+    // order of the objects, so they are those of a search one by one.
+    const int threads = OrderedWorkThreads(ids.size());
+    RunOrderedWork<ObjectJob, CRichEditCtrlEx>(
+        ids.size(), threads, 8 * (threads + 1), [] { return CreateHiddenRichEdit(); },
+        [&](qsizetype i, ObjectJob& job) {
+            job.id = ids[i];
+            job.readable = m_source->ReadStoredContent(memos, job.id, job.content);
+            return true;
+        },
+        [&](CRichEditCtrlEx& richEdit, ObjectJob& job) {
+            job.hits.clear();
+            job.searched = false;
+            if (!job.readable || !m_source->DecodeContent(job.content))
+                return;
+            job.readable = !job.content.bytes.isEmpty();
+            job.searched =
+                !job.readable || SearchObject(pass, memos, job.id, job.content, richEdit, true, job.hits);
+        },
+        [&](qsizetype, ObjectJob& job) {
+            if (job.readable && job.content.stored) {
+                // What only reading the whole row gives (damaged or external
+                // content), read here.
+                job.readable = m_source->ReadContent(memos, job.id, job.content) && !job.content.bytes.isEmpty();
+            }
+            if (job.readable && !job.searched)
+                SearchObject(pass, memos, job.id, job.content, RichEdit(), false, job.hits);
+            found += job.hits;
+            ++searched;
+            SetWaitText(progress.arg(kindName).arg(searched).arg(found.size()));
+        });
     AppendHits(found);
 
-    m_restricted = false;
-    m_kind = ContentKind::RichText;
     CloseWaitWindow();
     EndWait();
     return true;
 }
 
-void CSearchSettings::SearchObject(bool memo, qint32 id, const CSegmentArray* rows, QList<SearchHit>& found)
+bool CSearchSettings::SearchObject(const Pass& pass, bool memo, qint32 id, const SearchSource::Content& content,
+                                   CRichEditCtrlEx& richEdit, bool helper, QList<SearchHit>& found) const
 {
-    SearchSource::Content content;
-    if (!m_source->ReadContent(memo, id, content) || content.bytes.isEmpty())
-        return;
     const QByteArray& bytes = content.bytes;
-    CRichEditCtrlEx& richEdit = RichEdit();
-
     switch (content.kind) {
     case SearchSource::ContentKind::RichText:
-        m_kind = ContentKind::RichText;
         richEdit.StreamInRtf(&bytes, false);
-        found += FindHits(id, 0, kTextPage, -1, rows);
+        // Which paragraphs of a table share a line takes a layout: fonts
+        // stay on the calling thread.
+        if (helper && !richEdit.GetDocument()->rootFrame()->childFrames().isEmpty())
+            return false;
+        found += FindHits(pass, richEdit, ContentKind::RichText, id, 0, kTextPage, -1);
         if (memo && !content.title.isEmpty()) {
             richEdit.SetText(content.title);
-            found += FindHits(id, 0, kMemoTitlePage, -1, rows);
+            found += FindHits(pass, richEdit, ContentKind::RichText, id, 0, kMemoTitlePage, -1);
         }
-        break;
+        return true;
     case SearchSource::ContentKind::Pdf: {
-        m_kind = ContentKind::Pdf;
+        if (helper)
+            return false;
         QStringList pages;
         ExtractPdfText(bytes, pages, false);
         for (qsizetype page = 0; page < pages.size(); ++page) {
             if (pages[page].isEmpty())
                 continue;
             richEdit.SetText(WithBlankLineEnds(pages[page]));
-            found += FindHits(id, 0, qint32(page + 1), -1, rows);
+            found += FindHits(pass, richEdit, ContentKind::Pdf, id, 0, qint32(page + 1), -1);
         }
-        break;
+        return true;
     }
     case SearchSource::ContentKind::Table: {
-        m_kind = ContentKind::Table;
+        if (helper)
+            return false;
         CTableData table;
         if (!table.LoadFromBytes(bytes))
-            break;
+            return true;
         for (qint32 r = 0; r < table.GetRowCount(); ++r) {
             for (qint32 c = 0; c < table.GetColumnCount(); ++c) {
                 const QString cell = table.GetCell(r, c);
                 if (cell.isEmpty())
                     continue;
                 richEdit.SetText(WithBlankLineEnds(cell));
-                found += FindHits(id, 0, c + 1, r, rows);
+                found += FindHits(pass, richEdit, ContentKind::Table, id, 0, c + 1, r);
             }
         }
-        break;
+        return true;
     }
-    case SearchSource::ContentKind::Other: break;
+    case SearchSource::ContentKind::Other: return true;
     }
+    return true;
 }
 
 bool IsRowDocument(qint32 documentId, const CSegmentArray& rows)

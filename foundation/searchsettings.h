@@ -9,6 +9,7 @@
 // match the positions stored in codings. Lower-casing goes one UTF-16 unit
 // at a time, which never changes a text's length.
 
+#include "foundation/searchsource.h"
 #include "foundation/segmentarray.h"
 
 #include <QByteArray>
@@ -19,7 +20,7 @@
 #include <memory>
 
 class CRichEditCtrlEx;
-class SearchSource;
+class WordSeparators;
 
 /// Joins a search term to the terms before it in the extended search.
 enum class SearchOperator : quint8 { Or = 0, And = 1, AndNot = 2 };
@@ -100,13 +101,33 @@ public:
 
 private:
     enum class ContentKind { RichText, Pdf, Table };
-    struct Term;
+    /// A search term, prepared for the texts of one search.
+    struct Term {
+        SearchPatternKind kind = SearchPatternKind::Plain;
+        QString first;    // the whole term for Plain
+        QString second;
+        SearchOperator op = SearchOperator::Or;
+        bool IsEmpty() const { return first.isEmpty() && second.isEmpty(); }
+    };
+    /// What one search hands to the search of each of its texts; read by
+    /// several threads at once.
+    struct Pass {
+        QList<Term> terms;
+        const WordSeparators* separators = nullptr;
+        const CSegmentArray* rows = nullptr;  // rows that restrict the hits, or null
+    };
+    struct ObjectJob;
 
     bool Search(bool memos, const QList<qint32>* documentIds, const CSegmentArray* rows);
-    /// Appends the hits of one document or memo to `found`.
-    void SearchObject(bool memo, qint32 id, const CSegmentArray* rows, QList<SearchHit>& found);
-    /// SearchText without appending to the hits.
-    QList<SearchHit> FindHits(qint32 objectId, qint32 value, qint32 page, qint32 tableRow, const CSegmentArray* rows);
+    /// Appends the hits of one document or memo to `found`, searched in
+    /// `richEdit`. False, nothing appended, for content a helper thread
+    /// leaves to the calling thread (PDF, tables, rich text with tables,
+    /// whose paragraphs need a layout).
+    bool SearchObject(const Pass& pass, bool memo, qint32 id, const SearchSource::Content& content,
+                      CRichEditCtrlEx& richEdit, bool helper, QList<SearchHit>& found) const;
+    /// The hits of the text now in the control, which is emptied.
+    QList<SearchHit> FindHits(const Pass& pass, CRichEditCtrlEx& richEdit, ContentKind kind, qint32 objectId,
+                              qint32 value, qint32 page, qint32 tableRow) const;
     void AppendHits(const QList<SearchHit>& hits);
     QList<Term> PrepareTerms() const;
     void Filter(QList<SearchHit>& hits, const QList<Term>& terms) const;
@@ -114,10 +135,7 @@ private:
     CSearchOptions m_options;
     SearchSource* m_source;
     bool m_operatorMode;
-    bool m_restricted = false;                  // rows restrict the running search
-    ContentKind m_kind = ContentKind::RichText;   // of the text in the control
     CRowArray m_hits;
-    QList<qint32> m_sentences;                  // ranges of the text last searched in operator mode
     std::unique_ptr<CRichEditCtrlEx> m_richEdit;
 };
 

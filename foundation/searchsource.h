@@ -17,6 +17,7 @@ public:
         ContentKind kind = ContentKind::Other;
         QByteArray bytes;   ///< rich text, PDF file or table image
         QString title;      ///< a memo's title; empty for documents
+        bool stored = false;  ///< bytes in the project's stored form (ReadStoredContent)
     };
 
     virtual ~SearchSource() = default;
@@ -27,4 +28,15 @@ public:
     /// The content of a memo (else a document); false when the object is
     /// absent or has no content.
     virtual bool ReadContent(bool memo, qint32 id, Content& content) = 0;
+    /// ReadContent with the bytes as the project stores them, for
+    /// DecodeContent to finish on another thread.
+    virtual bool ReadStoredContent(bool memo, qint32 id, Content& content) { return ReadContent(memo, id, content); }
+    /// Makes the bytes of ReadStoredContent the content. Touches nothing but
+    /// the content, so any thread may call it; false when only ReadContent
+    /// can give the content.
+    virtual bool DecodeContent(Content& content) const
+    {
+        Q_UNUSED(content);
+        return true;
+    }
 };

@@ -107,15 +107,6 @@ int SentenceOfPosition(qint32 position, const QList<qint32>& ranges)
     return ParagraphOfPosition(position, true, ranges);
 }
 
-/// A search term, prepared for one text.
-struct CSearchSettings::Term {
-    SearchPatternKind kind = SearchPatternKind::Plain;
-    QString first;    // the whole term for Plain
-    QString second;
-    SearchOperator op = SearchOperator::Or;
-    bool IsEmpty() const { return first.isEmpty() && second.isEmpty(); }
-};
-
 QList<CSearchSettings::Term> CSearchSettings::PrepareTerms() const
 {
     QList<Term> terms;
@@ -159,9 +150,14 @@ private:
 
 }  // namespace
 
-int CSearchSettings::SearchText(qint32 objectId, qint32 value, qint32 page, qint32 tableRow, const CSegmentArray* rows)
+int CSearchSettings::SearchText(qint32 objectId, qint32 value, qint32 page, qint32 tableRow, const CSegmentArray*)
 {
-    const QList<SearchHit> hits = FindHits(objectId, value, page, tableRow, rows);
+    // Rows restrict only the hits of a search over the project.
+    const WordSeparators separators;
+    Pass pass;
+    pass.terms = PrepareTerms();
+    pass.separators = &separators;
+    const QList<SearchHit> hits = FindHits(pass, RichEdit(), ContentKind::RichText, objectId, value, page, tableRow);
     AppendHits(hits);
     return int(hits.size());
 }
@@ -173,40 +169,38 @@ void CSearchSettings::AppendHits(const QList<SearchHit>& hits)
     std::copy(hits.begin(), hits.end(), m_hits.begin() + count);
 }
 
-QList<SearchHit> CSearchSettings::FindHits(qint32 objectId, qint32 value, qint32 page, qint32 tableRow,
-                                           const CSegmentArray* rows)
+QList<SearchHit> CSearchSettings::FindHits(const Pass& pass, CRichEditCtrlEx& richEdit, ContentKind kind,
+                                           qint32 objectId, qint32 value, qint32 page, qint32 tableRow) const
 {
-    CRichEditCtrlEx& richEdit = RichEdit();
     ParagraphMap paragraphs;
     if (tableRow < 0)
         paragraphs = GetParagraphRanges(richEdit);
     QString text = richEdit.TextMap().text();
     richEdit.StreamInRtf(nullptr, false);
 
-    const QList<Term> terms = PrepareTerms();
+    const QList<Term>& terms = pass.terms;
     if (!m_options.matchCase)
         LowerCase(text);
-    m_sentences.clear();
+    QList<qint32> sentences;
     if (m_operatorMode)
-        SplitSentences(text, m_sentences);
+        SplitSentences(text, sentences);
 
     // The rows that hold this text, when rows restrict the search.
     QList<const CSegmentRow*> inside;
-    if (m_restricted && rows) {
-        for (const CSegmentRow& row : *rows) {
+    if (pass.rows) {
+        for (const CSegmentRow& row : *pass.rows) {
             if (row.document != objectId)
                 continue;
-            if (m_kind == ContentKind::Table && (row.areaLeft != tableRow || row.page != page))
+            if (kind == ContentKind::Table && (row.areaLeft != tableRow || row.page != page))
                 continue;
-            if (m_kind == ContentKind::Pdf && row.page != page)
+            if (kind == ContentKind::Pdf && row.page != page)
                 continue;
             inside.append(&row);
         }
     }
 
     QList<SearchHit> hits;
-    const WordSeparators separators;
-    const TextMatcher matcher(text, separators);
+    const TextMatcher matcher(text, *pass.separators);
     MatchRules rules;
     rules.wholeWords = m_options.wholeWords;
     for (qsizetype k = 0; k < terms.size(); ++k) {
@@ -220,13 +214,13 @@ QList<SearchHit> CSearchSettings::FindHits(qint32 objectId, qint32 value, qint32
             hit.start = qint32(start);
             hit.end = qint32(end);
             hit.paragraph = tableRow >= 0 ? tableRow + 1 : ParagraphOfPosition(hit.start, true, paragraphs);
-            hit.sentence = m_operatorMode ? SentenceOfPosition(hit.start, m_sentences) : 0;
+            hit.sentence = m_operatorMode ? SentenceOfPosition(hit.start, sentences) : 0;
             hit.page = page;
             hit.tableRow = tableRow;
             hits.append(hit);
         });
     }
-    if (m_restricted && rows) {
+    if (pass.rows) {
         hits.removeIf([&](const SearchHit& hit) {
             return std::none_of(inside.begin(), inside.end(), [&](const CSegmentRow* row) {
                 return hit.start >= row->start && hit.start < row->end;

@@ -13,6 +13,8 @@ public:
     QList<qint32> GetObjectIds(bool memos) const override;
     bool IsActivated(qint32 documentId) const override;
     bool ReadContent(bool memo, qint32 id, Content& content) override;
+    bool ReadStoredContent(bool memo, qint32 id, Content& content) override;
+    bool DecodeContent(Content& content) const override;
 
 private:
     TopicDatabase& m_database;

@@ -9,6 +9,7 @@
 #include "store/topicsearchsource.h"
 
 #include "foundation/options.h"
+#include "foundation/orderedwork.h"
 #include "foundation/programpaths.h"
 #include "foundation/searchsettings.h"
 #include "foundation/searchsource.h"
@@ -17,6 +18,8 @@
 #include "platform/rtf/richeditctrlex.h"
 
 #include <QLocale>
+
+#include <array>
 
 #include <gtest/gtest.h>
 
@@ -549,4 +552,41 @@ TEST_F(TextSearchTest, AnySourceCanBeSearched)
     for (const SearchHit& hit : search.Hits())
         starts.append(hit.start);
     EXPECT_EQ(starts, QList<qint32>{5});
+}
+
+TEST_F(TextSearchTest, HelperThreadsFindWhatASearchOneByOneFinds)
+{
+    // Several texts of each kind, so that helpers take some; the interview
+    // holds a table, which stays on the calling thread.
+    for (int i = 0; i < 6; ++i) {
+        AddContent(TopicId::Documents, i % 2 ? kInterviewRtf : kNotesRtf, {{6, QStringLiteral("More %1").arg(i)}});
+        AddContent(TopicId::Memos, Rtf("Trust in memo text. Trust again."), {{8, QStringLiteral("Trust %1").arg(i)}});
+    }
+    AddContent(TopicId::Documents, MakePdf(), {{6, QStringLiteral("Paper 2")}, {13, QStringLiteral("1")}});
+    Load();
+    const auto search = [&](bool memos, bool operatorMode) {
+        testutil::RecordingWaitHost host;
+        CSearchOptions options = Options({QStringLiteral("trust"), QStringLiteral("neighbours")});
+        options.searchMemos = memos;
+        options.operators = QByteArray(1, char(SearchOperator::Or));
+        CSearchSettings settings(options, &source, operatorMode);
+        EXPECT_TRUE(settings.SearchProject());
+        QList<std::array<qint32, 9>> hits;
+        for (const SearchHit& h : settings.Hits())
+            hits.append({h.term, h.objectId, h.value, h.start, h.end, h.paragraph, h.sentence, h.page, h.tableRow});
+        return std::make_pair(hits, host.texts);
+    };
+    for (const bool memos : {false, true}) {
+        for (const bool operatorMode : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "memos " << memos << ", operators " << operatorMode);
+            SetOrderedWorkThreadLimit(0);
+            const auto alone = search(memos, operatorMode);
+            SetOrderedWorkThreadLimit(3);
+            const auto helped = search(memos, operatorMode);
+            SetOrderedWorkThreadLimit(-1);
+            EXPECT_GE(alone.first.size(), 20);
+            EXPECT_EQ(helped.first, alone.first);
+            EXPECT_EQ(helped.second, alone.second) << "the same progress";
+        }
+    }
 }
