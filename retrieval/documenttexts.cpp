@@ -6,6 +6,7 @@
 #include "platform/pdf/pdfmemorydocument.h"
 #include "platform/rtf/richeditctrlex.h"
 #include "platform/rtf/rtfformat.h"
+#include "store/compressedblob.h"
 #include "store/fieldvalue.h"
 #include "store/rowbuffer.h"
 #include "store/storeids.h"
@@ -13,6 +14,7 @@
 
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextFrame>
 
 #include <algorithm>
 
@@ -27,6 +29,32 @@ bool ReadDocumentContent(TopicDatabase& db, qint32 document, qint32& kind, QByte
     kind = row.GetFieldValue(DocumentField::DocType, field) ? field.GetInt() : DocumentKind::RichText;
     const QByteArray* blob = row.GetFieldValue(DocumentField::Text, field) ? field.GetBlob() : nullptr;
     content = blob ? *blob : QByteArray();
+    return true;
+}
+
+bool ReadStoredDocumentContent(TopicDatabase& db, qint32 document, qint32& kind, QByteArray& content, bool& stored)
+{
+    stored = false;
+    RowBuffer row;
+    FieldValue field;
+    if (!db.ReadRow(TopicId::Documents, document, row, false))
+        return false;
+    if (!db.ReadStoredBlob(TopicId::Documents, document, DocumentField::Text, content))
+        return ReadDocumentContent(db, document, kind, content);
+    kind = row.GetFieldValue(DocumentField::DocType, field) ? field.GetInt() : DocumentKind::RichText;
+    stored = true;
+    return true;
+}
+
+bool FinishDocumentContent(QByteArray& content, bool& stored)
+{
+    if (!stored)
+        return true;
+    QByteArray value;
+    if (!DecodeStoredBlob(content, value))
+        return false;
+    content = std::move(value);
+    stored = false;
     return true;
 }
 
@@ -160,7 +188,9 @@ bool ReadHitRow(TopicDatabase& db, qint32 id, HitRow& hit)
     return true;
 }
 
-HitTextLoader::HitTextLoader(TopicDatabase& db, CRichEditCtrlEx& edit) : m_db(db), m_edit(edit) {}
+HitTextLoader::HitTextLoader(TopicDatabase& db, CRichEditCtrlEx& edit) : m_db(&db), m_edit(edit) {}
+
+HitTextLoader::HitTextLoader(CRichEditCtrlEx& edit) : m_db(nullptr), m_edit(edit) {}
 
 HitTextLoader::~HitTextLoader() = default;
 
@@ -168,12 +198,22 @@ bool HitTextLoader::ReadDocument(qint32 document)
 {
     if (document == m_document)
         return m_kind >= 0;
+    qint32 kind = -1;
+    QByteArray content;
+    if (!m_db || !ReadDocumentContent(*m_db, document, kind, content))
+        kind = -1;
+    return TakeDocument(document, kind, std::move(content));
+}
+
+bool HitTextLoader::TakeDocument(qint32 document, qint32 kind, QByteArray content)
+{
     m_document = document;
-    m_kind = -1;
+    m_kind = kind;
     m_pages.clear();
     m_table.reset();
     m_loadedDocument = 0;
-    if (!ReadDocumentContent(m_db, document, m_kind, m_content) || m_content.isEmpty()) {
+    m_content = std::move(content);
+    if (m_kind < 0 || m_content.isEmpty()) {
         m_kind = -1;
         return false;
     }
@@ -187,6 +227,11 @@ bool HitTextLoader::ReadDocument(qint32 document)
         m_kind = -1;
     }
     return m_kind >= 0;
+}
+
+bool HitTextLoader::HasTables() const
+{
+    return !m_edit.GetDocument()->rootFrame()->childFrames().isEmpty();
 }
 
 qint32 HitTextLoader::Kind(const HitRow& hit)

@@ -27,6 +27,13 @@ namespace retrieval {
 /// The document's kind (DocumentKind) and stored content; false when the
 /// document cannot be read.
 bool ReadDocumentContent(TopicDatabase& db, qint32 document, qint32& kind, QByteArray& content);
+/// ReadDocumentContent with the content as the project stores it when
+/// `stored` comes back true: FinishDocumentContent makes it the content.
+bool ReadStoredDocumentContent(TopicDatabase& db, qint32 document, qint32& kind, QByteArray& content, bool& stored);
+/// Makes stored content the content (DecodeStoredBlob); any thread may call
+/// it. False, the content left as it is, when only ReadDocumentContent can
+/// give it.
+bool FinishDocumentContent(QByteArray& content, bool& stored);
 
 /// One text of a document: rich text page 0; a PDF page by its number; a
 /// table cell by its number row x columns + column + 1.
@@ -80,7 +87,18 @@ bool ReadHitRow(TopicDatabase& db, qint32 id, HitRow& hit);
 class HitTextLoader {
 public:
     HitTextLoader(TopicDatabase& db, CRichEditCtrlEx& edit);
+    /// A loader of documents read elsewhere (TakeDocument) that never
+    /// reads the project: for helper threads.
+    explicit HitTextLoader(CRichEditCtrlEx& edit);
     ~HitTextLoader();
+
+    /// Makes the document's kind and content, read elsewhere
+    /// (ReadDocumentContent; kind -1 when that failed), the document last
+    /// read. False when it has no usable content.
+    bool TakeDocument(qint32 document, qint32 kind, QByteArray content);
+    /// Whether the rich text now in the control holds a table, whose
+    /// paragraphs take a layout (GetParagraphRanges).
+    bool HasTables() const;
 
     /// Puts the hit's text into the control; false when its document has no
     /// usable content, or the hit's page or cell does not exist.
@@ -100,7 +118,7 @@ public:
 private:
     bool ReadDocument(qint32 document);
 
-    TopicDatabase& m_db;
+    TopicDatabase* m_db;
     CRichEditCtrlEx& m_edit;
     qint32 m_document = 0;   // the document read
     qint32 m_kind = -1;

@@ -12,8 +12,8 @@ namespace retrieval {
 /// The category search lower-cases each text once, finds all plain
 /// dictionary words in one pass over it and each wildcard word on its own,
 /// then sorts and de-duplicates the hits once per document. Autocoding
-/// reads each document once for its hits, writes all codings of a run in
-/// one transaction and runs the retrieval once after it. UI thread only.
+/// reads each document once for its hits, on helper threads where it can,
+/// writes all codings of a run in one transaction and runs the retrieval once after it. UI thread only.
 class LexicalEngine : public ILexicalService {
 public:
     /// Opens a written file with the desktop; tests record instead.
@@ -54,9 +54,11 @@ public:
     qint32 BuildOverviewRows(CKorDoc& doc, qint32 document, qint32 code, qint32 depth, qint32 targetDepth,
                              CRichEditCtrlEx* control) override;
 
+    /// How far autocoding widens a hit.
+    enum class Extent { Hit, Sentence, Paragraph, Cell };
+
 private:
     class AutoCoder;
-    enum class Extent { Hit, Sentence, Paragraph, Cell };
     /// One autocoding pass over the hit rows; counts codings and sets the
     /// flags of hits it left to other passes.
     qint32 AutoCode(AutoCoder& coder, Extent extent, bool pdfOnly, bool* pdfSeen, bool* tableSeen);

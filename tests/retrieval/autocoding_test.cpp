@@ -4,9 +4,14 @@
 
 #include "lexicalfixture.h"
 
+#include "foundation/orderedwork.h"
+#include "foundation/searchsettings.h"
 #include "platform/rtf/rtfreader.h"
+#include "store/topicsearchsource.h"
 
 #include <QTextDocument>
+
+#include <array>
 
 namespace lexicaltest {
 namespace {
@@ -169,6 +174,76 @@ TEST_F(AutoCoding, HitsOverlappingCodingsOfTheCodeMakeNoneAndNoRetrievalWithoutC
     EXPECT_EQ(doc.AutoCodeHits(9999, false), 0);
     EXPECT_EQ(doc.AutoCodeHits(code, false), 0);
     EXPECT_TRUE(retrieval.runs.empty());
+}
+
+TEST_F(AutoCoding, HelperThreadsFindAndCodeWhatARunOneByOneDoes)
+{
+    // Reports of their own, one with a table (left to the calling thread),
+    // between the PDF and the table document, each hit written as the find
+    // command writes it.
+    const QByteArray withTable = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\pard Some work first.\\par "
+                                 "\\trowd\\cellx2000\\cellx4000\\pard\\intbl work one\\par work two\\cell more "
+                                 "work\\cell\\row\\pard After work. And work.\\par}";
+    for (int i = 0; i < 5; ++i)
+        doc.NewDocument(group, QStringLiteral("R%1").arg(i), i == 2 ? withTable : ReportRtf(), QString());
+    const auto search = [&] {
+        CSearchOptions options;
+        options.terms = {QStringLiteral("work")};
+        options.wholeWords = true;
+        TopicSearchSource source(db());
+        CSearchSettings settings(options, &source, false);
+        EXPECT_TRUE(settings.SearchProject());
+        QList<std::array<qint32, 6>> hits;
+        for (const SearchHit& h : settings.Hits())
+            hits.append({h.objectId, h.start, h.end, h.page, h.paragraph, h.tableRow});
+        return hits;
+    };
+    SetOrderedWorkThreadLimit(0);
+    const auto alone = search();
+    SetOrderedWorkThreadLimit(3);
+    const auto helped = search();
+    ASSERT_GT(alone.size(), 30);
+    EXPECT_EQ(helped, alone);
+    for (const auto& [document, start, end, page, paragraph, row] : alone)
+        Hit(document, start, end, page, paragraph);
+
+    // Each extent codes the hits once alone and once with helpers, with a
+    // code of its own each time; the codings agree in everything but the
+    // code.
+    const auto codings = [&](qint32 of) {
+        QList<qint32> keys;
+        db().FindKeysByParent(TopicId::Codings, TopicId::Codes, of, keys);
+        std::sort(keys.begin(), keys.end());
+        QStringList rows;
+        for (const qint32 key : std::as_const(keys)) {
+            QStringList fields;
+            for (const qint32 field : {CodingField::Document, CodingField::StartChar, CodingField::FinishChar,
+                                       CodingField::StartPara, CodingField::FinishPara, CodingField::Page,
+                                       CodingField::IsText, CodingField::PosX1, CodingField::Weight,
+                                       CodingField::Area, CodingField::Coverage, CodingField::Preview})
+                fields << Value(TopicId::Codings, key, field);
+            fields << QString::fromLatin1(doctest::BlobOf(db(), TopicId::Codings, key, CodingField::Text).toHex());
+            rows << fields.join(u'|');
+        }
+        return rows;
+    };
+    doc.GetRetrievalSettings().paragraphsBefore = 1;
+    for (const qint32 extent : {0, 1, 2}) {
+        SCOPED_TRACE(extent);
+        doc.GetRetrievalSettings().hitExtent = extent;
+        CodeRecord record;
+        record.name = QStringLiteral("Alone %1").arg(extent);
+        const qint32 first = doc.NewCode(record);
+        record.name = QStringLiteral("Helped %1").arg(extent);
+        const qint32 second = doc.NewCode(record);
+        SetOrderedWorkThreadLimit(0);
+        const qint32 made = doc.AutoCodeSearchHits(first);
+        SetOrderedWorkThreadLimit(3);
+        EXPECT_EQ(doc.AutoCodeSearchHits(second), made);
+        EXPECT_GT(made, 5);
+        EXPECT_EQ(codings(second), codings(first));
+    }
+    SetOrderedWorkThreadLimit(-1);
 }
 
 }  // namespace
