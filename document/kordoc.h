@@ -687,11 +687,11 @@ public:
     qint32 NewDocumentFromMemo(qint32 memo);
     /// The memos linked to the code (with subcodes included: or to one of
     /// its subcodes), in store order; true.
-    bool CollectMemosOfCode(qint32 code, QList<qint32>& ids) const;
+    bool CollectMemosOfCode(qint32 code, QList<qint32>& ids);
     /// The memos linked to any existing code, in store order; true.
-    bool CollectCodeMemos(QList<qint32>& ids) const;
+    bool CollectCodeMemos(QList<qint32>& ids);
     /// The code ids a memo is linked to; empty for an absent memo.
-    QList<qint32> GetMemoCodes(qint32 memo) const;
+    QList<qint32> GetMemoCodes(qint32 memo);
     /// False when a memo of the document has that page, position and title.
     bool IsMemoPlaceFree(qint32 document, qint32 page, qint32 position, const QString& title,
                          const TopicDatabase* store = nullptr) const;
@@ -1042,12 +1042,17 @@ private:
     /// The code is activated, lies under an activated code with subcodes
     /// included, or is the code of the current retrieval function.
     bool IsCodeRetrieved(qint32 code) const;
+    /// Adds to an integer field of the row and writes that field alone to
+    /// the file and the table.
+    static bool AddToStoredCount(RowBuffer& row, qint32 field, qint32 delta);
     /// Codings that count: all but those of code 0.
     qint32 CountCountedCodings() const;
     /// The code row's shares of all and of the activated codings.
     void SetCodeShares(RowBuffer& codeRow) const;
     /// Announces a new coding and what its counters changed.
     void AnnounceNewCoding(qint32 coding, qint32 document, qint32 code);
+    /// The coding with its text, without its id; false when it is absent.
+    bool ReadCodingRecord(qint32 coding, CodingRecord& record);
     /// Adds the comment to the coding's own, after a blank line when it has
     /// one; nothing when it holds the comment already.
     bool AppendCodingComment(qint32 coding, const QString& comment);
@@ -1089,9 +1094,10 @@ private:
     qint32 GetObjectMemo(const MemoOwner& owner, qint32 id, bool& created, bool create, const QByteArray& rtf);
     /// True when an object, the project or a place in a document holds the memo.
     bool IsMemoHeld(qint32 memo) const;
-    /// Writes a memo row; the key, or 0 with nothing written.
-    qint32 WriteMemoRow(const std::function<bool(RowBuffer& row, qint32 key)>& fill, const QByteArray& rtf);
     bool AddToDocumentMemos(qint32 document, qint32 delta);
+    /// The fields every new memo gets: "Memo <key>", the user, now, and the
+    /// rich text when there is one.
+    bool FillNewMemo(RowBuffer& row, qint32 key, const QByteArray& rtf);
 
     void ClearProjectState();
     void ShowError(int textId, const QString& file, const QString& reason);

@@ -154,35 +154,36 @@ qint32 CKorDoc::ScanOverlaps(CodingRecord& record, qint32 mode, const TopicDatab
 
     // Only codings of the same document, code and page take part. An equal
     // coding anywhere in the list wins over an overlapping one found first.
-    QList<qint32> keys;
-    store.FindKeysByParent(TopicId::Codings, TopicId::Documents, record.TextID, keys);
-    const char* conflict = nullptr;
+    qint32 equalKey = 0;
     qint32 conflictKey = 0;
-    for (const qint32 key : std::as_const(keys)) {
-        const char* row = codings->RowOfKey(key);
-        if (!row || skip.contains(key) || IntAt(row, at.code) != record.WordID || IntAt(row, at.page) != record.Page)
-            continue;
-        const Extent stored{IntAt(row, at.start), IntAt(row, at.finish), IntAt(row, at.x1), IntAt(row, at.x2)};
-        if (range && stored.x1 != added.x1)
-            continue;
-        const bool equal = added.start == stored.start && added.finish == stored.finish &&
-                           (range || (added.x1 == stored.x1 && added.x2 == stored.x2));
+    Extent stored{};
+    qint32 startPara = 0;
+    qint32 finishPara = 0;
+    codings->ForEachRowOfParent(TopicId::Documents, record.TextID, [&](qint32 key, const char* row) {
+        if (equalKey != 0 || IntAt(row, at.code) != record.WordID || IntAt(row, at.page) != record.Page ||
+            skip.contains(key))
+            return;
+        const Extent other{IntAt(row, at.start), IntAt(row, at.finish), IntAt(row, at.x1), IntAt(row, at.x2)};
+        if (range && other.x1 != added.x1)
+            return;
+        const bool equal = added.start == other.start && added.finish == other.finish &&
+                           (range || (added.x1 == other.x1 && added.x2 == other.x2));
         if (equal) {
-            record.ID = key;
-            return OverlapResult::Drop;
-        }
-        if (!conflict && Conflicts(added, stored, range)) {
-            conflict = row;
+            equalKey = key;
+        } else if (conflictKey == 0 && Conflicts(added, other, range)) {
             conflictKey = key;
+            stored = other;
+            startPara = IntAt(row, at.startPara);
+            finishPara = IntAt(row, at.finishPara);
         }
+    });
+    if (equalKey != 0) {
+        record.ID = equalKey;
+        return OverlapResult::Drop;
     }
-    if (!conflict)
+    if (conflictKey == 0)
         return OverlapResult::Free;
 
-    const Extent stored{IntAt(conflict, at.start), IntAt(conflict, at.finish), IntAt(conflict, at.x1),
-                        IntAt(conflict, at.x2)};
-    const qint32 startPara = IntAt(conflict, at.startPara);
-    const qint32 finishPara = IntAt(conflict, at.finishPara);
     switch (mode) {
     case OverlapMode::Replace:
         record.ID = conflictKey;
@@ -273,6 +274,12 @@ void CKorDoc::FillCodingRow(RowBuffer& row, CodingRecord& record, std::optional<
         SetText(row, CodingField::Comment, record.Comment);
 }
 
+bool CKorDoc::AddToStoredCount(RowBuffer& row, qint32 field, qint32 delta)
+{
+    FieldValue value;
+    return row.GetFieldValue(field, value) && row.SetFieldText(field, QString::number(value.GetInt() + delta));
+}
+
 qint32 CKorDoc::CountCountedCodings() const
 {
     QList<qint32> temporary;
@@ -307,11 +314,12 @@ bool CKorDoc::WriteNewCoding(CodingRecord& record, qint32& actionId, bool* writt
         FillCodingRow(row, record, action);
         if (!row.Commit(true, true))
             return false;
+        // Codings of code 0 are temporary and count nowhere. Each counter
+        // the file holds is written alone; the others live in memory only.
         if (code != 0) {
             RowBuffer codeRow;
-            if (!m_db.ReadRow(TopicId::Codes, code, codeRow, false))
+            if (!m_db.ReadRow(TopicId::Codes, code, codeRow, false) || !AddToStoredCount(codeRow, CodeField::Codes, 1))
                 return false;
-            SetInt(codeRow, CodeField::Codes, IntOf(codeRow, CodeField::Codes) + 1);
             if (CountCodingsOfCodeInDocument(code, document) == 1)
                 SetInt(codeRow, CodeFrequencyField::DocumentCount,
                        IntOf(codeRow, CodeFrequencyField::DocumentCount) + 1);
@@ -320,19 +328,16 @@ bool CKorDoc::WriteNewCoding(CodingRecord& record, qint32& actionId, bool* writt
             SetCodeShares(codeRow);
             const qint32 variable = IntOf(codeRow, CodeField::Variable);
             const qint32 parent = IntOf(codeRow, CodeField::Parent);
-            if (!codeRow.Commit(false, false))
+            if (!codeRow.WriteBack())
                 return false;
             if (const qint32 categorical = parent ? GetCodeLinkObject(parent, true) : 0)
                 UpdateCategoricalValue(document, parent, categorical);
-            // Codings of code 0 are temporary and count nowhere.
             RowBuffer documentRow;
-            if (!m_db.ReadRow(TopicId::Documents, document, documentRow, false))
-                return false;
-            SetInt(documentRow, DocumentField::Codes, IntOf(documentRow, DocumentField::Codes) + 1);
             FieldValue value;
-            const bool counted =
-                variable != 0 && documentRow.GetFieldValue(variable, value) && value.SetInt(value.GetInt() + 1);
-            if (!documentRow.Commit(false, counted))
+            if (!m_db.ReadRow(TopicId::Documents, document, documentRow, false) ||
+                !AddToStoredCount(documentRow, DocumentField::Codes, 1) ||
+                (variable != 0 && documentRow.GetFieldValue(variable, value) &&
+                 !AddToStoredCount(documentRow, variable, 1)))
                 return false;
         }
         if (!transaction.Commit())
@@ -378,17 +383,7 @@ bool CKorDoc::MergeCoding(CodingRecord& record, qint32 mode, bool* written, cons
     QSet<qint32> skip{target};
     QList<qint32> absorbed;
     for (;;) {
-        CodingRecord probe;
-        probe.TextID = record.TextID;
-        probe.WordID = record.WordID;
-        probe.Page = record.Page;
-        probe.IsText = record.IsText;
-        probe.StartChar = record.StartChar;
-        probe.FinishChar = record.FinishChar;
-        probe.StartPara = record.StartPara;
-        probe.FinishPara = record.FinishPara;
-        probe.PosX1 = record.PosX1;
-        probe.PosX2 = record.PosX2;
+        CodingRecord probe = record;
         probe.ID = target;
         const qint32 found =
             ScanOverlaps(probe, mode == OverlapMode::Union ? OverlapMode::Union : OverlapMode::Replace, m_db, skip);
@@ -535,16 +530,22 @@ bool CKorDoc::AppendCodingComment(qint32 coding, const QString& comment)
 
 // ---- Copying, moving and pasting codings -----------------------------------------------
 
-bool CKorDoc::CopyCodingToCode(qint32 coding, qint32 code)
+bool CKorDoc::ReadCodingRecord(qint32 coding, CodingRecord& record)
 {
     RowBuffer row;
     if (!m_db.ReadRow(TopicId::Codings, coding, row, true))
-        return true;
-    if (IntOf(row, CodingField::Code) == code || !HasRow(TopicId::Codes, code))
         return false;
-    CodingRecord record;
     record.CopyFrom(row, false);
-    row.Release();
+    return true;
+}
+
+bool CKorDoc::CopyCodingToCode(qint32 coding, qint32 code)
+{
+    CodingRecord record;
+    if (!ReadCodingRecord(coding, record))
+        return true;
+    if (record.WordID == code || !HasRow(TopicId::Codes, code))
+        return false;
     record.WordID = code;
     qint32 action = 0;
     if (AddCoding(record, action, OverlapMode::Drop, nullptr, true))
@@ -554,14 +555,11 @@ bool CKorDoc::CopyCodingToCode(qint32 coding, qint32 code)
 
 bool CKorDoc::MoveCodingToCode(qint32 coding, qint32 code)
 {
-    RowBuffer row;
-    if (!m_db.ReadRow(TopicId::Codings, coding, row, true))
-        return true;
-    if (IntOf(row, CodingField::Code) == code || !HasRow(TopicId::Codes, code))
-        return false;
     CodingRecord record;
-    record.CopyFrom(row, false);
-    row.Release();
+    if (!ReadCodingRecord(coding, record))
+        return true;
+    if (record.WordID == code || !HasRow(TopicId::Codes, code))
+        return false;
     record.WordID = code;
     const QString comment = record.Comment;
     bool rerun = IsCodingActivated(coding);
@@ -599,12 +597,9 @@ qint32 CKorDoc::PastePendingCodings(qint32 target)
     for (qsizetype i = 0; i < codings.size(); ++i) {
         SetWaitText(line.arg(i + 1));
         const qint32 coding = codings.at(i);
-        RowBuffer row;
-        if (!m_db.ReadRow(TopicId::Codings, coding, row, true))
-            continue;
         CodingRecord record;
-        record.CopyFrom(row, false);
-        row.Release();
+        if (!ReadCodingRecord(coding, record))
+            continue;
         record.WordID = target;
         if (copy) {
             rerun = AddCoding(record, action, OverlapMode::Replace, nullptr, false) || rerun;
@@ -709,11 +704,14 @@ void CKorDoc::RemoveDeadCodings(QList<qint32>& ids) const
 qint32 CKorDoc::CountCodingsOfCodeInDocument(qint32 code, qint32 document, const TopicDatabase* store) const
 {
     const TopicDatabase& db = store ? *store : m_db;
-    QList<qint32> codings;
-    db.FindKeysByParent(TopicId::Codings, TopicId::Documents, document, codings);
-    return qint32(std::count_if(codings.cbegin(), codings.cend(), [&db, code](qint32 coding) {
-        return db.GetIntValue(TopicId::Codings, coding, CodingField::Code) == code;
-    }));
+    const TopicTable* codings = db.GetTable(TopicId::Codings);
+    const FieldDescriptor* codeField = codings ? codings->Fields().GetById(CodingField::Code) : nullptr;
+    if (!codeField)
+        return 0;
+    qint32 count = 0;
+    codings->ForEachRowOfParent(TopicId::Documents, document,
+                                [&](qint32, const char* row) { count += IntAt(row, codeField->Offset) == code; });
+    return count;
 }
 
 void CKorDoc::CountCodingsByDocumentAndCode(const QList<qint32>& documents, const QList<qint32>& codes,

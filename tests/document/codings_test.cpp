@@ -19,24 +19,6 @@ protected:
         return db().ReadRow(topic, key, row, false) && row.GetFieldValue(field, value) ? value.GetReal() : -1.0;
     }
     qint32 Int(qint32 topic, qint32 key, qint32 field) { return db().GetIntValue(topic, key, field); }
-    /// The broadcasts of a change: the pane, then the owner.
-    static Calls Changed(qint64 topic, qint64 key)
-    {
-        const std::string args = "(" + N(topic) + "," + N(key) + ")";
-        return {"pane.OnObjectChanged" + args, "owner.OnObjectChanged" + args};
-    }
-    static Calls Deleted(qint64 topic, qint64 key)
-    {
-        const std::string args = "(" + N(topic) + "," + N(key) + ")";
-        return {"pane.OnObjectDeleted" + args, "owner.OnObjectDeleted" + args};
-    }
-    static Calls Join(std::initializer_list<Calls> parts)
-    {
-        Calls all;
-        for (const Calls& part : parts)
-            all.insert(all.end(), part.begin(), part.end());
-        return all;
-    }
 };
 
 }  // namespace
@@ -311,9 +293,18 @@ TEST_F(CodingsOpsTest, AbsentObjectsAreRefusedAndOddValuesMended)
     EXPECT_EQ(log.Take(), Calls{});
 
     // An end one past the text (the last paragraph mark counted) is kept.
-    const qint32 pastEnd = Code(joy, 42, kTextLength + 1);
+    const qint32 pastEnd = Code(joy, 41, kTextLength + 1);
     ASSERT_NE(pastEnd, 0);
     EXPECT_EQ(Field(TopicId::Codings, pastEnd, CodingField::FinishChar), QString::number(kTextLength + 1));
+    // Merged into, it keeps its end and reads up to the end of the text.
+    CodingRecord inside = Segment(joy, 44, 48);
+    qint32 none = 0;
+    bool merged = false;
+    doc.AddCoding(inside, none, OverlapMode::Union, &merged, false);
+    EXPECT_TRUE(merged);
+    EXPECT_EQ(inside.ID, pastEnd);
+    EXPECT_EQ(Field(TopicId::Codings, pastEnd, CodingField::FinishChar), QString::number(kTextLength + 1));
+    EXPECT_EQ(Field(TopicId::Codings, pastEnd, CodingField::Preview), QStringLiteral("Third one."));
     CodingRecord light = Segment(fear, 0, 3);
     light.Weight = -4;
     qint32 action = 0;

@@ -16,13 +16,13 @@ namespace doctest {
 class CodingsTest : public ObjectsTest {
 protected:
     /// "Alpha beta gamma." (0-16, paragraph end 17), "Second paragraph
-    /// here." (18-40, end 41), "Third one." (42-51).
+    /// here." (18-39, end 40), "Third one." (41-50).
     static QByteArray Text()
     {
         return RtfOf({QStringLiteral("Alpha beta gamma."), QStringLiteral("Second paragraph here."),
                       QStringLiteral("Third one.")});
     }
-    static constexpr qint32 kTextLength = 52;
+    static constexpr qint32 kTextLength = 51;
 
     void SetUp() override
     {
@@ -40,6 +40,7 @@ protected:
         record.parent = fear;
         dread = doc.NewCode(record);
         ASSERT_TRUE(group && document && other && joy && fear && dread);
+        ASSERT_EQ(db().GetIntValue(TopicId::Documents, document, DocumentField::Size), kTextLength);
         log.Take();
     }
     void TearDown() override
@@ -106,6 +107,24 @@ protected:
         return all;
     }
     QString Field(qint32 topic, qint32 key, qint32 field) { return Value(topic, key, field); }
+    /// The broadcasts of a change: the pane, then the owner.
+    static Calls Changed(qint64 topic, qint64 key)
+    {
+        const std::string args = "(" + N(topic) + "," + N(key) + ")";
+        return {"pane.OnObjectChanged" + args, "owner.OnObjectChanged" + args};
+    }
+    static Calls Deleted(qint64 topic, qint64 key)
+    {
+        const std::string args = "(" + N(topic) + "," + N(key) + ")";
+        return {"pane.OnObjectDeleted" + args, "owner.OnObjectDeleted" + args};
+    }
+    static Calls Join(std::initializer_list<Calls> parts)
+    {
+        Calls all;
+        for (const Calls& part : parts)
+            all.insert(all.end(), part.begin(), part.end());
+        return all;
+    }
 
     testutil::RecordingRetrieval retrieval;
     qint32 group = 0;
