@@ -777,6 +777,24 @@ public:
     /// nothing. True when anything changed.
     bool SetItemActivation(qint32 itemType, qint32 id, bool on, bool flag);
 
+    // ---- Deletion of project objects ------------------------------------------
+
+    /// Deletes the object with everything that depends on it, in one
+    /// transaction; tells the windows which objects went and which changed,
+    /// and forgets the ids the document kept of the objects that went. It
+    /// asks no confirmation; copies in the externals folder that no
+    /// document uses any more are offered for deletion. False, with
+    /// nothing changed or announced, when the object is absent or the
+    /// store refused.
+    bool DeleteItem(qint32 topic, qint32 id);
+    /// The objects of one user action, all in one transaction: all of them
+    /// go or none. An object an earlier one took with it is skipped. False
+    /// when nothing was deleted.
+    bool DeleteItems(const QList<ObjectRef>& items);
+    /// Removes the variable list's row of the field (codes: the codes'
+    /// list) and announces it; false when there is none.
+    bool DeleteVariableListRow(qint32 field, bool codes);
+
 private:
     /// Hands the retrieval settings the display texts of codes.
     class DisplaySource : public TopicDisplaySource {
@@ -833,6 +851,23 @@ private:
     /// Drops the last retrieval result: the windows are told, then the
     /// result segments go.
     void DropRetrievalResult();
+
+    // Deletion.
+    struct DeletionLists {
+        QList<ObjectRef> deleted;  ///< the objects asked for, in order
+        QList<ObjectRef> removed;  ///< what went with them
+        QList<ObjectRef> changed;  ///< what the deletions changed
+        /// Per deleted object: where its cascade ends in removed, and where
+        /// the map-link rows that followed it end.
+        QList<std::pair<qsizetype, qsizetype>> ranges;
+    };
+    bool DeleteInTransaction(const QList<ObjectRef>& items, DeletionLists& lists);
+    bool DeleteMapLinkRows(const QList<qint32>& links, DeletionLists& lists);
+    void AnnounceDeletion(const DeletionLists& lists);
+    void RepairAfterDeletion(const DeletionLists& lists);
+    /// Offers the copies in the externals folder of the files that deleted
+    /// documents named, unless a remaining document names them too.
+    void OfferExternalCopies(QStringList& files);
 
     // Codes.
     /// 0 (top level) or an existing code of the store.
