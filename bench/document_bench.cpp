@@ -354,6 +354,83 @@ void BM_CoderAgreementOfTwoDocuments(benchmark::State& state)
 }
 BENCHMARK(BM_CoderAgreementOfTwoDocuments)->Unit(benchmark::kMillisecond)->Iterations(10);
 
+// ---- Activation and deletion ------------------------------------------------
+
+/// Every document and every code (with its subcodes) activated by the two
+/// commands of the trees, each change announced to a pane; no retrieval
+/// service, so no run. Goal: at most 100 ms.
+void BM_ActivateAllDocumentsAndCodes(benchmark::State& state)
+{
+    OpenLargeProject project;
+    if (!project.Open(state))
+        return;
+    CKorDoc& doc = project.shell.doc;
+    for (auto _ : state) {
+        state.PauseTiming();
+        doc.DeactivateAll(false, true, true);
+        project.shell.log.Take();
+        state.ResumeTiming();
+        doc.SetItemActivation(TopicKind::DocumentsRoot, 0, true, false);
+        doc.SetItemActivation(TopicKind::CodeSystemRoot, 0, true, false);
+    }
+    state.counters["documents"] = double(doc.GetActivatedCount(TopicId::Documents));
+    state.counters["codes"] = double(doc.GetActivatedCount(TopicId::Codes));
+    state.counters["broadcasts"] = double(project.shell.log.calls.size());
+    project.shell.Close();
+}
+BENCHMARK(BM_ActivateAllDocumentsAndCodes)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+/// A code with 1,000 codings spread over the documents deleted with them:
+/// counters of the documents and sets corrected, rows deleted in one
+/// transaction, every removal and change announced to a pane. Goal: at
+/// most 50 ms.
+void BM_DeleteCodeWithThousandCodings(benchmark::State& state)
+{
+    OpenLargeProject project;
+    if (!project.Open(state))
+        return;
+    CKorDoc& doc = project.shell.doc;
+    TopicDatabase& db = doc.GetDatabase();
+    QList<qint32> documents;
+    db.GetAllKeys(TopicId::Documents, documents);
+    qint64 removed = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        CodeRecord record;
+        record.name = QStringLiteral("Doomed");
+        const qint32 code = doc.NewCode(record);
+        {
+            StoreTransaction transaction(&db);
+            for (int i = 0; i < 1000; ++i) {
+                RowBuffer row;
+                FieldValue value;
+                db.AddRow(TopicId::Codings, row, -1);
+                const std::pair<qint32, qint32> fields[] = {
+                    {CodingField::Document, documents.at(i * 7 % documents.size())}, {CodingField::Code, code},
+                    {CodingField::StartChar, i}, {CodingField::FinishChar, i + 10}, {CodingField::IsText, 1}};
+                for (const auto& [field, number] : fields) {
+                    if (row.GetFieldValue(field, value))
+                        value.SetInt(number);
+                }
+                row.Commit(false, true);
+            }
+            transaction.Commit();
+        }
+        project.shell.log.Take();
+        state.ResumeTiming();
+        if (!doc.DeleteItem(TopicId::Codes, code)) {
+            state.SkipWithError("the code was not deleted");
+            return;
+        }
+        state.PauseTiming();
+        removed = qint64(project.shell.log.calls.size());
+        state.ResumeTiming();
+    }
+    state.counters["broadcasts"] = double(removed);
+    project.shell.Close();
+}
+BENCHMARK(BM_DeleteCodeWithThousandCodings)->Unit(benchmark::kMillisecond)->Iterations(10);
+
 }  // namespace
 
 KORVAN_GUI_BENCHMARK_MAIN()
