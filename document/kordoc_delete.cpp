@@ -16,14 +16,6 @@
 
 using namespace rowfields;
 
-namespace {
-
-/// Map-link rows name a link in these fields (first and second end).
-constexpr qint32 kMapLinkFirst = 2;
-constexpr qint32 kMapLinkSecond = 10;
-
-}  // namespace
-
 bool CKorDoc::DeleteItem(qint32 topic, qint32 id)
 {
     return HasRow(topic, id) && DeleteItems({ObjectRef{topic, id}});
@@ -32,65 +24,85 @@ bool CKorDoc::DeleteItem(qint32 topic, qint32 id)
 bool CKorDoc::DeleteItems(const QList<ObjectRef>& items)
 {
     m_db.TakeDeletedDocumentFiles();
-    DeletionLists lists;
+    Deletion deletion;
     {
         StoreTransaction transaction(&m_db);
-        if (!transaction.IsActive() || !DeleteInTransaction(items, lists) || !transaction.Commit()) {
+        if (!transaction.IsActive() || !DeleteItemsInTransaction(items, deletion) || !transaction.Commit()) {
             m_db.TakeDeletedDocumentFiles();
             return false;
         }
     }
-    if (lists.deleted.isEmpty())
+    if (deletion.removed.isEmpty())
         return false;
-    AnnounceDeletion(lists);
-    RepairAfterDeletion(lists);
+    AnnounceDeletion(deletion);
+    RepairAfterDeletion(deletion.removed);
     QStringList files = m_db.TakeDeletedDocumentFiles();
     OfferExternalCopies(files);
     return true;
 }
 
-bool CKorDoc::DeleteInTransaction(const QList<ObjectRef>& items, DeletionLists& lists)
+bool CKorDoc::DeleteItemsInTransaction(const QList<ObjectRef>& items, Deletion& deletion)
 {
-    // Categorical values of documents that follow from the codings of a
-    // parent's direct subcodes: the pairs to recompute once the codings went.
-    QList<std::pair<qint32, qint32>> categorical;  // (document, parent code)
-    const auto noteCategorical = [&](qint32 document, qint32 code) {
-        const qint32 parent = m_db.GetIntValue(TopicId::Codes, code, CodeField::Parent);
-        if (document != 0 && parent != 0 && GetCodeLinkObject(parent, true) != 0 &&
-            !categorical.contains({document, parent}))
-            categorical.append({document, parent});
+    // Codings that go with their documents still counted for their codes.
+    QList<CodingTrace> traces;
+    const auto traceDocument = [&](qint32 document) {
+        const bool activated = IsDocumentActivated(document);
+        QList<qint32> codings;
+        m_db.FindKeysByParent(TopicId::Codings, TopicId::Documents, document, codings);
+        for (const qint32 coding : std::as_const(codings))
+            traces.append({document, m_db.GetIntValue(TopicId::Codings, coding, CodingField::Code), activated});
     };
+    // A deleted code's codings counted in the categorical value of its
+    // parent, which stays: (document, parent) pairs to recompute.
+    QList<std::pair<qint32, qint32>> categorical;
     for (const ObjectRef& item : items) {
         // An object an earlier one took with it is gone already.
         if (!HasRow(item.topic, item.key))
             continue;
-        if (item.topic == TopicId::Codings) {
-            noteCategorical(m_db.GetIntValue(TopicId::Codings, item.key, CodingField::Document),
-                            m_db.GetIntValue(TopicId::Codings, item.key, CodingField::Code));
-        } else if (item.topic == TopicId::Codes) {
+        switch (item.topic) {
+        case TopicId::Codings:
+        case TopicId::Links:
+        case TopicId::MediaMarks:
+            if (!DeleteRowsInTransaction(item.topic, {item.key}, deletion))
+                return false;
+            continue;
+        case TopicId::Documents: traceDocument(item.key); break;
+        case TopicId::DocumentGroups: {
+            QList<qint32> documents;
+            m_db.FindKeysByParent(TopicId::Documents, TopicId::DocumentGroups, item.key, documents);
+            for (const qint32 document : std::as_const(documents))
+                traceDocument(document);
+            break;
+        }
+        case TopicId::Codes: {
+            const qint32 parent = m_db.GetIntValue(TopicId::Codes, item.key, CodeField::Parent);
+            if (parent == 0 || GetCodeLinkObject(parent, true) == 0)
+                break;
             QList<qint32> codings;
             m_db.FindKeysByParent(TopicId::Codings, TopicId::Codes, item.key, codings);
-            for (const qint32 coding : std::as_const(codings))
-                noteCategorical(m_db.GetIntValue(TopicId::Codings, coding, CodingField::Document), item.key);
+            for (const qint32 coding : std::as_const(codings)) {
+                const std::pair<qint32, qint32> pair{m_db.GetIntValue(TopicId::Codings, coding, CodingField::Document),
+                                                     parent};
+                if (!categorical.contains(pair))
+                    categorical.append(pair);
+            }
+            break;
         }
-        const qsizetype firstRemoved = lists.removed.size();
-        if (!m_db.DeleteRow(item.topic, item.key, lists.removed, lists.changed))
-            return false;
-        lists.deleted.append(item);
-        const qsizetype cascadeEnd = lists.removed.size();
-        // Map-link rows live in memory only and name the links by field,
-        // not by reference: every row naming a link that went goes too.
-        QList<qint32> links;
-        if (item.topic == TopicId::Links)
-            links.append(item.key);
-        for (qsizetype i = firstRemoved; i < lists.removed.size(); ++i) {
-            if (lists.removed.at(i).topic == TopicId::Links)
-                links.append(lists.removed.at(i).key);
+        default: break;
         }
-        if (!links.isEmpty() && !DeleteMapLinkRows(links, lists))
+        const qsizetype firstRemoved = deletion.removed.size();
+        if (!m_db.DeleteRow(item.topic, item.key, deletion.removed, deletion.changed))
             return false;
-        lists.ranges.append({cascadeEnd, lists.removed.size()});
+        deletion.removed.append(item);
+        // Map links live in memory only and name links by value, not by
+        // reference: those naming a link that went go too.
+        for (qsizetype i = firstRemoved; i < deletion.removed.size(); ++i) {
+            const ObjectRef gone = deletion.removed.at(i);
+            if (gone.topic == TopicId::Links && !DeleteMapLinksOf(gone.key, deletion))
+                return false;
+        }
     }
+    SettleRemovedCodings(traces);
     for (const auto& [document, parent] : std::as_const(categorical)) {
         const qint32 field = GetCodeLinkObject(parent, true);
         FieldDescriptor descriptor;
@@ -99,7 +111,7 @@ bool CKorDoc::DeleteInTransaction(const QList<ObjectRef>& items, DeletionLists& 
             continue;
         if (!UpdateCategoricalValue(document, parent, field))
             return false;
-        lists.changed.append({TopicId::Documents, document});
+        deletion.changed.append({TopicId::Documents, document});
     }
     // The project memo's id is kept in the file as well.
     if (m_projectMemo != 0 && !HasRow(TopicId::Memos, m_projectMemo) && m_engine &&
@@ -108,70 +120,16 @@ bool CKorDoc::DeleteInTransaction(const QList<ObjectRef>& items, DeletionLists& 
     return true;
 }
 
-bool CKorDoc::DeleteMapLinkRows(const QList<qint32>& links, DeletionLists& lists)
-{
-    const TopicTable* table = m_db.GetTable(TopicId::MapLinks);
-    if (!table)
-        return true;
-    QList<qint32> rows;
-    table->ForEachRow([&](qint32 key, const char*) {
-        if (links.contains(table->GetIntValue(key, kMapLinkFirst)) ||
-            links.contains(table->GetIntValue(key, kMapLinkSecond)))
-            rows.append(key);
-    });
-    for (const qint32 row : std::as_const(rows)) {
-        if (!HasRow(TopicId::MapLinks, row))
-            continue;
-        if (!m_db.DeleteRow(TopicId::MapLinks, row, lists.removed, lists.changed))
-            return false;
-        lists.removed.append({TopicId::MapLinks, row});
-    }
-    return true;
-}
-
-void CKorDoc::AnnounceDeletion(const DeletionLists& lists)
-{
-    // Each object after what went with it, then the map-link rows that
-    // followed its links; then what changed and is still there, once each.
-    QSet<std::pair<qint32, qint32>> gone;
-    const auto removed = [&](const ObjectRef& ref) {
-        m_registry.NotifyDeleted(ref.topic, ref.key);
-        gone.insert({ref.topic, ref.key});
-    };
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < lists.deleted.size(); ++i) {
-        const auto [cascadeEnd, end] = lists.ranges.at(i);
-        for (qsizetype j = start; j < cascadeEnd; ++j)
-            removed(lists.removed.at(j));
-        removed(lists.deleted.at(i));
-        for (qsizetype j = cascadeEnd; j < end; ++j)
-            removed(lists.removed.at(j));
-        start = end;
-    }
-    QSet<std::pair<qint32, qint32>> told;
-    for (const ObjectRef& changed : lists.changed) {
-        const std::pair<qint32, qint32> pair{changed.topic, changed.key};
-        if (gone.contains(pair) || told.contains(pair))
-            continue;
-        told.insert(pair);
-        m_registry.NotifyChange(changed.topic, changed.key);
-    }
-}
-
-void CKorDoc::RepairAfterDeletion(const DeletionLists& lists)
+void CKorDoc::RepairAfterDeletion(const QList<ObjectRef>& removed)
 {
     QSet<qint32> codes;
     bool documentsWent = false;
-    const auto note = [&](const ObjectRef& ref) {
+    for (const ObjectRef& ref : removed) {
         if (ref.topic == TopicId::Codes)
             codes.insert(ref.key);
         else if (ref.topic == TopicId::Documents)
             documentsWent = true;
-    };
-    for (const ObjectRef& ref : lists.removed)
-        note(ref);
-    for (const ObjectRef& ref : lists.deleted)
-        note(ref);
+    }
 
     if (m_shownDocument != 0 && !HasRow(TopicId::Documents, m_shownDocument))
         m_shownDocument = 0;

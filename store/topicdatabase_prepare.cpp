@@ -83,7 +83,8 @@ bool TopicDatabase::PrepareDelete(qint32 topic, qint32 key, QList<ObjectRef>& ch
                     return false;
             }
         }
-        if (document == 0)
+        // Codings of code 0 are temporary rows that no document counts.
+        if (document == 0 || code == 0)
             return true;
         if (!going(TopicId::Documents, document) && ReadRow(TopicId::Documents, document, row, false)) {
             AddToField(row, DocumentField::Codes, -1);

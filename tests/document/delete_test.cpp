@@ -461,3 +461,25 @@ TEST_F(DeleteTest, AVariableListRowGoesWithItsAnnouncement)
                                  "owner.OnObjectDeleted(22," + N(age.ID) + ")"}));
     EXPECT_FALSE(doc.DeleteVariableListRow(age.ID, false));
 }
+
+TEST_F(DeleteTest, CodesCountWhatIsLeftOfTheDocumentsThatWent)
+{
+    const Project p = Build();
+    g_qdaOptions.SetValueText(QdaOption::FrequenciesWithSubcodes, QStringLiteral("1"));
+    doc.SetAutoFrequencies(true);
+    doc.ActivateDocument(p.d1, true, true);
+    doc.ActivateDocument(p.d3, true, true);
+    ASSERT_EQ(Value(TopicId::Codes, p.code, CodeField::ActiveCodes), QStringLiteral("2"));
+    ASSERT_EQ(Value(TopicId::Codes, p.code, CodeFrequencyField::DocumentCount), QStringLiteral("2"));
+
+    ASSERT_TRUE(doc.DeleteItem(TopicId::Documents, p.d3));
+    EXPECT_EQ(Value(TopicId::Codes, p.code, CodeField::ActiveCodes), QStringLiteral("1"));
+    EXPECT_EQ(Value(TopicId::Codes, p.code, CodeFrequencyField::DocumentCount), QStringLiteral("1"));
+    EXPECT_EQ(Value(TopicId::Codes, p.other, CodeField::ActiveCodes), QStringLiteral("0"));
+    EXPECT_EQ(Value(TopicId::Codes, p.other, CodeFrequencyField::DocumentCount), QStringLiteral("0"));
+    ASSERT_TRUE(doc.DeleteItem(TopicId::DocumentGroups, p.group));
+    EXPECT_EQ(Value(TopicId::Codes, p.code, CodeField::ActiveCodes), QStringLiteral("0"));
+    EXPECT_EQ(Value(TopicId::Codes, p.subsub, CodeFrequencyField::DocumentCount), QStringLiteral("0"));
+    EXPECT_EQ(doc.GetActivatedCount(TopicId::Documents), 0);
+    doc.SetAutoFrequencies(false);
+}
