@@ -192,6 +192,23 @@ struct OpenLargeProject {
     Shell shell;
 };
 
+/// Writes a text coding on page 1 straight through the store, as a
+/// benchmark's preparation; no counter changes.
+void AddTextCoding(TopicDatabase& db, qint32 document, qint32 code, qint32 start, qint32 finish)
+{
+    RowBuffer row;
+    FieldValue value;
+    db.AddRow(TopicId::Codings, row, -1);
+    const std::pair<qint32, qint32> fields[] = {{CodingField::Document, document}, {CodingField::Code, code},
+                                                {CodingField::StartChar, start},   {CodingField::FinishChar, finish},
+                                                {CodingField::IsText, 1},          {CodingField::Page, 1}};
+    for (const auto& [field, number] : fields) {
+        if (row.GetFieldValue(field, value))
+            value.SetInt(number);
+    }
+    row.Commit(false, true);
+}
+
 /// Sets or clears the activated bit of every n-th document from first on,
 /// in memory, as activation does.
 void ActivateDocuments(TopicDatabase& db, int first, int step)
@@ -330,19 +347,8 @@ void BM_CoderAgreementOfTwoDocuments(benchmark::State& state)
         StoreTransaction transaction(&db);
         for (int i = 0; i < 1000; ++i) {
             for (const qint32 document : {first, second}) {
-                RowBuffer row;
-                FieldValue value;
-                db.AddRow(TopicId::Codings, row, -1);
                 const qint32 shift = document == second ? (i % 7) * 3 : 0;
-                const std::pair<qint32, qint32> fields[] = {
-                    {CodingField::Document, document}, {CodingField::Code, codes.at(i % codes.size())},
-                    {CodingField::StartChar, i * 50 + shift}, {CodingField::FinishChar, i * 50 + 40 + shift},
-                    {CodingField::IsText, 1}, {CodingField::Page, 1}};
-                for (const auto& [field, number] : fields) {
-                    if (row.GetFieldValue(field, value))
-                        value.SetInt(number);
-                }
-                row.Commit(false, true);
+                AddTextCoding(db, document, codes.at(i % codes.size()), i * 50 + shift, i * 50 + 40 + shift);
             }
         }
         transaction.Commit();
@@ -401,19 +407,8 @@ void BM_DeleteCodeWithThousandCodings(benchmark::State& state)
         const qint32 code = doc.NewCode(record);
         {
             StoreTransaction transaction(&db);
-            for (int i = 0; i < 1000; ++i) {
-                RowBuffer row;
-                FieldValue value;
-                db.AddRow(TopicId::Codings, row, -1);
-                const std::pair<qint32, qint32> fields[] = {
-                    {CodingField::Document, documents.at(i * 7 % documents.size())}, {CodingField::Code, code},
-                    {CodingField::StartChar, i}, {CodingField::FinishChar, i + 10}, {CodingField::IsText, 1}};
-                for (const auto& [field, number] : fields) {
-                    if (row.GetFieldValue(field, value))
-                        value.SetInt(number);
-                }
-                row.Commit(false, true);
-            }
+            for (int i = 0; i < 1000; ++i)
+                AddTextCoding(db, documents.at(i * 7 % documents.size()), code, i, i + 10);
             transaction.Commit();
         }
         project.shell.log.Take();

@@ -941,7 +941,8 @@ public:
     bool ActivateAllSetMembers(bool on);
     /// The codes of every code-set member, each with its subcodes.
     bool ActivateAllCodeSetMembers(bool on);
-    /// The codes of the code set's members, each with its subcodes.
+    /// The codes of the code set's members (0: of every code set), each
+    /// with its subcodes.
     bool ActivateCodeSet(qint32 codeSet, bool on);
     /// Activates the documents (codes) whose variables meet the conditions,
     /// read from left to right without precedence, and deactivates the
@@ -1037,6 +1038,9 @@ private:
     bool SetCodeActivationBelow(qint32 code, bool on, bool withSubcodes, bool byColor, QSet<qint32>& visited);
     /// After documents changed: the retrieval, then the code frequencies.
     void RerunAfterDocumentChange();
+    /// Calls activate for each key (no rerun inside); when any changed, the
+    /// retrieval reruns once (for documents with the code frequencies).
+    bool ActivateEach(const QList<qint32>& keys, bool documents, const std::function<bool(qint32)>& activate);
     /// Drops the last retrieval result: the windows are told, then the
     /// result segments go.
     void DropRetrievalResult();

@@ -189,96 +189,74 @@ void CKorDoc::RerunAfterDocumentChange()
     UpdateCodeFrequencies(0);
 }
 
+bool CKorDoc::ActivateEach(const QList<qint32>& keys, bool documents, const std::function<bool(qint32)>& activate)
+{
+    bool changed = false;
+    for (const qint32 key : keys)
+        changed = activate(key) || changed;
+    if (changed && documents)
+        RerunAfterDocumentChange();
+    else if (changed)
+        RunRetrieval(m_options, 0);
+    return changed;
+}
+
 bool CKorDoc::ActivateTopCodes(bool on, bool byColor)
 {
     QList<qint32> codes;
     GetChildCodes(0, codes);
-    bool changed = false;
-    for (const qint32 code : std::as_const(codes))
-        changed = SetCodeActivation(code, on, false, !byColor, byColor) || changed;
-    if (changed)
-        RunRetrieval(m_options, 0);
-    return changed;
+    return ActivateEach(codes, false,
+                        [&](qint32 code) { return SetCodeActivation(code, on, false, !byColor, byColor); });
 }
 
 bool CKorDoc::ActivateDocumentsByColor(bool on, bool byColor)
 {
     QList<qint32> documents;
     m_db.GetAllKeys(TopicId::Documents, documents);
-    bool changed = false;
-    for (const qint32 document : std::as_const(documents)) {
-        bool state = on;
-        if (byColor) {
-            const COLORREF color = ColorOfType(m_db.GetIntValue(TopicId::Documents, document, DocumentField::Type));
-            state = m_lists.documentsColorFilter.contains(color);
-        }
-        changed = ActivateDocument(document, state, false) || changed;
-    }
-    if (changed)
-        RerunAfterDocumentChange();
-    return changed;
+    return ActivateEach(documents, true, [&](qint32 document) {
+        if (!byColor)
+            return ActivateDocument(document, on, false);
+        const COLORREF color = ColorOfType(m_db.GetIntValue(TopicId::Documents, document, DocumentField::Type));
+        return ActivateDocument(document, m_lists.documentsColorFilter.contains(color), false);
+    });
 }
 
 bool CKorDoc::ActivateGroupDocuments(qint32 group, bool on)
 {
     QList<qint32> documents;
     m_db.FindKeysByParent(TopicId::Documents, TopicId::DocumentGroups, group, documents);
-    bool changed = false;
-    for (const qint32 document : std::as_const(documents))
-        changed = ActivateDocument(document, on, false) || changed;
-    if (changed)
-        RerunAfterDocumentChange();
-    return changed;
+    return ActivateEach(documents, true, [&](qint32 document) { return ActivateDocument(document, on, false); });
 }
 
 bool CKorDoc::ActivateSetDocuments(qint32 set, bool on)
 {
     QList<qint32> members;
     m_db.FindKeysByParent(TopicId::DocumentSetMembers, TopicId::DocumentSets, set, members);
-    bool changed = false;
-    for (const qint32 member : std::as_const(members))
-        changed = ActivateSetMember(member, on, false) || changed;
-    if (changed)
-        RerunAfterDocumentChange();
-    return changed;
+    return ActivateEach(members, true, [&](qint32 member) { return ActivateSetMember(member, on, false); });
 }
 
 bool CKorDoc::ActivateAllSetMembers(bool on)
 {
     QList<qint32> members;
     m_db.GetAllKeys(TopicId::DocumentSetMembers, members);
-    bool changed = false;
-    for (const qint32 member : std::as_const(members))
-        changed = ActivateSetMember(member, on, false) || changed;
-    if (changed)
-        RerunAfterDocumentChange();
-    return changed;
+    return ActivateEach(members, true, [&](qint32 member) { return ActivateSetMember(member, on, false); });
 }
 
 bool CKorDoc::ActivateAllCodeSetMembers(bool on)
 {
-    QList<qint32> members;
-    m_db.GetAllKeys(TopicId::CodeSetMembers, members);
-    std::sort(members.begin(), members.end());
-    bool changed = false;
-    for (const qint32 member : std::as_const(members))
-        changed = ActivateCodeSetMember(member, on, false) || changed;
-    if (changed)
-        RunRetrieval(m_options, 0);
-    return changed;
+    return ActivateCodeSet(0, on);
 }
 
 bool CKorDoc::ActivateCodeSet(qint32 codeSet, bool on)
 {
     QList<qint32> members;
-    m_db.FindKeysByParent(TopicId::CodeSetMembers, TopicId::CodeSets, codeSet, members);
+    if (codeSet == 0)
+        m_db.GetAllKeys(TopicId::CodeSetMembers, members);
+    else
+        m_db.FindKeysByParent(TopicId::CodeSetMembers, TopicId::CodeSets, codeSet, members);
+    // In key order.
     std::sort(members.begin(), members.end());
-    bool changed = false;
-    for (const qint32 member : std::as_const(members))
-        changed = ActivateCodeSetMember(member, on, false) || changed;
-    if (changed)
-        RunRetrieval(m_options, 0);
-    return changed;
+    return ActivateEach(members, false, [&](qint32 member) { return ActivateCodeSetMember(member, on, false); });
 }
 
 bool CKorDoc::ActivateByVariables(const QList<ActivationCondition>& conditions, bool codes)
