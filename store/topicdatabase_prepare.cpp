@@ -87,12 +87,15 @@ bool TopicDatabase::PrepareDelete(qint32 topic, qint32 key, QList<ObjectRef>& ch
         if (document == 0 || code == 0)
             return true;
         if (!going(TopicId::Documents, document) && ReadRow(TopicId::Documents, document, row, false)) {
-            AddToField(row, DocumentField::Codes, -1);
             ListChange(changed, TopicId::Documents, document);
             ListChange(changed, TopicId::DocumentGroups, IntOf(row, DocumentField::GroupID));
+            // Only the counters are written: a deletion of many codings
+            // writes each document once per coding.
+            if (!row.SetFieldText(DocumentField::Codes, QString::number(IntOf(row, DocumentField::Codes) - 1)))
+                return false;
             FieldValue value;
-            const bool counted = variable != 0 && row.GetFieldValue(variable, value) && value.SetInt(value.GetInt() - 1);
-            if (!row.Commit(false, counted))
+            if (variable != 0 && row.GetFieldValue(variable, value) &&
+                !row.SetFieldText(variable, QString::number(value.GetInt() - 1)))
                 return false;
         }
         QList<qint32> members;
