@@ -11,6 +11,12 @@ constexpr int PaneDocumentBrowser = 32769;   ///< the view CWhiteView
 constexpr int PaneDocumentTree = 32770;      ///< the view CBlauView
 constexpr int PaneRetrievedSegments = 32771; ///< the view CBlackView
 constexpr int PaneCodeTree = 32772;          ///< the view CGreenView
+// Project commands.
+constexpr int NewProject = 32891;
+constexpr int OpenProject = 32783;
+constexpr int BackupProject = 32892;         ///< save a copy
+constexpr int RecentProjectFirst = 33028;    ///< entry 1 of the recent list
+constexpr int RecentProjectLast = 33032;     ///< entry 5
 }  // namespace CommandId
 
 /// Text ids of the language table read by the shell.

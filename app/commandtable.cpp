@@ -23,6 +23,14 @@ const CommandInfo kCommands[] = {
     {CommandId::PaneCodeTree, AppText::CodeTree, nullptr, "view-list-details"},
     {CommandId::PaneDocumentBrowser, AppText::DocumentBrowser, nullptr, "document-preview"},
     {CommandId::PaneRetrievedSegments, AppText::RetrievedSegments, nullptr, "view-list-text"},
+    {CommandId::NewProject, AppText::CommandNewProject, nullptr, "document-new"},
+    {CommandId::OpenProject, AppText::CommandOpenProject, nullptr, "document-open"},
+    {CommandId::BackupProject, AppText::CommandBackupProject, nullptr, "document-save-as"},
+    {CommandId::RecentProjectFirst, AppText::CommandRecentProject, nullptr, nullptr},
+    {CommandId::RecentProjectFirst + 1, AppText::CommandRecentProject, nullptr, nullptr},
+    {CommandId::RecentProjectFirst + 2, AppText::CommandRecentProject, nullptr, nullptr},
+    {CommandId::RecentProjectFirst + 3, AppText::CommandRecentProject, nullptr, nullptr},
+    {CommandId::RecentProjectLast, AppText::CommandRecentProject, nullptr, nullptr},
 };
 
 bool HasText(const char* text)

@@ -32,6 +32,6 @@ public:
     /// browser does not edit.
     virtual void CommitEdits() = 0;
     /// Keeps the view state and, when visible, the open tabs in the project
-    /// before it closes; then shows no document.
-    virtual void SaveStateAndClear() = 0;
+    /// before it closes.
+    virtual void SaveViewState() = 0;
 };

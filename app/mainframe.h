@@ -91,8 +91,8 @@ public:
     /// Shows the frame where it was last, maximised or not; a placement off
     /// the screens present is moved onto the primary screen.
     void ShowWithPlacement();
-    /// Asks for a project when the command line named none: the start
-    /// dialog's place. Empty means cancelled.
+    /// Asks for a project when the command line named none, in place of the
+    /// start dialog. Empty means cancelled.
     void SetProjectPrompt(std::function<QString()> prompt) { m_projectPrompt = std::move(prompt); }
     /// After the frame shows: opens `pendingProject`, or the prompted one;
     /// without one the program ends.
@@ -188,6 +188,9 @@ private:
     void FillRecentMenu();
     bool LoadProject(std::unique_ptr<ProjectDataEngine> engine, bool withWaitWindow, bool legacy);
     std::unique_ptr<ProjectDataEngine> OpenProjectEngine(const QString& path);
+    std::unique_ptr<ProjectDataEngine> CreateProject(const QString& path);
+    bool CopyProjectTo(const QString& target, QString& error);
+    QString RunStartDialog();
     bool OnProjectCommand(int id);
     bool OnUpdateProjectCommand(CCmdUI& ui);
     static int BitOf(View view);
