@@ -20,24 +20,6 @@ constexpr qint32 kPreviewSelection = 31;
 constexpr qint32 kDropBit0 = ModifierKey::Shift;
 constexpr qint32 kDropBit1 = ModifierKey::Ctrl;
 
-// Deleting and activating objects are the document's; these pass the
-// requests on once its operations exist.
-template <typename Document>
-bool DeleteThroughDocument(Document& document, qint32 topic, qint32 id)
-{
-    if constexpr (requires { document.DeleteItem(topic, id); })
-        return document.DeleteItem(topic, id);
-    else
-        return false;
-}
-
-template <typename Document>
-void SetActivationThroughDocument(Document& document, qint32 kind, qint32 id, bool on, bool flag)
-{
-    if constexpr (requires { document.SetItemActivation(kind, id, on, flag); })
-        document.SetItemActivation(kind, id, on, flag);
-}
-
 bool HasRow(CKorDoc& document, qint32 topic, qint32 key)
 {
     const TopicTable* table = document.GetDatabase().GetTable(topic);
@@ -151,7 +133,7 @@ bool CMainFrame::Request(NotifyHead& record)
     }
     case RequestCode::DeleteItem: {
         const auto& info = static_cast<ItemNotifyInfo&>(record);
-        DeleteThroughDocument(*document, info.topic, info.id);
+        document->DeleteItem(info.topic, info.id);
         return true;
     }
     case RequestCode::ReadSetting: {
@@ -282,7 +264,7 @@ void CMainFrame::ActivateItem(const IdListNotifyInfo& info)
     // The document's flag: true leaves the subcodes of a code alone.
     const auto activate = [&](qint32 kind, qint32 item, bool on, bool flag = false) {
         BeginWait();
-        SetActivationThroughDocument(document, kind, item, on, flag);
+        document.SetItemActivation(kind, item, on, flag);
         EndWait();
     };
     const auto refreshBrowser = [this] {
