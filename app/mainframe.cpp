@@ -12,6 +12,7 @@
 #include "foundation/waitwindow.h"
 #include "platform/profile/privateprofile.h"
 #include "store/projectdataengine.h"
+#include "store/storeids.h"
 #include "ui/waitwnd.h"
 
 #include <QApplication>
@@ -81,6 +82,14 @@ CMainFrame::CMainFrame(ICommandTarget* app, CKorDoc* document)
 {
     setWindowTitle(g_program.AppTitle);
     m_commands.SetRoute([this] { return CommandRoute(); });
+    m_quickCodes.SetTextOf([this](qint32 code, QString& text) {
+        const CKorDoc* document = GetDocument();
+        const TopicTable* codes = document ? document->GetDatabase().GetTable(TopicId::Codes) : nullptr;
+        if (!codes || !codes->HasKey(code))
+            return false;
+        text = document->GetDatabase().FormatRowDisplay(TopicId::Codes, code, false);
+        return true;
+    });
     BuildMenus();
     BuildStatusBar();
     BuildPanes();
