@@ -46,14 +46,17 @@ public:
 /// the code that opens it.
 inline void WhenModalShows(std::function<void(QWidget*)> act)
 {
-    auto attempt = std::make_shared<std::function<void()>>();
-    *attempt = [act, attempt] {
-        if (QWidget* modal = QApplication::activeModalWidget(); modal && modal->isVisible())
-            act(modal);
-        else
-            QTimer::singleShot(10, *attempt);
-    };
-    QTimer::singleShot(0, *attempt);
+    auto* timer = new QTimer(qApp);
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, act] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isVisible())
+            return;
+        timer->stop();
+        timer->deleteLater();
+        act(modal);
+    });
+    timer->start();
 }
 
 /// Clicks a command in a menu of the menu bar, as a user does.
