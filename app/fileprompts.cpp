@@ -5,6 +5,7 @@
 #include "app/mainframe.h"
 #include "document/documentids.h"
 #include "document/kordoc.h"
+#include "foundation/filehelpers.h"
 #include "foundation/messageservice.h"
 #include "foundation/programpaths.h"
 #include "foundation/stringstore.h"
@@ -18,9 +19,7 @@
 #include <QSaveFile>
 #include <QTemporaryDir>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
+
 
 namespace {
 
@@ -134,10 +133,8 @@ bool CMainFrame::ConvertWithWordProcessor(const QString& source, const QString& 
                     MessageKind::Error);
         return false;
     }
-    // rename() replaces an older target in one step.
-    if (std::rename(QFile::encodeName(made).constData(), QFile::encodeName(target).constData()) != 0) {
-        ShowMessage(LoadString(AppText::FileNotReplaced).arg(target, QString::fromLocal8Bit(std::strerror(errno))),
-                    MessageKind::Error);
+    if (!RenameReplacing(made, target, &error)) {
+        ShowMessage(LoadString(AppText::FileNotReplaced).arg(target, error), MessageKind::Error);
         return false;
     }
     return true;

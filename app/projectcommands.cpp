@@ -26,9 +26,6 @@
 #include <QMenu>
 #include <QTemporaryFile>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 
 namespace {
 
@@ -60,12 +57,12 @@ QString SiblingTemporaryName(const QString& target)
     return name;
 }
 
-// Puts a finished file in the target's place in one step.
+// Puts a finished file in the target's place in one step; a file that
+// cannot take its place is not kept.
 bool ReplaceFile(const QString& finished, const QString& target, QString& error)
 {
-    if (std::rename(QFile::encodeName(finished).constData(), QFile::encodeName(target).constData()) == 0)
+    if (RenameReplacing(finished, target, &error))
         return true;
-    error = QString::fromLocal8Bit(std::strerror(errno));
     QFile::remove(finished);
     return false;
 }

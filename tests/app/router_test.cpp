@@ -423,3 +423,22 @@ TEST_F(RouterTest, FollowingOpensTheDocumentAndSelectsWhatWasFollowed)
     EXPECT_TRUE(browser.calls.isEmpty());
     EXPECT_EQ(document.GetShownDocument(), first);
 }
+
+TEST_F(FrameTest, EveryContextMenuItemHasItsTextInBothLanguages)
+{
+    QSet<int> menus;
+    for (qint32 kind = 0; kind <= 40; ++kind)
+        for (qint32 item = -1; item <= 3; ++item)
+            if (const int menu = ContextMenuFor(kind, item, PaneControlId::DocumentTree, 0, true))
+                menus.insert(menu);
+    EXPECT_EQ(menus.size(), 24);
+    for (const int language : {1, 0}) {
+        ASSERT_TRUE(g_pStringStore->Open(testutil::StringTablePath(), language));
+        for (const int menu : std::as_const(menus))
+            for (const ContextMenuItem& item : ContextMenuItems(menu)) {
+                if (!item.IsSeparator()) {
+                    EXPECT_FALSE(LoadString(item.command).isEmpty()) << "menu " << menu << " command " << item.command;
+                }
+            }
+    }
+}
