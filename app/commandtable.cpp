@@ -1,6 +1,7 @@
 #include "app/commandtable.h"
 
 #include "app/appids.h"
+#include "app/listwindows.h"
 #include "foundation/stringstore.h"
 
 #include <QAction>
@@ -31,6 +32,17 @@ const CommandInfo kCommands[] = {
     {CommandId::RecentProjectFirst + 2, AppText::CommandRecentProject, nullptr, nullptr},
     {CommandId::RecentProjectFirst + 3, AppText::CommandRecentProject, nullptr, nullptr},
     {CommandId::RecentProjectLast, AppText::CommandRecentProject, nullptr, nullptr},
+    // The object lists.
+    {ListWindowCommand::MemosList, ListWindowCommand::MemosList, nullptr, nullptr},
+    {ListWindowCommand::SearchHitsList, ListWindowCommand::SearchHitsList, nullptr, nullptr},
+    {ListWindowCommand::CodingsList, ListWindowCommand::CodingsList, nullptr, nullptr},
+    {ListWindowCommand::CodesList, ListWindowCommand::CodesList, nullptr, nullptr},
+    {ListWindowCommand::DocumentsList, ListWindowCommand::DocumentsList, nullptr, nullptr},
+    {ListWindowCommand::DocumentVariables, ListWindowCommand::DocumentVariables, nullptr, nullptr},
+    {ListWindowCommand::CodeVariables, ListWindowCommand::CodeVariables, nullptr, nullptr},
+    {ListWindowCommand::WordList, ListWindowCommand::WordList, nullptr, nullptr},
+    {ListWindowCommand::OverviewList, ListWindowCommand::OverviewList, nullptr, nullptr},
+    {ListWindowCommand::GeoLinkList, ListWindowCommand::GeoLinkList, nullptr, nullptr},
 };
 
 bool HasText(const char* text)

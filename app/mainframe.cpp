@@ -2,6 +2,7 @@
 
 #include "app/appids.h"
 #include "app/baseview.h"
+#include "app/listwindows.h"
 #include "app/splash.h"
 #include "app/splitterwndex.h"
 #include "document/kordoc.h"
@@ -13,6 +14,7 @@
 #include "platform/profile/privateprofile.h"
 #include "store/projectdataengine.h"
 #include "store/storeids.h"
+#include "ui/commandtoolbar.h"
 #include "ui/waitwnd.h"
 
 #include <QApplication>
@@ -82,6 +84,8 @@ CMainFrame::CMainFrame(ICommandTarget* app, CKorDoc* document)
 {
     setWindowTitle(g_program.AppTitle);
     m_commands.SetRoute([this] { return CommandRoute(); });
+    m_listWindows = std::make_unique<CListWindows>(this, document);
+    m_listWindows->SetOwner(this);
     m_quickCodes.SetTextOf([this](qint32 code, QString& text) {
         const CKorDoc* document = GetDocument();
         const TopicTable* codes = document ? document->GetDatabase().GetTable(TopicId::Codes) : nullptr;
@@ -129,12 +133,20 @@ void CMainFrame::BuildMenus()
                                 CommandId::PaneRetrievedSegments};
     for (int id : paneCommands)
         window->addAction(m_commands.Action(id));
+    window->addSeparator();
+    for (int id : {ListWindowCommand::DocumentsList, ListWindowCommand::CodesList, ListWindowCommand::CodingsList,
+                   ListWindowCommand::MemosList, ListWindowCommand::DocumentVariables,
+                   ListWindowCommand::CodeVariables, ListWindowCommand::SearchHitsList})
+        window->addAction(m_commands.Action(id));
     menuBar()->addMenu(window);
     QMenu* help = m_commands.CreateMenu(AppText::MenuHelp, this);
     help->addAction(m_commands.Action(CommandId::AppAbout));
     menuBar()->addMenu(help);
 
-    QToolBar* bar = addToolBar(LoadString(AppText::FrameToolbar));
+    // The frame's own bars start at their edge.
+    auto* bar = new CommandToolBar(LoadString(AppText::FrameToolbar), this);
+    bar->SetIndent(0);
+    addToolBar(bar);
     bar->setObjectName(QStringLiteral("IDT_FRAME_%1").arg(kFrameToolbarId));
     for (int id : paneCommands)
         bar->addAction(m_commands.Action(id));
@@ -348,7 +360,7 @@ bool CMainFrame::OnCommand(int id)
         ArrangePanes(BitOf(HostOf(id)), true);
         return true;
     default:
-        return OnProjectCommand(id);
+        return OnProjectCommand(id) || m_listWindows->OnCommand(id);
     }
 }
 
@@ -363,7 +375,7 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
         ui.SetCheck((m_settings.viewState & BitOf(HostOf(ui.id))) != 0);
         return true;
     default:
-        return OnUpdateProjectCommand(ui);
+        return OnUpdateProjectCommand(ui) || m_listWindows->OnUpdateCommand(ui);
     }
 }
 

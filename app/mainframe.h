@@ -5,7 +5,8 @@
 #include "app/framesettings.h"
 #include "app/quickcodes.h"
 #include "foundation/commandtarget.h"
-#include "panes/requestowner.h"
+#include "panes/listnotifyinfo.h"
+#include "panes/objectlistwindow.h"
 
 #include <QMainWindow>
 #include <QMenu>
@@ -17,6 +18,7 @@
 #include <memory>
 
 class CBaseView;
+class CListWindows;
 class CKorDoc;
 class CPlaceholderPane;
 class IFrameBrowser;
@@ -38,7 +40,7 @@ class QLabel;
 /// alone stand side by side. Hiding the last visible view is refused.
 /// Commands pass the active view, its document, the frame and the
 /// application, in this order.
-class CMainFrame : public QMainWindow, public ICommandTarget, public RequestOwner {
+class CMainFrame : public QMainWindow, public ICommandTarget, public IListWindowOwner {
     Q_OBJECT
 public:
     /// Views in the order of their bits: Blau, White, Black, Green.
@@ -103,13 +105,21 @@ public:
     QComboBox* QuickCodeCombo() const { return m_quickCodeCombo; }
     /// The document kept since the frame was made.
     CKorDoc* Document() const { return m_document; }
+    /// The object-list windows and their commands.
+    CListWindows& ListWindows() { return *m_listWindows; }
 
     // ---- Requests of the panes (mainframe_router.cpp) -------------------------
     /// The open project's document; null while no project is open, and then
     /// no request is answered.
     CKorDoc* GetDocument() const;
-    /// Answers a request record by its code (see RequestOwner).
-    bool Request(NotifyHead& record) override;
+    /// Answers a request record by its code; false when nothing was routed
+    /// (no project is open, or a code nobody answers), and the answer
+    /// fields then keep the sender's presets.
+    bool RouteRequest(NotifyHead& record);
+    void Request(NotifyHead& record) override { RouteRequest(record); }
+    /// The running program and the open project's file; empty while none
+    /// is open.
+    QString ProjectIdentity() const override;
     /// A frame handler for a code the router hands on unchanged (opening an
     /// item, performing a drop); an empty one removes it.
     using RequestHandler = std::function<void(NotifyHead& record)>;
@@ -204,6 +214,7 @@ private:
     FrameSettings m_settings;
     std::function<QString()> m_projectPrompt;
     std::unique_ptr<CWaitWndHost> m_waitHost;
+    std::unique_ptr<CListWindows> m_listWindows;
     IWaitWindowHost* m_previousWaitHost = nullptr;
 
     CQuickCodeList m_quickCodes;

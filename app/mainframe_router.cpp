@@ -7,7 +7,10 @@
 #include "document/kordoc.h"
 #include "foundation/ids.h"
 #include "foundation/waitwindow.h"
+#include "store/projectdataengine.h"
 #include "store/storeids.h"
+
+#include <QCoreApplication>
 
 namespace {
 
@@ -54,6 +57,14 @@ CKorDoc* CMainFrame::GetDocument() const
     return m_document && m_document->GetEngine() ? m_document : nullptr;
 }
 
+QString CMainFrame::ProjectIdentity() const
+{
+    const CKorDoc* document = GetDocument();
+    if (!document)
+        return {};
+    return QStringLiteral("%1|%2").arg(QCoreApplication::applicationPid()).arg(document->GetEngine()->GetPath());
+}
+
 void CMainFrame::SetRequestHandler(RequestCode code, RequestHandler handler)
 {
     if (handler)
@@ -62,7 +73,7 @@ void CMainFrame::SetRequestHandler(RequestCode code, RequestHandler handler)
         m_requestHandlers.remove(int(code));
 }
 
-bool CMainFrame::Request(NotifyHead& record)
+bool CMainFrame::RouteRequest(NotifyHead& record)
 {
     CKorDoc* document = GetDocument();
     if (!document)

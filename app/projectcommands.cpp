@@ -3,6 +3,7 @@
 
 #include "app/appids.h"
 #include "app/framebrowser.h"
+#include "app/listwindows.h"
 #include "app/mainframe.h"
 #include "app/startdlg.h"
 #include "document/kordoc.h"
@@ -273,6 +274,7 @@ void CMainFrame::CloseProjectUI()
         m_browserAccess->CommitEdits();
     }
     m_document->SaveProjectSettings();
+    m_listWindows->CloseAll();
     if (m_contextMenu)
         m_contextMenu->close();
     m_contextTarget.Reset();

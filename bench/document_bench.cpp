@@ -11,6 +11,7 @@
 #include "bench/guibenchmain.h"
 #include "bench/projectgenerator.h"
 #include "document/kordoc.h"
+#include "document/wordcounts.h"
 #include "foundation/ids.h"
 #include "foundation/options.h"
 #include "foundation/richtexthelpers.h"
@@ -296,7 +297,7 @@ void BM_WordCountsOfAllDocuments(benchmark::State& state)
     }
     qint64 words = 0;
     for (auto _ : state) {
-        QHash<QString, qint32> counts;
+        WordCounts counts;
         words = 0;
         for (const QString& original : std::as_const(texts)) {
             QString text = original;

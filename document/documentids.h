@@ -4,6 +4,8 @@
 // topics, setup keys, upgrade-step keys and the document's text ids. Field
 // ids, topic ids and row State bits are the store's (store/storeids.h).
 
+#include "store/storeids.h"
+
 #include <QtGlobal>
 
 /// Kinds of broadcasts that are neither topics nor tree roots.
@@ -57,6 +59,15 @@ constexpr qint32 DefaultValue = 6;
 constexpr qint32 Categorial = 7;
 constexpr qint32 VarType = 8;       ///< the field type code
 }  // namespace VariableListField
+
+/// The variable list that mirrors the fields of a topic; 0 for a topic
+/// without one.
+constexpr qint32 VariableListOf(qint32 topic)
+{
+    return topic == TopicId::Documents ? qint32(TopicId::DocumentVariables)
+        : topic == TopicId::Codes      ? qint32(TopicId::CodeVariables)
+                                       : 0;
+}
 
 /// What a variable-list row stands for.
 namespace VariableKind {

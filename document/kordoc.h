@@ -27,6 +27,7 @@
 class CRichEditCtrlEx;
 class JetReader;
 class RowBuffer;
+class WordCounts;
 struct AddFieldNotifyInfo;
 struct CompareRowsNotifyInfo;
 struct DeleteFieldNotifyInfo;
@@ -617,7 +618,7 @@ public:
     /// the minimum word length, and is not in the word list. count: words
     /// gets += 1; otherwise a new word enters with 0 and a known one keeps
     /// its value. second, when given, always gets += 1. The words counted.
-    qint32 CountWords(QString& text, QHash<QString, qint32>& words, QHash<QString, qint32>* second, bool count) const;
+    qint32 CountWords(QString& text, WordCounts& words, WordCounts* second, bool count) const;
     /// Words of 2 to 63 units, separators applied, case kept.
     static qint32 CountTextWords(const QString& text);
     /// True when the list is on and holds the word (lower-cased).

@@ -1,34 +1,34 @@
 #pragma once
 
-#include "panes/listnotifyinfo.h"
-
+#include <QString>
 #include <QtGlobal>
 
 class QObject;
+struct NotifyHead;
 
-/// @short The window that answers the request records of the panes: the
-/// main frame.
+/// @short Where a pane or list sends its request records: the main frame's
+/// router, which hands each to the project document or handles it itself.
 ///
-/// A pane fills a record on its stack and hands it here; the answer is in
-/// the record when the call returns. Panes keep a plain pointer to their
-/// owner, set when the frame builds them; tests fake it. UI thread only.
+/// Headless, so that the frame, tests and a document-only forwarder can all
+/// stand behind it. Calls come synchronously on the UI thread; the record is
+/// answered in place before the call returns, or left as it was (an
+/// unanswered request counts as refused).
 class RequestOwner {
 public:
     virtual ~RequestOwner() = default;
-
-    /// Routes the record by its code and answers it in place. False when
-    /// nothing was routed (no project is open, or a code nobody answers):
-    /// the answer fields then keep the sender's presets.
-    virtual bool Request(NotifyHead& record) = 0;
+    virtual void Request(NotifyHead& record) = 0;
+    /// The identity of the open project that drag payloads carry; empty
+    /// while none is open.
+    virtual QString ProjectIdentity() const { return {}; }
 };
 
-/// Stamps the head and sends the record; false without an owner.
+/// Stamps the head and sends the record; nothing without an owner.
 template <typename Record>
-bool SendRequest(RequestOwner* owner, QObject* sender, qint32 controlId, Record& record)
+void SendRequest(RequestOwner* owner, QObject* sender, qint32 controlId, Record& record)
 {
     if (!owner)
-        return false;
+        return;
     record.sender = sender;
     record.controlId = controlId;
-    return owner->Request(record);
+    owner->Request(record);
 }

@@ -96,7 +96,8 @@ protected:
         info.itemId = item;
         info.ids = ids;
         info.point = frame->mapToGlobal(QPoint(200, 150));
-        EXPECT_TRUE(SendRequest(static_cast<RequestOwner*>(frame.get()), nullptr, sender, info));
+        info.controlId = sender;
+        EXPECT_TRUE(frame->RouteRequest(info));
         QMenu* menu = frame->ShownContextMenu();
         if (menu) {
             EXPECT_TRUE(QTest::qWaitForWindowExposed(menu));
@@ -109,7 +110,7 @@ protected:
         info.kind = kind;
         info.itemId = item;
         info.modifierKeys = keys;
-        EXPECT_TRUE(frame->Request(info));
+        EXPECT_TRUE(frame->RouteRequest(info));
     }
 
     RecordingBrowser browser;
@@ -130,8 +131,11 @@ TEST_F(FrameTest, NothingIsAnsweredWithoutAProject)
         item.itemId = 1;
         item.query = true;
         item.mask = ListNotifyMask::Name;
-        EXPECT_FALSE(SendRequest(static_cast<RequestOwner*>(owner), nullptr, 508, setting));
-        EXPECT_FALSE(SendRequest(static_cast<RequestOwner*>(owner), nullptr, 508, item));
+        SendRequest(owner, nullptr, 508, setting);
+        SendRequest(owner, nullptr, 508, item);
+        if (owner) {
+            EXPECT_FALSE(owner->RouteRequest(setting));
+        }
         EXPECT_FALSE(setting.result);
         EXPECT_EQ(setting.value, QStringLiteral("preset"));
         EXPECT_FALSE(item.handled);
@@ -139,7 +143,7 @@ TEST_F(FrameTest, NothingIsAnsweredWithoutAProject)
     }
     IdListNotifyInfo menu(RequestCode::ContextMenu);
     menu.kind = NodeKind::DocumentsRoot;
-    EXPECT_FALSE(frame->Request(menu));
+    EXPECT_FALSE(frame->RouteRequest(menu));
     EXPECT_EQ(frame->ShownContextMenu(), nullptr);
     EXPECT_EQ(frame->GetContextTarget().kind, 0);
 }
@@ -149,19 +153,19 @@ TEST_F(RouterTest, RecordsReachTheDocumentAndComeBackAnswered)
     SettingNotifyInfo write(RequestCode::WriteSetting);
     write.key = QStringLiteral("Layout");
     write.value = QStringLiteral("wide");
-    EXPECT_TRUE(frame->Request(write));
+    EXPECT_TRUE(frame->RouteRequest(write));
     EXPECT_TRUE(write.result);
     SettingNotifyInfo read(RequestCode::ReadSetting);
     read.key = QStringLiteral("Layout");
-    EXPECT_TRUE(frame->Request(read));
+    EXPECT_TRUE(frame->RouteRequest(read));
     EXPECT_TRUE(read.result);
     EXPECT_EQ(read.value, QStringLiteral("wide"));
     SettingNotifyInfo erase(RequestCode::DeleteSetting);
     erase.key = QStringLiteral("Layout");
-    EXPECT_TRUE(frame->Request(erase));
+    EXPECT_TRUE(frame->RouteRequest(erase));
     EXPECT_TRUE(erase.result);
     read.value = QStringLiteral("preset");
-    EXPECT_TRUE(frame->Request(read));
+    EXPECT_TRUE(frame->RouteRequest(read));
     EXPECT_TRUE(read.value.isEmpty());
 
     ListNotifyInfo query;
@@ -169,7 +173,7 @@ TEST_F(RouterTest, RecordsReachTheDocumentAndComeBackAnswered)
     query.itemId = group;
     query.mask = ListNotifyMask::Name;
     query.query = true;
-    EXPECT_TRUE(frame->Request(query));
+    EXPECT_TRUE(frame->RouteRequest(query));
     EXPECT_TRUE(query.handled);
     EXPECT_EQ(query.name, QStringLiteral("Interviews"));
     ListNotifyInfo rename;
@@ -177,13 +181,13 @@ TEST_F(RouterTest, RecordsReachTheDocumentAndComeBackAnswered)
     rename.itemId = group;
     rename.mask = ListNotifyMask::Name;
     rename.name = QStringLiteral("Gespräche");
-    EXPECT_TRUE(frame->Request(rename));
+    EXPECT_TRUE(frame->RouteRequest(rename));
     EXPECT_TRUE(rename.handled);
     EXPECT_EQ(db().FormatRowDisplay(TopicId::DocumentGroups, group, false), QStringLiteral("Gespräche"));
 
     FieldNamesNotifyInfo names;
     names.topic = TopicId::Documents;
-    EXPECT_TRUE(frame->Request(names));
+    EXPECT_TRUE(frame->RouteRequest(names));
     EXPECT_TRUE(names.result);
     EXPECT_FALSE(names.names.isEmpty());
 
@@ -191,18 +195,18 @@ TEST_F(RouterTest, RecordsReachTheDocumentAndComeBackAnswered)
     ItemNotifyInfo changed(RequestCode::ItemChanged);
     changed.topic = TopicId::Documents;
     changed.id = first;
-    EXPECT_TRUE(frame->Request(changed));
+    EXPECT_TRUE(frame->RouteRequest(changed));
     EXPECT_EQ(log.Take(), std::vector<std::string>{"pane.OnObjectChanged(5," + std::to_string(first) + ")"});
 
     ItemNotifyInfo deletion(RequestCode::DeleteItem);
     deletion.topic = TopicId::Documents;
     deletion.id = second;
-    EXPECT_TRUE(frame->Request(deletion));
+    EXPECT_TRUE(frame->RouteRequest(deletion));
     EXPECT_FALSE(db().GetTable(TopicId::Documents)->HasKey(second));
     EXPECT_FALSE(db().GetTable(TopicId::Codings)->HasKey(coding));
 
     NotifyHead empty(RequestCode::Empty);
-    EXPECT_TRUE(frame->Request(empty));
+    EXPECT_TRUE(frame->RouteRequest(empty));
 }
 
 TEST_F(RouterTest, DropTestAnswersCopyMoveOrRefused)
@@ -242,7 +246,7 @@ TEST_F(RouterTest, DropTestAnswersCopyMoveOrRefused)
         drop.targetId = c.targetId;
         drop.modifierKeys = c.keys;
         drop.answer = 7;
-        EXPECT_TRUE(frame->Request(drop));
+        EXPECT_TRUE(frame->RouteRequest(drop));
         EXPECT_EQ(drop.answer, c.answer);
     }
     // Without a project the test fails and leaves the answer alone.
