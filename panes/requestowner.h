@@ -22,9 +22,10 @@ public:
     virtual QString ProjectIdentity() const { return {}; }
 };
 
-/// Stamps the head and sends the record; nothing without an owner.
-template <typename Record>
-void SendRequest(RequestOwner* owner, QObject* sender, qint32 controlId, Record& record)
+/// Stamps the head and sends the record to any owner with Request(record)
+/// (a RequestOwner, a rich view's owner); nothing without an owner.
+template <typename Owner, typename Record>
+void SendRequest(Owner* owner, QObject* sender, qint32 controlId, Record& record)
 {
     if (!owner)
         return;
