@@ -5,6 +5,7 @@
 #include "app/listwindows.h"
 #include "app/splash.h"
 #include "app/splitterwndex.h"
+#include "app/treerequestforwarder.h"
 #include "document/kordoc.h"
 #include "foundation/ids.h"
 #include "foundation/options.h"
@@ -112,6 +113,7 @@ CMainFrame::CMainFrame(ICommandTarget* app, CKorDoc* document)
 
 CMainFrame::~CMainFrame()
 {
+    DestroyTrees();
     if (GetWaitWindow() && m_waitHost)
         CloseWaitWindow();
     SetWaitWindowHost(m_previousWaitHost);
@@ -195,8 +197,7 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
 
 void CMainFrame::BuildPanes()
 {
-    m_documentTree = new CPlaceholderPane(LoadString(AppText::DocumentTree), this);
-    m_codeTree = new CPlaceholderPane(LoadString(AppText::CodeTree), this);
+    BuildTrees();
     m_browser = new CPlaceholderPane(LoadString(AppText::DocumentBrowser), this);
     m_segments = new CPlaceholderPane(LoadString(AppText::RetrievedSegments), this);
 
@@ -239,10 +240,10 @@ QWidget* CMainFrame::GetPaneWindow(int paneCommandId) const
 {
     const bool on = PaneLayoutOn();
     switch (paneCommandId) {
-    case CommandId::PaneDocumentTree: return on ? m_documentTree : m_browser;        // Blau
-    case CommandId::PaneDocumentBrowser: return on ? m_browser : m_documentTree;     // White
-    case CommandId::PaneRetrievedSegments: return on ? m_segments : m_codeTree;      // Black
-    case CommandId::PaneCodeTree: return on ? m_codeTree : m_segments;               // Green
+    case CommandId::PaneDocumentTree: return on ? DocumentTreeWidget() : m_browser;        // Blau
+    case CommandId::PaneDocumentBrowser: return on ? m_browser : DocumentTreeWidget();     // White
+    case CommandId::PaneRetrievedSegments: return on ? m_segments : CodeTreeWidget();      // Black
+    case CommandId::PaneCodeTree: return on ? CodeTreeWidget() : m_segments;               // Green
     default: return nullptr;
     }
 }

@@ -20,8 +20,10 @@
 class CBaseView;
 class CListWindows;
 class CKorDoc;
+class CObjTreeCtrl;
 class CPlaceholderPane;
 class IFrameBrowser;
+class TreePaneWindow;
 class CSplitterWndEx;
 class CWaitWndHost;
 class IWaitWindowHost;
@@ -105,6 +107,8 @@ public:
     QComboBox* QuickCodeCombo() const { return m_quickCodeCombo; }
     /// The document kept since the frame was made.
     CKorDoc* Document() const { return m_document; }
+    TreePaneWindow* DocumentTree() const { return m_documentTree; }
+    CObjTreeCtrl* CodeTree() const { return m_codeTree; }
     /// The object-list windows and their commands.
     CListWindows& ListWindows() { return *m_listWindows; }
 
@@ -183,6 +187,13 @@ private:
     void BuildMenus();
     void BuildStatusBar();
     void BuildPanes();
+    /// Makes the two trees, gives them their owner and registers them with
+    /// the document, document tree first.
+    void BuildTrees();
+    /// The trees leave the registry and go before their owner does.
+    void DestroyTrees();
+    QWidget* DocumentTreeWidget() const;
+    QWidget* CodeTreeWidget() const;
     void ApplyLayout();
     void DeferredStartup(const QString& pendingProject);
     bool OpenProject(const QString& path);
@@ -223,8 +234,8 @@ private:
     CSplitterWndEx* m_splitB = nullptr;
     CSplitterWndEx* m_splitC = nullptr;
     std::array<CBaseView*, ViewCount> m_views{};
-    CPlaceholderPane* m_documentTree = nullptr;
-    CPlaceholderPane* m_codeTree = nullptr;
+    TreePaneWindow* m_documentTree = nullptr;
+    CObjTreeCtrl* m_codeTree = nullptr;
     CPlaceholderPane* m_browser = nullptr;
     CPlaceholderPane* m_segments = nullptr;
 

@@ -40,6 +40,28 @@ constexpr qint32 Code = 5;
 constexpr qint32 DocumentSet = 6;
 }  // namespace MemoSource
 
+/// How CKorDoc::AddCoding treats an overlapping coding of the same code.
+namespace OverlapMode {
+constexpr qint32 Replace = 0;       ///< the existing coding takes the new extent
+constexpr qint32 Drop = 1;          ///< the new coding is not written
+constexpr qint32 Union = 2;         ///< the existing coding grows to both extents
+constexpr qint32 Intersection = 3;  ///< the existing coding shrinks to the common extent
+}  // namespace OverlapMode
+
+/// Answers of CKorDoc::FindOverlappingCoding.
+namespace OverlapResult {
+constexpr qint32 Drop = 0;      ///< an equal coding exists, or mode Drop met an overlap
+constexpr qint32 Free = 1;      ///< no coding of the code overlaps
+constexpr qint32 Replace = 2;   ///< the record names the coding that takes its extent
+constexpr qint32 Combined = 3;  ///< the record names the coding and holds the union or intersection
+}  // namespace OverlapResult
+
+/// Fields of the map links (memory only) that name the two links of a pair.
+namespace MapLinkField {
+constexpr qint32 FirstLink = 2;
+constexpr qint32 SecondLink = 10;
+}  // namespace MapLinkField
+
 /// Memory-only fields that loading appends to the codes.
 namespace CodeFrequencyField {
 constexpr qint32 ShareOfCodings = 13;    ///< real: percent of all codings
@@ -83,6 +105,33 @@ enum : qint32 { Type = 1, Name = 2, Number = 3, Parent = 4, State = 5 };
 }
 namespace EntryField {
 enum : qint32 { Category = 1, Column = 2, Text = 3, Flag1 = 4, Flag2 = 5, Flag3 = 6 };
+}
+
+/// Fields of the search-hit table (topic 9), which the find commands fill.
+namespace SearchHitField {
+enum : qint32 {
+    Type = 1,       ///< not 0: the hit is marked and left out of autocoding and outputs
+    Document = 2,
+    Text = 3,       ///< the word found
+    Start = 4,
+    End = 5,
+    Page = 6,       ///< the PDF page or the table column (from 1)
+    Paragraph = 7,  ///< of the start; the table row + 1 for table cells
+    Category = 8,
+};
+}
+
+/// Fields of the overview table (topic 20): the fixed ones take ids far
+/// above any category id; each count column's id is its category's id.
+namespace OverviewField {
+enum : qint32 {
+    Type = 2000000001,
+    Group = 2000000002,
+    Document = 2000000003,
+    Segments = 2000000004,  ///< the coded segments marked for the row
+    Code = 2000000005,
+    Result = 2000000006,    ///< the hits found; 0 for a row with nothing found
+};
 }
 
 /// Text ids of the language table used by the document.
@@ -129,6 +178,13 @@ constexpr int StatisticsSetMembers = 57824;
 constexpr int StatisticsCodes = 57825;
 constexpr int StatisticsCodings = 57826;
 constexpr int StatisticsMemos = 57827;
+
+// Codings and memos: the default memo title ("<word> <key>") and the wait
+// window's lines while codings are copied, moved or undone ("%1" the count).
+constexpr int DefaultMemoName = 57710;
+constexpr int CopyingCodings = 57760;
+constexpr int UndoingCodings = 57761;
+constexpr int MovingCodings = 57776;
 
 // Item texts of the tree roots.
 constexpr int DocumentsRoot = 57350;

@@ -1,0 +1,124 @@
+#pragma once
+
+// The large project (the synthetic corpus at scale 1, or $KORVAN_BENCH_SCALE)
+// copied into a temporary folder and opened through the project document,
+// as benchmarks of operations on a project need it.
+
+#include "bench/projectgenerator.h"
+#include "document/kordoc.h"
+#include "foundation/options.h"
+#include "foundation/richtexthelpers.h"
+#include "foundation/stringstore.h"
+#include "platform/rtf/richeditctrlex.h"
+#include "store/fieldvalue.h"
+#include "store/projectdataengine.h"
+#include "store/rowbuffer.h"
+#include "store/storeids.h"
+#include "tests/common/recordingpane.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace benchproject {
+
+/// A copy of the generated project as this program leaves a project it
+/// made: the one-time repairs done (the generator writes through the store
+/// only, with positions already counted as the repairs would leave them).
+class ProjectCopy {
+public:
+    /// repaired false leaves the copy without the repairs' keys, as a
+    /// converted legacy project opens the first time.
+    bool Make(QString* error, bool repaired = true)
+    {
+        const QByteArray scale = qgetenv("KORVAN_BENCH_SCALE");
+        const QString generated = BenchProject(scale.isEmpty() ? 1.0 : scale.toDouble(), error);
+        m_path = QDir(m_dir.path()).filePath(QStringLiteral("copy.kv4"));
+        if (generated.isEmpty() || !QFile::copy(generated, m_path))
+            return false;
+        ProjectDataEngine engine;
+        return !repaired || (engine.Open(m_path) && CKorDoc::MarkUpgradeStepsDone(engine));
+    }
+    const QString& Path() const { return m_path; }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_path;
+};
+
+/// The document as the program holds it: a pane and the frame's hooks on
+/// its registry.
+struct Shell {
+    Shell() : pane("tree", log), owner(log)
+    {
+        pane.showsAll = true;
+        doc.GetRegistry().SetOwner(&owner);
+        doc.GetRegistry().Register(&pane);
+    }
+    /// The frame's open command.
+    bool Open(const QString& path)
+    {
+        auto engine = doc.OpenProjectFile(path, QStringLiteral("MAIN"));
+        return engine && doc.OpenProject(std::move(engine), false);
+    }
+    /// The frame's closing sequence at exit.
+    void Close()
+    {
+        doc.SaveProjectSettings();
+        doc.ResetCaches();
+        doc.CloseDatabase();
+    }
+
+    testutil::CallLog log;
+    testutil::RecordingPane pane;
+    testutil::RecordingOwner owner;
+    CKorDoc doc;
+};
+
+/// The large project open in a shell, for benchmarks of operations on it.
+struct OpenLargeProject {
+    bool Open(benchmark::State& state)
+    {
+        g_pStringStore->Open(QDir(QStringLiteral(KORVAN_BIN_DIR)).filePath(QStringLiteral("KORVAN10.str")), 1);
+        BuildOptionDefinitions();
+        QString error;
+        if (!copy.Make(&error)) {
+            state.SkipWithError(qPrintable(QStringLiteral("no project: ") + error));
+            return false;
+        }
+        if (!shell.Open(copy.Path())) {
+            state.SkipWithError("the project did not open");
+            return false;
+        }
+        return true;
+    }
+
+    ProjectCopy copy;
+    Shell shell;
+};
+
+/// The rich-edit texts of every document of the project, and their size in
+/// UTF-8 bytes.
+inline QStringList ReadAllTexts(TopicDatabase& db, qint64& bytes)
+{
+    QList<qint32> documents;
+    db.GetAllKeys(TopicId::Documents, documents);
+    QStringList texts;
+    bytes = 0;
+    const std::unique_ptr<CRichEditCtrlEx> edit = CreateHiddenRichEdit();
+    for (const qint32 document : std::as_const(documents)) {
+        RowBuffer row;
+        FieldValue text;
+        if (!db.ReadRow(TopicId::Documents, document, row, true) || !row.GetFieldValue(DocumentField::Text, text) ||
+            !text.GetBlob())
+            continue;
+        edit->StreamInRtf(text.GetBlob(), false);
+        texts.append(edit->TextMap().text());
+        bytes += texts.last().toUtf8().size();
+    }
+    return texts;
+}
+
+}  // namespace benchproject
