@@ -14,6 +14,7 @@
 #include "foundation/waitwindow.h"
 #include "platform/profile/privateprofile.h"
 #include "store/projectdataengine.h"
+#include "store/storeids.h"
 #include "ui/commandtoolbar.h"
 #include "ui/waitwnd.h"
 
@@ -85,6 +86,15 @@ CMainFrame::CMainFrame(ICommandTarget* app, CKorDoc* document)
     setWindowTitle(g_program.AppTitle);
     m_commands.SetRoute([this] { return CommandRoute(); });
     m_listWindows = std::make_unique<CListWindows>(this, document);
+    m_listWindows->SetOwner(this);
+    m_quickCodes.SetTextOf([this](qint32 code, QString& text) {
+        const CKorDoc* document = GetDocument();
+        const TopicTable* codes = document ? document->GetDatabase().GetTable(TopicId::Codes) : nullptr;
+        if (!codes || !codes->HasKey(code))
+            return false;
+        text = document->GetDatabase().FormatRowDisplay(TopicId::Codes, code, false);
+        return true;
+    });
     BuildMenus();
     BuildStatusBar();
     BuildPanes();
@@ -117,6 +127,7 @@ QList<ICommandTarget*> CMainFrame::CommandRoute()
 void CMainFrame::BuildMenus()
 {
     QMenu* file = m_commands.CreateMenu(AppText::MenuFile, this);
+    BuildProjectMenu(file);
     file->addAction(m_commands.Action(CommandId::AppExit));
     menuBar()->addMenu(file);
     QMenu* window = m_commands.CreateMenu(AppText::MenuWindow, this);
@@ -350,7 +361,7 @@ bool CMainFrame::OnCommand(int id)
         ArrangePanes(BitOf(HostOf(id)), true);
         return true;
     default:
-        return m_listWindows->OnCommand(id);
+        return OnProjectCommand(id) || m_listWindows->OnCommand(id);
     }
 }
 
@@ -365,7 +376,7 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
         ui.SetCheck((m_settings.viewState & BitOf(HostOf(ui.id))) != 0);
         return true;
     default:
-        return m_listWindows->OnUpdateCommand(ui);
+        return OnUpdateProjectCommand(ui) || m_listWindows->OnUpdateCommand(ui);
     }
 }
 
@@ -406,31 +417,14 @@ void CMainFrame::DeferredStartup(const QString& pendingProject)
     // Nothing modal may open under the splash.
     CSplash::CloseSplash();
     QString path = pendingProject;
-    if (path.isEmpty() && m_projectPrompt)
-        path = m_projectPrompt();
+    if (path.isEmpty())
+        path = m_projectPrompt ? m_projectPrompt() : RunStartDialog();
     if (path.isEmpty() || !OpenProject(path)) {
         emit StartupFinished(false);
         close();
         return;
     }
     emit StartupFinished(true);
-}
-
-bool CMainFrame::OpenProject(const QString& path)
-{
-    if (!m_document)
-        return false;
-    std::unique_ptr<ProjectDataEngine> engine = m_document->OpenProjectFile(path, QStringLiteral("MAIN"));
-    if (!engine)
-        return false;
-    BeginWait();
-    ShowWaitWindow();
-    const bool opened = m_document->OpenProject(std::move(engine), false);
-    ::CloseWaitWindow();
-    EndWait();
-    if (opened)
-        AddToRecentList(path);
-    return opened;
 }
 
 void CMainFrame::AddToRecentList(const QString& path)
@@ -450,6 +444,7 @@ void CMainFrame::closeEvent(QCloseEvent* event)
         return;
     }
     StoreSplitterSizes();
+    CloseProjectUI();
     SaveSettings();
     if (m_document)
         m_document->CloseDatabase();
