@@ -2,6 +2,7 @@
 
 #include "app/appids.h"
 #include "app/baseview.h"
+#include "app/retrievalrequests.h"
 #include "app/splash.h"
 #include "app/splitterwndex.h"
 #include "document/kordoc.h"
@@ -11,6 +12,7 @@
 #include "foundation/stringstore.h"
 #include "foundation/waitwindow.h"
 #include "platform/profile/privateprofile.h"
+#include "retrieval/segmentsctrl.h"
 #include "store/projectdataengine.h"
 #include "ui/waitwnd.h"
 
@@ -119,6 +121,9 @@ void CMainFrame::BuildMenus()
                                 CommandId::PaneRetrievedSegments};
     for (int id : paneCommands)
         window->addAction(m_commands.Action(id));
+    window->addSeparator();
+    window->addAction(m_commands.Action(CommandId::RetrievalFunction));
+    window->addAction(m_commands.Action(CommandId::ShowSegmentMemos));
     menuBar()->addMenu(window);
     QMenu* help = m_commands.CreateMenu(AppText::MenuHelp, this);
     help->addAction(m_commands.Action(CommandId::AppAbout));
@@ -176,7 +181,7 @@ void CMainFrame::BuildPanes()
     m_documentTree = new CPlaceholderPane(LoadString(AppText::DocumentTree), this);
     m_codeTree = new CPlaceholderPane(LoadString(AppText::CodeTree), this);
     m_browser = new CPlaceholderPane(LoadString(AppText::DocumentBrowser), this);
-    m_segments = new CPlaceholderPane(LoadString(AppText::RetrievedSegments), this);
+    BuildSegmentsPane();
 
     m_splitA = new CSplitterWndEx(Qt::Horizontal, this);
     m_splitB = new CSplitterWndEx(Qt::Vertical, m_splitA);
@@ -219,8 +224,8 @@ QWidget* CMainFrame::GetPaneWindow(int paneCommandId) const
     switch (paneCommandId) {
     case CommandId::PaneDocumentTree: return on ? m_documentTree : m_browser;        // Blau
     case CommandId::PaneDocumentBrowser: return on ? m_browser : m_documentTree;     // White
-    case CommandId::PaneRetrievedSegments: return on ? m_segments : m_codeTree;      // Black
-    case CommandId::PaneCodeTree: return on ? m_codeTree : m_segments;               // Green
+    case CommandId::PaneRetrievedSegments: return on ? static_cast<QWidget*>(m_segments) : m_codeTree;     // Black
+    case CommandId::PaneCodeTree: return on ? static_cast<QWidget*>(m_codeTree) : m_segments;              // Green
     default: return nullptr;
     }
 }
@@ -338,7 +343,7 @@ bool CMainFrame::OnCommand(int id)
         ArrangePanes(BitOf(HostOf(id)), true);
         return true;
     default:
-        return false;
+        return OnRetrievalCommand(id);
     }
 }
 
@@ -353,7 +358,7 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
         ui.SetCheck((m_settings.viewState & BitOf(HostOf(ui.id))) != 0);
         return true;
     default:
-        return false;
+        return OnUpdateRetrievalCommand(ui);
     }
 }
 

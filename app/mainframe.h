@@ -15,6 +15,9 @@
 class CBaseView;
 class CKorDoc;
 class CPlaceholderPane;
+class CRetrievalFunctionDlg;
+class CRetrievalRequests;
+class SegmentsCtrl;
 class CSplitterWndEx;
 class CWaitWndHost;
 class IWaitWindowHost;
@@ -98,6 +101,14 @@ public:
     /// The document kept since the frame was made.
     CKorDoc* Document() const { return m_document; }
 
+    // ---- Retrieved segments (mainframe_segments.cpp) ------------------------
+    SegmentsCtrl* Segments() const { return m_segments; }
+    /// Brings the open retrieval-function dialog to the front, or opens one
+    /// on the document's settings; nothing without a document.
+    void OpenRetrievalFunctionDialog();
+    /// The open dialog; null when none.
+    CRetrievalFunctionDlg* RetrievalFunctionDialog() const;
+
 signals:
     /// A double click on the left part of a status-bar pane (128 pixels of
     /// the retrieval settings, 60 of the weight filter, 36 of the others):
@@ -116,6 +127,9 @@ private:
     void BuildPanes();
     void ApplyLayout();
     void DeferredStartup(const QString& pendingProject);
+    void BuildSegmentsPane();
+    bool OnRetrievalCommand(int id);
+    bool OnUpdateRetrievalCommand(CCmdUI& ui);
     bool OpenProject(const QString& path);
     void AddToRecentList(const QString& path);
     static int BitOf(View view);
@@ -140,5 +154,7 @@ private:
     CPlaceholderPane* m_documentTree = nullptr;
     CPlaceholderPane* m_codeTree = nullptr;
     CPlaceholderPane* m_browser = nullptr;
-    CPlaceholderPane* m_segments = nullptr;
+    SegmentsCtrl* m_segments = nullptr;
+    std::unique_ptr<CRetrievalRequests> m_retrievalRequests;
+    QPointer<CRetrievalFunctionDlg> m_retrievalDialog;
 };
