@@ -239,6 +239,8 @@ CRetrievalFunctionDlg::CRetrievalFunctionDlg(IRetrievalFunctionHost* host, Optio
     layout->addWidget(explanationGroup);
     layout->addLayout(buttons);
 
+    setMinimumSize(440, 600);
+
     connect(m_functions, &QComboBox::currentIndexChanged, this, &CRetrievalFunctionDlg::OnFunctionChanged);
     connect(m_chooseCode, &QPushButton::clicked, this, &CRetrievalFunctionDlg::OnChooseCode);
     connect(m_takeActivated, &QPushButton::clicked, this, &CRetrievalFunctionDlg::OnTakeActivatedCodes);
@@ -257,6 +259,14 @@ CRetrievalFunctionDlg::CRetrievalFunctionDlg(IRetrievalFunctionHost* host, Optio
     connect(help, &QToolButton::clicked, this, [] { ShowHelpTopic(kHelpKind, kHelpTopic); });
     connect(ok, &QPushButton::clicked, this, &CRetrievalFunctionDlg::accept);
     connect(cancel, &QPushButton::clicked, this, &CRetrievalFunctionDlg::reject);
+}
+
+CRetrievalFunctionDlg::~CRetrievalFunctionDlg()
+{
+    // The controls outlive the members (the timer): a control that loses
+    // the focus while it is destroyed must not call back.
+    for (QObject* child : findChildren<QObject*>())
+        disconnect(child, nullptr, this, nullptr);
 }
 
 bool CRetrievalFunctionDlg::OnInitDialog()

@@ -56,6 +56,7 @@ public:
     /// The settings belong to the document and outlive the dialog; the
     /// host is the frame. Neither is owned.
     CRetrievalFunctionDlg(IRetrievalFunctionHost* host, OptionsRecord* settings, QWidget* parent = nullptr);
+    ~CRetrievalFunctionDlg() override;
 
     const OptionsRecord& WorkingSettings() const { return m_working; }
     bool IsDirty() const { return m_dirty; }
