@@ -25,6 +25,14 @@ const CommandInfo kCommands[] = {
     {CommandId::PaneRetrievedSegments, AppText::RetrievedSegments, nullptr, "view-list-text"},
     {CommandId::RetrievalFunction, CommandId::RetrievalFunction, nullptr, "view-filter"},
     {CommandId::ShowSegmentMemos, CommandId::ShowSegmentMemos, nullptr, nullptr},
+    {CommandId::NewProject, AppText::CommandNewProject, nullptr, "document-new"},
+    {CommandId::OpenProject, AppText::CommandOpenProject, nullptr, "document-open"},
+    {CommandId::BackupProject, AppText::CommandBackupProject, nullptr, "document-save-as"},
+    {CommandId::RecentProjectFirst, AppText::CommandRecentProject, nullptr, nullptr},
+    {CommandId::RecentProjectFirst + 1, AppText::CommandRecentProject, nullptr, nullptr},
+    {CommandId::RecentProjectFirst + 2, AppText::CommandRecentProject, nullptr, nullptr},
+    {CommandId::RecentProjectFirst + 3, AppText::CommandRecentProject, nullptr, nullptr},
+    {CommandId::RecentProjectLast, AppText::CommandRecentProject, nullptr, nullptr},
 };
 
 bool HasText(const char* text)

@@ -114,6 +114,7 @@ QList<ICommandTarget*> CMainFrame::CommandRoute()
 void CMainFrame::BuildMenus()
 {
     QMenu* file = m_commands.CreateMenu(AppText::MenuFile, this);
+    BuildProjectMenu(file);
     file->addAction(m_commands.Action(CommandId::AppExit));
     menuBar()->addMenu(file);
     QMenu* window = m_commands.CreateMenu(AppText::MenuWindow, this);
@@ -343,7 +344,7 @@ bool CMainFrame::OnCommand(int id)
         ArrangePanes(BitOf(HostOf(id)), true);
         return true;
     default:
-        return OnRetrievalCommand(id);
+        return OnProjectCommand(id) || OnRetrievalCommand(id);
     }
 }
 
@@ -358,7 +359,7 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
         ui.SetCheck((m_settings.viewState & BitOf(HostOf(ui.id))) != 0);
         return true;
     default:
-        return OnUpdateRetrievalCommand(ui);
+        return OnUpdateProjectCommand(ui) || OnUpdateRetrievalCommand(ui);
     }
 }
 
@@ -399,31 +400,14 @@ void CMainFrame::DeferredStartup(const QString& pendingProject)
     // Nothing modal may open under the splash.
     CSplash::CloseSplash();
     QString path = pendingProject;
-    if (path.isEmpty() && m_projectPrompt)
-        path = m_projectPrompt();
+    if (path.isEmpty())
+        path = m_projectPrompt ? m_projectPrompt() : RunStartDialog();
     if (path.isEmpty() || !OpenProject(path)) {
         emit StartupFinished(false);
         close();
         return;
     }
     emit StartupFinished(true);
-}
-
-bool CMainFrame::OpenProject(const QString& path)
-{
-    if (!m_document)
-        return false;
-    std::unique_ptr<ProjectDataEngine> engine = m_document->OpenProjectFile(path, QStringLiteral("MAIN"));
-    if (!engine)
-        return false;
-    BeginWait();
-    ShowWaitWindow();
-    const bool opened = m_document->OpenProject(std::move(engine), false);
-    ::CloseWaitWindow();
-    EndWait();
-    if (opened)
-        AddToRecentList(path);
-    return opened;
 }
 
 void CMainFrame::AddToRecentList(const QString& path)
@@ -443,6 +427,7 @@ void CMainFrame::closeEvent(QCloseEvent* event)
         return;
     }
     StoreSplitterSizes();
+    CloseProjectUI();
     SaveSettings();
     if (m_document)
         m_document->CloseDatabase();

@@ -2,7 +2,6 @@
 
 #include "app/mainframe.h"
 #include "document/kordoc.h"
-#include "panes/listnotifyinfo.h"
 #include "retrieval/retrievalengine.h"
 #include "store/storeids.h"
 
@@ -23,20 +22,7 @@ bool CRetrievalRequests::HasProject() const
 
 void CRetrievalRequests::Request(NotifyHead& record)
 {
-    if (!HasProject())
-        return;
-    switch (record.code) {
-    case RequestCode::GetRecord: m_document->HandleGetRecord(static_cast<RecordNotifyInfo&>(record)); break;
-    case RequestCode::ItemInfo: {
-        auto& info = static_cast<ListNotifyInfo&>(record);
-        if (info.query)
-            m_document->HandleItemQuery(info);
-        else
-            m_document->HandleItemChange(info);
-        break;
-    }
-    default: break;
-    }
+    m_frame.Request(record);
 }
 
 qint32 CRetrievalRequests::CountRetrieval(const OptionsRecord& settings)

@@ -6,13 +6,11 @@
 class CKorDoc;
 class CMainFrame;
 
-/// @short Answers the retrieved-segments pane and the retrieval-function
-/// dialog for the frame: rows and display texts from the document, counting
-/// runs, the rerun after new settings and the quick codes.
+/// @short The frame's side of the retrieved-segments pane and the
+/// retrieval-function dialog: the pane's requests go to the frame's router;
+/// counting runs, the rerun after new settings and the quick codes.
 ///
-/// Requests other than rows (-199) and item texts (-202) are left
-/// unanswered here; the frame's request router serves the rest. Holds
-/// pointers to the frame and the document, which outlive it.
+/// Holds pointers to the frame and the document, which outlive it.
 class CRetrievalRequests : public RichViewOwner, public IRetrievalFunctionHost {
 public:
     CRetrievalRequests(CMainFrame& frame, CKorDoc* document) : m_frame(frame), m_document(document) {}

@@ -293,7 +293,6 @@ void CKorDoc::HandleDeleteField(DeleteFieldNotifyInfo& info)
             }
         }
     }
-    if (const qint32 list = VariableListOf(info.topic); list && m_db.GetTable(list)
-                                                        && m_db.GetTable(list)->RowOfKey(info.fieldId))
-        m_db.RemoveRow(list, info.fieldId);
+    if (VariableListOf(info.topic) != 0)
+        DeleteVariableListRow(info.fieldId, info.topic == TopicId::Codes);
 }
