@@ -14,6 +14,8 @@
 #include "store/rowbuffer.h"
 #include "store/storeids.h"
 
+#include <benchmark/benchmark.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -117,4 +119,13 @@ private:
     int m_expectedReportSegments = 0;
 };
 
-
+/// The project, or null with the benchmark skipped when it cannot be opened.
+inline LargeProject* OpenLargeProject(benchmark::State& state)
+{
+    LargeProject& project = LargeProject::Get();
+    if (!project.IsOpen()) {
+        state.SkipWithError(qPrintable(QStringLiteral("no project: ") + project.Error()));
+        return nullptr;
+    }
+    return &project;
+}

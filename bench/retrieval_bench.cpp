@@ -37,21 +37,12 @@
 
 namespace {
 
-LargeProject* OpenProject(benchmark::State& state)
-{
-    LargeProject& project = LargeProject::Get();
-    if (!project.IsOpen()) {
-        state.SkipWithError(qPrintable(QStringLiteral("no project: ") + project.Error()));
-        return nullptr;
-    }
-    return &project;
-}
 
 /// Plain retrieval of the ten report codes: the rows, and with texts also
 /// every segment's text cut from its document.
 void RetrieveReportCodes(benchmark::State& state, bool withTexts)
 {
-    LargeProject* project = OpenProject(state);
+    LargeProject* project = OpenLargeProject(state);
     if (!project)
         return;
     project->ActivateCodes(project->ReportCodes());
@@ -90,7 +81,7 @@ BENCHMARK(BM_RetrieveTenCodesWithTexts)->Unit(benchmark::kMillisecond)->Iteratio
 
 void BM_RetrieveAllCodes(benchmark::State& state)
 {
-    LargeProject* project = OpenProject(state);
+    LargeProject* project = OpenLargeProject(state);
     if (!project)
         return;
     project->ActivateCodes({}, true);
@@ -104,7 +95,7 @@ BENCHMARK(BM_RetrieveAllCodes)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 void BM_CooccurrenceMatrixAllCodes(benchmark::State& state)
 {
-    LargeProject* project = OpenProject(state);
+    LargeProject* project = OpenLargeProject(state);
     if (!project)
         return;
     CKorDoc& doc = project->Doc();

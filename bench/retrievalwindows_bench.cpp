@@ -19,15 +19,6 @@
 
 namespace {
 
-LargeProject* OpenProject(benchmark::State& state)
-{
-    LargeProject& project = LargeProject::Get();
-    if (!project.IsOpen()) {
-        state.SkipWithError(qPrintable(QStringLiteral("no project: ") + project.Error()));
-        return nullptr;
-    }
-    return &project;
-}
 
 /// Answers the pane's rows and texts as the frame's router does.
 class DocumentOwner : public RichViewOwner {
@@ -70,7 +61,7 @@ QList<qint32> CodesForThousandSegments(LargeProject& project)
 
 void BM_ShowThousandSegments(benchmark::State& state)
 {
-    LargeProject* project = OpenProject(state);
+    LargeProject* project = OpenLargeProject(state);
     if (!project)
         return;
     CKorDoc& doc = project->Doc();
@@ -116,7 +107,7 @@ private:
 // distance in the dialog counts anew.
 void BM_LiveCountPerChange(benchmark::State& state)
 {
-    LargeProject* project = OpenProject(state);
+    LargeProject* project = OpenLargeProject(state);
     if (!project)
         return;
     CKorDoc& doc = project->Doc();

@@ -4,6 +4,7 @@
 #include "foundation/segmentarray.h"
 #include "panes/contextsearch.h"
 #include "panes/panewnd.h"
+#include "retrieval/projectrows.h"
 #include "ui/chartwnde.h"
 #include "ui/richviewowner.h"
 
@@ -45,20 +46,9 @@ public:
     static constexpr int kSeparatorMarks = 5;
 
     /// The row of a shown segment, as the owner answered it.
-    struct ShownSegment {
+    struct ShownSegment : retrieval::CodingValues {
         qint32 topic = 0;  ///< 10 codings, or 40 result segments of combined codings
         qint32 coding = 0;
-        qint32 document = 0;
-        qint32 code = 0;
-        qint32 start = 0;
-        qint32 end = 0;
-        qint32 firstParagraph = 0;
-        qint32 lastParagraph = 0;
-        qint32 weight = 0;
-        qint32 areaLeft = 0;
-        qint32 areaRight = 0;
-        qint32 page = 1;
-        qint32 isText = 1;
         qint32 area = 0;
         double coverage = 0;
         qint32 documentKind = 0;  ///< 0 rich text, 1 PDF, 2 picture, 3 table
