@@ -350,3 +350,38 @@ TEST_F(SegmentsPane, DividerDragsAreClampedAndTheSettingsKept)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SegmentsPane, AChangedCodingIsReadAgainInPlace)
+{
+    Run();
+    {
+        RowBuffer row;
+        ASSERT_TRUE(db().ReadRow(TopicId::Codings, c3, row, false));
+        FieldValue weight;
+        ASSERT_TRUE(row.GetFieldValue(retrieval::CodingExtraField::Weight, weight));
+        weight.SetInt(65);
+        ASSERT_TRUE(row.WriteBack());
+    }
+    const int reads = owner.reads;
+    doc.GetRegistry().NotifyChange(TopicId::Codings, c3);
+    EXPECT_EQ(owner.reads, reads + 1);
+    EXPECT_EQ(pane->Strip()->Item(1)->m_coding.weight, 65);
+    EXPECT_EQ(pane->Segment(c3)->weight, 65);
+    EXPECT_EQ(BoxText(1), QStringLiteral("Third and last words."));
+    EXPECT_EQ(Ids(), (QList<qint32>{c1, c3, c2, c4}));
+    EXPECT_TRUE(pane->IsShown(TopicId::Codings, c3));
+    EXPECT_TRUE(pane->IsShown(TopicId::Codings, -1));
+    EXPECT_FALSE(pane->IsShown(TopicId::Codings, c5));
+}
+
+TEST_F(SegmentsPane, WithoutAnOwnerNothingIsBuilt)
+{
+    pane->SetOwner(nullptr);
+    EXPECT_FALSE(pane->OnObjectsAdded(TopicId::Codings, {quint32(c1)}, TopicId::Codings, -1));
+    EXPECT_EQ(pane->GetSegmentCount(), 0);
+    EXPECT_TRUE(PaneText().isEmpty());
+}
+
+}  // namespace
