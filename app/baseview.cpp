@@ -3,6 +3,7 @@
 #include "app/appids.h"
 #include "foundation/stringstore.h"
 #include "retrieval/contextsearchbar.h"
+#include "ui/captionwnd.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -11,8 +12,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-const QColor kCaptionColor(88, 113, 153);
 
 constexpr int kSearchTooltip = 102041;
 
@@ -66,7 +65,7 @@ CBaseView::CBaseView(int paneCommandId, QWidget* parent)
     caption->setFixedHeight(kCaptionHeight);
     caption->setAutoFillBackground(true);
     QPalette palette = caption->palette();
-    palette.setColor(QPalette::Window, kCaptionColor);
+    palette.setColor(QPalette::Window, caption::kBackground);
     palette.setColor(QPalette::WindowText, Qt::white);
     caption->setPalette(palette);
     QFont bold = caption->font();

@@ -12,6 +12,7 @@
 #include "foundation/programpaths.h"
 #include "foundation/stringstore.h"
 #include "platform/profile/privateprofile.h"
+#include "retrieval/lexicalengine.h"
 #include "retrieval/retrievalengine.h"
 #include "ui/messagebox.h"
 
@@ -70,6 +71,7 @@ CMainApp::~CMainApp()
     m_frame.reset();
     m_document.reset();
     m_retrieval.reset();
+    m_lexical.reset();
     if (m_messages && GetMessageService() == m_messages.get())
         SetMessageService(nullptr);
     if (g_app == this)
@@ -134,6 +136,8 @@ bool CMainApp::InitInstance(const QStringList& arguments, const QString& program
     m_retrieval = std::make_unique<retrieval::RetrievalEngine>();
     m_document = std::make_unique<CKorDoc>();
     m_document->SetRetrievalService(m_retrieval.get());
+    m_lexical = std::make_unique<retrieval::LexicalEngine>();
+    m_document->SetLexicalService(m_lexical.get());
     m_frame = std::make_unique<CMainFrame>(this, m_document.get());
     if (m_messages)
         m_messages->SetOwner(m_frame.get());

@@ -10,6 +10,7 @@
 #include <memory>
 
 class CKorDoc;
+class ILexicalService;
 class IRetrievalService;
 class CMainFrame;
 class CMessageBoxService;
@@ -95,6 +96,7 @@ private:
     std::unique_ptr<CMessageBoxService> m_messages;
     // The engine outlives the document that calls it.
     std::unique_ptr<IRetrievalService> m_retrieval;
+    std::unique_ptr<ILexicalService> m_lexical;
     std::unique_ptr<CKorDoc> m_document;
     std::unique_ptr<CMainFrame> m_frame;
     IProcessLauncher* m_launcher;

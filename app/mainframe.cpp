@@ -14,6 +14,7 @@
 #include "platform/profile/privateprofile.h"
 #include "retrieval/segmentsctrl.h"
 #include "store/projectdataengine.h"
+#include "ui/commandtoolbar.h"
 #include "ui/waitwnd.h"
 
 #include <QApplication>
@@ -130,7 +131,10 @@ void CMainFrame::BuildMenus()
     help->addAction(m_commands.Action(CommandId::AppAbout));
     menuBar()->addMenu(help);
 
-    QToolBar* bar = addToolBar(LoadString(AppText::FrameToolbar));
+    // The frame's own bars start at their edge.
+    auto* bar = new CommandToolBar(LoadString(AppText::FrameToolbar), this);
+    bar->SetIndent(0);
+    addToolBar(bar);
     bar->setObjectName(QStringLiteral("IDT_FRAME_%1").arg(kFrameToolbarId));
     for (int id : paneCommands)
         bar->addAction(m_commands.Action(id));

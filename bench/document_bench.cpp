@@ -8,9 +8,11 @@
 // process's peak so far.
 
 #include "bench/benchmemory.h"
+#include "bench/largeproject.h"
 #include "bench/guibenchmain.h"
 #include "bench/projectgenerator.h"
 #include "document/kordoc.h"
+#include "document/wordcounts.h"
 #include "foundation/ids.h"
 #include "foundation/options.h"
 #include "foundation/richtexthelpers.h"
@@ -32,58 +34,7 @@
 
 namespace {
 
-/// A copy of the generated project as this program leaves a project it
-/// made: the one-time repairs done (the generator writes through the store
-/// only, with positions already counted as the repairs would leave them).
-class ProjectCopy {
-public:
-    /// repaired false leaves the copy without the repairs' keys, as a
-    /// converted legacy project opens the first time.
-    bool Make(QString* error, bool repaired = true)
-    {
-        const QByteArray scale = qgetenv("KORVAN_BENCH_SCALE");
-        const QString generated = BenchProject(scale.isEmpty() ? 1.0 : scale.toDouble(), error);
-        m_path = QDir(m_dir.path()).filePath(QStringLiteral("copy.kv4"));
-        if (generated.isEmpty() || !QFile::copy(generated, m_path))
-            return false;
-        ProjectDataEngine engine;
-        return !repaired || (engine.Open(m_path) && CKorDoc::MarkUpgradeStepsDone(engine));
-    }
-    const QString& Path() const { return m_path; }
-
-private:
-    QTemporaryDir m_dir;
-    QString m_path;
-};
-
-/// The document as the program holds it: a pane and the frame's hooks on
-/// its registry.
-struct Shell {
-    Shell() : pane("tree", log), owner(log)
-    {
-        pane.showsAll = true;
-        doc.GetRegistry().SetOwner(&owner);
-        doc.GetRegistry().Register(&pane);
-    }
-    /// The frame's open command.
-    bool Open(const QString& path)
-    {
-        auto engine = doc.OpenProjectFile(path, QStringLiteral("MAIN"));
-        return engine && doc.OpenProject(std::move(engine), false);
-    }
-    /// The frame's closing sequence at exit.
-    void Close()
-    {
-        doc.SaveProjectSettings();
-        doc.ResetCaches();
-        doc.CloseDatabase();
-    }
-
-    testutil::CallLog log;
-    testutil::RecordingPane pane;
-    testutil::RecordingOwner owner;
-    CKorDoc doc;
-};
+using namespace benchproject;
 
 void BM_OpenLargeProject(benchmark::State& state)
 {
@@ -169,28 +120,6 @@ void BM_FirstOpenRunsEveryRepair(benchmark::State& state)
 BENCHMARK(BM_FirstOpenRunsEveryRepair)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // ---- Project objects: code frequencies and new documents ---------------------
-
-/// The large project open in a shell, for benchmarks of operations on it.
-struct OpenLargeProject {
-    bool Open(benchmark::State& state)
-    {
-        g_pStringStore->Open(QDir(QStringLiteral(KORVAN_BIN_DIR)).filePath(QStringLiteral("KORVAN10.str")), 1);
-        BuildOptionDefinitions();
-        QString error;
-        if (!copy.Make(&error)) {
-            state.SkipWithError(qPrintable(QStringLiteral("no project: ") + error));
-            return false;
-        }
-        if (!shell.Open(copy.Path())) {
-            state.SkipWithError("the project did not open");
-            return false;
-        }
-        return true;
-    }
-
-    ProjectCopy copy;
-    Shell shell;
-};
 
 /// Sets or clears the activated bit of every n-th document from first on,
 /// in memory, as activation does.
@@ -296,7 +225,7 @@ void BM_WordCountsOfAllDocuments(benchmark::State& state)
     }
     qint64 words = 0;
     for (auto _ : state) {
-        QHash<QString, qint32> counts;
+        WordCounts counts;
         words = 0;
         for (const QString& original : std::as_const(texts)) {
             QString text = original;

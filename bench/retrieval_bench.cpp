@@ -13,7 +13,7 @@
 
 #include "bench/benchmemory.h"
 #include "bench/guibenchmain.h"
-#include "bench/largeproject.h"
+#include "bench/retrievalproject.h"
 #include "bench/projectgenerator.h"
 #include "document/kordoc.h"
 #include "foundation/stringstore.h"

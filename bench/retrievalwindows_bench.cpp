@@ -7,7 +7,7 @@
 // segments is the number of segments shown or counted.
 
 #include "bench/guibenchmain.h"
-#include "bench/largeproject.h"
+#include "bench/retrievalproject.h"
 #include "retrieval/retrievalfunctiondlg.h"
 #include "retrieval/segmentsctrl.h"
 #include "ui/dlgbase.h"

@@ -96,6 +96,33 @@ namespace EntryField {
 enum : qint32 { Category = 1, Column = 2, Text = 3, Flag1 = 4, Flag2 = 5, Flag3 = 6 };
 }
 
+/// Fields of the search-hit table (topic 9), which the find commands fill.
+namespace SearchHitField {
+enum : qint32 {
+    Type = 1,       ///< not 0: the hit is marked and left out of autocoding and outputs
+    Document = 2,
+    Text = 3,       ///< the word found
+    Start = 4,
+    End = 5,
+    Page = 6,       ///< the PDF page or the table column (from 1)
+    Paragraph = 7,  ///< of the start; the table row + 1 for table cells
+    Category = 8,
+};
+}
+
+/// Fields of the overview table (topic 20): the fixed ones take ids far
+/// above any category id; each count column's id is its category's id.
+namespace OverviewField {
+enum : qint32 {
+    Type = 2000000001,
+    Group = 2000000002,
+    Document = 2000000003,
+    Segments = 2000000004,  ///< the coded segments marked for the row
+    Code = 2000000005,
+    Result = 2000000006,    ///< the hits found; 0 for a row with nothing found
+};
+}
+
 /// Text ids of the language table used by the document.
 namespace DocumentText {
 // Progress while a project loads.

@@ -82,6 +82,10 @@ void CKorDoc::ClearProjectState()
     m_activatedCodes = 0;
     m_activatedCodings = 0;
     m_db.ResetTables();
+    // Hits name documents of the project that is going.
+    m_categoryHits.clear();
+    m_overviewHits.clear();
+    m_keptDocuments.clear();
 }
 
 void CKorDoc::ResetCaches()

@@ -3,6 +3,7 @@
 #include "document/codingrecord.h"
 #include "document/colorhsl.h"
 #include "document/documentframe.h"
+#include "document/lexicalservice.h"
 #include "document/retrievalservice.h"
 #include "foundation/optionsrecord.h"
 #include "foundation/topicdisplaysource.h"
@@ -27,6 +28,7 @@
 class CRichEditCtrlEx;
 class JetReader;
 class RowBuffer;
+class WordCounts;
 struct AddFieldNotifyInfo;
 struct CompareRowsNotifyInfo;
 struct DeleteFieldNotifyInfo;
@@ -806,7 +808,7 @@ public:
     /// the minimum word length, and is not in the word list. count: words
     /// gets += 1; otherwise a new word enters with 0 and a known one keeps
     /// its value. second, when given, always gets += 1. The words counted.
-    qint32 CountWords(QString& text, QHash<QString, qint32>& words, QHash<QString, qint32>* second, bool count) const;
+    qint32 CountWords(QString& text, WordCounts& words, WordCounts* second, bool count) const;
     /// Words of 2 to 63 units, separators applied, case kept.
     static qint32 CountTextWords(const QString& text);
     /// True when the list is on and holds the word (lower-cased).
@@ -983,6 +985,59 @@ public:
     /// Removes the variable list's row of the field (codes: the codes'
     /// list) and announces it; false when there is none.
     bool DeleteVariableListRow(qint32 field, bool codes);
+    // ---- Lexical search, autocoding and rich-text outputs ------------------
+    // Thin calls into the registered lexical service (see lexicalservice.h);
+    // without one they do nothing and give 0, false or empty results.
+
+    /// The lexical service; not owned, null leaves these calls idle.
+    void SetLexicalService(ILexicalService* service) { m_lexical = service; }
+    ILexicalService* GetLexicalService() const { return m_lexical; }
+    /// The dictionary's word table writer; not owned, null counts nothing.
+    void SetWordTally(IWordTally* tally) { m_wordTally = tally; }
+    IWordTally* GetWordTally() const { return m_wordTally; }
+    qint32 RunLexicalSearch(const LexicalSearch& search, LexicalHitList& hits);
+    static bool AddSearchHit(const LexicalHit& hit, LexicalHitList& hits) { return AddLexicalHit(hit, hits); }
+    /// Fills and answers the category-hit list (see ILexicalService).
+    const LexicalHitList& SearchCategoryWords(qint32 breakdown, const CSegmentArray* rows);
+    /// The category search takes only activated documents.
+    void SetCategoryActivatedOnly(bool on) { m_categoryActivatedOnly = on; }
+    bool IsCategoryActivatedOnly() const { return m_categoryActivatedOnly; }
+    /// The category search takes only the retrieved segments given to it.
+    void SetCategoryInSegmentsOnly(bool on) { m_categoryInSegmentsOnly = on; }
+    bool IsCategoryInSegmentsOnly() const { return m_categoryInSegmentsOnly; }
+    LexicalHitList& GetCategoryHits() { return m_categoryHits; }
+    /// Hits of the category overviews (MarkCategoryHits appends).
+    LexicalHitList& GetOverviewHits() { return m_overviewHits; }
+    /// The documents of the last category search over whole documents.
+    QList<qint32>& GetKeptDocuments() { return m_keptDocuments; }
+    qint32 AutoCodeHits(qint32 code, bool pdfOnly);
+    qint32 AutoCodeHitSentences(qint32 code, bool& pdfSeen);
+    qint32 AutoCodeHitParagraphs(qint32 code, bool& pdfSeen, bool& tableSeen);
+    qint32 AutoCodeHitsRemaining(qint32 code);
+    qint32 AutoCodeSearchHits(qint32 code);
+    bool WriteSegmentMemos(CRichEditCtrlEx* control, qint32 document, qint32 start, qint32 end);
+    bool SaveSegmentListRtf(const QString& path, const QList<qint32>& codings);
+    bool SaveMemosRtf(const QString& path, const QList<qint32>& memos);
+    qint32 FormatSearchHitList(const QList<qint32>& hits, CRichEditCtrlEx* control, bool& pdfSeen);
+    qint32 FormatSearchHitCounts(const QList<qint32>& hits, CRichEditCtrlEx* control, bool pdfOnly);
+    qint32 FormatSearchHitRanges(const QList<qint32>& hits, CRichEditCtrlEx* control, bool& pdfSeen);
+    QString WriteSearchHitsInContext(qint32 hit);
+    QString WriteSearchHitsByDocument(qint32 hit);
+    QString WriteSearchHitsPlain(qint32 hit);
+    qint32 MarkCategoryHits(qint32 document, qint32 page, const QString& text, qint32 base,
+                            const QList<qint32>& categories, QList<qint32>& counts, CRichEditCtrlEx* control,
+                            qint32 code);
+    qint32 WriteOverview(qint32 document, CRichEditCtrlEx* control);
+    qint32 WriteDocumentOverview(qint32 document, qint32 code, RowBuffer* row, CRichEditCtrlEx* control);
+    qint32 BuildOverviewRows(qint32 document, qint32 code, qint32 depth, qint32 targetDepth,
+                             CRichEditCtrlEx* control);
+    /// Empties the overview hits, defines the overview table afresh and
+    /// fills it: rows per document and code at the target depth (codes
+    /// walked from the given ones), or with depth 0 the documents'
+    /// overviews. With the dictionary's validation option the overviews
+    /// are also written as plain text into the validation file. False only
+    /// when the table cannot be had.
+    bool BuildOverviewTable(qint32 targetDepth, const QList<qint32>& documents, const QList<qint32>& codes);
 
 private:
     /// Hands the retrieval settings the display texts of codes.
@@ -1220,6 +1275,8 @@ private:
     ProgramLists m_lists;
     IDocumentFrame* m_frame = nullptr;
     IRetrievalService* m_retrieval = nullptr;
+    ILexicalService* m_lexical = nullptr;
+    IWordTally* m_wordTally = nullptr;
     Clock m_clock;
     JetOpener m_jetOpener;
     int m_legacyTimeoutMs = 0;  // 0: the usual limit
@@ -1248,6 +1305,14 @@ private:
     // holds no blobs) and the co-occurrence list of the last chart count.
     QHash<qint32, QByteArray> m_segmentTexts;  // by result segment
     QList<CoOccurrence> m_coOccurrences;
+
+    // Lexical search: the category search's flags, its hits and document
+    // list, and the hits of the category overviews.
+    bool m_categoryActivatedOnly = false;
+    bool m_categoryInSegmentsOnly = false;
+    LexicalHitList m_categoryHits;
+    LexicalHitList m_overviewHits;
+    QList<qint32> m_keptDocuments;
 };
 
 /// Lower-cases the text when asked (one UTF-16 unit at a time, so positions

@@ -4,6 +4,8 @@
 
 #include "document/kordoc.h"
 
+#include "document/documentids.h"
+
 #include "foundation/stringstore.h"
 #include "store/fieldvalue.h"
 #include "store/rowbuffer.h"
@@ -132,19 +134,16 @@ const QList<ListColumn>& WordTableColumns()
     return columns;
 }
 
-/// The overview's fixed fields take ids far above any category id.
-constexpr qint32 kOverviewBase = 2000000000;
-
 const QList<ListColumn>& OverviewColumns()
 {
     static const QList<ListColumn> columns = {
         {0, 0, "ID", Integer, kHidden},
-        {kOverviewBase + 1, 0, "Type", Integer, kPinned},
-        {kOverviewBase + 2, 57718, "", Integer, kVisible, TopicId::DocumentGroups},
-        {kOverviewBase + 3, 1042, "", Integer, kVisible, TopicId::Documents},
-        {kOverviewBase + 4, 5764, "", Integer, kVisible},
-        {kOverviewBase + 5, 1040, "", Integer, kVisible, TopicId::Codes},
-        {kOverviewBase + 6, 5761, "", Integer, kVisible}};
+        {OverviewField::Type, 0, "Type", Integer, kPinned},
+        {OverviewField::Group, 57718, "", Integer, kVisible, TopicId::DocumentGroups},
+        {OverviewField::Document, 1042, "", Integer, kVisible, TopicId::Documents},
+        {OverviewField::Segments, 5764, "", Integer, kVisible},
+        {OverviewField::Code, 1040, "", Integer, kVisible, TopicId::Codes},
+        {OverviewField::Result, 5761, "", Integer, kVisible}};
     return columns;
 }
 

@@ -18,14 +18,6 @@ namespace {
 constexpr qint32 kMemoTitlePage = 0;
 constexpr qint32 kTextPage = 1;
 
-// PDF page and table cell texts have their line ends as two blanks, so
-// positions stay those of the engine's text.
-QString WithBlankLineEnds(QString text)
-{
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("  "));
-    return text;
-}
-
 // A term as the options text can hold it.
 QString StorableTerm(const QString& term)
 {
@@ -35,6 +27,12 @@ QString StorableTerm(const QString& term)
 }
 
 }  // namespace
+
+QString WithBlankLineEnds(QString text)
+{
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("  "));
+    return text;
+}
 
 QString CSearchOptions::Format() const
 {

@@ -137,5 +137,9 @@ void SplitSentences(const QString& text, QList<qint32>& ranges);
 /// sentence, 0 when none holds it.
 int SentenceOfPosition(qint32 position, const QList<qint32>& ranges);
 
+/// A PDF page's or table cell's text with each CR LF as two blanks, as it
+/// is searched: positions stay those of the engine's text.
+QString WithBlankLineEnds(QString text);
+
 /// True when some row has the document as its document.
 bool IsRowDocument(qint32 documentId, const CSegmentArray& rows);

@@ -4,27 +4,12 @@
 #include "foundation/options.h"
 #include "foundation/richtexthelpers.h"
 #include "foundation/searchsettings.h"
+#include "foundation/textmatcher.h"
 #include "platform/rtf/richeditctrlex.h"
 
 #include <algorithm>
 
 namespace {
-
-// A word ends at a word separator or at a structure mark of the rich-edit
-// text (cell ends, row marks, embedded objects), which never belongs to a
-// word.
-bool IsSearchSeparator(QChar c)
-{
-    switch (c.unicode()) {
-    case rtf::kCellEnd:
-    case rtf::kRowStart:
-    case rtf::kRowEnd:
-    case rtf::kObject:
-        return true;
-    default:
-        return IsWordSeparator(c);
-    }
-}
 
 bool IsSentenceBreak(QChar c)
 {
@@ -155,141 +140,6 @@ QList<CSearchSettings::Term> CSearchSettings::PrepareTerms() const
 
 namespace {
 
-class Matcher {
-public:
-    Matcher(QStringView text, bool wholeWords) : m_text(text), m_length(text.size()), m_wholeWords(wholeWords) {}
-
-    // Calls report(start, end) for every match of the term, left to right.
-    template <typename Report>
-    void Find(SearchPatternKind kind, const QString& first, const QString& second, Report&& report) const
-    {
-        switch (kind) {
-        case SearchPatternKind::Plain:
-            return FindPlain(first, report);
-        case SearchPatternKind::Wildcard:
-        case SearchPatternKind::OneChar:
-            if (second.isEmpty())
-                return FindWordStart(first, kind == SearchPatternKind::OneChar, report);
-            if (first.isEmpty())
-                return FindWordEnd(second, kind == SearchPatternKind::OneChar, report);
-            return kind == SearchPatternKind::Wildcard ? FindSpan(first, second, report) : FindOneChar(first, second, report);
-        case SearchPatternKind::WordStart:
-            return FindWordStart(first, false, report);
-        case SearchPatternKind::WordEnd:
-            return FindWordEnd(first, false, report);
-        }
-    }
-
-private:
-    // Outside the text counts as a separator.
-    bool SeparatorAt(qsizetype i) const { return i < 0 || i >= m_length || IsSearchSeparator(m_text[i]); }
-    bool HasSeparator(qsizetype from, qsizetype to) const
-    {
-        for (qsizetype i = from; i < to; ++i)
-            if (IsSearchSeparator(m_text[i]))
-                return true;
-        return false;
-    }
-    // A match of a two-part term with whole words: after a separator (or
-    // the start) and without a separator inside.
-    bool WholeSpan(qsizetype start, qsizetype end) const
-    {
-        return !m_wholeWords || (SeparatorAt(start - 1) && !HasSeparator(start, end));
-    }
-
-    template <typename Report>
-    void FindPlain(const QString& term, Report& report) const
-    {
-        for (qsizetype from = 0, i; (i = m_text.indexOf(term, from)) >= 0;) {
-            const qsizetype end = i + term.size();
-            if (!m_wholeWords || (SeparatorAt(i - 1) && SeparatorAt(end))) {
-                report(i, end);
-                from = end;
-            } else {
-                from = i + 1;
-            }
-        }
-    }
-
-    // first, then the next occurrence of second; the span is shorter than
-    // 101 units.
-    template <typename Report>
-    void FindSpan(const QString& first, const QString& second, Report& report) const
-    {
-        constexpr qsizetype kMaxSpan = 100;
-        qsizetype secondAt = -1;  // the last occurrence of second found
-        for (qsizetype from = 0, i; (i = m_text.indexOf(first, from)) >= 0;) {
-            const qsizetype after = i + first.size();
-            if (secondAt < after)
-                secondAt = m_text.indexOf(second, after);
-            if (secondAt < 0)
-                return;
-            const qsizetype end = secondAt + second.size();
-            if (end - i <= kMaxSpan && WholeSpan(i, end)) {
-                report(i, end);
-                from = end;
-            } else {
-                from = i + 1;
-            }
-        }
-    }
-
-    // first, one unit, second.
-    template <typename Report>
-    void FindOneChar(const QString& first, const QString& second, Report& report) const
-    {
-        for (qsizetype from = 0, i; (i = m_text.indexOf(first, from)) >= 0;) {
-            const qsizetype at = i + first.size() + 1;
-            const qsizetype end = at + second.size();
-            if (end <= m_length && m_text.sliced(at, second.size()) == second && WholeSpan(i, end)) {
-                report(i, end);
-                from = end;
-            } else {
-                from = i + 1;
-            }
-        }
-    }
-
-    // Words that begin with the part; with oneMore exactly one unit follows it.
-    template <typename Report>
-    void FindWordStart(const QString& part, bool oneMore, Report& report) const
-    {
-        for (qsizetype from = 0, i; (i = m_text.indexOf(part, from)) >= 0;) {
-            qsizetype end = i + part.size();
-            while (end < m_length && !IsSearchSeparator(m_text[end]))
-                ++end;
-            if (SeparatorAt(i - 1) && (!oneMore || end - i == part.size() + 1)) {
-                report(i, end);
-                from = end;
-            } else {
-                from = i + 1;
-            }
-        }
-    }
-
-    // Words that end with the part; with oneMore exactly one unit precedes it.
-    template <typename Report>
-    void FindWordEnd(const QString& part, bool oneMore, Report& report) const
-    {
-        for (qsizetype from = 0, i; (i = m_text.indexOf(part, from)) >= 0;) {
-            const qsizetype end = i + part.size();
-            qsizetype start = i;
-            while (start > 0 && !IsSearchSeparator(m_text[start - 1]))
-                --start;
-            if (SeparatorAt(end) && (!oneMore || end - start == part.size() + 1)) {
-                report(start, end);
-                from = end;
-            } else {
-                from = i + 1;
-            }
-        }
-    }
-
-    QStringView m_text;
-    qsizetype m_length;
-    bool m_wholeWords;
-};
-
 // Sorted keys (paragraphs or sentences) of one term's hits, to ask whether
 // one lies less than `distance` away from a value.
 class NearIndex {
@@ -355,11 +205,14 @@ QList<SearchHit> CSearchSettings::FindHits(qint32 objectId, qint32 value, qint32
     }
 
     QList<SearchHit> hits;
-    const Matcher matcher(text, m_options.wholeWords);
+    const WordSeparators separators;
+    const TextMatcher matcher(text, separators);
+    MatchRules rules;
+    rules.wholeWords = m_options.wholeWords;
     for (qsizetype k = 0; k < terms.size(); ++k) {
         if (terms[k].IsEmpty())
             continue;
-        matcher.Find(terms[k].kind, terms[k].first, terms[k].second, [&](qsizetype start, qsizetype end) {
+        matcher.Find(terms[k].kind, terms[k].first, terms[k].second, rules, [&](qsizetype start, qsizetype end) {
             SearchHit hit;
             hit.term = qint32(k);
             hit.objectId = objectId;

@@ -1,5 +1,6 @@
 #include "retrieval/segmentsctrl.h"
 
+#include "document/kordoc.h"
 #include "foundation/messageservice.h"
 #include "foundation/programpaths.h"
 #include "foundation/stringstore.h"
@@ -1046,8 +1047,9 @@ void SegmentsCtrl::BuildReport(CRichEditCtrlEx& report, bool withMemos, CKorDoc*
         if (!text.isEmpty())
             rtf::InsertRtf(text, out);
         out.insertBlock(QTextBlockFormat(), QTextCharFormat());
-        if (withMemos && document && m_memoWriter)
-            m_memoWriter(report, segment->document, segment->start, segment->end);
+        // The document appends the memos anchored in the segment.
+        if (withMemos && document)
+            document->WriteSegmentMemos(&report, segment->document, segment->start, segment->end);
     }
     m_text->SetSel(selectionStart, selectionEnd);
     m_text->setUpdatesEnabled(true);

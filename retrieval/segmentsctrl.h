@@ -67,10 +67,6 @@ public:
     void SetDatabase(const TopicDatabase* database) { m_database = database; }
     /// Opens a written export with the desktop's handler; tests record.
     void SetFileOpener(std::function<bool(const QString& path)> opener) { m_openFile = std::move(opener); }
-    /// Appends the memo blocks of a document's memos anchored in [start,
-    /// end] to the report (the document's segment-memo output).
-    using MemoWriter = std::function<bool(CRichEditCtrlEx& report, qint32 document, qint32 start, qint32 end)>;
-    void SetMemoWriter(MemoWriter writer) { m_memoWriter = std::move(writer); }
 
     // ---- The pane interface ---------------------------------------------
     bool IsShown(qint32 topic, qint32 id) override;
@@ -192,7 +188,6 @@ private:
     RichViewOwner* m_owner = nullptr;
     const TopicDatabase* m_database = nullptr;
     std::function<bool(const QString&)> m_openFile;
-    MemoWriter m_memoWriter;
     QHash<quint64, QString> m_names;  // display texts by (topic, id), for one rebuild
     QList<QPixmap> m_glyphs;
     CTextPaneEx* m_text = nullptr;

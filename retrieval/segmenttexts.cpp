@@ -1,5 +1,7 @@
 #include "retrieval/segmenttexts.h"
 
+#include "retrieval/documenttexts.h"
+
 #include "foundation/richtexthelpers.h"
 #include "platform/pdf/pdfmemorydocument.h"
 #include "platform/rtf/richeditctrlex.h"
@@ -18,19 +20,6 @@
 namespace retrieval {
 
 namespace {
-
-/// The document's kind and content; false when it cannot be read.
-bool ReadContent(TopicDatabase& db, qint32 document, qint32& kind, QByteArray& content)
-{
-    RowBuffer row;
-    FieldValue field;
-    if (!db.ReadRow(TopicId::Documents, document, row, true))
-        return false;
-    kind = row.GetFieldValue(DocumentField::DocType, field) ? field.GetInt() : DocumentKind::RichText;
-    const QByteArray* blob = row.GetFieldValue(DocumentField::Text, field) ? field.GetBlob() : nullptr;
-    content = blob ? *blob : QByteArray();
-    return true;
-}
 
 /// RTF of a plain text, as the control writes it.
 QByteArray PlainToRtf(QTextDocument& scratch, const QString& text)
@@ -66,7 +55,7 @@ void ReadSegmentTexts(TopicDatabase& db, const CSegmentArray& rows, QList<QByteA
             ++last;
         qint32 kind = 0;
         QByteArray content;
-        if (ReadContent(db, document, kind, content) && !content.isEmpty()) {
+        if (ReadDocumentContent(db, document, kind, content) && !content.isEmpty()) {
             if (kind == DocumentKind::RichText) {
                 edit->StreamInRtf(&content, false);
                 const ParagraphMap map = paragraphs ? GetParagraphRanges(*edit) : ParagraphMap();

@@ -9,6 +9,7 @@
 #include "foundation/programpaths.h"
 #include "platform/profile/privateprofile.h"
 #include "platform/rtf/richeditctrlex.h"
+#include "retrieval/lexicalengine.h"
 #include "retrieval/segmentsctrl.h"
 #include "ui/dragstripwnd.h"
 #include "ui/textpaneex.h"
@@ -221,6 +222,22 @@ TEST_F(SegmentsPane, ReportSeparatesHeadlinesByOneEmptyLine)
     EXPECT_EQ(lines.at(5), QString());
     EXPECT_EQ(lines.at(6), QStringLiteral("Document:\tInterviews\\Anna"));
     EXPECT_EQ(lines.at(8), QStringLiteral("Position:\t3 - 3"));
+}
+
+TEST_F(SegmentsPane, TheReportTakesTheMemosOfEachSegment)
+{
+    retrieval::LexicalEngine lexical;
+    doc.SetLexicalService(&lexical);
+    Run();
+    CRichEditCtrlEx report;
+    pane->BuildReport(report, true, &doc);
+    const QString text = report.TextMap().text();
+    // c1's memos at its start and end, c3's three, c2's one; m7 lies outside.
+    for (const char* title : {"At the start", "At the end", "Lane one", "Lane two", "Lane three", "Next segment"})
+        EXPECT_TRUE(text.contains(QString::fromLatin1(title))) << title;
+    EXPECT_FALSE(text.contains(QStringLiteral("Outside")));
+    EXPECT_LT(text.indexOf(QStringLiteral("At the end")), text.indexOf(QStringLiteral("Third and last words.")));
+    doc.SetLexicalService(nullptr);
 }
 
 TEST_F(SegmentsPane, ExportWritesTheReportOrReportsTheFailure)

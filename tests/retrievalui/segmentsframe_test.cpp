@@ -7,6 +7,7 @@
 
 #include "app/appids.h"
 #include "app/mainframe.h"
+#include "document/documentids.h"
 #include "foundation/options.h"
 #include "foundation/programpaths.h"
 #include "retrieval/retrievalfunctiondlg.h"
@@ -99,6 +100,35 @@ TEST_F(SegmentsInTheFrame, ActivationShowsSegmentsAndTheDialogChangesThem)
     EXPECT_FALSE(frame->StatusPane(30008)->text().isEmpty());
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(frame->RetrievalFunctionDialog(), nullptr);
+}
+
+TEST_F(SegmentsInTheFrame, ACodingAddedAppearsInThePane)
+{
+    doc.SetItemActivation(TopicId::Documents, d2, true, false);
+    doc.SetItemActivation(TopicId::Codes, anger, true, false);
+    EXPECT_EQ(Shown(), QList<qint32>{c4});
+    // The browser's selection "text" of D2, coded with Anger, as the frame
+    // adds it and reruns the retrieval.
+    CodingRecord record;
+    record.TextID = d2;
+    record.WordID = anger;
+    record.StartChar = 15;
+    record.FinishChar = 19;
+    record.StartPara = 1;
+    record.FinishPara = 1;
+    record.Weight = 30;
+    qint32 action = 0;
+    ASSERT_TRUE(doc.AddCoding(record, action, OverlapMode::Drop));
+    doc.RunRetrieval(doc.GetRetrievalSettings(), 0);
+    ASSERT_EQ(Shown(), (QList<qint32>{c4, record.ID}));
+    const SegmentsCtrl::ShownSegment* added = frame->Segments()->Segment(record.ID);
+    ASSERT_TRUE(added);
+    EXPECT_EQ(added->weight, 30);
+    CodingRecord shown;
+    frame->Segments()->GetNextSegmentCoding(shown, true);
+    frame->Segments()->GetNextSegmentCoding(shown, false);
+    EXPECT_EQ(shown.ID, record.ID);
+    EXPECT_EQ(shown.Preview, QStringLiteral("text"));
 }
 
 TEST_F(SegmentsInTheFrame, TheMemoCommandTogglesTheMarkers)
