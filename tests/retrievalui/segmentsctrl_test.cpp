@@ -108,6 +108,28 @@ TEST_F(SegmentsPane, ActivatedSegmentsAppearInOrderBesideTheirBoxes)
                                                                + QStringLiteral("/screenshots/segments_pane.png")));
 }
 
+TEST_F(SegmentsPane, CombinedSegmentsShowTheirTextsFromTheResult)
+{
+    // Function 3 keeps the segments that overlap none of another code: here
+    // all four, as result segments of their own that live in memory only.
+    OptionsRecord& settings = doc.GetRetrievalSettings();
+    settings.retrievalFunction = 3;
+    settings.codeIds = {anger, places};
+    EXPECT_EQ(Run(), 4);
+    const QList<qint32> ids = Ids();
+    ASSERT_EQ(ids.size(), 4);
+    for (int i = 0; i < ids.size(); ++i) {
+        const SegmentsCtrl::ShownSegment* segment = pane->Segment(ids.at(i));
+        ASSERT_TRUE(segment);
+        EXPECT_EQ(segment->topic, TopicId::RetrievedSegments);
+        EXPECT_EQ(segment->documentKind, DocumentKind::RichText);
+    }
+    EXPECT_EQ(BoxText(0), QStringLiteral("First paragraph of one."));
+    EXPECT_EQ(BoxText(3), QStringLiteral("document"));
+    EXPECT_EQ(pane->Segment(ids.at(2))->document, d1);
+    EXPECT_TRUE(pane->Segment(ids.at(2))->codePath.endsWith(QStringLiteral("Places")));
+}
+
 TEST_F(SegmentsPane, ARunWithoutResultsLeavesNothingButSaysSo)
 {
     Run();
