@@ -11,6 +11,8 @@ constexpr int PaneDocumentBrowser = 32769;   ///< the view CWhiteView
 constexpr int PaneDocumentTree = 32770;      ///< the view CBlauView
 constexpr int PaneRetrievedSegments = 32771; ///< the view CBlackView
 constexpr int PaneCodeTree = 32772;          ///< the view CGreenView
+constexpr int RetrievalFunction = 20101;     ///< ID_OBJ_SEGMENTS_LOGIC_EDIT: the retrieval-function dialog
+constexpr int ShowSegmentMemos = 6203;       ///< ID_SEG_SHOWMEMO: memos in the retrieved segments on or off
 // Project commands.
 constexpr int NewProject = 32891;
 constexpr int OpenProject = 32783;

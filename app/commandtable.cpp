@@ -24,6 +24,8 @@ const CommandInfo kCommands[] = {
     {CommandId::PaneCodeTree, AppText::CodeTree, nullptr, "view-list-details"},
     {CommandId::PaneDocumentBrowser, AppText::DocumentBrowser, nullptr, "document-preview"},
     {CommandId::PaneRetrievedSegments, AppText::RetrievedSegments, nullptr, "view-list-text"},
+    {CommandId::RetrievalFunction, CommandId::RetrievalFunction, nullptr, "view-filter"},
+    {CommandId::ShowSegmentMemos, CommandId::ShowSegmentMemos, nullptr, nullptr},
     {CommandId::NewProject, AppText::CommandNewProject, nullptr, "document-new"},
     {CommandId::OpenProject, AppText::CommandOpenProject, nullptr, "document-open"},
     {CommandId::BackupProject, AppText::CommandBackupProject, nullptr, "document-save-as"},

@@ -3,6 +3,7 @@
 #include "app/appids.h"
 #include "app/baseview.h"
 #include "app/listwindows.h"
+#include "app/retrievalrequests.h"
 #include "app/splash.h"
 #include "app/splitterwndex.h"
 #include "app/treerequestforwarder.h"
@@ -13,6 +14,7 @@
 #include "foundation/stringstore.h"
 #include "foundation/waitwindow.h"
 #include "platform/profile/privateprofile.h"
+#include "retrieval/segmentsctrl.h"
 #include "store/projectdataengine.h"
 #include "store/storeids.h"
 #include "ui/commandtoolbar.h"
@@ -140,6 +142,8 @@ void CMainFrame::BuildMenus()
                    ListWindowCommand::MemosList, ListWindowCommand::DocumentVariables,
                    ListWindowCommand::CodeVariables, ListWindowCommand::SearchHitsList})
         window->addAction(m_commands.Action(id));
+    window->addAction(m_commands.Action(CommandId::RetrievalFunction));
+    window->addAction(m_commands.Action(CommandId::ShowSegmentMemos));
     menuBar()->addMenu(window);
     QMenu* help = m_commands.CreateMenu(AppText::MenuHelp, this);
     help->addAction(m_commands.Action(CommandId::AppAbout));
@@ -199,7 +203,7 @@ void CMainFrame::BuildPanes()
 {
     BuildTrees();
     m_browser = new CPlaceholderPane(LoadString(AppText::DocumentBrowser), this);
-    m_segments = new CPlaceholderPane(LoadString(AppText::RetrievedSegments), this);
+    BuildSegmentsPane();
 
     m_splitA = new CSplitterWndEx(Qt::Horizontal, this);
     m_splitB = new CSplitterWndEx(Qt::Vertical, m_splitA);
@@ -242,8 +246,8 @@ QWidget* CMainFrame::GetPaneWindow(int paneCommandId) const
     switch (paneCommandId) {
     case CommandId::PaneDocumentTree: return on ? DocumentTreeWidget() : m_browser;        // Blau
     case CommandId::PaneDocumentBrowser: return on ? m_browser : DocumentTreeWidget();     // White
-    case CommandId::PaneRetrievedSegments: return on ? m_segments : CodeTreeWidget();      // Black
-    case CommandId::PaneCodeTree: return on ? CodeTreeWidget() : m_segments;               // Green
+    case CommandId::PaneRetrievedSegments: return on ? static_cast<QWidget*>(m_segments) : CodeTreeWidget();      // Black
+    case CommandId::PaneCodeTree: return on ? CodeTreeWidget() : static_cast<QWidget*>(m_segments);               // Green
     default: return nullptr;
     }
 }
@@ -361,7 +365,7 @@ bool CMainFrame::OnCommand(int id)
         ArrangePanes(BitOf(HostOf(id)), true);
         return true;
     default:
-        return OnProjectCommand(id) || m_listWindows->OnCommand(id);
+        return OnProjectCommand(id) || OnRetrievalCommand(id) || m_listWindows->OnCommand(id);
     }
 }
 
@@ -376,7 +380,7 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
         ui.SetCheck((m_settings.viewState & BitOf(HostOf(ui.id))) != 0);
         return true;
     default:
-        return OnUpdateProjectCommand(ui) || m_listWindows->OnUpdateCommand(ui);
+        return OnUpdateProjectCommand(ui) || OnUpdateRetrievalCommand(ui) || m_listWindows->OnUpdateCommand(ui);
     }
 }
 

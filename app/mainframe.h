@@ -22,6 +22,9 @@ class CListWindows;
 class CKorDoc;
 class CObjTreeCtrl;
 class CPlaceholderPane;
+class CRetrievalFunctionDlg;
+class CRetrievalRequests;
+class SegmentsCtrl;
 class IFrameBrowser;
 class TreePaneWindow;
 class CSplitterWndEx;
@@ -112,6 +115,14 @@ public:
     /// The object-list windows and their commands.
     CListWindows& ListWindows() { return *m_listWindows; }
 
+    // ---- Retrieved segments (mainframe_segments.cpp) ------------------------
+    SegmentsCtrl* Segments() const { return m_segments; }
+    /// Brings the open retrieval-function dialog to the front, or opens one
+    /// on the document's settings; nothing without a document.
+    void OpenRetrievalFunctionDialog();
+    /// The open dialog; null when none.
+    CRetrievalFunctionDlg* RetrievalFunctionDialog() const;
+
     // ---- Requests of the panes (mainframe_router.cpp) -------------------------
     /// The open project's document; null while no project is open, and then
     /// no request is answered.
@@ -196,6 +207,9 @@ private:
     QWidget* CodeTreeWidget() const;
     void ApplyLayout();
     void DeferredStartup(const QString& pendingProject);
+    void BuildSegmentsPane();
+    bool OnRetrievalCommand(int id);
+    bool OnUpdateRetrievalCommand(CCmdUI& ui);
     bool OpenProject(const QString& path);
     // Routed requests.
     void OnRequestContextMenu(IdListNotifyInfo& info);
@@ -237,7 +251,9 @@ private:
     TreePaneWindow* m_documentTree = nullptr;
     CObjTreeCtrl* m_codeTree = nullptr;
     CPlaceholderPane* m_browser = nullptr;
-    CPlaceholderPane* m_segments = nullptr;
+    SegmentsCtrl* m_segments = nullptr;
+    std::unique_ptr<CRetrievalRequests> m_retrievalRequests;
+    QPointer<CRetrievalFunctionDlg> m_retrievalDialog;
 
     // Requests and context menus.
     IFrameBrowser* m_browserAccess = nullptr;
