@@ -11,6 +11,14 @@ constexpr int PaneDocumentBrowser = 32769;   ///< the view CWhiteView
 constexpr int PaneDocumentTree = 32770;      ///< the view CBlauView
 constexpr int PaneRetrievedSegments = 32771; ///< the view CBlackView
 constexpr int PaneCodeTree = 32772;          ///< the view CGreenView
+constexpr int RetrievalFunction = 20101;     ///< ID_OBJ_SEGMENTS_LOGIC_EDIT: the retrieval-function dialog
+constexpr int ShowSegmentMemos = 6203;       ///< ID_SEG_SHOWMEMO: memos in the retrieved segments on or off
+// Project commands.
+constexpr int NewProject = 32891;
+constexpr int OpenProject = 32783;
+constexpr int BackupProject = 32892;         ///< save a copy
+constexpr int RecentProjectFirst = 33028;    ///< entry 1 of the recent list
+constexpr int RecentProjectLast = 33032;     ///< entry 5
 }  // namespace CommandId
 
 /// Text ids of the language table read by the shell.
@@ -37,4 +45,71 @@ constexpr int BadCommandLine = 190807;   ///< "%1" the parser's complaint
 constexpr int AboutRights = 190808;
 constexpr int AboutCredits = 190809;
 constexpr int AboutPdfCredit = 190810;
+// Project commands, file prompts and the start dialog.
+constexpr int CommandNewProject = 32891;
+constexpr int CommandOpenProject = 32783;
+constexpr int CommandBackupProject = 32892;
+constexpr int CommandRecentProject = 191600;
+constexpr int FilterProjects = 102088;
+constexpr int FilterProjectsV3 = 100001;
+constexpr int FilterProjectsV2 = 100002;
+constexpr int FilterProjectsV1 = 100003;
+constexpr int FilterTeamwork = 102276;
+constexpr int FilterExchangeXml = 102297;
+constexpr int FilterArchives = 57681;
+constexpr int FilterExchange = 57682;
+constexpr int FilterCodeSystemExchange = 57684;
+constexpr int FilterCodeLists = 51002;
+constexpr int FilterKml = 101065;
+constexpr int TitleNewProject = 57699;
+constexpr int TitleOpenProject = 57700;
+constexpr int TitleSaveCopy = 57704;
+constexpr int TitleOpenArchive = 57711;
+constexpr int TitleAddProject = 57781;
+constexpr int TitleExportExchange = 57784;
+constexpr int TitleImportExchange = 57785;
+constexpr int TitleSaveCodeList = 51003;
+constexpr int TitleOpenCodeList = 51004;
+constexpr int OpenCopyQuestion = 102318;
+constexpr int BackupQuestion = 102366;       ///< "%1" days since the last backup
+constexpr int BackupRunning = 102367;
+constexpr int BackupDone = 102368;           ///< "%1" the backup folder
+constexpr int StartOtherProject = 57748;
+constexpr int StartRemoveUser = 5770;
+constexpr int StartNewProject = 191601;
+constexpr int StartOpenProject = 191602;
+constexpr int StartUserGroup = 191603;
+constexpr int StartProjectGroup = 191604;
+constexpr int RecentProjectMissing = 191605;   ///< "%1" the project file
+constexpr int ForeignProjectNotAvailable = 191606;   ///< "%1" the chosen file
+constexpr int OfficeMissing = 191608;
+constexpr int OfficeFailed = 191609;          ///< "%1" the file, "%2" the reason
+constexpr int WordListNotWritten = 191610;    ///< "%1" the file, "%2" the reason
+constexpr int FileNotReplaced = 191611;       ///< "%1" the file, "%2" the reason
+constexpr int ConvertingProject = 191612;     ///< "%1" the older project file
+constexpr int OpeningProject = 191613;        ///< "%1" the project file
+// Context menus.
+constexpr int Activate = 57701;
+constexpr int Deactivate = 57702;
+constexpr int InsertCopiedCodings = 57759;   ///< "%1" the code whose codings were copied
+constexpr int InsertMovedCodings = 57777;    ///< "%1" the code whose codings were cut
+constexpr int CodeWithLastCode = 545;        ///< "%1" the code of the latest coding
 }  // namespace AppText
+
+/// The file-type codes of CMainFrame::PromptForFile.
+namespace ProjectFileType {
+constexpr int NewProject = 0;
+constexpr int OpenProject = 1;
+constexpr int SaveCopy = 2;
+constexpr int OpenArchive = 3;
+constexpr int SaveProject = 4;
+constexpr int AddProject = 5;
+constexpr int SaveExchange = 6;
+constexpr int OpenExchange = 7;
+constexpr int SaveCodeSystemExchange = 8;
+constexpr int OpenCodeSystemExchange = 9;
+constexpr int SaveCodeList = 10;
+constexpr int OpenCodeList = 11;
+constexpr int OpenAnyFile = 12;
+constexpr int OpenKml = 13;
+}  // namespace ProjectFileType

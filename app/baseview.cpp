@@ -2,6 +2,7 @@
 
 #include "app/appids.h"
 #include "foundation/stringstore.h"
+#include "retrieval/contextsearchbar.h"
 #include "ui/captionwnd.h"
 
 #include <QHBoxLayout>
@@ -12,7 +13,9 @@
 
 namespace {
 
-enum class Glyph { Hide, Maximise, Restore };
+constexpr int kSearchTooltip = 102041;
+
+enum class Glyph { Hide, Maximise, Restore, Search };
 
 // The caption's 9 × 9 white glyphs, drawn so they read on the strip colour.
 QIcon CaptionIcon(Glyph glyph)
@@ -34,6 +37,10 @@ QIcon CaptionIcon(Glyph glyph)
         painter.drawRect(0, 3, 5, 5);
         painter.drawLine(3, 0, 8, 0);
         painter.drawLine(8, 0, 8, 5);
+        break;
+    case Glyph::Search:
+        painter.drawEllipse(0, 0, 5, 5);
+        painter.drawLine(5, 5, 8, 8);
         break;
     }
     return QIcon(picture);
@@ -66,10 +73,14 @@ CBaseView::CBaseView(int paneCommandId, QWidget* parent)
     m_title->setFont(bold);
     m_hide = CaptionButton(caption, Glyph::Hide);
     m_maximise = CaptionButton(caption, Glyph::Maximise);
+    m_search = CaptionButton(caption, Glyph::Search);
+    m_search->setToolTip(LoadString(kSearchTooltip));
     auto* strip = new QHBoxLayout(caption);
     strip->setContentsMargins(6, 0, 3, 0);
     strip->setSpacing(2);
     strip->addWidget(m_title, 1);
+    strip->addWidget(m_search);
+    strip->addSpacing(9);
     strip->addWidget(m_maximise);
     strip->addWidget(m_hide);
     SetMaximised(false);
@@ -80,6 +91,7 @@ CBaseView::CBaseView(int paneCommandId, QWidget* parent)
     layout->addWidget(caption);
     connect(m_hide, &QToolButton::clicked, this, [this] { emit HideRequested(m_paneCommandId); });
     connect(m_maximise, &QToolButton::clicked, this, [this] { emit MaximiseRequested(m_paneCommandId); });
+    connect(m_search, &QToolButton::clicked, this, &CBaseView::ToggleContextSearch);
 }
 
 void CBaseView::SetPane(QWidget* pane, const QString& title)
@@ -87,6 +99,10 @@ void CBaseView::SetPane(QWidget* pane, const QString& title)
     m_title->setText(title);
     if (m_pane == pane)
         return;
+    if (m_searchBar)
+        m_searchBar->ClearSearch();
+    if (auto* searched = dynamic_cast<IContextSearchPane*>(m_pane.data()))
+        searched->SetContextSearchNotice({});
     if (m_pane && m_pane->parentWidget() == this)
         layout()->removeWidget(m_pane);
     m_pane = pane;
@@ -95,6 +111,57 @@ void CBaseView::SetPane(QWidget* pane, const QString& title)
         layout()->addWidget(pane);
         pane->show();
     }
+    if (auto* searched = dynamic_cast<IContextSearchPane*>(pane)) {
+        // The pane's content was reset or rebuilt: the bar closes or
+        // searches again.
+        searched->SetContextSearchNotice([this](qint32 code) {
+            ContextSearchRequest request;
+            request.code = code;
+            ContextSearch(request);
+        });
+    }
+}
+
+void CBaseView::ToggleContextSearch()
+{
+    if (m_searchBar) {
+        m_searchBar->ClearSearch();
+        return;
+    }
+    const auto* searched = dynamic_cast<IContextSearchPane*>(m_pane.data());
+    if (!searched || !searched->OffersContextSearch())
+        return;
+    m_searchBar = new CContextSearchBar(this, this);
+    // Under the caption and a one-pixel line: the pane starts 50 pixels down.
+    auto* column = static_cast<QVBoxLayout*>(layout());
+    column->insertSpacing(1, 1);
+    column->insertWidget(2, m_searchBar);
+    m_searchBar->show();
+    m_searchBar->Field()->setFocus();
+}
+
+bool CBaseView::ContextSearch(ContextSearchRequest& request)
+{
+    if (request.code == ContextSearchCode::Reset && m_searchBar) {
+        auto* column = static_cast<QVBoxLayout*>(layout());
+        column->removeWidget(m_searchBar);
+        delete column->takeAt(1);
+        m_searchBar->hide();
+        m_searchBar->deleteLater();
+        m_searchBar = nullptr;
+    } else if (request.code == ContextSearchCode::Reset) {
+        // The bar closed itself; its place in the layout goes with it.
+        auto* column = static_cast<QVBoxLayout*>(layout());
+        if (column->count() > 2 && column->itemAt(1)->spacerItem())
+            delete column->takeAt(1);
+    }
+    if (request.code == ContextSearchCode::SearchAgain) {
+        if (m_searchBar)
+            m_searchBar->Search();
+        return m_searchBar != nullptr;
+    }
+    auto* searched = dynamic_cast<IContextSearchPane*>(m_pane.data());
+    return searched && searched->OnContextSearch(request);
 }
 
 QString CBaseView::Title() const

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "panes/contextsearch.h"
 #include "panes/panewnd.h"
+#include "retrieval/contextsearchbar.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -12,8 +14,11 @@ class QToolButton;
 /// the pane's title and its hide and maximise buttons above the pane.
 ///
 /// The buttons only ask the frame (HideRequested, MaximiseRequested); the
-/// frame decides. Which pane a view hosts is the frame's choice too.
-class CBaseView : public QWidget {
+/// frame decides. Which pane a view hosts is the frame's choice too. A pane
+/// that offers the context search (IContextSearchPane) gets the search bar
+/// under the caption from the search button; the view passes the bar's
+/// requests to the pane.
+class CBaseView : public QWidget, public IContextSearchHost {
     Q_OBJECT
 public:
     static constexpr int kCaptionHeight = 24;
@@ -32,6 +37,16 @@ public:
 
     QToolButton* HideButton() const { return m_hide; }
     QToolButton* MaximiseButton() const { return m_maximise; }
+    QToolButton* SearchButton() const { return m_search; }
+
+    /// The search button: closes an open bar; otherwise opens one when the
+    /// pane offers the context search, and focuses its field.
+    void ToggleContextSearch();
+    /// The open bar; null when none.
+    CContextSearchBar* SearchBar() const { return m_searchBar; }
+    /// Code 4 forgets the bar, code 5 makes it search again; every code but
+    /// 5 goes on to the pane.
+    bool ContextSearch(ContextSearchRequest& request) override;
 
 signals:
     void HideRequested(int paneCommandId);
@@ -42,7 +57,9 @@ private:
     QLabel* m_title;
     QToolButton* m_hide;
     QToolButton* m_maximise;
+    QToolButton* m_search;
     QPointer<QWidget> m_pane;
+    QPointer<CContextSearchBar> m_searchBar;
 };
 
 /// @short A pane place holder until the real pane of its place exists: it

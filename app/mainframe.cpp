@@ -3,6 +3,7 @@
 #include "app/appids.h"
 #include "app/baseview.h"
 #include "app/listwindows.h"
+#include "app/retrievalrequests.h"
 #include "app/splash.h"
 #include "app/splitterwndex.h"
 #include "app/treerequestforwarder.h"
@@ -13,7 +14,9 @@
 #include "foundation/stringstore.h"
 #include "foundation/waitwindow.h"
 #include "platform/profile/privateprofile.h"
+#include "retrieval/segmentsctrl.h"
 #include "store/projectdataengine.h"
+#include "store/storeids.h"
 #include "ui/commandtoolbar.h"
 #include "ui/waitwnd.h"
 
@@ -85,6 +88,15 @@ CMainFrame::CMainFrame(ICommandTarget* app, CKorDoc* document)
     setWindowTitle(g_program.AppTitle);
     m_commands.SetRoute([this] { return CommandRoute(); });
     m_listWindows = std::make_unique<CListWindows>(this, document);
+    m_listWindows->SetOwner(this);
+    m_quickCodes.SetTextOf([this](qint32 code, QString& text) {
+        const CKorDoc* document = GetDocument();
+        const TopicTable* codes = document ? document->GetDatabase().GetTable(TopicId::Codes) : nullptr;
+        if (!codes || !codes->HasKey(code))
+            return false;
+        text = document->GetDatabase().FormatRowDisplay(TopicId::Codes, code, false);
+        return true;
+    });
     BuildMenus();
     BuildStatusBar();
     BuildPanes();
@@ -117,6 +129,7 @@ QList<ICommandTarget*> CMainFrame::CommandRoute()
 void CMainFrame::BuildMenus()
 {
     QMenu* file = m_commands.CreateMenu(AppText::MenuFile, this);
+    BuildProjectMenu(file);
     file->addAction(m_commands.Action(CommandId::AppExit));
     menuBar()->addMenu(file);
     QMenu* window = m_commands.CreateMenu(AppText::MenuWindow, this);
@@ -129,6 +142,8 @@ void CMainFrame::BuildMenus()
                    ListWindowCommand::MemosList, ListWindowCommand::DocumentVariables,
                    ListWindowCommand::CodeVariables, ListWindowCommand::SearchHitsList})
         window->addAction(m_commands.Action(id));
+    window->addAction(m_commands.Action(CommandId::RetrievalFunction));
+    window->addAction(m_commands.Action(CommandId::ShowSegmentMemos));
     menuBar()->addMenu(window);
     QMenu* help = m_commands.CreateMenu(AppText::MenuHelp, this);
     help->addAction(m_commands.Action(CommandId::AppAbout));
@@ -188,7 +203,7 @@ void CMainFrame::BuildPanes()
 {
     BuildTrees();
     m_browser = new CPlaceholderPane(LoadString(AppText::DocumentBrowser), this);
-    m_segments = new CPlaceholderPane(LoadString(AppText::RetrievedSegments), this);
+    BuildSegmentsPane();
 
     m_splitA = new CSplitterWndEx(Qt::Horizontal, this);
     m_splitB = new CSplitterWndEx(Qt::Vertical, m_splitA);
@@ -231,8 +246,8 @@ QWidget* CMainFrame::GetPaneWindow(int paneCommandId) const
     switch (paneCommandId) {
     case CommandId::PaneDocumentTree: return on ? DocumentTreeWidget() : m_browser;        // Blau
     case CommandId::PaneDocumentBrowser: return on ? m_browser : DocumentTreeWidget();     // White
-    case CommandId::PaneRetrievedSegments: return on ? m_segments : CodeTreeWidget();      // Black
-    case CommandId::PaneCodeTree: return on ? CodeTreeWidget() : m_segments;               // Green
+    case CommandId::PaneRetrievedSegments: return on ? static_cast<QWidget*>(m_segments) : CodeTreeWidget();      // Black
+    case CommandId::PaneCodeTree: return on ? CodeTreeWidget() : static_cast<QWidget*>(m_segments);               // Green
     default: return nullptr;
     }
 }
@@ -350,7 +365,7 @@ bool CMainFrame::OnCommand(int id)
         ArrangePanes(BitOf(HostOf(id)), true);
         return true;
     default:
-        return m_listWindows->OnCommand(id);
+        return OnProjectCommand(id) || OnRetrievalCommand(id) || m_listWindows->OnCommand(id);
     }
 }
 
@@ -365,7 +380,7 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
         ui.SetCheck((m_settings.viewState & BitOf(HostOf(ui.id))) != 0);
         return true;
     default:
-        return m_listWindows->OnUpdateCommand(ui);
+        return OnUpdateProjectCommand(ui) || OnUpdateRetrievalCommand(ui) || m_listWindows->OnUpdateCommand(ui);
     }
 }
 
@@ -406,31 +421,14 @@ void CMainFrame::DeferredStartup(const QString& pendingProject)
     // Nothing modal may open under the splash.
     CSplash::CloseSplash();
     QString path = pendingProject;
-    if (path.isEmpty() && m_projectPrompt)
-        path = m_projectPrompt();
+    if (path.isEmpty())
+        path = m_projectPrompt ? m_projectPrompt() : RunStartDialog();
     if (path.isEmpty() || !OpenProject(path)) {
         emit StartupFinished(false);
         close();
         return;
     }
     emit StartupFinished(true);
-}
-
-bool CMainFrame::OpenProject(const QString& path)
-{
-    if (!m_document)
-        return false;
-    std::unique_ptr<ProjectDataEngine> engine = m_document->OpenProjectFile(path, QStringLiteral("MAIN"));
-    if (!engine)
-        return false;
-    BeginWait();
-    ShowWaitWindow();
-    const bool opened = m_document->OpenProject(std::move(engine), false);
-    ::CloseWaitWindow();
-    EndWait();
-    if (opened)
-        AddToRecentList(path);
-    return opened;
 }
 
 void CMainFrame::AddToRecentList(const QString& path)
@@ -450,6 +448,7 @@ void CMainFrame::closeEvent(QCloseEvent* event)
         return;
     }
     StoreSplitterSizes();
+    CloseProjectUI();
     SaveSettings();
     if (m_document)
         m_document->CloseDatabase();

@@ -1,11 +1,16 @@
 #pragma once
 
 #include "app/commandtable.h"
+#include "app/contextmenus.h"
 #include "app/framesettings.h"
 #include "app/quickcodes.h"
 #include "foundation/commandtarget.h"
+#include "panes/listnotifyinfo.h"
+#include "panes/objectlistwindow.h"
 
 #include <QMainWindow>
+#include <QMenu>
+#include <QHash>
 #include <QPointer>
 
 #include <array>
@@ -17,11 +22,15 @@ class CListWindows;
 class CKorDoc;
 class CObjTreeCtrl;
 class CPlaceholderPane;
-class CTreeRequestForwarder;
+class CRetrievalFunctionDlg;
+class CRetrievalRequests;
+class SegmentsCtrl;
+class IFrameBrowser;
 class TreePaneWindow;
 class CSplitterWndEx;
 class CWaitWndHost;
 class IWaitWindowHost;
+class ProjectDataEngine;
 class QComboBox;
 class QLabel;
 
@@ -36,7 +45,7 @@ class QLabel;
 /// alone stand side by side. Hiding the last visible view is refused.
 /// Commands pass the active view, its document, the frame and the
 /// application, in this order.
-class CMainFrame : public QMainWindow, public ICommandTarget {
+class CMainFrame : public QMainWindow, public ICommandTarget, public IListWindowOwner {
     Q_OBJECT
 public:
     /// Views in the order of their bits: Blau, White, Black, Green.
@@ -89,8 +98,8 @@ public:
     /// Shows the frame where it was last, maximised or not; a placement off
     /// the screens present is moved onto the primary screen.
     void ShowWithPlacement();
-    /// Asks for a project when the command line named none: the start
-    /// dialog's place. Empty means cancelled.
+    /// Asks for a project when the command line named none, in place of the
+    /// start dialog. Empty means cancelled.
     void SetProjectPrompt(std::function<QString()> prompt) { m_projectPrompt = std::move(prompt); }
     /// After the frame shows: opens `pendingProject`, or the prompted one;
     /// without one the program ends.
@@ -105,6 +114,73 @@ public:
     CObjTreeCtrl* CodeTree() const { return m_codeTree; }
     /// The object-list windows and their commands.
     CListWindows& ListWindows() { return *m_listWindows; }
+
+    // ---- Retrieved segments (mainframe_segments.cpp) ------------------------
+    SegmentsCtrl* Segments() const { return m_segments; }
+    /// Brings the open retrieval-function dialog to the front, or opens one
+    /// on the document's settings; nothing without a document.
+    void OpenRetrievalFunctionDialog();
+    /// The open dialog; null when none.
+    CRetrievalFunctionDlg* RetrievalFunctionDialog() const;
+
+    // ---- Requests of the panes (mainframe_router.cpp) -------------------------
+    /// The open project's document; null while no project is open, and then
+    /// no request is answered.
+    CKorDoc* GetDocument() const;
+    /// Answers a request record by its code; false when nothing was routed
+    /// (no project is open, or a code nobody answers), and the answer
+    /// fields then keep the sender's presets.
+    bool RouteRequest(NotifyHead& record);
+    void Request(NotifyHead& record) override { RouteRequest(record); }
+    /// The running program and the open project's file; empty while none
+    /// is open.
+    QString ProjectIdentity() const override;
+    /// A frame handler for a code the router hands on unchanged (opening an
+    /// item, performing a drop); an empty one removes it.
+    using RequestHandler = std::function<void(NotifyHead& record)>;
+    void SetRequestHandler(RequestCode code, RequestHandler handler);
+    /// The drop test: writes the answer (0 refused, 1 copy, 2 move) and
+    /// returns whether it is not 0.
+    bool TestDrop(DropNotifyInfo& info);
+    /// The document browser; not owned, null while there is none.
+    void SetBrowser(IFrameBrowser* browser) { m_browserAccess = browser; }
+    IFrameBrowser* Browser() const { return m_browserAccess; }
+    /// The node of the last context menu, for the command that follows.
+    ContextTarget& GetContextTarget() { return m_contextTarget; }
+    /// What the context commands remember between two commands.
+    ContextClipboard& GetContextClipboard() { return m_contextClipboard; }
+    /// The context menu of a menu id adjusted to the stored target, shown at
+    /// the point (screen coordinates). Its commands run through the command
+    /// route when chosen.
+    void ShowContextMenu(int menuId, QPoint point);
+    /// The context menu shown last while it is open; null otherwise.
+    QMenu* ShownContextMenu() const { return m_contextMenu; }
+
+    // ---- Project commands (projectcommands.cpp, fileprompts.cpp) ------------
+    /// The file prompt of a file-type code (ProjectFileType); the chosen
+    /// path, empty when cancelled or refused.
+    QString PromptForFile(const QString& fileName, int fileType);
+    /// Moves the path to the front of the recent projects, at most ten.
+    void AddToRecentList(const QString& path);
+    /// Converts a word-processor file into RTF at target through LibreOffice;
+    /// false (with a message saying why) when no RTF was made.
+    bool ConvertWithWordProcessor(const QString& source, const QString& target);
+    /// Writes the stop list as UTF-16 text; false (with a message) when the
+    /// file cannot be written.
+    bool SaveWordListText(const QString& path);
+    /// Reads the stop list from a text file; false when it cannot be read.
+    bool LoadWordList(const QString& path);
+    void OnNewProject();
+    void OnOpenProject();
+    void OnBackupProject();
+    /// Opens entry 1 to 5 of the recent list (commands 33028 to 33032).
+    void OnOpenRecent(int commandId);
+    /// Tears the project's windows down before another project loads.
+    void CloseProjectUI();
+    /// Offers the automatic backup when it is due.
+    void BackupProject();
+    /// The folder of the last opened project.
+    const QString& LastProjectFolder() const { return m_lastProjectFolder; }
 
 signals:
     /// A double click on the left part of a status-bar pane (128 pixels of
@@ -131,8 +207,27 @@ private:
     QWidget* CodeTreeWidget() const;
     void ApplyLayout();
     void DeferredStartup(const QString& pendingProject);
+    void BuildSegmentsPane();
+    bool OnRetrievalCommand(int id);
+    bool OnUpdateRetrievalCommand(CCmdUI& ui);
     bool OpenProject(const QString& path);
-    void AddToRecentList(const QString& path);
+    // Routed requests.
+    void OnRequestContextMenu(IdListNotifyInfo& info);
+    void OnRequestItemActivate(IdListNotifyInfo& info);
+    void ActivateItem(const IdListNotifyInfo& info);
+    void FollowItem(const IdListNotifyInfo& info);
+    void OpenDocumentOf(qint32 document);
+    void AdjustContextMenu(QMenu* menu, int menuId);
+    // Project commands.
+    void BuildProjectMenu(QMenu* file);
+    void FillRecentMenu();
+    bool LoadProject(std::unique_ptr<ProjectDataEngine> engine, bool withWaitWindow, bool legacy);
+    std::unique_ptr<ProjectDataEngine> OpenProjectEngine(const QString& path);
+    std::unique_ptr<ProjectDataEngine> CreateProject(const QString& path);
+    bool CopyProjectTo(const QString& target, QString& error);
+    QString RunStartDialog();
+    bool OnProjectCommand(int id);
+    bool OnUpdateProjectCommand(CCmdUI& ui);
     static int BitOf(View view);
     View HostOf(int contentCommandId) const;
 
@@ -155,7 +250,17 @@ private:
     std::array<CBaseView*, ViewCount> m_views{};
     TreePaneWindow* m_documentTree = nullptr;
     CObjTreeCtrl* m_codeTree = nullptr;
-    std::unique_ptr<CTreeRequestForwarder> m_treeRequests;
     CPlaceholderPane* m_browser = nullptr;
-    CPlaceholderPane* m_segments = nullptr;
+    SegmentsCtrl* m_segments = nullptr;
+    std::unique_ptr<CRetrievalRequests> m_retrievalRequests;
+    QPointer<CRetrievalFunctionDlg> m_retrievalDialog;
+
+    // Requests and context menus.
+    IFrameBrowser* m_browserAccess = nullptr;
+    QHash<int, RequestHandler> m_requestHandlers;
+    ContextTarget m_contextTarget;
+    ContextClipboard m_contextClipboard;
+    QPointer<QMenu> m_contextMenu;
+    QPointer<QWidget> m_modelEditor;   // the map window; null while none is open
+    QString m_lastProjectFolder;
 };

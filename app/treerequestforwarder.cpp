@@ -1,5 +1,6 @@
 #include "app/treerequestforwarder.h"
 
+#include "document/documentrequests.h"
 #include "document/kordoc.h"
 #include "panes/listnotifyinfo.h"
 #include "store/projectdataengine.h"
@@ -8,23 +9,8 @@
 
 void CTreeRequestForwarder::Request(NotifyHead& record)
 {
-    if (!m_document || !m_document->GetEngine())
-        return;
-    switch (record.code) {
-    case RequestCode::ItemInfo: {
-        auto& info = static_cast<ListNotifyInfo&>(record);
-        if (info.query)
-            m_document->HandleItemQuery(info);
-        else
-            m_document->HandleItemChange(info);
-        break;
-    }
-    case RequestCode::GetRecord:
-        m_document->HandleGetRecord(static_cast<RecordNotifyInfo&>(record));
-        break;
-    default:
-        break;
-    }
+    if (m_document && m_document->GetEngine())
+        AnswerDocumentRequest(*m_document, record);
 }
 
 QString CTreeRequestForwarder::ProjectIdentity() const

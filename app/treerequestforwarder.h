@@ -4,12 +4,12 @@
 
 class CKorDoc;
 
-/// @short Answers the trees' item requests and record reads from the
-/// project document, until the frame's router answers every request.
+/// @short Answers the trees' requests from the project document alone,
+/// where no frame stands behind them (benchmarks).
 ///
-/// Item queries and notices (-202) and record reads (-199) go to the
-/// document; every other request stays unanswered, so the trees change
-/// nothing for it. Without a project open nothing is answered.
+/// What the document answers goes to it (AnswerDocumentRequest); context
+/// menus, following, opening and drops stay unanswered. Without a project
+/// open nothing is answered.
 class CTreeRequestForwarder : public RequestOwner {
 public:
     /// `document` is not owned and may be null.

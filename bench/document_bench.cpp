@@ -123,6 +123,23 @@ BENCHMARK(BM_FirstOpenRunsEveryRepair)->Unit(benchmark::kMillisecond)->Iteration
 
 // ---- Project objects: code frequencies and new documents ---------------------
 
+/// Writes a text coding on page 1 straight through the store, as a
+/// benchmark's preparation; no counter changes.
+void AddTextCoding(TopicDatabase& db, qint32 document, qint32 code, qint32 start, qint32 finish)
+{
+    RowBuffer row;
+    FieldValue value;
+    db.AddRow(TopicId::Codings, row, -1);
+    const std::pair<qint32, qint32> fields[] = {{CodingField::Document, document}, {CodingField::Code, code},
+                                                {CodingField::StartChar, start},   {CodingField::FinishChar, finish},
+                                                {CodingField::IsText, 1},          {CodingField::Page, 1}};
+    for (const auto& [field, number] : fields) {
+        if (row.GetFieldValue(field, value))
+            value.SetInt(number);
+    }
+    row.Commit(false, true);
+}
+
 /// Sets or clears the activated bit of every n-th document from first on,
 /// in memory, as activation does.
 void ActivateDocuments(TopicDatabase& db, int first, int step)
@@ -248,19 +265,8 @@ void BM_CoderAgreementOfTwoDocuments(benchmark::State& state)
         StoreTransaction transaction(&db);
         for (int i = 0; i < 1000; ++i) {
             for (const qint32 document : {first, second}) {
-                RowBuffer row;
-                FieldValue value;
-                db.AddRow(TopicId::Codings, row, -1);
                 const qint32 shift = document == second ? (i % 7) * 3 : 0;
-                const std::pair<qint32, qint32> fields[] = {
-                    {CodingField::Document, document}, {CodingField::Code, codes.at(i % codes.size())},
-                    {CodingField::StartChar, i * 50 + shift}, {CodingField::FinishChar, i * 50 + 40 + shift},
-                    {CodingField::IsText, 1}, {CodingField::Page, 1}};
-                for (const auto& [field, number] : fields) {
-                    if (row.GetFieldValue(field, value))
-                        value.SetInt(number);
-                }
-                row.Commit(false, true);
+                AddTextCoding(db, document, codes.at(i % codes.size()), i * 50 + shift, i * 50 + 40 + shift);
             }
         }
         transaction.Commit();
@@ -420,6 +426,72 @@ BENCHMARK(BM_TenThousandCodingsInOneTransaction)
     ->Iterations(1)
     ->Repetitions(7)
     ->ReportAggregatesOnly(true);
+
+// ---- Activation and deletion ------------------------------------------------
+
+/// Every document and every code (with its subcodes) activated by the two
+/// commands of the trees, each change announced to a pane; no retrieval
+/// service, so no run. Goal: at most 100 ms.
+void BM_ActivateAllDocumentsAndCodes(benchmark::State& state)
+{
+    OpenLargeProject project;
+    if (!project.Open(state))
+        return;
+    CKorDoc& doc = project.shell.doc;
+    for (auto _ : state) {
+        state.PauseTiming();
+        doc.DeactivateAll(false, true, true);
+        project.shell.log.Take();
+        state.ResumeTiming();
+        doc.SetItemActivation(TopicKind::DocumentsRoot, 0, true, false);
+        doc.SetItemActivation(TopicKind::CodeSystemRoot, 0, true, false);
+    }
+    state.counters["documents"] = double(doc.GetActivatedCount(TopicId::Documents));
+    state.counters["codes"] = double(doc.GetActivatedCount(TopicId::Codes));
+    state.counters["broadcasts"] = double(project.shell.log.calls.size());
+    project.shell.Close();
+}
+BENCHMARK(BM_ActivateAllDocumentsAndCodes)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+/// A code with 1,000 codings spread over the documents deleted with them:
+/// counters of the documents and sets corrected, rows deleted in one
+/// transaction, every removal and change announced to a pane. Goal: at
+/// most 50 ms.
+void BM_DeleteCodeWithThousandCodings(benchmark::State& state)
+{
+    OpenLargeProject project;
+    if (!project.Open(state))
+        return;
+    CKorDoc& doc = project.shell.doc;
+    TopicDatabase& db = doc.GetDatabase();
+    QList<qint32> documents;
+    db.GetAllKeys(TopicId::Documents, documents);
+    qint64 removed = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        CodeRecord record;
+        record.name = QStringLiteral("Doomed");
+        const qint32 code = doc.NewCode(record);
+        {
+            StoreTransaction transaction(&db);
+            for (int i = 0; i < 1000; ++i)
+                AddTextCoding(db, documents.at(i * 7 % documents.size()), code, i, i + 10);
+            transaction.Commit();
+        }
+        project.shell.log.Take();
+        state.ResumeTiming();
+        if (!doc.DeleteItem(TopicId::Codes, code)) {
+            state.SkipWithError("the code was not deleted");
+            return;
+        }
+        state.PauseTiming();
+        removed = qint64(project.shell.log.calls.size());
+        state.ResumeTiming();
+    }
+    state.counters["broadcasts"] = double(removed);
+    project.shell.Close();
+}
+BENCHMARK(BM_DeleteCodeWithThousandCodings)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 }  // namespace
 

@@ -57,6 +57,15 @@ struct TranscriptMark {
     QString end;           ///< "hh:mm:ss.mmm"; empty for the last segment
 };
 
+/// One condition of activation by variables.
+struct ActivationCondition {
+    qint32 fieldId = 0;
+    QString fieldName;      ///< for the dialog that made it; not read here
+    qint32 link = 0;        ///< joins it with the result so far: 1 and, otherwise or
+    qint32 comparison = 0;  ///< 0 equal, 1 not equal, 2 less, 3 greater; others always met
+    QString value;
+};
+
 /// @short What CKorDoc::NewCode makes a code from.
 struct CodeRecord {
     qint32 parent = 0;  ///< 0: top level
@@ -949,6 +958,87 @@ public:
     /// are also written as plain text into the validation file. False only
     /// when the table cannot be had.
     bool BuildOverviewTable(qint32 targetDepth, const QList<qint32>& documents, const QList<qint32>& codes);
+    // ---- Activation of documents and codes ------------------------------------
+    // Activation is the ObjectState::Activated bit of a document's or code's
+    // State. It lives in memory only: these operations never write it to the
+    // file. Every change is announced; the counts of activated documents and
+    // codes follow each change. An operation over many objects reruns the
+    // retrieval (and, for documents, the code frequencies) once at the end,
+    // and only when something changed.
+
+    /// Flips the document's activation; false when it is absent.
+    bool ToggleDocumentActivation(qint32 document);
+    /// Flips the code's activation; false when it is absent.
+    bool ToggleCodeActivation(qint32 code);
+    /// Flips every document, then reruns the retrieval and the frequencies.
+    void ToggleAllDocuments();
+    /// Flips every code, then reruns the retrieval.
+    void ToggleAllCodes();
+    /// False, changing nothing, when the document is absent or already in
+    /// that state. rerun: the retrieval and the code frequencies follow.
+    bool ActivateDocument(qint32 document, bool on, bool rerun);
+    /// ActivateDocument for the member's document; false when it is absent.
+    bool ActivateSetMember(qint32 member, bool on, bool rerun);
+    /// Switches the code; byColor decides per code by the codes colour
+    /// filter. withSubcodes or byColor, while the option to activate with
+    /// subcodes is on: every code below it as well. True when any changed.
+    bool SetCodeActivation(qint32 code, bool on, bool rerun, bool withSubcodes, bool byColor);
+    /// SetCodeActivation for every top-level code (with subcodes unless by
+    /// colour); true when any changed.
+    bool ActivateTopCodes(bool on, bool byColor);
+    /// SetCodeActivation with subcodes for the member's code.
+    bool ActivateCodeSetMember(qint32 member, bool on, bool rerun);
+    /// Every document; byColor: on only for documents whose colour is in the
+    /// documents colour filter.
+    bool ActivateDocumentsByColor(bool on, bool byColor);
+    bool ActivateGroupDocuments(qint32 group, bool on);
+    bool ActivateSetDocuments(qint32 set, bool on);
+    bool ActivateAllSetMembers(bool on);
+    /// The codes of every code-set member, each with its subcodes.
+    bool ActivateAllCodeSetMembers(bool on);
+    /// The codes of the code set's members (0: of every code set), each
+    /// with its subcodes.
+    bool ActivateCodeSet(qint32 codeSet, bool on);
+    /// Activates the documents (codes) whose variables meet the conditions,
+    /// read from left to right without precedence, and deactivates the
+    /// others. A condition on a field the topic does not have is met. An
+    /// empty list changes nothing. True when any row changed.
+    bool ActivateByVariables(const QList<ActivationCondition>& conditions, bool codes);
+    /// Clears the activation of the documents and/or codes. With both the
+    /// retrieval result is dropped without a run; otherwise it is rerun.
+    /// notify: the cleared objects, the set members and the retrieval
+    /// result are announced and the frequencies recounted.
+    void DeactivateAll(bool notify, bool documents, bool codes);
+    /// Clears every code's activation and drops the retrieval result.
+    void DeactivateAllCodes();
+    bool IsCodeActivated(qint32 code) const;
+    /// The code or a code above it is activated; false for 0 or an absent code.
+    bool IsCodeOrAncestorActivated(qint32 code) const;
+    /// The frame's activation commands by item type: 1 all documents, 2 a
+    /// group's documents, 3 all document-set members, 4 a set's members, 5 a
+    /// document, 6 a set member's document, 7 the top-level codes, 8 a code
+    /// (with its subcodes unless flag), 23 all code-set members, 24 a code
+    /// set's members, 25 a code-set member's code. Other types change
+    /// nothing. True when anything changed.
+    bool SetItemActivation(qint32 itemType, qint32 id, bool on, bool flag);
+
+    // ---- Deletion of project objects ------------------------------------------
+
+    /// Deletes the object with everything that depends on it, in one
+    /// transaction; tells the windows which objects went and which changed,
+    /// and forgets the ids the document kept of the objects that went. It
+    /// asks no confirmation; copies in the externals folder that no
+    /// document uses any more are offered for deletion. False, with
+    /// nothing changed or announced, when the object is absent or the
+    /// store refused.
+    bool DeleteItem(qint32 topic, qint32 id);
+    /// The objects of one user action, all in one transaction: all of them
+    /// go or none. An object an earlier one took with it is skipped. False
+    /// when nothing was deleted.
+    bool DeleteItems(const QList<ObjectRef>& items);
+    /// Removes the variable list's row of the field (codes: the codes'
+    /// list) and announces it; false when there is none.
+    bool DeleteVariableListRow(qint32 field, bool codes);
 
 private:
     /// Hands the retrieval settings the display texts of codes.
@@ -993,6 +1083,22 @@ private:
     bool NewSetOf(const SetTopics& topics, const QString& name, const QList<qint32>& objects);
     /// Rows whose State has the activated bit, in store order.
     QList<qint32> ActivatedRows(qint32 topic, qint32 stateField) const;
+
+    // Activation.
+    /// Sets or clears the activated bit of a document's or code's row in
+    /// memory and keeps the count; true when the bit changed.
+    bool WriteActivation(qint32 topic, qint32 key, bool on);
+    /// The code's part of SetCodeActivation; visited guards against parent
+    /// cycles of a damaged file.
+    bool SetCodeActivationBelow(qint32 code, bool on, bool withSubcodes, bool byColor, QSet<qint32>& visited);
+    /// After documents changed: the retrieval, then the code frequencies.
+    void RerunAfterDocumentChange();
+    /// Calls activate for each key (no rerun inside); when any changed, the
+    /// retrieval reruns once (for documents with the code frequencies).
+    bool ActivateEach(const QList<qint32>& keys, bool documents, const std::function<bool(qint32)>& activate);
+    /// Drops the last retrieval result: the windows are told, then the
+    /// result segments go.
+    void DropRetrievalResult();
 
     // Codes.
     /// 0 (top level) or an existing code of the store.
@@ -1087,6 +1193,14 @@ private:
     /// The removed objects, then each changed one that was not removed, once.
     void AnnounceDeletion(const Deletion& deletion);
     bool DeleteTopicRows(qint32 topic, const QList<qint32>& keys, int progressText = 0);
+    // Deletion of any object; single codings, links and media marks go
+    // through DeleteRowsInTransaction.
+    bool DeleteItemsInTransaction(const QList<ObjectRef>& items, Deletion& deletion);
+    /// Forgets the ids the document keeps of the objects that went.
+    void RepairAfterDeletion(const QList<ObjectRef>& removed);
+    /// Offers the copies in the externals folder of the files that deleted
+    /// documents named, unless a remaining document names them too.
+    void OfferExternalCopies(QStringList& files);
 
     // Memos.
     struct MemoOwner;

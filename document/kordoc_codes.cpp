@@ -471,9 +471,7 @@ bool CKorDoc::ClearCodeLinks(qint32 code, bool categorical)
     if (!field || !m_db.DeleteField(TopicId::Documents, field))
         return false;
     // The variable list names a variable by its field id.
-    const TopicTable* variables = m_db.GetTable(TopicId::DocumentVariables);
-    if (variables && variables->HasKey(field) && m_db.RemoveRow(TopicId::DocumentVariables, field))
-        m_registry.NotifyDeleted(TopicId::DocumentVariables, field);
+    DeleteVariableListRow(field, false);
     RowBuffer row;
     return m_db.ReadRow(TopicId::Codes, code, row, false) &&
            SetInt(row, categorical ? CodeField::CatVariable : CodeField::Variable, 0) && row.Commit(false, false);

@@ -184,6 +184,8 @@ void CKorDoc::AnnounceGroupsUnder(qint32 rootKind, qint32 groupTopic, qint32 mem
 
 void CKorDoc::RebuildTree(bool resetFont)
 {
+    // The trees start again with nothing activated.
+    DeactivateAll(false, true, true);
     if (resetFont)
         m_registry.RefreshOwner();
     // Documents outside any group come first.
@@ -191,6 +193,7 @@ void CKorDoc::RebuildTree(bool resetFont)
     AnnounceGroupsUnder(TopicKind::DocumentsRoot, TopicId::DocumentGroups, TopicId::Documents);
     AnnounceGroupsUnder(TopicKind::DocumentSetsRoot, TopicId::DocumentSets, TopicId::DocumentSetMembers);
     NotifyCodeSubtree(0);
+    UpdateCodeFrequencies(0);
     m_registry.NotifyChange(TopicKind::CodeSystemRoot, 0);
     AnnounceGroupsUnder(TopicKind::CodeSetsRoot, TopicId::CodeSets, TopicId::CodeSetMembers);
     m_registry.NotifyChange(BroadcastKind::DocumentTabs, 0);

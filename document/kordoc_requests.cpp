@@ -64,16 +64,39 @@ void CKorDoc::HandleGetRecord(RecordNotifyInfo& info)
 {
     info.imageMade = false;
     info.documentKind = 0;
+    info.text.clear();
     info.found = m_db.ReadRow(info.topic, info.key, info.row, info.readBlobs);
-    if (!info.found || info.topic != TopicId::Codings || !info.readBlobs || info.row.IsEmpty())
+    const bool segment = info.topic == TopicId::Codings || info.topic == TopicId::RetrievedSegments;
+    if (!info.found || !segment || !info.readBlobs || info.row.IsEmpty())
         return;
-    FieldValue isText;
-    if (info.row.GetFieldValue(CodingField::IsText, isText) && isText.GetInt() == 0) {
+    const auto intOf = [&info](qint32 id) {
+        FieldValue value;
+        return info.row.GetFieldValue(id, value) ? value.GetInt() : 0;
+    };
+    const bool isText = intOf(CodingField::IsText) != 0;
+    if (info.topic == TopicId::RetrievedSegments) {
+        ReadSegmentText(info.key, info.text);
+    } else if (FieldValue text; info.row.GetFieldValue(CodingField::Text, text) && text.GetBlob()) {
+        info.text = *text.GetBlob();
+    }
+    if (info.text.isEmpty() && isText && info.topic == TopicId::Codings) {
+        // A text coding stored without its text (imports, older files) is
+        // cut from its document.
+        CSegmentArray rows;
+        CSegmentRow row;
+        row.coding = info.key;
+        row.document = intOf(CodingField::Document);
+        row.start = intOf(CodingField::StartChar);
+        row.end = intOf(CodingField::FinishChar);
+        row.page = intOf(CodingField::Page);
+        row.textFlag = 1;
+        rows.Add(row);
+        QList<QByteArray> texts;
+        GetSegmentTexts(rows, texts);
+        info.text = texts.value(0);
+    }
+    if (!isText) {
         // The picture travels in the answer, never through the clipboard.
-        const auto intOf = [&info](qint32 id) {
-            FieldValue value;
-            return info.row.GetFieldValue(id, value) ? value.GetInt() : 0;
-        };
         CodingRecord coding;
         coding.TextID = intOf(CodingField::Document);
         coding.StartChar = intOf(CodingField::StartChar);
@@ -88,7 +111,7 @@ void CKorDoc::HandleGetRecord(RecordNotifyInfo& info)
             info.image = file.readAll();
         }
     }
-    const qint32 document = m_db.GetIntValue(TopicId::Codings, info.key, CodingField::Document);
+    const qint32 document = intOf(CodingField::Document);
     if (m_db.GetTable(TopicId::Documents) && m_db.GetTable(TopicId::Documents)->RowOfKey(document))
         info.documentKind = m_db.GetIntValue(TopicId::Documents, document, DocumentField::DocType);
 }
@@ -260,7 +283,6 @@ void CKorDoc::HandleDeleteField(DeleteFieldNotifyInfo& info)
             }
         }
     }
-    if (const qint32 list = VariableListOf(info.topic); list && m_db.GetTable(list)
-                                                        && m_db.GetTable(list)->RowOfKey(info.fieldId))
-        m_db.RemoveRow(list, info.fieldId);
+    if (VariableListOf(info.topic) != 0)
+        DeleteVariableListRow(info.fieldId, info.topic == TopicId::Codes);
 }

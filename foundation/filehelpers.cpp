@@ -7,6 +7,9 @@
 #include <QSaveFile>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -164,6 +167,16 @@ bool ReplaceFileByCopy(const QString& source, const QString& target)
             return false;
     }
     return in.error() == QFileDevice::NoError && out.commit();
+}
+
+bool RenameReplacing(const QString& finished, const QString& target, QString* error)
+{
+    // rename(2), unlike QFile::rename, replaces the target atomically.
+    if (std::rename(QFile::encodeName(finished).constData(), QFile::encodeName(target).constData()) == 0)
+        return true;
+    if (error)
+        *error = QString::fromLocal8Bit(std::strerror(errno));
+    return false;
 }
 
 void ListFilesInFolder(const QString& folder, QStringList& paths)

@@ -55,6 +55,11 @@ bool EnsureFolder(const QString& path);
 /// place, so an existing target is replaced only by a complete copy. False,
 /// the target as it was, when anything failed.
 bool ReplaceFileByCopy(const QString& source, const QString& target);
+/// Renames a finished file onto the target in one step, replacing an
+/// existing target, so the target is always either the old or the new
+/// file. False, with the reason in `error` and both files as they were,
+/// when the rename failed.
+bool RenameReplacing(const QString& finished, const QString& target, QString* error = nullptr);
 /// Appends the full path of every entry of the folder that is not a folder
 /// (hidden ones included), in name order.
 void ListFilesInFolder(const QString& folder, QStringList& paths);

@@ -105,6 +105,7 @@ struct RecordNotifyInfo : NotifyHead {
     RowBuffer row;                 // out: the row
     bool imageMade = false;        // out: the area picture was made
     QByteArray image;              // out: the area picture (JPEG)
+    QByteArray text;               // out with readBlobs: the segment's RTF of a coding or result segment
     bool found = false;
 };
 

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 
+class QObject;
 struct NotifyHead;
 
 /// @short Where a pane or list sends its request records: the main frame's
@@ -19,3 +21,15 @@ public:
     /// while none is open.
     virtual QString ProjectIdentity() const { return {}; }
 };
+
+/// Stamps the head and sends the record to any owner with Request(record)
+/// (a RequestOwner, a rich view's owner); nothing without an owner.
+template <typename Owner, typename Record>
+void SendRequest(Owner* owner, QObject* sender, qint32 controlId, Record& record)
+{
+    if (!owner)
+        return;
+    record.sender = sender;
+    record.controlId = controlId;
+    owner->Request(record);
+}

@@ -1012,10 +1012,10 @@ void CTreePaneBase::ItemHovered(TreeNode* node, bool memoColumn, const QRect& ro
 
 // ---- Context search ---------------------------------------------------------------
 
-void CTreePaneBase::Search(ContextSearch& search)
+bool CTreePaneBase::OnContextSearch(ContextSearchRequest& search)
 {
-    switch (search.operation) {
-    case ContextSearch::NewSearch: {
+    switch (search.code) {
+    case ContextSearchCode::Search: {
         m_searchHits.clear();
         m_currentHit = -1;
         const QString wanted = LowerUnits(search.text);
@@ -1037,22 +1037,22 @@ void CTreePaneBase::Search(ContextSearch& search)
             m_currentHit = 0;
         break;
     }
-    case ContextSearch::Next:
+    case ContextSearchCode::Next:
         if (m_currentHit + 1 < m_searchHits.size())
             ++m_currentHit;
         break;
-    case ContextSearch::Previous:
+    case ContextSearchCode::Previous:
         if (m_currentHit > 0)
             --m_currentHit;
         break;
-    case ContextSearch::Reset:
+    case ContextSearchCode::Reset:
         m_searchHits.clear();
         m_currentHit = -1;
-        search.hits = 0;
+        search.count = 0;
         search.current = 0;
-        return;
+        return true;
     default:
-        return;
+        return false;
     }
     TreeNode* hit = m_currentHit >= 0 ? Mapped(m_searchHits[m_currentHit].first, m_searchHits[m_currentHit].second)
                                       : nullptr;
@@ -1060,8 +1060,9 @@ void CTreePaneBase::Search(ContextSearch& search)
         SelectNode(hit);
     else
         m_tree->selectionModel()->clearSelection();
-    search.hits = qint32(m_searchHits.size());
+    search.count = qint32(m_searchHits.size());
     search.current = m_currentHit + 1;
+    return true;
 }
 
 // ---- Pane interface ------------------------------------------------------------------

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "panes/idtreemodel.h"
+#include "panes/contextsearch.h"
 #include "panes/panewnd.h"
 #include "ui/rtftipctrl.h"
 
@@ -19,7 +20,6 @@ struct WorkbookCellFormat;
 class CPaneTreeView;
 class CREdit4List;
 class QTreeView;
-struct ContextSearch;
 struct ListNotifyInfo;
 
 /// @short What the two trees of the main window share: a tree of ids with a
@@ -32,7 +32,7 @@ struct ListNotifyInfo;
 /// display copies answered when it was inserted or refreshed; texts are
 /// asked again whenever a row is drawn. Each node is mapped by (kind, id);
 /// a removed subtree leaves no mapping behind. UI thread only.
-class CTreePaneBase : public QWidget, public CPaneWnd {
+class CTreePaneBase : public QWidget, public CPaneWnd, public IContextSearchPane {
     Q_OBJECT
 public:
     static constexpr int kHeaderHeight = 14;
@@ -74,10 +74,8 @@ public:
     /// The owner's context menu for the selected node, just below its text.
     void ShowContextMenuForSelection();
     /// The context search over the nodes' display texts; the record holds
-    /// the answer. Operation 5 is not the pane's and changes nothing.
-    void Search(ContextSearch& search);
-    /// True when the pane offers its context search now.
-    virtual bool OffersContextSearch() const { return true; }
+    /// the answer. SearchAgain is not the pane's and changes nothing.
+    bool OnContextSearch(ContextSearchRequest& search) override;
     /// The command ids of the caption buttons, 0 for an empty place.
     virtual std::array<int, 7> CaptionCommands() const = 0;
     /// True when files from the desktop may be dropped on the pane.

@@ -379,15 +379,46 @@ bool ProjectDataEngine::DeleteSetupKey(const QString& key)
 
 qint32 ProjectDataEngine::ReadMark(const char* prefix, qint32 topic)
 {
+    const QString key = QLatin1String(prefix) + QString::number(topic);
+    const bool cached = m_db.GetTransDepth() > 0;
+    if (cached) {
+        const auto found = m_markCache.constFind(key);
+        if (found != m_markCache.cend())
+            return *found;
+    }
     QString value;
-    GetSetupValue(QLatin1String(prefix) + QString::number(topic), value);
+    GetSetupValue(key, value);
+    if (cached)
+        m_markCache.insert(key, value.toInt());
     return value.toInt();
 }
 
 bool ProjectDataEngine::RaiseMark(const char* prefix, qint32 topic, qint32 value)
 {
-    return value <= ReadMark(prefix, topic) ||
-           SetSetupValue(QLatin1String(prefix) + QString::number(topic), QString::number(value));
+    if (value <= ReadMark(prefix, topic))
+        return true;
+    const QString key = QLatin1String(prefix) + QString::number(topic);
+    if (!SetSetupValue(key, QString::number(value))) {
+        m_markCache.remove(key);
+        return false;
+    }
+    if (m_db.GetTransDepth() > 0)
+        m_markCache.insert(key, value);
+    return true;
+}
+
+bool ProjectDataEngine::BeginTrans()
+{
+    if (m_db.GetTransDepth() == 0)
+        m_markCache.clear();
+    return m_db.BeginTrans();
+}
+
+bool ProjectDataEngine::Rollback()
+{
+    // A level rolled back may have taken a mark written inside it along.
+    m_markCache.clear();
+    return m_db.Rollback();
 }
 
 // ---------------------------------------------------------------------------

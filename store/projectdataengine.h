@@ -90,9 +90,9 @@ public:
     bool DeleteModel(qint32 modelId) override;
     bool ListModels(QList<qint32>& ids, QStringList& names) override;
 
-    bool BeginTrans() override { return m_db.BeginTrans(); }
+    bool BeginTrans() override;
     bool CommitTrans() override { return m_db.CommitTrans(); }
-    bool Rollback() override { return m_db.Rollback(); }
+    bool Rollback() override;
 
     /// Writes a compacted copy to a target that must not exist (nor be this
     /// project); the project stays open. Not inside a transaction.
@@ -167,4 +167,8 @@ private:
     QHash<QByteArray, std::pair<QString, QString>> m_writeStatements;
     // UPDATE of one value, by topic id and field id; emptied with the above.
     QHash<std::pair<qint32, qint32>, QString> m_fieldStatements;
+    // Key marks read or written in the open transaction, by setup key; a
+    // deletion of many rows asks for them once per row. Dropped when a
+    // transaction begins anew or any level rolls back.
+    QHash<QString, qint32> m_markCache;
 };

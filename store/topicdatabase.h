@@ -3,6 +3,8 @@
 #include "store/topictable.h"
 
 #include <QList>
+#include <QPair>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -63,8 +65,10 @@ public:
     bool AddReferringTopic(qint32 topic, qint32 referringTopic);
     /// Keeps dependants consistent before a row is deleted (counters of the
     /// rows it is counted in, owners, partner rows), listing each changed
-    /// object; false when a changed row could not be committed.
-    bool PrepareDelete(qint32 topic, qint32 key, QList<ObjectRef>& changed);
+    /// object; false when a changed row could not be committed. Rows in
+    /// deleting go in the same deletion and are left as they are.
+    bool PrepareDelete(qint32 topic, qint32 key, QList<ObjectRef>& changed,
+                       const QSet<QPair<qint32, qint32>>* deleting = nullptr);
     /// The files named by the documents deleted since the last call (the
     /// external content's file, the media file, the external links), for
     /// the caller to offer for deletion; the list is emptied.

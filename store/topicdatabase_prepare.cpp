@@ -32,8 +32,13 @@ qint32 IntOf(RowBuffer& row, qint32 fieldId)
 // counted in, owners that point at it, partner rows, and the files of a
 // document. Each changed row is committed at once, inside the deletion's
 // transaction; a failed commit fails the deletion.
-bool TopicDatabase::PrepareDelete(qint32 topic, qint32 key, QList<ObjectRef>& changed)
+bool TopicDatabase::PrepareDelete(qint32 topic, qint32 key, QList<ObjectRef>& changed,
+                                  const QSet<QPair<qint32, qint32>>* deleting)
 {
+    // A counter of a row that goes in the same deletion is not worth writing.
+    const auto going = [deleting](qint32 owner, qint32 ownerKey) {
+        return deleting && deleting->contains({owner, ownerKey});
+    };
     RowBuffer row;
     switch (topic) {
     case TopicId::Documents: {
@@ -70,22 +75,27 @@ bool TopicDatabase::PrepareDelete(qint32 topic, qint32 key, QList<ObjectRef>& ch
         row.Release();
         qint32 variable = 0;
         if (code != 0 && ReadRow(TopicId::Codes, code, row, false)) {
-            AddToField(row, CodeField::Codes, -1);
-            ListChange(changed, TopicId::Codes, code);
             variable = IntOf(row, CodeField::Variable);
-            if (!row.Commit(false, false))
-                return false;
+            if (!going(TopicId::Codes, code)) {
+                AddToField(row, CodeField::Codes, -1);
+                ListChange(changed, TopicId::Codes, code);
+                if (!row.Commit(false, false))
+                    return false;
+            }
         }
         // Codings of code 0 are temporary rows that no document counts.
         if (document == 0 || code == 0)
             return true;
-        if (ReadRow(TopicId::Documents, document, row, false)) {
-            AddToField(row, DocumentField::Codes, -1);
+        if (!going(TopicId::Documents, document) && ReadRow(TopicId::Documents, document, row, false)) {
             ListChange(changed, TopicId::Documents, document);
             ListChange(changed, TopicId::DocumentGroups, IntOf(row, DocumentField::GroupID));
+            // Only the counters are written: a deletion of many codings
+            // writes each document once per coding.
+            if (!row.SetFieldText(DocumentField::Codes, QString::number(IntOf(row, DocumentField::Codes) - 1)))
+                return false;
             FieldValue value;
-            const bool counted = variable != 0 && row.GetFieldValue(variable, value) && value.SetInt(value.GetInt() - 1);
-            if (!row.Commit(false, counted))
+            if (variable != 0 && row.GetFieldValue(variable, value) &&
+                !row.SetFieldText(variable, QString::number(value.GetInt() - 1)))
                 return false;
         }
         QList<qint32> members;
@@ -111,7 +121,7 @@ bool TopicDatabase::PrepareDelete(qint32 topic, qint32 key, QList<ObjectRef>& ch
         const bool wholeDocument = IntOf(row, MemoField::Pos) < 0;
         row.Release();
         if (document != 0) {
-            if (!ReadRow(TopicId::Documents, document, row, false))
+            if (going(TopicId::Documents, document) || !ReadRow(TopicId::Documents, document, row, false))
                 return true;
             if (wholeDocument)
                 AddToField(row, DocumentField::MemoID, -IntOf(row, DocumentField::MemoID));
@@ -128,6 +138,8 @@ bool TopicDatabase::PrepareDelete(qint32 topic, qint32 key, QList<ObjectRef>& ch
                       {TopicId::DocumentGroups, group, GroupField::MemoID},
                       {TopicId::DocumentSets, set, GroupField::MemoID}};
         for (const auto& owner : owners) {
+            if (owner.key != 0 && going(owner.topic, owner.key))
+                return true;
             if (owner.key == 0 || !ReadRow(owner.topic, owner.key, row, false))
                 continue;
             AddToField(row, owner.memoField, -IntOf(row, owner.memoField));

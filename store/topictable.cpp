@@ -785,7 +785,7 @@ bool TopicTable::DeleteCascade(qint32 key, QList<ObjectRef>& removed, QList<Obje
                 // way here (a row referring to itself, cycles of a damaged file).
                 if (!dependants->HasKey(dependant) || deleting.contains({topic, dependant}))
                     continue;
-                if (!m_owner->PrepareDelete(topic, dependant, changed))
+                if (!m_owner->PrepareDelete(topic, dependant, changed, &deleting))
                     return Fail(QStringLiteral("Row %1 of topic %2 could not be prepared for deletion.")
                                     .arg(dependant)
                                     .arg(topic));

@@ -117,6 +117,9 @@ public:
     bool FitWidth(bool lastOnly);
     void SetItemsFlag(bool rightSide);
     int DefaultWidth() const { return m_defaultWidth; }
+    /// The height of one source line: the text height and twice each of the
+    /// two margins.
+    int LineHeight() const { return m_glyphHeight + 2 * (m_margin + m_textOffset); }
     int HotItem() const { return m_hot; }
 
     /// Draws the band and the source lines of an item.

@@ -7,6 +7,7 @@
 // themselves: the owner hands them plain data and answers here.
 
 #include "panes/listnotifyinfo.h"
+#include "panes/requestowner.h"
 
 #include <QString>
 
@@ -49,17 +50,6 @@ public:
     /// its edge.
     virtual void ScrollTextLines(int lines) { Q_UNUSED(lines); }
 };
-
-/// Stamps the head and sends the record; nothing without an owner.
-template <typename Record>
-void SendRequest(RichViewOwner* owner, QObject* sender, qint32 controlId, Record& record)
-{
-    if (!owner)
-        return;
-    record.sender = sender;
-    record.controlId = controlId;
-    owner->Request(record);
-}
 
 /// ModifierKey bits (foundation/ids.h) of an input event's modifiers.
 inline int ModifierKeysOf(Qt::KeyboardModifiers held)

@@ -17,70 +17,32 @@ namespace {
 
 const QDateTime kNow(QDate(2024, 3, 9), QTime(7, 15, 2));
 
-/// A file that starts like a Jet database; the reader is the test's.
-void WriteJetHeader(const QString& path)
-{
-    QByteArray head(4, '\0');
-    head += QByteArray("Standard Jet DB", 16);  // with its NUL
-    head += QByteArray(2048, '\x01');
-    ASSERT_TRUE(testutil::WriteFile(path, head));
-}
-
 /// A Jet reader serving every table of a project file as a project of
 /// schema version 100813 held them: without the columns and field rows that
 /// 100829 added, and without any repair key of the document.
 testutil::FakeJetReader ServeAsOldProject(const QString& projectPath)
 {
-    testutil::FakeJetReader reader;
-    dao::Database db;
-    EXPECT_TRUE(db.Open(projectPath));
+    testutil::JetServing serving;
     const QStringList added = {QStringLiteral("Codings.IsText"), QStringLiteral("Codings.Area"),
                                QStringLiteral("Codings.Coverage"), QStringLiteral("Links.IsText")};
-    for (const QString& name : db.GetTableNames()) {
-        JetTable table{name, {}, {{QStringLiteral("ID"), {}}}};
-        QList<int> kept;
-        dao::Recordset columns(db);
-        EXPECT_TRUE(columns.Open(QStringLiteral("PRAGMA table_info(%1);").arg(dao::QuoteName(name))));
-        for (int i = 0; !columns.IsEOF(); columns.MoveNext(), ++i) {
-            const QString column = columns.GetValue(1).toString();
-            const QString type = columns.GetValue(2).toString();
-            if (added.contains(name + QLatin1Char('.') + column))
-                continue;
-            kept.append(i);
-            table.columns.append({column, type == QLatin1String("INTEGER") ? JetColumnType::Integer
-                                          : type == QLatin1String("REAL")  ? JetColumnType::Real
-                                          : type == QLatin1String("BLOB")  ? JetColumnType::Binary
-                                                                           : JetColumnType::Memo});
+    serving.skipColumn = [added](const QString& table, const QString& column) {
+        return added.contains(table + QLatin1Char('.') + column);
+    };
+    serving.editRow = [](const QString& table, QVariantList& row) {
+        if (table == QLatin1String("sys_Fields"))
+            return !((row[0].toInt() == TopicId::Codings && row[1].toInt() >= 19) ||
+                     (row[0].toInt() == TopicId::Links && row[1].toInt() == 9));
+        if (table == QLatin1String("sys_Setup")) {
+            const QString key = row[0].toString();
+            if (key == QLatin1String("DataEngine"))
+                row[1] = QStringLiteral("100813");
+            else if (key != QLatin1String("DataType") && key != QLatin1String("MOD"))
+                return false;
         }
-        if (!table.columns.isEmpty() && table.columns.first().name == QLatin1String("ID"))
-            table.indexes.first().columns = {QStringLiteral("ID")};
-        else
-            table.indexes.clear();
-        QList<QVariantList> rows;
-        dao::Recordset rs(db);
-        EXPECT_TRUE(rs.Open(QStringLiteral("SELECT * FROM %1 ORDER BY rowid;").arg(dao::QuoteName(name))));
-        for (; !rs.IsEOF(); rs.MoveNext()) {
-            QVariantList row;
-            for (int i : std::as_const(kept))
-                row.append(rs.GetValue(i));
-            if (name == QLatin1String("sys_Fields") &&
-                ((row[0].toInt() == TopicId::Codings && row[1].toInt() >= 19) ||
-                 (row[0].toInt() == TopicId::Links && row[1].toInt() == 9)))
-                continue;
-            if (name == QLatin1String("sys_Setup")) {
-                const QString key = row[0].toString();
-                if (key == QLatin1String("DataEngine"))
-                    row[1] = QStringLiteral("100813");
-                else if (key != QLatin1String("DataType") && key != QLatin1String("MOD"))
-                    continue;
-            }
-            rows.append(row);
-        }
-        if (name == QLatin1String("sys_Setup"))
-            rows.append({QStringLiteral("RichText"), QStringLiteral("1"), QVariant()});
-        reader.AddTable(table, rows);
-    }
-    return reader;
+        return true;
+    };
+    serving.extraRows.insert(QStringLiteral("sys_Setup"), {{QStringLiteral("RichText"), QStringLiteral("1"), QVariant()}});
+    return testutil::ServeSqliteAsJet(projectPath, serving);
 }
 
 }  // namespace
@@ -136,7 +98,7 @@ protected:
         reader = ServeAsOldProject(seedPath);
         QFile::remove(seedPath);
         oldPath = dir.file(QStringLiteral("Studie 2009.kv3"));
-        WriteJetHeader(oldPath);
+        ASSERT_TRUE(testutil::WriteJetHeader(oldPath));
         doc.SetJetOpener([this](const QString& opened, QString*) -> std::unique_ptr<JetReader> {
             EXPECT_EQ(opened, oldPath);
             return std::make_unique<testutil::FakeJetReader>(reader);

@@ -372,25 +372,26 @@ TEST_F(TreeTest, ExpandingAndCollapsingIsStoredWithTheCode)
 TEST_F(TreeTest, TheContextSearchWalksTheHitsInTreeOrder)
 {
     BuildProject();
-    ContextSearch search;
+    ContextSearchRequest search;
+    search.code = ContextSearchCode::Search;
     search.text = QStringLiteral("E");   // Emotions, Fear, Places, Feelings, Emotions\Fear, Emotions\Joy, ...
-    codeTree.Search(search);
-    const int hits = search.hits;
+    codeTree.OnContextSearch(search);
+    const int hits = search.count;
     EXPECT_GE(hits, 5);
     EXPECT_EQ(search.current, 1);
     EXPECT_EQ(codeTree.SelectedNode(), codeTree.FindNode(TopicId::Codes, codeEmotions));
-    search.operation = ContextSearch::Previous;
-    codeTree.Search(search);
+    search.code = ContextSearchCode::Previous;
+    codeTree.OnContextSearch(search);
     EXPECT_EQ(search.current, 1);
     for (int i = 0; i < hits + 2; ++i) {
-        search.operation = ContextSearch::Next;
-        codeTree.Search(search);
+        search.code = ContextSearchCode::Next;
+        codeTree.OnContextSearch(search);
     }
     EXPECT_EQ(search.current, hits);
-    search.operation = ContextSearch::NewSearch;
+    search.code = ContextSearchCode::Search;
     search.text = QStringLiteral("zzz");
-    codeTree.Search(search);
-    EXPECT_EQ(search.hits, 0);
+    codeTree.OnContextSearch(search);
+    EXPECT_EQ(search.count, 0);
     EXPECT_EQ(search.current, 0);
     EXPECT_EQ(codeTree.SelectedNode(), nullptr);
 }

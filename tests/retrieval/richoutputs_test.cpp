@@ -102,7 +102,7 @@ TEST_F(RichOutputs, SegmentMemosAreTheDocumentsMemosInsideTheRange)
     EXPECT_TRUE(doc.WriteSegmentMemos(control.get(), report, 5, 20));
     const QString date = QLocale().toString(QDate(2024, 5, 6), QLocale::ShortFormat);
     EXPECT_EQ(Plain(*control), QStringLiteral("Memo\t\tAt the end|Document\tReport|Paragraph\t\t2|Author\t\tAda|"
-                                              "Date\t%1|Linked codes\tAuto|\t\tOther|||At the end says hello|||")
+                                              "Date\t%1|Codes\tAuto|\t\tOther|||At the end says hello|||")
                                    .arg(date));
     EXPECT_FALSE(doc.WriteSegmentMemos(nullptr, report, 0, 100));
 }
