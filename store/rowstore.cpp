@@ -35,18 +35,15 @@ RowStore& RowStore::operator=(const RowStore& other)
 }
 
 RowStore::RowStore(RowStore&& other) noexcept
-    : m_data(std::exchange(other.m_data, nullptr)),
-      m_size(std::exchange(other.m_size, 0)),
-      m_capacity(std::exchange(other.m_capacity, 0)),
-      m_mapping(std::exchange(other.m_mapping, nullptr)),
-      m_mappedBytes(std::exchange(other.m_mappedBytes, 0))
 {
+    *this = std::move(other);
 }
 
 RowStore& RowStore::operator=(RowStore&& other) noexcept
 {
     if (this != &other) {
         Release();
+        other.JoinPrefault();
         m_data = std::exchange(other.m_data, nullptr);
         m_size = std::exchange(other.m_size, 0);
         m_capacity = std::exchange(other.m_capacity, 0);
@@ -93,6 +90,20 @@ void RowStore::reserve(qsizetype bytes)
     m_capacity = capacity;
     m_mapping = mapping;
     m_mappedBytes = mappedBytes;
+    if (mapping) {
+        // Faulting pages in leaves their contents alone, so the owner may
+        // write meanwhile; without kernel support this is a no-op.
+        const size_t touched = size_t(size) & ~size_t(4095);
+        m_prefault = std::thread([start = data + touched, bytes = size_t(capacity) - touched] {
+            madvise(start, bytes, MADV_POPULATE_WRITE);
+        });
+    }
+}
+
+void RowStore::JoinPrefault()
+{
+    if (m_prefault.joinable())
+        m_prefault.join();
 }
 
 bool RowStore::GrowMapping(qsizetype bytes)
@@ -143,6 +154,7 @@ void RowStore::clear()
 
 void RowStore::Release()
 {
+    JoinPrefault();
     if (m_mapping)
         munmap(m_mapping, m_mappedBytes);
     else
