@@ -111,6 +111,7 @@ bool RowStore::GrowMapping(qsizetype bytes)
     // The kernel moves the pages instead of copying them: growing a block of
     // hundreds of megabytes (the first row added after opening a large
     // project) costs no more than the rows added.
+    JoinPrefault();  // it works on the addresses the block may leave
     const qsizetype capacity = qsizetype((size_t(bytes) + kHugePage - 1) / kHugePage * kHugePage);
     const size_t offset = size_t(m_data - static_cast<char*>(m_mapping));
     const size_t mappedBytes = size_t(capacity) + kHugePage;
