@@ -432,14 +432,12 @@ bool ProjectDataEngine::ReadStoredBlob(TopicTable& table, qint32 key, qint32 fie
     if (!IsOpen() || table.GetSource().isEmpty() || !field || !keyField || field->Type != FieldType::Blob ||
         !IsColumnField(*field))
         return false;
-    dao::Recordset rs(m_db);
-    if (!rs.Open(QStringLiteral("SELECT %1 FROM %2 WHERE %3=? LIMIT 1;")
-                     .arg(dao::QuoteName(field->Source), dao::QuoteName(table.GetSource()),
-                          dao::QuoteName(keyField->Source)),
-                 {key}) ||
-        rs.IsEOF())
+    QVariant value;
+    if (!m_db.QueryValue(QStringLiteral("SELECT %1 FROM %2 WHERE %3=? LIMIT 1;")
+                             .arg(dao::QuoteName(field->Source), dao::QuoteName(table.GetSource()),
+                                  dao::QuoteName(keyField->Source)),
+                         {key}, value))
         return false;
-    const QVariant value = rs.GetValue(0);
     if (!value.isNull() && value.typeId() != QMetaType::QByteArray)
         return false;
     stored = value.toByteArray();

@@ -347,6 +347,21 @@ bool Database::Execute(const QString& sql, const QVariantList& values)
     return ok;
 }
 
+bool Database::QueryValue(const QString& sql, const QVariantList& values, QVariant& value)
+{
+    ClearError();
+    sqlite3_stmt* statement = Prepare(sql, values, true);
+    if (!statement)
+        return false;
+    const int rc = sqlite3_step(statement);
+    if (rc == SQLITE_ROW)
+        value = ColumnValue(statement, 0);
+    else if (rc != SQLITE_DONE)
+        FailFromDb();
+    Release(statement, true);
+    return rc == SQLITE_ROW;
+}
+
 QStringList Database::QueryTexts(const QString& sql, const QVariantList& values)
 {
     QStringList texts;

@@ -101,6 +101,9 @@ public:
     bool Execute(const QString& sql, const QVariantList& values = {});
     /// Rows changed by the last Execute.
     qint64 GetRecordsAffected() const { return m_recordsAffected; }
+    /// The first column of the first row of a query run often (its
+    /// statement is kept); false when it fails or gives no row.
+    bool QueryValue(const QString& sql, const QVariantList& values, QVariant& value);
 
     /// Creates the table and its indexes as one unit.
     bool CreateTable(const TableDef& table);
