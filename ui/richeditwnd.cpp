@@ -71,7 +71,8 @@ void CRichEditWnd::ViewSettingsChanged()
         DetectUrls();
     } else {
         m_urls.clear();
-        setExtraSelections({});
+        m_urlSelections.clear();
+        ApplyExtraSelections();
     }
 }
 
@@ -198,7 +199,21 @@ void CRichEditWnd::DetectUrls()
         selection.format.setFontUnderline(true);
         selections.append(selection);
     }
-    setExtraSelections(selections);
+    m_urlSelections = selections;
+    ApplyExtraSelections();
+}
+
+void CRichEditWnd::SetOwnerSelections(const QList<QTextEdit::ExtraSelection>& selections)
+{
+    m_ownerSelections = selections;
+    ApplyExtraSelections();
+}
+
+void CRichEditWnd::ApplyExtraSelections()
+{
+    // The owner's backgrounds first, so an address inside coded text keeps
+    // its link colour drawn over them.
+    setExtraSelections(m_ownerSelections + m_urlSelections);
 }
 
 void CRichEditWnd::keyPressEvent(QKeyEvent* event)
