@@ -99,6 +99,7 @@ CMainFrame::CMainFrame(ICommandTarget* app, CKorDoc* document)
 
 CMainFrame::~CMainFrame()
 {
+    DestroyBrowser();
     if (GetWaitWindow() && m_waitHost)
         CloseWaitWindow();
     SetWaitWindowHost(m_previousWaitHost);
@@ -175,7 +176,7 @@ void CMainFrame::BuildPanes()
 {
     m_documentTree = new CPlaceholderPane(LoadString(AppText::DocumentTree), this);
     m_codeTree = new CPlaceholderPane(LoadString(AppText::CodeTree), this);
-    m_browser = new CPlaceholderPane(LoadString(AppText::DocumentBrowser), this);
+    BuildBrowser();
     m_segments = new CPlaceholderPane(LoadString(AppText::RetrievedSegments), this);
 
     m_splitA = new CSplitterWndEx(Qt::Horizontal, this);
@@ -217,8 +218,8 @@ QWidget* CMainFrame::GetPaneWindow(int paneCommandId) const
 {
     const bool on = PaneLayoutOn();
     switch (paneCommandId) {
-    case CommandId::PaneDocumentTree: return on ? m_documentTree : m_browser;        // Blau
-    case CommandId::PaneDocumentBrowser: return on ? m_browser : m_documentTree;     // White
+    case CommandId::PaneDocumentTree: return on ? m_documentTree : BrowserWidget();        // Blau
+    case CommandId::PaneDocumentBrowser: return on ? BrowserWidget() : m_documentTree;     // White
     case CommandId::PaneRetrievedSegments: return on ? m_segments : m_codeTree;      // Black
     case CommandId::PaneCodeTree: return on ? m_codeTree : m_segments;               // Green
     default: return nullptr;

@@ -13,7 +13,12 @@
 #include <memory>
 
 class CBaseView;
+class CBrowserRequests;
 class CKorDoc;
+class TextCoderWindow;
+struct CodingRecord;
+struct DropNotifyInfo;
+struct IdListNotifyInfo;
 class CPlaceholderPane;
 class CSplitterWndEx;
 class CWaitWndHost;
@@ -98,6 +103,27 @@ public:
     /// The document kept since the frame was made.
     CKorDoc* Document() const { return m_document; }
 
+    // ---- Document browser (mainframe_browser.cpp) -----------------------------
+    TextCoderWindow* Browser() const { return m_browser; }
+    /// Writes the browser's edited text and every coding, memo, link and
+    /// time mark it moved back in one transaction; false when the browser
+    /// was not editing or the project could not take the edit (then the
+    /// browser stays in edit mode and the user is told).
+    bool CommitDocumentEdits();
+    /// A drop request (-206): tests it, and performs it when asked.
+    void OnDropRequest(DropNotifyInfo& info);
+    /// An open request (-205) of a document, set member, coding or paragraph.
+    void OnRequestOpenItem(IdListNotifyInfo& info);
+    /// Codes the browser's selection with the code (the code tool window).
+    void OnCodeSelectionWith(qint32 code);
+    /// Makes a code of the selected words and codes the selection with it.
+    void OnCodeInVivo();
+    /// Shows the document with the paragraph at the top.
+    void OnGoToDocumentParagraph(int paragraph, qint32 document);
+    /// Follows a link: an external target is opened, an anchor is shown;
+    /// link 0 opens the address the browser found in its text.
+    void OpenLinkTarget(qint32 link, bool external);
+
 signals:
     /// A double click on the left part of a status-bar pane (128 pixels of
     /// the retrieval settings, 60 of the weight filter, 36 of the others):
@@ -114,6 +140,17 @@ private:
     void BuildMenus();
     void BuildStatusBar();
     void BuildPanes();
+    void BuildBrowser();
+    void DestroyBrowser();
+    QWidget* BrowserWidget() const;
+    /// Fills a new coding of the code from selection range `range`.
+    bool BuildBrowserCoding(qint32 code, int range, CodingRecord& record) const;
+    /// Codes selection range `range`; false when there is no such range.
+    bool CodeBrowserSelection(qint32 code, int range);
+    /// Adds the coding to the project; true when it belongs in the current
+    /// retrieval.
+    bool AddBrowserCoding(CodingRecord& record);
+    bool OpenTargetSafely(const QString& target);
     void ApplyLayout();
     void DeferredStartup(const QString& pendingProject);
     bool OpenProject(const QString& path);
@@ -139,6 +176,7 @@ private:
     std::array<CBaseView*, ViewCount> m_views{};
     CPlaceholderPane* m_documentTree = nullptr;
     CPlaceholderPane* m_codeTree = nullptr;
-    CPlaceholderPane* m_browser = nullptr;
+    TextCoderWindow* m_browser = nullptr;
+    CBrowserRequests* m_browserRequests = nullptr;
     CPlaceholderPane* m_segments = nullptr;
 };
