@@ -132,7 +132,9 @@ bool TextCoderWindow::ReadRecord(qint32 topic, qint32 id, const std::function<bo
     RecordNotifyInfo info;
     info.topic = topic;
     info.key = id;
-    info.readBlobs = true;
+    // Only a link's blob (its target) is shown; a coding's segment text is
+    // streamed anew from the text when its edit is written back.
+    info.readBlobs = topic == TopicId::Links;
     SendRequest(m_owner, this, 0, info);
     return info.found && !info.row.IsEmpty() && take(info.row);
 }
@@ -525,10 +527,12 @@ void TextCoderWindow::LoadContent(const ListNotifyInfo& answer)
         return;
     }
     m_text->setUpdatesEnabled(false);
+    // Zoom and background first: changing them lays the whole text out again.
+    m_text->SetZoom(ZoomStepOf(answer.zoom));
+    if (m_text->BackgroundColor() != 0x00FFFFFF)
+        m_text->SetBackgroundColor(0x00FFFFFF);
     m_text->StreamInRtf(&answer.content, false);
     m_text->document()->clearUndoRedoStacks();
-    m_text->SetZoom(ZoomStepOf(answer.zoom));
-    m_text->SetBackgroundColor(0x00FFFFFF);
     m_hasTables = false;
     for (QTextFrame* frame : m_text->document()->rootFrame()->childFrames())
         m_hasTables = m_hasTables || qobject_cast<QTextTable*>(frame);

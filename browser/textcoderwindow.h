@@ -121,6 +121,9 @@ public:
     int GetStripeLaneCount() const { return m_laneCount; }
     void FocusView();
     void InvalidateAll();
+    /// Lays the margins out now when a scroll or an edit of the text asked
+    /// for it (they follow once the text's own handling is over).
+    void FlushLayout();
 
     // ---- Stripes -------------------------------------------------------------------
     bool AddStripe(const CodingRecord& row, bool layout);
@@ -289,6 +292,9 @@ private:
     void LayoutParagraphPositions();
     void OnContentsChange(int from, int removed, int added);
     void AfterTextChange();
+    void ScheduleRelayout(bool afterEdit);
+    void RunScheduledRelayout();
+    void RelayoutView();
 
     // Memos, links, marks.
     void SyncMemoMarks();
@@ -326,7 +332,9 @@ private:
     qint32 m_kind = NoDocument;
     bool m_hasTables = false;
     int m_blockCount = 0;
-    bool m_pendingRelayout = false;
+    bool m_relayoutPending = false;
+    bool m_relayoutAfterEdit = false;
+    bool m_paragraphsDirty = false;
 
     QList<StripeItem> m_stripes;
     QList<StripeRecord> m_stripeRecords;  // what the stripe margin draws, index for index

@@ -27,6 +27,39 @@ constexpr int kNotFoundStart = 999999999;
 
 void TextCoderWindow::TextScrolled()
 {
+    // The text tells of scrolling and of its changes from inside its
+    // document's edit, where the layout is not final yet and cursors must
+    // not come and go: the margins follow once that edit is over.
+    ScheduleRelayout(false);
+}
+
+void TextCoderWindow::ScheduleRelayout(bool afterEdit)
+{
+    m_relayoutAfterEdit = m_relayoutAfterEdit || afterEdit;
+    if (m_relayoutPending)
+        return;
+    m_relayoutPending = true;
+    QMetaObject::invokeMethod(this, [this] { RunScheduledRelayout(); }, Qt::QueuedConnection);
+}
+
+void TextCoderWindow::RunScheduledRelayout()
+{
+    if (!m_relayoutPending)
+        return;
+    m_relayoutPending = false;
+    if (std::exchange(m_relayoutAfterEdit, false))
+        AfterTextChange();
+    else
+        RelayoutView();
+}
+
+void TextCoderWindow::FlushLayout()
+{
+    RunScheduledRelayout();
+}
+
+void TextCoderWindow::RelayoutView()
+{
     if (m_loading || m_kind != RichText)
         return;
     PositionStripes();
@@ -69,17 +102,19 @@ void TextCoderWindow::OnContentsChange(int from, int removed, int added)
     m_modified = true;
     // Positions of texts without tables are cursor positions; with tables
     // the rich-edit positions of the change are those of the old text.
-    const int start = FromDoc(from);
-    int richRemoved = removed;
-    if (m_hasTables)
-        richRemoved = FromDoc(from + removed) - start;
+    // With tables, the text before the change maps as it did; a change
+    // counts as many positions as cursor positions unless it adds or
+    // removes table rows, whose marks only the rich-edit text has.
+    const int start = m_hasTables ? m_text->FromDocumentPosition(from) : from;
+    const int richRemoved = removed;
     const EditEffect effect = TrackTextEdit(m_stripes, m_memos, m_links, m_timeMarks, start, richRemoved, added);
 
     // Paragraphs: a new or removed paragraph end rebuilds the table; other
     // changes shift the paragraphs after the change.
-    if (blocks != m_blockCount || m_hasTables) {
+    if (blocks != m_blockCount || m_paragraphsDirty) {
+        // Rebuilt once the edit is over: it measures the text.
         m_blockCount = blocks;
-        RebuildParagraphs();
+        m_paragraphsDirty = true;
     } else {
         const int d = added - richRemoved;
         QList<quint32>& pairs = m_paragraphs.characters;
@@ -91,17 +126,17 @@ void TextCoderWindow::OnContentsChange(int from, int removed, int added)
             pairs[i + 1] = quint32(std::max(int(pairs[i]), int(pairs[i + 1]) + d));
         }
     }
-    if (effect.stripes || effect.links || effect.memos || effect.marks)
-        m_pendingRelayout = true;
-    m_textLength = GetTextLength();
-    AfterTextChange();
+    Q_UNUSED(effect);
+    m_textLength = added - richRemoved + m_textLength;
+    ScheduleRelayout(true);
 }
 
 void TextCoderWindow::AfterTextChange()
 {
     // Lanes and positions follow every keystroke; they measure only the
     // part of the text in view.
-    m_pendingRelayout = false;
+    if (std::exchange(m_paragraphsDirty, false))
+        RebuildParagraphs();
     UpdateStripeLines();
     LayoutStripeLanes();
     PositionStripes();
@@ -249,7 +284,7 @@ bool TextCoderWindow::GoToParagraph(int n, bool toTop)
     } else {
         m_text->ensureCursorVisible();
     }
-    TextScrolled();
+    RelayoutView();
     m_text->setFocus();
     return true;
 }
@@ -377,7 +412,7 @@ void TextCoderWindow::SelectSegment(int start, int end, int page, int x1, int x2
     // From the end back to the start, so the view scrolls to the start.
     m_text->SetSel(end, start);
     m_text->ensureCursorVisible();
-    TextScrolled();
+    RelayoutView();
 }
 
 // ---- Editing -----------------------------------------------------------------------

@@ -84,7 +84,7 @@ bool TextCoderWindow::SelectMemoById(qint32 id)
         return false;
     m_text->SetSel(it->row.Pos, it->row.Pos);
     m_text->ensureCursorVisible();
-    TextScrolled();
+    RelayoutView();
     return true;
 }
 

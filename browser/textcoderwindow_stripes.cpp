@@ -396,7 +396,7 @@ bool TextCoderWindow::SelectCodingById(qint32 id)
         // From the end back to the start: the caret and the view go to the start.
         m_text->SetSel(it->row.FinishChar, it->row.StartChar);
         m_text->ensureCursorVisible();
-        TextScrolled();
+        RelayoutView();
     }
     return true;
 }

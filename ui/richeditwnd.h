@@ -32,6 +32,7 @@ public:
     /// control id (kept as the property "controlId"). True when made.
     bool Create(quint32 style, const QRect& rect, QWidget* parent, int id);
 
+    void StreamInRtf(const QByteArray* rtf, bool selection) override;
     int SetScrollPosition(QPoint position) override;
     QPoint GetScrollPosition() const override;
     QPoint PosFromChar(int position) const override;
@@ -79,4 +80,5 @@ private:
     QList<QPair<int, int>> m_urls;
     QList<QTextEdit::ExtraSelection> m_urlSelections;
     QList<QTextEdit::ExtraSelection> m_ownerSelections;
+    bool m_urlsPending = false;
 };

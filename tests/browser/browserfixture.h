@@ -5,6 +5,7 @@
 // the browser's requests from the document as the frame's router does.
 
 #include "browser/textcoderwindow.h"
+#include "common/documentrequests.h"
 #include "common/screenshots.h"
 #include "document/docfixture.h"
 #include "ui/sidecolumng.h"
@@ -17,51 +18,6 @@
 #include <QTextLayout>
 
 namespace browsertest {
-
-/// Answers item queries and changes, record reads and settings from the
-/// document; keeps the kinds of every other request it saw.
-class DocumentOwner : public RichViewOwner {
-public:
-    explicit DocumentOwner(CKorDoc& doc) : m_doc(doc) {}
-
-    void Request(NotifyHead& record) override
-    {
-        switch (record.code) {
-        case RequestCode::ItemInfo: {
-            auto& info = static_cast<ListNotifyInfo&>(record);
-            if (info.query)
-                m_doc.HandleItemQuery(info);
-            else
-                m_doc.HandleItemChange(info);
-            break;
-        }
-        case RequestCode::GetRecord:
-            m_doc.HandleGetRecord(static_cast<RecordNotifyInfo&>(record));
-            break;
-        case RequestCode::ReadSetting: {
-            auto& info = static_cast<SettingNotifyInfo&>(record);
-            info.result = m_doc.ReadSetting(info.key, info.value);
-            break;
-        }
-        case RequestCode::WriteSetting: {
-            auto& info = static_cast<SettingNotifyInfo&>(record);
-            info.result = m_doc.WriteSettingString(info.key, info.value);
-            break;
-        }
-        default:
-            others.append(record.code);
-            if (onOther)
-                onOther(record);
-            break;
-        }
-    }
-
-    QList<RequestCode> others;
-    std::function<void(NotifyHead&)> onOther;
-
-private:
-    CKorDoc& m_doc;
-};
 
 class BrowserTest : public doctest::DocTest {
 protected:
@@ -126,7 +82,7 @@ protected:
         QTest::mouseRelease(viewport, Qt::LeftButton, {}, PointOf(to) - QPoint(3, 0));
     }
 
-    DocumentOwner documentOwner;
+    testutil::DocumentRequests documentOwner;
     std::unique_ptr<TextCoderWindow> browser;
 };
 
