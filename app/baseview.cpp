@@ -2,6 +2,7 @@
 
 #include "app/appids.h"
 #include "foundation/stringstore.h"
+#include "ui/captionwnd.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -10,8 +11,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-const QColor kCaptionColor(88, 113, 153);
 
 enum class Glyph { Hide, Maximise, Restore };
 
@@ -59,7 +58,7 @@ CBaseView::CBaseView(int paneCommandId, QWidget* parent)
     caption->setFixedHeight(kCaptionHeight);
     caption->setAutoFillBackground(true);
     QPalette palette = caption->palette();
-    palette.setColor(QPalette::Window, kCaptionColor);
+    palette.setColor(QPalette::Window, caption::kBackground);
     palette.setColor(QPalette::WindowText, Qt::white);
     caption->setPalette(palette);
     QFont bold = caption->font();

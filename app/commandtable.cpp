@@ -1,6 +1,7 @@
 #include "app/commandtable.h"
 
 #include "app/appids.h"
+#include "app/listwindows.h"
 #include "foundation/stringstore.h"
 
 #include <QAction>
@@ -23,6 +24,17 @@ const CommandInfo kCommands[] = {
     {CommandId::PaneCodeTree, AppText::CodeTree, nullptr, "view-list-details"},
     {CommandId::PaneDocumentBrowser, AppText::DocumentBrowser, nullptr, "document-preview"},
     {CommandId::PaneRetrievedSegments, AppText::RetrievedSegments, nullptr, "view-list-text"},
+    // The object lists.
+    {ListWindowCommand::MemosList, ListWindowCommand::MemosList, nullptr, nullptr},
+    {ListWindowCommand::SearchHitsList, ListWindowCommand::SearchHitsList, nullptr, nullptr},
+    {ListWindowCommand::CodingsList, ListWindowCommand::CodingsList, nullptr, nullptr},
+    {ListWindowCommand::CodesList, ListWindowCommand::CodesList, nullptr, nullptr},
+    {ListWindowCommand::DocumentsList, ListWindowCommand::DocumentsList, nullptr, nullptr},
+    {ListWindowCommand::DocumentVariables, ListWindowCommand::DocumentVariables, nullptr, nullptr},
+    {ListWindowCommand::CodeVariables, ListWindowCommand::CodeVariables, nullptr, nullptr},
+    {ListWindowCommand::WordList, ListWindowCommand::WordList, nullptr, nullptr},
+    {ListWindowCommand::OverviewList, ListWindowCommand::OverviewList, nullptr, nullptr},
+    {ListWindowCommand::GeoLinkList, ListWindowCommand::GeoLinkList, nullptr, nullptr},
 };
 
 bool HasText(const char* text)

@@ -2,8 +2,10 @@
 
 #include "app/appids.h"
 #include "app/baseview.h"
+#include "app/listwindows.h"
 #include "app/splash.h"
 #include "app/splitterwndex.h"
+#include "app/treerequestforwarder.h"
 #include "document/kordoc.h"
 #include "foundation/ids.h"
 #include "foundation/options.h"
@@ -12,6 +14,7 @@
 #include "foundation/waitwindow.h"
 #include "platform/profile/privateprofile.h"
 #include "store/projectdataengine.h"
+#include "ui/commandtoolbar.h"
 #include "ui/waitwnd.h"
 
 #include <QApplication>
@@ -81,6 +84,7 @@ CMainFrame::CMainFrame(ICommandTarget* app, CKorDoc* document)
 {
     setWindowTitle(g_program.AppTitle);
     m_commands.SetRoute([this] { return CommandRoute(); });
+    m_listWindows = std::make_unique<CListWindows>(this, document);
     BuildMenus();
     BuildStatusBar();
     BuildPanes();
@@ -100,6 +104,7 @@ CMainFrame::CMainFrame(ICommandTarget* app, CKorDoc* document)
 CMainFrame::~CMainFrame()
 {
     DestroyBrowser();
+    DestroyTrees();
     if (GetWaitWindow() && m_waitHost)
         CloseWaitWindow();
     SetWaitWindowHost(m_previousWaitHost);
@@ -120,12 +125,20 @@ void CMainFrame::BuildMenus()
                                 CommandId::PaneRetrievedSegments};
     for (int id : paneCommands)
         window->addAction(m_commands.Action(id));
+    window->addSeparator();
+    for (int id : {ListWindowCommand::DocumentsList, ListWindowCommand::CodesList, ListWindowCommand::CodingsList,
+                   ListWindowCommand::MemosList, ListWindowCommand::DocumentVariables,
+                   ListWindowCommand::CodeVariables, ListWindowCommand::SearchHitsList})
+        window->addAction(m_commands.Action(id));
     menuBar()->addMenu(window);
     QMenu* help = m_commands.CreateMenu(AppText::MenuHelp, this);
     help->addAction(m_commands.Action(CommandId::AppAbout));
     menuBar()->addMenu(help);
 
-    QToolBar* bar = addToolBar(LoadString(AppText::FrameToolbar));
+    // The frame's own bars start at their edge.
+    auto* bar = new CommandToolBar(LoadString(AppText::FrameToolbar), this);
+    bar->SetIndent(0);
+    addToolBar(bar);
     bar->setObjectName(QStringLiteral("IDT_FRAME_%1").arg(kFrameToolbarId));
     for (int id : paneCommands)
         bar->addAction(m_commands.Action(id));
@@ -174,8 +187,7 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
 
 void CMainFrame::BuildPanes()
 {
-    m_documentTree = new CPlaceholderPane(LoadString(AppText::DocumentTree), this);
-    m_codeTree = new CPlaceholderPane(LoadString(AppText::CodeTree), this);
+    BuildTrees();
     BuildBrowser();
     m_segments = new CPlaceholderPane(LoadString(AppText::RetrievedSegments), this);
 
@@ -218,10 +230,10 @@ QWidget* CMainFrame::GetPaneWindow(int paneCommandId) const
 {
     const bool on = PaneLayoutOn();
     switch (paneCommandId) {
-    case CommandId::PaneDocumentTree: return on ? m_documentTree : BrowserWidget();        // Blau
-    case CommandId::PaneDocumentBrowser: return on ? BrowserWidget() : m_documentTree;     // White
-    case CommandId::PaneRetrievedSegments: return on ? m_segments : m_codeTree;      // Black
-    case CommandId::PaneCodeTree: return on ? m_codeTree : m_segments;               // Green
+    case CommandId::PaneDocumentTree: return on ? DocumentTreeWidget() : BrowserWidget();        // Blau
+    case CommandId::PaneDocumentBrowser: return on ? BrowserWidget() : DocumentTreeWidget();     // White
+    case CommandId::PaneRetrievedSegments: return on ? m_segments : CodeTreeWidget();      // Black
+    case CommandId::PaneCodeTree: return on ? CodeTreeWidget() : m_segments;               // Green
     default: return nullptr;
     }
 }
@@ -339,7 +351,7 @@ bool CMainFrame::OnCommand(int id)
         ArrangePanes(BitOf(HostOf(id)), true);
         return true;
     default:
-        return false;
+        return m_listWindows->OnCommand(id);
     }
 }
 
@@ -354,7 +366,7 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
         ui.SetCheck((m_settings.viewState & BitOf(HostOf(ui.id))) != 0);
         return true;
     default:
-        return false;
+        return m_listWindows->OnUpdateCommand(ui);
     }
 }
 

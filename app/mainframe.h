@@ -19,7 +19,11 @@ class TextCoderWindow;
 struct CodingRecord;
 struct DropNotifyInfo;
 struct IdListNotifyInfo;
+class CListWindows;
+class CObjTreeCtrl;
 class CPlaceholderPane;
+class CTreeRequestForwarder;
+class TreePaneWindow;
 class CSplitterWndEx;
 class CWaitWndHost;
 class IWaitWindowHost;
@@ -102,6 +106,10 @@ public:
     QComboBox* QuickCodeCombo() const { return m_quickCodeCombo; }
     /// The document kept since the frame was made.
     CKorDoc* Document() const { return m_document; }
+    TreePaneWindow* DocumentTree() const { return m_documentTree; }
+    CObjTreeCtrl* CodeTree() const { return m_codeTree; }
+    /// The object-list windows and their commands.
+    CListWindows& ListWindows() { return *m_listWindows; }
 
     // ---- Document browser (mainframe_browser.cpp) -----------------------------
     TextCoderWindow* Browser() const { return m_browser; }
@@ -151,6 +159,13 @@ private:
     /// retrieval.
     bool AddBrowserCoding(CodingRecord& record);
     bool OpenTargetSafely(const QString& target);
+    /// Makes the two trees, gives them their owner and registers them with
+    /// the document, document tree first.
+    void BuildTrees();
+    /// The trees leave the registry and go before their owner does.
+    void DestroyTrees();
+    QWidget* DocumentTreeWidget() const;
+    QWidget* CodeTreeWidget() const;
     void ApplyLayout();
     void DeferredStartup(const QString& pendingProject);
     bool OpenProject(const QString& path);
@@ -166,6 +181,7 @@ private:
     FrameSettings m_settings;
     std::function<QString()> m_projectPrompt;
     std::unique_ptr<CWaitWndHost> m_waitHost;
+    std::unique_ptr<CListWindows> m_listWindows;
     IWaitWindowHost* m_previousWaitHost = nullptr;
 
     CQuickCodeList m_quickCodes;
@@ -174,8 +190,9 @@ private:
     CSplitterWndEx* m_splitB = nullptr;
     CSplitterWndEx* m_splitC = nullptr;
     std::array<CBaseView*, ViewCount> m_views{};
-    CPlaceholderPane* m_documentTree = nullptr;
-    CPlaceholderPane* m_codeTree = nullptr;
+    TreePaneWindow* m_documentTree = nullptr;
+    CObjTreeCtrl* m_codeTree = nullptr;
+    std::unique_ptr<CTreeRequestForwarder> m_treeRequests;
     TextCoderWindow* m_browser = nullptr;
     CBrowserRequests* m_browserRequests = nullptr;
     CPlaceholderPane* m_segments = nullptr;

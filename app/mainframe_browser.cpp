@@ -6,6 +6,7 @@
 #include "app/mainframe.h"
 #include "browser/browserids.h"
 #include "browser/textcoderwindow.h"
+#include "document/codingrecord.h"
 #include "document/kordoc.h"
 #include "foundation/externalfiles.h"
 #include "foundation/ids.h"
@@ -13,7 +14,12 @@
 #include "foundation/options.h"
 #include "foundation/stringstore.h"
 #include "foundation/waitwindow.h"
+#include "panes/requestowner.h"
+#include "document/documentids.h"
+#include "store/fieldvalue.h"
 #include "store/projectdataengine.h"
+#include "store/rowbuffer.h"
+#include "store/topicdatabase.h"
 #include "store/storeids.h"
 #include "ui/titleeditpopup.h"
 
@@ -59,7 +65,7 @@ bool IsOpenableDocument(const QFileInfo& file)
 /// Answers the browser's requests: item queries and changes, records and
 /// settings from the document, drops, open requests and stripe clicks by
 /// the frame's handlers. Nothing is answered without an open project.
-class CBrowserRequests : public QObject, public RichViewOwner {
+class CBrowserRequests : public QObject, public RequestOwner {
 public:
     explicit CBrowserRequests(CMainFrame* frame) : QObject(frame), m_frame(frame) {}
 
@@ -383,13 +389,113 @@ bool CMainFrame::OpenTargetSafely(const QString& target)
 
 bool CMainFrame::AddBrowserCoding(CodingRecord& record)
 {
-    Q_UNUSED(record);
-    return false;
+    qint32 action = 0;
+    // The browser's pending edits are written first, so the new coding's
+    // positions and the stored text agree.
+    return m_document->AddCoding(record, action, OverlapMode::Replace, nullptr, true);
 }
+
+namespace {
+
+bool StoreDocumentText(TopicDatabase& db, qint32 document, const QByteArray& rtf, qint32 length)
+{
+    RowBuffer row;
+    FieldValue text;
+    FieldValue size;
+    if (!db.ReadRow(TopicId::Documents, document, row, true) || !row.GetFieldValue(DocumentField::Text, text)
+        || !text.SetBlob(rtf))
+        return false;
+    if (row.GetFieldValue(DocumentField::Size, size))
+        size.SetInt(length);
+    return row.Commit(true, false);
+}
+
+bool StoreMemoPlace(TopicDatabase& db, const MemoRow& memo)
+{
+    RowBuffer row;
+    FieldValue pos;
+    FieldValue paragraph;
+    if (!db.ReadRow(TopicId::Memos, memo.ID, row, false) || !row.GetFieldValue(MemoField::Pos, pos)
+        || !row.GetFieldValue(MemoField::Paragraph, paragraph))
+        return false;
+    pos.SetInt(memo.Pos);
+    paragraph.SetInt(memo.Paragraph);
+    return row.Commit(false, false);
+}
+
+bool StoreMarkPosition(TopicDatabase& db, const TimeMarkItem& mark)
+{
+    RowBuffer row;
+    FieldValue position;
+    if (!db.ReadRow(TopicId::MediaMarks, mark.id, row, false)
+        || !row.GetFieldValue(MediaMarkField::StartChar, position))
+        return false;
+    position.SetInt(mark.position);
+    return row.Commit(false, false);
+}
+
+}  // namespace
 
 bool CMainFrame::CommitDocumentEdits()
 {
     if (!m_document || !m_document->GetEngine() || !m_browser || !m_browser->IsEditMode())
         return false;
-    return false;
+    const qint32 document = m_document->GetShownDocument();
+    if (document == 0 || document != m_browser->GetShownDocument() || !m_browser->IsTextDocument())
+        return false;
+    const WaitCursor wait;
+    m_browser->SetEditable(false);
+    m_browser->BeginBulkUpdate();
+    QByteArray rtf;
+    m_browser->GetDocumentBytes(rtf);
+    const qint32 length = m_browser->GetTextLength();
+    m_browser->EndBulkUpdate();
+
+    // The text and every position that moved with it are one change: the
+    // codings never point into a text that was not stored.
+    TopicDatabase& db = m_document->GetDatabase();
+    StoreTransaction transaction(&db);
+    bool ok = transaction.IsActive() && StoreDocumentText(db, document, rtf, length);
+    CodingRecord coding;
+    bool deleted = false;
+    for (bool more = m_browser->NextEditedStripe(true, coding, deleted); ok && more;
+         more = m_browser->NextEditedStripe(false, coding, deleted))
+        ok = deleted ? m_document->DeleteCoding(coding.ID) : m_document->UpdateCodingSegment(coding);
+    MemoRow memo;
+    for (bool more = m_browser->NextEditedMemo(true, memo, deleted); ok && more;
+         more = m_browser->NextEditedMemo(false, memo, deleted)) {
+        memo.Paragraph = m_browser->GetParagraphAt(memo.Pos, true, 0, 0);
+        ok = StoreMemoPlace(db, memo);
+    }
+    LinkRow link;
+    for (bool more = m_browser->NextEditedLink(true, link, deleted); ok && more;
+         more = m_browser->NextEditedLink(false, link, deleted)) {
+        if (deleted) {
+            ok = m_document->DeleteLink(link.ID);
+            continue;
+        }
+        CKorDoc::LinkRecord record{link.ID,  link.TextID, link.StartChar, link.FinishChar, link.LinkID,
+                                   link.Text, link.PosX1, link.PosX2,     link.Page,       link.IsText};
+        ok = m_document->UpdateLink(record);
+    }
+    TimeMarkItem mark;
+    for (bool more = m_browser->NextEditedTimeMark(true, mark, deleted); ok && more;
+         more = m_browser->NextEditedTimeMark(false, mark, deleted))
+        ok = deleted ? m_document->DeleteMediaMarkRow(mark.id) : StoreMarkPosition(db, mark);
+    if (ok && length != m_browser->EditStartLength())
+        ok = m_document->UpdateCodingCoverage(document, length);
+    ok = ok && transaction.Commit();
+    if (!ok) {
+        transaction.Rollback();
+        // Nothing was stored: the text stays open for editing, and every
+        // item is written again at the next commit.
+        m_browser->MarkAllEdited();
+        m_browser->SetEditable(true);
+        ShowMessage(LoadString(BrowserText::CommitFailed), MessageKind::Error);
+        return false;
+    }
+    m_document->GetRegistry().NotifyChange(TopicId::Documents, document);
+    m_browser->UpdateMarginLayers(true);
+    m_browser->InvalidateAll();
+    return true;
 }

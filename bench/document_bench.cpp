@@ -11,7 +11,9 @@
 #include "bench/guibenchmain.h"
 #include "bench/projectcopy.h"
 #include "bench/projectgenerator.h"
+#include "document/documentids.h"
 #include "document/kordoc.h"
+#include "document/wordcounts.h"
 #include "foundation/ids.h"
 #include "foundation/options.h"
 #include "foundation/richtexthelpers.h"
@@ -29,6 +31,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <chrono>
 #include <cstdio>
 
 namespace {
@@ -273,7 +276,7 @@ void BM_WordCountsOfAllDocuments(benchmark::State& state)
     }
     qint64 words = 0;
     for (auto _ : state) {
-        QHash<QString, qint32> counts;
+        WordCounts counts;
         words = 0;
         for (const QString& original : std::as_const(texts)) {
             QString text = original;
@@ -330,6 +333,155 @@ void BM_CoderAgreementOfTwoDocuments(benchmark::State& state)
     project.shell.Close();
 }
 BENCHMARK(BM_CoderAgreementOfTwoDocuments)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+// ---- Codings ---------------------------------------------------------------------
+
+/// A document of the large project with at least 200 codings (topped up
+/// with codings of its own code) and a code that none of them has.
+struct CodingTarget {
+    bool Prepare(CKorDoc& doc)
+    {
+        TopicDatabase& db = doc.GetDatabase();
+        QList<qint32> documents;
+        QList<qint32> codes;
+        db.GetAllKeys(TopicId::Documents, documents);
+        db.GetAllKeys(TopicId::Codes, codes);
+        if (documents.isEmpty() || codes.size() < 2)
+            return false;
+        document = documents.at(documents.size() / 2);
+        code = codes.last();
+        const qint32 filler = codes.at(codes.size() - 2);
+        QList<qint32> codings;
+        db.FindKeysByParent(TopicId::Codings, TopicId::Documents, document, codings);
+        qint32 action = 0;
+        StoreTransaction transaction(&db);
+        for (qsizetype i = codings.size(); i < 200; ++i) {
+            CodingRecord record = Segment(filler, 1'000'000 + qint32(i) * 10);
+            doc.AddCoding(record, action, OverlapMode::Drop, nullptr, false);
+        }
+        codings.clear();
+        db.FindKeysByParent(TopicId::Codings, TopicId::Documents, document, codings);
+        for (const qint32 coding : std::as_const(codings)) {
+            if (db.GetIntValue(TopicId::Codings, coding, CodingField::Code) == code)
+                return false;
+        }
+        before = qint32(codings.size());
+        return transaction.Commit() && before >= 200;
+    }
+    /// A coding of the code in the document, as the browser hands it over.
+    CodingRecord Segment(qint32 withCode, qint32 start) const
+    {
+        CodingRecord record;
+        record.TextID = document;
+        record.WordID = withCode;
+        record.StartChar = start;
+        record.FinishChar = start + 5;
+        record.StartPara = 1;
+        record.FinishPara = 1;
+        record.Weight = 50;
+        record.Preview = QStringLiteral("a coded segment");
+        record.Text = "{\\rtf1\\ansi a coded segment}";
+        return record;
+    }
+
+    qint32 document = 0;
+    qint32 code = 0;
+    qint32 before = 0;
+};
+
+/// One coding added to a document that already has 200 codings: the
+/// overlap test against them, the coding and the counters of its code and
+/// document written to the file in one transaction, and the new coding
+/// announced to a pane. Goal: at most 2 ms median.
+void BM_AddCodingToCodedDocument(benchmark::State& state)
+{
+    OpenLargeProject project;
+    if (!project.Open(state))
+        return;
+    CKorDoc& doc = project.shell.doc;
+    CodingTarget target;
+    if (!target.Prepare(doc)) {
+        state.SkipWithError("no document to code");
+        return;
+    }
+    project.shell.log.Take();
+    static qint32 next = 2'000'000;  // each run codes new places
+    qint64 written = 0;
+    for (auto _ : state) {
+        CodingRecord record = target.Segment(target.code, next);
+        next += 10;
+        qint32 action = 0;
+        bool stored = false;
+        doc.AddCoding(record, action, OverlapMode::Replace, &stored, true);
+        written += stored;
+    }
+    state.counters["codings_written"] = double(written);
+    state.counters["codings_before"] = double(target.before);
+    state.counters["broadcasts"] = double(project.shell.log.calls.size());
+    project.shell.Close();
+}
+BENCHMARK(BM_AddCodingToCodedDocument)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(200)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+/// 10,000 codings added through AddCoding in one transaction, as
+/// autocoding adds them: ten in each of 1,000 documents, each with its
+/// overlap test, counters and broadcasts. Goal: at most 0.5 s. The project
+/// stays open over the repetitions: the first run after opening also pays
+/// for the codings' row store growing by half once (see first_run_ms).
+void BM_TenThousandCodingsInOneTransaction(benchmark::State& state)
+{
+    static OpenLargeProject* project = nullptr;
+    static double firstRun = 0;
+    if (!project) {
+        project = new OpenLargeProject;
+        if (!project->Open(state))
+            return;
+    }
+    CKorDoc& doc = project->shell.doc;
+    TopicDatabase& db = doc.GetDatabase();
+    QList<qint32> documents;
+    QList<qint32> codes;
+    db.GetAllKeys(TopicId::Documents, documents);
+    db.GetAllKeys(TopicId::Codes, codes);
+    documents = documents.mid(0, 1000);
+    static int run = 0;
+    qint64 written = 0;
+    for (auto _ : state) {
+        const auto started = std::chrono::steady_clock::now();
+        const qint32 code = codes.at(run++ % codes.size());
+        qint32 action = 0;
+        StoreTransaction transaction(&db);
+        for (int i = 0; i < 10'000; ++i) {
+            CodingRecord record;
+            record.TextID = documents.at(i % documents.size());
+            record.WordID = code;
+            record.StartChar = 5'000'000 + (i / int(documents.size())) * 20;
+            record.FinishChar = record.StartChar + 10;
+            record.Weight = 50;
+            record.Preview = QStringLiteral("hit");
+            record.Text = "{\\rtf1\\ansi hit}";
+            bool stored = false;
+            doc.AddCoding(record, action, OverlapMode::Union, &stored, false);
+            written += stored;
+        }
+        transaction.Commit();
+        if (run == 1)
+            firstRun = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
+        state.PauseTiming();
+        project->shell.log.Take();
+        state.ResumeTiming();
+    }
+    state.counters["codings_written"] = double(written);
+    state.counters["first_run_ms"] = firstRun;
+}
+BENCHMARK(BM_TenThousandCodingsInOneTransaction)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(true);
 
 }  // namespace
 

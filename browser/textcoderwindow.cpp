@@ -5,6 +5,7 @@
 
 #include "browser/browserids.h"
 #include "document/documentids.h"
+#include "panes/requestowner.h"
 #include "store/rowbuffer.h"
 #include "store/storeids.h"
 #include "ui/sidecolumng.h"
@@ -115,16 +116,19 @@ TextCoderWindow::~TextCoderWindow()
 
 void TextCoderWindow::Request(NotifyHead& record)
 {
-    if (m_owner)
-        m_owner->Request(record);
+    // The children's requests go on as they came, with their own sender.
+    if (RequestOwner* owner = GetOwner())
+        owner->Request(record);
+}
+
+QString TextCoderWindow::ProjectIdentity() const
+{
+    return GetOwner() ? GetOwner()->ProjectIdentity() : QString();
 }
 
 bool TextCoderWindow::RequestFromParent(ListNotifyInfo& info)
 {
-    info.query = true;
-    info.handled = false;
-    SendRequest(m_owner, this, 0, info);
-    return info.handled;
+    return QueryOwner(info);
 }
 
 bool TextCoderWindow::ReadRecord(qint32 topic, qint32 id, const std::function<bool(RowBuffer&)>& take)
@@ -135,7 +139,7 @@ bool TextCoderWindow::ReadRecord(qint32 topic, qint32 id, const std::function<bo
     // Only a link's blob (its target) is shown; a coding's segment text is
     // streamed anew from the text when its edit is written back.
     info.readBlobs = topic == TopicId::Links;
-    SendRequest(m_owner, this, 0, info);
+    SendToOwner(info);
     return info.found && !info.row.IsEmpty() && take(info.row);
 }
 
@@ -143,7 +147,7 @@ QString TextCoderWindow::ReadSetting(const QString& key)
 {
     SettingNotifyInfo info(RequestCode::ReadSetting);
     info.key = key;
-    SendRequest(m_owner, this, 0, info);
+    SendToOwner(info);
     return info.result ? info.value : QString();
 }
 
@@ -152,7 +156,7 @@ void TextCoderWindow::WriteSetting(const QString& key, const QString& value)
     SettingNotifyInfo info(RequestCode::WriteSetting);
     info.key = key;
     info.value = value;
-    SendRequest(m_owner, this, 0, info);
+    SendToOwner(info);
 }
 
 // ---- Pane interface -----------------------------------------------------------
@@ -320,25 +324,13 @@ Qt::DropAction TextCoderWindow::OnDragOver(qint32 draggedKind, qint32 draggedId,
 {
     if (draggedKind < TopicId::DocumentGroups || draggedKind > TopicId::DocumentSetMembers)
         return Qt::IgnoreAction;
-    DropNotifyInfo info;
-    info.point = screenPos;
-    info.draggedKind = draggedKind;
-    info.draggedId = draggedId;
-    info.targetKind = BrowserKind::Selection;
-    SendRequest(m_owner, this, 0, info);
-    return info.answer == 1 ? Qt::CopyAction : info.answer == 2 ? Qt::MoveAction : Qt::IgnoreAction;
+    const qint32 answer = RequestDrop(false, screenPos, 0, draggedKind, draggedId, BrowserKind::Selection, 0);
+    return answer == 1 ? Qt::CopyAction : answer == 2 ? Qt::MoveAction : Qt::IgnoreAction;
 }
 
 bool TextCoderWindow::OnDrop(qint32 draggedKind, qint32 draggedId, QPoint screenPos)
 {
-    DropNotifyInfo info;
-    info.point = screenPos;
-    info.perform = true;
-    info.draggedKind = draggedKind;
-    info.draggedId = draggedId;
-    info.targetKind = BrowserKind::Selection;
-    SendRequest(m_owner, this, 0, info);
-    return info.handled && info.answer != 0;
+    return RequestDrop(true, screenPos, 0, draggedKind, draggedId, BrowserKind::Selection, 0) != 0;
 }
 
 void TextCoderWindow::SelectObject(qint32 topic, qint32 id, qint32 flag)
@@ -446,7 +438,7 @@ void TextCoderWindow::OnTabClicked(int index)
     info.kind = TopicId::Documents;
     info.itemId = id;
     info.sourceFlags = 0x200;
-    SendRequest(m_owner, this, 0, info);
+    SendToOwner(info);
 }
 
 void TextCoderWindow::ClearDocument(bool repaint, bool close)
@@ -459,6 +451,7 @@ void TextCoderWindow::ClearDocument(bool repaint, bool close)
     m_memoMarks.clear();
     m_links.clear();
     m_paragraphs = ParagraphTables();
+    m_paragraphMap.clear();
     m_hits.clear();
     m_currentHit = 0;
     m_searchLength = 0;
@@ -588,7 +581,7 @@ void TextCoderWindow::SaveViewState(bool withContent)
         m_viewer->SaveView(info.zoom, info.viewState);
         info.viewState.codesWndWidth = m_codesWidth;
     }
-    SendRequest(m_owner, this, 0, info);
+    SendToOwner(info);
 }
 
 void TextCoderWindow::RestoreViewState()

@@ -28,7 +28,8 @@ class QTextCursor;
 /// selection codings are made.
 ///
 /// It never reads the project: every content, name, record and setting is
-/// asked of its owner (the frame's router) through request records, and
+/// asked of its owner (the frame's router, CPaneWnd::SetOwner) through
+/// request records, and
 /// every project change arrives through the pane interface. Rich text is
 /// shown by the browser itself; the other kinds go to a viewer made by the
 /// factory (documentviewer.h), and without one they show nothing.
@@ -51,11 +52,6 @@ public:
     explicit TextCoderWindow(QWidget* parent = nullptr);
     ~TextCoderWindow() override;
 
-    /// Where requests go (the frame's router); not owned.
-    void SetOwner(RichViewOwner* owner) { m_owner = owner; }
-    RichViewOwner* Owner() const { return m_owner; }
-    /// The identity of the open project that drags of the selection carry.
-    void SetProjectIdentity(const QString& identity) { m_projectIdentity = identity; }
     /// Makes the viewers of the PDF, picture and table kinds.
     void SetViewerFactory(DocumentViewerFactory factory) { m_viewerFactory = std::move(factory); }
 
@@ -79,7 +75,7 @@ public:
 
     // ---- Requests of the views, passed on to the owner ------------------------
     void Request(NotifyHead& record) override;
-    QString ProjectIdentity() const override { return m_projectIdentity; }
+    QString ProjectIdentity() const override;
     void TextScrolled() override;
     void TextChanged(bool deleteKey) override;
     void SelectionChanged() override;
@@ -171,6 +167,11 @@ public:
     int PositionAtY(int y, int& row) const;
     bool SetEditable(bool on);
     bool IsEditMode() const;
+    /// The text length when editing began.
+    int EditStartLength() const { return m_editStartLength; }
+    /// Marks every live stripe, memo, link and time mark edited, so the
+    /// next write-back writes them all (after a write-back that failed).
+    void MarkAllEdited();
     bool IsModified() const { return m_modified; }
     void ToggleBold();
     void ToggleItalic();
@@ -250,6 +251,7 @@ signals:
     void PageChanged();
 
 protected:
+    QObject* RequestSender() override { return this; }
     void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
@@ -305,8 +307,6 @@ private:
     void LayoutTimeMarks();
     void OnLinkClicked(const QString& target);
 
-    RichViewOwner* m_owner = nullptr;
-    QString m_projectIdentity;
     DocumentViewerFactory m_viewerFactory;
     std::unique_ptr<IDocumentViewer> m_viewer;
     qint32 m_viewerKind = NoDocument;
@@ -332,6 +332,7 @@ private:
     qint32 m_kind = NoDocument;
     bool m_hasTables = false;
     int m_blockCount = 0;
+    int m_editStartLength = 0;
     bool m_relayoutPending = false;
     bool m_relayoutAfterEdit = false;
     bool m_paragraphsDirty = false;
@@ -347,6 +348,7 @@ private:
     QList<MediaMarkBand> m_markBands;
     bool m_showTimeMarks = false;
     ParagraphTables m_paragraphs;         // characters: the paragraph table, pairs (start, end)
+    QList<qint32> m_paragraphMap;         // the same pairs, as the paragraph lookups read them
     QString m_pendingLinkText;
 
     int m_stripeWidthNeeded = 10;

@@ -17,12 +17,6 @@
 
 #include <algorithm>
 
-namespace {
-
-constexpr int kNotFoundStart = 999999999;
-
-}  // namespace
-
 // ---- Notices of the text ------------------------------------------------------
 
 void TextCoderWindow::TextScrolled()
@@ -124,6 +118,8 @@ void TextCoderWindow::OnContentsChange(int from, int removed, int added)
             if (int(pairs[i]) > start)
                 pairs[i] = quint32(std::max(0, int(pairs[i]) + d));
             pairs[i + 1] = quint32(std::max(int(pairs[i]), int(pairs[i + 1]) + d));
+            m_paragraphMap[i] = qint32(pairs[i]);
+            m_paragraphMap[i + 1] = qint32(pairs[i + 1]);
         }
     }
     Q_UNUSED(effect);
@@ -154,8 +150,10 @@ void TextCoderWindow::AfterTextChange()
 void TextCoderWindow::RebuildParagraphs()
 {
     m_paragraphs.characters.clear();
+    m_paragraphMap.clear();
     if (m_kind == RichText) {
-        for (const qint32 value : GetParagraphRanges(*m_text))
+        m_paragraphMap = GetParagraphRanges(*m_text);
+        for (const qint32 value : std::as_const(m_paragraphMap))
             m_paragraphs.characters.append(quint32(value));
     }
     m_paragraphs.positions.fill(0, m_paragraphs.characters.size());
@@ -212,22 +210,8 @@ int TextCoderWindow::GetParagraphAt(int position, bool endBased, int index, int 
     }
     if (m_kind == Table)
         return x1 + 1;
-    const QList<quint32>& pairs = m_paragraphs.characters;
-    const qsizetype count = pairs.size() / 2;
-    if (count < 2)
-        return 1;
-    for (qsizetype k = 0; k < count; ++k) {
-        if (endBased) {
-            const int lower = k == 0 ? 0 : int(pairs[2 * k - 1]);
-            if (lower <= position && position <= int(pairs[2 * k + 1]))
-                return int(k) + 1;
-        } else {
-            const int upper = k + 1 < count ? int(pairs[2 * k + 2]) : kNotFoundStart;
-            if (int(pairs[2 * k]) <= position && position <= upper)
-                return int(k) + 1;
-        }
-    }
-    return 0;
+    // Both rules find the first matching paragraph by halving.
+    return ParagraphOfPosition(position, endBased, m_paragraphMap);
 }
 
 int TextCoderWindow::GetParagraphStart(int n) const
@@ -422,7 +406,22 @@ bool TextCoderWindow::SetEditable(bool on)
     if (m_kind != RichText)
         return false;
     m_blockCount = m_text->document()->blockCount();
+    if (on && !m_text->Editable())
+        m_editStartLength = GetTextLength();
     return m_text->SetEditable(on);
+}
+
+void TextCoderWindow::MarkAllEdited()
+{
+    for (StripeItem& stripe : m_stripes)
+        stripe.editFlags |= EditFlag::Edited;
+    for (InTextMemoItem& memo : m_memos)
+        memo.editFlags |= EditFlag::Edited;
+    for (LinkItem& link : m_links)
+        link.editFlags |= EditFlag::Edited;
+    if (m_timeMarks)
+        for (TimeMarkItem& mark : *m_timeMarks)
+            mark.editFlags |= EditFlag::Edited;
 }
 
 bool TextCoderWindow::IsEditMode() const

@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
+class RowBuffer;
+
 /// @short A coding as it travels between the browser, the frame, the
 /// importers and the document: every field of a coding row, with the
 /// defaults of a new coding.
@@ -16,6 +18,10 @@
 /// most 63 units, Comment 127, where the row takes them.
 struct CodingRecord {
     CodingRecord();
+
+    /// Every field of a coding row; the ID only with withId. Text is the
+    /// row's blob when it was loaded, else empty.
+    void CopyFrom(RowBuffer& row, bool withId);
 
     qint32 ID = 0;
     qint32 TAID = 0;   ///< the coding action: the id of its first coding

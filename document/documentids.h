@@ -4,6 +4,8 @@
 // topics, setup keys, upgrade-step keys and the document's text ids. Field
 // ids, topic ids and row State bits are the store's (store/storeids.h).
 
+#include "store/storeids.h"
+
 #include <QtGlobal>
 
 /// Kinds of broadcasts that are neither topics nor tree roots.
@@ -38,6 +40,28 @@ constexpr qint32 Code = 5;
 constexpr qint32 DocumentSet = 6;
 }  // namespace MemoSource
 
+/// How CKorDoc::AddCoding treats an overlapping coding of the same code.
+namespace OverlapMode {
+constexpr qint32 Replace = 0;       ///< the existing coding takes the new extent
+constexpr qint32 Drop = 1;          ///< the new coding is not written
+constexpr qint32 Union = 2;         ///< the existing coding grows to both extents
+constexpr qint32 Intersection = 3;  ///< the existing coding shrinks to the common extent
+}  // namespace OverlapMode
+
+/// Answers of CKorDoc::FindOverlappingCoding.
+namespace OverlapResult {
+constexpr qint32 Drop = 0;      ///< an equal coding exists, or mode Drop met an overlap
+constexpr qint32 Free = 1;      ///< no coding of the code overlaps
+constexpr qint32 Replace = 2;   ///< the record names the coding that takes its extent
+constexpr qint32 Combined = 3;  ///< the record names the coding and holds the union or intersection
+}  // namespace OverlapResult
+
+/// Fields of the map links (memory only) that name the two links of a pair.
+namespace MapLinkField {
+constexpr qint32 FirstLink = 2;
+constexpr qint32 SecondLink = 10;
+}  // namespace MapLinkField
+
 /// Memory-only fields that loading appends to the codes.
 namespace CodeFrequencyField {
 constexpr qint32 ShareOfCodings = 13;    ///< real: percent of all codings
@@ -57,6 +81,15 @@ constexpr qint32 DefaultValue = 6;
 constexpr qint32 Categorial = 7;
 constexpr qint32 VarType = 8;       ///< the field type code
 }  // namespace VariableListField
+
+/// The variable list that mirrors the fields of a topic; 0 for a topic
+/// without one.
+constexpr qint32 VariableListOf(qint32 topic)
+{
+    return topic == TopicId::Documents ? qint32(TopicId::DocumentVariables)
+        : topic == TopicId::Codes      ? qint32(TopicId::CodeVariables)
+                                       : 0;
+}
 
 /// What a variable-list row stands for.
 namespace VariableKind {
@@ -118,6 +151,13 @@ constexpr int StatisticsSetMembers = 57824;
 constexpr int StatisticsCodes = 57825;
 constexpr int StatisticsCodings = 57826;
 constexpr int StatisticsMemos = 57827;
+
+// Codings and memos: the default memo title ("<word> <key>") and the wait
+// window's lines while codings are copied, moved or undone ("%1" the count).
+constexpr int DefaultMemoName = 57710;
+constexpr int CopyingCodings = 57760;
+constexpr int UndoingCodings = 57761;
+constexpr int MovingCodings = 57776;
 
 // Item texts of the tree roots.
 constexpr int DocumentsRoot = 57350;

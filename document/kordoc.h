@@ -27,6 +27,7 @@
 class CRichEditCtrlEx;
 class JetReader;
 class RowBuffer;
+class WordCounts;
 struct AddFieldNotifyInfo;
 struct CompareRowsNotifyInfo;
 struct DeleteFieldNotifyInfo;
@@ -391,7 +392,8 @@ public:
     /// activated; false for other kinds and missing rows.
     bool IsActivated(qint32 kind, qint32 id) const;
     /// A coding counts as activated when its document is and its code is
-    /// (or is the code the retrieval function names).
+    /// (or lies under an activated code with subcodes included, or is the
+    /// code the retrieval function names).
     bool IsCodingActivated(qint32 coding) const;
     qint32 CountActivatedRelated(qint32 topic, qint32 parentTopic, qint32 parentKey) const;
     /// True when ancestor lies above code in the code tree.
@@ -555,6 +557,194 @@ public:
     /// The code's Type; 0 when absent.
     qint32 GetCodeColorIndex(qint32 code) const;
 
+    // ---- Codings ---------------------------------------------------------------
+    // A coding is a segment of a document assigned to a code: a range of
+    // rich-edit positions, or a rectangle (PosX1, StartChar)-(PosX2,
+    // FinishChar) on a page. A stored end one past the text's length (older
+    // files counted the last paragraph mark) is kept as stored and read as
+    // the text's end. Codings of code 0 are temporary rows and count nowhere.
+
+    /// Writes the coding of record, or merges it into an overlapping coding
+    /// of the same code as overlapMode (OverlapMode) says; the file first,
+    /// in one transaction with the counters of code and document, then the
+    /// broadcasts. Refused (false, nothing written): an absent document, an
+    /// absent code (code 0 is allowed and checks no overlap), a record that
+    /// an equal coding already holds or that mode Drop drops. A reversed
+    /// range is turned round and the weight kept within 0 to 100. actionId
+    /// 0 receives the new coding's key (a merge keeps the coding's own
+    /// action and leaves actionId 0), -1 stores no action, any other value
+    /// is stored as given. record.Text moves into the row; record.ID names
+    /// the stored coding afterwards. commitEdits first has the frame write
+    /// the browser's edits. True when the coding was written or merged into
+    /// an activated code (or one under an activated code with subcodes
+    /// included, or the code of the current retrieval function) of an
+    /// activated document and passes the weight filter: the caller then
+    /// reruns the retrieval once (RunRetrieval), whatever the function.
+    bool AddCoding(CodingRecord& record, qint32& actionId, qint32 overlapMode, bool* written = nullptr,
+                   bool commitEdits = true);
+    /// Looks among the codings of the record's document with its code and
+    /// page (IsText 2: and its PosX1) for one equal to the record (result
+    /// Drop, ID the equal coding's) or overlapping it (OverlapResult by
+    /// mode, ID the coding's; Union and Intersection also change the
+    /// record's extent). Ranges that only touch do not overlap. The record's
+    /// own ID is skipped. store: default the project's.
+    qint32 FindOverlappingCoding(CodingRecord& record, qint32 overlapMode, const TopicDatabase* store = nullptr) const;
+    /// Gives the coding named by record.ID the record's extent, paragraphs,
+    /// preview, text (moved), area and coverage, and announces it; false
+    /// (record.Text cleared) when the coding is absent or was not written.
+    bool UpdateCodingSegment(CodingRecord& record);
+    /// Writes text (cut to 127 units) into the coding's comment only when
+    /// that is empty and the text is not; announced.
+    bool SetCodingComment(qint32 coding, const QString& text);
+    QString GetCodingComment(qint32 coding) const;
+    /// Adds a copy of the coding (with its text) to the code, dropped when
+    /// the code already overlaps it there, and reruns the retrieval when it
+    /// belongs in it. False when the code is the coding's own or absent;
+    /// true otherwise, also for an absent coding.
+    bool CopyCodingToCode(qint32 coding, qint32 code);
+    /// As the copy, but an overlapping coding of the code takes the extent,
+    /// and the coding is deleted once its copy is stored; its comment is
+    /// carried over (after a blank line when the target has one).
+    bool MoveCodingToCode(qint32 coding, qint32 code);
+    /// Remembers the code whose codings PastePendingCodings copies (copy)
+    /// or moves.
+    void SetPendingCodings(qint32 code, bool copy);
+    qint32 GetPendingCode() const { return m_pendingCode; }
+    bool IsPendingCopy() const { return m_copyPendingCodings; }
+    /// Copies or moves every coding of the pending code to the target (the
+    /// copies as one coding action) and forgets the pending code; the
+    /// retrieval reruns once when a coding belongs in it. The former
+    /// pending code; 0 when none was pending, the target is absent or is
+    /// the pending code itself (the pending code is then kept).
+    qint32 PastePendingCodings(qint32 target);
+    /// The greatest coding action below bound (0: no bound) and, in code,
+    /// the code of a coding of it; 0 when there is none.
+    qint32 FindPreviousAction(qint32& code, qint32 bound) const;
+    qint32 CountActionCodings(qint32 action) const;
+    /// Up to count lines "<code's full name>  (<codings>)" for the most
+    /// recent coding actions, newest first; true.
+    bool BuildCodeRankingList(qint32 count, QStringList& lines) const;
+    /// Deletes every coding of the action n steps below the most recent one
+    /// (0: the most recent), in one transaction; false when there are fewer
+    /// actions or the deletion failed.
+    bool UndoCodingAction(qint32 n);
+    /// Drops the ids of codings that exist without a code; absent ones stay.
+    void RemoveDeadCodings(QList<qint32>& ids) const;
+    /// The document's codings of the code; store: default the project's.
+    qint32 CountCodingsOfCodeInDocument(qint32 code, qint32 document, const TopicDatabase* store = nullptr) const;
+    /// documents x codes cells, cell i + k x documents for document i and
+    /// the k-th code: the number of its codings of that code, and 1 in
+    /// presence when there is any. With the weight filter on, codings whose
+    /// weight lies outside it are left out.
+    void CountCodingsByDocumentAndCode(const QList<qint32>& documents, const QList<qint32>& codes,
+                                       QList<qint32>& counts, QList<quint8>& presence) const;
+    /// Every window selects the coding's code.
+    void SelectCodingCode(qint32 coding);
+
+    // ---- Deleting single codings, links and media marks -----------------------
+    // Each deletes through the store in one transaction (the counters of the
+    // rows that counted the object kept right), then tells every window:
+    // the removed dependants, the object, then the changed objects once
+    // each. False, with nothing changed and nothing announced, when the row
+    // is absent or the file refused the deletion.
+
+    bool DeleteCoding(qint32 coding);
+    /// Codings in one transaction, announced together.
+    bool DeleteCodings(const QList<qint32>& codings);
+    /// Deletes both ends of a link pair and the map links naming either.
+    bool DeleteLink(qint32 link);
+    /// The mark alone; DeleteMediaMark also closes the gap in the times.
+    bool DeleteMediaMarkRow(qint32 mark);
+
+    // ---- Memos, links and media marks -----------------------------------------
+
+    /// A free memo: title (empty: "Memo <key>"; cut to 63 units), author
+    /// (empty: the user name), date (invalid: now), rich text (empty: none);
+    /// announced. The new id; 0 on failure.
+    qint32 NewMemo(const QString& title, const QString& author, const QDateTime& date, const QByteArray& rtf);
+    /// The memo of a code, document, document group or document set (of a
+    /// set member: of its document, which is announced as changed); 0 when
+    /// it has none. A memo that no longer names its owner is attached to it
+    /// again, unless another object or a place in a document holds it, in
+    /// which case the asking object forgets it. With create, a missing memo
+    /// is made with the rich text and attached (created set); 0 when the
+    /// object is absent or the memo could not be written.
+    qint32 GetCodeMemo(qint32 code, bool& created, bool create = false, const QByteArray& rtf = {});
+    qint32 GetDocumentMemo(qint32 document, bool& created, bool create = false, const QByteArray& rtf = {});
+    qint32 GetGroupMemo(qint32 group, bool& created, bool create = false, const QByteArray& rtf = {});
+    qint32 GetSetMemo(qint32 set, bool& created, bool create = false, const QByteArray& rtf = {});
+    qint32 GetSetMemberMemo(qint32 member, bool& created, bool create = false, const QByteArray& rtf = {});
+    /// The project memo; with create made (and its id stored) when missing.
+    qint32 GetProjectMemo(bool& created, bool create = false, const QByteArray& rtf = {});
+    /// A memo at a place in the document ("Memo <key>"); the document's
+    /// memo count rises. The new id; 0 when the document is absent or the
+    /// memo could not be written.
+    qint32 NewDocumentMemo(qint32 document, qint32 page, qint32 position, qint32 paragraph);
+    /// A new top-level rich-text document named after the memo: its title,
+    /// author and date in bold, then its text. The new id; 0 when the memo
+    /// is absent.
+    qint32 NewDocumentFromMemo(qint32 memo);
+    /// The memos linked to the code (with subcodes included: or to one of
+    /// its subcodes), in store order; true.
+    bool CollectMemosOfCode(qint32 code, QList<qint32>& ids);
+    /// The memos linked to any existing code, in store order; true.
+    bool CollectCodeMemos(QList<qint32>& ids);
+    /// The code ids a memo is linked to; empty for an absent memo.
+    QList<qint32> GetMemoCodes(qint32 memo);
+    /// False when a memo of the document has that page, position and title.
+    bool IsMemoPlaceFree(qint32 document, qint32 page, qint32 position, const QString& title,
+                         const TopicDatabase* store = nullptr) const;
+    /// A link end, as the browser makes it.
+    struct LinkRecord {
+        qint32 ID = 0;
+        qint32 TextID = 0;
+        qint32 StartChar = 0;
+        qint32 FinishChar = 0;
+        qint32 LinkID = 0;  ///< 0: pair with the oldest waiting end; -1: a file or address in Text
+        QByteArray Text;
+        qint32 PosX1 = 0;
+        qint32 PosX2 = 0;
+        qint32 Page = 1;
+        qint32 IsText = 1;
+    };
+    /// Stores a link end (Text moved in; ID set). An end with LinkID 0
+    /// pairs with the oldest end still waiting for its partner, and both
+    /// then name each other; without one it waits. False (nothing written
+    /// or announced) for an absent document or a refused write.
+    bool AddLink(LinkRecord& record);
+    /// Gives the link the record's extent, page and text (moved); announced.
+    bool UpdateLink(LinkRecord& record);
+    /// Deletes the oldest end still waiting for its partner; false when none.
+    bool DeleteFirstLink();
+    /// False when a link of the document has exactly this place.
+    bool IsLinkPlaceFree(qint32 document, qint32 page, qint32 start, qint32 finish, qint32 x1, qint32 x2,
+                         const TopicDatabase* store = nullptr) const;
+    /// A media mark as stored: times are "hh:mm:ss.mmm".
+    struct MediaMarkRecord {
+        qint32 TextID = 0;
+        qint32 State = 0;
+        qint32 StartChar = 0;
+        QString Begin;
+        QString End;
+    };
+    /// One row per record for the document, in one transaction; announces
+    /// nothing. False for an absent document or a refused write.
+    bool AddMediaMarks(qint32 document, const QList<MediaMarkRecord>& marks);
+    /// Writes the listed entries of the document's marks (times in
+    /// milliseconds): an entry with an id updates its row, one without gets
+    /// a new row, whose id goes into the entry, and is selected. One
+    /// transaction; false when a write failed or the document is absent.
+    bool StoreMediaMarks(qint32 document, QList<MediaTimestamp>& marks, const QList<qsizetype>& indexes);
+    bool GetMediaMark(qint32 mark, MediaMarkRecord& record) const;
+    /// Deletes a mark of a document with at least two: the mark before it
+    /// takes over its end, or, for the first mark, the next one starts at
+    /// position 0 and time 0. False, nothing deleted, otherwise.
+    bool DeleteMediaMark(qint32 mark);
+    /// Reads "file=<name> time=<milliseconds>" (quotes ignored; "time="
+    /// after "file="): the file name with XML entities decoded and the time
+    /// as "hh:mm:ss.mmm". False otherwise.
+    static bool ParseTimeMark(const QString& text, QString& fileName, QString& time);
+
     // ---- Coding records, colours and sort orders ---------------------------
 
     /// The distinct colours (COLORREF) of the named documents (kind 5) or
@@ -608,7 +798,7 @@ public:
     /// the minimum word length, and is not in the word list. count: words
     /// gets += 1; otherwise a new word enters with 0 and a known one keeps
     /// its value. second, when given, always gets += 1. The words counted.
-    qint32 CountWords(QString& text, QHash<QString, qint32>& words, QHash<QString, qint32>* second, bool count) const;
+    qint32 CountWords(QString& text, WordCounts& words, WordCounts* second, bool count) const;
     /// Words of 2 to 63 units, separators applied, case kept.
     static qint32 CountTextWords(const QString& text);
     /// True when the list is on and holds the word (lower-cased).
@@ -779,6 +969,81 @@ private:
     /// The categorical value for the counts of the subcodes.
     QString CategoricalValue(const QList<qint32>& subcodes, const QList<qint32>& counts) const;
 
+    // Codings.
+    /// Reversed ranges turned round, the weight kept within 0 to 100.
+    static void NormaliseCoding(CodingRecord& record);
+    /// FindOverlappingCoding, skipping the listed codings.
+    static qint32 ScanOverlaps(CodingRecord& record, qint32 mode, const TopicDatabase& store,
+                               const QSet<qint32>& skip);
+    bool WriteNewCoding(CodingRecord& record, qint32& actionId, bool* written);
+    /// given: the record's extent before the overlap test changed it
+    /// (start, finish, x1, x2).
+    bool MergeCoding(CodingRecord& record, qint32 mode, bool* written, const std::array<qint32, 4>& given);
+    /// The fields AddCoding takes from the record; the action only for a
+    /// new row (a merged coding keeps its own).
+    void FillCodingRow(RowBuffer& row, CodingRecord& record, std::optional<qint32> action);
+    /// True when a coding of the record belongs in the current retrieval.
+    bool BelongsInRetrieval(const CodingRecord& record) const;
+    /// The code is activated, lies under an activated code with subcodes
+    /// included, or is the code of the current retrieval function.
+    bool IsCodeRetrieved(qint32 code) const;
+    /// Adds to an integer field of the row and writes that field alone to
+    /// the file and the table.
+    static bool AddToStoredCount(RowBuffer& row, qint32 field, qint32 delta);
+    /// Codings that count: all but those of code 0.
+    qint32 CountCountedCodings() const;
+    /// The code row's shares of all and of the activated codings.
+    void SetCodeShares(RowBuffer& codeRow) const;
+    /// Announces a new coding and what its counters changed.
+    void AnnounceNewCoding(qint32 coding, qint32 document, qint32 code);
+    /// The coding with its text, without its id; false when it is absent.
+    bool ReadCodingRecord(qint32 coding, CodingRecord& record);
+    /// Adds the comment to the coding's own, after a blank line when it has
+    /// one; nothing when it holds the comment already.
+    bool AppendCodingComment(qint32 coding, const QString& comment);
+    /// One pass over the codings: each action (TAID above 0) with its
+    /// number of codings and the code of its first coding, newest first.
+    struct CodingAction {
+        qint32 action;
+        qint32 count;
+        qint32 code;
+    };
+    QList<CodingAction> ListCodingActions() const;
+
+    // Deletion of single objects.
+    /// What a coding counted in, kept until its row is gone.
+    struct CodingTrace {
+        qint32 document;
+        qint32 code;
+        bool documentActivated;
+    };
+    struct Deletion {
+        QList<ObjectRef> removed;  // dependants, then the object, per object
+        QList<ObjectRef> changed;
+        QList<CodingTrace> codings;
+    };
+    /// Inside the caller's transaction: deletes the rows through the store,
+    /// keeps the memory-only counters of codes, the categorical values and
+    /// the map links right, and lists what went and what changed.
+    bool DeleteRowsInTransaction(qint32 topic, const QList<qint32>& keys, Deletion& deletion,
+                                 int progressText = 0);
+    void SettleRemovedCodings(const QList<CodingTrace>& codings);
+    bool DeleteMapLinksOf(qint32 link, Deletion& deletion);
+    /// The removed objects, then each changed one that was not removed, once.
+    void AnnounceDeletion(const Deletion& deletion);
+    bool DeleteTopicRows(qint32 topic, const QList<qint32>& keys, int progressText = 0);
+
+    // Memos.
+    struct MemoOwner;
+    static const MemoOwner* FindMemoOwner(qint32 topic);
+    qint32 GetObjectMemo(const MemoOwner& owner, qint32 id, bool& created, bool create, const QByteArray& rtf);
+    /// True when an object, the project or a place in a document holds the memo.
+    bool IsMemoHeld(qint32 memo) const;
+    bool AddToDocumentMemos(qint32 document, qint32 delta);
+    /// The fields every new memo gets: "Memo <key>", the user, now, and the
+    /// rich text when there is one.
+    bool FillNewMemo(RowBuffer& row, qint32 key, const QByteArray& rtf);
+
     void ClearProjectState();
     void ShowError(int textId, const QString& file, const QString& reason);
     bool ConvertLegacyFile(const QString& path, QString& converted);
@@ -851,6 +1116,7 @@ private:
     QString m_title;
     qint32 m_shownDocument = 0;
     qint32 m_pendingCode = 0;  // the code whose codings wait to be pasted onto another
+    bool m_copyPendingCodings = true;  // pasting copies them; false: moves them
     qint32 m_activatedDocuments = 0;
     qint32 m_activatedCodes = 0;
     qint32 m_activatedCodings = 0;

@@ -3,6 +3,7 @@
 
 #include "document/kordoc.h"
 
+#include "document/codingtext.h"
 #include "document/rowfields.h"
 #include "foundation/externalfiles.h"
 #include "foundation/ids.h"
@@ -78,11 +79,6 @@ qint32 CKorDoc::CountDocumentCodingsInSubtree(qint32 document, qint32 code) cons
 
 // ---- Keeping the derived fields of codings right ------------------------------
 
-namespace {
-
-/// The coding's fields that follow from the document's text: paragraphs,
-/// area and coverage; true when any changed. Area and coverage need a
-/// length; an empty text gives 0 and 0.
 bool PlaceCoding(RowBuffer& row, const ParagraphMap& ranges, qint32 length)
 {
     const qint32 start = IntOf(row, CodingField::StartChar);
@@ -103,9 +99,6 @@ bool PlaceCoding(RowBuffer& row, const ParagraphMap& ranges, qint32 length)
     return true;
 }
 
-/// The document's own rich text: DocType 0, loaded, not empty and not a
-/// reference to an external file (whose positions the file's own text
-/// decides). Null otherwise.
 const QByteArray* OwnRichText(RowBuffer& row, FieldValue& text)
 {
     if (IntOf(row, DocumentField::DocType) != DocumentKind::RichText || !row.GetFieldValue(DocumentField::Text, text) ||
@@ -114,6 +107,20 @@ const QByteArray* OwnRichText(RowBuffer& row, FieldValue& text)
     const QByteArray* blob = text.GetBlob();
     return blob && !blob->isEmpty() && StripExternPrefix(blob).isEmpty() ? blob : nullptr;
 }
+
+bool RenewCodingSegment(RowBuffer& row, CRichEditCtrlEx& edit, const ParagraphMap& ranges, qint32 length)
+{
+    const qint32 start = IntOf(row, CodingField::StartChar);
+    const qint32 finish = IntOf(row, CodingField::FinishChar);
+    QByteArray segment;
+    edit.SetSel(std::min(start, finish), std::max(start, finish));
+    edit.StreamOutRtf(&segment, true, true);
+    PlaceCoding(row, ranges, length);
+    SetText(row, CodingField::Preview, GetRichEditTextRange(&edit, start, finish, 63));
+    return SetBlob(row, CodingField::Text, segment);
+}
+
+namespace {
 
 void PumpProgress()
 {
@@ -198,14 +205,7 @@ bool CKorDoc::RebuildAllCodings()
             RowBuffer row;
             if (!m_db.ReadRow(TopicId::Codings, coding, row, false) || !IntOf(row, CodingField::IsText))
                 continue;
-            const qint32 start = IntOf(row, CodingField::StartChar);
-            const qint32 finish = IntOf(row, CodingField::FinishChar);
-            QByteArray segment;
-            edit->SetSel(std::min(start, finish), std::max(start, finish));
-            edit->StreamOutRtf(&segment, true, true);
-            PlaceCoding(row, ranges, length);
-            SetText(row, CodingField::Preview, GetRichEditTextRange(edit.get(), start, finish, 63));
-            if (!SetBlob(row, CodingField::Text, segment) || !row.Commit(true, false))
+            if (!RenewCodingSegment(row, *edit, ranges, length) || !row.Commit(true, false))
                 return false;
         }
         edit->SetText(QString());

@@ -159,11 +159,7 @@ void CKorDoc::AddColorFilterCode(quint32 color)
 
 qint32 CKorDoc::CountCodingsOfDocumentAndCode(qint32 document, qint32 code) const
 {
-    QList<qint32> codings;
-    m_db.FindKeysByParent(TopicId::Codings, TopicId::Documents, document, codings);
-    return qint32(std::count_if(codings.cbegin(), codings.cend(), [this, code](qint32 coding) {
-        return m_db.GetIntValue(TopicId::Codings, coding, CodingField::Code) == code;
-    }));
+    return CountCodingsOfCodeInDocument(code, document);
 }
 
 int CKorDoc::FindUniqueMaximum(const QList<qint32>& counts)

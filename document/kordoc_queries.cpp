@@ -195,17 +195,8 @@ bool CKorDoc::IsCodingActivated(qint32 coding) const
     if (!HasRow(TopicId::Codings, coding))
         return false;
     const qint32 document = m_db.GetIntValue(TopicId::Codings, coding, CodingField::Document);
-    const qint32 code = m_db.GetIntValue(TopicId::Codings, coding, CodingField::Code);
-    if (!IsActivated(TopicId::Documents, document))
-        return false;
-    if (IsActivated(TopicId::Codes, code))
-        return true;
-    // Functions 5 to 9 name one further code of their own.
-    const OptionsRecord& settings = m_options;
-    const qint32 named[] = {0, 0, 0, 0, 0, settings.codeA, settings.enclosingCode, settings.excludedCode,
-                            settings.followingCode, settings.nearCode};
-    const qint32 function = settings.retrievalFunction;
-    return function >= 5 && function <= 9 && code != 0 && named[function] == code;
+    return IsActivated(TopicId::Documents, document) &&
+           IsCodeRetrieved(m_db.GetIntValue(TopicId::Codings, coding, CodingField::Code));
 }
 
 qint32 CKorDoc::CountActivatedRelated(qint32 topic, qint32 parentTopic, qint32 parentKey) const

@@ -18,16 +18,6 @@
 
 namespace {
 
-/// The variable list that mirrors the fields of a topic; 0 for none.
-qint32 VariableListOf(qint32 topic)
-{
-    if (topic == TopicId::Documents)
-        return TopicId::DocumentVariables;
-    if (topic == TopicId::Codes)
-        return TopicId::CodeVariables;
-    return 0;
-}
-
 /// Fields the views may not set from text: the key, references, the
 /// counters the document keeps and the state bits; each has an operation of
 /// its own that keeps the project consistent.

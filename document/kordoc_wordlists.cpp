@@ -6,6 +6,7 @@
 #include "document/documentids.h"
 
 #include "document/rowfields.h"
+#include "document/wordcounts.h"
 #include "foundation/filehelpers.h"
 #include "foundation/ids.h"
 #include "foundation/options.h"
@@ -155,8 +156,7 @@ void CKorDoc::SetWordList(const QString& text, bool append)
 
 // ---- Word counts ----------------------------------------------------------------
 
-qint32 CKorDoc::CountWords(QString& text, QHash<QString, qint32>& words, QHash<QString, qint32>* second,
-                           bool count) const
+qint32 CKorDoc::CountWords(QString& text, WordCounts& words, WordCounts* second, bool count) const
 {
     RemoveSeparators(text, !g_dictioOptions.GetBool(DictioOption::CaseSensitive));
     const bool listed = m_wordListOn && !m_wordList.isEmpty();
@@ -164,13 +164,11 @@ qint32 CKorDoc::CountWords(QString& text, QHash<QString, qint32>& words, QHash<Q
     ForEachWord(text, [&](QStringView word) {
         if (word.size() > kLongestWord || word.size() < m_minWordLength || (listed && FindWordInList(word)))
             return;
-        const QString key = word.toString();
+        qint32& value = words[word];
         if (count)
-            ++words[key];
-        else if (!words.contains(key))
-            words.insert(key, 0);
+            ++value;
         if (second)
-            ++(*second)[key];
+            ++(*second)[word];
         ++counted;
     });
     return counted;

@@ -61,17 +61,26 @@ QString FitTextWithEllipsis(const QFontMetrics& metrics, const QString& text, in
         return text;
     const QString ellipsis = QStringLiteral("...");
     const int reserved = metrics.horizontalAdvance(ellipsis) + extraWidth;
-    // A surrogate pair goes as one character.
-    const auto lastLength = [](const QString& s) {
-        return s.size() >= 2 && s.back().isLowSurrogate() && s[s.size() - 2].isHighSurrogate() ? 2 : 1;
+    // A surrogate pair goes as one character: a cut never ends on its first half.
+    const auto whole = [&text](qsizetype length) {
+        return length > 0 && length < text.size() && text.at(length - 1).isHighSurrogate() ? length - 1 : length;
     };
-    QString shortened = text;
-    while (shortened.size() > lastLength(shortened)) {
-        shortened.chop(lastLength(shortened));
-        if (metrics.horizontalAdvance(shortened) + reserved <= availableWidth)
+    const qsizetype first = text.at(0).isHighSurrogate() && text.size() > 1 ? 2 : 1;
+    // The longest prefix that fits, found by halving: widths grow with the
+    // prefix, and each measure shapes the text, so a cut of a long text costs
+    // a few measures rather than one per character.
+    qsizetype fits = first;
+    qsizetype tooLong = text.size();
+    while (tooLong - fits > 1) {
+        const qsizetype middle = whole(fits + (tooLong - fits) / 2);
+        if (middle <= fits)
             break;
+        if (metrics.horizontalAdvance(text.left(middle)) + reserved <= availableWidth)
+            fits = middle;
+        else
+            tooLong = middle;
     }
-    return shortened + ellipsis;
+    return text.left(fits) + ellipsis;
 }
 
 QString FormatTimeStamp(const QDateTime& value)

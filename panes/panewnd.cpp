@@ -1,6 +1,8 @@
 #include "panes/panewnd.h"
 
+#include "panes/listnotifyinfo.h"
 #include "panes/objectlistregistry.h"
+#include "panes/requestowner.h"
 
 CPaneWnd::~CPaneWnd()
 {
@@ -16,4 +18,46 @@ void CPaneWnd::LeaveRegistry()
 bool CPaneWnd::IsShown(qint32, qint32)
 {
     return false;
+}
+
+bool CPaneWnd::SendToOwner(NotifyHead& record)
+{
+    if (!m_pOwner)
+        return false;
+    record.sender = RequestSender();
+    record.controlId = m_controlId;
+    m_pOwner->Request(record);
+    return true;
+}
+
+bool CPaneWnd::QueryOwner(ListNotifyInfo& info)
+{
+    info.query = true;
+    info.handled = false;
+    info.colour = 0;
+    return SendToOwner(info) && info.handled;
+}
+
+bool CPaneWnd::NotifyOwner(ListNotifyInfo& info)
+{
+    info.query = false;
+    info.handled = false;
+    return SendToOwner(info) && info.handled;
+}
+
+qint32 CPaneWnd::RequestDrop(bool perform, QPoint screenPos, qint32 modifierKeys, qint32 draggedKind,
+                             qint32 draggedId, qint32 targetKind, qint32 targetId)
+{
+    DropNotifyInfo info;
+    info.point = screenPos;
+    info.modifierKeys = modifierKeys;
+    info.perform = perform;
+    info.draggedId = draggedId;
+    info.draggedKind = draggedKind;
+    info.targetId = targetId;
+    info.targetKind = targetKind;
+    info.handled = false;
+    if (!SendToOwner(info) || !info.handled)
+        return 0;
+    return info.answer;
 }

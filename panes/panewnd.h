@@ -5,7 +5,11 @@
 #include <QtGlobal>
 #include <qnamespace.h>
 
+class RequestOwner;
 class ObjectListRegistry;
+class QObject;
+struct ListNotifyInfo;
+struct NotifyHead;
 
 /// @short A window that shows project objects and is told of every change
 /// through an ObjectListRegistry.
@@ -31,6 +35,33 @@ public:
     ObjectListRegistry* GetRegistry() const { return m_pRegistry; }
     /// Unregisters the pane when it is registered; safe during a broadcast.
     void LeaveRegistry();
+
+    // ---- Requests to the owner ----------------------------------------------
+    // Every request is synchronous: its answer is in the record when the call
+    // returns. Without an owner nothing is sent and the request is unanswered.
+
+    /// The window the pane's requests go to; not owned, null for none.
+    void SetOwner(RequestOwner* owner) { m_pOwner = owner; }
+    RequestOwner* GetOwner() const { return m_pOwner; }
+    /// The id the pane's requests carry as their control id.
+    void SetControlId(qint32 id) { m_controlId = id; }
+    qint32 GetControlId() const { return m_controlId; }
+
+    /// Stamps the head (sender, control id) and hands the record to the
+    /// owner. False when there is no owner.
+    bool SendToOwner(NotifyHead& record);
+    /// Asks the owner about an item: sets the query flag, clears handled and
+    /// the colour answer. The handled flag as the owner left it.
+    bool QueryOwner(ListNotifyInfo& info);
+    /// Tells the owner what happened to an item in the pane (rename, move,
+    /// expansion, order): clears the query and handled flags. The handled
+    /// flag as the owner left it.
+    bool NotifyOwner(ListNotifyInfo& info);
+    /// A drop request: with perform false the owner answers the drop effect
+    /// it would accept, with it true it performs the drop. The owner's answer
+    /// when it handled the request, else 0.
+    qint32 RequestDrop(bool perform, QPoint screenPos, qint32 modifierKeys, qint32 draggedKind, qint32 draggedId,
+                       qint32 targetKind, qint32 targetId);
 
     // The operations in slot order. Only IsShown has a body; every concrete
     // pane answers the rest (false, 0 or nothing when it has nothing to do).
@@ -79,7 +110,13 @@ public:
     /// only for media marks, whose stretch the browser then selects.
     virtual void SelectObject(qint32 topic, qint32 id, qint32 flag) = 0;
 
+protected:
+    /// The widget that stands for the pane as the sender of its requests.
+    virtual QObject* RequestSender() { return nullptr; }
+
 private:
     friend class ObjectListRegistry;
     ObjectListRegistry* m_pRegistry = nullptr;   // set and cleared by the registry only
+    RequestOwner* m_pOwner = nullptr;
+    qint32 m_controlId = 0;
 };

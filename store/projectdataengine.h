@@ -164,4 +164,6 @@ private:
     // the fields written (qint32 each, in memory order); emptied whenever a
     // field dictionary changes.
     QHash<QByteArray, std::pair<QString, QString>> m_writeStatements;
+    // UPDATE of one value, by topic id and field id; emptied with the above.
+    QHash<std::pair<qint32, qint32>, QString> m_fieldStatements;
 };

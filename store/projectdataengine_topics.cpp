@@ -113,6 +113,7 @@ QString TextForRetype(const FieldValue& value)
 bool ProjectDataEngine::LoadTopic(TopicTable& table)
 {
     m_writeStatements.clear();
+    m_fieldStatements.clear();
     table.Reset();
     table.SetListener(this);
     const qint32 topic = table.GetTopicId();
@@ -354,10 +355,15 @@ bool ProjectDataEngine::WriteFieldValue(TopicTable& table, qint32 key, const Fie
     QVariant stored;
     if (!keyField || table.GetSource().isEmpty() || !value.ToColumnValue(stored))
         return false;
-    if (!m_db.Execute(QStringLiteral("UPDATE %1 SET %2=? WHERE %3=?;")
-                          .arg(dao::QuoteName(table.GetSource()), dao::QuoteName(value.Source),
-                               dao::QuoteName(keyField->Source)),
-                      {stored, key}))
+    // Counters are written one value at a time, often in long loops.
+    auto statement = m_fieldStatements.constFind({table.GetTopicId(), value.ID});
+    if (statement == m_fieldStatements.cend()) {
+        statement = m_fieldStatements.insert({table.GetTopicId(), value.ID},
+                                             QStringLiteral("UPDATE %1 SET %2=? WHERE %3=?;")
+                                                 .arg(dao::QuoteName(table.GetSource()), dao::QuoteName(value.Source),
+                                                      dao::QuoteName(keyField->Source)));
+    }
+    if (!m_db.Execute(*statement, {stored, key}))
         return FailDb(table.GetSource());
     // A row that was never committed has no record to take the value.
     return m_db.GetRecordsAffected() > 0;
@@ -441,6 +447,7 @@ bool ProjectDataEngine::LoadExternalContent(FieldValue& value)
 bool ProjectDataEngine::AddField(TopicTable& table, const FieldDescriptor& field)
 {
     m_writeStatements.clear();
+    m_fieldStatements.clear();
     if (!IsOpen())
         return false;
     dao::Transaction transaction(m_db);
@@ -483,6 +490,7 @@ bool ProjectDataEngine::SetFieldProperties(qint32 topicId, qint32 fieldId, const
 bool ProjectDataEngine::SetFieldType(qint32 topicId, qint32 fieldId, qint32 type)
 {
     m_writeStatements.clear();
+    m_fieldStatements.clear();
     if (!IsOpen() || !FieldDescriptor::IsKnownType(type))
         return false;
     dao::Transaction transaction(m_db);
@@ -569,6 +577,7 @@ bool ProjectDataEngine::ConvertStoredValues(qint32 topicId, const FieldDescripto
 bool ProjectDataEngine::DeleteField(TopicTable& table, const FieldDescriptor& field)
 {
     m_writeStatements.clear();
+    m_fieldStatements.clear();
     if (!IsOpen())
         return false;
     const qint32 topic = table.GetTopicId();

@@ -164,17 +164,33 @@ enum : qint32 {
     Paragraph = 3,
     Code = 4,
     SetID = 5,
-    Pos = 7,
+    Type = 6,
+    Pos = 7,       ///< -1 for a memo of an object, else a position in the document
     Title = 8,
-    Text = 11,    ///< rich text
-    Source = 15,  ///< what the memo is attached to
+    Author = 9,
+    Date = 10,
+    Text = 11,     ///< rich text
+    Codewords = 12,  ///< blob of 32-bit code ids the memo is linked to
+    Preview = 13,
+    Page = 14,
+    Source = 15,   ///< what the memo is attached to
 };
 }
 namespace MediaMarkField {
-enum : qint32 { Document = 1, StartChar = 3, Begin = 4, End = 5 };
+enum : qint32 { Document = 1, State = 2, StartChar = 3, Begin = 4, End = 5, Comment = 6 };
 }
 namespace LinkField {
-enum : qint32 { LinkID = 4 };
+enum : qint32 {
+    Document = 1,
+    StartChar = 2,
+    FinishChar = 3,
+    LinkID = 4,  ///< the other end; 0 while it is missing, -1 for a link to a file or address
+    Text = 5,
+    PosX1 = 6,
+    PosX2 = 7,
+    Page = 8,
+    IsText = 9,
+};
 }
 
 /// Content kinds of documents (DocType).

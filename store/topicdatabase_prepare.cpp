@@ -76,7 +76,8 @@ bool TopicDatabase::PrepareDelete(qint32 topic, qint32 key, QList<ObjectRef>& ch
             if (!row.Commit(false, false))
                 return false;
         }
-        if (document == 0)
+        // Codings of code 0 are temporary rows that no document counts.
+        if (document == 0 || code == 0)
             return true;
         if (ReadRow(TopicId::Documents, document, row, false)) {
             AddToField(row, DocumentField::Codes, -1);

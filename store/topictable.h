@@ -185,6 +185,26 @@ public:
     /// to the parent topic holds the parent key; false when no field
     /// refers to that topic.
     bool FindKeysByParent(qint32 parentTopic, qint32 parentKey, QList<qint32>& keys) const;
+    /// Calls visit(key, row) for each row FindKeysByParent would list, in
+    /// the same order, without a key lookup per row; false when no field
+    /// refers to that topic. The row bytes are valid during the call only;
+    /// the table must not change meanwhile.
+    template <typename Visit>
+    bool ForEachRowOfParent(qint32 parentTopic, qint32 parentKey, Visit visit) const
+    {
+        const auto field = m_parentMap.constFind(parentTopic);
+        if (field == m_parentMap.cend())
+            return false;
+        const auto index = m_parentIndexes.constFind(field.value());
+        if (index == m_parentIndexes.cend())
+            return true;
+        const auto children = index->constFind(parentKey);
+        if (children == index->cend())
+            return true;
+        for (const qint32 slot : children.value())
+            visit(SlotKey(slot), SlotData(slot));
+        return true;
+    }
     /// The key that the row refers to in the parent topic; 0 when none.
     qint32 GetParentKey(qint32 key, qint32 parentTopic) const;
     /// The integer value of a field of a row; 0 when absent.

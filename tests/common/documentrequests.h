@@ -6,13 +6,13 @@
 
 #include "document/kordoc.h"
 #include "panes/listnotifyinfo.h"
-#include "ui/richviewowner.h"
+#include "panes/requestowner.h"
 
 #include <functional>
 
 namespace testutil {
 
-class DocumentRequests : public RichViewOwner {
+class DocumentRequests : public RequestOwner {
 public:
     explicit DocumentRequests(CKorDoc& doc) : m_doc(doc) {}
 

@@ -4,6 +4,8 @@
 
 #include "objectstest.h"
 
+#include "document/wordcounts.h"
+
 #include <QFile>
 
 using namespace doctest;
@@ -102,7 +104,7 @@ TEST_F(WordsTest, WordsAreCountedWithinTheirLimitsAndWithoutListedWords)
     const QString word63(63, QLatin1Char('w')), word64(64, QLatin1Char('v'));
     QString text = QStringLiteral("The cat, the CAT; 42 l'eau \u0645\u0631\u062D\u0628\u0627 ") + word63 + u' ' + word64 +
                    QStringLiteral(" (cat)");
-    QHash<QString, qint32> words, all;
+    WordCounts words, all;
     EXPECT_EQ(doc.CountWords(text, words, &all, true), 7);
     EXPECT_EQ(words.value(QStringLiteral("cat")), 3);
     EXPECT_EQ(words.value(QStringLiteral("42")), 1);
@@ -120,6 +122,22 @@ TEST_F(WordsTest, WordsAreCountedWithinTheirLimitsAndWithoutListedWords)
     EXPECT_EQ(words.value(QStringLiteral("dog"), -1), 0);
 
     EXPECT_EQ(CKorDoc::CountTextWords(QStringLiteral("a bb, ccc ") + word63 + u' ' + word64), 3);
+}
+
+TEST_F(WordsTest, ManyDistinctWordsKeepTheirCountsAcrossTexts)
+{
+    // Enough words to make the table grow several times between texts.
+    WordCounts words;
+    for (int round = 1; round <= 2; ++round) {
+        QString text;
+        for (int i = 0; i < 5000; ++i)
+            text += QStringLiteral("w%1 ").arg(i % 2500);
+        EXPECT_EQ(doc.CountWords(text, words, nullptr, true), 5000);
+        EXPECT_EQ(words.size(), 2500);
+        for (int i = 0; i < 2500; i += 97)
+            EXPECT_EQ(words.value(QStringLiteral("w%1").arg(i)), 2 * round) << i;
+    }
+    EXPECT_FALSE(words.contains(u"w2500"));
 }
 
 TEST_F(WordsTest, ADictionaryFileIsReadTolerantlyAndKeysFollowTheTopic)

@@ -43,6 +43,14 @@ protected:
     {
         QList<qint32> keys;
         EXPECT_TRUE(db.FindKeysByParent(topic, parentTopic, parentKey, keys));
+        // The walk over the same rows visits them alike, with their bytes.
+        QList<qint32> visited;
+        const TopicTable* table = db.GetTable(topic);
+        EXPECT_TRUE(table->ForEachRowOfParent(parentTopic, parentKey, [&](qint32 key, const char* row) {
+            EXPECT_EQ(row, table->RowOfKey(key));
+            visited.append(key);
+        }));
+        EXPECT_EQ(visited, keys);
         return keys;
     }
 

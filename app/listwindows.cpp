@@ -1,0 +1,175 @@
+#include "app/listwindows.h"
+
+#include "document/kordoc.h"
+#include "foundation/stringstore.h"
+#include "foundation/waitwindow.h"
+#include "panes/listids.h"
+#include "panes/objectlistwindow.h"
+#include "store/storeids.h"
+
+namespace {
+
+int KindOf(int command)
+{
+    using namespace ListWindowCommand;
+    switch (command) {
+    case MemosList: return CListWindows::Memos;
+    case SearchHitsList: return CListWindows::SearchHits;
+    case CodingsList: return CListWindows::Codings;
+    case CodesList: return CListWindows::Codes;
+    case DocumentsList:
+    case DocumentVariables:
+    case CodeVariables: return CListWindows::Variables;
+    case WordList: return CListWindows::Words;
+    case OverviewList: return CListWindows::Overview;
+    case GeoLinkList: return CListWindows::GeoLinks;
+    default: return -1;
+    }
+}
+
+}  // namespace
+
+CListWindows::CListWindows(QWidget* frame, CKorDoc* document) : m_frame(frame), m_document(document) {}
+
+CListWindows::~CListWindows()
+{
+    for (auto& window : m_windows)
+        delete window.data();
+}
+
+ObjectListWindow* CListWindows::Window(Kind kind) const
+{
+    return m_windows[kind].data();
+}
+
+void CListWindows::CloseAll()
+{
+    for (auto& window : m_windows)
+        if (window)
+            window->close();
+}
+
+void CListWindows::Raise(ObjectListWindow* window)
+{
+    if (window->isMinimized())
+        window->showNormal();
+    else
+        window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+ObjectListWindow* CListWindows::Open(Kind kind, qint32 topic, const QList<qint32>& keys, const QString& title,
+                                     bool withVariables)
+{
+    if (ObjectListWindow* open = m_windows[kind]) {
+        open->SetContent(0, 0, keys, title);
+        Raise(open);
+        return open;
+    }
+    TopicDatabase& db = m_document->GetDatabase();
+    QList<qint32> fieldIds;
+    db.GetFieldIds(topic, fieldIds, true);
+    VariableListContent variables;
+    if (withVariables) {
+        const qint32 list = topic == TopicId::Documents ? TopicId::DocumentVariables : TopicId::CodeVariables;
+        db.GetFieldIds(list, variables.fieldIds, true);
+        db.GetAllKeys(list, variables.keys);
+    }
+    auto* window = new ObjectListWindow(m_owner, topic, 0, 0, fieldIds, keys, title,
+                                        withVariables ? &variables : nullptr, m_frame);
+    m_windows[kind] = window;
+    return window;
+}
+
+bool CListWindows::OnUpdateCommand(CCmdUI& ui)
+{
+    if (KindOf(ui.id) < 0)
+        return false;
+    ui.Enable(m_owner && m_document && m_document->GetEngine());
+    return true;
+}
+
+bool CListWindows::OnCommand(int id)
+{
+    using namespace ListWindowCommand;
+    const int kindIndex = KindOf(id);
+    if (kindIndex < 0)
+        return false;
+    if (!m_owner || !m_document || !m_document->GetEngine())
+        return true;
+    const Kind kind = Kind(kindIndex);
+    TopicDatabase& db = m_document->GetDatabase();
+    const auto allKeys = [&db](qint32 topic) {
+        QList<qint32> keys;
+        db.GetAllKeys(topic, keys);
+        return keys;
+    };
+    // Windows that are only brought back while they exist.
+    if ((kind == Words || kind == Overview) && m_windows[kind]) {
+        Raise(m_windows[kind]);
+        return true;
+    }
+    BeginWait();
+    ObjectListWindow* window = nullptr;
+    bool wasOpen = m_windows[kind];
+    switch (id) {
+    case MemosList:
+        window = Open(kind, TopicId::Memos, allKeys(TopicId::Memos), LoadString(ListText::AllObjects), false);
+        break;
+    case SearchHitsList: {
+        const QList<qint32> keys = allKeys(TopicId::SearchHits);
+        window = Open(kind, TopicId::SearchHits, keys, LoadString(ListText::FoundHits).arg(keys.size()), false);
+        break;
+    }
+    case CodingsList: {
+        // Codings of no code are the retrieval's or left behind: not listed.
+        QList<qint32> keys;
+        for (const qint32 key : allKeys(TopicId::Codings))
+            if (db.GetIntValue(TopicId::Codings, key, CodingField::Code) != 0)
+                keys.append(key);
+        window = Open(kind, TopicId::Codings, keys, LoadString(ListText::AllObjects), false);
+        qint32 documents = 0;
+        qint32 groups = 0;
+        m_document->CountCodingSources(keys, documents, groups);
+        window->SetCodingsCounts(documents, groups);
+        break;
+    }
+    case CodesList:
+        if (!wasOpen)
+            m_document->BuildVariableList(true);
+        window = Open(kind, TopicId::Codes, allKeys(TopicId::Codes), LoadString(ListText::AllObjects), true);
+        break;
+    case DocumentsList:
+    case DocumentVariables:
+    case CodeVariables: {
+        // One variables window: an open one is replaced.
+        delete m_windows[kind].data();
+        wasOpen = false;
+        const bool codes = id == CodeVariables;
+        m_document->BuildVariableList(codes);
+        const qint32 topic = codes ? TopicId::Codes : TopicId::Documents;
+        window = Open(kind, topic, allKeys(topic), LoadString(ListText::AllObjects), true);
+        window->SetVariablesShown(id != DocumentsList);
+        break;
+    }
+    case WordList:
+        window = Open(kind, TopicId::WordFrequencies, allKeys(TopicId::WordFrequencies),
+                      LoadString(33092).arg(db.GetRowCount(TopicId::WordFrequencies)).arg(0), false);
+        break;
+    case OverviewList:
+        window = Open(kind, TopicId::OverviewTable, allKeys(TopicId::OverviewTable), QString(), false);
+        break;
+    case GeoLinkList:
+        window = Open(kind, TopicId::MapLinks, allKeys(TopicId::MapLinks), QString(), false);
+        break;
+    default: break;
+    }
+    if (window && !m_windows[kind].isNull() && !wasOpen) {
+        window->Create();
+        m_document->GetRegistry().Register(window->Listener());
+        window->show();
+    }
+    EndWait();
+    return true;
+}

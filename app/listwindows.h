@@ -1,0 +1,63 @@
+#pragma once
+
+#include "foundation/commandtarget.h"
+
+#include <QList>
+#include <QPointer>
+#include <QString>
+
+#include <array>
+
+class CKorDoc;
+class IListWindowOwner;
+class ObjectListWindow;
+class QWidget;
+
+/// Command ids of the frame's list commands.
+namespace ListWindowCommand {
+constexpr int MemosList = 32784;       ///< ID_MAIN_MEMOSLIST
+constexpr int SearchHitsList = 32989;
+constexpr int CodingsList = 32911;     ///< ID_MAIN_CODINGSLIST
+constexpr int CodesList = 32991;       ///< ID_MAIN_WORDSLIST
+constexpr int DocumentsList = 32912;   ///< ID_MAIN_VARIABLES
+constexpr int DocumentVariables = 33563;   ///< ID_VARS_VARIABLES
+constexpr int CodeVariables = 33564;       ///< ID_VARS_CODESVARIABLES
+constexpr int WordList = 33067;        ///< ID_QNT_WORDCOUNTER_LAST
+constexpr int OverviewList = 33098;
+constexpr int GeoLinkList = 33218;     ///< ID_LINKBROWSER
+}  // namespace ListWindowCommand
+
+/// @short The frame's object-list windows: one per kind, opened by the list
+/// commands and reused while it exists (new rows and title, restored and
+/// raised); a window that goes clears its slot by itself.
+///
+/// The windows send their requests to the owner (the frame's router); while
+/// none is set the list commands are disabled. UI thread only.
+class CListWindows : public ICommandTarget {
+public:
+    enum Kind { Memos, SearchHits, Codings, Codes, Variables, Words, Overview, GeoLinks, KindCount };
+
+    /// `frame` parents the windows; `document` is the kept project document.
+    /// Neither is owned; either may be null (nothing then opens).
+    CListWindows(QWidget* frame, CKorDoc* document);
+    ~CListWindows() override;
+
+    void SetOwner(IListWindowOwner* owner) { m_owner = owner; }
+    ObjectListWindow* Window(Kind kind) const;
+    /// Closes every list window (the project closes).
+    void CloseAll();
+
+    bool OnCommand(int id) override;
+    bool OnUpdateCommand(CCmdUI& ui) override;
+
+private:
+    /// Opens the kind's window on the keys, or refreshes the one open.
+    ObjectListWindow* Open(Kind kind, qint32 topic, const QList<qint32>& keys, const QString& title,
+                           bool withVariables);
+    static void Raise(ObjectListWindow* window);
+
+    QWidget* m_frame;
+    CKorDoc* m_document;
+    IListWindowOwner* m_owner = nullptr;
+    std::array<QPointer<ObjectListWindow>, KindCount> m_windows;
+};

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QHeaderView>
+
+class ObjectListCtrl;
+
+/// @short The header of an object list: paints its captions itself (cut to
+/// the width, editable columns in dark blue, a pressed look while the
+/// button is down), keeps every column at least 45 pixels wide and the
+/// colour column at its fixed width, and opens the column menu on a right
+/// click.
+class CListHeaderCtrl : public QHeaderView {
+    Q_OBJECT
+public:
+    explicit CListHeaderCtrl(ObjectListCtrl* list);
+
+    /// The section under the left button while it is down; -1 otherwise.
+    int PressedSection() const { return m_pressed; }
+    /// True while a divider is dragged.
+    bool IsTracking() const { return m_tracking; }
+
+protected:
+    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    ObjectListCtrl* m_list;
+    int m_pressed = -1;
+    bool m_tracking = false;
+};

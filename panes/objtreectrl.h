@@ -1,0 +1,90 @@
+#pragma once
+
+#include "panes/treepanebase.h"
+
+#include <QList>
+
+#include <array>
+
+/// One code of the code-system listing that other views draw beside their
+/// matrices, in tree order.
+struct TreeRow {
+    qint32 id = 0;
+    qint32 parentId = 0;         ///< 0 below the code-system root
+    qint32 level = 0;            ///< 1 for a top-level code
+    bool expanded = false;
+    bool hasChildren = false;
+    bool hasPrevious = false;
+    bool hasNext = false;
+    /// Byte k is 1 when the ancestor at level k + 1 has a next sibling, so
+    /// that a tree line continues at that level.
+    std::array<quint8, 100> lineFlags{};
+    qint32 spare = 0;
+};
+
+/// @short The pane of the code system: codes as a hierarchy under the
+/// code-system root, code sets with their member codes under the code-sets
+/// root.
+///
+/// Node kinds: 7 code-system root, 23 code-sets root, 8 code, 24 code set,
+/// 25 code-set member (its id is the member's own). A code whose parent is
+/// not shown goes under the code-system root. A code is never moved under
+/// itself or one of its own subcodes; a move the owner refuses is undone.
+class CObjTreeCtrl : public CTreePaneBase {
+    Q_OBJECT
+public:
+    /// Commands of the caption buttons and those passed on to the owner.
+    enum Command : int {
+        ToggleListMode = 30010,
+        EditCodeFilter = 20115,
+        Export = 613,
+        Print = 602,
+        CodeSearch = 20167,
+        NewCode = 20056,
+        CodeCommand20164 = 20164,
+    };
+
+    explicit CObjTreeCtrl(QWidget* parent = nullptr);
+
+    bool IsShown(qint32 topic, qint32 id) override;
+    bool OnObjectsAdded(qint32 topic, const QList<quint32>& ids, qint32 parentTopic, qint32 parentId) override;
+    bool OnObjectAdded(qint32 topic, qint32 id, qint32 after, qint32 parentTopic, qint32 parentId,
+                       bool select) override;
+    bool BeginEditLabel(qint32 topic, qint32 id) override;
+    void OnObjectDeleted(qint32 topic, qint32 id) override;
+    void ExpandObject(qint32 topic, qint32 id) override;
+    void SortChildren(qint32 topic, qint32 id, qint32 flag) override;
+
+    std::array<int, 7> CaptionCommands() const override
+    {
+        return {ToggleListMode, EditCodeFilter, Export, Print, CodeSearch, 0, 0};
+    }
+    bool AcceptsShellFiles() const override { return false; }
+
+    /// Every code below the code-system root, depth first in tree order.
+    QList<TreeRow> GetCodeRows() const;
+    QList<qint32> GetAllCodeIds() const;
+
+protected:
+    qint32 FirstRootKind() const override;
+    qint32 SecondRootKind() const override;
+    quint32 QueryMask(qint32 kind) const override;
+    bool HasCheckBox(qint32 kind) const override;
+    bool IsDragSource(const TreeNode* node) const override;
+    Qt::DropAction DropEffect(qint32 draggedKind, qint32 draggedId, TreeNode* target, int keys,
+                              QPoint screenPos) override;
+    bool ApplyDrop(qint32 draggedKind, qint32 draggedId, TreeNode* target, int keys, QPoint screenPos) override;
+    QString ObjectTip(const TreeNode* node, QSize& size) override;
+    QList<ExportRow> ExportRows(bool withMemos) override;
+    ExportStyle GetExportStyle() const override;
+    bool HasMemoTip(qint32 kind) const override;
+
+private:
+    /// What a drop of the pair does, decided before anything changes.
+    enum class DropAction { None, AskOwner, AskOwnerThenRenumber, SetFirst, SetBehind, MemberFirst,
+                            MemberBehind, MoveCode };
+    DropAction Classify(qint32 draggedKind, qint32 draggedId, const TreeNode* target, int keys) const;
+    /// The parent node of a code placed under (parentTopic, parentId): its
+    /// mapped code, else the code-system root.
+    TreeNode* CodeParent(qint32 parentId) const;
+};
