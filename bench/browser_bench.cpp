@@ -21,7 +21,7 @@
 #include "store/rowbuffer.h"
 #include "store/storeids.h"
 #include "store/topicdatabase.h"
-#include "tests/common/documentrequests.h"
+#include "tests/common/documentowner.h"
 #include "tests/common/recordingpane.h"
 #include "ui/sidecolumng.h"
 
@@ -141,7 +141,7 @@ private:
     ProjectCopy m_copy;
     QString m_error;
     CKorDoc m_doc;
-    testutil::DocumentRequests m_requests;
+    testutil::DocumentOwner m_requests;
     testutil::CallLog m_log;
     testutil::RecordingOwner m_owner;
     std::unique_ptr<TextCoderWindow> m_browser;

@@ -299,6 +299,8 @@ private:
     void RelayoutView();
 
     // Memos, links, marks.
+    void InsertMemo(const MemoRow& row);
+    void AfterMemosChanged(bool layout);
     void SyncMemoMarks();
     /// Lanes of the memos; true when the memo margin's width changed.
     bool LayoutMemos();

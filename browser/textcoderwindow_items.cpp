@@ -19,22 +19,36 @@ const QColor kLinkColour(0, 0, 255);
 
 // ---- Memos ------------------------------------------------------------------------
 
-bool TextCoderWindow::AddMemoItem(const MemoRow& row, bool layout)
+void TextCoderWindow::InsertMemo(const MemoRow& row)
 {
+    // Memos at one position keep their arrival order; a negative position
+    // is never shown.
     if (row.Pos < 0)
-        return false;
+        return;
     InTextMemoItem memo;
     memo.row = row;
     const auto at = std::upper_bound(m_memos.begin(), m_memos.end(), row.Pos,
                                      [](qint32 pos, const InTextMemoItem& m) { return pos < m.row.Pos; });
     m_memos.insert(at, memo);
+}
+
+void TextCoderWindow::AfterMemosChanged(bool layout)
+{
     SyncMemoMarks();
-    if (layout) {
-        if (LayoutMemos())
-            Refresh(true);
-        else
-            LayoutMemoPositions();
-    }
+    if (!layout)
+        return;
+    if (LayoutMemos())
+        Refresh(true);
+    else
+        LayoutMemoPositions();
+}
+
+bool TextCoderWindow::AddMemoItem(const MemoRow& row, bool layout)
+{
+    if (row.Pos < 0)
+        return false;
+    InsertMemo(row);
+    AfterMemosChanged(layout);
     return true;
 }
 
@@ -44,20 +58,8 @@ bool TextCoderWindow::UpdateMemoItem(const MemoRow& row, bool layout)
     if (it == m_memos.end())
         return false;
     m_memos.erase(it);
-    if (row.Pos >= 0) {
-        InTextMemoItem memo;
-        memo.row = row;
-        const auto at = std::upper_bound(m_memos.begin(), m_memos.end(), row.Pos,
-                                         [](qint32 pos, const InTextMemoItem& m) { return pos < m.row.Pos; });
-        m_memos.insert(at, memo);
-    }
-    SyncMemoMarks();
-    if (layout) {
-        if (LayoutMemos())
-            Refresh(true);
-        else
-            LayoutMemoPositions();
-    }
+    InsertMemo(row);
+    AfterMemosChanged(layout);
     return true;
 }
 
@@ -67,13 +69,7 @@ bool TextCoderWindow::RemoveMemoItem(qint32 id, bool layout)
     if (it == m_memos.end())
         return false;
     m_memos.erase(it);
-    SyncMemoMarks();
-    if (layout) {
-        if (LayoutMemos())
-            Refresh(true);
-        else
-            LayoutMemoPositions();
-    }
+    AfterMemosChanged(layout);
     return true;
 }
 

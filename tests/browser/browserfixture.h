@@ -5,7 +5,7 @@
 // the browser's requests from the document as the frame's router does.
 
 #include "browser/textcoderwindow.h"
-#include "common/documentrequests.h"
+#include "common/documentowner.h"
 #include "common/screenshots.h"
 #include "document/docfixture.h"
 #include "ui/sidecolumng.h"
@@ -82,7 +82,7 @@ protected:
         QTest::mouseRelease(viewport, Qt::LeftButton, {}, PointOf(to) - QPoint(3, 0));
     }
 
-    testutil::DocumentRequests documentOwner;
+    testutil::DocumentOwner documentOwner;
     std::unique_ptr<TextCoderWindow> browser;
 };
 

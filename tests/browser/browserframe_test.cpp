@@ -177,3 +177,39 @@ TEST_F(BrowserFrameTest, DroppingADocumentOnTheBrowserOpensItAndOtherDropsAreRef
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(BrowserFrameTest, MemosAndLinksOfTheTextMoveWithItAndAreStoredAtTheCommit)
+{
+    const qint32 memo = doc.NewDocumentMemo(document, 1, 30, 2);
+    CKorDoc::LinkRecord link;
+    link.TextID = document;
+    link.StartChar = 9;
+    link.FinishChar = 14;
+    link.LinkID = -1;
+    const QString target = QStringLiteral("https://example.org/honey");
+    link.Text = QByteArray(reinterpret_cast<const char*>(target.utf16()), target.size() * 2);
+    ASSERT_TRUE(doc.AddLink(link));
+    ASSERT_GT(memo, 0);
+    ASSERT_TRUE(doc.SetOpenDocument(document, 0));
+    ASSERT_EQ(browser().GetMemoCount(), 1);
+    ASSERT_EQ(browser().GetLinkCount(), 1);
+    EXPECT_EQ(browser().LinkAt(0).linkType, LinkType::External);
+    EXPECT_GE(browser().MemoMargin()->width(), 22);
+
+    ASSERT_TRUE(browser().SetEditable(true));
+    ClickAt(0);
+    QTest::keyClicks(&text(), QStringLiteral("Hm, "));
+    browser().FlushLayout();
+    EXPECT_EQ(browser().MemoAt(0).row.Pos, 34);
+    EXPECT_EQ(browser().LinkAt(0).row.StartChar, 13);
+    EXPECT_EQ(browser().LinkAt(0).row.FinishChar, 18);
+    ASSERT_TRUE(frame->CommitDocumentEdits());
+    EXPECT_EQ(doctest::ValueOf(db(), TopicId::Memos, memo, MemoField::Pos), QStringLiteral("34"));
+    EXPECT_EQ(doctest::ValueOf(db(), TopicId::Memos, memo, MemoField::Paragraph), QStringLiteral("2"));
+    EXPECT_EQ(doctest::ValueOf(db(), TopicId::Links, link.ID, 2), QStringLiteral("13"));
+    EXPECT_EQ(doctest::ValueOf(db(), TopicId::Links, link.ID, 3), QStringLiteral("18"));
+}
+
+}  // namespace
