@@ -215,7 +215,6 @@ bool CMainFrame::PerformDrop(const DropNotifyInfo& info, bool perform)
 {
     CKorDoc& document = *GetDocument();
     const bool shift = (info.modifierKeys & ModifierKey::Shift) != 0;
-    const bool alt = (info.modifierKeys & ModifierKey::Alt) != 0;
     const qint32 dragged = info.draggedId;
     const qint32 target = info.targetId;
     const auto openDocuments = [&](const QList<qint32>& documents) {
@@ -293,7 +292,6 @@ bool CMainFrame::PerformDrop(const DropNotifyInfo& info, bool perform)
             document.SelectInLists(TopicId::Codes, target);
             CodeAllSelectionRanges(target, false);
         }
-        Q_UNUSED(alt);
         return true;
     default:
         // A selection in a list's preview codes part of a coding: the

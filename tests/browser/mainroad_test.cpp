@@ -5,181 +5,13 @@
 // coding shows as a stripe and, where it belongs in the retrieval, as a
 // retrieved segment.
 
-#include "app/appids.h"
-#include "app/baseview.h"
-#include "app/framefixture.h"
-#include "browser/browserfixture.h"
-#include "browser/codetoolbardlg.h"
-#include "browser/colourchecklist.h"
-#include "foundation/dragobject.h"
-#include "panes/newcodedlg.h"
-#include "panes/objtreectrl.h"
-#include "panes/treepanewindow.h"
-#include "retrieval/contextsearchbar.h"
-#include "retrieval/retrievalengine.h"
-#include "retrieval/segmentsctrl.h"
-#include "ui/dlgbase.h"
-
-#include <QAbstractItemView>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMimeData>
-#include <QSignalSpy>
-#include <QToolButton>
-#include <QTreeView>
+#include "browser/studyframe.h"
 
 namespace {
 
-using browsertest::PointOfPosition;
 using browsertest::SelectWordAt;
 
-const QStringList kText = {QStringLiteral("Bees and honey in the garden."),
-                           QStringLiteral("Grandmother kept bees every summer.")};
-
-class MainRoad : public frametest::FrameTest {
-protected:
-    void SetUp() override
-    {
-        FrameTest::SetUp();
-        document.SetRetrievalService(&engine);
-        path = dir.file(QStringLiteral("Study.kv4"));
-        // The study as it was left: nothing activated.
-        CKorDoc maker;
-        ASSERT_TRUE(maker.OpenProject(maker.CreateProjectFile(path, QStringLiteral("MAIN")), false));
-        TopicDatabase& store = maker.GetDatabase();
-        const qint32 group = doctest::AddRow(store, TopicId::DocumentGroups,
-                                             {{GroupField::Name, QStringLiteral("Interviews")},
-                                              {GroupField::State, ObjectState::Expanded}});
-        anna = doctest::AddRow(store, TopicId::Documents, {{DocumentField::GroupID, group},
-                                                           {DocumentField::Name, QStringLiteral("Anna")},
-                                                           {DocumentField::Text, doctest::RtfOf(kText)}});
-        ben = doctest::AddRow(store, TopicId::Documents,
-                              {{DocumentField::GroupID, group},
-                               {DocumentField::Name, QStringLiteral("Ben")},
-                               {DocumentField::Text, doctest::RtfOf({QStringLiteral("Bees? No bees here, only bees.")})}});
-        honey = doctest::AddRow(store, TopicId::Codes, {{CodeField::Name, QStringLiteral("Honey")}, {CodeField::Type, 3}});
-        bees = doctest::AddRow(store, TopicId::Codes, {{CodeField::Name, QStringLiteral("Bees")}, {CodeField::Type, 4}});
-        maker.CloseDatabase();
-        ShowFrame();
-    }
-    void TearDown() override
-    {
-        if (frame && frame->CodeToolWindow())
-            frame->CodeToolWindow()->close();
-        FrameTest::TearDown();
-    }
-
-    TextCoderWindow& browser() { return *frame->BrowserWindow(); }
-    CSideColumnG& text() { return *browser().TextControl(); }
-    int At(const QString& word) { return int(text().TextMap().text().indexOf(word)); }
-
-    /// The centre of a node's label in its tree's viewport.
-    static QPoint LabelPoint(CTreePaneBase& tree, qint32 kind, qint32 id)
-    {
-        TreeNode* node = tree.FindNode(kind, id);
-        EXPECT_TRUE(node) << kind << ":" << id;
-        if (!node)
-            return {};
-        tree.TreeView()->scrollTo(tree.Model().IndexOf(node));
-        const QRect label = tree.NodeTextRect(node);
-        return QPoint(label.left() + 10, label.center().y());
-    }
-    static void ClickNode(CTreePaneBase& tree, qint32 kind, qint32 id, Qt::KeyboardModifiers keys = {})
-    {
-        QTest::mouseClick(tree.TreeView()->viewport(), Qt::LeftButton, keys, LabelPoint(tree, kind, id));
-    }
-
-    /// Drags a node out of its tree with the mouse and lets it go over the
-    /// browser's text at a position, as the platform delivers a drag: enter,
-    /// move, drop. True when the browser took it.
-    bool DragNodeToText(CTreePaneBase& tree, qint32 kind, qint32 id, int position)
-    {
-        std::unique_ptr<CDragObject> offered;
-        QString identity;
-        tree.SetDragRunner([&](const CDragObject& payload, const QString& project) {
-            offered = std::make_unique<CDragObject>(payload);
-            identity = project;
-            return Qt::MoveAction;
-        });
-        QWidget* from = tree.TreeView()->viewport();
-        const QPoint start = LabelPoint(tree, kind, id);
-        const QPoint away = start + QPoint(QApplication::startDragDistance() + 8, 3);
-        QTest::mousePress(from, Qt::LeftButton, {}, start);
-        QTest::mouseMove(from, away);
-        QTest::mouseRelease(from, Qt::LeftButton, {}, away);
-        tree.SetDragRunner({});
-        if (!offered)
-            return false;
-        const std::unique_ptr<QMimeData> data = offered->CreateMimeData(identity);
-        QWidget* target = text().viewport();
-        const QPoint at = PointOfPosition(text(), position);
-        const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
-        QDragEnterEvent enter(at, actions, data.get(), Qt::LeftButton, {});
-        QApplication::sendEvent(target, &enter);
-        QDragMoveEvent move(at, actions, data.get(), Qt::LeftButton, {});
-        QApplication::sendEvent(target, &move);
-        if (!move.isAccepted())
-            return false;
-        QDropEvent drop(QPointF(at), move.dropAction(), data.get(), Qt::LeftButton, {});
-        QApplication::sendEvent(target, &drop);
-        return drop.isAccepted();
-    }
-
-    /// The stripes as "code start-end", in the browser's order.
-    QStringList Stripes()
-    {
-        QStringList stripes;
-        for (int i = 0; i < browser().GetStripeCount(); ++i) {
-            const CodingRecord& row = browser().StripeAt(i).row;
-            stripes.append(QStringLiteral("%1 %2-%3").arg(row.WordID).arg(row.StartChar).arg(row.FinishChar));
-        }
-        stripes.sort();
-        return stripes;
-    }
-    QList<qint32> Retrieved()
-    {
-        QList<qint32> ids;
-        frame->Segments()->GetSegmentIds(ids);
-        return ids;
-    }
-    /// The codings of the project as "code start-end", sorted.
-    QStringList Codings()
-    {
-        QList<qint32> keys;
-        db().GetAllKeys(TopicId::Codings, keys);
-        QStringList codings;
-        for (const qint32 key : keys)
-            codings.append(QStringLiteral("%1 %2-%3")
-                               .arg(db().GetIntValue(TopicId::Codings, key, CodingField::Code))
-                               .arg(db().GetIntValue(TopicId::Codings, key, CodingField::StartChar))
-                               .arg(db().GetIntValue(TopicId::Codings, key, CodingField::FinishChar)));
-        codings.sort();
-        return codings;
-    }
-    static QStringList Sorted(QStringList list)
-    {
-        list.sort();
-        return list;
-    }
-    void OpenFromTree(qint32 id)
-    {
-        CTreePaneBase& documents = *frame->DocumentTree();
-        QTest::mouseDClick(documents.TreeView()->viewport(), Qt::LeftButton, {},
-                           LabelPoint(documents, TopicId::Documents, id));
-    }
-    QString Coding(qint32 code, const QString& word)
-    {
-        return QStringLiteral("%1 %2-%3").arg(code).arg(At(word)).arg(At(word) + word.size());
-    }
-
-    retrieval::RetrievalEngine engine;
-    QString path;
-    qint32 anna = 0;
-    qint32 ben = 0;
-    qint32 honey = 0;
-    qint32 bees = 0;
-};
+using MainRoad = browsertest::StudyFrame;
 
 TEST_F(MainRoad, WordsCodedInTheBrowserShowAsStripesAndRetrievedSegments)
 {
@@ -199,7 +31,7 @@ TEST_F(MainRoad, WordsCodedInTheBrowserShowAsStripesAndRetrievedSegments)
     QTest::mouseDClick(documents.TreeView()->viewport(), Qt::LeftButton, {},
                        LabelPoint(documents, TopicId::Documents, anna));
     ASSERT_EQ(browser().GetShownDocument(), anna);
-    ASSERT_EQ(text().TextMap().text(), kText.join(QLatin1Char('\r')));
+    ASSERT_EQ(text().TextMap().text(), browsertest::kStudyText.join(QLatin1Char('\r')));
 
     // A word selected with the mouse, and the code dragged onto it.
     SelectWordAt(text(), At(QStringLiteral("honey")) + 1);
@@ -228,15 +60,7 @@ TEST_F(MainRoad, WordsCodedInTheBrowserShowAsStripesAndRetrievedSegments)
     // retrieval stays as it was.
     SelectWordAt(text(), At(QStringLiteral("kept")) + 1);
     QTest::mouseClick(codes.TreeView()->viewport(), Qt::RightButton, {}, LabelPoint(codes, TopicId::Codes, bees));
-    QMenu* menu = frame->ShownContextMenu();
-    ASSERT_TRUE(menu);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
-    QAction* toToolWindow = nullptr;
-    for (QAction* action : menu->actions())
-        if (action->data().toInt() == BrowserCommand::CodesToToolWindow)
-            toToolWindow = action;
-    ASSERT_TRUE(toToolWindow);
-    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(toToolWindow).center());
+    ASSERT_TRUE(ClickContextCommand(BrowserCommand::CodesToToolWindow));
     CodeToolBarDlg* tools = frame->CodeToolWindow();
     ASSERT_TRUE(tools);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(tools));
@@ -274,14 +98,8 @@ TEST_F(MainRoad, WordsCodedInTheBrowserShowAsStripesAndRetrievedSegments)
 
 TEST_F(MainRoad, TheFrameWithACodedDocumentLooksAsRecorded)
 {
-    OpenThroughMenu(path);
-    ASSERT_EQ(OpenPath(), path);
+    OpenAnnaActivated();
     CTreePaneBase& codes = *frame->CodeTree();
-    ClickNode(*frame->DocumentTree(), TopicId::Documents, anna, Qt::ControlModifier);
-    ClickNode(codes, TopicId::Codes, honey, Qt::ControlModifier);
-    QTest::mouseDClick(frame->DocumentTree()->TreeView()->viewport(), Qt::LeftButton, {},
-                       LabelPoint(*frame->DocumentTree(), TopicId::Documents, anna));
-    ASSERT_EQ(browser().GetShownDocument(), anna);
     SelectWordAt(text(), At(QStringLiteral("honey")) + 1);
     ASSERT_TRUE(DragNodeToText(codes, TopicId::Codes, honey, At(QStringLiteral("honey")) + 1));
     SelectWordAt(text(), At(QStringLiteral("Grandmother")) + 1);
@@ -295,10 +113,7 @@ TEST_F(MainRoad, TheFrameWithACodedDocumentLooksAsRecorded)
 
 TEST_F(MainRoad, TheBrowsersSearchBarFindsWordsOfTheShownDocument)
 {
-    OpenThroughMenu(path);
-    ASSERT_EQ(OpenPath(), path);
-    OpenFromTree(anna);
-    ASSERT_EQ(browser().GetShownDocument(), anna);
+    OpenAnnaActivated();
     frame->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
     CBaseView* view = frame->ViewOf(CommandId::PaneDocumentBrowser);
