@@ -14,6 +14,7 @@
 #include "bench/rtfsample.h"
 #include "browser/textcoderwindow.h"
 #include "document/codingrecord.h"
+#include "document/documentframe.h"
 #include "document/documentids.h"
 #include "document/kordoc.h"
 #include "foundation/stringstore.h"
@@ -59,6 +60,24 @@ qint32 AddRow(TopicDatabase& db, qint32 topic, const QList<QPair<qint32, QVarian
     return row.Commit(true, true) ? key : 0;
 }
 
+/// What the frame does for the document around the browser: after a
+/// document opens it lays the browser out once more.
+class FrameHooks : public IDocumentFrame {
+public:
+    TextCoderWindow* browser = nullptr;
+
+    bool SetWindowTitle(const QString&) override { return false; }
+    void CloseProjectUI() override {}
+    void CommitDocumentEdits() override {}
+    void LoadMediaFile(const QString&) override {}
+    void RebuildGeoLinkList() override {}
+    void RefreshBrowser() override
+    {
+        if (browser)
+            browser->Refresh(true);
+    }
+};
+
 /// The large project open in a document with the browser registered.
 class BrowserProject {
 public:
@@ -66,6 +85,16 @@ public:
     {
         static BrowserProject project;
         return project;
+    }
+
+    ~BrowserProject() { Release(); }
+    /// The widgets go while the application still runs: the project itself
+    /// lives on to the program's exit.
+    void Release()
+    {
+        m_doc.SetFrame(nullptr);
+        m_hooks.browser = nullptr;
+        m_browser.reset();
     }
 
     bool Ok() const { return m_ok; }
@@ -134,6 +163,9 @@ private:
         m_browser->resize(1000, 700);
         m_browser->show();
         m_doc.GetRegistry().Register(m_browser.get());
+        m_hooks.browser = m_browser.get();
+        m_doc.SetFrame(&m_hooks);
+        qAddPostRoutine([] { Get().Release(); });
         m_frame = QImage(m_browser->size(), QImage::Format_ARGB32_Premultiplied);
         m_ok = m_large != 0;
     }
@@ -145,6 +177,7 @@ private:
     testutil::CallLog m_log;
     testutil::RecordingOwner m_owner;
     std::unique_ptr<TextCoderWindow> m_browser;
+    FrameHooks m_hooks;
     QList<qint32> m_codes;
     qint32 m_large = 0;
     qint32 m_small = 0;
