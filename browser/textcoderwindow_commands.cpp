@@ -1,0 +1,186 @@
+// The browser's outer surface: profile settings, zoom, the context search
+// and the header between the codes column and the text.
+
+#include "browser/textcoderwindow.h"
+
+#include "foundation/programpaths.h"
+#include "platform/profile/privateprofile.h"
+#include "ui/sidecolumng.h"
+
+#include <QHeaderView>
+#include <QStringList>
+
+#include <algorithm>
+
+namespace {
+
+const QString kSection = QStringLiteral("TextCoderWindow");
+
+QList<int> ParseNumbers(const QString& text)
+{
+    QList<int> numbers;
+    for (const QString& part : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const int value = part.trimmed().toInt(&ok);
+        if (!ok)
+            return {};
+        numbers.append(value);
+    }
+    return numbers;
+}
+
+}  // namespace
+
+// ---- Settings -------------------------------------------------------------------
+
+void TextCoderWindow::LoadSettings()
+{
+    m_codesLeft = true;
+    m_codesWidth = BrowserLayout::MinMarginWidth;
+    m_showLabels = true;
+    if (g_program.ProfilePath.isEmpty())
+        return;
+    const PrivateProfile profile(g_program.ProfilePath);
+    const QList<int> settings = ParseNumbers(profile.GetString(kSection, QStringLiteral("Settings")));
+    if (settings.size() >= 3) {
+        m_codesLeft = settings[0] != 0;
+        m_codesWidth = std::max(settings[1], BrowserLayout::MinMarginWidth);
+        m_showLabels = settings[2] != 0;
+    }
+    m_stripeMargin->m_showLabels = m_showLabels;
+    const QList<int> filter = ParseNumbers(profile.GetString(kSection, QStringLiteral("Filter")));
+    if (filter.size() >= 3) {
+        m_userFilterOn = filter[0] != 0;
+        m_activatedFilterOn = filter[1] != 0;
+        // A stored 0 switches colour-all off; it starts off anyway.
+        if (filter[2] == 0)
+            m_colourAll = false;
+    }
+    m_userFilter = profile.GetString(kSection, QStringLiteral("FilterUser"));
+    if (m_codesLeft != (m_header->visualIndex(0) == 0))
+        m_header->moveSection(m_header->visualIndex(0), m_codesLeft ? 0 : 1);
+}
+
+void TextCoderWindow::SaveSettings() const
+{
+    if (g_program.ProfilePath.isEmpty())
+        return;
+    PrivateProfile profile(g_program.ProfilePath);
+    profile.WriteString(kSection, QStringLiteral("Settings"),
+                        QStringLiteral("%1, %2, %3, %4").arg(int(m_codesLeft)).arg(m_codesWidth).arg(int(m_showLabels)).arg(1));
+    profile.WriteString(kSection, QStringLiteral("Filter"),
+                        QStringLiteral("%1, %2, %3").arg(int(m_userFilterOn)).arg(int(m_activatedFilterOn)).arg(int(m_colourAll)));
+    profile.WriteString(kSection, QStringLiteral("FilterUser"), m_userFilter);
+}
+
+// ---- Zoom -------------------------------------------------------------------------
+
+void TextCoderWindow::ZoomIn()
+{
+    if (m_kind == RichText)
+        m_text->ZoomIn();
+}
+
+void TextCoderWindow::ZoomOut()
+{
+    if (m_kind == RichText)
+        m_text->ZoomOut();
+}
+
+void TextCoderWindow::ZoomReset()
+{
+    if (m_kind == RichText)
+        m_text->ZoomReset();
+}
+
+// ---- Context search ---------------------------------------------------------------
+
+bool TextCoderWindow::OnContextSearch(ContextSearchRequest& request)
+{
+    switch (request.code) {
+    case ContextSearchCode::Reset: m_hits.Reset(); break;
+    case ContextSearchCode::Search:
+        if (m_kind == RichText)
+            m_hits.SetHits(FindContextHits(*m_text, request.text), qint32(request.text.size()));
+        else
+            m_hits.Reset();
+        break;
+    case ContextSearchCode::Next: m_hits.Next(); break;
+    case ContextSearchCode::Previous: m_hits.Previous(); break;
+    default: break;
+    }
+    // A closed bar leaves the selection where the user put it.
+    if (request.code != ContextSearchCode::Reset) {
+        const int position = std::max(0, m_hits.CurrentPosition());
+        SelectSegment(position, position + (m_hits.IsEmpty() ? 0 : m_hits.Length()), 1, 0, 0, 1);
+    }
+    m_hits.Answer(request);
+    return true;
+}
+
+// ---- What the frame asks ------------------------------------------------------------
+
+void TextCoderWindow::SelectRange(qint32 start, qint32 end, qint32 page)
+{
+    SelectSegment(start, end, page, 0, 0, 1);
+}
+
+void TextCoderWindow::CommitEdits()
+{
+    if (IsEditMode())
+        emit CommitRequested();
+}
+
+void TextCoderWindow::SaveViewState()
+{
+    SaveViewState(false);
+    if (isVisible())
+        SaveDocTabs();
+}
+
+// ---- Header -----------------------------------------------------------------------
+
+void TextCoderWindow::OnHeaderMoved()
+{
+    m_codesLeft = m_header->visualIndex(0) == 0;
+    LayoutChildren();
+    Refresh(true);
+}
+
+void TextCoderWindow::OnHeaderEndTrack(int item, int width)
+{
+    const int total = std::max(0, this->width() - 2);
+    int codes = m_codesWidth;
+    if (!m_codesLeft) {
+        // The text item is first: its width decides.
+        const int textWidth = item == 1 ? width : total - width;
+        if (textWidth < total / 2)
+            codes = total / 2;
+        else if (total - textWidth > 22)
+            codes = total - textWidth - 2;
+        else
+            codes = BrowserLayout::MinMarginWidth;
+    } else {
+        codes = item == 0 ? width : total - width;
+        if (codes > 22)
+            codes = std::min(codes, std::max(total / 2, BrowserLayout::MinMarginWidth));
+        else
+            codes = BrowserLayout::MinMarginWidth;
+    }
+    if (codes == m_codesWidth) {
+        m_header->viewport()->update();
+        m_stripeMargin->update();
+        LayoutChildren();
+        return;
+    }
+    m_codesWidth = codes;
+    Refresh(true);
+}
+
+void TextCoderWindow::OnHeaderDividerDblClick()
+{
+    if (m_codesWidth == m_stripeWidthNeeded)
+        return;
+    m_codesWidth = std::max(BrowserLayout::MinMarginWidth, std::min(m_stripeWidthNeeded, std::max(1, width() / 2)));
+    Refresh(true);
+}
