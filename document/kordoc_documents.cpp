@@ -27,14 +27,6 @@ bool MarkShown(TopicDatabase& db, qint32 document, bool shown)
     return row.Commit(false, false);
 }
 
-/// Wait cursor for the scope.
-struct WaitCursor {
-    WaitCursor() { BeginWait(); }
-    ~WaitCursor() { EndWait(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
 }  // namespace
 
 bool CKorDoc::SetOpenDocument(qint32 document, qint32 mode)

@@ -50,7 +50,9 @@ bool ShowsNothing(const QTextBlock& block)
 // the whole text would cost far more than reading it.
 class LineComparer {
 public:
-    explicit LineComparer(const CRichEditCtrlEx& richEdit) : m_richEdit(richEdit)
+    // The map is kept: copying a table out of the text opens and closes an
+    // edit of it, after which the control would build its map anew.
+    explicit LineComparer(const CRichEditCtrlEx& richEdit) : m_richEdit(richEdit), m_map(richEdit.TextMap())
     {
         for (QTextFrame* frame : richEdit.GetDocument()->rootFrame()->childFrames()) {
             if (auto* table = qobject_cast<QTextTable*>(frame))
@@ -60,8 +62,8 @@ public:
 
     bool SameLine(int first, int second)
     {
-        const int a = m_richEdit.ToDocumentPosition(first);
-        const int b = m_richEdit.ToDocumentPosition(second);
+        const int a = m_map.toDocument(first);
+        const int b = m_map.toDocument(second);
         if (a == b)
             return true;
         const QTextBlock block = m_richEdit.GetDocument()->findBlock(a);
@@ -95,13 +97,18 @@ private:
         m_scratchTable = nullptr;
         const QTextDocument* document = m_richEdit.GetDocument();
         QTextCursor selection(const_cast<QTextDocument*>(document));
+        // Inside an edit block a cursor does not measure where it stands,
+        // which would lay the shown text out up to the table.
+        selection.beginEditBlock();
         selection.setPosition(table->firstPosition() - 1);
         selection.setPosition(table->lastPosition() + 1, QTextCursor::KeepAnchor);
+        const QTextDocumentFragment fragment = selection.selection();
+        selection.endEditBlock();
         m_scratch = std::make_unique<QTextDocument>();
         m_scratch->setDocumentMargin(document->documentMargin());
         m_scratch->setDefaultFont(document->defaultFont());
         m_scratch->setTextWidth(document->textWidth());
-        QTextCursor(m_scratch.get()).insertFragment(selection.selection());
+        QTextCursor(m_scratch.get()).insertFragment(fragment);
         const QList<QTextFrame*> frames = m_scratch->rootFrame()->childFrames();
         m_scratchTable = frames.isEmpty() ? nullptr : qobject_cast<QTextTable*>(frames.first());
         if (m_scratchTable)
@@ -119,6 +126,7 @@ private:
     }
 
     const CRichEditCtrlEx& m_richEdit;
+    const rtf::RichTextMap m_map;
     QList<const QTextTable*> m_tables;            // in document order
     const QTextTable* m_table = nullptr;          // the table laid out in m_scratch
     std::unique_ptr<QTextDocument> m_scratch;

@@ -50,3 +50,11 @@ void SetWaitText(const QString& text);
 /// `value`. Calls nest; each BeginWait is ended by one EndWait.
 int BeginWait(int value = 0);
 void EndWait();
+
+/// The wait cursor for a scope.
+struct WaitCursor {
+    WaitCursor() { BeginWait(); }
+    ~WaitCursor() { EndWait(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};

@@ -204,6 +204,9 @@ void CChartWndC::SetHot(int index)
     if (m_stripes && m_hot >= 0)
         (*m_stripes)[m_hot].flags |= StripeFlag::Highlighted;
     update();
+    // The owner colours the coded text of the hot stripe.
+    if (m_owner)
+        m_owner->HighlightSegment(m_stripes && m_hot >= 0 ? m_stripes->at(m_hot).codingId : 0);
 }
 
 void CChartWndC::mouseMoveEvent(QMouseEvent* event)

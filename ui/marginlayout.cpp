@@ -29,7 +29,11 @@ QTextBlock blockAtY(const QTextDocument* document, qreal y)
     int high = document->blockCount() - 1;
     while (low < high) {
         const int middle = (low + high + 1) / 2;
-        if (layout->blockBoundingRect(document->findBlockByNumber(middle)).top() <= y)
+        // A block the layout has not reached yet lies below everything laid
+        // out; asking for its place would lay out the text up to it.
+        const QTextBlock block = document->findBlockByNumber(middle);
+        const bool laidOut = block.layout() && block.layout()->lineCount() > 0;
+        if (laidOut && layout->blockBoundingRect(block).top() <= y)
             low = middle;
         else
             high = middle - 1;

@@ -26,9 +26,18 @@ const QColor kLinkColor(0, 0, 255);
 
 CRichEditWnd::CRichEditWnd(QWidget* parent) : QTextEdit(parent), CRichEditCtrlEx(QTextEdit::document())
 {
+    // The text announces its change from inside the document's edit, while
+    // the document still walks its cursors: the addresses are looked for
+    // once that edit is over, and once for many changes in a row.
     connect(this, &QTextEdit::textChanged, this, [this] {
-        if (AutoUrlDetect())
-            DetectUrls();
+        if (!AutoUrlDetect() || m_urlsPending)
+            return;
+        m_urlsPending = true;
+        QMetaObject::invokeMethod(this, [this] {
+            m_urlsPending = false;
+            if (AutoUrlDetect())
+                DetectUrls();
+        }, Qt::QueuedConnection);
     });
 }
 
@@ -71,8 +80,21 @@ void CRichEditWnd::ViewSettingsChanged()
         DetectUrls();
     } else {
         m_urls.clear();
-        setExtraSelections({});
+        m_urlSelections.clear();
+        ApplyExtraSelections();
     }
+}
+
+void CRichEditWnd::StreamInRtf(const QByteArray* rtf, bool selection)
+{
+    if (!selection) {
+        // The caret's anchor would ride along the loaded text to its end, and
+        // placing the caret at the start would then lay out the whole text
+        // to repaint the old selection. Without a caret while loading, only
+        // the top is laid out now and the rest while the window is idle.
+        setTextCursor(QTextCursor());
+    }
+    CRichEditCtrlEx::StreamInRtf(rtf, selection);
 }
 
 int CRichEditWnd::SetScrollPosition(QPoint position)
@@ -198,13 +220,30 @@ void CRichEditWnd::DetectUrls()
         selection.format.setFontUnderline(true);
         selections.append(selection);
     }
-    setExtraSelections(selections);
+    m_urlSelections = selections;
+    ApplyExtraSelections();
+}
+
+void CRichEditWnd::SetOwnerSelections(const QList<QTextEdit::ExtraSelection>& selections)
+{
+    m_ownerSelections = selections;
+    ApplyExtraSelections();
+}
+
+void CRichEditWnd::ApplyExtraSelections()
+{
+    // The owner's backgrounds first, so an address inside coded text keeps
+    // its link colour drawn over them.
+    setExtraSelections(m_ownerSelections + m_urlSelections);
 }
 
 void CRichEditWnd::keyPressEvent(QKeyEvent* event)
 {
     const bool inserts = !event->text().isEmpty() && event->text().at(0).isPrint();
-    if (inserts && !textCursor().hasSelection() && GetTextLength() >= GetLimitText()) {
+    // Table marks make the rich-edit text longer than the document's, at
+    // most some times over: the exact length is measured only near the limit.
+    if (inserts && !textCursor().hasSelection() && 8 * qint64(document()->characterCount()) >= GetLimitText()
+        && GetTextLength() >= GetLimitText()) {
         QApplication::beep();
         return;
     }

@@ -32,6 +32,7 @@ public:
     /// control id (kept as the property "controlId"). True when made.
     bool Create(quint32 style, const QRect& rect, QWidget* parent, int id);
 
+    void StreamInRtf(const QByteArray* rtf, bool selection) override;
     int SetScrollPosition(QPoint position) override;
     QPoint GetScrollPosition() const override;
     QPoint PosFromChar(int position) const override;
@@ -47,6 +48,11 @@ public:
     /// Rich-edit ranges (start, end) of the addresses found in the text
     /// while URL detection is on.
     const QList<QPair<int, int>>& DetectedUrls() const { return m_urls; }
+
+    /// Backgrounds and marks an owner lays over the text (coded text, link
+    /// anchors), drawn beside the detected addresses; never part of the
+    /// document, so nothing has to be taken off before the text is saved.
+    void SetOwnerSelections(const QList<QTextEdit::ExtraSelection>& selections);
 
 signals:
     /// A click on a hyperlink field or a detected address.
@@ -66,9 +72,13 @@ protected:
 
 private:
     void DetectUrls();
+    void ApplyExtraSelections();
     QString LinkAt(int position) const;
 
     // Zoom lays the text out for a device of scaled resolution.
     std::unique_ptr<QImage> m_zoomDevice;
     QList<QPair<int, int>> m_urls;
+    QList<QTextEdit::ExtraSelection> m_urlSelections;
+    QList<QTextEdit::ExtraSelection> m_ownerSelections;
+    bool m_urlsPending = false;
 };

@@ -28,6 +28,8 @@ public:
     void ZoomIn();
     void ZoomOut();
     void ZoomReset();
+    /// A zoom step from kZoomMin to kZoomMax; others are ignored.
+    void SetZoom(int step);
     int ZoomStep() const { return m_zoomStep; }
 
 protected:
@@ -43,8 +45,6 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void SetZoom(int step);
-
     RichViewOwner* m_owner = nullptr;
     int m_zoomStep = 0;
     bool m_editable = false;

@@ -93,6 +93,11 @@ CRichEditCtrlEx::CRichEditCtrlEx(QTextDocument* shared)
     m_document->setDocumentMargin(0);
     m_cursor = QTextCursor(m_document);
     m_changed = QObject::connect(m_document, &QTextDocument::contentsChanged, m_document, [this] { m_map.reset(); });
+    // A window's text control announces its own change on contentsChanged,
+    // connected before this: the map must be gone by then, or readers of
+    // the changed text get positions of the old one. contentsChange comes
+    // first, but only while the document has a layout.
+    m_changing = QObject::connect(m_document, &QTextDocument::contentsChange, m_document, [this] { m_map.reset(); });
     m_defaultFormat.setFontFamilies(QStringList{QStringLiteral("Arial")});
     m_defaultFormat.setFontPointSize(10);
 }
@@ -100,6 +105,7 @@ CRichEditCtrlEx::CRichEditCtrlEx(QTextDocument* shared)
 CRichEditCtrlEx::~CRichEditCtrlEx()
 {
     QObject::disconnect(m_changed);
+    QObject::disconnect(m_changing);
 }
 
 const QByteArray& CRichEditCtrlEx::DefaultRtf()

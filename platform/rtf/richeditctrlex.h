@@ -208,6 +208,7 @@ private:
     QTextDocument* m_document;
     QTextCursor m_cursor;
     QMetaObject::Connection m_changed;
+    QMetaObject::Connection m_changing;
     mutable std::optional<rtf::RichTextMap> m_map;
     QTextCharFormat m_defaultFormat;
     int m_textMode = kTextModeRich | kTextModeMultiLevelUndo | kTextModeMultiCodePage;

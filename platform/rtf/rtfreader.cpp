@@ -1586,10 +1586,13 @@ ReadResult ReadRtf(const QByteArray& bytes, QTextDocument& document)
         return result;
     const bool undo = document.isUndoRedoEnabled();
     document.setUndoRedoEnabled(false);
-    document.clear();
     {
+        // Emptying and filling in one edit is one change of the whole text,
+        // which a window's layout takes in steps from the top, as it does
+        // for a text it is given; two edits would lay all of it out at once.
         QTextCursor cursor(&document);
         cursor.beginEditBlock();
+        document.clear();
         Builder(parser, cursor, true).build();
         cursor.endEditBlock();
     }

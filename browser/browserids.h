@@ -1,0 +1,78 @@
+#pragma once
+
+// Named numbers of the document browser: its children's control ids, the
+// request masks it sends its owner, the kinds of items it names, edit
+// flags, command ids and text ids.
+
+#include "panes/listnotifyinfo.h"
+
+#include <QtGlobal>
+
+/// Control ids of the browser's children.
+namespace BrowserControl {
+constexpr int StripeMargin = 503;
+constexpr int ParagraphMargin = 504;
+constexpr int Header = 505;
+constexpr int Text = 506;
+constexpr int MemoMargin = 516;
+constexpr int Viewer = 13103;
+}  // namespace BrowserControl
+
+/// What the browser asks of a document (ListNotifyInfo topic 5), by use.
+namespace BrowserRequest {
+using namespace ListNotifyMask;
+/// Everything opening needs: icon, full name, content, kind, view, tab name.
+constexpr quint32 OpenDocument = Image | FullName | Content | DocumentType | View | SecondText;
+/// A tab without showing the document.
+constexpr quint32 AddTab = Image | SecondText;
+/// A tab restored from the project's tab list.
+constexpr quint32 RestoreTab = Image | DocumentType | SecondText;
+/// Name or state of a document with a tab changed.
+constexpr quint32 DocumentChanged = Image | FullName | DocumentType | SecondText;
+/// The code's colour and state bits (topic 8).
+constexpr quint32 CodeColour = Colour | State;
+}  // namespace BrowserRequest
+
+/// Kinds the browser names in requests and drops.
+namespace BrowserKind {
+constexpr qint32 Selection = 15;   ///< the browser's text selection, as a drop target the browser
+constexpr qint32 CaptionMenu = 10; ///< the pane menu of the caption
+}  // namespace BrowserKind
+
+/// Bits of the edit flags of stripes, memos, links and time marks.
+namespace EditFlag {
+constexpr quint32 Edited = 0x2;
+constexpr quint32 Deleted = 0x4;
+}  // namespace EditFlag
+
+/// How OpenDocument shows a document.
+namespace OpenMode {
+constexpr qint32 ActiveTab = 0;
+constexpr qint32 NewTab = 1;
+constexpr qint32 TabOnly = 2;
+}  // namespace OpenMode
+
+/// Kinds of link items.
+namespace LinkType {
+constexpr qint32 Anchor = 0;    ///< to another anchor of the project
+constexpr qint32 External = 1;  ///< to a file or an address
+constexpr qint32 Geo = 2;       ///< to a map file (".kml")
+}  // namespace LinkType
+
+/// Text ids of the browser.
+namespace BrowserText {
+constexpr int LinkWithoutTarget = 3120;
+constexpr int ImagePreview = 192000;  ///< "<IMAGE>", the preview of an area coding
+constexpr int OpenLocalFile = 192001; ///< asks before a local file of a link is opened; "%1" the file
+constexpr int LinkNotOpened = 192002; ///< "%1" the target
+constexpr int CommitFailed = 192003;  ///< the edited text could not be stored
+}  // namespace BrowserText
+
+/// Layout constants of the browser window.
+namespace BrowserLayout {
+constexpr int HeaderHeight = 14;
+constexpr int MinMarginWidth = 23;
+constexpr int DefaultCodesWidth = 115;
+constexpr int HalfWidthAbove = 161;  ///< wider windows limit the codes column to half their width
+constexpr int LabelHeight = 13;
+}  // namespace BrowserLayout
