@@ -76,6 +76,7 @@ void CRichEditWnd::ViewSettingsChanged()
     QPalette palette = this->palette();
     palette.setColor(QPalette::Base, ToQColor(BackgroundColor()));
     setPalette(palette);
+    m_urlsDirtyAll = true;
     if (AutoUrlDetect()) {
         DetectUrls();
     } else {
@@ -199,28 +200,91 @@ void CRichEditWnd::mouseReleaseEvent(QMouseEvent* event)
         emit LinkClicked(target);
 }
 
+void CRichEditWnd::RichTextChanged(int start, int removed, int added)
+{
+    if (start < 0) {
+        m_urlsDirtyAll = true;
+        return;
+    }
+    // Addresses after the change move with the text; those it touched go
+    // until their paragraphs are looked at again. The cursors of their
+    // marks follow the document by themselves.
+    const int shift = added - removed;
+    for (qsizetype i = 0; i < m_urls.size();) {
+        auto& [first, last] = m_urls[i];
+        if (last <= start) {
+            ++i;
+        } else if (first >= start + removed) {
+            first += shift;
+            last += shift;
+            ++i;
+        } else {
+            m_urls.removeAt(i);
+            m_urlSelections.removeAt(i);
+        }
+    }
+    const auto moved = [&](int position) {
+        return position < start ? position : position >= start + removed ? position + shift : start;
+    };
+    if (m_urlsDirtyFrom < 0) {
+        m_urlsDirtyFrom = start;
+        m_urlsDirtyTo = start + added;
+    } else {
+        m_urlsDirtyFrom = std::min(moved(m_urlsDirtyFrom), start);
+        m_urlsDirtyTo = std::max(moved(m_urlsDirtyTo), start + added);
+    }
+}
+
 void CRichEditWnd::DetectUrls()
 {
     static const QRegularExpression address(
         QStringLiteral(R"((?:\b[A-Za-z][A-Za-z0-9+.\-]*://|\bwww\.|\bmailto:)[^\s<>"\x{0007}\x{FFF9}\x{FFFB}\x{FFFC}]+)"));
-    m_urls.clear();
-    QList<QTextEdit::ExtraSelection> selections;
     const QString& text = TextMap().text();
-    for (auto it = address.globalMatch(text); it.hasNext();) {
+    // An address never spans a paragraph end (nor any other blank), so only
+    // the paragraphs of the changed text are looked at again; the map's
+    // report of a change already takes in the paragraph before it.
+    int from = 0;
+    int to = int(text.size());
+    if (std::exchange(m_urlsDirtyAll, false)) {
+        m_urls.clear();
+        m_urlSelections.clear();
+    } else if (m_urlsDirtyFrom < 0) {
+        return;
+    } else {
+        const int dirtyFrom = std::clamp(m_urlsDirtyFrom, 0, to);
+        const int dirtyTo = std::clamp(m_urlsDirtyTo, dirtyFrom, to);
+        from = dirtyFrom > 0 ? int(text.lastIndexOf(u'\r', dirtyFrom - 1)) + 1 : 0;
+        const qsizetype paragraphEnd = text.indexOf(u'\r', dirtyTo);
+        to = paragraphEnd < 0 ? to : int(paragraphEnd);
+    }
+    m_urlsDirtyFrom = m_urlsDirtyTo = -1;
+    // The addresses of the paragraphs go, then those found there take their
+    // place in text order.
+    qsizetype at = std::lower_bound(m_urls.cbegin(), m_urls.cend(), from,
+                                    [](const QPair<int, int>& url, int p) { return url.first < p; })
+                   - m_urls.cbegin();
+    qsizetype gone = at;
+    while (gone < m_urls.size() && m_urls[gone].first <= to)
+        ++gone;
+    m_urls.remove(at, gone - at);
+    m_urlSelections.remove(at, gone - at);
+    for (auto it = address.globalMatch(text, from); it.hasNext();) {
         const QRegularExpressionMatch match = it.next();
+        if (match.capturedStart() >= to)
+            break;
         int end = int(match.capturedEnd());
         while (end > match.capturedStart() && QStringLiteral(".,;:!?)").contains(text[end - 1]))
             --end;
-        m_urls.append({int(match.capturedStart()), end});
         QTextEdit::ExtraSelection selection;
         selection.cursor = QTextCursor(document());
         selection.cursor.setPosition(ToDocumentPosition(int(match.capturedStart())));
         selection.cursor.setPosition(ToDocumentPosition(end), QTextCursor::KeepAnchor);
         selection.format.setForeground(kLinkColor);
         selection.format.setFontUnderline(true);
-        selections.append(selection);
+        m_urls.insert(at, {int(match.capturedStart()), end});
+        m_urlSelections.insert(at, selection);
+        ++at;
     }
-    m_urlSelections = selections;
     ApplyExtraSelections();
 }
 

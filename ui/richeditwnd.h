@@ -62,6 +62,7 @@ protected:
     QTextCursor Cursor() const override { return textCursor(); }
     void SetCursor(const QTextCursor& cursor) override { setTextCursor(cursor); }
     void ViewSettingsChanged() override;
+    void RichTextChanged(int start, int removed, int added) override;
 
     void contextMenuEvent(QContextMenuEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -81,4 +82,9 @@ private:
     QList<QTextEdit::ExtraSelection> m_urlSelections;
     QList<QTextEdit::ExtraSelection> m_ownerSelections;
     bool m_urlsPending = false;
+    // The text not looked at for addresses since it changed: a range of
+    // rich-edit positions, or all of it.
+    int m_urlsDirtyFrom = -1;
+    int m_urlsDirtyTo = -1;
+    bool m_urlsDirtyAll = true;
 };
