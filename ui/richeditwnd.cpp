@@ -12,6 +12,8 @@
 #include <QMimeData>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QTextBlock>
+#include <QTextLayout>
 
 namespace {
 
@@ -39,6 +41,9 @@ CRichEditWnd::CRichEditWnd(QWidget* parent) : QTextEdit(parent), CRichEditCtrlEx
                 DetectUrls();
         }, Qt::QueuedConnection);
     });
+    // Marks wait for the layout to reach their text (see PlaceUrlMark).
+    connect(document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged, this,
+            &CRichEditWnd::PlacePendingUrlMarks, Qt::QueuedConnection);
 }
 
 bool CRichEditWnd::Create(quint32 style, const QRect& rect, QWidget* parent, int id)
@@ -82,6 +87,7 @@ void CRichEditWnd::ViewSettingsChanged()
     } else {
         m_urls.clear();
         m_urlSelections.clear();
+        m_urlMarksPending = false;
         ApplyExtraSelections();
     }
 }
@@ -248,6 +254,7 @@ void CRichEditWnd::DetectUrls()
     if (std::exchange(m_urlsDirtyAll, false)) {
         m_urls.clear();
         m_urlSelections.clear();
+        m_urlMarksPending = false;
     } else if (m_urlsDirtyFrom < 0) {
         return;
     } else {
@@ -268,22 +275,31 @@ void CRichEditWnd::DetectUrls()
         ++gone;
     m_urls.remove(at, gone - at);
     m_urlSelections.remove(at, gone - at);
-    for (auto it = address.globalMatch(text, from); it.hasNext();) {
-        const QRegularExpressionMatch match = it.next();
-        if (match.capturedStart() >= to)
-            break;
-        int end = int(match.capturedEnd());
-        while (end > match.capturedStart() && QStringLiteral(".,;:!?)").contains(text[end - 1]))
-            --end;
-        QTextEdit::ExtraSelection selection;
-        selection.cursor = QTextCursor(document());
-        selection.cursor.setPosition(ToDocumentPosition(int(match.capturedStart())));
-        selection.cursor.setPosition(ToDocumentPosition(end), QTextCursor::KeepAnchor);
-        selection.format.setForeground(kLinkColor);
-        selection.format.setFontUnderline(true);
-        m_urls.insert(at, {int(match.capturedStart()), end});
-        m_urlSelections.insert(at, selection);
-        ++at;
+    // Matched in views of some paragraphs each: a match checks the whole
+    // string it is given for valid UTF-16 every time.
+    constexpr int kSlice = 16384;
+    for (int slice = from; slice < to;) {
+        int sliceEnd = to;
+        if (to - slice > kSlice) {
+            const qsizetype paragraph = text.indexOf(u'\r', slice + kSlice);
+            sliceEnd = paragraph < 0 || paragraph >= to ? to : int(paragraph);
+        }
+        for (auto it = address.globalMatch(QStringView(text).sliced(slice, sliceEnd - slice)); it.hasNext();) {
+            const QRegularExpressionMatch match = it.next();
+            const int start = slice + int(match.capturedStart());
+            int end = slice + int(match.capturedEnd());
+            while (end > start && QStringLiteral(".,;:!?)").contains(text[end - 1]))
+                --end;
+            QTextEdit::ExtraSelection selection;
+            selection.format.setForeground(kLinkColor);
+            selection.format.setFontUnderline(true);
+            m_urls.insert(at, {start, end});
+            m_urlSelections.insert(at, selection);
+            if (!PlaceUrlMark(at))
+                m_urlMarksPending = true;
+            ++at;
+        }
+        slice = sliceEnd;
     }
     ApplyExtraSelections();
 }
@@ -298,7 +314,60 @@ void CRichEditWnd::ApplyExtraSelections()
 {
     // The owner's backgrounds first, so an address inside coded text keeps
     // its link colour drawn over them.
-    setExtraSelections(m_ownerSelections + m_urlSelections);
+    if (!m_urlMarksPending) {
+        setExtraSelections(m_ownerSelections + m_urlSelections);
+        return;
+    }
+    QList<QTextEdit::ExtraSelection> selections = m_ownerSelections;
+    for (const QTextEdit::ExtraSelection& mark : std::as_const(m_urlSelections))
+        if (!mark.cursor.isNull())
+            selections.append(mark);
+    setExtraSelections(selections);
+}
+
+bool CRichEditWnd::PlaceUrlMark(qsizetype index)
+{
+    // A cursor lays the text out up to its place, and a mark far down a
+    // long text would lay out all of it at once: the mark waits until the
+    // layout has reached its text by itself.
+    const int first = ToDocumentPosition(m_urls[index].first);
+    const int last = ToDocumentPosition(m_urls[index].second);
+    for (const int position : {first, last}) {
+        const QTextBlock block = document()->findBlock(position);
+        if (!block.isValid() || !block.layout() || block.layout()->lineCount() == 0)
+            return false;
+    }
+    QTextCursor& cursor = m_urlSelections[index].cursor;
+    cursor = QTextCursor(document());
+    cursor.setPosition(first);
+    cursor.setPosition(last, QTextCursor::KeepAnchor);
+    return true;
+}
+
+void CRichEditWnd::PlacePendingUrlMarks()
+{
+    if (!m_urlMarksPending)
+        return;
+    bool placed = false;
+    bool waiting = false;
+    for (qsizetype i = 0; i < m_urls.size(); ++i) {
+        if (!m_urlSelections[i].cursor.isNull())
+            continue;
+        if (PlaceUrlMark(i))
+            placed = true;
+        else
+            waiting = true;
+    }
+    m_urlMarksPending = waiting;
+    if (placed)
+        ApplyExtraSelections();
+}
+
+void CRichEditWnd::paintEvent(QPaintEvent* event)
+{
+    // What is painted is laid out: its marks are placed before it is drawn.
+    PlacePendingUrlMarks();
+    QTextEdit::paintEvent(event);
 }
 
 void CRichEditWnd::keyPressEvent(QKeyEvent* event)

@@ -3,7 +3,10 @@
 // and finds what it finds reading the whole text.
 #include "ui/richeditwnd.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QCoreApplication>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -58,6 +61,38 @@ TEST(RichEditUrls, EditedTextFindsWhatTheWholeTextHolds)
             EXPECT_EQ(edit.FromDocumentPosition(marks[i].cursor.selectionEnd()), expected[i].second) << "step " << step;
         }
     }
+}
+
+// Finding the addresses of a long text lays out nothing: an address beyond
+// the part laid out so far is known at once and marked once the layout has
+// reached it.
+TEST(RichEditUrls, FarAddressIsMarkedOnceLaidOut)
+{
+    CRichEditWnd edit;
+    edit.resize(300, 200);
+    edit.show();
+    edit.SetAutoUrlDetect(1);
+    QByteArray rtf("{\\rtf1\\ansi near www.near.org\\par ");
+    for (int i = 0; i < 20000; ++i)
+        rtf += "line " + QByteArray::number(i) + "\\par ";
+    rtf += "far www.far.org end}";
+    edit.StreamInRtf(&rtf, false);
+    // The addresses are looked for once the load is over.
+    QCoreApplication::processEvents();
+    const int far = int(edit.TextMap().text().indexOf(QStringLiteral("www.far.org")));
+    const QList<QPair<int, int>> expected{{5, 17}, {far, far + 11}};
+    EXPECT_EQ(edit.DetectedUrls(), expected);
+    QTextDocument* document = edit.document();
+    ASSERT_EQ(document->lastBlock().layout()->lineCount(), 0) << "the whole text was laid out";
+    ASSERT_EQ(edit.extraSelections().size(), 1);
+
+    document->documentLayout()->blockBoundingRect(document->lastBlock());
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    const QList<QTextEdit::ExtraSelection> marks = edit.extraSelections();
+    ASSERT_EQ(marks.size(), 2);
+    EXPECT_EQ(edit.FromDocumentPosition(marks[1].cursor.selectionStart()), far);
+    EXPECT_EQ(edit.FromDocumentPosition(marks[1].cursor.selectionEnd()), far + 11);
 }
 
 }  // namespace
