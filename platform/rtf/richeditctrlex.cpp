@@ -10,6 +10,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
+#include <QTextOption>
 
 #include <algorithm>
 #include <utility>
@@ -92,6 +93,12 @@ CRichEditCtrlEx::CRichEditCtrlEx(QTextDocument* shared)
     }
     m_document = shared;
     m_document->setDocumentMargin(0);
+    // Paragraphs run left to right unless marked right to left (\rtlpar), as
+    // the rich-edit control lays them out. Left open, Qt would look for the
+    // first strong character of every paragraph after an edit, to the end.
+    QTextOption option = m_document->defaultTextOption();
+    option.setTextDirection(Qt::LeftToRight);
+    m_document->setDefaultTextOption(option);
     m_cursor = QTextCursor(m_document);
     // The map follows each change where the document reports it
     // (contentsChange, which comes first but only while the document has a
