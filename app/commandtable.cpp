@@ -2,6 +2,7 @@
 
 #include "app/appids.h"
 #include "app/listwindows.h"
+#include "browser/browserids.h"
 #include "foundation/stringstore.h"
 
 #include <QAction>
@@ -34,6 +35,23 @@ const CommandInfo kCommands[] = {
     {CommandId::RecentProjectFirst + 2, AppText::CommandRecentProject, nullptr, nullptr},
     {CommandId::RecentProjectFirst + 3, AppText::CommandRecentProject, nullptr, nullptr},
     {CommandId::RecentProjectLast, AppText::CommandRecentProject, nullptr, nullptr},
+    // The document browser: coding its selection, editing and zoom.
+    {BrowserCommand::CodeInVivo, BrowserCommand::CodeInVivo, "Ctrl+I", nullptr},
+    {BrowserCommand::CodeWithNewCode, BrowserCommand::CodeWithNewCode, "Ctrl+W", nullptr},
+    {BrowserCommand::CodeToolWindow, BrowserText::CommandCodeToolWindow, nullptr, nullptr},
+    {BrowserCommand::CodesToToolWindow, BrowserCommand::CodesToToolWindow, nullptr, nullptr},
+    {BrowserCommand::CodeSegmentsWithNewCode, BrowserCommand::CodeSegmentsWithNewCode, nullptr, nullptr},
+    {BrowserCommand::Cut, BrowserCommand::Cut, nullptr, "edit-cut"},
+    {BrowserCommand::Copy, BrowserCommand::Copy, nullptr, "edit-copy"},
+    {BrowserCommand::Paste, BrowserCommand::Paste, nullptr, "edit-paste"},
+    {BrowserCommand::Undo, BrowserText::CommandUndo, nullptr, "edit-undo"},
+    {BrowserCommand::UndoAll, BrowserCommand::UndoAll, nullptr, nullptr},
+    {BrowserCommand::Bold, BrowserCommand::Bold, nullptr, "format-text-bold"},
+    {BrowserCommand::Italic, BrowserCommand::Italic, nullptr, "format-text-italic"},
+    {BrowserCommand::Underline, BrowserCommand::Underline, nullptr, "format-text-underline"},
+    {BrowserCommand::ZoomIn, BrowserText::CommandZoomIn, "Ctrl++", "zoom-in"},
+    {BrowserCommand::ZoomOut, BrowserText::CommandZoomOut, "Ctrl+-", "zoom-out"},
+    {BrowserCommand::ZoomReset, BrowserText::CommandZoomReset, "Ctrl+0", "zoom-original"},
     // The object lists.
     {ListWindowCommand::MemosList, ListWindowCommand::MemosList, nullptr, nullptr},
     {ListWindowCommand::SearchHitsList, ListWindowCommand::SearchHitsList, nullptr, nullptr},

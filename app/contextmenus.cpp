@@ -4,7 +4,7 @@
 #include "app/contextmenus.h"
 
 #include "app/appids.h"
-#include "app/framebrowser.h"
+#include "browser/framebrowser.h"
 #include "app/mainframe.h"
 #include "document/kordoc.h"
 #include "foundation/stringstore.h"

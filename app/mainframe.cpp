@@ -6,7 +6,6 @@
 #include "app/retrievalrequests.h"
 #include "app/splash.h"
 #include "app/splitterwndex.h"
-#include "app/treerequestforwarder.h"
 #include "document/kordoc.h"
 #include "foundation/ids.h"
 #include "foundation/options.h"
@@ -115,6 +114,7 @@ CMainFrame::CMainFrame(ICommandTarget* app, CKorDoc* document)
 
 CMainFrame::~CMainFrame()
 {
+    DestroyBrowser();
     DestroyTrees();
     if (GetWaitWindow() && m_waitHost)
         CloseWaitWindow();
@@ -202,7 +202,7 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
 void CMainFrame::BuildPanes()
 {
     BuildTrees();
-    m_browser = new CPlaceholderPane(LoadString(AppText::DocumentBrowser), this);
+    BuildBrowser();
     BuildSegmentsPane();
 
     m_splitA = new CSplitterWndEx(Qt::Horizontal, this);
@@ -244,8 +244,8 @@ QWidget* CMainFrame::GetPaneWindow(int paneCommandId) const
 {
     const bool on = PaneLayoutOn();
     switch (paneCommandId) {
-    case CommandId::PaneDocumentTree: return on ? DocumentTreeWidget() : m_browser;        // Blau
-    case CommandId::PaneDocumentBrowser: return on ? m_browser : DocumentTreeWidget();     // White
+    case CommandId::PaneDocumentTree: return on ? DocumentTreeWidget() : BrowserWidget();        // Blau
+    case CommandId::PaneDocumentBrowser: return on ? BrowserWidget() : DocumentTreeWidget();     // White
     case CommandId::PaneRetrievedSegments: return on ? static_cast<QWidget*>(m_segments) : CodeTreeWidget();      // Black
     case CommandId::PaneCodeTree: return on ? CodeTreeWidget() : static_cast<QWidget*>(m_segments);               // Green
     default: return nullptr;
@@ -365,7 +365,7 @@ bool CMainFrame::OnCommand(int id)
         ArrangePanes(BitOf(HostOf(id)), true);
         return true;
     default:
-        return OnProjectCommand(id) || OnRetrievalCommand(id) || m_listWindows->OnCommand(id);
+        return OnProjectCommand(id) || OnRetrievalCommand(id) || OnBrowserCommand(id) || m_listWindows->OnCommand(id);
     }
 }
 
@@ -380,7 +380,8 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
         ui.SetCheck((m_settings.viewState & BitOf(HostOf(ui.id))) != 0);
         return true;
     default:
-        return OnUpdateProjectCommand(ui) || OnUpdateRetrievalCommand(ui) || m_listWindows->OnUpdateCommand(ui);
+        return OnUpdateProjectCommand(ui) || OnUpdateRetrievalCommand(ui) || OnUpdateBrowserCommand(ui)
+               || m_listWindows->OnUpdateCommand(ui);
     }
 }
 

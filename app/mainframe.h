@@ -4,6 +4,7 @@
 #include "app/contextmenus.h"
 #include "app/framesettings.h"
 #include "app/quickcodes.h"
+#include "document/documentframe.h"
 #include "foundation/commandtarget.h"
 #include "panes/listnotifyinfo.h"
 #include "panes/objectlistwindow.h"
@@ -18,8 +19,13 @@
 #include <memory>
 
 class CBaseView;
-class CListWindows;
+class CodeToolBarDlg;
 class CKorDoc;
+class TextCoderWindow;
+struct CodingRecord;
+struct DropNotifyInfo;
+struct IdListNotifyInfo;
+class CListWindows;
 class CObjTreeCtrl;
 class CPlaceholderPane;
 class CRetrievalFunctionDlg;
@@ -45,7 +51,7 @@ class QLabel;
 /// alone stand side by side. Hiding the last visible view is refused.
 /// Commands pass the active view, its document, the frame and the
 /// application, in this order.
-class CMainFrame : public QMainWindow, public ICommandTarget, public IListWindowOwner {
+class CMainFrame : public QMainWindow, public ICommandTarget, public IListWindowOwner, public IDocumentFrame {
     Q_OBJECT
 public:
     /// Views in the order of their bits: Blau, White, Black, Green.
@@ -176,11 +182,56 @@ public:
     /// Opens entry 1 to 5 of the recent list (commands 33028 to 33032).
     void OnOpenRecent(int commandId);
     /// Tears the project's windows down before another project loads.
-    void CloseProjectUI();
+    void CloseProjectUI() override;
     /// Offers the automatic backup when it is due.
     void BackupProject();
     /// The folder of the last opened project.
     const QString& LastProjectFolder() const { return m_lastProjectFolder; }
+
+    // ---- Document browser (mainframe_browser.cpp) -----------------------------
+    /// The document browser's window; null only while the frame is built
+    /// or destroyed.
+    TextCoderWindow* BrowserWindow() const { return m_browser; }
+    /// Writes the browser's edited text and every coding, memo, link and
+    /// time mark it moved back in one transaction; false when the browser
+    /// was not editing or the project could not take the edit (then the
+    /// browser stays in edit mode and the user is told).
+    bool CommitBrowserEdits();
+    /// A drop request (-206): the drop test (TestDrop) answers it; a
+    /// performed drop runs the action of its pair of kinds. Pairs the test
+    /// admits but no operation of the project carries out are refused.
+    void OnDropRequest(DropNotifyInfo& info);
+    /// An open request (-205) of a document, set member, coding, paragraph
+    /// or media mark.
+    void OnRequestOpenItem(IdListNotifyInfo& info);
+    /// Codes the browser's selection with the code (the code tool window,
+    /// the quick-code list).
+    void OnCodeSelectionWith(qint32 code);
+    /// Makes a code of the selected words and codes the selection with it.
+    void OnCodeInVivo();
+    /// Asks for a new code and codes the selection with it.
+    void OnCodeWithNewCode();
+    /// Asks for a new code and codes every retrieved segment with it.
+    void CodeRetrievedSegmentsWithNewCode();
+    /// Shows the document with the paragraph at the top.
+    void OnGoToDocumentParagraph(int paragraph, qint32 document);
+    /// Follows a link: an external target is opened, an anchor is shown;
+    /// link 0 opens the address the browser found in its text.
+    void OpenLinkTarget(qint32 link, bool external);
+    /// Opens the code tool window on the project's favourite codes, or
+    /// brings it to the front.
+    void ShowCodeToolWindow();
+    /// The open code tool window; null when none.
+    CodeToolBarDlg* CodeToolWindow() const;
+
+    // ---- What the project document asks of the frame --------------------------
+    bool SetWindowTitle(const QString& title) override;
+    void CommitDocumentEdits() override { CommitBrowserEdits(); }
+    /// No media player exists yet: a transcript's media file is not loaded.
+    void LoadMediaFile(const QString&) override {}
+    /// No map links are shown yet.
+    void RebuildGeoLinkList() override {}
+    void RefreshBrowser() override;
 
 signals:
     /// A double click on the left part of a status-bar pane (128 pixels of
@@ -198,6 +249,31 @@ private:
     void BuildMenus();
     void BuildStatusBar();
     void BuildPanes();
+    void BuildBrowser();
+    void DestroyBrowser();
+    QWidget* BrowserWidget() const;
+    bool OnBrowserCommand(int id);
+    bool OnUpdateBrowserCommand(CCmdUI& ui);
+    /// Fills a new coding of the code from selection range `range`.
+    bool BuildBrowserCoding(qint32 code, int range, CodingRecord& record) const;
+    /// Codes selection range `range` through AddCoding (commitEdits as
+    /// given; action as AddCoding takes it); false when there is no such
+    /// range. belongs becomes true when the coding belongs in the current
+    /// retrieval.
+    bool CodeBrowserSelection(qint32 code, int range, bool commitEdits, qint32& action, bool& belongs);
+    /// Codes every selection range as one action, puts the code first in
+    /// the quick codes and reruns the retrieval when a coding belongs in it.
+    void CodeAllSelectionRanges(qint32 code, bool commitEdits);
+    /// Whether a drop the test admitted has an operation; with perform the
+    /// operation runs.
+    bool PerformDrop(const DropNotifyInfo& info, bool perform);
+    /// The new-code dialog: the code it made (first in the quick codes, its
+    /// memo attached); 0 when cancelled or refused.
+    qint32 AskNewCode(qint32 parent);
+    /// The favourite codes of the code tool window, from the code-tree
+    /// context command: the selected codes go first.
+    void AddCodesToCodeToolWindow();
+    bool OpenTargetSafely(const QString& target);
     /// Makes the two trees, gives them their owner and registers them with
     /// the document, document tree first.
     void BuildTrees();
@@ -250,7 +326,9 @@ private:
     std::array<CBaseView*, ViewCount> m_views{};
     TreePaneWindow* m_documentTree = nullptr;
     CObjTreeCtrl* m_codeTree = nullptr;
-    CPlaceholderPane* m_browser = nullptr;
+    TextCoderWindow* m_browser = nullptr;
+    QPointer<CodeToolBarDlg> m_codeToolWindow;
+    IDocumentFrame* m_previousDocumentFrame = nullptr;   // given back when the frame goes
     SegmentsCtrl* m_segments = nullptr;
     std::unique_ptr<CRetrievalRequests> m_retrievalRequests;
     QPointer<CRetrievalFunctionDlg> m_retrievalDialog;

@@ -1,10 +1,14 @@
-// The frame's part of the document browser: making it, answering its
-// requests until the frame's router takes them, and the handlers that open
-// documents in it, code its selection, commit its edits and follow its links.
+// The frame's part of the document browser: making it and handing it to the
+// router, the drop and open-item handlers, the handlers that code its
+// selection (also from the code tool window and the quick codes), commit
+// its edits and follow its links, and the browser's commands.
 
 #include "app/appids.h"
 #include "app/mainframe.h"
+#include "app/retrievalrequests.h"
 #include "browser/browserids.h"
+#include "browser/codetoolbardlg.h"
+#include "browser/colorpicdlg.h"
 #include "browser/textcoderwindow.h"
 #include "document/codingrecord.h"
 #include "document/kordoc.h"
@@ -12,10 +16,14 @@
 #include "foundation/ids.h"
 #include "foundation/messageservice.h"
 #include "foundation/options.h"
+#include "foundation/richtexthelpers.h"
 #include "foundation/stringstore.h"
 #include "foundation/waitwindow.h"
-#include "panes/requestowner.h"
 #include "document/documentids.h"
+#include "panes/newcodedlg.h"
+#include "panes/treepanewindow.h"
+#include "platform/rtf/richeditctrlex.h"
+#include "retrieval/segmentsctrl.h"
 #include "store/fieldvalue.h"
 #include "store/projectdataengine.h"
 #include "store/rowbuffer.h"
@@ -23,6 +31,7 @@
 #include "store/storeids.h"
 #include "ui/titleeditpopup.h"
 
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QUrl>
@@ -32,15 +41,9 @@ namespace {
 constexpr qint32 kFromDocumentView = 0x200;
 constexpr int kParagraphPopupCaption = 57707;
 constexpr int kPreviewLength = 63;
-
-/// Kinds of the objects of drops and open requests that are no topics.
-namespace DropKind {
-constexpr qint32 DocumentGroup = 2;
-constexpr qint32 DocumentSet = 4;
-constexpr qint32 Document = 5;
-constexpr qint32 SetMember = 6;
-constexpr qint32 Code = 8;
-}  // namespace DropKind
+constexpr int kCodingsMade = 57747;        ///< "%1 codings made"
+/// Drop targets and dragged kinds that are not tree nodes.
+constexpr qint32 kBrowserSelection = BrowserKind::Selection;
 
 /// File types a link may open: documents, pictures, media and map files.
 /// Programs and scripts are never among them.
@@ -60,85 +63,57 @@ bool IsOpenableDocument(const QFileInfo& file)
     return file.isFile() && !file.isExecutable() && kTypes.contains(file.suffix().toLower());
 }
 
+/// The memo text of the new-code dialog as the rich text a memo stores.
+QByteArray MemoRtf(const QString& text)
+{
+    const std::unique_ptr<CRichEditCtrlEx> edit = CreateHiddenRichEdit();
+    edit->SetText(text);
+    QByteArray rtf;
+    edit->StreamOutRtf(&rtf, false, true);
+    return rtf;
+}
+
 }  // namespace
-
-/// Answers the browser's requests: item queries and changes, records and
-/// settings from the document, drops, open requests and stripe clicks by
-/// the frame's handlers. Nothing is answered without an open project.
-class CBrowserRequests : public QObject, public RequestOwner {
-public:
-    explicit CBrowserRequests(CMainFrame* frame) : QObject(frame), m_frame(frame) {}
-
-    void Request(NotifyHead& record) override
-    {
-        CKorDoc* doc = m_frame->Document();
-        if (!doc || !doc->GetEngine())
-            return;
-        switch (record.code) {
-        case RequestCode::ItemInfo: {
-            auto& info = static_cast<ListNotifyInfo&>(record);
-            if (info.query)
-                doc->HandleItemQuery(info);
-            else
-                doc->HandleItemChange(info);
-            break;
-        }
-        case RequestCode::GetRecord:
-            doc->HandleGetRecord(static_cast<RecordNotifyInfo&>(record));
-            break;
-        case RequestCode::ReadSetting: {
-            auto& info = static_cast<SettingNotifyInfo&>(record);
-            info.result = doc->ReadSetting(info.key, info.value);
-            break;
-        }
-        case RequestCode::WriteSetting: {
-            auto& info = static_cast<SettingNotifyInfo&>(record);
-            info.result = doc->WriteSettingString(info.key, info.value);
-            break;
-        }
-        case RequestCode::Drop:
-            m_frame->OnDropRequest(static_cast<DropNotifyInfo&>(record));
-            break;
-        case RequestCode::OpenItem:
-            m_frame->OnRequestOpenItem(static_cast<IdListNotifyInfo&>(record));
-            break;
-        case RequestCode::FollowItem: {
-            // A click on a stripe selects its segment.
-            const auto& info = static_cast<IdListNotifyInfo&>(record);
-            if (info.kind == TopicId::Codings && info.itemId != 0 && m_frame->Browser())
-                m_frame->Browser()->SelectCodingById(info.itemId);
-            break;
-        }
-        default:
-            break;
-        }
-    }
-
-    QString ProjectIdentity() const override
-    {
-        const CKorDoc* doc = m_frame->Document();
-        const ProjectDataEngine* engine = doc ? doc->GetEngine() : nullptr;
-        return engine ? QFileInfo(engine->GetPath()).canonicalFilePath() : QString();
-    }
-
-private:
-    CMainFrame* m_frame;
-};
 
 void CMainFrame::BuildBrowser()
 {
     m_browser = new TextCoderWindow(this);
     m_browser->setWindowTitle(LoadString(AppText::DocumentBrowser));
-    m_browserRequests = new CBrowserRequests(this);
-    m_browser->SetOwner(m_browserRequests);
+    m_browser->SetControlId(PaneControlId::DocumentBrowser);
+    m_browser->SetOwner(this);
+    SetBrowser(m_browser);
     connect(m_browser, &TextCoderWindow::FollowLinkRequested, this,
             [this](qint32 link, bool external) { OpenLinkTarget(link, external); }, Qt::QueuedConnection);
-    if (m_document)
+    connect(m_browser, &TextCoderWindow::CommitRequested, this, [this] { CommitBrowserEdits(); });
+    SetRequestHandler(RequestCode::OpenItem,
+                      [this](NotifyHead& record) { OnRequestOpenItem(static_cast<IdListNotifyInfo&>(record)); });
+    SetRequestHandler(RequestCode::Drop,
+                      [this](NotifyHead& record) { OnDropRequest(static_cast<DropNotifyInfo&>(record)); });
+    // A code picked in the quick-code list codes the selection.
+    if (m_quickCodeCombo)
+        connect(m_quickCodeCombo, &QComboBox::activated, this, [this](int row) {
+            if (m_browser && m_browser->HasSelection())
+                OnCodeSelectionWith(m_quickCodes.Codes().value(row));
+        });
+    // The coding shortcuts work wherever the focus is in the frame.
+    for (const int id : {BrowserCommand::CodeInVivo, BrowserCommand::CodeWithNewCode, BrowserCommand::ZoomIn,
+                         BrowserCommand::ZoomOut, BrowserCommand::ZoomReset})
+        m_commands.Action(id);
+    if (m_document) {
         m_document->GetRegistry().Register(m_browser);
+        m_previousDocumentFrame = m_document->GetFrame();
+        m_document->SetFrame(this);
+    }
 }
 
 void CMainFrame::DestroyBrowser()
 {
+    if (m_document && m_document->GetFrame() == this)
+        m_document->SetFrame(m_previousDocumentFrame);
+    SetRequestHandler(RequestCode::OpenItem, {});
+    SetRequestHandler(RequestCode::Drop, {});
+    SetBrowser(nullptr);
+    delete m_codeToolWindow.data();
     delete std::exchange(m_browser, nullptr);
 }
 
@@ -147,93 +122,208 @@ QWidget* CMainFrame::BrowserWidget() const
     return m_browser;
 }
 
+bool CMainFrame::SetWindowTitle(const QString& title)
+{
+    setWindowTitle(title);
+    return true;
+}
+
+void CMainFrame::RefreshBrowser()
+{
+    if (m_browser)
+        m_browser->Refresh(true);
+}
+
+// ---- Commands ----------------------------------------------------------------------
+
+bool CMainFrame::OnBrowserCommand(int id)
+{
+    if (!m_browser)
+        return false;
+    switch (id) {
+    case BrowserCommand::CodeInVivo: OnCodeInVivo(); return true;
+    case BrowserCommand::CodeWithNewCode: OnCodeWithNewCode(); return true;
+    case BrowserCommand::CodeToolWindow: ShowCodeToolWindow(); return true;
+    case BrowserCommand::CodesToToolWindow: AddCodesToCodeToolWindow(); return true;
+    case BrowserCommand::CodeSegmentsWithNewCode: CodeRetrievedSegmentsWithNewCode(); return true;
+    case BrowserCommand::Cut: m_browser->Cut(); return true;
+    case BrowserCommand::Copy: m_browser->CopySelection(); return true;
+    case BrowserCommand::Paste: m_browser->Paste(); return true;
+    case BrowserCommand::Undo: m_browser->Undo(); return true;
+    case BrowserCommand::UndoAll: m_browser->UndoAll(); return true;
+    case BrowserCommand::Bold: m_browser->ToggleBold(); return true;
+    case BrowserCommand::Italic: m_browser->ToggleItalic(); return true;
+    case BrowserCommand::Underline: m_browser->ToggleUnderline(); return true;
+    case BrowserCommand::ZoomIn: m_browser->ZoomIn(); return true;
+    case BrowserCommand::ZoomOut: m_browser->ZoomOut(); return true;
+    case BrowserCommand::ZoomReset: m_browser->ZoomReset(); return true;
+    default: return false;
+    }
+}
+
+bool CMainFrame::OnUpdateBrowserCommand(CCmdUI& ui)
+{
+    if (!m_browser)
+        return false;
+    const bool project = GetDocument() != nullptr;
+    switch (ui.id) {
+    case BrowserCommand::CodeInVivo:
+    case BrowserCommand::CodeWithNewCode: ui.Enable(project && m_browser->HasSelection()); return true;
+    case BrowserCommand::CodeToolWindow:
+    case BrowserCommand::CodesToToolWindow: ui.Enable(project); return true;
+    case BrowserCommand::CodeSegmentsWithNewCode:
+        ui.Enable(project && m_segments && m_segments->GetSegmentCount() > 0);
+        return true;
+    case BrowserCommand::Cut: ui.Enable(m_browser->CanCut()); return true;
+    case BrowserCommand::Copy: ui.Enable(m_browser->CanCopy()); return true;
+    case BrowserCommand::Paste: ui.Enable(m_browser->CanPaste()); return true;
+    case BrowserCommand::Undo:
+    case BrowserCommand::UndoAll: ui.Enable(m_browser->IsEditMode() && m_browser->CanUndo()); return true;
+    case BrowserCommand::Bold:
+    case BrowserCommand::Italic:
+    case BrowserCommand::Underline: ui.Enable(m_browser->IsEditMode()); return true;
+    case BrowserCommand::ZoomIn:
+    case BrowserCommand::ZoomOut:
+    case BrowserCommand::ZoomReset: ui.Enable(m_browser->HasDocument()); return true;
+    default: return false;
+    }
+}
+
 // ---- Drops ---------------------------------------------------------------------
 
 void CMainFrame::OnDropRequest(DropNotifyInfo& info)
 {
-    if (!m_document || !m_document->GetEngine()) {
+    if (!GetDocument()) {
         info.handled = false;
         return;
     }
-    const bool copy = info.modifierKeys & ModifierKey::Shift;
-    // Documents, groups, sets and set members go to the browser; a code
-    // dropped on the browser codes its selection.
-    const bool toBrowser = info.targetKind == BrowserKind::Selection;
-    const bool accepted = toBrowser
-                          && ((info.draggedKind >= DropKind::DocumentGroup && info.draggedKind <= DropKind::SetMember
-                               && info.draggedKind != 3)
-                              || (info.draggedKind == DropKind::Code && info.draggedId >= 1));
-    info.answer = accepted ? (copy ? 1 : 2) : 0;
+    // A pair the test admits but no operation carries out is refused, so
+    // the cursor never promises a drop that would do nothing.
+    if (!TestDrop(info) || !PerformDrop(info, false))
+        info.answer = 0;
     if (!info.perform) {
         info.handled = true;
         return;
     }
-    if (!accepted)
+    if (info.answer == 0)
         return;
-    switch (info.draggedKind) {
-    case DropKind::DocumentGroup:
-    case DropKind::DocumentSet: {
-        QList<qint32> documents;
-        if (info.draggedKind == DropKind::DocumentGroup)
-            m_document->GetDatabase().FindKeysByParent(TopicId::Documents, TopicId::DocumentGroups, info.draggedId,
-                                                        documents);
-        else {
-            QList<qint32> members;
-            m_document->GetDatabase().FindKeysByParent(TopicId::DocumentSetMembers, TopicId::DocumentSets,
-                                                        info.draggedId, members);
-            for (const qint32 member : std::as_const(members))
-                documents.append(m_document->GetSetMemberDocument(member));
-        }
-        CommitDocumentEdits();
-        m_document->OpenDocuments(documents, !copy);
-        break;
-    }
-    case DropKind::Document:
-    case DropKind::SetMember: {
-        const qint32 document = info.draggedKind == DropKind::Document
-                                    ? info.draggedId
-                                    : m_document->GetSetMemberDocument(info.draggedId);
-        if (document == m_document->GetShownDocument())
-            break;
-        CommitDocumentEdits();
-        m_document->SetOpenDocument(document, copy ? 1 : 0);
-        break;
-    }
-    case DropKind::Code: {
-        const WaitCursor wait;
-        for (int range = 0; CodeBrowserSelection(info.draggedId, range); ++range) {
-        }
-        break;
-    }
-    default:
-        break;
-    }
+    PerformDrop(info, true);
     info.handled = true;
+}
+
+bool CMainFrame::PerformDrop(const DropNotifyInfo& info, bool perform)
+{
+    CKorDoc& document = *GetDocument();
+    const bool shift = (info.modifierKeys & ModifierKey::Shift) != 0;
+    const qint32 dragged = info.draggedId;
+    const qint32 target = info.targetId;
+    const auto openDocuments = [&](const QList<qint32>& documents) {
+        CommitBrowserEdits();
+        document.OpenDocuments(documents, !shift);
+    };
+    const auto openDocument = [&](qint32 shown) {
+        if (shown == document.GetShownDocument())
+            return;
+        CommitBrowserEdits();
+        document.SetOpenDocument(shown, shift ? 1 : 0);
+    };
+    switch (info.draggedKind) {
+    case NodeKind::DocumentGroup:
+        if (!perform)
+            return info.targetKind == kBrowserSelection || info.targetKind == NodeKind::DocumentSetsRoot;
+        if (info.targetKind == kBrowserSelection)
+            openDocuments(m_documentTree ? m_documentTree->GetGroupDocuments(dragged) : QList<qint32>());
+        else
+            document.NewDocumentSetFromGroup(dragged);
+        return true;
+    case NodeKind::DocumentSet: {
+        if (!perform)
+            return info.targetKind == kBrowserSelection;
+        QList<qint32> documents;
+        if (m_documentTree)
+            for (const qint32 member : m_documentTree->GetSetDocuments(dragged))
+                documents.append(document.GetSetMemberDocument(member));
+        openDocuments(documents);
+        return true;
+    }
+    case NodeKind::Document:
+        switch (info.targetKind) {
+        case kBrowserSelection:
+            if (perform)
+                openDocument(dragged);
+            return true;
+        // A document dropped with Ctrl on a group or document is copied there.
+        case NodeKind::DocumentsRoot:
+            return !perform || document.DuplicateDocument(dragged, NodeKind::DocumentGroup, 0);
+        case NodeKind::DocumentGroup:
+        case NodeKind::Document:
+            return !perform || document.DuplicateDocument(dragged, info.targetKind, target);
+        case NodeKind::DocumentSet: return !perform || document.AddDocumentSetMember(dragged, target, -1);
+        default: return false;
+        }
+    case NodeKind::SetMember:
+        if (info.targetKind != kBrowserSelection)
+            return false;
+        if (perform)
+            openDocument(document.GetSetMemberDocument(dragged));
+        return true;
+    case NodeKind::Code:
+        switch (info.targetKind) {
+        case NodeKind::CodeSystemRoot: return !perform || document.CopyCodeSubtree(dragged, 0, true);
+        case NodeKind::Code: return !perform || document.CopyCodeSubtree(dragged, target, shift);
+        case kBrowserSelection:
+            if (perform)
+                CodeAllSelectionRanges(dragged, true);
+            return true;
+        case NodeKind::CodeSetsRoot: return !perform || document.NewCodeSetFromSubcodes(dragged);
+        case NodeKind::CodeSet: return !perform || document.AddCodeSetMember(dragged, target, -1);
+        // The retrieval node would set a code of the current function, and
+        // the function the test admits has none.
+        default: return false;
+        }
+    case NodeKind::Coding:
+        // Recoding moves the coding to the code: a new coding of the code
+        // for the same segment, the comment carried over.
+        return info.targetKind == NodeKind::Code && (!perform || document.MoveCodingToCode(dragged, target));
+    case kBrowserSelection:
+        if (info.targetKind != NodeKind::Code)
+            return false;
+        if (perform) {
+            document.SelectInLists(TopicId::Codes, target);
+            CodeAllSelectionRanges(target, false);
+        }
+        return true;
+    default:
+        // A selection in a list's preview codes part of a coding: the
+        // codings list has no preview to drag from yet.
+        return false;
+    }
 }
 
 // ---- Open requests ---------------------------------------------------------------
 
 void CMainFrame::OnRequestOpenItem(IdListNotifyInfo& info)
 {
-    if (!m_document || !m_document->GetEngine())
+    CKorDoc* document = GetDocument();
+    if (!document)
         return;
     const bool shift = info.modifierKeys & ModifierKey::Shift;
     switch (info.kind) {
-    case TopicId::Documents:
-        CommitDocumentEdits();
-        m_document->SetOpenDocument(info.itemId, shift ? 1 : 0);
+    case NodeKind::Document:
+        CommitBrowserEdits();
+        document->SetOpenDocument(info.itemId, shift ? 1 : 0);
         if (info.sourceFlags == kFromDocumentView && m_browser)
             m_browser->FocusView();
         break;
-    case TopicId::DocumentSetMembers:
-        CommitDocumentEdits();
-        m_document->OpenSetMemberDocument(info.itemId, shift ? 1 : 0);
+    case NodeKind::SetMember:
+        CommitBrowserEdits();
+        document->OpenSetMemberDocument(info.itemId, shift ? 1 : 0);
         break;
-    case TopicId::Codings:
+    case NodeKind::Coding:
         if (m_browser)
             m_browser->UpdateStripeHotItem();
         break;
-    case TopicKind::Paragraph: {
+    case NodeKind::Paragraph: {
         if (!m_browser || m_browser->GetParagraphCount() == 0)
             break;
         CTitleEditPopup popup({this, info.point.x(), info.point.y(), 0, LoadString(kParagraphPopupCaption)});
@@ -245,7 +335,16 @@ void CMainFrame::OnRequestOpenItem(IdListNotifyInfo& info)
         m_browser->GoToParagraph(n, false);
         break;
     }
+    case NodeKind::MediaMark: {
+        // The panes select the mark (the browser its stretch); playing it
+        // waits for the media player.
+        CKorDoc::MediaMarkRecord mark;
+        if (document->GetMediaMark(info.itemId, mark))
+            document->GetRegistry().SelectObject(TopicId::MediaMarks, info.itemId, 1);
+        break;
+    }
     default:
+        // A memo opens in the memo window, which does not exist yet.
         break;
     }
 }
@@ -271,36 +370,62 @@ bool CMainFrame::BuildBrowserCoding(qint32 code, int range, CodingRecord& record
     return true;
 }
 
-bool CMainFrame::CodeBrowserSelection(qint32 code, int range)
+bool CMainFrame::CodeBrowserSelection(qint32 code, int range, bool commitEdits, qint32& action, bool& belongs)
 {
     CodingRecord record;
-    if (code <= 0 || !BuildBrowserCoding(code, range, record))
+    if (code <= 0 || !GetDocument() || !BuildBrowserCoding(code, range, record))
         return false;
-    const bool added = AddBrowserCoding(record);
-    m_quickCodes.AddCode(code);
-    if (added)
-        m_document->RunRetrieval(m_document->GetRetrievalSettings(), 0);
+    // AddCoding first has the frame write pending edits (commitEdits), so
+    // the new coding's positions and the stored text agree.
+    if (m_document->AddCoding(record, action, OverlapMode::Replace, nullptr, commitEdits))
+        belongs = true;
     return true;
+}
+
+void CMainFrame::CodeAllSelectionRanges(qint32 code, bool commitEdits)
+{
+    if (code <= 0 || !GetDocument())
+        return;
+    const WaitCursor wait;
+    // The ranges of one selection are one coding action.
+    qint32 action = 0;
+    bool belongs = false;
+    bool coded = false;
+    for (int range = 0; CodeBrowserSelection(code, range, commitEdits, action, belongs); ++range)
+        coded = true;
+    if (!coded)
+        return;
+    m_quickCodes.AddCode(code);
+    // A coding that belongs in the current retrieval shows there at once.
+    if (belongs)
+        m_retrievalRequests->RerunRetrieval();
 }
 
 void CMainFrame::OnCodeSelectionWith(qint32 code)
 {
-    if (!m_document || !m_document->GetEngine() || code <= 0)
+    if (!GetDocument() || code <= 0)
         return;
     const WaitCursor wait;
-    CodeBrowserSelection(code, 0);
+    qint32 action = 0;
+    bool belongs = false;
+    if (!CodeBrowserSelection(code, 0, true, action, belongs))
+        return;
+    m_quickCodes.AddCode(code);
+    if (belongs)
+        m_retrievalRequests->RerunRetrieval();
 }
 
 void CMainFrame::OnCodeInVivo()
 {
-    if (!m_document || !m_document->GetEngine() || !m_browser || !m_browser->HasSelection())
+    CKorDoc* document = GetDocument();
+    if (!document || !m_browser || !m_browser->HasSelection())
         return;
     const WaitCursor wait;
     // The selected words become a path of codes: line breaks as blanks,
     // empty parts dropped, each part at most 63 units.
     QString text = m_browser->GetSelectedText(-1);
     text.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
-    text.replace(QChar(0x000B), QLatin1Char(' '));
+    text.replace(QChar(0x000B), QLatin1Char(' ')).replace(QChar::ParagraphSeparator, QLatin1Char(' '));
     QStringList parts;
     for (const QString& part : text.split(QLatin1Char('\\'))) {
         const QString trimmed = part.simplified().left(kPreviewLength).trimmed();
@@ -309,29 +434,165 @@ void CMainFrame::OnCodeInVivo()
     }
     if (parts.isEmpty())
         return;
-    const qint32 code = m_document->AddCodeByPath(0, parts.join(QLatin1Char('\\')), true);
+    const qint32 code = document->AddCodeByPath(0, parts.join(QLatin1Char('\\')), true);
     if (code <= 0)
         return;
+    CodeAllSelectionRanges(code, true);
+}
+
+qint32 CMainFrame::AskNewCode(qint32 parent)
+{
+    CKorDoc* document = GetDocument();
+    if (!document)
+        return 0;
+    CNewCodeDlg dialog(this);
+    dialog.m_pDoc = document;
+    dialog.m_parentCode = parent;
+    if (g_qdaOptions.GetBool(QdaOption::CheckNewCodeNames))
+        document->ListCodeNames(dialog.m_names);
+    dialog.SetColourChooser([](QWidget* owner, COLORREF& colour, const QList<COLORREF>& used) {
+        ColorPicDlg picker(owner);
+        picker.m_colors = used;
+        picker.m_color = colour;
+        if (picker.exec() != QDialog::Accepted)
+            return false;
+        colour = picker.m_color;
+        return true;
+    });
+    if (dialog.exec() != QDialog::Accepted || dialog.m_name.isEmpty())
+        return 0;
+    const WaitCursor wait;
+    CodeRecord record;
+    record.parent = parent;
+    record.name = dialog.m_name;
+    record.color = qint32(dialog.m_color);
+    const qint32 code = document->NewCode(record);
+    if (code <= 0)
+        return 0;
     m_quickCodes.AddCode(code);
-    for (int range = 0; CodeBrowserSelection(code, range); ++range) {
+    if (!dialog.m_memo.isEmpty()) {
+        bool created = false;
+        document->GetCodeMemo(code, created, true, MemoRtf(dialog.m_memo));
     }
+    return code;
+}
+
+void CMainFrame::OnCodeWithNewCode()
+{
+    if (!GetDocument() || !m_browser || !m_browser->HasSelection())
+        return;
+    if (const qint32 code = AskNewCode(0))
+        CodeAllSelectionRanges(code, true);
+}
+
+void CMainFrame::CodeRetrievedSegmentsWithNewCode()
+{
+    CKorDoc* document = GetDocument();
+    if (!document || !m_segments)
+        return;
+    if (m_segments->GetSegmentCount() == 0) {
+        ShowMessage(LoadString(BrowserText::NoRetrievedSegments), MessageKind::Warning);
+        return;
+    }
+    const qint32 code = AskNewCode(0);
+    if (code <= 0)
+        return;
+    // The segments are read before any is coded: each new coding is
+    // announced, and the pane must not change under the walk.
+    QList<CodingRecord> records;
+    CodingRecord record;
+    for (bool more = m_segments->GetNextSegmentCoding(record, true); more;
+         more = m_segments->GetNextSegmentCoding(record, false)) {
+        records.append(std::move(record));
+        record = CodingRecord();
+    }
+    const WaitCursor wait;
+    ::ShowWaitWindow(QStringLiteral("..."));
+    const QString progress = LoadString(kCodingsMade);
+    const qint32 weight = g_qdaOptions.GetInt(QdaOption::DefaultWeight);
+    qint32 action = 0;
+    int count = 0;
+    bool belongs = false;
+    for (CodingRecord& segment : records) {
+        segment.ID = 0;
+        segment.WordID = code;
+        segment.Weight = weight;
+        bool written = false;
+        if (document->AddCoding(segment, action, OverlapMode::Replace, &written, true))
+            belongs = true;
+        if (written)
+            SetWaitText(progress.arg(++count));
+    }
+    ::CloseWaitWindow();
+    if (belongs)
+        m_retrievalRequests->RerunRetrieval();
+    ShowMessage(progress.arg(count), MessageKind::Information);
+}
+
+// ---- The code tool window ---------------------------------------------------------
+
+CodeToolBarDlg* CMainFrame::CodeToolWindow() const
+{
+    return m_codeToolWindow;
+}
+
+void CMainFrame::ShowCodeToolWindow()
+{
+    CKorDoc* document = GetDocument();
+    if (!document)
+        return;
+    if (m_codeToolWindow) {
+        if (m_codeToolWindow->isMinimized())
+            m_codeToolWindow->showNormal();
+        m_codeToolWindow->raise();
+        m_codeToolWindow->activateWindow();
+        return;
+    }
+    const WaitCursor wait;
+    m_codeToolWindow = new CodeToolBarDlg(document->GetProgramLists().quickCodes, this, this);
+    connect(m_codeToolWindow, &CodeToolBarDlg::CodeSelection, this, &CMainFrame::OnCodeSelectionWith);
+    m_codeToolWindow->show();
+}
+
+void CMainFrame::AddCodesToCodeToolWindow()
+{
+    CKorDoc* document = GetDocument();
+    if (!document)
+        return;
+    QList<qint32>& codes = document->GetProgramLists().quickCodes;
+    QList<qint32> chosen;
+    for (const quint32 id : std::as_const(m_contextTarget.selection))
+        chosen.append(qint32(id));
+    if (chosen.isEmpty())
+        chosen.append(m_contextTarget.item);
+    const bool members = m_contextTarget.kind == NodeKind::CodeSetMember;
+    for (const qint32 item : std::as_const(chosen)) {
+        const qint32 code = members ? document->GetCodeSetMemberCode(item) : item;
+        if (code <= 0 || codes.contains(code))
+            continue;
+        codes.prepend(code);
+        if (m_codeToolWindow)
+            m_codeToolWindow->AddCode(code);
+    }
+    m_contextTarget.Reset();
+    ShowCodeToolWindow();
 }
 
 // ---- Navigation -------------------------------------------------------------------
 
 void CMainFrame::OnGoToDocumentParagraph(int paragraph, qint32 document)
 {
-    if (!m_document || !m_document->GetEngine() || !m_browser)
+    if (!GetDocument() || !m_browser)
         return;
     if (document != m_document->GetShownDocument())
-        CommitDocumentEdits();
+        CommitBrowserEdits();
     if (m_document->SetOpenDocument(document, 0))
         m_browser->GoToParagraph(paragraph, true);
 }
 
 void CMainFrame::OpenLinkTarget(qint32 link, bool external)
 {
-    if (!m_document || !m_document->GetEngine() || !m_browser)
+    if (!GetDocument() || !m_browser)
         return;
     const WaitCursor wait;
     if (link == 0) {
@@ -353,7 +614,7 @@ void CMainFrame::OpenLinkTarget(qint32 link, bool external)
         return;
     }
     if (row.TextID != m_document->GetShownDocument())
-        CommitDocumentEdits();
+        CommitBrowserEdits();
     if (m_document->SetOpenDocument(row.TextID, 0)) {
         m_browser->SelectSegment(row.StartChar, row.FinishChar, row.Page, row.PosX1, row.PosX2, row.IsText);
         m_document->SelectDocumentInLists(row.TextID);
@@ -386,14 +647,6 @@ bool CMainFrame::OpenTargetSafely(const QString& target)
 }
 
 // ---- Committing edits -------------------------------------------------------------
-
-bool CMainFrame::AddBrowserCoding(CodingRecord& record)
-{
-    qint32 action = 0;
-    // The browser's pending edits are written first, so the new coding's
-    // positions and the stored text agree.
-    return m_document->AddCoding(record, action, OverlapMode::Replace, nullptr, true);
-}
 
 namespace {
 
@@ -436,9 +689,9 @@ bool StoreMarkPosition(TopicDatabase& db, const TimeMarkItem& mark)
 
 }  // namespace
 
-bool CMainFrame::CommitDocumentEdits()
+bool CMainFrame::CommitBrowserEdits()
 {
-    if (!m_document || !m_document->GetEngine() || !m_browser || !m_browser->IsEditMode())
+    if (!GetDocument() || !m_browser || !m_browser->IsEditMode())
         return false;
     const qint32 document = m_document->GetShownDocument();
     if (document == 0 || document != m_browser->GetShownDocument() || !m_browser->IsTextDocument())

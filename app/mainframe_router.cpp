@@ -2,7 +2,7 @@
 // its document handler or to a frame handler, and the frame's own handlers
 // for the drop test, context menus and following or activating an item.
 
-#include "app/framebrowser.h"
+#include "browser/framebrowser.h"
 #include "app/mainframe.h"
 #include "document/documentrequests.h"
 #include "document/kordoc.h"

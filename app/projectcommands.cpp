@@ -2,7 +2,7 @@
 // dialog's choice, closing the project's windows and the timed backup.
 
 #include "app/appids.h"
-#include "app/framebrowser.h"
+#include "browser/framebrowser.h"
 #include "app/listwindows.h"
 #include "app/mainframe.h"
 #include "app/startdlg.h"

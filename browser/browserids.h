@@ -66,7 +66,34 @@ constexpr int ImagePreview = 192000;  ///< "<IMAGE>", the preview of an area cod
 constexpr int OpenLocalFile = 192001; ///< asks before a local file of a link is opened; "%1" the file
 constexpr int LinkNotOpened = 192002; ///< "%1" the target
 constexpr int CommitFailed = 192003;  ///< the edited text could not be stored
+constexpr int NoRetrievedSegments = 57828;  ///< coding all segments of an empty pane
+// Texts of commands whose text id is not their command id.
+constexpr int CommandUndo = 57643;
+constexpr int CommandCodeToolWindow = 100041;
+constexpr int CommandZoomIn = 102065;
+constexpr int CommandZoomOut = 102066;
+constexpr int CommandZoomReset = 102067;
 }  // namespace BrowserText
+
+/// The frame's commands that act on the browser or code its selection.
+namespace BrowserCommand {
+constexpr int UndoAll = 23100;
+constexpr int Undo = 23101;
+constexpr int Cut = 23102;
+constexpr int Copy = 23103;
+constexpr int Paste = 23104;
+constexpr int Bold = 32799;
+constexpr int Italic = 32800;
+constexpr int Underline = 32802;
+constexpr int ZoomIn = 6105;
+constexpr int ZoomOut = 6106;
+constexpr int ZoomReset = 6107;
+constexpr int CodeInVivo = 32904;               ///< Ctrl+I: the selected words become the code
+constexpr int CodeWithNewCode = 33137;          ///< Ctrl+W
+constexpr int CodeToolWindow = 33265;           ///< opens the code tool window
+constexpr int CodesToToolWindow = 20148;        ///< code-tree context command
+constexpr int CodeSegmentsWithNewCode = 20165;  ///< retrieved-segments context command
+}  // namespace BrowserCommand
 
 /// Layout constants of the browser window.
 namespace BrowserLayout {

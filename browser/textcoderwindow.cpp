@@ -5,12 +5,14 @@
 
 #include "browser/browserids.h"
 #include "document/documentids.h"
+#include "foundation/dragobject.h"
 #include "panes/requestowner.h"
 #include "store/rowbuffer.h"
 #include "store/storeids.h"
 #include "ui/sidecolumng.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QDropEvent>
 #include <QHeaderView>
 #include <QPainter>
 #include <QScrollBar>
@@ -78,6 +80,8 @@ TextCoderWindow::TextCoderWindow(QWidget* parent) : QWidget(parent)
     m_text->document()->setUndoRedoEnabled(true);
     connect(m_text->document(), &QTextDocument::contentsChange, this, &TextCoderWindow::OnContentsChange);
     connect(m_text, &CRichEditWnd::LinkClicked, this, &TextCoderWindow::OnLinkClicked);
+    m_text->setAcceptDrops(true);
+    m_text->viewport()->installEventFilter(this);
 
     m_memoMargin = new CChartWndE(this);
     m_memoMargin->SetOwner(this);
@@ -237,6 +241,7 @@ bool TextCoderWindow::TakeRecord(qint32 topic, qint32 id, bool layout, bool upda
 void TextCoderWindow::ResetContent()
 {
     ClearDocument(true, true);
+    NotifyContextSearch(ContextSearchCode::Reset);
     while (m_tabs->count() > 0)
         m_tabs->removeTab(0);
     m_tabs->hide();
@@ -320,17 +325,63 @@ void TextCoderWindow::OnObjectChanged(qint32 topic, qint32 id)
     }
 }
 
+namespace {
+
+/// Kinds that may be dropped on the browser: a document, group, set or set
+/// member opens its documents; a code codes the selection.
+bool IsBrowserDropKind(qint32 kind)
+{
+    return (kind >= TopicId::DocumentGroups && kind <= TopicId::DocumentSetMembers) || kind == TopicId::Codes;
+}
+
+}  // namespace
+
 Qt::DropAction TextCoderWindow::OnDragOver(qint32 draggedKind, qint32 draggedId, QPoint screenPos)
 {
-    if (draggedKind < TopicId::DocumentGroups || draggedKind > TopicId::DocumentSetMembers)
+    if (!IsBrowserDropKind(draggedKind))
         return Qt::IgnoreAction;
-    const qint32 answer = RequestDrop(false, screenPos, 0, draggedKind, draggedId, BrowserKind::Selection, 0);
+    const qint32 answer = RequestDrop(false, screenPos, m_dropKeys, draggedKind, draggedId, BrowserKind::Selection, 0);
     return answer == 1 ? Qt::CopyAction : answer == 2 ? Qt::MoveAction : Qt::IgnoreAction;
 }
 
 bool TextCoderWindow::OnDrop(qint32 draggedKind, qint32 draggedId, QPoint screenPos)
 {
-    return RequestDrop(true, screenPos, 0, draggedKind, draggedId, BrowserKind::Selection, 0) != 0;
+    if (!IsBrowserDropKind(draggedKind))
+        return false;
+    return RequestDrop(true, screenPos, m_dropKeys, draggedKind, draggedId, BrowserKind::Selection, 0) != 0;
+}
+
+bool TextCoderWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (watched != m_text->viewport()
+        || (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop))
+        return QWidget::eventFilter(watched, event);
+    // Only payloads of this program and project are ours; anything else
+    // (text dragged in edit mode) is the text control's.
+    auto* drag = static_cast<QDropEvent*>(event);
+    CDragObject payload;
+    if (CDragObject::ReadMimeData(drag->mimeData(), ProjectIdentity(), payload) != CDragObject::ReadResult::Accepted
+        || !IsBrowserDropKind(payload.m_kind))
+        return QWidget::eventFilter(watched, event);
+    const QPoint screenPos = m_text->viewport()->mapToGlobal(drag->position().toPoint());
+    m_dropKeys = ModifierKeysOf(drag->modifiers());
+    if (type == QEvent::Drop) {
+        if (OnDrop(payload.m_kind, payload.m_id, screenPos))
+            drag->acceptProposedAction();
+        else
+            drag->ignore();
+    } else {
+        const Qt::DropAction effect = OnDragOver(payload.m_kind, payload.m_id, screenPos);
+        if (effect == Qt::IgnoreAction) {
+            drag->ignore();
+        } else {
+            drag->setDropAction(effect);
+            drag->accept();
+        }
+    }
+    m_dropKeys = 0;
+    return true;
 }
 
 void TextCoderWindow::SelectObject(qint32 topic, qint32 id, qint32 flag)
@@ -390,6 +441,7 @@ bool TextCoderWindow::OpenDocument(qint32 topic, qint32 id, qint32 mode)
     m_loading = false;
     ApplyViewValues(answer.viewState);
     emit PageChanged();
+    NotifyContextSearch(ContextSearchCode::SearchAgain);
     return true;
 }
 
@@ -452,9 +504,7 @@ void TextCoderWindow::ClearDocument(bool repaint, bool close)
     m_links.clear();
     m_paragraphs = ParagraphTables();
     m_paragraphMap.clear();
-    m_hits.clear();
-    m_currentHit = 0;
-    m_searchLength = 0;
+    m_hits.Reset();
     m_stripeIterator = m_memoIterator = m_linkIterator = m_markIterator = 0;
     m_laneCount = 0;
     m_hotCoding = 0;

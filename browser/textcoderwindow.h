@@ -3,6 +3,8 @@
 #include "browser/browserids.h"
 #include "browser/browseritems.h"
 #include "browser/documentviewer.h"
+#include "browser/framebrowser.h"
+#include "panes/contextsearch.h"
 #include "panes/panewnd.h"
 #include "ui/chartwndc.h"
 #include "ui/chartwnde.h"
@@ -43,7 +45,15 @@ class QTextCursor;
 /// every change of the text moves the anchored items (TrackTextEdit) and
 /// marks them edited; the frame writes them back through the edit
 /// iterators (NextEditedStripe, NextEditedMemo, NextEditedLink).
-class TextCoderWindow : public QWidget, public CPaneWnd, public RichViewOwner {
+///
+/// Project objects dragged from the trees (documents, groups, sets, set
+/// members, codes) may be dropped on the text; the owner decides what a
+/// drop does (a document opens, a code codes the selection).
+class TextCoderWindow : public QWidget,
+                        public CPaneWnd,
+                        public RichViewOwner,
+                        public IFrameBrowser,
+                        public IContextSearchPane {
     Q_OBJECT
 public:
     /// Document kinds (DocType); NoDocument while nothing is shown.
@@ -154,7 +164,6 @@ public:
     // ---- Selection, paragraphs and editing ----------------------------------------
     bool GetSelection(qint32& page, qint32& start, qint32& end, qint32& x1, qint32& x2, qint32& isText,
                       int index) const;
-    bool HasSelection() const;
     int GetParagraphAt(int position, bool endBased, int index, int x1) const;
     int GetParagraphCount() const { return int(m_paragraphs.characters.size() / 2); }
     int GetParagraphStart(int n) const;
@@ -162,7 +171,6 @@ public:
     bool GetSelectionRtf(QByteArray& bytes, int index) const;
     void GetSelectionCoverage(qint32& length, double& percent, int index) const;
     void SelectSegment(int start, int end, int page, int x1, int x2, int isText);
-    void ExtendSelectionToParagraph(int n);
     bool GoToParagraph(int n, bool toTop);
     int PositionAtY(int y, int& row) const;
     bool SetEditable(bool on);
@@ -221,13 +229,30 @@ public:
     void ToggleMarginColumn();
     bool IsMarginColumnShown() const;
 
+    // ---- What the frame asks of the browser -----------------------------------------
+    void SelectRange(qint32 start, qint32 end, qint32 page) override;
+    void SelectCoding(qint32 coding) override { SelectCodingById(coding); }
+    void SelectMemo(qint32 memo) override { SelectMemoById(memo); }
+    void ScrollToParagraph(qint32 paragraph) override { GoToParagraph(paragraph, false); }
+    void ExtendSelectionToParagraph(qint32 paragraph) override;
+    bool HasSelection() const override;
+    void RetrackStripe() override { UpdateStripeHotItem(); }
+    void Refresh() override { Refresh(true); }
+    /// The window cannot write to the project: while editing it asks the
+    /// frame to (CommitRequested).
+    void CommitEdits() override;
+    void SaveViewState() override;
+
+    // ---- Context search ----------------------------------------------------------------
+    /// Rich text only: the other kinds come with their viewers.
+    bool OffersContextSearch() const override { return m_kind == RichText; }
+    /// Hits are selected in the text, the current one scrolled into view.
+    bool OnContextSearch(ContextSearchRequest& request) override;
+
     // ---- Commands and settings -------------------------------------------------------
     void ZoomIn();
     void ZoomOut();
     void ZoomReset();
-    /// Context search: code 1 search (text lower-cased), 2 next, 3 previous,
-    /// 4 clear. Answers the hit count and the current hit number (from 1).
-    void Search(int code, const QString& text, int& hitCount, int& current);
     void LoadSettings();
     void SaveSettings() const;
     /// The header divider was dragged to make item `item` `width` wide.
@@ -249,12 +274,17 @@ signals:
     void FollowLinkRequested(qint32 linkId, bool external);
     /// The shown document or its page changed (the frame's page indicator).
     void PageChanged();
+    /// The text is being edited and the project needs it stored now: the
+    /// frame writes the edits back before this returns.
+    void CommitRequested();
 
 protected:
     QObject* RequestSender() override { return this; }
     void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    /// Drags of project objects over the text.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Opening and layout.
@@ -366,7 +396,6 @@ private:
     int m_markIterator = 0;
     int m_laneCount = 0;
     qint32 m_hotCoding = 0;
-    QList<int> m_hits;
-    int m_currentHit = 0;
-    int m_searchLength = 0;
+    ContextSearchHits m_hits;
+    qint32 m_dropKeys = 0;  // ModifierKey bits of the drag event being handled
 };

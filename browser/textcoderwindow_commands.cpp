@@ -95,51 +95,47 @@ void TextCoderWindow::ZoomReset()
 
 // ---- Context search ---------------------------------------------------------------
 
-void TextCoderWindow::Search(int code, const QString& text, int& hitCount, int& current)
+bool TextCoderWindow::OnContextSearch(ContextSearchRequest& request)
 {
-    switch (code) {
-    case 4:
-        m_searchLength = 0;
-        m_hits.clear();
-        m_currentHit = 0;
-        hitCount = 0;
-        current = 0;
-        return;
-    case 1:
-        m_searchLength = int(text.size());
-        m_hits.clear();
-        m_currentHit = 0;
-        if (!text.isEmpty() && m_kind == RichText) {
-            CRichEditCtrlEx::FindTextRecord record;
-            record.text = text;
-            for (int from = 0;;) {
-                record.cpMin = from;
-                record.cpMax = -1;
-                const int hit = m_text->FindTextPlain(kFindDown, &record);
-                if (hit < 0)
-                    break;
-                m_hits.append(hit);
-                from = hit + m_searchLength;
-            }
-        }
+    switch (request.code) {
+    case ContextSearchCode::Reset: m_hits.Reset(); break;
+    case ContextSearchCode::Search:
+        if (m_kind == RichText)
+            m_hits.SetHits(FindContextHits(*m_text, request.text), qint32(request.text.size()));
+        else
+            m_hits.Reset();
         break;
-    case 2:
-        if (m_currentHit + 1 < m_hits.size())
-            ++m_currentHit;
-        break;
-    case 3:
-        if (m_currentHit > 0)
-            --m_currentHit;
-        break;
-    default:
-        break;
+    case ContextSearchCode::Next: m_hits.Next(); break;
+    case ContextSearchCode::Previous: m_hits.Previous(); break;
+    default: break;
     }
-    if (m_hits.isEmpty())
-        SelectSegment(0, 0, 1, 0, 0, 1);
-    else
-        SelectSegment(m_hits[m_currentHit], m_hits[m_currentHit] + m_searchLength, 1, 0, 0, 1);
-    hitCount = int(m_hits.size());
-    current = m_currentHit + 1;
+    // A closed bar leaves the selection where the user put it.
+    if (request.code != ContextSearchCode::Reset) {
+        const int position = std::max(0, m_hits.CurrentPosition());
+        SelectSegment(position, position + (m_hits.IsEmpty() ? 0 : m_hits.Length()), 1, 0, 0, 1);
+    }
+    m_hits.Answer(request);
+    return true;
+}
+
+// ---- What the frame asks ------------------------------------------------------------
+
+void TextCoderWindow::SelectRange(qint32 start, qint32 end, qint32 page)
+{
+    SelectSegment(start, end, page, 0, 0, 1);
+}
+
+void TextCoderWindow::CommitEdits()
+{
+    if (IsEditMode())
+        emit CommitRequested();
+}
+
+void TextCoderWindow::SaveViewState()
+{
+    SaveViewState(false);
+    if (isVisible())
+        SaveDocTabs();
 }
 
 // ---- Header -----------------------------------------------------------------------

@@ -3,7 +3,7 @@
 // following or activating an item.
 
 #include "app/contextmenus.h"
-#include "app/framebrowser.h"
+#include "browser/framebrowser.h"
 #include "framefixture.h"
 
 #include <QMenu>

@@ -19,6 +19,24 @@
 
 namespace browsertest {
 
+/// The viewport point at the middle of a rich-edit position's character.
+inline QPoint PointOfPosition(CSideColumnG& text, int position)
+{
+    QTextCursor cursor(text.document());
+    cursor.setPosition(text.ToDocumentPosition(position));
+    const QRect at = text.cursorRect(cursor);
+    cursor.setPosition(text.ToDocumentPosition(position + 1));
+    const QRect next = text.cursorRect(cursor);
+    return QPoint((at.left() + next.left()) / 2, at.center().y());
+}
+
+/// Double-clicks the word at a position, as a user selects a word.
+inline void SelectWordAt(CSideColumnG& text, int position)
+{
+    QTest::mouseDClick(text.viewport(), Qt::LeftButton, {}, PointOfPosition(text, position));
+    QTest::mouseRelease(text.viewport(), Qt::LeftButton, {}, PointOfPosition(text, position));
+}
+
 class BrowserTest : public doctest::DocTest {
 protected:
     BrowserTest() : documentOwner(doc) {}
@@ -53,23 +71,8 @@ protected:
 
     CSideColumnG& text() { return *browser->TextControl(); }
 
-    /// The viewport point at the middle of a rich-edit position's character.
-    QPoint PointOf(int position)
-    {
-        QTextCursor cursor(text().document());
-        cursor.setPosition(text().ToDocumentPosition(position));
-        const QRect at = text().cursorRect(cursor);
-        cursor.setPosition(text().ToDocumentPosition(position + 1));
-        const QRect next = text().cursorRect(cursor);
-        return QPoint((at.left() + next.left()) / 2, at.center().y());
-    }
-
-    /// Double-clicks the word at a position, as a user selects a word.
-    void SelectWordAt(int position)
-    {
-        QTest::mouseDClick(text().viewport(), Qt::LeftButton, {}, PointOf(position));
-        QTest::mouseRelease(text().viewport(), Qt::LeftButton, {}, PointOf(position));
-    }
+    QPoint PointOf(int position) { return PointOfPosition(text(), position); }
+    void SelectWordAt(int position) { browsertest::SelectWordAt(text(), position); }
 
     /// Drags the mouse over the text from one position to another.
     void DragSelect(int from, int to)

@@ -34,7 +34,7 @@ protected:
         DocTest::TearDown();
     }
 
-    TextCoderWindow& browser() { return *frame->Browser(); }
+    TextCoderWindow& browser() { return *frame->BrowserWindow(); }
     CSideColumnG& text() { return *browser().TextControl(); }
     QPoint PointOf(int position)
     {
@@ -99,7 +99,7 @@ TEST_F(BrowserFrameTest, TypingBeforeACodingMovesItAndTheCommitStoresTextAndPosi
     // Nothing is stored before the commit.
     EXPECT_EQ(StoredRange(coding), QStringList{QStringLiteral("30|41")});
 
-    ASSERT_TRUE(frame->CommitDocumentEdits());
+    ASSERT_TRUE(frame->CommitBrowserEdits());
     EXPECT_FALSE(browser().IsEditMode());
     EXPECT_EQ(StoredRange(coding), QStringList{QStringLiteral("34|45")});
     const std::unique_ptr<CRichEditCtrlEx> stored = CreateHiddenRichEdit();
@@ -110,7 +110,7 @@ TEST_F(BrowserFrameTest, TypingBeforeACodingMovesItAndTheCommitStoresTextAndPosi
     // The coding's own text is the segment as it is now.
     EXPECT_EQ(doctest::ValueOf(db(), TopicId::Codings, coding, CodingField::Preview), QStringLiteral("Grandmother"));
     // Committing again with nothing edited changes nothing.
-    EXPECT_FALSE(frame->CommitDocumentEdits());
+    EXPECT_FALSE(frame->CommitBrowserEdits());
     EXPECT_EQ(RangeInFile(coding), QStringList{QStringLiteral("34|45")});
 }
 
@@ -123,7 +123,7 @@ TEST_F(BrowserFrameTest, DeletingTheCodedTextDeletesTheCodingAtTheCommit)
     text().SetSel(30, 42);
     QTest::keyClick(&text(), Qt::Key_Delete);
     browser().FlushLayout();
-    ASSERT_TRUE(frame->CommitDocumentEdits());
+    ASSERT_TRUE(frame->CommitBrowserEdits());
     EXPECT_TRUE(StoredRange(coding).isEmpty());
     EXPECT_EQ(StoredRange(other), QStringList{QStringLiteral("0|4")});
     EXPECT_EQ(browser().GetStripeCount(), 1);
@@ -205,7 +205,7 @@ TEST_F(BrowserFrameTest, MemosAndLinksOfTheTextMoveWithItAndAreStoredAtTheCommit
     EXPECT_EQ(browser().MemoAt(0).row.Pos, 34);
     EXPECT_EQ(browser().LinkAt(0).row.StartChar, 13);
     EXPECT_EQ(browser().LinkAt(0).row.FinishChar, 18);
-    ASSERT_TRUE(frame->CommitDocumentEdits());
+    ASSERT_TRUE(frame->CommitBrowserEdits());
     EXPECT_EQ(doctest::ValueOf(db(), TopicId::Memos, memo, MemoField::Pos), QStringLiteral("34"));
     EXPECT_EQ(doctest::ValueOf(db(), TopicId::Memos, memo, MemoField::Paragraph), QStringLiteral("2"));
     EXPECT_EQ(doctest::ValueOf(db(), TopicId::Links, link.ID, 2), QStringLiteral("13"));
