@@ -255,7 +255,6 @@ bool RichTextMap::update(const QTextDocument& document, int position, int remove
     return true;
 }
 
-
 void RichTextMap::walkTable(const QTextTable* table)
 {
     static const char16_t rowStart[] = {kRowStart, kParagraphEnd};
