@@ -1,6 +1,7 @@
 #include "store/oledate.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QLocale>
 #include <QStringList>
 
@@ -50,6 +51,33 @@ QStringList TimePatterns(const QLocale& locale)
         patterns.append(QString(own).replace(QStringLiteral("mm"), QStringLiteral("mm:ss")));
     }
     return patterns;
+}
+
+// The display form's patterns in the default locale, and the texts made
+// with them: lists and margins show the same dates again on every repaint,
+// and asking the locale for its patterns is what takes the time.
+struct DisplayForms {
+    QLocale locale;
+    QString datePattern;
+    QString timePattern;
+    QHash<double, QString> texts;
+    bool ready = false;
+};
+
+constexpr qsizetype kMaxDisplayTexts = 4096;
+
+DisplayForms& CurrentDisplayForms()
+{
+    thread_local DisplayForms forms;
+    const QLocale locale;
+    if (!forms.ready || forms.locale != locale) {
+        forms.locale = locale;
+        forms.datePattern = FourDigitYears(locale.dateFormat(QLocale::ShortFormat));
+        forms.timePattern = HourMinutePattern(locale);
+        forms.texts.clear();
+        forms.ready = true;
+    }
+    return forms;
 }
 
 // Two-digit years: 00-29 are this century's first years, 30-99 the last
@@ -142,18 +170,24 @@ bool ParseDateText(const QString& input, double& days)
 
 QString FormatDateText(const OleDate& value)
 {
+    if (value.status == DateStatus::Null || !std::isfinite(value.value))
+        return {};
+    DisplayForms& forms = CurrentDisplayForms();
+    if (const auto known = forms.texts.constFind(value.value); known != forms.texts.cend())
+        return *known;
+    QString text;
     QDate date;
     QTime time;
-    if (value.status == DateStatus::Null || !DateTimeFromOleDays(value.value, date, time))
-        return {};
-    const QLocale locale;
-    const QString datePart = locale.toString(date, FourDigitYears(locale.dateFormat(QLocale::ShortFormat)));
-    const QString timePart = locale.toString(time, HourMinutePattern(locale));
-    if (datePart.isEmpty())
-        return {};
-    if (timePart.isEmpty())
-        return datePart;
-    return datePart + QLatin1Char(' ') + timePart;
+    if (DateTimeFromOleDays(value.value, date, time)) {
+        const QString datePart = forms.locale.toString(date, forms.datePattern);
+        const QString timePart = forms.locale.toString(time, forms.timePattern);
+        if (!datePart.isEmpty())
+            text = timePart.isEmpty() ? datePart : datePart + QLatin1Char(' ') + timePart;
+    }
+    if (forms.texts.size() >= kMaxDisplayTexts)
+        forms.texts.clear();
+    forms.texts.insert(value.value, text);
+    return text;
 }
 
 QString FormatStorageDate(const OleDate& value)

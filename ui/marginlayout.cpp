@@ -70,9 +70,17 @@ VisibleRange VisibleTextRange(const CRichEditWnd& text)
 
 QPair<int, int> LineExtentAt(const CRichEditWnd& text, int position)
 {
-    QTextCursor cursor(text.document());
-    cursor.setPosition(std::clamp(text.ToDocumentPosition(position), 0, text.document()->characterCount() - 1));
-    const QRect rect = text.cursorRect(cursor);
+    // The caret's rectangle, measured without a cursor: placing one would
+    // measure the place's x as well, which shapes its whole line.
+    const QTextDocument* document = text.document();
+    const int at = std::clamp(text.ToDocumentPosition(position), 0, document->characterCount() - 1);
+    const QTextBlock block = document->findBlock(at);
+    const qreal top = document->documentLayout()->blockBoundingRect(block).top();
+    const QTextLayout* lines = block.layout();
+    const QTextLine line = lines ? lines->lineForTextPosition(at - block.position()) : QTextLine();
+    // A line not laid out is 10 pixels high, as the text control draws it.
+    const QRectF caret(0, line.isValid() ? top + line.y() : top, 1, line.isValid() ? line.height() : 10);
+    const QRect rect = caret.toRect().translated(0, -text.verticalScrollBar()->value());
     return {rect.top(), rect.bottom() + 1};
 }
 

@@ -12,6 +12,8 @@
 #include <QMimeData>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QTextBlock>
+#include <QTextLayout>
 
 namespace {
 
@@ -39,6 +41,9 @@ CRichEditWnd::CRichEditWnd(QWidget* parent) : QTextEdit(parent), CRichEditCtrlEx
                 DetectUrls();
         }, Qt::QueuedConnection);
     });
+    // Marks wait for the layout to reach their text (see PlaceUrlMark).
+    connect(document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged, this,
+            &CRichEditWnd::PlacePendingUrlMarks, Qt::QueuedConnection);
 }
 
 bool CRichEditWnd::Create(quint32 style, const QRect& rect, QWidget* parent, int id)
@@ -76,11 +81,13 @@ void CRichEditWnd::ViewSettingsChanged()
     QPalette palette = this->palette();
     palette.setColor(QPalette::Base, ToQColor(BackgroundColor()));
     setPalette(palette);
+    m_urlsDirtyAll = true;
     if (AutoUrlDetect()) {
         DetectUrls();
     } else {
         m_urls.clear();
         m_urlSelections.clear();
+        m_urlMarksPending = false;
         ApplyExtraSelections();
     }
 }
@@ -199,28 +206,101 @@ void CRichEditWnd::mouseReleaseEvent(QMouseEvent* event)
         emit LinkClicked(target);
 }
 
+void CRichEditWnd::RichTextChanged(int start, int removed, int added)
+{
+    if (start < 0) {
+        m_urlsDirtyAll = true;
+        return;
+    }
+    // Addresses after the change move with the text; those it touched go
+    // until their paragraphs are looked at again. The cursors of their
+    // marks follow the document by themselves.
+    const int shift = added - removed;
+    for (qsizetype i = 0; i < m_urls.size();) {
+        auto& [first, last] = m_urls[i];
+        if (last <= start) {
+            ++i;
+        } else if (first >= start + removed) {
+            first += shift;
+            last += shift;
+            ++i;
+        } else {
+            m_urls.removeAt(i);
+            m_urlSelections.removeAt(i);
+        }
+    }
+    const auto moved = [&](int position) {
+        return position < start ? position : position >= start + removed ? position + shift : start;
+    };
+    if (m_urlsDirtyFrom < 0) {
+        m_urlsDirtyFrom = start;
+        m_urlsDirtyTo = start + added;
+    } else {
+        m_urlsDirtyFrom = std::min(moved(m_urlsDirtyFrom), start);
+        m_urlsDirtyTo = std::max(moved(m_urlsDirtyTo), start + added);
+    }
+}
+
 void CRichEditWnd::DetectUrls()
 {
     static const QRegularExpression address(
         QStringLiteral(R"((?:\b[A-Za-z][A-Za-z0-9+.\-]*://|\bwww\.|\bmailto:)[^\s<>"\x{0007}\x{FFF9}\x{FFFB}\x{FFFC}]+)"));
-    m_urls.clear();
-    QList<QTextEdit::ExtraSelection> selections;
     const QString& text = TextMap().text();
-    for (auto it = address.globalMatch(text); it.hasNext();) {
-        const QRegularExpressionMatch match = it.next();
-        int end = int(match.capturedEnd());
-        while (end > match.capturedStart() && QStringLiteral(".,;:!?)").contains(text[end - 1]))
-            --end;
-        m_urls.append({int(match.capturedStart()), end});
-        QTextEdit::ExtraSelection selection;
-        selection.cursor = QTextCursor(document());
-        selection.cursor.setPosition(ToDocumentPosition(int(match.capturedStart())));
-        selection.cursor.setPosition(ToDocumentPosition(end), QTextCursor::KeepAnchor);
-        selection.format.setForeground(kLinkColor);
-        selection.format.setFontUnderline(true);
-        selections.append(selection);
+    // An address never spans a paragraph end (nor any other blank), so only
+    // the paragraphs of the changed text are looked at again; the map's
+    // report of a change already takes in the paragraph before it.
+    int from = 0;
+    int to = int(text.size());
+    if (std::exchange(m_urlsDirtyAll, false)) {
+        m_urls.clear();
+        m_urlSelections.clear();
+        m_urlMarksPending = false;
+    } else if (m_urlsDirtyFrom < 0) {
+        return;
+    } else {
+        const int dirtyFrom = std::clamp(m_urlsDirtyFrom, 0, to);
+        const int dirtyTo = std::clamp(m_urlsDirtyTo, dirtyFrom, to);
+        from = dirtyFrom > 0 ? int(text.lastIndexOf(u'\r', dirtyFrom - 1)) + 1 : 0;
+        const qsizetype paragraphEnd = text.indexOf(u'\r', dirtyTo);
+        to = paragraphEnd < 0 ? to : int(paragraphEnd);
     }
-    m_urlSelections = selections;
+    m_urlsDirtyFrom = m_urlsDirtyTo = -1;
+    // The addresses of the paragraphs go, then those found there take their
+    // place in text order.
+    qsizetype at = std::lower_bound(m_urls.cbegin(), m_urls.cend(), from,
+                                    [](const QPair<int, int>& url, int p) { return url.first < p; })
+                   - m_urls.cbegin();
+    qsizetype gone = at;
+    while (gone < m_urls.size() && m_urls[gone].first <= to)
+        ++gone;
+    m_urls.remove(at, gone - at);
+    m_urlSelections.remove(at, gone - at);
+    // Matched in views of some paragraphs each: a match checks the whole
+    // string it is given for valid UTF-16 every time.
+    constexpr int kSlice = 16384;
+    for (int slice = from; slice < to;) {
+        int sliceEnd = to;
+        if (to - slice > kSlice) {
+            const qsizetype paragraph = text.indexOf(u'\r', slice + kSlice);
+            sliceEnd = paragraph < 0 || paragraph >= to ? to : int(paragraph);
+        }
+        for (auto it = address.globalMatch(QStringView(text).sliced(slice, sliceEnd - slice)); it.hasNext();) {
+            const QRegularExpressionMatch match = it.next();
+            const int start = slice + int(match.capturedStart());
+            int end = slice + int(match.capturedEnd());
+            while (end > start && QStringLiteral(".,;:!?)").contains(text[end - 1]))
+                --end;
+            QTextEdit::ExtraSelection selection;
+            selection.format.setForeground(kLinkColor);
+            selection.format.setFontUnderline(true);
+            m_urls.insert(at, {start, end});
+            m_urlSelections.insert(at, selection);
+            if (!PlaceUrlMark(at))
+                m_urlMarksPending = true;
+            ++at;
+        }
+        slice = sliceEnd;
+    }
     ApplyExtraSelections();
 }
 
@@ -234,7 +314,60 @@ void CRichEditWnd::ApplyExtraSelections()
 {
     // The owner's backgrounds first, so an address inside coded text keeps
     // its link colour drawn over them.
-    setExtraSelections(m_ownerSelections + m_urlSelections);
+    if (!m_urlMarksPending) {
+        setExtraSelections(m_ownerSelections + m_urlSelections);
+        return;
+    }
+    QList<QTextEdit::ExtraSelection> selections = m_ownerSelections;
+    for (const QTextEdit::ExtraSelection& mark : std::as_const(m_urlSelections))
+        if (!mark.cursor.isNull())
+            selections.append(mark);
+    setExtraSelections(selections);
+}
+
+bool CRichEditWnd::PlaceUrlMark(qsizetype index)
+{
+    // A cursor lays the text out up to its place, and a mark far down a
+    // long text would lay out all of it at once: the mark waits until the
+    // layout has reached its text by itself.
+    const int first = ToDocumentPosition(m_urls[index].first);
+    const int last = ToDocumentPosition(m_urls[index].second);
+    for (const int position : {first, last}) {
+        const QTextBlock block = document()->findBlock(position);
+        if (!block.isValid() || !block.layout() || block.layout()->lineCount() == 0)
+            return false;
+    }
+    QTextCursor& cursor = m_urlSelections[index].cursor;
+    cursor = QTextCursor(document());
+    cursor.setPosition(first);
+    cursor.setPosition(last, QTextCursor::KeepAnchor);
+    return true;
+}
+
+void CRichEditWnd::PlacePendingUrlMarks()
+{
+    if (!m_urlMarksPending)
+        return;
+    bool placed = false;
+    bool waiting = false;
+    for (qsizetype i = 0; i < m_urls.size(); ++i) {
+        if (!m_urlSelections[i].cursor.isNull())
+            continue;
+        if (PlaceUrlMark(i))
+            placed = true;
+        else
+            waiting = true;
+    }
+    m_urlMarksPending = waiting;
+    if (placed)
+        ApplyExtraSelections();
+}
+
+void CRichEditWnd::paintEvent(QPaintEvent* event)
+{
+    // What is painted is laid out: its marks are placed before it is drawn.
+    PlacePendingUrlMarks();
+    QTextEdit::paintEvent(event);
 }
 
 void CRichEditWnd::keyPressEvent(QKeyEvent* event)

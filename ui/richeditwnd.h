@@ -62,10 +62,12 @@ protected:
     QTextCursor Cursor() const override { return textCursor(); }
     void SetCursor(const QTextCursor& cursor) override { setTextCursor(cursor); }
     void ViewSettingsChanged() override;
+    void RichTextChanged(int start, int removed, int added) override;
 
     void contextMenuEvent(QContextMenuEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     QMimeData* createMimeDataFromSelection() const override;
     bool canInsertFromMimeData(const QMimeData* source) const override;
     void insertFromMimeData(const QMimeData* source) override;
@@ -73,12 +75,22 @@ protected:
 private:
     void DetectUrls();
     void ApplyExtraSelections();
+    /// Gives the address at the index its mark, unless its text is not laid
+    /// out yet; false then.
+    bool PlaceUrlMark(qsizetype index);
+    void PlacePendingUrlMarks();
     QString LinkAt(int position) const;
 
     // Zoom lays the text out for a device of scaled resolution.
     std::unique_ptr<QImage> m_zoomDevice;
     QList<QPair<int, int>> m_urls;
-    QList<QTextEdit::ExtraSelection> m_urlSelections;
+    QList<QTextEdit::ExtraSelection> m_urlSelections;  // one per address; no cursor while waiting
+    bool m_urlMarksPending = false;
     QList<QTextEdit::ExtraSelection> m_ownerSelections;
     bool m_urlsPending = false;
+    // The text not looked at for addresses since it changed: a range of
+    // rich-edit positions, or all of it.
+    int m_urlsDirtyFrom = -1;
+    int m_urlsDirtyTo = -1;
+    bool m_urlsDirtyAll = true;
 };

@@ -10,8 +10,10 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
+#include <QTextOption>
 
 #include <algorithm>
+#include <utility>
 
 QColor ToQColor(RichEditColor c)
 {
@@ -91,13 +93,26 @@ CRichEditCtrlEx::CRichEditCtrlEx(QTextDocument* shared)
     }
     m_document = shared;
     m_document->setDocumentMargin(0);
+    // Paragraphs run left to right unless marked right to left (\rtlpar), as
+    // the rich-edit control lays them out. Left open, Qt would look for the
+    // first strong character of every paragraph after an edit, to the end.
+    QTextOption option = m_document->defaultTextOption();
+    option.setTextDirection(Qt::LeftToRight);
+    m_document->setDefaultTextOption(option);
     m_cursor = QTextCursor(m_document);
-    m_changed = QObject::connect(m_document, &QTextDocument::contentsChanged, m_document, [this] { m_map.reset(); });
-    // A window's text control announces its own change on contentsChanged,
-    // connected before this: the map must be gone by then, or readers of
-    // the changed text get positions of the old one. contentsChange comes
-    // first, but only while the document has a layout.
-    m_changing = QObject::connect(m_document, &QTextDocument::contentsChange, m_document, [this] { m_map.reset(); });
+    // The map follows each change where the document reports it
+    // (contentsChange, which comes first but only while the document has a
+    // layout), before a window's text control announces the change on
+    // contentsChanged. A change that came unreported drops the map.
+    m_changing = QObject::connect(m_document, &QTextDocument::contentsChange, m_document,
+                                  [this](int position, int removed, int added) { FollowChange(position, removed, added); });
+    m_changed = QObject::connect(m_document, &QTextDocument::contentsChanged, m_document, [this] {
+        const bool followed = std::exchange(m_changeFollowed, false);
+        if (m_map && (!followed || m_map->documentEnd() != std::max(0, m_document->characterCount() - 1))) {
+            m_map.reset();
+            RichTextChanged(-1, 0, 0);
+        }
+    });
     m_defaultFormat.setFontFamilies(QStringList{QStringLiteral("Arial")});
     m_defaultFormat.setFontPointSize(10);
 }
@@ -114,6 +129,22 @@ const QByteArray& CRichEditCtrlEx::DefaultRtf()
         "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1031{\\fonttbl{\\f0\\fnil\\fcharset0 Arial;}}"
         "{\\*\\generator Msftedit 5.41.15.1507;}\\viewkind4\\uc1\\pard\\fs20\\par}");
     return rtf;
+}
+
+void CRichEditCtrlEx::FollowChange(int position, int removed, int added)
+{
+    m_changeFollowed = true;
+    if (!m_map) {
+        RichTextChanged(-1, 0, 0);
+        return;
+    }
+    rtf::RichTextMap::TextChange change;
+    if (m_map->update(*m_document, position, removed, added, &change)) {
+        RichTextChanged(change.start, change.removed, change.added);
+    } else {
+        m_map.reset();
+        RichTextChanged(-1, 0, 0);
+    }
 }
 
 const rtf::RichTextMap& CRichEditCtrlEx::TextMap() const

@@ -199,8 +199,18 @@ protected:
     virtual void ViewSettingsChanged() {}
     /// The format of new text, from SetDefaultCharFormat and SetCharFormatAll.
     const QTextCharFormat& DefaultCharFormat() const { return m_defaultFormat; }
+    /// Called after a change of the text: the rich-edit text from start,
+    /// removed units long, became added units (positions of TextMap()).
+    /// start is -1 when the change is not known, as when no map was held.
+    virtual void RichTextChanged(int start, int removed, int added)
+    {
+        Q_UNUSED(start);
+        Q_UNUSED(removed);
+        Q_UNUSED(added);
+    }
 
 private:
+    void FollowChange(int position, int removed, int added);
     void ApplyCharFormat(int from, int to, const RichEditCharFormat& format);
     void LoadPlainText(const QByteArray& bytes, bool selection);
 
@@ -210,6 +220,7 @@ private:
     QMetaObject::Connection m_changed;
     QMetaObject::Connection m_changing;
     mutable std::optional<rtf::RichTextMap> m_map;
+    bool m_changeFollowed = false;  // a contentsChange came since the last contentsChanged
     QTextCharFormat m_defaultFormat;
     int m_textMode = kTextModeRich | kTextModeMultiLevelUndo | kTextModeMultiCodePage;
     int m_textLimit = 32767;

@@ -61,13 +61,31 @@ QString PlainTextToDocumentText(QStringView text);
 
 /// @short The rich-edit plain text of a document and its position map.
 ///
-/// A snapshot: build a new one after the document changed. Positions are
-/// rich-edit positions (UTF-16 units of text()); document positions are
-/// QTextCursor positions.
+/// Built over the whole document, then kept current by update() after each
+/// change. Positions are rich-edit positions (UTF-16 units of text());
+/// document positions are QTextCursor positions.
 class RichTextMap {
 public:
     RichTextMap() = default;
     explicit RichTextMap(const QTextDocument& document);
+
+    /// What a change did to the rich-edit text: the text from start, removed
+    /// units long, was replaced by added units.
+    struct TextChange {
+        int start = 0;
+        int removed = 0;
+        int added = 0;
+    };
+
+    /// Follows a change of the document as QTextDocument::contentsChange
+    /// reports it (the document already changed): only the paragraphs and
+    /// tables of the top level around the change are walked again, and the
+    /// answers are those of a map built anew. Returns false, leaving the map
+    /// as it was, when the report does not fit the document; build a new one
+    /// then.
+    bool update(const QTextDocument& document, int position, int removed, int added, TextChange* change = nullptr);
+    /// The cursor position at the end of the document the map follows.
+    int documentEnd() const { return m_documentEnd; }
 
     const QString& text() const { return m_text; }
     int length() const { return int(m_text.size()); }
@@ -92,6 +110,10 @@ private:
     void walkFrame(const QTextFrame* frame, const QTextDocument& document);
     void walkTable(const QTextTable* table);
     void appendBlockText(const QTextBlock& block);
+    void appendFrameBlock(const QTextBlock& block, bool beforeFrame, bool last);
+    /// Walks the top-level items (paragraphs, tables, other frames) that lie
+    /// between two item starts.
+    void walkTopLevel(const QTextDocument& document, int from, int to);
 
     QString m_text;
     std::vector<Segment> m_segments;
