@@ -7,6 +7,7 @@
 #include "store/fieldvalue.h"
 #include "store/oledate.h"
 #include "store/storeids.h"
+#include "ui/headerctrl.h"
 
 #include <QTreeView>
 
@@ -16,10 +17,15 @@ constexpr QSize kCodeTipSize{200, 45};
 
 }  // namespace
 
-CObjTreeCtrl::CObjTreeCtrl(QWidget* parent) : CTreePaneBase(parent)
+CObjTreeCtrl::CObjTreeCtrl(QWidget* parent) : CTreePaneBase(new CHeaderCtrlB, parent)
 {
     setObjectName(QStringLiteral("CodeTree"));
     BuildRoots();
+}
+
+void CObjTreeCtrl::SetCheckColumnWidth(bool checkBoxes)
+{
+    static_cast<CHeaderCtrlB*>(Header())->SetCheckColumnWidth(checkBoxes);
 }
 
 qint32 CObjTreeCtrl::FirstRootKind() const

@@ -61,6 +61,10 @@ public:
     }
     bool AcceptsShellFiles() const override { return false; }
 
+    /// The check column wide and the count column hidden while the option
+    /// of check boxes in the code tree is on; the tree's columns follow.
+    void SetCheckColumnWidth(bool checkBoxes);
+
     /// Every code below the code-system root, depth first in tree order.
     QList<TreeRow> GetCodeRows() const;
     QList<qint32> GetAllCodeIds() const;

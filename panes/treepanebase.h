@@ -18,12 +18,15 @@
 class CDragObject;
 struct WorkbookCellFormat;
 class CPaneTreeView;
+class HeaderLookBase;
 class CREdit4List;
 class QTreeView;
 struct ListNotifyInfo;
 
-/// @short What the two trees of the main window share: a tree of ids with a
-/// header strip (name, memo symbol, count), drawn from the owner's answers;
+/// @short What the two trees of the main window share: a tree of ids under a
+/// header strip (name, memo symbol, count) that spans the pane's whole width,
+/// the tree's scroll bar included, and whose columns the tree's own
+/// columns follow; rows drawn from the owner's answers;
 /// nodes placed, refreshed and removed by the registry's broadcasts; order
 /// notices after every change of order; renaming in place; clicks, menus
 /// and drops sent to the owner as request records.
@@ -37,8 +40,9 @@ class CTreePaneBase : public QWidget, public CPaneWnd, public IContextSearchPane
 public:
     static constexpr int kHeaderHeight = 14;
     static constexpr int kMinItemHeight = 17;
-    static constexpr int kMemoColumnWidth = 20;
-    static constexpr int kCountColumnWidth = 48;
+    /// The count stands this far left of the header's count column's right
+    /// edge, after the width of a vertical scroll bar.
+    static constexpr int kCountRightGap = 7;
     static constexpr int kNameLimit = 63;   ///< characters the rename editor takes
     static constexpr int kTreeId = 509;
 
@@ -46,10 +50,11 @@ public:
     /// pane's default runs the platform's drag (tests replace it).
     using DragRunner = std::function<Qt::DropAction(const CDragObject& payload, const QString& projectIdentity)>;
 
-    explicit CTreePaneBase(QWidget* parent = nullptr);
     ~CTreePaneBase() override;
 
     QTreeView* TreeView() const;
+    /// The header strip above the tree (the pane owns it).
+    HeaderLookBase* Header() const { return m_header; }
     CIdTreeModel& Model() { return m_model; }
     /// The node of (kind, id); the roots answer to their kind with any id.
     TreeNode* FindNode(qint32 kind, qint32 id) const;
@@ -132,6 +137,12 @@ signals:
 protected:
     friend class CPaneTreeView;
     friend class CTreeItemDelegate;
+
+    /// `header` (owned from here on) gives the columns their widths, glyphs
+    /// and tips; the user neither resizes nor moves them.
+    CTreePaneBase(HeaderLookBase* header, QWidget* parent);
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     virtual QList<ExportRow> ExportRows(bool withMemos) = 0;
     virtual ExportStyle GetExportStyle() const = 0;
@@ -229,6 +240,15 @@ protected:
     void BuildRoots();
 
 private:
+    /// Header above, tree below; the name column takes what the memo and
+    /// count columns leave.
+    void LayoutChildren();
+    /// The tree's columns as the header's; the last one ends at the tree's
+    /// viewport, so the tree never scrolls sideways.
+    void SyncColumns();
+    /// Where the count's right edge stands in the viewport; the count is not
+    /// drawn while the header's count column has no width.
+    int CountRight() const;
     // Events of the tree view.
     void ItemClicked(TreeNode* node, bool memoColumn, QPoint screenPos, int keys);
     void ItemRightClicked(TreeNode* node, bool memoColumn, QPoint screenPos, int keys, bool open);
@@ -241,6 +261,7 @@ private:
     TreeNode* MakeRoot(qint32 kind);
 
     CIdTreeModel m_model;
+    HeaderLookBase* m_header = nullptr;
     CPaneTreeView* m_tree = nullptr;
     TreeNode* m_firstRoot = nullptr;
     TreeNode* m_secondRoot = nullptr;

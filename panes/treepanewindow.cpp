@@ -7,6 +7,7 @@
 #include "store/fieldvalue.h"
 #include "store/oledate.h"
 #include "store/storeids.h"
+#include "ui/headerctrl.h"
 
 namespace {
 
@@ -14,7 +15,7 @@ constexpr QSize kDocumentTipSize{200, 70};
 
 }  // namespace
 
-TreePaneWindow::TreePaneWindow(QWidget* parent) : CTreePaneBase(parent)
+TreePaneWindow::TreePaneWindow(QWidget* parent) : CTreePaneBase(new CHeaderCtrlH, parent)
 {
     setObjectName(QStringLiteral("DocumentTree"));
     BuildRoots();
