@@ -45,6 +45,8 @@ const CommandInfo kCommands[] = {
     {ListWindowCommand::WordList, ListWindowCommand::WordList, nullptr, nullptr},
     {ListWindowCommand::OverviewList, ListWindowCommand::OverviewList, nullptr, nullptr},
     {ListWindowCommand::GeoLinkList, ListWindowCommand::GeoLinkList, nullptr, nullptr},
+    // The trees' tool window.
+    {TreeCommand::ShowCodeToolWindow, AppText::CommandCodeToolWindow, nullptr, nullptr},
 };
 
 bool HasText(const char* text)
@@ -190,6 +192,7 @@ void CCommandManager::UpdateToolbarActions() const
         if (onToolbar)
             UpdateAction(action);
     }
+    emit const_cast<CCommandManager*>(this)->StatesRefreshed();
 }
 
 void CCommandManager::StartIdleUpdates(int intervalMs)

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "app/codetoollistener.h"
 #include "app/commandtable.h"
 #include "app/contextmenus.h"
 #include "app/framesettings.h"
 #include "app/quickcodes.h"
+#include "foundation/colorhelpers.h"
 #include "foundation/commandtarget.h"
 #include "panes/listnotifyinfo.h"
 #include "panes/objectlistwindow.h"
@@ -18,6 +20,7 @@
 #include <memory>
 
 class CBaseView;
+class CodeToolBarDlg;
 class CListWindows;
 class CKorDoc;
 class CObjTreeCtrl;
@@ -115,6 +118,13 @@ public:
     /// The object-list windows and their commands.
     CListWindows& ListWindows() { return *m_listWindows; }
 
+    // ---- The trees' commands (mainframe_treecommands.cpp) --------------------
+    /// The open code tool window; null when none.
+    CodeToolBarDlg* CodeToolWindow() const;
+    /// The colour filter of codes (8) or documents (5): the dialog, then the
+    /// document activates by the new filter. Other topics do nothing.
+    void OnEditIdList(qint32 topic);
+
     // ---- Retrieved segments (mainframe_segments.cpp) ------------------------
     SegmentsCtrl* Segments() const { return m_segments; }
     /// Brings the open retrieval-function dialog to the front, or opens one
@@ -183,6 +193,9 @@ public:
     const QString& LastProjectFolder() const { return m_lastProjectFolder; }
 
 signals:
+    /// A code's name was clicked in the code tool window: code the browser's
+    /// selection with it.
+    void CodeSelectionRequested(qint32 code);
     /// A double click on the left part of a status-bar pane (128 pixels of
     /// the retrieval settings, 60 of the weight filter, 36 of the others):
     /// its indicator id, and 1 on the weight filter's right 40 pixels.
@@ -205,6 +218,20 @@ private:
     void DestroyTrees();
     QWidget* DocumentTreeWidget() const;
     QWidget* CodeTreeWidget() const;
+    /// The views ask the command route which caption buttons to show; the
+    /// trees' commands reach the route and the colour filter.
+    void ConnectPaneCaptions();
+    void BuildCodeToolListener();
+    bool OnTreeCommand(int id);
+    bool OnUpdateTreeCommand(CCmdUI& ui);
+    /// Runs the new-code dialog and makes the code under `parent` (0: top).
+    void NewCodeUnder(qint32 parent);
+    void ColourCodes();
+    void ColourDocument();
+    void ShowCodeToolWindow();
+    void AddCodesToToolWindow();
+    /// The colour picker over the colours in use; false when cancelled.
+    bool PickColour(QWidget* parent, COLORREF& colour, const QList<COLORREF>& used);
     void ApplyLayout();
     void DeferredStartup(const QString& pendingProject);
     void BuildSegmentsPane();
@@ -250,6 +277,8 @@ private:
     std::array<CBaseView*, ViewCount> m_views{};
     TreePaneWindow* m_documentTree = nullptr;
     CObjTreeCtrl* m_codeTree = nullptr;
+    QPointer<CodeToolBarDlg> m_codeTool;
+    std::unique_ptr<CodeToolListener> m_codeToolListener;
     CPlaceholderPane* m_browser = nullptr;
     SegmentsCtrl* m_segments = nullptr;
     std::unique_ptr<CRetrievalRequests> m_retrievalRequests;

@@ -604,7 +604,15 @@ void CTreePaneBase::BuildRoots()
 void CTreePaneBase::ResetContent()
 {
     BuildRoots();
+    ResetSearch();
+}
+
+void CTreePaneBase::ResetSearch()
+{
+    m_searchHits.clear();
+    m_currentHit = -1;
     emit SearchReset();
+    NotifyContextSearch(ContextSearchCode::Reset);
 }
 
 std::unique_ptr<TreeNode> CTreePaneBase::MakeNode(qint32 kind, qint32 data)

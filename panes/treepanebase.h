@@ -2,6 +2,7 @@
 
 #include "panes/idtreemodel.h"
 #include "panes/contextsearch.h"
+#include "panes/panecaption.h"
 #include "panes/panewnd.h"
 #include "ui/rtftipctrl.h"
 
@@ -35,7 +36,7 @@ struct ListNotifyInfo;
 /// display copies answered when it was inserted or refreshed; texts are
 /// asked again whenever a row is drawn. Each node is mapped by (kind, id);
 /// a removed subtree leaves no mapping behind. UI thread only.
-class CTreePaneBase : public QWidget, public CPaneWnd, public IContextSearchPane {
+class CTreePaneBase : public QWidget, public CPaneWnd, public IContextSearchPane, public IPaneCaption {
     Q_OBJECT
 public:
     static constexpr int kHeaderHeight = 14;
@@ -81,12 +82,9 @@ public:
     /// The context search over the nodes' display texts; the record holds
     /// the answer. SearchAgain is not the pane's and changes nothing.
     bool OnContextSearch(ContextSearchRequest& search) override;
-    /// The command ids of the caption buttons, 0 for an empty place.
-    virtual std::array<int, 7> CaptionCommands() const = 0;
-    /// True when files from the desktop may be dropped on the pane.
-    virtual bool AcceptsShellFiles() const = 0;
-    /// A caption command of the pane: passed on unchanged (CommandForOwner).
-    virtual void OnPaneCommand(int commandId) { emit CommandForOwner(commandId); }
+    /// A caption command the pane does not carry out itself: passed on
+    /// unchanged (CommandForOwner).
+    void OnCaptionCommand(int commandId) override { emit CommandForOwner(commandId); }
     /// One line of an export: where its text goes and how it looks.
     struct ExportRow {
         int column = 0;          ///< workbook column of the text
@@ -131,8 +129,11 @@ signals:
     /// The pane emptied its content: the hosting view resets its search.
     void SearchReset();
     /// A command the pane does not handle itself (new code, print, export,
-    /// colour filters): the frame runs it.
+    /// finding): the frame runs it.
     void CommandForOwner(int commandId);
+    /// The colour filter of the tree's objects (8 codes, 5 documents): the
+    /// frame runs its dialog.
+    void ColourFilterRequested(qint32 topic);
 
 protected:
     friend class CPaneTreeView;
@@ -238,6 +239,8 @@ protected:
     void EndBulk();
     /// Builds the two roots anew, every mapping gone.
     void BuildRoots();
+    /// Forgets the search hits and tells the hosting view its search is over.
+    void ResetSearch();
 
 private:
     /// Header above, tree below; the name column takes what the memo and

@@ -21,6 +21,14 @@ TreePaneWindow::TreePaneWindow(QWidget* parent) : CTreePaneBase(new CHeaderCtrlH
     BuildRoots();
 }
 
+void TreePaneWindow::OnCaptionCommand(int commandId)
+{
+    if (commandId == EditDocumentFilter)
+        emit ColourFilterRequested(TopicId::Documents);
+    else
+        CTreePaneBase::OnCaptionCommand(commandId);
+}
+
 qint32 TreePaneWindow::FirstRootKind() const
 {
     return TopicKind::DocumentsRoot;

@@ -107,15 +107,8 @@ TEST_F(TreeTest, TheTreeHeadersNeitherResizeNorMoveTheirColumns)
 TEST_F(TreeTest, TheCheckColumnOptionWidensTheMemoColumnAndHidesTheCount)
 {
     BuildProject();
-    const qint32 memo = Add(TopicId::Memos, {{MemoField::Title, QStringLiteral("About joy")}});
-    {
-        RowBuffer row;
-        ASSERT_TRUE(db().ReadRow(TopicId::Codes, codeJoy, row, false));
-        FieldValue value;
-        ASSERT_TRUE(row.GetFieldValue(CodeField::MemoID, value));
-        value.SetInt(memo);
-        ASSERT_TRUE(row.Commit(false, false));
-    }
+    const qint32 memo = AttachMemo(codeJoy, QStringLiteral("About joy"));
+    ASSERT_GT(memo, 0);
     codeTree.resize(300, 240);
     codeTree.show();
     codeTree.SetCheckColumnWidth(true);
