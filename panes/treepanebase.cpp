@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QDragEnterEvent>
+#include <QKeyEvent>
 #include <QHeaderView>
 #include <QMimeData>
 #include <QPainter>
@@ -141,6 +142,18 @@ protected:
         if (TreeNode* node = NodeAt(pos))
             m_pane->ItemClicked(node, InMemoColumn(pos), event->globalPosition().toPoint(),
                                 ModifierKeysOf(event->modifiers()));
+    }
+
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        // '*' expands the whole subtree, told to the owner in one go.
+        if (event->key() == Qt::Key_Asterisk) {
+            if (TreeNode* node = m_pane->m_model.NodeOf(currentIndex()))
+                m_pane->ExpandSubtree(node, true);
+            event->accept();
+            return;
+        }
+        QTreeView::keyPressEvent(event);
     }
 
     void mouseDoubleClickEvent(QMouseEvent* event) override
@@ -863,6 +876,35 @@ bool CTreePaneBase::SendExpandState(TreeNode* node, bool expanded)
         return false;
     info.state = expanded ? info.state | ObjectState::Expanded : info.state & ~ObjectState::Expanded;
     return NotifyOwner(info);
+}
+
+void CTreePaneBase::ExpandSubtree(TreeNode* from, bool expand)
+{
+    if (!from)
+        return;
+    ExpandStatesNotifyInfo info;
+    info.expanded = expand;
+    // Children first when collapsing, parents first when expanding: the
+    // view lays out only what stays visible.
+    std::vector<TreeNode*> nodes;
+    if (from != m_model.Top())
+        nodes.push_back(from);
+    CIdTreeModel::Walk(from, [&nodes](TreeNode* node) { nodes.push_back(node); });
+    if (!expand)
+        std::reverse(nodes.begin(), nodes.end());
+    BeginBulk();
+    m_applyingExpansion = true;
+    for (TreeNode* node : nodes) {
+        if (node->children.empty() || node->expanded == expand)
+            continue;
+        node->expanded = expand;
+        m_tree->setExpanded(m_model.IndexOf(node), expand);
+        info.objects.append({node->kind, node->Id()});
+    }
+    m_applyingExpansion = false;
+    EndBulk();
+    if (!info.objects.isEmpty())
+        SendToOwner(info);
 }
 
 void CTreePaneBase::ViewExpanded(const QModelIndex& index, bool expanded)

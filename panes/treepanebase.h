@@ -77,6 +77,13 @@ public:
     void ApplyFont(const QFont& font);
     /// Sends every node its position in tree order.
     void UpdateAllItems() { Renumber(); }
+    /// Expands or collapses the node and every node below it, and tells the
+    /// owner once with all their states (the '*' key expands the selected
+    /// node's subtree this way). A single expansion is told as it happens.
+    void ExpandSubtree(TreeNode* from, bool expand);
+    /// The whole tree, both roots, expanded or collapsed that way.
+    void ExpandAll() { ExpandSubtree(m_model.Top(), true); }
+    void CollapseAll() { ExpandSubtree(m_model.Top(), false); }
     /// The owner's context menu for the selected node, just below its text.
     void ShowContextMenuForSelection();
     /// The context search over the nodes' display texts; the record holds

@@ -34,6 +34,8 @@ public:
     QString identity = QStringLiteral("project-under-test");
     qint32 dropAnswer = 0;            ///< what drop requests are answered
     std::vector<std::string> requests;
+    int stateNotices = 0;             ///< expansions told one at a time
+    int expandRuns = 0;               ///< expansions of many nodes told at once
 
     void Request(NotifyHead& record) override
     {
@@ -58,6 +60,12 @@ public:
             break;
         }
         default:
+            if (record.code == RequestCode::ExpandStates)
+                ++expandRuns;
+            if (record.code == RequestCode::ItemInfo) {
+                const auto& info = static_cast<const ListNotifyInfo&>(record);
+                stateNotices += !info.query && (info.mask & ListNotifyMask::State) ? 1 : 0;
+            }
             DocumentOwner::Request(record);
             break;
         }
