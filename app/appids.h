@@ -21,6 +21,16 @@ constexpr int RecentProjectFirst = 33028;    ///< entry 1 of the recent list
 constexpr int RecentProjectLast = 33032;     ///< entry 5
 }  // namespace CommandId
 
+/// Commands of the frame around the two trees.
+namespace TreeCommand {
+constexpr int NewCode = 20056;            ///< ID_OBJ_CODESYS_NEW: a code at the top level
+constexpr int NewSubcode = 20065;         ///< ID_OBJ_WORD_NEW: a code under the menu's code
+constexpr int ColourCodes = 20070;        ///< ID_OBJ_WORD_IMAGE_0
+constexpr int ColourDocument = 20144;     ///< ID_OBJ_TEXT_SETCOLOR
+constexpr int CodesColourFilter = 20115;  ///< the code tree's caption button
+constexpr int DocumentsColourFilter = 20117;   ///< the document tree's caption button
+}  // namespace TreeCommand
+
 /// Text ids of the language table read by the shell.
 namespace AppText {
 constexpr int AboutProgramName = 100357;

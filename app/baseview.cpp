@@ -2,6 +2,7 @@
 
 #include "app/appids.h"
 #include "foundation/stringstore.h"
+#include "panes/panecaption.h"
 #include "retrieval/contextsearchbar.h"
 #include "ui/captionwnd.h"
 
@@ -16,6 +17,69 @@ namespace {
 constexpr int kSearchTooltip = 102041;
 
 enum class Glyph { Hide, Maximise, Restore, Search };
+
+/// The 16 × 16 white picture of a pane's caption command.
+QIcon CommandIcon(int commandId)
+{
+    QPixmap picture(16, 16);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setPen(QPen(Qt::white, 1));
+    switch (commandId) {
+    case 30010:   // tree or list of codes
+        for (int y : {3, 7, 11}) {
+            painter.drawRect(2, y, 1, 1);
+            painter.drawLine(6, y, 13, y);
+        }
+        break;
+    case 20115:   // colour filters
+    case 20117:
+        painter.drawLine(2, 3, 13, 3);
+        painter.drawLine(2, 3, 6, 8);
+        painter.drawLine(13, 3, 9, 8);
+        painter.drawRect(6, 8, 3, 5);
+        break;
+    case 612:     // exports
+    case 613:
+    case 611:
+    case 616:
+    case 658:
+        painter.drawRect(2, 6, 9, 7);
+        painter.drawLine(7, 9, 13, 3);
+        painter.drawLine(10, 3, 13, 3);
+        painter.drawLine(13, 3, 13, 6);
+        break;
+    case 600:     // prints
+    case 602:
+    case 606:
+        painter.drawRect(4, 2, 7, 4);
+        painter.drawRect(1, 6, 13, 5);
+        painter.drawRect(4, 9, 7, 5);
+        break;
+    case 20166:   // finding
+    case 20167:
+        painter.drawEllipse(2, 2, 7, 7);
+        painter.drawLine(8, 8, 13, 13);
+        break;
+    default:
+        painter.drawEllipse(5, 5, 5, 5);
+        break;
+    }
+    return QIcon(picture);
+}
+
+/// A command's caption tip: its text (a leading line break cut off), then
+/// its shortcut after two blanks.
+QString CommandTip(int commandId)
+{
+    QString tip = LoadString(commandId);
+    if (tip.startsWith(QLatin1Char('\n')))
+        tip.remove(0, 1);
+    const QString shortcut = g_pStringStore ? g_pStringStore->GetShortcutText(commandId) : QString();
+    if (!shortcut.isEmpty())
+        tip += QStringLiteral("  ") + shortcut;
+    return tip;
+}
 
 // The caption's 9 × 9 white glyphs, drawn so they read on the strip colour.
 QIcon CaptionIcon(Glyph glyph)
@@ -79,6 +143,18 @@ CBaseView::CBaseView(int paneCommandId, QWidget* parent)
     strip->setContentsMargins(6, 0, 3, 0);
     strip->setSpacing(2);
     strip->addWidget(m_title, 1);
+    // The pane's buttons stand left of the search button, the first slot
+    // nearest to it.
+    for (int slot = IPaneCaption::kButtonSlots - 1; slot >= 0; --slot) {
+        auto* button = new QToolButton(caption);
+        button->setAutoRaise(true);
+        button->setFixedSize(18, 18);
+        button->setIconSize(QSize(16, 16));
+        button->hide();
+        connect(button, &QToolButton::clicked, this, [this, slot] { PaneButtonClicked(slot); });
+        m_paneButtons[size_t(slot)] = button;
+        strip->addWidget(button);
+    }
     strip->addWidget(m_search);
     strip->addSpacing(9);
     strip->addWidget(m_maximise);
@@ -111,6 +187,15 @@ void CBaseView::SetPane(QWidget* pane, const QString& title)
         layout()->addWidget(pane);
         pane->show();
     }
+    const auto* captioned = dynamic_cast<IPaneCaption*>(pane);
+    m_paneCommands = captioned ? captioned->CaptionCommands() : decltype(m_paneCommands){};
+    for (size_t slot = 0; slot < m_paneButtons.size(); ++slot) {
+        if (const int command = m_paneCommands[slot]) {
+            m_paneButtons[slot]->setIcon(CommandIcon(command));
+            m_paneButtons[slot]->setToolTip(CommandTip(command));
+        }
+    }
+    UpdateCaptionButtons();
     if (auto* searched = dynamic_cast<IContextSearchPane*>(pane)) {
         // The pane's content was reset or rebuilt: the bar closes or
         // searches again.
@@ -120,6 +205,46 @@ void CBaseView::SetPane(QWidget* pane, const QString& title)
             ContextSearch(request);
         });
     }
+}
+
+void CBaseView::SetCommandState(CommandState state)
+{
+    m_commandState = std::move(state);
+    UpdateCaptionButtons();
+}
+
+void CBaseView::UpdateCaptionButtons()
+{
+    for (size_t slot = 0; slot < m_paneButtons.size(); ++slot) {
+        QToolButton* button = m_paneButtons[slot];
+        const int command = m_paneCommands[slot];
+        CCmdUI ui;
+        ui.id = command;
+        ui.handled = true;
+        if (command != 0 && m_commandState)
+            ui = m_commandState(command);
+        button->setVisible(command != 0 && ui.handled);
+        button->setEnabled(ui.enabled);
+        button->setCheckable(ui.checkable);
+        button->setChecked(ui.checkable && ui.checked);
+    }
+}
+
+QToolButton* CBaseView::PaneButton(int commandId) const
+{
+    for (size_t slot = 0; slot < m_paneButtons.size(); ++slot)
+        if (commandId != 0 && m_paneCommands[slot] == commandId)
+            return m_paneButtons[slot];
+    return nullptr;
+}
+
+void CBaseView::PaneButtonClicked(int slot)
+{
+    const int command = m_paneCommands[size_t(slot)];
+    auto* captioned = dynamic_cast<IPaneCaption*>(m_pane.data());
+    if (command != 0 && captioned)
+        captioned->OnCaptionCommand(command);
+    UpdateCaptionButtons();
 }
 
 void CBaseView::ToggleContextSearch()

@@ -1,11 +1,16 @@
 #pragma once
 
+#include "foundation/commandtarget.h"
 #include "panes/contextsearch.h"
+#include "panes/panecaption.h"
 #include "panes/panewnd.h"
 #include "retrieval/contextsearchbar.h"
 
 #include <QPointer>
 #include <QWidget>
+
+#include <array>
+#include <functional>
 
 class QLabel;
 class QToolButton;
@@ -17,7 +22,10 @@ class QToolButton;
 /// frame decides. Which pane a view hosts is the frame's choice too. A pane
 /// that offers the context search (IContextSearchPane) gets the search bar
 /// under the caption from the search button; the view passes the bar's
-/// requests to the pane.
+/// requests to the pane. A pane with caption commands (IPaneCaption) gets a
+/// button for each, left of the search button in slot order; a button shows
+/// only while some target of the frame carries its command out, and a click
+/// goes to the pane.
 class CBaseView : public QWidget, public IContextSearchHost {
     Q_OBJECT
 public:
@@ -34,6 +42,15 @@ public:
     /// The hide button is off while a pane is maximised, and the maximise
     /// button then restores.
     void SetMaximised(bool maximised);
+
+    /// What the frame says of a command: handled (the button shows) and
+    /// enabled; without it every caption command shows and is enabled.
+    using CommandState = std::function<CCmdUI(int commandId)>;
+    void SetCommandState(CommandState state);
+    /// Shows, enables and checks the pane's caption buttons anew.
+    void UpdateCaptionButtons();
+    /// The caption button of a command of the pane; null when none.
+    QToolButton* PaneButton(int commandId) const;
 
     QToolButton* HideButton() const { return m_hide; }
     QToolButton* MaximiseButton() const { return m_maximise; }
@@ -53,11 +70,16 @@ signals:
     void MaximiseRequested(int paneCommandId);
 
 private:
+    void PaneButtonClicked(int slot);
+
     int m_paneCommandId;
     QLabel* m_title;
     QToolButton* m_hide;
     QToolButton* m_maximise;
     QToolButton* m_search;
+    std::array<QToolButton*, IPaneCaption::kButtonSlots> m_paneButtons{};
+    std::array<int, IPaneCaption::kButtonSlots> m_paneCommands{};
+    CommandState m_commandState;
     QPointer<QWidget> m_pane;
     QPointer<CContextSearchBar> m_searchBar;
 };

@@ -63,6 +63,7 @@ const CommandInfo kCommands[] = {
     {ListWindowCommand::WordList, ListWindowCommand::WordList, nullptr, nullptr},
     {ListWindowCommand::OverviewList, ListWindowCommand::OverviewList, nullptr, nullptr},
     {ListWindowCommand::GeoLinkList, ListWindowCommand::GeoLinkList, nullptr, nullptr},
+    // The trees' tool window.
 };
 
 bool HasText(const char* text)
@@ -208,6 +209,7 @@ void CCommandManager::UpdateToolbarActions() const
         if (onToolbar)
             UpdateAction(action);
     }
+    emit const_cast<CCommandManager*>(this)->StatesRefreshed();
 }
 
 void CCommandManager::StartIdleUpdates(int intervalMs)

@@ -70,6 +70,10 @@ public:
     /// Texts and tooltips anew from the language table (after a switch).
     void Retranslate();
 
+signals:
+    /// The toolbars' states were refreshed: other command buttons follow.
+    void StatesRefreshed();
+
 private:
     void Translate(QAction* action, const CommandInfo& info) const;
 

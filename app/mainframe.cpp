@@ -142,6 +142,7 @@ void CMainFrame::BuildMenus()
                    ListWindowCommand::MemosList, ListWindowCommand::DocumentVariables,
                    ListWindowCommand::CodeVariables, ListWindowCommand::SearchHitsList})
         window->addAction(m_commands.Action(id));
+    window->addAction(m_commands.Action(BrowserCommand::CodeToolWindow));
     window->addAction(m_commands.Action(CommandId::RetrievalFunction));
     window->addAction(m_commands.Action(CommandId::ShowSegmentMemos));
     menuBar()->addMenu(window);
@@ -225,6 +226,7 @@ void CMainFrame::BuildPanes()
         splitter->setStretchFactor(1, 1);
     }
     setCentralWidget(m_splitA);
+    ConnectPaneCaptions();
 }
 
 int CMainFrame::BitOf(View view)
@@ -365,7 +367,7 @@ bool CMainFrame::OnCommand(int id)
         ArrangePanes(BitOf(HostOf(id)), true);
         return true;
     default:
-        return OnProjectCommand(id) || OnRetrievalCommand(id) || OnBrowserCommand(id) || m_listWindows->OnCommand(id);
+        return OnProjectCommand(id) || OnRetrievalCommand(id) || OnBrowserCommand(id) || OnTreeCommand(id) || m_listWindows->OnCommand(id);
     }
 }
 
@@ -380,7 +382,7 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
         ui.SetCheck((m_settings.viewState & BitOf(HostOf(ui.id))) != 0);
         return true;
     default:
-        return OnUpdateProjectCommand(ui) || OnUpdateRetrievalCommand(ui) || OnUpdateBrowserCommand(ui)
+        return OnUpdateProjectCommand(ui) || OnUpdateRetrievalCommand(ui) || OnUpdateBrowserCommand(ui) || OnUpdateTreeCommand(ui)
                || m_listWindows->OnUpdateCommand(ui);
     }
 }

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "app/codetoollistener.h"
 #include "app/commandtable.h"
 #include "app/contextmenus.h"
 #include "app/framesettings.h"
 #include "app/quickcodes.h"
 #include "document/documentframe.h"
+#include "foundation/colorhelpers.h"
 #include "foundation/commandtarget.h"
 #include "panes/listnotifyinfo.h"
 #include "panes/objectlistwindow.h"
@@ -120,6 +122,11 @@ public:
     CObjTreeCtrl* CodeTree() const { return m_codeTree; }
     /// The object-list windows and their commands.
     CListWindows& ListWindows() { return *m_listWindows; }
+
+    // ---- The trees' commands (mainframe_treecommands.cpp) --------------------
+    /// The colour filter of codes (8) or documents (5): the dialog, then the
+    /// document activates by the new filter. Other topics do nothing.
+    void OnEditIdList(qint32 topic);
 
     // ---- Retrieved segments (mainframe_segments.cpp) ------------------------
     SegmentsCtrl* Segments() const { return m_segments; }
@@ -281,6 +288,18 @@ private:
     void DestroyTrees();
     QWidget* DocumentTreeWidget() const;
     QWidget* CodeTreeWidget() const;
+    /// The views ask the command route which caption buttons to show; the
+    /// trees' commands reach the route and the colour filter.
+    void ConnectPaneCaptions();
+    void BuildCodeToolListener();
+    bool OnTreeCommand(int id);
+    bool OnUpdateTreeCommand(CCmdUI& ui);
+    /// Runs the new-code dialog and makes the code under `parent` (0: top).
+    void NewCodeUnder(qint32 parent);
+    void ColourCodes();
+    void ColourDocument();
+    /// The colour picker over the colours in use; false when cancelled.
+    bool PickColour(QWidget* parent, COLORREF& colour, const QList<COLORREF>& used);
     void ApplyLayout();
     void DeferredStartup(const QString& pendingProject);
     void BuildSegmentsPane();
@@ -329,6 +348,7 @@ private:
     TextCoderWindow* m_browser = nullptr;
     QPointer<CodeToolBarDlg> m_codeToolWindow;
     IDocumentFrame* m_previousDocumentFrame = nullptr;   // given back when the frame goes
+    std::unique_ptr<CodeToolListener> m_codeToolListener;
     SegmentsCtrl* m_segments = nullptr;
     std::unique_ptr<CRetrievalRequests> m_retrievalRequests;
     QPointer<CRetrievalFunctionDlg> m_retrievalDialog;

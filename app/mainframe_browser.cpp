@@ -551,6 +551,8 @@ void CMainFrame::ShowCodeToolWindow()
     const WaitCursor wait;
     m_codeToolWindow = new CodeToolBarDlg(document->GetProgramLists().quickCodes, this, this);
     connect(m_codeToolWindow, &CodeToolBarDlg::CodeSelection, this, &CMainFrame::OnCodeSelectionWith);
+    if (m_codeToolListener)
+        m_codeToolListener->SetHost(m_codeToolWindow);
     m_codeToolWindow->show();
 }
 

@@ -1,7 +1,8 @@
-// The frame's part of the two trees: making them, their owner and their
-// place in the document's registry.
+// The frame's part of the two trees: making them, their owner, their place
+// in the document's registry, and where their commands go.
 
 #include "app/appids.h"
+#include "app/baseview.h"
 #include "app/mainframe.h"
 #include "document/kordoc.h"
 #include "foundation/stringstore.h"
@@ -20,7 +21,21 @@ void CMainFrame::BuildTrees()
         tree->SetOwner(this);
         if (m_document)
             m_document->GetRegistry().Register(tree);
+        // What a tree does not do itself runs through the command route.
+        connect(tree, &CTreePaneBase::CommandForOwner, this, [this](int id) { m_commands.Execute(id); });
+        connect(tree, &CTreePaneBase::ColourFilterRequested, this, &CMainFrame::OnEditIdList);
     }
+    BuildCodeToolListener();
+}
+
+void CMainFrame::ConnectPaneCaptions()
+{
+    for (CBaseView* view : m_views)
+        view->SetCommandState([this](int id) { return m_commands.QueryState(id); });
+    connect(&m_commands, &CCommandManager::StatesRefreshed, this, [this] {
+        for (CBaseView* view : m_views)
+            view->UpdateCaptionButtons();
+    });
 }
 
 void CMainFrame::DestroyTrees()

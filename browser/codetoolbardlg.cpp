@@ -17,17 +17,6 @@ namespace {
 
 constexpr int kTickedRole = Qt::UserRole + 1;
 
-QPushButton* IconButton(QWidget* parent, int id, QStyle::StandardPixmap icon, int tipTextId)
-{
-    auto* button = new QPushButton(parent);
-    SetControlId(button, id);
-    button->setIcon(parent->style()->standardIcon(icon));
-    button->setFixedSize(24, 22);
-    button->setToolTip(LoadString(tipTextId));
-    button->setAutoDefault(false);
-    return button;
-}
-
 }  // namespace
 
 CodeToolBarDlg::CodeToolBarDlg(QList<qint32>& codes, RequestOwner* owner, QWidget* parent)
@@ -40,9 +29,9 @@ CodeToolBarDlg::CodeToolBarDlg(QList<qint32>& codes, RequestOwner* owner, QWidge
     m_strSection = QStringLiteral("CodeToolBar");
     m_list = new CColourCheckList(this);
     SetControlId(m_list, kListId);
-    m_tickAll = IconButton(this, kTickAllId, QStyle::SP_DialogApplyButton, BrowserText::TickAll);
-    m_remove = IconButton(this, kRemoveId, QStyle::SP_TrashIcon, BrowserText::RemoveTicked);
-    m_help = IconButton(this, kHelpId, QStyle::SP_DialogHelpButton, BrowserText::Help);
+    m_tickAll = MakeIconButton(this, kTickAllId, QStyle::SP_DialogApplyButton, BrowserText::TickAll);
+    m_remove = MakeIconButton(this, kRemoveId, QStyle::SP_TrashIcon, BrowserText::RemoveTicked);
+    m_help = MakeIconButton(this, kHelpId, QStyle::SP_DialogHelpButton, BrowserText::Help);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_tickAll);
     buttons->addWidget(m_remove);

@@ -76,6 +76,12 @@ bool AnswerDocumentRequest(CKorDoc& document, NotifyHead& record)
     }
     case RequestCode::Empty:
         return true;   // a head only: nothing to answer
+    case RequestCode::ExpandStates: {
+        BeginWait();
+        document.HandleExpandStates(static_cast<ExpandStatesNotifyInfo&>(record));
+        EndWait();
+        return true;
+    }
     case RequestCode::ChangeFieldType:
         document.HandleChangeFieldType(static_cast<FieldTypeNotifyInfo&>(record));
         return true;

@@ -39,6 +39,7 @@ struct FieldNamesNotifyInfo;
 struct FieldPropertyNotifyInfo;
 struct FieldTypeNotifyInfo;
 struct FieldValueNotifyInfo;
+struct ExpandStatesNotifyInfo;
 struct ListNotifyInfo;
 struct RecordNotifyInfo;
 
@@ -358,6 +359,12 @@ public:
     /// expanded bit of a state; empty names are refused; a code never moves
     /// under itself or a subcode, nor a category under its own subtree.
     void HandleItemChange(ListNotifyInfo& info);
+
+    // ---- Expansion of many tree nodes at once --------------------------------
+    /// Gives every listed object the expanded state as HandleItemChange does
+    /// for one, all in one transaction; result is false (and nothing stays
+    /// written) when the transaction could not be committed.
+    void HandleExpandStates(ExpandStatesNotifyInfo& info);
     /// The colour of a document, code or coding; green for a missing row,
     /// 0 for other kinds.
     quint32 GetItemColor(qint32 kind, qint32 id) const;

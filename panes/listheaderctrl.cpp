@@ -7,7 +7,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
-#include <QStyleOptionHeader>
 
 namespace {
 
@@ -17,8 +16,13 @@ constexpr int kSortMarkSize = 7;
 
 }  // namespace
 
-CListHeaderCtrl::CListHeaderCtrl(ObjectListCtrl* list) : QHeaderView(Qt::Horizontal, list), m_list(list)
+CListHeaderCtrl::CListHeaderCtrl(ObjectListCtrl* list) : CHeaderCtrlEx(list), m_list(list)
 {
+    SetColumnTips({});
+    Look look = GetLook();
+    look.showGlyphs = false;
+    look.rightLine = false;
+    SetLook(look);
     setSectionsMovable(true);
     setSectionsClickable(true);
     setHighlightSections(false);
@@ -28,18 +32,8 @@ CListHeaderCtrl::CListHeaderCtrl(ObjectListCtrl* list) : QHeaderView(Qt::Horizon
     setMinimumSectionSize(ListLimit::ColourColumnWidth);
 }
 
-void CListHeaderCtrl::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const
+void CListHeaderCtrl::PaintColumn(QPainter& painter, const QRect& rect, int logicalIndex) const
 {
-    if (!rect.isValid())
-        return;
-    QStyleOptionHeader option;
-    initStyleOption(&option);
-    option.rect = rect;
-    option.section = logicalIndex;
-    option.text.clear();
-    option.sortIndicator = QStyleOptionHeader::None;
-    style()->drawControl(QStyle::CE_HeaderSection, &option, painter, this);
-
     const QList<ColumnRecord>& columns = m_list->Columns();
     if (logicalIndex < 0 || logicalIndex >= columns.size())
         return;
@@ -48,7 +42,6 @@ void CListHeaderCtrl::paintSection(QPainter* painter, const QRect& rect, int log
     if (m_pressed == logicalIndex && !m_tracking)
         area.translate(kPressedShift, kPressedShift);
 
-    painter->save();
     const bool sorted = m_list->SortColumn() == logicalIndex;
     if (sorted) {
         // A small triangle at the right: up ascending, down descending.
@@ -65,17 +58,17 @@ void CListHeaderCtrl::paintSection(QPainter* painter, const QRect& rect, int log
             mark.lineTo(x + kSortMarkSize / 2.0, y + kSortMarkSize / 2);
         }
         mark.closeSubpath();
-        painter->setRenderHint(QPainter::Antialiasing);
-        painter->fillPath(mark, palette().color(QPalette::Mid));
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.fillPath(mark, palette().color(QPalette::Mid));
+        painter.setRenderHint(QPainter::Antialiasing, false);
         area.setRight(area.right() - kSortMarkSize - 3);
     }
     const bool editable = m_list->EditingEnabled() && column.IsEditable();
-    painter->setPen(editable ? kEditableCaption : palette().color(QPalette::ButtonText));
-    painter->setFont(font());
+    painter.setPen(editable ? kEditableCaption : palette().color(QPalette::ButtonText));
+    painter.setFont(font());
     const QString caption = FitTextWithEllipsis(fontMetrics(), column.name, area.width(), 0);
     const QVariant alignment = m_list->Model()->headerData(logicalIndex, Qt::Horizontal, Qt::TextAlignmentRole);
-    painter->drawText(area, int(alignment.toInt()) | Qt::TextSingleLine, caption);
-    painter->restore();
+    painter.drawText(area, int(alignment.toInt()) | Qt::TextSingleLine, caption);
 }
 
 void CListHeaderCtrl::mousePressEvent(QMouseEvent* event)

@@ -1,15 +1,17 @@
 #pragma once
 
-#include <QHeaderView>
+#include "ui/headerctrl.h"
 
 class ObjectListCtrl;
 
-/// @short The header of an object list: paints its captions itself (cut to
-/// the width, editable columns in dark blue, a pressed look while the
-/// button is down), keeps every column at least 45 pixels wide and the
-/// colour column at its fixed width, and opens the column menu on a right
-/// click.
-class CListHeaderCtrl : public QHeaderView {
+/// @short The header of an object list: the lists' header look (gradient,
+/// separators, the bottom edge line, no glyphs, no right line) with its own
+/// captions (cut to the width, editable columns in dark blue, the sort mark,
+/// a pressed look while the button is down); keeps every column at least 45
+/// pixels wide and the colour column at its fixed width, and opens the
+/// column menu on a right click. It takes over the list's columns as they
+/// are and carries no column tips.
+class CListHeaderCtrl : public CHeaderCtrlEx {
     Q_OBJECT
 public:
     explicit CListHeaderCtrl(ObjectListCtrl* list);
@@ -20,7 +22,7 @@ public:
     bool IsTracking() const { return m_tracking; }
 
 protected:
-    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
+    void PaintColumn(QPainter& painter, const QRect& rect, int logicalIndex) const override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;

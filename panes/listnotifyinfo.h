@@ -45,6 +45,7 @@ enum class RequestCode : qint32 {
     DeleteSetting = -219,        // SettingNotifyInfo
     Empty = -220,                // head only; the router answers 0 and calls nothing
     ChangeFieldType = -221,      // FieldTypeNotifyInfo
+    ExpandStates = -222,         // ExpandStatesNotifyInfo
 };
 
 /// Bits of ListNotifyInfo::mask. In a query they say what to answer, in a
@@ -310,4 +311,15 @@ struct FieldTypeNotifyInfo : NotifyHead {
     qint32 fieldId = 0;
     qint32 newType = 0;
     bool result = false;
+};
+
+/// Many objects expanded or collapsed at once (-222), as expanding or
+/// collapsing a whole tree does: each (topic, id) takes the expanded state,
+/// all in one transaction of the project.
+struct ExpandStatesNotifyInfo : NotifyHead {
+    ExpandStatesNotifyInfo() : NotifyHead(RequestCode::ExpandStates) {}
+
+    QList<QPair<qint32, qint32>> objects;   // (topic, id)
+    bool expanded = false;
+    bool result = false;           // out: every change written
 };

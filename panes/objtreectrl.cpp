@@ -2,24 +2,191 @@
 
 #include "foundation/ids.h"
 #include "foundation/stringstore.h"
+#include "foundation/dragobject.h"
 #include "panes/listnotifyinfo.h"
+#include "panes/objectlistctrl.h"
+#include "panes/requestowner.h"
+#include "ui/richviewowner.h"
 #include "panes/treetexts.h"
 #include "store/fieldvalue.h"
 #include "store/oledate.h"
 #include "store/storeids.h"
+#include "ui/headerctrl.h"
 
+#include <QDragEnterEvent>
+#include <QGuiApplication>
 #include <QTreeView>
 
 namespace {
 
 constexpr QSize kCodeTipSize{200, 45};
+constexpr COLORREF kListHeaderColour = MakeColor(225, 255, 225);
 
 }  // namespace
 
-CObjTreeCtrl::CObjTreeCtrl(QWidget* parent) : CTreePaneBase(parent)
+CObjTreeCtrl::CObjTreeCtrl(QWidget* parent) : CTreePaneBase(new CHeaderCtrlB, parent)
 {
     setObjectName(QStringLiteral("CodeTree"));
     BuildRoots();
+    m_list = new ObjectListCtrl(nullptr, kListId, this);
+    m_list->setObjectName(QStringLiteral("list"));
+    m_list->hide();
+    // Drops on the list's rows are the pane's, not the list's own.
+    m_list->setAcceptDrops(true);
+    m_list->viewport()->setAcceptDrops(true);
+    m_list->viewport()->installEventFilter(this);
+}
+
+CObjTreeCtrl::~CObjTreeCtrl()
+{
+    // The list's requests must not reach the registry's panes half gone.
+    LeaveRegistry();
+}
+
+// ---- List mode ------------------------------------------------------------------
+
+void CObjTreeCtrl::resizeEvent(QResizeEvent* event)
+{
+    CTreePaneBase::resizeEvent(event);
+    m_list->setGeometry(rect().adjusted(1, 1, -1, -1));
+}
+
+void CObjTreeCtrl::OnCaptionCommand(int commandId)
+{
+    switch (commandId) {
+    case ToggleListMode: SwitchListMode(); break;
+    case EditCodeFilter: emit ColourFilterRequested(TopicId::Codes); break;
+    default: CTreePaneBase::OnCaptionCommand(commandId); break;
+    }
+}
+
+void CObjTreeCtrl::SwitchListMode()
+{
+    ResetSearch();
+    m_listMode = !m_listMode;
+    Header()->setVisible(!m_listMode);
+    TreeView()->setVisible(!m_listMode);
+    m_list->setVisible(m_listMode);
+    setFocusProxy(m_listMode ? static_cast<QWidget*>(m_list) : TreeView());
+}
+
+void CObjTreeCtrl::SetUpList(const QList<qint32>& codes)
+{
+    m_list->SetOwner(GetOwner());
+    FieldIdsNotifyInfo fields;
+    fields.topic = TopicId::Codes;
+    SendToOwner(fields);
+    m_list->Init(TopicId::Codes, 0, 0, fields.ids, codes);
+    m_list->RestoreState(true);
+    m_list->Setup(kListHeaderColour, true);
+    m_listSetUp = true;
+}
+
+qint32 CObjTreeCtrl::ListCodeAt(QPoint screenPos) const
+{
+    const QModelIndex index = m_list->indexAt(m_list->viewport()->mapFromGlobal(screenPos));
+    return index.isValid() ? m_list->KeyAt(index.row()) : 0;
+}
+
+bool CObjTreeCtrl::ListTakes(qint32 draggedKind)
+{
+    return draggedKind == TopicId::Codings || draggedKind == TreeDragKind::BrowserSelection
+           || draggedKind == TreeDragKind::PreviewSelection;
+}
+
+bool CObjTreeCtrl::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != m_list->viewport())
+        return CTreePaneBase::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        CDragObject payload;
+        const QString identity = GetOwner() ? GetOwner()->ProjectIdentity() : QString();
+        const bool read =
+            CDragObject::ReadMimeData(drop->mimeData(), identity, payload) == CDragObject::ReadResult::Accepted;
+        const QPoint screenPos = m_list->viewport()->mapToGlobal(drop->position().toPoint());
+        if (event->type() == QEvent::DragEnter) {
+            read ? drop->accept() : drop->ignore();
+        } else if (event->type() == QEvent::DragMove) {
+            const Qt::DropAction effect = read ? OnDragOver(payload.m_kind, payload.m_id, screenPos) : Qt::IgnoreAction;
+            if (effect == Qt::IgnoreAction) {
+                drop->ignore();
+            } else {
+                drop->setDropAction(effect);
+                drop->accept();
+            }
+        } else if (read && OnDrop(payload.m_kind, payload.m_id, screenPos)) {
+            drop->acceptProposedAction();
+        } else {
+            drop->ignore();
+        }
+        return true;
+    }
+    case QEvent::DragLeave:
+        OnDragLeave();
+        return true;
+    default:
+        return CTreePaneBase::eventFilter(watched, event);
+    }
+}
+
+Qt::DropAction CObjTreeCtrl::OnDragOver(qint32 draggedKind, qint32 draggedId, QPoint screenPos)
+{
+    if (!m_listMode)
+        return CTreePaneBase::OnDragOver(draggedKind, draggedId, screenPos);
+    const qint32 code = ListCodeAt(screenPos);
+    if (!code || !ListTakes(draggedKind))
+        return Qt::IgnoreAction;
+    const int keys = ModifierKeysOf(QGuiApplication::keyboardModifiers());
+    const qint32 answer = RequestDrop(false, screenPos, keys, draggedKind, draggedId, TopicId::Codes, code);
+    return answer == 1 ? Qt::CopyAction : answer == 0 ? Qt::IgnoreAction : Qt::MoveAction;
+}
+
+bool CObjTreeCtrl::OnDrop(qint32 draggedKind, qint32 draggedId, QPoint screenPos)
+{
+    if (!m_listMode)
+        return CTreePaneBase::OnDrop(draggedKind, draggedId, screenPos);
+    const qint32 code = ListCodeAt(screenPos);
+    if (!code || !ListTakes(draggedKind))
+        return false;
+    const int keys = ModifierKeysOf(QGuiApplication::keyboardModifiers());
+    RequestDrop(true, screenPos, keys, draggedKind, draggedId, TopicId::Codes, code);
+    return true;
+}
+
+void CObjTreeCtrl::DragScroll(qint32 scrollCode)
+{
+    if (!m_listMode)
+        CTreePaneBase::DragScroll(scrollCode);
+}
+
+void CObjTreeCtrl::ResetContent()
+{
+    CTreePaneBase::ResetContent();
+    m_list->Fill(0, 0, {});
+    m_listSetUp = false;
+}
+
+void CObjTreeCtrl::OnObjectChanged(qint32 topic, qint32 id)
+{
+    CTreePaneBase::OnObjectChanged(topic, id);
+    if (m_listMode && m_listSetUp)
+        m_list->UpdateRowById(topic, id);
+}
+
+void CObjTreeCtrl::SelectObject(qint32 topic, qint32 id, qint32 flag)
+{
+    CTreePaneBase::SelectObject(topic, id, flag);
+    if (id != 0 && topic == TopicId::Codes && m_listSetUp)
+        m_list->SelectRow(id);
+}
+
+void CObjTreeCtrl::SetCheckColumnWidth(bool checkBoxes)
+{
+    static_cast<CHeaderCtrlB*>(Header())->SetCheckColumnWidth(checkBoxes);
 }
 
 qint32 CObjTreeCtrl::FirstRootKind() const
@@ -104,6 +271,9 @@ bool CObjTreeCtrl::OnObjectAdded(qint32 topic, qint32 id, qint32 after, qint32 p
     }
     if (!PlaceObject(parent, PositionAfter(parent, topic, after), topic, id, select))
         return false;
+    // A code added alone joins the list; those of a bulk addition come in one go.
+    if (topic == TopicId::Codes && !Bulk() && m_listSetUp && !m_list->HasRow(id))
+        m_list->AddRow(id);
     if (topic != TopicId::Codes && !Bulk())
         Renumber();
     return true;
@@ -128,6 +298,16 @@ bool CObjTreeCtrl::OnObjectsAdded(qint32 topic, const QList<quint32>& ids, qint3
         return true;
     }
     PlaceObjects(parent, -1, topic, ids, false);
+    if (topic == TopicId::Codes) {
+        QList<qint32> codes;
+        for (const quint32 id : ids)
+            if (!m_listSetUp || !m_list->HasRow(qint32(id)))
+                codes.append(qint32(id));
+        if (!m_listSetUp)
+            SetUpList(codes);
+        else if (!codes.isEmpty())
+            m_list->AddRows(codes);
+    }
     EndBulk();
     return true;
 }
@@ -144,6 +324,8 @@ void CObjTreeCtrl::OnObjectDeleted(qint32 topic, qint32 id)
 {
     if (topic == TopicId::Codes || topic == TopicId::CodeSets || topic == TopicId::CodeSetMembers)
         RemoveNode(Mapped(topic, id));
+    if (topic == TopicId::Codes && m_listSetUp)
+        m_list->DeleteRowById(id);
 }
 
 void CObjTreeCtrl::ExpandObject(qint32 topic, qint32 id)

@@ -4,6 +4,8 @@
 
 #include <QList>
 
+class ObjectListCtrl;
+
 #include <array>
 
 /// One code of the code-system listing that other views draw beside their
@@ -30,6 +32,11 @@ struct TreeRow {
 /// 25 code-set member (its id is the member's own). A code whose parent is
 /// not shown goes under the code-system root. A code is never moved under
 /// itself or one of its own subcodes; a move the owner refuses is undone.
+///
+/// In list mode an object list of every code stands in place of header and
+/// tree: it is set up when a project's codes arrive, follows additions,
+/// deletions and changes, sends its own requests to the pane's owner, and
+/// takes codings and selections dropped on a row.
 class CObjTreeCtrl : public CTreePaneBase {
     Q_OBJECT
 public:
@@ -44,7 +51,10 @@ public:
         CodeCommand20164 = 20164,
     };
 
+    static constexpr int kListId = 1032;
+
     explicit CObjTreeCtrl(QWidget* parent = nullptr);
+    ~CObjTreeCtrl() override;
 
     bool IsShown(qint32 topic, qint32 id) override;
     bool OnObjectsAdded(qint32 topic, const QList<quint32>& ids, qint32 parentTopic, qint32 parentId) override;
@@ -54,18 +64,39 @@ public:
     void OnObjectDeleted(qint32 topic, qint32 id) override;
     void ExpandObject(qint32 topic, qint32 id) override;
     void SortChildren(qint32 topic, qint32 id, qint32 flag) override;
+    void ResetContent() override;
+    void OnObjectChanged(qint32 topic, qint32 id) override;
+    void SelectObject(qint32 topic, qint32 id, qint32 flag) override;
+    Qt::DropAction OnDragOver(qint32 draggedKind, qint32 draggedId, QPoint screenPos) override;
+    bool OnDrop(qint32 draggedKind, qint32 draggedId, QPoint screenPos) override;
+    void DragScroll(qint32 scrollCode) override;
 
-    std::array<int, 7> CaptionCommands() const override
+    std::array<int, kButtonSlots> CaptionCommands() const override
     {
         return {ToggleListMode, EditCodeFilter, Export, Print, CodeSearch, 0, 0};
     }
+    /// Tree or list, and the codes' colour filter; every other command is
+    /// passed on.
+    void OnCaptionCommand(int commandId) override;
     bool AcceptsShellFiles() const override { return false; }
+    /// The context search is the tree's: none in list mode.
+    bool OffersContextSearch() const override { return !m_listMode; }
+
+    bool InListMode() const { return m_listMode; }
+    /// The list of list mode.
+    ObjectListCtrl* ListView() const { return m_list; }
+
+    /// The check column wide and the count column hidden while the option
+    /// of check boxes in the code tree is on; the tree's columns follow.
+    void SetCheckColumnWidth(bool checkBoxes);
 
     /// Every code below the code-system root, depth first in tree order.
     QList<TreeRow> GetCodeRows() const;
     QList<qint32> GetAllCodeIds() const;
 
 protected:
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     qint32 FirstRootKind() const override;
     qint32 SecondRootKind() const override;
     quint32 QueryMask(qint32 kind) const override;
@@ -80,6 +111,19 @@ protected:
     bool HasMemoTip(qint32 kind) const override;
 
 private:
+    /// Switches between tree and list; the view's search ends either way.
+    void SwitchListMode();
+    /// The list's columns for this project's codes and the codes as rows.
+    void SetUpList(const QList<qint32>& codes);
+    /// The code of the list row under a point of the screen; 0 for none.
+    qint32 ListCodeAt(QPoint screenPos) const;
+    /// What the list takes: codings and selections dropped on a row.
+    static bool ListTakes(qint32 draggedKind);
+
+    ObjectListCtrl* m_list = nullptr;
+    bool m_listMode = false;
+    bool m_listSetUp = false;   // columns of the open project's codes
+
     /// What a drop of the pair does, decided before anything changes.
     enum class DropAction { None, AskOwner, AskOwnerThenRenumber, SetFirst, SetBehind, MemberFirst,
                             MemberBehind, MoveCode };

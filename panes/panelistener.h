@@ -51,6 +51,7 @@ public:
     ~CloseOnResetListener() override { LeaveRegistry(); }
 
     void SetHost(QWidget* host) { m_host = host; }
+    QWidget* Host() const { return m_host; }
 
     bool IsShown(qint32, qint32) override { return false; }
     bool OnObjectsAdded(qint32, const QList<quint32>&, qint32, qint32) override { return false; }

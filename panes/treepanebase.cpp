@@ -9,18 +9,22 @@
 #include "store/fieldvalue.h"
 #include "store/oledate.h"
 #include "store/storeids.h"
+#include "ui/headerctrl.h"
 #include "ui/redit4list.h"
 #include "ui/richviewowner.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>
+#include <QKeyEvent>
 #include <QHeaderView>
 #include <QMimeData>
 #include <QPainter>
+#include <QResizeEvent>
 #include <QScrollBar>
+#include <QSignalBlocker>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTreeView>
-#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -138,6 +142,18 @@ protected:
         if (TreeNode* node = NodeAt(pos))
             m_pane->ItemClicked(node, InMemoColumn(pos), event->globalPosition().toPoint(),
                                 ModifierKeysOf(event->modifiers()));
+    }
+
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        // '*' expands the whole subtree, told to the owner in one go.
+        if (event->key() == Qt::Key_Asterisk) {
+            if (TreeNode* node = m_pane->m_model.NodeOf(currentIndex()))
+                m_pane->ExpandSubtree(node, true);
+            event->accept();
+            return;
+        }
+        QTreeView::keyPressEvent(event);
     }
 
     void mouseDoubleClickEvent(QMouseEvent* event) override
@@ -369,14 +385,16 @@ public:
             }
             break;
         }
-        case CIdTreeModel::CountColumn:
-            if (node->count < 0)
+        case CIdTreeModel::CountColumn: {
+            const int right = m_pane->CountRight();
+            if (node->count < 0 || right < rect.left())
                 break;
             painter->setFont(option.font);
             painter->setPen(textColour);
-            painter->drawText(rect.adjusted(0, 0, -4, 0), Qt::AlignVCenter | Qt::AlignRight | Qt::TextSingleLine,
-                              QString::number(node->count));
+            const QRect count(rect.left(), rect.top(), right - rect.left(), rect.height());
+            painter->drawText(count, Qt::AlignVCenter | Qt::AlignRight | Qt::TextSingleLine, QString::number(node->count));
             break;
+        }
         default:
             break;
         }
@@ -388,28 +406,30 @@ private:
 
 // ---- The pane -----------------------------------------------------------------
 
-CTreePaneBase::CTreePaneBase(QWidget* parent)
-    : QWidget(parent), m_nodeImages(TreeImages::NodeImages()), m_memoImages(TreeImages::MemoImages()),
-      m_checkImages(TreeImages::CheckImages())
+CTreePaneBase::CTreePaneBase(HeaderLookBase* header, QWidget* parent)
+    : QWidget(parent), m_header(header), m_nodeImages(TreeImages::NodeImages()),
+      m_memoImages(TreeImages::MemoImages()), m_checkImages(TreeImages::CheckImages())
 {
     SetControlId(0);
     m_tree = new CPaneTreeView(this);
     m_tree->setObjectName(QStringLiteral("tree"));
     m_tree->setModel(&m_model);
     m_tree->setItemDelegate(new CTreeItemDelegate(this));
-    QHeaderView* header = m_tree->header();
-    header->setFixedHeight(kHeaderHeight);
-    header->setStretchLastSection(false);
-    header->setSectionsMovable(false);
-    header->setSectionResizeMode(CIdTreeModel::NameColumn, QHeaderView::Stretch);
-    header->setSectionResizeMode(CIdTreeModel::MemoColumn, QHeaderView::Fixed);
-    header->setSectionResizeMode(CIdTreeModel::CountColumn, QHeaderView::Fixed);
-    header->resizeSection(CIdTreeModel::MemoColumn, kMemoColumnWidth);
-    header->resizeSection(CIdTreeModel::CountColumn, kCountColumnWidth);
-    auto* layout = new QVBoxLayout(this);
-    // One pixel for the frame drawn around the pane.
-    layout->setContentsMargins(1, 1, 1, 1);
-    layout->addWidget(m_tree);
+    // The pane's header stands above the tree and the tree's scroll bar; the
+    // tree's own header only carries the column widths.
+    m_tree->setHeaderHidden(true);
+    QHeaderView* columns = m_tree->header();
+    columns->setStretchLastSection(false);
+    columns->setSectionsMovable(false);
+    columns->setSectionResizeMode(QHeaderView::Fixed);
+    columns->setMinimumSectionSize(0);
+    m_header->setParent(this);
+    m_header->setObjectName(QStringLiteral("header"));
+    m_header->setModel(&m_model);
+    m_header->setFixedHeight(kHeaderHeight);
+    m_header->ApplyDefaultColumns();
+    connect(m_header, &QHeaderView::sectionResized, this, [this] { LayoutChildren(); });
+    m_tree->viewport()->installEventFilter(this);
     setFocusProxy(m_tree);
     connect(m_tree, &QTreeView::expanded, this, [this](const QModelIndex& index) { ViewExpanded(index, true); });
     connect(m_tree, &QTreeView::collapsed, this, [this](const QModelIndex& index) { ViewExpanded(index, false); });
@@ -419,6 +439,55 @@ CTreePaneBase::CTreePaneBase(QWidget* parent)
     QPalette frame = palette();
     frame.setColor(QPalette::Window, QColor(101, 147, 207));
     setPalette(frame);
+    LayoutChildren();
+}
+
+void CTreePaneBase::resizeEvent(QResizeEvent*)
+{
+    LayoutChildren();
+}
+
+bool CTreePaneBase::eventFilter(QObject* watched, QEvent* event)
+{
+    // The viewport narrows and widens with its scroll bar.
+    if (watched == m_tree->viewport() && event->type() == QEvent::Resize)
+        SyncColumns();
+    return QWidget::eventFilter(watched, event);
+}
+
+void CTreePaneBase::LayoutChildren()
+{
+    // One pixel for the frame drawn around the pane; the header reaches one
+    // pixel further right, over the frame.
+    const QRect client = rect().adjusted(1, 1, -1, -1);
+    m_header->setGeometry(client.left(), client.top(), client.width() + 1, kHeaderHeight);
+    const int others = m_header->sectionSize(CIdTreeModel::MemoColumn) + m_header->sectionSize(CIdTreeModel::CountColumn);
+    {
+        const QSignalBlocker quiet(m_header);
+        m_header->resizeSection(CIdTreeModel::NameColumn, std::max(0, client.width() - others + 2));
+    }
+    m_tree->setGeometry(client.left(), client.top() + kHeaderHeight, client.width(),
+                        std::max(0, client.height() - kHeaderHeight));
+    SyncColumns();
+}
+
+void CTreePaneBase::SyncColumns()
+{
+    QHeaderView* columns = m_tree->header();
+    const int name = m_header->sectionSize(CIdTreeModel::NameColumn);
+    const int memo = m_header->sectionSize(CIdTreeModel::MemoColumn);
+    columns->resizeSection(CIdTreeModel::NameColumn, name);
+    columns->resizeSection(CIdTreeModel::MemoColumn, memo);
+    columns->resizeSection(CIdTreeModel::CountColumn, std::max(0, m_tree->viewport()->width() - name - memo));
+}
+
+int CTreePaneBase::CountRight() const
+{
+    const int count = m_header->sectionSize(CIdTreeModel::CountColumn);
+    if (count <= 0)
+        return -1;
+    return m_header->sectionViewportPosition(CIdTreeModel::CountColumn) + count
+           - style()->pixelMetric(QStyle::PM_ScrollBarExtent) - kCountRightGap;
 }
 
 CTreePaneBase::~CTreePaneBase()
@@ -548,7 +617,15 @@ void CTreePaneBase::BuildRoots()
 void CTreePaneBase::ResetContent()
 {
     BuildRoots();
+    ResetSearch();
+}
+
+void CTreePaneBase::ResetSearch()
+{
+    m_searchHits.clear();
+    m_currentHit = -1;
     emit SearchReset();
+    NotifyContextSearch(ContextSearchCode::Reset);
 }
 
 std::unique_ptr<TreeNode> CTreePaneBase::MakeNode(qint32 kind, qint32 data)
@@ -801,6 +878,35 @@ bool CTreePaneBase::SendExpandState(TreeNode* node, bool expanded)
     return NotifyOwner(info);
 }
 
+void CTreePaneBase::ExpandSubtree(TreeNode* from, bool expand)
+{
+    if (!from)
+        return;
+    ExpandStatesNotifyInfo info;
+    info.expanded = expand;
+    // Children first when collapsing, parents first when expanding: the
+    // view lays out only what stays visible.
+    std::vector<TreeNode*> nodes;
+    if (from != m_model.Top())
+        nodes.push_back(from);
+    CIdTreeModel::Walk(from, [&nodes](TreeNode* node) { nodes.push_back(node); });
+    if (!expand)
+        std::reverse(nodes.begin(), nodes.end());
+    BeginBulk();
+    m_applyingExpansion = true;
+    for (TreeNode* node : nodes) {
+        if (node->children.empty() || node->expanded == expand)
+            continue;
+        node->expanded = expand;
+        m_tree->setExpanded(m_model.IndexOf(node), expand);
+        info.objects.append({node->kind, node->Id()});
+    }
+    m_applyingExpansion = false;
+    EndBulk();
+    if (!info.objects.isEmpty())
+        SendToOwner(info);
+}
+
 void CTreePaneBase::ViewExpanded(const QModelIndex& index, bool expanded)
 {
     TreeNode* node = m_model.NodeOf(index);
@@ -991,7 +1097,7 @@ void CTreePaneBase::ItemHovered(TreeNode* node, bool memoColumn, const QRect& ro
                 size = kMemoTipSize;
                 const int left = m_tree->header()->sectionViewportPosition(CIdTreeModel::MemoColumn);
                 item = QRect(m_tree->viewport()->mapToGlobal(QPoint(left, 0)).x(), rowScreenRect.top(),
-                             kMemoColumnWidth, rowScreenRect.height());
+                             m_tree->header()->sectionSize(CIdTreeModel::MemoColumn), rowScreenRect.height());
             }
         }
     }

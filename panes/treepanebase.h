@@ -2,6 +2,7 @@
 
 #include "panes/idtreemodel.h"
 #include "panes/contextsearch.h"
+#include "panes/panecaption.h"
 #include "panes/panewnd.h"
 #include "ui/rtftipctrl.h"
 
@@ -18,12 +19,15 @@
 class CDragObject;
 struct WorkbookCellFormat;
 class CPaneTreeView;
+class HeaderLookBase;
 class CREdit4List;
 class QTreeView;
 struct ListNotifyInfo;
 
-/// @short What the two trees of the main window share: a tree of ids with a
-/// header strip (name, memo symbol, count), drawn from the owner's answers;
+/// @short What the two trees of the main window share: a tree of ids under a
+/// header strip (name, memo symbol, count) that spans the pane's whole width,
+/// the tree's scroll bar included, and whose columns the tree's own
+/// columns follow; rows drawn from the owner's answers;
 /// nodes placed, refreshed and removed by the registry's broadcasts; order
 /// notices after every change of order; renaming in place; clicks, menus
 /// and drops sent to the owner as request records.
@@ -32,13 +36,14 @@ struct ListNotifyInfo;
 /// display copies answered when it was inserted or refreshed; texts are
 /// asked again whenever a row is drawn. Each node is mapped by (kind, id);
 /// a removed subtree leaves no mapping behind. UI thread only.
-class CTreePaneBase : public QWidget, public CPaneWnd, public IContextSearchPane {
+class CTreePaneBase : public QWidget, public CPaneWnd, public IContextSearchPane, public IPaneCaption {
     Q_OBJECT
 public:
     static constexpr int kHeaderHeight = 14;
     static constexpr int kMinItemHeight = 17;
-    static constexpr int kMemoColumnWidth = 20;
-    static constexpr int kCountColumnWidth = 48;
+    /// The count stands this far left of the header's count column's right
+    /// edge, after the width of a vertical scroll bar.
+    static constexpr int kCountRightGap = 7;
     static constexpr int kNameLimit = 63;   ///< characters the rename editor takes
     static constexpr int kTreeId = 509;
 
@@ -46,10 +51,11 @@ public:
     /// pane's default runs the platform's drag (tests replace it).
     using DragRunner = std::function<Qt::DropAction(const CDragObject& payload, const QString& projectIdentity)>;
 
-    explicit CTreePaneBase(QWidget* parent = nullptr);
     ~CTreePaneBase() override;
 
     QTreeView* TreeView() const;
+    /// The header strip above the tree (the pane owns it).
+    HeaderLookBase* Header() const { return m_header; }
     CIdTreeModel& Model() { return m_model; }
     /// The node of (kind, id); the roots answer to their kind with any id.
     TreeNode* FindNode(qint32 kind, qint32 id) const;
@@ -71,17 +77,21 @@ public:
     void ApplyFont(const QFont& font);
     /// Sends every node its position in tree order.
     void UpdateAllItems() { Renumber(); }
+    /// Expands or collapses the node and every node below it, and tells the
+    /// owner once with all their states (the '*' key expands the selected
+    /// node's subtree this way). A single expansion is told as it happens.
+    void ExpandSubtree(TreeNode* from, bool expand);
+    /// The whole tree, both roots, expanded or collapsed that way.
+    void ExpandAll() { ExpandSubtree(m_model.Top(), true); }
+    void CollapseAll() { ExpandSubtree(m_model.Top(), false); }
     /// The owner's context menu for the selected node, just below its text.
     void ShowContextMenuForSelection();
     /// The context search over the nodes' display texts; the record holds
     /// the answer. SearchAgain is not the pane's and changes nothing.
     bool OnContextSearch(ContextSearchRequest& search) override;
-    /// The command ids of the caption buttons, 0 for an empty place.
-    virtual std::array<int, 7> CaptionCommands() const = 0;
-    /// True when files from the desktop may be dropped on the pane.
-    virtual bool AcceptsShellFiles() const = 0;
-    /// A caption command of the pane: passed on unchanged (CommandForOwner).
-    virtual void OnPaneCommand(int commandId) { emit CommandForOwner(commandId); }
+    /// A caption command the pane does not carry out itself: passed on
+    /// unchanged (CommandForOwner).
+    void OnCaptionCommand(int commandId) override { emit CommandForOwner(commandId); }
     /// One line of an export: where its text goes and how it looks.
     struct ExportRow {
         int column = 0;          ///< workbook column of the text
@@ -126,12 +136,21 @@ signals:
     /// The pane emptied its content: the hosting view resets its search.
     void SearchReset();
     /// A command the pane does not handle itself (new code, print, export,
-    /// colour filters): the frame runs it.
+    /// finding): the frame runs it.
     void CommandForOwner(int commandId);
+    /// The colour filter of the tree's objects (8 codes, 5 documents): the
+    /// frame runs its dialog.
+    void ColourFilterRequested(qint32 topic);
 
 protected:
     friend class CPaneTreeView;
     friend class CTreeItemDelegate;
+
+    /// `header` (owned from here on) gives the columns their widths, glyphs
+    /// and tips; the user neither resizes nor moves them.
+    CTreePaneBase(HeaderLookBase* header, QWidget* parent);
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     virtual QList<ExportRow> ExportRows(bool withMemos) = 0;
     virtual ExportStyle GetExportStyle() const = 0;
@@ -227,8 +246,19 @@ protected:
     void EndBulk();
     /// Builds the two roots anew, every mapping gone.
     void BuildRoots();
+    /// Forgets the search hits and tells the hosting view its search is over.
+    void ResetSearch();
 
 private:
+    /// Header above, tree below; the name column takes what the memo and
+    /// count columns leave.
+    void LayoutChildren();
+    /// The tree's columns as the header's; the last one ends at the tree's
+    /// viewport, so the tree never scrolls sideways.
+    void SyncColumns();
+    /// Where the count's right edge stands in the viewport; the count is not
+    /// drawn while the header's count column has no width.
+    int CountRight() const;
     // Events of the tree view.
     void ItemClicked(TreeNode* node, bool memoColumn, QPoint screenPos, int keys);
     void ItemRightClicked(TreeNode* node, bool memoColumn, QPoint screenPos, int keys, bool open);
@@ -241,6 +271,7 @@ private:
     TreeNode* MakeRoot(qint32 kind);
 
     CIdTreeModel m_model;
+    HeaderLookBase* m_header = nullptr;
     CPaneTreeView* m_tree = nullptr;
     TreeNode* m_firstRoot = nullptr;
     TreeNode* m_secondRoot = nullptr;

@@ -7,6 +7,7 @@
 #include "store/fieldvalue.h"
 #include "store/oledate.h"
 #include "store/storeids.h"
+#include "ui/headerctrl.h"
 
 namespace {
 
@@ -14,10 +15,18 @@ constexpr QSize kDocumentTipSize{200, 70};
 
 }  // namespace
 
-TreePaneWindow::TreePaneWindow(QWidget* parent) : CTreePaneBase(parent)
+TreePaneWindow::TreePaneWindow(QWidget* parent) : CTreePaneBase(new CHeaderCtrlH, parent)
 {
     setObjectName(QStringLiteral("DocumentTree"));
     BuildRoots();
+}
+
+void TreePaneWindow::OnCaptionCommand(int commandId)
+{
+    if (commandId == EditDocumentFilter)
+        emit ColourFilterRequested(TopicId::Documents);
+    else
+        CTreePaneBase::OnCaptionCommand(commandId);
 }
 
 qint32 TreePaneWindow::FirstRootKind() const

@@ -36,10 +36,13 @@ public:
     void ExpandObject(qint32, qint32) override {}
     void SortChildren(qint32 topic, qint32 id, qint32 flag) override;
 
-    std::array<int, 7> CaptionCommands() const override
+    std::array<int, kButtonSlots> CaptionCommands() const override
     {
         return {0, 0, 0, EditDocumentFilter, Export, Print, DocumentSearch};
     }
+    /// The documents' colour filter goes to the frame's dialog; every other
+    /// command is passed on.
+    void OnCaptionCommand(int commandId) override;
     bool AcceptsShellFiles() const override { return true; }
 
     /// Ids of all documents in tree order: those of no group, then each

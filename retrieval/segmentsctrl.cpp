@@ -12,6 +12,7 @@
 #include "store/storeids.h"
 #include "store/topicdatabase.h"
 #include "ui/dragstripwnd.h"
+#include "ui/headerctrl.h"
 #include "ui/textpaneex.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -125,7 +126,13 @@ SegmentsCtrl::SegmentsCtrl(QWidget* parent) : QWidget(parent), m_glyphs(StripGly
 
     m_headerModel = new QStandardItemModel(0, 2, this);
     m_headerModel->setHorizontalHeaderLabels({QString(), QString()});
-    m_header = new QHeaderView(Qt::Horizontal, this);
+    auto* header = new CHeaderCtrlEx(this);
+    // The two columns show their glyphs (source, segment), no captions.
+    CHeaderCtrlEx::Look look = header->GetLook();
+    look.showGlyphs = true;
+    look.drawCaptions = false;
+    header->SetLook(look);
+    m_header = header;
     m_header->setProperty("controlId", kHeaderId);
     m_header->setModel(m_headerModel);
     m_header->setSectionsMovable(true);

@@ -3,6 +3,7 @@
 #include "document/codingrecord.h"
 #include "foundation/segmentarray.h"
 #include "panes/contextsearch.h"
+#include "panes/panecaption.h"
 #include "panes/panewnd.h"
 #include "retrieval/projectrows.h"
 #include "ui/chartwnde.h"
@@ -38,7 +39,11 @@ class TopicDatabase;
 /// marks; the last four of them are sized so that the gap below a segment
 /// covers its box plus 8 pixels. All positions the pane reports are
 /// rich-edit positions of its text. UI thread only.
-class SegmentsCtrl : public QWidget, public CPaneWnd, public RichViewOwner, public IContextSearchPane {
+class SegmentsCtrl : public QWidget,
+                     public CPaneWnd,
+                     public RichViewOwner,
+                     public IContextSearchPane,
+                     public IPaneCaption {
     Q_OBJECT
 public:
     static constexpr int kControlId = 511;
@@ -123,6 +128,17 @@ public:
     /// A command of the pane's own (505 header order, 606 print question)
     /// or one it passes to the owner; false for others.
     bool OnPaneCommand(int id);
+
+    // ---- The hosting view's caption ------------------------------------------
+    std::array<int, kButtonSlots> CaptionCommands() const override
+    {
+        const QList<int> commands = CaptionButtons(kButtonSlots);
+        std::array<int, kButtonSlots> buttons{};
+        for (int slot = 0; slot < kButtonSlots; ++slot)
+            buttons[size_t(slot)] = commands.value(slot);
+        return buttons;
+    }
+    void OnCaptionCommand(int commandId) override { OnPaneCommand(commandId); }
 
     // ---- What the pane shows ------------------------------------------------
     bool StripAtLeft() const { return m_stripLeft; }

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
+#include <QPushButton>
 #include <QScreen>
 
 namespace {
@@ -55,6 +56,17 @@ QWidget* FindControl(const QWidget* parent, int id)
         if (ControlId(child) == id)
             return child;
     return nullptr;
+}
+
+QPushButton* MakeIconButton(QWidget* parent, int id, QStyle::StandardPixmap icon, int tipTextId)
+{
+    auto* button = new QPushButton(parent);
+    SetControlId(button, id);
+    button->setIcon(parent->style()->standardIcon(icon));
+    button->setFixedSize(24, 22);
+    button->setToolTip(LoadString(tipTextId));
+    button->setAutoDefault(false);
+    return button;
 }
 
 QString ControlText(const QWidget* control)

@@ -6,8 +6,10 @@
 
 #include <QDialog>
 #include <QString>
+#include <QStyle>
 
 class QMenu;
+class QPushButton;
 
 /// Controls with ids from 1 up to this one (exclusive) have their "@STR"
 /// texts translated; higher ids keep their text as built.
@@ -19,6 +21,9 @@ void SetControlId(QWidget* control, int id);
 int ControlId(const QWidget* control);
 /// The first descendant of `parent` with the id; null when none.
 QWidget* FindControl(const QWidget* parent, int id);
+/// A small button of a dialog with the style's standard picture, the tip
+/// of the text id, and no part in the default button.
+QPushButton* MakeIconButton(QWidget* parent, int id, QStyle::StandardPixmap icon, int tipTextId);
 
 /// The text a control shows as its caption (button and label text, group
 /// title, line-edit text); empty for other controls.

@@ -85,25 +85,6 @@ protected:
         frame->SetBrowser(nullptr);
         FrameTest::TearDown();
     }
-    // A right click on a node, as a pane reports it.
-    QMenu* RightClick(qint32 kind, qint32 item, qint32 sender, QList<quint32> ids = {})
-    {
-        if (QMenu* shown = frame->ShownContextMenu())
-            shown->close();
-        QCoreApplication::processEvents();
-        IdListNotifyInfo info(RequestCode::ContextMenu);
-        info.kind = kind;
-        info.itemId = item;
-        info.ids = ids;
-        info.point = frame->mapToGlobal(QPoint(200, 150));
-        info.controlId = sender;
-        EXPECT_TRUE(frame->RouteRequest(info));
-        QMenu* menu = frame->ShownContextMenu();
-        if (menu) {
-            EXPECT_TRUE(QTest::qWaitForWindowExposed(menu));
-        }
-        return menu;
-    }
     void Click(qint32 kind, qint32 item, int keys)
     {
         IdListNotifyInfo info(RequestCode::FollowItem);

@@ -56,6 +56,7 @@ public:
         case RequestCode::FieldIds: m_doc.HandleGetFieldIds(static_cast<FieldIdsNotifyInfo&>(record)); break;
         case RequestCode::FieldNames: m_doc.HandleGetFieldNames(static_cast<FieldNamesNotifyInfo&>(record)); break;
         case RequestCode::ChangeFieldType: m_doc.HandleChangeFieldType(static_cast<FieldTypeNotifyInfo&>(record)); break;
+        case RequestCode::ExpandStates: m_doc.HandleExpandStates(static_cast<ExpandStatesNotifyInfo&>(record)); break;
         case RequestCode::ReadSetting: {
             auto& info = static_cast<SettingNotifyInfo&>(record);
             info.result = m_doc.ReadSetting(info.key, info.value);

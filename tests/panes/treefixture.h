@@ -34,6 +34,8 @@ public:
     QString identity = QStringLiteral("project-under-test");
     qint32 dropAnswer = 0;            ///< what drop requests are answered
     std::vector<std::string> requests;
+    int stateNotices = 0;             ///< expansions told one at a time
+    int expandRuns = 0;               ///< expansions of many nodes told at once
 
     void Request(NotifyHead& record) override
     {
@@ -58,6 +60,12 @@ public:
             break;
         }
         default:
+            if (record.code == RequestCode::ExpandStates)
+                ++expandRuns;
+            if (record.code == RequestCode::ItemInfo) {
+                const auto& info = static_cast<const ListNotifyInfo&>(record);
+                stateNotices += !info.query && (info.mask & ListNotifyMask::State) ? 1 : 0;
+            }
             DocumentOwner::Request(record);
             break;
         }
@@ -157,6 +165,17 @@ protected:
         }
         return lines;
     }
+    /// A new memo of the title attached to the code; 0 when it could not be.
+    qint32 AttachMemo(qint32 code, const QString& title)
+    {
+        const qint32 memo = Add(TopicId::Memos, {{MemoField::Title, title}});
+        RowBuffer row;
+        FieldValue value;
+        if (memo <= 0 || !db().ReadRow(TopicId::Codes, code, row, false) || !row.GetFieldValue(CodeField::MemoID, value))
+            return 0;
+        value.SetInt(memo);
+        return row.Commit(false, false) ? memo : 0;
+    }
     QString StoredValue(qint32 topic, qint32 key, qint32 field)
     {
         return doctest::ValueOf(db(), topic, key, field);
@@ -180,8 +199,13 @@ protected:
     bool DeliverDrop(CTreePaneBase& pane, const CDragObject& payload, const QString& identity, QPoint at,
                      Qt::KeyboardModifiers keys = Qt::NoModifier)
     {
+        return DeliverDropOn(Viewport(pane), payload, identity, at, keys);
+    }
+    /// The same on any widget that takes drops.
+    bool DeliverDropOn(QWidget* viewport, const CDragObject& payload, const QString& identity, QPoint at,
+                       Qt::KeyboardModifiers keys = Qt::NoModifier)
+    {
         std::unique_ptr<QMimeData> data = payload.CreateMimeData(identity);
-        QWidget* viewport = Viewport(pane);
         const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
         QDragEnterEvent enter(at, actions, data.get(), Qt::LeftButton, keys);
         QApplication::sendEvent(viewport, &enter);

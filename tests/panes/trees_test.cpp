@@ -87,16 +87,8 @@ TEST_F(TreeTest, ClicksSendFollowMenuAndOpenRequestsWithTheKeysHeld)
 TEST_F(TreeTest, AClickInTheMemoColumnAsksForTheMemoOfTheNode)
 {
     BuildProject();
-    const qint32 memo = Add(TopicId::Memos, {{MemoField::Title, QStringLiteral("About joy")}});
+    const qint32 memo = AttachMemo(codeJoy, QStringLiteral("About joy"));
     ASSERT_GT(memo, 0);
-    {
-        RowBuffer row;
-        ASSERT_TRUE(db().ReadRow(TopicId::Codes, codeJoy, row, false));
-        FieldValue value;
-        ASSERT_TRUE(row.GetFieldValue(CodeField::MemoID, value));
-        value.SetInt(memo);
-        ASSERT_TRUE(row.Commit(false, false));
-    }
     codeTree.show();
     QTreeView* tree = codeTree.TreeView();
     const QPoint label = LabelPoint(codeTree, TopicId::Codes, codeJoy);

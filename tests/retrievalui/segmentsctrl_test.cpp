@@ -19,10 +19,12 @@
 #include <QClipboard>
 #include <QFile>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
+#include <QToolTip>
 
 #include <gtest/gtest.h>
 
@@ -386,6 +388,36 @@ TEST_F(SegmentsPane, DividerDragsAreClampedAndTheSettingsKept)
     EXPECT_FALSE(restored.StripAtLeft());
     EXPECT_EQ(restored.StripWidth(), 30);
     EXPECT_GT(restored.Strip()->geometry().left(), restored.Text()->geometry().left());
+}
+
+TEST_F(SegmentsPane, TheHeaderTipsNameTheSourceAndTheSegmentWhereverTheyStand)
+{
+    QHeaderView* header = pane->Header();
+    QWidget* viewport = header->viewport();
+    const auto tipAt = [header, viewport](int column) {
+        QToolTip::hideText();
+        const QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2, 6);
+        QHelpEvent help(QEvent::ToolTip, at, viewport->mapToGlobal(at));
+        QApplication::sendEvent(viewport, &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    EXPECT_EQ(tipAt(0), QStringLiteral("Source"));
+    EXPECT_EQ(tipAt(1), QStringLiteral("Segment"));
+    // The text column dragged in front: the strip goes right, the tips go with their columns.
+    const QPoint from(header->sectionViewportPosition(1) + header->sectionSize(1) / 2, 6);
+    QTest::mousePress(viewport, Qt::LeftButton, {}, from);
+    for (const int x : {from.x() / 2, 5}) {
+        QMouseEvent move(QEvent::MouseMove, QPointF(x, 6), viewport->mapToGlobal(QPointF(x, 6)), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport, &move);
+    }
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, QPoint(5, 6));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(pane->StripAtLeft());
+    EXPECT_EQ(header->logicalIndexAt(5), 1);
+    EXPECT_EQ(tipAt(1), QStringLiteral("Segment"));
+    EXPECT_EQ(tipAt(0), QStringLiteral("Source"));
+    QToolTip::hideText();
 }
 
 }  // namespace

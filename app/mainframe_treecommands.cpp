@@ -1,0 +1,228 @@
+// The frame's commands around the two trees: new codes, colours of codes and
+// documents and the colour filters.
+
+#include "app/mainframe.h"
+
+#include "app/appids.h"
+#include "app/codetoollistener.h"
+#include "app/contextmenus.h"
+#include "app/framebrowser.h"
+#include "browser/codetoolbardlg.h"
+#include "browser/colorpicdlg.h"
+#include "document/kordoc.h"
+#include "foundation/ids.h"
+#include "foundation/messageservice.h"
+#include "foundation/options.h"
+#include "foundation/stringstore.h"
+#include "foundation/waitwindow.h"
+#include "panes/colorfilterdlg.h"
+#include "panes/newcodedlg.h"
+#include "panes/objtreectrl.h"
+#include "platform/rtf/rtfwriter.h"
+#include "store/storeids.h"
+
+#include <QTextDocument>
+
+namespace {
+
+namespace TreeCommandText {
+constexpr int ColourSubcodesToo = 101011;
+}  // namespace TreeCommandText
+
+/// The target's codes: the selected ones when there are, else the item.
+QList<qint32> TargetCodes(const ContextTarget& target)
+{
+    QList<qint32> codes;
+    for (const quint32 id : target.selection)
+        codes.append(qint32(id));
+    if (codes.isEmpty() && target.item > 0)
+        codes.append(target.item);
+    return codes;
+}
+
+}  // namespace
+
+void CMainFrame::BuildCodeToolListener()
+{
+    m_codeToolListener = std::make_unique<CodeToolListener>();
+    if (m_document)
+        m_document->GetRegistry().Register(m_codeToolListener.get());
+}
+
+bool CMainFrame::OnTreeCommand(int id)
+{
+    switch (id) {
+    case TreeCommand::NewCode:
+        // From the code-system root's menu or the code tree itself: a code
+        // at the top level.
+        NewCodeUnder(0);
+        m_contextTarget.Reset();
+        return true;
+    case TreeCommand::NewSubcode:
+        NewCodeUnder(m_contextTarget.kind == NodeKind::Code ? m_contextTarget.item : 0);
+        m_contextTarget.Reset();
+        return true;
+    case TreeCommand::ColourCodes:
+        ColourCodes();
+        m_contextTarget.Reset();
+        return true;
+    case TreeCommand::ColourDocument:
+        ColourDocument();
+        m_contextTarget.Reset();
+        return true;
+    case CObjTreeCtrl::ToggleListMode:
+        if (m_codeTree)
+            m_codeTree->OnCaptionCommand(id);
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CMainFrame::OnUpdateTreeCommand(CCmdUI& ui)
+{
+    switch (ui.id) {
+    case TreeCommand::NewCode:
+    case TreeCommand::NewSubcode:
+    case TreeCommand::ColourCodes:
+    case TreeCommand::ColourDocument:
+    case TreeCommand::CodesColourFilter:
+    case TreeCommand::DocumentsColourFilter:
+        ui.Enable(GetDocument() != nullptr);
+        return true;
+    case CObjTreeCtrl::ToggleListMode:
+        ui.Enable(m_codeTree != nullptr);
+        ui.SetCheck(m_codeTree && m_codeTree->InListMode());
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CMainFrame::PickColour(QWidget* parent, COLORREF& colour, const QList<COLORREF>& used)
+{
+    ColorPicDlg picker(parent);
+    picker.m_color = colour;
+    picker.m_colors = used;
+    if (picker.exec() != QDialog::Accepted)
+        return false;
+    colour = picker.m_color;
+    return true;
+}
+
+void CMainFrame::NewCodeUnder(qint32 parent)
+{
+    CKorDoc* document = GetDocument();
+    if (!document)
+        return;
+    CNewCodeDlg dialog(this);
+    dialog.m_pDoc = document;
+    dialog.m_parentCode = parent;
+    if (g_qdaOptions.GetBool(QdaOption::CheckNewCodeNames))
+        document->ListCodeNames(dialog.m_names);
+    dialog.SetColourChooser([this](QWidget* owner, COLORREF& colour, const QList<COLORREF>& used) {
+        return PickColour(owner, colour, used);
+    });
+    if (dialog.exec() != QDialog::Accepted || dialog.m_name.isEmpty())
+        return;
+    BeginWait();
+    CodeRecord record;
+    record.parent = parent;
+    record.name = dialog.m_name;
+    record.color = qint32(dialog.m_color);
+    const qint32 code = document->NewCode(record);
+    if (code) {
+        m_quickCodes.AddCode(code);
+        if (!dialog.m_memo.isEmpty()) {
+            QTextDocument memo;
+            memo.setPlainText(dialog.m_memo);
+            bool created = false;
+            document->GetCodeMemo(code, created, true, rtf::WriteRtf(memo));
+        }
+        if (m_codeTree)
+            m_codeTree->UpdateAllItems();
+    }
+    EndWait();
+}
+
+void CMainFrame::ColourCodes()
+{
+    CKorDoc* document = GetDocument();
+    QList<qint32> codes = TargetCodes(m_contextTarget);
+    if (m_contextTarget.kind == NodeKind::CodeSetMember && document)
+        codes = {document->GetCodeSetMemberCode(m_contextTarget.item)};
+    codes.removeAll(0);
+    if (!document || codes.isEmpty())
+        return;
+    COLORREF colour = document->GetItemColor(TopicId::Codes, codes.first());
+    QList<COLORREF> used;
+    document->ListUsedColors(used, TopicId::Codes);
+    if (!PickColour(this, colour, used))
+        return;
+    bool withSubcodes = false;
+    for (const qint32 code : std::as_const(codes)) {
+        QList<qint32> children;
+        document->GetChildCodes(code, children);
+        if (!children.isEmpty()) {
+            withSubcodes = AskYesNo(LoadString(TreeCommandText::ColourSubcodesToo));
+            break;
+        }
+    }
+    BeginWait();
+    for (const qint32 code : std::as_const(codes)) {
+        document->SetItemColor(TopicId::Codes, code, qint32(colour));
+        if (withSubcodes) {
+            QList<qint32> below;
+            document->CollectSubcodes(code, below);
+            for (const qint32 subcode : std::as_const(below))
+                document->SetItemColor(TopicId::Codes, subcode, qint32(colour));
+        }
+    }
+    EndWait();
+}
+
+void CMainFrame::ColourDocument()
+{
+    CKorDoc* document = GetDocument();
+    if (!document || m_contextTarget.item <= 0)
+        return;
+    const qint32 target = m_contextTarget.kind == NodeKind::SetMember
+                              ? document->GetSetMemberDocument(m_contextTarget.item)
+                              : m_contextTarget.item;
+    COLORREF colour = document->GetItemColor(TopicId::Documents, target);
+    QList<COLORREF> used;
+    document->ListUsedColors(used, TopicId::Documents);
+    if (!PickColour(this, colour, used))
+        return;
+    BeginWait();
+    document->SetItemColor(TopicId::Documents, target, qint32(colour));
+    EndWait();
+}
+
+void CMainFrame::OnEditIdList(qint32 topic)
+{
+    CKorDoc* document = GetDocument();
+    if (!document || (topic != TopicId::Codes && topic != TopicId::Documents))
+        return;
+    const bool codes = topic == TopicId::Codes;
+    ProgramLists& lists = document->GetProgramLists();
+    QList<quint32>& filter = codes ? lists.codesColorFilter : lists.documentsColorFilter;
+    ColorFilterDlg dialog(this);
+    dialog.m_helpTopic = codes ? ColorFilterDlg::kCodesHelpTopic : ColorFilterDlg::kDocumentsHelpTopic;
+    document->ListUsedColors(dialog.m_colors, topic);
+    for (const quint32 colour : std::as_const(filter))
+        dialog.m_filter.append(COLORREF(colour));
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    filter.clear();
+    for (const COLORREF colour : std::as_const(dialog.m_filter))
+        filter.append(quint32(colour));
+    BeginWait();
+    if (codes)
+        document->ActivateTopCodes(true, true);
+    else
+        document->ActivateDocumentsByColor(true, true);
+    EndWait();
+    if (m_browserAccess)
+        m_browserAccess->Refresh();
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <array>
+
+/// @short What a pane offers the caption strip of the view that hosts it:
+/// command buttons in up to seven slots, and whether files from the desktop
+/// may be dropped on it.
+///
+/// The view asks when it takes the pane in and sends the pane a pressed
+/// button's command; the pane carries it out or passes it on to its owner.
+class IPaneCaption {
+public:
+    static constexpr int kButtonSlots = 7;
+
+    virtual ~IPaneCaption() = default;
+    /// The command of each slot, nearest the search button first; 0 leaves
+    /// the slot empty.
+    virtual std::array<int, kButtonSlots> CaptionCommands() const = 0;
+    /// A caption button of the pane was pressed.
+    virtual void OnCaptionCommand(int commandId) = 0;
+    /// True when files from the desktop may be dropped on the pane.
+    virtual bool AcceptsShellFiles() const { return false; }
+};
