@@ -6,6 +6,7 @@
 #include "app/retrievalrequests.h"
 #include "app/splash.h"
 #include "app/splitterwndex.h"
+#include "browser/browserids.h"
 #include "document/kordoc.h"
 #include "foundation/ids.h"
 #include "foundation/options.h"

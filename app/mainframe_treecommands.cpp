@@ -6,7 +6,7 @@
 #include "app/appids.h"
 #include "app/codetoollistener.h"
 #include "app/contextmenus.h"
-#include "app/framebrowser.h"
+#include "browser/framebrowser.h"
 #include "browser/codetoolbardlg.h"
 #include "browser/colorpicdlg.h"
 #include "document/kordoc.h"
