@@ -6,6 +6,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include <optional>
+
 #ifdef KORVAN_TEST_WIDGETS
 #include <QApplication>
 using TestApplication = QApplication;
@@ -21,13 +23,20 @@ int main(int argc, char** argv)
     // Keep user folders (settings, data) of tests away from the real home.
     // Test mode puts QStandardPaths' and QSettings' folders under the home
     // folder whatever XDG says, so the home moves too.
-    QTemporaryDir home;
-    if (home.isValid()) {
-        qputenv("HOME", home.path().toUtf8());
-        qputenv("XDG_CONFIG_HOME", QDir(home.path()).filePath("config").toUtf8());
-        qputenv("XDG_DATA_HOME", QDir(home.path()).filePath("data").toUtf8());
-        qputenv("XDG_CACHE_HOME", QDir(home.path()).filePath("cache").toUtf8());
-        const QString runtime = QDir(home.path()).filePath("runtime");
+    // Children of a test (death tests, processes killed on purpose) end
+    // without unwinding; they share their parent's home so that nothing of
+    // theirs is left behind in the temporary folder.
+    std::optional<QTemporaryDir> home;
+    if (qEnvironmentVariableIsEmpty("KORVAN_TEST_HOME"))
+        home.emplace();
+    if (home && home->isValid()) {
+        const QDir folder(home->path());
+        qputenv("KORVAN_TEST_HOME", home->path().toUtf8());
+        qputenv("HOME", home->path().toUtf8());
+        qputenv("XDG_CONFIG_HOME", folder.filePath("config").toUtf8());
+        qputenv("XDG_DATA_HOME", folder.filePath("data").toUtf8());
+        qputenv("XDG_CACHE_HOME", folder.filePath("cache").toUtf8());
+        const QString runtime = folder.filePath("runtime");
         QDir().mkpath(runtime);
         QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         qputenv("XDG_RUNTIME_DIR", runtime.toUtf8());
