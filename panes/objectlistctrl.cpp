@@ -1129,6 +1129,7 @@ void ObjectListCtrl::SortSelectedFirst()
 
 void ObjectListCtrl::StopMeasuring()
 {
+    m_measurePending = false;
     if (m_stopMeasuring)
         m_stopMeasuring->store(true);
     if (m_measurer.joinable())
@@ -1139,6 +1140,27 @@ void ObjectListCtrl::StopMeasuring()
 void ObjectListCtrl::RestartMeasuring()
 {
     StopMeasuring();
+    if (!m_measuringEnabled || !m_setUp)
+        return;
+    m_measurePending = true;
+    if (m_measurePosted)
+        return;
+    m_measurePosted = true;
+    QPointer<ObjectListCtrl> self(this);
+    QMetaObject::invokeMethod(
+        this, [self] {
+            if (!self)
+                return;
+            self->m_measurePosted = false;
+            if (self->m_measurePending)
+                self->startMeasuring();
+        },
+        Qt::QueuedConnection);
+}
+
+void ObjectListCtrl::startMeasuring()
+{
+    m_measurePending = false;
     if (!m_measuringEnabled || !m_setUp)
         return;
     // The worker measures a snapshot: captions and the texts of a bounded,
@@ -1198,6 +1220,8 @@ void ObjectListCtrl::measureDone(quint64 generation, const QHash<int, int>& widt
 
 void ObjectListCtrl::WaitForMeasuring()
 {
+    if (m_measurePending)
+        startMeasuring();
     if (m_measurer.joinable())
         m_measurer.join();
     QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);

@@ -278,6 +278,8 @@ public:
     QString LastSearchText() const { return m_lastSearchText; }
 
     // ---- measuring ------------------------------------------------------------
+    /// Measures again once the current burst of changes is over: many rows
+    /// added one by one start one pass, not one each.
     void RestartMeasuring();
     void StopMeasuring();
     /// Blocks until a running measuring pass handed its result over (tests,
@@ -285,6 +287,8 @@ public:
     void WaitForMeasuring();
     /// The widest text measured for a column record, in pixels; 0 unknown.
     int MeasuredWidth(int column) const { return m_measured.value(column, 0); }
+    /// How many measuring passes were started so far.
+    quint64 MeasuringPasses() const { return m_measureGeneration; }
     void WidenForCell(int column, const QString& text);
 
     // ---- preview ----------------------------------------------------------------
@@ -363,6 +367,7 @@ private:
     void finishEditor();
     int nextEditableColumn(int column) const;
     void measureDone(quint64 generation, const QHash<int, int>& widths);
+    void startMeasuring();
     bool askVariableEdit(qint32 key, qint32 fieldId, QString& text);
     QList<int> exportedColumns(bool forTextFile) const;
     QString tabText(bool forTextFile) const;
@@ -409,6 +414,8 @@ private:
     // Measuring: one worker at a time; a newer generation makes older
     // results stale.
     std::thread m_measurer;
+    bool m_measurePending = false;   // a pass is asked for at the next turn of the event loop
+    bool m_measurePosted = false;    // ... and that turn is already queued
     std::shared_ptr<std::atomic<bool>> m_stopMeasuring;
     quint64 m_measureGeneration = 0;
     QHash<int, int> m_measured;

@@ -341,3 +341,23 @@ TEST_F(ListTest, ColumnWidthsAreMeasuredOffTheUiThreadFromASnapshot)
     for (int i = 0; i < 20; ++i)
         list->Fill(0, 0, codes);
 }
+
+TEST_F(ListTest, RowsChangedOneByOneAreMeasuredInOnePass)
+{
+    // A project's codes arriving one broadcast each once cost a snapshot and
+    // a thread per row.
+    ObjectListCtrl* list = Open(TopicId::Codes)->List1();
+    list->WaitForMeasuring();
+    const quint64 before = list->MeasuringPasses();
+    for (int round = 0; round < 50; ++round) {
+        for (const qint32 code : codes) {
+            ASSERT_TRUE(list->DeleteRowById(code));
+            list->AddRow(code);
+        }
+    }
+    EXPECT_EQ(list->MeasuringPasses(), before);
+    list->WaitForMeasuring();
+    EXPECT_EQ(list->MeasuringPasses(), before + 1);
+    EXPECT_GE(list->MeasuredWidth(list->ColumnOfField(CodeField::Name)),
+              list->fontMetrics().horizontalAdvance("Databank"));
+}
