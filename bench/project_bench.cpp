@@ -45,11 +45,12 @@ struct Project {
         if (!engine.Open(path))
             return false;
         db.SetEngine(&engine);
-        for (qint32 topic : kStoredTopics) {
-            if (!engine.LoadTopic(*db.CreateTable(topic)))
-                return false;
-        }
-        return true;
+        engine.MapForReading(true);
+        bool loaded = true;
+        for (qint32 topic : kStoredTopics)
+            loaded = loaded && engine.LoadTopic(*db.CreateTable(topic));
+        engine.MapForReading(false);
+        return loaded;
     }
     void Close()
     {

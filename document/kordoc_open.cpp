@@ -25,6 +25,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 
 #include <algorithm>
 
@@ -247,6 +248,8 @@ std::unique_ptr<ProjectDataEngine> CKorDoc::CreateProjectFile(const QString& pat
 
 bool CKorDoc::LoadProjectTables(ProjectDataEngine& engine, TopicDatabase& target, bool showProgress, QString* error)
 {
+    engine.MapForReading(true);
+    const auto unmap = qScopeGuard([&engine] { engine.MapForReading(false); });
     for (const qint32 topic : kStoredTopics) {
         TopicTable* table = target.GetTable(topic);
         if (!table)

@@ -64,6 +64,10 @@ public:
     bool IsOpen() const override { return m_db.IsOpen(); }
 
     bool LoadTopic(TopicTable& table) override;
+    /// While a whole project is read the file is mapped, which spares a
+    /// copy of every page read; afterwards the map goes again, so that the
+    /// file's pages do not stay counted as the program's memory.
+    void MapForReading(bool on);
     bool WriteRecord(RowBuffer& row, bool withBlobs, bool full) override;
     bool WriteFieldValue(TopicTable& table, qint32 key, const FieldValue& value) override;
     bool DeleteObject(TopicTable& table, qint32 key) override;
