@@ -41,6 +41,7 @@ const CommandInfo kCommands[] = {
     {BrowserCommand::CodeToolWindow, BrowserText::CommandCodeToolWindow, nullptr, nullptr},
     {BrowserCommand::CodesToToolWindow, BrowserCommand::CodesToToolWindow, nullptr, nullptr},
     {BrowserCommand::CodeSegmentsWithNewCode, BrowserCommand::CodeSegmentsWithNewCode, nullptr, nullptr},
+    {BrowserCommand::CodeSegments, BrowserCommand::CodeSegments, nullptr, nullptr},
     {BrowserCommand::Cut, BrowserCommand::Cut, nullptr, "edit-cut"},
     {BrowserCommand::Copy, BrowserCommand::Copy, nullptr, "edit-copy"},
     {BrowserCommand::Paste, BrowserCommand::Paste, nullptr, "edit-paste"},

@@ -220,6 +220,16 @@ public:
     void OnCodeWithNewCode();
     /// Asks for a new code and codes every retrieved segment with it.
     void CodeRetrievedSegmentsWithNewCode();
+    /// Codes every retrieved segment with a quick code and a weight the
+    /// coding options dialog confirms.
+    void CodeRetrievedSegments();
+    /// Codes the segments of the codings (the selection of the codings
+    /// list) once more with a quick code and a weight the coding options
+    /// dialog confirms.
+    void OnCodeSelectedSegments(const QList<qint32>& codings);
+    /// The codings list asks to code its selected rows; other messages of
+    /// the lists are not taken yet.
+    void ListMessage(ObjectListWindow* window, int message, const QList<qint32>& keys, const QString& path) override;
     /// Shows the document with the paragraph at the top.
     void OnGoToDocumentParagraph(int paragraph, qint32 document);
     /// Follows a link: an external target is opened, an anchor is shown;
@@ -277,6 +287,20 @@ private:
     /// The new-code dialog: the code it made (first in the quick codes, its
     /// memo attached); 0 when cancelled or refused.
     qint32 AskNewCode(qint32 parent);
+    /// The coding options dialog on the quick codes, the selected one
+    /// first: the code and the weight (0 to 100, kept by the document) it
+    /// confirmed. False, after a message, without a quick code, or when
+    /// cancelled.
+    bool AskCodingOptions(qint32& code, qint32& weight);
+    /// The weight the coding options dialog offers: the document's kept
+    /// one, else the default weight of new codings.
+    qint32 BatchCodingWeight() const;
+    /// Every retrieved segment as a coding record.
+    QList<CodingRecord> RetrievedSegmentRecords() const;
+    /// Codes the segments with the code and weight under the wait window,
+    /// then reruns the retrieval (or lays the segments out again) and
+    /// tells how many codings were made; that count.
+    int CodeSegmentRecords(QList<CodingRecord> records, qint32 code, qint32 weight);
     /// The favourite codes of the code tool window, from the code-tree
     /// context command: the selected codes go first.
     void AddCodesToCodeToolWindow();

@@ -4,6 +4,7 @@
 // its edits and follow its links, and the browser's commands.
 
 #include "app/appids.h"
+#include "app/codingoptionsdlg.h"
 #include "app/mainframe.h"
 #include "app/retrievalrequests.h"
 #include "browser/browserids.h"
@@ -20,6 +21,7 @@
 #include "foundation/stringstore.h"
 #include "foundation/waitwindow.h"
 #include "document/documentids.h"
+#include "panes/listids.h"
 #include "panes/newcodedlg.h"
 #include "panes/treepanewindow.h"
 #include "platform/rtf/richeditctrlex.h"
@@ -42,6 +44,9 @@ constexpr qint32 kFromDocumentView = 0x200;
 constexpr int kParagraphPopupCaption = 57707;
 constexpr int kPreviewLength = 63;
 constexpr int kCodingsMade = 57747;        ///< "%1 codings made"
+constexpr int kNoQuickCode = 57744;
+constexpr int kNoCodingsSelected = 5794;
+constexpr int kMaxWeight = 100;
 /// Drop targets and dragged kinds that are not tree nodes.
 constexpr qint32 kBrowserSelection = BrowserKind::Selection;
 
@@ -146,6 +151,7 @@ bool CMainFrame::OnBrowserCommand(int id)
     case BrowserCommand::CodeToolWindow: ShowCodeToolWindow(); return true;
     case BrowserCommand::CodesToToolWindow: AddCodesToCodeToolWindow(); return true;
     case BrowserCommand::CodeSegmentsWithNewCode: CodeRetrievedSegmentsWithNewCode(); return true;
+    case BrowserCommand::CodeSegments: CodeRetrievedSegments(); return true;
     case BrowserCommand::Cut: m_browser->Cut(); return true;
     case BrowserCommand::Copy: m_browser->CopySelection(); return true;
     case BrowserCommand::Paste: m_browser->Paste(); return true;
@@ -172,6 +178,7 @@ bool CMainFrame::OnUpdateBrowserCommand(CCmdUI& ui)
     case BrowserCommand::CodeToolWindow:
     case BrowserCommand::CodesToToolWindow: ui.Enable(project); return true;
     case BrowserCommand::CodeSegmentsWithNewCode:
+    case BrowserCommand::CodeSegments:
         ui.Enable(project && m_segments && m_segments->GetSegmentCount() > 0);
         return true;
     case BrowserCommand::Cut: ui.Enable(m_browser->CanCut()); return true;
@@ -497,6 +504,11 @@ void CMainFrame::CodeRetrievedSegmentsWithNewCode()
     const qint32 code = AskNewCode(0);
     if (code <= 0)
         return;
+    CodeSegmentRecords(RetrievedSegmentRecords(), code, BatchCodingWeight());
+}
+
+QList<CodingRecord> CMainFrame::RetrievedSegmentRecords() const
+{
     // The segments are read before any is coded: each new coding is
     // announced, and the pane must not change under the walk.
     QList<CodingRecord> records;
@@ -506,27 +518,156 @@ void CMainFrame::CodeRetrievedSegmentsWithNewCode()
         records.append(std::move(record));
         record = CodingRecord();
     }
+    return records;
+}
+
+qint32 CMainFrame::BatchCodingWeight() const
+{
+    const qint32 kept = m_document ? m_document->GetBatchCodingWeight() : -1;
+    return kept >= 0 ? kept : g_qdaOptions.GetInt(QdaOption::DefaultWeight);
+}
+
+bool CMainFrame::AskCodingOptions(qint32& code, qint32& weight)
+{
+    code = m_quickCodes.SelectedCode();
+    if (code <= 0) {
+        ShowMessage(LoadString(kNoQuickCode), MessageKind::Warning);
+        return false;
+    }
+    CCodingOptionsDlg dialog(this, false);
+    const int selected = m_quickCodes.SelectedRow();
+    dialog.m_codeText = m_quickCodes.data(m_quickCodes.index(selected)).toString();
+    dialog.m_weight = BatchCodingWeight();
+    for (int row = 0; row < m_quickCodes.rowCount(); ++row) {
+        dialog.m_codeIds.append(m_quickCodes.Codes().value(row));
+        dialog.m_codeNames.append(m_quickCodes.data(m_quickCodes.index(row)).toString());
+    }
+    dialog.m_selectedCode = code;
+    if (dialog.exec() != QDialog::Accepted || dialog.m_selectedCode <= 0)
+        return false;
+    code = dialog.m_selectedCode;
+    weight = std::clamp(dialog.m_weight, 0, kMaxWeight);
+    m_document->SetBatchCodingWeight(weight);
+    return true;
+}
+
+int CMainFrame::CodeSegmentRecords(QList<CodingRecord> records, qint32 code, qint32 weight)
+{
     const WaitCursor wait;
+    // The text being edited is stored first, on its own: a batch that
+    // fails must not take the edit with it.
+    CommitBrowserEdits();
     ::ShowWaitWindow(QStringLiteral("..."));
     const QString progress = LoadString(kCodingsMade);
-    const qint32 weight = g_qdaOptions.GetInt(QdaOption::DefaultWeight);
     qint32 action = 0;
     int count = 0;
     bool belongs = false;
+    // One action, all or nothing; the browser lays its stripes out once.
+    if (m_browser)
+        m_browser->SetBatchUpdate(true);
+    TopicDatabase& db = m_document->GetDatabase();
+    StoreTransaction transaction(&db);
     for (CodingRecord& segment : records) {
+        if (!transaction.IsActive())
+            break;
         segment.ID = 0;
         segment.WordID = code;
         segment.Weight = weight;
         bool written = false;
-        if (document->AddCoding(segment, action, OverlapMode::Replace, &written, true))
+        if (m_document->AddCoding(segment, action, OverlapMode::Replace, &written, false))
             belongs = true;
         if (written)
             SetWaitText(progress.arg(++count));
     }
+    if (transaction.IsActive() && !transaction.Commit()) {
+        // Nothing of the batch stays; the windows were told of its codings.
+        transaction.Rollback();
+        m_document->RebuildTree(false);
+        count = 0;
+    }
+    if (m_browser) {
+        m_browser->SetBatchUpdate(false);
+        m_browser->Refresh(true);
+        m_browser->RedrawCodingStripes();
+    }
     ::CloseWaitWindow();
+    // A new coding that belongs in the retrieval shows there; otherwise
+    // the pane only lays its segments out again.
     if (belongs)
         m_retrievalRequests->RerunRetrieval();
+    else if (m_segments)
+        m_segments->Relayout();
     ShowMessage(progress.arg(count), MessageKind::Information);
+    return count;
+}
+
+void CMainFrame::CodeRetrievedSegments()
+{
+    if (!GetDocument() || !m_segments)
+        return;
+    if (m_segments->GetSegmentCount() == 0) {
+        ShowMessage(LoadString(BrowserText::NoRetrievedSegments), MessageKind::Warning);
+        return;
+    }
+    qint32 code = 0;
+    qint32 weight = 0;
+    if (AskCodingOptions(code, weight))
+        CodeSegmentRecords(RetrievedSegmentRecords(), code, weight);
+}
+
+void CMainFrame::OnCodeSelectedSegments(const QList<qint32>& codings)
+{
+    if (!GetDocument())
+        return;
+    if (m_quickCodes.SelectedCode() <= 0) {
+        ShowMessage(LoadString(kNoQuickCode), MessageKind::Warning);
+        return;
+    }
+    if (codings.isEmpty()) {
+        ShowMessage(LoadString(kNoCodingsSelected), MessageKind::Warning);
+        return;
+    }
+    qint32 code = 0;
+    qint32 weight = 0;
+    if (!AskCodingOptions(code, weight))
+        return;
+    // Each selected coding's segment once more, with the chosen code: the
+    // place, text and date of the segment, nothing of the old coding's
+    // author, comment or action.
+    QList<CodingRecord> records;
+    TopicDatabase& db = m_document->GetDatabase();
+    for (const qint32 coding : codings) {
+        RowBuffer row;
+        if (!db.ReadRow(TopicId::Codings, coding, row, true))
+            continue;
+        CodingRecord old;
+        old.CopyFrom(row, false);
+        CodingRecord record;
+        record.TextID = old.TextID;
+        record.Text = old.Text;
+        record.Preview = old.Preview;
+        record.StartChar = old.StartChar;
+        record.FinishChar = old.FinishChar;
+        record.StartPara = old.StartPara;
+        record.FinishPara = old.FinishPara;
+        record.GroupID = old.GroupID;
+        record.PosX1 = old.PosX1;
+        record.PosX2 = old.PosX2;
+        record.Page = old.Page;
+        record.IsText = old.IsText;
+        record.Area = old.Area;
+        record.Date = old.Date;
+        records.append(std::move(record));
+    }
+    CodeSegmentRecords(std::move(records), code, weight);
+}
+
+void CMainFrame::ListMessage(ObjectListWindow* window, int message, const QList<qint32>& keys, const QString& path)
+{
+    Q_UNUSED(window);
+    Q_UNUSED(path);
+    if (message == ListMessage::CodeSelectedSegments)
+        OnCodeSelectedSegments(keys);
 }
 
 // ---- The code tool window ---------------------------------------------------------

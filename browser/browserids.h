@@ -92,6 +92,7 @@ constexpr int CodeInVivo = 32904;               ///< Ctrl+I: the selected words 
 constexpr int CodeWithNewCode = 33137;          ///< Ctrl+W
 constexpr int CodeToolWindow = 33265;           ///< opens the code tool window
 constexpr int CodesToToolWindow = 20148;        ///< code-tree context command
+constexpr int CodeSegments = 20108;             ///< retrieved-segments context command: with a quick code
 constexpr int CodeSegmentsWithNewCode = 20165;  ///< retrieved-segments context command
 }  // namespace BrowserCommand
 

@@ -1047,6 +1047,13 @@ public:
     /// list) and announces it; false when there is none.
     bool DeleteVariableListRow(qint32 field, bool codes);
 
+    // ---- Batch coding -----------------------------------------------------------
+
+    /// The weight the coding options dialog offers next (0 to 100); -1
+    /// until a batch was coded in this session.
+    qint32 GetBatchCodingWeight() const { return m_batchCodingWeight; }
+    void SetBatchCodingWeight(qint32 weight) { m_batchCodingWeight = weight; }
+
 private:
     /// Hands the retrieval settings the display texts of codes.
     class DisplaySource : public TopicDisplaySource {
@@ -1323,6 +1330,8 @@ private:
     LexicalHitList m_categoryHits;
     LexicalHitList m_overviewHits;
     QList<qint32> m_keptDocuments;
+
+    qint32 m_batchCodingWeight = -1;  // the coding options dialog's weight
 };
 
 /// Lower-cases the text when asked (one UTF-16 unit at a time, so positions

@@ -378,8 +378,10 @@ void ObjectListWindow::UpdateToolbar()
         set(ButtonCommand, false, true);
         set(SearchHitAction, false, true);
     }
+    // The codings list codes its selected rows through the owner; the hits'
+    // coding with the quick code has no taker yet.
     if (m_topic == TopicId::SearchHits || m_topic == TopicId::Codings)
-        set(CodeSelection, true, false);
+        set(CodeSelection, true, m_topic == TopicId::Codings);
     if (m_topic == TopicId::Documents || m_topic == TopicId::Codes) {
         QAction* toggle = m_actions.value(ListCommand::ToggleVariables);
         if (toggle) {
