@@ -34,4 +34,6 @@ public:
     /// Keeps the view state and, when visible, the open tabs in the project
     /// before it closes.
     virtual void SaveViewState() = 0;
+    /// The link whose context menu is open; 0 when none.
+    virtual qint32 PendingLinkId() const { return 0; }
 };

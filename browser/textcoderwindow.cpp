@@ -82,6 +82,10 @@ TextCoderWindow::TextCoderWindow(QWidget* parent) : QWidget(parent)
     connect(m_text, &CRichEditWnd::LinkClicked, this, &TextCoderWindow::OnLinkClicked);
     m_text->setAcceptDrops(true);
     m_text->viewport()->installEventFilter(this);
+    // The tip of a link shows while the mouse rests over it.
+    m_text->viewport()->setMouseTracking(true);
+    m_linkTip.Create(this);
+    m_linkTip.SetTipsEnabled(true);
 
     m_memoMargin = new CChartWndE(this);
     m_memoMargin->SetOwner(this);
@@ -354,6 +358,8 @@ bool TextCoderWindow::OnDrop(qint32 draggedKind, qint32 draggedId, QPoint screen
 bool TextCoderWindow::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
+    if (watched == m_text->viewport())
+        LinkMouseEvent(event);
     if (watched != m_text->viewport()
         || (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop))
         return QWidget::eventFilter(watched, event);
@@ -502,6 +508,10 @@ void TextCoderWindow::ClearDocument(bool repaint, bool close)
     m_memos.clear();
     m_memoMarks.clear();
     m_links.clear();
+    m_linkTip.Hide();
+    m_tipLinkId = 0;
+    m_pendingLinkId = 0;
+    m_pressedLink = -1;
     m_paragraphs = ParagraphTables();
     m_paragraphMap.clear();
     m_hits.Reset();

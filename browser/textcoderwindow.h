@@ -11,6 +11,7 @@
 #include "ui/chartwndf.h"
 #include "ui/marginlayout.h"
 #include "ui/richviewowner.h"
+#include "ui/rtftipctrl.h"
 
 #include <QPointer>
 #include <QTextEdit>
@@ -222,6 +223,20 @@ public:
     /// text, kept as the pending link text).
     void FollowLink(int index);
     QString PendingLinkText() const { return m_pendingLinkText; }
+    /// The tip of link `index`: for an external target the target (a map
+    /// file's place), for an anchor the name of its document with the
+    /// anchor's rich text in rtf. False for a link without target (text
+    /// says so) or when the link's record cannot be read.
+    bool GetLinkTipText(int index, QString& text, QByteArray& rtf);
+    /// The link under the mouse gets the context menu: a link with a target
+    /// becomes the pending link; any other place leaves none pending.
+    void OpenLinkMenu(int index);
+    qint32 PendingLinkId() const override { return m_pendingLinkId; }
+    /// The live link item at the character under a point of the text's
+    /// viewport; -1 when none.
+    int LinkIndexAtPoint(QPoint point) const;
+    /// The tip shown over links.
+    CRTFTipCtrl& LinkTip() { return m_linkTip; }
     /// The time marks of the shown transcript, kept by the media player;
     /// not owned, null for none.
     void SetTimeMarks(QList<TimeMarkItem>* marks);
@@ -338,6 +353,12 @@ private:
     void UpdateLinkEffects();
     void LayoutTimeMarks();
     void OnLinkClicked(const QString& target);
+    /// The mouse rests over the text: the tip of the link item or address
+    /// under it, or none.
+    void ShowLinkTipAt(QPoint point);
+    /// Mouse input on the text's viewport that concerns links; the text
+    /// handles the event as well.
+    void LinkMouseEvent(QEvent* event);
 
     DocumentViewerFactory m_viewerFactory;
     std::unique_ptr<IDocumentViewer> m_viewer;
@@ -382,6 +403,13 @@ private:
     ParagraphTables m_paragraphs;         // characters: the paragraph table, pairs (start, end)
     QList<qint32> m_paragraphMap;         // the same pairs, as the paragraph lookups read them
     QString m_pendingLinkText;
+    qint32 m_pendingLinkId = 0;    // the link whose context menu is open
+    int m_pressedLink = -1;         // the link item the left button went down on
+    bool m_followedOnRelease = false;
+    CRTFTipCtrl m_linkTip;
+    qint32 m_tipLinkId = 0;         // the link whose tip texts are kept
+    QString m_tipText;
+    QByteArray m_tipRtf;
 
     int m_stripeWidthNeeded = 10;
     int m_memoWidth = BrowserLayout::MinMarginWidth;

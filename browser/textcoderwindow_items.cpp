@@ -2,18 +2,33 @@
 
 #include "browser/textcoderwindow.h"
 
+#include "foundation/externalfiles.h"
+#include "foundation/kmlreader.h"
+#include "foundation/stringstore.h"
 #include "store/storeids.h"
 #include "ui/sidecolumng.h"
 
+#include <QContextMenuEvent>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
 
 #include <algorithm>
+#include <cmath>
+#include <utility>
 
 namespace {
 
 const QColor kLinkColour(0, 0, 255);
+
+// The link tip: as wide as this, as high as its text needs within these.
+constexpr int kLinkTipWidth = 300;
+constexpr int kLinkTipMinHeight = 32;
+constexpr int kLinkTipMaxHeight = 160;
+constexpr int kLinkTipPadding = 8;
+/// The square around the cursor the tip stays for.
+constexpr int kLinkTipSquare = 10;
 
 }  // namespace
 
@@ -185,6 +200,7 @@ bool TextCoderWindow::RemoveLinkItem(qint32 id)
 
 void TextCoderWindow::UpdateLinkEffects()
 {
+    m_tipLinkId = 0;
     m_linkSelections.clear();
     if (m_kind == RichText) {
         for (const LinkItem& link : std::as_const(m_links)) {
@@ -245,6 +261,10 @@ void TextCoderWindow::FollowLink(int index)
         return;
     }
     const LinkItem& link = m_links.at(index);
+    // A link without target leads nowhere; the pending address of an
+    // earlier click must not be opened for it.
+    if (link.row.LinkID == 0)
+        return;
     if (link.row.LinkID == -1)
         emit FollowLinkRequested(link.row.ID, true);
     else
@@ -253,19 +273,156 @@ void TextCoderWindow::FollowLink(int index)
 
 void TextCoderWindow::OnLinkClicked(const QString& target)
 {
-    if (m_kind != RichText)
+    // A link item under the click was followed already; an address in the
+    // text itself is handed over as the pending link text.
+    if (m_kind != RichText || std::exchange(m_followedOnRelease, false))
         return;
-    // A click on a link item follows it; an address in the text itself is
-    // handed over as the pending link text.
-    const QTextCursor cursor = m_text->textCursor();
-    const int at = FromDoc(cursor.position());
-    const int index = FindLinkAtRange(at, at);
-    if (index >= 0) {
-        FollowLink(index);
-        return;
-    }
     m_pendingLinkText = target;
     FollowLink(-1);
+    m_linkTip.Hide();
+}
+
+int TextCoderWindow::LinkIndexAtPoint(QPoint point) const
+{
+    if (m_kind != RichText)
+        return -1;
+    const int character = m_text->CharacterAtPoint(point);
+    if (character < 0)
+        return -1;
+    const int at = FromDoc(character);
+    for (int i = 0; i < m_links.size(); ++i) {
+        const LinkRow& row = m_links[i].row;
+        if (m_links[i].Live() && row.StartChar <= at && at < row.FinishChar)
+            return i;
+    }
+    return -1;
+}
+
+bool TextCoderWindow::GetLinkTipText(int index, QString& text, QByteArray& rtf)
+{
+    text.clear();
+    rtf.clear();
+    if (index < 0 || index >= m_links.size())
+        return false;
+    const LinkRow& link = m_links.at(index).row;
+    if (link.LinkID == 0) {
+        text = LoadString(BrowserText::LinkWithoutTarget);
+        return false;
+    }
+    const bool external = link.LinkID == -1;
+    LinkRow target;
+    if (!ReadRecord(TopicId::Links, external ? link.ID : link.LinkID,
+                    [&](RowBuffer& row) { return LinkRowFromRow(row, target); }))
+        return false;
+    if (external) {
+        const QString stored = LinkTargetText(target.Text);
+        QString externals = GetExternalsFolder();
+        const QString resolved = ResolveLinkTarget(stored, externals, QString());
+        text = resolved.isEmpty() ? stored : resolved;
+        // A map file tells its place; one that cannot be read shows its path.
+        if (!resolved.isEmpty() && !IsLinkAddress(resolved)
+            && resolved.endsWith(QLatin1String(".kml"), Qt::CaseInsensitive)) {
+            const QString place = ReadKmlPlacemark(resolved);
+            if (!place.isEmpty())
+                text = place;
+        }
+        return true;
+    }
+    ListNotifyInfo document;
+    document.topic = TopicId::Documents;
+    document.itemId = target.TextID;
+    document.mask = ListNotifyMask::FullName;
+    if (RequestFromParent(document))
+        text = document.name;
+    text += QLatin1Char('\n');
+    rtf = target.Text;
+    return true;
+}
+
+void TextCoderWindow::ShowLinkTipAt(QPoint point)
+{
+    QString text;
+    QByteArray rtf;
+    const int index = LinkIndexAtPoint(point);
+    if (index >= 0) {
+        // The texts of the link last shown are kept: every move of the
+        // mouse over it would read its record and look for its file again.
+        const qint32 id = m_links.at(index).row.ID;
+        if (id != m_tipLinkId) {
+            GetLinkTipText(index, m_tipText, m_tipRtf);
+            m_tipLinkId = id;
+        }
+        text = m_tipText;
+        rtf = m_tipRtf;
+    } else if (m_kind == RichText) {
+        const int character = m_text->CharacterAtPoint(point);
+        if (character >= 0)
+            text = m_text->LinkAt(character);
+    }
+    if (text.isEmpty() && rtf.isEmpty()) {
+        m_linkTip.Hide();
+        return;
+    }
+    const QPoint cursor = m_text->viewport()->mapToGlobal(point);
+    const QRect square(cursor - QPoint(kLinkTipSquare / 2, kLinkTipSquare / 2), QSize(kLinkTipSquare, kLinkTipSquare));
+    m_linkTip.Show(square, text, rtf);
+    // As high as the text needs: a path is one line, an anchor's text more.
+    QTextDocument measure;
+    m_linkTip.BuildDocument(measure);
+    measure.setTextWidth(kLinkTipWidth - kLinkTipPadding);
+    const int height = std::clamp(int(std::ceil(measure.size().height())) + kLinkTipPadding / 2, kLinkTipMinHeight,
+                                  kLinkTipMaxHeight);
+    m_linkTip.SetTipSize(QSize(kLinkTipWidth, height));
+}
+
+void TextCoderWindow::OpenLinkMenu(int index)
+{
+    m_pendingLinkId = 0;
+    if (index < 0 || index >= m_links.size() || m_links.at(index).row.LinkID == 0)
+        return;
+    m_linkTip.Hide();
+    m_pendingLinkId = m_links.at(index).row.ID;
+}
+
+void TextCoderWindow::LinkMouseEvent(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::MouseMove: {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->buttons() == Qt::NoButton)
+            ShowLinkTipAt(mouse->position().toPoint());
+        return;
+    }
+    case QEvent::Leave:
+        m_linkTip.Hide();
+        m_tipLinkId = 0;
+        return;
+    case QEvent::MouseButtonPress: {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        m_followedOnRelease = false;
+        m_pressedLink = mouse->button() == Qt::LeftButton ? LinkIndexAtPoint(mouse->position().toPoint()) : -1;
+        return;
+    }
+    case QEvent::MouseButtonRelease: {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        const int pressed = std::exchange(m_pressedLink, -1);
+        // A click, not the end of a selection made by dragging.
+        if (mouse->button() != Qt::LeftButton || pressed < 0 || m_text->textCursor().hasSelection()
+            || LinkIndexAtPoint(mouse->position().toPoint()) != pressed)
+            return;
+        m_followedOnRelease = true;
+        FollowLink(pressed);
+        m_linkTip.Hide();
+        return;
+    }
+    case QEvent::ContextMenu: {
+        const auto* menu = static_cast<QContextMenuEvent*>(event);
+        OpenLinkMenu(menu->reason() == QContextMenuEvent::Mouse ? LinkIndexAtPoint(menu->pos()) : -1);
+        return;
+    }
+    default:
+        return;
+    }
 }
 
 // ---- Time marks -----------------------------------------------------------------

@@ -196,6 +196,21 @@ QString CRichEditWnd::LinkAt(int documentPosition) const
     return {};
 }
 
+int CRichEditWnd::CharacterAtPoint(QPoint point) const
+{
+    const QPoint scrolled(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    int position = document()->documentLayout()->hitTest(QPointF(point + scrolled), Qt::ExactHit);
+    if (position < 0)
+        return -1;
+    // The hit is the nearest gap between characters: right of the point's
+    // middle it lies after the character the point is on.
+    QTextCursor cursor(document());
+    cursor.setPosition(position);
+    if (position > 0 && cursorRect(cursor).left() > point.x())
+        --position;
+    return position;
+}
+
 void CRichEditWnd::mouseReleaseEvent(QMouseEvent* event)
 {
     QTextEdit::mouseReleaseEvent(event);

@@ -54,6 +54,13 @@ public:
     /// document, so nothing has to be taken off before the text is saved.
     void SetOwnerSelections(const QList<QTextEdit::ExtraSelection>& selections);
 
+    /// The target of the hyperlink field or detected address at the
+    /// character at a document position; empty when none.
+    QString LinkAt(int documentPosition) const;
+    /// The document position of the character under a point of the
+    /// viewport; -1 when the point is beside the text.
+    int CharacterAtPoint(QPoint point) const;
+
 signals:
     /// A click on a hyperlink field or a detected address.
     void LinkClicked(const QString& target);
@@ -79,7 +86,6 @@ private:
     /// out yet; false then.
     bool PlaceUrlMark(qsizetype index);
     void PlacePendingUrlMarks();
-    QString LinkAt(int position) const;
 
     // Zoom lays the text out for a device of scaled resolution.
     std::unique_ptr<QImage> m_zoomDevice;
