@@ -28,11 +28,6 @@ constexpr int kExtentIds[3] = {CCodingOptionsDlg::ExtentFirst, CCodingOptionsDlg
 constexpr int kExtentTexts[3] = {ListText::SpinHit, ListText::SpinSentence, ListText::SpinParagraphs};
 constexpr int kHelpTopic = 1029;
 
-QString Key(int textId)
-{
-    return QStringLiteral("@STR%1|").arg(textId);
-}
-
 QSpinBox* NumberField(QWidget* parent, int id)
 {
     auto* field = new QSpinBox(parent);
@@ -59,7 +54,7 @@ CCodingOptionsDlg::CCodingOptionsDlg(QWidget* parent, bool showExtent)
     layout->addLayout(form);
 
     for (int i = 0; i < 3; ++i) {
-        m_extents[i] = new QRadioButton(Key(kExtentTexts[i]), this);
+        m_extents[i] = new QRadioButton(TextKey(kExtentTexts[i]), this);
         SetControlId(m_extents[i], kExtentIds[i]);
         layout->addWidget(m_extents[i]);
         connect(m_extents[i], &QRadioButton::clicked, this, [this, i] { ChooseExtent(i); });
@@ -82,8 +77,8 @@ CCodingOptionsDlg::CCodingOptionsDlg(QWidget* parent, bool showExtent)
     m_help = MakeIconButton(this, HelpButton, QStyle::SP_DialogHelpButton, Text::HelpTip);
     connect(m_help, &QPushButton::clicked, this, [] { ShowHelpTopic(int(HelpKind::Program), kHelpTopic); });
     auto* box = new QDialogButtonBox(this);
-    QPushButton* ok = box->addButton(Key(ListText::Ok), QDialogButtonBox::AcceptRole);
-    QPushButton* cancel = box->addButton(Key(ListText::Cancel), QDialogButtonBox::RejectRole);
+    QPushButton* ok = box->addButton(TextKey(ListText::Ok), QDialogButtonBox::AcceptRole);
+    QPushButton* cancel = box->addButton(TextKey(ListText::Cancel), QDialogButtonBox::RejectRole);
     SetControlId(ok, 1);
     SetControlId(cancel, 2);
     ok->setDefault(true);

@@ -633,30 +633,19 @@ void CMainFrame::OnCodeSelectedSegments(const QList<qint32>& codings)
         return;
     // Each selected coding's segment once more, with the chosen code: the
     // place, text and date of the segment, nothing of the old coding's
-    // author, comment or action.
+    // author, comment, colour or action.
     QList<CodingRecord> records;
     TopicDatabase& db = m_document->GetDatabase();
     for (const qint32 coding : codings) {
         RowBuffer row;
         if (!db.ReadRow(TopicId::Codings, coding, row, true))
             continue;
-        CodingRecord old;
-        old.CopyFrom(row, false);
         CodingRecord record;
-        record.TextID = old.TextID;
-        record.Text = old.Text;
-        record.Preview = old.Preview;
-        record.StartChar = old.StartChar;
-        record.FinishChar = old.FinishChar;
-        record.StartPara = old.StartPara;
-        record.FinishPara = old.FinishPara;
-        record.GroupID = old.GroupID;
-        record.PosX1 = old.PosX1;
-        record.PosX2 = old.PosX2;
-        record.Page = old.Page;
-        record.IsText = old.IsText;
-        record.Area = old.Area;
-        record.Date = old.Date;
+        record.CopyFrom(row, false);
+        record.TAID = 0;
+        record.Type = 0;
+        record.Author.clear();
+        record.Comment.clear();
         records.append(std::move(record));
     }
     CodeSegmentRecords(std::move(records), code, weight);

@@ -17,23 +17,18 @@ namespace {
 constexpr int kChoiceIds[3] = {1100, 1103, 1101};
 constexpr int kChoiceTexts[3] = {ListText::SpinHit, ListText::SpinSentence, ListText::SpinParagraphs};
 
-QString Key(int textId)
-{
-    return QStringLiteral("@STR%1|").arg(textId);
-}
-
 }  // namespace
 
 SpinOptionsDlg::SpinOptionsDlg(QWidget* parent) : CResizableDlgBase(kTemplateId, parent)
 {
     m_strTitle = LoadString(ListText::SpinTitle);
     auto* layout = new QVBoxLayout(this);
-    auto* label = new QLabel(Key(ListText::SpinLabel), this);
+    auto* label = new QLabel(TextKey(ListText::SpinLabel), this);
     SetControlId(label, 1219);
     label->setWordWrap(true);
     layout->addWidget(label);
     for (int i = 0; i < 3; ++i) {
-        m_choices[i] = new QRadioButton(Key(kChoiceTexts[i]), this);
+        m_choices[i] = new QRadioButton(TextKey(kChoiceTexts[i]), this);
         SetControlId(m_choices[i], kChoiceIds[i]);
         layout->addWidget(m_choices[i]);
         connect(m_choices[i], &QRadioButton::clicked, this, [this, i] { choose(i); });
@@ -47,7 +42,7 @@ SpinOptionsDlg::SpinOptionsDlg(QWidget* parent) : CResizableDlgBase(kTemplateId,
     SetControlId(m_plus, 1102);
     m_secondEdit = new QLineEdit(this);
     SetControlId(m_secondEdit, 1246);
-    m_extra = new QPushButton(Key(ListText::SpinButton), this);
+    m_extra = new QPushButton(TextKey(ListText::SpinButton), this);
     SetControlId(m_extra, 1099);
     for (QPushButton* sign : {m_minus, m_plus})
         sign->setFlat(true);
@@ -58,8 +53,8 @@ SpinOptionsDlg::SpinOptionsDlg(QWidget* parent) : CResizableDlgBase(kTemplateId,
     numbers->addWidget(m_extra, 1, 0, 1, 4);
     layout->addLayout(numbers);
     auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(Key(ListText::Ok), QDialogButtonBox::AcceptRole);
-    QPushButton* cancel = buttons->addButton(Key(ListText::Cancel), QDialogButtonBox::RejectRole);
+    QPushButton* ok = buttons->addButton(TextKey(ListText::Ok), QDialogButtonBox::AcceptRole);
+    QPushButton* cancel = buttons->addButton(TextKey(ListText::Cancel), QDialogButtonBox::RejectRole);
     SetControlId(ok, 1);
     SetControlId(cancel, 2);
     connect(buttons, &QDialogButtonBox::accepted, this, &SpinOptionsDlg::accept);

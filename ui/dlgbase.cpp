@@ -69,6 +69,11 @@ QPushButton* MakeIconButton(QWidget* parent, int id, QStyle::StandardPixmap icon
     return button;
 }
 
+QString TextKey(int textId)
+{
+    return QStringLiteral("@STR%1|").arg(textId);
+}
+
 QString ControlText(const QWidget* control)
 {
     if (const auto* button = qobject_cast<const QAbstractButton*>(control))

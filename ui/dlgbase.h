@@ -30,6 +30,9 @@ QPushButton* MakeIconButton(QWidget* parent, int id, QStyle::StandardPixmap icon
 QString ControlText(const QWidget* control);
 void SetControlText(QWidget* control, const QString& text);
 
+/// The key "@STR<id>|" of a text id, which the dialog bases translate when
+/// the dialog first shows.
+QString TextKey(int textId);
 /// Translates a "@STR<id>|fallback" key through the language table. True
 /// when the text was a key the table replaced; an id without text in the
 /// table gives the fallback after "|" rather than an empty caption.
