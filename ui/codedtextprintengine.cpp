@@ -97,9 +97,7 @@ bool CCodedTextPrintEngine::Print()
     if (!m_source.text)
         return false;
     QPrinter printer(QPrinter::HighResolution);
-    printer.setFullPage(true);
-    printer.setDocName(m_source.title);
-    if (!RunPrintDialog(printer, m_parent))
+    if (!ChoosePrinter(printer, m_source.title, m_parent))
         return false;
     PrintPageFrame frame;
     frame.SetUp(printer);
@@ -135,14 +133,9 @@ bool CCodedTextPrintEngine::Print()
         LayoutForPrinter(*m_source.text, printer, QSizeF(columns.text.size()));
     const auto placeOf = [&](int position) { return PlaceOf(*laidOut, m_source.toDocument(position)); };
 
-    QPainter painter;
-    if (!painter.begin(&printer))
-        return false;
-    const auto [first, last] = PrintedPageRange(printer, laidOut->pageCount());
-    for (int index = first; index <= last; ++index) {
-        if (index > first && !printer.newPage())
-            break;
-        frame.DrawHeaderFooter(painter, m_source.title, PrintDateText(), index + 1);
+    const QString date = PrintDateText();
+    const int printed = PrintPages(printer, laidOut->pageCount(), [&](QPainter& painter, int index) {
+        frame.DrawHeaderFooter(painter, m_source.title, date, index + 1);
         DrawDocumentPage(painter, *laidOut, index, columns.text);
 
         painter.save();
@@ -216,8 +209,7 @@ bool CCodedTextPrintEngine::Print()
             }
         }
         painter.restore();
-        ++m_pagesPrinted;
-    }
-    painter.end();
-    return true;
+    });
+    m_pagesPrinted = std::max(0, printed);
+    return printed >= 0;
 }

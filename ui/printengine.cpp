@@ -95,37 +95,42 @@ void PrintPageFrame::SetUp(QPrinter& printer)
     content = page.adjusted(left, top, -right, -bottom);
 }
 
+PrintPageFrame::Places PrintPageFrame::PlacesFor(bool headerText, int headerAlignment, bool footerText,
+                                                 int footerAlignment)
+{
+    Places places;
+    if (headerText && headerAlignment == AlignLeft)
+        places.title = AlignCentre;
+    else if (headerText && headerAlignment == AlignRight)
+        places.date = AlignCentre;
+    if (footerText)
+        places.number = footerAlignment == AlignRight ? AlignLeft : AlignRight;
+    return places;
+}
+
 void PrintPageFrame::DrawHeaderFooter(QPainter& painter, const QString& title, const QString& date,
                                       int pageNumber) const
 {
+    const QString headerText = g_prnexpOptions.GetString(PrnexpOption::HeaderText);
+    const int headerAlignment = g_prnexpOptions.GetInt(PrnexpOption::HeaderAlignment);
+    const QString footerText = g_prnexpOptions.GetString(PrnexpOption::FooterText);
+    const int footerAlignment = g_prnexpOptions.GetInt(PrnexpOption::FooterAlignment);
+    const Places places = PlacesFor(!headerText.isEmpty(), headerAlignment, !footerText.isEmpty(), footerAlignment);
     painter.save();
     painter.setFont(headerFont);
     painter.setPen(Qt::black);
     if (top > 0) {
         QRect header(page.left() + left, page.top(), page.width() - left - right, top);
         header.setTop(header.top() + header.height() / 3);
-        const QString user = g_prnexpOptions.GetString(PrnexpOption::HeaderText);
-        const int userAlignment = g_prnexpOptions.GetInt(PrnexpOption::HeaderAlignment);
-        int titleAlignment = AlignLeft;
-        int dateAlignment = AlignRight;
-        if (!user.isEmpty() && userAlignment == AlignLeft)
-            titleAlignment = AlignCentre;
-        else if (!user.isEmpty() && userAlignment == AlignRight)
-            dateAlignment = AlignCentre;
-        DrawLine(painter, header, titleAlignment, title);
-        DrawLine(painter, header, dateAlignment, date);
-        DrawLine(painter, header, userAlignment, user);
+        DrawLine(painter, header, places.title, title);
+        DrawLine(painter, header, places.date, date);
+        DrawLine(painter, header, headerAlignment, headerText);
     }
     if (bottom > 0) {
         QRect footer(page.left() + left, page.bottom() - bottom, page.width() - left - right, bottom);
         footer.setTop(footer.top() + footer.height() / 3);
-        const QString user = g_prnexpOptions.GetString(PrnexpOption::FooterText);
-        const int userAlignment = g_prnexpOptions.GetInt(PrnexpOption::FooterAlignment);
-        int numberAlignment = AlignCentre;
-        if (!user.isEmpty())
-            numberAlignment = userAlignment == AlignRight ? AlignLeft : AlignRight;
-        DrawLine(painter, footer, numberAlignment, QString::number(pageNumber));
-        DrawLine(painter, footer, userAlignment, user);
+        DrawLine(painter, footer, places.number, QString::number(pageNumber));
+        DrawLine(painter, footer, footerAlignment, footerText);
     }
     painter.restore();
 }
@@ -170,6 +175,31 @@ QPair<int, int> PrintedPageRange(const QPrinter& printer, int count)
     return {first, last};
 }
 
+bool ChoosePrinter(QPrinter& printer, const QString& title, QWidget* parent)
+{
+    // The page frame lays its margins out from the sheet's edges.
+    printer.setFullPage(true);
+    printer.setDocName(title);
+    return RunPrintDialog(printer, parent);
+}
+
+int PrintPages(QPrinter& printer, int count, const std::function<void(QPainter& painter, int index)>& drawPage)
+{
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return -1;
+    int printed = 0;
+    const auto [first, last] = PrintedPageRange(printer, count);
+    for (int index = first; index <= last; ++index) {
+        if (index > first && !printer.newPage())
+            break;
+        drawPage(painter, index);
+        ++printed;
+    }
+    painter.end();
+    return printed;
+}
+
 // ---- The engine ------------------------------------------------------------------------
 
 CPrintEngine::CPrintEngine(QString title, QString dateText, QWidget* parent)
@@ -189,25 +219,16 @@ bool CPrintEngine::Print(CRichEditCtrlEx* source)
         m_edit.StreamInRtf(&rtf, false);
     }
     QPrinter printer(QPrinter::HighResolution);
-    printer.setFullPage(true);
-    printer.setDocName(m_title);
-    if (!RunPrintDialog(printer, m_parent))
+    if (!ChoosePrinter(printer, m_title, m_parent))
         return false;
     PrintPageFrame frame;
     frame.SetUp(printer);
     const std::unique_ptr<QTextDocument> laidOut =
         LayoutForPrinter(*m_edit.GetDocument(), printer, QSizeF(frame.content.size()));
-    QPainter painter;
-    if (!painter.begin(&printer))
-        return false;
-    const auto [first, last] = PrintedPageRange(printer, laidOut->pageCount());
-    for (int index = first; index <= last; ++index) {
-        if (index > first && !printer.newPage())
-            break;
+    const int printed = PrintPages(printer, laidOut->pageCount(), [&](QPainter& painter, int index) {
         frame.DrawHeaderFooter(painter, m_title, m_dateText, index + 1);
         DrawDocumentPage(painter, *laidOut, index, frame.content);
-        ++m_pagesPrinted;
-    }
-    painter.end();
-    return true;
+    });
+    m_pagesPrinted = std::max(0, printed);
+    return printed >= 0;
 }

@@ -50,6 +50,16 @@ struct PrintPageFrame {
 
     /// Measures the printer's page and makes the header font.
     void SetUp(QPrinter& printer);
+    /// Where the texts of header and footer stand (0 left, 1 centre, 2
+    /// right), given whether the user's texts are set and their places:
+    /// without them the title goes left, the date right and the page
+    /// number in the centre; a user text moves the one it would cover.
+    struct Places {
+        int title = 0;
+        int date = 2;
+        int number = 1;
+    };
+    static Places PlacesFor(bool headerText, int headerAlignment, bool footerText, int footerAlignment);
     /// Header and footer of one page (1-based number).
     void DrawHeaderFooter(QPainter& painter, const QString& title, const QString& date, int pageNumber) const;
 };
@@ -89,3 +99,10 @@ std::unique_ptr<QTextDocument> LayoutForPrinter(const QTextDocument& source, QPr
 void DrawDocumentPage(QPainter& painter, QTextDocument& laidOut, int index, const QRect& target);
 /// The 0-based pages to print of `count` after the dialog's page range.
 QPair<int, int> PrintedPageRange(const QPrinter& printer, int count);
+/// Readies the printer for a job named `title` and asks the print dialog;
+/// false when it was cancelled.
+bool ChoosePrinter(QPrinter& printer, const QString& title, QWidget* parent);
+/// Prints the pages of the dialog's range out of `count`, a new sheet
+/// between two: `drawPage` draws the 0-based page. The pages printed, or
+/// -1 when the printer could not be started.
+int PrintPages(QPrinter& printer, int count, const std::function<void(QPainter& painter, int index)>& drawPage);

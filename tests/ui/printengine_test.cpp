@@ -53,6 +53,14 @@ QList<int> LineOccurrences(const QStringList& pages, int count)
     return seen;
 }
 
+/// A line at a page's end is neither cut off nor printed twice.
+void ExpectEveryLineOnce(const QStringList& pages)
+{
+    const QList<int> seen = LineOccurrences(pages, kLines);
+    for (int n = 1; n <= kLines; ++n)
+        EXPECT_EQ(seen[n], 1) << "line " << n;
+}
+
 class PrintEngineTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -80,10 +88,7 @@ TEST_F(PrintEngineTest, LongTextGoesOnSeveralPagesWithEveryLineOnceUnderHeaderAn
     const QStringList pages = testutil::PrintedPages(capture.LastFile());
     ASSERT_GE(pages.size(), 2);
     EXPECT_EQ(engine.PagesPrinted(), pages.size());
-    // A line at a page's end is neither cut off nor printed twice.
-    const QList<int> seen = LineOccurrences(pages, kLines);
-    for (int n = 1; n <= kLines; ++n)
-        EXPECT_EQ(seen[n], 1) << "line " << n;
+    ExpectEveryLineOnce(pages);
     for (int page = 0; page < pages.size(); ++page) {
         EXPECT_TRUE(pages[page].contains(QStringLiteral("Project: Study"))) << "page " << page + 1;
         EXPECT_TRUE(pages[page].contains(QStringLiteral("24.12.2026"))) << "page " << page + 1;
@@ -146,6 +151,32 @@ TEST_F(PrintEngineTest, UserHeaderAndFooterTextsArePrintedBesideTitleDateAndNumb
     ASSERT_EQ(pages.size(), 1);
     for (const char* text : {"Confidential", "Team Nord", "Title", "today", "1"})
         EXPECT_TRUE(pages[0].contains(QString::fromLatin1(text))) << text;
+}
+
+TEST(PrintPageFramePlaces, UserTextsMoveWhatTheyWouldCover)
+{
+    const struct {
+        bool header;
+        int headerAlignment;
+        bool footer;
+        int footerAlignment;
+        int title, date, number;
+    } cases[] = {
+        {false, 0, false, 0, 0, 2, 1},   // title left, date right, number centred
+        {true, 0, false, 0, 1, 2, 1},    // a header text at the left: title to the centre
+        {true, 1, false, 0, 0, 2, 1},
+        {true, 2, false, 0, 0, 1, 1},    // at the right: date to the centre
+        {false, 0, true, 0, 0, 2, 2},    // a footer text at the left or centre: number right
+        {false, 0, true, 1, 0, 2, 2},
+        {false, 0, true, 2, 0, 2, 0},    // at the right: number left
+    };
+    for (const auto& c : cases) {
+        const PrintPageFrame::Places places =
+            PrintPageFrame::PlacesFor(c.header, c.headerAlignment, c.footer, c.footerAlignment);
+        EXPECT_EQ(places.title, c.title) << c.header << c.headerAlignment << c.footer << c.footerAlignment;
+        EXPECT_EQ(places.date, c.date) << c.header << c.headerAlignment << c.footer << c.footerAlignment;
+        EXPECT_EQ(places.number, c.number) << c.header << c.headerAlignment << c.footer << c.footerAlignment;
+    }
 }
 
 // ---- Coded text -------------------------------------------------------------------------
@@ -211,9 +242,7 @@ TEST_F(CodedTextPrintTest, WithCodesEveryPageShowsNumbersAndTheBarsThatMeetIt)
     const QStringList pages = testutil::PrintedPages(capture.LastFile());
     ASSERT_GE(pages.size(), 2);
     EXPECT_EQ(engine.PagesPrinted(), pages.size());
-    const QList<int> seen = LineOccurrences(pages, kLines);
-    for (int n = 1; n <= kLines; ++n)
-        EXPECT_EQ(seen[n], 1) << "line " << n;
+    ExpectEveryLineOnce(pages);
     EXPECT_TRUE(pages[0].contains(QStringLiteral("Alpha code")));
     for (int page = 0; page < pages.size(); ++page) {
         EXPECT_TRUE(pages[page].contains(QStringLiteral("Interview Anna"))) << "page " << page + 1;
