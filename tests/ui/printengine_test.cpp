@@ -11,7 +11,11 @@
 #include "ui/codedtextprintengine.h"
 #include "ui/printengine.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QPrintDialog>
+#include <QTest>
+#include <QTimer>
 #include <QRegularExpression>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -119,6 +123,32 @@ TEST_F(PrintEngineTest, CancelledDialogPrintsNothing)
     EXPECT_EQ(capture.dialogs, 1);
     EXPECT_EQ(engine.PagesPrinted(), 0);
     EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
+}
+
+TEST(PrintDialog, ThePlatformDialogCancelledPrintsNothing)
+{
+    // No runner installed: the platform's own dialog shows, and is closed
+    // with Escape as a user would.
+    const PrintDialogRunner previous = SetPrintDialogRunner({});
+    bool shown = false;
+    auto* timer = new QTimer(qApp);
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, &shown] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isVisible())
+            return;
+        timer->stop();
+        timer->deleteLater();
+        shown = qobject_cast<QPrintDialog*>(modal) != nullptr;
+        QTest::keyClick(modal, Qt::Key_Escape);
+    });
+    timer->start();
+    CPrintEngine engine(QStringLiteral("Title"), QStringLiteral("today"));
+    engine.RichEdit().SetText(QStringLiteral("Never printed"));
+    EXPECT_FALSE(engine.Print());
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(engine.PagesPrinted(), 0);
+    SetPrintDialogRunner(previous);
 }
 
 TEST_F(PrintEngineTest, PageRangePrintsOnlyThosePagesAsTheWholePrintHasThem)
