@@ -58,5 +58,5 @@ bool TextCoderWindow::PrintCodedText(bool withCodes)
         return engine.Print();
     }
     // The other kinds print through their viewers.
-    return HasDocument() && m_viewer && m_viewer->Print(GetDocumentTitle());
+    return HasDocument() && m_viewer && m_viewer->Print(GetDocumentTitle(), withCodes);
 }
