@@ -5,9 +5,16 @@
 #include "foundation/waitwindow.h"
 #include "panes/listids.h"
 #include "panes/objectlistwindow.h"
+#include "store/fieldvalue.h"
+#include "store/rowbuffer.h"
 #include "store/storeids.h"
 
+#include <QObject>
+
 namespace {
+
+/// The word of a row of the word list.
+constexpr qint32 kWordText = 2;
 
 int KindOf(int command)
 {
@@ -33,6 +40,7 @@ CListWindows::CListWindows(QWidget* frame, CKorDoc* document) : m_frame(frame), 
 
 CListWindows::~CListWindows()
 {
+    m_document = nullptr;   // the windows going now change nothing in it
     for (auto& window : m_windows)
         delete window.data();
 }
@@ -136,8 +144,11 @@ bool CListWindows::OnCommand(int id)
         break;
     }
     case CodesList:
-        if (!wasOpen)
+        if (!wasOpen) {
             m_document->BuildVariableList(true);
+            // The list's frequency columns count as codings come and go.
+            m_document->SetAutoFrequencies(true);
+        }
         window = Open(kind, TopicId::Codes, allKeys(TopicId::Codes), LoadString(ListText::AllObjects), true);
         break;
     case DocumentsList:
@@ -168,8 +179,42 @@ bool CListWindows::OnCommand(int id)
     if (window && !m_windows[kind].isNull() && !wasOpen) {
         window->Create();
         m_document->GetRegistry().Register(window->Listener());
+        m_topics[kind] = window->Topic();
+        QObject::connect(window, &QObject::destroyed, window, [this, kind] { WindowGone(kind); });
         window->show();
     }
     EndWait();
     return true;
+}
+
+void CListWindows::WindowGone(Kind kind)
+{
+    // The window is only a QObject by now: it is known by its kind.
+    if (m_topics[kind] != TopicId::Codes || !m_document)
+        return;
+    for (int other = 0; other < KindCount; ++other)
+        if (other != kind && !m_windows[other].isNull() && m_topics[other] == TopicId::Codes)
+            return;
+    m_document->SetAutoFrequencies(false);
+}
+
+int CListWindows::AddWordsToCategory(qint32 category, const QList<qint32>& wordIds)
+{
+    if (!m_document || !m_document->GetEngine() || category <= 0 || wordIds.isEmpty())
+        return 0;
+    TopicDatabase& db = m_document->GetDatabase();
+    int added = 0;
+    for (const qint32 id : wordIds) {
+        RowBuffer row;
+        FieldValue word;
+        if (!db.ReadRow(TopicId::WordFrequencies, id, row, false) || !row.GetFieldValue(kWordText, word))
+            continue;
+        const qint32 entry = m_document->AddCategoryEntry(category, word.GetText());
+        if (!entry)
+            continue;
+        ++added;
+        m_document->GetRegistry().NotifyAdded(TopicId::DictionaryEntries, entry, 0, TopicId::DictionaryCategories,
+                                              category, true);
+    }
+    return added;
 }

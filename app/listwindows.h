@@ -50,14 +50,24 @@ public:
     bool OnCommand(int id) override;
     bool OnUpdateCommand(CCmdUI& ui) override;
 
+    /// Takes counted words (rows of the word list) into a dictionary
+    /// category, in order, skipping words the category already holds; each
+    /// new entry is announced under its category and selected. The number
+    /// of entries made; 0 without a project, category or words.
+    int AddWordsToCategory(qint32 category, const QList<qint32>& wordIds);
+
 private:
     /// Opens the kind's window on the keys, or refreshes the one open.
     ObjectListWindow* Open(Kind kind, qint32 topic, const QList<qint32>& keys, const QString& title,
                            bool withVariables);
     static void Raise(ObjectListWindow* window);
+    /// A list window of the topic went: code frequencies are kept current
+    /// only while a list of codes is open.
+    void WindowGone(Kind kind);
 
     QWidget* m_frame;
     CKorDoc* m_document;
     IListWindowOwner* m_owner = nullptr;
     std::array<QPointer<ObjectListWindow>, KindCount> m_windows;
+    std::array<qint32, KindCount> m_topics{};   ///< the topic of each kind's window
 };

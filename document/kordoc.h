@@ -838,6 +838,13 @@ public:
     /// All entries, each text (without case) once by its last entry, in
     /// store order.
     void ListDistinctEntries(QList<qint32>& ids) const;
+
+    // ---- Counted words taken into dictionary categories ----------------------
+    /// Adds the word as a new entry of the category (trimmed, cut to a
+    /// name's length); announces nothing. 0 when the word is empty, the
+    /// category does not exist or already holds the word, or the row could
+    /// not be written.
+    qint32 AddCategoryEntry(qint32 category, const QString& word);
     /// Writes the categories and their entries as a dictionary file (UTF-16
     /// with byte order mark, TAB-separated, CR LF), through a temporary file
     /// renamed into place. False when it could not be written.

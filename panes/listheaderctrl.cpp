@@ -4,15 +4,19 @@
 #include "panes/listids.h"
 #include "panes/objectlistctrl.h"
 
+#include <algorithm>
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QToolTip>
 
 namespace {
 
 const QColor kEditableCaption(0, 0, 170);
 constexpr int kPressedShift = 2;
 constexpr int kSortMarkSize = 7;
+constexpr int kTipTop = 18;
 
 }  // namespace
 
@@ -71,8 +75,43 @@ void CListHeaderCtrl::PaintColumn(QPainter& painter, const QRect& rect, int logi
     painter.drawText(area, int(alignment.toInt()) | Qt::TextSingleLine, caption);
 }
 
+QString CListHeaderCtrl::TipAt(int x, QPoint* place) const
+{
+    const int section = logicalIndexAt(x);
+    const QList<ColumnRecord>& columns = m_list->Columns();
+    if (section < 0 || section >= columns.size() || columns.at(section).IsColourColumn())
+        return {};
+    const QString& name = columns.at(section).name;
+    if (name.isEmpty())
+        return {};
+    if (place) {
+        // Just below the header, near where the caption ends.
+        const int caption = std::min(fontMetrics().horizontalAdvance(name), sectionSize(section));
+        const int offset = std::max(0, caption - int(name.size()) / 2);
+        *place = QPoint(sectionViewportPosition(section) + offset, kTipTop);
+    }
+    return name;
+}
+
+bool CListHeaderCtrl::viewportEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        QPoint place;
+        const QString tip = m_pressed < 0 && !m_tracking ? TipAt(help->pos().x(), &place) : QString();
+        if (tip.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(viewport()->mapToGlobal(place), tip, this, rect());
+        return true;
+    }
+    return CHeaderCtrlEx::viewportEvent(event);
+}
+
 void CListHeaderCtrl::mousePressEvent(QMouseEvent* event)
 {
+    if (event->button() == Qt::LeftButton || event->button() == Qt::RightButton)
+        QToolTip::hideText();
     if (event->button() == Qt::LeftButton) {
         const int position = int(event->position().x());
         const int section = logicalIndexAt(position);

@@ -10,7 +10,8 @@ class ObjectListCtrl;
 /// a pressed look while the button is down); keeps every column at least 45
 /// pixels wide and the colour column at its fixed width, and opens the
 /// column menu on a right click. It takes over the list's columns as they
-/// are and carries no column tips.
+/// are; resting the mouse on a column shows the field's whole name (the
+/// caption may be cut) just below the end of the caption.
 class CListHeaderCtrl : public CHeaderCtrlEx {
     Q_OBJECT
 public:
@@ -20,6 +21,10 @@ public:
     int PressedSection() const { return m_pressed; }
     /// True while a divider is dragged.
     bool IsTracking() const { return m_tracking; }
+    /// The tip of the column at x (header coordinates) and where it stands,
+    /// relative to the header; an empty text for no column, the colour
+    /// column or a column without a name.
+    QString TipAt(int x, QPoint* place) const;
 
 protected:
     void PaintColumn(QPainter& painter, const QRect& rect, int logicalIndex) const override;
@@ -27,6 +32,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
     ObjectListCtrl* m_list;

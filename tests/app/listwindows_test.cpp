@@ -1,9 +1,11 @@
 #include "app/listwindows.h"
 
 #include "common/documentowner.h"
+#include "common/recordingpane.h"
 #include "document/docfixture.h"
 #include "panes/listids.h"
 #include "panes/objectlistwindow.h"
+#include "document/documentids.h"
 
 #include "foundation/programpaths.h"
 
@@ -117,4 +119,81 @@ TEST_F(ListWindowsTest, WithoutOwnerOrProjectTheCommandsAreDisabled)
     CCmdUI other;
     other.id = 12345;
     EXPECT_FALSE(windows.OnUpdateCommand(other));
+}
+
+TEST_F(ListWindowsTest, CodeFrequenciesCountWhileAListOfCodesIsOpen)
+{
+    ASSERT_FALSE(doc.GetAutoFrequencies());
+    ASSERT_TRUE(windows.OnCommand(ListWindowCommand::CodesList));
+    ObjectListWindow* codes = windows.Window(CListWindows::Codes);
+    ASSERT_TRUE(codes);
+    EXPECT_TRUE(doc.GetAutoFrequencies());
+
+    // The code variables are a list of codes too: closing one of the two
+    // keeps the counting on, closing the last ends it.
+    ASSERT_TRUE(windows.OnCommand(ListWindowCommand::CodeVariables));
+    ASSERT_TRUE(windows.Window(CListWindows::Variables));
+    codes->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_FALSE(windows.Window(CListWindows::Codes));
+    EXPECT_TRUE(doc.GetAutoFrequencies());
+    windows.Window(CListWindows::Variables)->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(doc.GetAutoFrequencies());
+
+    // Lists of other objects leave it alone.
+    ASSERT_TRUE(windows.OnCommand(ListWindowCommand::MemosList));
+    EXPECT_FALSE(doc.GetAutoFrequencies());
+}
+
+TEST_F(ListWindowsTest, CountedWordsJoinACategoryOnceEachAndAreAnnounced)
+{
+    doc.PrepareWordTable({}, TopicId::Codes);
+    const qint32 category = doctest::AddRow(db(), TopicId::DictionaryCategories, {{1, 0}, {2, QStringLiteral("Geld")}});
+    const qint32 other = doctest::AddRow(db(), TopicId::DictionaryCategories, {{1, 0}, {2, QStringLiteral("Arbeit")}});
+    ASSERT_GT(category, 0);
+    ASSERT_GT(other, 0);
+    const qint32 held = doctest::AddRow(db(), TopicId::DictionaryEntries,
+                                        {{EntryField::Category, category}, {EntryField::Text, QStringLiteral("bank")}});
+    ASSERT_GT(held, 0);
+    // The same word under another category does not count as held.
+    ASSERT_GT(doctest::AddRow(db(), TopicId::DictionaryEntries,
+                              {{EntryField::Category, other}, {EntryField::Text, QStringLiteral("kredit")}}),
+              0);
+    QList<qint32> words;
+    for (const char* word : {"kredit", "bank", "zins", "zins"})
+        words.append(doctest::AddRow(db(), TopicId::WordFrequencies, {{2, QString::fromLatin1(word)}}));
+    ASSERT_FALSE(words.contains(0));
+
+    testutil::CallLog log;
+    testutil::RecordingPane pane("p", log);
+    pane.showsAll = true;
+    doc.GetRegistry().Register(&pane);
+    log.Take();
+
+    EXPECT_EQ(windows.AddWordsToCategory(category, words + QList<qint32>{987654}), 2);
+    QList<qint32> entries;
+    db().FindKeysByParent(TopicId::DictionaryEntries, TopicId::DictionaryCategories, category, entries);
+    QStringList texts;
+    for (const qint32 entry : entries)
+        texts.append(doc.GetDatabase().FormatRowDisplay(TopicId::DictionaryEntries, entry, false));
+    EXPECT_EQ(texts, (QStringList{"bank", "kredit", "zins"}));
+    ASSERT_EQ(entries.size(), 3);
+    const auto calls = log.Take();
+    std::vector<std::string> added;
+    for (const std::string& call : calls)
+        if (call.rfind("p.OnObjectAdded", 0) == 0)
+            added.push_back(call);
+    EXPECT_EQ(added, (std::vector<std::string>{
+                         testutil::FormatCall("p", "OnObjectAdded", {TopicId::DictionaryEntries, entries[1], 0,
+                                                                     TopicId::DictionaryCategories, category, 1}),
+                         testutil::FormatCall("p", "OnObjectAdded", {TopicId::DictionaryEntries, entries[2], 0,
+                                                                     TopicId::DictionaryCategories, category, 1})}));
+
+    // Nothing for an unknown category, no words, or without a project.
+    EXPECT_EQ(windows.AddWordsToCategory(category + other + 100, words), 0);
+    EXPECT_EQ(windows.AddWordsToCategory(category, {}), 0);
+    CListWindows alone(&frameWidget, nullptr);
+    EXPECT_EQ(alone.AddWordsToCategory(category, words), 0);
+    doc.GetRegistry().Unregister(&pane);
 }
