@@ -192,7 +192,8 @@ void CBaseView::SetPane(QWidget* pane, const QString& title)
     for (size_t slot = 0; slot < m_paneButtons.size(); ++slot) {
         if (const int command = m_paneCommands[slot]) {
             m_paneButtons[slot]->setIcon(CommandIcon(command));
-            m_paneButtons[slot]->setToolTip(CommandTip(command));
+            const QString tip = captioned->CaptionTip(command);
+            m_paneButtons[slot]->setToolTip(tip.isEmpty() ? CommandTip(command) : tip);
         }
     }
     UpdateCaptionButtons();

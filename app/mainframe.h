@@ -329,6 +329,9 @@ private:
     void BuildSegmentsPane();
     bool OnRetrievalCommand(int id);
     bool OnUpdateRetrievalCommand(CCmdUI& ui);
+    /// The print commands 600 to 610 (mainframe_print.cpp).
+    bool OnPrintCommand(int id);
+    bool OnUpdatePrintCommand(CCmdUI& ui);
     bool OpenProject(const QString& path);
     // Routed requests.
     void OnRequestContextMenu(IdListNotifyInfo& info);

@@ -90,6 +90,7 @@ void CMainFrame::BuildBrowser()
     connect(m_browser, &TextCoderWindow::FollowLinkRequested, this,
             [this](qint32 link, bool external) { OpenLinkTarget(link, external); }, Qt::QueuedConnection);
     connect(m_browser, &TextCoderWindow::CommitRequested, this, [this] { CommitBrowserEdits(); });
+    connect(m_browser, &TextCoderWindow::CaptionCommandForOwner, this, [this](int id) { m_commands.Execute(id); });
     SetRequestHandler(RequestCode::OpenItem,
                       [this](NotifyHead& record) { OnRequestOpenItem(static_cast<IdListNotifyInfo&>(record)); });
     SetRequestHandler(RequestCode::Drop,

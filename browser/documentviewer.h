@@ -32,6 +32,16 @@ public:
     virtual QString SelectedText() const = 0;
     /// The zoom and view values to store for the document.
     virtual void SaveView(double& zoom, DocumentViewState& view) const = 0;
+    /// Prints the shown document under the title after the print dialog
+    /// (`withCodes`: the answer to the question of printing the codes,
+    /// which a table takes); false when nothing was printed. A viewer that
+    /// cannot print keeps this answer.
+    virtual bool Print(const QString& title, bool withCodes)
+    {
+        Q_UNUSED(title);
+        Q_UNUSED(withCodes);
+        return false;
+    }
 };
 
 /// Makes the viewer of a kind, or null when this build has none.

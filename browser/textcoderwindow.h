@@ -5,10 +5,12 @@
 #include "browser/documentviewer.h"
 #include "browser/framebrowser.h"
 #include "panes/contextsearch.h"
+#include "panes/panecaption.h"
 #include "panes/panewnd.h"
 #include "ui/chartwndc.h"
 #include "ui/chartwnde.h"
 #include "ui/chartwndf.h"
+#include "ui/codedtextprintengine.h"
 #include "ui/marginlayout.h"
 #include "ui/richviewowner.h"
 #include "ui/rtftipctrl.h"
@@ -52,6 +54,7 @@ class QTextCursor;
 /// drop does (a document opens, a code codes the selection).
 class TextCoderWindow : public QWidget,
                         public CPaneWnd,
+                        public IPaneCaption,
                         public RichViewOwner,
                         public IFrameBrowser,
                         public IContextSearchPane {
@@ -258,6 +261,22 @@ public:
     void CommitEdits() override;
     void SaveViewState() override;
 
+    // ---- Caption and printing (textcoderwindow_print.cpp) ---------------------------
+    /// The pane menu, saving and printing the text; a slot shows while the
+    /// frame carries its command out.
+    std::array<int, kButtonSlots> CaptionCommands() const override;
+    /// Every caption command goes to the owner (CaptionCommandForOwner).
+    void OnCaptionCommand(int commandId) override { emit CaptionCommandForOwner(commandId); }
+    QString CaptionTip(int commandId) const override;
+    /// Prints the shown document: a rich text with its paragraph numbers
+    /// and, with `withCodes`, its memos and coding stripes; the other kinds
+    /// through their viewers. False when nothing was printed (no document,
+    /// a viewer that cannot print, or the print dialog cancelled).
+    bool PrintCodedText(bool withCodes);
+    /// What the coded-text print reads of the shown rich text: the shown
+    /// stripes with their labels and lanes, the memos and the paragraphs.
+    CodedTextPrintSource PrintSource();
+
     // ---- Context search ----------------------------------------------------------------
     /// Rich text only: the other kinds come with their viewers.
     bool OffersContextSearch() const override { return m_kind == RichText; }
@@ -292,6 +311,8 @@ signals:
     /// The text is being edited and the project needs it stored now: the
     /// frame writes the edits back before this returns.
     void CommitRequested();
+    /// A caption button's command: the frame runs it.
+    void CaptionCommandForOwner(int commandId);
 
 protected:
     QObject* RequestSender() override { return this; }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <array>
 
 /// @short What a pane offers the caption strip of the view that hosts it:
@@ -18,6 +20,13 @@ public:
     virtual std::array<int, kButtonSlots> CaptionCommands() const = 0;
     /// A caption button of the pane was pressed.
     virtual void OnCaptionCommand(int commandId) = 0;
+    /// The tip of a slot's button where the pane words it itself; empty
+    /// leaves the command's own tip.
+    virtual QString CaptionTip(int commandId) const
+    {
+        Q_UNUSED(commandId);
+        return {};
+    }
     /// True when files from the desktop may be dropped on the pane.
     virtual bool AcceptsShellFiles() const { return false; }
 };

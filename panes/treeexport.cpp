@@ -8,6 +8,7 @@
 #include "platform/rtf/rtfwriter.h"
 #include "store/fieldvalue.h"
 #include "store/storeids.h"
+#include "ui/printengine.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>
@@ -80,10 +81,11 @@ bool WriteWorkbook(const QList<CTreePaneBase::ExportRow>& rows, const CTreePaneB
     return book.Save(path, savedPath, error);
 }
 
-bool WriteRichText(const QList<CTreePaneBase::ExportRow>& rows, const CTreePaneBase::ExportStyle& style,
-                   const QString& path, QString* savedPath, QString* error)
+/// The rows as rich text, one paragraph each, in place of the document's text.
+void BuildRichText(const QList<CTreePaneBase::ExportRow>& rows, const CTreePaneBase::ExportStyle& style,
+                   QTextDocument& document)
 {
-    QTextDocument document;
+    document.clear();
     QFont font(style.richTextFont);
     font.setPointSize(10);
     document.setDefaultFont(font);
@@ -109,6 +111,13 @@ bool WriteRichText(const QList<CTreePaneBase::ExportRow>& rows, const CTreePaneB
         if (!row.memo.isEmpty())
             paragraph(row.memo, row.indent, false);
     }
+}
+
+bool WriteRichText(const QList<CTreePaneBase::ExportRow>& rows, const CTreePaneBase::ExportStyle& style,
+                   const QString& path, QString* savedPath, QString* error)
+{
+    QTextDocument document;
+    BuildRichText(rows, style, document);
     // Written to a temporary file and renamed into place: a failed write
     // leaves any earlier file whole.
     QSaveFile file(path);
@@ -153,4 +162,11 @@ bool CTreePaneBase::ExportToExcel(const QString& path, bool withMemos, bool exce
     if (openAfter)
         QDesktopServices::openUrl(QUrl::fromLocalFile(saved));
     return true;
+}
+
+bool CTreePaneBase::Print(const QString& projectPath, bool withMemos)
+{
+    CPrintEngine engine(PrintTitle(projectPath), PrintDateText(), this);
+    BuildRichText(ExportRows(withMemos), GetExportStyle(), *engine.RichEdit().GetDocument());
+    return engine.Print();
 }

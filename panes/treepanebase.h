@@ -115,6 +115,10 @@ public:
     /// take a numbered name when the path cannot be written).
     bool ExportToExcel(const QString& path, bool withMemos, bool excel, bool openAfter, QString* savedPath = nullptr,
                        QString* error = nullptr);
+    /// Prints the rich text of the export (with the memos when asked)
+    /// under the print title of the project file; false when the print
+    /// dialog was cancelled.
+    bool Print(const QString& projectPath, bool withMemos);
     /// Replaces how drags are started (tests).
     void SetDragRunner(DragRunner runner) { m_dragRunner = std::move(runner); }
 

@@ -13,6 +13,7 @@
 #include "store/topicdatabase.h"
 #include "ui/dragstripwnd.h"
 #include "ui/headerctrl.h"
+#include "ui/printengine.h"
 #include "ui/textpaneex.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -1061,6 +1062,13 @@ void SegmentsCtrl::BuildReport(CRichEditCtrlEx& report, bool withMemos, CKorDoc*
     m_text->SetSel(selectionStart, selectionEnd);
     m_text->setUpdatesEnabled(true);
     m_text->viewport()->update();
+}
+
+bool SegmentsCtrl::Print(const QString& projectPath, bool withMemos, CKorDoc* document)
+{
+    CPrintEngine engine(PrintTitle(projectPath), PrintDateText(), this);
+    BuildReport(engine.RichEdit(), withMemos, document);
+    return engine.Print();
 }
 
 bool SegmentsCtrl::ExportRtf(const QString& path, CKorDoc* document)

@@ -108,6 +108,10 @@ public:
     /// is given, writes the file through a temporary one and opens it.
     /// False (with the file error shown) when it could not be written.
     bool ExportRtf(const QString& path, CKorDoc* document);
+    /// Prints the report (the memos too when asked and a document is
+    /// given) under the print title of the project file; false when the
+    /// print dialog was cancelled.
+    bool Print(const QString& projectPath, bool withMemos, CKorDoc* document);
     /// Appends the report of every box to the control: a headline block,
     /// the segment's text, and with memos and a document the memos anchored
     /// in the segment.

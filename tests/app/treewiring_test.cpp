@@ -145,10 +145,13 @@ TEST_F(TreeWiringTest, TheTreeViewsShowTheButtonsWhoseCommandsTheFrameCarriesOut
     EXPECT_EQ(listMode->toolTip(), QStringLiteral("Codes as a tree or as a list"));
     EXPECT_TRUE(CodeView()->PaneButton(TreeCommand::CodesColourFilter)->isVisible());
     EXPECT_TRUE(DocumentView()->PaneButton(TreeCommand::DocumentsColourFilter)->isVisible());
-    // Export, print and finding have no handler in the frame yet: no button.
-    for (const int command : {613, 602, 20167})
+    // Printing is the frame's; export and finding have no handler in the
+    // frame yet: no button.
+    EXPECT_TRUE(CodeView()->PaneButton(602)->isVisible());
+    EXPECT_TRUE(DocumentView()->PaneButton(600)->isVisible());
+    for (const int command : {613, 20167})
         EXPECT_FALSE(CodeView()->PaneButton(command)->isVisible()) << command;
-    for (const int command : {612, 600, 20166})
+    for (const int command : {612, 20166})
         EXPECT_FALSE(DocumentView()->PaneButton(command)->isVisible()) << command;
     EXPECT_EQ(CodeView()->PaneButton(33265), nullptr);
 
