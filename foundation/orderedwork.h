@@ -71,11 +71,16 @@ void RunOrderedWork(qsizetype count, int threads, qsizetype window,
     std::deque<Entry*> pending;      // read and not yet claimed, in order
     bool stop = false;
 
+    int idle = 0;  // helpers waiting for an item
     const auto helper = [&]() {
         std::unique_ptr<State> state;
         std::unique_lock lock(mutex);
         for (;;) {
-            ready.wait(lock, [&] { return stop || !pending.empty(); });
+            if (!stop && pending.empty()) {
+                ++idle;
+                ready.wait(lock, [&] { return stop || !pending.empty(); });
+                --idle;
+            }
             if (stop)
                 return;
             Entry* entry = pending.front();
@@ -117,15 +122,17 @@ void RunOrderedWork(qsizetype count, int threads, qsizetype window,
     for (int t = 0; t < threads; ++t)
         helpers.emplace_back(helper);
 
+    // Read ahead in batches, once half the window is applied: waking a
+    // helper for each item read costs the calling thread more than many
+    // items' reading.
     qsizetype nextRead = 0;
     for (;;) {
-        // Read ahead, up to the window.
-        while (nextRead < count) {
-            {
-                std::lock_guard lock(mutex);
-                if (qsizetype(entries.size()) >= window)
-                    break;
-            }
+        bool refill = false;
+        {
+            std::lock_guard lock(mutex);
+            refill = nextRead < count && qsizetype(entries.size()) <= window / 2;
+        }
+        while (refill) {
             Entry entry;
             entry.index = nextRead;
             entry.skipped = !read(nextRead, entry.job);
@@ -134,8 +141,12 @@ void RunOrderedWork(qsizetype count, int threads, qsizetype window,
             entries.push_back(std::move(entry));
             if (!entries.back().skipped) {
                 pending.push_back(&entries.back());
-                ready.notify_one();
+                // Helpers at work take the item when they are done; a
+                // waiting one is woken while fewer items wait than helpers.
+                if (idle > 0 && qsizetype(pending.size()) <= threads)
+                    ready.notify_one();
             }
+            refill = nextRead < count && qsizetype(entries.size()) < window;
         }
         std::unique_lock lock(mutex);
         if (entries.empty())
