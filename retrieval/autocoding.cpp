@@ -299,6 +299,9 @@ qint32 LexicalEngine::RunAutoCoding(CKorDoc& doc, qint32 code, const std::functi
             EndWait();
             return 0;
         }
+        // The counters of the code and of each document are counted up
+        // with every coding; the file takes their last values once.
+        db.HoldFieldWrites();
         AutoCoder coder(doc, code);
         made = passes(coder);
         if (made > 0 && !transaction.Commit()) {
