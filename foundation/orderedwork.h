@@ -122,7 +122,8 @@ void RunOrderedWork(qsizetype count, int threads, qsizetype window,
     for (int t = 0; t < threads; ++t)
         helpers.emplace_back(helper);
 
-    // Read ahead in batches, once half the window is applied: waking a
+    // Read ahead up to the window while every helper is at work; while one
+    // waits, only once half the window is applied, in one batch: waking a
     // helper for each item read costs the calling thread more than many
     // items' reading.
     qsizetype nextRead = 0;
@@ -130,7 +131,8 @@ void RunOrderedWork(qsizetype count, int threads, qsizetype window,
         bool refill = false;
         {
             std::lock_guard lock(mutex);
-            refill = nextRead < count && qsizetype(entries.size()) <= window / 2;
+            const qsizetype ahead = qsizetype(entries.size());
+            refill = nextRead < count && ahead < window && (idle == 0 || ahead <= window / 2);
         }
         while (refill) {
             Entry entry;
