@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/compressedblob.h"
 #include "store/oledate.h"
 
 #include <QByteArray>
@@ -35,6 +36,9 @@ struct CodingRecord {
     qint32 Weight = 0;
     QString Preview;
     QByteArray Text;
+    /// Text's stored form when made ahead (on a helper thread); writing
+    /// uses it only while Text is the array it was made from.
+    PreparedBlob PreparedText;
     QString Author;
     OleDate Date;      ///< now, whole seconds
     QString Comment;

@@ -260,7 +260,7 @@ void CKorDoc::FillCodingRow(RowBuffer& row, CodingRecord& record, std::optional<
                   {CodingField::Group, GetDocumentGroup(record.TextID)}});
     SetReal(row, CodingField::Coverage, record.Coverage);
     SetText(row, CodingField::Preview, record.Preview);
-    SetBlob(row, CodingField::Text, record.Text);
+    SetBlob(row, CodingField::Text, record.Text, record.PreparedText);
     FieldValue date;
     if (!record.Author.isEmpty()) {
         SetText(row, CodingField::Author, record.Author);
@@ -346,6 +346,7 @@ bool CKorDoc::WriteNewCoding(CodingRecord& record, qint32& actionId, bool* writt
     record.ID = key;
     record.TAID = action;
     record.Text.clear();
+    record.PreparedText = PreparedBlob();
     if (actionId == 0)
         actionId = key;
     if (written)

@@ -59,6 +59,12 @@ inline bool SetBlob(RowBuffer& row, qint32 field, const QByteArray& bytes)
     return row.GetFieldValue(field, value) && value.SetBlob(bytes);
 }
 
+inline bool SetBlob(RowBuffer& row, qint32 field, const QByteArray& bytes, const PreparedBlob& prepared)
+{
+    FieldValue value;
+    return row.GetFieldValue(field, value) && value.SetBlob(bytes, prepared);
+}
+
 /// An integer field of a packed row, read without a field value: for
 /// passes over every row of a topic (TopicTable::ForEachRow).
 inline qint32 IntAt(const char* row, qint32 offset)

@@ -71,11 +71,16 @@ void RunOrderedWork(qsizetype count, int threads, qsizetype window,
     std::deque<Entry*> pending;      // read and not yet claimed, in order
     bool stop = false;
 
+    int idle = 0;  // helpers waiting for an item
     const auto helper = [&]() {
         std::unique_ptr<State> state;
         std::unique_lock lock(mutex);
         for (;;) {
-            ready.wait(lock, [&] { return stop || !pending.empty(); });
+            if (!stop && pending.empty()) {
+                ++idle;
+                ready.wait(lock, [&] { return stop || !pending.empty(); });
+                --idle;
+            }
             if (stop)
                 return;
             Entry* entry = pending.front();
@@ -117,15 +122,19 @@ void RunOrderedWork(qsizetype count, int threads, qsizetype window,
     for (int t = 0; t < threads; ++t)
         helpers.emplace_back(helper);
 
+    // Read ahead up to the window while every helper is at work; while one
+    // waits, only once half the window is applied, in one batch: waking a
+    // helper for each item read costs the calling thread more than many
+    // items' reading.
     qsizetype nextRead = 0;
     for (;;) {
-        // Read ahead, up to the window.
-        while (nextRead < count) {
-            {
-                std::lock_guard lock(mutex);
-                if (qsizetype(entries.size()) >= window)
-                    break;
-            }
+        bool refill = false;
+        {
+            std::lock_guard lock(mutex);
+            const qsizetype ahead = qsizetype(entries.size());
+            refill = nextRead < count && ahead < window && (idle == 0 || ahead <= window / 2);
+        }
+        while (refill) {
             Entry entry;
             entry.index = nextRead;
             entry.skipped = !read(nextRead, entry.job);
@@ -134,8 +143,12 @@ void RunOrderedWork(qsizetype count, int threads, qsizetype window,
             entries.push_back(std::move(entry));
             if (!entries.back().skipped) {
                 pending.push_back(&entries.back());
-                ready.notify_one();
+                // Helpers at work take the item when they are done; a
+                // waiting one is woken while fewer items wait than helpers.
+                if (idle > 0 && qsizetype(pending.size()) <= threads)
+                    ready.notify_one();
             }
+            refill = nextRead < count && qsizetype(entries.size()) < window;
         }
         std::unique_lock lock(mutex);
         if (entries.empty())

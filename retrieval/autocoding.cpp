@@ -74,6 +74,8 @@ bool MakeCoding(HitTextLoader& loader, CRichEditCtrlEx& edit, const RunConstants
     record.Preview = GetRichEditTextRange(&edit, start, end, 63);
     edit.SetSel(start, end);
     edit.StreamOutRtf(&record.Text, true, true);
+    // Compressed here, on the helper thread, rather than when written.
+    record.PreparedText = PreparedBlob(record.Text);
     record.Area = end - start;
     record.Coverage = length > 0 ? (end - start) * 100.0 / length : 0.0;
     if (kind == DocumentKind::Table) {
@@ -299,6 +301,9 @@ qint32 LexicalEngine::RunAutoCoding(CKorDoc& doc, qint32 code, const std::functi
             EndWait();
             return 0;
         }
+        // The counters of the code and of each document are counted up
+        // with every coding; the file takes their last values once.
+        db.HoldFieldWrites();
         AutoCoder coder(doc, code);
         made = passes(coder);
         if (made > 0 && !transaction.Commit()) {

@@ -77,6 +77,14 @@ QVariant StoredBlobValue(const QByteArray& bytes)
     return stored;
 }
 
+PreparedBlob::PreparedBlob(const QByteArray& value) : m_value(value), m_stored(StoredBlobValue(value)) {}
+
+const QVariant* PreparedBlob::StoredFormOf(const QByteArray& value) const
+{
+    const bool same = value.size() == m_value.size() && value.constData() == m_value.constData() && !m_value.isNull();
+    return same ? &m_stored : nullptr;
+}
+
 bool DecompressBlob(const char* data, qsizetype length, QByteArray& out, QString* error)
 {
     // Values of up to 8 bytes cannot hold the header; they are raw even

@@ -20,6 +20,21 @@ void CompressBlob(QByteArray& bytes);
 /// its stored form.
 QVariant StoredBlobValue(const QByteArray& bytes);
 
+/// @short A value with its stored form made ahead (any thread may make
+/// one), so that writing the value compresses nothing more.
+class PreparedBlob {
+public:
+    PreparedBlob() = default;
+    explicit PreparedBlob(const QByteArray& value);
+    /// The stored form (StoredBlobValue) when value is still the array this
+    /// was made from, sharing its data; else null, and the writer makes it.
+    const QVariant* StoredFormOf(const QByteArray& value) const;
+
+private:
+    QByteArray m_value;  // shares the data: a change of the original detaches it
+    QVariant m_stored;
+};
+
 /// Sets out to the value of a stored form, exactly as it was written. A
 /// compressed form whose length or stream is damaged fails with a reason
 /// in error and leaves out empty; it never reads past the data.

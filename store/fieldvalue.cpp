@@ -211,6 +211,18 @@ bool FieldValue::SetBlob(const QByteArray& bytes)
     return true;
 }
 
+bool FieldValue::SetBlob(const QByteArray& bytes, const PreparedBlob& prepared)
+{
+    if (!SetBlob(bytes))
+        return false;
+    if (const QVariant* stored = prepared.StoredFormOf(bytes)) {
+        qint32 slot;
+        std::memcpy(&slot, m_data, sizeof slot);
+        m_buffer->SetStoredFormOfSlot(slot, *stored);
+    }
+    return true;
+}
+
 const QByteArray* FieldValue::GetExternalReference() const
 {
     if (!m_data || !m_buffer || Type != FieldType::Blob)
@@ -417,7 +429,10 @@ bool FieldValue::ToColumnValue(QVariant& out) const
         const QByteArray* blob = reference ? reference : GetBlob();
         if (!blob)
             return false;
-        out = StoredBlobValue(*blob);
+        qint32 slot;
+        std::memcpy(&slot, m_data, sizeof slot);
+        const QVariant* prepared = reference ? nullptr : m_buffer->StoredFormOfSlot(slot);
+        out = prepared ? *prepared : StoredBlobValue(*blob);
         return true;
     }
     default: return false;

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QVariant>
 
+class PreparedBlob;
 class RowBuffer;
 
 /// @short A field's descriptor with the place of its value inside a row.
@@ -85,6 +86,8 @@ public:
     const QByteArray* GetBlob() const;
     /// Stores a blob in the row buffer; it counts as loaded from now on.
     bool SetBlob(const QByteArray& bytes);
+    /// The same, with the stored form when prepared was made from bytes.
+    bool SetBlob(const QByteArray& bytes, const PreparedBlob& prepared);
     /// Content read from an external file in place of the stored reference
     /// ("EXTERN:" and the file's path): the blob reads as the content, and
     /// a record write stores the reference again. SetBlob drops the

@@ -9,6 +9,7 @@ void RowBuffer::Attach(TopicTable* table, const char* sourceRow)
 {
     m_blobs.clear();
     m_references.clear();
+    m_storedForms.clear();
     m_table = table;
     const qsizetype size = table ? table->GetRowSize() : 0;
     // resize keeps the block when it is large enough.
@@ -77,6 +78,7 @@ void RowBuffer::Release()
 {
     m_blobs.clear();
     m_references.clear();
+    m_storedForms.clear();
     m_row = QByteArray();
     m_table = nullptr;
     m_key = 0;
@@ -116,11 +118,25 @@ qint32 RowBuffer::StoreBlob(qint32 slot, const QByteArray& bytes)
     if (slot > 0 && slot <= m_blobs.size()) {
         m_blobs[slot - 1] = bytes;
         m_references[slot - 1].clear();
+        m_storedForms[slot - 1] = QVariant();
         return slot;
     }
     m_blobs.append(bytes);
     m_references.append(QByteArray());
+    m_storedForms.append(QVariant());
     return qint32(m_blobs.size());
+}
+
+const QVariant* RowBuffer::StoredFormOfSlot(qint32 slot) const
+{
+    const bool has = slot > 0 && slot <= m_storedForms.size() && m_storedForms.at(slot - 1).isValid();
+    return has ? &m_storedForms.at(slot - 1) : nullptr;
+}
+
+void RowBuffer::SetStoredFormOfSlot(qint32 slot, const QVariant& stored)
+{
+    if (slot > 0 && slot <= m_storedForms.size())
+        m_storedForms[slot - 1] = stored;
 }
 
 const QByteArray* RowBuffer::ReferenceOfSlot(qint32 slot) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QVariant>
 #include <QList>
 #include <QString>
 
@@ -62,6 +63,10 @@ public:
     /// Stores a blob in the slot (a new one when 0), dropping any external
     /// reference of the slot; returns the slot value.
     qint32 StoreBlob(qint32 slot, const QByteArray& bytes);
+    /// The blob's stored form when it came made ahead (StoreBlob drops it),
+    /// else null.
+    const QVariant* StoredFormOfSlot(qint32 slot) const;
+    void SetStoredFormOfSlot(qint32 slot, const QVariant& stored);
     /// The stored reference of a blob read from an external file, or null.
     const QByteArray* ReferenceOfSlot(qint32 slot) const;
     void SetReferenceOfSlot(qint32 slot, const QByteArray& reference);
@@ -72,4 +77,5 @@ private:
     qint32 m_key = 0;
     QList<QByteArray> m_blobs;
     QList<QByteArray> m_references;  // per blob; empty when the blob is its own value
+    QList<QVariant> m_storedForms;   // per blob; invalid when not made ahead
 };

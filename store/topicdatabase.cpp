@@ -1,6 +1,7 @@
 #include "store/topicdatabase.h"
 
 #include "store/dataengine.h"
+#include "store/fieldvalue.h"
 #include "store/rowbuffer.h"
 
 #include <QHash>
@@ -325,10 +326,48 @@ void TopicDatabase::EndLevel()
         FinishOutermost();
 }
 
+bool TopicDatabase::HoldFieldWrites()
+{
+    if (m_levels.isEmpty())
+        return false;
+    m_holdFieldWrites = true;
+    return true;
+}
+
+void TopicDatabase::HoldFieldWrite(const TopicTable& table, qint32 key, qint32 fieldId)
+{
+    m_heldFields.insert({table.GetTopicId(), key, fieldId});
+}
+
+bool TopicDatabase::WriteHeldFields()
+{
+    const auto held = std::exchange(m_heldFields, {});
+    for (const auto& [topic, key, fieldId] : held) {
+        TopicTable* table = GetTable(topic);
+        // A row deleted meanwhile has nothing left to write; one never
+        // written takes its values with its first commit.
+        if (!table || !table->m_listener || !table->HasKey(key) || table->m_pendingNew.contains(key))
+            continue;
+        RowBuffer row;
+        FieldValue value;
+        if (!table->ReadRow(key, row, false) || !row.GetFieldValue(fieldId, value) ||
+            !table->m_listener->WriteFieldValue(*table, key, value))
+            return false;
+    }
+    return true;
+}
+
 bool TopicDatabase::CommitTransaction()
 {
     if (m_levels.isEmpty())
         return false;
+    if (m_levels.size() == 1 && !m_heldFields.empty() && !WriteHeldFields()) {
+        if (m_engine)
+            m_engine->Rollback();
+        UndoTo(m_levels.last());
+        EndLevel();
+        return false;
+    }
     if (m_engine && !m_engine->CommitTrans()) {
         // An inner level still has its savepoint; the outermost was rolled
         // back by the database already.
@@ -388,6 +427,8 @@ void TopicDatabase::UndoTo(qsizetype size)
 
 void TopicDatabase::FinishOutermost()
 {
+    m_holdFieldWrites = false;
+    m_heldFields.clear();
     m_journal.clear();
     const QList<TopicTable*> touched = m_touched;
     m_touched.clear();

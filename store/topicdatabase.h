@@ -10,6 +10,8 @@
 
 #include <map>
 #include <memory>
+#include <set>
+#include <tuple>
 #include <utility>
 
 class DataEngine;
@@ -108,6 +110,13 @@ public:
     bool CommitTransaction();
     bool RollbackTransaction();
     bool InTransaction() const { return !m_levels.isEmpty(); }
+    /// From now until the outermost transaction ends, a value set through
+    /// TopicTable::SetFieldText is written to the file once per row and
+    /// field, just before that transaction commits, instead of at once:
+    /// for long runs that count the same counters up again and again.
+    /// Memory has each value at once; a failed write fails the commit.
+    /// False outside a transaction.
+    bool HoldFieldWrites();
 
 private:
     friend class TopicTable;
@@ -123,6 +132,9 @@ private:
     void UndoTo(qsizetype size);
     void EndLevel();
     void FinishOutermost();
+    bool HoldsFieldWrites() const { return m_holdFieldWrites; }
+    void HoldFieldWrite(const TopicTable& table, qint32 key, qint32 fieldId);
+    bool WriteHeldFields();
 
     DataEngine* m_engine = nullptr;
     QString m_userName;
@@ -131,6 +143,8 @@ private:
     QList<qsizetype> m_levels;  // journal size when each open level began
     QList<TopicTable*> m_touched;  // tables changed in the open transaction
     QStringList m_deletedDocumentFiles;
+    bool m_holdFieldWrites = false;
+    std::set<std::tuple<qint32, qint32, qint32>> m_heldFields;  // topic, key, field id
 };
 
 /// Begins a transaction of the topic database (nothing without one) and

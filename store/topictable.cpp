@@ -730,10 +730,13 @@ bool TopicTable::SetFieldText(RowBuffer& buffer, qint32 fieldId, const QString& 
         return false;
     }
     // A row not yet in the file takes the value with its first commit.
-    if (m_listener && !m_pendingNew.contains(buffer.GetKey()) &&
-        !m_listener->WriteFieldValue(*this, buffer.GetKey(), value)) {
-        std::memcpy(value.Data(), before.constData(), size_t(before.size()));
-        return false;
+    if (m_listener && !m_pendingNew.contains(buffer.GetKey())) {
+        if (m_owner && m_owner->HoldsFieldWrites()) {
+            m_owner->HoldFieldWrite(*this, buffer.GetKey(), fieldId);
+        } else if (!m_listener->WriteFieldValue(*this, buffer.GetKey(), value)) {
+            std::memcpy(value.Data(), before.constData(), size_t(before.size()));
+            return false;
+        }
     }
     QByteArray row(SlotData(slot), m_rowSize);
     std::memcpy(row.data() + value.Offset, value.Data(), size_t(value.Size));

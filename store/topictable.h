@@ -148,7 +148,8 @@ public:
     /// Copies the buffer's row into the table, memory only.
     bool WriteRowBack(RowBuffer& buffer);
     /// Sets one field of the buffer from text and writes that one value
-    /// through the listener, then into the table row.
+    /// through the listener (or leaves that to the owner's commit while it
+    /// holds field writes), then into the table row.
     bool SetFieldText(RowBuffer& buffer, qint32 fieldId, const QString& text);
     /// Deletes the row and, first, every row that refers to it, in one
     /// transaction of the owner: each is prepared, deleted from the file

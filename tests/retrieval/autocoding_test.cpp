@@ -91,9 +91,12 @@ TEST_F(AutoCoding, ExactHitsOfEveryKindInOneActionAndOneRetrieval)
     EXPECT_EQ(segment.toPlainText(), QStringLiteral("work"));
     EXPECT_EQ(Value(TopicId::Codes, code, CodeField::Codes), QStringLiteral("7"));
 
-    // Committed: they are there after reopening.
+    // Committed: they are there after reopening, counted in the file.
     Reopen();
     EXPECT_EQ(CodingKeys().size(), 7);
+    EXPECT_EQ(Value(TopicId::Codes, code, CodeField::Codes), QStringLiteral("7"));
+    EXPECT_EQ(Value(TopicId::Documents, report, DocumentField::Codes), QStringLiteral("5"));
+    EXPECT_EQ(Value(TopicId::Documents, sheet, DocumentField::Codes), QStringLiteral("1"));
 }
 
 TEST_F(AutoCoding, SentencesThenThePdfHitsExactly)

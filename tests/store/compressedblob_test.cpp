@@ -111,3 +111,18 @@ TEST(CompressedBlob, DamagedValuesFailWithAReason)
         EXPECT_TRUE(error.startsWith(QStringLiteral("Damaged"))) << c.what << ": " << error.toStdString();
     }
 }
+
+TEST(CompressedBlob, APreparedFormServesOnlyTheArrayItWasMadeFrom)
+{
+    QByteArray value(500, 'a');
+    const PreparedBlob prepared(value);
+    const QVariant* stored = prepared.StoredFormOf(value);
+    ASSERT_NE(stored, nullptr);
+    EXPECT_EQ(stored->toByteArray(), StoredBlobValue(value).toByteArray());
+    const QByteArray copy = value;  // shares the data
+    EXPECT_NE(prepared.StoredFormOf(copy), nullptr);
+    EXPECT_EQ(prepared.StoredFormOf(QByteArray(500, 'a')), nullptr);  // equal, but another array
+    value[0] = 'b';  // detaches from the prepared array
+    EXPECT_EQ(prepared.StoredFormOf(value), nullptr);
+    EXPECT_EQ(PreparedBlob().StoredFormOf(QByteArray()), nullptr);
+}

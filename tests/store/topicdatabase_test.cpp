@@ -388,6 +388,62 @@ TEST_F(TopicDatabaseTest, RollbackRestoresMemoryAndFile)
     EXPECT_EQ(FileRows("Codings"), 1);
 }
 
+TEST_F(TopicDatabaseTest, HeldFieldWritesReachTheFileOnceAtTheCommitOrNotAtAll)
+{
+    const qint32 group = AddGroup(QStringLiteral("G"));
+    const qint32 document = AddDocument(group, QStringLiteral("D"));
+    const qint32 gone = AddDocument(group, QStringLiteral("Gone"));
+    const auto named = [&](const char* name) {
+        return engine.CountRows(QStringLiteral("Texts"), QStringLiteral("[Name]='%1'").arg(QLatin1String(name)));
+    };
+    const auto rename = [&](qint32 key, const char* name) {
+        RowBuffer row;
+        return db.ReadRow(TopicId::Documents, key, row, false) && row.SetFieldText(6, QString::fromLatin1(name));
+    };
+    EXPECT_FALSE(db.HoldFieldWrites());  // only inside a transaction
+
+    // Memory at once, the file once at the commit; a row deleted meanwhile
+    // is left out.
+    ASSERT_TRUE(db.BeginTransaction());
+    ASSERT_TRUE(db.HoldFieldWrites());
+    ASSERT_TRUE(rename(document, "one"));
+    ASSERT_TRUE(rename(gone, "x"));
+    ASSERT_TRUE(db.RemoveRow(TopicId::Documents, gone));
+    engine.failAfter = 1;  // one write left: the document's, once
+    ASSERT_TRUE(rename(document, "two"));
+    EXPECT_EQ(db.FormatRowDisplay(TopicId::Documents, document, false), QStringLiteral("two"));
+    EXPECT_EQ(named("D"), 1);
+    ASSERT_TRUE(db.CommitTransaction());
+    engine.failAfter = -1;
+    EXPECT_EQ(named("two"), 1);
+    EXPECT_EQ(FileRows("Texts"), 1);
+
+    // A rollback drops them, and the hold ends with the transaction.
+    ASSERT_TRUE(db.BeginTransaction());
+    ASSERT_TRUE(db.HoldFieldWrites());
+    ASSERT_TRUE(rename(document, "three"));
+    ASSERT_TRUE(db.RollbackTransaction());
+    EXPECT_EQ(db.FormatRowDisplay(TopicId::Documents, document, false), QStringLiteral("two"));
+    ASSERT_TRUE(db.BeginTransaction());
+    ASSERT_TRUE(rename(document, "four"));
+    EXPECT_EQ(named("four"), 1);
+    ASSERT_TRUE(db.CommitTransaction());
+
+    // A held write that fails fails the commit: memory and file as before.
+    ASSERT_TRUE(db.BeginTransaction());
+    ASSERT_TRUE(db.HoldFieldWrites());
+    ASSERT_TRUE(rename(document, "five"));
+    ASSERT_NE(AddCoding(group, document, 0), 0);
+    engine.failAfter = 0;
+    EXPECT_FALSE(db.CommitTransaction());
+    engine.failAfter = -1;
+    EXPECT_FALSE(db.InTransaction());
+    EXPECT_EQ(db.FormatRowDisplay(TopicId::Documents, document, false), QStringLiteral("four"));
+    EXPECT_EQ(named("four"), 1);
+    EXPECT_EQ(db.GetRowCount(TopicId::Codings), 0);
+    EXPECT_EQ(FileRows("Codings"), 0);
+}
+
 TEST_F(TopicDatabaseTest, AReopenedProjectLoadsInItsSortOrder)
 {
     const qint32 group = AddGroup(QStringLiteral("G"));
