@@ -302,13 +302,3 @@ void CBaseView::SetMaximised(bool maximised)
     m_maximise->setIcon(CaptionIcon(maximised ? Glyph::Restore : Glyph::Maximise));
     m_maximise->setToolTip(LoadString(maximised ? AppText::RestorePanes : AppText::MaximisePane));
 }
-
-CPlaceholderPane::CPlaceholderPane(const QString& name, QWidget* parent) : QWidget(parent)
-{
-    setWindowTitle(name);
-    setAutoFillBackground(true);
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, Qt::white);
-    setPalette(palette);
-    setMinimumSize(40, 40);
-}

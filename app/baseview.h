@@ -3,7 +3,6 @@
 #include "foundation/commandtarget.h"
 #include "panes/contextsearch.h"
 #include "panes/panecaption.h"
-#include "panes/panewnd.h"
 #include "retrieval/contextsearchbar.h"
 
 #include <QPointer>
@@ -82,27 +81,4 @@ private:
     CommandState m_commandState;
     QPointer<QWidget> m_pane;
     QPointer<CContextSearchBar> m_searchBar;
-};
-
-/// @short A pane place holder until the real pane of its place exists: it
-/// shows its name and answers the pane interface with "nothing to do".
-class CPlaceholderPane : public QWidget, public CPaneWnd {
-    Q_OBJECT
-public:
-    explicit CPlaceholderPane(const QString& name, QWidget* parent = nullptr);
-
-    bool OnObjectsAdded(qint32, const QList<quint32>&, qint32, qint32) override { return false; }
-    void ResetContent() override {}
-    bool OnObjectAdded(qint32, qint32, qint32, qint32, qint32, bool) override { return false; }
-    bool BeginEditLabel(qint32, qint32) override { return false; }
-    void OnObjectDeleted(qint32, qint32) override {}
-    void OnObjectChanged(qint32, qint32) override {}
-    void ExpandObject(qint32, qint32) override {}
-    void SortChildren(qint32, qint32, qint32) override {}
-    Qt::DropAction OnDragOver(qint32, qint32, QPoint) override { return Qt::IgnoreAction; }
-    void OnDragLeave() override {}
-    bool OnDrop(qint32, qint32, QPoint) override { return false; }
-    void DragScroll(qint32) override {}
-    bool ShowDocument(qint32, qint32, qint32) override { return false; }
-    void SelectObject(qint32, qint32, qint32) override {}
 };

@@ -29,7 +29,6 @@ struct DropNotifyInfo;
 struct IdListNotifyInfo;
 class CListWindows;
 class CObjTreeCtrl;
-class CPlaceholderPane;
 class CRetrievalFunctionDlg;
 class CRetrievalRequests;
 class SegmentsCtrl;
