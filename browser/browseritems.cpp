@@ -8,10 +8,6 @@
 namespace {
 
 // Field ids of the rows the browser copies that the store names nowhere else.
-namespace CodingRowField {
-constexpr qint32 ID = 0;
-constexpr qint32 TAID = 1;
-}  // namespace CodingRowField
 namespace MemoRowField {
 constexpr qint32 ID = 0;
 constexpr qint32 Type = 6;
@@ -39,11 +35,6 @@ public:
     {
         FieldValue value;
         return m_row.GetFieldValue(id, value) ? value.GetInt() : 0;
-    }
-    double Real(qint32 id)
-    {
-        FieldValue value;
-        return m_row.GetFieldValue(id, value) ? value.GetReal() : 0.0;
     }
     QString Text(qint32 id)
     {
@@ -73,29 +64,7 @@ bool CodingRecordFromRow(RowBuffer& row, CodingRecord& record)
 {
     if (row.IsEmpty())
         return false;
-    RowReader read(row);
-    record.ID = read.Int(CodingRowField::ID);
-    record.TAID = read.Int(CodingRowField::TAID);
-    record.Type = read.Int(CodingField::Type);
-    record.TextID = read.Int(CodingField::Document);
-    record.WordID = read.Int(CodingField::Code);
-    record.StartChar = read.Int(CodingField::StartChar);
-    record.FinishChar = read.Int(CodingField::FinishChar);
-    record.StartPara = read.Int(CodingField::StartPara);
-    record.FinishPara = read.Int(CodingField::FinishPara);
-    record.Weight = read.Int(CodingField::Weight);
-    record.Preview = read.Text(CodingField::Preview);
-    record.Text = read.Blob(CodingField::Text);
-    record.Author = read.Text(CodingField::Author);
-    record.Date = read.Date(CodingField::Date);
-    record.Comment = read.Text(CodingField::Comment);
-    record.GroupID = read.Int(CodingField::Group);
-    record.PosX1 = read.Int(CodingField::PosX1);
-    record.PosX2 = read.Int(CodingField::PosX2);
-    record.Page = read.Int(CodingField::Page);
-    record.IsText = read.Int(CodingField::IsText);
-    record.Area = read.Int(CodingField::Area);
-    record.Coverage = read.Real(CodingField::Coverage);
+    record.CopyFrom(row, true);
     return true;
 }
 
