@@ -3,6 +3,7 @@
 #include "panes/colorfilterdlg.h"
 
 #include "browser/colourchecklist.h"
+#include "common/screenshots.h"
 #include "common/testutil.h"
 #include "foundation/stringstore.h"
 #include "ui/dlgbase.h"
@@ -68,6 +69,17 @@ TEST_F(ColourFilter, TickAllUntickAllAndCancel)
     QTest::mouseClick(none.UntickAllButton(), Qt::LeftButton);
     ClickOk(none);
     EXPECT_TRUE(none.m_filter.isEmpty());
+}
+
+TEST_F(ColourFilter, LooksAsRecorded)
+{
+    ColorFilterDlg dialog;
+    dialog.m_colors = {0x008000, 0x123456, 0x800000, 0x0000FF};
+    dialog.m_filter = {0x800000, 0x0000FF};
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    EXPECT_TRUE(testutil::MatchesReferenceImage(
+        &dialog, testutil::DataPath(QStringLiteral("screenshots/panes/colorfilter.png"))));
 }
 
 }  // namespace
