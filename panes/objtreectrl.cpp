@@ -64,6 +64,8 @@ void CObjTreeCtrl::SwitchListMode()
 {
     ResetSearch();
     m_listMode = !m_listMode;
+    if (m_listMode && !m_listSetUp)
+        SetUpList(GetAllCodeIds());
     Header()->setVisible(!m_listMode);
     TreeView()->setVisible(!m_listMode);
     m_list->setVisible(m_listMode);
@@ -298,14 +300,16 @@ bool CObjTreeCtrl::OnObjectsAdded(qint32 topic, const QList<quint32>& ids, qint3
         return true;
     }
     PlaceObjects(parent, -1, topic, ids, false);
-    if (topic == TopicId::Codes) {
+    // The list of list mode is set up when it is first shown; until then
+    // the tree alone follows the codes.
+    if (topic == TopicId::Codes && m_listMode && !m_listSetUp)
+        SetUpList(GetAllCodeIds());
+    else if (topic == TopicId::Codes && m_listSetUp) {
         QList<qint32> codes;
         for (const quint32 id : ids)
-            if (!m_listSetUp || !m_list->HasRow(qint32(id)))
+            if (!m_list->HasRow(qint32(id)))
                 codes.append(qint32(id));
-        if (!m_listSetUp)
-            SetUpList(codes);
-        else if (!codes.isEmpty())
+        if (!codes.isEmpty())
             m_list->AddRows(codes);
     }
     EndBulk();
