@@ -11,6 +11,8 @@
 #include <QStyle>
 #include <QToolButton>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kButtonStrip = 25;
@@ -98,7 +100,9 @@ ListSearchPopup::ListSearchPopup(IRowFinder* finder, int column, int startIndex,
     const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
     const int screenWidth = screen ? screen->geometry().right() + 1 : left + width;
     const auto [x, w] = FitToScreen(left, width, screenWidth);
-    const int height = m_combo->sizeHint().height() + 2;
+    // The taller of field and button sets the height: the layout would grow
+    // the popup past bottomY otherwise.
+    const int height = std::max(m_combo->sizeHint().height(), m_close->sizeHint().height()) + 2;
     setGeometry(x, bottomY - height, w, height);
 }
 

@@ -2,8 +2,10 @@
 
 // Screenshots compared against reference pictures in tests/data.
 //
-// Text is drawn by whatever fonts the machine has, so a picture never
-// matches to the pixel: a pixel counts as different only when one of its
+// Tests draw with the fonts the shared test main pins (DejaVu for every
+// family), whatever else the machine has installed. Antialiasing and hinting
+// still vary a little, so a picture need not match to the pixel: a pixel
+// counts as different only when one of its
 // channels moves by more than a tolerance, and a small share of different
 // pixels is allowed. A layout that breaks (a control moved, cut off or
 // missing) changes far more than that.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -15,6 +16,49 @@ using TestApplication = QApplication;
 #include <QGuiApplication>
 using TestApplication = QGuiApplication;
 #endif
+
+namespace {
+
+// Pictures compared with references must not depend on the fonts a machine
+// happens to have: fontconfig is given the install script's font folders
+// only, and every family the program asks for lands on DejaVu. The CJK and
+// Thai fonts stay reachable as fallbacks for their scripts.
+void PinTestFonts(const QDir& home)
+{
+    const QString cache = home.filePath(QStringLiteral("cache/fontconfig"));
+    QDir().mkpath(cache);
+    QString config = QStringLiteral(
+        "<?xml version=\"1.0\"?>\n<!DOCTYPE fontconfig SYSTEM \"fonts.dtd\">\n<fontconfig>\n"
+        "  <dir>/usr/share/fonts/truetype/dejavu</dir>\n"
+        "  <dir>/usr/share/fonts/truetype/wqy</dir>\n"
+        "  <dir>/usr/share/fonts/truetype/tlwg</dir>\n"
+        "  <cachedir>%1</cachedir>\n").arg(cache);
+    const struct {
+        const char* family;
+        const char* pinned;
+    } aliases[] = {
+        {"sans-serif", "DejaVu Sans"},   {"Sans Serif", "DejaVu Sans"},   {"Arial", "DejaVu Sans"},
+        {"Tahoma", "DejaVu Sans"},       {"Verdana", "DejaVu Sans"},      {"Helvetica", "DejaVu Sans"},
+        {"MS Shell Dlg", "DejaVu Sans"}, {"MS Shell Dlg 2", "DejaVu Sans"}, {"Segoe UI", "DejaVu Sans"},
+        {"serif", "DejaVu Serif"},       {"Times New Roman", "DejaVu Serif"}, {"Times", "DejaVu Serif"},
+        {"monospace", "DejaVu Sans Mono"}, {"Courier New", "DejaVu Sans Mono"}, {"Courier", "DejaVu Sans Mono"},
+    };
+    for (const auto& alias : aliases)
+        config += QStringLiteral("  <alias binding=\"same\"><family>%1</family><prefer><family>%2</family></prefer></alias>\n")
+                      .arg(QLatin1String(alias.family), QLatin1String(alias.pinned));
+    // Any other family ends on DejaVu Sans rather than on whatever scores best.
+    config += QStringLiteral(
+        "  <match target=\"pattern\"><edit name=\"family\" mode=\"append_last\"><string>DejaVu Sans</string></edit></match>\n"
+        "</fontconfig>\n");
+    const QString path = home.filePath(QStringLiteral("fonts.conf"));
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(config.toUtf8()) > 0) {
+        file.close();
+        qputenv("FONTCONFIG_FILE", path.toUtf8());
+    }
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -40,6 +84,7 @@ int main(int argc, char** argv)
         QDir().mkpath(runtime);
         QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         qputenv("XDG_RUNTIME_DIR", runtime.toUtf8());
+        PinTestFonts(folder);
     }
     QStandardPaths::setTestModeEnabled(true);
     TestApplication app(argc, argv);
