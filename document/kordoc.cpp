@@ -114,12 +114,12 @@ qint32 CKorDoc::GetProjectMemo() const
 
 int CKorDoc::GetMinWordLength() const
 {
-    return d->m_minWordLength;
+    return d->m_words.MinWordLength();
 }
 
 bool CKorDoc::IsWordListOn() const
 {
-    return d->m_wordListOn;
+    return d->m_words.IsOn();
 }
 
 void CKorDoc::SetUniqueCodeNames(bool on)
@@ -144,27 +144,27 @@ bool CKorDoc::IsPendingCopy() const
 
 const QStringList& CKorDoc::GetWordList() const
 {
-    return d->m_wordList;
+    return d->m_words.Words();
 }
 
 void CKorDoc::SetWordListOn(bool on)
 {
-    d->m_wordListOn = on;
+    d->m_words.SetOn(on);
 }
 
 bool CKorDoc::IsDictionaryLoaded() const
 {
-    return d->m_dictionaryLoaded;
+    return d->m_words.IsDictionaryLoaded();
 }
 
 const QString& CKorDoc::GetDictionaryFile() const
 {
-    return d->m_dictionaryFile;
+    return d->m_words.DictionaryFile();
 }
 
 void CKorDoc::SetDictionaryFile(const QString& path)
 {
-    d->m_dictionaryFile = path;
+    d->m_words.SetDictionaryFile(path);
 }
 
 const QList<CoOccurrence>& CKorDoc::GetCoOccurrences() const

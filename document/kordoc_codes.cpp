@@ -5,6 +5,7 @@
 #include "document/kordoc.h"
 #include "document/kordoc_p.h"
 
+#include "document/colorhsl.h"
 #include "document/documentids.h"
 #include "document/rowfields.h"
 #include "foundation/ids.h"

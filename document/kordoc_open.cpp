@@ -300,8 +300,8 @@ bool CKorDoc::OpenProject(std::unique_ptr<ProjectDataEngine> engine, bool import
     DefineListColumns();
     ClearActivationBits();
     // The dictionary topics were emptied with the other list topics.
-    if (!d->m_dictionaryFile.isEmpty())
-        ImportTextFile(d->m_dictionaryFile, nullptr);
+    if (!d->m_words.DictionaryFile().isEmpty())
+        ImportTextFile(d->m_words.DictionaryFile(), nullptr);
 
     SetWaitText(LoadString(DocumentText::PreparingProject));
     if (imported) {

@@ -6,6 +6,7 @@
 
 #include "document/kordoc.h"
 #include "document/objectlistregistry.h"
+#include "document/wordlist.h"
 #include "foundation/optionsrecord.h"
 #include "foundation/topicdisplaysource.h"
 #include "store/projectdataengine.h"
@@ -66,13 +67,9 @@ struct CKorDocPrivate {
     qint32 m_activatedCodes = 0;
     qint32 m_activatedCodings = 0;
     qint32 m_projectMemo = 0;
-    int m_minWordLength = 1;
-    bool m_wordListOn = true;
     bool m_uniqueCodeNames = false;
+    WordList m_words;  // the word list and the dictionary file
     bool m_autoFrequencies = false;  // code frequencies recounted after changes
-    QStringList m_wordList;          // lower-cased, sorted by code units, each once
-    bool m_dictionaryLoaded = false;
-    QString m_dictionaryFile;
     std::array<qint32, 5> m_specialCodes{};
     // Set while OpenProject runs the repairs, which change no document text.
     bool m_keepMeasures = false;

@@ -5,6 +5,7 @@
 #include "document/kordoc.h"
 #include "document/kordoc_p.h"
 
+#include "document/colorhsl.h"
 #include "document/rowfields.h"
 #include "foundation/programpaths.h"
 #include "store/fielddescriptor.h"
@@ -150,13 +151,5 @@ bool CKorDoc::TransferTableVariables()
 
 void CKorDoc::EnsureDictionaryFile()
 {
-    // Tested without creating anything: a readable file, or a file that
-    // could be made in a writable folder.
-    const QFileInfo file(d->m_dictionaryFile);
-    const QFileInfo folder(file.absolutePath());
-    const bool readable = file.isFile() && file.isReadable();
-    const bool creatable = !file.exists() && folder.isDir() && folder.isWritable();
-    const bool usable = !d->m_dictionaryFile.isEmpty() && (readable || creatable);
-    if (!usable)
-        d->m_dictionaryFile = g_program.SettingsFolder + QStringLiteral("Default.kvd");
+    d->m_words.EnsureDictionaryFile();
 }

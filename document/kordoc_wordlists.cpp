@@ -1,4 +1,4 @@
-// Words: the separator rule, the sorted stop or go list, word counts, the
+// Words: the document's word list and counts handed to its WordList, the
 // dictionary topics' lookups and the dictionary file format.
 
 #include "document/kordoc.h"
@@ -24,57 +24,6 @@ using namespace rowfields;
 
 namespace {
 
-constexpr qsizetype kLongestWord = 63;
-
-/// The separator characters as a bit table, rebuilt when the option changes.
-class SeparatorTable {
-public:
-    bool Contains(char16_t c) const { return (m_bits[c >> 6] >> (c & 63)) & 1; }
-    static const SeparatorTable& Current()
-    {
-        static SeparatorTable table;
-        const QString separators = GetWordSeparators(true);
-        if (!table.m_built || separators != table.m_source) {
-            table.m_bits.fill(0);
-            for (const QChar c : separators)
-                table.m_bits[c.unicode() >> 6] |= quint64(1) << (c.unicode() & 63);
-            table.m_source = separators;
-            table.m_built = true;
-        }
-        return table;
-    }
-
-private:
-    std::array<quint64, 1024> m_bits{};
-    QString m_source;
-    bool m_built = false;
-};
-
-/// One UTF-16 unit at a time, so positions never move.
-inline char16_t LowerUnit(char16_t c)
-{
-    if (c < 0x80)
-        return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
-    return QChar(c).toLower().unicode();
-}
-
-/// Calls visit(word) for every blank-separated word of a text whose
-/// separators are blanks already.
-template <typename Visit>
-void ForEachWord(const QString& text, Visit visit)
-{
-    const char16_t* data = reinterpret_cast<const char16_t*>(text.constData());
-    const qsizetype size = text.size();
-    qsizetype start = 0;
-    for (qsizetype i = 0; i <= size; ++i) {
-        if (i == size || data[i] == u' ') {
-            if (i > start)
-                visit(QStringView(data + start, i - start));
-            start = i + 1;
-        }
-    }
-}
-
 /// A field of a tab-separated line: the fields split at TAB.
 qint32 NumberOf(const QStringList& fields, qsizetype index)
 {
@@ -94,94 +43,36 @@ QString FileField(const QString& text)
 
 }  // namespace
 
-void RemoveSeparators(QString& text, bool lower)
-{
-    const SeparatorTable& separators = SeparatorTable::Current();
-    char16_t* data = reinterpret_cast<char16_t*>(text.data());
-    for (qsizetype i = 0, size = text.size(); i < size; ++i) {
-        const char16_t c = lower ? LowerUnit(data[i]) : data[i];
-        data[i] = separators.Contains(c) ? u' ' : c;
-    }
-    text.append(u' ');
-}
-
-// ---- The word list ------------------------------------------------------------
+// ---- The word list and word counts: the document's word list ----------------
 
 bool CKorDoc::FindWordPosition(const QString& word, qsizetype* position)
 {
-    QString lower = word;
-    for (QChar& c : lower)
-        c = QChar(LowerUnit(c.unicode()));
-    const auto place = std::lower_bound(d->m_wordList.begin(), d->m_wordList.end(), lower);
-    if (position)
-        *position = place - d->m_wordList.begin();
-    if (place != d->m_wordList.end() && *place == lower)
-        return false;
-    d->m_wordList.insert(place, lower);
-    return true;
+    return d->m_words.FindWordPosition(word, position);
 }
 
 bool CKorDoc::FindWordInList(QStringView word) const
 {
-    if (!d->m_wordListOn || d->m_wordList.isEmpty())
-        return false;
-    QString lower = word.toString();
-    for (QChar& c : lower)
-        c = QChar(LowerUnit(c.unicode()));
-    return std::binary_search(d->m_wordList.cbegin(), d->m_wordList.cend(), lower);
+    return d->m_words.FindWordInList(word);
 }
 
 bool CKorDoc::RemoveWord(const QString& word)
 {
-    QString lower = word;
-    for (QChar& c : lower)
-        c = QChar(LowerUnit(c.unicode()));
-    const auto place = std::lower_bound(d->m_wordList.begin(), d->m_wordList.end(), lower);
-    if (place == d->m_wordList.end() || *place != lower)
-        return false;
-    d->m_wordList.erase(place);
-    return true;
+    return d->m_words.RemoveWord(word);
 }
 
 void CKorDoc::SetWordList(const QString& text, bool append)
 {
-    if (!append)
-        d->m_wordList.clear();
-    QString words = text;
-    RemoveSeparators(words, true);
-    // Sorted and made unique once, not word by word.
-    ForEachWord(words, [this](QStringView word) { d->m_wordList.append(word.toString()); });
-    std::sort(d->m_wordList.begin(), d->m_wordList.end());
-    d->m_wordList.erase(std::unique(d->m_wordList.begin(), d->m_wordList.end()), d->m_wordList.end());
+    d->m_words.SetWords(text, append);
 }
-
-// ---- Word counts ----------------------------------------------------------------
 
 qint32 CKorDoc::CountWords(QString& text, WordCounts& words, WordCounts* second, bool count) const
 {
-    RemoveSeparators(text, !g_dictioOptions.GetBool(DictioOption::CaseSensitive));
-    const bool listed = d->m_wordListOn && !d->m_wordList.isEmpty();
-    qint32 counted = 0;
-    ForEachWord(text, [&](QStringView word) {
-        if (word.size() > kLongestWord || word.size() < d->m_minWordLength || (listed && FindWordInList(word)))
-            return;
-        qint32& value = words[word];
-        if (count)
-            ++value;
-        if (second)
-            ++(*second)[word];
-        ++counted;
-    });
-    return counted;
+    return d->m_words.CountWords(text, words, second, count);
 }
 
 qint32 CKorDoc::CountTextWords(const QString& text)
 {
-    QString words = text;
-    RemoveSeparators(words, false);
-    qint32 counted = 0;
-    ForEachWord(words, [&counted](QStringView word) { counted += word.size() >= 2 && word.size() <= kLongestWord; });
-    return counted;
+    return WordList::CountTextWords(text);
 }
 
 // ---- Dictionary categories and entries -------------------------------------------
@@ -267,7 +158,7 @@ bool CKorDoc::ExportTabbedList(const QString& path, const QList<qint32>& categor
 
 bool CKorDoc::ImportTextFile(const QString& path, QList<qint32>* categories)
 {
-    d->m_dictionaryLoaded = true;
+    d->m_words.SetDictionaryLoaded();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
