@@ -8,11 +8,11 @@
 
 #include "document/colorhsl.h"
 #include "document/documentids.h"
+#include "document/listnotifyinfo.h"
 #include "foundation/colorhelpers.h"
 #include "foundation/filehelpers.h"
 #include "foundation/stringstore.h"
 #include "foundation/waitwindow.h"
-#include "document/listnotifyinfo.h"
 #include "platform/rtf/richeditctrlex.h"
 #include "platform/rtf/rtfformat.h"
 #include "store/fieldvalue.h"

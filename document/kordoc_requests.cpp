@@ -8,8 +8,8 @@
 
 #include "document/codingrecord.h"
 #include "document/documentids.h"
-#include "foundation/imageexport.h"
 #include "document/listnotifyinfo.h"
+#include "foundation/imageexport.h"
 #include "store/fieldvalue.h"
 #include "store/rowbuffer.h"
 #include "store/storeids.h"
