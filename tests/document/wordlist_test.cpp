@@ -5,9 +5,8 @@
 
 #include "common/testutil.h"
 #include "document/wordcounts.h"
-#include "foundation/ids.h"
-#include "foundation/options.h"
 #include "foundation/programpaths.h"
+#include "wordcountoptions.h"
 
 #include <QFileInfo>
 
@@ -17,25 +16,9 @@ namespace {
 
 class WordListTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        BuildOptionDefinitions();
-        m_separators = g_dictioOptions.GetString(DictioOption::WordSeparators);
-        m_caseSensitive = g_dictioOptions.GetString(DictioOption::CaseSensitive);
-        g_dictioOptions.SetValueText(DictioOption::WordSeparators, QStringLiteral(",.;:!?\"()"));
-        g_dictioOptions.SetValueText(DictioOption::CaseSensitive, QStringLiteral("0"));
-    }
-    void TearDown() override
-    {
-        g_dictioOptions.SetValueText(DictioOption::WordSeparators, m_separators);
-        g_dictioOptions.SetValueText(DictioOption::CaseSensitive, m_caseSensitive);
-    }
-
+    doctest::WordCountOptions options;
     WordList list;
     testutil::TempDir dir;
-
-private:
-    QString m_separators, m_caseSensitive;
 };
 
 }  // namespace

@@ -2,9 +2,13 @@
 // tolerantly and written whole. The word list itself: wordlist_test.cpp.
 
 #include "objectstest.h"
+#include "wordcountoptions.h"
+
 #include "store/topicdatabase.h"
 
 #include <QFile>
+
+#include <optional>
 
 using namespace doctest;
 
@@ -15,16 +19,11 @@ protected:
     void SetUp() override
     {
         ObjectsTest::SetUp();
-        BuildOptionDefinitions();
-        m_separators = g_dictioOptions.GetString(DictioOption::WordSeparators);
-        m_caseSensitive = g_dictioOptions.GetString(DictioOption::CaseSensitive);
-        g_dictioOptions.SetValueText(DictioOption::WordSeparators, QStringLiteral(",.;:!?\"()"));
-        g_dictioOptions.SetValueText(DictioOption::CaseSensitive, QStringLiteral("0"));
+        m_options.emplace();
     }
     void TearDown() override
     {
-        g_dictioOptions.SetValueText(DictioOption::WordSeparators, m_separators);
-        g_dictioOptions.SetValueText(DictioOption::CaseSensitive, m_caseSensitive);
+        m_options.reset();
         ObjectsTest::TearDown();
     }
     /// Writes the text as UTF-16 with byte order mark, or as Windows-1252.
@@ -67,7 +66,7 @@ protected:
     }
 
 private:
-    QString m_separators, m_caseSensitive;
+    std::optional<WordCountOptions> m_options;
     int m_files = 0;
 };
 
