@@ -348,8 +348,8 @@ TEST(RtfWriter, EveryWrittenDocumentReadsBackTheSame)
 
 // Link fields keep their hidden instructions through writing and reading
 // again, so no later position shifts: two fields to one target with an
-// empty first result, and link texts put together at random from the field
-// forms that readers meet.
+// empty first result, an unquoted target holding a quote, and link texts put
+// together at random from the field forms that readers meet.
 TEST(RtfWriter, LinkFieldsReadBackWithEveryInstruction)
 {
     const struct {
@@ -359,6 +359,9 @@ TEST(RtfWriter, LinkFieldsReadBackWithEveryInstruction)
         {"{\\rtf1\\ansi\\pard See {\\field{\\*\\fldinst{HYPERLINK \"http://a/\"}}{\\fldrslt{}}}"
          "{\\field{\\*\\fldinst{HYPERLINK \"http://a/\"}}{\\fldrslt{w}}} after\\par}",
          u"See HYPERLINK \"http://a/\"HYPERLINK \"http://a/\"w after"},
+        {"{\\rtf1\\ansi\\pard See {\\field{\\*\\fldinst{HYPERLINK abc\"http://x.org/c6\"}}{\\fldrslt{\\ul link}}}"
+         " after\\par}",
+         u"See HYPERLINK \"abc\"link after"},
         {"{\\rtf1\\ansi {\\field{\\*\\fldinst HYPERLINK \"u\"}{\\fldrslt }}{\\field{\\*\\fldinst HYPERLINK \"u\"}"
          "{\\fldrslt }}{\\field{\\*\\fldinst HYPERLINK \"u\"}{\\fldrslt x}}}",
          u"HYPERLINK \"u\"HYPERLINK \"u\"HYPERLINK \"u\"x"},
@@ -385,6 +388,7 @@ TEST(RtfWriter, LinkFieldsReadBackWithEveryInstruction)
         "{\\field{\\*\\fldinst{HYPERLINK \"u\"}}{\\fldrslt{\\ul w}}}",
         "{\\field{\\*\\fldinst HYPERLINK \"v\"}{\\fldrslt {\\b l}m}}",
         "{\\field{\\*\\fldinst HYPERLINK u}{\\fldrslt l}}",
+        "{\\field{\\*\\fldinst HYPERLINK u\"v\"}{\\fldrslt l}}",
         "{\\field{\\*\\fldinst HYPERLINK \"u\" \\\\o \"tip\"}{\\fldrslt l}}",
         "{\\field{\\*\\fldinst HYPERLINK \\\\l \"place\"}{\\fldrslt l}}",
         "{\\field{\\*\\fldinst HYPERLINK \"a\\\\b\\\\\"}{\\fldrslt }}",
