@@ -89,6 +89,17 @@ QStringList FixtureNames()
     return names;
 }
 
+/// A text of one to `most` pieces drawn at random.
+template <size_t N>
+QByteArray RandomRtf(std::mt19937& random, const char* const (&pieces)[N], int most)
+{
+    QByteArray rtf("{\\rtf1\\ansi ");
+    const int count = 1 + int(random() % unsigned(most));
+    for (int p = 0; p < count; ++p)
+        rtf += pieces[random() % N];
+    return rtf + '}';
+}
+
 QString Rows(std::initializer_list<std::initializer_list<const char16_t*>> rows)
 {
     QString out;
@@ -324,13 +335,8 @@ TEST(RtfWriter, EveryWrittenDocumentReadsBackTheSame)
         "{\\field{\\*\\fldinst HYPERLINK \"u\"}{\\fldrslt }}",
     };
     std::mt19937 random(4242);
-    for (int i = 0; i < 600; ++i) {
-        QByteArray rtf("{\\rtf1\\ansi ");
-        const int count = 1 + int(random() % 14);
-        for (int p = 0; p < count; ++p)
-            rtf += pieces[random() % std::size(pieces)];
-        inputs.push_back(rtf + "}");
-    }
+    for (int i = 0; i < 600; ++i)
+        inputs.push_back(RandomRtf(random, pieces, 14));
     for (const QByteArray& input : inputs) {
         SCOPED_TRACE(input.left(200).toStdString());
         QTextDocument document;
@@ -398,11 +404,7 @@ TEST(RtfWriter, LinkFieldsReadBackWithEveryInstruction)
     };
     std::mt19937 random(3232);
     for (int i = 0; i < 600; ++i) {
-        QByteArray rtf("{\\rtf1\\ansi ");
-        const int count = 1 + int(random() % 8);
-        for (int p = 0; p < count; ++p)
-            rtf += pieces[random() % std::size(pieces)];
-        rtf += '}';
+        const QByteArray rtf = RandomRtf(random, pieces, 8);
         SCOPED_TRACE(rtf.toStdString());
         QTextDocument document;
         ASSERT_TRUE(rtf::ReadRtf(rtf, document).ok);
