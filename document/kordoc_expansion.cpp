@@ -2,15 +2,16 @@
 // state instead of one durable write each.
 
 #include "document/kordoc.h"
+#include "document/kordoc_p.h"
 
-#include "panes/listnotifyinfo.h"
+#include "document/listnotifyinfo.h"
 #include "store/storeids.h"
 #include "store/topicdatabase.h"
 
 void CKorDoc::HandleExpandStates(ExpandStatesNotifyInfo& info)
 {
     info.result = false;
-    StoreTransaction transaction(&m_db);
+    StoreTransaction transaction(&d->m_db);
     if (!transaction.IsActive())
         return;
     for (const auto& [topic, id] : std::as_const(info.objects)) {

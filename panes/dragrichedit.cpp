@@ -1,7 +1,7 @@
 #include "panes/dragrichedit.h"
 
+#include "document/requestowner.h"
 #include "foundation/dragobject.h"
-#include "panes/requestowner.h"
 
 #include <QImage>
 #include <QMouseEvent>

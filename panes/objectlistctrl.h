@@ -1,8 +1,8 @@
 #pragma once
 
+#include "document/listnotifyinfo.h"
+#include "document/requestowner.h"
 #include "foundation/colorhelpers.h"
-#include "panes/listnotifyinfo.h"
-#include "panes/requestowner.h"
 #include "ui/listsearchpopup.h"
 
 #include <QAbstractTableModel>

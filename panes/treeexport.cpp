@@ -2,8 +2,8 @@
 
 #include "panes/treepanebase.h"
 
+#include "document/listnotifyinfo.h"
 #include "foundation/workbook.h"
-#include "panes/listnotifyinfo.h"
 #include "platform/rtf/rtfreader.h"
 #include "platform/rtf/rtfwriter.h"
 #include "store/fieldvalue.h"
