@@ -165,16 +165,6 @@ bool CMainFrame::LoadWordList(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    const QByteArray bytes = file.readAll();
-    QString text;
-    if (bytes.startsWith("\xFF\xFE")) {
-        // An odd last byte is half a character: it is left out.
-        for (qsizetype i = 2; i + 1 < bytes.size(); i += 2)
-            text.append(QChar(char16_t(quint8(bytes[i]) | quint8(bytes[i + 1]) << 8)));
-    } else {
-        codepage::CodePageDecoder decoder(codepage::Undecodable::KeepByte);
-        decoder.append(text, bytes.constData(), bytes.size(), codepage::kWindows1252);
-    }
-    m_document->SetWordList(text, false);
+    m_document->SetWordList(codepage::DecodeTextFile(file.readAll()), false);
     return true;
 }

@@ -162,15 +162,7 @@ bool CKorDoc::ImportTextFile(const QString& path, QList<qint32>* categories)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    QString text;
-    if (HasUtf16Bom(file)) {
-        const QByteArray bytes = file.readAll();
-        text = QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData()), bytes.size() / 2);
-    } else {
-        const QByteArray bytes = file.readAll();
-        codepage::CodePageDecoder decoder;
-        decoder.append(text, bytes.constData(), bytes.size(), codepage::kWindows1252);
-    }
+    QString text = codepage::DecodeTextFile(file.readAll());
     // Keys above every key the topic ever held, so none is given twice.
     const TopicTable* table = d->m_db.GetTable(TopicId::DictionaryCategories);
     const qint32 base = table ? std::max(table->GetLastKey(), table->GetKeyHighWater()) : 0;

@@ -406,6 +406,10 @@ TEST_F(FrameTest, StopListFilesRoundTripAndRefusalsAreReported)
     ASSERT_TRUE(testutil::WriteFile(path, "Stra\xDF" "e Caf\xE9"));
     ASSERT_TRUE(frame->LoadWordList(path));
     EXPECT_EQ(document.GetWordList(), (QStringList{QStringLiteral("café"), QStringLiteral("straße")}));
+    // Text without a mark that is valid UTF-8 (as written on Linux) is UTF-8.
+    ASSERT_TRUE(testutil::WriteFile(path, QStringLiteral("Äpfel grün").toUtf8()));
+    ASSERT_TRUE(frame->LoadWordList(path));
+    EXPECT_EQ(document.GetWordList(), (QStringList{QStringLiteral("grün"), QStringLiteral("äpfel")}));
 
     // A folder that does not exist: the list stays, and the user hears why.
     EXPECT_FALSE(frame->LoadWordList(dir.file(QStringLiteral("none/StopList.txt"))));

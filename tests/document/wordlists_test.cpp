@@ -116,6 +116,13 @@ TEST_F(WordsTest, ADictionaryFileIsReadTolerantlyAndKeysFollowTheTopic)
     // Windows-1252 without a byte order mark; a file that is not there.
     ASSERT_TRUE(doc.ImportTextFile(File(QStringLiteral("Caf\u00E9\t0\t1\t0\t0\r\n\tna\u00EFve\t0\t0\t0\t0\r\n"), false), nullptr));
     EXPECT_EQ(doc.FindCategoryByName(QStringLiteral("CAF\u00C9")), 7);
+    // UTF-8 without a mark, as a dictionary written on Linux is.
+    const QString utf8 = dir.file(QStringLiteral("linux.kvd"));
+    ASSERT_TRUE(
+        testutil::WriteFile(utf8, QStringLiteral("\u00C4pfel\t0\t1\t0\t0\n\tgr\u00FCn\t0\t0\t0\t0\n").toUtf8()));
+    ASSERT_TRUE(doc.ImportTextFile(utf8, nullptr));
+    EXPECT_EQ(doc.FindCategoryByName(QStringLiteral("\u00C4pfel")), 8);
+    EXPECT_NE(doc.FindEntryInCategory(8, QStringLiteral("gr\u00FCn")), 0);
     EXPECT_FALSE(doc.ImportTextFile(dir.file(QStringLiteral("missing.kvd")), nullptr));
 }
 
