@@ -1,5 +1,7 @@
 #include "foundation/serialbuffer.h"
 
+#include "platform/codepage/codepage.h"
+
 #include <QtEndian>
 
 #include <cstring>
@@ -41,6 +43,15 @@ bool SerialBuffer::WriteByte(quint8 value)
     return true;
 }
 
+bool SerialBuffer::WriteFloat(float value)
+{
+    if (!Fits(4))
+        return false;
+    qToLittleEndian<float>(value, m_data.data() + m_position);
+    m_position += 4;
+    return true;
+}
+
 template <typename Unit>
 bool SerialBuffer::WriteBlock(const void* units, qsizetype count)
 {
@@ -57,7 +68,15 @@ bool SerialBuffer::WriteBlock(const void* units, qsizetype count)
 
 bool SerialBuffer::WriteString(const QString& text)
 {
-    return WriteBlock<quint16>(text.utf16(), text.size());
+    if (m_utf16)
+        return WriteBlock<quint16>(text.utf16(), text.size());
+    QByteArray bytes(text.size(), '?');
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const int byte = codepage::Windows1252Byte(text[i].unicode());
+        if (byte >= 0)
+            bytes[i] = char(byte);
+    }
+    return WriteBlock<quint8>(bytes.constData(), bytes.size());
 }
 
 bool SerialBuffer::WriteIntArray(const QList<qint32>& values)
@@ -94,6 +113,15 @@ bool SerialBuffer::ReadByte(quint8& value)
     return true;
 }
 
+bool SerialBuffer::ReadFloat(float& value)
+{
+    if (!Fits(4))
+        return false;
+    value = qFromLittleEndian<float>(m_data.constData() + m_position);
+    m_position += 4;
+    return true;
+}
+
 template <typename Unit, typename Container>
 bool SerialBuffer::ReadBlock(Container& units)
 {
@@ -114,7 +142,17 @@ bool SerialBuffer::ReadBlock(Container& units)
 
 bool SerialBuffer::ReadString(QString& text)
 {
-    return ReadBlock<quint16>(text);
+    if (m_utf16)
+        return ReadBlock<quint16>(text);
+    QByteArray bytes;
+    if (!ReadBlock<quint8>(bytes)) {
+        text.clear();
+        return false;
+    }
+    text.resize(bytes.size());
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        text[i] = QChar(codepage::Windows1252Char(quint8(bytes[i])));
+    return true;
 }
 
 bool SerialBuffer::ReadIntArray(QList<qint32>& values)

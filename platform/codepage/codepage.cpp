@@ -90,6 +90,11 @@ bool IsLeadByte(int codePage, unsigned char b)
     }
 }
 
+char16_t Windows1252Char(unsigned char byte)
+{
+    return byte >= 0x80 && byte < 0xA0 ? kHigh1252[byte - 0x80] : char16_t(byte);
+}
+
 int Windows1252Byte(char16_t c)
 {
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
@@ -143,7 +148,7 @@ void CodePageDecoder::append(QString& out, const char* bytes, qsizetype size, in
     if (!conv || conv->handle == reinterpret_cast<iconv_t>(-1)) {
         for (qsizetype i = 0; i < size; ++i) {
             const auto b = static_cast<unsigned char>(bytes[i]);
-            out += QChar(b >= 0x80 && b < 0xA0 ? kHigh1252[b - 0x80] : char16_t(b));
+            out += QChar(Windows1252Char(b));
         }
         return;
     }
