@@ -19,6 +19,18 @@ struct StoredModel {
     /// A new model: ID 0, named by the default model name, no undo.
     StoredModel();
 
+    /// Prepares the record for a new model of a kind (1 to 7; anything else
+    /// is a free model): ID 0, the kind's default name, dated now, the
+    /// author given, comment, data and undo ring emptied.
+    void Reset(qint32 kind, const QString& author);
+    /// Undo count 0, undo index -1, every slot emptied.
+    void ClearUndo();
+    /// Drops the newest snapshot (nothing when there is none).
+    void PopUndo();
+    /// The slot the next snapshot goes to, raising the count (at most the
+    /// number of slots; the oldest is overwritten) and the index.
+    SerialBuffer& NextUndoSlot();
+
     qint32 ID = 0;  ///< 0 until the row is first written
     QString Name;
     OleDate Date;  ///< creation time
