@@ -1,12 +1,15 @@
 #include "visual/modelercanvascore.h"
 
+#include "foundation/ids.h"
 #include "foundation/messageservice.h"
+#include "foundation/options.h"
 #include "foundation/stringstore.h"
 #include "store/topicdatabase.h"
 
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <unordered_map>
 
 namespace {
 
@@ -51,6 +54,41 @@ double BorderDistance(const ModelRect& rect, double theta)
     const double c = std::cos(std::numbers::pi / 2 - theta);
     return c == 0 ? h / 2 : std::abs(h / c) / 2;
 }
+
+// Object indexes by id for a pass over many links: a table when the ids
+// are small (the usual case), else a hash. The first object of an id wins,
+// as FindObjectIndex finds it.
+class ObjectIdIndex {
+public:
+    explicit ObjectIdIndex(const std::vector<ModelObject>& objects)
+    {
+        const qint64 limit = 4 * qint64(objects.size()) + 64;
+        const bool small = std::all_of(objects.begin(), objects.end(),
+                                       [limit](const ModelObject& o) { return o.Id >= 0 && o.Id <= limit; });
+        if (small)
+            m_table.assign(size_t(limit) + 1, -1);
+        for (size_t i = 0; i < objects.size(); ++i) {
+            if (small) {
+                qint32& slot = m_table[size_t(objects[i].Id)];
+                if (slot < 0)
+                    slot = qint32(i);
+            } else {
+                m_hash.emplace(objects[i].Id, qint32(i));
+            }
+        }
+    }
+    qint32 Find(qint32 id) const
+    {
+        if (!m_table.empty())
+            return id >= 0 && size_t(id) < m_table.size() ? m_table[size_t(id)] : -1;
+        const auto it = m_hash.find(id);
+        return it == m_hash.end() ? -1 : it->second;
+    }
+
+private:
+    std::vector<qint32> m_table;
+    std::unordered_map<qint32, qint32> m_hash;
+};
 
 bool Overlaps(const ModelRect& a, const ModelRect& b)
 {
@@ -757,13 +795,14 @@ qint32 ModelerCanvasCore::HitTestPoint(double x, double y, bool withHandles, qin
         kind = ModelHitKind::Object;
         return withHandles && n > 1 && o.Selected ? kWholeSelectionHit : qint32(i);
     }
+    const ObjectIdIndex ids(objects);
     for (size_t i = m_model.Links.size(); i-- > 0;) {
         const ModelLink& l = m_model.Links[i];
-        const qint32 source = FindObjectIndex(l.SourceId);
-        const qint32 target = FindObjectIndex(l.TargetId);
+        const qint32 source = l.SourceId != 0 ? ids.Find(l.SourceId) : -1;
+        const qint32 target = l.TargetId != 0 ? ids.Find(l.TargetId) : -1;
         if (source < 0 || target < 0 || IsHidden(objects[size_t(source)]) || IsHidden(objects[size_t(target)]))
             continue;
-        if (LinkHitTest(qint32(i), m)) {
+        if (LinkHitsPoint(source, target, m)) {
             kind = ModelHitKind::Link;
             return qint32(i);
         }
@@ -849,11 +888,80 @@ bool ModelerCanvasCore::LinkHitTest(qint32 linkIndex, const QPointF& point) cons
     const ModelLink& link = m_model.Links[size_t(linkIndex)];
     if (link.SourceId == 0 || link.TargetId == 0)
         return false;
+    return LinkHitsPoint(FindObjectIndex(link.SourceId), FindObjectIndex(link.TargetId), point);
+}
+
+bool ModelerCanvasCore::LinkHitsPoint(qint32 source, qint32 target, const QPointF& point) const
+{
+    if (!ValidObject(source) || !ValidObject(target))
+        return false;
+    // Each end point lies in one of its object's candidate rectangles, and
+    // every point of the hit ellipse lies within sqrt(0.05 d + 0.01) of
+    // the line (d its length): a point beyond that reach of both objects'
+    // rectangles cannot hit, and most points of a large model are.
+    ModelRect reach = m_model.Objects[size_t(source)].Bounds;
+    for (const qint32 index : {source, target}) {
+        const ModelObject& o = m_model.Objects[size_t(index)];
+        for (const ModelRect& r : {o.Bounds, o.GetOutlineRect(), o.LabelRect}) {
+            const float left = std::min(reach.x, r.x);
+            const float top = std::min(reach.y, r.y);
+            reach = {left, top, std::max(reach.Right(), r.Right()) - left, std::max(reach.Bottom(), r.Bottom()) - top};
+        }
+    }
+    const double margin = std::sqrt(0.05 * std::hypot(double(reach.width), double(reach.height)) + 0.01) + 0.01;
+    if (point.x() < reach.x - margin || point.x() > reach.Right() + margin || point.y() < reach.y - margin
+        || point.y() > reach.Bottom() + margin)
+        return false;
     QPointF a;
     QPointF b;
-    if (!GetLinkEndpoints(FindObjectIndex(link.SourceId), FindObjectIndex(link.TargetId), a, b))
-        return false;
+    GetLinkEndpoints(source, target, a, b);
     return Distance(point, a) + Distance(point, b) - Distance(a, b) <= kLinkHitTolerance;
+}
+
+// ---------------------------------------------------------------------------
+// Dragging
+
+void ModelerCanvasCore::BeginDrag(qint32 startObject, bool onResizeHandle, bool onGeoMarker)
+{
+    m_dragStart = startObject;
+    m_dragOnHandle = onResizeHandle;
+    m_dragOnGeoMarker = onGeoMarker;
+}
+
+void ModelerCanvasCore::BeginReattach(qint32 link, qint32 end)
+{
+    m_reattachedLink = link;
+    m_reattachedEnd = end;
+}
+
+bool ModelerCanvasCore::EndDrag()
+{
+    if (m_dragStart == -1)
+        return false;
+    if (m_mode == CanvasMode::SelectAndMove && g_mapsOptions.GetBool(MapsOption::SnapToGrid)) {
+        for (ModelObject& o : m_model.Objects)
+            if (o.Selected)
+                o.SnapToGrid(m_gridSize, !m_dragOnHandle);
+        Redraw();
+    }
+    if (m_mode == CanvasMode::Connect && ValidObject(m_linkTarget)) {
+        const qint32 targetId = m_model.Objects[size_t(m_linkTarget)].Id;
+        if (m_reattachedLink < 0) {
+            if (ValidObject(m_dragStart))
+                AddLink(m_model.Objects[size_t(m_dragStart)].Id, targetId, m_linkArrows, 1, 0xFF000000, true);
+        } else if (ValidLink(m_reattachedLink)) {
+            ModelLink& link = m_model.Links[size_t(m_reattachedLink)];
+            const bool targetEnd = m_reattachedEnd == 1;
+            const qint32 a = targetEnd ? link.SourceId : targetId;
+            const qint32 b = targetEnd ? targetId : link.TargetId;
+            if (!LinkExists(a, b))
+                (targetEnd ? link.TargetId : link.SourceId) = targetId;
+        }
+    }
+    ResetInteraction();
+    if (m_mode == CanvasMode::Connect)
+        ClearSelection(true);
+    return true;
 }
 
 // ---------------------------------------------------------------------------

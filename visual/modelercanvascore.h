@@ -169,6 +169,21 @@ public:
     /// A model point near the link's line (within 0.2 of detour).
     bool LinkHitTest(qint32 linkIndex, const QPointF& point) const;
 
+    // Dragging (the window's mouse handling starts and feeds a drag)
+    /// A drag begins on an object index (the link source in connect mode),
+    /// on the resize handle or on the geo-link marker.
+    void BeginDrag(qint32 startObject, bool onResizeHandle, bool onGeoMarker);
+    /// The object under the mouse while a link is drawn; -1 none.
+    void SetLinkTarget(qint32 index) { m_linkTarget = index; }
+    /// The link whose end is being moved: 1 its target end, 0 its source.
+    void BeginReattach(qint32 link, qint32 end);
+    qint32 DragStart() const { return m_dragStart; }
+    /// Ends a drag: snaps a moved or resized selection to the grid when
+    /// the "maps" option asks for it, adds or re-attaches the link drawn in
+    /// connect mode (never duplicating a pair), resets the drag state.
+    /// False when no drag was under way.
+    bool EndDrag();
+
     // Model kinds
     void RemovePlaceholder(qint32 placeholderId);
     /// Centres the dropped object horizontally under the title object (on
@@ -223,6 +238,7 @@ private:
     bool ValidLink(qint32 index) const { return index >= 0 && size_t(index) < m_model.Links.size(); }
     /// The rectangle a link end uses: Bounds, the outline, or the label.
     ModelRect LinkEndRect(const ModelObject& object, bool useOutline) const;
+    bool LinkHitsPoint(qint32 source, qint32 target, const QPointF& point) const;
     bool WriteBackShownModel();
 
     TopicDatabase* m_store = nullptr;

@@ -2,6 +2,9 @@
 // format painter, pasting, zooming, hit tests, layers and the undo ring.
 #include "canvasrecorder.h"
 
+#include "foundation/ids.h"
+#include "foundation/options.h"
+
 #include <gtest/gtest.h>
 
 using visualtest::LinkBetween;
@@ -584,4 +587,59 @@ TEST_F(CanvasCore, LinksAreAddedOncePerPair)
     EXPECT_EQ(core.GetLinkArrows(), LinkArrows::AtBothEnds);
     core.SetModeAndRedraw(CanvasMode::SelectAndMove, -1);
     EXPECT_EQ(core.GetLinkArrows(), LinkArrows::AtBothEnds);
+}
+
+TEST_F(CanvasCore, EndingADragAddsOrReattachesALinkOnce)
+{
+    Add(1, {0, 0, 30, 30});
+    Add(2, {50, 0, 30, 30});
+    Add(3, {100, 0, 30, 30});
+    EXPECT_FALSE(core.EndDrag());
+    core.SetModeAndRedraw(CanvasMode::Connect, LinkArrows::AtTarget);
+
+    core.BeginDrag(0, false, false);
+    core.SetLinkTarget(1);
+    EXPECT_TRUE(core.EndDrag());
+    ASSERT_EQ(core.Links().size(), 1u);
+    EXPECT_EQ(core.Links()[0].SourceId, 1);
+    EXPECT_EQ(core.Links()[0].TargetId, 2);
+    EXPECT_EQ(core.Links()[0].Arrows, LinkArrows::AtTarget);
+    EXPECT_EQ(core.DragStart(), -1);
+
+    // The same pair the other way round is not added again.
+    core.BeginDrag(1, false, false);
+    core.SetLinkTarget(0);
+    core.EndDrag();
+    EXPECT_EQ(core.Links().size(), 1u);
+
+    // Moving the target end to object 3, then the source end onto 3 as well
+    // (which would duplicate nothing but makes 3-3): each end moves once.
+    core.BeginDrag(0, false, false);
+    core.BeginReattach(0, 1);
+    core.SetLinkTarget(2);
+    core.EndDrag();
+    EXPECT_EQ(core.Links()[0].TargetId, 3);
+    core.Links().push_back(LinkBetween(2, 3));
+    core.BeginDrag(0, false, false);
+    core.BeginReattach(0, 0);
+    core.SetLinkTarget(1);   // 2-3 exists already: the source stays
+    core.EndDrag();
+    EXPECT_EQ(core.Links()[0].SourceId, 1);
+    EXPECT_EQ(core.Links().size(), 2u);
+}
+
+TEST_F(CanvasCore, EndingAMoveSnapsToTheGridWhenAsked)
+{
+    Add(1, {7, 8, 33, 33}, true);
+    if (g_mapsOptions.FindIndex(MapsOption::SnapToGrid) < 0)
+        BuildOptionDefinitions();
+    const bool saved = g_mapsOptions.GetBool(MapsOption::SnapToGrid);
+    g_mapsOptions.SetBool(MapsOption::SnapToGrid, true);
+    core.BeginDrag(0, false, false);
+    core.EndDrag();
+    EXPECT_EQ(core.Objects()[0].Rect, (ModelRect{0, 15, 33, 33}));
+    core.BeginDrag(0, true, false);   // a resize snaps the far edges
+    core.EndDrag();
+    EXPECT_EQ(core.Objects()[0].Rect, (ModelRect{0, 15, 30, 30}));
+    g_mapsOptions.SetBool(MapsOption::SnapToGrid, saved);
 }

@@ -48,7 +48,7 @@ protected:
         ASSERT_TRUE(dir.isValid());
         m_savedProgram = g_program;
         m_savedExternals = g_qdaOptions.GetString(QdaOption::ExternalsFolder);
-        ASSERT_TRUE(g_pStringStore->Open(testutil::StringTablePath(), 0));
+        ASSERT_TRUE(g_pStringStore->Open(testutil::StringTablePath(), 1));
         g_program.SettingsFolder = Path(QStringLiteral("settings/"));
         externals = Path(QStringLiteral("externals"));
         ASSERT_TRUE(QDir().mkpath(g_program.SettingsFolder) && QDir().mkpath(externals));
@@ -227,11 +227,11 @@ TEST_F(ModelFiles, LinkedFilesTravelInTheCompanionArchive)
     ASSERT_TRUE(picture.save(QDir(externals).filePath(QStringLiteral("pic.png"))));
     ASSERT_TRUE(WriteFile(Path(QStringLiteral("notes.txt")), "notes"));
     StartModel(QStringLiteral("with files"));
-    core.Objects()[0].PictureFile = QStringLiteral("pic.png");
+    core.Objects()[0].PictureFile = QStringLiteral("/moved/away/pic.png");   // found by name in the externals folder
     core.Objects()[0].LinkedFile = Path(QStringLiteral("notes.txt"));
     ModelObject web = PlacedObject(2, {50, 0, 30, 30});
     web.LinkedFile = QStringLiteral("https://example.org");
-    web.PictureFile = QStringLiteral("C:\\old\\pic.png");   // found by name in the externals folder
+    web.PictureFile = QStringLiteral("C:\\old\\pic.png");
     core.Objects().push_back(web);
 
     QStringList list;

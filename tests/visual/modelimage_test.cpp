@@ -221,7 +221,7 @@ TEST(ModelImage, TheFirstValueDecidesTheVersion)
 TEST(ModelImage, OneByteStringsReadAsWindows1252)
 {
     QByteArray b = Le32(9080529) + QByteArray(16, '\0') + LeFloat(1) + LeFloat(0) + LeFloat(0) + Le32(0) + Le32(0)
-                   + Le32(2) + Le32(3) + Le32(4) + QByteArray("\x80\xE4h!");
+                   + Le32(2) + Le32(3) + Le32(4) + QByteArray("\x80\xE4h!\x01");
     SerialBuffer buffer(b);
     buffer.SetUtf16(false);
     ModelContent model;

@@ -224,7 +224,7 @@ TEST(ModelObject, PicturesLoadAtTheReductionOfTheirQuality)
         o.IsBackground = c.background;
         o.NeedsLayout = false;
         EXPECT_EQ(o.LoadPicture(c.preview), !c.size.isEmpty()) << c.what;
-        EXPECT_EQ(o.Picture.size(), c.size.isEmpty() ? QSize() : c.size) << c.what;
+        EXPECT_EQ(o.Picture.size(), c.size.isEmpty() ? QSize(0, 0) : c.size) << c.what;
         EXPECT_EQ(o.NeedsLayout, !c.size.isEmpty()) << c.what;
     }
 }
