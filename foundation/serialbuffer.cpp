@@ -25,13 +25,29 @@ bool SerialBuffer::Reserve(qint64 size)
     return true;
 }
 
+template <typename Scalar>
+bool SerialBuffer::WriteScalar(Scalar value)
+{
+    if (!Fits(sizeof(Scalar)))
+        return false;
+    qToLittleEndian<Scalar>(value, m_data.data() + m_position);
+    m_position += qint32(sizeof(Scalar));
+    return true;
+}
+
+template <typename Scalar>
+bool SerialBuffer::ReadScalar(Scalar& value)
+{
+    if (!Fits(sizeof(Scalar)))
+        return false;
+    value = qFromLittleEndian<Scalar>(m_data.constData() + m_position);
+    m_position += qint32(sizeof(Scalar));
+    return true;
+}
+
 bool SerialBuffer::WriteInt(qint32 value)
 {
-    if (!Fits(4))
-        return false;
-    qToLittleEndian<qint32>(value, m_data.data() + m_position);
-    m_position += 4;
-    return true;
+    return WriteScalar(value);
 }
 
 bool SerialBuffer::WriteByte(quint8 value)
@@ -45,11 +61,7 @@ bool SerialBuffer::WriteByte(quint8 value)
 
 bool SerialBuffer::WriteFloat(float value)
 {
-    if (!Fits(4))
-        return false;
-    qToLittleEndian<float>(value, m_data.data() + m_position);
-    m_position += 4;
-    return true;
+    return WriteScalar(value);
 }
 
 template <typename Unit>
@@ -97,11 +109,7 @@ bool SerialBuffer::WriteStringArray(const QStringList& texts)
 
 bool SerialBuffer::ReadInt(qint32& value)
 {
-    if (!Fits(4))
-        return false;
-    value = qFromLittleEndian<qint32>(m_data.constData() + m_position);
-    m_position += 4;
-    return true;
+    return ReadScalar(value);
 }
 
 bool SerialBuffer::ReadByte(quint8& value)
@@ -115,11 +123,7 @@ bool SerialBuffer::ReadByte(quint8& value)
 
 bool SerialBuffer::ReadFloat(float& value)
 {
-    if (!Fits(4))
-        return false;
-    value = qFromLittleEndian<float>(m_data.constData() + m_position);
-    m_position += 4;
-    return true;
+    return ReadScalar(value);
 }
 
 template <typename Unit, typename Container>

@@ -95,6 +95,11 @@ public:
 private:
     static constexpr qint64 kWideArchiveCount = 0xFFFF;
 
+    /// One little-endian value of sizeof(Scalar) bytes.
+    template <typename Scalar>
+    bool WriteScalar(Scalar value);
+    template <typename Scalar>
+    bool ReadScalar(Scalar& value);
     /// A 32-bit count, then `count` units of sizeof(Unit) bytes each.
     template <typename Unit>
     bool WriteBlock(const void* units, qsizetype count);

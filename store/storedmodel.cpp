@@ -11,12 +11,12 @@ void StoredModel::Reset(qint32 kind, const QString& author)
 {
     ID = 0;
     switch (kind) {
-    case ModelKind::DocumentModel: Name = g_pStringStore->GetString(StoreText::DocumentModelName); break;
+    case ModelKind::DocumentModel: Name = g_pStringStore->GetString(ModelKindText::DocumentModelName); break;
     case ModelKind::TwoCaseModel: Name = QStringLiteral("Two-Case-Model"); break;
-    case ModelKind::CodeSegmentModel: Name = g_pStringStore->GetString(StoreText::CodeSegmentModelName); break;
-    case ModelKind::CodeTreeModel: Name = g_pStringStore->GetString(StoreText::CodeTreeModelName); break;
-    case ModelKind::CooccurrenceModel: Name = g_pStringStore->GetString(StoreText::CooccurrenceModelName); break;
-    case ModelKind::SubcodeModel: Name = g_pStringStore->GetString(StoreText::SubcodeModelName); break;
+    case ModelKind::CodeSegmentModel: Name = g_pStringStore->GetString(ModelKindText::CodeSegmentModelName); break;
+    case ModelKind::CodeTreeModel: Name = g_pStringStore->GetString(ModelKindText::CodeTreeModelName); break;
+    case ModelKind::CooccurrenceModel: Name = g_pStringStore->GetString(ModelKindText::CooccurrenceModelName); break;
+    case ModelKind::SubcodeModel: Name = g_pStringStore->GetString(ModelKindText::SubcodeModelName); break;
     default: Name = g_pStringStore->GetString(StoreText::DefaultModelName); break;
     }
     Date = DateTimeNow();

@@ -8,6 +8,33 @@
 
 #include <array>
 
+/// The prepared kinds of stored models; 0 and any other value is a free
+/// model.
+namespace ModelKind {
+enum : qint32 {
+    Free = 0,
+    DocumentModel = 1,
+    TwoCaseModel = 2,
+    CodeSegmentModel = 3,
+    CodeTreeModel = 4,
+    CooccurrenceModel = 5,
+    SubcodeModel = 6,
+    TitledModel = 7,
+};
+}
+
+/// Default names of new models by kind (the free model's is
+/// StoreText::DefaultModelName).
+namespace ModelKindText {
+enum : int {
+    DocumentModelName = 101101,
+    CodeSegmentModelName = 101102,
+    CodeTreeModelName = 101103,
+    CooccurrenceModelName = 101104,
+    SubcodeModelName = 101105,
+};
+}
+
 /// @short One row of the stored-models table, as the model editor holds it,
 /// with the editor's ring of undo snapshots (kept in memory only).
 ///

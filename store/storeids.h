@@ -207,30 +207,10 @@ enum : qint32 {
 };
 }
 
-/// The prepared kinds of stored models; 0 and any other value is a free
-/// model.
-namespace ModelKind {
-enum : qint32 {
-    Free = 0,
-    DocumentModel = 1,
-    TwoCaseModel = 2,
-    CodeSegmentModel = 3,
-    CodeTreeModel = 4,
-    CooccurrenceModel = 5,
-    SubcodeModel = 6,
-    TitledModel = 7,
-};
-}
-
 /// Text ids of the language table used by the store.
 namespace StoreText {
 enum : int {
     DefaultModelName = 1050,
-    DocumentModelName = 101101,
-    CodeSegmentModelName = 101102,
-    CodeTreeModelName = 101103,
-    CooccurrenceModelName = 101104,
-    SubcodeModelName = 101105,
     TypeText = 57726,
     TypeInteger = 57727,
     TypeReal = 57728,
