@@ -203,7 +203,7 @@ TEST(SerialBuffer, DamagedImagesNeverReadPastTheEnd)
 
 TEST(SerialBuffer, FloatsAreLittleEndianAndKeepEveryBitPattern)
 {
-    const float values[] = {0.0f, -0.0f, 1.0f, -2.5f, 1e-38f, 3.4e38f, std::numeric_limits<float>::infinity()};
+    const float values[] = {0.0f, -0.0f, 1.0f, -2.5f, 1e-38f, 3.4e38f, std::numeric_limits<float>::infinity(), 0.5f};
     SerialBuffer buffer;
     ASSERT_TRUE(buffer.Reserve(4 * qint64(std::size(values))));
     for (float v : values)

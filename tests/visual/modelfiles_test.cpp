@@ -47,11 +47,13 @@ protected:
     {
         ASSERT_TRUE(dir.isValid());
         m_savedProgram = g_program;
-        m_savedExternals = g_qdaOptions.GetString(QdaOption::ExternalsFolder);
         ASSERT_TRUE(g_pStringStore->Open(testutil::StringTablePath(), 1));
         g_program.SettingsFolder = Path(QStringLiteral("settings/"));
         externals = Path(QStringLiteral("externals"));
         ASSERT_TRUE(QDir().mkpath(g_program.SettingsFolder) && QDir().mkpath(externals));
+        if (g_qdaOptions.FindIndex(QdaOption::ExternalsFolder) < 0)
+            BuildOptionDefinitions();
+        m_savedExternals = g_qdaOptions.GetString(QdaOption::ExternalsFolder);
         g_qdaOptions.SetString(QdaOption::ExternalsFolder, externals);
         projectPath = Path(QStringLiteral("p.kv4"));
         ASSERT_TRUE(project.Create(projectPath));
