@@ -90,6 +90,31 @@ private:
     std::unordered_map<qint32, qint32> m_hash;
 };
 
+ModelRect Union(const ModelRect& a, const ModelRect& b)
+{
+    const float left = std::min(a.x, b.x);
+    const float top = std::min(a.y, b.y);
+    return {left, top, std::max(a.Right(), b.Right()) - left, std::max(a.Bottom(), b.Bottom()) - top};
+}
+
+// Every rectangle a link end of the object can lie in.
+ModelRect LinkReach(const ModelObject& o)
+{
+    return Union(Union(o.Bounds, o.GetOutlineRect()), o.LabelRect);
+}
+
+// Each end point lies in its object's reach, and every point of the hit
+// ellipse lies within sqrt(0.05 d + 0.01) of the line (d its length): a
+// point beyond that margin around both reaches cannot hit, and most points
+// of a large model are.
+bool WithinLinkReach(const ModelRect& a, const ModelRect& b, const QPointF& point)
+{
+    const ModelRect reach = Union(a, b);
+    const double margin = std::sqrt(0.05 * std::hypot(double(reach.width), double(reach.height)) + 0.01) + 0.01;
+    return point.x() >= reach.x - margin && point.x() <= reach.Right() + margin && point.y() >= reach.y - margin
+           && point.y() <= reach.Bottom() + margin;
+}
+
 bool Overlaps(const ModelRect& a, const ModelRect& b)
 {
     return a.x < b.Right() && a.y < b.Bottom() && a.Right() > b.x && a.Bottom() > b.y;
@@ -790,19 +815,28 @@ qint32 ModelerCanvasCore::HitTestPoint(double x, double y, bool withHandles, qin
     }
     for (size_t i = objects.size(); i-- > 0;) {
         const ModelObject& o = objects[i];
-        if (o.IsBackground || IsHidden(o) || !o.Bounds.Contains(px, py))
+        if (o.IsBackground || !o.Bounds.Contains(px, py) || IsHidden(o))
             continue;
         kind = ModelHitKind::Object;
         return withHandles && n > 1 && o.Selected ? kWholeSelectionHit : qint32(i);
     }
+    // One pass over many links: ids, reaches and visibility looked up once.
     const ObjectIdIndex ids(objects);
+    std::vector<ModelRect> reaches(objects.size());
+    std::vector<char> shown(objects.size(), 1);
+    const bool anyHidden = std::any_of(m_model.Layers.begin(), m_model.Layers.end(),
+                                       [](const ModelLayer& layer) { return !layer.Visible; });
+    for (size_t i = 0; i < objects.size(); ++i) {
+        reaches[i] = LinkReach(objects[i]);
+        shown[i] = !anyHidden || !IsHidden(objects[i]);
+    }
     for (size_t i = m_model.Links.size(); i-- > 0;) {
         const ModelLink& l = m_model.Links[i];
         const qint32 source = l.SourceId != 0 ? ids.Find(l.SourceId) : -1;
         const qint32 target = l.TargetId != 0 ? ids.Find(l.TargetId) : -1;
-        if (source < 0 || target < 0 || IsHidden(objects[size_t(source)]) || IsHidden(objects[size_t(target)]))
+        if (source < 0 || target < 0 || !shown[size_t(source)] || !shown[size_t(target)])
             continue;
-        if (LinkHitsPoint(source, target, m)) {
+        if (WithinLinkReach(reaches[size_t(source)], reaches[size_t(target)], m) && LinkHitsPoint(source, target, m)) {
             kind = ModelHitKind::Link;
             return qint32(i);
         }
@@ -899,18 +933,8 @@ bool ModelerCanvasCore::LinkHitsPoint(qint32 source, qint32 target, const QPoint
     // every point of the hit ellipse lies within sqrt(0.05 d + 0.01) of
     // the line (d its length): a point beyond that reach of both objects'
     // rectangles cannot hit, and most points of a large model are.
-    ModelRect reach = m_model.Objects[size_t(source)].Bounds;
-    for (const qint32 index : {source, target}) {
-        const ModelObject& o = m_model.Objects[size_t(index)];
-        for (const ModelRect& r : {o.Bounds, o.GetOutlineRect(), o.LabelRect}) {
-            const float left = std::min(reach.x, r.x);
-            const float top = std::min(reach.y, r.y);
-            reach = {left, top, std::max(reach.Right(), r.Right()) - left, std::max(reach.Bottom(), r.Bottom()) - top};
-        }
-    }
-    const double margin = std::sqrt(0.05 * std::hypot(double(reach.width), double(reach.height)) + 0.01) + 0.01;
-    if (point.x() < reach.x - margin || point.x() > reach.Right() + margin || point.y() < reach.y - margin
-        || point.y() > reach.Bottom() + margin)
+    if (!WithinLinkReach(LinkReach(m_model.Objects[size_t(source)]), LinkReach(m_model.Objects[size_t(target)]),
+                         point))
         return false;
     QPointF a;
     QPointF b;
