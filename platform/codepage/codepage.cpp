@@ -99,6 +99,11 @@ bool IsLeadByte(int codePage, unsigned char b)
     }
 }
 
+char16_t Windows1252Char(unsigned char byte)
+{
+    return byte >= 0x80 && byte < 0xA0 ? kHigh1252[byte - 0x80] : char16_t(byte);
+}
+
 int Windows1252Byte(char16_t c)
 {
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))

@@ -57,6 +57,9 @@ private:
     std::unordered_map<int, std::unique_ptr<Converter>> m_converters;
 };
 
+/// The character of a Windows-1252 byte; an unassigned byte is the C1
+/// control of its value.
+char16_t Windows1252Char(unsigned char byte);
 /// The Windows-1252 byte of a character, or -1 when it has none.
 int Windows1252Byte(char16_t c);
 
