@@ -1,6 +1,6 @@
 #include "browser/displayoptionsdlg.h"
 
-#include "browser/colourchecklist.h"
+#include "ui/colourchecklist.h"
 #include "foundation/help.h"
 #include "panes/objcombobox.h"
 

@@ -3,8 +3,8 @@
 #include "browser/textcoderwindow.h"
 
 #include "foundation/stringstore.h"
-#include "panes/listnotifyinfo.h"
-#include "panes/requestowner.h"
+#include "document/listnotifyinfo.h"
+#include "document/requestowner.h"
 #include "store/storeids.h"
 #include "ui/sidecolumng.h"
 

@@ -8,7 +8,7 @@
 #include "foundation/externalfiles.h"
 #include "foundation/optionsrecord.h"
 #include "foundation/topicdisplaysource.h"
-#include "panes/objectlistregistry.h"
+#include "document/objectlistregistry.h"
 #include "store/projectdataengine.h"
 #include "store/topicdatabase.h"
 

@@ -1,6 +1,6 @@
 #include "panes/colorfilterdlg.h"
 
-#include "browser/colourchecklist.h"
+#include "ui/colourchecklist.h"
 #include "foundation/help.h"
 #include "foundation/stringstore.h"
 

@@ -4,7 +4,7 @@
 
 #include "app/mainframe.h"
 #include "browser/browserfixture.h"
-#include "browser/colourchecklist.h"
+#include "ui/colourchecklist.h"
 #include "browser/displayoptionsdlg.h"
 #include "foundation/options.h"
 #include "panes/objcombobox.h"

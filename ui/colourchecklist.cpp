@@ -1,8 +1,8 @@
-#include "browser/colourchecklist.h"
+#include "ui/colourchecklist.h"
 
-#include "browser/colorpicdlg.h"
+#include "ui/colorpicdlg.h"
 #include "foundation/texthelpers.h"
-#include "panes/treeimages.h"
+#include "ui/treeimages.h"
 
 #include <QMouseEvent>
 #include <QPainter>
