@@ -270,7 +270,8 @@ QString GetDefaultExternalsFolder()
 
 bool IsLinkAddress(const QString& target)
 {
-    static const QRegularExpression kScheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*://"));
+    // A scheme has two or more characters, so "C:" stays a drive.
+    static const QRegularExpression kScheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+:"));
     return target.startsWith(QStringLiteral("www."), Qt::CaseInsensitive) || kScheme.match(target).hasMatch();
 }
 

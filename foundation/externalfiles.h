@@ -58,8 +58,9 @@ QString GetExternalsFolder();
 /// the user's documents folder, "/" and "KORVAN_Externals".
 QString GetDefaultExternalsFolder();
 
-/// True for an address: "www." or any "scheme://" at the start (ignoring
-/// case). Everything else is a file path.
+/// True for an address: "www." or any "scheme:" of two or more characters
+/// at the start ("https://", "mailto:"; ignoring case). Everything else,
+/// a drive letter too, is a file path.
 bool IsLinkAddress(const QString& target);
 
 /// The path after "EXTERN:" of a content blob (UTF-16 little endian, any

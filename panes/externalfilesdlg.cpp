@@ -95,6 +95,21 @@ QString ExternalFilesDlg::StatusText(LinkLocation status)
     return LoadString(ExternalsText::NotFound);
 }
 
+void ExternalFilesDlg::SizeColumns()
+{
+    const int width = m_list->viewport()->width();
+    m_list->setColumnWidth(NameColumn, qMax(kMinColumnWidth, width / 3 - 100));
+    m_list->setColumnWidth(ReferenceColumn, qMax(kMinColumnWidth, 2 * width / 3 - 120));
+    m_list->setColumnWidth(SizeColumn, 70);
+    m_list->setColumnWidth(StatusColumn, 148);
+}
+
+void ExternalFilesDlg::showEvent(QShowEvent* event)
+{
+    CResizableDlgBase::showEvent(event);
+    SizeColumns();
+}
+
 bool ExternalFilesDlg::OnInitDialog()
 {
     CResizableDlgBase::OnInitDialog();
@@ -123,12 +138,8 @@ void ExternalFilesDlg::FillList()
         rows.append(row);
     }
     m_list->addTopLevelItems(rows);
-    if (layout())
-        layout()->activate();
-    const int width = m_list->viewport()->width();
-    m_list->setColumnWidth(NameColumn, qMax(kMinColumnWidth, width / 3 - 100));
-    m_list->setColumnWidth(ReferenceColumn, qMax(kMinColumnWidth, 2 * width / 3 - 120));
-    m_list->setColumnWidth(SizeColumn, 70);
-    m_list->setColumnWidth(StatusColumn, 148);
+    // Once shown the list has its width; before that the columns wait.
+    if (isVisible())
+        SizeColumns();
     m_list->setUpdatesEnabled(true);
 }

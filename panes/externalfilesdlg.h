@@ -40,8 +40,12 @@ public:
 
 protected:
     bool OnInitDialog() override;
+    void showEvent(QShowEvent* event) override;
 
 private:
+    /// The columns' widths from the list's client width.
+    void SizeColumns();
+
     QTreeWidget* m_list = nullptr;
     QPushButton* m_help = nullptr;
 };

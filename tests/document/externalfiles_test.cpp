@@ -69,7 +69,10 @@ TEST_F(ExternalFilesOfProject, EveryReferenceIsResolvedInOrderAndAddressesAreLef
         {"over.bin", files.overMiB, LinkLocation::StoredPath, 1048577},
         {"same.txt", files.sameA, LinkLocation::StoredPath, 5},
     };
-    ASSERT_EQ(records.size(), qsizetype(std::size(expected)));
+    QStringList listed;
+    for (const ExternalFileRecord& record : std::as_const(records))
+        listed.append(record.reference);
+    ASSERT_EQ(records.size(), qsizetype(std::size(expected))) << listed.join(u'|').toStdString();
     for (qsizetype i = 0; i < records.size(); ++i) {
         const ExternalFileRecord& record = records[i];
         SCOPED_TRACE(i);

@@ -137,6 +137,7 @@ TEST(LinkTargets, AddressesAreRecognisedByTheirStart)
         {"www.example.org/a", true}, {"WWW.EXAMPLE.ORG", true}, {"http://x.de", true}, {"HTTP://X.DE", true},
         {"https://x.de/a?b", true},  {"ftp://host/f", true},     {"wwwexample.org", false}, {"/home/a/www.txt", false},
         {"C:\\Docs\\a.pdf", false},  {"report.pdf", false},      {"://x", false},        {"", false},
+        {"mailto:ann@example.org", true}, {"file:///tmp/a.txt", true}, {"c:/docs/a.pdf", false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(IsLinkAddress(QString::fromUtf8(c.target)), c.address) << c.target;
