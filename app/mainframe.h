@@ -6,9 +6,9 @@
 #include "app/framesettings.h"
 #include "app/quickcodes.h"
 #include "document/documentframe.h"
+#include "document/listnotifyinfo.h"
 #include "foundation/colorhelpers.h"
 #include "foundation/commandtarget.h"
-#include "document/listnotifyinfo.h"
 #include "panes/objectlistwindow.h"
 
 #include <QMainWindow>

@@ -11,6 +11,7 @@
 #include "foundation/stringstore.h"
 #include "panes/externalfilesdlg.h"
 #include "store/fieldvalue.h"
+#include "store/projectdataengine.h"
 #include "store/rowbuffer.h"
 #include "store/storeids.h"
 #include "store/topicdatabase.h"

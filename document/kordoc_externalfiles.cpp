@@ -2,6 +2,7 @@
 // and stored models, and resolved on disk.
 
 #include "document/kordoc.h"
+#include "document/kordoc_p.h"
 
 #include "foundation/externalfiles.h"
 #include "foundation/linktarget.h"
@@ -40,15 +41,20 @@ QString ExternalReferenceOf(const QByteArray& stored)
 
 }  // namespace
 
+void CKorDoc::SetStoredModelFiles(StoredModelFiles lister)
+{
+    d->m_storedModelFiles = std::move(lister);
+}
+
 void CKorDoc::CollectExternalFiles(QStringList& paths, QList<ExternalFileRecord>* records)
 {
     QStringList references;
     QList<qint32> documents;
-    m_db.GetAllKeys(TopicId::Documents, documents);
+    d->m_db.GetAllKeys(TopicId::Documents, documents);
     std::sort(documents.begin(), documents.end());
     for (const qint32 document : std::as_const(documents)) {
         QByteArray stored;
-        if (m_db.ReadStoredBlob(TopicId::Documents, document, DocumentField::Text, stored)) {
+        if (d->m_db.ReadStoredBlob(TopicId::Documents, document, DocumentField::Text, stored)) {
             const QString own = ExternalReferenceOf(stored);
             if (!own.isEmpty())
                 references.append(own);
@@ -61,22 +67,22 @@ void CKorDoc::CollectExternalFiles(QStringList& paths, QList<ExternalFileRecord>
         }
     }
     QList<qint32> links;
-    m_db.GetAllKeys(TopicId::Links, links);
+    d->m_db.GetAllKeys(TopicId::Links, links);
     std::sort(links.begin(), links.end());
     for (const qint32 link : std::as_const(links)) {
         // A link to a file or an address has no partner link.
-        if (m_db.GetIntValue(TopicId::Links, link, LinkField::LinkID) > 0)
+        if (d->m_db.GetIntValue(TopicId::Links, link, LinkField::LinkID) > 0)
             continue;
         QByteArray stored;
         QByteArray text;
-        if (!m_db.ReadStoredBlob(TopicId::Links, link, LinkField::Text, stored) || !DecompressBlob(stored, text))
+        if (!d->m_db.ReadStoredBlob(TopicId::Links, link, LinkField::Text, stored) || !DecompressBlob(stored, text))
             continue;
         const QString reference = LinkTargetText(text).trimmed();
         if (!reference.isEmpty())
             references.append(reference);
     }
-    if (m_storedModelFiles)
-        references.append(m_storedModelFiles());
+    if (d->m_storedModelFiles)
+        references.append(d->m_storedModelFiles());
 
     LinkTargetResolver resolver(GetExternalsFolder(), GetProjectFolder());
     for (const QString& reference : std::as_const(references)) {

@@ -1,8 +1,8 @@
 #include "panes/colorfilterdlg.h"
 
-#include "ui/colourchecklist.h"
 #include "foundation/help.h"
 #include "foundation/stringstore.h"
+#include "ui/colourchecklist.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
