@@ -19,6 +19,8 @@ constexpr int OpenProject = 32783;
 constexpr int BackupProject = 32892;         ///< save a copy
 constexpr int RecentProjectFirst = 33028;    ///< entry 1 of the recent list
 constexpr int RecentProjectLast = 33032;     ///< entry 5
+constexpr int ShowExternals = 33645;         ///< ID_SHOW_EXTERNALS: the list of external files
+constexpr int ArchiveExternals = 33646;      ///< ID_ARCHIVE_EXTERNALS: the external files into one zip file
 }  // namespace CommandId
 
 /// Commands of the frame around the two trees.

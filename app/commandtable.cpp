@@ -33,6 +33,8 @@ const CommandInfo kCommands[] = {
     {CommandId::RecentProjectFirst + 2, AppText::CommandRecentProject, nullptr, nullptr},
     {CommandId::RecentProjectFirst + 3, AppText::CommandRecentProject, nullptr, nullptr},
     {CommandId::RecentProjectLast, AppText::CommandRecentProject, nullptr, nullptr},
+    {CommandId::ShowExternals, CommandId::ShowExternals, nullptr, nullptr},
+    {CommandId::ArchiveExternals, CommandId::ArchiveExternals, nullptr, "package-x-generic"},
     // The document browser: coding its selection, editing and zoom.
     {BrowserCommand::CodeInVivo, BrowserCommand::CodeInVivo, "Ctrl+I", nullptr},
     {BrowserCommand::CodeWithNewCode, BrowserCommand::CodeWithNewCode, "Ctrl+W", nullptr},

@@ -370,7 +370,7 @@ bool CMainFrame::OnCommand(int id)
         ArrangePanes(BitOf(HostOf(id)), true);
         return true;
     default:
-        return OnProjectCommand(id) || OnRetrievalCommand(id) || OnPrintCommand(id) || OnBrowserCommand(id) || OnTreeCommand(id) || m_listWindows->OnCommand(id);
+        return OnProjectCommand(id) || OnDialogCommand(id) || OnRetrievalCommand(id) || OnPrintCommand(id) || OnBrowserCommand(id) || OnTreeCommand(id) || m_listWindows->OnCommand(id);
     }
 }
 
@@ -385,7 +385,7 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
         ui.SetCheck((m_settings.viewState & BitOf(HostOf(ui.id))) != 0);
         return true;
     default:
-        return OnUpdateProjectCommand(ui) || OnUpdateRetrievalCommand(ui) || OnUpdatePrintCommand(ui) || OnUpdateBrowserCommand(ui) || OnUpdateTreeCommand(ui)
+        return OnUpdateProjectCommand(ui) || OnUpdateDialogCommand(ui) || OnUpdateRetrievalCommand(ui) || OnUpdatePrintCommand(ui) || OnUpdateBrowserCommand(ui) || OnUpdateTreeCommand(ui)
                || m_listWindows->OnUpdateCommand(ui);
     }
 }

@@ -194,6 +194,16 @@ public:
     /// The folder of the last opened project.
     const QString& LastProjectFolder() const { return m_lastProjectFolder; }
 
+    // ---- External files and the stripes' display options (mainframe_dialogs.cpp)
+    /// Collects the project's external files and lists them in their dialog.
+    void OnShowExternals();
+    /// Writes the found external files into "<project file>.zip" and reports
+    /// what was archived and what could not be, or that there was nothing.
+    void OnArchiveExternals();
+    /// Opens the display options of the browser's stripes at the point
+    /// (screen coordinates); the popup applies them itself.
+    void ShowDisplayOptions(QPoint point);
+
     // ---- Document browser (mainframe_browser.cpp) -----------------------------
     /// The document browser's window; null only while the frame is built
     /// or destroyed.
@@ -349,6 +359,8 @@ private:
     QString RunStartDialog();
     bool OnProjectCommand(int id);
     bool OnUpdateProjectCommand(CCmdUI& ui);
+    bool OnDialogCommand(int id);
+    bool OnUpdateDialogCommand(CCmdUI& ui);
     static int BitOf(View view);
     View HostOf(int contentCommandId) const;
 

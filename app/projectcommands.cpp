@@ -81,6 +81,9 @@ void CMainFrame::BuildProjectMenu(QMenu* file)
     for (int id : {CommandId::NewProject, CommandId::OpenProject, CommandId::BackupProject})
         file->addAction(m_commands.Action(id));
     file->addSeparator();
+    for (int id : {CommandId::ShowExternals, CommandId::ArchiveExternals})
+        file->addAction(m_commands.Action(id));
+    file->addSeparator();
     for (int id = CommandId::RecentProjectFirst; id <= CommandId::RecentProjectLast; ++id)
         file->addAction(m_commands.Action(id));
     file->addSeparator();

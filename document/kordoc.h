@@ -5,6 +5,7 @@
 #include "document/lexicalservice.h"
 #include "document/retrievalservice.h"
 #include "foundation/colorhelpers.h"
+#include "foundation/externalfiles.h"
 
 #include <QByteArray>
 #include <QDate>
@@ -499,6 +500,21 @@ public:
     /// ExtLink1 to ExtLink3 of the document; false (the texts unchanged)
     /// when it is absent.
     bool GetDocumentSourceInfo(qint32 document, QString& link1, QString& link2, QString& link3) const;
+
+    // ---- External files --------------------------------------------------------
+
+    /// The references of the stored models to outside files, as stored;
+    /// the model store fills it once it exists.
+    using StoredModelFiles = std::function<QStringList()>;
+    void SetStoredModelFiles(StoredModelFiles lister);
+    /// Resolves every outside file the project refers to against the
+    /// externals folder and then the project's folder, in this order: each
+    /// document in key order (its "EXTERN:" content, ExtLink1 to ExtLink3,
+    /// MediaFile, trimmed), each link to a file or address with a text, the
+    /// stored models' files. Appends each found file's path to paths
+    /// (duplicates kept) and, when given, a record of every file reference,
+    /// found or not, to records. Addresses are neither.
+    void CollectExternalFiles(QStringList& paths, QList<ExternalFileRecord>* records = nullptr);
 
     // ---- Codes, code sets, code variables and code frequencies -------------
     // Creation, names and failures as for documents above. A name longer

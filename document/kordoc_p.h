@@ -89,4 +89,5 @@ struct CKorDocPrivate {
     QList<qint32> m_keptDocuments;
 
     qint32 m_batchCodingWeight = -1;  // the coding options dialog's weight
+    std::function<QStringList()> m_storedModelFiles;  // the model store's lister; empty until it exists
 };
