@@ -9,6 +9,8 @@
 #include <QStyle>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace {
 constexpr QSize kLabelSize(109, 18);
 constexpr QSize kSliderSize(120, 18);
@@ -35,7 +37,10 @@ CMediaToolBar::CMediaToolBar(const QString& title, QWidget* parent)
     : CommandToolBar(title, parent), m_label(new QLabel(this)), m_slider(new QSlider(Qt::Horizontal, this))
 {
     setObjectName(QStringLiteral("IDT_MEDIAPLAYER_%1").arg(MediaIds::Toolbar));
-    m_label->setFixedSize(kLabelSize);
+    // At least the label's size, wider where the font needs it for a pair of
+    // times with two-digit hours.
+    const int textWidth = m_label->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00 / 00:00:00")) + 8;
+    m_label->setFixedSize(std::max(kLabelSize.width(), textWidth), kLabelSize.height());
     m_label->setAlignment(Qt::AlignCenter);
     m_label->setText(QStringLiteral("00:00:00 / 00:00:00"));
     SetControlId(m_label, MediaCommand::TimeLabel);

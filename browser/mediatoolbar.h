@@ -8,7 +8,8 @@ class QLabel;
 class QSlider;
 
 /// @short The media toolbar: the player's command buttons, the time label
-/// (control 33508: "position / duration", 109 × 18, centred) and the
+/// (control 33508: "position / duration", 109 × 18 or as wide as the font
+/// needs, centred) and the
 /// position slider (control 33509, 120 × 18, in seconds).
 ///
 /// A drag of the slider sets the tracking flag, so the position timer does

@@ -4,6 +4,7 @@
 #include "browser/mediaplayer.h"
 #include "foundation/programpaths.h"
 #include "platform/profile/privateprofile.h"
+#include "ui/windowplacement.h"
 
 #include <QVideoWidget>
 
@@ -11,9 +12,6 @@ namespace {
 
 const QString kSection = QStringLiteral("dlgVideo");
 const QString kKey = QStringLiteral("WindowPos");
-constexpr int kPlacementNumbers = 10;
-constexpr int kShowNormal = 1;
-constexpr int kHide = 0;
 
 }  // namespace
 
@@ -72,39 +70,19 @@ void CMPVideoDlg::SaveVideoPlacement() const
 {
     if (g_program.ProfilePath.isEmpty())
         return;
-    const QRect normal = geometry();
-    const QString text = QStringLiteral("%1,%2,%3,%4,%5,%6,%7,%8,%9,%10")
-                             .arg(0)
-                             .arg(isVisible() ? kShowNormal : kHide)
-                             .arg(-1)
-                             .arg(-1)
-                             .arg(-1)
-                             .arg(-1)
-                             .arg(normal.left())
-                             .arg(normal.top())
-                             .arg(normal.left() + normal.width())
-                             .arg(normal.top() + normal.height());
-    PrivateProfile(g_program.ProfilePath).WriteString(kSection, kKey, text);
+    WindowPlacement placement;
+    placement.showCommand = isVisible() ? WindowPlacement::Normal : WindowPlacement::Hidden;
+    placement.normal = geometry();
+    PrivateProfile(g_program.ProfilePath).WriteString(kSection, kKey, placement.ToText());
 }
 
 bool CMPVideoDlg::RestoreVideoPlacement()
 {
-    if (g_program.ProfilePath.isEmpty())
-        return false;
-    const QStringList parts = PrivateProfile(g_program.ProfilePath).GetString(kSection, kKey).split(u',');
-    if (parts.size() != kPlacementNumbers)
-        return false;
-    int values[kPlacementNumbers];
-    for (int i = 0; i < kPlacementNumbers; ++i) {
-        bool ok = false;
-        values[i] = parts.at(i).trimmed().toInt(&ok);
-        if (!ok)
-            return false;
-    }
-    const QRect normal(QPoint(values[6], values[7]), QSize(values[8] - values[6], values[9] - values[7]));
-    if (normal.width() <= 0 || normal.height() <= 0)
+    WindowPlacement placement;
+    if (g_program.ProfilePath.isEmpty()
+        || !WindowPlacement::Read(PrivateProfile(g_program.ProfilePath).GetString(kSection, kKey), placement))
         return false;
     // The place and size come back; the window stays hidden until the frame shows it.
-    setGeometry(normal);
+    setGeometry(placement.normal);
     return true;
 }
