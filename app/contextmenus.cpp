@@ -4,12 +4,14 @@
 #include "app/contextmenus.h"
 
 #include "app/appids.h"
-#include "browser/framebrowser.h"
 #include "app/mainframe.h"
+#include "browser/framebrowser.h"
 #include "document/kordoc.h"
 #include "foundation/stringstore.h"
 #include "foundation/uiservices.h"
 #include "store/storeids.h"
+#include "store/topicdatabase.h"
+#include "store/topictable.h"
 
 #include <QAction>
 #include <QMenu>

@@ -1,13 +1,16 @@
 #include "app/listwindows.h"
 
 #include "document/kordoc.h"
+#include "document/objectlistregistry.h"
 #include "foundation/stringstore.h"
 #include "foundation/waitwindow.h"
 #include "panes/listids.h"
 #include "panes/objectlistwindow.h"
 #include "store/fieldvalue.h"
+#include "store/projectdataengine.h"
 #include "store/rowbuffer.h"
 #include "store/storeids.h"
+#include "store/topicdatabase.h"
 
 #include <QObject>
 

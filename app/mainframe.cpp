@@ -22,6 +22,8 @@
 #include "retrieval/segmentsctrl.h"
 #include "store/projectdataengine.h"
 #include "store/storeids.h"
+#include "store/topicdatabase.h"
+#include "store/topictable.h"
 #include "ui/commandtoolbar.h"
 #include "ui/waitwnd.h"
 

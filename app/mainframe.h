@@ -7,9 +7,9 @@
 #include "app/quickcodes.h"
 #include "browser/browseritems.h"
 #include "document/documentframe.h"
+#include "document/listnotifyinfo.h"
 #include "foundation/colorhelpers.h"
 #include "foundation/commandtarget.h"
-#include "document/listnotifyinfo.h"
 #include "panes/objectlistwindow.h"
 
 #include <QMainWindow>

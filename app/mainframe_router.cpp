@@ -2,14 +2,18 @@
 // its document handler or to a frame handler, and the frame's own handlers
 // for the drop test, context menus and following or activating an item.
 
-#include "browser/framebrowser.h"
 #include "app/mainframe.h"
+#include "browser/framebrowser.h"
 #include "document/documentrequests.h"
 #include "document/kordoc.h"
+#include "document/objectlistregistry.h"
 #include "foundation/ids.h"
+#include "foundation/optionsrecord.h"
 #include "foundation/waitwindow.h"
 #include "store/projectdataengine.h"
 #include "store/storeids.h"
+#include "store/topicdatabase.h"
+#include "store/topictable.h"
 
 #include <QCoreApplication>
 

@@ -6,10 +6,10 @@
 #include "app/appids.h"
 #include "app/codetoollistener.h"
 #include "app/contextmenus.h"
-#include "browser/framebrowser.h"
 #include "browser/codetoolbardlg.h"
-#include "ui/colorpicdlg.h"
+#include "browser/framebrowser.h"
 #include "document/kordoc.h"
+#include "document/objectlistregistry.h"
 #include "foundation/ids.h"
 #include "foundation/messageservice.h"
 #include "foundation/options.h"
@@ -20,6 +20,7 @@
 #include "panes/objtreectrl.h"
 #include "platform/rtf/rtfwriter.h"
 #include "store/storeids.h"
+#include "ui/colorpicdlg.h"
 
 #include <QTextDocument>
 

@@ -5,6 +5,7 @@
 #include "app/baseview.h"
 #include "app/mainframe.h"
 #include "document/kordoc.h"
+#include "document/objectlistregistry.h"
 #include "foundation/stringstore.h"
 #include "panes/objtreectrl.h"
 #include "panes/treepanewindow.h"

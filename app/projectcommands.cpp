@@ -2,10 +2,10 @@
 // dialog's choice, closing the project's windows and the timed backup.
 
 #include "app/appids.h"
-#include "browser/framebrowser.h"
 #include "app/listwindows.h"
 #include "app/mainframe.h"
 #include "app/startdlg.h"
+#include "browser/framebrowser.h"
 #include "document/kordoc.h"
 #include "foundation/filehelpers.h"
 #include "foundation/ids.h"
@@ -18,6 +18,7 @@
 #include "platform/jet/databasefilekind.h"
 #include "platform/profile/privateprofile.h"
 #include "store/projectdataengine.h"
+#include "store/topicdatabase.h"
 #include "ui/checkmessagedlg.h"
 
 #include <QDateTime>

@@ -6,6 +6,7 @@
 
 #include "bench/projectgenerator.h"
 #include "document/kordoc.h"
+#include "document/objectlistregistry.h"
 #include "foundation/options.h"
 #include "foundation/richtexthelpers.h"
 #include "foundation/stringstore.h"
@@ -14,6 +15,7 @@
 #include "store/projectdataengine.h"
 #include "store/rowbuffer.h"
 #include "store/storeids.h"
+#include "store/topicdatabase.h"
 #include "tests/common/recordingpane.h"
 
 #include <benchmark/benchmark.h>

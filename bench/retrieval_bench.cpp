@@ -13,15 +13,17 @@
 
 #include "bench/benchmemory.h"
 #include "bench/guibenchmain.h"
-#include "bench/retrievalproject.h"
 #include "bench/projectgenerator.h"
+#include "bench/retrievalproject.h"
 #include "document/kordoc.h"
+#include "foundation/optionsrecord.h"
 #include "foundation/stringstore.h"
 #include "retrieval/retrievalengine.h"
 #include "store/fieldvalue.h"
 #include "store/projectdataengine.h"
 #include "store/rowbuffer.h"
 #include "store/storeids.h"
+#include "store/topicdatabase.h"
 
 #include <benchmark/benchmark.h>
 

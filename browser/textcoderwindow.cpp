@@ -5,8 +5,8 @@
 
 #include "browser/browserids.h"
 #include "document/documentids.h"
-#include "foundation/dragobject.h"
 #include "document/requestowner.h"
+#include "foundation/dragobject.h"
 #include "store/rowbuffer.h"
 #include "store/storeids.h"
 #include "ui/sidecolumng.h"

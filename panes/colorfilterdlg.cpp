@@ -1,9 +1,9 @@
 #include "panes/colorfilterdlg.h"
 
-#include "ui/colorpicdlg.h"
-#include "ui/colourchecklist.h"
 #include "foundation/help.h"
 #include "foundation/stringstore.h"
+#include "ui/colorpicdlg.h"
+#include "ui/colourchecklist.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>

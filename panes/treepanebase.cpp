@@ -1,17 +1,17 @@
 #include "panes/treepanebase.h"
 
+#include "document/listnotifyinfo.h"
+#include "document/requestowner.h"
 #include "foundation/colorhelpers.h"
 #include "foundation/dragobject.h"
 #include "panes/contextsearch.h"
-#include "document/listnotifyinfo.h"
-#include "document/requestowner.h"
-#include "ui/treeimages.h"
 #include "store/fieldvalue.h"
 #include "store/oledate.h"
 #include "store/storeids.h"
 #include "ui/headerctrl.h"
 #include "ui/redit4list.h"
 #include "ui/richviewowner.h"
+#include "ui/treeimages.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>

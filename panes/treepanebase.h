@@ -1,9 +1,9 @@
 #pragma once
 
-#include "panes/idtreemodel.h"
-#include "panes/contextsearch.h"
-#include "panes/panecaption.h"
 #include "document/panewnd.h"
+#include "panes/contextsearch.h"
+#include "panes/idtreemodel.h"
+#include "panes/panecaption.h"
 #include "ui/rtftipctrl.h"
 
 #include <QHash>

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "document/codingrecord.h"
+#include "document/panewnd.h"
 #include "foundation/segmentarray.h"
 #include "panes/contextsearch.h"
 #include "panes/panecaption.h"
-#include "document/panewnd.h"
 #include "retrieval/projectrows.h"
 #include "ui/chartwnde.h"
 #include "ui/richviewowner.h"

@@ -5,10 +5,12 @@
 
 #include "app/appids.h"
 #include "app/startdlg.h"
+#include "common/fakejetreader.h"
 #include "framefixture.h"
 #include "platform/office/officeconverter.h"
-#include "common/fakejetreader.h"
 #include "platform/rtf/rtfreader.h"
+#include "store/projectdataengine.h"
+#include "store/topicdatabase.h"
 #include "ui/checkmessagedlg.h"
 
 #include <QAbstractButton>

@@ -6,6 +6,8 @@
 // retrieved segment.
 
 #include "browser/studyframe.h"
+#include "store/projectdataengine.h"
+#include "store/topicdatabase.h"
 
 namespace {
 

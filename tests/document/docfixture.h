@@ -12,12 +12,16 @@
 #include "document/consistency.h"
 #include "document/documentids.h"
 #include "document/kordoc.h"
+#include "document/objectlistregistry.h"
 #include "foundation/stringstore.h"
-#include "store/projectfixture.h"
+#include "store/fielddescriptor.h"
 #include "store/fieldvalue.h"
 #include "store/projectdataengine.h"
+#include "store/projectfixture.h"
 #include "store/rowbuffer.h"
 #include "store/storeids.h"
+#include "store/topicdatabase.h"
+#include "store/topictable.h"
 
 #include <QLocale>
 #include <QVariant>

@@ -4,9 +4,10 @@
 
 #include "document/docfixture.h"
 #include "document/documentids.h"
-#include "foundation/richtexthelpers.h"
 #include "document/listnotifyinfo.h"
+#include "foundation/richtexthelpers.h"
 #include "platform/rtf/richeditctrlex.h"
+#include "store/topicdatabase.h"
 
 namespace doctest {
 namespace {

@@ -1,10 +1,8 @@
-// Words: separators, the sorted word list, word counts with their limits,
-// dictionary lookups and dictionary files read tolerantly and written
-// whole.
+// Words of the document: dictionary lookups and dictionary files read
+// tolerantly and written whole. The word list itself: wordlist_test.cpp.
 
 #include "objectstest.h"
-
-#include "document/wordcounts.h"
+#include "store/topicdatabase.h"
 
 #include <QFile>
 
@@ -74,71 +72,6 @@ private:
 };
 
 }  // namespace
-
-TEST_F(WordsTest, SeparatorsBecomeBlanksAndTheListStaysSortedAndUnique)
-{
-    QString text = QStringLiteral("Hello,World\tÄRGER");
-    RemoveSeparators(text, true);
-    EXPECT_EQ(text, QStringLiteral("hello world ärger "));
-
-    doc.SetWordList(QStringLiteral("The and THE, the."), false);
-    EXPECT_EQ(doc.GetWordList(), (QStringList{QStringLiteral("and"), QStringLiteral("the")}));
-    qsizetype position = -1;
-    EXPECT_FALSE(doc.FindWordPosition(QStringLiteral("The"), &position));
-    EXPECT_EQ(position, 1);
-    EXPECT_TRUE(doc.FindWordPosition(QStringLiteral("Be"), &position));
-    EXPECT_EQ(position, 1);
-    EXPECT_TRUE(doc.FindWordInList(u"BE"));
-    doc.SetWordListOn(false);
-    EXPECT_FALSE(doc.FindWordInList(u"be"));
-    doc.SetWordListOn(true);
-    EXPECT_TRUE(doc.RemoveWord(QStringLiteral("AND")));
-    EXPECT_FALSE(doc.RemoveWord(QStringLiteral("and")));
-    doc.SetWordList(QStringLiteral("zoo"), true);
-    EXPECT_EQ(doc.GetWordList(), (QStringList{QStringLiteral("be"), QStringLiteral("the"), QStringLiteral("zoo")}));
-}
-
-TEST_F(WordsTest, WordsAreCountedWithinTheirLimitsAndWithoutListedWords)
-{
-    doc.SetWordList(QStringLiteral("the"), false);
-    const QString word63(63, QLatin1Char('w')), word64(64, QLatin1Char('v'));
-    QString text = QStringLiteral("The cat, the CAT; 42 l'eau \u0645\u0631\u062D\u0628\u0627 ") + word63 + u' ' + word64 +
-                   QStringLiteral(" (cat)");
-    WordCounts words, all;
-    EXPECT_EQ(doc.CountWords(text, words, &all, true), 7);
-    EXPECT_EQ(words.value(QStringLiteral("cat")), 3);
-    EXPECT_EQ(words.value(QStringLiteral("42")), 1);
-    EXPECT_EQ(words.value(QStringLiteral("l'eau")), 1);
-    EXPECT_EQ(words.value(QStringLiteral("\u0645\u0631\u062D\u0628\u0627")), 1);
-    EXPECT_EQ(words.value(word63), 1);
-    EXPECT_FALSE(words.contains(word64));
-    EXPECT_FALSE(words.contains(QStringLiteral("the")));
-    EXPECT_EQ(all, words);
-
-    // Presence: new words enter with 0, known ones keep their value.
-    QString again = QStringLiteral("cat dog dog");
-    EXPECT_EQ(doc.CountWords(again, words, nullptr, false), 3);
-    EXPECT_EQ(words.value(QStringLiteral("cat")), 3);
-    EXPECT_EQ(words.value(QStringLiteral("dog"), -1), 0);
-
-    EXPECT_EQ(CKorDoc::CountTextWords(QStringLiteral("a bb, ccc ") + word63 + u' ' + word64), 3);
-}
-
-TEST_F(WordsTest, ManyDistinctWordsKeepTheirCountsAcrossTexts)
-{
-    // Enough words to make the table grow several times between texts.
-    WordCounts words;
-    for (int round = 1; round <= 2; ++round) {
-        QString text;
-        for (int i = 0; i < 5000; ++i)
-            text += QStringLiteral("w%1 ").arg(i % 2500);
-        EXPECT_EQ(doc.CountWords(text, words, nullptr, true), 5000);
-        EXPECT_EQ(words.size(), 2500);
-        for (int i = 0; i < 2500; i += 97)
-            EXPECT_EQ(words.value(QStringLiteral("w%1").arg(i)), 2 * round) << i;
-    }
-    EXPECT_FALSE(words.contains(u"w2500"));
-}
 
 TEST_F(WordsTest, ADictionaryFileIsReadTolerantlyAndKeysFollowTheTopic)
 {

@@ -8,6 +8,7 @@
 #include "store/fielddescriptor.h"
 #include "store/fieldvalue.h"
 #include "store/rowbuffer.h"
+#include "store/topicdatabase.h"
 
 namespace retrievaltest {
 namespace {

@@ -9,6 +9,7 @@
 #include "app/mainframe.h"
 #include "document/documentids.h"
 #include "foundation/options.h"
+#include "foundation/optionsrecord.h"
 #include "foundation/programpaths.h"
 #include "retrieval/retrievalfunctiondlg.h"
 #include "retrieval/segmentsctrl.h"
