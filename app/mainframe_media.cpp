@@ -11,6 +11,7 @@
 #include "browser/mpvideodlg.h"
 #include "browser/textcoderwindow.h"
 #include "document/kordoc.h"
+#include "document/objectlistregistry.h"
 #include "foundation/ids.h"
 #include "foundation/options.h"
 #include "foundation/programpaths.h"
