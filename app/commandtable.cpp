@@ -2,6 +2,7 @@
 
 #include "app/appids.h"
 #include "browser/browserids.h"
+#include "browser/mediaids.h"
 #include "foundation/stringstore.h"
 
 #include <QAction>
@@ -65,6 +66,16 @@ const CommandInfo kCommands[] = {
     {ListWindowCommand::OverviewList, ListWindowCommand::OverviewList, nullptr, nullptr},
     {ListWindowCommand::GeoLinkList, ListWindowCommand::GeoLinkList, nullptr, nullptr},
     // The trees' tool window.
+    // The media toolbar.
+    {MediaCommand::Load, MediaText::CommandLoad, "Ctrl+P", "document-open"},
+    {MediaCommand::MarkList, MediaText::CommandLoad + 1, nullptr, "view-list-details"},
+    {MediaCommand::FollowMarks, MediaText::CommandLoad + 2, nullptr, "go-jump"},
+    {MediaCommand::Stamp, MediaText::CommandLoad + 3, "F3", "appointment-new"},
+    {MediaCommand::PreviousMark, MediaText::CommandLoad + 4, "F5", "media-skip-backward"},
+    {MediaCommand::Stop, MediaText::CommandLoad + 5, nullptr, "media-playback-stop"},
+    {MediaCommand::TogglePlay, MediaText::CommandLoad + 6, "F4", "media-playback-start"},
+    {MediaCommand::NextMark, MediaText::CommandLoad + 7, "F6", "media-skip-forward"},
+    {MediaCommand::Video, MediaText::CommandVideo, nullptr, "video-display"},
 };
 
 bool HasText(const char* text)

@@ -7,12 +7,17 @@
 #include "app/splash.h"
 #include "app/splitterwndex.h"
 #include "browser/browserids.h"
+#include "browser/mediaplayer.h"
+#include "browser/mediatoolbar.h"
+#include "browser/mpvideodlg.h"
 #include "document/kordoc.h"
 #include "foundation/ids.h"
 #include "foundation/options.h"
 #include "foundation/programpaths.h"
 #include "foundation/stringstore.h"
 #include "foundation/waitwindow.h"
+#include "platform/footswitch/footswitchreader.h"
+#include "platform/footswitch/udevmonitor.h"
 #include "platform/profile/privateprofile.h"
 #include "retrieval/segmentsctrl.h"
 #include "store/projectdataengine.h"
@@ -101,6 +106,7 @@ CMainFrame::CMainFrame(ICommandTarget* app, CKorDoc* document)
     });
     BuildMenus();
     BuildStatusBar();
+    SetupMediaPlayer();
     BuildPanes();
     ApplyLayout();
     restoreState(QSettings().value(kBarStateKey).toByteArray());
@@ -117,6 +123,10 @@ CMainFrame::CMainFrame(ICommandTarget* app, CKorDoc* document)
 
 CMainFrame::~CMainFrame()
 {
+    // The reader thread ends before anything it reports to goes.
+    m_footswitch.reset();
+    delete m_videoDialog.data();
+    m_mediaPlayer.reset();
     DestroyBrowser();
     DestroyTrees();
     if (GetWaitWindow() && m_waitHost)
@@ -148,6 +158,7 @@ void CMainFrame::BuildMenus()
     window->addAction(m_commands.Action(BrowserCommand::CodeToolWindow));
     window->addAction(m_commands.Action(CommandId::RetrievalFunction));
     window->addAction(m_commands.Action(CommandId::ShowSegmentMemos));
+    window->addAction(BuildMediaToolBar()->toggleViewAction());
     menuBar()->addMenu(window);
     QMenu* help = m_commands.CreateMenu(AppText::MenuHelp, this);
     help->addAction(m_commands.Action(CommandId::AppAbout));
@@ -370,7 +381,7 @@ bool CMainFrame::OnCommand(int id)
         ArrangePanes(BitOf(HostOf(id)), true);
         return true;
     default:
-        return OnProjectCommand(id) || OnDialogCommand(id) || OnRetrievalCommand(id) || OnPrintCommand(id) || OnBrowserCommand(id) || OnTreeCommand(id) || m_listWindows->OnCommand(id);
+        return OnProjectCommand(id) || OnDialogCommand(id) || OnMediaCommand(id) || OnRetrievalCommand(id) || OnPrintCommand(id) || OnBrowserCommand(id) || OnTreeCommand(id) || m_listWindows->OnCommand(id);
     }
 }
 
@@ -385,7 +396,7 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
         ui.SetCheck((m_settings.viewState & BitOf(HostOf(ui.id))) != 0);
         return true;
     default:
-        return OnUpdateProjectCommand(ui) || OnUpdateDialogCommand(ui) || OnUpdateRetrievalCommand(ui) || OnUpdatePrintCommand(ui) || OnUpdateBrowserCommand(ui) || OnUpdateTreeCommand(ui)
+        return OnUpdateProjectCommand(ui) || OnUpdateDialogCommand(ui) || OnUpdateMediaCommand(ui) || OnUpdateRetrievalCommand(ui) || OnUpdatePrintCommand(ui) || OnUpdateBrowserCommand(ui) || OnUpdateTreeCommand(ui)
                || m_listWindows->OnUpdateCommand(ui);
     }
 }
@@ -458,5 +469,7 @@ void CMainFrame::closeEvent(QCloseEvent* event)
     SaveSettings();
     if (m_document)
         m_document->CloseDatabase();
+    if (m_mediaPlayer)
+        m_mediaPlayer->Release();
     event->accept();
 }

@@ -5,6 +5,7 @@
 #include "app/contextmenus.h"
 #include "app/framesettings.h"
 #include "app/quickcodes.h"
+#include "browser/browseritems.h"
 #include "document/documentframe.h"
 #include "document/listnotifyinfo.h"
 #include "foundation/colorhelpers.h"
@@ -21,6 +22,12 @@
 #include <memory>
 
 class CBaseView;
+class CMediaPlayer;
+class CMediaToolBar;
+class CMPVideoDlg;
+class FootswitchReader;
+class IReportSource;
+class UdevMonitor;
 class CodeToolBarDlg;
 class CKorDoc;
 class TextCoderWindow;
@@ -253,11 +260,32 @@ public:
     // ---- What the project document asks of the frame --------------------------
     bool SetWindowTitle(const QString& title) override;
     void CommitDocumentEdits() override { CommitBrowserEdits(); }
-    /// No media player exists yet: a transcript's media file is not loaded.
-    void LoadMediaFile(const QString&) override {}
+    void LoadMediaFile(const QString& fileName) override { LoadMedia(fileName); }
     /// No map links are shown yet.
     void RebuildGeoLinkList() override {}
     void RefreshBrowser() override;
+
+    // ---- Media player and foot switch (mainframe_media.cpp) --------------------
+    /// Puts the shown document's media file into the player, or empties it
+    /// (empty path), and keeps the toolbar, the mark list, the video window
+    /// and the browser's time-mark column in step. False without an open
+    /// project.
+    bool LoadMedia(const QString& fileName);
+    CMediaPlayer* MediaPlayer() const { return m_mediaPlayer.get(); }
+    CMediaToolBar* MediaToolBar() const { return m_mediaBar; }
+    /// The video window; null until it is first needed.
+    CMPVideoDlg* VideoWindow() const;
+    /// The time marks the browser shows for the player's transcript.
+    const QList<TimeMarkItem>& TimeMarks() const { return m_timeMarks; }
+    /// A foot-switch event (FootswitchReader::Event; 99 inserts a time
+    /// stamp when the option allows).
+    void OnFootswitch(int event);
+    /// The position timer's tick: position text, slider, and the mark
+    /// broadcast when the current mark changed.
+    void OnMediaPositionTimer();
+    /// Reads the pedal from another source (tests); restarts the reader.
+    void SetFootswitchSource(std::unique_ptr<IReportSource> source);
+    FootswitchReader* Footswitch() const { return m_footswitch.get(); }
 
 signals:
     /// A double click on the left part of a status-bar pane (128 pixels of
@@ -361,6 +389,25 @@ private:
     bool OnUpdateProjectCommand(CCmdUI& ui);
     bool OnDialogCommand(int id);
     bool OnUpdateDialogCommand(CCmdUI& ui);
+    // Media player.
+    CMediaToolBar* BuildMediaToolBar();
+    void SetupMediaPlayer();
+    void StartFootswitch(std::unique_ptr<IReportSource> source);
+    bool OnMediaCommand(int id);
+    bool OnUpdateMediaCommand(CCmdUI& ui);
+    /// A file is loaded into the active player.
+    bool MediaReady() const;
+    void RefreshMediaPosition();
+    void ApplyMediaDuration();
+    /// Selects the current mark in the lists while following marks.
+    void BroadcastCurrentMark();
+    /// The browser's time marks from the player's marks.
+    void FillTimeMarks();
+    /// The transcript's stored marks into the player, sorted by position.
+    void LoadPlayerMarks(const CKorDoc& document, qint32 transcript);
+    void OnMediaStamp();
+    void ShowMediaMarkList(bool open);
+    void ShowVideoWindow(bool show);
     static int BitOf(View view);
     View HostOf(int contentCommandId) const;
 
@@ -399,4 +446,13 @@ private:
     QPointer<QMenu> m_contextMenu;
     QPointer<QWidget> m_modelEditor;   // the map window; null while none is open
     QString m_lastProjectFolder;
+
+    // Media player, its windows and the foot switch.
+    std::unique_ptr<CMediaPlayer> m_mediaPlayer;
+    CMediaToolBar* m_mediaBar = nullptr;
+    QPointer<CMPVideoDlg> m_videoDialog;
+    QList<TimeMarkItem> m_timeMarks;   // the browser reads them, not owned there
+    qint32 m_broadcastMark = -1;       // the mark the lists were last told of
+    std::unique_ptr<FootswitchReader> m_footswitch;
+    std::unique_ptr<UdevMonitor> m_deviceMonitor;
 };

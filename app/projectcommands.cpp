@@ -283,6 +283,7 @@ void CMainFrame::CloseProjectUI()
         m_contextMenu->close();
     m_contextTarget.Reset();
     m_contextClipboard = {};
+    LoadMedia(QString());
     m_document->ResetCaches();
     PumpUiMessages();
 }
