@@ -31,6 +31,7 @@ constexpr int ColourCodes = 20070;        ///< ID_OBJ_WORD_IMAGE_0
 constexpr int ColourDocument = 20144;     ///< ID_OBJ_TEXT_SETCOLOR
 constexpr int CodesColourFilter = 20115;  ///< the code tree's caption button
 constexpr int DocumentsColourFilter = 20117;   ///< the document tree's caption button
+constexpr int ImportDocuments = 193700;   ///< the document file import, on the documents root and groups; its text has the same id
 }  // namespace TreeCommand
 
 /// Text ids of the language table read by the shell.

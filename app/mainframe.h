@@ -184,6 +184,13 @@ public:
     /// Converts a word-processor file into RTF at target through LibreOffice;
     /// false (with a message saying why) when no RTF was made.
     bool ConvertWithWordProcessor(const QString& source, const QString& target);
+    /// Imports files and folders as documents into the group (0: top level);
+    /// without paths the user is asked for files. `paths` and `ids` as
+    /// DocumentFileImport::Run takes them. Nothing without an open project.
+    void ImportDocumentFiles(qint32 group, QStringList* paths, QList<qint32>* ids, bool noSizeQuestion);
+    /// The group that takes documents imported on a node of the document
+    /// tree: the group itself, a document's group, else the top level.
+    qint32 ImportGroupOf(qint32 nodeKind, qint32 id) const;
     /// Writes the stop list as UTF-16 text; false (with a message) when the
     /// file cannot be written.
     bool SaveWordListText(const QString& path);

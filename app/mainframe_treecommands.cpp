@@ -71,6 +71,10 @@ bool CMainFrame::OnTreeCommand(int id)
         ColourDocument();
         m_contextTarget.Reset();
         return true;
+    case TreeCommand::ImportDocuments:
+        ImportDocumentFiles(ImportGroupOf(m_contextTarget.kind, m_contextTarget.item), nullptr, nullptr, false);
+        m_contextTarget.Reset();
+        return true;
     case CObjTreeCtrl::ToggleListMode:
         if (m_codeTree)
             m_codeTree->OnCaptionCommand(id);
@@ -87,6 +91,7 @@ bool CMainFrame::OnUpdateTreeCommand(CCmdUI& ui)
     case TreeCommand::NewSubcode:
     case TreeCommand::ColourCodes:
     case TreeCommand::ColourDocument:
+    case TreeCommand::ImportDocuments:
     case TreeCommand::CodesColourFilter:
     case TreeCommand::DocumentsColourFilter:
         ui.Enable(GetDocument() != nullptr);

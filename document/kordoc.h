@@ -35,6 +35,7 @@ class RowBuffer;
 class WordCounts;
 struct AddFieldNotifyInfo;
 struct CompareRowsNotifyInfo;
+struct DocumentImportBatch;
 struct DeleteFieldNotifyInfo;
 struct DistinctValuesNotifyInfo;
 struct FieldDescriptorNotifyInfo;
@@ -465,6 +466,11 @@ public:
     /// "EXTERN:" reference to a file) of the DocumentKind. Size is the byte
     /// count unless the content is a reference. The new id; 0 on failure.
     qint32 NewExternalDocument(qint32 group, const QString& name, const QByteArray& content, qint32 kind);
+    /// The groups and documents of one file import, with the media marks of
+    /// transcripts, all in one transaction; announced only once written.
+    /// `ids` gets the new documents' ids in the batch's order. False, with
+    /// nothing written or announced, when a write failed.
+    bool AddImportedDocuments(const DocumentImportBatch& batch, QList<qint32>& ids);
     /// A copy of the source with its content, named "<name> (<key>)", in a
     /// group (targetKind 2) or in the group of a document and after it
     /// (targetKind 5); it starts without codings, memos and memo. False for
