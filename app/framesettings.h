@@ -23,6 +23,8 @@ struct WindowPlacement {
     int flags = 0;
     int showCommand = Maximised;
     QRect normal = QRect(QPoint(50, 50), QPoint(539, 539));   // right and bottom 540, exclusive
+    /// False for the default placement, when none was kept.
+    bool kept = false;
 
     QString ToText() const;
     /// The placement of a text of ten numbers; the default for anything else
@@ -60,6 +62,8 @@ struct FrameSettings {
     /// removed entries do not come back. False when the profile cannot be
     /// written.
     bool Save(PrivateProfile& profile) const;
+    /// Writes the recent-projects list only, as soon as it changes.
+    bool SaveRecent(PrivateProfile& profile) const;
 };
 
 /// "Users": names each ended by "|"; text after the last "|" is no name.

@@ -8,6 +8,7 @@
 #include "framefixture.h"
 #include "platform/office/officeconverter.h"
 #include "common/fakejetreader.h"
+#include "platform/profile/privateprofile.h"
 #include "platform/rtf/rtfreader.h"
 #include "ui/checkmessagedlg.h"
 
@@ -18,6 +19,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTextDocument>
 
 using namespace frametest;
@@ -92,6 +94,15 @@ TEST_F(FrameTest, OpenCloseReopenAndTheRecentList)
     OpenThroughMenu(pilot);
     EXPECT_EQ(OpenPath(), pilot);
     EXPECT_EQ(frame->Settings().recentProjects, (QStringList{pilot, study}));
+    // The list is in the profile at once, not only after a clean exit; the
+    // prompt started in the user's documents.
+    {
+        PrivateProfile profile(g_program.ProfilePath);
+        EXPECT_EQ(profile.GetString(QStringLiteral("Project"), QStringLiteral("Path1")), pilot);
+        EXPECT_EQ(profile.GetString(QStringLiteral("Project"), QStringLiteral("Path2")), study);
+    }
+    EXPECT_EQ(messages.prompts.last().path,
+              QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QLatin1Char('/'));
 
     // Entry 1 of the recent list is offered in the file menu and reopens
     // the first project with what was made in it.
@@ -224,6 +235,8 @@ TEST_F(FrameTest, SaveACopyAndSwitchToIt)
         answers.files.append({copy});
         ClickMenuCommand(*frame, 0, CommandId::BackupProject);
         EXPECT_EQ(OpenPath(), open);
+        // A name is proposed beside the project.
+        EXPECT_EQ(answers.prompts.value(0).path, dir.file(QStringLiteral("Open (copy).kv4")));
         ASSERT_EQ(answers.texts.size(), 1);
         EXPECT_EQ(answers.texts.first(), QStringLiteral("The copy of the project was saved. Open the copy now as "
                                                         "the current project?"));
