@@ -332,20 +332,8 @@ bool SegmentsCtrl::OnObjectsAdded(qint32 topic, const QList<quint32>& ids, qint3
             m_all.append({topic, qint32(id)});
         }
     }
-    const int loaded = m_strip->ItemCount();
-    if (loaded < kFirstSegments) {
-        SetRedraw(false);
-        m_filling = true;
-        m_names.clear();
-        QList<Loaded> segments = ReadRange(m_first + loaded, std::min(int(m_all.size()), m_first + kFirstSegments));
-        InsertSegments(segments, -1);
-        m_text->SetSel(0, 0);
-        m_filling = false;
-        AlignBoxes();
-        LayoutMemoMarkers();
-        SetRedraw(true);
-        SyncStrip();
-    }
+    if (m_strip->ItemCount() < kFirstSegments)
+        FillWindow();
     SlideIfNeeded();
     NotifyContextSearch(ContextSearchCode::SearchAgain);
     return true;
@@ -387,9 +375,11 @@ bool SegmentsCtrl::OnObjectAdded(qint32 topic, qint32 id, qint32 after, qint32, 
     m_text->GetSel(start, end);
     const int index = resultIndex - m_first;
     const int firstScrolled = m_text->verticalScrollBar()->value();
+    m_filling = true;
     InsertSegments(segments, index);
     AlignBoxes();
     LayoutMemoMarkers();
+    m_filling = false;
     if (select) {
         SelectObject(topic, id, 0);
     } else {
@@ -417,16 +407,24 @@ void SegmentsCtrl::OnObjectDeleted(qint32 topic, qint32 id)
         const int resultIndex = IndexInResult(id);
         if (resultIndex < 0)
             return;
-        if (m_segments.contains(id) && !m_strip->RemoveItemById(id))
-            return;
-        m_all.removeAt(resultIndex);
-        m_allIds.remove(id);
         if (!m_segments.contains(id)) {
+            m_all.removeAt(resultIndex);
+            m_allIds.remove(id);
             if (resultIndex < m_first)
                 --m_first;
             return;
         }
-        m_segments.remove(id);
+        // Strip and result change together: no slide in between.
+        m_filling = true;
+        const bool removed = m_strip->RemoveItemById(id);
+        if (removed) {
+            m_all.removeAt(resultIndex);
+            m_allIds.remove(id);
+            m_segments.remove(id);
+        }
+        m_filling = false;
+        if (!removed)
+            return;
         m_hits.Reset();
         m_highlighted = -1;
         RebuildMemoMarkers();
@@ -466,6 +464,7 @@ void SegmentsCtrl::OnObjectChanged(qint32 topic, qint32 id)
     coding.firstParagraph = loaded.segment.firstParagraph;
     coding.lastParagraph = loaded.segment.lastParagraph;
     coding.codePath = loaded.segment.codePath;
+    m_filling = true;
     if (loaded.segment.isText && !loaded.rtf.isEmpty())
         m_strip->ReplaceItemText(id, coding, loaded.rtf);
     else
@@ -475,6 +474,7 @@ void SegmentsCtrl::OnObjectChanged(qint32 topic, qint32 id)
     RebuildMemoMarkers();
     AlignBoxes();
     LayoutMemoMarkers();
+    m_filling = false;
     SyncStrip();
 }
 
@@ -545,11 +545,13 @@ void SegmentsCtrl::ClearWindow()
 
 void SegmentsCtrl::Clear()
 {
-    ClearWindow();
+    // The result goes first: clearing the text scrolls, and nothing may
+    // slide back in.
     m_all.clear();
     m_allIds.clear();
     m_first = 0;
     m_nextSegment = 0;
+    ClearWindow();
 }
 
 QList<SegmentsCtrl::Loaded> SegmentsCtrl::ReadRange(int from, int to)
@@ -573,14 +575,13 @@ QList<SegmentsCtrl::Loaded> SegmentsCtrl::ReadRange(int from, int to)
     return segments;
 }
 
-void SegmentsCtrl::LoadWindowAt(int index)
+void SegmentsCtrl::FillWindow()
 {
     SetRedraw(false);
     m_filling = true;
-    ClearWindow();
-    m_first = std::clamp(index, 0, std::max(0, int(m_all.size()) - 1));
     m_names.clear();
-    QList<Loaded> segments = ReadRange(m_first, std::min(int(m_all.size()), m_first + kFirstSegments));
+    const int end = m_first + m_strip->ItemCount();
+    QList<Loaded> segments = ReadRange(end, std::min(int(m_all.size()), m_first + kFirstSegments));
     InsertSegments(segments, -1);
     m_text->SetSel(0, 0);
     m_filling = false;
@@ -588,6 +589,15 @@ void SegmentsCtrl::LoadWindowAt(int index)
     LayoutMemoMarkers();
     SetRedraw(true);
     SyncStrip();
+}
+
+void SegmentsCtrl::LoadWindowAt(int index)
+{
+    // No slide may run while the window is empty.
+    m_filling = true;
+    ClearWindow();
+    m_first = std::clamp(index, 0, std::max(0, int(m_all.size()) - 1));
+    FillWindow();
 }
 
 void SegmentsCtrl::ShowSegmentAt(int index)
@@ -1030,14 +1040,19 @@ void SegmentsCtrl::TextScrolled()
 bool SegmentsCtrl::eventFilter(QObject* watched, QEvent* event)
 {
     // Ctrl+Home and Ctrl+End reach the whole result: the window moves to
-    // its end first and the text then does what the keys do.
+    // its start or end, and the caret and the view follow.
     if (watched == m_text && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->modifiers().testFlag(Qt::ControlModifier)) {
-            if (key->key() == Qt::Key_End && m_first + m_strip->ItemCount() < m_all.size())
+        const bool toEnd = key->key() == Qt::Key_End;
+        if (key->modifiers().testFlag(Qt::ControlModifier) && (toEnd || key->key() == Qt::Key_Home)) {
+            if (toEnd && m_first + m_strip->ItemCount() < m_all.size())
                 LoadWindowAt(int(m_all.size()) - kFirstSegments);
-            else if (key->key() == Qt::Key_Home && m_first > 0)
+            else if (!toEnd && m_first > 0)
                 LoadWindowAt(0);
+            m_text->moveCursor(toEnd ? QTextCursor::End : QTextCursor::Start);
+            QScrollBar* bar = m_text->verticalScrollBar();
+            bar->setValue(toEnd ? bar->maximum() : bar->minimum());
+            return true;
         }
     }
     return QWidget::eventFilter(watched, event);

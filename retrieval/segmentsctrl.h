@@ -214,6 +214,8 @@ private:
     /// Adds up to count segments after the window's end (before its start
     /// when count < 0), dropping from the other end what exceeds the window.
     void Slide(int count);
+    /// Reads segments after the window's end until it holds kFirstSegments.
+    void FillWindow();
     /// Loads the window anew from index on.
     void LoadWindowAt(int index);
     /// Slides the window while the view is near one of its ends and more

@@ -183,7 +183,7 @@ TEST_F(MainRoad, SwitchingProjectsClearsEveryViewOfTheFirst)
     };
     EXPECT_EQ(browserCaption(), QStringLiteral("Anna"));
 
-    ClickMenuCommand(*frame, 0, CommandId::RecentProjectFirst);
+    frametest::ClickMenuCommand(*frame, 0, CommandId::RecentProjectFirst);
     ASSERT_EQ(OpenPath(), pilot);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(browser().GetShownDocument(), 0);
