@@ -181,7 +181,7 @@ TEST_F(MainRoad, SwitchingProjectsClearsEveryViewOfTheFirst)
                 return frame->ViewAt(view)->Title();
         return QStringLiteral("(no view)");
     };
-    EXPECT_EQ(browserCaption(), QStringLiteral("Anna"));
+    EXPECT_EQ(browserCaption(), QStringLiteral("Interviews\\Anna"));
 
     frametest::ClickMenuCommand(*frame, 0, CommandId::RecentProjectFirst);
     ASSERT_EQ(OpenPath(), pilot);
