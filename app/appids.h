@@ -77,6 +77,7 @@ constexpr int FilterKml = 101065;
 constexpr int TitleNewProject = 57699;
 constexpr int TitleOpenProject = 57700;
 constexpr int TitleSaveCopy = 57704;
+constexpr int CopyFileName = 193411;
 constexpr int TitleOpenArchive = 57711;
 constexpr int TitleAddProject = 57781;
 constexpr int TitleExportExchange = 57784;

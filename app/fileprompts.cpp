@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 
@@ -101,6 +102,11 @@ QString CMainFrame::PromptForFile(const QString& fileName, int fileType)
             prompt.filter = OpenProjectFilter();
         else if (kind.filterText)
             prompt.filter = Filter(kind.filterText, prompt.defaultSuffix);
+    }
+    // A prompt without a folder of its own starts in the user's documents.
+    if (QFileInfo(prompt.path).isRelative()) {
+        const QDir documents(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+        prompt.path = prompt.path.isEmpty() ? documents.path() + QLatin1Char('/') : documents.filePath(prompt.path);
     }
     QString path = PromptForFiles(prompt).value(0);
     PumpUiMessages();

@@ -13,6 +13,7 @@
 #include "document/kordoc.h"
 #include "foundation/ids.h"
 #include "foundation/options.h"
+#include "foundation/optionsrecord.h"
 #include "foundation/programpaths.h"
 #include "foundation/stringstore.h"
 #include "foundation/waitwindow.h"
@@ -43,6 +44,10 @@ namespace {
 
 constexpr int kFrameToolbarId = 128;
 constexpr int kWeightFilterPane = 30005;
+constexpr int kStatusIntervalMs = 250;
+constexpr int kStatusTextMargin = 6;
+// A first start leaves a twentieth of the screen free on each side.
+constexpr int kFirstStartBorder = 20;
 constexpr int kRetrievalSettingsPane = 30008;
 const QString kBarStateKey = QStringLiteral("prFrameR/BarState");
 
@@ -192,6 +197,42 @@ void CMainFrame::BuildStatusBar()
     }
     statusBar()->setMinimumHeight(20);
     StatusPane(30017)->setText(QStringLiteral("1 / 1"));
+    // The counts follow activations from anywhere: refreshed when idle.
+    m_statusTimer = new QTimer(this);
+    m_statusTimer->setInterval(kStatusIntervalMs);
+    connect(m_statusTimer, &QTimer::timeout, this, &CMainFrame::UpdateStatusBar);
+    m_statusTimer->start();
+}
+
+void CMainFrame::UpdateStatusBar()
+{
+    CKorDoc* document = GetDocument();
+    const bool open = document && document->GetEngine();
+    const auto set = [this](int id, const QString& text) {
+        QLabel* pane = StatusPane(id);
+        if (!pane || pane->text() == text)
+            return;
+        pane->setText(text);
+        // A pane grows to its text rather than cutting it.
+        const int needed = pane->fontMetrics().horizontalAdvance(text) + 2 * kStatusTextMargin;
+        if (needed > pane->minimumWidth())
+            pane->setMinimumWidth(needed);
+    };
+    if (!open) {
+        for (const int id : {30001, 30002, 30003, 30004, 30005, kRetrievalSettingsPane})
+            set(id, QString());
+        return;
+    }
+    const OptionsRecord& settings = document->GetRetrievalSettings();
+    set(30001, QString::number(document->GetActivatedCount(TopicId::Documents)));
+    set(30002, QString::number(document->GetActivatedCount(TopicId::Codes)));
+    set(30003, QString::number(m_segments ? m_segments->GetSegmentCount()
+                                          : document->GetActivatedCount(TopicId::Codings)));
+    set(30004, QString::number(g_qdaOptions.GetInt(QdaOption::DefaultWeight)));
+    set(30005, settings.weightFilter
+                   ? QStringLiteral("%1 - %2").arg(settings.weightMinimum).arg(settings.weightMaximum)
+                   : QString());
+    set(kRetrievalSettingsPane, settings.Describe(true));
 }
 
 QLabel* CMainFrame::StatusPane(int indicatorId) const
@@ -419,8 +460,17 @@ void CMainFrame::ShowWithPlacement()
     const QScreen* screen = QGuiApplication::screenAt(normal.center());
     if (!screen)
         screen = QGuiApplication::primaryScreen();
-    if (screen)
+    if (screen && !m_settings.placement.kept) {
+        // A first start: most of the screen, also where no window manager
+        // maximises the frame.
+        const QRect available = screen->availableGeometry();
+        m_settings.placement.normal = available.adjusted(available.width() / kFirstStartBorder, available.height() / kFirstStartBorder,
+                                                         -available.width() / kFirstStartBorder,
+                                                         -available.height() / kFirstStartBorder);
+        setGeometry(m_settings.placement.normal);
+    } else if (screen) {
         setGeometry(WindowPlacement::FitToScreen(normal, screen->availableGeometry()));
+    }
     if (m_settings.placement.showCommand == WindowPlacement::Maximised)
         showMaximized();
     else
@@ -455,6 +505,16 @@ void CMainFrame::AddToRecentList(const QString& path)
     recent.prepend(path);
     while (recent.size() > FrameSettings::kMaxRecent)
         recent.removeLast();
+    SaveRecentList();
+}
+
+void CMainFrame::SaveRecentList()
+{
+    // Written at once: a crash or a second program must not lose it.
+    if (g_program.ProfilePath.isEmpty())
+        return;
+    PrivateProfile profile(g_program.ProfilePath);
+    m_settings.SaveRecent(profile);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)

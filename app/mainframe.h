@@ -39,6 +39,7 @@ class CObjTreeCtrl;
 class CRetrievalFunctionDlg;
 class CRetrievalRequests;
 class SegmentsCtrl;
+class QTimer;
 class IFrameBrowser;
 class TreePaneWindow;
 class CSplitterWndEx;
@@ -181,6 +182,8 @@ public:
     QString PromptForFile(const QString& fileName, int fileType);
     /// Moves the path to the front of the recent projects, at most ten.
     void AddToRecentList(const QString& path);
+    /// Writes the recent-projects list to the profile now.
+    void SaveRecentList();
     /// Converts a word-processor file into RTF at target through LibreOffice;
     /// false (with a message saying why) when no RTF was made.
     bool ConvertWithWordProcessor(const QString& source, const QString& target);
@@ -293,6 +296,10 @@ public:
     /// Reads the pedal from another source (tests); restarts the reader.
     void SetFootswitchSource(std::unique_ptr<IReportSource> source);
     FootswitchReader* Footswitch() const { return m_footswitch.get(); }
+    /// Writes the counts and the retrieval state of the open project into
+    /// the status bar's panes (run on the idle timer too); empty panes
+    /// without a project.
+    void UpdateStatusBar();
 
 signals:
     /// A double click on the left part of a status-bar pane (128 pixels of
@@ -442,6 +449,7 @@ private:
     IDocumentFrame* m_previousDocumentFrame = nullptr;   // given back when the frame goes
     std::unique_ptr<CodeToolListener> m_codeToolListener;
     SegmentsCtrl* m_segments = nullptr;
+    QTimer* m_statusTimer = nullptr;
     std::unique_ptr<CRetrievalRequests> m_retrievalRequests;
     QPointer<CRetrievalFunctionDlg> m_retrievalDialog;
 

@@ -17,6 +17,7 @@
 #include "foundation/waitwindow.h"
 #include "platform/jet/databasefilekind.h"
 #include "platform/profile/privateprofile.h"
+#include "retrieval/retrievalfunctiondlg.h"
 #include "store/projectdataengine.h"
 #include "store/topicdatabase.h"
 #include "ui/checkmessagedlg.h"
@@ -229,6 +230,7 @@ void CMainFrame::OnOpenRecent(int commandId)
     const QString path = m_settings.recentProjects.at(entry);
     if (!QFileInfo(path).isFile()) {
         m_settings.recentProjects.removeAt(entry);
+        SaveRecentList();
         ShowMessage(LoadString(AppText::RecentProjectMissing).arg(path), MessageKind::Warning);
         return;
     }
@@ -249,7 +251,14 @@ void CMainFrame::OnBackupProject()
 {
     if (!GetDocument())
         return;
-    const QString target = PromptForFile(QString(), ProjectFileType::SaveCopy);
+    // The copy is proposed beside the project, under a name of its own.
+    const QFileInfo project(GetDocument()->GetEngine() ? GetDocument()->GetEngine()->GetPath() : QString());
+    const QString proposed =
+        project.fileName().isEmpty()
+            ? QString()
+            : project.dir().filePath(LoadString(AppText::CopyFileName).arg(project.completeBaseName()) +
+                                     QStringLiteral(".kv4"));
+    const QString target = PromptForFile(proposed, ProjectFileType::SaveCopy);
     if (target.isEmpty())
         return;
     if (m_browserAccess)
@@ -279,6 +288,9 @@ void CMainFrame::CloseProjectUI()
     }
     m_document->SaveProjectSettings();
     m_listWindows->CloseAll();
+    // The dialog counts in the project that is going.
+    if (m_retrievalDialog)
+        m_retrievalDialog->close();
     if (m_contextMenu)
         m_contextMenu->close();
     m_contextTarget.Reset();

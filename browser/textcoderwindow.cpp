@@ -537,7 +537,8 @@ void TextCoderWindow::CloseShownDocument()
     }
     const bool wasLoading = std::exchange(m_loading, true);
     m_text->SetEditable(false);
-    m_text->SetText(QString());
+    // An empty text, not a null one: a null text leaves the control as it is.
+    m_text->SetText(QStringLiteral(""));
     m_text->document()->clearUndoRedoStacks();
     m_text->show();
     m_loading = wasLoading;

@@ -44,6 +44,7 @@ WindowPlacement WindowPlacement::FromText(const QString& text)
     // looks like a start that failed.
     if (placement.showCommand == Minimised)
         placement.showCommand = Normal;
+    placement.kept = true;
     return placement;
 }
 

@@ -11,6 +11,8 @@ struct WindowPlacement {
     int flags = 0;
     int showCommand = Maximised;
     QRect normal = QRect(QPoint(50, 50), QPoint(539, 539));   // right and bottom 540, exclusive
+    /// False for the default placement, when none was kept.
+    bool kept = false;
 
     QString ToText() const;
     /// Reads a text of ten numbers with a normal rectangle of positive size,
