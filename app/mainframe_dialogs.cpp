@@ -22,7 +22,7 @@ namespace ArchiveText {
 constexpr int Caption = 102250;
 constexpr int Archived = 102252;      ///< "The external files were archived in"
 constexpr int NothingToArchive = 102253;
-constexpr int NotArchived = 193411;   ///< "These files could not be added to the archive"
+constexpr int NotArchived = 193420;   ///< "These files could not be added to the archive"
 constexpr int Close = 57345;
 }  // namespace ArchiveText
 

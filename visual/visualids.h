@@ -72,9 +72,9 @@ enum : int {
     ModelFilesFilter = 1058,
     OpenModelTitle = 1059,
     ReplaceExistingFile = 102282,  ///< "%1" the file name
-    ModelFileUnreadable = 193701,  ///< "%1" the file, "%2" the reason
-    ModelFileNotSaved = 193702,    ///< "%1" the file, "%2" the reason
-    StoredModelDamaged = 193703,   ///< "%1" the model's name
-    ModelFileDamaged = 193704,     ///< "%1" the file
+    ModelFileUnreadable = 193801,  ///< "%1" the file, "%2" the reason
+    ModelFileNotSaved = 193802,    ///< "%1" the file, "%2" the reason
+    StoredModelDamaged = 193803,   ///< "%1" the model's name
+    ModelFileDamaged = 193804,     ///< "%1" the file
 };
 }
