@@ -5,6 +5,7 @@
 
 #include "document/documentfileimport.h"
 #include "document/documentids.h"
+#include "document/kordoc_p.h"
 #include "document/rowfields.h"
 #include "foundation/externalfiles.h"
 #include "store/storeids.h"
@@ -20,7 +21,7 @@ bool CKorDoc::AddImportedDocuments(const DocumentImportBatch& batch, QList<qint3
     {
         // All documents of the import or none: a failed write rolls back
         // memory and file, and nothing has been announced yet.
-        StoreTransaction transaction(&m_db);
+        StoreTransaction transaction(&d->m_db);
         if (!transaction.IsActive())
             return false;
         for (const QString& name : batch.newGroups) {
@@ -54,9 +55,9 @@ bool CKorDoc::AddImportedDocuments(const DocumentImportBatch& batch, QList<qint3
             return false;
     }
     for (const qint32 group : std::as_const(groups))
-        m_registry.NotifyAdded(TopicId::DocumentGroups, group, -1, TopicKind::DocumentsRoot, 0, false);
+        d->m_registry.NotifyAdded(TopicId::DocumentGroups, group, -1, TopicKind::DocumentsRoot, 0, false);
     for (qsizetype i = 0; i < documents.size(); ++i)
-        m_registry.NotifyAdded(TopicId::Documents, documents[i], -1, TopicId::DocumentGroups, documentGroups[i],
+        d->m_registry.NotifyAdded(TopicId::Documents, documents[i], -1, TopicId::DocumentGroups, documentGroups[i],
                                i + 1 == documents.size());
     ids = documents;
     return true;
