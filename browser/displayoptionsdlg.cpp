@@ -142,6 +142,8 @@ bool DisplayOptionsDlg221::OnInitDialog()
     const QScreen* screen = QGuiApplication::screenAt(m_point);
     if (!screen)
         screen = QGuiApplication::primaryScreen();
+    // Placed by the size it will show with, not the size before its layout ran.
+    adjustSize();
     if (screen)
         move(PlaceInside(m_point, size(), screen->availableGeometry()));
     return true;
