@@ -23,6 +23,12 @@ constexpr int ShowExternals = 33645;         ///< ID_SHOW_EXTERNALS: the list of
 constexpr int ArchiveExternals = 33646;      ///< ID_ARCHIVE_EXTERNALS: the external files into one zip file
 }  // namespace CommandId
 
+/// The block of the panes' context commands, carried out by one dispatcher.
+namespace ContextCommandRange {
+constexpr int First = 20001;
+constexpr int Last = 20178;
+}  // namespace ContextCommandRange
+
 /// Commands of the frame around the two trees.
 namespace TreeCommand {
 constexpr int NewCode = 20056;            ///< ID_OBJ_CODESYS_NEW: a code at the top level

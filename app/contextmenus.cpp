@@ -235,8 +235,8 @@ void CMainFrame::ShowContextMenu(int menuId, QPoint point)
         }
         QAction* action = menu->addAction(LoadString(item.command));
         action->setData(item.command);
-        // Context commands are offered whatever the command state says: they
-        // run through the route like every command.
+        // A command nothing carries out yet is shown, but disabled.
+        action->setEnabled(m_commands.QueryState(item.command).enabled);
         connect(action, &QAction::triggered, this, [this, id = item.command] { m_commands.Execute(id); });
     }
     AdjustContextMenu(menu, menuId);

@@ -71,10 +71,10 @@ void CListWindows::Raise(ObjectListWindow* window)
 }
 
 ObjectListWindow* CListWindows::Open(Kind kind, qint32 topic, const QList<qint32>& keys, const QString& title,
-                                     bool withVariables)
+                                     bool withVariables, qint32 originKind, qint32 originId)
 {
     if (ObjectListWindow* open = m_windows[kind]) {
-        open->SetContent(0, 0, keys, title);
+        open->SetContent(originKind, originId, keys, title);
         Raise(open);
         return open;
     }
@@ -87,7 +87,7 @@ ObjectListWindow* CListWindows::Open(Kind kind, qint32 topic, const QList<qint32
         db.GetFieldIds(list, variables.fieldIds, true);
         db.GetAllKeys(list, variables.keys);
     }
-    auto* window = new ObjectListWindow(m_owner, topic, 0, 0, fieldIds, keys, title,
+    auto* window = new ObjectListWindow(m_owner, topic, originKind, originId, fieldIds, keys, title,
                                         withVariables ? &variables : nullptr, m_frame);
     m_windows[kind] = window;
     return window;
@@ -183,6 +183,36 @@ bool CListWindows::OnCommand(int id)
         ShowNew(kind, window);
     EndWait();
     return true;
+}
+
+ObjectListWindow* CListWindows::ShowObjectList(Kind kind, qint32 topic, qint32 originKind, qint32 originId,
+                                               QList<qint32> keys, const QString& title)
+{
+    if (!m_owner || !m_document || !m_document->GetEngine())
+        return nullptr;
+    BeginWait();
+    const bool documents = topic == TopicId::Documents;
+    if (documents) {
+        // The variables columns are laid out for this list: never reused.
+        delete m_windows[kind].data();
+        m_document->BuildVariableList(false);
+    }
+    if (topic == TopicId::Codings)
+        m_document->RemoveDeadCodings(keys);
+    const bool wasOpen = m_windows[kind];
+    ObjectListWindow* window = Open(kind, topic, keys, title, documents, originKind, originId);
+    if (documents)
+        window->SetVariablesShown(false);
+    if (topic == TopicId::Codings) {
+        qint32 documentCount = 0;
+        qint32 groupCount = 0;
+        m_document->CountCodingSources(keys, documentCount, groupCount);
+        window->SetCodingsCounts(documentCount, groupCount);
+    }
+    if (!wasOpen)
+        ShowNew(kind, window);
+    EndWait();
+    return window;
 }
 
 void CListWindows::ShowNew(Kind kind, ObjectListWindow* window)

@@ -50,12 +50,20 @@ public:
     void UpdateMediaMarks(qint32 document, const QList<qint32>& keys, const QString& title);
     void CloseMediaMarks();
 
+    /// A list of the kind on the keys, from an origin (kind and id of the
+    /// item the list was asked on): an open one takes the rows and title and
+    /// comes to the front. Codings of no code or gone are dropped first and
+    /// their documents and groups counted; a document list is always made
+    /// anew. Null without owner or project.
+    ObjectListWindow* ShowObjectList(Kind kind, qint32 topic, qint32 originKind, qint32 originId, QList<qint32> keys,
+                                     const QString& title);
+
 private:
     /// Creates, registers and shows a window made for the kind.
     void ShowNew(Kind kind, ObjectListWindow* window);
     /// Opens the kind's window on the keys, or refreshes the one open.
     ObjectListWindow* Open(Kind kind, qint32 topic, const QList<qint32>& keys, const QString& title,
-                           bool withVariables);
+                           bool withVariables, qint32 originKind = 0, qint32 originId = 0);
     static void Raise(ObjectListWindow* window);
     /// A list window of the topic went: code frequencies are kept current
     /// only while a list of codes is open.

@@ -422,7 +422,7 @@ bool CMainFrame::OnCommand(int id)
         ArrangePanes(BitOf(HostOf(id)), true);
         return true;
     default:
-        return OnProjectCommand(id) || OnDialogCommand(id) || OnMediaCommand(id) || OnRetrievalCommand(id) || OnPrintCommand(id) || OnBrowserCommand(id) || OnTreeCommand(id) || m_listWindows->OnCommand(id);
+        return OnProjectCommand(id) || OnDialogCommand(id) || OnMediaCommand(id) || OnRetrievalCommand(id) || OnPrintCommand(id) || OnBrowserCommand(id) || OnContextCommand(id) || OnTreeCommand(id) || m_listWindows->OnCommand(id);
     }
 }
 
@@ -433,11 +433,12 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
     case CommandId::PaneCodeTree:
     case CommandId::PaneDocumentBrowser:
     case CommandId::PaneRetrievedSegments:
-        ui.Enable(true);
+        // The last pane shown cannot be hidden: its toggle rests.
+        ui.Enable(m_settings.viewState != BitOf(HostOf(ui.id)));
         ui.SetCheck((m_settings.viewState & BitOf(HostOf(ui.id))) != 0);
         return true;
     default:
-        return OnUpdateProjectCommand(ui) || OnUpdateDialogCommand(ui) || OnUpdateMediaCommand(ui) || OnUpdateRetrievalCommand(ui) || OnUpdatePrintCommand(ui) || OnUpdateBrowserCommand(ui) || OnUpdateTreeCommand(ui)
+        return OnUpdateProjectCommand(ui) || OnUpdateDialogCommand(ui) || OnUpdateMediaCommand(ui) || OnUpdateRetrievalCommand(ui) || OnUpdatePrintCommand(ui) || OnUpdateBrowserCommand(ui) || OnUpdateContextCommand(ui) || OnUpdateTreeCommand(ui)
                || m_listWindows->OnUpdateCommand(ui);
     }
 }

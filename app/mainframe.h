@@ -41,6 +41,7 @@ class CRetrievalRequests;
 class SegmentsCtrl;
 class QTimer;
 class IFrameBrowser;
+class CTreePaneBase;
 class TreePaneWindow;
 class CSplitterWndEx;
 class CWaitWndHost;
@@ -369,6 +370,23 @@ private:
     void BuildCodeToolListener();
     bool OnTreeCommand(int id);
     bool OnUpdateTreeCommand(CCmdUI& ui);
+    // The context commands: the dispatcher runs the command on the node the
+    // menu was opened on, then forgets the node.
+    static bool IsContextCommand(int id);
+    bool OnContextCommand(int id);
+    bool OnUpdateContextCommand(CCmdUI& ui);
+    void RunContextCommand(CKorDoc& document, int id);
+    /// The question before a deletion, when the options ask for it; true to go on.
+    bool AskDeleteConfirmation(int confirmTextId);
+    /// Asks, then deletes the object with what depends on it; busy shows
+    /// the wait cursor and refreshes the status bar. True when deleted.
+    bool ConfirmedDelete(CKorDoc& document, qint32 topic, qint32 key, int confirmTextId, bool busy = true);
+    /// The selected objects of the topic, else the menu's item, after one
+    /// question, in one transaction; true when they went.
+    bool DeleteContextSelection(CKorDoc& document, qint32 topic, int confirmTextId);
+    void SortContextChildren(CKorDoc& document, qint32 direction);
+    /// F2 or Delete in a tree: the rename or delete command of the selected node.
+    void RunTreeKeyCommand(CTreePaneBase& tree, bool remove);
     /// Runs the new-code dialog and makes the code under `parent` (0: top).
     void NewCodeUnder(qint32 parent);
     void ColourCodes();

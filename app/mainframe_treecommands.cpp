@@ -53,24 +53,6 @@ void CMainFrame::BuildCodeToolListener()
 bool CMainFrame::OnTreeCommand(int id)
 {
     switch (id) {
-    case TreeCommand::NewCode:
-        // From the code-system root's menu or the code tree itself: a code
-        // at the top level.
-        NewCodeUnder(0);
-        m_contextTarget.Reset();
-        return true;
-    case TreeCommand::NewSubcode:
-        NewCodeUnder(m_contextTarget.kind == NodeKind::Code ? m_contextTarget.item : 0);
-        m_contextTarget.Reset();
-        return true;
-    case TreeCommand::ColourCodes:
-        ColourCodes();
-        m_contextTarget.Reset();
-        return true;
-    case TreeCommand::ColourDocument:
-        ColourDocument();
-        m_contextTarget.Reset();
-        return true;
     case TreeCommand::ImportDocuments:
         ImportDocumentFiles(ImportGroupOf(m_contextTarget.kind, m_contextTarget.item), nullptr, nullptr, false);
         m_contextTarget.Reset();
@@ -87,10 +69,6 @@ bool CMainFrame::OnTreeCommand(int id)
 bool CMainFrame::OnUpdateTreeCommand(CCmdUI& ui)
 {
     switch (ui.id) {
-    case TreeCommand::NewCode:
-    case TreeCommand::NewSubcode:
-    case TreeCommand::ColourCodes:
-    case TreeCommand::ColourDocument:
     case TreeCommand::ImportDocuments:
     case TreeCommand::CodesColourFilter:
     case TreeCommand::DocumentsColourFilter:

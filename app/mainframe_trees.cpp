@@ -10,6 +10,8 @@
 #include "panes/objtreectrl.h"
 #include "panes/treepanewindow.h"
 
+#include <QShortcut>
+
 void CMainFrame::BuildTrees()
 {
     m_documentTree = new TreePaneWindow(this);
@@ -40,6 +42,13 @@ void CMainFrame::BuildTrees()
         // What a tree does not do itself runs through the command route.
         connect(tree, &CTreePaneBase::CommandForOwner, this, [this](int id) { m_commands.Execute(id); });
         connect(tree, &CTreePaneBase::ColourFilterRequested, this, &CMainFrame::OnEditIdList);
+        // F2 renames and Delete deletes the selected node, as its menu does.
+        const auto key = [this, tree](QKeySequence sequence, bool remove) {
+            auto* shortcut = new QShortcut(sequence, tree, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+            connect(shortcut, &QShortcut::activated, this, [this, tree, remove] { RunTreeKeyCommand(*tree, remove); });
+        };
+        key(QKeySequence(Qt::Key_F2), false);
+        key(QKeySequence(Qt::Key_Delete), true);
     }
     BuildCodeToolListener();
 }

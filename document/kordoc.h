@@ -1027,6 +1027,12 @@ public:
     bool ActivateTopCodes(bool on, bool byColor);
     /// SetCodeActivation with subcodes for the member's code.
     bool ActivateCodeSetMember(qint32 member, bool on, bool rerun);
+    /// Activates every deactivated document and deactivates every activated
+    /// one; the retrieval and the code frequencies run once. False when no
+    /// document changed.
+    bool InvertDocumentActivation();
+    /// The same for every code, with one retrieval.
+    bool InvertCodeActivation();
     /// Every document; byColor: on only for documents whose colour is in the
     /// documents colour filter.
     bool ActivateDocumentsByColor(bool on, bool byColor);

@@ -222,6 +222,25 @@ bool CKorDoc::ActivateDocumentsByColor(bool on, bool byColor)
     });
 }
 
+bool CKorDoc::InvertDocumentActivation()
+{
+    QList<qint32> documents;
+    d->m_db.GetAllKeys(TopicId::Documents, documents);
+    return ActivateEach(documents, true, [&](qint32 document) {
+        return ActivateDocument(document, !IsActivated(TopicId::Documents, document), false);
+    });
+}
+
+bool CKorDoc::InvertCodeActivation()
+{
+    QList<qint32> codes;
+    d->m_db.GetAllKeys(TopicId::Codes, codes);
+    // Each code alone: its subcodes are inverted as codes of their own.
+    return ActivateEach(codes, false, [&](qint32 code) {
+        return SetCodeActivation(code, !IsActivated(TopicId::Codes, code), false, false, false);
+    });
+}
+
 bool CKorDoc::ActivateGroupDocuments(qint32 group, bool on)
 {
     QList<qint32> documents;

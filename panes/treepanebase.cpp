@@ -140,9 +140,20 @@ protected:
         const QPoint pos = event->position().toPoint();
         if (event->button() != Qt::LeftButton || m_dragStarted || !OnItem(pos))
             return;
-        if (TreeNode* node = NodeAt(pos))
-            m_pane->ItemClicked(node, InMemoColumn(pos), event->globalPosition().toPoint(),
-                                ModifierKeysOf(event->modifiers()));
+        if (TreeNode* node = NodeAt(pos)) {
+            int keys = ModifierKeysOf(event->modifiers());
+            // A click on the check box switches the activation, as Ctrl does.
+            if (m_pane->HasCheckBox(node->kind) && OnCheckBox(node, pos))
+                keys |= ModifierKey::Ctrl;
+            m_pane->ItemClicked(node, InMemoColumn(pos), event->globalPosition().toPoint(), keys);
+        }
+    }
+
+    bool OnCheckBox(const TreeNode* node, QPoint pos) const
+    {
+        const QRect row = m_pane->NodeRect(node);
+        const int left = row.left() + 1;
+        return pos.x() >= left && pos.x() < left + TreeImages::kCheckSize;
     }
 
     void keyPressEvent(QKeyEvent* event) override
