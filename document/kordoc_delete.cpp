@@ -27,7 +27,11 @@ bool CKorDoc::DeleteItems(const QList<ObjectRef>& items)
     Deletion deletion;
     {
         StoreTransaction transaction(&m_db);
-        if (!transaction.IsActive() || !DeleteItemsInTransaction(items, deletion) || !transaction.Commit()) {
+        // Counters that many removals count down (a document's codings) go
+        // to the file once each, and the removed rows leave the indexes
+        // together, when the deletion commits.
+        if (!transaction.IsActive() || !m_db.HoldFieldWrites() || !m_db.BatchRemovals() ||
+            !DeleteItemsInTransaction(items, deletion) || !transaction.Commit()) {
             m_db.TakeDeletedDocumentFiles();
             return false;
         }
