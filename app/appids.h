@@ -123,3 +123,17 @@ constexpr int OpenCodeList = 11;
 constexpr int OpenAnyFile = 12;
 constexpr int OpenKml = 13;
 }  // namespace ProjectFileType
+
+/// Command ids of the frame's list commands.
+namespace ListWindowCommand {
+constexpr int MemosList = 32784;       ///< ID_MAIN_MEMOSLIST
+constexpr int SearchHitsList = 32989;
+constexpr int CodingsList = 32911;     ///< ID_MAIN_CODINGSLIST
+constexpr int CodesList = 32991;       ///< ID_MAIN_WORDSLIST
+constexpr int DocumentsList = 32912;   ///< ID_MAIN_VARIABLES
+constexpr int DocumentVariables = 33563;   ///< ID_VARS_VARIABLES
+constexpr int CodeVariables = 33564;       ///< ID_VARS_CODESVARIABLES
+constexpr int WordList = 33067;        ///< ID_QNT_WORDCOUNTER_LAST
+constexpr int OverviewList = 33098;
+constexpr int GeoLinkList = 33218;     ///< ID_LINKBROWSER
+}  // namespace ListWindowCommand

@@ -1,7 +1,6 @@
 #include "app/commandtable.h"
 
 #include "app/appids.h"
-#include "app/listwindows.h"
 #include "browser/browserids.h"
 #include "foundation/stringstore.h"
 
@@ -9,7 +8,6 @@
 #include <QIcon>
 #include <QKeySequence>
 #include <QMenu>
-#include <QRegularExpression>
 #include <QToolBar>
 #include <QWidget>
 
@@ -80,15 +78,6 @@ const CommandInfo* FindCommandInfo(int id)
         if (info.id == id)
             return &info;
     return nullptr;
-}
-
-QString CommandTooltip(const QString& text, const QKeySequence& shortcut)
-{
-    QString plain = text;
-    plain.remove(QRegularExpression(QStringLiteral("&(?!&)")));
-    if (shortcut.isEmpty())
-        return plain;
-    return plain + QStringLiteral("  ") + shortcut.toString(QKeySequence::NativeText);
 }
 
 CCommandManager::CCommandManager(QWidget* window) : QObject(window), m_window(window)

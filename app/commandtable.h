@@ -1,6 +1,7 @@
 #pragma once
 
 #include "foundation/commandtarget.h"
+#include "ui/commandtooltip.h"
 
 #include <QHash>
 #include <QList>
@@ -24,10 +25,6 @@ struct CommandInfo {
 
 /// The row of a command id; null for an id the table does not hold.
 const CommandInfo* FindCommandInfo(int id);
-
-/// The tooltip of a command: its text without mnemonic, two blanks and the
-/// shortcut's text; the text alone without a shortcut.
-QString CommandTooltip(const QString& text, const QKeySequence& shortcut);
 
 /// @short Makes every QAction of a window from the command table and routes
 /// what they trigger.

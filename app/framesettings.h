@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QRect>
+#include "ui/windowplacement.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -14,24 +15,6 @@ constexpr int Black = 8;
 constexpr int Green = 16;
 constexpr int All = Blau | White | Black | Green;
 }  // namespace ViewBit
-
-/// @short The frame's window placement as the profile keeps it: flags, show
-/// command, minimised and maximised positions (always 0 here), and the
-/// normal rectangle as left, top, right, bottom.
-struct WindowPlacement {
-    enum ShowCommand { Hidden = 0, Normal = 1, Minimised = 2, Maximised = 3 };
-    int flags = 0;
-    int showCommand = Maximised;
-    QRect normal = QRect(QPoint(50, 50), QPoint(539, 539));   // right and bottom 540, exclusive
-
-    QString ToText() const;
-    /// The placement of a text of ten numbers; the default for anything else
-    /// and for a show command that would hide the window or is unknown.
-    static WindowPlacement FromText(const QString& text);
-    /// The normal rectangle moved and shrunk onto the available area, so that
-    /// the window never opens off the screens present.
-    static QRect FitToScreen(const QRect& rect, const QRect& available);
-};
 
 /// @short Every frame value kept in the profile's sections "MainWindow",
 /// "Project", "User" and "RetrievedSegments".

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/appids.h"
 #include "foundation/commandtarget.h"
 
 #include <QList>
@@ -12,20 +13,6 @@ class CKorDoc;
 class IListWindowOwner;
 class ObjectListWindow;
 class QWidget;
-
-/// Command ids of the frame's list commands.
-namespace ListWindowCommand {
-constexpr int MemosList = 32784;       ///< ID_MAIN_MEMOSLIST
-constexpr int SearchHitsList = 32989;
-constexpr int CodingsList = 32911;     ///< ID_MAIN_CODINGSLIST
-constexpr int CodesList = 32991;       ///< ID_MAIN_WORDSLIST
-constexpr int DocumentsList = 32912;   ///< ID_MAIN_VARIABLES
-constexpr int DocumentVariables = 33563;   ///< ID_VARS_VARIABLES
-constexpr int CodeVariables = 33564;       ///< ID_VARS_CODESVARIABLES
-constexpr int WordList = 33067;        ///< ID_QNT_WORDCOUNTER_LAST
-constexpr int OverviewList = 33098;
-constexpr int GeoLinkList = 33218;     ///< ID_LINKBROWSER
-}  // namespace ListWindowCommand
 
 /// @short The frame's object-list windows: one per kind, opened by the list
 /// commands and reused while it exists (new rows and title, restored and

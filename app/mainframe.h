@@ -8,7 +8,7 @@
 #include "document/documentframe.h"
 #include "foundation/colorhelpers.h"
 #include "foundation/commandtarget.h"
-#include "panes/listnotifyinfo.h"
+#include "document/listnotifyinfo.h"
 #include "panes/objectlistwindow.h"
 
 #include <QMainWindow>

@@ -9,7 +9,7 @@
 #include "app/retrievalrequests.h"
 #include "browser/browserids.h"
 #include "browser/codetoolbardlg.h"
-#include "browser/colorpicdlg.h"
+#include "ui/colorpicdlg.h"
 #include "browser/textcoderwindow.h"
 #include "document/codingrecord.h"
 #include "document/kordoc.h"

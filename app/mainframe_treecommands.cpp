@@ -8,7 +8,7 @@
 #include "app/contextmenus.h"
 #include "browser/framebrowser.h"
 #include "browser/codetoolbardlg.h"
-#include "browser/colorpicdlg.h"
+#include "ui/colorpicdlg.h"
 #include "document/kordoc.h"
 #include "foundation/ids.h"
 #include "foundation/messageservice.h"

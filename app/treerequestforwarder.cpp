@@ -2,7 +2,7 @@
 
 #include "document/documentrequests.h"
 #include "document/kordoc.h"
-#include "panes/listnotifyinfo.h"
+#include "document/listnotifyinfo.h"
 #include "store/projectdataengine.h"
 
 #include <QFileInfo>

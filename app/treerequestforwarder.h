@@ -1,6 +1,6 @@
 #pragma once
 
-#include "panes/requestowner.h"
+#include "document/requestowner.h"
 
 class CKorDoc;
 

@@ -4,7 +4,7 @@
 // request masks it sends its owner, the kinds of items it names, edit
 // flags, command ids and text ids.
 
-#include "panes/listnotifyinfo.h"
+#include "document/listnotifyinfo.h"
 
 #include <QtGlobal>
 

@@ -1,11 +1,11 @@
 #include "browser/codetoolbardlg.h"
 
 #include "browser/browsertexts.h"
-#include "browser/colourchecklist.h"
+#include "ui/colourchecklist.h"
 #include "foundation/help.h"
 #include "foundation/stringstore.h"
-#include "panes/listnotifyinfo.h"
-#include "panes/requestowner.h"
+#include "document/listnotifyinfo.h"
+#include "document/requestowner.h"
 #include "store/storeids.h"
 
 #include <QHBoxLayout>

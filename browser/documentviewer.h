@@ -5,7 +5,7 @@
 // other kinds it asks the registered factory for a viewer and hands it the
 // content, the view state and the questions about its selection.
 
-#include "panes/listnotifyinfo.h"
+#include "document/listnotifyinfo.h"
 
 #include <QByteArray>
 #include <QString>

@@ -6,7 +6,7 @@
 #include "browser/browserids.h"
 #include "document/documentids.h"
 #include "foundation/dragobject.h"
-#include "panes/requestowner.h"
+#include "document/requestowner.h"
 #include "store/rowbuffer.h"
 #include "store/storeids.h"
 #include "ui/sidecolumng.h"

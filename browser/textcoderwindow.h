@@ -6,7 +6,7 @@
 #include "browser/framebrowser.h"
 #include "panes/contextsearch.h"
 #include "panes/panecaption.h"
-#include "panes/panewnd.h"
+#include "document/panewnd.h"
 #include "ui/chartwndc.h"
 #include "ui/chartwnde.h"
 #include "ui/chartwndf.h"

@@ -2,7 +2,7 @@
 
 #include "document/kordoc.h"
 #include "foundation/waitwindow.h"
-#include "panes/listnotifyinfo.h"
+#include "document/listnotifyinfo.h"
 
 bool AnswerDocumentRequest(CKorDoc& document, NotifyHead& record)
 {

@@ -7,7 +7,7 @@
 #include "document/retrievalservice.h"
 #include "foundation/optionsrecord.h"
 #include "foundation/topicdisplaysource.h"
-#include "panes/objectlistregistry.h"
+#include "document/objectlistregistry.h"
 #include "store/projectdataengine.h"
 #include "store/topicdatabase.h"
 

@@ -3,7 +3,7 @@
 
 #include "document/kordoc.h"
 
-#include "panes/listnotifyinfo.h"
+#include "document/listnotifyinfo.h"
 #include "store/storeids.h"
 #include "store/topicdatabase.h"
 

@@ -11,7 +11,7 @@
 #include "foundation/filehelpers.h"
 #include "foundation/stringstore.h"
 #include "foundation/waitwindow.h"
-#include "panes/listnotifyinfo.h"
+#include "document/listnotifyinfo.h"
 #include "platform/rtf/richeditctrlex.h"
 #include "platform/rtf/rtfformat.h"
 #include "store/fieldvalue.h"

@@ -8,7 +8,7 @@
 #include "document/codingrecord.h"
 #include "document/documentids.h"
 #include "foundation/imageexport.h"
-#include "panes/listnotifyinfo.h"
+#include "document/listnotifyinfo.h"
 #include "store/fieldvalue.h"
 #include "store/rowbuffer.h"
 #include "store/storeids.h"

@@ -1,7 +1,7 @@
 #include "panes/colorfilterdlg.h"
 
-#include "browser/colorpicdlg.h"
-#include "browser/colourchecklist.h"
+#include "ui/colorpicdlg.h"
+#include "ui/colourchecklist.h"
 #include "foundation/help.h"
 #include "foundation/stringstore.h"
 

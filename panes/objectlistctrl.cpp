@@ -11,7 +11,7 @@
 #include "panes/dragrichedit.h"
 #include "panes/listheaderctrl.h"
 #include "panes/listids.h"
-#include "panes/requestowner.h"
+#include "document/requestowner.h"
 #include "platform/profile/privateprofile.h"
 #include "store/fieldvalue.h"
 #include "store/storeids.h"

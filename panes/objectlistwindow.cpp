@@ -1,7 +1,5 @@
 #include "panes/objectlistwindow.h"
 
-#include "app/commandtable.h"
-#include "app/framesettings.h"
 #include "document/documentids.h"
 #include "foundation/filehelpers.h"
 #include "foundation/help.h"
@@ -17,6 +15,8 @@
 #include "panes/listids.h"
 #include "platform/profile/privateprofile.h"
 #include "store/storeids.h"
+#include "ui/commandtooltip.h"
+#include "ui/windowplacement.h"
 
 #include <QAction>
 #include <QApplication>

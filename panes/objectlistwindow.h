@@ -2,7 +2,7 @@
 
 #include "panes/objectlistctrl.h"
 #include "panes/panelistener.h"
-#include "panes/requestowner.h"
+#include "document/requestowner.h"
 
 #include <QHash>
 #include <QPointer>

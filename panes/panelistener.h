@@ -1,6 +1,6 @@
 #pragma once
 
-#include "panes/panewnd.h"
+#include "document/panewnd.h"
 
 #include <QPointer>
 

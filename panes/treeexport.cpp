@@ -3,7 +3,7 @@
 #include "panes/treepanebase.h"
 
 #include "foundation/workbook.h"
-#include "panes/listnotifyinfo.h"
+#include "document/listnotifyinfo.h"
 #include "platform/rtf/rtfreader.h"
 #include "platform/rtf/rtfwriter.h"
 #include "store/fieldvalue.h"

@@ -3,7 +3,7 @@
 #include "panes/idtreemodel.h"
 #include "panes/contextsearch.h"
 #include "panes/panecaption.h"
-#include "panes/panewnd.h"
+#include "document/panewnd.h"
 #include "ui/rtftipctrl.h"
 
 #include <QHash>

@@ -2,7 +2,7 @@
 
 #include "foundation/ids.h"
 #include "foundation/stringstore.h"
-#include "panes/listnotifyinfo.h"
+#include "document/listnotifyinfo.h"
 #include "panes/treetexts.h"
 #include "store/fieldvalue.h"
 #include "store/oledate.h"

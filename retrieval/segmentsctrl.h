@@ -4,7 +4,7 @@
 #include "foundation/segmentarray.h"
 #include "panes/contextsearch.h"
 #include "panes/panecaption.h"
-#include "panes/panewnd.h"
+#include "document/panewnd.h"
 #include "retrieval/projectrows.h"
 #include "ui/chartwnde.h"
 #include "ui/richviewowner.h"

@@ -3,7 +3,7 @@
 // The matrix list control of the chart browsers: one row per row object,
 // one column per column object, a value drawn in each cell.
 
-#include "panes/listnotifyinfo.h"
+#include "document/listnotifyinfo.h"
 #include "ui/rtftipctrl.h"
 
 #include <QAbstractTableModel>

@@ -6,8 +6,8 @@
 // implements only what its views use. The views never read the project
 // themselves: the owner hands them plain data and answers here.
 
-#include "panes/listnotifyinfo.h"
-#include "panes/requestowner.h"
+#include "document/listnotifyinfo.h"
+#include "document/requestowner.h"
 
 #include <QString>
 

@@ -1,8 +1,8 @@
 // The code tool window and the colour picker, clicked as a user does.
 
 #include "browser/codetoolbardlg.h"
-#include "browser/colorpicdlg.h"
-#include "browser/colourchecklist.h"
+#include "ui/colorpicdlg.h"
+#include "ui/colourchecklist.h"
 
 #include "common/screenshots.h"
 #include "panes/treefixture.h"

@@ -10,7 +10,7 @@
 #include "app/framefixture.h"
 #include "browser/browserfixture.h"
 #include "browser/codetoolbardlg.h"
-#include "browser/colourchecklist.h"
+#include "ui/colourchecklist.h"
 #include "foundation/dragobject.h"
 #include "panes/newcodedlg.h"
 #include "panes/objtreectrl.h"

@@ -6,7 +6,7 @@
 // and messages of list windows).
 
 #include "document/kordoc.h"
-#include "panes/listnotifyinfo.h"
+#include "document/listnotifyinfo.h"
 #include "panes/objectlistwindow.h"
 
 #include <QStringList>

@@ -4,8 +4,8 @@
 // shared log, as "name.Operation(arg,arg,...)", so that a test sees what the
 // registry (or the document through it) called, in which order, on whom.
 
-#include "panes/panewnd.h"
-#include "panes/registryowner.h"
+#include "document/panewnd.h"
+#include "document/registryowner.h"
 
 #include <functional>
 #include <set>

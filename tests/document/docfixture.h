@@ -3,11 +3,13 @@
 // The project document under test with the shell around it: a frame that
 // logs what the document asks of it and runs the frame's open, new and exit
 // sequences, a pane and a registry owner that log every broadcast, scripted
-// messages, and builders of project content.
+// messages, and builders of project content. After every test each
+// project file left in the test's folder must be consistent.
 
 #include "common/recordingpane.h"
 #include "common/scriptedmessages.h"
 #include "common/testutil.h"
+#include "document/consistency.h"
 #include "document/documentids.h"
 #include "document/kordoc.h"
 #include "foundation/stringstore.h"
@@ -168,6 +170,10 @@ protected:
     void TearDown() override
     {
         doc.CloseDatabase();
+        if (m_checkConsistency) {
+            for (const QString& file : ProjectFilesIn(dir.path()))
+                EXPECT_EQ(ConsistencyFaults(file), QStringList()) << file.toStdString();
+        }
         g_pStringStore->Close();
         QLocale::setDefault(m_savedLocale);
     }
@@ -208,6 +214,9 @@ protected:
         return AddRow(db(), TopicId::Codings, values);
     }
     qint32 AddMemo(const FieldValues& values) { return AddRow(db(), TopicId::Memos, values); }
+    /// For a test that leaves a damaged project on purpose: the input of a
+    /// repair, or a file that must be refused.
+    void AllowInconsistentProject() { m_checkConsistency = false; }
 
     testutil::TempDir dir;
     testutil::CallLog log;
@@ -220,6 +229,7 @@ protected:
 
 private:
     QLocale m_savedLocale;
+    bool m_checkConsistency = true;
 };
 
 }  // namespace doctest

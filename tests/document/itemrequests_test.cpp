@@ -5,7 +5,7 @@
 #include "document/docfixture.h"
 #include "document/documentids.h"
 #include "foundation/richtexthelpers.h"
-#include "panes/listnotifyinfo.h"
+#include "document/listnotifyinfo.h"
 #include "platform/rtf/richeditctrlex.h"
 
 namespace doctest {

@@ -5,7 +5,7 @@
 #include "document/docfixture.h"
 #include "document/documentids.h"
 #include "foundation/imageexport.h"
-#include "panes/listnotifyinfo.h"
+#include "document/listnotifyinfo.h"
 
 #include <QBuffer>
 #include <QImage>

@@ -2,7 +2,7 @@
 
 #include "panes/colorfilterdlg.h"
 
-#include "browser/colourchecklist.h"
+#include "ui/colourchecklist.h"
 #include "common/screenshots.h"
 #include "common/testutil.h"
 #include "foundation/stringstore.h"

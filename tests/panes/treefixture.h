@@ -8,9 +8,9 @@
 #include "common/documentowner.h"
 #include "document/docfixture.h"
 #include "foundation/dragobject.h"
-#include "panes/listnotifyinfo.h"
+#include "document/listnotifyinfo.h"
 #include "panes/objtreectrl.h"
-#include "panes/requestowner.h"
+#include "document/requestowner.h"
 #include "panes/treepanewindow.h"
 
 #include <QApplication>

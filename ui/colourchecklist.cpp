@@ -1,7 +1,7 @@
-#include "browser/colourchecklist.h"
+#include "ui/colourchecklist.h"
 
 #include "foundation/texthelpers.h"
-#include "panes/treeimages.h"
+#include "ui/treeimages.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -9,6 +9,18 @@
 
 class CColourCheckList;
 
+/// Text ids of the colour picker in the language table.
+namespace ColourPickerText {
+constexpr int Caption = 1159;
+constexpr int OtherColour = 102316;
+constexpr int ColoursInUse = 102317;
+constexpr int Green = 102331;
+constexpr int Blue = 102332;
+constexpr int Red = 102333;
+constexpr int Violet = 102334;
+constexpr int Olive = 102335;
+}  // namespace ColourPickerText
+
 /// @short The small list from which the user picks a colour: "other
 /// colour" first, a heading, then the colours the caller offers (the
 /// colours in use), the five standard colours by name.

@@ -1,4 +1,4 @@
-#include "panes/listnotifyinfo.h"
+#include "document/listnotifyinfo.h"
 
 #include <gtest/gtest.h>
 

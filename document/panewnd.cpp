@@ -1,8 +1,8 @@
-#include "panes/panewnd.h"
+#include "document/panewnd.h"
 
-#include "panes/listnotifyinfo.h"
-#include "panes/objectlistregistry.h"
-#include "panes/requestowner.h"
+#include "document/listnotifyinfo.h"
+#include "document/objectlistregistry.h"
+#include "document/requestowner.h"
 
 CPaneWnd::~CPaneWnd()
 {

@@ -1,4 +1,4 @@
-#include "panes/objectlistregistry.h"
+#include "document/objectlistregistry.h"
 
 #include "common/recordingpane.h"
 

@@ -1,7 +1,6 @@
-#include "browser/colorpicdlg.h"
+#include "ui/colorpicdlg.h"
 
-#include "browser/browsertexts.h"
-#include "browser/colourchecklist.h"
+#include "ui/colourchecklist.h"
 #include "foundation/stringstore.h"
 #include "ui/dlgbase.h"
 
@@ -19,8 +18,8 @@ struct StandardColour {
     int textId;
 };
 constexpr StandardColour kStandardColours[] = {
-    {0x008000, BrowserText::ColourGreen}, {0x00C4C4, BrowserText::ColourOlive}, {0x800000, BrowserText::ColourBlue},
-    {0x0000A4, BrowserText::ColourRed},   {0xA400A4, BrowserText::ColourViolet},
+    {0x008000, ColourPickerText::Green}, {0x00C4C4, ColourPickerText::Olive}, {0x800000, ColourPickerText::Blue},
+    {0x0000A4, ColourPickerText::Red},   {0xA400A4, ColourPickerText::Violet},
 };
 
 bool PlatformColourDialog(QWidget* parent, COLORREF& colour)
@@ -36,7 +35,7 @@ bool PlatformColourDialog(QWidget* parent, COLORREF& colour)
 
 ColorPicDlg::ColorPicDlg(QWidget* parent) : CResizableDlgBase(kTemplateId, parent), m_otherColour(PlatformColourDialog)
 {
-    setWindowTitle(QStringLiteral("@STR%1|Colour").arg(BrowserText::ColourPickerCaption));
+    setWindowTitle(QStringLiteral("@STR%1|Colour").arg(ColourPickerText::Caption));
     m_strSection = QStringLiteral("ColorPic");
     m_list = new CColourCheckList(this);
     SetControlId(m_list, kListId);
@@ -87,9 +86,9 @@ bool ColorPicDlg::OnInitDialog()
     for (int row = 0; row < m_rows.size(); ++row) {
         QString text;
         if (row == 0)
-            text = LoadString(BrowserText::OtherColour);
+            text = LoadString(ColourPickerText::OtherColour);
         else if (row == 1)
-            text = LoadString(BrowserText::ColoursInUse);
+            text = LoadString(ColourPickerText::ColoursInUse);
         else
             text = StandardColourName(m_rows[row]);
         if (row >= kFirstColourRow && m_rows[row] == m_color)

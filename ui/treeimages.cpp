@@ -1,4 +1,4 @@
-#include "panes/treeimages.h"
+#include "ui/treeimages.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,7 +1,7 @@
-#include "panes/objectlistregistry.h"
+#include "document/objectlistregistry.h"
 
-#include "panes/panewnd.h"
-#include "panes/registryowner.h"
+#include "document/panewnd.h"
+#include "document/registryowner.h"
 
 #include <algorithm>
 
