@@ -19,6 +19,8 @@ constexpr int OpenProject = 32783;
 constexpr int BackupProject = 32892;         ///< save a copy
 constexpr int RecentProjectFirst = 33028;    ///< entry 1 of the recent list
 constexpr int RecentProjectLast = 33032;     ///< entry 5
+constexpr int ShowExternals = 33645;         ///< ID_SHOW_EXTERNALS: the list of external files
+constexpr int ArchiveExternals = 33646;      ///< ID_ARCHIVE_EXTERNALS: the external files into one zip file
 }  // namespace CommandId
 
 /// Commands of the frame around the two trees.
@@ -29,6 +31,7 @@ constexpr int ColourCodes = 20070;        ///< ID_OBJ_WORD_IMAGE_0
 constexpr int ColourDocument = 20144;     ///< ID_OBJ_TEXT_SETCOLOR
 constexpr int CodesColourFilter = 20115;  ///< the code tree's caption button
 constexpr int DocumentsColourFilter = 20117;   ///< the document tree's caption button
+constexpr int ImportDocuments = 193700;   ///< the document file import, on the documents root and groups; its text has the same id
 }  // namespace TreeCommand
 
 /// Text ids of the language table read by the shell.
@@ -74,6 +77,7 @@ constexpr int FilterKml = 101065;
 constexpr int TitleNewProject = 57699;
 constexpr int TitleOpenProject = 57700;
 constexpr int TitleSaveCopy = 57704;
+constexpr int CopyFileName = 193411;
 constexpr int TitleOpenArchive = 57711;
 constexpr int TitleAddProject = 57781;
 constexpr int TitleExportExchange = 57784;

@@ -173,8 +173,16 @@ CBaseView::CBaseView(int paneCommandId, QWidget* parent)
 void CBaseView::SetPane(QWidget* pane, const QString& title)
 {
     m_title->setText(title);
+    m_paneTitle = title;
     if (m_pane == pane)
         return;
+    if (m_pane)
+        disconnect(m_pane, &QWidget::windowTitleChanged, this, nullptr);
+    // The caption follows what the pane shows (the browser its document);
+    // without a title of its own the pane's name stands there.
+    if (pane)
+        connect(pane, &QWidget::windowTitleChanged, this,
+                [this](const QString& text) { m_title->setText(text.isEmpty() ? m_paneTitle : text); });
     if (m_searchBar)
         m_searchBar->ClearSearch();
     if (auto* searched = dynamic_cast<IContextSearchPane*>(m_pane.data()))

@@ -80,5 +80,6 @@ private:
     std::array<int, IPaneCaption::kButtonSlots> m_paneCommands{};
     CommandState m_commandState;
     QPointer<QWidget> m_pane;
+    QString m_paneTitle;   // the caption while the pane names nothing
     QPointer<CContextSearchBar> m_searchBar;
 };

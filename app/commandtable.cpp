@@ -2,6 +2,7 @@
 
 #include "app/appids.h"
 #include "browser/browserids.h"
+#include "browser/mediaids.h"
 #include "foundation/stringstore.h"
 
 #include <QAction>
@@ -33,6 +34,8 @@ const CommandInfo kCommands[] = {
     {CommandId::RecentProjectFirst + 2, AppText::CommandRecentProject, nullptr, nullptr},
     {CommandId::RecentProjectFirst + 3, AppText::CommandRecentProject, nullptr, nullptr},
     {CommandId::RecentProjectLast, AppText::CommandRecentProject, nullptr, nullptr},
+    {CommandId::ShowExternals, CommandId::ShowExternals, nullptr, nullptr},
+    {CommandId::ArchiveExternals, CommandId::ArchiveExternals, nullptr, "package-x-generic"},
     // The document browser: coding its selection, editing and zoom.
     {BrowserCommand::CodeInVivo, BrowserCommand::CodeInVivo, "Ctrl+I", nullptr},
     {BrowserCommand::CodeWithNewCode, BrowserCommand::CodeWithNewCode, "Ctrl+W", nullptr},
@@ -63,6 +66,16 @@ const CommandInfo kCommands[] = {
     {ListWindowCommand::OverviewList, ListWindowCommand::OverviewList, nullptr, nullptr},
     {ListWindowCommand::GeoLinkList, ListWindowCommand::GeoLinkList, nullptr, nullptr},
     // The trees' tool window.
+    // The media toolbar.
+    {MediaCommand::Load, MediaText::CommandLoad, "Ctrl+P", "document-open"},
+    {MediaCommand::MarkList, MediaText::CommandLoad + 1, nullptr, "view-list-details"},
+    {MediaCommand::FollowMarks, MediaText::CommandLoad + 2, nullptr, "go-jump"},
+    {MediaCommand::Stamp, MediaText::CommandLoad + 3, "F3", "appointment-new"},
+    {MediaCommand::PreviousMark, MediaText::CommandLoad + 4, "F5", "media-skip-backward"},
+    {MediaCommand::Stop, MediaText::CommandLoad + 5, nullptr, "media-playback-stop"},
+    {MediaCommand::TogglePlay, MediaText::CommandLoad + 6, "F4", "media-playback-start"},
+    {MediaCommand::NextMark, MediaText::CommandLoad + 7, "F6", "media-skip-forward"},
+    {MediaCommand::Video, MediaText::CommandVideo, nullptr, "video-display"},
 };
 
 bool HasText(const char* text)

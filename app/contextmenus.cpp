@@ -4,12 +4,14 @@
 #include "app/contextmenus.h"
 
 #include "app/appids.h"
-#include "browser/framebrowser.h"
 #include "app/mainframe.h"
+#include "browser/framebrowser.h"
 #include "document/kordoc.h"
 #include "foundation/stringstore.h"
 #include "foundation/uiservices.h"
 #include "store/storeids.h"
+#include "store/topicdatabase.h"
+#include "store/topictable.h"
 
 #include <QAction>
 #include <QMenu>
@@ -29,10 +31,10 @@ struct MenuDefinition {
 // Separators sit where the adjustments below remove one by its position.
 const MenuDefinition kMenus[] = {
     {ContextMenuId::DocumentsRoot,
-     {20001, 20163, 20146, kSeparator, 20002, 20003, 20004, 20123, kSeparator, 20008, 20007, 20129, 20006,
+     {20001, 20163, 20146, TreeCommand::ImportDocuments, kSeparator, 20002, 20003, 20004, 20123, kSeparator, 20008, 20007, 20129, 20006,
       kSeparator, 20005, 20168, kSeparator, 20116, kSeparator, 20145, 20128}},
     {ContextMenuId::DocumentGroup,
-     {20015, 20163, 20019, kSeparator, 20010, 20013, 20014, 20140, 20123, kSeparator, 20016, 20011, kSeparator,
+     {20015, 20163, 20019, TreeCommand::ImportDocuments, kSeparator, 20010, 20013, 20014, 20140, 20123, kSeparator, 20016, 20011, kSeparator,
       20005, 20168, 20018, 20017, kSeparator, 20114, kSeparator, 20125, 20126, 20138}},
     {ContextMenuId::DocumentSetsRoot,
      {20030, kSeparator, 20031, 20032, kSeparator, 20033, 20034, 20035, 20123, kSeparator, 20005}},

@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 
@@ -102,6 +103,11 @@ QString CMainFrame::PromptForFile(const QString& fileName, int fileType)
         else if (kind.filterText)
             prompt.filter = Filter(kind.filterText, prompt.defaultSuffix);
     }
+    // A prompt without a folder of its own starts in the user's documents.
+    if (QFileInfo(prompt.path).isRelative()) {
+        const QDir documents(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+        prompt.path = prompt.path.isEmpty() ? documents.path() + QLatin1Char('/') : documents.filePath(prompt.path);
+    }
     QString path = PromptForFiles(prompt).value(0);
     PumpUiMessages();
     // Nothing is deleted here: the callers write a new file under another
@@ -165,16 +171,6 @@ bool CMainFrame::LoadWordList(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    const QByteArray bytes = file.readAll();
-    QString text;
-    if (bytes.startsWith("\xFF\xFE")) {
-        // An odd last byte is half a character: it is left out.
-        for (qsizetype i = 2; i + 1 < bytes.size(); i += 2)
-            text.append(QChar(char16_t(quint8(bytes[i]) | quint8(bytes[i + 1]) << 8)));
-    } else {
-        codepage::CodePageDecoder decoder(codepage::Undecodable::KeepByte);
-        decoder.append(text, bytes.constData(), bytes.size(), codepage::kWindows1252);
-    }
-    m_document->SetWordList(text, false);
+    m_document->SetWordList(codepage::DecodeTextFile(file.readAll()), false);
     return true;
 }

@@ -61,12 +61,19 @@ bool FrameSettings::Save(PrivateProfile& profile) const
     ok = profile.WriteInt(kMainWindow, QStringLiteral("Splitter 3"), splitter3) && ok;
     ok = profile.WriteInt(kMainWindow, QStringLiteral("Splitter 2"), splitter2) && ok;
     ok = profile.WriteInt(kMainWindow, QStringLiteral("Splitter 1"), splitter1) && ok;
-    for (int i = 1; i <= kMaxRecent; ++i)
-        ok = profile.WriteString(kProject, QStringLiteral("Path%1").arg(i), recentProjects.value(i - 1)) && ok;
+    ok = SaveRecent(profile) && ok;
     ok = profile.WriteString(kProject, QStringLiteral("Options"), retrievalOptions) && ok;
     ok = profile.WriteString(kUser, QStringLiteral("DefaultUser"), defaultUser) && ok;
     ok = profile.WriteString(kUser, QStringLiteral("Users"), FormatUserList(users)) && ok;
     ok = profile.WriteInt(kRetrievedSegments, QStringLiteral("ShowMemos"), showMemos ? 1 : 0) && ok;
+    return ok;
+}
+
+bool FrameSettings::SaveRecent(PrivateProfile& profile) const
+{
+    bool ok = true;
+    for (int i = 1; i <= kMaxRecent; ++i)
+        ok = profile.WriteString(kProject, QStringLiteral("Path%1").arg(i), recentProjects.value(i - 1)) && ok;
     return ok;
 }
 

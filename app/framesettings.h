@@ -43,6 +43,8 @@ struct FrameSettings {
     /// removed entries do not come back. False when the profile cannot be
     /// written.
     bool Save(PrivateProfile& profile) const;
+    /// Writes the recent-projects list only, as soon as it changes.
+    bool SaveRecent(PrivateProfile& profile) const;
 };
 
 /// "Users": names each ended by "|"; text after the last "|" is no name.

@@ -1,13 +1,16 @@
 #include "app/listwindows.h"
 
 #include "document/kordoc.h"
+#include "document/objectlistregistry.h"
 #include "foundation/stringstore.h"
 #include "foundation/waitwindow.h"
 #include "panes/listids.h"
 #include "panes/objectlistwindow.h"
 #include "store/fieldvalue.h"
+#include "store/projectdataengine.h"
 #include "store/rowbuffer.h"
 #include "store/storeids.h"
+#include "store/topicdatabase.h"
 
 #include <QObject>
 
@@ -176,15 +179,49 @@ bool CListWindows::OnCommand(int id)
         break;
     default: break;
     }
-    if (window && !m_windows[kind].isNull() && !wasOpen) {
-        window->Create();
-        m_document->GetRegistry().Register(window->Listener());
-        m_topics[kind] = window->Topic();
-        QObject::connect(window, &QObject::destroyed, window, [this, kind] { WindowGone(kind); });
-        window->show();
-    }
+    if (window && !m_windows[kind].isNull() && !wasOpen)
+        ShowNew(kind, window);
     EndWait();
     return true;
+}
+
+void CListWindows::ShowNew(Kind kind, ObjectListWindow* window)
+{
+    window->Create();
+    m_document->GetRegistry().Register(window->Listener());
+    m_topics[kind] = window->Topic();
+    QObject::connect(window, &QObject::destroyed, window, [this, kind] { WindowGone(kind); });
+    window->show();
+}
+
+ObjectListWindow* CListWindows::OpenMediaMarks(qint32 document, const QList<qint32>& keys, const QString& title)
+{
+    if (!m_owner || !m_document || !m_document->GetEngine())
+        return nullptr;
+    if (ObjectListWindow* open = m_windows[MediaMarks]) {
+        open->SetContent(TopicId::Documents, document, keys, title);
+        Raise(open);
+        return open;
+    }
+    QList<qint32> fieldIds;
+    m_document->GetDatabase().GetFieldIds(TopicId::MediaMarks, fieldIds, true);
+    auto* window = new ObjectListWindow(m_owner, TopicId::MediaMarks, TopicId::Documents, document, fieldIds, keys,
+                                        title, nullptr, m_frame);
+    m_windows[MediaMarks] = window;
+    ShowNew(MediaMarks, window);
+    return window;
+}
+
+void CListWindows::UpdateMediaMarks(qint32 document, const QList<qint32>& keys, const QString& title)
+{
+    if (ObjectListWindow* open = m_windows[MediaMarks])
+        open->SetContent(TopicId::Documents, document, keys, title);
+}
+
+void CListWindows::CloseMediaMarks()
+{
+    if (ObjectListWindow* open = m_windows[MediaMarks])
+        open->close();
 }
 
 void CListWindows::WindowGone(Kind kind)

@@ -22,7 +22,7 @@ class QWidget;
 /// none is set the list commands are disabled. UI thread only.
 class CListWindows : public ICommandTarget {
 public:
-    enum Kind { Memos, SearchHits, Codings, Codes, Variables, Words, Overview, GeoLinks, KindCount };
+    enum Kind { Memos, SearchHits, Codings, Codes, Variables, Words, Overview, GeoLinks, MediaMarks, KindCount };
 
     /// `frame` parents the windows; `document` is the kept project document.
     /// Neither is owned; either may be null (nothing then opens).
@@ -43,7 +43,16 @@ public:
     /// of entries made; 0 without a project, category or words.
     int AddWordsToCategory(qint32 category, const QList<qint32>& wordIds);
 
+    /// The time-mark list of a transcript (topic 26 under the document):
+    /// opened, or refreshed when open. Null without owner or project.
+    ObjectListWindow* OpenMediaMarks(qint32 document, const QList<qint32>& keys, const QString& title);
+    /// New rows and title for the open time-mark list; nothing when none is open.
+    void UpdateMediaMarks(qint32 document, const QList<qint32>& keys, const QString& title);
+    void CloseMediaMarks();
+
 private:
+    /// Creates, registers and shows a window made for the kind.
+    void ShowNew(Kind kind, ObjectListWindow* window);
     /// Opens the kind's window on the keys, or refreshes the one open.
     ObjectListWindow* Open(Kind kind, qint32 topic, const QList<qint32>& keys, const QString& title,
                            bool withVariables);

@@ -7,16 +7,24 @@
 #include "app/splash.h"
 #include "app/splitterwndex.h"
 #include "browser/browserids.h"
+#include "browser/mediaplayer.h"
+#include "browser/mediatoolbar.h"
+#include "browser/mpvideodlg.h"
 #include "document/kordoc.h"
 #include "foundation/ids.h"
 #include "foundation/options.h"
+#include "foundation/optionsrecord.h"
 #include "foundation/programpaths.h"
 #include "foundation/stringstore.h"
 #include "foundation/waitwindow.h"
+#include "platform/footswitch/footswitchreader.h"
+#include "platform/footswitch/udevmonitor.h"
 #include "platform/profile/privateprofile.h"
 #include "retrieval/segmentsctrl.h"
 #include "store/projectdataengine.h"
 #include "store/storeids.h"
+#include "store/topicdatabase.h"
+#include "store/topictable.h"
 #include "ui/commandtoolbar.h"
 #include "ui/waitwnd.h"
 
@@ -36,6 +44,10 @@ namespace {
 
 constexpr int kFrameToolbarId = 128;
 constexpr int kWeightFilterPane = 30005;
+constexpr int kStatusIntervalMs = 250;
+constexpr int kStatusTextMargin = 6;
+// A first start leaves a twentieth of the screen free on each side.
+constexpr int kFirstStartBorder = 20;
 constexpr int kRetrievalSettingsPane = 30008;
 const QString kBarStateKey = QStringLiteral("prFrameR/BarState");
 
@@ -99,6 +111,7 @@ CMainFrame::CMainFrame(ICommandTarget* app, CKorDoc* document)
     });
     BuildMenus();
     BuildStatusBar();
+    SetupMediaPlayer();
     BuildPanes();
     ApplyLayout();
     restoreState(QSettings().value(kBarStateKey).toByteArray());
@@ -115,6 +128,10 @@ CMainFrame::CMainFrame(ICommandTarget* app, CKorDoc* document)
 
 CMainFrame::~CMainFrame()
 {
+    // The reader thread ends before anything it reports to goes.
+    m_footswitch.reset();
+    delete m_videoDialog.data();
+    m_mediaPlayer.reset();
     DestroyBrowser();
     DestroyTrees();
     if (GetWaitWindow() && m_waitHost)
@@ -146,6 +163,7 @@ void CMainFrame::BuildMenus()
     window->addAction(m_commands.Action(BrowserCommand::CodeToolWindow));
     window->addAction(m_commands.Action(CommandId::RetrievalFunction));
     window->addAction(m_commands.Action(CommandId::ShowSegmentMemos));
+    window->addAction(BuildMediaToolBar()->toggleViewAction());
     menuBar()->addMenu(window);
     QMenu* help = m_commands.CreateMenu(AppText::MenuHelp, this);
     help->addAction(m_commands.Action(CommandId::AppAbout));
@@ -179,6 +197,42 @@ void CMainFrame::BuildStatusBar()
     }
     statusBar()->setMinimumHeight(20);
     StatusPane(30017)->setText(QStringLiteral("1 / 1"));
+    // The counts follow activations from anywhere: refreshed when idle.
+    m_statusTimer = new QTimer(this);
+    m_statusTimer->setInterval(kStatusIntervalMs);
+    connect(m_statusTimer, &QTimer::timeout, this, &CMainFrame::UpdateStatusBar);
+    m_statusTimer->start();
+}
+
+void CMainFrame::UpdateStatusBar()
+{
+    CKorDoc* document = GetDocument();
+    const bool open = document && document->GetEngine();
+    const auto set = [this](int id, const QString& text) {
+        QLabel* pane = StatusPane(id);
+        if (!pane || pane->text() == text)
+            return;
+        pane->setText(text);
+        // A pane grows to its text rather than cutting it.
+        const int needed = pane->fontMetrics().horizontalAdvance(text) + 2 * kStatusTextMargin;
+        if (needed > pane->minimumWidth())
+            pane->setMinimumWidth(needed);
+    };
+    if (!open) {
+        for (const int id : {30001, 30002, 30003, 30004, 30005, kRetrievalSettingsPane})
+            set(id, QString());
+        return;
+    }
+    const OptionsRecord& settings = document->GetRetrievalSettings();
+    set(30001, QString::number(document->GetActivatedCount(TopicId::Documents)));
+    set(30002, QString::number(document->GetActivatedCount(TopicId::Codes)));
+    set(30003, QString::number(m_segments ? m_segments->GetSegmentCount()
+                                          : document->GetActivatedCount(TopicId::Codings)));
+    set(30004, QString::number(g_qdaOptions.GetInt(QdaOption::DefaultWeight)));
+    set(30005, settings.weightFilter
+                   ? QStringLiteral("%1 - %2").arg(settings.weightMinimum).arg(settings.weightMaximum)
+                   : QString());
+    set(kRetrievalSettingsPane, settings.Describe(true));
 }
 
 QLabel* CMainFrame::StatusPane(int indicatorId) const
@@ -368,7 +422,7 @@ bool CMainFrame::OnCommand(int id)
         ArrangePanes(BitOf(HostOf(id)), true);
         return true;
     default:
-        return OnProjectCommand(id) || OnRetrievalCommand(id) || OnPrintCommand(id) || OnBrowserCommand(id) || OnTreeCommand(id) || m_listWindows->OnCommand(id);
+        return OnProjectCommand(id) || OnDialogCommand(id) || OnMediaCommand(id) || OnRetrievalCommand(id) || OnPrintCommand(id) || OnBrowserCommand(id) || OnTreeCommand(id) || m_listWindows->OnCommand(id);
     }
 }
 
@@ -383,7 +437,7 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
         ui.SetCheck((m_settings.viewState & BitOf(HostOf(ui.id))) != 0);
         return true;
     default:
-        return OnUpdateProjectCommand(ui) || OnUpdateRetrievalCommand(ui) || OnUpdatePrintCommand(ui) || OnUpdateBrowserCommand(ui) || OnUpdateTreeCommand(ui)
+        return OnUpdateProjectCommand(ui) || OnUpdateDialogCommand(ui) || OnUpdateMediaCommand(ui) || OnUpdateRetrievalCommand(ui) || OnUpdatePrintCommand(ui) || OnUpdateBrowserCommand(ui) || OnUpdateTreeCommand(ui)
                || m_listWindows->OnUpdateCommand(ui);
     }
 }
@@ -406,8 +460,17 @@ void CMainFrame::ShowWithPlacement()
     const QScreen* screen = QGuiApplication::screenAt(normal.center());
     if (!screen)
         screen = QGuiApplication::primaryScreen();
-    if (screen)
+    if (screen && !m_settings.placement.kept) {
+        // A first start: most of the screen, also where no window manager
+        // maximises the frame.
+        const QRect available = screen->availableGeometry();
+        m_settings.placement.normal = available.adjusted(available.width() / kFirstStartBorder, available.height() / kFirstStartBorder,
+                                                         -available.width() / kFirstStartBorder,
+                                                         -available.height() / kFirstStartBorder);
+        setGeometry(m_settings.placement.normal);
+    } else if (screen) {
         setGeometry(WindowPlacement::FitToScreen(normal, screen->availableGeometry()));
+    }
     if (m_settings.placement.showCommand == WindowPlacement::Maximised)
         showMaximized();
     else
@@ -442,6 +505,16 @@ void CMainFrame::AddToRecentList(const QString& path)
     recent.prepend(path);
     while (recent.size() > FrameSettings::kMaxRecent)
         recent.removeLast();
+    SaveRecentList();
+}
+
+void CMainFrame::SaveRecentList()
+{
+    // Written at once: a crash or a second program must not lose it.
+    if (g_program.ProfilePath.isEmpty())
+        return;
+    PrivateProfile profile(g_program.ProfilePath);
+    m_settings.SaveRecent(profile);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)
@@ -456,5 +529,7 @@ void CMainFrame::closeEvent(QCloseEvent* event)
     SaveSettings();
     if (m_document)
         m_document->CloseDatabase();
+    if (m_mediaPlayer)
+        m_mediaPlayer->Release();
     event->accept();
 }

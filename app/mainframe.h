@@ -5,10 +5,11 @@
 #include "app/contextmenus.h"
 #include "app/framesettings.h"
 #include "app/quickcodes.h"
+#include "browser/browseritems.h"
 #include "document/documentframe.h"
+#include "document/listnotifyinfo.h"
 #include "foundation/colorhelpers.h"
 #include "foundation/commandtarget.h"
-#include "document/listnotifyinfo.h"
 #include "panes/objectlistwindow.h"
 
 #include <QMainWindow>
@@ -21,6 +22,12 @@
 #include <memory>
 
 class CBaseView;
+class CMediaPlayer;
+class CMediaToolBar;
+class CMPVideoDlg;
+class FootswitchReader;
+class IReportSource;
+class UdevMonitor;
 class CodeToolBarDlg;
 class CKorDoc;
 class TextCoderWindow;
@@ -32,6 +39,7 @@ class CObjTreeCtrl;
 class CRetrievalFunctionDlg;
 class CRetrievalRequests;
 class SegmentsCtrl;
+class QTimer;
 class IFrameBrowser;
 class TreePaneWindow;
 class CSplitterWndEx;
@@ -174,9 +182,18 @@ public:
     QString PromptForFile(const QString& fileName, int fileType);
     /// Moves the path to the front of the recent projects, at most ten.
     void AddToRecentList(const QString& path);
+    /// Writes the recent-projects list to the profile now.
+    void SaveRecentList();
     /// Converts a word-processor file into RTF at target through LibreOffice;
     /// false (with a message saying why) when no RTF was made.
     bool ConvertWithWordProcessor(const QString& source, const QString& target);
+    /// Imports files and folders as documents into the group (0: top level);
+    /// without paths the user is asked for files. `paths` and `ids` as
+    /// DocumentFileImport::Run takes them. Nothing without an open project.
+    void ImportDocumentFiles(qint32 group, QStringList* paths, QList<qint32>* ids, bool noSizeQuestion);
+    /// The group that takes documents imported on a node of the document
+    /// tree: the group itself, a document's group, else the top level.
+    qint32 ImportGroupOf(qint32 nodeKind, qint32 id) const;
     /// Writes the stop list as UTF-16 text; false (with a message) when the
     /// file cannot be written.
     bool SaveWordListText(const QString& path);
@@ -193,6 +210,16 @@ public:
     void BackupProject();
     /// The folder of the last opened project.
     const QString& LastProjectFolder() const { return m_lastProjectFolder; }
+
+    // ---- External files and the stripes' display options (mainframe_dialogs.cpp)
+    /// Collects the project's external files and lists them in their dialog.
+    void OnShowExternals();
+    /// Writes the found external files into "<project file>.zip" and reports
+    /// what was archived and what could not be, or that there was nothing.
+    void OnArchiveExternals();
+    /// Opens the display options of the browser's stripes at the point
+    /// (screen coordinates); the popup applies them itself.
+    void ShowDisplayOptions(QPoint point);
 
     // ---- Document browser (mainframe_browser.cpp) -----------------------------
     /// The document browser's window; null only while the frame is built
@@ -243,11 +270,36 @@ public:
     // ---- What the project document asks of the frame --------------------------
     bool SetWindowTitle(const QString& title) override;
     void CommitDocumentEdits() override { CommitBrowserEdits(); }
-    /// No media player exists yet: a transcript's media file is not loaded.
-    void LoadMediaFile(const QString&) override {}
+    void LoadMediaFile(const QString& fileName) override { LoadMedia(fileName); }
     /// No map links are shown yet.
     void RebuildGeoLinkList() override {}
     void RefreshBrowser() override;
+
+    // ---- Media player and foot switch (mainframe_media.cpp) --------------------
+    /// Puts the shown document's media file into the player, or empties it
+    /// (empty path), and keeps the toolbar, the mark list, the video window
+    /// and the browser's time-mark column in step. False without an open
+    /// project.
+    bool LoadMedia(const QString& fileName);
+    CMediaPlayer* MediaPlayer() const { return m_mediaPlayer.get(); }
+    CMediaToolBar* MediaToolBar() const { return m_mediaBar; }
+    /// The video window; null until it is first needed.
+    CMPVideoDlg* VideoWindow() const;
+    /// The time marks the browser shows for the player's transcript.
+    const QList<TimeMarkItem>& TimeMarks() const { return m_timeMarks; }
+    /// A foot-switch event (FootswitchReader::Event; 99 inserts a time
+    /// stamp when the option allows).
+    void OnFootswitch(int event);
+    /// The position timer's tick: position text, slider, and the mark
+    /// broadcast when the current mark changed.
+    void OnMediaPositionTimer();
+    /// Reads the pedal from another source (tests); restarts the reader.
+    void SetFootswitchSource(std::unique_ptr<IReportSource> source);
+    FootswitchReader* Footswitch() const { return m_footswitch.get(); }
+    /// Writes the counts and the retrieval state of the open project into
+    /// the status bar's panes (run on the idle timer too); empty panes
+    /// without a project.
+    void UpdateStatusBar();
 
 signals:
     /// A double click on the left part of a status-bar pane (128 pixels of
@@ -349,6 +401,27 @@ private:
     QString RunStartDialog();
     bool OnProjectCommand(int id);
     bool OnUpdateProjectCommand(CCmdUI& ui);
+    bool OnDialogCommand(int id);
+    bool OnUpdateDialogCommand(CCmdUI& ui);
+    // Media player.
+    CMediaToolBar* BuildMediaToolBar();
+    void SetupMediaPlayer();
+    void StartFootswitch(std::unique_ptr<IReportSource> source);
+    bool OnMediaCommand(int id);
+    bool OnUpdateMediaCommand(CCmdUI& ui);
+    /// A file is loaded into the active player.
+    bool MediaReady() const;
+    void RefreshMediaPosition();
+    void ApplyMediaDuration();
+    /// Selects the current mark in the lists while following marks.
+    void BroadcastCurrentMark();
+    /// The browser's time marks from the player's marks.
+    void FillTimeMarks();
+    /// The transcript's stored marks into the player, sorted by position.
+    void LoadPlayerMarks(const CKorDoc& document, qint32 transcript);
+    void OnMediaStamp();
+    void ShowMediaMarkList(bool open);
+    void ShowVideoWindow(bool show);
     static int BitOf(View view);
     View HostOf(int contentCommandId) const;
 
@@ -376,6 +449,7 @@ private:
     IDocumentFrame* m_previousDocumentFrame = nullptr;   // given back when the frame goes
     std::unique_ptr<CodeToolListener> m_codeToolListener;
     SegmentsCtrl* m_segments = nullptr;
+    QTimer* m_statusTimer = nullptr;
     std::unique_ptr<CRetrievalRequests> m_retrievalRequests;
     QPointer<CRetrievalFunctionDlg> m_retrievalDialog;
 
@@ -387,4 +461,13 @@ private:
     QPointer<QMenu> m_contextMenu;
     QPointer<QWidget> m_modelEditor;   // the map window; null while none is open
     QString m_lastProjectFolder;
+
+    // Media player, its windows and the foot switch.
+    std::unique_ptr<CMediaPlayer> m_mediaPlayer;
+    CMediaToolBar* m_mediaBar = nullptr;
+    QPointer<CMPVideoDlg> m_videoDialog;
+    QList<TimeMarkItem> m_timeMarks;   // the browser reads them, not owned there
+    qint32 m_broadcastMark = -1;       // the mark the lists were last told of
+    std::unique_ptr<FootswitchReader> m_footswitch;
+    std::unique_ptr<UdevMonitor> m_deviceMonitor;
 };

@@ -2,14 +2,18 @@
 // its document handler or to a frame handler, and the frame's own handlers
 // for the drop test, context menus and following or activating an item.
 
-#include "browser/framebrowser.h"
 #include "app/mainframe.h"
+#include "browser/framebrowser.h"
 #include "document/documentrequests.h"
 #include "document/kordoc.h"
+#include "document/objectlistregistry.h"
 #include "foundation/ids.h"
+#include "foundation/optionsrecord.h"
 #include "foundation/waitwindow.h"
 #include "store/projectdataengine.h"
 #include "store/storeids.h"
+#include "store/topicdatabase.h"
+#include "store/topictable.h"
 
 #include <QCoreApplication>
 
@@ -178,6 +182,12 @@ void CMainFrame::OnRequestContextMenu(IdListNotifyInfo& info)
     m_contextTarget.selection = info.ids;
     m_contextTarget.point = info.point;
     m_contextTarget.sender = info.controlId;
+    // The codings without an item: the stripe margin's empty space and the
+    // browser's menu button.
+    if (info.kind == NodeKind::Coding && info.itemId == 0) {
+        ShowDisplayOptions(info.point);
+        return;
+    }
     const bool codingHasCode = info.kind == NodeKind::Coding && HasRow(*document, TopicId::Codings, info.itemId)
                                && FieldOf(*document, TopicId::Codings, info.itemId, CodingField::Code) != 0;
     const int menu = ContextMenuFor(info.kind, info.itemId, info.controlId, int(info.ids.size()), codingHasCode);

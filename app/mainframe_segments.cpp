@@ -6,9 +6,13 @@
 #include "app/appids.h"
 #include "app/retrievalrequests.h"
 #include "document/kordoc.h"
+#include "document/objectlistregistry.h"
+#include "foundation/optionsrecord.h"
 #include "foundation/stringstore.h"
 #include "retrieval/retrievalfunctiondlg.h"
 #include "retrieval/segmentsctrl.h"
+#include "store/projectdataengine.h"
+#include "store/topicdatabase.h"
 
 #include <QApplication>
 

@@ -6,10 +6,10 @@
 #include "app/appids.h"
 #include "app/codetoollistener.h"
 #include "app/contextmenus.h"
-#include "browser/framebrowser.h"
 #include "browser/codetoolbardlg.h"
-#include "ui/colorpicdlg.h"
+#include "browser/framebrowser.h"
 #include "document/kordoc.h"
+#include "document/objectlistregistry.h"
 #include "foundation/ids.h"
 #include "foundation/messageservice.h"
 #include "foundation/options.h"
@@ -20,6 +20,7 @@
 #include "panes/objtreectrl.h"
 #include "platform/rtf/rtfwriter.h"
 #include "store/storeids.h"
+#include "ui/colorpicdlg.h"
 
 #include <QTextDocument>
 
@@ -70,6 +71,10 @@ bool CMainFrame::OnTreeCommand(int id)
         ColourDocument();
         m_contextTarget.Reset();
         return true;
+    case TreeCommand::ImportDocuments:
+        ImportDocumentFiles(ImportGroupOf(m_contextTarget.kind, m_contextTarget.item), nullptr, nullptr, false);
+        m_contextTarget.Reset();
+        return true;
     case CObjTreeCtrl::ToggleListMode:
         if (m_codeTree)
             m_codeTree->OnCaptionCommand(id);
@@ -86,6 +91,7 @@ bool CMainFrame::OnUpdateTreeCommand(CCmdUI& ui)
     case TreeCommand::NewSubcode:
     case TreeCommand::ColourCodes:
     case TreeCommand::ColourDocument:
+    case TreeCommand::ImportDocuments:
     case TreeCommand::CodesColourFilter:
     case TreeCommand::DocumentsColourFilter:
         ui.Enable(GetDocument() != nullptr);

@@ -5,6 +5,7 @@
 #include "app/baseview.h"
 #include "app/mainframe.h"
 #include "document/kordoc.h"
+#include "document/objectlistregistry.h"
 #include "foundation/stringstore.h"
 #include "panes/objtreectrl.h"
 #include "panes/treepanewindow.h"
@@ -14,6 +15,21 @@ void CMainFrame::BuildTrees()
     m_documentTree = new TreePaneWindow(this);
     m_documentTree->setWindowTitle(LoadString(AppText::DocumentTree));
     m_documentTree->SetControlId(PaneControlId::DocumentTree);
+    // Files from the desktop go into the group under the drop, once the
+    // drop has ended.
+    m_documentTree->SetFileDropHandler([this](const QStringList& paths, qint32 kind, qint32 id) {
+        if (!GetDocument())
+            return false;
+        const qint32 group = ImportGroupOf(kind, id);
+        QMetaObject::invokeMethod(
+            this,
+            [this, paths, group] {
+                QStringList list = paths;
+                ImportDocumentFiles(group, &list, nullptr, false);
+            },
+            Qt::QueuedConnection);
+        return true;
+    });
     m_codeTree = new CObjTreeCtrl(this);
     m_codeTree->setWindowTitle(LoadString(AppText::CodeTree));
     m_codeTree->SetControlId(PaneControlId::CodeTree);

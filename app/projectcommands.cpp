@@ -2,10 +2,10 @@
 // dialog's choice, closing the project's windows and the timed backup.
 
 #include "app/appids.h"
-#include "browser/framebrowser.h"
 #include "app/listwindows.h"
 #include "app/mainframe.h"
 #include "app/startdlg.h"
+#include "browser/framebrowser.h"
 #include "document/kordoc.h"
 #include "foundation/filehelpers.h"
 #include "foundation/ids.h"
@@ -17,7 +17,9 @@
 #include "foundation/waitwindow.h"
 #include "platform/jet/databasefilekind.h"
 #include "platform/profile/privateprofile.h"
+#include "retrieval/retrievalfunctiondlg.h"
 #include "store/projectdataengine.h"
+#include "store/topicdatabase.h"
 #include "ui/checkmessagedlg.h"
 
 #include <QDateTime>
@@ -78,6 +80,9 @@ QString RecentCaption(int entry, const QString& path)
 void CMainFrame::BuildProjectMenu(QMenu* file)
 {
     for (int id : {CommandId::NewProject, CommandId::OpenProject, CommandId::BackupProject})
+        file->addAction(m_commands.Action(id));
+    file->addSeparator();
+    for (int id : {CommandId::ShowExternals, CommandId::ArchiveExternals})
         file->addAction(m_commands.Action(id));
     file->addSeparator();
     for (int id = CommandId::RecentProjectFirst; id <= CommandId::RecentProjectLast; ++id)
@@ -225,6 +230,7 @@ void CMainFrame::OnOpenRecent(int commandId)
     const QString path = m_settings.recentProjects.at(entry);
     if (!QFileInfo(path).isFile()) {
         m_settings.recentProjects.removeAt(entry);
+        SaveRecentList();
         ShowMessage(LoadString(AppText::RecentProjectMissing).arg(path), MessageKind::Warning);
         return;
     }
@@ -245,7 +251,14 @@ void CMainFrame::OnBackupProject()
 {
     if (!GetDocument())
         return;
-    const QString target = PromptForFile(QString(), ProjectFileType::SaveCopy);
+    // The copy is proposed beside the project, under a name of its own.
+    const QFileInfo project(GetDocument()->GetEngine() ? GetDocument()->GetEngine()->GetPath() : QString());
+    const QString proposed =
+        project.fileName().isEmpty()
+            ? QString()
+            : project.dir().filePath(LoadString(AppText::CopyFileName).arg(project.completeBaseName()) +
+                                     QStringLiteral(".kv4"));
+    const QString target = PromptForFile(proposed, ProjectFileType::SaveCopy);
     if (target.isEmpty())
         return;
     if (m_browserAccess)
@@ -275,10 +288,14 @@ void CMainFrame::CloseProjectUI()
     }
     m_document->SaveProjectSettings();
     m_listWindows->CloseAll();
+    // The dialog counts in the project that is going.
+    if (m_retrievalDialog)
+        m_retrievalDialog->close();
     if (m_contextMenu)
         m_contextMenu->close();
     m_contextTarget.Reset();
     m_contextClipboard = {};
+    LoadMedia(QString());
     m_document->ResetCaches();
     PumpUiMessages();
 }

@@ -2,8 +2,11 @@
 
 #include "app/mainframe.h"
 #include "document/kordoc.h"
+#include "foundation/optionsrecord.h"
 #include "retrieval/retrievalengine.h"
+#include "store/projectdataengine.h"
 #include "store/storeids.h"
+#include "store/topicdatabase.h"
 
 #include <QLabel>
 

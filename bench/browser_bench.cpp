@@ -17,6 +17,7 @@
 #include "document/documentframe.h"
 #include "document/documentids.h"
 #include "document/kordoc.h"
+#include "document/objectlistregistry.h"
 #include "foundation/stringstore.h"
 #include "store/fieldvalue.h"
 #include "store/rowbuffer.h"

@@ -8,8 +8,8 @@
 // process's peak so far.
 
 #include "bench/benchmemory.h"
-#include "bench/largeproject.h"
 #include "bench/guibenchmain.h"
+#include "bench/largeproject.h"
 #include "bench/projectgenerator.h"
 #include "document/documentids.h"
 #include "document/kordoc.h"
@@ -24,6 +24,7 @@
 #include "store/projectdataengine.h"
 #include "store/rowbuffer.h"
 #include "store/storeids.h"
+#include "store/topicdatabase.h"
 #include "tests/common/recordingpane.h"
 
 #include <benchmark/benchmark.h>

@@ -7,6 +7,7 @@
 #include "bench/projectgenerator.h"
 #include "document/documentids.h"
 #include "document/kordoc.h"
+#include "document/objectlistregistry.h"
 #include "foundation/options.h"
 #include "foundation/richtexthelpers.h"
 #include "foundation/searchsettings.h"
@@ -16,6 +17,7 @@
 #include "store/projectdataengine.h"
 #include "store/rowbuffer.h"
 #include "store/storeids.h"
+#include "store/topicdatabase.h"
 #include "store/topicsearchsource.h"
 #include "tests/common/recordingpane.h"
 

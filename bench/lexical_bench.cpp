@@ -15,6 +15,7 @@
 #include "bench/guibenchmain.h"
 #include "bench/largeproject.h"
 #include "document/documentids.h"
+#include "foundation/optionsrecord.h"
 #include "foundation/richtexthelpers.h"
 #include "foundation/searchsettings.h"
 #include "platform/rtf/richeditctrlex.h"
@@ -24,6 +25,7 @@
 #include "store/fieldvalue.h"
 #include "store/rowbuffer.h"
 #include "store/storeids.h"
+#include "store/topicdatabase.h"
 #include "store/topicsearchsource.h"
 
 #include <QElapsedTimer>

@@ -13,6 +13,7 @@
 #include "panes/objectlistwindow.h"
 #include "store/projectdataengine.h"
 #include "store/storeids.h"
+#include "store/topicdatabase.h"
 #include "tests/common/documentowner.h"
 
 #include <benchmark/benchmark.h>

@@ -10,15 +10,17 @@
 // codes and the growth of these costs with the project: growth_bench.cpp.
 
 #include "bench/guibenchmain.h"
-#include "bench/retrievalproject.h"
 #include "bench/projectgenerator.h"
+#include "bench/retrievalproject.h"
 #include "document/kordoc.h"
+#include "foundation/optionsrecord.h"
 #include "foundation/stringstore.h"
 #include "retrieval/retrievalengine.h"
 #include "store/fieldvalue.h"
 #include "store/projectdataengine.h"
 #include "store/rowbuffer.h"
 #include "store/storeids.h"
+#include "store/topicdatabase.h"
 
 #include <benchmark/benchmark.h>
 

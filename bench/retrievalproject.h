@@ -14,6 +14,7 @@
 #include "store/projectdataengine.h"
 #include "store/rowbuffer.h"
 #include "store/storeids.h"
+#include "store/topicdatabase.h"
 
 #include <benchmark/benchmark.h>
 

@@ -8,8 +8,11 @@
 
 #include "bench/guibenchmain.h"
 #include "bench/retrievalproject.h"
+#include "document/objectlistregistry.h"
+#include "foundation/optionsrecord.h"
 #include "retrieval/retrievalfunctiondlg.h"
 #include "retrieval/segmentsctrl.h"
+#include "store/topicdatabase.h"
 #include "ui/dlgbase.h"
 
 #include <benchmark/benchmark.h>

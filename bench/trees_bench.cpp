@@ -11,6 +11,7 @@
 #include "bench/guibenchmain.h"
 #include "bench/projectgenerator.h"
 #include "document/kordoc.h"
+#include "document/objectlistregistry.h"
 #include "foundation/stringstore.h"
 #include "panes/objtreectrl.h"
 #include "panes/treepanewindow.h"

@@ -1,12 +1,12 @@
 #include "browser/codetoolbardlg.h"
 
 #include "browser/browsertexts.h"
-#include "ui/colourchecklist.h"
-#include "foundation/help.h"
-#include "foundation/stringstore.h"
 #include "document/listnotifyinfo.h"
 #include "document/requestowner.h"
+#include "foundation/help.h"
+#include "foundation/stringstore.h"
 #include "store/storeids.h"
+#include "ui/colourchecklist.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>

@@ -5,8 +5,8 @@
 
 #include "browser/browserids.h"
 #include "document/documentids.h"
-#include "foundation/dragobject.h"
 #include "document/requestowner.h"
+#include "foundation/dragobject.h"
 #include "store/rowbuffer.h"
 #include "store/storeids.h"
 #include "ui/sidecolumng.h"
@@ -537,7 +537,8 @@ void TextCoderWindow::CloseShownDocument()
     }
     const bool wasLoading = std::exchange(m_loading, true);
     m_text->SetEditable(false);
-    m_text->SetText(QString());
+    // An empty text, not a null one: a null text leaves the control as it is.
+    m_text->SetText(QStringLiteral(""));
     m_text->document()->clearUndoRedoStacks();
     m_text->show();
     m_loading = wasLoading;

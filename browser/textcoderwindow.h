@@ -4,9 +4,9 @@
 #include "browser/browseritems.h"
 #include "browser/documentviewer.h"
 #include "browser/framebrowser.h"
+#include "document/panewnd.h"
 #include "panes/contextsearch.h"
 #include "panes/panecaption.h"
-#include "document/panewnd.h"
 #include "ui/chartwndc.h"
 #include "ui/chartwnde.h"
 #include "ui/chartwndf.h"
@@ -164,6 +164,28 @@ public:
     /// Only codings of these colours are shown; empty shows all.
     void SetColourFilter(const QList<COLORREF>& colours);
     void SetBatchUpdate(bool on) { m_batchUpdate = on; }
+    /// The stripe margin's tips show weight, date and author (true) or the
+    /// weight only; kept in the profile.
+    void SetStripeMarginOption2(bool extendedTips);
+    bool ShowsLabels() const { return m_showLabels; }
+
+    /// @short What the display options dialog edits of the stripes.
+    struct DisplayOptions {
+        bool titles = true;          ///< labels beside the stripes
+        bool authors = true;         ///< tips with date and author
+        bool activatedOnly = false;  ///< only codings of activated codes
+        bool oneCoder = false;       ///< only codings of `coder`
+        bool colourAll = false;      ///< every visible coding coloured in the text
+        QString coder;
+    };
+    DisplayOptions GetDisplayOptions() const;
+    /// Sets the options and the coding-colour filter (empty: every colour),
+    /// then, under the wait cursor, rebuilds the stripes keeping the view:
+    /// the view state is stored, the filters and lanes run again, the
+    /// colouring of the text follows a changed colour-all and the view
+    /// state comes back.
+    void ApplyDisplayOptions(const DisplayOptions& options, const QList<COLORREF>& colourFilter);
+    const QList<COLORREF>& GetColourFilter() const { return m_colourFilter; }
 
     // ---- Selection, paragraphs and editing ----------------------------------------
     bool GetSelection(qint32& page, qint32& start, qint32& end, qint32& x1, qint32& x2, qint32& isText,
@@ -265,8 +287,10 @@ public:
     /// The pane menu, saving and printing the text; a slot shows while the
     /// frame carries its command out.
     std::array<int, kButtonSlots> CaptionCommands() const override;
-    /// Every caption command goes to the owner (CaptionCommandForOwner).
-    void OnCaptionCommand(int commandId) override { emit CaptionCommandForOwner(commandId); }
+    /// The pane menu button asks the owner for the menu of codings without
+    /// an item (the stripes' display options) below the caption; every
+    /// other caption command goes to the owner (CaptionCommandForOwner).
+    void OnCaptionCommand(int commandId) override;
     QString CaptionTip(int commandId) const override;
     /// Prints the shown document: a rich text with its paragraph numbers
     /// and, with `withCodes`, its memos and coding stripes; the other kinds

@@ -48,6 +48,7 @@ void TextCoderWindow::LoadSettings()
         m_showLabels = settings[2] != 0;
     }
     m_stripeMargin->m_showLabels = m_showLabels;
+    m_stripeMargin->m_extendedTip = settings.size() < 4 || settings[3] != 0;
     const QList<int> filter = ParseNumbers(profile.GetString(kSection, QStringLiteral("Filter")));
     if (filter.size() >= 3) {
         m_userFilterOn = filter[0] != 0;
@@ -67,7 +68,7 @@ void TextCoderWindow::SaveSettings() const
         return;
     PrivateProfile profile(g_program.ProfilePath);
     profile.WriteString(kSection, QStringLiteral("Settings"),
-                        QStringLiteral("%1, %2, %3, %4").arg(int(m_codesLeft)).arg(m_codesWidth).arg(int(m_showLabels)).arg(1));
+                        QStringLiteral("%1, %2, %3, %4").arg(int(m_codesLeft)).arg(m_codesWidth).arg(int(m_showLabels)).arg(int(m_stripeMargin->m_extendedTip)));
     profile.WriteString(kSection, QStringLiteral("Filter"),
                         QStringLiteral("%1, %2, %3").arg(int(m_userFilterOn)).arg(int(m_activatedFilterOn)).arg(int(m_colourAll)));
     profile.WriteString(kSection, QStringLiteral("FilterUser"), m_userFilter);

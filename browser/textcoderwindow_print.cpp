@@ -3,7 +3,12 @@
 #include "browser/textcoderwindow.h"
 
 #include "foundation/stringstore.h"
+#include "document/listnotifyinfo.h"
+#include "document/requestowner.h"
+#include "store/storeids.h"
 #include "ui/sidecolumng.h"
+
+#include <QCursor>
 
 namespace {
 
@@ -20,6 +25,22 @@ constexpr int kPrintTextTip = 193200;
 std::array<int, IPaneCaption::kButtonSlots> TextCoderWindow::CaptionCommands() const
 {
     return {0, 0, CaptionCommand::PaneMenu, CaptionCommand::SaveText, CaptionCommand::PrintText, 0, 0};
+}
+
+void TextCoderWindow::OnCaptionCommand(int commandId)
+{
+    if (commandId != CaptionCommand::PaneMenu) {
+        emit CaptionCommandForOwner(commandId);
+        return;
+    }
+    // At the cursor's x and the top of the caption, which the hosting view
+    // draws above this window.
+    const QWidget* host = parentWidget() ? parentWidget() : this;
+    IdListNotifyInfo info(RequestCode::ContextMenu);
+    info.kind = TopicId::Codings;
+    info.itemId = 0;
+    info.point = QPoint(QCursor::pos().x(), host->mapToGlobal(QPoint(0, 0)).y());
+    SendRequest(GetOwner(), this, 0, info);
 }
 
 QString TextCoderWindow::CaptionTip(int commandId) const

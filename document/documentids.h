@@ -192,3 +192,23 @@ constexpr int SetsRoot = 57665;
 constexpr int CodeSystemRoot = 57668;
 constexpr int CategoriesRoot = 101038;
 }  // namespace DocumentText
+
+/// Text ids of the document file import.
+namespace ImportText {
+constexpr int CannotImport = 57857;       ///< followed by the path and the reason
+constexpr int PromptTitle = 57756;
+constexpr int FilterLabel = 102001;
+constexpr int LargeFileQuestion = 102283;
+constexpr int AllFilesLabel = 102030;
+constexpr int MediaPromptTitle = 102197;
+constexpr int MediaEmpty = 102320;        ///< after the media file's name
+constexpr int MediaNotFound = 102336;
+// Reasons given after the path, and the failed write.
+constexpr int CannotRead = 193701;
+constexpr int NotPdf = 193702;
+constexpr int NotPicture = 193703;
+constexpr int NotRichText = 193704;
+constexpr int OfficeMissing = 193705;
+constexpr int NotConverted = 193706;
+constexpr int NotWritten = 193707;
+}  // namespace ImportText

@@ -1,8 +1,8 @@
 #include "document/documentrequests.h"
 
 #include "document/kordoc.h"
-#include "foundation/waitwindow.h"
 #include "document/listnotifyinfo.h"
+#include "foundation/waitwindow.h"
 
 bool AnswerDocumentRequest(CKorDoc& document, NotifyHead& record)
 {

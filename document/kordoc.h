@@ -1,15 +1,11 @@
 #pragma once
 
 #include "document/codingrecord.h"
-#include "document/colorhsl.h"
 #include "document/documentframe.h"
 #include "document/lexicalservice.h"
 #include "document/retrievalservice.h"
-#include "foundation/optionsrecord.h"
-#include "foundation/topicdisplaysource.h"
-#include "document/objectlistregistry.h"
-#include "store/projectdataengine.h"
-#include "store/topicdatabase.h"
+#include "foundation/colorhelpers.h"
+#include "foundation/externalfiles.h"
 
 #include <QByteArray>
 #include <QDate>
@@ -21,16 +17,25 @@
 #include <QStringList>
 
 #include <array>
+#include <experimental/propagate_const>
 #include <functional>
 #include <memory>
 #include <optional>
 
 class CRichEditCtrlEx;
+class ObjectListRegistry;
+class OptionsRecord;
+class ProjectDataEngine;
+class TopicDatabase;
+struct FieldDescriptor;
+struct ObjectRef;
+struct CKorDocPrivate;
 class JetReader;
 class RowBuffer;
 class WordCounts;
 struct AddFieldNotifyInfo;
 struct CompareRowsNotifyInfo;
+struct DocumentImportBatch;
 struct DeleteFieldNotifyInfo;
 struct DistinctValuesNotifyInfo;
 struct FieldDescriptorNotifyInfo;
@@ -112,17 +117,17 @@ public:
     // ---- Services of the shell --------------------------------------------
 
     /// The main window's services; not owned, null runs headless.
-    void SetFrame(IDocumentFrame* frame) { m_frame = frame; }
-    IDocumentFrame* GetFrame() const { return m_frame; }
+    void SetFrame(IDocumentFrame* frame);
+    IDocumentFrame* GetFrame() const;
     void SetClock(Clock clock);
-    QDateTime Now() const { return m_clock(); }
+    QDateTime Now() const;
     void SetJetOpener(JetOpener opener);
     /// How long the helper program may take over a legacy file; 0 for the
     /// usual limit.
-    void SetLegacyConversionTimeout(int milliseconds) { m_legacyTimeoutMs = milliseconds; }
+    void SetLegacyConversionTimeout(int milliseconds);
     /// The retrieval engine; not owned, null runs no retrieval.
-    void SetRetrievalService(IRetrievalService* service) { m_retrieval = service; }
-    IRetrievalService* GetRetrievalService() const { return m_retrieval; }
+    void SetRetrievalService(IRetrievalService* service);
+    IRetrievalService* GetRetrievalService() const;
     /// Reruns the retrieval through the registered service (flag set: only
     /// counts); the number of retrieved segments, 0 without a service.
     qint32 RunRetrieval(const OptionsRecord& settings, qint32 flag);
@@ -130,24 +135,24 @@ public:
     // ---- State ------------------------------------------------------------
 
     /// The open project's engine; null while no project is open.
-    ProjectDataEngine* GetEngine() const { return m_engine.get(); }
-    TopicDatabase& GetDatabase() { return m_db; }
-    const TopicDatabase& GetDatabase() const { return m_db; }
-    ObjectListRegistry& GetRegistry() { return m_registry; }
+    ProjectDataEngine* GetEngine() const;
+    TopicDatabase& GetDatabase();
+    const TopicDatabase& GetDatabase() const;
+    ObjectListRegistry& GetRegistry();
     /// The project's retrieval settings, stored under "Options".
-    OptionsRecord& GetRetrievalSettings() { return m_options; }
+    OptionsRecord& GetRetrievalSettings();
     /// The colour filters and quick codes; they outlive a project.
-    ProgramLists& GetProgramLists() { return m_lists; }
+    ProgramLists& GetProgramLists();
     /// The document's own title, kept when no main window takes it.
-    QString GetTitle() const { return m_title; }
+    QString GetTitle() const;
     /// The document shown in the browser; 0 for none.
-    qint32 GetShownDocument() const { return m_shownDocument; }
-    qint32 GetProjectMemo() const { return m_projectMemo; }
+    qint32 GetShownDocument() const;
+    qint32 GetProjectMemo() const;
     /// The code whose State carries kSpecialCodeBits[slot]; 0 for none.
     qint32 GetSpecialCode(int slot) const;
-    int GetMinWordLength() const { return m_minWordLength; }
+    int GetMinWordLength() const;
     /// Word-list lookups find nothing while this is off.
-    bool IsWordListOn() const { return m_wordListOn; }
+    bool IsWordListOn() const;
 
     // ---- The document class -----------------------------------------------
 
@@ -389,7 +394,7 @@ public:
     /// media file of the links, "*" for the other stamps, empty for none.
     QString ReadTranscriptTimestamps(CRichEditCtrlEx& edit, QList<TranscriptMark>& marks);
     /// Renames of codes refuse a name any code has (case ignored).
-    void SetUniqueCodeNames(bool on) { m_uniqueCodeNames = on; }
+    void SetUniqueCodeNames(bool on);
 
     // ---- Variable lists and project queries -------------------------------
 
@@ -461,6 +466,11 @@ public:
     /// "EXTERN:" reference to a file) of the DocumentKind. Size is the byte
     /// count unless the content is a reference. The new id; 0 on failure.
     qint32 NewExternalDocument(qint32 group, const QString& name, const QByteArray& content, qint32 kind);
+    /// The groups and documents of one file import, with the media marks of
+    /// transcripts, all in one transaction; announced only once written.
+    /// `ids` gets the new documents' ids in the batch's order. False, with
+    /// nothing written or announced, when a write failed.
+    bool AddImportedDocuments(const DocumentImportBatch& batch, QList<qint32>& ids);
     /// A copy of the source with its content, named "<name> (<key>)", in a
     /// group (targetKind 2) or in the group of a document and after it
     /// (targetKind 5); it starts without codings, memos and memo. False for
@@ -496,6 +506,21 @@ public:
     /// ExtLink1 to ExtLink3 of the document; false (the texts unchanged)
     /// when it is absent.
     bool GetDocumentSourceInfo(qint32 document, QString& link1, QString& link2, QString& link3) const;
+
+    // ---- External files --------------------------------------------------------
+
+    /// The references of the stored models to outside files, as stored;
+    /// the model store fills it once it exists.
+    using StoredModelFiles = std::function<QStringList()>;
+    void SetStoredModelFiles(StoredModelFiles lister);
+    /// Resolves every outside file the project refers to against the
+    /// externals folder and then the project's folder, in this order: each
+    /// document in key order (its "EXTERN:" content, ExtLink1 to ExtLink3,
+    /// MediaFile, trimmed), each link to a file or address with a text, the
+    /// stored models' files. Appends each found file's path to paths
+    /// (duplicates kept) and, when given, a record of every file reference,
+    /// found or not, to records. Addresses are neither.
+    void CollectExternalFiles(QStringList& paths, QList<ExternalFileRecord>* records = nullptr);
 
     // ---- Codes, code sets, code variables and code frequencies -------------
     // Creation, names and failures as for documents above. A name longer
@@ -563,7 +588,7 @@ public:
     void UpdateCodeFrequencies(qint32 code);
     /// Switching on recounts every code.
     void SetAutoFrequencies(bool on);
-    bool GetAutoFrequencies() const { return m_autoFrequencies; }
+    bool GetAutoFrequencies() const;
     /// Stores the colour of a document (5), code (8) or coding (10); a
     /// code's codings take it too. False for another topic, an absent row or
     /// a failed write; true without change when the colour is the same.
@@ -626,8 +651,8 @@ public:
     /// Remembers the code whose codings PastePendingCodings copies (copy)
     /// or moves.
     void SetPendingCodings(qint32 code, bool copy);
-    qint32 GetPendingCode() const { return m_pendingCode; }
-    bool IsPendingCopy() const { return m_copyPendingCodings; }
+    qint32 GetPendingCode() const;
+    bool IsPendingCopy() const;
     /// Copies or moves every coding of the pending code to the target (the
     /// copies as one coding action) and forgets the pending code; the
     /// retrieval reruns once when a coding belongs in it. The former
@@ -827,8 +852,8 @@ public:
     /// The words of the text, lower-cased, sorted and each once; added to
     /// the list or replacing it.
     void SetWordList(const QString& text, bool append);
-    const QStringList& GetWordList() const { return m_wordList; }
-    void SetWordListOn(bool on) { m_wordListOn = on; }
+    const QStringList& GetWordList() const;
+    void SetWordListOn(bool on);
     /// The first category (store order) of the name, without case; 0.
     qint32 FindCategoryByName(const QString& name) const;
     /// The entry's category; 0 when the entry is absent.
@@ -854,10 +879,10 @@ public:
     /// Lines may end in CR LF, LF or CR. False only when the file cannot be
     /// opened.
     bool ImportTextFile(const QString& path, QList<qint32>* categories);
-    bool IsDictionaryLoaded() const { return m_dictionaryLoaded; }
+    bool IsDictionaryLoaded() const;
     /// The dictionary file the word counter uses.
-    const QString& GetDictionaryFile() const { return m_dictionaryFile; }
-    void SetDictionaryFile(const QString& path) { m_dictionaryFile = path; }
+    const QString& GetDictionaryFile() const;
+    void SetDictionaryFile(const QString& path);
     /// Without a name, or when the file can neither be read nor made, the
     /// name becomes "Default.kvd" in the settings folder. Creates nothing.
     void EnsureDictionaryFile();
@@ -909,7 +934,7 @@ public:
                               QList<qint32>& documents, bool activatedOnly, bool proximity, qint32 distance);
     /// Refills the co-occurrence list (GetCoOccurrences) for the code.
     void CountCodingsForChart(qint32 code, QList<CodeRelationEntry>& entries);
-    const QList<CoOccurrence>& GetCoOccurrences() const { return m_coOccurrences; }
+    const QList<CoOccurrence>& GetCoOccurrences() const;
     void CountCodingsForNode(qint32 code, QList<CodeRelationEntry>& entries, QList<qint32>& ids);
     void ComputeCodeRelationsMatrix(QList<CodeRelationEntry>& columns, QList<CodeRelationEntry>& rows,
                                     QList<qint32>& counts, QList<qint32>& documents, bool activatedOnly,
@@ -924,26 +949,26 @@ public:
     // without one they do nothing and give 0, false or empty results.
 
     /// The lexical service; not owned, null leaves these calls idle.
-    void SetLexicalService(ILexicalService* service) { m_lexical = service; }
-    ILexicalService* GetLexicalService() const { return m_lexical; }
+    void SetLexicalService(ILexicalService* service);
+    ILexicalService* GetLexicalService() const;
     /// The dictionary's word table writer; not owned, null counts nothing.
-    void SetWordTally(IWordTally* tally) { m_wordTally = tally; }
-    IWordTally* GetWordTally() const { return m_wordTally; }
+    void SetWordTally(IWordTally* tally);
+    IWordTally* GetWordTally() const;
     qint32 RunLexicalSearch(const LexicalSearch& search, LexicalHitList& hits);
     static bool AddSearchHit(const LexicalHit& hit, LexicalHitList& hits) { return AddLexicalHit(hit, hits); }
     /// Fills and answers the category-hit list (see ILexicalService).
     const LexicalHitList& SearchCategoryWords(qint32 breakdown, const CSegmentArray* rows);
     /// The category search takes only activated documents.
-    void SetCategoryActivatedOnly(bool on) { m_categoryActivatedOnly = on; }
-    bool IsCategoryActivatedOnly() const { return m_categoryActivatedOnly; }
+    void SetCategoryActivatedOnly(bool on);
+    bool IsCategoryActivatedOnly() const;
     /// The category search takes only the retrieved segments given to it.
-    void SetCategoryInSegmentsOnly(bool on) { m_categoryInSegmentsOnly = on; }
-    bool IsCategoryInSegmentsOnly() const { return m_categoryInSegmentsOnly; }
-    LexicalHitList& GetCategoryHits() { return m_categoryHits; }
+    void SetCategoryInSegmentsOnly(bool on);
+    bool IsCategoryInSegmentsOnly() const;
+    LexicalHitList& GetCategoryHits();
     /// Hits of the category overviews (MarkCategoryHits appends).
-    LexicalHitList& GetOverviewHits() { return m_overviewHits; }
+    LexicalHitList& GetOverviewHits();
     /// The documents of the last category search over whole documents.
-    QList<qint32>& GetKeptDocuments() { return m_keptDocuments; }
+    QList<qint32>& GetKeptDocuments();
     qint32 AutoCodeHits(qint32 code, bool pdfOnly);
     qint32 AutoCodeHitSentences(qint32 code, bool& pdfSeen);
     qint32 AutoCodeHitParagraphs(qint32 code, bool& pdfSeen, bool& tableSeen);
@@ -1058,22 +1083,11 @@ public:
 
     /// The weight the coding options dialog offers next (0 to 100); -1
     /// until a batch was coded in this session.
-    qint32 GetBatchCodingWeight() const { return m_batchCodingWeight; }
-    void SetBatchCodingWeight(qint32 weight) { m_batchCodingWeight = weight; }
+    qint32 GetBatchCodingWeight() const;
+    void SetBatchCodingWeight(qint32 weight);
 
 private:
-    /// Hands the retrieval settings the display texts of codes.
-    class DisplaySource : public TopicDisplaySource {
-    public:
-        explicit DisplaySource(const TopicDatabase& db) : m_db(db) {}
-        QString FormatRowDisplay(qint32 topic, qint32 key, bool full) const override
-        {
-            return m_db.FormatRowDisplay(topic, key, full);
-        }
-
-    private:
-        const TopicDatabase& m_db;
-    };
+    friend struct CKorDocPrivate;
 
     // Creation of project objects.
     /// "<word of textId> <key>".
@@ -1199,11 +1213,7 @@ private:
         qint32 code;
         bool documentActivated;
     };
-    struct Deletion {
-        QList<ObjectRef> removed;  // dependants, then the object, per object
-        QList<ObjectRef> changed;
-        QList<CodingTrace> codings;
-    };
+    struct Deletion;  // in kordoc_p.h: it holds whole object lists
     /// Inside the caller's transaction: deletes the rows through the store,
     /// keeps the memory-only counters of codes, the categorical values and
     /// the map links right, and lists what went and what changed.
@@ -1291,54 +1301,9 @@ private:
     /// The name, or "name (n)" with the first free n, cut so it fits.
     QString FreeChildName(qint32 parent, const QString& name, qint32 except) const;
 
-    std::unique_ptr<ProjectDataEngine> m_engine;  // the open project; null when none
-    TopicDatabase m_db;
-    ObjectListRegistry m_registry;
-    OptionsRecord m_options;
-    DisplaySource m_displaySource{m_db};
-    ProgramLists m_lists;
-    IDocumentFrame* m_frame = nullptr;
-    IRetrievalService* m_retrieval = nullptr;
-    ILexicalService* m_lexical = nullptr;
-    IWordTally* m_wordTally = nullptr;
-    Clock m_clock;
-    JetOpener m_jetOpener;
-    int m_legacyTimeoutMs = 0;  // 0: the usual limit
-
-    QString m_title;
-    qint32 m_shownDocument = 0;
-    qint32 m_pendingCode = 0;  // the code whose codings wait to be pasted onto another
-    bool m_copyPendingCodings = true;  // pasting copies them; false: moves them
-    qint32 m_activatedDocuments = 0;
-    qint32 m_activatedCodes = 0;
-    qint32 m_activatedCodings = 0;
-    qint32 m_projectMemo = 0;
-    int m_minWordLength = 1;
-    bool m_wordListOn = true;
-    bool m_uniqueCodeNames = false;
-    bool m_autoFrequencies = false;  // code frequencies recounted after changes
-    QStringList m_wordList;          // lower-cased, sorted by code units, each once
-    bool m_dictionaryLoaded = false;
-    QString m_dictionaryFile;
-    std::array<qint32, 5> m_specialCodes{};
-    // Set while OpenProject runs the repairs, which change no document text.
-    bool m_keepMeasures = false;
-    QHash<qint32, TextMeasure> m_measures;  // by document
-
-    // Retrieval: texts of the memory-only result segments (a memory topic
-    // holds no blobs) and the co-occurrence list of the last chart count.
-    QHash<qint32, QByteArray> m_segmentTexts;  // by result segment
-    QList<CoOccurrence> m_coOccurrences;
-
-    // Lexical search: the category search's flags, its hits and document
-    // list, and the hits of the category overviews.
-    bool m_categoryActivatedOnly = false;
-    bool m_categoryInSegmentsOnly = false;
-    LexicalHitList m_categoryHits;
-    LexicalHitList m_overviewHits;
-    QList<qint32> m_keptDocuments;
-
-    qint32 m_batchCodingWeight = -1;  // the coding options dialog's weight
+    // The state: the engine, the tables, the registry and the working state
+    // of the operations; const in const operations.
+    std::experimental::propagate_const<std::unique_ptr<CKorDocPrivate>> d;
 };
 
 /// Lower-cases the text when asked (one UTF-16 unit at a time, so positions

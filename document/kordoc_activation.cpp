@@ -3,6 +3,7 @@
 // groups, sets, code sets, by colour, by variables and for everything.
 
 #include "document/kordoc.h"
+#include "document/kordoc_p.h"
 
 #include "document/colorhsl.h"
 #include "document/rowfields.h"
@@ -52,18 +53,18 @@ bool CKorDoc::WriteActivation(qint32 topic, qint32 key, bool on)
 {
     RowBuffer row;
     FieldValue state;
-    if (!m_db.ReadRow(topic, key, row, false) || !row.GetFieldValue(StateFieldOf(topic), state))
+    if (!d->m_db.ReadRow(topic, key, row, false) || !row.GetFieldValue(StateFieldOf(topic), state))
         return false;
     const qint32 before = state.GetInt();
     const qint32 after = on ? before | ObjectState::Activated : before & ~ObjectState::Activated;
     if (before == after || !state.SetInt(after) || !row.WriteBack())
         return false;
-    qint32& count = topic == TopicId::Documents ? m_activatedDocuments : m_activatedCodes;
+    qint32& count = topic == TopicId::Documents ? d->m_activatedDocuments : d->m_activatedCodes;
     count = qMax(0, count + (on ? 1 : -1));
     // Function 0 may be narrowed to the documents holding a code; a code
     // switched off no longer narrows it.
-    if (topic == TopicId::Codes && !on && m_options.documentCode == key)
-        m_options.documentCode = 0;
+    if (topic == TopicId::Codes && !on && d->m_options.documentCode == key)
+        d->m_options.documentCode = 0;
     return true;
 }
 
@@ -92,7 +93,7 @@ bool CKorDoc::ToggleCodeActivation(qint32 code)
 void CKorDoc::ToggleAllDocuments()
 {
     QList<qint32> documents;
-    m_db.GetAllKeys(TopicId::Documents, documents);
+    d->m_db.GetAllKeys(TopicId::Documents, documents);
     for (const qint32 document : std::as_const(documents))
         ToggleDocumentActivation(document);
     RerunAfterDocumentChange();
@@ -101,10 +102,10 @@ void CKorDoc::ToggleAllDocuments()
 void CKorDoc::ToggleAllCodes()
 {
     QList<qint32> codes;
-    m_db.GetAllKeys(TopicId::Codes, codes);
+    d->m_db.GetAllKeys(TopicId::Codes, codes);
     for (const qint32 code : std::as_const(codes))
         ToggleCodeActivation(code);
-    RunRetrieval(m_options, 0);
+    RunRetrieval(d->m_options, 0);
 }
 
 bool CKorDoc::ActivateDocument(qint32 document, bool on, bool rerun)
@@ -129,7 +130,7 @@ bool CKorDoc::SetCodeActivation(qint32 code, bool on, bool rerun, bool withSubco
     QSet<qint32> visited;
     const bool changed = SetCodeActivationBelow(code, on, withSubcodes, byColor, visited);
     if (changed && rerun)
-        RunRetrieval(m_options, 0);
+        RunRetrieval(d->m_options, 0);
     return changed;
 }
 
@@ -140,8 +141,8 @@ bool CKorDoc::SetCodeActivationBelow(qint32 code, bool on, bool withSubcodes, bo
         return false;
     visited.insert(code);
     if (byColor) {
-        const COLORREF color = ColorOfType(m_db.GetIntValue(TopicId::Codes, code, CodeField::Type));
-        on = m_lists.codesColorFilter.contains(color);
+        const COLORREF color = ColorOfType(d->m_db.GetIntValue(TopicId::Codes, code, CodeField::Type));
+        on = d->m_lists.codesColorFilter.contains(color);
     }
     bool changed = false;
     if (WriteActivation(TopicId::Codes, code, on)) {
@@ -176,7 +177,7 @@ bool CKorDoc::IsCodeOrAncestorActivated(qint32 code) const
         if (IsCodeActivated(code))
             return true;
         visited.insert(code);
-        code = m_db.GetIntValue(TopicId::Codes, code, CodeField::Parent);
+        code = d->m_db.GetIntValue(TopicId::Codes, code, CodeField::Parent);
     }
     return false;
 }
@@ -185,7 +186,7 @@ bool CKorDoc::IsCodeOrAncestorActivated(qint32 code) const
 
 void CKorDoc::RerunAfterDocumentChange()
 {
-    RunRetrieval(m_options, 0);
+    RunRetrieval(d->m_options, 0);
     UpdateCodeFrequencies(0);
 }
 
@@ -197,7 +198,7 @@ bool CKorDoc::ActivateEach(const QList<qint32>& keys, bool documents, const std:
     if (changed && documents)
         RerunAfterDocumentChange();
     else if (changed)
-        RunRetrieval(m_options, 0);
+        RunRetrieval(d->m_options, 0);
     return changed;
 }
 
@@ -212,33 +213,33 @@ bool CKorDoc::ActivateTopCodes(bool on, bool byColor)
 bool CKorDoc::ActivateDocumentsByColor(bool on, bool byColor)
 {
     QList<qint32> documents;
-    m_db.GetAllKeys(TopicId::Documents, documents);
+    d->m_db.GetAllKeys(TopicId::Documents, documents);
     return ActivateEach(documents, true, [&](qint32 document) {
         if (!byColor)
             return ActivateDocument(document, on, false);
-        const COLORREF color = ColorOfType(m_db.GetIntValue(TopicId::Documents, document, DocumentField::Type));
-        return ActivateDocument(document, m_lists.documentsColorFilter.contains(color), false);
+        const COLORREF color = ColorOfType(d->m_db.GetIntValue(TopicId::Documents, document, DocumentField::Type));
+        return ActivateDocument(document, d->m_lists.documentsColorFilter.contains(color), false);
     });
 }
 
 bool CKorDoc::ActivateGroupDocuments(qint32 group, bool on)
 {
     QList<qint32> documents;
-    m_db.FindKeysByParent(TopicId::Documents, TopicId::DocumentGroups, group, documents);
+    d->m_db.FindKeysByParent(TopicId::Documents, TopicId::DocumentGroups, group, documents);
     return ActivateEach(documents, true, [&](qint32 document) { return ActivateDocument(document, on, false); });
 }
 
 bool CKorDoc::ActivateSetDocuments(qint32 set, bool on)
 {
     QList<qint32> members;
-    m_db.FindKeysByParent(TopicId::DocumentSetMembers, TopicId::DocumentSets, set, members);
+    d->m_db.FindKeysByParent(TopicId::DocumentSetMembers, TopicId::DocumentSets, set, members);
     return ActivateEach(members, true, [&](qint32 member) { return ActivateSetMember(member, on, false); });
 }
 
 bool CKorDoc::ActivateAllSetMembers(bool on)
 {
     QList<qint32> members;
-    m_db.GetAllKeys(TopicId::DocumentSetMembers, members);
+    d->m_db.GetAllKeys(TopicId::DocumentSetMembers, members);
     return ActivateEach(members, true, [&](qint32 member) { return ActivateSetMember(member, on, false); });
 }
 
@@ -251,9 +252,9 @@ bool CKorDoc::ActivateCodeSet(qint32 codeSet, bool on)
 {
     QList<qint32> members;
     if (codeSet == 0)
-        m_db.GetAllKeys(TopicId::CodeSetMembers, members);
+        d->m_db.GetAllKeys(TopicId::CodeSetMembers, members);
     else
-        m_db.FindKeysByParent(TopicId::CodeSetMembers, TopicId::CodeSets, codeSet, members);
+        d->m_db.FindKeysByParent(TopicId::CodeSetMembers, TopicId::CodeSets, codeSet, members);
     // In key order.
     std::sort(members.begin(), members.end());
     return ActivateEach(members, false, [&](qint32 member) { return ActivateCodeSetMember(member, on, false); });
@@ -262,14 +263,14 @@ bool CKorDoc::ActivateCodeSet(qint32 codeSet, bool on)
 bool CKorDoc::ActivateByVariables(const QList<ActivationCondition>& conditions, bool codes)
 {
     const qint32 topic = codes ? TopicId::Codes : TopicId::Documents;
-    const TopicTable* table = m_db.GetTable(topic);
+    const TopicTable* table = d->m_db.GetTable(topic);
     if (conditions.isEmpty() || !table)
         return false;
     // The fields once; a condition on a field the topic lacks is always met.
     QList<std::optional<FieldDescriptor>> fields;
     for (const ActivationCondition& condition : conditions) {
         FieldDescriptor field;
-        fields.append(m_db.GetFieldDescriptor(topic, condition.fieldId, field) ? std::optional(field)
+        fields.append(d->m_db.GetFieldDescriptor(topic, condition.fieldId, field) ? std::optional(field)
                                                                                 : std::nullopt);
     }
     QList<std::pair<qint32, bool>> decisions;
@@ -291,7 +292,7 @@ bool CKorDoc::ActivateByVariables(const QList<ActivationCondition>& conditions, 
     }
     if (changed) {
         if (codes)
-            RunRetrieval(m_options, 0);
+            RunRetrieval(d->m_options, 0);
         else
             RerunAfterDocumentChange();
     }
@@ -302,9 +303,9 @@ bool CKorDoc::ActivateByVariables(const QList<ActivationCondition>& conditions, 
 
 void CKorDoc::DropRetrievalResult()
 {
-    m_registry.NotifyDeleted(TopicId::Codings, 0);
+    d->m_registry.NotifyDeleted(TopicId::Codings, 0);
     ClearSegmentCodings();
-    m_activatedCodings = 0;
+    d->m_activatedCodings = 0;
 }
 
 void CKorDoc::DeactivateAll(bool notify, bool documents, bool codes)
@@ -313,11 +314,11 @@ void CKorDoc::DeactivateAll(bool notify, bool documents, bool codes)
         const QList<qint32> activated = ActivatedRows(TopicId::Documents, DocumentField::State);
         for (const qint32 document : activated)
             WriteActivation(TopicId::Documents, document, false);
-        m_activatedDocuments = 0;
+        d->m_activatedDocuments = 0;
         if (notify) {
             NotifyListChanged(TopicId::Documents, activated);
             QList<qint32> members;
-            m_db.GetAllKeys(TopicId::DocumentSetMembers, members);
+            d->m_db.GetAllKeys(TopicId::DocumentSetMembers, members);
             NotifyListChanged(TopicId::DocumentSetMembers, members);
         }
     }
@@ -326,23 +327,23 @@ void CKorDoc::DeactivateAll(bool notify, bool documents, bool codes)
         clearedCodes = ActivatedRows(TopicId::Codes, CodeField::State);
         for (const qint32 code : std::as_const(clearedCodes))
             WriteActivation(TopicId::Codes, code, false);
-        m_activatedCodes = 0;
+        d->m_activatedCodes = 0;
     }
     if (documents && codes) {
         // Nothing is activated, so the result is empty without a run; the
         // windows are told only when they may show something.
-        const TopicTable* segments = m_db.GetTable(TopicId::RetrievedSegments);
-        if (notify || m_activatedCodings != 0 || (segments && segments->GetRowCount() > 0))
+        const TopicTable* segments = d->m_db.GetTable(TopicId::RetrievedSegments);
+        if (notify || d->m_activatedCodings != 0 || (segments && segments->GetRowCount() > 0))
             DropRetrievalResult();
-        m_activatedCodings = 0;
+        d->m_activatedCodings = 0;
     } else {
-        RunRetrieval(m_options, 0);
+        RunRetrieval(d->m_options, 0);
     }
     if (notify) {
         NotifyListChanged(TopicId::Codes, clearedCodes);
         UpdateCodeFrequencies(0);
         QList<qint32> members;
-        m_db.GetAllKeys(TopicId::CodeSetMembers, members);
+        d->m_db.GetAllKeys(TopicId::CodeSetMembers, members);
         NotifyListChanged(TopicId::CodeSetMembers, members);
     }
 }
@@ -352,8 +353,8 @@ void CKorDoc::DeactivateAllCodes()
     const QList<qint32> activated = ActivatedRows(TopicId::Codes, CodeField::State);
     for (const qint32 code : activated)
         WriteActivation(TopicId::Codes, code, false);
-    m_activatedCodes = 0;
-    m_activatedCodings = 0;
+    d->m_activatedCodes = 0;
+    d->m_activatedCodings = 0;
     NotifyListChanged(TopicId::Codes, activated);
     UpdateCodeFrequencies(0);
     DropRetrievalResult();

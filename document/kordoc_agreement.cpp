@@ -3,6 +3,7 @@
 // comparison and agreement tables.
 
 #include "document/kordoc.h"
+#include "document/kordoc_p.h"
 
 #include "document/rowfields.h"
 #include "store/storeids.h"
@@ -95,9 +96,9 @@ QList<Segment> ReadSegments(TopicDatabase& db, qint32 document, const QList<qint
 
 bool CKorDoc::CompareCoderSegments(qint32 first, qint32 second, const QList<qint32>& codes, qint32 minimumOverlap)
 {
-    const TopicTable* documents = m_db.GetTable(TopicId::Documents);
-    TopicTable* comparison = m_db.GetTable(TopicId::CoderComparison);
-    TopicTable* agreement = m_db.GetTable(TopicId::CoderAgreement);
+    const TopicTable* documents = d->m_db.GetTable(TopicId::Documents);
+    TopicTable* comparison = d->m_db.GetTable(TopicId::CoderComparison);
+    TopicTable* agreement = d->m_db.GetTable(TopicId::CoderAgreement);
     // One document against itself would agree with itself everywhere.
     if (first == second || !documents || !comparison || !agreement || !documents->HasKey(first) ||
         !documents->HasKey(second))
@@ -106,8 +107,8 @@ bool CKorDoc::CompareCoderSegments(qint32 first, qint32 second, const QList<qint
     comparison->ClearRows();
     agreement->ClearRows();
 
-    const QList<Segment> firstSegments = ReadSegments(m_db, first, codes);
-    const QList<Segment> secondSegments = ReadSegments(m_db, second, codes);
+    const QList<Segment> firstSegments = ReadSegments(d->m_db, first, codes);
+    const QList<Segment> secondSegments = ReadSegments(d->m_db, second, codes);
     QHash<qint32, std::pair<qint32, qint32>> counts;  // code -> agreements, disagreements
     const auto compareSide = [&](const QList<Segment>& own, const QList<Segment>& other, bool fromFirst) {
         for (const Segment& a : own) {

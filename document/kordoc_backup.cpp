@@ -2,6 +2,7 @@
 // automatic backups under the program options.
 
 #include "document/kordoc.h"
+#include "document/kordoc_p.h"
 
 #include "document/documentids.h"
 #include "foundation/filehelpers.h"
@@ -23,20 +24,20 @@ bool CKorDoc::BackupProject(const QString& target, QString& error)
 {
     error.clear();
     SaveProjectSettings();  // the copy carries them
-    if (!m_engine)
+    if (!d->m_engine)
         return false;
     if (IsOpenProjectPath(target)) {
         error = LoadString(DocumentText::TargetIsOpenProject).arg(target);
         return false;
     }
-    return m_engine->CompactTo(target, error);
+    return d->m_engine->CompactTo(target, error);
 }
 
 void CKorDoc::StoreBackupDate()
 {
-    if (!m_engine)
+    if (!d->m_engine)
         return;
-    m_engine->SetSetupValue(QLatin1String(SetupKey::AutoBackup), Now().date().toString(kBackupDateFormat));
+    d->m_engine->SetSetupValue(QLatin1String(SetupKey::AutoBackup), Now().date().toString(kBackupDateFormat));
 }
 
 QDate CKorDoc::GetLastBackupDate()
@@ -61,12 +62,12 @@ int CKorDoc::GetDaysSinceBackup()
 
 QString CKorDoc::GetProjectName() const
 {
-    return m_engine ? GetFileTitle(m_engine->GetFileName(false)) : QString();
+    return d->m_engine ? GetFileTitle(d->m_engine->GetFileName(false)) : QString();
 }
 
 QString CKorDoc::MakeBackupPath(const QString& folder) const
 {
-    if (!m_engine || folder.isEmpty())
+    if (!d->m_engine || folder.isEmpty())
         return {};
     QString path = QDir(folder).filePath(GetProjectName() + Now().toString(QStringLiteral("_yyyyMMdd-hhmmss")) +
                                          QStringLiteral(".kv4"));

@@ -3,7 +3,9 @@
 // the code tree shows.
 
 #include "document/kordoc.h"
+#include "document/kordoc_p.h"
 
+#include "document/colorhsl.h"
 #include "document/documentids.h"
 #include "document/rowfields.h"
 #include "foundation/ids.h"
@@ -92,7 +94,7 @@ bool CKorDoc::IsValidCodeParent(const TopicDatabase& store, qint32 parent)
 
 bool CKorDoc::CodeColorInUse(COLORREF color) const
 {
-    const TopicTable* codes = m_db.GetTable(TopicId::Codes);
+    const TopicTable* codes = d->m_db.GetTable(TopicId::Codes);
     const qint32 type = OffsetOf(codes, CodeField::Type);
     const FieldDescriptor* name = codes ? codes->Fields().GetById(CodeField::Name) : nullptr;
     if (type < 0 || !name)
@@ -115,17 +117,17 @@ bool CKorDoc::StoreCodeAlias(qint32 code, const QString& name)
 qint32 CKorDoc::NewCode(const CodeRecord& record)
 {
     const qint32 color = StoredColorType(record.color);
-    if (!IsValidCodeParent(m_db, record.parent))
+    if (!IsValidCodeParent(d->m_db, record.parent))
         return 0;
     const bool newColor = !CodeColorInUse(ColorOfType(color));
     const QString name = record.name.trimmed();
     qint32 code = 0;
     {
-        StoreTransaction transaction(&m_db);
+        StoreTransaction transaction(&d->m_db);
         if (!transaction.IsActive())
             return 0;
         code = CreateRow(TopicId::Codes, [&](RowBuffer& row, qint32 key) {
-            const QString author = record.author.isEmpty() ? m_db.GetUserName() : record.author;
+            const QString author = record.author.isEmpty() ? d->m_db.GetUserName() : record.author;
             return SetText(row, CodeField::Name, name.isEmpty() ? DefaultObjectName(DocumentText::DefaultCodeName, key)
                                                                  : CutToUnits(name, kNameUnits)) &&
                    SetInt(row, CodeField::Parent, record.parent) &&
@@ -140,9 +142,9 @@ qint32 CKorDoc::NewCode(const CodeRecord& record)
     }
     if (newColor)
         AddColorFilterCode(ColorOfType(color));
-    m_registry.NotifyAdded(TopicId::Codes, code, 0, CodeParentKind(record.parent),
+    d->m_registry.NotifyAdded(TopicId::Codes, code, 0, CodeParentKind(record.parent),
                            record.parent, true);
-    m_registry.SelectObject(TopicId::Codes, record.parent, 0);
+    d->m_registry.SelectObject(TopicId::Codes, record.parent, 0);
     return code;
 }
 
@@ -159,7 +161,7 @@ qint32 CKorDoc::FindSubcodeByName(const TopicDatabase& store, qint32 parent, con
 
 qint32 CKorDoc::MakeSubcode(TopicDatabase& store, qint32 parent, const QString& name, qint32 stateBits, qint32 color)
 {
-    const bool own = &store == &m_db;
+    const bool own = &store == &d->m_db;
     RowBuffer row;
     if (!store.AddRow(TopicId::Codes, row, -1))
         return 0;
@@ -182,8 +184,8 @@ qint32 CKorDoc::MakeSubcode(TopicDatabase& store, qint32 parent, const QString& 
 qint32 CKorDoc::AddCodeByPath(qint32 parent, const QString& path, bool create, TopicDatabase* store, qint32 stateBits,
                               QString* log, qint32* found, qint32 color, qint32 position)
 {
-    TopicDatabase& target = store ? *store : m_db;
-    const bool own = &target == &m_db;
+    TopicDatabase& target = store ? *store : d->m_db;
+    const bool own = &target == &d->m_db;
     color = StoredColorType(color);
     if (!IsValidCodeParent(target, parent))
         return 0;
@@ -238,7 +240,7 @@ qint32 CKorDoc::AddCodeByPath(qint32 parent, const QString& path, bool create, T
         for (const COLORREF shown : std::as_const(newColors))
             AddColorFilterCode(shown);
         for (const Made& code : std::as_const(made))
-            m_registry.NotifyAdded(TopicId::Codes, code.code, code.after,
+            d->m_registry.NotifyAdded(TopicId::Codes, code.code, code.after,
                                    CodeParentKind(code.parent), code.parent, true);
     }
     return current;
@@ -255,7 +257,7 @@ void CKorDoc::CollectCodePaths(qint32 code, const QString& prefix, QStringList& 
     if (visited.contains(code))
         return;  // a parent cycle of a damaged file
     visited.insert(code);
-    const QString name = TextOfKey(m_db, TopicId::Codes, code, CodeField::Name);
+    const QString name = TextOfKey(d->m_db, TopicId::Codes, code, CodeField::Name);
     const QString path = prefix.isEmpty() ? name : QStringLiteral("%1\\%2").arg(prefix, name);
     paths.append(path);
     if (path.isEmpty())
@@ -268,14 +270,14 @@ void CKorDoc::CollectCodePaths(qint32 code, const QString& prefix, QStringList& 
 
 bool CKorDoc::CopyCodeSubtree(qint32 source, qint32 target, bool under)
 {
-    const TopicTable* codes = m_db.GetTable(TopicId::Codes);
+    const TopicTable* codes = d->m_db.GetTable(TopicId::Codes);
     if (!codes || !codes->HasKey(source))
         return false;
     if (!under && !codes->HasKey(target))
         return false;
-    if (under && !IsValidCodeParent(m_db, target))
+    if (under && !IsValidCodeParent(d->m_db, target))
         return false;
-    const qint32 destination = under ? target : m_db.GetIntValue(TopicId::Codes, target, CodeField::Parent);
+    const qint32 destination = under ? target : d->m_db.GetIntValue(TopicId::Codes, target, CodeField::Parent);
     // Parents before children. Codes are copied by their rows, not through
     // their paths, so a name holding a backslash stays one name.
     QList<qint32> subtree;
@@ -289,17 +291,17 @@ bool CKorDoc::CopyCodeSubtree(qint32 source, qint32 target, bool under)
     QList<Made> made;
     qint32 previous = under ? 0 : target;
     {
-        StoreTransaction transaction(&m_db);
+        StoreTransaction transaction(&d->m_db);
         if (!transaction.IsActive())
             return false;
         for (const qint32 code : std::as_const(subtree)) {
-            const auto parent = copies.constFind(m_db.GetIntValue(TopicId::Codes, code, CodeField::Parent));
+            const auto parent = copies.constFind(d->m_db.GetIntValue(TopicId::Codes, code, CodeField::Parent));
             if (parent == copies.cend())
                 return false;
-            const QString name = TextOfKey(m_db, TopicId::Codes, code, CodeField::Name);
-            qint32 copy = FindSubcodeByName(m_db, parent.value(), name);
+            const QString name = TextOfKey(d->m_db, TopicId::Codes, code, CodeField::Name);
+            qint32 copy = FindSubcodeByName(d->m_db, parent.value(), name);
             if (!copy) {
-                copy = MakeSubcode(m_db, parent.value(), GetCodeAlias(code), 0, 0);
+                copy = MakeSubcode(d->m_db, parent.value(), GetCodeAlias(code), 0, 0);
                 if (!copy)
                     return false;
                 made.append({copy, parent.value(), previous});
@@ -313,7 +315,7 @@ bool CKorDoc::CopyCodeSubtree(qint32 source, qint32 target, bool under)
     if (!made.isEmpty() && !CodeColorInUse(ColorOfType(0)))
         AddColorFilterCode(ColorOfType(0));
     for (const Made& code : std::as_const(made))
-        m_registry.NotifyAdded(TopicId::Codes, code.code, code.after,
+        d->m_registry.NotifyAdded(TopicId::Codes, code.code, code.after,
                                CodeParentKind(code.parent), code.parent, true);
     return true;
 }
@@ -327,7 +329,7 @@ bool CKorDoc::NewCodeSet(const QString& name)
 
 bool CKorDoc::NewCodeSetFromSubcodes(qint32 code)
 {
-    const TopicTable* codes = m_db.GetTable(TopicId::Codes);
+    const TopicTable* codes = d->m_db.GetTable(TopicId::Codes);
     if (!codes || !codes->HasKey(code))
         return false;
     QList<qint32> children;
@@ -343,29 +345,29 @@ bool CKorDoc::AddCodeSetMember(qint32 code, qint32 set, qint32 position)
 
 qint32 CKorDoc::GetCodeSetMemberCode(qint32 member) const
 {
-    return m_db.GetIntValue(TopicId::CodeSetMembers, member, SetMemberField::ObjectID);
+    return d->m_db.GetIntValue(TopicId::CodeSetMembers, member, SetMemberField::ObjectID);
 }
 
 // ---- Document variables made from codes -------------------------------------
 
 qint32 CKorDoc::CreateCodeVariable(qint32 code, bool categorical)
 {
-    const TopicTable* codes = m_db.GetTable(TopicId::Codes);
+    const TopicTable* codes = d->m_db.GetTable(TopicId::Codes);
     if (!codes || !codes->HasKey(code))
         return 0;
     FieldDescriptor field;
-    field.Name = TextOfKey(m_db, TopicId::Codes, code, CodeField::Name);
+    field.Name = TextOfKey(d->m_db, TopicId::Codes, code, CodeField::Name);
     field.Type = categorical ? FieldType::ShortText : FieldType::Integer;
     field.State = kCodeVariableState;
-    if (!m_db.AddField(TopicId::Documents, field))
+    if (!d->m_db.AddField(TopicId::Documents, field))
         return 0;
     RowBuffer row;
-    const bool linked = m_db.ReadRow(TopicId::Codes, code, row, false) &&
+    const bool linked = d->m_db.ReadRow(TopicId::Codes, code, row, false) &&
                         SetInt(row, categorical ? CodeField::CatVariable : CodeField::Variable, field.ID) &&
                         row.Commit(false, false);
     if (!linked) {
         // A variable no code names would never be filled again.
-        m_db.DeleteField(TopicId::Documents, field.ID);
+        d->m_db.DeleteField(TopicId::Documents, field.ID);
         return 0;
     }
     FillCodeVariable(code, field.ID, categorical);
@@ -376,17 +378,17 @@ bool CKorDoc::WriteVariableValues(qint32 field, const QHash<qint32, QString>& va
                                   const std::optional<QString>& otherwise)
 {
     FieldDescriptor descriptor;
-    if (!m_db.GetFieldDescriptor(TopicId::Documents, field, descriptor))
+    if (!d->m_db.GetFieldDescriptor(TopicId::Documents, field, descriptor))
         return false;
     QList<qint32> documents;
-    m_db.GetAllKeys(TopicId::Documents, documents);
-    StoreTransaction transaction(&m_db);
+    d->m_db.GetAllKeys(TopicId::Documents, documents);
+    StoreTransaction transaction(&d->m_db);
     if (!transaction.IsActive())
         return false;
     for (const qint32 document : std::as_const(documents)) {
         RowBuffer row;
         FieldValue value;
-        if (!m_db.ReadRow(TopicId::Documents, document, row, false) || !row.GetFieldValue(field, value))
+        if (!d->m_db.ReadRow(TopicId::Documents, document, row, false) || !row.GetFieldValue(field, value))
             continue;
         const auto given = values.constFind(document);
         if (given == values.cend() && !otherwise)
@@ -407,9 +409,9 @@ bool CKorDoc::FillCodeVariable(qint32 code, qint32 field, bool categorical)
     // Counted and assigned: adding to the stored value would count twice.
     QHash<qint32, qint32> counts;
     QList<qint32> codings;
-    m_db.FindKeysByParent(TopicId::Codings, TopicId::Codes, code, codings);
+    d->m_db.FindKeysByParent(TopicId::Codings, TopicId::Codes, code, codings);
     for (const qint32 coding : std::as_const(codings))
-        ++counts[m_db.GetIntValue(TopicId::Codings, coding, CodingField::Document)];
+        ++counts[d->m_db.GetIntValue(TopicId::Codings, coding, CodingField::Document)];
     QHash<qint32, QString> values;
     for (auto it = counts.cbegin(); it != counts.cend(); ++it)
         values.insert(it.key(), QString::number(it.value()));
@@ -421,7 +423,7 @@ QString CKorDoc::CategoricalValue(const QList<qint32>& subcodes, const QList<qin
     const int winner = FindUniqueMaximum(counts);
     if (winner == -2)
         return LoadString(DocumentText::CategoricalTie);
-    return winner >= 0 ? m_db.FormatRowDisplay(TopicId::Codes, subcodes.at(winner), false) : QString();
+    return winner >= 0 ? d->m_db.FormatRowDisplay(TopicId::Codes, subcodes.at(winner), false) : QString();
 }
 
 bool CKorDoc::FillCategoricalVariable(qint32 parent, qint32 field)
@@ -432,9 +434,9 @@ bool CKorDoc::FillCategoricalVariable(qint32 parent, qint32 field)
     QHash<qint32, QList<qint32>> counts;
     for (qsizetype i = 0; i < subcodes.size(); ++i) {
         QList<qint32> codings;
-        m_db.FindKeysByParent(TopicId::Codings, TopicId::Codes, subcodes.at(i), codings);
+        d->m_db.FindKeysByParent(TopicId::Codings, TopicId::Codes, subcodes.at(i), codings);
         for (const qint32 coding : std::as_const(codings)) {
-            QList<qint32>& perCode = counts[m_db.GetIntValue(TopicId::Codings, coding, CodingField::Document)];
+            QList<qint32>& perCode = counts[d->m_db.GetIntValue(TopicId::Codings, coding, CodingField::Document)];
             perCode.resize(subcodes.size());
             ++perCode[i];
         }
@@ -454,7 +456,7 @@ bool CKorDoc::UpdateCategoricalValue(qint32 document, qint32 parent, qint32 fiel
         counts.append(CountCodingsOfDocumentAndCode(document, subcode));
     RowBuffer row;
     FieldValue value;
-    if (!m_db.ReadRow(TopicId::Documents, document, row, false) || !row.GetFieldValue(field, value))
+    if (!d->m_db.ReadRow(TopicId::Documents, document, row, false) || !row.GetFieldValue(field, value))
         return false;
     const QString text = CategoricalValue(subcodes, counts);
     return value.Format() == FieldValue::NormaliseText(value.Type, text) || row.SetFieldText(field, text);
@@ -462,18 +464,18 @@ bool CKorDoc::UpdateCategoricalValue(qint32 document, qint32 parent, qint32 fiel
 
 qint32 CKorDoc::GetCodeLinkObject(qint32 code, bool categorical) const
 {
-    return m_db.GetIntValue(TopicId::Codes, code, categorical ? CodeField::CatVariable : CodeField::Variable);
+    return d->m_db.GetIntValue(TopicId::Codes, code, categorical ? CodeField::CatVariable : CodeField::Variable);
 }
 
 bool CKorDoc::ClearCodeLinks(qint32 code, bool categorical)
 {
     const qint32 field = GetCodeLinkObject(code, categorical);
-    if (!field || !m_db.DeleteField(TopicId::Documents, field))
+    if (!field || !d->m_db.DeleteField(TopicId::Documents, field))
         return false;
     // The variable list names a variable by its field id.
     DeleteVariableListRow(field, false);
     RowBuffer row;
-    return m_db.ReadRow(TopicId::Codes, code, row, false) &&
+    return d->m_db.ReadRow(TopicId::Codes, code, row, false) &&
            SetInt(row, categorical ? CodeField::CatVariable : CodeField::Variable, 0) && row.Commit(false, false);
 }
 
@@ -481,30 +483,30 @@ bool CKorDoc::ClearCodeLinks(qint32 code, bool categorical)
 
 qint32 CKorDoc::GetCodeFrequency(qint32 code, bool withSubcodes) const
 {
-    qint32 count = m_db.GetIntValue(TopicId::Codes, code, CodeField::Codes);
+    qint32 count = d->m_db.GetIntValue(TopicId::Codes, code, CodeField::Codes);
     if (!withSubcodes || !g_qdaOptions.GetBool(QdaOption::FrequenciesWithSubcodes))
         return count;
     QList<qint32> subcodes;
     CollectSubcodes(code, subcodes);
     for (const qint32 subcode : std::as_const(subcodes))
-        count += m_db.GetIntValue(TopicId::Codes, subcode, CodeField::Codes);
+        count += d->m_db.GetIntValue(TopicId::Codes, subcode, CodeField::Codes);
     return count;
 }
 
 void CKorDoc::SetAutoFrequencies(bool on)
 {
-    m_autoFrequencies = on;
+    d->m_autoFrequencies = on;
     if (on)
         UpdateCodeFrequencies(0);
 }
 
 void CKorDoc::UpdateCodeFrequencies(qint32 code)
 {
-    if (!m_autoFrequencies || !g_qdaOptions.GetBool(QdaOption::FrequenciesWithSubcodes))
+    if (!d->m_autoFrequencies || !g_qdaOptions.GetBool(QdaOption::FrequenciesWithSubcodes))
         return;
-    const TopicTable* codes = m_db.GetTable(TopicId::Codes);
-    const TopicTable* codings = m_db.GetTable(TopicId::Codings);
-    const TopicTable* documents = m_db.GetTable(TopicId::Documents);
+    const TopicTable* codes = d->m_db.GetTable(TopicId::Codes);
+    const TopicTable* codings = d->m_db.GetTable(TopicId::Codings);
+    const TopicTable* documents = d->m_db.GetTable(TopicId::Documents);
     const qint32 codingCode = OffsetOf(codings, CodingField::Code);
     const qint32 codingDocument = OffsetOf(codings, CodingField::Document);
     const qint32 documentState = OffsetOf(documents, DocumentField::State);
@@ -565,7 +567,7 @@ void CKorDoc::UpdateCodeFrequencies(qint32 code)
             qint32(std::unique(tally.documents.begin(), tally.documents.end()) - tally.documents.begin());
         RowBuffer row;
         FieldValue share, activatedShare;
-        if (!m_db.ReadRow(TopicId::Codes, tally.code, row, false) ||
+        if (!d->m_db.ReadRow(TopicId::Codes, tally.code, row, false) ||
             !row.GetFieldValue(CodeFrequencyField::ShareOfCodings, share) ||
             !row.GetFieldValue(CodeFrequencyField::ShareOfActivated, activatedShare))
             continue;
@@ -599,7 +601,7 @@ bool CKorDoc::SetItemColor(qint32 topic, qint32 id, qint32 color)
     }
     color = StoredColorType(color);
     RowBuffer row;
-    if (!m_db.ReadRow(topic, id, row, false))
+    if (!d->m_db.ReadRow(topic, id, row, false))
         return false;
     if (IntOf(row, typeField) == color)
         return true;
@@ -611,15 +613,15 @@ bool CKorDoc::SetItemColor(qint32 topic, qint32 id, qint32 color)
     }
     const bool newColor = !CodeColorInUse(ColorOfType(color));
     QList<qint32> codings;
-    m_db.FindKeysByParent(TopicId::Codings, TopicId::Codes, id, codings);
+    d->m_db.FindKeysByParent(TopicId::Codings, TopicId::Codes, id, codings);
     {
         // The code and its codings change colour together.
-        StoreTransaction transaction(&m_db);
+        StoreTransaction transaction(&d->m_db);
         if (!transaction.IsActive() || !SetInt(row, typeField, color) || !row.Commit(false, false))
             return false;
         for (const qint32 coding : std::as_const(codings)) {
             RowBuffer codingRow;
-            if (m_db.ReadRow(TopicId::Codings, coding, codingRow, false) &&
+            if (d->m_db.ReadRow(TopicId::Codings, coding, codingRow, false) &&
                 (!SetInt(codingRow, CodingField::Type, color) || !codingRow.Commit(false, false)))
                 return false;
         }
@@ -643,5 +645,5 @@ void CKorDoc::CollectCodeColors(QList<COLORREF>& colors, qint32 color)
 
 qint32 CKorDoc::GetCodeColorIndex(qint32 code) const
 {
-    return m_db.GetIntValue(TopicId::Codes, code, CodeField::Type);
+    return d->m_db.GetIntValue(TopicId::Codes, code, CodeField::Type);
 }

@@ -1,7 +1,9 @@
 // Coding records, the colours in use by documents and codes, and counts of
 // codings over a code's subtree.
 
+#include "document/colorhsl.h"
 #include "document/kordoc.h"
+#include "document/kordoc_p.h"
 
 #include "document/codingtext.h"
 #include "document/rowfields.h"
@@ -43,7 +45,7 @@ void CKorDoc::ListUsedColors(QList<COLORREF>& colors, qint32 kind) const
     } else {
         return;
     }
-    const TopicTable* table = m_db.GetTable(kind);
+    const TopicTable* table = d->m_db.GetTable(kind);
     const FieldDescriptor* name = table ? table->Fields().GetById(nameField) : nullptr;
     const FieldDescriptor* type = table ? table->Fields().GetById(typeField) : nullptr;
     if (!name || !type)
@@ -71,9 +73,9 @@ qint32 CKorDoc::CountDocumentCodingsInSubtree(qint32 document, qint32 code) cons
         codes.append(code);
     const QSet<qint32> wanted(codes.cbegin(), codes.cend());
     QList<qint32> codings;
-    m_db.FindKeysByParent(TopicId::Codings, TopicId::Documents, document, codings);
+    d->m_db.FindKeysByParent(TopicId::Codings, TopicId::Documents, document, codings);
     return qint32(std::count_if(codings.cbegin(), codings.cend(), [&](qint32 coding) {
-        return wanted.contains(m_db.GetIntValue(TopicId::Codings, coding, CodingField::Code));
+        return wanted.contains(d->m_db.GetIntValue(TopicId::Codings, coding, CodingField::Code));
     }));
 }
 
@@ -135,15 +137,15 @@ bool CKorDoc::ReplaceCodingWeight(qint32 newWeight)
     const qint32 weight = qBound(0, newWeight, 100);
     const qint32 current = g_qdaOptions.GetInt(QdaOption::DefaultWeight);
     QList<qint32> codings;
-    m_db.GetAllKeys(TopicId::Codings, codings);
+    d->m_db.GetAllKeys(TopicId::Codings, codings);
     QList<qint32> changed;
     {
-        StoreTransaction transaction(&m_db);
+        StoreTransaction transaction(&d->m_db);
         if (!transaction.IsActive())
             return false;
         for (const qint32 coding : std::as_const(codings)) {
             RowBuffer row;
-            if (!m_db.ReadRow(TopicId::Codings, coding, row, false) || IntOf(row, CodingField::Weight) != current ||
+            if (!d->m_db.ReadRow(TopicId::Codings, coding, row, false) || IntOf(row, CodingField::Weight) != current ||
                 current == weight)
                 continue;
             if (!SetInt(row, CodingField::Weight, weight) || !row.Commit(false, false))
@@ -162,14 +164,14 @@ bool CKorDoc::RecomputeDocumentCodings(qint32 document, const CRichEditCtrlEx& e
     const ParagraphMap ranges = GetParagraphRanges(edit);
     const qint32 length = edit.GetTextLength();
     QList<qint32> codings;
-    m_db.FindKeysByParent(TopicId::Codings, TopicId::Documents, document, codings);
-    StoreTransaction transaction(&m_db);
+    d->m_db.FindKeysByParent(TopicId::Codings, TopicId::Documents, document, codings);
+    StoreTransaction transaction(&d->m_db);
     if (!transaction.IsActive())
         return false;
     for (const qint32 coding : std::as_const(codings)) {
         RowBuffer row;
         // Area codings hold page coordinates, not positions of this text.
-        if (!m_db.ReadRow(TopicId::Codings, coding, row, false) || !IntOf(row, CodingField::IsText))
+        if (!d->m_db.ReadRow(TopicId::Codings, coding, row, false) || !IntOf(row, CodingField::IsText))
             continue;
         if (PlaceCoding(row, ranges, length) && !row.Commit(false, false))
             return false;
@@ -180,10 +182,10 @@ bool CKorDoc::RecomputeDocumentCodings(qint32 document, const CRichEditCtrlEx& e
 bool CKorDoc::RebuildAllCodings()
 {
     QList<qint32> documents;
-    m_db.GetAllKeys(TopicId::Documents, documents);
+    d->m_db.GetAllKeys(TopicId::Documents, documents);
     std::sort(documents.begin(), documents.end());
     const std::unique_ptr<CRichEditCtrlEx> edit = CreateHiddenRichEdit();
-    StoreTransaction transaction(&m_db);
+    StoreTransaction transaction(&d->m_db);
     if (!transaction.IsActive())
         return false;
     for (const qint32 document : std::as_const(documents)) {
@@ -192,7 +194,7 @@ bool CKorDoc::RebuildAllCodings()
             RowBuffer row;
             FieldValue text;
             const QByteArray* rtf =
-                m_db.ReadRow(TopicId::Documents, document, row, true) ? OwnRichText(row, text) : nullptr;
+                d->m_db.ReadRow(TopicId::Documents, document, row, true) ? OwnRichText(row, text) : nullptr;
             if (!rtf)
                 continue;
             edit->StreamInRtf(rtf, false);
@@ -200,10 +202,10 @@ bool CKorDoc::RebuildAllCodings()
         const ParagraphMap ranges = GetParagraphRanges(*edit);
         const qint32 length = edit->GetTextLength();
         QList<qint32> codings;
-        m_db.FindKeysByParent(TopicId::Codings, TopicId::Documents, document, codings);
+        d->m_db.FindKeysByParent(TopicId::Codings, TopicId::Documents, document, codings);
         for (const qint32 coding : std::as_const(codings)) {
             RowBuffer row;
-            if (!m_db.ReadRow(TopicId::Codings, coding, row, false) || !IntOf(row, CodingField::IsText))
+            if (!d->m_db.ReadRow(TopicId::Codings, coding, row, false) || !IntOf(row, CodingField::IsText))
                 continue;
             if (!RenewCodingSegment(row, *edit, ranges, length) || !row.Commit(true, false))
                 return false;
@@ -218,8 +220,8 @@ bool CKorDoc::RecountCodings()
     QHash<qint32, qint32> documentCodings;
     QHash<qint32, qint32> documentMemos;
     QHash<qint32, qint32> codeCodings;
-    const TopicTable* codings = m_db.GetTable(TopicId::Codings);
-    const TopicTable* memos = m_db.GetTable(TopicId::Memos);
+    const TopicTable* codings = d->m_db.GetTable(TopicId::Codings);
+    const TopicTable* memos = d->m_db.GetTable(TopicId::Memos);
     if (!codings || !memos)
         return false;
     const FieldDescriptor* codingDocument = codings->Fields().GetById(CodingField::Document);
@@ -238,15 +240,15 @@ bool CKorDoc::RecountCodings()
 
     QList<std::pair<qint32, qint32>> changed;  // topic, key
     {
-        StoreTransaction transaction(&m_db);
+        StoreTransaction transaction(&d->m_db);
         if (!transaction.IsActive())
             return false;
         const auto recount = [&](qint32 topic, const std::function<bool(RowBuffer&, qint32)>& update) {
             QList<qint32> keys;
-            m_db.GetAllKeys(topic, keys);
+            d->m_db.GetAllKeys(topic, keys);
             for (const qint32 key : std::as_const(keys)) {
                 RowBuffer row;
-                if (!m_db.ReadRow(topic, key, row, false) || !update(row, key))
+                if (!d->m_db.ReadRow(topic, key, row, false) || !update(row, key))
                     continue;
                 if (!row.Commit(false, false))
                     return false;
@@ -280,9 +282,9 @@ void CKorDoc::CountCodingSources(const QList<qint32>& codings, qint32& documents
 {
     QSet<qint32> documentIds;
     for (const qint32 coding : codings) {
-        const TopicTable* table = m_db.GetTable(TopicId::Codings);
+        const TopicTable* table = d->m_db.GetTable(TopicId::Codings);
         if (table && table->HasKey(coding))
-            documentIds.insert(m_db.GetIntValue(TopicId::Codings, coding, CodingField::Document));
+            documentIds.insert(d->m_db.GetIntValue(TopicId::Codings, coding, CodingField::Document));
     }
     QSet<qint32> groupIds;
     for (const qint32 document : std::as_const(documentIds)) {
@@ -297,7 +299,7 @@ bool CKorDoc::SaveCodingImage(const CodingRecord& coding, int& maxHeight, int& m
 {
     RowBuffer row;
     FieldValue text;
-    if (!m_db.ReadRow(TopicId::Documents, coding.TextID, row, true) ||
+    if (!d->m_db.ReadRow(TopicId::Documents, coding.TextID, row, true) ||
         !row.GetFieldValue(DocumentField::Text, text) || !text.GetBlob() || text.GetBlob()->isEmpty())
         return false;
     switch (IntOf(row, DocumentField::DocType)) {

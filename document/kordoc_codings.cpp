@@ -3,6 +3,7 @@
 // coding actions and their undo, and counts.
 
 #include "document/kordoc.h"
+#include "document/kordoc_p.h"
 
 #include "document/codingtext.h"
 #include "document/documentids.h"
@@ -138,7 +139,7 @@ qint32 CKorDoc::FindOverlappingCoding(CodingRecord& record, qint32 overlapMode, 
     QSet<qint32> skip;
     if (record.ID != 0)
         skip.insert(record.ID);
-    return ScanOverlaps(record, overlapMode, store ? *store : m_db, skip);
+    return ScanOverlaps(record, overlapMode, store ? *store : d->m_db, skip);
 }
 
 qint32 CKorDoc::ScanOverlaps(CodingRecord& record, qint32 mode, const TopicDatabase& store, const QSet<qint32>& skip)
@@ -221,8 +222,8 @@ bool CKorDoc::AddCoding(CodingRecord& record, qint32& actionId, qint32 overlapMo
 {
     if (written)
         *written = false;
-    if (commitEdits && m_frame)
-        m_frame->CommitDocumentEdits();
+    if (commitEdits && d->m_frame)
+        d->m_frame->CommitDocumentEdits();
     // A coding never names an object that does not exist.
     if (!HasRow(TopicId::Documents, record.TextID) || (record.WordID != 0 && !HasRow(TopicId::Codes, record.WordID)))
         return false;
@@ -267,7 +268,7 @@ void CKorDoc::FillCodingRow(RowBuffer& row, CodingRecord& record, std::optional<
         if (row.GetFieldValue(CodingField::Date, date))
             date.SetDate(record.Date);
     } else {
-        SetText(row, CodingField::Author, m_db.GetUserName());
+        SetText(row, CodingField::Author, d->m_db.GetUserName());
         SetDate(row, CodingField::Date, Now());
     }
     if (TextOf(row, CodingField::Comment).isEmpty() && !record.Comment.isEmpty())
@@ -283,8 +284,8 @@ bool CKorDoc::AddToStoredCount(RowBuffer& row, qint32 field, qint32 delta)
 qint32 CKorDoc::CountCountedCodings() const
 {
     QList<qint32> temporary;
-    m_db.FindKeysByParent(TopicId::Codings, TopicId::Codes, 0, temporary);
-    return m_db.GetRowCount(TopicId::Codings) - qint32(temporary.size());
+    d->m_db.FindKeysByParent(TopicId::Codings, TopicId::Codes, 0, temporary);
+    return d->m_db.GetRowCount(TopicId::Codings) - qint32(temporary.size());
 }
 
 void CKorDoc::SetCodeShares(RowBuffer& codeRow) const
@@ -305,9 +306,9 @@ bool CKorDoc::WriteNewCoding(CodingRecord& record, qint32& actionId, bool* writt
     qint32 action = 0;
     {
         // The coding and the counters that count it stand or fall together.
-        StoreTransaction transaction(&m_db);
+        StoreTransaction transaction(&d->m_db);
         RowBuffer row;
-        if (!transaction.IsActive() || !m_db.AddRow(TopicId::Codings, row, -1))
+        if (!transaction.IsActive() || !d->m_db.AddRow(TopicId::Codings, row, -1))
             return false;
         key = row.GetKey();
         action = actionId == 0 ? key : actionId == -1 ? 0 : actionId;
@@ -318,7 +319,7 @@ bool CKorDoc::WriteNewCoding(CodingRecord& record, qint32& actionId, bool* writt
         // the file holds is written alone; the others live in memory only.
         if (code != 0) {
             RowBuffer codeRow;
-            if (!m_db.ReadRow(TopicId::Codes, code, codeRow, false) || !AddToStoredCount(codeRow, CodeField::Codes, 1))
+            if (!d->m_db.ReadRow(TopicId::Codes, code, codeRow, false) || !AddToStoredCount(codeRow, CodeField::Codes, 1))
                 return false;
             if (CountCodingsOfCodeInDocument(code, document) == 1)
                 SetInt(codeRow, CodeFrequencyField::DocumentCount,
@@ -334,7 +335,7 @@ bool CKorDoc::WriteNewCoding(CodingRecord& record, qint32& actionId, bool* writt
                 UpdateCategoricalValue(document, parent, categorical);
             RowBuffer documentRow;
             FieldValue value;
-            if (!m_db.ReadRow(TopicId::Documents, document, documentRow, false) ||
+            if (!d->m_db.ReadRow(TopicId::Documents, document, documentRow, false) ||
                 !AddToStoredCount(documentRow, DocumentField::Codes, 1) ||
                 (variable != 0 && documentRow.GetFieldValue(variable, value) &&
                  !AddToStoredCount(documentRow, variable, 1)))
@@ -357,18 +358,18 @@ bool CKorDoc::WriteNewCoding(CodingRecord& record, qint32& actionId, bool* writt
 
 void CKorDoc::AnnounceNewCoding(qint32 coding, qint32 document, qint32 code)
 {
-    m_registry.NotifyAdded(TopicId::Codings, coding, 0, TopicId::Documents, document, true);
+    d->m_registry.NotifyAdded(TopicId::Codings, coding, 0, TopicId::Documents, document, true);
     if (code == 0)
         return;
-    m_registry.NotifyAdded(TopicId::Codings, coding, 0, TopicId::Codes, code, true);
+    d->m_registry.NotifyAdded(TopicId::Codings, coding, 0, TopicId::Codes, code, true);
     NotifyChanged(TopicId::Codes, code);
     NotifyChanged(TopicId::Documents, document);
     NotifyChanged(TopicId::DocumentGroups, GetDocumentGroup(document));
     QList<qint32> members;
-    m_db.FindKeysByParent(TopicId::DocumentSetMembers, TopicId::Documents, document, members);
+    d->m_db.FindKeysByParent(TopicId::DocumentSetMembers, TopicId::Documents, document, members);
     for (const qint32 member : std::as_const(members)) {
         NotifyChanged(TopicId::DocumentSetMembers, member);
-        NotifyChanged(TopicId::DocumentSets, m_db.GetIntValue(TopicId::DocumentSetMembers, member, SetMemberField::SetID));
+        NotifyChanged(TopicId::DocumentSets, d->m_db.GetIntValue(TopicId::DocumentSetMembers, member, SetMemberField::SetID));
     }
     NotifyChanged(TopicKind::DocumentsRoot, 0);
     if (!members.isEmpty())
@@ -387,7 +388,7 @@ bool CKorDoc::MergeCoding(CodingRecord& record, qint32 mode, bool* written, cons
         CodingRecord probe = record;
         probe.ID = target;
         const qint32 found =
-            ScanOverlaps(probe, mode == OverlapMode::Union ? OverlapMode::Union : OverlapMode::Replace, m_db, skip);
+            ScanOverlaps(probe, mode == OverlapMode::Union ? OverlapMode::Union : OverlapMode::Replace, d->m_db, skip);
         if (found == OverlapResult::Free || skip.contains(probe.ID))
             break;
         absorbed.append(probe.ID);
@@ -407,9 +408,9 @@ bool CKorDoc::MergeCoding(CodingRecord& record, qint32 mode, bool* written, cons
     Deletion deletion;
     {
         // The merged coding is written before the codings it absorbed go.
-        StoreTransaction transaction(&m_db);
+        StoreTransaction transaction(&d->m_db);
         RowBuffer row;
-        if (!transaction.IsActive() || !m_db.ReadRow(TopicId::Codings, target, row, false))
+        if (!transaction.IsActive() || !d->m_db.ReadRow(TopicId::Codings, target, row, false))
             return false;
         FillCodingRow(row, record, std::nullopt);
         if (extentChanged && record.IsText == 1) {
@@ -417,7 +418,7 @@ bool CKorDoc::MergeCoding(CodingRecord& record, qint32 mode, bool* written, cons
             // those of the stored extent come from the document.
             RowBuffer documentRow;
             FieldValue text;
-            const QByteArray* rtf = m_db.ReadRow(TopicId::Documents, record.TextID, documentRow, true)
+            const QByteArray* rtf = d->m_db.ReadRow(TopicId::Documents, record.TextID, documentRow, true)
                                         ? OwnRichText(documentRow, text)
                                         : nullptr;
             if (rtf) {
@@ -445,21 +446,21 @@ bool CKorDoc::IsCodeRetrieved(qint32 code) const
         return false;
     if (IsActivated(TopicId::Codes, code))
         return true;
-    if (m_options.l4) {
+    if (d->m_options.l4) {
         // Subcodes included: an activated code above counts. A damaged file
         // may hold a cycle of parents: each code is passed once.
         QSet<qint32> visited{code};
-        for (qint32 parent = m_db.GetIntValue(TopicId::Codes, code, CodeField::Parent);
-             parent != 0 && !visited.contains(parent); parent = m_db.GetIntValue(TopicId::Codes, parent, CodeField::Parent)) {
+        for (qint32 parent = d->m_db.GetIntValue(TopicId::Codes, code, CodeField::Parent);
+             parent != 0 && !visited.contains(parent); parent = d->m_db.GetIntValue(TopicId::Codes, parent, CodeField::Parent)) {
             if (IsActivated(TopicId::Codes, parent))
                 return true;
             visited.insert(parent);
         }
     }
     // Functions 5 to 9 name one further code of their own.
-    const qint32 named[] = {0, 0, 0, 0, 0, m_options.codeA, m_options.enclosingCode, m_options.excludedCode,
-                            m_options.followingCode, m_options.nearCode};
-    const qint32 function = m_options.retrievalFunction;
+    const qint32 named[] = {0, 0, 0, 0, 0, d->m_options.codeA, d->m_options.enclosingCode, d->m_options.excludedCode,
+                            d->m_options.followingCode, d->m_options.nearCode};
+    const qint32 function = d->m_options.retrievalFunction;
     return function >= 5 && function <= 9 && named[function] == code;
 }
 
@@ -467,8 +468,8 @@ bool CKorDoc::BelongsInRetrieval(const CodingRecord& record) const
 {
     if (!IsDocumentActivated(record.TextID) || !IsCodeRetrieved(record.WordID))
         return false;
-    return !m_options.weightFilter ||
-           (record.Weight >= m_options.weightMinimum && record.Weight <= m_options.weightMaximum);
+    return !d->m_options.weightFilter ||
+           (record.Weight >= d->m_options.weightMinimum && record.Weight <= d->m_options.weightMaximum);
 }
 
 // ---- Extent and comment ------------------------------------------------------------
@@ -477,7 +478,7 @@ bool CKorDoc::UpdateCodingSegment(CodingRecord& record)
 {
     NormaliseCoding(record);
     RowBuffer row;
-    if (!m_db.ReadRow(TopicId::Codings, record.ID, row, false)) {
+    if (!d->m_db.ReadRow(TopicId::Codings, record.ID, row, false)) {
         record.Text.clear();
         return false;
     }
@@ -499,7 +500,7 @@ bool CKorDoc::UpdateCodingSegment(CodingRecord& record)
 bool CKorDoc::SetCodingComment(qint32 coding, const QString& text)
 {
     RowBuffer row;
-    if (text.isEmpty() || !m_db.ReadRow(TopicId::Codings, coding, row, false) ||
+    if (text.isEmpty() || !d->m_db.ReadRow(TopicId::Codings, coding, row, false) ||
         !TextOf(row, CodingField::Comment).isEmpty())
         return false;
     if (!SetText(row, CodingField::Comment, text.left(kCommentUnits)) || !row.Commit(false, false))
@@ -510,7 +511,7 @@ bool CKorDoc::SetCodingComment(qint32 coding, const QString& text)
 
 QString CKorDoc::GetCodingComment(qint32 coding) const
 {
-    return TextOfKey(m_db, TopicId::Codings, coding, CodingField::Comment);
+    return TextOfKey(d->m_db, TopicId::Codings, coding, CodingField::Comment);
 }
 
 bool CKorDoc::AppendCodingComment(qint32 coding, const QString& comment)
@@ -521,7 +522,7 @@ bool CKorDoc::AppendCodingComment(qint32 coding, const QString& comment)
     if (own.isEmpty())
         return SetCodingComment(coding, comment);
     RowBuffer row;
-    if (!m_db.ReadRow(TopicId::Codings, coding, row, false) ||
+    if (!d->m_db.ReadRow(TopicId::Codings, coding, row, false) ||
         !SetText(row, CodingField::Comment, (own + QStringLiteral("\n\n") + comment).left(kCommentUnits)) ||
         !row.Commit(false, false))
         return false;
@@ -534,7 +535,7 @@ bool CKorDoc::AppendCodingComment(qint32 coding, const QString& comment)
 bool CKorDoc::ReadCodingRecord(qint32 coding, CodingRecord& record)
 {
     RowBuffer row;
-    if (!m_db.ReadRow(TopicId::Codings, coding, row, true))
+    if (!d->m_db.ReadRow(TopicId::Codings, coding, row, true))
         return false;
     record.CopyFrom(row, false);
     return true;
@@ -550,7 +551,7 @@ bool CKorDoc::CopyCodingToCode(qint32 coding, qint32 code)
     record.WordID = code;
     qint32 action = 0;
     if (AddCoding(record, action, OverlapMode::Drop, nullptr, true))
-        RunRetrieval(m_options, 0);
+        RunRetrieval(d->m_options, 0);
     return true;
 }
 
@@ -572,27 +573,27 @@ bool CKorDoc::MoveCodingToCode(qint32 coding, qint32 code)
         AppendCodingComment(record.ID, comment);
     }
     if (rerun)
-        RunRetrieval(m_options, 0);
+        RunRetrieval(d->m_options, 0);
     return true;
 }
 
 void CKorDoc::SetPendingCodings(qint32 code, bool copy)
 {
-    m_pendingCode = code;
-    m_copyPendingCodings = copy;
+    d->m_pendingCode = code;
+    d->m_copyPendingCodings = copy;
 }
 
 qint32 CKorDoc::PastePendingCodings(qint32 target)
 {
-    const qint32 pending = m_pendingCode;
+    const qint32 pending = d->m_pendingCode;
     if (pending == 0 || target == pending || !HasRow(TopicId::Codes, target))
         return 0;
-    const bool copy = m_copyPendingCodings;
+    const bool copy = d->m_copyPendingCodings;
     const QString line = LoadString(copy ? DocumentText::CopyingCodings : DocumentText::MovingCodings);
     QList<qint32> codings;
-    m_db.FindKeysByParent(TopicId::Codings, TopicId::Codes, pending, codings);
-    if (m_frame)
-        m_frame->CommitDocumentEdits();
+    d->m_db.FindKeysByParent(TopicId::Codings, TopicId::Codes, pending, codings);
+    if (d->m_frame)
+        d->m_frame->CommitDocumentEdits();
     bool rerun = false;
     qint32 action = 0;  // the copies form one coding action
     for (qsizetype i = 0; i < codings.size(); ++i) {
@@ -615,9 +616,9 @@ qint32 CKorDoc::PastePendingCodings(qint32 target)
             AppendCodingComment(record.ID, comment);
         }
     }
-    m_pendingCode = 0;
+    d->m_pendingCode = 0;
     if (rerun)
-        RunRetrieval(m_options, 0);
+        RunRetrieval(d->m_options, 0);
     return pending;
 }
 
@@ -625,7 +626,7 @@ qint32 CKorDoc::PastePendingCodings(qint32 target)
 
 QList<CKorDoc::CodingAction> CKorDoc::ListCodingActions() const
 {
-    const TopicTable* codings = m_db.GetTable(TopicId::Codings);
+    const TopicTable* codings = d->m_db.GetTable(TopicId::Codings);
     const FieldDescriptor* actionField = codings ? codings->Fields().GetById(1) : nullptr;
     const FieldDescriptor* codeField = codings ? codings->Fields().GetById(CodingField::Code) : nullptr;
     if (!actionField || !codeField)
@@ -659,7 +660,7 @@ qint32 CKorDoc::FindPreviousAction(qint32& code, qint32 bound) const
 
 qint32 CKorDoc::CountActionCodings(qint32 action) const
 {
-    const TopicTable* codings = m_db.GetTable(TopicId::Codings);
+    const TopicTable* codings = d->m_db.GetTable(TopicId::Codings);
     const FieldDescriptor* actionField = codings ? codings->Fields().GetById(1) : nullptr;
     qint32 count = 0;
     if (actionField)
@@ -674,7 +675,7 @@ bool CKorDoc::BuildCodeRankingList(qint32 count, QStringList& lines) const
         if (lines.size() >= count)
             break;
         lines.append(QStringLiteral("%1  (%2)")
-                         .arg(m_db.FormatRowDisplay(TopicId::Codes, action.code, true))
+                         .arg(d->m_db.FormatRowDisplay(TopicId::Codes, action.code, true))
                          .arg(action.count));
     }
     return true;
@@ -687,8 +688,8 @@ bool CKorDoc::UndoCodingAction(qint32 n)
         return false;
     const qint32 action = actions.at(n).action;
     QList<qint32> codings;
-    m_db.GetAllKeys(TopicId::Codings, codings);
-    codings.removeIf([&](qint32 coding) { return m_db.GetIntValue(TopicId::Codings, coding, 1) != action; });
+    d->m_db.GetAllKeys(TopicId::Codings, codings);
+    codings.removeIf([&](qint32 coding) { return d->m_db.GetIntValue(TopicId::Codings, coding, 1) != action; });
     SetWaitText(LoadString(DocumentText::UndoingCodings).arg(0));
     return DeleteTopicRows(TopicId::Codings, codings, DocumentText::UndoingCodings);
 }
@@ -698,13 +699,13 @@ bool CKorDoc::UndoCodingAction(qint32 n)
 void CKorDoc::RemoveDeadCodings(QList<qint32>& ids) const
 {
     ids.removeIf([this](qint32 coding) {
-        return HasRow(TopicId::Codings, coding) && m_db.GetIntValue(TopicId::Codings, coding, CodingField::Code) == 0;
+        return HasRow(TopicId::Codings, coding) && d->m_db.GetIntValue(TopicId::Codings, coding, CodingField::Code) == 0;
     });
 }
 
 qint32 CKorDoc::CountCodingsOfCodeInDocument(qint32 code, qint32 document, const TopicDatabase* store) const
 {
-    const TopicDatabase& db = store ? *store : m_db;
+    const TopicDatabase& db = store ? *store : d->m_db;
     const TopicTable* codings = db.GetTable(TopicId::Codings);
     const FieldDescriptor* codeField = codings ? codings->Fields().GetById(CodingField::Code) : nullptr;
     if (!codeField)
@@ -724,16 +725,16 @@ void CKorDoc::CountCodingsByDocumentAndCode(const QList<qint32>& documents, cons
     QHash<qint32, qsizetype> column;
     for (qsizetype k = codes.size() - 1; k >= 0; --k)
         column.insert(codes.at(k), k);  // the first listing of a code wins
-    const bool filter = m_options.weightFilter;
+    const bool filter = d->m_options.weightFilter;
     for (qsizetype i = 0; i < documents.size(); ++i) {
         QList<qint32> codings;
-        m_db.FindKeysByParent(TopicId::Codings, TopicId::Documents, documents.at(i), codings);
+        d->m_db.FindKeysByParent(TopicId::Codings, TopicId::Documents, documents.at(i), codings);
         for (const qint32 coding : std::as_const(codings)) {
-            const auto k = column.constFind(m_db.GetIntValue(TopicId::Codings, coding, CodingField::Code));
+            const auto k = column.constFind(d->m_db.GetIntValue(TopicId::Codings, coding, CodingField::Code));
             if (k == column.cend())
                 continue;
-            const qint32 weight = m_db.GetIntValue(TopicId::Codings, coding, CodingField::Weight);
-            if (filter && (weight < m_options.weightMinimum || weight > m_options.weightMaximum))
+            const qint32 weight = d->m_db.GetIntValue(TopicId::Codings, coding, CodingField::Weight);
+            if (filter && (weight < d->m_options.weightMinimum || weight > d->m_options.weightMaximum))
                 continue;
             const qsizetype cell = i + k.value() * documents.size();
             ++counts[cell];
@@ -745,5 +746,5 @@ void CKorDoc::CountCodingsByDocumentAndCode(const QList<qint32>& documents, cons
 void CKorDoc::SelectCodingCode(qint32 coding)
 {
     if (HasRow(TopicId::Codings, coding))
-        m_registry.SelectObject(TopicId::Codes, m_db.GetIntValue(TopicId::Codings, coding, CodingField::Code), 0);
+        d->m_registry.SelectObject(TopicId::Codes, d->m_db.GetIntValue(TopicId::Codings, coding, CodingField::Code), 0);
 }

@@ -4,6 +4,7 @@
 // document forgets the ids it kept of the objects that went.
 
 #include "document/kordoc.h"
+#include "document/kordoc_p.h"
 
 #include "document/documentids.h"
 #include "document/rowfields.h"
@@ -23,16 +24,16 @@ bool CKorDoc::DeleteItem(qint32 topic, qint32 id)
 
 bool CKorDoc::DeleteItems(const QList<ObjectRef>& items)
 {
-    m_db.TakeDeletedDocumentFiles();
+    d->m_db.TakeDeletedDocumentFiles();
     Deletion deletion;
     {
-        StoreTransaction transaction(&m_db);
+        StoreTransaction transaction(&d->m_db);
         // Counters that many removals count down (a document's codings) go
         // to the file once each, and the removed rows leave the indexes
         // together, when the deletion commits.
-        if (!transaction.IsActive() || !m_db.HoldFieldWrites() || !m_db.BatchRemovals() ||
+        if (!transaction.IsActive() || !d->m_db.HoldFieldWrites() || !d->m_db.BatchRemovals() ||
             !DeleteItemsInTransaction(items, deletion) || !transaction.Commit()) {
-            m_db.TakeDeletedDocumentFiles();
+            d->m_db.TakeDeletedDocumentFiles();
             return false;
         }
     }
@@ -40,7 +41,7 @@ bool CKorDoc::DeleteItems(const QList<ObjectRef>& items)
         return false;
     AnnounceDeletion(deletion);
     RepairAfterDeletion(deletion.removed);
-    QStringList files = m_db.TakeDeletedDocumentFiles();
+    QStringList files = d->m_db.TakeDeletedDocumentFiles();
     OfferExternalCopies(files);
     return true;
 }
@@ -52,9 +53,9 @@ bool CKorDoc::DeleteItemsInTransaction(const QList<ObjectRef>& items, Deletion& 
     const auto traceDocument = [&](qint32 document) {
         const bool activated = IsDocumentActivated(document);
         QList<qint32> codings;
-        m_db.FindKeysByParent(TopicId::Codings, TopicId::Documents, document, codings);
+        d->m_db.FindKeysByParent(TopicId::Codings, TopicId::Documents, document, codings);
         for (const qint32 coding : std::as_const(codings))
-            traces.append({document, m_db.GetIntValue(TopicId::Codings, coding, CodingField::Code), activated});
+            traces.append({document, d->m_db.GetIntValue(TopicId::Codings, coding, CodingField::Code), activated});
     };
     // A deleted code's codings counted in the categorical value of its
     // parent, which stays: (document, parent) pairs to recompute.
@@ -73,19 +74,19 @@ bool CKorDoc::DeleteItemsInTransaction(const QList<ObjectRef>& items, Deletion& 
         case TopicId::Documents: traceDocument(item.key); break;
         case TopicId::DocumentGroups: {
             QList<qint32> documents;
-            m_db.FindKeysByParent(TopicId::Documents, TopicId::DocumentGroups, item.key, documents);
+            d->m_db.FindKeysByParent(TopicId::Documents, TopicId::DocumentGroups, item.key, documents);
             for (const qint32 document : std::as_const(documents))
                 traceDocument(document);
             break;
         }
         case TopicId::Codes: {
-            const qint32 parent = m_db.GetIntValue(TopicId::Codes, item.key, CodeField::Parent);
+            const qint32 parent = d->m_db.GetIntValue(TopicId::Codes, item.key, CodeField::Parent);
             if (parent == 0 || GetCodeLinkObject(parent, true) == 0)
                 break;
             QList<qint32> codings;
-            m_db.FindKeysByParent(TopicId::Codings, TopicId::Codes, item.key, codings);
+            d->m_db.FindKeysByParent(TopicId::Codings, TopicId::Codes, item.key, codings);
             for (const qint32 coding : std::as_const(codings)) {
-                const std::pair<qint32, qint32> pair{m_db.GetIntValue(TopicId::Codings, coding, CodingField::Document),
+                const std::pair<qint32, qint32> pair{d->m_db.GetIntValue(TopicId::Codings, coding, CodingField::Document),
                                                      parent};
                 if (!categorical.contains(pair))
                     categorical.append(pair);
@@ -95,7 +96,7 @@ bool CKorDoc::DeleteItemsInTransaction(const QList<ObjectRef>& items, Deletion& 
         default: break;
         }
         const qsizetype firstRemoved = deletion.removed.size();
-        if (!m_db.DeleteRow(item.topic, item.key, deletion.removed, deletion.changed))
+        if (!d->m_db.DeleteRow(item.topic, item.key, deletion.removed, deletion.changed))
             return false;
         deletion.removed.append(item);
         // Map links live in memory only and name links by value, not by
@@ -111,14 +112,14 @@ bool CKorDoc::DeleteItemsInTransaction(const QList<ObjectRef>& items, Deletion& 
         const qint32 field = GetCodeLinkObject(parent, true);
         FieldDescriptor descriptor;
         if (!HasRow(TopicId::Documents, document) || !HasRow(TopicId::Codes, parent) ||
-            !m_db.GetFieldDescriptor(TopicId::Documents, field, descriptor))
+            !d->m_db.GetFieldDescriptor(TopicId::Documents, field, descriptor))
             continue;
         if (!UpdateCategoricalValue(document, parent, field))
             return false;
         deletion.changed.append({TopicId::Documents, document});
     }
     // The project memo's id is kept in the file as well.
-    if (m_projectMemo != 0 && !HasRow(TopicId::Memos, m_projectMemo) && m_engine &&
+    if (d->m_projectMemo != 0 && !HasRow(TopicId::Memos, d->m_projectMemo) && d->m_engine &&
         !WriteSettingString(QLatin1String(SetupKey::ProjectMemo), QStringLiteral("0")))
         return false;
     return true;
@@ -135,16 +136,16 @@ void CKorDoc::RepairAfterDeletion(const QList<ObjectRef>& removed)
             documentsWent = true;
     }
 
-    if (m_shownDocument != 0 && !HasRow(TopicId::Documents, m_shownDocument))
-        m_shownDocument = 0;
-    if (m_projectMemo != 0 && !HasRow(TopicId::Memos, m_projectMemo))
-        m_projectMemo = 0;
+    if (d->m_shownDocument != 0 && !HasRow(TopicId::Documents, d->m_shownDocument))
+        d->m_shownDocument = 0;
+    if (d->m_projectMemo != 0 && !HasRow(TopicId::Memos, d->m_projectMemo))
+        d->m_projectMemo = 0;
     // The counts follow the activated objects that went.
     if (documentsWent)
-        m_activatedDocuments = qint32(ActivatedRows(TopicId::Documents, DocumentField::State).size());
+        d->m_activatedDocuments = qint32(ActivatedRows(TopicId::Documents, DocumentField::State).size());
     if (codes.isEmpty())
         return;
-    m_activatedCodes = qint32(ActivatedRows(TopicId::Codes, CodeField::State).size());
+    d->m_activatedCodes = qint32(ActivatedRows(TopicId::Codes, CodeField::State).size());
 
     // Keys are never given out again, yet a kept id of a code that went
     // must not name it any longer.
@@ -154,12 +155,12 @@ void CKorDoc::RepairAfterDeletion(const QList<ObjectRef>& removed)
             id = 0;
         return named;
     };
-    for (qint32& special : m_specialCodes)
+    for (qint32& special : d->m_specialCodes)
         forget(special);
-    forget(m_pendingCode);
-    m_lists.quickCodes.removeIf([&codes](qint32 code) { return codes.contains(code); });
+    forget(d->m_pendingCode);
+    d->m_lists.quickCodes.removeIf([&codes](qint32 code) { return codes.contains(code); });
 
-    OptionsRecord& settings = m_options;
+    OptionsRecord& settings = d->m_options;
     const qint32 before = qint32(settings.codeIds.size());
     std::erase_if(settings.codeIds, [&codes](qint32 code) { return codes.contains(code); });
     bool rerun = qint32(settings.codeIds.size()) != before;
@@ -175,7 +176,7 @@ void CKorDoc::RepairAfterDeletion(const QList<ObjectRef>& removed)
     if (forget(settings.documentCode) && settings.retrievalFunction == 0)
         rerun = true;
     if (rerun)
-        RunRetrieval(m_options, 0);
+        RunRetrieval(d->m_options, 0);
 }
 
 void CKorDoc::OfferExternalCopies(QStringList& files)
@@ -195,7 +196,7 @@ void CKorDoc::OfferExternalCopies(QStringList& files)
         return;
     // A copy another document still uses stays.
     QList<qint32> documents;
-    m_db.GetAllKeys(TopicId::Documents, documents);
+    d->m_db.GetAllKeys(TopicId::Documents, documents);
     for (const qint32 document : std::as_const(documents)) {
         QStringList names;
         for (const qint32 field :
@@ -203,7 +204,7 @@ void CKorDoc::OfferExternalCopies(QStringList& files)
             names.append(FieldText(TopicId::Documents, document, field));
         RowBuffer row;
         FieldValue text;
-        if (m_db.ReadRow(TopicId::Documents, document, row, true) && row.GetFieldValue(DocumentField::Text, text)) {
+        if (d->m_db.ReadRow(TopicId::Documents, document, row, true) && row.GetFieldValue(DocumentField::Text, text)) {
             const QByteArray* reference = text.GetExternalReference();
             names.append(StripExternPrefix(reference ? reference : text.GetBlob()));
         }
@@ -224,8 +225,8 @@ bool CKorDoc::DeleteVariableListRow(qint32 field, bool codes)
     const qint32 list = codes ? TopicId::CodeVariables : TopicId::DocumentVariables;
     QList<ObjectRef> removed;
     QList<ObjectRef> changed;
-    if (!HasRow(list, field) || !m_db.DeleteRow(list, field, removed, changed))
+    if (!HasRow(list, field) || !d->m_db.DeleteRow(list, field, removed, changed))
         return false;
-    m_registry.NotifyDeleted(list, field);
+    d->m_registry.NotifyDeleted(list, field);
     return true;
 }

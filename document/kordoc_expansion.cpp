@@ -2,6 +2,7 @@
 // state instead of one durable write each.
 
 #include "document/kordoc.h"
+#include "document/kordoc_p.h"
 
 #include "document/listnotifyinfo.h"
 #include "store/storeids.h"
@@ -10,7 +11,7 @@
 void CKorDoc::HandleExpandStates(ExpandStatesNotifyInfo& info)
 {
     info.result = false;
-    StoreTransaction transaction(&m_db);
+    StoreTransaction transaction(&d->m_db);
     if (!transaction.IsActive())
         return;
     for (const auto& [topic, id] : std::as_const(info.objects)) {

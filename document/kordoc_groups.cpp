@@ -3,6 +3,7 @@
 // lookup by group and document name, and set membership.
 
 #include "document/kordoc.h"
+#include "document/kordoc_p.h"
 
 #include "document/documentids.h"
 #include "document/rowfields.h"
@@ -53,12 +54,12 @@ QString CKorDoc::DefaultObjectName(int textId, qint32 key)
 qint32 CKorDoc::CreateRow(qint32 topic, const std::function<bool(RowBuffer& row, qint32 key)>& fill, bool withBlobs)
 {
     RowBuffer row;
-    if (!m_db.AddRow(topic, row, -1))
+    if (!d->m_db.AddRow(topic, row, -1))
         return 0;
     const qint32 key = row.GetKey();
     if (!fill(row, key)) {
         row.Release();
-        m_db.RemoveRow(topic, key);  // never reached the file
+        d->m_db.RemoveRow(topic, key);  // never reached the file
         return 0;
     }
     // A failed first commit takes the added row out of memory again.
@@ -80,8 +81,8 @@ bool CKorDoc::NewDocumentGroup()
     const qint32 group = AddDocumentGroupRow(QString());
     if (!group)
         return false;
-    if (m_registry.NotifyAdded(TopicId::DocumentGroups, group, 0, TopicKind::DocumentsRoot, 0, true))
-        m_registry.BeginEditLabel(TopicId::DocumentGroups, group);
+    if (d->m_registry.NotifyAdded(TopicId::DocumentGroups, group, 0, TopicKind::DocumentsRoot, 0, true))
+        d->m_registry.BeginEditLabel(TopicId::DocumentGroups, group);
     return true;
 }
 
@@ -89,13 +90,13 @@ qint32 CKorDoc::NewDocumentGroupNamed(const QString& name)
 {
     const qint32 group = AddDocumentGroupRow(name);
     if (group)
-        m_registry.NotifyAdded(TopicId::DocumentGroups, group, 0, TopicKind::DocumentsRoot, 0, true);
+        d->m_registry.NotifyAdded(TopicId::DocumentGroups, group, 0, TopicKind::DocumentsRoot, 0, true);
     return group;
 }
 
 bool CKorDoc::IsValidGroup(qint32 group) const
 {
-    const TopicTable* groups = m_db.GetTable(TopicId::DocumentGroups);
+    const TopicTable* groups = d->m_db.GetTable(TopicId::DocumentGroups);
     return group == 0 || (groups && groups->HasKey(group));
 }
 
@@ -106,7 +107,7 @@ bool CKorDoc::FillNewDocument(RowBuffer& row, qint32 key, qint32 group, const QS
     return SetText(row, DocumentField::Name, rowName.isEmpty() ? DefaultObjectName(defaultText, key) : rowName) &&
            SetInt(row, DocumentField::GroupID, group) && SetInt(row, DocumentField::State, 0) &&
            SetDate(row, DocumentField::Date, Now()) &&
-           SetText(row, DocumentField::Author, m_db.GetUserName()) &&
+           SetText(row, DocumentField::Author, d->m_db.GetUserName()) &&
            SetText(row, DocumentField::MediaFile, mediaFile.trimmed());
 }
 
@@ -124,7 +125,7 @@ qint32 CKorDoc::NewDocument(qint32 group, const QString& name, const QByteArray&
         },
         true);
     if (document)
-        m_registry.NotifyAdded(TopicId::Documents, document, 0, TopicId::DocumentGroups, group, true);
+        d->m_registry.NotifyAdded(TopicId::Documents, document, 0, TopicId::DocumentGroups, group, true);
     return document;
 }
 
@@ -148,7 +149,7 @@ qint32 CKorDoc::NewTableDocument(qint32 group, const QString& name, const QStrin
         },
         createTable);
     if (document)
-        m_registry.NotifyAdded(TopicId::Documents, document, append ? -1 : 0, TopicId::DocumentGroups, group, true);
+        d->m_registry.NotifyAdded(TopicId::Documents, document, append ? -1 : 0, TopicId::DocumentGroups, group, true);
     return document;
 }
 
@@ -166,7 +167,7 @@ qint32 CKorDoc::NewExternalDocument(qint32 group, const QString& name, const QBy
         },
         true);
     if (document)
-        m_registry.NotifyAdded(TopicId::Documents, document, 0, TopicId::DocumentGroups, group, true);
+        d->m_registry.NotifyAdded(TopicId::Documents, document, 0, TopicId::DocumentGroups, group, true);
     return document;
 }
 
@@ -179,7 +180,7 @@ bool CKorDoc::DuplicateDocument(qint32 source, qint32 targetKind, qint32 target)
             return false;
         group = target;
     } else if (targetKind == TopicId::Documents) {
-        const TopicTable* documents = m_db.GetTable(TopicId::Documents);
+        const TopicTable* documents = d->m_db.GetTable(TopicId::Documents);
         if (!documents || !documents->HasKey(target))
             return false;
         group = GetDocumentGroup(target);
@@ -188,13 +189,13 @@ bool CKorDoc::DuplicateDocument(qint32 source, qint32 targetKind, qint32 target)
         return false;
     }
     RowBuffer original;
-    if (!m_db.ReadRow(TopicId::Documents, source, original, false))
+    if (!d->m_db.ReadRow(TopicId::Documents, source, original, false))
         return false;
     const QString name = TextOf(original, DocumentField::Name);
     original.Release();
 
     RowBuffer row;
-    if (!m_db.DuplicateRow(TopicId::Documents, source, row))
+    if (!d->m_db.DuplicateRow(TopicId::Documents, source, row))
         return false;
     const qint32 key = row.GetKey();
     const QString copyName = CutToUnits(QStringLiteral("%1 (%2)").arg(name).arg(key), kNameUnits);
@@ -204,12 +205,12 @@ bool CKorDoc::DuplicateDocument(qint32 source, qint32 targetKind, qint32 target)
                         SetInt(row, DocumentField::Memos, 0) && SetInt(row, DocumentField::MemoID, 0);
     if (!filled) {
         row.Release();
-        m_db.RemoveRow(TopicId::Documents, key);
+        d->m_db.RemoveRow(TopicId::Documents, key);
         return false;
     }
     if (!row.Commit(true, true))
         return false;
-    m_registry.NotifyAdded(TopicId::Documents, key, after, TopicId::DocumentGroups, group, true);
+    d->m_registry.NotifyAdded(TopicId::Documents, key, after, TopicId::DocumentGroups, group, true);
     return true;
 }
 
@@ -218,9 +219,9 @@ bool CKorDoc::FindOrCreateDocument(const QString& groupName, const QString& docu
     qint32 group = 0;
     if (!RowName(groupName).isEmpty()) {
         QList<qint32> groups;
-        m_db.GetAllKeys(TopicId::DocumentGroups, groups);
+        d->m_db.GetAllKeys(TopicId::DocumentGroups, groups);
         const auto found = std::find_if(groups.cbegin(), groups.cend(), [&](qint32 key) {
-            return SameName(TextOfKey(m_db, TopicId::DocumentGroups, key, GroupField::Name), groupName);
+            return SameName(TextOfKey(d->m_db, TopicId::DocumentGroups, key, GroupField::Name), groupName);
         });
         if (found != groups.cend()) {
             group = *found;
@@ -230,13 +231,13 @@ bool CKorDoc::FindOrCreateDocument(const QString& groupName, const QString& docu
             group = AddDocumentGroupRow(groupName);
             if (!group)
                 return false;
-            m_registry.NotifyAdded(TopicId::DocumentGroups, group, 0, TopicKind::DocumentsRoot, 0, false);
+            d->m_registry.NotifyAdded(TopicId::DocumentGroups, group, 0, TopicKind::DocumentsRoot, 0, false);
         }
     }
     QList<qint32> documents;
-    m_db.FindKeysByParent(TopicId::Documents, TopicId::DocumentGroups, group, documents);
+    d->m_db.FindKeysByParent(TopicId::Documents, TopicId::DocumentGroups, group, documents);
     for (const qint32 document : std::as_const(documents)) {
-        if (m_db.ReadRow(TopicId::Documents, document, row, false) &&
+        if (d->m_db.ReadRow(TopicId::Documents, document, row, false) &&
             SameName(TextOf(row, DocumentField::Name), documentName))
             return !create;
     }
@@ -244,19 +245,19 @@ bool CKorDoc::FindOrCreateDocument(const QString& groupName, const QString& docu
     if (!create)
         return false;
     const qint32 document = NewTableDocument(group, RowName(documentName), QString(), true, false, 0, 0);
-    return document && m_db.ReadRow(TopicId::Documents, document, row, false);
+    return document && d->m_db.ReadRow(TopicId::Documents, document, row, false);
 }
 
 bool CKorDoc::AddMemberRow(const SetTopics& topics, qint32 set, qint32 object, qint32& member)
 {
-    const TopicTable* sets = m_db.GetTable(topics.set);
-    const TopicTable* objects = m_db.GetTable(topics.object);
+    const TopicTable* sets = d->m_db.GetTable(topics.set);
+    const TopicTable* objects = d->m_db.GetTable(topics.object);
     if (!sets || !objects || !sets->HasKey(set) || !objects->HasKey(object))
         return false;
     QList<qint32> members;
-    m_db.FindKeysByParent(topics.member, topics.set, set, members);
+    d->m_db.FindKeysByParent(topics.member, topics.set, set, members);
     for (const qint32 existing : std::as_const(members)) {
-        if (m_db.GetIntValue(topics.member, existing, SetMemberField::ObjectID) == object)
+        if (d->m_db.GetIntValue(topics.member, existing, SetMemberField::ObjectID) == object)
             return false;  // one membership per object
     }
     member = CreateRow(topics.member, [&](RowBuffer& row, qint32) {
@@ -270,7 +271,7 @@ bool CKorDoc::AddSetMember(const SetTopics& topics, qint32 object, qint32 set, q
     qint32 member = 0;
     if (!AddMemberRow(topics, set, object, member))
         return false;
-    m_registry.NotifyAdded(topics.member, member, position, topics.set, set, true);
+    d->m_registry.NotifyAdded(topics.member, member, position, topics.set, set, true);
     NotifyChanged(topics.set, set);
     NotifyChanged(topics.root, 0);
     return true;
@@ -282,7 +283,7 @@ bool CKorDoc::NewSetOf(const SetTopics& topics, const QString& name, const QList
     qint32 set = 0;
     {
         // The set and its members stand or fall together.
-        StoreTransaction transaction(&m_db);
+        StoreTransaction transaction(&d->m_db);
         if (!transaction.IsActive())
             return false;
         set = CreateRow(topics.set, [&](RowBuffer& row, qint32 key) {
@@ -302,8 +303,8 @@ bool CKorDoc::NewSetOf(const SetTopics& topics, const QString& name, const QList
         if (!transaction.Commit())
             return false;
     }
-    m_registry.NotifyAdded(topics.set, set, 0, topics.root, 0, true);
-    m_registry.NotifyAddedMany(topics.member, QList<quint32>(members.cbegin(), members.cend()), topics.set, set);
+    d->m_registry.NotifyAdded(topics.set, set, 0, topics.root, 0, true);
+    d->m_registry.NotifyAddedMany(topics.member, QList<quint32>(members.cbegin(), members.cend()), topics.set, set);
     NotifyChanged(topics.set, set);
     NotifyChanged(topics.root, 0);
     return true;
@@ -317,7 +318,7 @@ const CKorDoc::SetTopics CKorDoc::kCodeSetTopics{TopicId::CodeSets, TopicId::Cod
 QList<qint32> CKorDoc::ActivatedRows(qint32 topic, qint32 stateField) const
 {
     QList<qint32> keys;
-    const TopicTable* table = m_db.GetTable(topic);
+    const TopicTable* table = d->m_db.GetTable(topic);
     const FieldDescriptor* state = table ? table->Fields().GetById(stateField) : nullptr;
     if (!state)
         return keys;
@@ -338,7 +339,7 @@ bool CKorDoc::NewDocumentSetFromGroup(qint32 group)
     if (!IsValidGroup(group))
         return false;
     QList<qint32> documents;
-    m_db.FindKeysByParent(TopicId::Documents, TopicId::DocumentGroups, group, documents);
+    d->m_db.FindKeysByParent(TopicId::Documents, TopicId::DocumentGroups, group, documents);
     return NewSetOf(kDocumentSetTopics, QString(), documents);
 }
 

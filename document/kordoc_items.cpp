@@ -4,14 +4,15 @@
 // transcripts.
 
 #include "document/kordoc.h"
+#include "document/kordoc_p.h"
 
 #include "document/colorhsl.h"
 #include "document/documentids.h"
+#include "document/listnotifyinfo.h"
 #include "foundation/colorhelpers.h"
 #include "foundation/filehelpers.h"
 #include "foundation/stringstore.h"
 #include "foundation/waitwindow.h"
-#include "document/listnotifyinfo.h"
 #include "platform/rtf/richeditctrlex.h"
 #include "platform/rtf/rtfformat.h"
 #include "store/fieldvalue.h"
@@ -109,19 +110,19 @@ quint32 CKorDoc::GetItemColor(qint32 kind, qint32 id) const
         return 0;
     if (!HasRow(kind, id))
         return ColorOfType(0);
-    return ColorOfType(m_db.GetIntValue(kind, id, field));
+    return ColorOfType(d->m_db.GetIntValue(kind, id, field));
 }
 
 bool CKorDoc::IsSpecialCode(qint32 code) const
 {
-    return code != 0 && std::find(m_specialCodes.cbegin(), m_specialCodes.cend(), code) != m_specialCodes.cend();
+    return code != 0 && std::find(d->m_specialCodes.cbegin(), d->m_specialCodes.cend(), code) != d->m_specialCodes.cend();
 }
 
 qint32 CKorDoc::SumOf(qint32 topic, const QList<qint32>& keys, qint32 fieldId) const
 {
     qint32 sum = 0;
     for (const qint32 key : keys)
-        sum += HasRow(topic, key) ? m_db.GetIntValue(topic, key, fieldId) : 0;
+        sum += HasRow(topic, key) ? d->m_db.GetIntValue(topic, key, fieldId) : 0;
     return sum;
 }
 
@@ -134,9 +135,9 @@ qint32 CKorDoc::CountGroupCodings(qint32 group) const
 {
     QList<qint32> documents;
     if (group == 0)
-        m_db.GetAllKeys(TopicId::Documents, documents);
+        d->m_db.GetAllKeys(TopicId::Documents, documents);
     else
-        m_db.FindKeysByParent(TopicId::Documents, TopicId::DocumentGroups, group, documents);
+        d->m_db.FindKeysByParent(TopicId::Documents, TopicId::DocumentGroups, group, documents);
     return SumOf(TopicId::Documents, documents, DocumentField::Codes);
 }
 
@@ -145,12 +146,12 @@ qint32 CKorDoc::CountMemberCodings(qint32 memberTopic, qint32 setTopic, qint32 s
 {
     QList<qint32> members;
     if (set == 0)
-        m_db.GetAllKeys(memberTopic, members);
+        d->m_db.GetAllKeys(memberTopic, members);
     else
-        m_db.FindKeysByParent(memberTopic, setTopic, set, members);
+        d->m_db.FindKeysByParent(memberTopic, setTopic, set, members);
     QList<qint32> objects;
     for (const qint32 member : std::as_const(members))
-        objects.append(m_db.GetIntValue(memberTopic, member, SetMemberField::ObjectID));
+        objects.append(d->m_db.GetIntValue(memberTopic, member, SetMemberField::ObjectID));
     return SumOf(objectTopic, objects, countField);
 }
 
@@ -186,8 +187,8 @@ qint32 CKorDoc::CountSubtreeCodings(qint32 code) const
 
 qint32 CKorDoc::DocumentImage(qint32 document, bool member, bool showActivation, qint32& mediaKind) const
 {
-    const qint32 state = m_db.GetIntValue(TopicId::Documents, document, DocumentField::State);
-    const qint32 docType = m_db.GetIntValue(TopicId::Documents, document, DocumentField::DocType);
+    const qint32 state = d->m_db.GetIntValue(TopicId::Documents, document, DocumentField::State);
+    const qint32 docType = d->m_db.GetIntValue(TopicId::Documents, document, DocumentField::DocType);
     const bool open = state & ObjectState::ShownInBrowser;
     const bool active = showActivation && (state & ObjectState::Activated);
     const bool media = !FieldText(TopicId::Documents, document, DocumentField::MediaFile).trimmed().isEmpty();
@@ -218,13 +219,13 @@ qint32 CKorDoc::DocumentImage(qint32 document, bool member, bool showActivation,
 void CKorDoc::AnswerRowTexts(ListNotifyInfo& info, qint32 topic, qint32 key) const
 {
     if (info.mask & ListNotifyMask::Name)
-        info.name = m_db.FormatRowDisplay(topic, key, false);
+        info.name = d->m_db.FormatRowDisplay(topic, key, false);
     if (info.mask & ListNotifyMask::FullName)
-        info.name = m_db.FormatRowDisplay(topic, key, true);
+        info.name = d->m_db.FormatRowDisplay(topic, key, true);
     if (info.mask & ListNotifyMask::LongText)
-        info.longText = m_db.FormatAnnotation(topic, key);
+        info.longText = d->m_db.FormatAnnotation(topic, key);
     if (info.mask & ListNotifyMask::SecondText)
-        info.secondText = m_db.FormatRowDisplay(topic, key, false);
+        info.secondText = d->m_db.FormatRowDisplay(topic, key, false);
 }
 
 void CKorDoc::HandleItemQuery(ListNotifyInfo& info)
@@ -261,7 +262,7 @@ void CKorDoc::HandleItemQuery(ListNotifyInfo& info)
     switch (info.topic) {
     case TopicKind::DocumentsRoot:
         rootTexts(DocumentText::DocumentsRoot);
-        answer(Image::DocumentsRoot, 1, plainCount ? CountGroupCodings(0) : 0, m_projectMemo);
+        answer(Image::DocumentsRoot, 1, plainCount ? CountGroupCodings(0) : 0, d->m_projectMemo);
         break;
     case TopicKind::DocumentSetsRoot:
         rootTexts(DocumentText::SetsRoot);
@@ -281,8 +282,8 @@ void CKorDoc::HandleItemQuery(ListNotifyInfo& info)
         if (!HasRow(info.topic, id))
             return;
         AnswerRowTexts(info, info.topic, id);
-        const qint32 memo = m_db.GetIntValue(info.topic, id, GroupField::MemoID);
-        const qint32 state = m_db.GetIntValue(info.topic, id, GroupItem::State);
+        const qint32 memo = d->m_db.GetIntValue(info.topic, id, GroupField::MemoID);
+        const qint32 state = d->m_db.GetIntValue(info.topic, id, GroupItem::State);
         if (info.topic == TopicId::DocumentGroups)
             answer(Image::Group, state, plainCount ? CountGroupCodings(id) : 0, memo);
         else if (info.topic == TopicId::DocumentSets)
@@ -306,9 +307,9 @@ void CKorDoc::HandleItemQuery(ListNotifyInfo& info)
         const qint32 image = DocumentImage(document, member, info.imageVariant, mediaKind);
         if (mask & ListNotifyMask::Image)
             info.documentKind = mediaKind;
-        answer(image, m_db.GetIntValue(TopicId::Documents, document, DocumentField::State),
+        answer(image, d->m_db.GetIntValue(TopicId::Documents, document, DocumentField::State),
                plainCount ? CountDocumentCodings(document) : 0,
-               m_db.GetIntValue(TopicId::Documents, document, DocumentField::MemoID));
+               d->m_db.GetIntValue(TopicId::Documents, document, DocumentField::MemoID));
         if (mask & ListNotifyMask::Colour)
             info.colour = GetItemColor(TopicId::Documents, document);
         if (!member && !AnswerDocumentDetails(info, document))
@@ -319,34 +320,34 @@ void CKorDoc::HandleItemQuery(ListNotifyInfo& info)
         if (!HasRow(TopicId::Codes, id))
             return;
         AnswerRowTexts(info, TopicId::Codes, id);
-        const qint32 state = m_db.GetIntValue(TopicId::Codes, id, CodeField::State);
+        const qint32 state = d->m_db.GetIntValue(TopicId::Codes, id, CodeField::State);
         const bool active = info.imageVariant && (state & ObjectState::Activated);
-        qint32 count = m_db.GetIntValue(TopicId::Codes, id, CodeField::Codes);
+        qint32 count = d->m_db.GetIntValue(TopicId::Codes, id, CodeField::Codes);
         // A collapsed code shows what its whole subtree holds.
         if (!plainCount && (mask & ListNotifyMask::CountSubcodes) && !(state & ObjectState::Expanded))
             count = CountSubtreeCodings(id);
         answer(active ? Image::ActivatedCode : Image::Code, state, count,
-               m_db.GetIntValue(TopicId::Codes, id, CodeField::MemoID));
+               d->m_db.GetIntValue(TopicId::Codes, id, CodeField::MemoID));
         if (mask & ListNotifyMask::Name)
             info.mayRename = !IsSpecialCode(id);
         if (mask & ListNotifyMask::Colour)
             info.colour = GetItemColor(TopicId::Codes, id);
         if (mask & ListNotifyMask::ColourIndex)
-            info.colourIndex = m_db.GetIntValue(TopicId::Codes, id, CodeField::Type);
+            info.colourIndex = d->m_db.GetIntValue(TopicId::Codes, id, CodeField::Type);
         break;
     }
     case TopicId::CodeSetMembers: {
         if (!HasRow(TopicId::CodeSetMembers, id))
             return;
-        const qint32 code = m_db.GetIntValue(TopicId::CodeSetMembers, id, SetMemberField::ObjectID);
+        const qint32 code = d->m_db.GetIntValue(TopicId::CodeSetMembers, id, SetMemberField::ObjectID);
         if (!HasRow(TopicId::Codes, code))
             return;
         AnswerRowTexts(info, TopicId::CodeSetMembers, id);
-        const qint32 state = m_db.GetIntValue(TopicId::Codes, code, CodeField::State);
+        const qint32 state = d->m_db.GetIntValue(TopicId::Codes, code, CodeField::State);
         const bool active = info.imageVariant && (state & ObjectState::Activated);
         answer(active ? Image::ActivatedCodeSetMember : Image::CodeSetMember, state,
-               m_db.GetIntValue(TopicId::Codes, code, CodeField::Codes),
-               m_db.GetIntValue(TopicId::Codes, code, CodeField::MemoID));
+               d->m_db.GetIntValue(TopicId::Codes, code, CodeField::Codes),
+               d->m_db.GetIntValue(TopicId::Codes, code, CodeField::MemoID));
         if (mask & ListNotifyMask::Colour)
             info.colour = GetItemColor(TopicId::Codes, code);
         break;
@@ -354,7 +355,7 @@ void CKorDoc::HandleItemQuery(ListNotifyInfo& info)
     case TopicId::Codings: {
         if (mask & (ListNotifyMask::Content | ListNotifyMask::Comment)) {
             RowBuffer row;
-            if (!m_db.ReadRow(TopicId::Codings, id, row, mask & ListNotifyMask::Content))
+            if (!d->m_db.ReadRow(TopicId::Codings, id, row, mask & ListNotifyMask::Content))
                 return;
             FieldValue value;
             if ((mask & ListNotifyMask::Content) && row.GetFieldValue(CodingField::Text, value))
@@ -374,7 +375,7 @@ void CKorDoc::HandleItemQuery(ListNotifyInfo& info)
             return;
         AnswerRowTexts(info, TopicId::Memos, id);
         if (mask & ListNotifyMask::Image)
-            info.image = m_db.GetIntValue(TopicId::Memos, id, kMemoType);
+            info.image = d->m_db.GetIntValue(TopicId::Memos, id, kMemoType);
         break;
     case TopicKind::Paragraph:
         if ((mask & ListNotifyMask::LongText) && id != 0)
@@ -389,9 +390,9 @@ void CKorDoc::HandleItemQuery(ListNotifyInfo& info)
             return;
         AnswerRowTexts(info, TopicId::DictionaryCategories, id);
         if (mask & ListNotifyMask::Image)
-            info.image = m_db.GetIntValue(TopicId::DictionaryCategories, id, CategoryField::Type);
+            info.image = d->m_db.GetIntValue(TopicId::DictionaryCategories, id, CategoryField::Type);
         if (mask & ListNotifyMask::State)
-            info.state = m_db.GetIntValue(TopicId::DictionaryCategories, id, CategoryField::State);
+            info.state = d->m_db.GetIntValue(TopicId::DictionaryCategories, id, CategoryField::State);
         break;
     default:
         return;
@@ -402,10 +403,10 @@ void CKorDoc::HandleItemQuery(ListNotifyInfo& info)
 bool CKorDoc::AnswerDocumentDetails(ListNotifyInfo& info, qint32 document)
 {
     if (info.mask & ListNotifyMask::DocumentType)
-        info.documentType = m_db.GetIntValue(TopicId::Documents, document, DocumentField::DocType);
+        info.documentType = d->m_db.GetIntValue(TopicId::Documents, document, DocumentField::DocType);
     if (info.mask & ListNotifyMask::View) {
         RowBuffer row;
-        if (!m_db.ReadRow(TopicId::Documents, document, row, false))
+        if (!d->m_db.ReadRow(TopicId::Documents, document, row, false))
             return false;
         FieldValue zoom;
         if (row.GetFieldValue(DocumentField::ScaleFactor, zoom))
@@ -418,7 +419,7 @@ bool CKorDoc::AnswerDocumentDetails(ListNotifyInfo& info, qint32 document)
         // Each query hands over a copy of its own; the row keeps its blob.
         RowBuffer row;
         FieldValue text;
-        if (!m_db.ReadRow(TopicId::Documents, document, row, true))
+        if (!d->m_db.ReadRow(TopicId::Documents, document, row, true))
             return false;
         info.content = row.GetFieldValue(DocumentField::Text, text) && text.GetBlob() ? *text.GetBlob() : QByteArray();
     }
@@ -459,7 +460,7 @@ void CKorDoc::HandleItemChange(ListNotifyInfo& info)
 bool CKorDoc::ChangeGroupItem(ListNotifyInfo& info)
 {
     RowBuffer row;
-    if (!m_db.ReadRow(info.topic, info.itemId, row, false))
+    if (!d->m_db.ReadRow(info.topic, info.itemId, row, false))
         return false;
     if (info.mask & ListNotifyMask::Name) {
         // An empty name would leave an object the user cannot find again.
@@ -475,7 +476,7 @@ bool CKorDoc::ChangeGroupItem(ListNotifyInfo& info)
     const bool committed = row.Commit(false, false);
     if (info.topic == TopicId::DocumentGroups) {
         QList<qint32> documents;
-        m_db.FindKeysByParent(TopicId::Documents, TopicId::DocumentGroups, info.itemId, documents);
+        d->m_db.FindKeysByParent(TopicId::Documents, TopicId::DocumentGroups, info.itemId, documents);
         for (const qint32 document : std::as_const(documents))
             NotifyRelatedChanged(TopicId::DocumentSetMembers, TopicId::Documents, document);
     }
@@ -486,7 +487,7 @@ bool CKorDoc::ChangeDocumentItem(ListNotifyInfo& info)
 {
     const qint32 id = info.itemId;
     RowBuffer row;
-    if (!m_db.ReadRow(TopicId::Documents, id, row, (info.mask & ListNotifyMask::Content) != 0))
+    if (!d->m_db.ReadRow(TopicId::Documents, id, row, (info.mask & ListNotifyMask::Content) != 0))
         return false;
     if (info.mask & ListNotifyMask::View) {
         FieldValue zoom;
@@ -536,14 +537,14 @@ bool CKorDoc::ChangeDocumentItem(ListNotifyInfo& info)
 bool CKorDoc::SetRelatedGroup(qint32 topic, qint32 groupField, qint32 document, qint32 group)
 {
     QList<qint32> keys;
-    m_db.FindKeysByParent(topic, TopicId::Documents, document, keys);
+    d->m_db.FindKeysByParent(topic, TopicId::Documents, document, keys);
     // One transaction: a document's codings and memos never end up split
     // between two groups.
-    StoreTransaction transaction(&m_db);
+    StoreTransaction transaction(&d->m_db);
     bool written = transaction.IsActive();
     for (const qint32 key : std::as_const(keys)) {
         RowBuffer row;
-        if (!written || !m_db.ReadRow(topic, key, row, false))
+        if (!written || !d->m_db.ReadRow(topic, key, row, false))
             continue;
         if (SetInt(row, groupField, group))
             written = row.Commit(false, false);
@@ -569,7 +570,7 @@ bool CKorDoc::ChangeMemberItem(ListNotifyInfo& info)
     const bool codeSet = info.topic == TopicId::CodeSetMembers;
     const qint32 setTopic = codeSet ? TopicId::CodeSets : TopicId::DocumentSets;
     RowBuffer row;
-    if (!m_db.ReadRow(info.topic, info.itemId, row, false))
+    if (!d->m_db.ReadRow(info.topic, info.itemId, row, false))
         return false;
     if (info.mask & ListNotifyMask::Index)
         SetInt(row, kMemberIndex, info.index);
@@ -616,7 +617,7 @@ bool CKorDoc::ChangeCodeItem(ListNotifyInfo& info)
 {
     const qint32 id = info.itemId;
     RowBuffer row;
-    if (!m_db.ReadRow(TopicId::Codes, id, row, false))
+    if (!d->m_db.ReadRow(TopicId::Codes, id, row, false))
         return false;
     FieldValue nameField;
     row.GetFieldValue(CodeField::Name, nameField);
@@ -630,7 +631,7 @@ bool CKorDoc::ChangeCodeItem(ListNotifyInfo& info)
         const QString name = CutToUnits(info.name.trimmed(), FieldDescriptor::kNameUnits);
         const bool caseOnly = name.compare(oldName, Qt::CaseInsensitive) == 0;
         bool allowed = !name.isEmpty() && name != oldName;
-        if (allowed && m_uniqueCodeNames && !caseOnly) {
+        if (allowed && d->m_uniqueCodeNames && !caseOnly) {
             QStringList names;
             ListCodeNames(names);
             allowed = !names.contains(name.toLower(), Qt::CaseInsensitive);
@@ -673,7 +674,7 @@ bool CKorDoc::ChangeCategoryItem(ListNotifyInfo& info)
 {
     const qint32 id = info.itemId;
     RowBuffer row;
-    if (!m_db.ReadRow(TopicId::DictionaryCategories, id, row, false))
+    if (!d->m_db.ReadRow(TopicId::DictionaryCategories, id, row, false))
         return false;
     bool changed = false;
     if (info.mask & ListNotifyMask::State)
@@ -703,11 +704,11 @@ bool CKorDoc::LoadDocumentTimestamps(qint32 document, QList<MediaTimestamp>& mar
 {
     marks.clear();
     QList<qint32> keys;
-    m_db.FindKeysByParent(TopicId::MediaMarks, TopicId::Documents, document, keys);
+    d->m_db.FindKeysByParent(TopicId::MediaMarks, TopicId::Documents, document, keys);
     for (const qint32 key : std::as_const(keys)) {
         MediaTimestamp mark;
         mark.id = key;
-        mark.startChar = m_db.GetIntValue(TopicId::MediaMarks, key, MediaMarkField::StartChar);
+        mark.startChar = d->m_db.GetIntValue(TopicId::MediaMarks, key, MediaMarkField::StartChar);
         mark.begin = ParseVersionSuffix(FieldText(TopicId::MediaMarks, key, MediaMarkField::Begin));
         mark.end = ParseVersionSuffix(FieldText(TopicId::MediaMarks, key, MediaMarkField::End));
         marks.append(mark);

@@ -3,6 +3,7 @@
 // hit lists the document keeps, and the overview table's build.
 
 #include "document/kordoc.h"
+#include "document/kordoc_p.h"
 
 #include "document/documentids.h"
 #include "foundation/ids.h"
@@ -50,121 +51,121 @@ bool AddLexicalHit(const LexicalHit& hit, LexicalHitList& hits)
 
 qint32 CKorDoc::RunLexicalSearch(const LexicalSearch& search, LexicalHitList& hits)
 {
-    return m_lexical ? m_lexical->RunLexicalSearch(search, hits) : 0;
+    return d->m_lexical ? d->m_lexical->RunLexicalSearch(search, hits) : 0;
 }
 
 const LexicalHitList& CKorDoc::SearchCategoryWords(qint32 breakdown, const CSegmentArray* rows)
 {
-    if (m_lexical)
-        m_lexical->SearchCategoryWords(*this, breakdown, rows);
+    if (d->m_lexical)
+        d->m_lexical->SearchCategoryWords(*this, breakdown, rows);
     else
-        m_categoryHits.clear();
-    return m_categoryHits;
+        d->m_categoryHits.clear();
+    return d->m_categoryHits;
 }
 
 qint32 CKorDoc::AutoCodeHits(qint32 code, bool pdfOnly)
 {
-    return m_lexical ? m_lexical->AutoCodeHits(*this, code, pdfOnly) : 0;
+    return d->m_lexical ? d->m_lexical->AutoCodeHits(*this, code, pdfOnly) : 0;
 }
 
 qint32 CKorDoc::AutoCodeHitSentences(qint32 code, bool& pdfSeen)
 {
     pdfSeen = false;
-    return m_lexical ? m_lexical->AutoCodeHitSentences(*this, code, pdfSeen) : 0;
+    return d->m_lexical ? d->m_lexical->AutoCodeHitSentences(*this, code, pdfSeen) : 0;
 }
 
 qint32 CKorDoc::AutoCodeHitParagraphs(qint32 code, bool& pdfSeen, bool& tableSeen)
 {
     pdfSeen = tableSeen = false;
-    return m_lexical ? m_lexical->AutoCodeHitParagraphs(*this, code, pdfSeen, tableSeen) : 0;
+    return d->m_lexical ? d->m_lexical->AutoCodeHitParagraphs(*this, code, pdfSeen, tableSeen) : 0;
 }
 
 qint32 CKorDoc::AutoCodeHitsRemaining(qint32 code)
 {
-    return m_lexical ? m_lexical->AutoCodeHitsRemaining(*this, code) : 0;
+    return d->m_lexical ? d->m_lexical->AutoCodeHitsRemaining(*this, code) : 0;
 }
 
 qint32 CKorDoc::AutoCodeSearchHits(qint32 code)
 {
-    return m_lexical ? m_lexical->AutoCodeSearchHits(*this, code) : 0;
+    return d->m_lexical ? d->m_lexical->AutoCodeSearchHits(*this, code) : 0;
 }
 
 bool CKorDoc::WriteSegmentMemos(CRichEditCtrlEx* control, qint32 document, qint32 start, qint32 end)
 {
-    return m_lexical && m_lexical->WriteSegmentMemos(*this, control, document, start, end);
+    return d->m_lexical && d->m_lexical->WriteSegmentMemos(*this, control, document, start, end);
 }
 
 bool CKorDoc::SaveSegmentListRtf(const QString& path, const QList<qint32>& codings)
 {
-    return m_lexical && m_lexical->SaveSegmentListRtf(*this, path, codings);
+    return d->m_lexical && d->m_lexical->SaveSegmentListRtf(*this, path, codings);
 }
 
 bool CKorDoc::SaveMemosRtf(const QString& path, const QList<qint32>& memos)
 {
-    return m_lexical && m_lexical->SaveMemosRtf(*this, path, memos);
+    return d->m_lexical && d->m_lexical->SaveMemosRtf(*this, path, memos);
 }
 
 qint32 CKorDoc::FormatSearchHitList(const QList<qint32>& hits, CRichEditCtrlEx* control, bool& pdfSeen)
 {
     pdfSeen = false;
-    return m_lexical ? m_lexical->FormatSearchHitList(*this, hits, control, pdfSeen) : 0;
+    return d->m_lexical ? d->m_lexical->FormatSearchHitList(*this, hits, control, pdfSeen) : 0;
 }
 
 qint32 CKorDoc::FormatSearchHitCounts(const QList<qint32>& hits, CRichEditCtrlEx* control, bool pdfOnly)
 {
-    return m_lexical ? m_lexical->FormatSearchHitCounts(*this, hits, control, pdfOnly) : 0;
+    return d->m_lexical ? d->m_lexical->FormatSearchHitCounts(*this, hits, control, pdfOnly) : 0;
 }
 
 qint32 CKorDoc::FormatSearchHitRanges(const QList<qint32>& hits, CRichEditCtrlEx* control, bool& pdfSeen)
 {
     pdfSeen = false;
-    return m_lexical ? m_lexical->FormatSearchHitRanges(*this, hits, control, pdfSeen) : 0;
+    return d->m_lexical ? d->m_lexical->FormatSearchHitRanges(*this, hits, control, pdfSeen) : 0;
 }
 
 QString CKorDoc::WriteSearchHitsInContext(qint32 hit)
 {
-    return m_lexical ? m_lexical->WriteSearchHitsInContext(*this, hit) : QString();
+    return d->m_lexical ? d->m_lexical->WriteSearchHitsInContext(*this, hit) : QString();
 }
 
 QString CKorDoc::WriteSearchHitsByDocument(qint32 hit)
 {
-    return m_lexical ? m_lexical->WriteSearchHitsByDocument(*this, hit) : QString();
+    return d->m_lexical ? d->m_lexical->WriteSearchHitsByDocument(*this, hit) : QString();
 }
 
 QString CKorDoc::WriteSearchHitsPlain(qint32 hit)
 {
-    return m_lexical ? m_lexical->WriteSearchHitsPlain(*this, hit) : QString();
+    return d->m_lexical ? d->m_lexical->WriteSearchHitsPlain(*this, hit) : QString();
 }
 
 qint32 CKorDoc::MarkCategoryHits(qint32 document, qint32 page, const QString& text, qint32 base,
                                  const QList<qint32>& categories, QList<qint32>& counts, CRichEditCtrlEx* control,
                                  qint32 code)
 {
-    return m_lexical
-               ? m_lexical->MarkCategoryHits(*this, document, page, text, base, categories, counts, control, code)
+    return d->m_lexical
+               ? d->m_lexical->MarkCategoryHits(*this, document, page, text, base, categories, counts, control, code)
                : 0;
 }
 
 qint32 CKorDoc::WriteOverview(qint32 document, CRichEditCtrlEx* control)
 {
-    return m_lexical ? m_lexical->WriteOverview(*this, document, control) : 0;
+    return d->m_lexical ? d->m_lexical->WriteOverview(*this, document, control) : 0;
 }
 
 qint32 CKorDoc::WriteDocumentOverview(qint32 document, qint32 code, RowBuffer* row, CRichEditCtrlEx* control)
 {
-    return m_lexical ? m_lexical->WriteDocumentOverview(*this, document, code, row, control) : 0;
+    return d->m_lexical ? d->m_lexical->WriteDocumentOverview(*this, document, code, row, control) : 0;
 }
 
 qint32 CKorDoc::BuildOverviewRows(qint32 document, qint32 code, qint32 depth, qint32 targetDepth,
                                   CRichEditCtrlEx* control)
 {
-    return m_lexical ? m_lexical->BuildOverviewRows(*this, document, code, depth, targetDepth, control) : 0;
+    return d->m_lexical ? d->m_lexical->BuildOverviewRows(*this, document, code, depth, targetDepth, control) : 0;
 }
 
 bool CKorDoc::BuildOverviewTable(qint32 targetDepth, const QList<qint32>& documents, const QList<qint32>& codes)
 {
-    m_overviewHits.clear();
-    m_overviewHits.squeeze();
+    d->m_overviewHits.clear();
+    d->m_overviewHits.squeeze();
     if (!DefineOverviewTable())
         return false;
     // The validation file gets the overviews as plain text.

@@ -2,6 +2,7 @@
 // end that names a file or address) and the media time marks of documents.
 
 #include "document/kordoc.h"
+#include "document/kordoc_p.h"
 
 #include "document/documentids.h"
 #include "document/rowfields.h"
@@ -47,10 +48,10 @@ bool CKorDoc::AddLink(LinkRecord& record)
         return false;
     // Only an end that waits for its partner pairs; one naming a file or
     // address (-1) never does.
-    const qint32 partner = record.LinkID == 0 ? FirstWaitingLink(m_db) : 0;
+    const qint32 partner = record.LinkID == 0 ? FirstWaitingLink(d->m_db) : 0;
     qint32 key = 0;
     {
-        StoreTransaction transaction(&m_db);
+        StoreTransaction transaction(&d->m_db);
         if (!transaction.IsActive())
             return false;
         key = CreateRow(
@@ -69,7 +70,7 @@ bool CKorDoc::AddLink(LinkRecord& record)
             return false;
         if (partner) {
             RowBuffer row;
-            if (!m_db.ReadRow(TopicId::Links, partner, row, false) || !SetInt(row, LinkField::LinkID, key) ||
+            if (!d->m_db.ReadRow(TopicId::Links, partner, row, false) || !SetInt(row, LinkField::LinkID, key) ||
                 !row.Commit(false, false))
                 return false;
         }
@@ -82,7 +83,7 @@ bool CKorDoc::AddLink(LinkRecord& record)
     record.Text.clear();
     if (partner)
         NotifyChanged(TopicId::Links, partner);
-    m_registry.NotifyAdded(TopicId::Links, key, 0, TopicId::Documents, record.TextID, true);
+    d->m_registry.NotifyAdded(TopicId::Links, key, 0, TopicId::Documents, record.TextID, true);
     return true;
 }
 
@@ -90,7 +91,7 @@ bool CKorDoc::UpdateLink(LinkRecord& record)
 {
     RowBuffer row;
     const QByteArray text = std::exchange(record.Text, {});
-    if (!m_db.ReadRow(TopicId::Links, record.ID, row, false))
+    if (!d->m_db.ReadRow(TopicId::Links, record.ID, row, false))
         return false;
     const bool filled = SetInt(row, LinkField::StartChar, record.StartChar) &&
                         SetInt(row, LinkField::FinishChar, record.FinishChar) &&
@@ -104,14 +105,14 @@ bool CKorDoc::UpdateLink(LinkRecord& record)
 
 bool CKorDoc::DeleteFirstLink()
 {
-    const qint32 waiting = FirstWaitingLink(m_db);
+    const qint32 waiting = FirstWaitingLink(d->m_db);
     return waiting != 0 && DeleteLink(waiting);
 }
 
 bool CKorDoc::IsLinkPlaceFree(qint32 document, qint32 page, qint32 start, qint32 finish, qint32 x1, qint32 x2,
                               const TopicDatabase* store) const
 {
-    const TopicDatabase& db = store ? *store : m_db;
+    const TopicDatabase& db = store ? *store : d->m_db;
     QList<qint32> links;
     db.FindKeysByParent(TopicId::Links, TopicId::Documents, document, links);
     return std::none_of(links.cbegin(), links.cend(), [&](qint32 link) {
@@ -127,7 +128,7 @@ bool CKorDoc::AddMediaMarks(qint32 document, const QList<MediaMarkRecord>& marks
 {
     if (!HasRow(TopicId::Documents, document))
         return false;
-    StoreTransaction transaction(&m_db);
+    StoreTransaction transaction(&d->m_db);
     if (!transaction.IsActive())
         return false;
     for (MediaMarkRecord mark : marks) {
@@ -148,7 +149,7 @@ bool CKorDoc::StoreMediaMarks(qint32 document, QList<MediaTimestamp>& marks, con
     };
     QList<Written> written;
     {
-        StoreTransaction transaction(&m_db);
+        StoreTransaction transaction(&d->m_db);
         if (!transaction.IsActive())
             return false;
         bool ok = true;
@@ -161,7 +162,7 @@ bool CKorDoc::StoreMediaMarks(qint32 document, QList<MediaTimestamp>& marks, con
             const bool adding = entry.id == 0;
             if (!adding) {
                 RowBuffer row;
-                ok = m_db.ReadRow(TopicId::MediaMarks, entry.id, row, false) && FillMark(row, mark) &&
+                ok = d->m_db.ReadRow(TopicId::MediaMarks, entry.id, row, false) && FillMark(row, mark) &&
                      row.Commit(false, false);
             } else {
                 entry.id = CreateRow(TopicId::MediaMarks, [&](RowBuffer& row, qint32) { return FillMark(row, mark); });
@@ -187,8 +188,8 @@ bool CKorDoc::StoreMediaMarks(qint32 document, QList<MediaTimestamp>& marks, con
             NotifyChanged(TopicId::MediaMarks, id);
             continue;
         }
-        m_registry.NotifyAdded(TopicId::MediaMarks, id, position, TopicId::Documents, document, true);
-        m_registry.SelectObject(TopicId::MediaMarks, id, 0);
+        d->m_registry.NotifyAdded(TopicId::MediaMarks, id, position, TopicId::Documents, document, true);
+        d->m_registry.SelectObject(TopicId::MediaMarks, id, 0);
     }
     return true;
 }
@@ -197,9 +198,9 @@ bool CKorDoc::GetMediaMark(qint32 mark, MediaMarkRecord& record) const
 {
     if (!HasRow(TopicId::MediaMarks, mark))
         return false;
-    record.TextID = m_db.GetIntValue(TopicId::MediaMarks, mark, MediaMarkField::Document);
-    record.State = m_db.GetIntValue(TopicId::MediaMarks, mark, MediaMarkField::State);
-    record.StartChar = m_db.GetIntValue(TopicId::MediaMarks, mark, MediaMarkField::StartChar);
+    record.TextID = d->m_db.GetIntValue(TopicId::MediaMarks, mark, MediaMarkField::Document);
+    record.State = d->m_db.GetIntValue(TopicId::MediaMarks, mark, MediaMarkField::State);
+    record.StartChar = d->m_db.GetIntValue(TopicId::MediaMarks, mark, MediaMarkField::StartChar);
     record.Begin = FieldText(TopicId::MediaMarks, mark, MediaMarkField::Begin);
     record.End = FieldText(TopicId::MediaMarks, mark, MediaMarkField::End);
     return true;
@@ -222,9 +223,9 @@ bool CKorDoc::DeleteMediaMark(qint32 mark)
     const qint32 neighbour = first ? marks.at(1).id : (found - 1)->id;
     Deletion deletion;
     {
-        StoreTransaction transaction(&m_db);
+        StoreTransaction transaction(&d->m_db);
         RowBuffer row;
-        if (!transaction.IsActive() || !m_db.ReadRow(TopicId::MediaMarks, neighbour, row, false))
+        if (!transaction.IsActive() || !d->m_db.ReadRow(TopicId::MediaMarks, neighbour, row, false))
             return false;
         const bool filled = first ? SetInt(row, MediaMarkField::StartChar, 0) &&
                                         SetText(row, MediaMarkField::Begin, FormatMediaTime(0))

@@ -3,6 +3,7 @@
 // the project file.
 
 #include "document/kordoc.h"
+#include "document/kordoc_p.h"
 
 #include "document/documentids.h"
 
@@ -182,11 +183,11 @@ void CKorDoc::DefineListColumns()
     // references with the tables it refers to, and a later reset of one of
     // those would forget them.
     for (const ListTopic& list : ListTopics()) {
-        if (TopicTable* table = m_db.GetTable(list.topic))
+        if (TopicTable* table = d->m_db.GetTable(list.topic))
             table->Reset();
     }
     for (const ListTopic& list : ListTopics()) {
-        TopicTable* table = m_db.GetTable(list.topic);
+        TopicTable* table = d->m_db.GetTable(list.topic);
         if (!table)
             continue;
         AddColumns(*table, list.columns);
@@ -200,7 +201,7 @@ void CKorDoc::DefineListColumns()
 
 void CKorDoc::PrepareWordTable(const QList<qint32>& ids, qint32 kind)
 {
-    TopicTable* table = m_db.GetTable(TopicId::WordFrequencies);
+    TopicTable* table = d->m_db.GetTable(TopicId::WordFrequencies);
     if (!table)
         return;
     table->Reset();
@@ -208,25 +209,25 @@ void CKorDoc::PrepareWordTable(const QList<qint32>& ids, qint32 kind)
     if (kind != TopicId::Documents && kind != TopicId::DocumentSets)
         return;
     for (const qint32 id : ids)
-        table->AddField(MakeField(kWordCountBase + id, m_db.FormatRowDisplay(kind, id, false), Integer, kVisible));
+        table->AddField(MakeField(kWordCountBase + id, d->m_db.FormatRowDisplay(kind, id, false), Integer, kVisible));
 }
 
 bool CKorDoc::DefineOverviewTable()
 {
-    TopicTable* table = m_db.CreateTable(TopicId::OverviewTable);
+    TopicTable* table = d->m_db.CreateTable(TopicId::OverviewTable);
     if (!table)
         return false;
     table->Reset();
     AddColumns(*table, OverviewColumns());
     QList<qint32> categories;
-    m_db.GetAllKeys(TopicId::DictionaryCategories, categories);
+    d->m_db.GetAllKeys(TopicId::DictionaryCategories, categories);
     std::sort(categories.begin(), categories.end());
     for (const qint32 category : std::as_const(categories)) {
-        if (m_db.GetIntValue(TopicId::DictionaryCategories, category, kCategoryType) != 0)
+        if (d->m_db.GetIntValue(TopicId::DictionaryCategories, category, kCategoryType) != 0)
             continue;
         RowBuffer row;
         FieldValue name;
-        if (m_db.ReadRow(TopicId::DictionaryCategories, category, row, false) && row.GetFieldValue(kCategoryName, name))
+        if (d->m_db.ReadRow(TopicId::DictionaryCategories, category, row, false) && row.GetFieldValue(kCategoryName, name))
             table->AddField(MakeField(category, name.GetText(), Integer, kVisible));
     }
     return true;

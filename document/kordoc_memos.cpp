@@ -3,6 +3,7 @@
 // the memos linked to codes.
 
 #include "document/kordoc.h"
+#include "document/kordoc_p.h"
 
 #include "document/documentids.h"
 #include "document/rowfields.h"
@@ -73,36 +74,36 @@ qint32 CKorDoc::NewMemo(const QString& title, const QString& author, const QDate
         },
         true);
     if (memo)
-        m_registry.NotifyAdded(TopicId::Memos, memo, 0, 0, 0, true);
+        d->m_registry.NotifyAdded(TopicId::Memos, memo, 0, 0, 0, true);
     return memo;
 }
 
 bool CKorDoc::FillNewMemo(RowBuffer& row, qint32 key, const QByteArray& rtf)
 {
     return SetText(row, MemoField::Title, DefaultObjectName(DocumentText::DefaultMemoName, key)) &&
-           SetText(row, MemoField::Author, m_db.GetUserName()) && SetDate(row, MemoField::Date, Now()) &&
+           SetText(row, MemoField::Author, d->m_db.GetUserName()) && SetDate(row, MemoField::Date, Now()) &&
            (rtf.isEmpty() || SetBlob(row, MemoField::Text, rtf));
 }
 
 bool CKorDoc::AddToDocumentMemos(qint32 document, qint32 delta)
 {
     RowBuffer row;
-    return m_db.ReadRow(TopicId::Documents, document, row, false) &&
+    return d->m_db.ReadRow(TopicId::Documents, document, row, false) &&
            SetInt(row, DocumentField::Memos, std::max(0, IntOf(row, DocumentField::Memos) + delta)) &&
            row.Commit(false, false);
 }
 
 bool CKorDoc::IsMemoHeld(qint32 memo) const
 {
-    if (memo == m_projectMemo)
+    if (memo == d->m_projectMemo)
         return true;
-    const qint32 document = m_db.GetIntValue(TopicId::Memos, memo, MemoField::Document);
-    if (document != 0 && m_db.GetIntValue(TopicId::Memos, memo, MemoField::Pos) >= 0)
+    const qint32 document = d->m_db.GetIntValue(TopicId::Memos, memo, MemoField::Document);
+    if (document != 0 && d->m_db.GetIntValue(TopicId::Memos, memo, MemoField::Pos) >= 0)
         return HasRow(TopicId::Documents, document);  // a memo at a place in the text
     for (const qint32 topic : {TopicId::Codes, TopicId::Documents, TopicId::DocumentGroups, TopicId::DocumentSets}) {
         const MemoOwner* owner = FindMemoOwner(topic);
-        const qint32 id = m_db.GetIntValue(TopicId::Memos, memo, owner->ownerField);
-        if (id != 0 && HasRow(topic, id) && m_db.GetIntValue(topic, id, owner->memoIdField) == memo)
+        const qint32 id = d->m_db.GetIntValue(TopicId::Memos, memo, owner->ownerField);
+        if (id != 0 && HasRow(topic, id) && d->m_db.GetIntValue(topic, id, owner->memoIdField) == memo)
             return true;
     }
     return false;
@@ -123,22 +124,22 @@ qint32 CKorDoc::GetObjectMemo(const MemoOwner& owner, qint32 id, bool& created, 
     };
     const auto setMemoId = [&](qint32 memo) {
         RowBuffer row;
-        return m_db.ReadRow(owner.topic, id, row, false) && SetInt(row, owner.memoIdField, memo) &&
+        return d->m_db.ReadRow(owner.topic, id, row, false) && SetInt(row, owner.memoIdField, memo) &&
                row.Commit(false, false);
     };
 
-    const qint32 memo = m_db.GetIntValue(owner.topic, id, owner.memoIdField);
+    const qint32 memo = d->m_db.GetIntValue(owner.topic, id, owner.memoIdField);
     if (memo != 0 && HasRow(TopicId::Memos, memo)) {
-        const bool namesOwner = m_db.GetIntValue(TopicId::Memos, memo, owner.ownerField) == id &&
-                                m_db.GetIntValue(TopicId::Memos, memo, MemoField::Pos) < 0;
+        const bool namesOwner = d->m_db.GetIntValue(TopicId::Memos, memo, owner.ownerField) == id &&
+                                d->m_db.GetIntValue(TopicId::Memos, memo, MemoField::Pos) < 0;
         if (namesOwner)
             return memo;
         if (!IsMemoHeld(memo)) {
             // A memo nobody else holds is attached to the object again; the
             // documents that counted it before and after keep their counts.
-            StoreTransaction transaction(&m_db);
+            StoreTransaction transaction(&d->m_db);
             RowBuffer row;
-            if (!transaction.IsActive() || !m_db.ReadRow(TopicId::Memos, memo, row, false))
+            if (!transaction.IsActive() || !d->m_db.ReadRow(TopicId::Memos, memo, row, false))
                 return 0;
             const qint32 before = IntOf(row, MemoField::Document);
             const qint32 after = owner.topic == TopicId::Documents ? id : 0;
@@ -163,7 +164,7 @@ qint32 CKorDoc::GetObjectMemo(const MemoOwner& owner, qint32 id, bool& created, 
 
     qint32 key = 0;
     {
-        StoreTransaction transaction(&m_db);
+        StoreTransaction transaction(&d->m_db);
         if (!transaction.IsActive())
             return 0;
         key = CreateRow(
@@ -177,7 +178,7 @@ qint32 CKorDoc::GetObjectMemo(const MemoOwner& owner, qint32 id, bool& created, 
             return 0;
     }
     created = true;
-    m_registry.NotifyAdded(TopicId::Memos, key, 0, 0, 0, true);
+    d->m_registry.NotifyAdded(TopicId::Memos, key, 0, 0, 0, true);
     NotifyChanged(owner.topic, id);
     return key;
 }
@@ -216,14 +217,14 @@ qint32 CKorDoc::GetSetMemberMemo(qint32 member, bool& created, bool create, cons
 qint32 CKorDoc::GetProjectMemo(bool& created, bool create, const QByteArray& rtf)
 {
     created = false;
-    if (m_projectMemo != 0 && HasRow(TopicId::Memos, m_projectMemo))
-        return m_projectMemo;
+    if (d->m_projectMemo != 0 && HasRow(TopicId::Memos, d->m_projectMemo))
+        return d->m_projectMemo;
     if (!create)
         return 0;
     qint32 memo = 0;
     {
         // The memo and the key that names it stand or fall together.
-        StoreTransaction transaction(&m_db);
+        StoreTransaction transaction(&d->m_db);
         if (!transaction.IsActive())
             return 0;
         memo = CreateRow(
@@ -237,9 +238,9 @@ qint32 CKorDoc::GetProjectMemo(bool& created, bool create, const QByteArray& rtf
             !transaction.Commit())
             return 0;
     }
-    m_projectMemo = memo;
+    d->m_projectMemo = memo;
     created = true;
-    m_registry.NotifyAdded(TopicId::Memos, memo, 0, 0, 0, true);
+    d->m_registry.NotifyAdded(TopicId::Memos, memo, 0, 0, 0, true);
     NotifyChanged(TopicKind::DocumentsRoot, 0);
     return memo;
 }
@@ -250,7 +251,7 @@ qint32 CKorDoc::NewDocumentMemo(qint32 document, qint32 page, qint32 position, q
         return 0;
     qint32 memo = 0;
     {
-        StoreTransaction transaction(&m_db);
+        StoreTransaction transaction(&d->m_db);
         if (!transaction.IsActive())
             return 0;
         memo = CreateRow(
@@ -266,7 +267,7 @@ qint32 CKorDoc::NewDocumentMemo(qint32 document, qint32 page, qint32 position, q
         if (!memo || !AddToDocumentMemos(document, 1) || !transaction.Commit())
             return 0;
     }
-    m_registry.NotifyAdded(TopicId::Memos, memo, 0, TopicId::Documents, document, true);
+    d->m_registry.NotifyAdded(TopicId::Memos, memo, 0, TopicId::Documents, document, true);
     NotifyChanged(TopicId::Documents, document);
     return memo;
 }
@@ -274,7 +275,7 @@ qint32 CKorDoc::NewDocumentMemo(qint32 document, qint32 page, qint32 position, q
 qint32 CKorDoc::NewDocumentFromMemo(qint32 memo)
 {
     RowBuffer row;
-    if (!m_db.ReadRow(TopicId::Memos, memo, row, true))
+    if (!d->m_db.ReadRow(TopicId::Memos, memo, row, true))
         return 0;
     const QString title = TextOf(row, MemoField::Title);
     const QString author = TextOf(row, MemoField::Author);
@@ -312,7 +313,7 @@ QList<qint32> CKorDoc::GetMemoCodes(qint32 memo)
 {
     RowBuffer row;
     FieldValue value;
-    if (!m_db.ReadRow(TopicId::Memos, memo, row, true) ||
+    if (!d->m_db.ReadRow(TopicId::Memos, memo, row, true) ||
         !row.GetFieldValue(MemoField::Codewords, value) || !value.GetBlob())
         return {};
     return DecodeCodeIds(*value.GetBlob());
@@ -322,11 +323,11 @@ bool CKorDoc::CollectMemosOfCode(qint32 code, QList<qint32>& ids)
 {
     ids.clear();
     QList<qint32> codes{code};
-    if (m_options.l4)
+    if (d->m_options.l4)
         CollectSubcodes(code, codes);
     const QSet<qint32> wanted(codes.cbegin(), codes.cend());
     QList<qint32> memos;
-    m_db.GetAllKeys(TopicId::Memos, memos);
+    d->m_db.GetAllKeys(TopicId::Memos, memos);
     for (const qint32 memo : std::as_const(memos)) {
         const QList<qint32> linked = GetMemoCodes(memo);
         if (std::any_of(linked.cbegin(), linked.cend(), [&wanted](qint32 id) { return wanted.contains(id); }))
@@ -339,7 +340,7 @@ bool CKorDoc::CollectCodeMemos(QList<qint32>& ids)
 {
     ids.clear();
     QList<qint32> memos;
-    m_db.GetAllKeys(TopicId::Memos, memos);
+    d->m_db.GetAllKeys(TopicId::Memos, memos);
     for (const qint32 memo : std::as_const(memos)) {
         const QList<qint32> linked = GetMemoCodes(memo);
         if (std::any_of(linked.cbegin(), linked.cend(),
@@ -352,7 +353,7 @@ bool CKorDoc::CollectCodeMemos(QList<qint32>& ids)
 bool CKorDoc::IsMemoPlaceFree(qint32 document, qint32 page, qint32 position, const QString& title,
                               const TopicDatabase* store) const
 {
-    const TopicDatabase& db = store ? *store : m_db;
+    const TopicDatabase& db = store ? *store : d->m_db;
     QList<qint32> memos;
     db.FindKeysByParent(TopicId::Memos, TopicId::Documents, document, memos);
     return std::none_of(memos.cbegin(), memos.cend(), [&](qint32 memo) {

@@ -3,6 +3,7 @@
 // relations that notices and sort commands need, and the tree rebuild.
 
 #include "document/kordoc.h"
+#include "document/kordoc_p.h"
 
 #include "document/documentids.h"
 #include "store/storeids.h"
@@ -20,27 +21,27 @@ QList<quint32> ToIds(const QList<qint32>& keys)
 
 bool CKorDoc::NotifyChanged(qint32 topic, qint32 key)
 {
-    return m_registry.NotifyChange(topic, key);
+    return d->m_registry.NotifyChange(topic, key);
 }
 
 void CKorDoc::NotifyListChanged(qint32 topic, const QList<qint32>& keys)
 {
     for (const qint32 key : keys)
-        m_registry.NotifyChange(topic, key);
+        d->m_registry.NotifyChange(topic, key);
 }
 
 void CKorDoc::NotifyRelatedChanged(qint32 topic, qint32 parentTopic, qint32 parentKey)
 {
     QList<qint32> keys;
-    m_db.FindKeysByParent(topic, parentTopic, parentKey, keys);
+    d->m_db.FindKeysByParent(topic, parentTopic, parentKey, keys);
     NotifyListChanged(topic, keys);
 }
 
 void CKorDoc::AnnounceChildren(qint32 topic, qint32 parentTopic, qint32 parentKey, qint32 announcedKind)
 {
     QList<qint32> keys;
-    m_db.FindKeysByParent(topic, parentTopic, parentKey, keys);
-    m_registry.NotifyAddedMany(topic, ToIds(keys), announcedKind, parentKey);
+    d->m_db.FindKeysByParent(topic, parentTopic, parentKey, keys);
+    d->m_registry.NotifyAddedMany(topic, ToIds(keys), announcedKind, parentKey);
 }
 
 void CKorDoc::NotifyCodeSubtree(qint32 code)
@@ -57,70 +58,70 @@ void CKorDoc::NotifyCodeSubtree(qint32 code, QSet<qint32>& visited)
     children.removeIf([&visited](qint32 child) { return visited.contains(child); });
     visited.unite(QSet<qint32>(children.cbegin(), children.cend()));
     // Kind 7 with a code's id names that code; with 0 the code-system root.
-    m_registry.NotifyAddedMany(TopicId::Codes, ToIds(children), TopicKind::CodeSystemRoot, code);
+    d->m_registry.NotifyAddedMany(TopicId::Codes, ToIds(children), TopicKind::CodeSystemRoot, code);
     for (const qint32 child : std::as_const(children))
         NotifyCodeSubtree(child, visited);
 }
 
 bool CKorDoc::BeginRename(qint32 topic, qint32 key)
 {
-    return m_registry.BeginEditLabel(topic, key);
+    return d->m_registry.BeginEditLabel(topic, key);
 }
 
 int CKorDoc::SelectInLists(qint32 topic, qint32 key)
 {
-    return m_registry.SelectObject(topic, key, 0);
+    return d->m_registry.SelectObject(topic, key, 0);
 }
 
 int CKorDoc::SelectDocumentInLists(qint32 document)
 {
-    return m_registry.SelectObject(TopicId::Documents, document, 0);
+    return d->m_registry.SelectObject(TopicId::Documents, document, 0);
 }
 
 void CKorDoc::SortLists(qint32 direction)
 {
-    m_registry.SortChildren(TopicKind::DocumentsRoot, 0, direction);
+    d->m_registry.SortChildren(TopicKind::DocumentsRoot, 0, direction);
 }
 
 void CKorDoc::SortGroupDocuments(qint32 group, qint32 direction)
 {
-    m_registry.SortChildren(TopicId::DocumentGroups, group, direction);
+    d->m_registry.SortChildren(TopicId::DocumentGroups, group, direction);
 }
 
 void CKorDoc::SortSets()
 {
-    m_registry.SortChildren(TopicKind::DocumentSetsRoot, 0, 1);
+    d->m_registry.SortChildren(TopicKind::DocumentSetsRoot, 0, 1);
 }
 
 void CKorDoc::SortSetMembers(qint32 set)
 {
-    m_registry.SortChildren(TopicId::DocumentSets, set, 1);
+    d->m_registry.SortChildren(TopicId::DocumentSets, set, 1);
 }
 
 void CKorDoc::SortCodeSets()
 {
-    m_registry.SortChildren(TopicKind::CodeSetsRoot, 0, 1);
+    d->m_registry.SortChildren(TopicKind::CodeSetsRoot, 0, 1);
 }
 
 void CKorDoc::SortCodeSetMembers(qint32 codeSet)
 {
-    m_registry.SortChildren(TopicId::CodeSets, codeSet, 1);
+    d->m_registry.SortChildren(TopicId::CodeSets, codeSet, 1);
 }
 
 void CKorDoc::SortSubcodes(qint32 code)
 {
     if (code == 0)
-        m_registry.SortChildren(TopicKind::CodeSystemRoot, 0, 1);
+        d->m_registry.SortChildren(TopicKind::CodeSystemRoot, 0, 1);
     else
-        m_registry.SortChildren(TopicId::Codes, code, 1);
+        d->m_registry.SortChildren(TopicId::Codes, code, 1);
 }
 
 qint32 CKorDoc::GetActivatedCount(qint32 kind) const
 {
     switch (kind) {
-    case TopicId::Documents: return m_activatedDocuments;
-    case TopicId::Codes: return m_activatedCodes;
-    case TopicId::Codings: return m_activatedCodings;
+    case TopicId::Documents: return d->m_activatedDocuments;
+    case TopicId::Codes: return d->m_activatedCodes;
+    case TopicId::Codings: return d->m_activatedCodings;
     default: return 0;
     }
 }
@@ -128,7 +129,7 @@ qint32 CKorDoc::GetActivatedCount(qint32 kind) const
 bool CKorDoc::GetChildCodes(qint32 code, QList<qint32>& ids) const
 {
     ids.clear();
-    return m_db.GetTable(TopicId::Codes) && m_db.FindKeysByParent(TopicId::Codes, TopicId::Codes, code, ids);
+    return d->m_db.GetTable(TopicId::Codes) && d->m_db.FindKeysByParent(TopicId::Codes, TopicId::Codes, code, ids);
 }
 
 void CKorDoc::CollectSubcodes(qint32 code, QList<qint32>& ids) const
@@ -153,8 +154,8 @@ void CKorDoc::CollectSubcodes(qint32 code, QList<qint32>& ids) const
 
 void CKorDoc::AddColorFilterCode(quint32 color)
 {
-    if (!m_lists.codingsColorFilter.contains(color))
-        m_lists.codingsColorFilter.append(color);
+    if (!d->m_lists.codingsColorFilter.contains(color))
+        d->m_lists.codingsColorFilter.append(color);
 }
 
 qint32 CKorDoc::CountCodingsOfDocumentAndCode(qint32 document, qint32 code) const
@@ -175,11 +176,11 @@ int CKorDoc::FindUniqueMaximum(const QList<qint32>& counts)
 void CKorDoc::AnnounceGroupsUnder(qint32 rootKind, qint32 groupTopic, qint32 memberTopic)
 {
     QList<qint32> groups;
-    m_db.GetAllKeys(groupTopic, groups);
-    m_registry.NotifyAddedMany(groupTopic, ToIds(groups), rootKind, 0);
+    d->m_db.GetAllKeys(groupTopic, groups);
+    d->m_registry.NotifyAddedMany(groupTopic, ToIds(groups), rootKind, 0);
     for (const qint32 group : std::as_const(groups))
         AnnounceChildren(memberTopic, groupTopic, group, groupTopic);
-    m_registry.NotifyChange(rootKind, 0);
+    d->m_registry.NotifyChange(rootKind, 0);
 }
 
 void CKorDoc::RebuildTree(bool resetFont)
@@ -187,14 +188,14 @@ void CKorDoc::RebuildTree(bool resetFont)
     // The trees start again with nothing activated.
     DeactivateAll(false, true, true);
     if (resetFont)
-        m_registry.RefreshOwner();
+        d->m_registry.RefreshOwner();
     // Documents outside any group come first.
     AnnounceChildren(TopicId::Documents, TopicId::DocumentGroups, 0, TopicId::DocumentGroups);
     AnnounceGroupsUnder(TopicKind::DocumentsRoot, TopicId::DocumentGroups, TopicId::Documents);
     AnnounceGroupsUnder(TopicKind::DocumentSetsRoot, TopicId::DocumentSets, TopicId::DocumentSetMembers);
     NotifyCodeSubtree(0);
     UpdateCodeFrequencies(0);
-    m_registry.NotifyChange(TopicKind::CodeSystemRoot, 0);
+    d->m_registry.NotifyChange(TopicKind::CodeSystemRoot, 0);
     AnnounceGroupsUnder(TopicKind::CodeSetsRoot, TopicId::CodeSets, TopicId::CodeSetMembers);
-    m_registry.NotifyChange(BroadcastKind::DocumentTabs, 0);
+    d->m_registry.NotifyChange(BroadcastKind::DocumentTabs, 0);
 }

@@ -4,6 +4,7 @@
 // project file.
 
 #include "document/kordoc.h"
+#include "document/kordoc_p.h"
 
 #include "document/documentids.h"
 #include "foundation/externalfiles.h"
@@ -178,9 +179,9 @@ QString CKorDoc::ConvertedProjectPath(const QString& oldPath, const QDateTime& n
 
 bool CKorDoc::IsOpenProjectPath(const QString& path) const
 {
-    if (!m_engine || path.isEmpty())
+    if (!d->m_engine || path.isEmpty())
         return false;
-    const QString open = QFileInfo(m_engine->GetPath()).canonicalFilePath();
+    const QString open = QFileInfo(d->m_engine->GetPath()).canonicalFilePath();
     return !open.isEmpty() && QFileInfo(path).canonicalFilePath() == open;
 }
 
@@ -189,14 +190,14 @@ bool CKorDoc::ConvertLegacyFile(const QString& path, QString& converted)
     converted = ConvertedProjectPath(path, Now());
     QString error;
     // Jet compared setup keys without case; the new file keeps that.
-    if (!m_jetOpener) {
+    if (!d->m_jetOpener) {
         // A damaged file may crash or stall the Jet reader: it runs in a
         // process of its own, so the open project survives that.
         if (ConvertJetInChild(g_program.ProgramFolder + QLatin1String(kJetHelperName), path, converted,
                               {QStringLiteral("sys_Setup.Key")},
-                              m_legacyTimeoutMs > 0 ? m_legacyTimeoutMs : kJetConversionTimeoutMs, &error))
+                              d->m_legacyTimeoutMs > 0 ? d->m_legacyTimeoutMs : kJetConversionTimeoutMs, &error))
             return true;
-    } else if (const std::unique_ptr<JetReader> reader = m_jetOpener(path, &error)) {
+    } else if (const std::unique_ptr<JetReader> reader = d->m_jetOpener(path, &error)) {
         JetCopyOptions options;
         options.noCase = [](const QString& table, const QString& column) {
             return table.compare(QLatin1String("sys_Setup"), Qt::CaseInsensitive) == 0 &&
@@ -275,18 +276,18 @@ bool CKorDoc::OpenProject(std::unique_ptr<ProjectDataEngine> engine, bool import
 
     // Whatever the frame left behind belongs to the previous project, whose
     // file stays open until the new one has loaded.
-    std::unique_ptr<ProjectDataEngine> previous = std::move(m_engine);
-    m_db.SetEngine(nullptr);
+    std::unique_ptr<ProjectDataEngine> previous = std::move(d->m_engine);
+    d->m_db.SetEngine(nullptr);
     ClearProjectState();
-    m_engine = std::move(engine);
-    m_db.SetEngine(m_engine.get());
+    d->m_engine = std::move(engine);
+    d->m_db.SetEngine(d->m_engine.get());
     QString error;
-    if (!LoadProjectTables(*m_engine, m_db, true, &error)) {
+    if (!LoadProjectTables(*d->m_engine, d->m_db, true, &error)) {
         // Half a project must not take changes. The previous one opens
         // again as the frame's closing left it (settings saved).
-        const QString file = m_engine->GetFileName(true);
+        const QString file = d->m_engine->GetFileName(true);
         CloseDatabase();
-        m_db.ResetTables();
+        d->m_db.ResetTables();
         SetTitle(programTitle);
         ShowError(DocumentText::ProjectNotLoaded, file, error);
         if (previous)
@@ -299,8 +300,8 @@ bool CKorDoc::OpenProject(std::unique_ptr<ProjectDataEngine> engine, bool import
     DefineListColumns();
     ClearActivationBits();
     // The dictionary topics were emptied with the other list topics.
-    if (!m_dictionaryFile.isEmpty())
-        ImportTextFile(m_dictionaryFile, nullptr);
+    if (!d->m_words.DictionaryFile().isEmpty())
+        ImportTextFile(d->m_words.DictionaryFile(), nullptr);
 
     SetWaitText(LoadString(DocumentText::PreparingProject));
     if (imported) {
@@ -309,7 +310,7 @@ bool CKorDoc::OpenProject(std::unique_ptr<ProjectDataEngine> engine, bool import
     }
     // The repairs change no document text: each one is read and laid out
     // once for all of them.
-    m_keepMeasures = true;
+    d->m_keepMeasures = true;
     UpgradeRichText(false);
     UpgradeMemoParagraphs();
     UpgradeCodingsType();
@@ -318,8 +319,8 @@ bool CKorDoc::OpenProject(std::unique_ptr<ProjectDataEngine> engine, bool import
     UpgradeMemosTxtGroup(false);
     UpgradeCodesVariableID();
     UpgradeCodingsCoverage();
-    m_keepMeasures = false;
-    m_measures.clear();
+    d->m_keepMeasures = false;
+    d->m_measures.clear();
     FindSpecialCodes();
     LoadProjectSettings();
     UpgradeCheckOptions();
@@ -334,7 +335,7 @@ bool CKorDoc::OpenProject(std::unique_ptr<ProjectDataEngine> engine, bool import
 
 void CKorDoc::RestoreMemoryOnlyFields(qint32 topic)
 {
-    NameBuiltInFields(m_db, topic);
+    NameBuiltInFields(d->m_db, topic);
 }
 
 void CKorDoc::RestoreActivationBits(qint32 topic, const QList<qint32>& keys)
@@ -343,7 +344,7 @@ void CKorDoc::RestoreActivationBits(qint32 topic, const QList<qint32>& keys)
     for (const qint32 key : keys) {
         RowBuffer row;
         FieldValue state;
-        if (m_db.ReadRow(topic, key, row, false) && row.GetFieldValue(stateField, state)) {
+        if (d->m_db.ReadRow(topic, key, row, false) && row.GetFieldValue(stateField, state)) {
             state.SetInt(state.GetInt() | ObjectState::Activated);
             row.WriteBack();  // memory only, as activation always is
         }
@@ -356,13 +357,13 @@ void CKorDoc::ClearActivationBits()
     // may have carried the bit into the file.
     for (const qint32 topic : {TopicId::Documents, TopicId::Codes}) {
         QList<qint32> keys;
-        m_db.GetAllKeys(topic, keys);
+        d->m_db.GetAllKeys(topic, keys);
         for (const qint32 key : std::as_const(keys)) {
             RowBuffer row;
             FieldValue state;
             const qint32 stateField =
                 topic == TopicId::Documents ? qint32(DocumentField::State) : qint32(CodeField::State);
-            if (!m_db.ReadRow(topic, key, row, false) || !row.GetFieldValue(stateField, state) ||
+            if (!d->m_db.ReadRow(topic, key, row, false) || !row.GetFieldValue(stateField, state) ||
                 !(state.GetInt() & ObjectState::Activated))
                 continue;
             state.SetInt(state.GetInt() & ~ObjectState::Activated);
@@ -373,17 +374,17 @@ void CKorDoc::ClearActivationBits()
 
 void CKorDoc::FindSpecialCodes()
 {
-    m_specialCodes.fill(0);
+    d->m_specialCodes.fill(0);
     // A code carries one special role: the first of its bits in this order.
     static constexpr qint32 kTestOrder[] = {0x08, 0x10, 0x20, 0x40, 0x100};
     QList<qint32> codes;
-    m_db.GetAllKeys(TopicId::Codes, codes);
+    d->m_db.GetAllKeys(TopicId::Codes, codes);
     for (const qint32 code : std::as_const(codes)) {
-        const qint32 state = m_db.GetIntValue(TopicId::Codes, code, CodeField::State);
+        const qint32 state = d->m_db.GetIntValue(TopicId::Codes, code, CodeField::State);
         for (const qint32 bit : kTestOrder) {
             if (state & bit) {
                 const auto slot = std::find(kSpecialCodeBits.begin(), kSpecialCodeBits.end(), bit);
-                m_specialCodes[size_t(slot - kSpecialCodeBits.begin())] = code;
+                d->m_specialCodes[size_t(slot - kSpecialCodeBits.begin())] = code;
                 break;
             }
         }
@@ -393,10 +394,10 @@ void CKorDoc::FindSpecialCodes()
 qint32 CKorDoc::FirstOpenDocument() const
 {
     QList<qint32> keys;
-    m_db.GetAllKeys(TopicId::Documents, keys);
+    d->m_db.GetAllKeys(TopicId::Documents, keys);
     std::sort(keys.begin(), keys.end());
     for (const qint32 key : std::as_const(keys)) {
-        if (m_db.GetIntValue(TopicId::Documents, key, DocumentField::State) & ObjectState::ShownInBrowser)
+        if (d->m_db.GetIntValue(TopicId::Documents, key, DocumentField::State) & ObjectState::ShownInBrowser)
             return key;
     }
     return 0;
@@ -405,7 +406,7 @@ qint32 CKorDoc::FirstOpenDocument() const
 bool CKorDoc::ReencodeDocumentTexts()
 {
     const std::unique_ptr<CRichEditCtrlEx> edit = CreateHiddenRichEdit();
-    return RewriteOwnRichTexts(m_db, [&edit](const QByteArray& rtf, QByteArray& out) {
+    return RewriteOwnRichTexts(d->m_db, [&edit](const QByteArray& rtf, QByteArray& out) {
         edit->StreamInRtf(&rtf, false);
         edit->StreamOutRtf(&out, false, true);
         return true;
@@ -414,7 +415,7 @@ bool CKorDoc::ReencodeDocumentTexts()
 
 bool CKorDoc::RemoveAllHyperlinks()
 {
-    return RewriteOwnRichTexts(m_db, [](const QByteArray& rtf, QByteArray& out) {
+    return RewriteOwnRichTexts(d->m_db, [](const QByteArray& rtf, QByteArray& out) {
         out = rtf;
         return RemoveRtfHyperlinkFields(out, false);
     });

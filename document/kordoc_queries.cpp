@@ -4,6 +4,7 @@
 // names, previews of coded segments).
 
 #include "document/kordoc.h"
+#include "document/kordoc_p.h"
 
 #include "document/documentids.h"
 #include "foundation/filehelpers.h"
@@ -84,7 +85,7 @@ QString CKorDoc::VariableTypeName(qint32 type)
 bool CKorDoc::WriteVariableListRow(qint32 list, const FieldDescriptor& field, qint32 kind, bool shown)
 {
     RowBuffer row;
-    if (!m_db.AddRow(list, row, field.ID))
+    if (!d->m_db.AddRow(list, row, field.ID))
         return false;
     const auto set = [&row](qint32 id, const auto& apply) {
         FieldValue value;
@@ -112,18 +113,18 @@ bool CKorDoc::BuildVariableList(bool codes)
 {
     const qint32 topic = codes ? TopicId::Codes : TopicId::Documents;
     const qint32 list = codes ? TopicId::CodeVariables : TopicId::DocumentVariables;
-    TopicTable* table = m_db.GetTable(list);
+    TopicTable* table = d->m_db.GetTable(list);
     if (!table)
         return false;
     table->ClearRows();
     QList<qint32> ids;
-    m_db.GetFieldIds(topic, ids, true);
+    d->m_db.GetFieldIds(topic, ids, true);
     const PrivateProfile profile(g_program.ProfilePath);
     const QString section = QStringLiteral("dlgObjList%1").arg(topic);
     bool allWritten = true;
     for (const qint32 id : std::as_const(ids)) {
         FieldDescriptor field;
-        if (!m_db.GetFieldDescriptor(topic, id, field) || field.HasState(FieldState::Pinned))
+        if (!d->m_db.GetFieldDescriptor(topic, id, field) || field.HasState(FieldState::Pinned))
             continue;
         // The list window keeps "shown,width,position,format" per field.
         const QString stored = profile.GetString(section, QStringLiteral("Field%1").arg(id));
@@ -135,7 +136,7 @@ bool CKorDoc::BuildVariableList(bool codes)
 
 qint32 CKorDoc::GetCodeVariableField(const QString& name)
 {
-    const TopicTable* table = m_db.GetTable(TopicId::Documents);
+    const TopicTable* table = d->m_db.GetTable(TopicId::Documents);
     if (!table)
         return 0;
     for (int i = 0; i < table->Fields().Count(); ++i) {
@@ -149,25 +150,25 @@ qint32 CKorDoc::GetCodeVariableField(const QString& name)
     field.Type = FieldType::Integer;
     field.State = FieldState::UserVariable | FieldState::ValueTable | FieldState::FromCode
         | FieldState::FromFrequencies;
-    return m_db.AddField(TopicId::Documents, field) ? field.ID : 0;
+    return d->m_db.AddField(TopicId::Documents, field) ? field.ID : 0;
 }
 
 bool CKorDoc::SetCodeAlias(qint32 code, const QString& alias)
 {
-    if (!m_engine)
+    if (!d->m_engine)
         return false;
-    if (alias == m_db.FormatRowDisplay(TopicId::Codes, code, false)) {
+    if (alias == d->m_db.FormatRowDisplay(TopicId::Codes, code, false)) {
         DeleteCodeAlias(code);
         return false;
     }
-    return m_engine->SetSetupValue(QLatin1String(SetupKey::CodeAliasPrefix) + QString::number(code), alias);
+    return d->m_engine->SetSetupValue(QLatin1String(SetupKey::CodeAliasPrefix) + QString::number(code), alias);
 }
 
 // ---- Activation and relations ---------------------------------------------
 
 bool CKorDoc::HasRow(qint32 topic, qint32 key) const
 {
-    const TopicTable* table = m_db.GetTable(topic);
+    const TopicTable* table = d->m_db.GetTable(topic);
     return table && table->RowOfKey(key);
 }
 
@@ -175,14 +176,14 @@ bool CKorDoc::IsActivated(qint32 kind, qint32 id) const
 {
     switch (kind) {
     case TopicId::Documents:
-        return HasRow(kind, id) && (m_db.GetIntValue(kind, id, DocumentField::State) & ObjectState::Activated);
+        return HasRow(kind, id) && (d->m_db.GetIntValue(kind, id, DocumentField::State) & ObjectState::Activated);
     case TopicId::Codes:
-        return HasRow(kind, id) && (m_db.GetIntValue(kind, id, CodeField::State) & ObjectState::Activated);
+        return HasRow(kind, id) && (d->m_db.GetIntValue(kind, id, CodeField::State) & ObjectState::Activated);
     case TopicId::DocumentSetMembers:
         return HasRow(kind, id)
-            && IsActivated(TopicId::Documents, m_db.GetIntValue(kind, id, SetMemberField::ObjectID));
+            && IsActivated(TopicId::Documents, d->m_db.GetIntValue(kind, id, SetMemberField::ObjectID));
     case TopicId::CodeSetMembers:
-        return HasRow(kind, id) && IsActivated(TopicId::Codes, m_db.GetIntValue(kind, id, SetMemberField::ObjectID));
+        return HasRow(kind, id) && IsActivated(TopicId::Codes, d->m_db.GetIntValue(kind, id, SetMemberField::ObjectID));
     case TopicId::Codings:
         return IsCodingActivated(id);
     default:
@@ -194,15 +195,15 @@ bool CKorDoc::IsCodingActivated(qint32 coding) const
 {
     if (!HasRow(TopicId::Codings, coding))
         return false;
-    const qint32 document = m_db.GetIntValue(TopicId::Codings, coding, CodingField::Document);
+    const qint32 document = d->m_db.GetIntValue(TopicId::Codings, coding, CodingField::Document);
     return IsActivated(TopicId::Documents, document) &&
-           IsCodeRetrieved(m_db.GetIntValue(TopicId::Codings, coding, CodingField::Code));
+           IsCodeRetrieved(d->m_db.GetIntValue(TopicId::Codings, coding, CodingField::Code));
 }
 
 qint32 CKorDoc::CountActivatedRelated(qint32 topic, qint32 parentTopic, qint32 parentKey) const
 {
     QList<qint32> keys;
-    m_db.FindKeysByParent(topic, parentTopic, parentKey, keys);
+    d->m_db.FindKeysByParent(topic, parentTopic, parentKey, keys);
     return qint32(std::count_if(keys.cbegin(), keys.cend(), [&](qint32 key) { return IsActivated(topic, key); }));
 }
 
@@ -217,7 +218,7 @@ bool CKorDoc::IsAncestorOf(qint32 topic, qint32 parentField, qint32 ancestor, qi
     QSet<qint32> visited{key};
     qint32 current = key;
     while (HasRow(topic, current)) {
-        const qint32 parent = m_db.GetIntValue(topic, current, parentField);
+        const qint32 parent = d->m_db.GetIntValue(topic, current, parentField);
         if (parent == 0 || visited.contains(parent))
             return false;
         if (parent == ancestor)
@@ -252,7 +253,7 @@ qint32 CKorDoc::MinLeafDepth(qint32 code, qint32 depth, QSet<qint32>& visited) c
 void CKorDoc::ListCodeNames(QStringList& names) const
 {
     QList<qint32> codes;
-    m_db.GetAllKeys(TopicId::Codes, codes);
+    d->m_db.GetAllKeys(TopicId::Codes, codes);
     QSet<QString> seen;
     for (const qint32 code : std::as_const(codes))
         AppendOnce(names, seen, FieldText(TopicId::Codes, code, CodeField::Name), true);
@@ -261,7 +262,7 @@ void CKorDoc::ListCodeNames(QStringList& names) const
 void CKorDoc::ListCodingAuthors(QStringList& authors) const
 {
     QList<qint32> codings;
-    m_db.GetAllKeys(TopicId::Codings, codings);
+    d->m_db.GetAllKeys(TopicId::Codings, codings);
     QSet<QString> seen;
     for (const qint32 coding : std::as_const(codings))
         AppendOnce(authors, seen, FieldText(TopicId::Codings, coding, CodingField::Author), false);
@@ -269,7 +270,7 @@ void CKorDoc::ListCodingAuthors(QStringList& authors) const
 
 QString CKorDoc::FieldText(qint32 topic, qint32 key, qint32 fieldId) const
 {
-    const TopicTable* table = m_db.GetTable(topic);
+    const TopicTable* table = d->m_db.GetTable(topic);
     const FieldDescriptor* field = table ? table->Fields().GetById(fieldId) : nullptr;
     const char* row = table ? table->RowOfKey(key) : nullptr;
     if (!field || !row)
@@ -280,13 +281,13 @@ QString CKorDoc::FieldText(qint32 topic, qint32 key, qint32 fieldId) const
 qint32 CKorDoc::GetSetMemberDocument(qint32 member) const
 {
     return HasRow(TopicId::DocumentSetMembers, member)
-        ? m_db.GetIntValue(TopicId::DocumentSetMembers, member, SetMemberField::ObjectID)
+        ? d->m_db.GetIntValue(TopicId::DocumentSetMembers, member, SetMemberField::ObjectID)
         : 0;
 }
 
 qint32 CKorDoc::GetDocumentType(qint32 document) const
 {
-    return HasRow(TopicId::Documents, document) ? m_db.GetIntValue(TopicId::Documents, document, DocumentField::DocType)
+    return HasRow(TopicId::Documents, document) ? d->m_db.GetIntValue(TopicId::Documents, document, DocumentField::DocType)
                                                 : -1;
 }
 
@@ -294,16 +295,16 @@ qint32 CKorDoc::GetDocumentType(qint32 document) const
 
 QString CKorDoc::GetProjectFolder() const
 {
-    if (!m_engine)
+    if (!d->m_engine)
         return {};
-    const QString path = m_engine->GetFileName(true);
+    const QString path = d->m_engine->GetFileName(true);
     const qsizetype slash = LastSeparator(path);
     return slash >= 0 ? path.left(slash + 1) : QString();
 }
 
 bool CKorDoc::WriteProjectStatistics(CRichEditCtrlEx& edit)
 {
-    if (!m_engine)
+    if (!d->m_engine)
         return false;
     RichEditCharFormat format;
     format.mask = kCharMaskFace | kCharMaskSize;
@@ -311,18 +312,18 @@ bool CKorDoc::WriteProjectStatistics(CRichEditCtrlEx& edit)
     format.height = 300;
     edit.SetDefaultCharFormat(format);
 
-    const auto count = [this](qint32 topic) { return m_db.GetRowCount(topic); };
+    const auto count = [this](qint32 topic) { return d->m_db.GetRowCount(topic); };
     qint32 variables = 0;
-    if (const TopicTable* documents = m_db.GetTable(TopicId::Documents)) {
+    if (const TopicTable* documents = d->m_db.GetTable(TopicId::Documents)) {
         for (int i = 0; i < documents->Fields().Count(); ++i)
             variables += documents->Fields().GetAt(i)->HasState(FieldState::UserVariable) ? 1 : 0;
     }
     // Rows of code 0 are temporary results, not codings of the project.
     qint32 codings = 0;
     QList<qint32> keys;
-    m_db.GetAllKeys(TopicId::Codings, keys);
+    d->m_db.GetAllKeys(TopicId::Codings, keys);
     for (const qint32 key : std::as_const(keys))
-        codings += m_db.GetIntValue(TopicId::Codings, key, CodingField::Code) != 0 ? 1 : 0;
+        codings += d->m_db.GetIntValue(TopicId::Codings, key, CodingField::Code) != 0 ? 1 : 0;
 
     const std::pair<int, qint32> lines[] = {
         {DocumentText::StatisticsGroups, count(TopicId::DocumentGroups)},
@@ -365,11 +366,11 @@ bool CKorDoc::ExportActivatedCodeNames(const QString& path)
         return false;
     QByteArray bytes("\xFF\xFE", 2);
     QList<qint32> codes;
-    m_db.GetAllKeys(TopicId::Codes, codes);
+    d->m_db.GetAllKeys(TopicId::Codes, codes);
     for (const qint32 code : std::as_const(codes)) {
-        if (!(m_db.GetIntValue(TopicId::Codes, code, CodeField::State) & ObjectState::Activated))
+        if (!(d->m_db.GetIntValue(TopicId::Codes, code, CodeField::State) & ObjectState::Activated))
             continue;
-        const QString line = m_db.FormatRowDisplay(TopicId::Codes, code, true) + QStringLiteral("\r\n");
+        const QString line = d->m_db.FormatRowDisplay(TopicId::Codes, code, true) + QStringLiteral("\r\n");
         for (const QChar c : line) {
             bytes.append(char(c.unicode() & 0xFF));
             bytes.append(char(c.unicode() >> 8));
@@ -390,7 +391,7 @@ qint32 CKorDoc::GetSegmentPreview(qint32 document, qint32 start, qint32 end, QSt
     RowBuffer row;
     FieldValue docType;
     FieldValue content;
-    if (!m_db.ReadRow(TopicId::Documents, document, row, true) || !row.GetFieldValue(DocumentField::DocType, docType))
+    if (!d->m_db.ReadRow(TopicId::Documents, document, row, true) || !row.GetFieldValue(DocumentField::DocType, docType))
         return 0;
     if (docType.GetInt() != DocumentKind::RichText)
         return 1;

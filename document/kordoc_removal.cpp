@@ -4,6 +4,7 @@
 // of documents and the map links right, then tells the windows.
 
 #include "document/kordoc.h"
+#include "document/kordoc_p.h"
 
 #include "document/documentids.h"
 #include "document/rowfields.h"
@@ -42,10 +43,10 @@ bool CKorDoc::DeleteTopicRows(qint32 topic, const QList<qint32>& keys, int progr
 {
     Deletion deletion;
     {
-        StoreTransaction transaction(&m_db);
+        StoreTransaction transaction(&d->m_db);
         // Counters that many removals count down go to the file once each,
         // and the removed rows leave the indexes together, at the commit.
-        if (!transaction.IsActive() || !m_db.HoldFieldWrites() || !m_db.BatchRemovals() ||
+        if (!transaction.IsActive() || !d->m_db.HoldFieldWrites() || !d->m_db.BatchRemovals() ||
             !DeleteRowsInTransaction(topic, keys, deletion, progressText) || !transaction.Commit())
             return false;
     }
@@ -67,12 +68,12 @@ bool CKorDoc::DeleteRowsInTransaction(qint32 topic, const QList<qint32>& keys, D
         if (!HasRow(topic, key))
             return false;
         if (topic == TopicId::Codings) {
-            const qint32 document = m_db.GetIntValue(topic, key, CodingField::Document);
-            deletion.codings.append({document, m_db.GetIntValue(topic, key, CodingField::Code),
+            const qint32 document = d->m_db.GetIntValue(topic, key, CodingField::Document);
+            deletion.codings.append({document, d->m_db.GetIntValue(topic, key, CodingField::Code),
                                      IsDocumentActivated(document)});
         }
         const qsizetype firstRemoved = deletion.removed.size();
-        if (!m_db.DeleteRow(topic, key, deletion.removed, deletion.changed))
+        if (!d->m_db.DeleteRow(topic, key, deletion.removed, deletion.changed))
             return false;
         deletion.removed.append({topic, key});
         for (qsizetype r = firstRemoved; r < deletion.removed.size(); ++r)
@@ -95,12 +96,12 @@ bool CKorDoc::DeleteRowsInTransaction(qint32 topic, const QList<qint32>& keys, D
 bool CKorDoc::DeleteMapLinksOf(qint32 link, Deletion& deletion)
 {
     QList<qint32> rows;
-    m_db.GetAllKeys(TopicId::MapLinks, rows);
+    d->m_db.GetAllKeys(TopicId::MapLinks, rows);
     for (const qint32 row : std::as_const(rows)) {
-        if (m_db.GetIntValue(TopicId::MapLinks, row, MapLinkField::FirstLink) != link &&
-            m_db.GetIntValue(TopicId::MapLinks, row, MapLinkField::SecondLink) != link)
+        if (d->m_db.GetIntValue(TopicId::MapLinks, row, MapLinkField::FirstLink) != link &&
+            d->m_db.GetIntValue(TopicId::MapLinks, row, MapLinkField::SecondLink) != link)
             continue;
-        if (!m_db.DeleteRow(TopicId::MapLinks, row, deletion.removed, deletion.changed))
+        if (!d->m_db.DeleteRow(TopicId::MapLinks, row, deletion.removed, deletion.changed))
             return false;
         deletion.removed.append({TopicId::MapLinks, row});
     }
@@ -124,7 +125,7 @@ void CKorDoc::SettleRemovedCodings(const QList<CodingTrace>& codings)
     for (const auto& [document, code] : std::as_const(pairs)) {
         if (CountCodingsOfCodeInDocument(code, document) == 0)
             ++documentsLost[code];
-        const qint32 parent = m_db.GetIntValue(TopicId::Codes, code, CodeField::Parent);
+        const qint32 parent = d->m_db.GetIntValue(TopicId::Codes, code, CodeField::Parent);
         if (parent != 0 && GetCodeLinkObject(parent, true) != 0 && HasRow(TopicId::Documents, document))
             categorical.insert({document, parent});
     }
@@ -133,7 +134,7 @@ void CKorDoc::SettleRemovedCodings(const QList<CodingTrace>& codings)
         codes.insert(pair.second);
     for (const qint32 code : std::as_const(codes)) {
         RowBuffer row;
-        if (!m_db.ReadRow(TopicId::Codes, code, row, false))
+        if (!d->m_db.ReadRow(TopicId::Codes, code, row, false))
             continue;
         SetInt(row, CodeField::ActiveCodes, std::max(0, IntOf(row, CodeField::ActiveCodes) - activatedLost.value(code)));
         SetInt(row, CodeFrequencyField::DocumentCount,
@@ -149,7 +150,7 @@ void CKorDoc::AnnounceDeletion(const Deletion& deletion)
 {
     QSet<QPair<qint32, qint32>> told;
     for (const ObjectRef& gone : deletion.removed) {
-        m_registry.NotifyDeleted(gone.topic, gone.key);
+        d->m_registry.NotifyDeleted(gone.topic, gone.key);
         told.insert({gone.topic, gone.key});
     }
     for (const ObjectRef& changed : deletion.changed) {

@@ -4,11 +4,12 @@
 // that mirror it.
 
 #include "document/kordoc.h"
+#include "document/kordoc_p.h"
 
 #include "document/codingrecord.h"
 #include "document/documentids.h"
-#include "foundation/imageexport.h"
 #include "document/listnotifyinfo.h"
+#include "foundation/imageexport.h"
 #include "store/fieldvalue.h"
 #include "store/rowbuffer.h"
 #include "store/storeids.h"
@@ -65,7 +66,7 @@ void CKorDoc::HandleGetRecord(RecordNotifyInfo& info)
     info.imageMade = false;
     info.documentKind = 0;
     info.text.clear();
-    info.found = m_db.ReadRow(info.topic, info.key, info.row, info.readBlobs);
+    info.found = d->m_db.ReadRow(info.topic, info.key, info.row, info.readBlobs);
     const bool segment = info.topic == TopicId::Codings || info.topic == TopicId::RetrievedSegments;
     if (!info.found || !segment || !info.readBlobs || info.row.IsEmpty())
         return;
@@ -112,38 +113,38 @@ void CKorDoc::HandleGetRecord(RecordNotifyInfo& info)
         }
     }
     const qint32 document = intOf(CodingField::Document);
-    if (m_db.GetTable(TopicId::Documents) && m_db.GetTable(TopicId::Documents)->RowOfKey(document))
-        info.documentKind = m_db.GetIntValue(TopicId::Documents, document, DocumentField::DocType);
+    if (d->m_db.GetTable(TopicId::Documents) && d->m_db.GetTable(TopicId::Documents)->RowOfKey(document))
+        info.documentKind = d->m_db.GetIntValue(TopicId::Documents, document, DocumentField::DocType);
 }
 
 void CKorDoc::HandleGetFieldDescriptor(FieldDescriptorNotifyInfo& info)
 {
-    info.found = m_db.GetFieldDescriptor(info.topic, info.fieldId, info.field);
+    info.found = d->m_db.GetFieldDescriptor(info.topic, info.fieldId, info.field);
 }
 
 void CKorDoc::HandleGetFieldNames(FieldNamesNotifyInfo& info)
 {
-    info.result = m_db.GetFieldNames(info.topic, info.names);
+    info.result = d->m_db.GetFieldNames(info.topic, info.names);
 }
 
 void CKorDoc::HandleGetFieldIds(FieldIdsNotifyInfo& info)
 {
-    info.result = m_db.GetFieldIds(info.topic, info.ids, true);
+    info.result = d->m_db.GetFieldIds(info.topic, info.ids, true);
 }
 
 void CKorDoc::HandleGetDistinctValues(DistinctValuesNotifyInfo& info)
 {
-    info.result = m_db.GetDistinctValues(info.topic, info.fieldId, &info.values);
+    info.result = d->m_db.GetDistinctValues(info.topic, info.fieldId, &info.values);
 }
 
 void CKorDoc::HandleSetFieldProperties(FieldPropertyNotifyInfo& info)
 {
-    info.result = m_db.SetFieldProperties(info.topic, info.fieldId, info.value, int(info.property));
+    info.result = d->m_db.SetFieldProperties(info.topic, info.fieldId, info.value, int(info.property));
 }
 
 int CKorDoc::CompareRowField(qint32 topic, qint32 fieldId, qint32 first, qint32 second) const
 {
-    const TopicTable* table = m_db.GetTable(topic);
+    const TopicTable* table = d->m_db.GetTable(topic);
     const FieldDescriptor* field = table ? table->Fields().GetById(fieldId) : nullptr;
     const char* rowA = table ? table->RowOfKey(first) : nullptr;
     const char* rowB = table ? table->RowOfKey(second) : nullptr;
@@ -160,8 +161,8 @@ int CKorDoc::CompareRowField(qint32 topic, qint32 fieldId, qint32 first, qint32 
         // A reference sorts by what the referenced rows show: documents by
         // their short names, everything else by the full display text.
         const bool full = field->ParentTopicID != TopicId::Documents;
-        const QString textA = m_db.FormatRowDisplay(field->ParentTopicID, valueA.GetInt(), full);
-        const QString textB = m_db.FormatRowDisplay(field->ParentTopicID, valueB.GetInt(), full);
+        const QString textA = d->m_db.FormatRowDisplay(field->ParentTopicID, valueA.GetInt(), full);
+        const QString textB = d->m_db.FormatRowDisplay(field->ParentTopicID, valueB.GetInt(), full);
         result = textA.compare(textB, Qt::CaseInsensitive);
     } else {
         result = valueA.Compare(valueB);
@@ -180,7 +181,7 @@ void CKorDoc::HandleCompareRows(CompareRowsNotifyInfo& info)
 void CKorDoc::SetItemFieldValue(FieldValueNotifyInfo& info)
 {
     FieldDescriptor field;
-    if (!m_db.GetFieldDescriptor(info.topic, info.fieldId, field) || IsProtectedField(info.topic, field)
+    if (!d->m_db.GetFieldDescriptor(info.topic, info.fieldId, field) || IsProtectedField(info.topic, field)
         || !FitsFieldType(field.Type, info.text))
         return;
     if (info.topic == TopicId::Codings && info.fieldId == CodingField::Weight) {
@@ -196,7 +197,7 @@ void CKorDoc::SetItemFieldValue(FieldValueNotifyInfo& info)
         && FindEntryInCategory(GetEntryCategory(info.itemId), info.text) != 0)
         return;
     RowBuffer row;
-    if (!m_db.ReadRow(info.topic, info.itemId, row, false))
+    if (!d->m_db.ReadRow(info.topic, info.itemId, row, false))
         return;
     // The store writes the file first and keeps the old value on failure.
     info.result = row.SetFieldText(info.fieldId, info.text);
@@ -204,10 +205,10 @@ void CKorDoc::SetItemFieldValue(FieldValueNotifyInfo& info)
 
 void CKorDoc::HandleAddField(AddFieldNotifyInfo& info)
 {
-    info.result = m_db.AddField(info.topic, info.field);
+    info.result = d->m_db.AddField(info.topic, info.field);
     if (!info.result)
         return;
-    m_db.GetFieldDescriptor(info.topic, info.field.ID, info.field);
+    d->m_db.GetFieldDescriptor(info.topic, info.field.ID, info.field);
     if (const qint32 list = VariableListOf(info.topic))
         AddVariableListRow(list, info.field);
 }
@@ -221,24 +222,24 @@ void CKorDoc::HandleChangeFieldType(FieldTypeNotifyInfo& info)
         const qint32 stateField = info.topic == TopicId::Documents ? qint32(DocumentField::State)
                                                                    : qint32(CodeField::State);
         QList<qint32> keys;
-        m_db.GetAllKeys(info.topic, keys);
+        d->m_db.GetAllKeys(info.topic, keys);
         for (const qint32 key : std::as_const(keys)) {
-            if (m_db.GetIntValue(info.topic, key, stateField) & ObjectState::Activated)
+            if (d->m_db.GetIntValue(info.topic, key, stateField) & ObjectState::Activated)
                 activated.append(key);
         }
     }
-    info.result = m_db.ChangeFieldType(info.topic, info.fieldId, info.newType);
+    info.result = d->m_db.ChangeFieldType(info.topic, info.fieldId, info.newType);
     if (!info.result)
         return;
     RestoreMemoryOnlyFields(info.topic);
     RestoreActivationBits(info.topic, activated);
 
     const qint32 list = VariableListOf(info.topic);
-    if (!list || m_db.GetRowCount(list) == 0)
+    if (!list || d->m_db.GetRowCount(list) == 0)
         return;
     FieldDescriptor field;
     RowBuffer row;
-    if (!m_db.GetFieldDescriptor(info.topic, info.fieldId, field) || !m_db.ReadRow(list, info.fieldId, row, false))
+    if (!d->m_db.GetFieldDescriptor(info.topic, info.fieldId, field) || !d->m_db.ReadRow(list, info.fieldId, row, false))
         return;
     const bool categorial = info.newType == FieldType::ShortText || info.newType == FieldType::Text
         || info.newType == FieldType::Boolean || info.newType == FieldType::LongText;
@@ -258,26 +259,26 @@ void CKorDoc::HandleDeleteField(DeleteFieldNotifyInfo& info)
 {
     FieldDescriptor field;
     const bool fromCode = info.topic == TopicId::Documents
-        && m_db.GetFieldDescriptor(info.topic, info.fieldId, field) && field.HasState(FieldState::FromCode);
-    info.result = m_db.DeleteField(info.topic, info.fieldId);
+        && d->m_db.GetFieldDescriptor(info.topic, info.fieldId, field) && field.HasState(FieldState::FromCode);
+    info.result = d->m_db.DeleteField(info.topic, info.fieldId);
     if (!info.result)
         return;
     // Only once the field is gone: the store may refuse the delete, and the
     // codes must keep their variable then.
     if (fromCode) {
         QList<qint32> codes;
-        m_db.GetAllKeys(TopicId::Codes, codes);
+        d->m_db.GetAllKeys(TopicId::Codes, codes);
         for (const qint32 code : std::as_const(codes)) {
             qint32 fieldOfCode = 0;
-            if (m_db.GetIntValue(TopicId::Codes, code, CodeField::Variable) == info.fieldId)
+            if (d->m_db.GetIntValue(TopicId::Codes, code, CodeField::Variable) == info.fieldId)
                 fieldOfCode = CodeField::Variable;
-            else if (m_db.GetIntValue(TopicId::Codes, code, CodeField::CatVariable) == info.fieldId)
+            else if (d->m_db.GetIntValue(TopicId::Codes, code, CodeField::CatVariable) == info.fieldId)
                 fieldOfCode = CodeField::CatVariable;
             if (!fieldOfCode)
                 continue;
             RowBuffer row;
             FieldValue value;
-            if (m_db.ReadRow(TopicId::Codes, code, row, false) && row.GetFieldValue(fieldOfCode, value)) {
+            if (d->m_db.ReadRow(TopicId::Codes, code, row, false) && row.GetFieldValue(fieldOfCode, value)) {
                 value.SetInt(0);
                 row.Commit(false, false);
             }

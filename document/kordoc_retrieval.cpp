@@ -2,6 +2,7 @@
 // and the memory-only topic that holds result segments of combined codings.
 
 #include "document/kordoc.h"
+#include "document/kordoc_p.h"
 
 #include "store/fieldvalue.h"
 #include "store/rowbuffer.h"
@@ -63,27 +64,27 @@ bool SetInt(RowBuffer& row, qint32 fieldId, qint32 value)
 
 void CKorDoc::SortRetrievedSegments(const OptionsRecord* settings, CSegmentArray& rows, qint32 key)
 {
-    if (m_retrieval)
-        m_retrieval->SortRetrievedSegments(settings, rows, key);
+    if (d->m_retrieval)
+        d->m_retrieval->SortRetrievedSegments(settings, rows, key);
 }
 
 void CKorDoc::RemoveDuplicateRows(CSegmentArray& rows)
 {
-    if (m_retrieval)
-        m_retrieval->RemoveDuplicateRows(rows);
+    if (d->m_retrieval)
+        d->m_retrieval->RemoveDuplicateRows(rows);
 }
 
 void CKorDoc::GetSegmentTexts(const CSegmentArray& rows, QList<QByteArray>& texts)
 {
     texts.clear();
-    if (m_retrieval)
-        m_retrieval->GetSegmentTexts(*this, rows, texts);
+    if (d->m_retrieval)
+        d->m_retrieval->GetSegmentTexts(*this, rows, texts);
 }
 
 bool CKorDoc::AddSegmentCoding(CSegmentRow& row, const QByteArray& text, qint32 firstParagraph,
                                qint32 lastParagraph)
 {
-    TopicTable* table = SegmentTable(m_db);
+    TopicTable* table = SegmentTable(d->m_db);
     RowBuffer buffer;
     if (!table || !table->AddRow(buffer, -1))
         return false;
@@ -102,23 +103,23 @@ bool CKorDoc::AddSegmentCoding(CSegmentRow& row, const QByteArray& text, qint32 
         table->RemoveRow(key);
         return false;
     }
-    m_segmentTexts.insert(key, text);
+    d->m_segmentTexts.insert(key, text);
     row.coding = key;
     return true;
 }
 
 void CKorDoc::ClearSegmentCodings()
 {
-    if (TopicTable* table = m_db.GetTable(TopicId::RetrievedSegments))
+    if (TopicTable* table = d->m_db.GetTable(TopicId::RetrievedSegments))
         table->ClearRows();
-    m_segmentTexts.clear();
+    d->m_segmentTexts.clear();
 }
 
 bool CKorDoc::ReadSegmentText(qint32 segment, QByteArray& text) const
 {
-    const TopicTable* table = m_db.GetTable(TopicId::RetrievedSegments);
-    const auto found = m_segmentTexts.constFind(segment);
-    if (!table || !table->HasKey(segment) || found == m_segmentTexts.cend())
+    const TopicTable* table = d->m_db.GetTable(TopicId::RetrievedSegments);
+    const auto found = d->m_segmentTexts.constFind(segment);
+    if (!table || !table->HasKey(segment) || found == d->m_segmentTexts.cend())
         return false;
     text = *found;
     return true;
@@ -126,13 +127,13 @@ bool CKorDoc::ReadSegmentText(qint32 segment, QByteArray& text) const
 
 void CKorDoc::SetRetrievalCounters(qint32 activatedCodes, qint32 segments)
 {
-    m_activatedCodes = activatedCodes;
-    m_activatedCodings = segments;
+    d->m_activatedCodes = activatedCodes;
+    d->m_activatedCodings = segments;
 }
 
 bool CKorDoc::IsDocumentActivated(qint32 document, qint32* order) const
 {
-    const TopicTable* table = m_db.GetTable(TopicId::Documents);
+    const TopicTable* table = d->m_db.GetTable(TopicId::Documents);
     if (!table || !table->HasKey(document))
         return false;
     if (order)
@@ -145,21 +146,21 @@ void CKorDoc::ComputeCodeRelations(qint32 code, QList<CodeRelationEntry>& entrie
 {
     counts.clear();
     documents.clear();
-    if (m_retrieval)
-        m_retrieval->ComputeCodeRelations(*this, code, entries, counts, documents, activatedOnly, proximity, distance);
+    if (d->m_retrieval)
+        d->m_retrieval->ComputeCodeRelations(*this, code, entries, counts, documents, activatedOnly, proximity, distance);
 }
 
 void CKorDoc::CountCodingsForChart(qint32 code, QList<CodeRelationEntry>& entries)
 {
-    m_coOccurrences.clear();
-    if (m_retrieval)
-        m_coOccurrences = m_retrieval->CountCodingsForChart(*this, code, entries);
+    d->m_coOccurrences.clear();
+    if (d->m_retrieval)
+        d->m_coOccurrences = d->m_retrieval->CountCodingsForChart(*this, code, entries);
 }
 
 void CKorDoc::CountCodingsForNode(qint32 code, QList<CodeRelationEntry>& entries, QList<qint32>& ids)
 {
-    if (m_retrieval)
-        m_retrieval->CountCodingsForNode(*this, code, entries, ids);
+    if (d->m_retrieval)
+        d->m_retrieval->CountCodingsForNode(*this, code, entries, ids);
 }
 
 void CKorDoc::ComputeCodeRelationsMatrix(QList<CodeRelationEntry>& columns, QList<CodeRelationEntry>& rows,
@@ -168,8 +169,8 @@ void CKorDoc::ComputeCodeRelationsMatrix(QList<CodeRelationEntry>& columns, QLis
 {
     counts.clear();
     documents.clear();
-    if (m_retrieval)
-        m_retrieval->ComputeCodeRelationsMatrix(*this, columns, rows, counts, documents, activatedOnly, proximity,
+    if (d->m_retrieval)
+        d->m_retrieval->ComputeCodeRelationsMatrix(*this, columns, rows, counts, documents, activatedOnly, proximity,
                                                 distance);
 }
 
@@ -177,14 +178,14 @@ void CKorDoc::FormatTypologyCells(QList<TypologyColumn>& columns, QList<Typology
                                   bool skipMissing)
 {
     cells.clear();
-    if (m_retrieval)
-        m_retrieval->FormatTypologyCells(*this, columns, rows, cells, skipMissing);
+    if (d->m_retrieval)
+        d->m_retrieval->FormatTypologyCells(*this, columns, rows, cells, skipMissing);
 }
 
 bool CKorDoc::CollectCodedStretches(qint32 document, qint32 length, bool noFiller, bool activatedCodesOnly,
                                     SegmentRecordArray& items, const QStringList& pageTexts, qint32 columnCount)
 {
     items.RemoveAll();
-    return m_retrieval && m_retrieval->CollectCodedStretches(*this, document, length, noFiller, activatedCodesOnly,
+    return d->m_retrieval && d->m_retrieval->CollectCodedStretches(*this, document, length, noFiller, activatedCodesOnly,
                                                              items, pageTexts, columnCount);
 }

@@ -3,7 +3,9 @@
 // counts copied into document variables, and the dictionary file kept.
 
 #include "document/kordoc.h"
+#include "document/kordoc_p.h"
 
+#include "document/colorhsl.h"
 #include "document/rowfields.h"
 #include "foundation/programpaths.h"
 #include "store/fielddescriptor.h"
@@ -31,12 +33,12 @@ QList<CKorDoc::GridCodingRow> CKorDoc::ReadGridCodings(qint32 document) const
 {
     QList<GridCodingRow> codings;
     QList<qint32> keys;
-    m_db.FindKeysByParent(TopicId::Codings, TopicId::Documents, document, keys);
+    d->m_db.FindKeysByParent(TopicId::Codings, TopicId::Documents, document, keys);
     for (const qint32 key : std::as_const(keys)) {
-        codings.append({m_db.GetIntValue(TopicId::Codings, key, CodingField::Code),
-                        ColorOfType(m_db.GetIntValue(TopicId::Codings, key, CodingField::Type)),
-                        m_db.GetIntValue(TopicId::Codings, key, CodingField::StartPara),
-                        m_db.GetIntValue(TopicId::Codings, key, CodingField::FinishPara)});
+        codings.append({d->m_db.GetIntValue(TopicId::Codings, key, CodingField::Code),
+                        ColorOfType(d->m_db.GetIntValue(TopicId::Codings, key, CodingField::Type)),
+                        d->m_db.GetIntValue(TopicId::Codings, key, CodingField::StartPara),
+                        d->m_db.GetIntValue(TopicId::Codings, key, CodingField::FinishPara)});
     }
     return codings;
 }
@@ -47,7 +49,7 @@ qint32 CKorDoc::TopLevelCodeOf(qint32 code) const
     // A damaged file may hold a cycle of parents.
     while (!seen.contains(code)) {
         seen.insert(code);
-        const qint32 parent = m_db.GetIntValue(TopicId::Codes, code, CodeField::Parent);
+        const qint32 parent = d->m_db.GetIntValue(TopicId::Codes, code, CodeField::Parent);
         if (!parent)
             return code;
         code = parent;
@@ -59,7 +61,7 @@ void CKorDoc::BuildParagraphCodeColors(qint32 document, qint32 paragraphs, QList
                                        bool topOnly) const
 {
     if (topOnly)
-        codes.removeIf([this](qint32 code) { return m_db.GetIntValue(TopicId::Codes, code, CodeField::Parent) != 0; });
+        codes.removeIf([this](qint32 code) { return d->m_db.GetIntValue(TopicId::Codes, code, CodeField::Parent) != 0; });
     grid.fill(0, qsizetype(std::max(paragraphs, 0)) * codes.size());
     // Each coding fills its own paragraphs; a cell keeps the first colour,
     // in coding order.
@@ -89,7 +91,7 @@ void CKorDoc::BuildCodelineColors(qint32 paragraphs, const QList<qint32>& docume
         QList<QList<COLORREF>> perParagraph(paragraphs);
         for (const GridCodingRow& coding : ReadGridCodings(documents.at(i))) {
             if (activatedOnly &&
-                !(m_db.GetIntValue(TopicId::Codes, coding.code, CodeField::State) & ObjectState::Activated))
+                !(d->m_db.GetIntValue(TopicId::Codes, coding.code, CodeField::State) & ObjectState::Activated))
                 continue;
             for (qint32 p = std::max(coding.firstParagraph, 1); p <= std::min(coding.lastParagraph, paragraphs); ++p)
                 perParagraph[p - 1].append(coding.color);
@@ -108,7 +110,7 @@ void CKorDoc::BuildCodelineColors(qint32 paragraphs, const QList<qint32>& docume
 
 bool CKorDoc::TransferTableVariables()
 {
-    const TopicTable* overview = m_db.GetTable(TopicId::OverviewTable);
+    const TopicTable* overview = d->m_db.GetTable(TopicId::OverviewTable);
     if (!overview || overview->Fields().Count() <= kOverviewFixedColumns)
         return false;
     const FieldDescriptor* documentColumn = overview->Fields().GetAt(kOverviewDocumentColumn);
@@ -123,7 +125,7 @@ bool CKorDoc::TransferTableVariables()
             sums[IntAt(row, documentColumn->Offset)] += IntAt(row, column.Offset);
         });
         FieldDescriptor variable;
-        if (m_db.FindFieldByName(TopicId::Documents, column.Name, variable)) {
+        if (d->m_db.FindFieldByName(TopicId::Documents, column.Name, variable)) {
             // A variable of that name that holds no number is not overwritten.
             if (variable.Type != FieldType::Integer || !variable.HasState(FieldState::UserVariable)) {
                 ok = false;
@@ -134,7 +136,7 @@ bool CKorDoc::TransferTableVariables()
             variable.Name = column.Name;
             variable.Type = FieldType::Integer;
             variable.State = kFrequencyVariableState;
-            if (!m_db.AddField(TopicId::Documents, variable)) {
+            if (!d->m_db.AddField(TopicId::Documents, variable)) {
                 ok = false;
                 continue;
             }
@@ -149,13 +151,5 @@ bool CKorDoc::TransferTableVariables()
 
 void CKorDoc::EnsureDictionaryFile()
 {
-    // Tested without creating anything: a readable file, or a file that
-    // could be made in a writable folder.
-    const QFileInfo file(m_dictionaryFile);
-    const QFileInfo folder(file.absolutePath());
-    const bool readable = file.isFile() && file.isReadable();
-    const bool creatable = !file.exists() && folder.isDir() && folder.isWritable();
-    const bool usable = !m_dictionaryFile.isEmpty() && (readable || creatable);
-    if (!usable)
-        m_dictionaryFile = g_program.SettingsFolder + QStringLiteral("Default.kvd");
+    d->m_words.EnsureDictionaryFile();
 }

@@ -3,6 +3,7 @@
 // which the frame and the views keep any other setting.
 
 #include "document/kordoc.h"
+#include "document/kordoc_p.h"
 
 #include "document/documentids.h"
 #include "store/projectdataengine.h"
@@ -52,73 +53,73 @@ QString CodeAliasKey(qint32 code)
 QString CKorDoc::SetupValue(const QString& key)
 {
     QString value;
-    if (m_engine)
-        m_engine->GetSetupValue(key, value);
+    if (d->m_engine)
+        d->m_engine->GetSetupValue(key, value);
     return value;
 }
 
 void CKorDoc::SaveProjectSettings()
 {
-    if (!m_engine)
+    if (!d->m_engine)
         return;
     const std::pair<const char*, QString> settings[] = {
-        {SetupKey::Options, m_options.Format(false)},
-        {SetupKey::ProjectMemo, QString::number(m_projectMemo)},
-        {SetupKey::ColorCodingsFilter, FormatIdList(m_lists.codingsColorFilter)},
-        {SetupKey::ColorCodesFilter, FormatIdList(m_lists.codesColorFilter)},
-        {SetupKey::ColorTextFilter, FormatIdList(m_lists.documentsColorFilter)},
-        {SetupKey::Codes2Toolbar, FormatIdList(m_lists.quickCodes)},
+        {SetupKey::Options, d->m_options.Format(false)},
+        {SetupKey::ProjectMemo, QString::number(d->m_projectMemo)},
+        {SetupKey::ColorCodingsFilter, FormatIdList(d->m_lists.codingsColorFilter)},
+        {SetupKey::ColorCodesFilter, FormatIdList(d->m_lists.codesColorFilter)},
+        {SetupKey::ColorTextFilter, FormatIdList(d->m_lists.documentsColorFilter)},
+        {SetupKey::Codes2Toolbar, FormatIdList(d->m_lists.quickCodes)},
     };
     for (const auto& [key, value] : settings)
-        m_engine->SetSetupValue(QLatin1String(key), value);
+        d->m_engine->SetSetupValue(QLatin1String(key), value);
 }
 
 void CKorDoc::LoadProjectSettings()
 {
     const auto read = [this](const char* key) { return SetupValue(QLatin1String(key)); };
-    m_options.Parse(read(SetupKey::Options), false);
-    m_projectMemo = m_engine ? read(SetupKey::ProjectMemo).trimmed().toInt() : m_projectMemo;
-    m_lists.Clear();
-    m_lists.codingsColorFilter = ParseIdList<quint32>(read(SetupKey::ColorCodingsFilter));
-    m_lists.codesColorFilter = ParseIdList<quint32>(read(SetupKey::ColorCodesFilter));
-    m_lists.documentsColorFilter = ParseIdList<quint32>(read(SetupKey::ColorTextFilter));
-    m_lists.quickCodes = ParseIdList<qint32>(read(SetupKey::Codes2Toolbar));
+    d->m_options.Parse(read(SetupKey::Options), false);
+    d->m_projectMemo = d->m_engine ? read(SetupKey::ProjectMemo).trimmed().toInt() : d->m_projectMemo;
+    d->m_lists.Clear();
+    d->m_lists.codingsColorFilter = ParseIdList<quint32>(read(SetupKey::ColorCodingsFilter));
+    d->m_lists.codesColorFilter = ParseIdList<quint32>(read(SetupKey::ColorCodesFilter));
+    d->m_lists.documentsColorFilter = ParseIdList<quint32>(read(SetupKey::ColorTextFilter));
+    d->m_lists.quickCodes = ParseIdList<qint32>(read(SetupKey::Codes2Toolbar));
 }
 
 bool CKorDoc::WriteSettingString(const QString& key, const QString& text)
 {
-    return m_engine && m_engine->SetSetupValue(key, text);
+    return d->m_engine && d->m_engine->SetSetupValue(key, text);
 }
 
 bool CKorDoc::ReadSetting(const QString& key, QString& text)
 {
-    return m_engine && m_engine->GetSetupValue(key, text);
+    return d->m_engine && d->m_engine->GetSetupValue(key, text);
 }
 
 bool CKorDoc::DeleteSetting(const QString& key)
 {
-    return m_engine && m_engine->DeleteSetupKey(key);
+    return d->m_engine && d->m_engine->DeleteSetupKey(key);
 }
 
 bool CKorDoc::WriteSettingData(const QString& key, const QByteArray& bytes)
 {
-    return m_engine && m_engine->SetSetupData(key, bytes);
+    return d->m_engine && d->m_engine->SetSetupData(key, bytes);
 }
 
 bool CKorDoc::ReadSettingData(const QString& key, QByteArray& bytes)
 {
-    return m_engine && m_engine->GetSetupData(key, bytes);
+    return d->m_engine && d->m_engine->GetSetupData(key, bytes);
 }
 
 QString CKorDoc::GetCodeAlias(qint32 code)
 {
-    if (!m_engine)
+    if (!d->m_engine)
         return {};
     const QString alias = SetupValue(CodeAliasKey(code));
-    return alias.isEmpty() ? m_db.FormatRowDisplay(TopicId::Codes, code, false) : alias;
+    return alias.isEmpty() ? d->m_db.FormatRowDisplay(TopicId::Codes, code, false) : alias;
 }
 
 bool CKorDoc::DeleteCodeAlias(qint32 code)
 {
-    return m_engine && m_engine->DeleteSetupKey(CodeAliasKey(code));
+    return d->m_engine && d->m_engine->DeleteSetupKey(CodeAliasKey(code));
 }

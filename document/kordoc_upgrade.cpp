@@ -3,6 +3,7 @@
 // one transaction.
 
 #include "document/kordoc.h"
+#include "document/kordoc_p.h"
 
 #include "document/documentids.h"
 #include "foundation/externalfiles.h"
@@ -139,18 +140,18 @@ bool CKorDoc::RunUpgradeStep(const char* key, const char* doneValue, bool force,
     const QString done = QLatin1String(doneValue);
     if (!force && SetupValue(keyText) == done)
         return true;
-    StoreTransaction transaction(&m_db);
+    StoreTransaction transaction(&d->m_db);
     if (!transaction.IsActive() || !work())
         return false;
-    if (!force && m_engine && !m_engine->SetSetupValue(keyText, done))
+    if (!force && d->m_engine && !d->m_engine->SetSetupValue(keyText, done))
         return false;
     return transaction.Commit();
 }
 
 bool CKorDoc::MeasureRichText(qint32 document, CRichEditCtrlEx& edit, bool withRanges, TextMeasure& measure)
 {
-    if (m_keepMeasures) {
-        if (const auto kept = m_measures.constFind(document); kept != m_measures.cend()) {
+    if (d->m_keepMeasures) {
+        if (const auto kept = d->m_measures.constFind(document); kept != d->m_measures.cend()) {
             measure = *kept;
             return measure.richText;
         }
@@ -162,8 +163,8 @@ bool CKorDoc::MeasureRichText(qint32 document, CRichEditCtrlEx& edit, bool withR
     // would the reference to an external file that was not found.
     RowBuffer row;
     FieldValue text;
-    if (m_db.GetIntValue(TopicId::Documents, document, DocumentField::DocType) == DocumentKind::RichText &&
-        m_db.ReadRow(TopicId::Documents, document, row, true) && row.GetFieldValue(DocumentField::Text, text) &&
+    if (d->m_db.GetIntValue(TopicId::Documents, document, DocumentField::DocType) == DocumentKind::RichText &&
+        d->m_db.ReadRow(TopicId::Documents, document, row, true) && row.GetFieldValue(DocumentField::Text, text) &&
         text.GetBlob() && !text.GetBlob()->isEmpty() && StripExternPrefix(text.GetBlob()).isEmpty()) {
         edit.StreamInRtf(text.GetBlob(), false);
         measure.richText = true;
@@ -173,8 +174,8 @@ bool CKorDoc::MeasureRichText(qint32 document, CRichEditCtrlEx& edit, bool withR
             measure.ranges = GetParagraphRanges(edit);
         edit.SetText(QString());
     }
-    if (m_keepMeasures)
-        m_measures.insert(document, measure);
+    if (d->m_keepMeasures)
+        d->m_measures.insert(document, measure);
     return measure.richText;
 }
 
@@ -183,7 +184,7 @@ bool CKorDoc::UpgradeRichText(bool force)
     return RunUpgradeStep(kRichText.key, kRichText.done, force, [this] {
         const std::unique_ptr<CRichEditCtrlEx> edit = CreateHiddenRichEdit();
         TextMeasure measure;
-        for (const qint32 document : KeysOf(m_db, TopicId::Documents, true)) {
+        for (const qint32 document : KeysOf(d->m_db, TopicId::Documents, true)) {
             if (!MeasureRichText(document, *edit, false, measure) || measure.breaks.empty())
                 continue;
             const ParagraphMap& breaks = measure.breaks;
@@ -197,9 +198,9 @@ bool CKorDoc::UpgradeRichText(bool force)
             const auto lowerPos = [&breaks](RowBuffer& row) {
                 return ChangeInt(row, MemoField::Pos, WithSingleBreaks(IntOf(row, MemoField::Pos), breaks));
             };
-            if (!EditRows(m_db, TopicId::Codings, ChildrenOf(m_db, TopicId::Codings, TopicId::Documents, document),
+            if (!EditRows(d->m_db, TopicId::Codings, ChildrenOf(d->m_db, TopicId::Codings, TopicId::Documents, document),
                           lowerRange) ||
-                !EditRows(m_db, TopicId::Memos, ChildrenOf(m_db, TopicId::Memos, TopicId::Documents, document),
+                !EditRows(d->m_db, TopicId::Memos, ChildrenOf(d->m_db, TopicId::Memos, TopicId::Documents, document),
                           lowerPos))
                 return false;
         }
@@ -212,19 +213,19 @@ bool CKorDoc::UpgradeMemoParagraphs()
     return RunUpgradeStep(kMemoParagraph.key, kMemoParagraph.done, false, [this] {
         const std::unique_ptr<CRichEditCtrlEx> edit = CreateHiddenRichEdit();
         TextMeasure measure;
-        for (const qint32 document : KeysOf(m_db, TopicId::Documents, true)) {
+        for (const qint32 document : KeysOf(d->m_db, TopicId::Documents, true)) {
             if (!MeasureRichText(document, *edit, true, measure))
                 continue;
-            const QList<qint32> memos = ChildrenOf(m_db, TopicId::Memos, TopicId::Documents, document);
+            const QList<qint32> memos = ChildrenOf(d->m_db, TopicId::Memos, TopicId::Documents, document);
             const qint32 length = measure.length;
             const ParagraphMap& ranges = measure.ranges;
-            const bool counted = EditRow(m_db, TopicId::Documents, document, [&](RowBuffer& row) {
+            const bool counted = EditRow(d->m_db, TopicId::Documents, document, [&](RowBuffer& row) {
                 const bool size = ChangeInt(row, DocumentField::Size, length);
                 const bool count = ChangeInt(row, DocumentField::Memos, qint32(memos.size()));
                 return size || count;
             });
-            const qint32 group = m_db.GetIntValue(TopicId::Documents, document, DocumentField::GroupID);
-            if (!counted || !EditRows(m_db, TopicId::Memos, memos, [&](RowBuffer& row) {
+            const qint32 group = d->m_db.GetIntValue(TopicId::Documents, document, DocumentField::GroupID);
+            if (!counted || !EditRows(d->m_db, TopicId::Memos, memos, [&](RowBuffer& row) {
                     const bool grouped = ChangeInt(row, MemoField::GroupID, group);
                     const bool placed = ChangeInt(row, MemoField::Paragraph,
                                                   ParagraphOfPosition(IntOf(row, MemoField::Pos), true, ranges));
@@ -239,9 +240,9 @@ bool CKorDoc::UpgradeMemoParagraphs()
 bool CKorDoc::UpgradeCodingsType()
 {
     return RunUpgradeStep(kCodingsType.key, kCodingsType.done, false, [this] {
-        for (const qint32 code : KeysOf(m_db, TopicId::Codes)) {
-            const qint32 color = m_db.GetIntValue(TopicId::Codes, code, CodeField::Type);
-            if (!EditRows(m_db, TopicId::Codings, ChildrenOf(m_db, TopicId::Codings, TopicId::Codes, code),
+        for (const qint32 code : KeysOf(d->m_db, TopicId::Codes)) {
+            const qint32 color = d->m_db.GetIntValue(TopicId::Codes, code, CodeField::Type);
+            if (!EditRows(d->m_db, TopicId::Codings, ChildrenOf(d->m_db, TopicId::Codings, TopicId::Codes, code),
                           [color](RowBuffer& row) { return ChangeInt(row, CodingField::Type, color); }))
                 return false;
         }
@@ -254,11 +255,11 @@ bool CKorDoc::UpgradeCodingsParagraphs()
     return RunUpgradeStep(kCodingsParagraph.key, kCodingsParagraph.done, false, [this] {
         const std::unique_ptr<CRichEditCtrlEx> edit = CreateHiddenRichEdit();
         TextMeasure measure;
-        for (const qint32 document : KeysOf(m_db, TopicId::Documents, true)) {
+        for (const qint32 document : KeysOf(d->m_db, TopicId::Documents, true)) {
             if (!MeasureRichText(document, *edit, true, measure))
                 continue;
             const ParagraphMap& ranges = measure.ranges;
-            if (!EditRows(m_db, TopicId::Codings, ChildrenOf(m_db, TopicId::Codings, TopicId::Documents, document),
+            if (!EditRows(d->m_db, TopicId::Codings, ChildrenOf(d->m_db, TopicId::Codings, TopicId::Documents, document),
                           [&ranges](RowBuffer& row) {
                               const int first = ParagraphOfPosition(IntOf(row, CodingField::StartChar), true, ranges);
                               const int last = ParagraphOfPosition(IntOf(row, CodingField::FinishChar), false, ranges);
@@ -275,10 +276,10 @@ bool CKorDoc::UpgradeCodingsParagraphs()
 bool CKorDoc::UpgradeCodingsTxtGroup()
 {
     return RunUpgradeStep(kCodingsTxtGroup.key, kCodingsTxtGroup.done, false, [this] {
-        return EditRows(m_db, TopicId::Codings, KeysOf(m_db, TopicId::Codings), [this](RowBuffer& row) {
+        return EditRows(d->m_db, TopicId::Codings, KeysOf(d->m_db, TopicId::Codings), [this](RowBuffer& row) {
             const qint32 document = IntOf(row, CodingField::Document);
             return ChangeInt(row, CodingField::Group,
-                             m_db.GetIntValue(TopicId::Documents, document, DocumentField::GroupID));
+                             d->m_db.GetIntValue(TopicId::Documents, document, DocumentField::GroupID));
         });
     });
 }
@@ -286,10 +287,10 @@ bool CKorDoc::UpgradeCodingsTxtGroup()
 bool CKorDoc::UpgradeMemosTxtGroup(bool force)
 {
     return RunUpgradeStep(kMemosTxtGroup.key, kMemosTxtGroup.done, force, [this] {
-        return EditRows(m_db, TopicId::Memos, KeysOf(m_db, TopicId::Memos), [this](RowBuffer& row) {
+        return EditRows(d->m_db, TopicId::Memos, KeysOf(d->m_db, TopicId::Memos), [this](RowBuffer& row) {
             const qint32 document = IntOf(row, MemoField::Document);
             return ChangeInt(row, MemoField::GroupID,
-                             m_db.GetIntValue(TopicId::Documents, document, DocumentField::GroupID));
+                             d->m_db.GetIntValue(TopicId::Documents, document, DocumentField::GroupID));
         });
     });
 }
@@ -297,7 +298,7 @@ bool CKorDoc::UpgradeMemosTxtGroup(bool force)
 bool CKorDoc::UpgradeCodesVariableID()
 {
     return RunUpgradeStep(kCodesVariableId.key, kCodesVariableId.done, false, [this] {
-        return EditRows(m_db, TopicId::Codes, KeysOf(m_db, TopicId::Codes), [](RowBuffer& row) {
+        return EditRows(d->m_db, TopicId::Codes, KeysOf(d->m_db, TopicId::Codes), [](RowBuffer& row) {
             const qint32 variable = IntOf(row, CodeField::Variable);
             return variable >= 1 && variable < kUserFieldBase &&
                    ChangeInt(row, CodeField::Variable, variable + kUserFieldBase);
@@ -310,22 +311,22 @@ bool CKorDoc::UpgradeCodingsCoverage()
     return RunUpgradeStep(kCodingsCoverage.key, kCodingsCoverage.done, false, [this] {
         const std::unique_ptr<CRichEditCtrlEx> edit = CreateHiddenRichEdit();
         QList<qint32> documents;
-        for (const qint32 coding : KeysOf(m_db, TopicId::Codings)) {
-            if (m_db.GetIntValue(TopicId::Codings, coding, CodingField::IsText) &&
-                m_db.GetIntValue(TopicId::Codings, coding, CodingField::Area) == 0)
-                documents.append(m_db.GetIntValue(TopicId::Codings, coding, CodingField::Document));
+        for (const qint32 coding : KeysOf(d->m_db, TopicId::Codings)) {
+            if (d->m_db.GetIntValue(TopicId::Codings, coding, CodingField::IsText) &&
+                d->m_db.GetIntValue(TopicId::Codings, coding, CodingField::Area) == 0)
+                documents.append(d->m_db.GetIntValue(TopicId::Codings, coding, CodingField::Document));
         }
         UniqueDWordArray(documents);
         TextMeasure measure;
         for (const qint32 document : std::as_const(documents)) {
-            const qint32 kind = m_db.GetIntValue(TopicId::Documents, document, DocumentField::DocType);
+            const qint32 kind = d->m_db.GetIntValue(TopicId::Documents, document, DocumentField::DocType);
             qint64 length = 0;
             if (kind == DocumentKind::RichText) {
                 length = MeasureRichText(document, *edit, false, measure) ? measure.length : 0;
             } else if (kind == DocumentKind::Pdf || kind == DocumentKind::Table) {
                 RowBuffer row;
                 FieldValue text;
-                if (m_db.ReadRow(TopicId::Documents, document, row, true) &&
+                if (d->m_db.ReadRow(TopicId::Documents, document, row, true) &&
                     row.GetFieldValue(DocumentField::Text, text) && text.GetBlob())
                     length = ContentLength(kind, *text.GetBlob());
             }  // pictures have no characters
@@ -338,10 +339,10 @@ bool CKorDoc::UpgradeCodingsCoverage()
 
 bool CKorDoc::UpdateCodingCoverage(qint32 document, qint32 length)
 {
-    StoreTransaction transaction(&m_db);
+    StoreTransaction transaction(&d->m_db);
     const bool ok =
         transaction.IsActive() &&
-        EditRows(m_db, TopicId::Codings, ChildrenOf(m_db, TopicId::Codings, TopicId::Documents, document),
+        EditRows(d->m_db, TopicId::Codings, ChildrenOf(d->m_db, TopicId::Codings, TopicId::Documents, document),
                  [length](RowBuffer& row) {
                      if (!IntOf(row, CodingField::IsText))
                          return false;
@@ -364,21 +365,21 @@ bool CKorDoc::UpgradeCheckOptions()
     // The settings read at this open stay in memory and are stored again
     // under "Options" when the project's settings are next saved.
     return RunUpgradeStep(kCheckOptions.key, kCheckOptions.done, false,
-                          [this] { return !m_engine || m_engine->DeleteSetupKey(QLatin1String(SetupKey::Options)); });
+                          [this] { return !d->m_engine || d->m_engine->DeleteSetupKey(QLatin1String(SetupKey::Options)); });
 }
 
 bool CKorDoc::CheckCodingStatistics()
 {
     return RunUpgradeStep(kCodingStatistics.key, kCodingStatistics.done, false, [this] {
-        const bool codes = EditRows(m_db, TopicId::Codes, KeysOf(m_db, TopicId::Codes), [this](RowBuffer& row) {
-            const qint32 count = qint32(ChildrenOf(m_db, TopicId::Codings, TopicId::Codes, row.GetKey()).size());
+        const bool codes = EditRows(d->m_db, TopicId::Codes, KeysOf(d->m_db, TopicId::Codes), [this](RowBuffer& row) {
+            const qint32 count = qint32(ChildrenOf(d->m_db, TopicId::Codings, TopicId::Codes, row.GetKey()).size());
             return ChangeInt(row, CodeField::Codes, count);
         });
         // Codings of code 0 are temporary retrieval rows, never counted.
-        return codes && EditRows(m_db, TopicId::Documents, KeysOf(m_db, TopicId::Documents), [this](RowBuffer& row) {
-                   const QList<qint32> codings = ChildrenOf(m_db, TopicId::Codings, TopicId::Documents, row.GetKey());
+        return codes && EditRows(d->m_db, TopicId::Documents, KeysOf(d->m_db, TopicId::Documents), [this](RowBuffer& row) {
+                   const QList<qint32> codings = ChildrenOf(d->m_db, TopicId::Codings, TopicId::Documents, row.GetKey());
                    const qint32 count = qint32(std::count_if(codings.begin(), codings.end(), [this](qint32 coding) {
-                       return m_db.GetIntValue(TopicId::Codings, coding, CodingField::Code) != 0;
+                       return d->m_db.GetIntValue(TopicId::Codings, coding, CodingField::Code) != 0;
                    }));
                    return ChangeInt(row, DocumentField::Codes, count);
                });
@@ -388,9 +389,9 @@ bool CKorDoc::CheckCodingStatistics()
 bool CKorDoc::UpgradeMemoSource(bool force)
 {
     return RunUpgradeStep(kMemoSource.key, kMemoSource.done, force, [this] {
-        return EditRows(m_db, TopicId::Memos, KeysOf(m_db, TopicId::Memos), [this](RowBuffer& row) {
+        return EditRows(d->m_db, TopicId::Memos, KeysOf(d->m_db, TopicId::Memos), [this](RowBuffer& row) {
             qint32 source = MemoSource::None;
-            if (m_projectMemo != 0 && row.GetKey() == m_projectMemo)
+            if (d->m_projectMemo != 0 && row.GetKey() == d->m_projectMemo)
                 source = MemoSource::Project;
             else if (IntOf(row, MemoField::Document))
                 source = IntOf(row, MemoField::Pos) == -1 ? MemoSource::Document : MemoSource::DocumentPosition;

@@ -1,7 +1,8 @@
-// Words: the separator rule, the sorted stop or go list, word counts, the
+// Words: the document's word list and counts handed to its WordList, the
 // dictionary topics' lookups and the dictionary file format.
 
 #include "document/kordoc.h"
+#include "document/kordoc_p.h"
 
 #include "document/documentids.h"
 
@@ -23,57 +24,6 @@ using namespace rowfields;
 
 namespace {
 
-constexpr qsizetype kLongestWord = 63;
-
-/// The separator characters as a bit table, rebuilt when the option changes.
-class SeparatorTable {
-public:
-    bool Contains(char16_t c) const { return (m_bits[c >> 6] >> (c & 63)) & 1; }
-    static const SeparatorTable& Current()
-    {
-        static SeparatorTable table;
-        const QString separators = GetWordSeparators(true);
-        if (!table.m_built || separators != table.m_source) {
-            table.m_bits.fill(0);
-            for (const QChar c : separators)
-                table.m_bits[c.unicode() >> 6] |= quint64(1) << (c.unicode() & 63);
-            table.m_source = separators;
-            table.m_built = true;
-        }
-        return table;
-    }
-
-private:
-    std::array<quint64, 1024> m_bits{};
-    QString m_source;
-    bool m_built = false;
-};
-
-/// One UTF-16 unit at a time, so positions never move.
-inline char16_t LowerUnit(char16_t c)
-{
-    if (c < 0x80)
-        return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
-    return QChar(c).toLower().unicode();
-}
-
-/// Calls visit(word) for every blank-separated word of a text whose
-/// separators are blanks already.
-template <typename Visit>
-void ForEachWord(const QString& text, Visit visit)
-{
-    const char16_t* data = reinterpret_cast<const char16_t*>(text.constData());
-    const qsizetype size = text.size();
-    qsizetype start = 0;
-    for (qsizetype i = 0; i <= size; ++i) {
-        if (i == size || data[i] == u' ') {
-            if (i > start)
-                visit(QStringView(data + start, i - start));
-            start = i + 1;
-        }
-    }
-}
-
 /// A field of a tab-separated line: the fields split at TAB.
 qint32 NumberOf(const QStringList& fields, qsizetype index)
 {
@@ -93,94 +43,36 @@ QString FileField(const QString& text)
 
 }  // namespace
 
-void RemoveSeparators(QString& text, bool lower)
-{
-    const SeparatorTable& separators = SeparatorTable::Current();
-    char16_t* data = reinterpret_cast<char16_t*>(text.data());
-    for (qsizetype i = 0, size = text.size(); i < size; ++i) {
-        const char16_t c = lower ? LowerUnit(data[i]) : data[i];
-        data[i] = separators.Contains(c) ? u' ' : c;
-    }
-    text.append(u' ');
-}
-
-// ---- The word list ------------------------------------------------------------
+// ---- The word list and word counts: the document's word list ----------------
 
 bool CKorDoc::FindWordPosition(const QString& word, qsizetype* position)
 {
-    QString lower = word;
-    for (QChar& c : lower)
-        c = QChar(LowerUnit(c.unicode()));
-    const auto place = std::lower_bound(m_wordList.begin(), m_wordList.end(), lower);
-    if (position)
-        *position = place - m_wordList.begin();
-    if (place != m_wordList.end() && *place == lower)
-        return false;
-    m_wordList.insert(place, lower);
-    return true;
+    return d->m_words.FindWordPosition(word, position);
 }
 
 bool CKorDoc::FindWordInList(QStringView word) const
 {
-    if (!m_wordListOn || m_wordList.isEmpty())
-        return false;
-    QString lower = word.toString();
-    for (QChar& c : lower)
-        c = QChar(LowerUnit(c.unicode()));
-    return std::binary_search(m_wordList.cbegin(), m_wordList.cend(), lower);
+    return d->m_words.FindWordInList(word);
 }
 
 bool CKorDoc::RemoveWord(const QString& word)
 {
-    QString lower = word;
-    for (QChar& c : lower)
-        c = QChar(LowerUnit(c.unicode()));
-    const auto place = std::lower_bound(m_wordList.begin(), m_wordList.end(), lower);
-    if (place == m_wordList.end() || *place != lower)
-        return false;
-    m_wordList.erase(place);
-    return true;
+    return d->m_words.RemoveWord(word);
 }
 
 void CKorDoc::SetWordList(const QString& text, bool append)
 {
-    if (!append)
-        m_wordList.clear();
-    QString words = text;
-    RemoveSeparators(words, true);
-    // Sorted and made unique once, not word by word.
-    ForEachWord(words, [this](QStringView word) { m_wordList.append(word.toString()); });
-    std::sort(m_wordList.begin(), m_wordList.end());
-    m_wordList.erase(std::unique(m_wordList.begin(), m_wordList.end()), m_wordList.end());
+    d->m_words.SetWords(text, append);
 }
-
-// ---- Word counts ----------------------------------------------------------------
 
 qint32 CKorDoc::CountWords(QString& text, WordCounts& words, WordCounts* second, bool count) const
 {
-    RemoveSeparators(text, !g_dictioOptions.GetBool(DictioOption::CaseSensitive));
-    const bool listed = m_wordListOn && !m_wordList.isEmpty();
-    qint32 counted = 0;
-    ForEachWord(text, [&](QStringView word) {
-        if (word.size() > kLongestWord || word.size() < m_minWordLength || (listed && FindWordInList(word)))
-            return;
-        qint32& value = words[word];
-        if (count)
-            ++value;
-        if (second)
-            ++(*second)[word];
-        ++counted;
-    });
-    return counted;
+    return d->m_words.CountWords(text, words, second, count);
 }
 
 qint32 CKorDoc::CountTextWords(const QString& text)
 {
-    QString words = text;
-    RemoveSeparators(words, false);
-    qint32 counted = 0;
-    ForEachWord(words, [&counted](QStringView word) { counted += word.size() >= 2 && word.size() <= kLongestWord; });
-    return counted;
+    return WordList::CountTextWords(text);
 }
 
 // ---- Dictionary categories and entries -------------------------------------------
@@ -188,9 +80,9 @@ qint32 CKorDoc::CountTextWords(const QString& text)
 qint32 CKorDoc::FindCategoryByName(const QString& name) const
 {
     QList<qint32> categories;
-    m_db.GetAllKeys(TopicId::DictionaryCategories, categories);
+    d->m_db.GetAllKeys(TopicId::DictionaryCategories, categories);
     for (const qint32 category : std::as_const(categories)) {
-        if (TextOfKey(m_db, TopicId::DictionaryCategories, category, CategoryField::Name)
+        if (TextOfKey(d->m_db, TopicId::DictionaryCategories, category, CategoryField::Name)
                 .compare(name, Qt::CaseInsensitive) == 0)
             return category;
     }
@@ -199,15 +91,15 @@ qint32 CKorDoc::FindCategoryByName(const QString& name) const
 
 qint32 CKorDoc::GetEntryCategory(qint32 entry) const
 {
-    return m_db.GetIntValue(TopicId::DictionaryEntries, entry, EntryField::Category);
+    return d->m_db.GetIntValue(TopicId::DictionaryEntries, entry, EntryField::Category);
 }
 
 qint32 CKorDoc::FindEntryInCategory(qint32 category, const QString& text) const
 {
     QList<qint32> entries;
-    m_db.FindKeysByParent(TopicId::DictionaryEntries, TopicId::DictionaryCategories, category, entries);
+    d->m_db.FindKeysByParent(TopicId::DictionaryEntries, TopicId::DictionaryCategories, category, entries);
     for (const qint32 entry : std::as_const(entries)) {
-        if (TextOfKey(m_db, TopicId::DictionaryEntries, entry, EntryField::Text) == text)
+        if (TextOfKey(d->m_db, TopicId::DictionaryEntries, entry, EntryField::Text) == text)
             return entry;
     }
     return 0;
@@ -217,11 +109,11 @@ void CKorDoc::ListDistinctEntries(QList<qint32>& ids) const
 {
     ids.clear();
     QList<qint32> entries;
-    m_db.GetAllKeys(TopicId::DictionaryEntries, entries);
+    d->m_db.GetAllKeys(TopicId::DictionaryEntries, entries);
     // The last entry of each text wins: walk backwards, keep the first seen.
     QSet<QString> seen;
     for (qsizetype i = entries.size() - 1; i >= 0; --i) {
-        const QString key = TextOfKey(m_db, TopicId::DictionaryEntries, entries.at(i), EntryField::Text).toCaseFolded();
+        const QString key = TextOfKey(d->m_db, TopicId::DictionaryEntries, entries.at(i), EntryField::Text).toCaseFolded();
         if (seen.contains(key))
             continue;
         seen.insert(key);
@@ -238,7 +130,7 @@ bool CKorDoc::ExportTabbedList(const QString& path, const QList<qint32>& categor
     QString text;
     for (const qint32 category : categories) {
         RowBuffer row;
-        if (!m_db.ReadRow(TopicId::DictionaryCategories, category, row, false))
+        if (!d->m_db.ReadRow(TopicId::DictionaryCategories, category, row, false))
             continue;
         text += QStringLiteral("%1\t%2\t%3\t%4\t%5\r\n")
                     .arg(FileField(TextOf(row, CategoryField::Name)))
@@ -247,10 +139,10 @@ bool CKorDoc::ExportTabbedList(const QString& path, const QList<qint32>& categor
                     .arg(IntOf(row, CategoryField::Parent))
                     .arg(IntOf(row, CategoryField::State));
         QList<qint32> entries;
-        m_db.FindKeysByParent(TopicId::DictionaryEntries, TopicId::DictionaryCategories, category, entries);
+        d->m_db.FindKeysByParent(TopicId::DictionaryEntries, TopicId::DictionaryCategories, category, entries);
         for (const qint32 entry : std::as_const(entries)) {
             RowBuffer line;
-            if (!m_db.ReadRow(TopicId::DictionaryEntries, entry, line, false))
+            if (!d->m_db.ReadRow(TopicId::DictionaryEntries, entry, line, false))
                 continue;
             text += QStringLiteral("\t%1\t%2\t%3\t%4\t%5\r\n")
                         .arg(FileField(TextOf(line, EntryField::Text)))
@@ -266,21 +158,13 @@ bool CKorDoc::ExportTabbedList(const QString& path, const QList<qint32>& categor
 
 bool CKorDoc::ImportTextFile(const QString& path, QList<qint32>* categories)
 {
-    m_dictionaryLoaded = true;
+    d->m_words.SetDictionaryLoaded();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    QString text;
-    if (HasUtf16Bom(file)) {
-        const QByteArray bytes = file.readAll();
-        text = QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData()), bytes.size() / 2);
-    } else {
-        const QByteArray bytes = file.readAll();
-        codepage::CodePageDecoder decoder;
-        decoder.append(text, bytes.constData(), bytes.size(), codepage::kWindows1252);
-    }
+    QString text = codepage::DecodeTextFile(file.readAll());
     // Keys above every key the topic ever held, so none is given twice.
-    const TopicTable* table = m_db.GetTable(TopicId::DictionaryCategories);
+    const TopicTable* table = d->m_db.GetTable(TopicId::DictionaryCategories);
     const qint32 base = table ? std::max(table->GetLastKey(), table->GetKeyHighWater()) : 0;
     qint32 number = 0;
     bool haveCategory = false;
@@ -316,7 +200,7 @@ bool CKorDoc::ImportTextFile(const QString& path, QList<qint32>* categories)
                 continue;
             const qint32 key = qint32(wide);
             RowBuffer row;
-            categoryWritten = m_db.AddRow(TopicId::DictionaryCategories, row, key) &&
+            categoryWritten = d->m_db.AddRow(TopicId::DictionaryCategories, row, key) &&
                               SetInt(row, CategoryField::Number, key) && SetInt(row, CategoryField::Type, type) &&
                               SetInt(row, CategoryField::Parent, parent ? parent + base : 0) &&
                               SetInt(row, CategoryField::State, state) &&
@@ -324,7 +208,7 @@ bool CKorDoc::ImportTextFile(const QString& path, QList<qint32>* categories)
                               row.Commit(false, true);
             if (!categoryWritten && !row.IsEmpty()) {
                 row.Release();
-                m_db.RemoveRow(TopicId::DictionaryCategories, key);
+                d->m_db.RemoveRow(TopicId::DictionaryCategories, key);
             }
             if (categoryWritten && categories)
                 categories->append(key);

@@ -270,7 +270,8 @@ QString GetDefaultExternalsFolder()
 
 bool IsLinkAddress(const QString& target)
 {
-    static const QRegularExpression kScheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*://"));
+    // A scheme has two or more characters, so "C:" stays a drive.
+    static const QRegularExpression kScheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+:"));
     return target.startsWith(QStringLiteral("www."), Qt::CaseInsensitive) || kScheme.match(target).hasMatch();
 }
 
@@ -298,6 +299,43 @@ QString StripExternPrefix(const QByteArray* blob)
 QString ResolveLinkTarget(const QString& target, QString& externalsFolder, const QString& secondFolder,
                           ExternalLinkInfo* info)
 {
+    LinkTargetResolver resolver(externalsFolder, secondFolder);
+    externalsFolder = resolver.ExternalsFolder();
+    return resolver.Resolve(target, info);
+}
+
+LinkTargetResolver::LinkTargetResolver(QString externalsFolder, QString secondFolder)
+{
+    m_folders[0] = FolderOrDefault(externalsFolder);
+    m_folders[1] = std::move(secondFolder);
+}
+
+QString LinkTargetResolver::FindInFolder(int index, const QString& name)
+{
+    const QString& folder = m_folders[index];
+    std::optional<Folder>& listing = m_listings[index];
+    if (!listing) {
+        listing.emplace();
+        listing->usable = !folder.isEmpty() && EnsureFolder(folder);
+        if (listing->usable) {
+            const QDir dir(folder);
+            const QStringList entries = dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+            // Earlier entries win, as a search in name order finds them first.
+            for (auto it = entries.crbegin(); it != entries.crend(); ++it)
+                listing->namesByLowerCase.insert(it->toLower(), *it);
+        }
+    }
+    if (!listing->usable)
+        return {};
+    const QString exact = JoinPath(folder, name);
+    if (FileExists(exact))
+        return exact;
+    const auto found = listing->namesByLowerCase.constFind(name.toLower());
+    return found == listing->namesByLowerCase.cend() ? QString() : JoinPath(folder, *found);
+}
+
+QString LinkTargetResolver::Resolve(const QString& target, ExternalLinkInfo* info)
+{
     if (info)
         *info = ExternalLinkInfo();
     if (target.isEmpty())
@@ -316,24 +354,20 @@ QString ResolveLinkTarget(const QString& target, QString& externalsFolder, const
         location = LinkLocation::StoredPath;
     } else if (!PlainFileName(fileName).isEmpty()) {
         // A target without any separator has no file name to look up.
-        for (const QString& folder : {FolderOrDefault(externalsFolder), secondFolder}) {
-            if (folder.isEmpty() || !EnsureFolder(folder))
-                continue;
-            result = FindInFolder(folder, fileName);
-            if (!result.isEmpty()) {
-                location = LinkLocation::SearchFolder;
-                break;
-            }
-        }
+        for (int index = 0; index < 2 && result.isEmpty(); ++index)
+            result = FindInFolder(index, fileName);
+        if (!result.isEmpty())
+            location = LinkLocation::SearchFolder;
     }
     if (info) {
         info->isFile = true;
         info->fileName = fileName.left(259);
         info->folderOrAddress = separator < 0 ? QString() : target.left(separator).left(259);
         info->location = location;
+        // Only a regular file is opened: a named pipe would block the open.
         QFile file(result);
-        if (!result.isEmpty() && file.open(QIODevice::ReadOnly)) {
-            info->size = quint32(quint64(file.size()) & 0xFFFFFFFFu);
+        if (!result.isEmpty() && QFileInfo(result).isFile() && file.open(QIODevice::ReadOnly)) {
+            info->size = file.size();
             info->sizeKnown = true;
         }
     }
@@ -410,26 +444,37 @@ bool DeleteExternalCopies(QStringList& targets)
 
 bool ZipFileList(const QString& archivePath, const QStringList& filePaths, QStringList* failed)
 {
+    // Nothing archived: every file is reported, each once.
+    const auto failAll = [&filePaths, failed] {
+        if (failed) {
+            for (const QString& path : filePaths)
+                if (!failed->contains(path))
+                    failed->append(path);
+        }
+        return false;
+    };
     // Written beside the target and renamed, so a failed run leaves any
     // earlier archive as it was.
     QTemporaryFile temporary(archivePath + QStringLiteral(".XXXXXX"));
-    if (!temporary.open()) {
-        if (failed)
-            failed->append(filePaths);
-        return false;
-    }
+    if (!temporary.open())
+        return failAll();
     temporary.close();
     zipFile zip = zipOpen64(QFile::encodeName(temporary.fileName()).constData(), APPEND_STATUS_CREATE);
-    if (!zip) {
-        if (failed)
-            failed->append(filePaths);
-        return false;
-    }
+    if (!zip)
+        return failAll();
     bool ok = true;
     QSet<QString> used;
+    QSet<QString> stored;  // absolute paths already in the archive
     for (const QString& path : filePaths) {
+        const QFileInfo file(path);
+        const QString canonical = file.canonicalFilePath();
+        const QString key = canonical.isEmpty() ? file.absoluteFilePath() : canonical;
+        if (!path.isEmpty() && stored.contains(key))
+            continue;
+        stored.insert(key);
         const QString name = PlainFileName(path);
-        const bool added = !name.isEmpty() && AddFileToZip(zip, path, UniqueStoredName(name, used));
+        // A missing file takes no name from a file that follows.
+        const bool added = !name.isEmpty() && file.isFile() && AddFileToZip(zip, path, UniqueStoredName(name, used));
         if (!added) {
             ok = false;
             if (failed)
@@ -437,13 +482,12 @@ bool ZipFileList(const QString& archivePath, const QStringList& filePaths, QStri
         }
         PumpUiMessages();
     }
-    if (zipClose(zip, nullptr) != ZIP_OK)
-        return false;
     // rename(2) replaces an earlier archive in one step: there is never a
     // moment without either archive.
-    if (std::rename(QFile::encodeName(temporary.fileName()).constData(),
-                    QFile::encodeName(archivePath).constData()) != 0)
-        return false;
+    if (zipClose(zip, nullptr) != ZIP_OK
+        || std::rename(QFile::encodeName(temporary.fileName()).constData(),
+                       QFile::encodeName(archivePath).constData()) != 0)
+        return failAll();
     temporary.setAutoRemove(false);
     return ok;
 }

@@ -11,8 +11,11 @@
 // target folder are refused. Questions go through the message service.
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 /// Name of the default externals folder inside its parent folder.
 inline constexpr char kExternalsFolderName[] = "KORVAN_Externals";
@@ -31,10 +34,21 @@ enum class LinkLocation : qint32 {
 struct ExternalLinkInfo {
     QString fileName;         ///< the part after the last separator
     QString folderOrAddress;  ///< the target without its file name; an address whole
-    quint32 size = 0;         ///< low 32 bits of the found file's length in bytes
+    qint64 size = 0;          ///< the found file's length in bytes
     LinkLocation location = LinkLocation::NotFound;
     bool sizeKnown = false;   ///< the found file could be opened and measured
     bool isFile = false;      ///< false for an address
+};
+
+/// @short One external file of a project as the external-files list shows
+/// it: the reference as stored and what resolving it found.
+struct ExternalFileRecord {
+    QString fileName;   ///< the part after the last separator, at most 259 units
+    QString reference;  ///< as stored in the project, at most 259 units
+    qint64 size = 0;    ///< bytes; meaningful only when sizeKnown
+    LinkLocation status = LinkLocation::NotFound;
+    bool sizeKnown = false;  ///< the file could be opened and measured
+    bool isFile = true;      ///< false for an address (never listed)
 };
 
 /// Option 10 of "qda"; the default folder when the option is empty. No
@@ -44,8 +58,9 @@ QString GetExternalsFolder();
 /// the user's documents folder, "/" and "KORVAN_Externals".
 QString GetDefaultExternalsFolder();
 
-/// True for an address: "www." or any "scheme://" at the start (ignoring
-/// case). Everything else is a file path.
+/// True for an address: "www." or any "scheme:" of two or more characters
+/// at the start ("https://", "mailto:"; ignoring case). Everything else,
+/// a drive letter too, is a file path.
 bool IsLinkAddress(const QString& target);
 
 /// The path after "EXTERN:" of a content blob (UTF-16 little endian, any
@@ -61,6 +76,32 @@ QString StripExternPrefix(const char* data, qsizetype bytes);
 /// nothing is found. Fills info when given.
 QString ResolveLinkTarget(const QString& target, QString& externalsFolder, const QString& secondFolder,
                           ExternalLinkInfo* info = nullptr);
+
+/// @short Resolves many targets against the same two folders as
+/// ResolveLinkTarget does, reading each folder's list of names once instead
+/// of at every target that is not at its stored path.
+///
+/// Meant for one pass over a project's references: files added to the
+/// folders after the first miss in them are not seen.
+class LinkTargetResolver {
+public:
+    /// externalsFolder empty: the default folder.
+    LinkTargetResolver(QString externalsFolder, QString secondFolder);
+    /// ResolveLinkTarget with this resolver's folders.
+    QString Resolve(const QString& target, ExternalLinkInfo* info = nullptr);
+    /// The externals folder searched, without trailing "/".
+    const QString& ExternalsFolder() const { return m_folders[0]; }
+
+private:
+    struct Folder {
+        bool usable = false;
+        QHash<QString, QString> namesByLowerCase;  ///< the first name in name order wins
+    };
+    QString FindInFolder(int index, const QString& name);
+
+    QString m_folders[2];
+    std::optional<Folder> m_listings[2];
+};
 
 /// Resolves the target and opens it with the desktop. An executable file
 /// (a program, script or launcher) is opened only when the user agrees.
@@ -86,9 +127,11 @@ bool DeleteExternalCopies(QStringList& targets);
 
 /// Writes a new archive (replacing one at the path only when complete)
 /// holding each listed file under its file name, UTF-8 names with the
-/// UTF-8 flag, the file's modification time as entry time. A name used
-/// twice gets "(n)" before its extension. False when a file could not be
-/// added (its path is appended to failed) or the archive not written.
+/// UTF-8 flag, the file's modification time as entry time. A file listed
+/// twice (the same absolute path) is stored once; a name used by two files
+/// gets "(n)" before its extension. False when a file could not be added
+/// (its path is appended to failed; the others are still archived) or the
+/// archive not written (every path is then in failed).
 bool ZipFileList(const QString& archivePath, const QStringList& filePaths, QStringList* failed = nullptr);
 
 /// Extracts every entry into the folder, asking before an existing file is

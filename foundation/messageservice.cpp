@@ -42,3 +42,15 @@ QStringList PromptForFiles(const FilePrompt& prompt)
         return {};
     return g_messageService->PromptFiles(prompt);
 }
+
+MessageAnswer AskQuestion(const QuestionPrompt& prompt)
+{
+    if (!g_messageService)
+        return MessageAnswer::Cancel;
+    return g_messageService->AskQuestion(prompt);
+}
+
+bool AskConfirm(const ConfirmPrompt& prompt)
+{
+    return g_messageService && g_messageService->Confirm(prompt) == MessageAnswer::Ok;
+}

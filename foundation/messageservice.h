@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPoint>
 #include <QString>
 #include <QStringList>
 
@@ -25,6 +26,36 @@ struct FilePrompt {
     QString defaultSuffix;
 };
 
+/// The first button text of a question that shows the help button in its
+/// place (the caller opens the help when that button answers).
+inline constexpr char kQuestionHelpButton[] = "_HELP_";
+
+/// @short A question with up to three buttons that carry the caller's texts.
+///
+/// The answer is the button pressed: Yes for the first, No for the second,
+/// Cancel for the third (also when the question is closed without a
+/// choice). An empty second text leaves that button out.
+struct QuestionPrompt {
+    QString caption;
+    QString message;
+    QString firstButton;   ///< kQuestionHelpButton: the help button
+    QString secondButton;  ///< empty: two buttons only
+    QString thirdButton;   ///< the button that cancels
+};
+
+/// @short A confirmation shown at a screen point: OK or Cancel.
+///
+/// The popup's top left lies at (point.x - 5, point.y); when it would pass
+/// the bottom of the screen it goes above the point, `offset` pixels
+/// higher. The answer is Ok or Cancel.
+struct ConfirmPrompt {
+    QPoint point;        ///< global coordinates
+    int offset = 0;      ///< pixels between the point and a popup placed above it
+    QString okText;
+    QString cancelText;
+    QString message;
+};
+
 /// @short Every question and message to the user.
 ///
 /// Code below the shell never opens a window itself: it calls AskUser,
@@ -41,6 +72,12 @@ public:
     /// Asks for files or a folder; the chosen paths, empty when cancelled.
     /// A service that shows no file dialogs cancels.
     virtual QStringList PromptFiles(const FilePrompt& /*prompt*/) { return {}; }
+    /// Shows the question and returns Yes, No or Cancel (see QuestionPrompt).
+    /// A service that shows no such dialog answers Cancel.
+    virtual MessageAnswer AskQuestion(const QuestionPrompt& /*prompt*/) { return MessageAnswer::Cancel; }
+    /// Shows the confirmation and returns Ok or Cancel. A service that shows
+    /// no such popup answers Cancel.
+    virtual MessageAnswer Confirm(const ConfirmPrompt& /*prompt*/) { return MessageAnswer::Cancel; }
 };
 
 /// Installs the service (not owned; nullptr removes it) and returns the one
@@ -63,3 +100,10 @@ void ShowMessage(const QString& text, MessageKind kind = MessageKind::Informatio
 /// Asks for files or a folder through the installed service; without one
 /// the prompt counts as cancelled (an empty list).
 QStringList PromptForFiles(const FilePrompt& prompt);
+
+/// Asks the question through the installed service; Cancel without one.
+MessageAnswer AskQuestion(const QuestionPrompt& prompt);
+
+/// Asks for a confirmation at a point; true for OK. Without a service the
+/// answer is Cancel (false).
+bool AskConfirm(const ConfirmPrompt& prompt);

@@ -1,5 +1,7 @@
 #include "foundation/serialbuffer.h"
 
+#include "platform/codepage/codepage.h"
+
 #include <QtEndian>
 
 #include <cstring>
@@ -23,13 +25,29 @@ bool SerialBuffer::Reserve(qint64 size)
     return true;
 }
 
+template <typename Scalar>
+bool SerialBuffer::WriteScalar(Scalar value)
+{
+    if (!Fits(sizeof(Scalar)))
+        return false;
+    qToLittleEndian<Scalar>(value, m_data.data() + m_position);
+    m_position += qint32(sizeof(Scalar));
+    return true;
+}
+
+template <typename Scalar>
+bool SerialBuffer::ReadScalar(Scalar& value)
+{
+    if (!Fits(sizeof(Scalar)))
+        return false;
+    value = qFromLittleEndian<Scalar>(m_data.constData() + m_position);
+    m_position += qint32(sizeof(Scalar));
+    return true;
+}
+
 bool SerialBuffer::WriteInt(qint32 value)
 {
-    if (!Fits(4))
-        return false;
-    qToLittleEndian<qint32>(value, m_data.data() + m_position);
-    m_position += 4;
-    return true;
+    return WriteScalar(value);
 }
 
 bool SerialBuffer::WriteByte(quint8 value)
@@ -39,6 +57,11 @@ bool SerialBuffer::WriteByte(quint8 value)
     m_data[m_position] = char(value);
     m_position += 1;
     return true;
+}
+
+bool SerialBuffer::WriteFloat(float value)
+{
+    return WriteScalar(value);
 }
 
 template <typename Unit>
@@ -57,7 +80,15 @@ bool SerialBuffer::WriteBlock(const void* units, qsizetype count)
 
 bool SerialBuffer::WriteString(const QString& text)
 {
-    return WriteBlock<quint16>(text.utf16(), text.size());
+    if (m_utf16)
+        return WriteBlock<quint16>(text.utf16(), text.size());
+    QByteArray bytes(text.size(), '?');
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const int byte = codepage::Windows1252Byte(text[i].unicode());
+        if (byte >= 0)
+            bytes[i] = char(byte);
+    }
+    return WriteBlock<quint8>(bytes.constData(), bytes.size());
 }
 
 bool SerialBuffer::WriteIntArray(const QList<qint32>& values)
@@ -78,11 +109,7 @@ bool SerialBuffer::WriteStringArray(const QStringList& texts)
 
 bool SerialBuffer::ReadInt(qint32& value)
 {
-    if (!Fits(4))
-        return false;
-    value = qFromLittleEndian<qint32>(m_data.constData() + m_position);
-    m_position += 4;
-    return true;
+    return ReadScalar(value);
 }
 
 bool SerialBuffer::ReadByte(quint8& value)
@@ -92,6 +119,11 @@ bool SerialBuffer::ReadByte(quint8& value)
     value = quint8(m_data[m_position]);
     m_position += 1;
     return true;
+}
+
+bool SerialBuffer::ReadFloat(float& value)
+{
+    return ReadScalar(value);
 }
 
 template <typename Unit, typename Container>
@@ -114,7 +146,17 @@ bool SerialBuffer::ReadBlock(Container& units)
 
 bool SerialBuffer::ReadString(QString& text)
 {
-    return ReadBlock<quint16>(text);
+    if (m_utf16)
+        return ReadBlock<quint16>(text);
+    QByteArray bytes;
+    if (!ReadBlock<quint8>(bytes)) {
+        text.clear();
+        return false;
+    }
+    text.resize(bytes.size());
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        text[i] = QChar(codepage::Windows1252Char(quint8(bytes[i])));
+    return true;
 }
 
 bool SerialBuffer::ReadIntArray(QList<qint32>& values)

@@ -9,9 +9,11 @@
 ///
 /// A writer measures what it will write (the SizeOf functions, summed by the
 /// caller), reserves exactly that room once and writes; a reader walks the
-/// same sequence. One cursor serves writing and reading. Integers are 32-bit
-/// little-endian; a string is a 32-bit count of UTF-16 units followed by the
-/// units; arrays are a 32-bit count followed by the elements.
+/// same sequence. One cursor serves writing and reading. Integers and floats
+/// are 32-bit little-endian; a string is a 32-bit count of characters
+/// followed by the characters: UTF-16 units in UTF-16 mode (the default),
+/// else one Windows-1252 byte each (images of older files); arrays are a
+/// 32-bit count followed by the elements.
 ///
 /// Every read checks the stored count against the bytes left before it
 /// allocates, so a damaged or hostile image fails the read: it never reads
@@ -24,6 +26,8 @@ public:
 
     static constexpr qint64 SizeOfInt() { return 4; }
     static constexpr qint64 SizeOfByte() { return 1; }
+    static constexpr qint64 SizeOfFloat() { return 4; }
+    /// The UTF-16 size, whatever the mode of a buffer.
     static qint64 SizeOfString(const QString& text) { return 4 + 2 * qint64(text.size()); }
     static qint64 SizeOfIntArray(const QList<qint32>& values) { return 4 + 4 * qint64(values.size()); }
     static qint64 SizeOfStringArray(const QStringList& texts);
@@ -36,12 +40,25 @@ public:
     /// one that a 32-bit cursor cannot address.
     bool Reserve(qint64 size);
     void Rewind() { m_position = 0; }
+    /// Empties the buffer; the mode stays.
+    void Clear()
+    {
+        m_data.clear();
+        m_position = 0;
+    }
+
+    /// The width of string characters: 2 bytes (UTF-16LE) when set, else
+    /// 1 byte in Windows-1252.
+    bool IsUtf16() const { return m_utf16; }
+    void SetUtf16(bool utf16) { m_utf16 = utf16; }
 
     // Writing: false, with nothing more written, when the bytes would pass
     // the end. A string or array whose count fits but whose elements do not
     // leaves the cursor after the count.
     bool WriteInt(qint32 value);
     bool WriteByte(quint8 value);
+    bool WriteFloat(float value);
+    /// In 1-byte mode a character without a Windows-1252 byte becomes "?".
     bool WriteString(const QString& text);
     bool WriteIntArray(const QList<qint32>& values);
     /// False at the first string that does not fit.
@@ -56,6 +73,8 @@ public:
     // whose elements do not fit leaves it after the count.
     bool ReadInt(qint32& value);
     bool ReadByte(quint8& value);
+    /// Any bit pattern, also infinities and NaN: the caller judges the value.
+    bool ReadFloat(float& value);
     /// Empties the text first; a negative count or one larger than the bytes
     /// left is refused.
     bool ReadString(QString& text);
@@ -76,6 +95,11 @@ public:
 private:
     static constexpr qint64 kWideArchiveCount = 0xFFFF;
 
+    /// One little-endian value of sizeof(Scalar) bytes.
+    template <typename Scalar>
+    bool WriteScalar(Scalar value);
+    template <typename Scalar>
+    bool ReadScalar(Scalar& value);
     /// A 32-bit count, then `count` units of sizeof(Unit) bytes each.
     template <typename Unit>
     bool WriteBlock(const void* units, qsizetype count);
@@ -85,4 +109,5 @@ private:
 
     QByteArray m_data;
     qint32 m_position = 0;   // bytes from the start; shared by writes and reads
+    bool m_utf16 = true;
 };

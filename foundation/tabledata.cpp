@@ -153,7 +153,7 @@ bool CTableData::LoadFromBytes(const QByteArray& bytes)
     // held to what a stored document can sensibly hold.
     const QByteArray rest = bytes.mid(buffer.Position());
     if (rest.size() < 16 && std::all_of(rest.cbegin(), rest.cend(), [](char byte) { return byte == 0; })) {
-        if (cells > kMaxUnbackedCells)
+        if (cells > kMaxUnbackedCells || columns > kMaxUnbackedColumns)
             return false;
         return SetSize(rows, columns);
     }

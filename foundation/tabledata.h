@@ -28,6 +28,10 @@ public:
     static constexpr qint64 kMaxCells = 0x3FFFFFFF;
     /// Most cells of a table read from an image that ends after its sizes.
     static constexpr qint64 kMaxUnbackedCells = 1 << 22;
+    /// Most columns of such a table: each costs a label, a flag and a column
+    /// record although no byte of the image backs it; as wide as the widest
+    /// spreadsheet.
+    static constexpr qint64 kMaxUnbackedColumns = 1 << 14;
 
     CTableData() = default;
 

@@ -2,6 +2,7 @@
 
 #include "foundation/xmlfilestate.h"
 #include "foundation/xmlinternal.h"
+#include "platform/codepage/codepage.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -26,36 +27,6 @@ constexpr int kMaxBlockBytes = 64 << 20;     // largest block of element-by-elem
 bool IsUtf32(int codePage)
 {
     return codePage == 12000 || codePage == 12001 || codePage == 65005;
-}
-
-// True when the bytes are UTF-8; a sequence cut off by the end of a block
-// that is not the last still passes.
-bool LooksLikeUtf8(const QByteArray& bytes, bool last)
-{
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
-    const qsizetype n = bytes.size();
-    for (qsizetype i = 0; i < n;) {
-        const unsigned char c = p[i];
-        int follow = 0;
-        if (c < 0x80)
-            follow = 0;
-        else if (c >= 0xC2 && c <= 0xDF)
-            follow = 1;
-        else if (c >= 0xE0 && c <= 0xEF)
-            follow = 2;
-        else if (c >= 0xF0 && c <= 0xF4)
-            follow = 3;
-        else
-            return false;
-        for (int k = 1; k <= follow; ++k) {
-            if (i + k >= n)
-                return !last;
-            if ((p[i + k] & 0xC0) != 0x80)
-                return false;
-        }
-        i += follow + 1;
-    }
-    return true;
 }
 
 void EnsureRoom(QByteArray& buffer, char*& out, size_t& left, size_t need)
@@ -376,7 +347,7 @@ bool XmlFileState::ReadBlock(qint64 maxBytes, QString& out, QString& log)
         return ok;
     if (!encodingSettled) {
         AppendXmlLog(log, "utf8_detection", {});
-        SetEncoding(LooksLikeUtf8(bytes, last) ? QStringLiteral("UTF-8") : QString(), log);
+        SetEncoding(codepage::IsUtf8(bytes, last) ? QStringLiteral("UTF-8") : QString(), log);
     }
     QString text;
     bool lost = false;

@@ -1,9 +1,8 @@
 #include "panes/colorfilterdlg.h"
 
-#include "ui/colorpicdlg.h"
-#include "ui/colourchecklist.h"
 #include "foundation/help.h"
 #include "foundation/stringstore.h"
+#include "ui/colourchecklist.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -35,7 +34,7 @@ ColorFilterDlg::ColorFilterDlg(QWidget* parent) : CResizableDlgBase(kTemplateId,
 {
     setWindowTitle(Key(FilterText::Caption, "Colour filter"));
     m_strSection = QStringLiteral("ColorFilter");
-    m_list = new CColourCheckList(this);
+    m_list = new CColourTickList(this);
     SetControlId(m_list, kListId);
     m_list->setFrameShape(QFrame::NoFrame);
     m_tickAll = MakeIconButton(this, kTickAllId, QStyle::SP_DialogApplyButton, FilterText::TickAll);
@@ -60,16 +59,8 @@ ColorFilterDlg::ColorFilterDlg(QWidget* parent) : CResizableDlgBase(kTemplateId,
     layout->addLayout(buttons);
     resize(240, 280);
 
-    m_list->SetColourOf([this](int row) { return m_colors.value(row, kNoColor); });
-    m_list->SetCheckOf([this](int row) { return IsTicked(row) ? 1 : 0; });
-    connect(m_list, &CColourCheckList::checkClicked, this, [this](int row) {
-        if (row < 0 || row >= m_ticked.size())
-            return;
-        m_ticked[row] = !m_ticked[row];
-        m_list->viewport()->update();
-    });
-    connect(m_tickAll, &QPushButton::clicked, this, [this] { TickAll(true); });
-    connect(m_untickAll, &QPushButton::clicked, this, [this] { TickAll(false); });
+    connect(m_tickAll, &QPushButton::clicked, this, [this] { m_list->TickAll(true); });
+    connect(m_untickAll, &QPushButton::clicked, this, [this] { m_list->TickAll(false); });
     connect(m_help, &QPushButton::clicked, this, [this] {
         if (m_helpTopic != 0)
             ShowHelpTopic(1, m_helpTopic);
@@ -81,33 +72,17 @@ ColorFilterDlg::ColorFilterDlg(QWidget* parent) : CResizableDlgBase(kTemplateId,
 bool ColorFilterDlg::OnInitDialog()
 {
     CResizableDlgBase::OnInitDialog();
-    m_list->clear();
-    m_ticked.clear();
-    for (int row = 0; row < m_colors.size(); ++row) {
-        m_ticked.append(m_filter.contains(m_colors[row]));
-        m_list->InsertRow(row, ColorPicDlg::StandardColourName(m_colors[row]), row);
-    }
+    m_list->SetColours(m_colors, m_filter);
     return true;
 }
 
 bool ColorFilterDlg::IsTicked(int row) const
 {
-    return m_ticked.value(row, false);
-}
-
-void ColorFilterDlg::TickAll(bool ticked)
-{
-    for (bool& tick : m_ticked)
-        tick = ticked;
-    m_list->viewport()->update();
-    m_list->setFocus();
+    return m_list->IsTicked(row);
 }
 
 void ColorFilterDlg::accept()
 {
-    m_filter.clear();
-    for (int row = 0; row < m_colors.size(); ++row)
-        if (IsTicked(row))
-            m_filter.append(m_colors[row]);
+    m_filter = m_list->TickedColours();
     CResizableDlgBase::accept();
 }

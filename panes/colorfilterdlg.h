@@ -5,7 +5,7 @@
 
 #include <QList>
 
-class CColourCheckList;
+class CColourTickList;
 class QPushButton;
 
 /// @short The colour filter of codes or documents: the colours in use, each
@@ -33,7 +33,7 @@ public:
     QList<COLORREF> m_filter;   ///< in: the ticked colours; after OK: the ticked rows' colours
     int m_helpTopic = 0;        ///< 0: no help
 
-    CColourCheckList* List() const { return m_list; }
+    CColourTickList* List() const { return m_list; }
     QPushButton* TickAllButton() const { return m_tickAll; }
     QPushButton* UntickAllButton() const { return m_untickAll; }
     bool IsTicked(int row) const;
@@ -44,11 +44,8 @@ protected:
     bool OnInitDialog() override;
 
 private:
-    void TickAll(bool ticked);
-
-    CColourCheckList* m_list = nullptr;
+    CColourTickList* m_list = nullptr;
     QPushButton* m_tickAll = nullptr;
     QPushButton* m_untickAll = nullptr;
     QPushButton* m_help = nullptr;
-    QList<bool> m_ticked;
 };

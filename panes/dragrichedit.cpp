@@ -1,7 +1,7 @@
 #include "panes/dragrichedit.h"
 
-#include "foundation/dragobject.h"
 #include "document/requestowner.h"
+#include "foundation/dragobject.h"
 
 #include <QImage>
 #include <QMouseEvent>

@@ -3,6 +3,7 @@
 
 #include "panes/objectlistctrl.h"
 
+#include "document/requestowner.h"
 #include "foundation/dragobject.h"
 #include "foundation/programpaths.h"
 #include "foundation/stringstore.h"
@@ -11,7 +12,6 @@
 #include "panes/dragrichedit.h"
 #include "panes/listheaderctrl.h"
 #include "panes/listids.h"
-#include "document/requestowner.h"
 #include "platform/profile/privateprofile.h"
 #include "store/fieldvalue.h"
 #include "store/storeids.h"

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "foundation/colorhelpers.h"
 #include "document/listnotifyinfo.h"
 #include "document/requestowner.h"
+#include "foundation/colorhelpers.h"
 #include "ui/listsearchpopup.h"
 
 #include <QAbstractTableModel>

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "document/requestowner.h"
 #include "panes/objectlistctrl.h"
 #include "panes/panelistener.h"
-#include "document/requestowner.h"
 
 #include <QHash>
 #include <QPointer>

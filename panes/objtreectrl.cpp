@@ -1,17 +1,17 @@
 #include "panes/objtreectrl.h"
 
+#include "document/listnotifyinfo.h"
+#include "document/requestowner.h"
+#include "foundation/dragobject.h"
 #include "foundation/ids.h"
 #include "foundation/stringstore.h"
-#include "foundation/dragobject.h"
-#include "document/listnotifyinfo.h"
 #include "panes/objectlistctrl.h"
-#include "document/requestowner.h"
-#include "ui/richviewowner.h"
 #include "panes/treetexts.h"
 #include "store/fieldvalue.h"
 #include "store/oledate.h"
 #include "store/storeids.h"
 #include "ui/headerctrl.h"
+#include "ui/richviewowner.h"
 
 #include <QDragEnterEvent>
 #include <QGuiApplication>

@@ -2,8 +2,8 @@
 
 #include "panes/treepanebase.h"
 
-#include "foundation/workbook.h"
 #include "document/listnotifyinfo.h"
+#include "foundation/workbook.h"
 #include "platform/rtf/rtfreader.h"
 #include "platform/rtf/rtfwriter.h"
 #include "store/fieldvalue.h"

@@ -1,17 +1,17 @@
 #include "panes/treepanebase.h"
 
+#include "document/listnotifyinfo.h"
+#include "document/requestowner.h"
 #include "foundation/colorhelpers.h"
 #include "foundation/dragobject.h"
 #include "panes/contextsearch.h"
-#include "document/listnotifyinfo.h"
-#include "document/requestowner.h"
-#include "ui/treeimages.h"
 #include "store/fieldvalue.h"
 #include "store/oledate.h"
 #include "store/storeids.h"
 #include "ui/headerctrl.h"
 #include "ui/redit4list.h"
 #include "ui/richviewowner.h"
+#include "ui/treeimages.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>
@@ -19,6 +19,7 @@
 #include <QHeaderView>
 #include <QMimeData>
 #include <QPainter>
+#include <QUrl>
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -205,6 +206,8 @@ protected:
         CDragObject payload;
         if (ReadPayload(event, payload))
             event->accept();
+        else if (TakesFiles(event))
+            event->acceptProposedAction();
         else
             event->ignore();
     }
@@ -213,7 +216,12 @@ protected:
     {
         CDragObject payload;
         if (!ReadPayload(event, payload)) {
-            event->ignore();
+            if (TakesFiles(event)) {
+                event->setDropAction(Qt::CopyAction);
+                event->accept();
+            } else {
+                event->ignore();
+            }
             return;
         }
         const QPoint pos = event->position().toPoint();
@@ -243,7 +251,12 @@ protected:
         CDragObject payload;
         if (!ReadPayload(event, payload)) {
             m_pane->OnDragLeave();
-            event->ignore();
+            if (TakesFiles(event) && DropFiles(event)) {
+                event->setDropAction(Qt::CopyAction);
+                event->accept();
+            } else {
+                event->ignore();
+            }
             return;
         }
         eventKeys = ModifierKeysOf(event->modifiers());
@@ -302,6 +315,29 @@ protected:
     }
 
 private:
+    /// Files from the desktop: local paths of the drop's addresses.
+    static QStringList LocalFiles(const QMimeData* data)
+    {
+        QStringList paths;
+        if (data && data->hasUrls())
+            for (const QUrl& url : data->urls())
+                if (url.isLocalFile())
+                    paths.append(url.toLocalFile());
+        return paths;
+    }
+
+    bool TakesFiles(QDropEvent* event) const
+    {
+        return m_pane->m_fileDropHandler && !LocalFiles(event->mimeData()).isEmpty();
+    }
+
+    bool DropFiles(QDropEvent* event)
+    {
+        const TreeNode* node = NodeAt(event->position().toPoint());
+        return m_pane->m_fileDropHandler(LocalFiles(event->mimeData()), node ? node->kind : 0,
+                                         node ? node->Id() : 0);
+    }
+
     bool ReadPayload(QDropEvent* event, CDragObject& payload) const
     {
         // A payload of another project or program names ids that mean

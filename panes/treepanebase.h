@@ -1,9 +1,9 @@
 #pragma once
 
-#include "panes/idtreemodel.h"
-#include "panes/contextsearch.h"
-#include "panes/panecaption.h"
 #include "document/panewnd.h"
+#include "panes/contextsearch.h"
+#include "panes/idtreemodel.h"
+#include "panes/panecaption.h"
 #include "ui/rtftipctrl.h"
 
 #include <QHash>
@@ -121,6 +121,12 @@ public:
     bool Print(const QString& projectPath, bool withMemos);
     /// Replaces how drags are started (tests).
     void SetDragRunner(DragRunner runner) { m_dragRunner = std::move(runner); }
+    /// Takes files dropped from the desktop (local paths, in the order the
+    /// drop lists them) with the kind and id of the node under the drop
+    /// (0 and 0 for none); true when it takes them. Without a handler the
+    /// pane refuses such drops.
+    using FileDropHandler = std::function<bool(const QStringList& paths, qint32 kind, qint32 id)>;
+    void SetFileDropHandler(FileDropHandler handler) { m_fileDropHandler = std::move(handler); }
 
     // ---- Pane interface, shared part ----------------------------------------
     void ResetContent() override;
@@ -289,6 +295,7 @@ private:
     QPointer<CREdit4List> m_editor;
     QPair<qint32, qint32> m_edited{0, 0};   // (kind, id) of the node being renamed
     TreeNode* m_dropHighlight = nullptr;
+    FileDropHandler m_fileDropHandler;
     DragRunner m_dragRunner;
     int m_bulk = 0;
     bool m_applyingExpansion = false;   // expansion from answers is not told back

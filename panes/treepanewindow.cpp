@@ -1,8 +1,8 @@
 #include "panes/treepanewindow.h"
 
+#include "document/listnotifyinfo.h"
 #include "foundation/ids.h"
 #include "foundation/stringstore.h"
-#include "document/listnotifyinfo.h"
 #include "panes/treetexts.h"
 #include "store/fieldvalue.h"
 #include "store/oledate.h"

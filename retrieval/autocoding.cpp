@@ -5,6 +5,7 @@
 #include "document/kordoc.h"
 #include "foundation/ids.h"
 #include "foundation/options.h"
+#include "foundation/optionsrecord.h"
 #include "foundation/orderedwork.h"
 #include "foundation/richtexthelpers.h"
 #include "foundation/stringstore.h"
@@ -14,6 +15,7 @@
 #include "retrieval/lexicalengine.h"
 #include "store/storeids.h"
 #include "store/topicdatabase.h"
+#include "store/topictable.h"
 
 #include <algorithm>
 #include <cstdlib>

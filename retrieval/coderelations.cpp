@@ -10,9 +10,11 @@
 #include "foundation/waitwindow.h"
 #include "retrieval/projectrows.h"
 #include "retrieval/segmentrows.h"
+#include "store/fielddescriptor.h"
 #include "store/fieldvalue.h"
 #include "store/storeids.h"
 #include "store/topicdatabase.h"
+#include "store/topictable.h"
 
 #include <algorithm>
 #include <cmath>

@@ -14,6 +14,7 @@
 #include "store/rowbuffer.h"
 #include "store/storeids.h"
 #include "store/topicdatabase.h"
+#include "store/topictable.h"
 
 #include <QDesktopServices>
 #include <QHash>

@@ -1,11 +1,13 @@
 #include "retrieval/retrievalengine.h"
 
 #include "document/kordoc.h"
+#include "document/objectlistregistry.h"
 #include "foundation/optionsrecord.h"
 #include "retrieval/projectrows.h"
 #include "retrieval/segmentrows.h"
 #include "retrieval/segmenttexts.h"
 #include "store/storeids.h"
+#include "store/topicdatabase.h"
 
 #include <QScopedValueRollback>
 #include <QSet>

@@ -17,6 +17,7 @@
 #include "retrieval/lexicalengine.h"
 #include "store/storeids.h"
 #include "store/topicdatabase.h"
+#include "store/topictable.h"
 
 #include <QImage>
 #include <QtEndian>

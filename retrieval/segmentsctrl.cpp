@@ -5,6 +5,7 @@
 #include "foundation/programpaths.h"
 #include "foundation/stringstore.h"
 #include "platform/profile/privateprofile.h"
+#include "platform/rtf/richtextmap.h"
 #include "platform/rtf/rtfreader.h"
 #include "platform/rtf/rtfwriter.h"
 #include "retrieval/retrievalids.h"
@@ -19,6 +20,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QDesktopServices>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QSaveFile>
 #include <QScrollBar>
@@ -106,6 +108,16 @@ QList<QPixmap> MemoIcons()
     return {icon};
 }
 
+// At most 63 units of a segment's text, with its breaks and tabs as spaces.
+QString PreviewOf(const QString& text, int start, int end)
+{
+    QString preview = text.mid(start, std::min(kPreviewUnits, end - start));
+    for (QChar& unit : preview)
+        if (unit == QLatin1Char('\r') || unit == QChar(0x000B) || unit == QLatin1Char('\t'))
+            unit = QLatin1Char(' ');
+    return preview;
+}
+
 qint32 IntOf(RowBuffer& row, qint32 fieldId)
 {
     FieldValue value;
@@ -124,6 +136,7 @@ SegmentsCtrl::SegmentsCtrl(QWidget* parent) : QWidget(parent), m_glyphs(StripGly
     m_text->setFrameShape(QFrame::NoFrame);
     m_text->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_text->document()->setUndoRedoEnabled(false);
+    m_text->installEventFilter(this);
 
     m_headerModel = new QStandardItemModel(0, 2, this);
     m_headerModel->setHorizontalHeaderLabels({QString(), QString()});
@@ -214,12 +227,12 @@ void SegmentsCtrl::Request(NotifyHead& record)
         m_owner->Request(record);
 }
 
-bool SegmentsCtrl::Read(qint32 topic, qint32 id, Loaded& loaded)
+bool SegmentsCtrl::Read(qint32 topic, qint32 id, Loaded& loaded, bool withText)
 {
     RecordNotifyInfo info;
     info.topic = topic;
     info.key = id;
-    info.readBlobs = true;
+    info.readBlobs = withText;
     info.imageWidth = kPictureWidth;
     info.imageHeight = 0;
     SendRequest(m_owner, this, kControlId, info);
@@ -302,7 +315,7 @@ bool SegmentsCtrl::IsShown(qint32 topic, qint32 id)
 {
     if (topic == TopicId::Codings && id == -1)
         return true;
-    return (topic == TopicId::Codings || topic == TopicId::RetrievedSegments) && m_segments.contains(id);
+    return (topic == TopicId::Codings || topic == TopicId::RetrievedSegments) && m_allIds.contains(id);
 }
 
 bool SegmentsCtrl::OnObjectsAdded(qint32 topic, const QList<quint32>& ids, qint32, qint32)
@@ -311,23 +324,17 @@ bool SegmentsCtrl::OnObjectsAdded(qint32 topic, const QList<quint32>& ids, qint3
         return false;
     if (!m_owner)
         return false;
-    SetRedraw(false);
-    m_filling = true;
-    m_names.clear();
-    QList<Loaded> segments;
-    segments.reserve(ids.size());
+    m_all.reserve(m_all.size() + ids.size());
+    m_allIds.reserve(m_allIds.size() + ids.size());
     for (const quint32 id : ids) {
-        Loaded loaded;
-        if (!m_segments.contains(qint32(id)) && Read(topic, qint32(id), loaded))
-            segments.append(std::move(loaded));
+        if (!m_allIds.contains(qint32(id))) {
+            m_allIds.insert(qint32(id));
+            m_all.append({topic, qint32(id)});
+        }
     }
-    InsertSegments(segments, -1);
-    m_text->SetSel(0, 0);
-    m_filling = false;
-    AlignBoxes();
-    LayoutMemoMarkers();
-    SetRedraw(true);
-    SyncStrip();
+    if (m_strip->ItemCount() < kFirstSegments)
+        FillWindow();
+    SlideIfNeeded();
     NotifyContextSearch(ContextSearchCode::SearchAgain);
     return true;
 }
@@ -340,24 +347,39 @@ void SegmentsCtrl::ResetContent()
 
 bool SegmentsCtrl::OnObjectAdded(qint32 topic, qint32 id, qint32 after, qint32, qint32, bool select)
 {
-    if ((topic != TopicId::Codings && topic != TopicId::RetrievedSegments) || m_segments.contains(id) || !m_owner)
+    if ((topic != TopicId::Codings && topic != TopicId::RetrievedSegments) || m_allIds.contains(id) || !m_owner)
         return false;
+    int resultIndex = int(m_all.size());
+    if (after >= 0) {
+        const int afterIndex = IndexInResult(after);
+        resultIndex = afterIndex >= 0 ? afterIndex + 1 : resultIndex;
+    }
+    if (resultIndex < m_first || resultIndex > m_first + m_strip->ItemCount()) {
+        // Outside the window: read when the window comes to it.
+        m_all.insert(resultIndex, {topic, id});
+        m_allIds.insert(id);
+        if (resultIndex < m_first)
+            ++m_first;
+        if (select)
+            SelectObject(topic, id, 0);
+        return true;
+    }
     m_names.clear();
     QList<Loaded> segments(1);
     if (!Read(topic, id, segments.front()))
         return false;
+    m_all.insert(resultIndex, {topic, id});
+    m_allIds.insert(id);
     int start = 0;
     int end = 0;
     m_text->GetSel(start, end);
-    int index = -1;
-    if (after >= 0) {
-        const int afterIndex = IndexOfCoding(after);
-        index = afterIndex >= 0 ? afterIndex + 1 : -1;
-    }
+    const int index = resultIndex - m_first;
     const int firstScrolled = m_text->verticalScrollBar()->value();
+    m_filling = true;
     InsertSegments(segments, index);
     AlignBoxes();
     LayoutMemoMarkers();
+    m_filling = false;
     if (select) {
         SelectObject(topic, id, 0);
     } else {
@@ -382,9 +404,27 @@ void SegmentsCtrl::OnObjectDeleted(qint32 topic, qint32 id)
         return;
     }
     if (topic == TopicId::Codings || topic == TopicId::RetrievedSegments) {
-        if (!m_segments.contains(id) || !m_strip->RemoveItemById(id))
+        const int resultIndex = IndexInResult(id);
+        if (resultIndex < 0)
             return;
-        m_segments.remove(id);
+        if (!m_segments.contains(id)) {
+            m_all.removeAt(resultIndex);
+            m_allIds.remove(id);
+            if (resultIndex < m_first)
+                --m_first;
+            return;
+        }
+        // Strip and result change together: no slide in between.
+        m_filling = true;
+        const bool removed = m_strip->RemoveItemById(id);
+        if (removed) {
+            m_all.removeAt(resultIndex);
+            m_allIds.remove(id);
+            m_segments.remove(id);
+        }
+        m_filling = false;
+        if (!removed)
+            return;
         m_hits.Reset();
         m_highlighted = -1;
         RebuildMemoMarkers();
@@ -424,6 +464,7 @@ void SegmentsCtrl::OnObjectChanged(qint32 topic, qint32 id)
     coding.firstParagraph = loaded.segment.firstParagraph;
     coding.lastParagraph = loaded.segment.lastParagraph;
     coding.codePath = loaded.segment.codePath;
+    m_filling = true;
     if (loaded.segment.isText && !loaded.rtf.isEmpty())
         m_strip->ReplaceItemText(id, coding, loaded.rtf);
     else
@@ -433,6 +474,7 @@ void SegmentsCtrl::OnObjectChanged(qint32 topic, qint32 id)
     RebuildMemoMarkers();
     AlignBoxes();
     LayoutMemoMarkers();
+    m_filling = false;
     SyncStrip();
 }
 
@@ -440,9 +482,17 @@ void SegmentsCtrl::SelectObject(qint32 topic, qint32 id, qint32)
 {
     if (topic != TopicId::Codings && topic != TopicId::RetrievedSegments)
         return;
-    const int index = IndexOfCoding(id);
-    if (index < 0)
-        return;
+    int index = IndexOfCoding(id);
+    if (index < 0) {
+        // A segment outside the window: the window moves to it.
+        const int resultIndex = IndexInResult(id);
+        if (resultIndex < 0)
+            return;
+        LoadWindowAt(std::max(0, resultIndex - kSlideSegments));
+        index = IndexOfCoding(id);
+        if (index < 0)
+            return;
+    }
     const SegmentBoxItem* item = m_strip->Item(index);
     const QString& text = m_text->TextMap().text();
     int end = item->m_textEnd;
@@ -452,6 +502,14 @@ void SegmentsCtrl::SelectObject(qint32 topic, qint32 id, qint32)
     m_text->SetSel(end, item->m_textStart);
     m_text->ensureCursorVisible();
     SyncStrip();
+}
+
+int SegmentsCtrl::IndexInResult(qint32 id) const
+{
+    for (qsizetype i = 0; i < m_all.size(); ++i)
+        if (m_all.at(i).id == id)
+            return int(i);
+    return -1;
 }
 
 int SegmentsCtrl::IndexOfCoding(qint32 coding) const
@@ -470,7 +528,7 @@ const SegmentsCtrl::ShownSegment* SegmentsCtrl::Segment(qint32 coding) const
 
 // ---- Building the text ---------------------------------------------------------------
 
-void SegmentsCtrl::Clear()
+void SegmentsCtrl::ClearWindow()
 {
     m_strip->RemoveAllItems(true);
     m_text->document()->clear();
@@ -480,10 +538,164 @@ void SegmentsCtrl::Clear()
     m_hits.Reset();
     m_runningHeight = 0;
     m_highlighted = -1;
-    m_nextSegment = 0;
     m_memoWidth = kMinimumMemoWidth;
     m_memoMargin->update();
     LayoutChildren();
+}
+
+void SegmentsCtrl::Clear()
+{
+    // The result goes first: clearing the text scrolls, and nothing may
+    // slide back in.
+    m_all.clear();
+    m_allIds.clear();
+    m_first = 0;
+    m_nextSegment = 0;
+    ClearWindow();
+}
+
+QList<SegmentsCtrl::Loaded> SegmentsCtrl::ReadRange(int from, int to)
+{
+    QList<Loaded> segments;
+    segments.reserve(std::max(0, to - from));
+    for (int i = from; i < to;) {
+        const Entry entry = m_all.at(i);
+        Loaded loaded;
+        if (Read(entry.topic, entry.id, loaded)) {
+            segments.append(std::move(loaded));
+            ++i;
+            continue;
+        }
+        m_all.removeAt(i);
+        m_allIds.remove(entry.id);
+        --to;
+        if (i < m_first)
+            --m_first;
+    }
+    return segments;
+}
+
+void SegmentsCtrl::FillWindow()
+{
+    SetRedraw(false);
+    m_filling = true;
+    m_names.clear();
+    const int end = m_first + m_strip->ItemCount();
+    QList<Loaded> segments = ReadRange(end, std::min(int(m_all.size()), m_first + kFirstSegments));
+    InsertSegments(segments, -1);
+    m_text->SetSel(0, 0);
+    m_filling = false;
+    AlignBoxes();
+    LayoutMemoMarkers();
+    SetRedraw(true);
+    SyncStrip();
+}
+
+void SegmentsCtrl::LoadWindowAt(int index)
+{
+    // No slide may run while the window is empty.
+    m_filling = true;
+    ClearWindow();
+    m_first = std::clamp(index, 0, std::max(0, int(m_all.size()) - 1));
+    FillWindow();
+}
+
+void SegmentsCtrl::ShowSegmentAt(int index)
+{
+    LoadWindowAt(index);
+    m_text->verticalScrollBar()->setValue(0);
+    SlideIfNeeded();
+}
+
+void SegmentsCtrl::SlideIfNeeded()
+{
+    if (m_sliding || m_filling)
+        return;
+    const QScrollBar* bar = m_text->verticalScrollBar();
+    const int page = std::max(1, m_text->viewport()->height());
+    // Bounded: a window of very short segments fills in a few rounds.
+    for (int round = 0; round < kWindowSegments / kSlideSegments; ++round) {
+        if (bar->value() + 2 * page >= bar->maximum() && m_first + m_strip->ItemCount() < m_all.size())
+            Slide(kSlideSegments);
+        else if (bar->value() < page && m_first > 0)
+            Slide(-kSlideSegments);
+        else
+            break;
+    }
+}
+
+void SegmentsCtrl::Slide(int count)
+{
+    QScrollBar* bar = m_text->verticalScrollBar();
+    const int loaded = m_strip->ItemCount();
+    // The segment at the top of the view keeps its place on the screen.
+    int anchor = -1;
+    for (int i = 0; i < loaded && anchor < 0; ++i)
+        if (m_strip->Item(i)->ExtentBottom() >= bar->value())
+            anchor = i;
+    const qint32 anchorId = anchor >= 0 ? m_strip->Item(anchor)->Id() : 0;
+    const int anchorOffset = anchor >= 0 ? bar->value() - m_strip->Item(anchor)->m_box.top() : 0;
+    const qint32 highlightedId =
+        m_highlighted >= 0 && m_highlighted < loaded ? m_strip->Item(m_highlighted)->Id() : 0;
+    const auto drop = [this](int index, int dropped) {
+        for (int i = index; i < index + dropped; ++i)
+            m_segments.remove(m_strip->Item(i)->Id());
+        m_strip->RemoveItems(index, dropped);
+    };
+    m_sliding = true;
+    SetRedraw(false);
+    m_names.clear();
+    if (count > 0) {
+        const int end = m_first + loaded;
+        QList<Loaded> segments = ReadRange(end, std::min(int(m_all.size()), end + count));
+        InsertSegments(segments, -1);
+        const int excess = std::min(m_strip->ItemCount() - kWindowSegments, std::max(0, anchor));
+        if (excess > 0) {
+            drop(0, excess);
+            m_first += excess;
+        }
+    } else {
+        const int from = std::max(0, m_first + count);
+        QList<Loaded> segments = ReadRange(from, m_first);
+        const int added = int(segments.size());
+        InsertSegments(segments, 0);
+        m_first = from;
+        const int keep = std::max(kWindowSegments, anchor + added + 1);
+        if (m_strip->ItemCount() > keep)
+            drop(keep, m_strip->ItemCount() - keep);
+    }
+    m_hits.Reset();
+    RebuildMemoMarkers();
+    AlignBoxes();
+    LayoutMemoMarkers();
+    if (anchorId != 0) {
+        const int index = IndexOfCoding(anchorId);
+        if (index >= 0)
+            bar->setValue(m_strip->Item(index)->m_box.top() + anchorOffset);
+    }
+    m_highlighted = highlightedId != 0 ? IndexOfCoding(highlightedId) : -1;
+    SetRedraw(true);
+    SyncStrip();
+    m_sliding = false;
+}
+
+void SegmentsCtrl::InsertContent(QTextCursor& cursor, const Loaded& loaded)
+{
+    if (loaded.segment.isText) {
+        if (rtf::IsRtf(loaded.rtf))
+            rtf::InsertRtf(loaded.rtf, cursor);
+        else
+            cursor.insertText(rtf::PlainTextToDocumentText(QString::fromUtf8(loaded.rtf)));
+    } else if (!loaded.picture.isNull()) {
+        // The picture travels in the answer; the clipboard is never used.
+        const QUrl name(QStringLiteral("segment-picture:%1").arg(loaded.segment.coding));
+        cursor.document()->addResource(QTextDocument::ImageResource, name, loaded.picture);
+        QTextImageFormat picture;
+        picture.setName(name.toString());
+        picture.setWidth(loaded.picture.width());
+        picture.setHeight(loaded.picture.height());
+        cursor.insertImage(picture);
+    }
 }
 
 int SegmentsCtrl::BoxHeight(const ShownSegment& segment) const
@@ -514,21 +726,7 @@ void SegmentsCtrl::InsertSegments(QList<Loaded>& segments, int index)
     cursor.beginEditBlock();
     for (const Loaded& loaded : segments) {
         const int start = cursor.position();
-        if (loaded.segment.isText) {
-            if (rtf::IsRtf(loaded.rtf))
-                rtf::InsertRtf(loaded.rtf, cursor);
-            else
-                cursor.insertText(rtf::PlainTextToDocumentText(QString::fromUtf8(loaded.rtf)));
-        } else if (!loaded.picture.isNull()) {
-            // The picture travels in the answer; the clipboard is never used.
-            const QUrl name(QStringLiteral("segment-picture:%1").arg(loaded.segment.coding));
-            document->addResource(QTextDocument::ImageResource, name, loaded.picture);
-            QTextImageFormat picture;
-            picture.setName(name.toString());
-            picture.setWidth(loaded.picture.width());
-            picture.setHeight(loaded.picture.height());
-            cursor.insertImage(picture);
-        }
+        InsertContent(cursor, loaded);
         // The separator marks: the first ends the segment's last paragraph,
         // the next four are the spacers sized by AlignBoxes.
         for (int mark = 1; mark < kSeparatorMarks; ++mark)
@@ -762,6 +960,7 @@ void SegmentsCtrl::Relayout()
     LayoutMemoMarkers();
     SetRedraw(true);
     SyncStrip();
+    SlideIfNeeded();
 }
 
 void SegmentsCtrl::SyncStrip()
@@ -835,6 +1034,28 @@ void SegmentsCtrl::changeEvent(QEvent* event)
 void SegmentsCtrl::TextScrolled()
 {
     SyncStrip();
+    SlideIfNeeded();
+}
+
+bool SegmentsCtrl::eventFilter(QObject* watched, QEvent* event)
+{
+    // Ctrl+Home and Ctrl+End reach the whole result: the window moves to
+    // its start or end, and the caret and the view follow.
+    if (watched == m_text && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool toEnd = key->key() == Qt::Key_End;
+        if (key->modifiers().testFlag(Qt::ControlModifier) && (toEnd || key->key() == Qt::Key_Home)) {
+            if (toEnd && m_first + m_strip->ItemCount() < m_all.size())
+                LoadWindowAt(int(m_all.size()) - kFirstSegments);
+            else if (!toEnd && m_first > 0)
+                LoadWindowAt(0);
+            m_text->moveCursor(toEnd ? QTextCursor::End : QTextCursor::Start);
+            QScrollBar* bar = m_text->verticalScrollBar();
+            bar->setValue(toEnd ? bar->maximum() : bar->minimum());
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void SegmentsCtrl::HighlightSegment(qint32 codingId)
@@ -920,14 +1141,18 @@ bool SegmentsCtrl::OnContextSearch(ContextSearchRequest& request)
 
 int SegmentsCtrl::GetSegmentCount() const
 {
-    return m_strip->ItemCount();
+    return int(m_all.size());
 }
 
 void SegmentsCtrl::GetRetrievedSegments(CSegmentArray& rows) const
 {
     rows.RemoveAll();
-    for (int i = 0; i < m_strip->ItemCount(); ++i) {
-        const ShownSegment* segment = Segment(m_strip->Item(i)->Id());
+    for (const Entry& entry : m_all) {
+        // Segments outside the window are read without their text.
+        Loaded read;
+        const ShownSegment* segment = Segment(entry.id);
+        if (!segment && const_cast<SegmentsCtrl*>(this)->Read(entry.topic, entry.id, read, false))
+            segment = &read.segment;
         if (!segment)
             continue;
         CSegmentRow row;
@@ -950,29 +1175,39 @@ void SegmentsCtrl::GetRetrievedSegments(CSegmentArray& rows) const
 void SegmentsCtrl::GetSegmentIds(QList<qint32>& ids) const
 {
     ids.clear();
-    ids.reserve(m_strip->ItemCount());
-    for (int i = 0; i < m_strip->ItemCount(); ++i)
-        ids.append(m_strip->Item(i)->Id());
+    ids.reserve(m_all.size());
+    for (const Entry& entry : m_all)
+        ids.append(entry.id);
 }
 
 bool SegmentsCtrl::GetNextSegmentCoding(CodingRecord& record, bool restart)
 {
     if (restart)
         m_nextSegment = 0;
-    if (m_nextSegment < 0 || m_nextSegment >= m_strip->ItemCount())
+    if (m_nextSegment < 0 || m_nextSegment >= m_all.size())
         return false;
-    const SegmentBoxItem* item = m_strip->Item(m_nextSegment++);
-    const ShownSegment* segment = Segment(item->Id());
-    if (!segment)
-        return false;
-    const int textEnd = std::max(item->m_textStart, item->m_textEnd - kSeparatorMarks);
-    record.Text = rtf::WriteRtf(*m_text->document(), m_text->ToDocumentPosition(item->m_textStart),
-                                m_text->ToDocumentPosition(textEnd));
-    QString preview = m_text->TextMap().text().mid(item->m_textStart, std::min(kPreviewUnits, textEnd - item->m_textStart));
-    for (QChar& unit : preview)
-        if (unit == QLatin1Char('\r') || unit == QChar(0x000B) || unit == QLatin1Char('\t'))
-            unit = QLatin1Char(' ');
-    record.Preview = preview;
+    const Entry entry = m_all.at(m_nextSegment++);
+    const int index = IndexOfCoding(entry.id);
+    Loaded read;
+    const ShownSegment* segment = Segment(entry.id);
+    if (index >= 0 && segment) {
+        const SegmentBoxItem* item = m_strip->Item(index);
+        const int textEnd = std::max(item->m_textStart, item->m_textEnd - kSeparatorMarks);
+        record.Text = rtf::WriteRtf(*m_text->document(), m_text->ToDocumentPosition(item->m_textStart),
+                                    m_text->ToDocumentPosition(textEnd));
+        record.Preview = PreviewOf(m_text->TextMap().text(), item->m_textStart, textEnd);
+    } else {
+        // Outside the window: the segment is read and built on its own.
+        if (!Read(entry.topic, entry.id, read))
+            return false;
+        segment = &read.segment;
+        QTextDocument single;
+        QTextCursor cursor(&single);
+        InsertContent(cursor, read);
+        record.Text = rtf::WriteRtf(single, 0, single.characterCount() - 1);
+        const rtf::RichTextMap map(single);
+        record.Preview = PreviewOf(map.text(), 0, map.fromDocument(single.characterCount() - 1));
+    }
     record.ID = segment->coding;
     record.TextID = segment->document;
     record.WordID = segment->code;
@@ -1034,9 +1269,13 @@ void SegmentsCtrl::BuildReport(CRichEditCtrlEx& report, bool withMemos, CKorDoc*
     headline.setForeground(QColor(64, 64, 64));
     QTextDocument* target = report.GetDocument();
     const QTextDocument& source = *m_text->document();
-    for (int i = 0; i < m_strip->ItemCount(); ++i) {
-        const SegmentBoxItem* item = m_strip->Item(i);
-        const ShownSegment* segment = Segment(item->Id());
+    for (qsizetype i = 0; i < m_all.size(); ++i) {
+        const int index = IndexOfCoding(m_all.at(i).id);
+        const SegmentBoxItem* item = index >= 0 ? m_strip->Item(index) : nullptr;
+        Loaded read;
+        const ShownSegment* segment = Segment(m_all.at(i).id);
+        if (!item && Read(m_all.at(i).topic, m_all.at(i).id, read))
+            segment = &read.segment;
         if (!segment)
             continue;
         QString head = i > 0 ? QStringLiteral("\r") : QString();
@@ -1049,11 +1288,15 @@ void SegmentsCtrl::BuildReport(CRichEditCtrlEx& report, bool withMemos, CKorDoc*
         QTextCursor out(target);
         out.movePosition(QTextCursor::End);
         out.insertText(rtf::PlainTextToDocumentText(head), headline);
-        const int textEnd = std::max(item->m_textStart, item->m_textEnd - kSeparatorMarks);
-        const QByteArray text = rtf::WriteRtf(source, m_text->ToDocumentPosition(item->m_textStart),
-                                              m_text->ToDocumentPosition(textEnd));
-        if (!text.isEmpty())
-            rtf::InsertRtf(text, out);
+        if (item) {
+            const int textEnd = std::max(item->m_textStart, item->m_textEnd - kSeparatorMarks);
+            const QByteArray text = rtf::WriteRtf(source, m_text->ToDocumentPosition(item->m_textStart),
+                                                  m_text->ToDocumentPosition(textEnd));
+            if (!text.isEmpty())
+                rtf::InsertRtf(text, out);
+        } else {
+            InsertContent(out, read);
+        }
         out.insertBlock(QTextBlockFormat(), QTextCharFormat());
         // The document appends the memos anchored in the segment.
         if (withMemos && document)

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "document/codingrecord.h"
+#include "document/panewnd.h"
 #include "foundation/segmentarray.h"
 #include "panes/contextsearch.h"
 #include "panes/panecaption.h"
-#include "document/panewnd.h"
 #include "retrieval/projectrows.h"
 #include "ui/chartwnde.h"
 #include "ui/richviewowner.h"
@@ -12,6 +12,7 @@
 #include <QHash>
 #include <QImage>
 #include <QList>
+#include <QSet>
 #include <QWidget>
 
 #include <functional>
@@ -23,6 +24,7 @@ class CRichEditCtrlEx;
 class CTextPaneEx;
 class QHeaderView;
 class QStandardItemModel;
+class QTextCursor;
 class TopicDatabase;
 
 /// @short The retrieved segments: the result of the current retrieval as one
@@ -39,6 +41,13 @@ class TopicDatabase;
 /// marks; the last four of them are sized so that the gap below a segment
 /// covers its box plus 8 pixels. All positions the pane reports are
 /// rich-edit positions of its text. UI thread only.
+///
+/// Only a window of the result is read and laid out: the ids of all
+/// segments are kept (so their number is known at once), the text holds at
+/// most kWindowSegments of them around what is shown, and the window slides
+/// as the text scrolls near one of its ends. Ctrl+Home and Ctrl+End move it
+/// to the first and last segments; the context search finds what the window
+/// holds.
 class SegmentsCtrl : public QWidget,
                      public CPaneWnd,
                      public RichViewOwner,
@@ -49,6 +58,12 @@ public:
     static constexpr int kControlId = 511;
     /// Paragraph marks after each segment's text.
     static constexpr int kSeparatorMarks = 5;
+    /// Most segments the text holds at once.
+    static constexpr int kWindowSegments = 120;
+    /// Segments read when the window is first filled or moved.
+    static constexpr int kFirstSegments = 40;
+    /// Segments added at one end when the text scrolls near it.
+    static constexpr int kSlideSegments = 8;
 
     /// The row of a shown segment, as the owner answered it.
     struct ShownSegment : retrieval::CodingValues {
@@ -150,6 +165,11 @@ public:
     int MemoMarginWidth() const { return m_memoWidth; }
     /// The row of a shown coding; null when it has no box.
     const ShownSegment* Segment(qint32 coding) const;
+    /// Index in the whole result of the first segment the text holds.
+    int FirstLoadedSegment() const { return m_first; }
+    /// Moves the window so that it starts near the segment at index (in the
+    /// whole result) and shows that segment at the top.
+    void ShowSegmentAt(int index);
     const QList<MemoMark>& MemoMarks() const { return m_memoMarks; }
     CTextPaneEx* Text() const { return m_text; }
     CDragStripWnd* Strip() const { return m_strip; }
@@ -173,6 +193,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     /// A segment read from the owner, ready to be inserted.
@@ -181,11 +202,34 @@ private:
         QByteArray rtf;
         QImage picture;
     };
-    bool Read(qint32 topic, qint32 id, Loaded& loaded);
+    /// A segment of the result, loaded or not.
+    struct Entry {
+        qint32 topic = 0;
+        qint32 id = 0;
+    };
+    bool Read(qint32 topic, qint32 id, Loaded& loaded, bool withText = true);
+    /// Reads the segments from index to end (of the whole result); those
+    /// that cannot be read leave the result.
+    QList<Loaded> ReadRange(int from, int to);
+    /// Adds up to count segments after the window's end (before its start
+    /// when count < 0), dropping from the other end what exceeds the window.
+    void Slide(int count);
+    /// Reads segments after the window's end until it holds kFirstSegments.
+    void FillWindow();
+    /// Loads the window anew from index on.
+    void LoadWindowAt(int index);
+    /// Slides the window while the view is near one of its ends and more
+    /// segments lie beyond.
+    void SlideIfNeeded();
+    int IndexInResult(qint32 id) const;
+    /// The segment's text and picture, inserted at the cursor.
+    static void InsertContent(QTextCursor& cursor, const Loaded& loaded);
     QString DisplayText(qint32 topic, qint32 id);
     /// Inserts the segments before the box at index (-1: at the end), in
     /// one edit block, and gives each its box and memo markers.
     void InsertSegments(QList<Loaded>& segments, int index);
+    /// Clears the text, its boxes and markers; the result's ids stay.
+    void ClearWindow();
     void Clear();
     /// Sizes the spacers and moves every box beside its text.
     void AlignBoxes();
@@ -217,7 +261,11 @@ private:
     CChartWndE* m_memoMargin = nullptr;
     QList<MemoMark> m_memoMarks;   // sorted by anchor (rich-edit position in the pane)
     QList<int> m_memoLineY;        // per marker: top of its anchor's line, document coordinates
-    QHash<qint32, ShownSegment> m_segments;  // by coding id
+    QHash<qint32, ShownSegment> m_segments;  // by coding id, loaded ones
+    QList<Entry> m_all;            // the whole result, in result order
+    QSet<qint32> m_allIds;
+    int m_first = 0;               // index in m_all of the strip's first box
+    bool m_sliding = false;
     int m_runningHeight = 0;
     int m_highlighted = -1;
     int m_nextSegment = 0;         // GetNextSegmentCoding's place

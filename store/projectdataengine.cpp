@@ -205,6 +205,10 @@ bool ProjectDataEngine::CheckBeforeOpening(const QString& path)
     QString version;
     QString dataType;
     if (!ReadSetupFrom(probe, version, dataType)) {
+        // A file with a log is read under SQLite's locks, which the program
+        // writing it holds.
+        if (probe.LastStatus() == dao::Status::InUse)
+            return FailText(StoreText::ProjectInUse, EngineError::InUse);
         if (!probe.LastError().isEmpty())
             return FailText(StoreText::CannotRead, EngineError::Unreadable, probe.LastError());
         return FailText(StoreText::NotAProject, EngineError::NotAProject);

@@ -1,7 +1,7 @@
 #include "ui/colorpicdlg.h"
 
-#include "ui/colourchecklist.h"
 #include "foundation/stringstore.h"
+#include "ui/colourchecklist.h"
 #include "ui/dlgbase.h"
 
 #include <QColorDialog>

@@ -1,5 +1,6 @@
 #include "ui/colourchecklist.h"
 
+#include "ui/colorpicdlg.h"
 #include "foundation/texthelpers.h"
 #include "ui/treeimages.h"
 
@@ -131,4 +132,44 @@ void CColourCheckList::mouseReleaseEvent(QMouseEvent* event)
         emit checkClicked(row);
     else
         emit rowClicked(row);
+}
+
+CColourTickList::CColourTickList(QWidget* parent) : CColourCheckList(parent)
+{
+    SetColourOf([this](int row) { return m_colours.value(row, kNoColor); });
+    SetCheckOf([this](int row) { return IsTicked(row) ? 1 : 0; });
+    connect(this, &CColourCheckList::checkClicked, this, [this](int row) {
+        if (row < 0 || row >= m_ticked.size())
+            return;
+        m_ticked[row] = !m_ticked[row];
+        viewport()->update();
+    });
+}
+
+void CColourTickList::SetColours(const QList<COLORREF>& colours, const QList<COLORREF>& filter)
+{
+    clear();
+    m_colours = colours;
+    m_ticked.clear();
+    for (int row = 0; row < m_colours.size(); ++row) {
+        m_ticked.append(filter.contains(m_colours[row]));
+        InsertRow(row, ColorPicDlg::StandardColourName(m_colours[row]), row);
+    }
+}
+
+void CColourTickList::TickAll(bool ticked)
+{
+    for (bool& tick : m_ticked)
+        tick = ticked;
+    viewport()->update();
+    setFocus();
+}
+
+QList<COLORREF> CColourTickList::TickedColours() const
+{
+    QList<COLORREF> ticked;
+    for (int row = 0; row < m_colours.size(); ++row)
+        if (IsTicked(row))
+            ticked.append(m_colours[row]);
+    return ticked;
 }

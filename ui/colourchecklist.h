@@ -55,3 +55,25 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 };
+
+/// @short A colour check list whose rows are colours (the standard ones
+/// named), each ticked or not; a click on a row's check box toggles it.
+///
+/// The colour filters of codes, documents and codings are edited with it.
+class CColourTickList : public CColourCheckList {
+    Q_OBJECT
+public:
+    explicit CColourTickList(QWidget* parent = nullptr);
+
+    /// One row per colour, ticked when the filter holds its colour.
+    void SetColours(const QList<COLORREF>& colours, const QList<COLORREF>& filter);
+    bool IsTicked(int row) const { return m_ticked.value(row, false); }
+    /// Ticks or unticks every row and takes the focus.
+    void TickAll(bool ticked);
+    /// The ticked rows' colours, in list order.
+    QList<COLORREF> TickedColours() const;
+
+private:
+    QList<COLORREF> m_colours;
+    QList<bool> m_ticked;
+};

@@ -9,6 +9,8 @@
 #include <QPainter>
 #include <QToolTip>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kTopicCoding = 10;
@@ -144,6 +146,23 @@ bool CDragStripWnd::RemoveItemById(qint32 id)
         m_hot = -1;
     update();
     return true;
+}
+
+void CDragStripWnd::RemoveItems(int index, int count)
+{
+    index = std::clamp(index, 0, int(m_items.size()));
+    count = std::clamp(count, 0, int(m_items.size()) - index);
+    if (count == 0)
+        return;
+    const int start = m_items[size_t(index)]->m_textStart;
+    const int end = m_items[size_t(index + count - 1)]->m_textEnd;
+    if (m_owner)
+        m_owner->DeleteTextRange(start, end);
+    for (size_t i = size_t(index + count); i < m_items.size(); ++i)
+        m_items[i]->ShiftRange(start - end, true);
+    m_items.erase(m_items.begin() + index, m_items.begin() + index + count);
+    m_hot = -1;
+    update();
 }
 
 bool CDragStripWnd::GetItemRange(qint32 id, int& start, int& end) const

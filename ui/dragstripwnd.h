@@ -96,6 +96,9 @@ public:
     /// Asks the owner to delete the item's text, moves the following items
     /// back; false when no item has the id.
     bool RemoveItemById(qint32 id);
+    /// Removes count items from index on: their text goes in one deletion
+    /// through the owner and the following items move back.
+    void RemoveItems(int index, int count);
     bool FindItemById(qint32 id) const { return IndexOf(id) >= 0; }
     /// start and end - 1 of the item's text.
     bool GetItemRange(qint32 id, int& start, int& end) const;

@@ -3,6 +3,8 @@
 #include "foundation/ids.h"
 #include "foundation/programpaths.h"
 #include "foundation/stringstore.h"
+#include "ui/confirmdlg.h"
+#include "ui/questiondlg.h"
 
 #include <QAbstractButton>
 #include <QFileDialog>
@@ -102,4 +104,16 @@ QStringList CMessageBoxService::PromptFiles(const FilePrompt& prompt)
     if (dialog.exec() != QDialog::Accepted)
         return {};
     return dialog.selectedFiles();
+}
+
+MessageAnswer CMessageBoxService::AskQuestion(const QuestionPrompt& prompt)
+{
+    CQuestionDlg dialog(prompt, m_owner);
+    return CQuestionDlg::AnswerOf(dialog.exec());
+}
+
+MessageAnswer CMessageBoxService::Confirm(const ConfirmPrompt& prompt)
+{
+    CConfirmDlg dialog(prompt, m_owner);
+    return dialog.exec() == CConfirmDlg::kOkId ? MessageAnswer::Ok : MessageAnswer::Cancel;
 }

@@ -28,6 +28,10 @@ public:
     MessageAnswer Ask(const QString& text, MessageButtons buttons, MessageKind kind,
                       MessageAnswer defaultAnswer) override;
     QStringList PromptFiles(const FilePrompt& prompt) override;
+    /// Runs CQuestionDlg over the owner.
+    MessageAnswer AskQuestion(const QuestionPrompt& prompt) override;
+    /// Runs CConfirmDlg at the prompt's point.
+    MessageAnswer Confirm(const ConfirmPrompt& prompt) override;
 
 private:
     QPointer<QWidget> m_owner;

@@ -1,17 +1,21 @@
 #include "ui/printengine.h"
 
 #include "foundation/ids.h"
+#include "foundation/messageservice.h"
 #include "foundation/options.h"
 #include "foundation/stringstore.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QDate>
+#include <QDir>
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QLocale>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
+#include <QStandardPaths>
 #include <QTextDocument>
 
 #include <algorithm>
@@ -20,6 +24,7 @@
 namespace {
 
 constexpr int kPrintTitleText = 57790;   ///< "%1" the project's name
+constexpr int kPrintNotStartedText = 193412;   ///< "%1" the printer or file
 
 PrintDialogRunner& InstalledRunner()
 {
@@ -29,10 +34,18 @@ PrintDialogRunner& InstalledRunner()
 
 bool PlatformPrintDialog(QPrinter& printer, QWidget* parent)
 {
+    // Printing to a PDF file is always offered; without a printer it is
+    // where the print goes unless the user chooses otherwise.
+    if (QPrinterInfo::availablePrinters().isEmpty() && printer.outputFileName().isEmpty()) {
+        const QString name = printer.docName().isEmpty() ? QStringLiteral("print") : printer.docName();
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(
+            QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)).filePath(name + QStringLiteral(".pdf")));
+    }
     QPrintDialog dialog(&printer, parent);
-    // No selection and no printing to a file: the engines print whole texts.
+    // No selection: the engines print whole texts.
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
-    dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
     return dialog.exec() == QDialog::Accepted;
 }
 
@@ -186,8 +199,11 @@ bool ChoosePrinter(QPrinter& printer, const QString& title, QWidget* parent)
 int PrintPages(QPrinter& printer, int count, const std::function<void(QPainter& painter, int index)>& drawPage)
 {
     QPainter painter;
-    if (!painter.begin(&printer))
+    if (!painter.begin(&printer)) {
+        const QString where = printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
+        ShowMessage(LoadString(kPrintNotStartedText).arg(where), MessageKind::Error);
         return -1;
+    }
     int printed = 0;
     const auto [first, last] = PrintedPageRange(printer, count);
     for (int index = first; index <= last; ++index) {

@@ -4,14 +4,19 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QElapsedTimer>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QScreen>
+#include <QThread>
+#include <QWindow>
 
 namespace {
 
 constexpr QSize kWindowSize(400, 50);
 constexpr qint64 kRefreshMs = 100;   // the line is redrawn at most this often
+constexpr qint64 kExposeWaitMs = 500;
+constexpr unsigned long kExposePollMs = 5;
 const QColor kFrameColor(112, 168, 31);
 const QColor kGradientTop(240, 247, 228);
 const QColor kGradientBottom(203, 228, 163);
@@ -49,6 +54,14 @@ bool CWaitWnd::Create(QWidget* owner, const QPixmap& icon)
     show();
     if (!isVisible())
         return false;
+    // A window painted before the display maps it stays blank until the
+    // work ends: wait (briefly, paint events only) until it is exposed.
+    QElapsedTimer waited;
+    waited.start();
+    while (windowHandle() && !windowHandle()->isExposed() && waited.elapsed() < kExposeWaitMs) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        QThread::msleep(kExposePollMs);
+    }
     qApp->installEventFilter(this);
     HoldMouse();
     Refresh();

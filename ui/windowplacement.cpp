@@ -14,29 +14,37 @@ QString WindowPlacement::ToText() const
         .arg(normal.bottom() + 1);
 }
 
-WindowPlacement WindowPlacement::FromText(const QString& text)
+bool WindowPlacement::Read(const QString& text, WindowPlacement& placement)
 {
     const QStringList parts = text.split(u',');
     if (parts.size() != 10)
-        return {};
+        return false;
     int values[10];
     for (int i = 0; i < 10; ++i) {
         bool ok = false;
         values[i] = parts.at(i).trimmed().toInt(&ok);
         if (!ok)
-            return {};
+            return false;
     }
-    if (values[1] < Normal || values[1] > Maximised)
-        return {};
     const QRect normal(QPoint(values[6], values[7]), QPoint(values[8] - 1, values[9] - 1));
     if (normal.width() <= 0 || normal.height() <= 0)
-        return {};
-    WindowPlacement placement;
+        return false;
     placement.flags = values[0];
+    placement.showCommand = values[1];
+    placement.normal = normal;
+    return true;
+}
+
+WindowPlacement WindowPlacement::FromText(const QString& text)
+{
+    WindowPlacement placement;
+    if (!Read(text, placement) || placement.showCommand < Normal || placement.showCommand > Maximised)
+        return {};
     // A frame that was minimised opens normally: a start that shows nothing
     // looks like a start that failed.
-    placement.showCommand = values[1] == Minimised ? Normal : values[1];
-    placement.normal = normal;
+    if (placement.showCommand == Minimised)
+        placement.showCommand = Normal;
+    placement.kept = true;
     return placement;
 }
 

@@ -17,6 +17,15 @@ constexpr char16_t kHigh1252[32] = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
+void AppendWindows1252(QString& out, const char* bytes, qsizetype size)
+{
+    out.reserve(out.size() + size);
+    for (qsizetype i = 0; i < size; ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        out += QChar(b >= 0x80 && b < 0xA0 ? kHigh1252[b - 0x80] : char16_t(b));
+    }
+}
+
 // Converters that glibc's iconv offers for Windows code pages.
 const struct {
     int codePage;
@@ -90,6 +99,11 @@ bool IsLeadByte(int codePage, unsigned char b)
     }
 }
 
+char16_t Windows1252Char(unsigned char byte)
+{
+    return byte >= 0x80 && byte < 0xA0 ? kHigh1252[byte - 0x80] : char16_t(byte);
+}
+
 int Windows1252Byte(char16_t c)
 {
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
@@ -141,10 +155,7 @@ void CodePageDecoder::append(QString& out, const char* bytes, qsizetype size, in
     }
     Converter* conv = codePage == kWindows1252 ? nullptr : converter(codePage);
     if (!conv || conv->handle == reinterpret_cast<iconv_t>(-1)) {
-        for (qsizetype i = 0; i < size; ++i) {
-            const auto b = static_cast<unsigned char>(bytes[i]);
-            out += QChar(b >= 0x80 && b < 0xA0 ? kHigh1252[b - 0x80] : char16_t(b));
-        }
+        AppendWindows1252(out, bytes, size);
         return;
     }
     iconv(conv->handle, nullptr, nullptr, nullptr, nullptr);
@@ -165,6 +176,62 @@ void CodePageDecoder::append(QString& out, const char* bytes, qsizetype size, in
             iconv(conv->handle, nullptr, nullptr, nullptr, nullptr);
         }
     }
+}
+
+bool IsUtf8(QByteArrayView bytes, bool complete)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n;) {
+        const unsigned char c = p[i];
+        int follow = 0;
+        // The second byte's range excludes overlong forms, surrogates
+        // (ED A0..BF) and values beyond U+10FFFF (F4 90..).
+        unsigned char low = 0x80, high = 0xBF;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        } else if (c >= 0xC2 && c <= 0xDF) {
+            follow = 1;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            follow = 2;
+            low = c == 0xE0 ? 0xA0 : 0x80;
+            high = c == 0xED ? 0x9F : 0xBF;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            follow = 3;
+            low = c == 0xF0 ? 0x90 : 0x80;
+            high = c == 0xF4 ? 0x8F : 0xBF;
+        } else {
+            return false;
+        }
+        for (int k = 1; k <= follow; ++k) {
+            if (i + k >= n)
+                return !complete;
+            const unsigned char next = p[i + k];
+            if (k == 1 ? (next < low || next > high) : (next & 0xC0) != 0x80)
+                return false;
+        }
+        i += follow + 1;
+    }
+    return true;
+}
+
+QString DecodeTextFile(QByteArrayView bytes)
+{
+    if (bytes.startsWith("\xFF\xFE")) {
+        const qsizetype units = (bytes.size() - 2) / 2;
+        QString text(units, Qt::Uninitialized);
+        for (qsizetype i = 0; i < units; ++i)
+            text[i] = QChar(char16_t(quint8(bytes[2 + 2 * i]) | quint8(bytes[3 + 2 * i]) << 8));
+        return text;
+    }
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        return QString::fromUtf8(bytes.sliced(3));
+    if (IsUtf8(bytes))
+        return QString::fromUtf8(bytes);
+    QString text;
+    AppendWindows1252(text, bytes.data(), bytes.size());
+    return text;
 }
 
 }  // namespace codepage

@@ -1,9 +1,11 @@
 #pragma once
 
-// Windows code pages through iconv: their converter names, and decoding of
-// single- and double-byte text (RTF files, legacy Jet databases).
+// Windows code pages through iconv: their converter names, decoding of
+// single- and double-byte text (RTF files, legacy Jet databases), and the
+// one decoding of 8-bit text files that every reader of such files uses.
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 #include <memory>
@@ -55,7 +57,24 @@ private:
     std::unordered_map<int, std::unique_ptr<Converter>> m_converters;
 };
 
+/// The character of a Windows-1252 byte; an unassigned byte is the C1
+/// control of its value.
+char16_t Windows1252Char(unsigned char byte);
 /// The Windows-1252 byte of a character, or -1 when it has none.
 int Windows1252Byte(char16_t c);
+
+/// True when the bytes are well-formed UTF-8: no stray or missing
+/// continuation byte, overlong form, surrogate or value beyond U+10FFFF.
+/// With `complete` false the bytes are a block of a longer text, and a
+/// sequence cut off by their end still passes.
+bool IsUtf8(QByteArrayView bytes, bool complete = true);
+
+/// The text of a file of 8-bit text (word lists, dictionaries, settings):
+/// after the mark FF FE, UTF-16LE (an odd last byte is half a character and
+/// left out); after EF BB BF, UTF-8. Without a mark, UTF-8 when the bytes
+/// are well-formed UTF-8 (files made on Linux are), else Windows-1252, the
+/// code page files made on Windows use, which keeps every byte. The mark is
+/// not part of the text.
+QString DecodeTextFile(QByteArrayView bytes);
 
 }  // namespace codepage

@@ -98,10 +98,10 @@ bool Database::OpenFile(const QString& path, OpenMode mode)
     int flags = SQLITE_OPEN_NOMUTEX;
     QByteArray name = QFile::encodeName(path);
     if (mode == OpenMode::ReadOnly) {
-        // "immutable" reads the main file only: no locks, and no -wal or
-        // -shm beside it, which a plain read-only open may create.
         flags |= SQLITE_OPEN_READONLY | SQLITE_OPEN_URI;
-        name = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toEncoded() + "?immutable=1";
+        name = ReadOnlyName(path);
+        if (name.isEmpty())
+            return false;
     } else {
         flags |= SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
     }
@@ -110,8 +110,13 @@ bool Database::OpenFile(const QString& path, OpenMode mode)
         FailFromDb();
         sqlite3_close(m_db);
         m_db = nullptr;
+        m_view.reset();
         return false;
     }
+    // A read-only connection cannot checkpoint; said once more for the
+    // view, whose main file may be the user's file linked.
+    if (mode == OpenMode::ReadOnly)
+        sqlite3_db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     sqlite3_extended_result_codes(m_db, 1);
     sqlite3_busy_timeout(m_db, 0);
     sqlite3_create_collation_v2(m_db, "UNICODE_NOCASE", SQLITE_UTF16_ALIGNED, nullptr, CompareIgnoringCase, nullptr);
@@ -132,6 +137,34 @@ bool Database::OpenFile(const QString& path, OpenMode mode)
                     status);
     }
     return true;
+}
+
+QByteArray Database::ReadOnlyName(const QString& path)
+{
+    const QString log = path + QStringLiteral("-wal");
+    if (QFileInfo(log).size() == 0) {
+        // Nothing committed waits in a log: "immutable" reads the main file
+        // without locks and makes no -wal or -shm beside it, which a plain
+        // read-only open would.
+        return QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toEncoded() + "?immutable=1";
+    }
+    // After a stop during a checkpoint the main file alone is not whole;
+    // only file and log together are. SQLite reads a log through a -shm
+    // that it makes beside the file, so it reads them in a private folder:
+    // the file hard-linked (a copy across file systems) and the log copied,
+    // so that nothing SQLite does with a log reaches the user's.
+    m_view = std::make_unique<QTemporaryDir>();
+    const QString view = m_view->filePath(QStringLiteral("view.db"));
+    const bool made = m_view->isValid() &&
+                      (::link(QFile::encodeName(path).constData(), QFile::encodeName(view).constData()) == 0 ||
+                       QFile::copy(path, view)) &&
+                      QFile::copy(log, view + QStringLiteral("-wal"));
+    if (!made) {
+        m_view.reset();
+        Fail(QStringLiteral("The file %1 and its log cannot be read.").arg(path));
+        return {};
+    }
+    return QUrl::fromLocalFile(view).toEncoded() + "?mode=ro";
 }
 
 bool Database::ApplyOpenSettings()
@@ -159,6 +192,7 @@ void Database::Close()
     sqlite3_close_v2(m_db);
     m_db = nullptr;
     m_path.clear();
+    m_view.reset();
 }
 
 void Database::FinalizeAll()

@@ -1,10 +1,13 @@
 #pragma once
 
 #include <QHash>
+#include <QTemporaryDir>
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+
+#include <memory>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -84,10 +87,14 @@ public:
     /// mode WAL with synchronous=FULL, and a lock held until Close, so a
     /// second opener (this program or another) fails with Status::InUse.
     bool Open(const QString& path);
-    /// Opens an existing file for reading it as it lies on disk: no lock,
-    /// no journal change, no log files created, nothing ever written. For
-    /// looking at a file before deciding to Open it; another program's
-    /// unfinished log is not seen.
+    /// Opens an existing file for reading what SQLite would read in it,
+    /// committed changes still in its log ("-wal") included, without ever
+    /// writing to the file or its log and without making companion files
+    /// beside it. For looking at a file before deciding to Open it. A file
+    /// with a log is read through a private view in a temporary folder
+    /// (the file linked or copied there, with a copy of the log), removed
+    /// at Close; a linked file shares the locks of the program (this one
+    /// too) that holds it open, and then reads as Status::InUse.
     bool OpenReadOnly(const QString& path);
     /// Rolls back an open transaction, checkpoints the log into the file and
     /// closes it; a closed database is one self-contained file.
@@ -136,6 +143,9 @@ private:
     enum class OpenMode { Create, Open, ReadOnly };
     bool OpenFile(const QString& path, OpenMode mode);
     bool ApplyOpenSettings();
+    /// The name to open for reading path as SQLite would; empty (with the
+    /// error set) when a private view of its log cannot be made.
+    QByteArray ReadOnlyName(const QString& path);
     /// A statement with the values bound; cached statements are kept per
     /// SQL text and must be given back with Release. Null (and LastError
     /// set) when it cannot be prepared or bound.
@@ -157,6 +167,7 @@ private:
     qint64 m_recordsAffected = 0;
     int m_transDepth = 0;
     QHash<QString, sqlite3_stmt*> m_statements;  // prepared once per SQL text
+    std::unique_ptr<QTemporaryDir> m_view;        // a read-only open's private view, if any
 };
 
 /// Begins a transaction and rolls it back on destruction unless committed.

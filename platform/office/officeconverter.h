@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 /// The outcome of a conversion through LibreOffice.
 enum class OfficeConvertResult {
@@ -24,3 +25,14 @@ QString FindOfficeProgram();
 OfficeConvertResult ConvertWithOffice(const QString& source, const QString& format,
                                       const QString& outputFolder, QString& outputPath,
                                       QString& error, int timeoutMs = 180000);
+
+/// Converts every source in one LibreOffice run (LibreOffice starts once,
+/// which costs most of the time of a conversion) into `outputFolder`.
+/// `outputPaths` gets one entry per source: the new file, or empty where
+/// that source could not be converted. Sources must differ in their names
+/// without extension, since each output is named after its source. The
+/// result is Converted when LibreOffice ran (check each output), else as
+/// ConvertWithOffice; `error` names the sources that were not converted.
+OfficeConvertResult ConvertManyWithOffice(const QStringList& sources, const QString& format,
+                                          const QString& outputFolder, QStringList& outputPaths,
+                                          QString& error, int timeoutMs = 180000);

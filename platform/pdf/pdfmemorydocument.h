@@ -24,6 +24,7 @@ public:
     bool IsOpen() const { return m_document.status() == QPdfDocument::Status::Ready; }
     int PageCount() const { return IsOpen() ? m_document.pageCount() : 0; }
     QPdfDocument& Document() { return m_document; }
+    const QPdfDocument& Document() const { return m_document; }
 
 private:
     QByteArray m_bytes;

@@ -1,5 +1,7 @@
 #include "platform/profile/privateprofile.h"
 
+#include "platform/codepage/codepage.h"
+
 #include <QFile>
 #include <QSaveFile>
 
@@ -44,9 +46,7 @@ QStringList PrivateProfile::ReadLines() const
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    QString text = QString::fromUtf8(file.readAll());
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
+    QString text = codepage::DecodeTextFile(file.readAll());
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     QStringList lines = text.split(u'\n');
     if (!lines.isEmpty() && lines.back().isEmpty())

@@ -806,8 +806,10 @@ QString HyperlinkTarget(const QString& instruction)
             const qsizetype close = text.indexOf(u'"', i + 1);
             return text.mid(i + 1, (close < 0 ? text.size() : close) - i - 1);
         }
+        // An unquoted target ends at a blank or a quote: the instruction
+        // made of it quotes it, and must read back as the same target.
         qsizetype end = i;
-        while (end < text.size() && !text[end].isSpace())
+        while (end < text.size() && !text[end].isSpace() && text[end] != u'"')
             ++end;
         return text.mid(i, end - i);
     }

@@ -1,6 +1,7 @@
 #include "platform/codepage/codepage.h"
 #include "platform/rtf/rtfwriter.h"
 
+#include "platform/rtf/richtextmap.h"
 #include "platform/rtf/rtfformat.h"
 
 #include <QImage>
@@ -75,6 +76,7 @@ private:
     void openField(const QTextCharFormat& format, const QString& instruction);
     void openFieldResult();
     void closeField();
+    void writeInstruction(const QTextCharFormat& format, QStringView text);
     void word(const char* text);
     void word(const char* text, int value);
     int fontIndex(const QString& family);
@@ -352,17 +354,37 @@ void Writer::closeField()
     m_resultOpen = false;
 }
 
+void Writer::writeInstruction(const QTextCharFormat& format, QStringView text)
+{
+    // Two fields to one target whose first result is empty have their
+    // instructions side by side in one format, so the document holds them
+    // as one fragment; an instruction may also come in pieces. Each whole
+    // instruction the reader makes opens a field of its own; text that is
+    // none (an edited instruction) goes on the field it follows.
+    const QString whole = HyperlinkInstruction(format.anchorHref());
+    while (!text.isEmpty()) {
+        qsizetype take = text.size();
+        if (m_inField && !m_resultOpen && format.anchorHref() == m_fieldHref && m_fieldInstruction != whole) {
+            const QStringView missing = QStringView(whole).mid(m_fieldInstruction.size());
+            if (whole.startsWith(m_fieldInstruction) && text.startsWith(missing))
+                take = missing.size();
+            m_fieldInstruction += text.left(take);
+        } else {
+            if (text.startsWith(whole))
+                take = whole.size();
+            closeField();
+            openField(format, text.left(take).toString());
+        }
+        text = text.mid(take);
+    }
+}
+
 void Writer::writeFragment(const QTextFragment& fragment, int begin, int end)
 {
     const QTextCharFormat format = fragment.charFormat();
     const QString text = fragment.text().mid(begin - fragment.position(), end - begin);
     if (format.boolProperty(kLinkInstructionProperty)) {
-        if (m_inField && !m_resultOpen && format.anchorHref() == m_fieldHref) {
-            m_fieldInstruction += text;
-        } else {
-            closeField();
-            openField(format, text);
-        }
+        writeInstruction(format, text);
         return;
     }
     if (m_inField) {

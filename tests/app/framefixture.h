@@ -11,10 +11,13 @@
 #include "common/testutil.h"
 #include "document/docfixture.h"
 #include "document/kordoc.h"
+#include "document/objectlistregistry.h"
 #include "foundation/ids.h"
 #include "foundation/options.h"
 #include "foundation/programpaths.h"
 #include "foundation/stringstore.h"
+#include "store/projectdataengine.h"
+#include "store/topicdatabase.h"
 
 #include <QAction>
 #include <QApplication>

@@ -7,7 +7,9 @@
 #include "panes/objectlistwindow.h"
 #include "document/documentids.h"
 
+#include "document/objectlistregistry.h"
 #include "foundation/programpaths.h"
+#include "store/topicdatabase.h"
 
 #include <QCoreApplication>
 #include <QEvent>

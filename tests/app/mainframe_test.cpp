@@ -269,6 +269,20 @@ TEST_F(MainFrameTest, SettingsAreWrittenAndReadBack)
     EXPECT_EQ(frame->Settings().recentProjects, (QStringList{a, b}));
 }
 
+// Without a kept placement the frame takes most of the screen, also where
+// nothing maximises it.
+TEST_F(MainFrameTest, TheFirstStartUsesMostOfTheScreen)
+{
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    CMainFrame frame;
+    frame.ShowWithPlacement();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+    EXPECT_GE(frame.normalGeometry().width(), screen.width() * 8 / 10);
+    EXPECT_GE(frame.normalGeometry().height(), screen.height() * 8 / 10);
+    EXPECT_TRUE(screen.contains(frame.normalGeometry()));
+    frame.close();
+}
+
 TEST_F(MainFrameTest, WindowPlacementIsKeptOnScreen)
 {
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();

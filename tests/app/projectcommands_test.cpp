@@ -5,10 +5,14 @@
 
 #include "app/appids.h"
 #include "app/startdlg.h"
+#include "common/fakejetreader.h"
 #include "framefixture.h"
 #include "platform/office/officeconverter.h"
 #include "common/fakejetreader.h"
+#include "platform/profile/privateprofile.h"
 #include "platform/rtf/rtfreader.h"
+#include "store/projectdataengine.h"
+#include "store/topicdatabase.h"
 #include "ui/checkmessagedlg.h"
 
 #include <QAbstractButton>
@@ -18,17 +22,22 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTextDocument>
 
 using namespace frametest;
 
 namespace {
 
-// The files of a folder; the journal beside an open project left out.
+// The files of a folder; the journal beside an open project and the
+// program's profile (written as the recent list changes) left out.
 QStringList FilesIn(const QString& folder)
 {
     QStringList files = QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-    files.removeIf([](const QString& name) { return name.endsWith(QLatin1String("-wal")) || name.endsWith(QLatin1String("-shm")); });
+    files.removeIf([](const QString& name) {
+        return name.endsWith(QLatin1String("-wal")) || name.endsWith(QLatin1String("-shm")) ||
+               name == QLatin1String("KORVAN10.ini");
+    });
     return files;
 }
 
@@ -92,6 +101,15 @@ TEST_F(FrameTest, OpenCloseReopenAndTheRecentList)
     OpenThroughMenu(pilot);
     EXPECT_EQ(OpenPath(), pilot);
     EXPECT_EQ(frame->Settings().recentProjects, (QStringList{pilot, study}));
+    // The list is in the profile at once, not only after a clean exit; the
+    // prompt started in the user's documents.
+    {
+        PrivateProfile profile(g_program.ProfilePath);
+        EXPECT_EQ(profile.GetString(QStringLiteral("Project"), QStringLiteral("Path1")), pilot);
+        EXPECT_EQ(profile.GetString(QStringLiteral("Project"), QStringLiteral("Path2")), study);
+    }
+    EXPECT_EQ(messages.prompts.last().path,
+              QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QLatin1Char('/'));
 
     // Entry 1 of the recent list is offered in the file menu and reopens
     // the first project with what was made in it.
@@ -224,6 +242,8 @@ TEST_F(FrameTest, SaveACopyAndSwitchToIt)
         answers.files.append({copy});
         ClickMenuCommand(*frame, 0, CommandId::BackupProject);
         EXPECT_EQ(OpenPath(), open);
+        // A name is proposed beside the project.
+        EXPECT_EQ(answers.prompts.value(0).path, dir.file(QStringLiteral("Open (copy).kv4")));
         ASSERT_EQ(answers.texts.size(), 1);
         EXPECT_EQ(answers.texts.first(), QStringLiteral("The copy of the project was saved. Open the copy now as "
                                                         "the current project?"));
@@ -404,6 +424,10 @@ TEST_F(FrameTest, StopListFilesRoundTripAndRefusalsAreReported)
     ASSERT_TRUE(testutil::WriteFile(path, "Stra\xDF" "e Caf\xE9"));
     ASSERT_TRUE(frame->LoadWordList(path));
     EXPECT_EQ(document.GetWordList(), (QStringList{QStringLiteral("café"), QStringLiteral("straße")}));
+    // Text without a mark that is valid UTF-8 (as written on Linux) is UTF-8.
+    ASSERT_TRUE(testutil::WriteFile(path, QStringLiteral("Äpfel grün").toUtf8()));
+    ASSERT_TRUE(frame->LoadWordList(path));
+    EXPECT_EQ(document.GetWordList(), (QStringList{QStringLiteral("grün"), QStringLiteral("äpfel")}));
 
     // A folder that does not exist: the list stays, and the user hears why.
     EXPECT_FALSE(frame->LoadWordList(dir.file(QStringLiteral("none/StopList.txt"))));

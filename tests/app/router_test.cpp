@@ -5,6 +5,7 @@
 #include "app/contextmenus.h"
 #include "browser/framebrowser.h"
 #include "framefixture.h"
+#include "store/topicdatabase.h"
 
 #include <QMenu>
 

@@ -7,13 +7,14 @@
 #include "app/contextmenus.h"
 #include "browser/browserids.h"
 #include "browser/codetoolbardlg.h"
-#include "ui/colorpicdlg.h"
-#include "ui/colourchecklist.h"
 #include "framefixture.h"
 #include "panes/colorfilterdlg.h"
 #include "panes/newcodedlg.h"
 #include "panes/objectlistctrl.h"
 #include "panes/objtreectrl.h"
+#include "store/topicdatabase.h"
+#include "ui/colorpicdlg.h"
+#include "ui/colourchecklist.h"
 #include "ui/dlgbase.h"
 
 #include <QCheckBox>

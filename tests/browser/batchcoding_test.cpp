@@ -10,6 +10,7 @@
 #include "panes/listids.h"
 #include "panes/objectlistctrl.h"
 #include "panes/objectlistwindow.h"
+#include "store/topicdatabase.h"
 #include "ui/dragstripwnd.h"
 
 #include <QSpinBox>

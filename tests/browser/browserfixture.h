@@ -8,6 +8,7 @@
 #include "common/documentowner.h"
 #include "common/screenshots.h"
 #include "document/docfixture.h"
+#include "document/objectlistregistry.h"
 #include "ui/sidecolumng.h"
 
 #include <QAbstractTextDocumentLayout>

@@ -7,6 +7,7 @@
 #include "browser/studyframe.h"
 #include "foundation/richtexthelpers.h"
 #include "platform/rtf/richeditctrlex.h"
+#include "store/topicdatabase.h"
 #include "ui/dragstripwnd.h"
 
 namespace {

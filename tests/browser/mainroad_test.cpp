@@ -6,6 +6,9 @@
 // retrieved segment.
 
 #include "browser/studyframe.h"
+#include "store/projectdataengine.h"
+#include "store/topicdatabase.h"
+#include "ui/dragstripwnd.h"
 
 namespace {
 
@@ -148,6 +151,49 @@ TEST_F(MainRoad, TheBrowsersSearchBarFindsWordsOfTheShownDocument)
     EXPECT_EQ(view->SearchBar(), nullptr);
     text().GetSel(start, end);
     EXPECT_EQ(QPair(start, end), QPair(9, 13));
+}
+
+// Switching to another project from the recent list leaves nothing of the
+// first on the screen: not its document in the browser, not its segments,
+// not its count in the retrieval dialog.
+TEST_F(MainRoad, SwitchingProjectsClearsEveryViewOfTheFirst)
+{
+    const QString pilot = MakeProject(QStringLiteral("Pilot.kv4"));
+    OpenThroughMenu(pilot);
+    ASSERT_EQ(OpenPath(), pilot);
+    OpenAnnaActivated();
+    CodingRecord record;
+    record.TextID = anna;
+    record.WordID = honey;
+    record.StartChar = 0;
+    record.FinishChar = 4;
+    record.StartPara = 1;
+    record.FinishPara = 1;
+    qint32 action = 0;
+    ASSERT_TRUE(document.AddCoding(record, action, OverlapMode::Drop));
+    document.RunRetrieval(document.GetRetrievalSettings(), 0);
+    ASSERT_EQ(frame->Segments()->GetSegmentCount(), 1);
+    frame->Commands().Action(CommandId::RetrievalFunction)->trigger();
+    ASSERT_TRUE(frame->RetrievalFunctionDialog());
+    ASSERT_FALSE(text().TextMap().text().isEmpty());
+    // The browser's caption names the shown document.
+    const auto browserCaption = [this] {
+        for (const CMainFrame::View view : {CMainFrame::Blau, CMainFrame::White, CMainFrame::Black, CMainFrame::Green})
+            if (frame->ViewAt(view)->Pane() == &browser())
+                return frame->ViewAt(view)->Title();
+        return QStringLiteral("(no view)");
+    };
+    EXPECT_EQ(browserCaption(), QStringLiteral("Interviews\\Anna"));
+
+    frametest::ClickMenuCommand(*frame, 0, CommandId::RecentProjectFirst);
+    ASSERT_EQ(OpenPath(), pilot);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(browser().GetShownDocument(), 0);
+    EXPECT_TRUE(text().TextMap().text().isEmpty()) << text().TextMap().text().toStdString();
+    EXPECT_EQ(frame->Segments()->GetSegmentCount(), 0);
+    EXPECT_EQ(frame->Segments()->Strip()->ItemCount(), 0);
+    EXPECT_EQ(frame->RetrievalFunctionDialog(), nullptr);
+    EXPECT_EQ(browserCaption(), QStringLiteral("Document Browser"));
 }
 
 }  // namespace

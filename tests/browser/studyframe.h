@@ -10,7 +10,6 @@
 #include "app/framefixture.h"
 #include "browser/browserfixture.h"
 #include "browser/codetoolbardlg.h"
-#include "ui/colourchecklist.h"
 #include "foundation/dragobject.h"
 #include "panes/newcodedlg.h"
 #include "panes/objtreectrl.h"
@@ -18,6 +17,8 @@
 #include "retrieval/contextsearchbar.h"
 #include "retrieval/retrievalengine.h"
 #include "retrieval/segmentsctrl.h"
+#include "store/topicdatabase.h"
+#include "ui/colourchecklist.h"
 #include "ui/dlgbase.h"
 
 #include <QAbstractItemView>

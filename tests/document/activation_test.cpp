@@ -7,6 +7,8 @@
 #include "document/colorhsl.h"
 #include "foundation/ids.h"
 #include "foundation/options.h"
+#include "foundation/optionsrecord.h"
+#include "store/topicdatabase.h"
 
 #include <functional>
 #include <set>

@@ -3,6 +3,7 @@
 // coder, and a second run that replaces the first.
 
 #include "objectstest.h"
+#include "store/topicdatabase.h"
 
 using namespace doctest;
 

@@ -6,6 +6,7 @@
 
 #include "foundation/ids.h"
 #include "foundation/options.h"
+#include "store/topicdatabase.h"
 
 #include <QDir>
 

@@ -3,7 +3,9 @@
 
 #include "objectstest.h"
 
+#include "document/colorhsl.h"
 #include "document/documentids.h"
+#include "store/topicdatabase.h"
 
 using namespace doctest;
 

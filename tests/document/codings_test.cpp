@@ -5,6 +5,8 @@
 #include "codingstest.h"
 
 #include "document/rowfields.h"
+#include "foundation/optionsrecord.h"
+#include "store/topicdatabase.h"
 
 using namespace doctest;
 

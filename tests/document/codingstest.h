@@ -10,6 +10,7 @@
 
 #include "common/recordingretrieval.h"
 #include "document/documentids.h"
+#include "store/topicdatabase.h"
 
 namespace doctest {
 

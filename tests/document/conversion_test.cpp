@@ -8,6 +8,8 @@
 #include "foundation/programpaths.h"
 #include "foundation/richtexthelpers.h"
 #include "platform/rtf/richeditctrlex.h"
+#include "store/projectdataengine.h"
+#include "store/topicdatabase.h"
 
 #include <QDir>
 

@@ -7,6 +7,8 @@
 
 #include "common/recordingretrieval.h"
 #include "document/rowfields.h"
+#include "foundation/optionsrecord.h"
+#include "store/topicdatabase.h"
 
 #include <set>
 

@@ -7,6 +7,7 @@
 #include "foundation/richtexthelpers.h"
 #include "foundation/tabledata.h"
 #include "platform/rtf/richeditctrlex.h"
+#include "store/topicdatabase.h"
 
 using namespace doctest;
 
@@ -138,10 +139,11 @@ TEST_F(ObjectsTest, ADuplicateStartsWithoutCodingsMemosOrMemo)
     const qint32 source = doc.NewDocument(group, QString(60, QLatin1Char('n')), rtf, QString());
     const qint32 target = doc.NewDocument(other, QStringLiteral("T"), {}, QString());
     AddCoding(source, AddCode(QStringLiteral("C")), 0, 2);
+    const qint32 memo = AddMemo({});
     RowBuffer row;
     ASSERT_TRUE(db().ReadRow(TopicId::Documents, source, row, false));
     ASSERT_TRUE(row.SetFieldText(DocumentField::Codes, QStringLiteral("1")));
-    ASSERT_TRUE(row.SetFieldText(DocumentField::MemoID, QStringLiteral("4")));
+    ASSERT_TRUE(row.SetFieldText(DocumentField::MemoID, QString::number(memo)));
     row.Release();
     log.Take();
 

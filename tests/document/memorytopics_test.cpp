@@ -2,6 +2,7 @@
 // redefined for every build; the list topics keep their fields.
 
 #include "docfixture.h"
+#include "store/topicdatabase.h"
 
 using namespace doctest;
 

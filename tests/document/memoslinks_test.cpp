@@ -5,8 +5,10 @@
 #include "codingstest.h"
 
 #include "document/rowfields.h"
+#include "foundation/optionsrecord.h"
 #include "foundation/richtexthelpers.h"
 #include "platform/rtf/richeditctrlex.h"
+#include "store/topicdatabase.h"
 
 #include <QtEndian>
 

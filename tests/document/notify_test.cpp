@@ -2,6 +2,7 @@
 // sends with which arguments, and the queries on code relations.
 
 #include "docfixture.h"
+#include "store/topicdatabase.h"
 
 #include <functional>
 

@@ -9,6 +9,7 @@
 
 #include "foundation/ids.h"
 #include "foundation/options.h"
+#include "store/topicdatabase.h"
 
 #include <functional>
 #include <string>

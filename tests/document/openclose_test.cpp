@@ -6,9 +6,12 @@
 #include "docfixture.h"
 
 #include "common/recordingwaithost.h"
+#include "foundation/optionsrecord.h"
 #include "foundation/richtexthelpers.h"
 #include "foundation/waitwindow.h"
 #include "platform/rtf/richeditctrlex.h"
+#include "store/projectdataengine.h"
+#include "store/topicdatabase.h"
 
 #include <QDir>
 #include <QFile>

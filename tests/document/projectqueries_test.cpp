@@ -3,10 +3,12 @@
 
 #include "document/docfixture.h"
 #include "document/documentids.h"
+#include "foundation/optionsrecord.h"
 #include "foundation/programpaths.h"
 #include "foundation/richtexthelpers.h"
 #include "platform/profile/privateprofile.h"
 #include "platform/rtf/richeditctrlex.h"
+#include "store/topicdatabase.h"
 
 #include <QFile>
 

@@ -1,9 +1,10 @@
-// Colour grids of codings by paragraph, the overview table's counts as
-// document variables, and the dictionary file kept.
+// Colour grids of codings by paragraph and the overview table's counts as
+// document variables.
 
 #include "objectstest.h"
 
-#include "foundation/programpaths.h"
+#include "document/colorhsl.h"
+#include "store/topicdatabase.h"
 
 using namespace doctest;
 
@@ -71,29 +72,4 @@ TEST_F(ObjectsTest, OverviewCountsBecomeSummedDocumentVariables)
     EXPECT_EQ(Value(TopicId::Documents, d, variable.ID), QStringLiteral("5"));
     Reopen();
     EXPECT_EQ(Value(TopicId::Documents, d, variable.ID), QStringLiteral("5"));
-}
-
-TEST_F(ObjectsTest, TheDictionaryFileFallsBackToTheDefaultWithoutCreatingAnything)
-{
-    const QString saved = g_program.SettingsFolder;
-    g_program.SettingsFolder = dir.path() + QStringLiteral("/settings/");
-    const QString fallback = g_program.SettingsFolder + QStringLiteral("Default.kvd");
-    const QString existing = dir.file(QStringLiteral("mine.kvd"));
-    ASSERT_TRUE(testutil::WriteFile(existing, "x"));
-    const struct {
-        QString name;
-        QString result;
-    } cases[] = {
-        {QString(), fallback},
-        {existing, existing},
-        {dir.file(QStringLiteral("new.kvd")), dir.file(QStringLiteral("new.kvd"))},  // may be made
-        {dir.file(QStringLiteral("no/folder/x.kvd")), fallback},
-    };
-    for (const auto& c : cases) {
-        doc.SetDictionaryFile(c.name);
-        doc.EnsureDictionaryFile();
-        EXPECT_EQ(doc.GetDictionaryFile(), c.result) << c.name.toStdString();
-    }
-    EXPECT_FALSE(QFileInfo::exists(dir.file(QStringLiteral("new.kvd"))));
-    g_program.SettingsFolder = saved;
 }

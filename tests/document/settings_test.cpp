@@ -3,6 +3,7 @@
 // forwarders answer false without a project.
 
 #include "docfixture.h"
+#include "foundation/optionsrecord.h"
 
 using namespace doctest;
 

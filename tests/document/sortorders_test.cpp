@@ -4,6 +4,7 @@
 
 #include "objectstest.h"
 
+#include "document/colorhsl.h"
 #include "document/sortorders.h"
 
 #include <algorithm>

@@ -6,6 +6,7 @@
 #include "docfixture.h"
 
 #include "common/pdfbuilder.h"
+#include "foundation/optionsrecord.h"
 #include "foundation/richtexthelpers.h"
 #include "foundation/tabledata.h"
 #include "platform/pdf/pdfmemorydocument.h"
@@ -155,6 +156,7 @@ TEST_F(UpgradeStepTest, ADocumentWhoseExternalFileIsMissingIsNotMeasured)
 
 TEST_F(UpgradeStepTest, CodingsAndMemosTakeTheGroupOfTheirDocument)
 {
+    AllowInconsistentProject();  // the lost coding names no document, as in a damaged file
     const qint32 group = AddGroup(QStringLiteral("G"));
     const qint32 document = AddDocument(group, QStringLiteral("D"));
     const qint32 code = AddCode(QStringLiteral("C"));

@@ -4,8 +4,9 @@
 
 #include "document/docfixture.h"
 #include "document/documentids.h"
-#include "foundation/imageexport.h"
 #include "document/listnotifyinfo.h"
+#include "foundation/imageexport.h"
+#include "store/topicdatabase.h"
 
 #include <QBuffer>
 #include <QImage>

@@ -1,12 +1,14 @@
-// Words: separators, the sorted word list, word counts with their limits,
-// dictionary lookups and dictionary files read tolerantly and written
-// whole.
+// Words of the document: dictionary lookups and dictionary files read
+// tolerantly and written whole. The word list itself: wordlist_test.cpp.
 
 #include "objectstest.h"
+#include "wordcountoptions.h"
 
-#include "document/wordcounts.h"
+#include "store/topicdatabase.h"
 
 #include <QFile>
+
+#include <optional>
 
 using namespace doctest;
 
@@ -17,16 +19,11 @@ protected:
     void SetUp() override
     {
         ObjectsTest::SetUp();
-        BuildOptionDefinitions();
-        m_separators = g_dictioOptions.GetString(DictioOption::WordSeparators);
-        m_caseSensitive = g_dictioOptions.GetString(DictioOption::CaseSensitive);
-        g_dictioOptions.SetValueText(DictioOption::WordSeparators, QStringLiteral(",.;:!?\"()"));
-        g_dictioOptions.SetValueText(DictioOption::CaseSensitive, QStringLiteral("0"));
+        m_options.emplace();
     }
     void TearDown() override
     {
-        g_dictioOptions.SetValueText(DictioOption::WordSeparators, m_separators);
-        g_dictioOptions.SetValueText(DictioOption::CaseSensitive, m_caseSensitive);
+        m_options.reset();
         ObjectsTest::TearDown();
     }
     /// Writes the text as UTF-16 with byte order mark, or as Windows-1252.
@@ -69,76 +66,11 @@ protected:
     }
 
 private:
-    QString m_separators, m_caseSensitive;
+    std::optional<WordCountOptions> m_options;
     int m_files = 0;
 };
 
 }  // namespace
-
-TEST_F(WordsTest, SeparatorsBecomeBlanksAndTheListStaysSortedAndUnique)
-{
-    QString text = QStringLiteral("Hello,World\tÄRGER");
-    RemoveSeparators(text, true);
-    EXPECT_EQ(text, QStringLiteral("hello world ärger "));
-
-    doc.SetWordList(QStringLiteral("The and THE, the."), false);
-    EXPECT_EQ(doc.GetWordList(), (QStringList{QStringLiteral("and"), QStringLiteral("the")}));
-    qsizetype position = -1;
-    EXPECT_FALSE(doc.FindWordPosition(QStringLiteral("The"), &position));
-    EXPECT_EQ(position, 1);
-    EXPECT_TRUE(doc.FindWordPosition(QStringLiteral("Be"), &position));
-    EXPECT_EQ(position, 1);
-    EXPECT_TRUE(doc.FindWordInList(u"BE"));
-    doc.SetWordListOn(false);
-    EXPECT_FALSE(doc.FindWordInList(u"be"));
-    doc.SetWordListOn(true);
-    EXPECT_TRUE(doc.RemoveWord(QStringLiteral("AND")));
-    EXPECT_FALSE(doc.RemoveWord(QStringLiteral("and")));
-    doc.SetWordList(QStringLiteral("zoo"), true);
-    EXPECT_EQ(doc.GetWordList(), (QStringList{QStringLiteral("be"), QStringLiteral("the"), QStringLiteral("zoo")}));
-}
-
-TEST_F(WordsTest, WordsAreCountedWithinTheirLimitsAndWithoutListedWords)
-{
-    doc.SetWordList(QStringLiteral("the"), false);
-    const QString word63(63, QLatin1Char('w')), word64(64, QLatin1Char('v'));
-    QString text = QStringLiteral("The cat, the CAT; 42 l'eau \u0645\u0631\u062D\u0628\u0627 ") + word63 + u' ' + word64 +
-                   QStringLiteral(" (cat)");
-    WordCounts words, all;
-    EXPECT_EQ(doc.CountWords(text, words, &all, true), 7);
-    EXPECT_EQ(words.value(QStringLiteral("cat")), 3);
-    EXPECT_EQ(words.value(QStringLiteral("42")), 1);
-    EXPECT_EQ(words.value(QStringLiteral("l'eau")), 1);
-    EXPECT_EQ(words.value(QStringLiteral("\u0645\u0631\u062D\u0628\u0627")), 1);
-    EXPECT_EQ(words.value(word63), 1);
-    EXPECT_FALSE(words.contains(word64));
-    EXPECT_FALSE(words.contains(QStringLiteral("the")));
-    EXPECT_EQ(all, words);
-
-    // Presence: new words enter with 0, known ones keep their value.
-    QString again = QStringLiteral("cat dog dog");
-    EXPECT_EQ(doc.CountWords(again, words, nullptr, false), 3);
-    EXPECT_EQ(words.value(QStringLiteral("cat")), 3);
-    EXPECT_EQ(words.value(QStringLiteral("dog"), -1), 0);
-
-    EXPECT_EQ(CKorDoc::CountTextWords(QStringLiteral("a bb, ccc ") + word63 + u' ' + word64), 3);
-}
-
-TEST_F(WordsTest, ManyDistinctWordsKeepTheirCountsAcrossTexts)
-{
-    // Enough words to make the table grow several times between texts.
-    WordCounts words;
-    for (int round = 1; round <= 2; ++round) {
-        QString text;
-        for (int i = 0; i < 5000; ++i)
-            text += QStringLiteral("w%1 ").arg(i % 2500);
-        EXPECT_EQ(doc.CountWords(text, words, nullptr, true), 5000);
-        EXPECT_EQ(words.size(), 2500);
-        for (int i = 0; i < 2500; i += 97)
-            EXPECT_EQ(words.value(QStringLiteral("w%1").arg(i)), 2 * round) << i;
-    }
-    EXPECT_FALSE(words.contains(u"w2500"));
-}
 
 TEST_F(WordsTest, ADictionaryFileIsReadTolerantlyAndKeysFollowTheTopic)
 {
@@ -184,6 +116,13 @@ TEST_F(WordsTest, ADictionaryFileIsReadTolerantlyAndKeysFollowTheTopic)
     // Windows-1252 without a byte order mark; a file that is not there.
     ASSERT_TRUE(doc.ImportTextFile(File(QStringLiteral("Caf\u00E9\t0\t1\t0\t0\r\n\tna\u00EFve\t0\t0\t0\t0\r\n"), false), nullptr));
     EXPECT_EQ(doc.FindCategoryByName(QStringLiteral("CAF\u00C9")), 7);
+    // UTF-8 without a mark, as a dictionary written on Linux is.
+    const QString utf8 = dir.file(QStringLiteral("linux.kvd"));
+    ASSERT_TRUE(
+        testutil::WriteFile(utf8, QStringLiteral("\u00C4pfel\t0\t1\t0\t0\n\tgr\u00FCn\t0\t0\t0\t0\n").toUtf8()));
+    ASSERT_TRUE(doc.ImportTextFile(utf8, nullptr));
+    EXPECT_EQ(doc.FindCategoryByName(QStringLiteral("\u00C4pfel")), 8);
+    EXPECT_NE(doc.FindEntryInCategory(8, QStringLiteral("gr\u00FCn")), 0);
     EXPECT_FALSE(doc.ImportTextFile(dir.file(QStringLiteral("missing.kvd")), nullptr));
 }
 

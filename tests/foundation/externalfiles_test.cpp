@@ -137,6 +137,7 @@ TEST(LinkTargets, AddressesAreRecognisedByTheirStart)
         {"www.example.org/a", true}, {"WWW.EXAMPLE.ORG", true}, {"http://x.de", true}, {"HTTP://X.DE", true},
         {"https://x.de/a?b", true},  {"ftp://host/f", true},     {"wwwexample.org", false}, {"/home/a/www.txt", false},
         {"C:\\Docs\\a.pdf", false},  {"report.pdf", false},      {"://x", false},        {"", false},
+        {"mailto:ann@example.org", true}, {"file:///tmp/a.txt", true}, {"c:/docs/a.pdf", false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(IsLinkAddress(QString::fromUtf8(c.target)), c.address) << c.target;
@@ -185,7 +186,7 @@ TEST_F(ExternalFiles, ResolveFindsAFileWhereverItIs)
     EXPECT_EQ(info.location, LinkLocation::StoredPath);
     EXPECT_TRUE(info.isFile);
     EXPECT_TRUE(info.sizeKnown);
-    EXPECT_EQ(info.size, 5u);
+    EXPECT_EQ(info.size, 5);
     EXPECT_EQ(info.fileName, QStringLiteral("stored.txt"));
     EXPECT_EQ(info.folderOrAddress, dir.file(QStringLiteral("docs")));
 
@@ -525,4 +526,71 @@ TEST_F(ExternalFiles, FolderFilesAreCopiedOrMovedWithoutReplacing)
     EXPECT_FALSE(QFile::exists(dst + QStringLiteral("/deep/loop")));
     EXPECT_FALSE(QFile::exists(src + QStringLiteral("/deep/c.txt")));  // moved
     EXPECT_TRUE(QFile::exists(src + QStringLiteral("/b.txt")));       // not copied, so not moved
+}
+
+TEST_F(ExternalFiles, SizesPassFourGibibytes)
+{
+    // A sparse file: its length costs no disk.
+    const QString large = Make(QStringLiteral("big/huge.bin"), {});
+    {
+        QFile file(large);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.resize(5LL * 1024 * 1024 * 1024 + 3));
+    }
+    QString folder;
+    ExternalLinkInfo info;
+    EXPECT_EQ(ResolveLinkTarget(large, folder, {}, &info), large);
+    EXPECT_TRUE(info.sizeKnown);
+    EXPECT_EQ(info.size, 5LL * 1024 * 1024 * 1024 + 3);
+}
+
+TEST_F(ExternalFiles, OneResolverFindsWhatSingleCallsFind)
+{
+    Make(QStringLiteral("KORVAN_Externals/Report.PDF"), "pdf");
+    Make(QStringLiteral("KORVAN_Externals/report.pdf"), "second of the same name in another case");
+    Make(QStringLiteral("project/beside.txt"), "b");
+    const QString stored = Make(QStringLiteral("docs/stored.txt"), "12345");
+    const QString second = dir.file(QStringLiteral("project"));
+    const QStringList targets = {
+        stored,
+        QStringLiteral("C:\\Users\\ann\\REPORT.pdf"),
+        QStringLiteral("C:\\Users\\ann\\report.pdf"),
+        QStringLiteral("/gone/BESIDE.TXT"),
+        QStringLiteral("/gone/missing.txt"),
+        QStringLiteral("mailto:ann@example.org"),
+        QStringLiteral("plain.txt"),
+    };
+    LinkTargetResolver resolver(QString(), second);
+    EXPECT_EQ(resolver.ExternalsFolder(), externals);
+    for (const QString& target : targets) {
+        QString folder;
+        ExternalLinkInfo single;
+        ExternalLinkInfo many;
+        EXPECT_EQ(resolver.Resolve(target, &many), ResolveLinkTarget(target, folder, second, &single))
+            << target.toStdString();
+        EXPECT_EQ(many.location, single.location) << target.toStdString();
+        EXPECT_EQ(many.size, single.size) << target.toStdString();
+        EXPECT_EQ(many.isFile, single.isFile) << target.toStdString();
+    }
+    EXPECT_EQ(resolver.Resolve(QStringLiteral("C:\\x\\report.pdf")), externals + QStringLiteral("/report.pdf"));
+    EXPECT_EQ(resolver.Resolve(QStringLiteral("C:\\x\\REPORT.pdf")), externals + QStringLiteral("/Report.PDF"));
+}
+
+TEST_F(ExternalFiles, ZipStoresAFileListedTwiceOnce)
+{
+    const QString a = Make(QStringLiteral("one/same.txt"), "first");
+    const QString b = Make(QStringLiteral("two/same.txt"), "second");
+    const QString archive = dir.file(QStringLiteral("pack.zip"));
+    QStringList failed;
+    EXPECT_TRUE(ZipFileList(archive, {a, b, a, dir.file(QStringLiteral("one/../one/same.txt"))}, &failed));
+    EXPECT_TRUE(failed.isEmpty());
+    const QList<EntryInfo> entries = ListZip(archive);
+    ASSERT_EQ(entries.size(), 2);
+    EXPECT_EQ(entries[0].name, QByteArray("same.txt"));
+    EXPECT_EQ(entries[1].name, QByteArray("same(01).txt"));
+
+    // An archive that cannot be written reports every file once.
+    failed.clear();
+    EXPECT_FALSE(ZipFileList(dir.file(QStringLiteral("no/such/folder/x.zip")), {a, b, a}, &failed));
+    EXPECT_EQ(failed, (QStringList{a, b}));
 }

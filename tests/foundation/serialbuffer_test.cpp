@@ -4,6 +4,9 @@
 
 #include <QtEndian>
 
+#include <cstring>
+#include <limits>
+
 namespace {
 
 // One value of each kind, written and read in this order.
@@ -196,4 +199,67 @@ TEST(SerialBuffer, DamagedImagesNeverReadPastTheEnd)
             readAll(altered);
         }
     }
+}
+
+TEST(SerialBuffer, FloatsAreLittleEndianAndKeepEveryBitPattern)
+{
+    const float values[] = {0.0f, -0.0f, 1.0f, -2.5f, 1e-38f, 3.4e38f, std::numeric_limits<float>::infinity(), 0.5f};
+    SerialBuffer buffer;
+    ASSERT_TRUE(buffer.Reserve(4 * qint64(std::size(values))));
+    for (float v : values)
+        ASSERT_TRUE(buffer.WriteFloat(v));
+    EXPECT_FALSE(buffer.WriteFloat(1.0f));
+    EXPECT_EQ(buffer.Data().left(8), QByteArray::fromHex("0000000000000080"));
+    EXPECT_EQ(buffer.Data().mid(8, 4), QByteArray::fromHex("0000803f"));
+    buffer.Rewind();
+    for (float v : values) {
+        float read = 7;
+        ASSERT_TRUE(buffer.ReadFloat(read));
+        EXPECT_EQ(std::memcmp(&read, &v, 4), 0) << v;
+    }
+    float rest = 7;
+    EXPECT_FALSE(buffer.ReadFloat(rest));
+    EXPECT_EQ(rest, 7.0f);
+}
+
+TEST(SerialBuffer, OneByteStringsAreWindows1252)
+{
+    const struct {
+        QString text;
+        QByteArray bytes;   // after the count
+        QString readBack;
+    } cases[] = {
+        {QStringLiteral("abc"), "abc", QStringLiteral("abc")},
+        {QStringLiteral("€äÿ"), "\x80\xE4\xFF", QStringLiteral("€äÿ")},
+        {QStringLiteral("Ωx"), "?x", QStringLiteral("?x")},
+        {QString(), {}, QString()},
+    };
+    for (const auto& c : cases) {
+        SerialBuffer buffer;
+        buffer.SetUtf16(false);
+        ASSERT_TRUE(buffer.Reserve(4 + c.bytes.size()));
+        ASSERT_TRUE(buffer.WriteString(c.text));
+        EXPECT_EQ(buffer.Data().left(4 + c.bytes.size()), Le32(qint32(c.bytes.size())) + c.bytes);
+        buffer.Rewind();
+        QString read = QStringLiteral("old");
+        ASSERT_TRUE(buffer.ReadString(read));
+        EXPECT_EQ(read, c.readBack);
+    }
+    // Unassigned bytes keep their value; counts are checked as in UTF-16.
+    SerialBuffer unassigned(Le32(2) + "\x81\x9D");
+    unassigned.SetUtf16(false);
+    QString text;
+    ASSERT_TRUE(unassigned.ReadString(text));
+    EXPECT_EQ(text, QString(QChar(0x81)) + QChar(0x9D));
+    for (const QByteArray& bad : {Le32(3) + "ab", Le32(-1) + "ab", Le32(2).left(3)}) {
+        SerialBuffer reader(bad);
+        reader.SetUtf16(false);
+        QString t = QStringLiteral("x");
+        EXPECT_FALSE(reader.ReadString(t));
+        EXPECT_TRUE(t.isEmpty());
+    }
+    // The same bytes read as UTF-16 need twice the room.
+    SerialBuffer wide(Le32(2) + "ab");
+    QString t;
+    EXPECT_FALSE(wide.ReadString(t));
 }

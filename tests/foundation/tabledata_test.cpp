@@ -200,10 +200,13 @@ TEST(TableData, ASizeOnlyImageIsATableOfEmptyCells)
     EXPECT_EQ(columnsOnly.GetColumnCount(), 4);
 
     // Still refused: an image cut inside the cells, rows without columns,
-    // and sizes no empty table may take from a few bytes.
+    // and sizes no empty table may take from a few bytes, in cells or in
+    // columns alone (13 bytes asking for 369,098,752 columns).
     const CTableData original = SampleTable();
-    for (const QByteArray& bytes : {sizes + Le32(6).left(2), sizes + Le32(6), Le32(1) + Le32(5) + Le32(0),
-                                    Le32(1) + Le32(0x1000) + Le32(0x1000)}) {
+    for (const QByteArray& bytes :
+         {sizes + Le32(6).left(2), sizes + Le32(6), Le32(1) + Le32(5) + Le32(0), Le32(1) + Le32(0x1000) + Le32(0x1000),
+          QByteArray::fromHex("01000000000000000000001600"), Le32(1) + Le32(0) + Le32(0x7FFFFFFF),
+          Le32(1) + Le32(1) + Le32(CTableData::kMaxUnbackedColumns + 1)}) {
         CTableData read = SampleTable();
         EXPECT_FALSE(read.LoadFromBytes(bytes)) << bytes.toHex().toStdString();
         ExpectSameContent(read, original);

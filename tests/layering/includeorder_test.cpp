@@ -68,7 +68,7 @@ QString SourceRoot()
 /// Each include of the file that runs up, as "path:line: include".
 QStringList UpwardIncludes(const QString& root, const QString& folder, const QString& path)
 {
-    static const QRegularExpression includeLine(QStringLiteral(R"(^\s*#\s*include\s*"([^"]+)")"));
+    static const QRegularExpression includeLine(QStringLiteral(R"re(^\s*#\s*include\s*"([^"]+)")re"));
     QStringList found;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {

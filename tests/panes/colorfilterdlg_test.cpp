@@ -2,10 +2,10 @@
 
 #include "panes/colorfilterdlg.h"
 
-#include "ui/colourchecklist.h"
 #include "common/screenshots.h"
 #include "common/testutil.h"
 #include "foundation/stringstore.h"
+#include "ui/colourchecklist.h"
 #include "ui/dlgbase.h"
 
 #include <QPushButton>

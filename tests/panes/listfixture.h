@@ -7,8 +7,10 @@
 
 #include "common/documentowner.h"
 #include "document/docfixture.h"
+#include "document/objectlistregistry.h"
 #include "foundation/programpaths.h"
 #include "panes/objectlistwindow.h"
+#include "store/topicdatabase.h"
 
 #include <QComboBox>
 #include <QFont>

@@ -1,11 +1,13 @@
 #include "panes/objectlistctrl.h"
 
+#include "document/objectlistregistry.h"
 #include "listfixture.h"
 #include "panes/listheaderctrl.h"
 #include "panes/listids.h"
+#include "platform/profile/privateprofile.h"
+#include "store/topicdatabase.h"
 #include "ui/inplaceedit.h"
 #include "ui/listsearchpopup.h"
-#include "platform/profile/privateprofile.h"
 
 #include <QComboBox>
 #include <QLineEdit>

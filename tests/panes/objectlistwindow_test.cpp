@@ -2,12 +2,14 @@
 
 #include "common/screenshots.h"
 #include "common/workbookreader.h"
+#include "document/objectlistregistry.h"
 #include "foundation/workbook.h"
 #include "listfixture.h"
 #include "panes/dragrichedit.h"
 #include "panes/listids.h"
 #include "panes/spinoptionsdlg.h"
 #include "platform/profile/privateprofile.h"
+#include "store/topicdatabase.h"
 
 #include <QAction>
 #include <QClipboard>

@@ -4,6 +4,7 @@
 
 #include "foundation/workbook.h"
 #include "platform/rtf/rtfreader.h"
+#include "store/topicdatabase.h"
 
 #include <QTextDocument>
 

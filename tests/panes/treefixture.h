@@ -7,11 +7,13 @@
 
 #include "common/documentowner.h"
 #include "document/docfixture.h"
-#include "foundation/dragobject.h"
 #include "document/listnotifyinfo.h"
-#include "panes/objtreectrl.h"
+#include "document/objectlistregistry.h"
 #include "document/requestowner.h"
+#include "foundation/dragobject.h"
+#include "panes/objtreectrl.h"
 #include "panes/treepanewindow.h"
+#include "store/topicdatabase.h"
 
 #include <QApplication>
 #include <QMimeData>

@@ -3,6 +3,7 @@
 
 #include "treefixture.h"
 
+#include "document/objectlistregistry.h"
 #include "ui/headerctrl.h"
 
 #include <QHeaderView>

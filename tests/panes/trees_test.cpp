@@ -6,6 +6,8 @@
 #include "treefixture.h"
 
 #include "common/screenshots.h"
+#include "document/objectlistregistry.h"
+#include "store/topicdatabase.h"
 #include "ui/redit4list.h"
 
 #include <QHeaderView>

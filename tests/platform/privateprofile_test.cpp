@@ -32,6 +32,14 @@ TEST(PrivateProfile, ReadsWithPrivateProfileRules)
     }
     EXPECT_EQ(PrivateProfile(dir.file(QStringLiteral("none.ini"))).GetInt(QStringLiteral("Basic"), QStringLiteral("x"), 4),
               4);
+
+    // Written on Windows in its code page, or as UTF-8 without a mark.
+    for (const QByteArray& bytes : {QByteArray("[Basic]\r\nFolder=C:\\Caf\xE9\r\n"),
+                                    QStringLiteral("[Basic]\nFolder=C:\\Caf\u00E9\n").toUtf8()}) {
+        ASSERT_TRUE(testutil::WriteFile(path, bytes));
+        EXPECT_EQ(PrivateProfile(path).GetString(QStringLiteral("Basic"), QStringLiteral("Folder"), {}),
+                  QStringLiteral("C:\\Caf\u00E9"));
+    }
 }
 
 TEST(PrivateProfile, WritesKeepEverythingElse)

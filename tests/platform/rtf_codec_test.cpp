@@ -89,6 +89,17 @@ QStringList FixtureNames()
     return names;
 }
 
+/// A text of one to `most` pieces drawn at random.
+template <size_t N>
+QByteArray RandomRtf(std::mt19937& random, const char* const (&pieces)[N], int most)
+{
+    QByteArray rtf("{\\rtf1\\ansi ");
+    const int count = 1 + int(random() % unsigned(most));
+    for (int p = 0; p < count; ++p)
+        rtf += pieces[random() % N];
+    return rtf + '}';
+}
+
 QString Rows(std::initializer_list<std::initializer_list<const char16_t*>> rows)
 {
     QString out;
@@ -321,15 +332,11 @@ TEST(RtfWriter, EveryWrittenDocumentReadsBackTheSame)
         "a", "\\par ", "\\pard ", "\\intbl ", "\\cell ", "\\row ", "\\trowd\\cellx500\\cellx900 ", "\\line ",
         "\\tab ", "{\\v h}", "{\\field{\\*\\fldinst HYPERLINK \"u\"}{\\fldrslt l}}", "{\\pict\\pngblip 89}",
         "{\\*\\pn\\pnlvlbody\\pndec}", "\\u8364?", "\\b ", "\\b0 ",
+        "{\\field{\\*\\fldinst HYPERLINK \"u\"}{\\fldrslt }}",
     };
     std::mt19937 random(4242);
-    for (int i = 0; i < 600; ++i) {
-        QByteArray rtf("{\\rtf1\\ansi ");
-        const int count = 1 + int(random() % 14);
-        for (int p = 0; p < count; ++p)
-            rtf += pieces[random() % std::size(pieces)];
-        inputs.push_back(rtf + "}");
-    }
+    for (int i = 0; i < 600; ++i)
+        inputs.push_back(RandomRtf(random, pieces, 14));
     for (const QByteArray& input : inputs) {
         SCOPED_TRACE(input.left(200).toStdString());
         QTextDocument document;
@@ -342,6 +349,72 @@ TEST(RtfWriter, EveryWrittenDocumentReadsBackTheSame)
         ASSERT_EQ(testutil::ShowControls(read).toStdString(), testutil::ShowControls(text).toStdString())
             << written.toStdString();
         EXPECT_EQ(read.size(), text.size());
+    }
+}
+
+// Link fields keep their hidden instructions through writing and reading
+// again, so no later position shifts: two fields to one target with an
+// empty first result, an unquoted target holding a quote, and link texts put
+// together at random from the field forms that readers meet.
+TEST(RtfWriter, LinkFieldsReadBackWithEveryInstruction)
+{
+    const struct {
+        const char* rtf;
+        const char16_t* text;  // hidden instructions included, as positions count them
+    } cases[] = {
+        {"{\\rtf1\\ansi\\pard See {\\field{\\*\\fldinst{HYPERLINK \"http://a/\"}}{\\fldrslt{}}}"
+         "{\\field{\\*\\fldinst{HYPERLINK \"http://a/\"}}{\\fldrslt{w}}} after\\par}",
+         u"See HYPERLINK \"http://a/\"HYPERLINK \"http://a/\"w after"},
+        {"{\\rtf1\\ansi\\pard See {\\field{\\*\\fldinst{HYPERLINK abc\"http://x.org/c6\"}}{\\fldrslt{\\ul link}}}"
+         " after\\par}",
+         u"See HYPERLINK \"abc\"link after"},
+        {"{\\rtf1\\ansi {\\field{\\*\\fldinst HYPERLINK \"u\"}{\\fldrslt }}{\\field{\\*\\fldinst HYPERLINK \"u\"}"
+         "{\\fldrslt }}{\\field{\\*\\fldinst HYPERLINK \"u\"}{\\fldrslt x}}}",
+         u"HYPERLINK \"u\"HYPERLINK \"u\"HYPERLINK \"u\"x"},
+        {"{\\rtf1\\ansi {\\field{\\*\\fldinst HYPERLINK u}{\\fldrslt a}}{\\field{\\*\\fldinst HYPERLINK \"u\"}"
+         "{\\fldrslt b}}}",
+         u"HYPERLINK \"u\"aHYPERLINK \"u\"b"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.rtf);
+        QTextDocument document;
+        ASSERT_TRUE(rtf::ReadRtf(c.rtf, document).ok);
+        EXPECT_EQ(RichText(document), QString::fromUtf16(c.text));
+        const QByteArray written = rtf::WriteRtf(document);
+        QTextDocument again;
+        ASSERT_TRUE(rtf::ReadRtf(written, again).ok);
+        EXPECT_EQ(RichText(again), QString::fromUtf16(c.text)) << written.toStdString();
+        EXPECT_EQ(rtf::WriteRtf(again), written);
+    }
+
+    static const char* const pieces[] = {
+        "a", " ", "\\par ", "\\b ", "\\b0 ", "{\\v h}", "\\tab ",
+        "{\\field{\\*\\fldinst HYPERLINK \"u\"}{\\fldrslt l}}",
+        "{\\field{\\*\\fldinst HYPERLINK \"u\"}{\\fldrslt }}",
+        "{\\field{\\*\\fldinst{HYPERLINK \"u\"}}{\\fldrslt{\\ul w}}}",
+        "{\\field{\\*\\fldinst HYPERLINK \"v\"}{\\fldrslt {\\b l}m}}",
+        "{\\field{\\*\\fldinst HYPERLINK u}{\\fldrslt l}}",
+        "{\\field{\\*\\fldinst HYPERLINK u\"v\"}{\\fldrslt l}}",
+        "{\\field{\\*\\fldinst HYPERLINK \"u\" \\\\o \"tip\"}{\\fldrslt l}}",
+        "{\\field{\\*\\fldinst HYPERLINK \\\\l \"place\"}{\\fldrslt l}}",
+        "{\\field{\\*\\fldinst HYPERLINK \"a\\\\b\\\\\"}{\\fldrslt }}",
+        "{\\field{\\*\\fldinst HYPERLINK \"\"}{\\fldrslt l}}",
+        "{\\field{\\*\\fldinst PAGE}{\\fldrslt 3}}",
+        "{\\field{\\*\\fldinst HYPERLINK \"u\"}{\\fldrslt {\\v x}y}}",
+    };
+    std::mt19937 random(3232);
+    for (int i = 0; i < 600; ++i) {
+        const QByteArray rtf = RandomRtf(random, pieces, 8);
+        SCOPED_TRACE(rtf.toStdString());
+        QTextDocument document;
+        ASSERT_TRUE(rtf::ReadRtf(rtf, document).ok);
+        const QByteArray written = rtf::WriteRtf(document);
+        QTextDocument again;
+        ASSERT_TRUE(rtf::ReadRtf(written, again).ok);
+        ASSERT_EQ(testutil::ShowControls(RichText(again)).toStdString(),
+                  testutil::ShowControls(RichText(document)).toStdString())
+            << written.toStdString();
+        ASSERT_EQ(rtf::WriteRtf(again), written);
     }
 }
 

@@ -4,9 +4,11 @@
 
 #include "lexicalfixture.h"
 
+#include "foundation/optionsrecord.h"
 #include "foundation/orderedwork.h"
 #include "foundation/searchsettings.h"
 #include "platform/rtf/rtfreader.h"
+#include "store/topicdatabase.h"
 #include "store/topicsearchsource.h"
 
 #include <QTextDocument>

@@ -3,6 +3,7 @@
 // positions.
 
 #include "lexicalfixture.h"
+#include "store/topicdatabase.h"
 
 namespace lexicaltest {
 namespace {

@@ -13,6 +13,7 @@
 #include <map>
 #include <random>
 #include <set>
+#include "store/topicdatabase.h"
 
 namespace retrievaltest {
 namespace {

@@ -17,11 +17,12 @@
 // Codes A, B, C (activated, Index 1, 2, 3) and A1 (child of A, Index 1,
 // not activated). Weights are 50 unless given.
 
-#include "document/docfixture.h"
 #include "common/pdfbuilder.h"
+#include "document/docfixture.h"
 #include "retrieval/projectrows.h"
 #include "retrieval/retrievalengine.h"
 #include "store/storeids.h"
+#include "store/topicdatabase.h"
 
 #include <QMap>
 

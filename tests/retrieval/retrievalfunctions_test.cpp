@@ -8,6 +8,7 @@
 #include "foundation/richtexthelpers.h"
 #include "platform/pdf/pdfmemorydocument.h"
 #include "platform/rtf/richeditctrlex.h"
+#include "store/topicdatabase.h"
 
 #include <functional>
 

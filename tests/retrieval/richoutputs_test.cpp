@@ -7,6 +7,7 @@
 #include "document/rowfields.h"
 #include "platform/office/officeconverter.h"
 #include "platform/rtf/rtfreader.h"
+#include "store/topicdatabase.h"
 
 #include <QFileInfo>
 #include <QTextBlock>

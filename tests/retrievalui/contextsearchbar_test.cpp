@@ -6,6 +6,7 @@
 
 #include "app/baseview.h"
 #include "common/screenshots.h"
+#include "document/objectlistregistry.h"
 #include "foundation/programpaths.h"
 #include "retrieval/contextsearchbar.h"
 #include "retrieval/segmentsctrl.h"

@@ -5,9 +5,12 @@
 #include "segmentsfixture.h"
 
 #include "common/screenshots.h"
+#include "document/objectlistregistry.h"
+#include "foundation/optionsrecord.h"
 #include "foundation/programpaths.h"
 #include "retrieval/retrievalfunctiondlg.h"
 #include "retrieval/segmentsctrl.h"
+#include "store/topicdatabase.h"
 #include "ui/dlgbase.h"
 
 #include <QApplication>

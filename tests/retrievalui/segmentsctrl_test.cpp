@@ -6,11 +6,14 @@
 #include "segmentsfixture.h"
 
 #include "common/screenshots.h"
+#include "document/objectlistregistry.h"
+#include "foundation/optionsrecord.h"
 #include "foundation/programpaths.h"
 #include "platform/profile/privateprofile.h"
 #include "platform/rtf/richeditctrlex.h"
 #include "retrieval/lexicalengine.h"
 #include "retrieval/segmentsctrl.h"
+#include "store/topicdatabase.h"
 #include "ui/dragstripwnd.h"
 #include "ui/textpaneex.h"
 

@@ -17,8 +17,10 @@
 // Places (activated).
 
 #include "document/docfixture.h"
+#include "foundation/optionsrecord.h"
 #include "retrieval/projectrows.h"
 #include "retrieval/retrievalengine.h"
+#include "store/topicdatabase.h"
 #include "ui/richviewowner.h"
 
 namespace segmentstest {

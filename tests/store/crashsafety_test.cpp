@@ -1,6 +1,7 @@
 // A child process commits changes in a loop and is killed with SIGKILL at
-// a random moment, again and again: after each kill the project opens,
-// passes SQLite's integrity check and holds every change whose commit had
+// a random moment, again and again: after each kill the project opens as
+// the program opens it (with its log, every message acknowledged), passes
+// SQLite's integrity check and holds every change whose commit had
 // returned true.
 //
 // The child is this test program itself, started on the disabled test
@@ -11,9 +12,13 @@
 
 #include "projectfixture.h"
 
+#include "common/scriptedmessages.h"
 #include "common/testutil.h"
+#include "document/kordoc.h"
+#include "foundation/stringstore.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QMap>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -57,6 +62,28 @@ Expected ReadState(Project& p)
     p.engine.GetSetupValue(QLatin1String(kSetupKey), counter);
     state.counter = counter.toInt();
     return state;
+}
+
+/// Opens a copy of the project, with its log as the kill left it, through
+/// the document as the program opens a project; the texts shown when that
+/// fails. The copy keeps the original as the child left it for the checks
+/// that follow.
+QString OpenThroughDocument(const QString& path, const QString& copy)
+{
+    QFile::remove(copy);
+    QFile::remove(copy + QStringLiteral("-wal"));
+    const QString log = path + QStringLiteral("-wal");
+    if (!QFile::copy(path, copy) || (QFile::exists(log) && !QFile::copy(log, copy + QStringLiteral("-wal"))))
+        return QStringLiteral("cannot copy %1").arg(path);
+    testutil::ScriptedMessages messages;
+    CKorDoc doc;
+    std::unique_ptr<ProjectDataEngine> engine = doc.OpenProjectFile(copy, QStringLiteral("MAIN"));
+    const bool opened = engine && doc.OpenProject(std::move(engine), false);
+    doc.CloseDatabase();
+    if (opened)
+        return {};
+    return messages.texts.isEmpty() ? QStringLiteral("refused without a message")
+                                    : messages.texts.join(QLatin1Char('\n'));
 }
 
 }  // namespace
@@ -118,6 +145,12 @@ TEST(CrashSafety, EveryCommittedChangeSurvivesAKill)
     constexpr int kRounds = 30;
     testutil::TempDir dir;
     const QString path = dir.file(QStringLiteral("crash.kv4"));
+    const QString copy = dir.file(QStringLiteral("opened by the program.kv4"));
+    // The document's messages come from the language table.
+    struct Strings {
+        Strings() { EXPECT_TRUE(g_pStringStore->Open(testutil::StringTablePath(), 1)); }
+        ~Strings() { g_pStringStore->Close(); }
+    } strings;
     Expected expected;
     {
         Project p;
@@ -175,6 +208,8 @@ TEST(CrashSafety, EveryCommittedChangeSurvivesAKill)
             }
         }
 
+        const QString refusal = OpenThroughDocument(path, copy);
+        ASSERT_TRUE(refusal.isEmpty()) << "round " << round << ": " << refusal.toStdString();
         const QList<QVariantList> check = projecttest::QueryFile(path, QStringLiteral("PRAGMA integrity_check;"));
         ASSERT_EQ(check, (QList<QVariantList>{{QStringLiteral("ok")}})) << "round " << round;
         Project p;

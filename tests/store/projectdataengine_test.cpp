@@ -72,6 +72,43 @@ QByteArray Utf16(const QString& text)
     return QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
 }
 
+/// Copies a file that a program holds open, with its log, as a stop of that
+/// program leaves them.
+bool CopyWithLog(const QString& from, const QString& to)
+{
+    return QFile::copy(from, to) && QFile::copy(from + QStringLiteral("-wal"), to + QStringLiteral("-wal"));
+}
+
+/// Overwrites in the main file every page but the first that the log holds
+/// a newer copy of, as a stop in the middle of a checkpoint can leave it:
+/// the file alone is damaged, the file read with its log is whole. The
+/// number of pages overwritten.
+int DamagePagesTheLogReplaces(const QString& file)
+{
+    constexpr qsizetype kLogHeader = 32;
+    constexpr qsizetype kFrameHeader = 24;
+    const QByteArray log = testutil::ReadFile(file + QStringLiteral("-wal"));
+    const auto bigEndian = [&log](qsizetype at) {
+        return quint32(quint8(log[at])) << 24 | quint32(quint8(log[at + 1])) << 16 |
+               quint32(quint8(log[at + 2])) << 8 | quint32(quint8(log[at + 3]));
+    };
+    if (log.size() < kLogHeader)
+        return 0;
+    const qsizetype pageSize = bigEndian(8);
+    QFile main(file);
+    if (pageSize < 512 || !main.open(QIODevice::ReadWrite))
+        return 0;
+    int damaged = 0;
+    for (qsizetype frame = kLogHeader; frame + kFrameHeader + pageSize <= log.size();
+         frame += kFrameHeader + pageSize) {
+        const qint64 page = bigEndian(frame);
+        if (page > 1 && page * pageSize <= main.size() && main.seek((page - 1) * pageSize) &&
+            main.write(QByteArray(pageSize, char(0xA5))) == pageSize)
+            ++damaged;
+    }
+    return damaged;
+}
+
 }  // namespace
 
 TEST_F(ProjectEngine, NewFileHoldsTheWholeSchemaAndNothingElse)
@@ -285,6 +322,66 @@ TEST_F(ProjectEngine, ARefusedFileKeepsEveryByteAndGetsNoCompanions)
     Project p;
     ASSERT_TRUE(p.Open(path)) << p.engine.LastError().toStdString();
     EXPECT_TRUE(AddGroup(p, QStringLiteral("added")));
+}
+
+// A stop during a checkpoint leaves the main file incomplete and the log
+// holding every committed change: such a project opens with all of them,
+// and a foreign file in the same state is refused without a byte changed
+// and without companions made beside it.
+TEST_F(ProjectEngine, AProjectStoppedWithItsLogOpensWithEveryCommittedChange)
+{
+    {
+        Project p;
+        ASSERT_TRUE(p.Create(path));
+    }
+    const QString crashed = dir.file(QStringLiteral("crashed.kv4"));
+    qint32 group = 0;
+    {
+        Project live;
+        ASSERT_TRUE(live.Open(path));
+        ASSERT_TRUE(live.engine.SetSetupValue(QStringLiteral("committed"), QStringLiteral("in the log")));
+        group = AddGroup(live, QStringLiteral("logged group"));
+        ASSERT_NE(group, 0);
+        ASSERT_TRUE(CopyWithLog(path, crashed));
+    }
+    ASSERT_GT(DamagePagesTheLogReplaces(crashed), 0);
+    // SQLite itself, reading the log, finds the file whole (on a copy: the
+    // check takes the log into the file).
+    const QString view = dir.file(QStringLiteral("view.kv4"));
+    ASSERT_TRUE(CopyWithLog(crashed, view));
+    EXPECT_EQ(QueryFile(view, QStringLiteral("PRAGMA integrity_check;")),
+              (QList<QVariantList>{{QStringLiteral("ok")}}));
+    {
+        Project p;
+        ASSERT_TRUE(p.Open(crashed)) << p.engine.LastError().toStdString();
+        QString value;
+        ASSERT_TRUE(p.engine.GetSetupValue(QStringLiteral("committed"), value));
+        EXPECT_EQ(value, QStringLiteral("in the log"));
+        EXPECT_EQ(TextOf(p.db, TopicId::DocumentGroups, group, 3), QStringLiteral("logged group"));
+    }
+
+    const QString foreign = dir.file(QStringLiteral("foreign.kv4"));
+    const QString foreignCopy = dir.file(QStringLiteral("foreign copy.kv4"));
+    {
+        dao::Database db;
+        ASSERT_TRUE(db.Create(foreign));
+        ASSERT_TRUE(db.Execute(QStringLiteral("CREATE TABLE t(x);")));
+        db.Close();
+        ASSERT_TRUE(db.Open(foreign));
+        for (int i = 0; i < 50; ++i)
+            ASSERT_TRUE(db.Execute(QStringLiteral("INSERT INTO t VALUES(?);"), {QString(200, QLatin1Char('x'))}));
+        ASSERT_TRUE(CopyWithLog(foreign, foreignCopy));
+    }
+    const QByteArray main = testutil::ReadFile(foreignCopy);
+    const QByteArray log = testutil::ReadFile(foreignCopy + QStringLiteral("-wal"));
+    ASSERT_FALSE(log.isEmpty());
+    ProjectDataEngine engine;
+    EXPECT_FALSE(engine.Open(foreignCopy));
+    EXPECT_EQ(engine.LastErrorKind(), EngineError::NotAProject) << engine.LastError().toStdString();
+    engine.Close();
+    EXPECT_EQ(testutil::ReadFile(foreignCopy), main);
+    EXPECT_EQ(testutil::ReadFile(foreignCopy + QStringLiteral("-wal")), log);
+    EXPECT_FALSE(QFile::exists(foreignCopy + QStringLiteral("-shm")));
 }
 
 TEST_F(ProjectEngine, SetupKeysKeepEveryTextExactly)

@@ -4,6 +4,7 @@
 
 #include "common/printcapture.h"
 #include "common/screenshots.h"
+#include "common/scriptedmessages.h"
 #include "common/testutil.h"
 #include "foundation/ids.h"
 #include "foundation/options.h"
@@ -14,6 +15,8 @@
 #include <QApplication>
 #include <QFile>
 #include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
 #include <QTest>
 #include <QTimer>
 #include <QRegularExpression>
@@ -131,15 +134,23 @@ TEST(PrintDialog, ThePlatformDialogCancelledPrintsNothing)
     // with Escape as a user would.
     const PrintDialogRunner previous = SetPrintDialogRunner({});
     bool shown = false;
+    bool offersFile = false;
+    bool toFileWithoutPrinter = false;
     auto* timer = new QTimer(qApp);
     timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, &shown] {
+    QObject::connect(timer, &QTimer::timeout, timer, [&, timer] {
         QWidget* modal = QApplication::activeModalWidget();
         if (!modal || !modal->isVisible())
             return;
         timer->stop();
         timer->deleteLater();
-        shown = qobject_cast<QPrintDialog*>(modal) != nullptr;
+        auto* dialog = qobject_cast<QPrintDialog*>(modal);
+        shown = dialog != nullptr;
+        // Printing to a PDF file is offered, and chosen when there is no printer.
+        offersFile = dialog && dialog->testOption(QAbstractPrintDialog::PrintToFile);
+        toFileWithoutPrinter = !QPrinterInfo::availablePrinters().isEmpty() ||
+                               (dialog && dialog->printer()->outputFormat() == QPrinter::PdfFormat &&
+                                dialog->printer()->outputFileName().endsWith(QStringLiteral("Title.pdf")));
         QTest::keyClick(modal, Qt::Key_Escape);
     });
     timer->start();
@@ -147,8 +158,30 @@ TEST(PrintDialog, ThePlatformDialogCancelledPrintsNothing)
     engine.RichEdit().SetText(QStringLiteral("Never printed"));
     EXPECT_FALSE(engine.Print());
     EXPECT_TRUE(shown);
+    EXPECT_TRUE(offersFile);
+    EXPECT_TRUE(toFileWithoutPrinter);
     EXPECT_EQ(engine.PagesPrinted(), 0);
     SetPrintDialogRunner(previous);
+}
+
+TEST_F(PrintEngineTest, APrintThatCannotStartIsReported)
+{
+    const PrintDialogRunner previous = SetPrintDialogRunner([this](QPrinter& printer, QWidget*) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(dir.file(QStringLiteral("missing/folder/print.pdf")));
+        return true;
+    });
+    ASSERT_TRUE(g_pStringStore->Open(testutil::StringTablePath(), 1));
+    testutil::ScriptedMessages messages;
+    CPrintEngine engine(QStringLiteral("Title"), QStringLiteral("today"));
+    FillLines(*engine.RichEdit().GetDocument(), 5);
+    EXPECT_FALSE(engine.Print());
+    g_pStringStore->Close();
+    SetPrintDialogRunner(previous);
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_EQ(messages.texts.first(),
+              QStringLiteral("The print could not start on \"%1\".").arg(dir.file(QStringLiteral("missing/folder/print.pdf"))));
+    EXPECT_EQ(engine.PagesPrinted(), 0);
 }
 
 TEST_F(PrintEngineTest, PageRangePrintsOnlyThosePagesAsTheWholePrintHasThem)

@@ -6,6 +6,8 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QImage>
+#include <QPixmap>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTimer>
@@ -116,4 +118,20 @@ TEST_F(WaitWndTest, ANewWaitWindowReplacesTheShownOne)
     CloseWaitWindow();
     CloseWaitWindow();   // nothing left to close
     EXPECT_EQ(GetWaitWindow(), nullptr);
+}
+
+// The window is on the screen and painted with its line when the work that
+// asked for it goes on: a window painted before the display mapped it
+// would stay blank until the work ends.
+TEST_F(WaitWndTest, TheWindowIsExposedAndPaintedBeforeTheWorkGoesOn)
+{
+    ASSERT_TRUE(ShowWaitWindow(QStringLiteral("Opening the project")));
+    auto* window = static_cast<CWaitWnd*>(GetWaitWindow());
+    ASSERT_NE(window, nullptr);
+    ASSERT_NE(window->windowHandle(), nullptr);
+    EXPECT_TRUE(window->windowHandle()->isExposed());
+    // Its own backing store holds the painted gradient, not black.
+    const QImage painted = window->grab().toImage();
+    EXPECT_NE(painted.pixelColor(painted.width() / 2, 5), QColor(Qt::black));
+    CloseWaitWindow();
 }
