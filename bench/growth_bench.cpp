@@ -24,6 +24,7 @@
 #include "bench/guibenchmain.h"
 #include "bench/largeproject.h"
 #include "document/documentids.h"
+#include "foundation/optionsrecord.h"
 #include "retrieval/lexicalengine.h"
 #include "retrieval/retrievalengine.h"
 #include "store/fieldvalue.h"
