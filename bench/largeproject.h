@@ -5,10 +5,12 @@
 // as benchmarks of operations on a project need it.
 
 #include "bench/projectgenerator.h"
+#include "document/documentids.h"
 #include "document/kordoc.h"
 #include "document/objectlistregistry.h"
 #include "foundation/options.h"
 #include "foundation/richtexthelpers.h"
+#include "foundation/searchsettings.h"
 #include "foundation/stringstore.h"
 #include "platform/rtf/richeditctrlex.h"
 #include "store/fieldvalue.h"
@@ -16,6 +18,7 @@
 #include "store/rowbuffer.h"
 #include "store/storeids.h"
 #include "store/topicdatabase.h"
+#include "store/topicsearchsource.h"
 #include "tests/common/recordingpane.h"
 
 #include <benchmark/benchmark.h>
@@ -26,6 +29,13 @@
 
 namespace benchproject {
 
+/// The scale of the corpus: $KORVAN_BENCH_SCALE, else 1.
+inline double DefaultScale()
+{
+    const QByteArray scale = qgetenv("KORVAN_BENCH_SCALE");
+    return scale.isEmpty() ? 1.0 : scale.toDouble();
+}
+
 /// A copy of the generated project as this program leaves a project it
 /// made: the one-time repairs done (the generator writes through the store
 /// only, with positions already counted as the repairs would leave them).
@@ -33,10 +43,9 @@ class ProjectCopy {
 public:
     /// repaired false leaves the copy without the repairs' keys, as a
     /// converted legacy project opens the first time.
-    bool Make(QString* error, bool repaired = true)
+    bool Make(QString* error, bool repaired = true, double scale = DefaultScale())
     {
-        const QByteArray scale = qgetenv("KORVAN_BENCH_SCALE");
-        const QString generated = BenchProject(scale.isEmpty() ? 1.0 : scale.toDouble(), error);
+        const QString generated = BenchProject(scale, error);
         m_path = QDir(m_dir.path()).filePath(QStringLiteral("copy.kv4"));
         if (generated.isEmpty() || !QFile::copy(generated, m_path))
             return false;
@@ -81,17 +90,24 @@ struct Shell {
 
 /// The large project open in a shell, for benchmarks of operations on it.
 struct OpenLargeProject {
-    bool Open(benchmark::State& state)
+    bool Open(benchmark::State& state, double scale = DefaultScale())
+    {
+        if (!Copy(state, scale))
+            return false;
+        if (!shell.Open(copy.Path())) {
+            state.SkipWithError("the project did not open");
+            return false;
+        }
+        return true;
+    }
+    /// Only the copy, for a benchmark that times the opening.
+    bool Copy(benchmark::State& state, double scale = DefaultScale())
     {
         g_pStringStore->Open(QDir(QStringLiteral(KORVAN_BIN_DIR)).filePath(QStringLiteral("KORVAN10.str")), 1);
         BuildOptionDefinitions();
         QString error;
-        if (!copy.Make(&error)) {
+        if (!copy.Make(&error, true, scale)) {
             state.SkipWithError(qPrintable(QStringLiteral("no project: ") + error));
-            return false;
-        }
-        if (!shell.Open(copy.Path())) {
-            state.SkipWithError("the project did not open");
             return false;
         }
         return true;
@@ -100,6 +116,38 @@ struct OpenLargeProject {
     ProjectCopy copy;
     Shell shell;
 };
+
+/// The find command: every document searched for the whole word, and with
+/// writeRows its hits written as rows of the search-hit table, as the
+/// command leaves them for the autocoding; the number of hits.
+inline qint64 FindWord(TopicDatabase& db, const QString& word, bool writeRows)
+{
+    CSearchOptions options;
+    options.terms = {word};
+    options.wholeWords = true;
+    TopicSearchSource source(db);
+    CSearchSettings search(options, &source, false);
+    search.SearchProject();
+    if (!writeRows)
+        return search.Hits().GetSize();
+    for (const SearchHit& hit : search.Hits()) {
+        RowBuffer row;
+        if (!db.AddRow(TopicId::SearchHits, row, -1))
+            break;
+        const auto set = [&row](qint32 field, qint32 value) {
+            FieldValue v;
+            if (row.GetFieldValue(field, v))
+                v.SetInt(value);
+        };
+        set(SearchHitField::Document, hit.objectId);
+        set(SearchHitField::Start, hit.start);
+        set(SearchHitField::End, hit.end);
+        set(SearchHitField::Page, hit.page);
+        set(SearchHitField::Paragraph, hit.paragraph);
+        row.Commit(false, true);
+    }
+    return search.Hits().GetSize();
+}
 
 /// The rich-edit texts of every document of the project, and their size in
 /// UTF-8 bytes.

@@ -1,8 +1,10 @@
 // Starting the program with the large project on the command line, as a
-// user does, until the frame reports the project loaded: the application's
-// start-up (language table, options, splash, frame) and the frame's deferred
-// opening with its delay. The project is a copy whose one-time repairs ran
-// in a first, untimed start. Goal: at most 1.5 s.
+// user does, until the frame with the project loaded has been painted: the
+// application's start-up (language table, options, splash, frame), the
+// frame's deferred opening with its delay, then the events the opening
+// left (layouts, updates) and one paint of the whole frame. The project
+// is a copy whose one-time repairs ran in a first, untimed start. Goal: at
+// most 1.5 s.
 
 #include "bench/benchmemory.h"
 #include "bench/guibenchmain.h"
@@ -16,12 +18,18 @@
 namespace {
 
 /// Starts, waits for the deferred opening, shuts down; the time to the
-/// loaded frame, or a negative value when the project did not open.
+/// loaded frame painted, or a negative value when the project did not open.
 double StartUntilLoaded(const benchstart::ProgramHome& home)
 {
     QElapsedTimer timer;
     timer.start();
     std::unique_ptr<CMainApp> app = benchstart::StartProgram(home);
+    if (app) {
+        // What the user sees: the loaded frame painted.
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+        app->MainFrame()->repaint();
+    }
     const double seconds = timer.nsecsElapsed() / 1e9;
     const bool loaded = app != nullptr;
     benchstart::StopProgram(std::move(app));

@@ -28,7 +28,11 @@ bool CKorDoc::DeleteItems(const QList<ObjectRef>& items)
     Deletion deletion;
     {
         StoreTransaction transaction(&d->m_db);
-        if (!transaction.IsActive() || !DeleteItemsInTransaction(items, deletion) || !transaction.Commit()) {
+        // Counters that many removals count down (a document's codings) go
+        // to the file once each, and the removed rows leave the indexes
+        // together, when the deletion commits.
+        if (!transaction.IsActive() || !d->m_db.HoldFieldWrites() || !d->m_db.BatchRemovals() ||
+            !DeleteItemsInTransaction(items, deletion) || !transaction.Commit()) {
             d->m_db.TakeDeletedDocumentFiles();
             return false;
         }

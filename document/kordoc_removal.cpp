@@ -44,8 +44,10 @@ bool CKorDoc::DeleteTopicRows(qint32 topic, const QList<qint32>& keys, int progr
     Deletion deletion;
     {
         StoreTransaction transaction(&d->m_db);
-        if (!transaction.IsActive() || !DeleteRowsInTransaction(topic, keys, deletion, progressText) ||
-            !transaction.Commit())
+        // Counters that many removals count down go to the file once each,
+        // and the removed rows leave the indexes together, at the commit.
+        if (!transaction.IsActive() || !d->m_db.HoldFieldWrites() || !d->m_db.BatchRemovals() ||
+            !DeleteRowsInTransaction(topic, keys, deletion, progressText) || !transaction.Commit())
             return false;
     }
     AnnounceDeletion(deletion);

@@ -12,7 +12,9 @@
 /// current count / 8, at least 4 and at most 1024 records, or to the
 /// requested size when that is larger; the first allocation takes exactly
 /// the requested size. New records are default records of T. Setting the
-/// size to 0 frees the room.
+/// size to 0 frees the room. An array told to grow geometrically at least
+/// doubles its room instead, so that filling it with n records copies each
+/// about once, whatever n is.
 template <typename T>
 class CGrowableArray {
 public:
@@ -34,13 +36,23 @@ public:
             RemoveAll();
             return;
         }
-        Reserve(size);
+        MakeRoom(size);
         m_items.resize(size_t(size));
     }
+    /// From now on the room at least doubles whenever it must grow.
+    void GrowGeometrically() { m_geometric = true; }
+    /// Room for count records at once (never less room than now).
+    void Reserve(qsizetype count)
+    {
+        if (count > GetCapacity())
+            m_items.reserve(size_t(count));
+    }
+    /// No records, the room kept for filling the array again.
+    void Clear() { m_items.clear(); }
     /// Appends a copy; the index of the new record.
     qsizetype Add(const T& item)
     {
-        Reserve(GetSize() + 1);
+        MakeRoom(GetSize() + 1);
         m_items.push_back(item);
         return GetSize() - 1;
     }
@@ -60,7 +72,7 @@ public:
     auto end() const { return m_items.end(); }
 
 private:
-    void Reserve(qsizetype size)
+    void MakeRoom(qsizetype size)
     {
         const qsizetype capacity = GetCapacity();
         if (size <= capacity)
@@ -69,10 +81,13 @@ private:
             m_items.reserve(size_t(std::max(size, m_growBy)));
             return;
         }
-        const qsizetype step = m_growBy > 0 ? m_growBy : std::clamp<qsizetype>(GetSize() / 8, 4, 1024);
+        qsizetype step = m_growBy > 0 ? m_growBy : std::clamp<qsizetype>(GetSize() / 8, 4, 1024);
+        if (m_geometric)
+            step = std::max(step, capacity);
         m_items.reserve(size_t(std::max(size, capacity + step)));
     }
 
     std::vector<T> m_items;
     qsizetype m_growBy = 0;
+    bool m_geometric = false;
 };

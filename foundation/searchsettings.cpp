@@ -156,6 +156,9 @@ struct CSearchSettings::ObjectJob {
     qint32 id = 0;
     bool readable = false;
     SearchSource::Content content;
+    PlainTextCache::Fingerprint fingerprint;  // of the content as read
+    PlainTextCache::EntryPtr plain;  // the rich text's plain text, cached or decoded now
+    bool decoded = false;            // plain was decoded in this search
     QList<SearchHit> hits;
     bool searched = false;  // by the worker; else left to the calling thread
 };
@@ -186,6 +189,9 @@ bool CSearchSettings::Search(bool memos, const QList<qint32>* documentIds, const
     // Rows drop hits only in a document search.
     pass.rows = rows && !memos ? rows : nullptr;
 
+    // Plain texts decoded by an earlier search of the project; the cache is
+    // read and filled on this thread only.
+    PlainTextCache* cache = m_source->PlainTexts();
     const QString kindName = LoadString(memos ? FoundationText::MemosName : FoundationText::DocumentsName);
     const QString progress = LoadString(FoundationText::SearchProgress);
     // Collected first and appended once: the hit array grows by at most
@@ -201,25 +207,43 @@ bool CSearchSettings::Search(bool memos, const QList<qint32>* documentIds, const
         [&](qsizetype i, ObjectJob& job) {
             job.id = ids[i];
             job.readable = m_source->ReadStoredContent(memos, job.id, job.content);
+            job.plain.reset();
+            job.decoded = false;
+            if (job.readable && cache && job.content.kind == SearchSource::ContentKind::RichText) {
+                job.fingerprint = PlainTextCache::FingerprintOf(job.content.bytes);
+                job.plain = cache->Find(memos, job.id, job.fingerprint);
+            }
             return true;
         },
         [&](CRichEditCtrlEx& richEdit, ObjectJob& job) {
             job.hits.clear();
             job.searched = false;
+            if (job.plain) {
+                job.searched = SearchObject(pass, memos, job.id, job.content, richEdit, true, job.plain, job.hits);
+                return;
+            }
             if (!job.readable || !m_source->DecodeContent(job.content))
                 return;
             job.readable = !job.content.bytes.isEmpty();
-            job.searched =
-                !job.readable || SearchObject(pass, memos, job.id, job.content, richEdit, true, job.hits);
+            job.searched = !job.readable ||
+                           SearchObject(pass, memos, job.id, job.content, richEdit, true, job.plain, job.hits);
+            job.decoded = job.plain != nullptr;
         },
         [&](qsizetype, ObjectJob& job) {
-            if (job.readable && job.content.stored) {
-                // What only reading the whole row gives (damaged or external
-                // content), read here.
+            // Content that only reading the whole row gives (damaged or
+            // external) is not what the fingerprint stands for: not kept.
+            bool keep = cache && job.readable;
+            if (job.readable && job.content.stored && !job.plain) {
                 job.readable = m_source->ReadContent(memos, job.id, job.content) && !job.content.bytes.isEmpty();
+                keep = false;
             }
-            if (job.readable && !job.searched)
-                SearchObject(pass, memos, job.id, job.content, RichEdit(), false, job.hits);
+            if (job.readable && !job.searched) {
+                job.plain.reset();
+                SearchObject(pass, memos, job.id, job.content, RichEdit(), false, job.plain, job.hits);
+                job.decoded = job.plain != nullptr;
+            }
+            if (keep && job.decoded)
+                cache->Insert(memos, job.id, job.fingerprint, job.plain);
             found += job.hits;
             ++searched;
             SetWaitText(progress.arg(kindName).arg(searched).arg(found.size()));
@@ -232,17 +256,25 @@ bool CSearchSettings::Search(bool memos, const QList<qint32>* documentIds, const
 }
 
 bool CSearchSettings::SearchObject(const Pass& pass, bool memo, qint32 id, const SearchSource::Content& content,
-                                   CRichEditCtrlEx& richEdit, bool helper, QList<SearchHit>& found) const
+                                   CRichEditCtrlEx& richEdit, bool helper, PlainTextCache::EntryPtr& plain,
+                                   QList<SearchHit>& found) const
 {
     const QByteArray& bytes = content.bytes;
     switch (content.kind) {
     case SearchSource::ContentKind::RichText:
-        richEdit.StreamInRtf(&bytes, false);
-        // Which paragraphs of a table share a line takes a layout: fonts
-        // stay on the calling thread.
-        if (helper && !richEdit.GetDocument()->rootFrame()->childFrames().isEmpty())
-            return false;
-        found += FindHits(pass, richEdit, ContentKind::RichText, id, 0, kTextPage, -1);
+        if (!plain) {
+            richEdit.StreamInRtf(&bytes, false);
+            // Which paragraphs of a table share a line takes a layout: fonts
+            // stay on the calling thread.
+            if (helper && !richEdit.GetDocument()->rootFrame()->childFrames().isEmpty())
+                return false;
+            auto decoded = std::make_shared<PlainTextCache::Entry>();
+            decoded->paragraphs = GetParagraphRanges(richEdit);
+            decoded->text = richEdit.TextMap().text();
+            richEdit.StreamInRtf(nullptr, false);
+            plain = std::move(decoded);
+        }
+        found += FindTextHits(pass, plain->text, plain->paragraphs, ContentKind::RichText, id, 0, kTextPage, -1);
         if (memo && !content.title.isEmpty()) {
             richEdit.SetText(content.title);
             found += FindHits(pass, richEdit, ContentKind::RichText, id, 0, kMemoTitlePage, -1);

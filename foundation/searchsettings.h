@@ -123,11 +123,17 @@ private:
     /// `richEdit`. False, nothing appended, for content a helper thread
     /// leaves to the calling thread (PDF, tables, rich text with tables,
     /// whose paragraphs need a layout).
+    /// Rich text is searched in plain, when given, else decoded into plain.
     bool SearchObject(const Pass& pass, bool memo, qint32 id, const SearchSource::Content& content,
-                      CRichEditCtrlEx& richEdit, bool helper, QList<SearchHit>& found) const;
+                      CRichEditCtrlEx& richEdit, bool helper, PlainTextCache::EntryPtr& plain,
+                      QList<SearchHit>& found) const;
     /// The hits of the text now in the control, which is emptied.
     QList<SearchHit> FindHits(const Pass& pass, CRichEditCtrlEx& richEdit, ContentKind kind, qint32 objectId,
                               qint32 value, qint32 page, qint32 tableRow) const;
+    /// The hits of a text whose paragraph map is given (unused for table
+    /// cells, whose paragraph is the row).
+    QList<SearchHit> FindTextHits(const Pass& pass, QString text, const QList<qint32>& paragraphs, ContentKind kind,
+                                  qint32 objectId, qint32 value, qint32 page, qint32 tableRow) const;
     void AppendHits(const QList<SearchHit>& hits);
     QList<Term> PrepareTerms() const;
     void Filter(QList<SearchHit>& hits, const QList<Term>& terms) const;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "foundation/plaintextcache.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -39,4 +41,7 @@ public:
         Q_UNUSED(content);
         return true;
     }
+    /// Where the search keeps the plain texts it decoded, for the next
+    /// search of the same project; null keeps none.
+    virtual PlainTextCache* PlainTexts() { return nullptr; }
 };

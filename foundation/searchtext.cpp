@@ -177,7 +177,13 @@ QList<SearchHit> CSearchSettings::FindHits(const Pass& pass, CRichEditCtrlEx& ri
         paragraphs = GetParagraphRanges(richEdit);
     QString text = richEdit.TextMap().text();
     richEdit.StreamInRtf(nullptr, false);
+    return FindTextHits(pass, std::move(text), paragraphs, kind, objectId, value, page, tableRow);
+}
 
+QList<SearchHit> CSearchSettings::FindTextHits(const Pass& pass, QString text, const QList<qint32>& paragraphs,
+                                               ContentKind kind, qint32 objectId, qint32 value, qint32 page,
+                                               qint32 tableRow) const
+{
     const QList<Term>& terms = pass.terms;
     if (!m_options.matchCase)
         LowerCase(text);

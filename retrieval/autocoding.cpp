@@ -51,6 +51,7 @@ struct HitGroup {
     qint32 kind = -1;
     QByteArray content;
     bool stored = false;  // content in its stored form (ReadStoredDocumentContent)
+    PlainTextCache::EntryPtr plain;  // the text search's decoding of the same content
     QList<CodingRecord> codings;
     bool prepared = false;
     bool pdfSeen = false;
@@ -254,9 +255,12 @@ qint32 LexicalEngine::AutoCode(AutoCoder& coder, Extent extent, bool pdfOnly, bo
         groups.size(), threads, 8 * (threads + 1), [] { return std::make_unique<GroupWorker>(); },
         [&](qsizetype i, HitGroup& group) {
             group = std::move(groups[i]);
-            if (!ReadStoredDocumentContent(db, group.hits.constFirst().document, group.kind, group.content,
-                                           group.stored))
+            const qint32 document = group.hits.constFirst().document;
+            if (!ReadStoredDocumentContent(db, document, group.kind, group.content, group.stored))
                 group.kind = -1;
+            group.plain.reset();
+            if (group.kind == DocumentKind::RichText && group.stored)
+                group.plain = db.PlainTexts().Find(false, document, PlainTextCache::FingerprintOf(group.content));
             return true;
         },
         [&](GroupWorker& worker, HitGroup& group) {
@@ -265,6 +269,8 @@ qint32 LexicalEngine::AutoCode(AutoCoder& coder, Extent extent, bool pdfOnly, bo
                 !worker.loader.TakeDocument(group.hits.constFirst().document, group.kind, group.content) ||
                 !worker.loader.Load(group.hits.constFirst()) || worker.loader.HasTables())
                 return;
+            if (group.plain)
+                worker.loader.AdoptPlainText(*group.plain);
             PrepareGroup(worker.loader, *worker.edit, run, extent, pdfOnly, group);
             group.prepared = true;
         },
@@ -275,6 +281,8 @@ qint32 LexicalEngine::AutoCode(AutoCoder& coder, Extent extent, bool pdfOnly, bo
                     !ReadDocumentContent(db, document, group.kind, group.content))
                     group.kind = -1;
                 coder.Loader().TakeDocument(group.hits.constFirst().document, group.kind, std::move(group.content));
+                if (group.plain && coder.Loader().Load(group.hits.constFirst()))
+                    coder.Loader().AdoptPlainText(*group.plain);
                 PrepareGroup(coder.Loader(), coder.Edit(), run, extent, pdfOnly, group);
             }
             if (group.pdfSeen && pdfSeen)

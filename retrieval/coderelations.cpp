@@ -177,9 +177,8 @@ public:
     void AppendCodings(qint32 code, std::vector<Interval>& intervals)
     {
         CodingValues v;
-        for (const qint32 coding : m_project.CodingsOfCode(code)) {
-            if (!m_project.ReadCoding(coding, v))
-                continue;
+        for (const auto& keyAndRow : m_project.CodingRowsOfCode(code)) {
+            m_project.ReadCodingRow(keyAndRow.second, v);
             if (m_settings.weightFilter && (v.weight < m_settings.weightMinimum || v.weight > m_settings.weightMaximum))
                 continue;
             if (m_activatedOnly && !Activated(v.document))
@@ -292,6 +291,72 @@ private:
     const FieldDescriptor* m_field;
 };
 
+/// The pairs of the codes whose codings overlap, each with its pairs of
+/// codings and its documents, sorted by code pair.
+CodePairCounts CountPairs(CodeIntervals& intervals, const QList<qint32>& codes)
+{
+    // One sweep over the codings of all the codes, place by place. The
+    // overlapping pairs of a document are noted as packed code pairs, then
+    // sorted and counted, so that each pair counts the document once;
+    // memory grows with the pairs that occur, never with codes x codes.
+    std::vector<Interval> all;
+    std::unordered_set<qint32> taken;
+    for (const qint32 code : codes) {
+        if (taken.insert(code).second)
+            intervals.AppendCodings(code, all);
+    }
+    std::sort(all.begin(), all.end(), PlaceAndStartLess);
+
+    CodePairCounts byDocument;  // one entry per document and pair
+    std::vector<quint64> found;  // the current document's pairs, lower code in the high half
+    const auto endDocument = [&] {
+        std::sort(found.begin(), found.end());
+        for (size_t i = 0; i < found.size();) {
+            size_t j = i + 1;
+            while (j < found.size() && found[j] == found[i])
+                ++j;
+            byDocument.push_back({qint32(found[i] >> 32), qint32(found[i] & 0xFFFFFFFFu), qint32(j - i), 1});
+            i = j;
+        }
+        found.clear();
+    };
+    Progress progress(qint64(all.size()));
+    for (size_t first = 0; first < all.size();) {
+        progress.Step(qint64(first));
+        if (first > 0 && all[first].document != all[first - 1].document)
+            endDocument();
+        size_t last = first + 1;
+        while (last < all.size() && Place(all[last]) == Place(all[first]))
+            ++last;
+        SweepPlace(all.data() + first, all.data() + last, [&](const Interval& a, const Interval& b) {
+            if (a.code == b.code)
+                return;
+            const quint32 x = quint32(a.code);
+            const quint32 y = quint32(b.code);
+            found.push_back(x < y ? quint64(x) << 32 | y : quint64(y) << 32 | x);
+        });
+        first = last;
+    }
+    endDocument();
+    progress.Finish();
+
+    const auto pairLess = [](const CodePairCount& a, const CodePairCount& b) {
+        return a.first != b.first ? a.first < b.first : a.second < b.second;
+    };
+    std::sort(byDocument.begin(), byDocument.end(), pairLess);
+    CodePairCounts pairs;
+    for (const CodePairCount& entry : byDocument) {
+        if (!pairs.empty() && pairs.back().first == entry.first && pairs.back().second == entry.second) {
+            pairs.back().pairs += entry.pairs;
+            pairs.back().documents += entry.documents;
+        } else {
+            pairs.push_back(entry);
+        }
+    }
+    pairs.shrink_to_fit();
+    return pairs;
+}
+
 }  // namespace
 
 void RetrievalEngine::ComputeCodeRelations(CKorDoc& doc, qint32 code, QList<CodeRelationEntry>& entries,
@@ -359,58 +424,59 @@ void RetrievalEngine::ComputeCodeRelationsMatrix(CKorDoc& doc, QList<CodeRelatio
         return;
     }
 
-    // Overlap: one sweep over the codings of all axis codes, place by place;
-    // each overlapping pair of two codes adds to the cells of both orders.
+    // Overlap: the pairs of codes that occur, counted sparsely, spread over
+    // the cells of both orders.
     std::unordered_map<qint32, std::vector<qint32>> rowsOfCode, columnsOfCode;
-    for (qsizetype r = 0; r < rows.size(); ++r)
-        rowsOfCode[rows[r].code].push_back(qint32(r));
-    for (qsizetype c = 0; c < columnCount; ++c)
-        columnsOfCode[columns[c].code].push_back(qint32(c));
-    std::vector<Interval> all;
-    std::unordered_set<qint32> taken;
-    for (const auto* axis : {&rowsOfCode, &columnsOfCode}) {
-        for (const auto& entry : *axis) {
-            if (taken.insert(entry.first).second)
-                intervals.AppendCodings(entry.first, all);
-        }
+    QList<qint32> codes;
+    for (qsizetype r = 0; r < rows.size(); ++r) {
+        std::vector<qint32>& of = rowsOfCode[rows[r].code];
+        if (of.empty())
+            codes.append(rows[r].code);
+        of.push_back(qint32(r));
     }
-    std::sort(all.begin(), all.end(), PlaceAndStartLess);
-
-    std::vector<qint32> lastDocument(size_t(counts.size()), 0);  // document ids start at 1
+    for (qsizetype c = 0; c < columnCount; ++c) {
+        std::vector<qint32>& of = columnsOfCode[columns[c].code];
+        if (of.empty() && !rowsOfCode.count(columns[c].code))
+            codes.append(columns[c].code);
+        of.push_back(qint32(c));
+    }
+    const CodePairCounts pairs = CountPairs(intervals, codes);
     qint32* cellCounts = counts.data();
     qint32* cellDocuments = documents.data();
-    const auto add = [&](const Interval& rowCoding, const Interval& columnCoding) {
-        const auto r = rowsOfCode.find(rowCoding.code);
-        const auto c = columnsOfCode.find(columnCoding.code);
+    const auto spread = [&](qint32 rowCode, qint32 columnCode, const CodePairCount& pair) {
+        const auto r = rowsOfCode.find(rowCode);
+        const auto c = columnsOfCode.find(columnCode);
         if (r == rowsOfCode.end() || c == columnsOfCode.end())
             return;
         for (const qint32 row : r->second) {
             for (const qint32 column : c->second) {
                 const qsizetype cell = row * columnCount + column;
-                ++cellCounts[cell];
-                ++columns[column].counter;
-                if (lastDocument[size_t(cell)] != rowCoding.document) {
-                    lastDocument[size_t(cell)] = rowCoding.document;
-                    ++cellDocuments[cell];
-                }
+                cellCounts[cell] += pair.pairs;
+                cellDocuments[cell] += pair.documents;
+                columns[column].counter += pair.pairs;
             }
         }
     };
-    Progress sweep(qint64(all.size()));
-    for (size_t first = 0; first < all.size();) {
-        sweep.Step(qint64(first));
-        size_t last = first + 1;
-        while (last < all.size() && Place(all[last]) == Place(all[first]))
-            ++last;
-        SweepPlace(all.data() + first, all.data() + last, [&](const Interval& a, const Interval& b) {
-            if (a.code == b.code)
-                return;
-            add(a, b);
-            add(b, a);
-        });
-        first = last;
+    for (const CodePairCount& pair : pairs) {
+        spread(pair.first, pair.second, pair);
+        spread(pair.second, pair.first, pair);
     }
-    sweep.Finish();
+}
+
+CodePairCounts RetrievalEngine::CountOverlappingCodePairs(CKorDoc& doc, const QList<qint32>& codes,
+                                                          bool activatedOnly)
+{
+    CodeIntervals intervals(doc, activatedOnly);
+    return CountPairs(intervals, codes);
+}
+
+const CodePairCount* RetrievalEngine::FindCodePair(const CodePairCounts& pairs, qint32 a, qint32 b)
+{
+    const CodePairCount key{std::min(a, b), std::max(a, b), 0, 0};
+    const auto found = std::lower_bound(pairs.begin(), pairs.end(), key, [](const CodePairCount& x, const CodePairCount& y) {
+        return x.first != y.first ? x.first < y.first : x.second < y.second;
+    });
+    return found != pairs.end() && found->first == key.first && found->second == key.second ? &*found : nullptr;
 }
 
 void RetrievalEngine::FormatTypologyCells(CKorDoc& doc, QList<TypologyColumn>& columns, QList<TypologyRow>& rows,

@@ -286,6 +286,14 @@ const QString& HitTextLoader::SentenceText()
     return *m_sentenceText;
 }
 
+void HitTextLoader::AdoptPlainText(const PlainTextCache::Entry& plain)
+{
+    if (m_kind != DocumentKind::RichText || m_loadedDocument == 0)
+        return;
+    m_text = plain.text;
+    m_paragraphs = plain.paragraphs;
+}
+
 const ParagraphMap& HitTextLoader::Paragraphs()
 {
     if (!m_paragraphs)

@@ -8,6 +8,7 @@
 // text, each with CR LF as two blanks (WithBlankLineEnds), as the find
 // commands search them: positions stay the engine's and the cell's.
 
+#include "foundation/plaintextcache.h"
 #include "foundation/richtexthelpers.h"
 
 #include <QByteArray>
@@ -112,6 +113,10 @@ public:
     const QString& SentenceText();
     /// Its paragraph ranges (GetParagraphRanges), made once per text.
     const ParagraphMap& Paragraphs();
+    /// Takes the text and paragraph ranges of the rich text now in the
+    /// control from an earlier decoding of the same content (the text
+    /// search's), which spares the layout the ranges take.
+    void AdoptPlainText(const PlainTextCache::Entry& plain);
     /// For a table: the cell's row (from 0) and column (from 1) of the hit.
     static qint32 CellRow(const HitRow& hit) { return hit.paragraph - 1; }
 

@@ -57,31 +57,43 @@ qint32 ProjectRows::Offset(const TopicTable* table, qint32 field) const
     return descriptor && descriptor->Size == qint32(sizeof(qint32)) ? descriptor->Offset : -1;
 }
 
-qint32 ProjectRows::Int(const char* row, qint32 offset)
-{
-    if (!row || offset < 0)
-        return 0;
-    qint32 value;
-    std::memcpy(&value, row + offset, sizeof value);
-    return value;
-}
-
 bool ProjectRows::ReadCoding(qint32 coding, CodingValues& values) const
 {
     const char* row = m_codings ? m_codings->RowOfKey(coding) : nullptr;
     if (!row)
         return false;
+    ReadCodingRow(row, values);
+    return true;
+}
+
+void ProjectRows::ReadCodingRow(const char* row, CodingValues& values) const
+{
     qint32* fields[11] = {&values.document,       &values.code,          &values.start,    &values.end,
                           &values.firstParagraph, &values.lastParagraph, &values.weight,   &values.areaLeft,
                           &values.areaRight,      &values.page,          &values.isText};
     for (int i = 0; i < 11; ++i)
         *fields[i] = Int(row, m_codingOffsets[i]);
-    return true;
 }
 
 QList<qint32> ProjectRows::CodingsOfCode(qint32 code) const
 {
     return SortedChildren(m_db, TopicId::Codings, TopicId::Codes, code);
+}
+
+std::vector<std::pair<qint32, const char*>> ProjectRows::CodingRowsOfCode(qint32 code) const
+{
+    std::vector<std::pair<qint32, const char*>> rows;
+    if (!m_codings)
+        return rows;
+    m_codings->ForEachRowOfParent(TopicId::Codes, code, [&rows](qint32 key, const char* row) {
+        rows.emplace_back(key, row);
+    });
+    // Rows lie in store order, which is key order unless the file was
+    // loaded in another sort order.
+    const auto byKey = [](const auto& a, const auto& b) { return a.first < b.first; };
+    if (!std::is_sorted(rows.begin(), rows.end(), byKey))
+        std::sort(rows.begin(), rows.end(), byKey);
+    return rows;
 }
 
 QList<qint32> ProjectRows::CodingsOfDocument(qint32 document) const

@@ -10,6 +10,10 @@
 #include <QSet>
 #include <QtGlobal>
 
+#include <cstring>
+#include <utility>
+#include <vector>
+
 class TopicDatabase;
 class TopicTable;
 
@@ -49,8 +53,13 @@ public:
 
     /// False when the coding does not exist.
     bool ReadCoding(qint32 coding, CodingValues& values) const;
+    /// The fields of a coding's row (of CodingRowsOfCode).
+    void ReadCodingRow(const char* row, CodingValues& values) const;
     /// The codings of a code, in key order.
     QList<qint32> CodingsOfCode(qint32 code) const;
+    /// The same as (key, row) pairs, found without a key lookup per coding;
+    /// the rows are valid while the table does not change.
+    std::vector<std::pair<qint32, const char*>> CodingRowsOfCode(qint32 code) const;
     /// The codings of a document, in key order.
     QList<qint32> CodingsOfDocument(qint32 document) const;
 
@@ -72,7 +81,15 @@ public:
     bool IsDocumentActivated(qint32 document, qint32* order) const;
 
 private:
-    static qint32 Int(const char* row, qint32 offset);
+    // Inline: a retrieval reads eleven fields of every coding it collects.
+    static qint32 Int(const char* row, qint32 offset)
+    {
+        if (!row || offset < 0)
+            return 0;
+        qint32 value;
+        std::memcpy(&value, row + offset, sizeof value);
+        return value;
+    }
     qint32 Offset(const TopicTable* table, qint32 field) const;
 
     const TopicDatabase& m_db;

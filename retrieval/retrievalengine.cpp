@@ -9,10 +9,11 @@
 #include "store/storeids.h"
 #include "store/topicdatabase.h"
 
+#include <QScopedValueRollback>
 #include <QSet>
 
-#include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 namespace retrieval {
 
@@ -55,11 +56,13 @@ QList<qint32> WorkingList(const ProjectRows& project, const OptionsRecord& setti
 /// Turns accepted codings into rows.
 class Collector {
 public:
-    Collector(const ProjectRows& project, const OptionsRecord& settings, qint32 functionCode)
+    /// Fills rows, emptied first; their room is kept and grows geometrically.
+    Collector(const ProjectRows& project, const OptionsRecord& settings, qint32 functionCode, CSegmentArray& rows)
         : m_project(project), m_settings(settings), m_functionCode(functionCode),
-          m_threshold(settings.retrievalFunction == Plain ? 0 : 1)
+          m_threshold(settings.retrievalFunction == Plain ? 0 : 1), m_rows(rows)
     {
-        GrowInSteps(m_rows, 65536);
+        m_rows.Clear();
+        ReserveRows(m_rows, 65536);
     }
 
     /// Only codings of these documents pass where the filter applies.
@@ -80,8 +83,6 @@ public:
         AddDescendants(code, owner, codeOrder, documentFilter, visited);
     }
 
-    CSegmentArray& Rows() { return m_rows; }
-
 private:
     void AddDescendants(qint32 parent, qint32 owner, qint32 codeOrder, bool documentFilter, QSet<qint32>& visited)
     {
@@ -98,9 +99,10 @@ private:
     void AddCodings(qint32 code, qint32 owner, qint32 codeOrder, bool documentFilter)
     {
         CodingValues values;
-        for (const qint32 coding : m_project.CodingsOfCode(code)) {
+        for (const auto& [coding, data] : m_project.CodingRowsOfCode(code)) {
             qint32 documentOrder = 0;
-            if (!m_project.ReadCoding(coding, values) || !Accept(values, documentFilter, documentOrder))
+            m_project.ReadCodingRow(data, values);
+            if (!Accept(values, documentFilter, documentOrder))
                 continue;
             CSegmentRow row;
             row.coding = coding;
@@ -130,15 +132,27 @@ private:
             return false;
         if (documentFilter && m_filtered && !m_documents.count(values.document))
             return false;
-        auto found = m_activation.find(values.document);
-        if (found == m_activation.end()) {
-            qint32 order = 0;
-            const bool activated = m_project.IsDocumentActivated(values.document, &order);
-            found = m_activation.emplace(values.document, std::make_pair(activated, order)).first;
+        // Document keys are small and dense: a table by key, not a hash.
+        if (values.document < 0 || values.document > kMaxDocumentSlot)
+            return m_project.IsDocumentActivated(values.document, &documentOrder);
+        const size_t slot = size_t(values.document);
+        if (slot >= m_activation.size())
+            m_activation.resize(slot + 1);
+        DocumentState& state = m_activation[slot];
+        if (!state.known) {
+            state.activated = m_project.IsDocumentActivated(values.document, &state.order);
+            state.known = true;
         }
-        documentOrder = found->second.second;
-        return found->second.first;
+        documentOrder = state.order;
+        return state.activated;
     }
+
+    struct DocumentState {
+        bool known = false;
+        bool activated = false;
+        qint32 order = 0;
+    };
+    static constexpr qint32 kMaxDocumentSlot = 1 << 24;
 
     const ProjectRows& m_project;
     const OptionsRecord& m_settings;
@@ -146,8 +160,8 @@ private:
     qint32 m_threshold;  // functions other than 0 retrieve text codings only
     bool m_filtered = false;
     std::unordered_set<qint32> m_documents;
-    std::unordered_map<qint32, std::pair<bool, qint32>> m_activation;  // document -> activated, order
-    CSegmentArray m_rows;
+    std::vector<DocumentState> m_activation;  // by document key
+    CSegmentArray& m_rows;
 };
 
 /// The documents holding a coding of the code, each once.
@@ -186,8 +200,16 @@ QList<qint32> RetrievalEngine::CollectActivatedCodes(const TopicDatabase& db)
 CSegmentArray RetrievalEngine::CollectRetrievalRows(const TopicDatabase& db, const OptionsRecord& settings,
                                                     qint32 functionCode, const QList<qint32>& codes)
 {
+    CSegmentArray rows;
+    CollectRetrievalRows(db, settings, functionCode, codes, rows);
+    return rows;
+}
+
+void RetrievalEngine::CollectRetrievalRows(const TopicDatabase& db, const OptionsRecord& settings,
+                                           qint32 functionCode, const QList<qint32>& codes, CSegmentArray& rows)
+{
     const ProjectRows project(db);
-    Collector collector(project, settings, functionCode);
+    Collector collector(project, settings, functionCode, rows);
     if (settings.retrievalFunction == Plain && settings.documentCode != 0)
         collector.SetDocumentFilter(DocumentsWithCode(project, settings.documentCode));
     for (const qint32 code : WorkingList(project, settings, functionCode, codes)) {
@@ -196,11 +218,18 @@ CSegmentArray RetrievalEngine::CollectRetrievalRows(const TopicDatabase& db, con
     }
     if (project.HasCode(functionCode))
         collector.AddCode(functionCode, functionCode, -project.CodeOrder(functionCode), false);
-    return std::move(collector.Rows());
 }
 
 CSegmentArray RetrievalEngine::Retrieve(const TopicDatabase& db, const OptionsRecord& settings,
                                         qint32* activatedCodes)
+{
+    CSegmentArray result;
+    Retrieve(db, settings, result, activatedCodes);
+    return result;
+}
+
+void RetrievalEngine::Retrieve(const TopicDatabase& db, const OptionsRecord& settings, CSegmentArray& result,
+                               qint32* activatedCodes)
 {
     const QList<qint32> activated = CollectActivatedCodes(db);
     if (activatedCodes)
@@ -209,7 +238,11 @@ CSegmentArray RetrievalEngine::Retrieve(const TopicDatabase& db, const OptionsRe
     const qint32 functionCode = FunctionCode(settings);
     const QList<qint32> codes =
         function == Plain ? activated : QList<qint32>(settings.codeIds.begin(), settings.codeIds.end());
-    CSegmentArray rows = CollectRetrievalRows(db, settings, functionCode, codes);
+    // Plain rows are the result itself; the functions read collected rows
+    // and write the result.
+    CSegmentArray collected;
+    CSegmentArray& rows = function == Plain ? result : collected;
+    CollectRetrievalRows(db, settings, functionCode, codes, rows);
 
     if (function == Plain)
         SortRows(rows, settings.sortOrder);
@@ -218,8 +251,10 @@ CSegmentArray RetrievalEngine::Retrieve(const TopicDatabase& db, const OptionsRe
     else
         SortRows(rows, ByCode);
 
-    CSegmentArray result;
-    GrowInSteps(result, rows.GetSize());
+    if (&rows != &result) {
+        result.Clear();
+        ReserveRows(result, rows.GetSize());
+    }
     switch (function) {
     case Intersection:
     case IntersectionOuter: {
@@ -236,7 +271,10 @@ CSegmentArray RetrievalEngine::Retrieve(const TopicDatabase& db, const OptionsRe
         RetrieveFollowing(rows, functionCode, settings.followingDistance, settings.followingVariant, result);
         break;
     case Near: RetrieveNear(rows, functionCode, settings.nearDistance, settings.nearVariant, result); break;
-    default: result = std::move(rows); break;
+    default:
+        if (&rows != &result)
+            result = std::move(rows);
+        break;
     }
     if (function == IntersectionOuter || function == AtLeast) {
         for (CSegmentRow& row : result) {
@@ -253,21 +291,30 @@ CSegmentArray RetrievalEngine::Retrieve(const TopicDatabase& db, const OptionsRe
         retrieval::RemoveDuplicateRows(result);
     if (function >= Enclosing && function <= Near)
         SortRows(result, settings.sortOrder);
-    return result;
 }
 
 qint32 RetrievalEngine::RunRetrieval(CKorDoc& doc, const OptionsRecord& settings, qint32 flag)
 {
     TopicDatabase& db = doc.GetDatabase();
-    if (flag != 0)
-        return qint32(Retrieve(db, settings).GetSize());
+    // The rows of the last run are dropped, their room kept: a run of
+    // similar size then touches no fresh memory. A run started by a window
+    // while it hears of this run's rows takes rows of its own.
+    CSegmentArray ownRows;
+    CSegmentArray& result = m_rowsInUse ? ownRows : m_rows;
+    const QScopedValueRollback inUse(m_rowsInUse, true);
+    if (flag != 0) {
+        Retrieve(db, settings, result);
+        const qint32 count = qint32(result.GetSize());
+        result.Clear();
+        return count;
+    }
 
     // The previous result goes first, so that no pane shows a segment of
     // it while the new one is built.
     doc.GetRegistry().NotifyDeleted(TopicId::Codings, 0);
     doc.ClearSegmentCodings();
     qint32 activatedCodes = 0;
-    CSegmentArray result = Retrieve(db, settings, &activatedCodes);
+    Retrieve(db, settings, result, &activatedCodes);
 
     // Combined segments are no codings of their own: they become result
     // segments in memory, with their text and their code for display.
@@ -281,15 +328,16 @@ qint32 RetrievalEngine::RunRetrieval(CKorDoc& doc, const OptionsRecord& settings
             doc.AddSegmentCoding(result[i], texts[i], paragraphs[size_t(i)].first, paragraphs[size_t(i)].second);
         topic = TopicId::RetrievedSegments;
     }
-    if (!result.IsEmpty()) {
-        QList<quint32> ids;
-        ids.reserve(result.GetSize());
-        for (const CSegmentRow& row : result)
-            ids.append(quint32(row.coding));
+    const qint32 count = qint32(result.GetSize());
+    QList<quint32> ids;
+    ids.reserve(count);
+    for (const CSegmentRow& row : result)
+        ids.append(quint32(row.coding));
+    result.Clear();
+    if (!ids.isEmpty())
         doc.GetRegistry().NotifyAddedMany(topic, ids, TopicId::Codings, -1);
-    }
-    doc.SetRetrievalCounters(activatedCodes, qint32(result.GetSize()));
-    return qint32(result.GetSize());
+    doc.SetRetrievalCounters(activatedCodes, count);
+    return count;
 }
 
 void RetrievalEngine::SortRetrievedSegments(const OptionsRecord* settings, CSegmentArray& rows, qint32 key)

@@ -195,9 +195,10 @@ void ExtendChain(const CSegmentArray& rows, const std::vector<qint32>& candidate
 
 }  // namespace
 
-void GrowInSteps(CSegmentArray& rows, qsizetype step)
+void ReserveRows(CSegmentArray& rows, qsizetype expected)
 {
-    rows.SetSize(rows.GetSize(), std::max<qsizetype>(step, 1024));
+    rows.Reserve(std::max<qsizetype>(expected, 1024));
+    rows.GrowGeometrically();
 }
 
 size_t SegmentKeyHash::operator()(const SegmentKey& key) const
@@ -264,7 +265,7 @@ void RemoveDuplicateRows(CSegmentArray& rows)
     std::unordered_set<SegmentKey, SegmentKeyHash> seen;
     seen.reserve(size_t(rows.GetSize()));
     CSegmentArray kept;
-    GrowInSteps(kept, rows.GetSize());
+    ReserveRows(kept, rows.GetSize());
     for (const CSegmentRow& row : rows) {
         if (seen.insert({row.document, row.page, row.code, row.start, row.end}).second)
             kept.Add(row);
@@ -314,7 +315,7 @@ void RemoveOverlappingRows(const CSegmentArray& rows, CSegmentArray& result)
 void TakeCodeRows(CSegmentArray& rows, qint32 code, CSegmentArray& pRows)
 {
     CSegmentArray rest;
-    GrowInSteps(rest, rows.GetSize());
+    ReserveRows(rest, rows.GetSize());
     for (CSegmentRow row : rows) {
         if (row.code == code) {
             row.codeOrder = std::abs(row.codeOrder);

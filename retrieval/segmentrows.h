@@ -18,9 +18,9 @@ enum SortKey : qint32 { ByDocument = 1, ByCode = 2, ByWeight = 3 };
 /// Variants of the functions that relate rows to a code's rows (P).
 enum PairVariant : qint32 { OutputP = 0, OutputR = 1, OutputPThenR = 2 };
 
-/// From now on the rows grow by at least step records at a time, so that
-/// filling many rows copies them a few times only.
-void GrowInSteps(CSegmentArray& rows, qsizetype step);
+/// Room for `expected` rows now; from then on the room doubles whenever it
+/// must grow, so that filling any number of rows copies each about once.
+void ReserveRows(CSegmentArray& rows, qsizetype expected);
 
 /// What makes two rows the same segment.
 struct SegmentKey {

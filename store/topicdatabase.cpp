@@ -36,6 +36,7 @@ void TopicDatabase::ResetTables()
     m_touched.clear();
     for (auto& [id, table] : m_tables)
         table->Reset();
+    m_plainTexts.Clear();
 }
 
 void TopicDatabase::Clear()
@@ -44,6 +45,7 @@ void TopicDatabase::Clear()
     m_levels.clear();
     m_touched.clear();
     m_tables.clear();
+    m_plainTexts.Clear();
 }
 
 qint32 TopicDatabase::GetRowCount(qint32 topic) const
@@ -334,6 +336,14 @@ bool TopicDatabase::HoldFieldWrites()
     return true;
 }
 
+bool TopicDatabase::BatchRemovals()
+{
+    if (m_levels.isEmpty())
+        return false;
+    m_batchRemovals = true;
+    return true;
+}
+
 void TopicDatabase::HoldFieldWrite(const TopicTable& table, qint32 key, qint32 fieldId)
 {
     m_heldFields.insert({table.GetTopicId(), key, fieldId});
@@ -430,6 +440,10 @@ void TopicDatabase::FinishOutermost()
     m_holdFieldWrites = false;
     m_heldFields.clear();
     m_journal.clear();
+    if (std::exchange(m_batchRemovals, false)) {
+        for (auto& [id, table] : m_tables)
+            table->FlushParentRemovals();
+    }
     const QList<TopicTable*> touched = m_touched;
     m_touched.clear();
     for (TopicTable* table : touched)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "foundation/plaintextcache.h"
 #include "store/topictable.h"
 
 #include <QList>
@@ -40,6 +41,10 @@ public:
     /// it; it outlives a project.
     const QString& GetUserName() const { return m_userName; }
     void SetUserName(const QString& name) { m_userName = name; }
+
+    /// The plain texts the text search decoded from the project's documents
+    /// and memos; emptied with the tables.
+    PlainTextCache& PlainTexts() { return m_plainTexts; }
 
     /// Creates the empty table of a topic id (once per id) and returns it.
     TopicTable* CreateTable(qint32 topicId);
@@ -117,6 +122,11 @@ public:
     /// Memory has each value at once; a failed write fails the commit.
     /// False outside a transaction.
     bool HoldFieldWrites();
+    /// From now until the outermost transaction ends, rows removed from
+    /// memory leave the parent indexes together when it ends (lists of
+    /// children skip them meanwhile): for deletions of many rows. False
+    /// outside a transaction.
+    bool BatchRemovals();
 
 private:
     friend class TopicTable;
@@ -133,17 +143,20 @@ private:
     void EndLevel();
     void FinishOutermost();
     bool HoldsFieldWrites() const { return m_holdFieldWrites; }
+    bool BatchesRemovals() const { return m_batchRemovals; }
     void HoldFieldWrite(const TopicTable& table, qint32 key, qint32 fieldId);
     bool WriteHeldFields();
 
     DataEngine* m_engine = nullptr;
     QString m_userName;
+    PlainTextCache m_plainTexts;
     std::map<qint32, std::unique_ptr<TopicTable>> m_tables;
     QList<JournalEntry> m_journal;
     QList<qsizetype> m_levels;  // journal size when each open level began
     QList<TopicTable*> m_touched;  // tables changed in the open transaction
     QStringList m_deletedDocumentFiles;
     bool m_holdFieldWrites = false;
+    bool m_batchRemovals = false;
     std::set<std::tuple<qint32, qint32, qint32>> m_heldFields;  // topic, key, field id
 };
 

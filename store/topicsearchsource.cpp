@@ -85,3 +85,8 @@ bool TopicSearchSource::DecodeContent(Content& content) const
     content.stored = false;
     return true;
 }
+
+PlainTextCache* TopicSearchSource::PlainTexts()
+{
+    return &m_database.PlainTexts();
+}

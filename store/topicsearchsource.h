@@ -15,6 +15,7 @@ public:
     bool ReadContent(bool memo, qint32 id, Content& content) override;
     bool ReadStoredContent(bool memo, qint32 id, Content& content) override;
     bool DecodeContent(Content& content) const override;
+    PlainTextCache* PlainTexts() override;
 
 private:
     TopicDatabase& m_database;

@@ -32,10 +32,14 @@ void WriteInt(char* p, qint32 value)
 void AddChild(QHash<qint32, QList<qint32>>& index, qint32 parentKey, qint32 slot)
 {
     QList<qint32>& children = index[parentKey];
-    if (children.isEmpty() || children.last() < slot)
+    if (children.isEmpty() || children.last() < slot) {
         children.append(slot);
-    else
-        children.insert(std::lower_bound(children.begin(), children.end(), slot), slot);
+        return;
+    }
+    // A slot brought back while its removal was put off is there still.
+    const auto position = std::lower_bound(children.begin(), children.end(), slot);
+    if (position == children.end() || *position != slot)
+        children.insert(position, slot);
 }
 
 void RemoveChild(QHash<qint32, QList<qint32>>& index, qint32 parentKey, qint32 slot)
@@ -203,6 +207,7 @@ void TopicTable::ClearRows()
     m_keyIndexSorted = true;
     for (ParentIndex& index : m_parentIndexes)
         index.clear();
+    m_parentRemovals.clear();
     m_pendingNew.clear();
 }
 
@@ -401,6 +406,7 @@ qint32 TopicTable::GetLastKey() const
 
 void TopicTable::RebuildIndexes()
 {
+    m_parentRemovals.clear();
     m_keyIndexSorted = false;
     SortKeyIndex();
     for (auto it = m_parentIndexes.begin(); it != m_parentIndexes.end(); ++it)
@@ -465,8 +471,41 @@ void TopicTable::ParentIndexAdd(qint32 slot)
 
 void TopicTable::ParentIndexRemove(qint32 slot)
 {
+    // Erasing from a long list shifts the rest of it: removals of one batch
+    // leave each list in one pass at the end.
+    if (m_owner && m_owner->BatchesRemovals()) {
+        if (!m_parentIndexes.isEmpty())
+            m_parentRemovals.push_back(slot);
+        return;
+    }
     for (auto it = m_parentIndexes.begin(); it != m_parentIndexes.end(); ++it)
         RemoveChild(*it, ReadInt(SlotData(slot) + m_fields.GetById(it.key())->Offset), slot);
+}
+
+void TopicTable::FlushParentRemovals()
+{
+    if (m_parentRemovals.empty())
+        return;
+    std::vector<qint32> removed = std::exchange(m_parentRemovals, {});
+    std::sort(removed.begin(), removed.end());
+    removed.erase(std::unique(removed.begin(), removed.end()), removed.end());
+    // A slot brought back meanwhile (a rollback) stays.
+    std::erase_if(removed, [this](qint32 slot) { return !m_deadSlots.at(slot); });
+    const auto isRemoved = [&removed](qint32 slot) { return std::binary_search(removed.begin(), removed.end(), slot); };
+    for (auto it = m_parentIndexes.begin(); it != m_parentIndexes.end(); ++it) {
+        const qint32 offset = m_fields.GetById(it.key())->Offset;
+        QSet<qint32> parents;
+        for (const qint32 slot : removed)
+            parents.insert(ReadInt(SlotData(slot) + offset));
+        for (const qint32 parent : std::as_const(parents)) {
+            const auto children = it->find(parent);
+            if (children == it->end())
+                continue;
+            children->removeIf(isRemoved);
+            if (children->isEmpty())
+                it->erase(children);
+        }
+    }
 }
 
 void TopicTable::ParentIndexMove(qint32 slot, const char* row)
@@ -565,6 +604,7 @@ void TopicTable::MaybeCompact()
 
 void TopicTable::Compact()
 {
+    FlushParentRemovals();
     SortKeyIndex();
     QList<qint32> newSlot(m_slotCount, -1);
     RowStore rows;
@@ -853,8 +893,11 @@ bool TopicTable::FindKeysByParent(qint32 parentTopic, qint32 parentKey, QList<qi
     const auto children = index.constFind(parentKey);
     if (children == index.cend())
         return true;
-    for (qint32 slot : children.value())
-        keys.append(SlotKey(slot));
+    for (qint32 slot : children.value()) {
+        // Dead slots wait here for a batch's end.
+        if (!m_deadSlots.at(slot))
+            keys.append(SlotKey(slot));
+    }
     return true;
 }
 

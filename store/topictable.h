@@ -10,6 +10,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 class DataEngine;
 class RowBuffer;
 class TopicDatabase;
@@ -206,8 +208,11 @@ public:
         const auto children = index->constFind(parentKey);
         if (children == index->cend())
             return true;
-        for (const qint32 slot : children.value())
-            visit(SlotKey(slot), SlotData(slot));
+        for (const qint32 slot : children.value()) {
+            // Dead slots wait here for the end of a batch of removals.
+            if (!m_deadSlots.at(slot))
+                visit(SlotKey(slot), SlotData(slot));
+        }
         return true;
     }
     /// The key that the row refers to in the parent topic; 0 when none.
@@ -251,6 +256,9 @@ private:
     void IndexRemove(qint32 key, qint32 slot);
     void ParentIndexAdd(qint32 slot);
     void ParentIndexRemove(qint32 slot);
+    /// Takes the dead slots whose removal from the parent indexes was put
+    /// off out of them, each list in one pass.
+    void FlushParentRemovals();
     /// Moves the slot to the parents that row (its new content) names.
     void ParentIndexMove(qint32 slot, const char* row);
     void BuildParentIndex(qint32 fieldId);
@@ -301,6 +309,9 @@ private:
     int m_valueFieldCount = 0;
     qint32 m_keyHighWater = 0;
     QSet<qint32> m_pendingNew;  // added, not yet written to the listener
+    // Slots removed while the owner batches removals: still in the parent
+    // lists (which then hold dead slots) until FlushParentRemovals.
+    std::vector<qint32> m_parentRemovals;
     QList<qint32> m_levelSlotStart;  // slot count when each open transaction level began
     QString m_lastError;
 };

@@ -37,6 +37,36 @@ TEST(SegmentArray, NewRowsAndGrowth)
     EXPECT_EQ(hits.GetCapacity(), 100);
 }
 
+TEST(SegmentArray, GeometricGrowthAndRoomKeptForRefilling)
+{
+    // Filling a million rows reallocates a few dozen times, not once per
+    // thousand rows.
+    CSegmentArray rows;
+    rows.Reserve(1000);
+    rows.GrowGeometrically();
+    int reallocations = 0;
+    const CSegmentRow* data = rows.GetData();
+    for (int i = 0; i < 1'000'000; ++i) {
+        CSegmentRow row;
+        row.coding = i;
+        rows.Add(row);
+        if (rows.GetData() != data) {
+            ++reallocations;
+            data = rows.GetData();
+        }
+    }
+    EXPECT_LE(reallocations, 12);
+    EXPECT_EQ(rows[999'999].coding, 999'999);
+    // Emptied for the next run: no rows, the room kept.
+    const qsizetype room = rows.GetCapacity();
+    rows.Clear();
+    EXPECT_EQ(rows.GetSize(), 0);
+    EXPECT_EQ(rows.GetCapacity(), room);
+    rows.Add(CSegmentRow());
+    EXPECT_EQ(rows.GetData(), data);
+    EXPECT_EQ(rows[0].page, 1);
+}
+
 TEST(SegmentArray, ByteFormRoundTripsAndRefusesDamage)
 {
     CSegmentArray rows;

@@ -590,3 +590,81 @@ TEST_F(TextSearchTest, HelperThreadsFindWhatASearchOneByOneFinds)
         }
     }
 }
+
+TEST_F(TextSearchTest, ACachedPlainTextIsNeverUsedAfterItsObjectChanged)
+{
+    testutil::RecordingWaitHost host;
+    const auto search = [&](bool memos) {
+        CSearchOptions options = Options({QStringLiteral("trust")});
+        options.searchMemos = memos;
+        CSearchSettings settings(options, &source, false);
+        EXPECT_TRUE(settings.SearchProject());
+        return Simplify(settings.Hits());
+    };
+    const auto replace = [&](qint32 topic, qint32 key, const QByteArray& content) {
+        RowBuffer row;
+        FieldValue value;
+        ASSERT_TRUE(db.ReadRow(topic, key, row, true));
+        ASSERT_TRUE(row.GetFieldValue(topic == TopicId::Memos ? 11 : 5, value));
+        value.SetBlob(content);
+        ASSERT_TRUE(row.Commit(true, false));
+    };
+    // The cache never changes what a search finds: a search with an empty
+    // cache, one with it filled, and one with a cache too small to keep any.
+    const QList<Found> cold = search(false);
+    EXPECT_EQ(db.PlainTexts().Count(), 2) << "the interview and the notes; PDF and tables are not kept";
+    EXPECT_EQ(search(false), cold);
+    db.PlainTexts().SetLimit(1);
+    EXPECT_EQ(db.PlainTexts().Count(), 0);
+    EXPECT_EQ(search(false), cold);
+    db.PlainTexts().SetLimit(PlainTextCache::kDefaultLimit);
+    search(false);
+    search(true);
+    ASSERT_EQ(db.PlainTexts().Count(), 3);
+
+    struct Case {
+        const char* name;
+        qint32 topic;
+        qint32 key;
+        QByteArray content;
+        bool memos;
+        QList<Found> expected;
+    };
+    const std::vector<Case> cases = {
+        // As long as the notes, the word elsewhere: only the content tells.
+        {"same length", TopicId::Documents, notes,
+         "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\pard Nothing about it here.\\par "
+         "Another issue trust. No neighbours at all. Trust? Yes.\\par}",
+         false, {}},
+        {"shorter", TopicId::Documents, notes, Rtf("trust"), false, {}},
+        {"memo", TopicId::Memos, memo, Rtf("No word. Then trust."), true, {{0, memo, 1, 14, 19, 1, -1}, {0, memo, 1, 0, 5, 0, -1}}},
+    };
+    for (const Case& c : cases) {
+        replace(c.topic, c.key, c.content);
+        QList<Found> expected = c.expected;
+        if (!c.memos) {
+            // The hits of the other documents as before, the changed notes' own
+            // in their place.
+            CSearchSettings fresh(Options({QStringLiteral("trust")}), &source, false);
+            fresh.RichEdit().StreamInRtf(&c.content, false);
+            fresh.SearchText(notes, 0, 1, -1, nullptr);
+            ASSERT_FALSE(fresh.Hits().IsEmpty()) << c.name;
+            expected.clear();
+            for (const Found& f : cold) {
+                if (f.object < notes)
+                    expected.append(f);
+            }
+            expected += Simplify(fresh.Hits());
+            for (const Found& f : cold) {
+                if (f.object > notes)
+                    expected.append(f);
+            }
+        }
+        EXPECT_EQ(search(c.memos), expected) << c.name;
+        EXPECT_EQ(search(c.memos), expected) << c.name << ", cached again";
+    }
+    EXPECT_EQ(db.PlainTexts().Count(), 3) << "a changed object's old text is dropped, not kept beside";
+    // Closing the project forgets every text.
+    Load();
+    EXPECT_EQ(db.PlainTexts().Count(), 0);
+}

@@ -8,6 +8,11 @@
 #include "store/fielddescriptor.h"
 #include "store/fieldvalue.h"
 #include "store/rowbuffer.h"
+#include "retrieval/segmentrows.h"
+
+#include <map>
+#include <random>
+#include <set>
 #include "store/topicdatabase.h"
 
 namespace retrievaltest {
@@ -115,6 +120,109 @@ TEST_F(CodeRelations, MatrixCellsAreTheRelationsOfEachRowCode)
     EXPECT_EQ(host.texts.last(), QStringLiteral("100 %"));
     CloseWaitWindow();
     SetWaitWindowHost(nullptr);
+}
+
+TEST_F(CodeRelations, SparsePairsGiveTheCountsOfTheDenseMatrixOnRandomProjects)
+{
+    struct Case {
+        const char* name;
+        unsigned seed;
+        int documents, codes, codingsPerDocument, pages;
+        qint32 textLength, longest;  // positions; longest 0 makes empty codings
+        bool activatedOnly;
+    };
+    const std::vector<Case> cases = {
+        {"a few codings far apart", 1, 3, 4, 3, 1, 1000, 20, false},
+        {"crowded text", 2, 4, 6, 40, 1, 200, 60, false},
+        {"pages of PDF documents", 3, 5, 5, 30, 4, 300, 50, false},
+        {"empty codings touch nothing but equal starts", 4, 3, 4, 40, 1, 30, 0, false},
+        {"one code has no pairs", 5, 3, 1, 20, 1, 100, 50, false},
+        {"only activated documents", 6, 6, 5, 25, 2, 200, 40, true},
+        {"many codes, few codings each", 7, 8, 30, 15, 1, 400, 80, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::mt19937 random(c.seed);
+        const auto below = [&](qint32 n) { return n > 0 ? qint32(random() % quint32(n)) : 0; };
+        QList<qint32> codes;
+        for (int k = 0; k < c.codes; ++k)
+            codes.append(Code(QStringLiteral("R%1").arg(k), 0, k + 1, true, 0));
+        struct Made {
+            qint32 document, page, code, start, end;
+            bool counted;
+        };
+        std::vector<Made> made;
+        for (int d = 0; d < c.documents; ++d) {
+            const bool activated = d % 2 == 0;
+            const qint32 document = Document(QStringLiteral("R%1").arg(d), 10 + d, activated,
+                                             doctest::RtfOf({QStringLiteral("x")}), DocumentKind::RichText);
+            for (int i = 0; i < c.codingsPerDocument; ++i) {
+                const qint32 page = 1 + below(c.pages);
+                const qint32 code = codes.at(below(c.codes));
+                const qint32 start = below(c.textLength);
+                const qint32 end = start + below(c.longest + 1);
+                Coding("r", document, code, start, end, 1, 1, 50, page);
+                made.push_back({document, page, code, start, end, activated || !c.activatedOnly});
+            }
+        }
+        // Every two codings of two codes in one place, one by one.
+        std::map<std::pair<qint32, qint32>, std::pair<qint32, std::set<qint32>>> expected;
+        for (size_t i = 0; i < made.size(); ++i) {
+            for (size_t j = i + 1; j < made.size(); ++j) {
+                const Made& a = made[i];
+                const Made& b = made[j];
+                if (!a.counted || !b.counted || a.code == b.code || a.document != b.document || a.page != b.page ||
+                    !retrieval::RangesOverlap(a.start, a.end, b.start, b.end))
+                    continue;
+                auto& entry = expected[{std::min(a.code, b.code), std::max(a.code, b.code)}];
+                ++entry.first;
+                entry.second.insert(a.document);
+            }
+        }
+
+        const retrieval::CodePairCounts pairs =
+            retrieval::RetrievalEngine::CountOverlappingCodePairs(doc, codes, c.activatedOnly);
+        ASSERT_EQ(pairs.size(), expected.size()) << "only the pairs that occur";
+        auto want = expected.begin();
+        for (const retrieval::CodePairCount& pair : pairs) {
+            EXPECT_EQ(std::make_pair(pair.first, pair.second), want->first) << "sorted by code pair";
+            EXPECT_EQ(pair.pairs, want->second.first);
+            EXPECT_EQ(pair.documents, qint32(want->second.second.size()));
+            EXPECT_EQ(retrieval::RetrievalEngine::FindCodePair(pairs, pair.second, pair.first), &pair);
+            ++want;
+        }
+        if (codes.size() > 1 && !expected.count({codes[0], codes[1]})) {
+            EXPECT_EQ(retrieval::RetrievalEngine::FindCodePair(pairs, codes[0], codes[1]), nullptr);
+        }
+
+        // The matrix of every code against every code holds the same counts
+        // in both orders, with a repeated column counted in full.
+        QList<CodeRelationEntry> columns;
+        for (const qint32 code : std::as_const(codes))
+            columns.append({code, 0});
+        columns.append({codes.first(), 0});
+        QList<CodeRelationEntry> rows = columns.mid(0, codes.size());
+        QList<qint32> counts, documents;
+        doc.ComputeCodeRelationsMatrix(columns, rows, counts, documents, c.activatedOnly, false, 0);
+        const qsizetype width = columns.size();
+        ASSERT_EQ(counts.size(), rows.size() * width);
+        QList<qint32> columnCounters(width, 0);
+        for (qsizetype r = 0; r < rows.size(); ++r) {
+            for (qsizetype k = 0; k < width; ++k) {
+                const qint32 a = rows[r].code;
+                const qint32 b = columns[k].code;
+                const auto found = expected.find({std::min(a, b), std::max(a, b)});
+                const bool occurs = a != b && found != expected.end();
+                EXPECT_EQ(counts[r * width + k], occurs ? found->second.first : 0) << r << " " << k;
+                EXPECT_EQ(documents[r * width + k], occurs ? qint32(found->second.second.size()) : 0) << r << " " << k;
+                columnCounters[k] += counts[r * width + k];
+            }
+        }
+        QList<qint32> counters;
+        for (const CodeRelationEntry& column : std::as_const(columns))
+            counters.append(column.counter);
+        EXPECT_EQ(counters, columnCounters);
+    }
 }
 
 class Typology : public RetrievalTest {

@@ -444,6 +444,65 @@ TEST_F(TopicDatabaseTest, HeldFieldWritesReachTheFileOnceAtTheCommitOrNotAtAll)
     EXPECT_EQ(FileRows("Codings"), 0);
 }
 
+TEST_F(TopicDatabaseTest, BatchedRemovalsLeaveTheChildListsAsRemovalsOneByOneDo)
+{
+    const qint32 group = AddGroup(QStringLiteral("G"));
+    const qint32 code = AddCode(QStringLiteral("Code"));
+    const qint32 other = AddCode(QStringLiteral("Other"));
+    const qint32 d1 = AddDocument(group, QStringLiteral("D1"));
+    const qint32 d2 = AddDocument(group, QStringLiteral("D2"));
+    for (int i = 0; i < 6; ++i) {
+        AddCoding(group, i % 2 ? d1 : d2, code);
+        AddCoding(group, i % 2 ? d2 : d1, other);
+    }
+    // Children by parent, for every parent field of the codings.
+    const auto lists = [&] {
+        QList<QList<qint32>> all;
+        for (const auto& [topic, key] : {std::pair{TopicId::Documents, d1}, std::pair{TopicId::Documents, d2},
+                                         std::pair{TopicId::Codes, code}, std::pair{TopicId::Codes, other},
+                                         std::pair{TopicId::DocumentGroups, group}}) {
+            QList<qint32> children;
+            EXPECT_TRUE(db.FindKeysByParent(TopicId::Codings, topic, key, children));
+            all.append(children);
+        }
+        return all;
+    };
+    const auto deleteCode = [&] {
+        QList<ObjectRef> removed, changed;
+        return db.DeleteRow(TopicId::Codes, code, removed, changed);
+    };
+    const QList<QList<qint32>> before = lists();
+    EXPECT_FALSE(db.BatchRemovals());  // only inside a transaction
+
+    // Rolled back: every list as before, no slot twice.
+    ASSERT_TRUE(db.BeginTransaction());
+    ASSERT_TRUE(db.BatchRemovals());
+    ASSERT_TRUE(deleteCode());
+    const QList<QList<qint32>> during = lists();
+    EXPECT_TRUE(during[2].isEmpty()) << "removed rows are skipped before the batch ends";
+    ASSERT_TRUE(db.RollbackTransaction());
+    EXPECT_EQ(lists(), before);
+
+    // The same deletion one by one and batched, then committed: equal lists.
+    ASSERT_TRUE(db.BeginTransaction());
+    ASSERT_TRUE(deleteCode());
+    const QList<QList<qint32>> alone = lists();
+    ASSERT_TRUE(db.RollbackTransaction());
+    ASSERT_TRUE(db.BeginTransaction());
+    ASSERT_TRUE(db.BatchRemovals());
+    ASSERT_TRUE(deleteCode());
+    EXPECT_EQ(lists(), alone);
+    ASSERT_TRUE(db.CommitTransaction());
+    EXPECT_EQ(lists(), alone);
+    EXPECT_EQ(alone[3].size(), 6);
+    EXPECT_EQ(FileRows("Codings"), 6);
+    // A row added after the batch lands in the lists once.
+    const qint32 added = AddCoding(group, d1, other);
+    QList<qint32> ofOther;
+    ASSERT_TRUE(db.FindKeysByParent(TopicId::Codings, TopicId::Codes, other, ofOther));
+    EXPECT_EQ(ofOther, alone[3] + QList<qint32>{added});
+}
+
 TEST_F(TopicDatabaseTest, AReopenedProjectLoadsInItsSortOrder)
 {
     const qint32 group = AddGroup(QStringLiteral("G"));
