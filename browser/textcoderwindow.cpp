@@ -565,6 +565,8 @@ void TextCoderWindow::SwitchChildren(qint32 kind)
         if (m_viewerFactory)
             m_viewer = m_viewerFactory(kind, this);
         m_viewerKind = kind;
+        if (kind == Table)
+            ConnectTableView();
     }
     m_text->hide();
     m_text->SetText(QString());
@@ -825,12 +827,16 @@ void TextCoderWindow::paintEvent(QPaintEvent*)
 
 int TextCoderWindow::GetTextLength() const
 {
+    if (m_kind == Table)
+        return TableView() ? TableView()->TextLength() : 0;
     return m_kind == RichText ? FromDoc(DocumentLength()) : 0;
 }
 
 bool TextCoderWindow::GetDocumentBytes(QByteArray& bytes) const
 {
     bytes.clear();
+    if (m_kind == Table)
+        return TableView() && TableView()->SaveToBytes(bytes);
     return WriteRichTextTo(bytes);
 }
 
