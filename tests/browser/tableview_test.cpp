@@ -7,6 +7,7 @@
 #include "browser/browserids.h"
 #include "browser/browserfixture.h"
 #include "browser/tablewnd.h"
+#include "common/printcapture.h"
 #include "foundation/options.h"
 #include "foundation/tabledata.h"
 #include "ui/chartwndc.h"
@@ -342,18 +343,43 @@ TEST_F(TableViewTest, ADamagedTableIsReportedShownEmptyAndLeftAsItWas)
     EXPECT_EQ(doctest::BlobOf(db(), TopicId::Documents, bad, DocumentField::Text), damaged);
 }
 
-TEST_F(TableViewTest, ACodedTableLooksAsRecorded)
+TEST_F(TableViewTest, ThePrintShowsTheColumnLabelsAndEveryCell)
 {
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("prints")));
+    testutil::PrintCapture capture(dir.file(QStringLiteral("prints")));
+    Open();
+    ASSERT_TRUE(browser().PrintCodedText(true));
+    const QStringList pages = testutil::PrintedPages(capture.LastFile());
+    ASSERT_EQ(pages.size(), 1);
+    for (const QString& text : {QStringLiteral("Survey"), QStringLiteral("Column 2"), kCells[1][0], kCells[2][0]})
+        EXPECT_TRUE(pages[0].contains(text)) << text.toStdString();
+}
+
+// The browser on its own, at a fixed size, for the picture.
+class TableViewPicture : public browsertest::BrowserTest {};
+
+TEST_F(TableViewPicture, ACodedTableLooksAsRecorded)
+{
+    browser->SetViewerFactory([](qint32 kind, QWidget* parent) -> std::unique_ptr<IDocumentViewer> {
+        if (kind == TextCoderWindow::Table)
+            return std::make_unique<CTableWnd>(parent);
+        return nullptr;
+    });
+    const qint32 group = AddGroup(QStringLiteral("G"));
+    const qint32 document = AddDocument(group, QStringLiteral("Survey"), TableBytes(kCells), TextCoderWindow::Table);
+    const qint32 code = AddCode(QStringLiteral("Sweet"), 0, 2);
     AddCoding(document, code, 0, 20,
               {{CodingField::IsText, 2}, {CodingField::Page, 1}, {CodingField::PosX1, 1},
                {CodingField::StartPara, 2}, {CodingField::FinishPara, 2}});
-    frame->resize(640, 300);
-    Open();
-    browser().SetColourAll(true);
-    browser().Refresh(true);
+    AddCoding(document, code, 0, 6,
+              {{CodingField::IsText, 2}, {CodingField::Page, 2}, {CodingField::PosX1, 1},
+               {CodingField::StartPara, 2}, {CodingField::FinishPara, 2}});
+    Show(document);
+    browser->SetColourAll(true);
+    browser->Refresh(true);
     QCoreApplication::processEvents();
     EXPECT_TRUE(testutil::MatchesReferenceImage(
-        &browser(), testutil::DataPath(QStringLiteral("screenshots/browser/codedtable.png"))));
+        browser.get(), testutil::DataPath(QStringLiteral("screenshots/browser/codedtable.png"))));
 }
 
 }  // namespace
