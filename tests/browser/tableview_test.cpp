@@ -9,7 +9,12 @@
 #include "browser/tablewnd.h"
 #include "common/printcapture.h"
 #include "foundation/options.h"
+#include "foundation/optionsrecord.h"
 #include "foundation/tabledata.h"
+#include "platform/rtf/rtfreader.h"
+#include "retrieval/lexicalengine.h"
+
+#include <QTextDocument>
 #include "ui/chartwndc.h"
 
 #include <QHeaderView>
@@ -259,6 +264,10 @@ TEST_F(TableViewTest, CellsAreCodedAsWholeCellsRangesAndOnePiecePerSelectedCell)
             EXPECT_EQ(Field(key, CodingField::FinishPara), QString::number(e.row + 1));
             EXPECT_EQ(Field(key, CodingField::Preview), e.preview);
             EXPECT_EQ(Field(key, CodingField::Area), QString::number(e.finish - e.start));
+            // What the retrieved segments show: the coded text of the cell.
+            QTextDocument segment;
+            ASSERT_TRUE(rtf::ReadRtf(doctest::BlobOf(db(), TopicId::Codings, key, CodingField::Text), segment).ok);
+            EXPECT_EQ(segment.toPlainText(), e.preview);
         }
         if (QLineEdit* editor = Editor())
             QTest::keyClick(editor, Qt::Key_Escape);
@@ -296,6 +305,42 @@ TEST_F(TableViewTest, StripesStandBesideTheirRowsAndShareLanesOnlyWithinARow)
     // A coding shown again selects its cell.
     ASSERT_TRUE(browser().SelectCodingById(third));
     EXPECT_EQ(grid().currentIndex(), grid().model()->index(2, 0));
+}
+
+TEST_F(TableViewTest, ACellAutocodedFromTheSearchIsTheCellTheBrowserCodes)
+{
+    // The second "honey" of row 1, column 0, as the lexical search stores it.
+    doctest::AddRow(db(), TopicId::SearchHits,
+                    {{SearchHitField::Type, 0},
+                     {SearchHitField::Document, document},
+                     {SearchHitField::Text, QStringLiteral("honey")},
+                     {SearchHitField::Start, 15},
+                     {SearchHitField::End, 20},
+                     {SearchHitField::Page, 1},
+                     {SearchHitField::Paragraph, 2}});
+    retrieval::LexicalEngine engine;
+    doc.SetLexicalService(&engine);
+    // The paragraph extent codes a table's hit as its whole cell.
+    doc.GetRetrievalSettings().hitExtent = 2;
+    ASSERT_EQ(doc.AutoCodeSearchHits(code), 1);
+    doc.SetLexicalService(nullptr);
+    const QList<qint32> autocoded = Codings();
+    ASSERT_EQ(autocoded.size(), 1);
+
+    Open();
+    ASSERT_EQ(browser().GetStripeCount(), 1);
+    ASSERT_TRUE(browser().SelectCodingById(autocoded.first()));
+    EXPECT_EQ(grid().currentIndex(), grid().model()->index(1, 0));
+    int top = 0;
+    int bottom = 0;
+    ASSERT_TRUE(table().RowExtent(1, top, bottom));
+    const int offset = table().geometry().top() - browser().StripeMargin()->geometry().top();
+    EXPECT_GE(browser().StripeAt(0).top, top + offset);
+    EXPECT_LE(browser().StripeAt(0).bottom, bottom + offset);
+    // The browser's coding of the same cell is the same coding: none is added.
+    ClickCell(1, 0);
+    frame->OnCodeSelectionWith(code);
+    EXPECT_EQ(Codings(), autocoded);
 }
 
 TEST_F(TableViewTest, TheContextSearchFindsEveryHitInTheCells)
