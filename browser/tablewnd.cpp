@@ -131,6 +131,9 @@ CTableWnd::CTableWnd(QWidget* parent) : QWidget(parent)
     m_view->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                             QAbstractItemView::AnyKeyPressed);
     m_view->setWordWrap(false);
+    // Long cells are cut at the cell's edge: eliding measures every text
+    // again on each frame.
+    m_view->setTextElideMode(Qt::ElideNone);
     m_view->setContextMenuPolicy(Qt::CustomContextMenu);
     // Rows keep one height, so only the rows in view are ever measured.
     m_view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);

@@ -6,6 +6,7 @@
 #include "app/mainframe.h"
 #include "browser/browserids.h"
 #include "browser/browserfixture.h"
+#include "browser/framefixture.h"
 #include "browser/tablewnd.h"
 #include "common/printcapture.h"
 #include "foundation/options.h"
@@ -42,28 +43,15 @@ QByteArray TableBytes(const QList<QStringList>& cells)
     return bytes;
 }
 
-class TableViewTest : public doctest::DocTest {
+class TableViewTest : public browsertest::FrameTest {
 protected:
     void SetUp() override
     {
-        DocTest::SetUp();
-        BuildOptionDefinitions();
-        NewProject();
-        frame = std::make_unique<CMainFrame>(nullptr, &doc);
-        frame->resize(900, 600);
-        frame->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+        FrameTest::SetUp();
         group = AddGroup(QStringLiteral("G"));
         document = AddDocument(group, QStringLiteral("Survey"), TableBytes(kCells), TextCoderWindow::Table);
         code = AddCode(QStringLiteral("Sweet"), 0, 2);
     }
-    void TearDown() override
-    {
-        frame.reset();
-        DocTest::TearDown();
-    }
-
-    TextCoderWindow& browser() { return *frame->BrowserWindow(); }
     CTableWnd& table()
     {
         CTableWnd* view = browser().TableView();
@@ -116,7 +104,6 @@ protected:
         return stored;
     }
 
-    std::unique_ptr<CMainFrame> frame;
     qint32 group = 0;
     qint32 document = 0;
     qint32 code = 0;
@@ -190,9 +177,7 @@ TEST_F(TableViewTest, AFailedStoreChangesNothingKeepsTheEditAndSaysSo)
     ASSERT_TRUE(ExecOnFile(path, {QStringLiteral("CREATE TRIGGER [refuse] BEFORE UPDATE ON [Codings] "
                                                  "BEGIN SELECT RAISE(ABORT, 'refused'); END;")}));
     ASSERT_TRUE(DocTest::frame.OpenCommand(path));
-    frame = std::make_unique<CMainFrame>(nullptr, &doc);
-    frame->resize(900, 600);
-    frame->show();
+    ShowFrame();
     Open();
     const QByteArray before = doctest::BlobOf(db(), TopicId::Documents, document, DocumentField::Text);
 
