@@ -515,6 +515,8 @@ void TextCoderWindow::ClearDocument(bool repaint, bool close)
     m_paragraphs = ParagraphTables();
     m_paragraphMap.clear();
     m_hits.Reset();
+    m_tableHits.clear();
+    m_tableEdited = false;
     m_stripeIterator = m_memoIterator = m_linkIterator = m_markIterator = 0;
     m_laneCount = 0;
     m_hotCoding = 0;
