@@ -9,6 +9,7 @@
 #include "app/retrievalrequests.h"
 #include "browser/browserids.h"
 #include "browser/codetoolbardlg.h"
+#include "browser/tablewnd.h"
 #include "browser/textcoderwindow.h"
 #include "document/codingrecord.h"
 #include "document/documentids.h"
@@ -87,6 +88,11 @@ void CMainFrame::BuildBrowser()
     m_browser->setWindowTitle(LoadString(AppText::DocumentBrowser));
     m_browser->SetControlId(PaneControlId::DocumentBrowser);
     m_browser->SetOwner(this);
+    m_browser->SetViewerFactory([](qint32 kind, QWidget* parent) -> std::unique_ptr<IDocumentViewer> {
+        if (kind == TextCoderWindow::Table)
+            return std::make_unique<CTableWnd>(parent);
+        return nullptr;
+    });
     SetBrowser(m_browser);
     connect(m_browser, &TextCoderWindow::FollowLinkRequested, this,
             [this](qint32 link, bool external) { OpenLinkTarget(link, external); }, Qt::QueuedConnection);
@@ -190,7 +196,7 @@ bool CMainFrame::OnUpdateBrowserCommand(CCmdUI& ui)
     case BrowserCommand::UndoAll: ui.Enable(m_browser->IsEditMode() && m_browser->CanUndo()); return true;
     case BrowserCommand::Bold:
     case BrowserCommand::Italic:
-    case BrowserCommand::Underline: ui.Enable(m_browser->IsEditMode()); return true;
+    case BrowserCommand::Underline: ui.Enable(m_browser->IsEditMode() && m_browser->IsTextDocument()); return true;
     case BrowserCommand::ZoomIn:
     case BrowserCommand::ZoomOut:
     case BrowserCommand::ZoomReset: ui.Enable(m_browser->HasDocument()); return true;
@@ -373,7 +379,7 @@ bool CMainFrame::BuildBrowserCoding(qint32 code, int range, CodingRecord& record
     record.FinishPara = m_browser->GetParagraphAt(record.FinishChar, false, range, record.PosX1);
     record.Weight = g_qdaOptions.GetInt(QdaOption::DefaultWeight);
     m_browser->GetSelectionRtf(record.Text, range);
-    record.Preview = record.IsText ? m_browser->GetSelectedText(kPreviewLength)
+    record.Preview = record.IsText ? m_browser->GetSelectedText(kPreviewLength, range)
                                    : LoadString(BrowserText::ImagePreview);
     m_browser->GetSelectionCoverage(record.Area, record.Coverage, range);
     return true;
@@ -412,16 +418,8 @@ void CMainFrame::CodeAllSelectionRanges(qint32 code, bool commitEdits)
 
 void CMainFrame::OnCodeSelectionWith(qint32 code)
 {
-    if (!GetDocument() || code <= 0)
-        return;
-    const WaitCursor wait;
-    qint32 action = 0;
-    bool belongs = false;
-    if (!CodeBrowserSelection(code, 0, true, action, belongs))
-        return;
-    m_quickCodes.AddCode(code);
-    if (belongs)
-        m_retrievalRequests->RerunRetrieval();
+    // Every piece of the selection (table cells, pages) is coded.
+    CodeAllSelectionRanges(code, true);
 }
 
 void CMainFrame::OnCodeInVivo()
@@ -828,12 +826,14 @@ bool CMainFrame::CommitBrowserEdits()
     if (!GetDocument() || !m_browser || !m_browser->IsEditMode())
         return false;
     const qint32 document = m_document->GetShownDocument();
-    if (document == 0 || document != m_browser->GetShownDocument() || !m_browser->IsTextDocument())
+    if (document == 0 || document != m_browser->GetShownDocument()
+        || (!m_browser->IsTextDocument() && m_browser->GetDocKind() != TextCoderWindow::Table))
         return false;
     const WaitCursor wait;
     m_browser->SetEditable(false);
     m_browser->BeginBulkUpdate();
     QByteArray rtf;
+    // A table document's bytes are its table image.
     m_browser->GetDocumentBytes(rtf);
     const qint32 length = m_browser->GetTextLength();
     m_browser->EndBulkUpdate();

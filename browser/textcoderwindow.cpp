@@ -515,6 +515,8 @@ void TextCoderWindow::ClearDocument(bool repaint, bool close)
     m_paragraphs = ParagraphTables();
     m_paragraphMap.clear();
     m_hits.Reset();
+    m_tableHits.clear();
+    m_tableEdited = false;
     m_stripeIterator = m_memoIterator = m_linkIterator = m_markIterator = 0;
     m_laneCount = 0;
     m_hotCoding = 0;
@@ -565,6 +567,8 @@ void TextCoderWindow::SwitchChildren(qint32 kind)
         if (m_viewerFactory)
             m_viewer = m_viewerFactory(kind, this);
         m_viewerKind = kind;
+        if (kind == Table)
+            ConnectTableView();
     }
     m_text->hide();
     m_text->SetText(QString());
@@ -825,12 +829,16 @@ void TextCoderWindow::paintEvent(QPaintEvent*)
 
 int TextCoderWindow::GetTextLength() const
 {
+    if (m_kind == Table)
+        return TableView() ? TableView()->TextLength() : 0;
     return m_kind == RichText ? FromDoc(DocumentLength()) : 0;
 }
 
 bool TextCoderWindow::GetDocumentBytes(QByteArray& bytes) const
 {
     bytes.clear();
+    if (m_kind == Table)
+        return TableView() && TableView()->SaveToBytes(bytes);
     return WriteRichTextTo(bytes);
 }
 

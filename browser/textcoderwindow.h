@@ -4,6 +4,7 @@
 #include "browser/browseritems.h"
 #include "browser/documentviewer.h"
 #include "browser/framebrowser.h"
+#include "browser/tablewnd.h"
 #include "document/panewnd.h"
 #include "panes/contextsearch.h"
 #include "panes/panecaption.h"
@@ -23,6 +24,7 @@
 #include <memory>
 
 class CSideColumnG;
+class CTableWnd;
 class QHeaderView;
 class QStandardItemModel;
 class QTabBar;
@@ -193,7 +195,9 @@ public:
     int GetParagraphAt(int position, bool endBased, int index, int x1) const;
     int GetParagraphCount() const { return int(m_paragraphs.characters.size() / 2); }
     int GetParagraphStart(int n) const;
-    QString GetSelectedText(int maxLength) const;
+    /// The text of selection piece `index` (table cells have one piece
+    /// per cell; the other kinds answer their whole selection).
+    QString GetSelectedText(int maxLength, int index = 0) const;
     bool GetSelectionRtf(QByteArray& bytes, int index) const;
     void GetSelectionCoverage(qint32& length, double& percent, int index) const;
     void SelectSegment(int start, int end, int page, int x1, int x2, int isText);
@@ -216,8 +220,8 @@ public:
     void Cut();
     void Paste();
     bool CanCopy() const { return HasSelection(); }
-    bool CanCut() const { return IsEditMode() && HasSelection(); }
-    bool CanPaste() const { return IsEditMode(); }
+    bool CanCut() const;
+    bool CanPaste() const;
     bool CanUndo() const;
     void Undo();
     void UndoAll();
@@ -303,7 +307,7 @@ public:
 
     // ---- Context search ----------------------------------------------------------------
     /// Rich text only: the other kinds come with their viewers.
-    bool OffersContextSearch() const override { return m_kind == RichText; }
+    bool OffersContextSearch() const override { return m_kind == RichText || m_kind == Table; }
     /// Hits are selected in the text, the current one scrolled into view.
     bool OnContextSearch(ContextSearchRequest& request) override;
 
@@ -318,6 +322,13 @@ public:
     void OnHeaderDividerDblClick();
     int CodesColumnWidth() const { return m_codesWidth; }
     bool CodesColumnLeft() const { return m_codesLeft; }
+
+    // ---- Table documents (textcoderwindow_table.cpp) ---------------------------------
+    /// The table view while a table document is shown, else null.
+    CTableWnd* TableView() const;
+    /// The context search's hits in the table, the current one by
+    /// ContextSearchHits' index.
+    const QList<TableHit>& TableHits() const { return m_tableHits; }
 
     // For tests and the frame: the children.
     CSideColumnG* TextControl() const { return m_text; }
@@ -405,6 +416,15 @@ private:
     /// handles the event as well.
     void LinkMouseEvent(QEvent* event);
 
+    // Table documents.
+    void ConnectTableView();
+    void OnTableCellEdited(qint32 row, qint32 column, const QString& oldText);
+    void PositionTableStripes();
+    void ColourTableCells();
+    bool TableContextSearch(ContextSearchRequest& request);
+    /// The edited stripe's text fields from its cell as it is now.
+    void RefreshTableStripeText(CodingRecord& row) const;
+
     DocumentViewerFactory m_viewerFactory;
     std::unique_ptr<IDocumentViewer> m_viewer;
     qint32 m_viewerKind = NoDocument;
@@ -471,4 +491,6 @@ private:
     qint32 m_hotCoding = 0;
     ContextSearchHits m_hits;
     qint32 m_dropKeys = 0;  // ModifierKey bits of the drag event being handled
+    bool m_tableEdited = false;       // a cell changed since the last commit
+    QList<TableHit> m_tableHits;      // the context search's hits in the table
 };

@@ -80,24 +80,32 @@ void TextCoderWindow::ZoomIn()
 {
     if (m_kind == RichText)
         m_text->ZoomIn();
+    else if (TableView())
+        TableView()->ZoomIn();
 }
 
 void TextCoderWindow::ZoomOut()
 {
     if (m_kind == RichText)
         m_text->ZoomOut();
+    else if (TableView())
+        TableView()->ZoomOut();
 }
 
 void TextCoderWindow::ZoomReset()
 {
     if (m_kind == RichText)
         m_text->ZoomReset();
+    else if (TableView())
+        TableView()->ZoomReset();
 }
 
 // ---- Context search ---------------------------------------------------------------
 
 bool TextCoderWindow::OnContextSearch(ContextSearchRequest& request)
 {
+    if (m_kind == Table)
+        return TableContextSearch(request);
     switch (request.code) {
     case ContextSearchCode::Reset: m_hits.Reset(); break;
     case ContextSearchCode::Search:

@@ -311,9 +311,9 @@ bool TextCoderWindow::GetSelection(qint32& page, qint32& start, qint32& end, qin
     }
     case Pdf:
     case Picture:
+    case Table:
         return m_viewer && m_viewer->GetSelection(index, page, start, end, x1, x2, isText);
     default:
-        // Table cells cannot be coded through the browser yet.
         return false;
     }
 }
@@ -324,9 +324,15 @@ bool TextCoderWindow::HasSelection() const
     return GetSelection(page, start, end, x1, x2, isText, 0);
 }
 
-QString TextCoderWindow::GetSelectedText(int maxLength) const
+QString TextCoderWindow::GetSelectedText(int maxLength, int index) const
 {
     switch (m_kind) {
+    case Table: {
+        QString text = TableView() ? TableView()->PieceText(index) : QString();
+        if (maxLength >= 0)
+            text.truncate(maxLength);
+        return text;
+    }
     case RichText: {
         int start = 0;
         int end = 0;
@@ -361,9 +367,12 @@ bool TextCoderWindow::GetSelectionRtf(QByteArray& bytes, int index) const
         m_text->StreamOutRtf(&bytes, true, true);
         return !bytes.isEmpty();
     }
-    if ((m_kind == Pdf || m_kind == Picture) && m_viewer) {
+    if ((m_kind == Pdf || m_kind == Picture || m_kind == Table) && m_viewer) {
         const std::unique_ptr<CRichEditCtrlEx> hidden = CreateHiddenRichEdit();
-        hidden->SetText(m_kind == Picture ? LoadString(BrowserText::ImagePreview) : m_viewer->SelectedText());
+        if (m_kind == Table)
+            hidden->SetText(TableView() ? TableView()->PieceText(index) : QString());
+        else
+            hidden->SetText(m_kind == Picture ? LoadString(BrowserText::ImagePreview) : m_viewer->SelectedText());
         hidden->StreamOutRtf(&bytes, false, false);
         return true;
     }
@@ -374,6 +383,16 @@ void TextCoderWindow::GetSelectionCoverage(qint32& length, double& percent, int 
 {
     length = 0;
     percent = 0;
+    if (m_kind == Table) {
+        qint32 page, start, end, x1, x2, isText;
+        if (!GetSelection(page, start, end, x1, x2, isText, index))
+            return;
+        length = end - start;
+        const int total = GetTextLength();
+        if (total > 0)
+            percent = double(length) / total * 100.0;
+        return;
+    }
     if (m_kind != RichText || index > 0)
         return;
     int start = 0;
@@ -403,6 +422,14 @@ void TextCoderWindow::SelectSegment(int start, int end, int page, int x1, int x2
 
 bool TextCoderWindow::SetEditable(bool on)
 {
+    if (m_kind == Table) {
+        // Cells stay editable; on and off only say whether edits wait for
+        // the commit.
+        if (on && !m_tableEdited)
+            m_editStartLength = GetTextLength();
+        m_tableEdited = on && TableView() && TableView()->IsLoaded();
+        return m_tableEdited || !on;
+    }
     if (m_kind != RichText)
         return false;
     m_blockCount = m_text->document()->blockCount();
@@ -426,6 +453,8 @@ void TextCoderWindow::MarkAllEdited()
 
 bool TextCoderWindow::IsEditMode() const
 {
+    if (m_kind == Table)
+        return m_tableEdited;
     return m_kind == RichText && m_text->Editable();
 }
 
@@ -494,16 +523,26 @@ void TextCoderWindow::CopySelection()
 {
     if (m_kind == RichText)
         m_text->copy();
+    else if (TableView())
+        TableView()->Copy();
 }
 
 void TextCoderWindow::Cut()
 {
+    if (TableView()) {
+        TableView()->Cut();
+        return;
+    }
     if (CanCut())
         m_text->cut();
 }
 
 void TextCoderWindow::Paste()
 {
+    if (TableView()) {
+        TableView()->Paste();
+        return;
+    }
     if (CanPaste()) {
         CleanClipboardRtfLinks();
         m_text->paste();
@@ -626,6 +665,8 @@ bool TextCoderWindow::NextEditedStripe(bool restart, CodingRecord& row, bool& de
         GetSelectionCoverage(row.Area, row.Coverage, 0);
         m_text->setTextCursor(kept);
         m_text->verticalScrollBar()->setValue(scroll);
+    } else if (m_kind == Table) {
+        RefreshTableStripeText(row);
     }
     ++m_stripeIterator;
     return true;

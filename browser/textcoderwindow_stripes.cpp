@@ -222,6 +222,9 @@ bool TextCoderWindow::UpdateStripeLines()
             last = std::max(last, first);
         } else if (m_kind == Pdf) {
             continue;
+        } else if (m_kind == Table) {
+            // Stripes compete for lanes only within their row.
+            first = last = stripe.row.PosX1;
         }
         changed = changed || first != stripe.firstLine || last != stripe.lastLine;
         stripe.firstLine = first;
@@ -261,6 +264,8 @@ void TextCoderWindow::PositionStripes()
                             - 7;
         }
         ResolveStripeLabels(m_stripes, BrowserLayout::LabelHeight);
+    } else if (m_kind == Table) {
+        PositionTableStripes();
     }
     SyncStripeRecords();
     m_stripeMargin->update();
@@ -346,6 +351,8 @@ void TextCoderWindow::ColourCodedText()
 {
     if (m_kind != RichText) {
         m_text->SetOwnerSelections({});
+        if (m_kind == Table)
+            ColourTableCells();
         return;
     }
     // Only codings on screen get a background; scrolling builds them anew.
@@ -392,6 +399,13 @@ bool TextCoderWindow::SelectCodingById(qint32 id)
     const auto it = std::find_if(m_stripes.cbegin(), m_stripes.cend(), [id](const StripeItem& s) { return s.row.ID == id; });
     if (it == m_stripes.cend())
         return false;
+    if (m_kind == Table && TableView()) {
+        // A part of a cell opens it with the part selected.
+        const qint32 length = qint32(TableView()->CellText(it->row.PosX1, it->row.Page - 1).size());
+        const bool whole = it->row.StartChar <= 0 && it->row.FinishChar >= length;
+        TableView()->SelectCell(it->row.PosX1, it->row.Page - 1, whole ? 0 : it->row.StartChar,
+                                whole ? 0 : it->row.FinishChar);
+    }
     if (m_kind == RichText) {
         // From the end back to the start: the caret and the view go to the start.
         m_text->SetSel(it->row.FinishChar, it->row.StartChar);

@@ -3,6 +3,7 @@
 
 #include "app/mainframe.h"
 #include "browser/browserfixture.h"
+#include "browser/framefixture.h"
 #include "foundation/options.h"
 #include "foundation/richtexthelpers.h"
 
@@ -13,28 +14,15 @@ using doctest::RtfOf;
 const QStringList kText = {QStringLiteral("Bees and honey in the garden."),
                            QStringLiteral("Grandmother kept bees every summer.")};
 
-class BrowserFrameTest : public doctest::DocTest {
+class BrowserFrameTest : public browsertest::FrameTest {
 protected:
     void SetUp() override
     {
-        DocTest::SetUp();
-        BuildOptionDefinitions();
-        NewProject();
-        frame = std::make_unique<CMainFrame>(nullptr, &doc);
-        frame->resize(900, 600);
-        frame->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+        FrameTest::SetUp();
         group = AddGroup(QStringLiteral("G"));
         document = AddDocument(group, QStringLiteral("Anna"), RtfOf(kText));
         code = AddCode(QStringLiteral("Honey"));
     }
-    void TearDown() override
-    {
-        frame.reset();
-        DocTest::TearDown();
-    }
-
-    TextCoderWindow& browser() { return *frame->BrowserWindow(); }
     CSideColumnG& text() { return *browser().TextControl(); }
     QPoint PointOf(int position)
     {
@@ -60,7 +48,6 @@ protected:
                                   {coding});
     }
 
-    std::unique_ptr<CMainFrame> frame;
     qint32 group = 0;
     qint32 document = 0;
     qint32 code = 0;
