@@ -146,4 +146,8 @@ constexpr int CodeVariables = 33564;       ///< ID_VARS_CODESVARIABLES
 constexpr int WordList = 33067;        ///< ID_QNT_WORDCOUNTER_LAST
 constexpr int OverviewList = 33098;
 constexpr int GeoLinkList = 33218;     ///< ID_LINKBROWSER
+constexpr int Dictionary = 33084;      ///< ID_QNT_DIC
+/// The word list's context command: its selected words into the dictionary
+/// window's selected category.
+constexpr int WordsToCategory = 20119;
 }  // namespace ListWindowCommand

@@ -65,6 +65,7 @@ const CommandInfo kCommands[] = {
     {ListWindowCommand::WordList, ListWindowCommand::WordList, nullptr, nullptr},
     {ListWindowCommand::OverviewList, ListWindowCommand::OverviewList, nullptr, nullptr},
     {ListWindowCommand::GeoLinkList, ListWindowCommand::GeoLinkList, nullptr, nullptr},
+    {ListWindowCommand::Dictionary, ListWindowCommand::Dictionary, nullptr, nullptr},
     // The trees' tool window.
     // The media toolbar.
     {MediaCommand::Load, MediaText::CommandLoad, "Ctrl+P", "document-open"},

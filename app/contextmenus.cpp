@@ -4,7 +4,9 @@
 #include "app/contextmenus.h"
 
 #include "app/appids.h"
+#include "app/listwindows.h"
 #include "app/mainframe.h"
+#include "dictionary/qntdicdlg.h"
 #include "browser/framebrowser.h"
 #include "document/kordoc.h"
 #include "foundation/stringstore.h"
@@ -386,10 +388,13 @@ void CMainFrame::AdjustContextMenu(QMenu* menu, int menuId)
             RemoveCommand(menu, 5798);
         break;
     }
-    case NodeKind::WordListEntry:
-        // No dictionary window is open to take words into a category.
-        RemoveCommand(menu, 20119);
+    case NodeKind::WordListEntry: {
+        // Words go into the dictionary window's selected category only.
+        const CQntDicDlg* dictionary = m_listWindows->DictionaryWindow();
+        if (!dictionary || dictionary->GetSelectedId() == 0)
+            RemoveCommand(menu, ListWindowCommand::WordsToCategory);
         break;
+    }
     case NodeKind::WordTableEntry:
         RemoveCommands(menu, {20119, 20121});
         RemoveSeparatorAt(menu, 1);

@@ -1,5 +1,7 @@
 #include "app/listwindows.h"
 
+#include "dictionary/qntdicdlg.h"
+
 #include "document/kordoc.h"
 #include "document/objectlistregistry.h"
 #include "foundation/stringstore.h"
@@ -15,9 +17,6 @@
 #include <QObject>
 
 namespace {
-
-/// The word of a row of the word list.
-constexpr qint32 kWordText = 2;
 
 int KindOf(int command)
 {
@@ -46,6 +45,7 @@ CListWindows::~CListWindows()
     m_document = nullptr;   // the windows going now change nothing in it
     for (auto& window : m_windows)
         delete window.data();
+    delete m_dictionary.data();
 }
 
 ObjectListWindow* CListWindows::Window(Kind kind) const
@@ -58,6 +58,9 @@ void CListWindows::CloseAll()
     for (auto& window : m_windows)
         if (window)
             window->close();
+    // The dictionary is written back to its file as its window closes.
+    if (m_dictionary)
+        m_dictionary->close();
 }
 
 void CListWindows::Raise(ObjectListWindow* window)
@@ -95,6 +98,14 @@ ObjectListWindow* CListWindows::Open(Kind kind, qint32 topic, const QList<qint32
 
 bool CListWindows::OnUpdateCommand(CCmdUI& ui)
 {
+    if (ui.id == ListWindowCommand::Dictionary) {
+        ui.Enable(m_owner && m_document && m_document->GetEngine());
+        return true;
+    }
+    if (ui.id == ListWindowCommand::WordsToCategory) {
+        ui.Enable(m_dictionary && m_dictionary->GetSelectedId() > 0 && m_windows[Words]);
+        return true;
+    }
     if (KindOf(ui.id) < 0)
         return false;
     ui.Enable(m_owner && m_document && m_document->GetEngine());
@@ -104,6 +115,15 @@ bool CListWindows::OnUpdateCommand(CCmdUI& ui)
 bool CListWindows::OnCommand(int id)
 {
     using namespace ListWindowCommand;
+    if (id == Dictionary) {
+        if (m_owner && m_document && m_document->GetEngine())
+            OpenDictionary();
+        return true;
+    }
+    if (id == WordsToCategory) {
+        AddSelectedWordsToCategory();
+        return true;
+    }
     const int kindIndex = KindOf(id);
     if (kindIndex < 0)
         return false;
@@ -215,6 +235,53 @@ ObjectListWindow* CListWindows::ShowObjectList(Kind kind, qint32 topic, qint32 o
     return window;
 }
 
+CQntDicDlg* CListWindows::DictionaryWindow() const
+{
+    return m_dictionary.data();
+}
+
+void CListWindows::OpenDictionary()
+{
+    if (CQntDicDlg* open = m_dictionary) {
+        if (open->isMinimized())
+            open->showNormal();
+        open->raise();
+        open->activateWindow();
+        return;
+    }
+    auto* window = new CQntDicDlg(m_owner, m_document, m_frame);
+    m_dictionary = window;
+    window->Create();
+    window->show();
+    for (CPaneWnd* listener : window->Listeners())
+        m_document->GetRegistry().Register(listener);
+}
+
+void CListWindows::AddSelectedWordsToCategory()
+{
+    ObjectListWindow* words = m_windows[Words];
+    const qint32 category = m_dictionary ? m_dictionary->GetSelectedId() : 0;
+    if (!words || category <= 0)
+        return;
+    QList<qint32> selected;
+    words->List1()->GetSelection(selected);
+    AddWordsToCategory(category, selected);
+    words->List1()->clearSelection();
+}
+
+void CListWindows::FollowDictionary(qint32 kind, qint32 id)
+{
+    CQntDicDlg* window = m_dictionary;
+    if (!window || !m_document)
+        return;
+    if (kind == TopicId::DictionaryCategories) {
+        m_document->GetRegistry().SelectObject(TopicId::DictionaryCategories, id, 0);
+        window->ShowCategory(id);
+    } else if (kind == TopicId::DictionaryEntries) {
+        window->RefreshEntries(id);
+    }
+}
+
 void CListWindows::ShowNew(Kind kind, ObjectListWindow* window)
 {
     window->Create();
@@ -269,19 +336,5 @@ int CListWindows::AddWordsToCategory(qint32 category, const QList<qint32>& wordI
 {
     if (!m_document || !m_document->GetEngine() || category <= 0 || wordIds.isEmpty())
         return 0;
-    TopicDatabase& db = m_document->GetDatabase();
-    int added = 0;
-    for (const qint32 id : wordIds) {
-        RowBuffer row;
-        FieldValue word;
-        if (!db.ReadRow(TopicId::WordFrequencies, id, row, false) || !row.GetFieldValue(kWordText, word))
-            continue;
-        const qint32 entry = m_document->AddCategoryEntry(category, word.GetText());
-        if (!entry)
-            continue;
-        ++added;
-        m_document->GetRegistry().NotifyAdded(TopicId::DictionaryEntries, entry, 0, TopicId::DictionaryCategories,
-                                              category, true);
-    }
-    return added;
+    return int(m_document->AddWordRowsToCategory(category, wordIds).size());
 }

@@ -10,6 +10,7 @@
 #include <array>
 
 class CKorDoc;
+class CQntDicDlg;
 class IListWindowOwner;
 class ObjectListWindow;
 class QWidget;
@@ -36,6 +37,12 @@ public:
 
     bool OnCommand(int id) override;
     bool OnUpdateCommand(CCmdUI& ui) override;
+
+    /// The dictionary window while it is open.
+    CQntDicDlg* DictionaryWindow() const;
+    /// The frame followed a dictionary category (it is shown) or entry
+    /// (the window's commands follow); nothing while the window is closed.
+    void FollowDictionary(qint32 kind, qint32 id);
 
     /// Takes counted words (rows of the word list) into a dictionary
     /// category, in order, skipping words the category already holds; each
@@ -69,9 +76,16 @@ private:
     /// only while a list of codes is open.
     void WindowGone(Kind kind);
 
+    /// Opens the dictionary window, or brings the open one back.
+    void OpenDictionary();
+    /// The word list window's selected words into the dictionary window's
+    /// selected category; the word list's selection is emptied.
+    void AddSelectedWordsToCategory();
+
     QWidget* m_frame;
     CKorDoc* m_document;
     IListWindowOwner* m_owner = nullptr;
     std::array<QPointer<ObjectListWindow>, KindCount> m_windows;
     std::array<qint32, KindCount> m_topics{};   ///< the topic of each kind's window
+    QPointer<CQntDicDlg> m_dictionary;
 };

@@ -158,7 +158,8 @@ void CMainFrame::BuildMenus()
     window->addSeparator();
     for (int id : {ListWindowCommand::DocumentsList, ListWindowCommand::CodesList, ListWindowCommand::CodingsList,
                    ListWindowCommand::MemosList, ListWindowCommand::DocumentVariables,
-                   ListWindowCommand::CodeVariables, ListWindowCommand::SearchHitsList})
+                   ListWindowCommand::CodeVariables, ListWindowCommand::SearchHitsList,
+                   ListWindowCommand::Dictionary})
         window->addAction(m_commands.Action(id));
     window->addAction(m_commands.Action(BrowserCommand::CodeToolWindow));
     window->addAction(m_commands.Action(CommandId::RetrievalFunction));

@@ -3,6 +3,7 @@
 // for the drop test, context menus and following or activating an item.
 
 #include "app/mainframe.h"
+#include "app/listwindows.h"
 #include "browser/framebrowser.h"
 #include "document/documentrequests.h"
 #include "document/kordoc.h"
@@ -357,6 +358,10 @@ void CMainFrame::FollowItem(const IdListNotifyInfo& info)
             else
                 m_browserAccess->ScrollToParagraph(id);
         }
+        break;
+    case NodeKind::DictionaryCategory:
+    case NodeKind::DictionaryWord:
+        m_listWindows->FollowDictionary(info.kind, id);
         break;
     case NodeKind::MediaMark:
         // Flag 1: the browser selects the mark's stretch as well.

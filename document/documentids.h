@@ -106,6 +106,10 @@ enum : qint32 { Type = 1, Name = 2, Number = 3, Parent = 4, State = 5 };
 namespace EntryField {
 enum : qint32 { Category = 1, Column = 2, Text = 3, Flag1 = 4, Flag2 = 5, Flag3 = 6 };
 }
+/// The word of a row of the word table (topic 17).
+namespace WordTableField {
+enum : qint32 { Word = 2 };
+}
 
 /// Fields of the search-hit table (topic 9), which the find commands fill.
 namespace SearchHitField {

@@ -35,6 +35,7 @@ class RowBuffer;
 class WordCounts;
 struct AddFieldNotifyInfo;
 struct CompareRowsNotifyInfo;
+struct DictionaryFileContent;
 struct DocumentImportBatch;
 struct DeleteFieldNotifyInfo;
 struct DistinctValuesNotifyInfo;
@@ -879,6 +880,39 @@ public:
     /// Lines may end in CR LF, LF or CR. False only when the file cannot be
     /// opened.
     bool ImportTextFile(const QString& path, QList<qint32>* categories);
+    enum class DictionaryRead { Read, NotOpened, NotADictionary };
+    /// Reads the dictionary file whole first; only when it could be opened
+    /// and holds categories (or is empty) does it replace every category and
+    /// entry (the deletions announced). categories takes the new keys.
+    DictionaryRead ReplaceDictionary(const QString& path, QList<qint32>* categories);
+    /// Deletes every category and entry, announcing each.
+    void DeleteAllCategories();
+    /// Adds the words as new entries of the category, in order, each word
+    /// once; words it holds already are skipped. Announces nothing. The new
+    /// entries' keys.
+    QList<qint32> AddCategoryEntries(qint32 category, const QStringList& words);
+    /// Takes the words of word-table rows (unreadable rows skipped) into the
+    /// category as AddCategoryEntries does, and announces the new entries
+    /// under the category: one by one and selected, or, for a large drop,
+    /// as one batch. The new entries' keys.
+    QList<qint32> AddWordRowsToCategory(qint32 category, const QList<qint32>& wordIds);
+    /// A new category under the parent (0, or top level when the parent is
+    /// not there), named by the text and its key; announces nothing. Its key,
+    /// or 0.
+    qint32 AddDictionaryCategory(qint32 parent, int nameTextId);
+    /// A new entry of the category, its word the text and its key;
+    /// announces nothing. Its key, or 0 without the category.
+    qint32 AddDictionaryEntry(qint32 category, int wordTextId);
+    /// Moves the entries into the category; entries that are there already
+    /// or cannot be read are skipped. Each moved entry is announced as gone
+    /// (from the list of its old category). The moved keys.
+    QList<qint32> MoveDictionaryEntries(const QList<qint32>& entries, qint32 category);
+    /// Every category, in key order.
+    QList<qint32> GetDictionaryCategories() const;
+    /// The category's parent; 0 for the top level or an absent category.
+    qint32 GetCategoryParent(qint32 category) const;
+    /// The category's entries in key order.
+    QList<qint32> GetCategoryEntries(qint32 category) const;
     bool IsDictionaryLoaded() const;
     /// The dictionary file the word counter uses.
     const QString& GetDictionaryFile() const;
@@ -1102,6 +1136,11 @@ private:
     /// whole; the key, or 0 with the row gone from memory again.
     qint32 CreateRow(qint32 topic, const std::function<bool(RowBuffer& row, qint32 key)>& fill,
                      bool withBlobs = false);
+    /// Adds the read categories (keys shifted above every key the topic
+    /// held) and their entries, each word once per category.
+    void AddDictionaryContent(const DictionaryFileContent& content, QList<qint32>* categories);
+    /// The words of the category's entries.
+    QSet<QString> WordsOfCategory(qint32 category) const;
     qint32 AddDocumentGroupRow(const QString& name);
     /// 0 (top level) or an existing group.
     bool IsValidGroup(qint32 group) const;

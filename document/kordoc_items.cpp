@@ -389,6 +389,8 @@ void CKorDoc::HandleItemQuery(ListNotifyInfo& info)
         if (!HasRow(TopicId::DictionaryCategories, id))
             return;
         AnswerRowTexts(info, TopicId::DictionaryCategories, id);
+        if (mask & ListNotifyMask::Name)
+            info.mayRename = true;
         if (mask & ListNotifyMask::Image)
             info.image = d->m_db.GetIntValue(TopicId::DictionaryCategories, id, CategoryField::Type);
         if (mask & ListNotifyMask::State)

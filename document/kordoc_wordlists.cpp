@@ -4,6 +4,7 @@
 #include "document/kordoc.h"
 #include "document/kordoc_p.h"
 
+#include "document/dictionaryfile.h"
 #include "document/documentids.h"
 
 #include "document/rowfields.h"
@@ -11,24 +12,18 @@
 #include "foundation/filehelpers.h"
 #include "foundation/ids.h"
 #include "foundation/options.h"
-#include "platform/codepage/codepage.h"
 #include "store/fielddescriptor.h"
 #include "store/storeids.h"
 
 #include <QFile>
 #include <QSaveFile>
+#include <QSet>
 
 #include <array>
 
 using namespace rowfields;
 
 namespace {
-
-/// A field of a tab-separated line: the fields split at TAB.
-qint32 NumberOf(const QStringList& fields, qsizetype index)
-{
-    return index < fields.size() ? fields.at(index).trimmed().toInt() : 0;
-}
 
 /// TABs and line breaks would break the file's lines and fields.
 QString FileField(const QString& text)
@@ -162,84 +157,111 @@ bool CKorDoc::ImportTextFile(const QString& path, QList<qint32>* categories)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    QString text = codepage::DecodeTextFile(file.readAll());
+    AddDictionaryContent(ParseDictionaryText(DecodeDictionaryBytes(file.readAll())), categories);
+    return true;
+}
+
+CKorDoc::DictionaryRead CKorDoc::ReplaceDictionary(const QString& path, QList<qint32>* categories)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return DictionaryRead::NotOpened;
+    const QByteArray bytes = file.readAll();
+    const QString text = DecodeDictionaryBytes(bytes);
+    // A NUL never stands in a dictionary's text: the file is binary.
+    if (text.contains(QChar(0)))
+        return DictionaryRead::NotADictionary;
+    const DictionaryFileContent content = ParseDictionaryText(text);
+    // Text that holds no category line is no dictionary (an empty file or a
+    // bare byte order mark is an empty one).
+    const bool empty = bytes.isEmpty() || bytes == QByteArray("\xFF\xFE", 2);
+    if (content.categories.isEmpty() && !empty)
+        return DictionaryRead::NotADictionary;
+    d->m_words.SetDictionaryLoaded();
+    DeleteAllCategories();
+    AddDictionaryContent(content, categories);
+    return DictionaryRead::Read;
+}
+
+void CKorDoc::DeleteAllCategories()
+{
+    QList<qint32> keys;
+    d->m_db.GetAllKeys(TopicId::DictionaryCategories, keys);
+    QList<ObjectRef> items;
+    for (const qint32 key : std::as_const(keys))
+        items.append({TopicId::DictionaryCategories, key});
+    if (!items.isEmpty())
+        DeleteItems(items);
+    // Entries whose category went without taking them along.
+    d->m_db.GetAllKeys(TopicId::DictionaryEntries, keys);
+    items.clear();
+    for (const qint32 key : std::as_const(keys))
+        items.append({TopicId::DictionaryEntries, key});
+    if (!items.isEmpty())
+        DeleteItems(items);
+}
+
+void CKorDoc::AddDictionaryContent(const DictionaryFileContent& content, QList<qint32>* categories)
+{
     // Keys above every key the topic ever held, so none is given twice.
     const TopicTable* table = d->m_db.GetTable(TopicId::DictionaryCategories);
     const qint32 base = table ? std::max(table->GetLastKey(), table->GetKeyHighWater()) : 0;
-    qint32 number = 0;
-    bool haveCategory = false;
-    bool categoryWritten = false;
-    // Lines end in CR LF, LF or CR; the last one needs no end.
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    const QStringList lines = text.split(QLatin1Char('\n'));
-    for (const QString& line : lines) {
-        if (line.isEmpty())
+    // Numbers come from the file: a key must lie above the base and within
+    // range, or it would name an older category or overflow.
+    const auto keyOf = [base](qint32 number) -> qint32 {
+        const qint64 wide = qint64(base) + number;
+        return number < 0 || wide > INT32_MAX ? 0 : qint32(wide);
+    };
+    for (const DictionaryFileCategory& category : content.categories) {
+        const qint32 key = keyOf(category.fileId);
+        const qint32 parent = category.fileParent ? keyOf(category.fileParent) : 0;
+        if (key <= base || (category.fileParent && parent == 0))
             continue;
-        const QStringList fields = line.split(QLatin1Char('\t'));
-        const QString first = fields.first().trimmed();
-        if (!first.isEmpty()) {
-            qint32 type = 0, parent = 0, state = 0;
-            if (fields.size() >= 4) {
-                type = NumberOf(fields, 1);
-                number = NumberOf(fields, 2);
-                parent = NumberOf(fields, 3);
-                state = NumberOf(fields, 4);
-            } else {
-                // Without a number of its own the category follows the previous one.
-                type = fields.size() >= 3 ? NumberOf(fields, 1) : 0;
-                ++number;
-            }
-            // Numbers come from the file: a key must lie above the base and
-            // within range, or it would name an older category or overflow.
-            const qint64 wide = qint64(base) + number;
-            const qint64 wideParent = qint64(base) + parent;
-            haveCategory = true;
-            categoryWritten = false;
-            if (number < 1 || wide > INT32_MAX || parent < 0 || wideParent > INT32_MAX)
-                continue;
-            const qint32 key = qint32(wide);
-            RowBuffer row;
-            categoryWritten = d->m_db.AddRow(TopicId::DictionaryCategories, row, key) &&
-                              SetInt(row, CategoryField::Number, key) && SetInt(row, CategoryField::Type, type) &&
-                              SetInt(row, CategoryField::Parent, parent ? parent + base : 0) &&
-                              SetInt(row, CategoryField::State, state) &&
-                              SetText(row, CategoryField::Name, CutToUnits(first, FieldDescriptor::kNameUnits)) &&
-                              row.Commit(false, true);
-            if (!categoryWritten && !row.IsEmpty()) {
-                row.Release();
-                d->m_db.RemoveRow(TopicId::DictionaryCategories, key);
-            }
-            if (categoryWritten && categories)
-                categories->append(key);
-            continue;
+        RowBuffer row;
+        const bool written = d->m_db.AddRow(TopicId::DictionaryCategories, row, key) &&
+                             SetInt(row, CategoryField::Number, key) && SetInt(row, CategoryField::Type, category.type) &&
+                             SetInt(row, CategoryField::Parent, parent) &&
+                             SetInt(row, CategoryField::State, category.state) &&
+                             SetText(row, CategoryField::Name, CutToUnits(category.name, FieldDescriptor::kNameUnits)) &&
+                             row.Commit(false, true);
+        if (!written && !row.IsEmpty()) {
+            row.Release();
+            d->m_db.RemoveRow(TopicId::DictionaryCategories, key);
         }
-        // Entries of a category that was not written have nowhere to go.
-        if (!haveCategory || !categoryWritten || fields.size() < 2)
-            continue;
-        const QString entryText = fields.at(1).trimmed();
-        qint32 values[4] = {0, 0, 0, 0};
-        for (int i = 0; i < 4; ++i) {
-            const qsizetype index = 2 + i;
-            if (index >= fields.size())
-                break;
-            values[i] = NumberOf(fields, index);
-            // A flag with a field after it, and the last flag always, is 0
-            // or 1. The column is taken as written: it is no flag, and
-            // forcing it would lose every value this program writes.
-            const bool forced = i == 3 || index + 1 < fields.size();
-            if (i > 0 && forced && values[i] != 0 && values[i] != 1)
-                values[i] = 0;
-        }
-        const qint32 category = base + number;
-        if (entryText.isEmpty() || FindEntryInCategory(category, CutToUnits(entryText, FieldDescriptor::kNameUnits)))
-            continue;
-        CreateRow(TopicId::DictionaryEntries, [&](RowBuffer& row, qint32) {
-            return SetInt(row, EntryField::Category, category) && SetInt(row, EntryField::Column, values[0]) &&
-                   SetInt(row, EntryField::Flag1, values[1]) && SetInt(row, EntryField::Flag2, values[2]) &&
-                   SetInt(row, EntryField::Flag3, values[3]) &&
-                   SetText(row, EntryField::Text, CutToUnits(entryText, FieldDescriptor::kNameUnits));
-        });
+        if (written && categories)
+            categories->append(key);
     }
-    return true;
+    // The words each category holds, gathered once per category: a lookup
+    // per line would scan the category's entries again and again.
+    QHash<qint32, QSet<QString>> words;
+    for (const DictionaryFileEntry& entry : content.entries) {
+        // Entries join categories of this read only, never an older one.
+        const qint32 category = keyOf(entry.fileCategory);
+        if (category <= base || !HasRow(TopicId::DictionaryCategories, category))
+            continue;
+        auto known = words.find(category);
+        if (known == words.end())
+            known = words.insert(category, WordsOfCategory(category));
+        const QString word = CutToUnits(entry.word, FieldDescriptor::kNameUnits);
+        if (known->contains(word))
+            continue;
+        const qint32 key = CreateRow(TopicId::DictionaryEntries, [&](RowBuffer& row, qint32) {
+            return SetInt(row, EntryField::Category, category) && SetInt(row, EntryField::Column, entry.column) &&
+                   SetInt(row, EntryField::Flag1, entry.flag1) && SetInt(row, EntryField::Flag2, entry.flag2) &&
+                   SetInt(row, EntryField::Flag3, entry.flag3) && SetText(row, EntryField::Text, word);
+        });
+        if (key)
+            known->insert(word);
+    }
+}
+
+QSet<QString> CKorDoc::WordsOfCategory(qint32 category) const
+{
+    QList<qint32> entries;
+    d->m_db.FindKeysByParent(TopicId::DictionaryEntries, TopicId::DictionaryCategories, category, entries);
+    QSet<QString> words;
+    words.reserve(entries.size());
+    for (const qint32 entry : std::as_const(entries))
+        words.insert(TextOfKey(d->m_db, TopicId::DictionaryEntries, entry, EntryField::Text));
+    return words;
 }
