@@ -540,6 +540,14 @@ public:
     /// reset once it is committed; a failure (with a message) leaves memory,
     /// file and windows as they were.
     bool MergeProject(MergeSource& source, bool replaceCodeMemos);
+    /// False when a link of the document in store (default the project's)
+    /// has this page, start, finish, x1 and x2; true otherwise.
+    bool IsNewDocumentLink(qint32 document, qint32 page, qint32 start, qint32 finish, qint32 x1, qint32 x2,
+                           const TopicDatabase* store = nullptr) const;
+    /// False when a memo of the document in store has this page, position
+    /// and title; true otherwise.
+    bool IsNewDocumentMemo(qint32 document, qint32 page, qint32 position, const QString& title,
+                           const TopicDatabase* store = nullptr) const;
     /// Converts a legacy Jet file into a new project file at target (which
     /// must not exist), leaving the legacy file alone; false with a message.
     bool ConvertLegacyFileTo(const QString& path, const QString& target);

@@ -5,6 +5,7 @@
 
 #include "document/documentids.h"
 #include "document/kordoc_p.h"
+#include "document/rowfields.h"
 #include "foundation/messageservice.h"
 #include "foundation/stringstore.h"
 
@@ -62,5 +63,37 @@ bool CKorDoc::MergeProject(MergeSource& source, bool replaceCodeMemos)
     // The registry's reset, then the trees filled again from the merged project.
     d->m_registry.ResetAll();
     RebuildTree(true);
+    return true;
+}
+
+bool CKorDoc::IsNewDocumentLink(qint32 document, qint32 page, qint32 start, qint32 finish, qint32 x1, qint32 x2,
+                                const TopicDatabase* store) const
+{
+    const TopicDatabase& db = store ? *store : d->m_db;
+    QList<qint32> links;
+    db.FindKeysByParent(TopicId::Links, TopicId::Documents, document, links);
+    for (const qint32 link : std::as_const(links)) {
+        if (db.GetIntValue(TopicId::Links, link, LinkField::Page) == page &&
+            db.GetIntValue(TopicId::Links, link, LinkField::StartChar) == start &&
+            db.GetIntValue(TopicId::Links, link, LinkField::FinishChar) == finish &&
+            db.GetIntValue(TopicId::Links, link, LinkField::PosX1) == x1 &&
+            db.GetIntValue(TopicId::Links, link, LinkField::PosX2) == x2)
+            return false;
+    }
+    return true;
+}
+
+bool CKorDoc::IsNewDocumentMemo(qint32 document, qint32 page, qint32 position, const QString& title,
+                                const TopicDatabase* store) const
+{
+    const TopicDatabase& db = store ? *store : d->m_db;
+    QList<qint32> memos;
+    db.FindKeysByParent(TopicId::Memos, TopicId::Documents, document, memos);
+    for (const qint32 memo : std::as_const(memos)) {
+        if (db.GetIntValue(TopicId::Memos, memo, MemoField::Page) == page &&
+            db.GetIntValue(TopicId::Memos, memo, MemoField::Pos) == position &&
+            rowfields::TextOfKey(db, TopicId::Memos, memo, MemoField::Title) == title)
+            return false;
+    }
     return true;
 }

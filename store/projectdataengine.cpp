@@ -79,17 +79,7 @@ bool ProjectDataEngine::Open(const QString& path)
     m_path = path;
     m_version = QLatin1String(schema::kCurrentVersion);
     m_openedVersion.clear();
-    QString reason;
-    switch (DetectDatabaseFile(path, &reason)) {
-    case DatabaseFileKind::Unreadable:
-        if (!QFileInfo::exists(path))
-            return FailText(StoreText::ProjectMissing, EngineError::NotFound);
-        return FailText(StoreText::CannotRead, EngineError::Unreadable, reason);
-    case DatabaseFileKind::Jet: return FailText(StoreText::NeedsConversion, EngineError::NeedsConversion);
-    case DatabaseFileKind::Other: return FailText(StoreText::NotAProject, EngineError::NotAProject);
-    case DatabaseFileKind::Sqlite: break;
-    }
-    if (!CheckBeforeOpening(path))
+    if (!CheckFileKind(path) || !CheckBeforeOpening(path))
         return false;
     if (!m_db.Open(path)) {
         switch (m_db.LastStatus()) {
@@ -111,22 +101,27 @@ bool ProjectDataEngine::Open(const QString& path)
     return true;
 }
 
-bool ProjectDataEngine::OpenCopy(const QString& source, const QString& copy)
+bool ProjectDataEngine::CheckFileKind(const QString& path)
 {
-    Close();
-    ClearError();
-    m_path = source;
     QString reason;
-    switch (DetectDatabaseFile(source, &reason)) {
+    switch (DetectDatabaseFile(path, &reason)) {
     case DatabaseFileKind::Unreadable:
-        if (!QFileInfo::exists(source))
+        if (!QFileInfo::exists(path))
             return FailText(StoreText::ProjectMissing, EngineError::NotFound);
         return FailText(StoreText::CannotRead, EngineError::Unreadable, reason);
     case DatabaseFileKind::Jet: return FailText(StoreText::NeedsConversion, EngineError::NeedsConversion);
     case DatabaseFileKind::Other: return FailText(StoreText::NotAProject, EngineError::NotAProject);
     case DatabaseFileKind::Sqlite: break;
     }
-    if (!CheckBeforeOpening(source))
+    return true;
+}
+
+bool ProjectDataEngine::OpenCopy(const QString& source, const QString& copy)
+{
+    Close();
+    ClearError();
+    m_path = source;
+    if (!CheckFileKind(source) || !CheckBeforeOpening(source))
         return false;
     {
         // VACUUM INTO reads every page of the source, so a damaged one is

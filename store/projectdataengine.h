@@ -140,6 +140,9 @@ private:
     void ClearError();
 
     bool CreateSystemTables();
+    /// Refuses, with the reason, a path that holds no project file: missing,
+    /// unreadable, a Jet database or anything else.
+    bool CheckFileKind(const QString& path);
     /// Looks at the file without changing it (no lock, no journal switch,
     /// no log files) and refuses what must stay untouched: no project, a
     /// damaged one, a version no upgrade leads from.

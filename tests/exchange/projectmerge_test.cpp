@@ -3,6 +3,7 @@
 // project merged into itself, failures injected into the writes, and
 // sources that must be refused with both files left byte for byte.
 
+#include "common/failingengine.h"
 #include "document/docfixture.h"
 #include "document/listnotifyinfo.h"
 #include "document/rowfields.h"
@@ -16,35 +17,13 @@
 #include <QFile>
 
 #include <algorithm>
+#include <tuple>
 
 namespace {
 
 using namespace doctest;
 
-/// A project engine whose writes fail from a chosen one on, counting every
-/// write (rows, fields, values, models) it is asked for.
-class FailingEngine : public ProjectDataEngine {
-public:
-    qint32 failAt = 0;  ///< 1-based write that fails; 0: none fails
-    qint32 writes = 0;
-
-    bool WriteRecord(RowBuffer& row, bool withBlobs, bool full) override
-    {
-        return Pass() && ProjectDataEngine::WriteRecord(row, withBlobs, full);
-    }
-    bool WriteFieldValue(TopicTable& table, qint32 key, const FieldValue& value) override
-    {
-        return Pass() && ProjectDataEngine::WriteFieldValue(table, key, value);
-    }
-    bool AddField(TopicTable& table, const FieldDescriptor& field) override
-    {
-        return Pass() && ProjectDataEngine::AddField(table, field);
-    }
-    bool WriteModel(StoredModel& model) override { return Pass() && ProjectDataEngine::WriteModel(model); }
-
-private:
-    bool Pass() { return ++writes != failAt; }
-};
+using testutil::FailingEngine;
 
 QByteArray BytesOf(const QString& path)
 {
@@ -643,6 +622,29 @@ TEST_F(ProjectMergeTest, AFailingWriteLeavesMemoryWindowsAndFileAsBefore)
         frame.ExitCommand();
         EXPECT_EQ(BytesOf(target), before);
     }
+}
+
+TEST_F(ProjectMergeTest, DuplicateLinksAndMemosOfADocumentAreFound)
+{
+    BuildP();
+    path = source;
+    ASSERT_TRUE(frame.OpenCommand(source));
+    // P's link pair starts at 2-6 in Anna, on page 1; its memo at 30 is on page 1.
+    EXPECT_FALSE(doc.IsNewDocumentLink(anna, 1, 2, 6, 0, 0));
+    for (const auto& [page, start, finish, x1] : {std::tuple{2, 2, 6, 0}, {1, 3, 6, 0}, {1, 2, 7, 0}, {1, 2, 6, 1}})
+        EXPECT_TRUE(doc.IsNewDocumentLink(anna, page, start, finish, x1, 0)) << start << finish << x1;
+    EXPECT_TRUE(doc.IsNewDocumentLink(pdf, 1, 2, 6, 0, 0));
+    qint32 positionMemo = 0;
+    for (const qint32 memo : Keys(TopicId::Memos))
+        if (db().GetIntValue(TopicId::Memos, memo, MemoField::Pos) == 30)
+            positionMemo = memo;
+    ASSERT_NE(positionMemo, 0);
+    const QString title = Text(TopicId::Memos, positionMemo, MemoField::Title);
+    EXPECT_FALSE(doc.IsNewDocumentMemo(anna, 1, 30, title, &db()));
+    EXPECT_TRUE(doc.IsNewDocumentMemo(anna, 2, 30, title));
+    EXPECT_TRUE(doc.IsNewDocumentMemo(anna, 1, 31, title));
+    EXPECT_TRUE(doc.IsNewDocumentMemo(anna, 1, 30, title + u'x'));
+    frame.ExitCommand();
 }
 
 struct RefusedCase {
