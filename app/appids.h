@@ -17,6 +17,7 @@ constexpr int ShowSegmentMemos = 6203;       ///< ID_SEG_SHOWMEMO: memos in the 
 constexpr int NewProject = 32891;
 constexpr int OpenProject = 32783;
 constexpr int BackupProject = 32892;         ///< save a copy
+constexpr int AddProject = 32977;            ///< ID_ADD_PROJECT: merge another project into this one
 constexpr int RecentProjectFirst = 33028;    ///< entry 1 of the recent list
 constexpr int RecentProjectLast = 33032;     ///< entry 5
 constexpr int ShowExternals = 33645;         ///< ID_SHOW_EXTERNALS: the list of external files

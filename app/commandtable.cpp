@@ -29,6 +29,7 @@ const CommandInfo kCommands[] = {
     {CommandId::NewProject, AppText::CommandNewProject, nullptr, "document-new"},
     {CommandId::OpenProject, AppText::CommandOpenProject, nullptr, "document-open"},
     {CommandId::BackupProject, AppText::CommandBackupProject, nullptr, "document-save-as"},
+    {CommandId::AddProject, CommandId::AddProject, nullptr, nullptr},
     {CommandId::RecentProjectFirst, AppText::CommandRecentProject, nullptr, nullptr},
     {CommandId::RecentProjectFirst + 1, AppText::CommandRecentProject, nullptr, nullptr},
     {CommandId::RecentProjectFirst + 2, AppText::CommandRecentProject, nullptr, nullptr},

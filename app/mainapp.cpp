@@ -5,6 +5,7 @@
 #include "app/mainframe.h"
 #include "app/splash.h"
 #include "document/kordoc.h"
+#include "exchange/projectmerge.h"
 #include "foundation/filehelpers.h"
 #include "foundation/ids.h"
 #include "foundation/messageservice.h"
@@ -15,6 +16,7 @@
 #include "retrieval/lexicalengine.h"
 #include "retrieval/retrievalengine.h"
 #include "ui/messagebox.h"
+#include "visual/modelreferences.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -138,6 +140,10 @@ bool CMainApp::InitInstance(const QStringList& arguments, const QString& program
     m_document->SetRetrievalService(m_retrieval.get());
     m_lexical = std::make_unique<retrieval::LexicalEngine>();
     m_document->SetLexicalService(m_lexical.get());
+    auto merge = std::make_unique<ProjectMerge>();
+    merge->SetModelReferenceMapper(&RemapModelReferences);
+    m_merge = std::move(merge);
+    m_document->SetMergeService(m_merge.get());
     m_frame = std::make_unique<CMainFrame>(this, m_document.get());
     if (m_messages)
         m_messages->SetOwner(m_frame.get());

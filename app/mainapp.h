@@ -12,6 +12,7 @@
 class CKorDoc;
 class ILexicalService;
 class IRetrievalService;
+class IProjectMergeService;
 class CMainFrame;
 class CMessageBoxService;
 
@@ -96,6 +97,7 @@ private:
     std::unique_ptr<CMessageBoxService> m_messages;
     // The engine outlives the document that calls it.
     std::unique_ptr<IRetrievalService> m_retrieval;
+    std::unique_ptr<IProjectMergeService> m_merge;
     std::unique_ptr<ILexicalService> m_lexical;
     std::unique_ptr<CKorDoc> m_document;
     std::unique_ptr<CMainFrame> m_frame;

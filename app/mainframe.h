@@ -201,6 +201,8 @@ public:
     /// Reads the stop list from a text file; false when it cannot be read.
     bool LoadWordList(const QString& path);
     void OnNewProject();
+    /// Merges another project into the open one (all or nothing).
+    void OnAddProject();
     void OnOpenProject();
     void OnBackupProject();
     /// Opens entry 1 to 5 of the recent list (commands 33028 to 33032).

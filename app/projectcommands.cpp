@@ -7,6 +7,7 @@
 #include "app/startdlg.h"
 #include "browser/framebrowser.h"
 #include "document/kordoc.h"
+#include "exchange/exchangeids.h"
 #include "foundation/filehelpers.h"
 #include "foundation/ids.h"
 #include "foundation/messageservice.h"
@@ -79,7 +80,7 @@ QString RecentCaption(int entry, const QString& path)
 
 void CMainFrame::BuildProjectMenu(QMenu* file)
 {
-    for (int id : {CommandId::NewProject, CommandId::OpenProject, CommandId::BackupProject})
+    for (int id : {CommandId::NewProject, CommandId::OpenProject, CommandId::BackupProject, CommandId::AddProject})
         file->addAction(m_commands.Action(id));
     file->addSeparator();
     for (int id : {CommandId::ShowExternals, CommandId::ArchiveExternals})
@@ -104,6 +105,7 @@ bool CMainFrame::OnProjectCommand(int id)
     case CommandId::NewProject: OnNewProject(); return true;
     case CommandId::OpenProject: OnOpenProject(); return true;
     case CommandId::BackupProject: OnBackupProject(); return true;
+    case CommandId::AddProject: OnAddProject(); return true;
     default:
         if (id >= CommandId::RecentProjectFirst && id <= CommandId::RecentProjectLast) {
             OnOpenRecent(id);
@@ -122,6 +124,9 @@ bool CMainFrame::OnUpdateProjectCommand(CCmdUI& ui)
         return true;
     case CommandId::BackupProject:
         ui.Enable(GetDocument() != nullptr);
+        return true;
+    case CommandId::AddProject:
+        ui.Enable(GetDocument() != nullptr && GetDocument()->GetMergeService() != nullptr);
         return true;
     default:
         if (ui.id >= CommandId::RecentProjectFirst && ui.id <= CommandId::RecentProjectLast) {
@@ -211,6 +216,26 @@ void CMainFrame::OnNewProject()
         return;
     if (std::unique_ptr<ProjectDataEngine> engine = CreateProject(path))
         LoadProject(std::move(engine), false, false);
+}
+
+void CMainFrame::OnAddProject()
+{
+    CKorDoc* document = GetDocument();
+    if (!document)
+        return;
+    const QString path = PromptForFile(QString(), ProjectFileType::AddProject);
+    if (path.isEmpty())
+        return;
+    std::unique_ptr<MergeSource> source = document->OpenMergeSource(path);
+    if (!source)
+        return;
+    const bool replaceCodeMemos = AskYesNo(LoadString(MergeText::ReplaceCodeMemosQuestion));
+    BeginWait();
+    ::ShowWaitWindow(LoadString(MergeText::Waiting));
+    document->MergeProject(*source, replaceCodeMemos);
+    source.reset();  // the private copy goes at once
+    ::CloseWaitWindow();
+    EndWait();
 }
 
 void CMainFrame::OnOpenProject()

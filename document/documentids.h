@@ -165,6 +165,8 @@ constexpr int ConversionFailed = 190401;     ///< "%1" the old file, "%2" the re
 constexpr int ProjectNotLoaded = 190402;     ///< "%1" the file, "%2" the reason
 constexpr int TargetIsOpenProject = 190403;  ///< "%1" the file
 constexpr int CannotWriteFile = 190404;      ///< "%1" the file, "%2" the reason
+constexpr int MergeOpenProject = 194800;    ///< "%1" the file
+constexpr int MergeFailed = 194801;
 
 // Variable lists: the kind column.
 constexpr int VariableBuiltIn = 101002;

@@ -3,6 +3,7 @@
 #include "document/codingrecord.h"
 #include "document/documentframe.h"
 #include "document/lexicalservice.h"
+#include "document/projectmergeservice.h"
 #include "document/retrievalservice.h"
 #include "foundation/colorhelpers.h"
 #include "foundation/externalfiles.h"
@@ -522,6 +523,35 @@ public:
     /// (duplicates kept) and, when given, a record of every file reference,
     /// found or not, to records. Addresses are neither.
     void CollectExternalFiles(QStringList& paths, QList<ExternalFileRecord>* records = nullptr);
+
+    // ---- Merging another project ----------------------------------------------
+    // Thin calls into the registered merge service (projectmergeservice.h);
+    // without one nothing is merged.
+
+    /// The merge; not owned, null merges nothing.
+    void SetMergeService(IProjectMergeService* service);
+    IProjectMergeService* GetMergeService() const;
+    /// The project at path opened and read as a merge source; null, with a
+    /// message, without a service, for the open project itself and for
+    /// whatever the service refuses. Neither file is written.
+    std::unique_ptr<MergeSource> OpenMergeSource(const QString& path);
+    /// Adds the whole source to the open project, all or nothing; with
+    /// replaceCodeMemos the memos of merged codes replace those of codes
+    /// the project has already. Windows hear nothing while it runs and are
+    /// reset once it is committed; a failure (with a message) leaves memory,
+    /// file and windows as they were.
+    bool MergeProject(MergeSource& source, bool replaceCodeMemos);
+    /// False when a link of the document in store (default the project's)
+    /// has this page, start, finish, x1 and x2; true otherwise.
+    bool IsNewDocumentLink(qint32 document, qint32 page, qint32 start, qint32 finish, qint32 x1, qint32 x2,
+                           const TopicDatabase* store = nullptr) const;
+    /// False when a memo of the document in store has this page, position
+    /// and title; true otherwise.
+    bool IsNewDocumentMemo(qint32 document, qint32 page, qint32 position, const QString& title,
+                           const TopicDatabase* store = nullptr) const;
+    /// Converts a legacy Jet file into a new project file at target (which
+    /// must not exist), leaving the legacy file alone; false with a message.
+    bool ConvertLegacyFileTo(const QString& path, const QString& target);
 
     // ---- Codes, code sets, code variables and code frequencies -------------
     // Creation, names and failures as for documents above. A name longer

@@ -188,6 +188,11 @@ bool CKorDoc::IsOpenProjectPath(const QString& path) const
 bool CKorDoc::ConvertLegacyFile(const QString& path, QString& converted)
 {
     converted = ConvertedProjectPath(path, Now());
+    return ConvertLegacyFileTo(path, converted);
+}
+
+bool CKorDoc::ConvertLegacyFileTo(const QString& path, const QString& converted)
+{
     QString error;
     // Jet compared setup keys without case; the new file keeps that.
     if (!d->m_jetOpener) {

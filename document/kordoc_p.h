@@ -54,6 +54,7 @@ struct CKorDocPrivate {
     IDocumentFrame* m_frame = nullptr;
     IRetrievalService* m_retrieval = nullptr;
     ILexicalService* m_lexical = nullptr;
+    IProjectMergeService* m_merge = nullptr;
     IWordTally* m_wordTally = nullptr;
     CKorDoc::Clock m_clock;
     CKorDoc::JetOpener m_jetOpener;

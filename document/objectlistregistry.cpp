@@ -64,6 +64,8 @@ int ObjectListRegistry::GetCount() const
 template <typename Visit>
 bool ObjectListRegistry::Walk(Visit visit)
 {
+    if (m_held)
+        return false;
     ++m_walkDepth;
     bool stopped = false;
     // m_panes may grow during a call (and reallocate): index, never iterate.
@@ -82,13 +84,13 @@ void ObjectListRegistry::ResetAll()
         pane->ResetContent();
         return false;
     });
-    if (m_pOwner)
+    if (m_pOwner && !m_held)
         m_pOwner->ClearQuickCodes();
 }
 
 void ObjectListRegistry::RefreshOwner()
 {
-    if (m_pOwner)
+    if (m_pOwner && !m_held)
         m_pOwner->RefreshListFont();
 }
 
@@ -129,7 +131,7 @@ bool ObjectListRegistry::NotifyDeleted(qint32 topic, qint32 id)
         pane->OnObjectDeleted(topic, id);
         return false;
     });
-    if (m_pOwner)
+    if (m_pOwner && !m_held)
         m_pOwner->OnObjectDeleted(topic, id);
     return true;
 }
@@ -140,7 +142,7 @@ bool ObjectListRegistry::NotifyChange(qint32 topic, qint32 id)
         pane->OnObjectChanged(topic, id);
         return false;
     });
-    return m_pOwner && m_pOwner->OnObjectChanged(topic, id);
+    return m_pOwner && !m_held && m_pOwner->OnObjectChanged(topic, id);
 }
 
 void ObjectListRegistry::SortChildren(qint32 topic, qint32 id, qint32 flag)

@@ -75,6 +75,12 @@ public:
     /// Every pane selects the object. The number of panes called.
     int SelectObject(qint32 topic, qint32 id, qint32 flag);
 
+    /// While held, every broadcast above reaches neither pane nor owner:
+    /// for a long change in one transaction that announces itself once it
+    /// is committed (and not at all when it rolls back).
+    void SetHeld(bool held) { m_held = held; }
+    bool IsHeld() const { return m_held; }
+
 private:
     /// Calls visit(pane) for each live pane, in order, until it answers true;
     /// true when one did.
@@ -84,4 +90,5 @@ private:
     std::vector<CPaneWnd*> m_panes;   // registration order; null = left during a walk
     RegistryOwner* m_pOwner = nullptr;
     int m_walkDepth = 0;              // broadcasts under way (they nest)
+    bool m_held = false;
 };

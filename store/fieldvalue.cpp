@@ -223,6 +223,18 @@ bool FieldValue::SetBlob(const QByteArray& bytes, const PreparedBlob& prepared)
     return true;
 }
 
+bool FieldValue::SetBlobWithStoredForm(const QByteArray& bytes, const QByteArray& stored)
+{
+    if (!SetBlob(bytes))
+        return false;
+    if (!bytes.isEmpty()) {
+        qint32 slot;
+        std::memcpy(&slot, m_data, sizeof slot);
+        m_buffer->SetStoredFormOfSlot(slot, QVariant(stored));
+    }
+    return true;
+}
+
 const QByteArray* FieldValue::GetExternalReference() const
 {
     if (!m_data || !m_buffer || Type != FieldType::Blob)

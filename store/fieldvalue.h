@@ -88,6 +88,9 @@ public:
     bool SetBlob(const QByteArray& bytes);
     /// The same, with the stored form when prepared was made from bytes.
     bool SetBlob(const QByteArray& bytes, const PreparedBlob& prepared);
+    /// The same, with the stored form this value was read in from a file
+    /// (TopicTable::ReadStoredBlob): written as it is, not compressed anew.
+    bool SetBlobWithStoredForm(const QByteArray& bytes, const QByteArray& stored);
     /// Content read from an external file in place of the stored reference
     /// ("EXTERN:" and the file's path): the blob reads as the content, and
     /// a record write stores the reference again. SetBlob drops the

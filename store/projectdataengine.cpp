@@ -79,17 +79,7 @@ bool ProjectDataEngine::Open(const QString& path)
     m_path = path;
     m_version = QLatin1String(schema::kCurrentVersion);
     m_openedVersion.clear();
-    QString reason;
-    switch (DetectDatabaseFile(path, &reason)) {
-    case DatabaseFileKind::Unreadable:
-        if (!QFileInfo::exists(path))
-            return FailText(StoreText::ProjectMissing, EngineError::NotFound);
-        return FailText(StoreText::CannotRead, EngineError::Unreadable, reason);
-    case DatabaseFileKind::Jet: return FailText(StoreText::NeedsConversion, EngineError::NeedsConversion);
-    case DatabaseFileKind::Other: return FailText(StoreText::NotAProject, EngineError::NotAProject);
-    case DatabaseFileKind::Sqlite: break;
-    }
-    if (!CheckBeforeOpening(path))
+    if (!CheckFileKind(path) || !CheckBeforeOpening(path))
         return false;
     if (!m_db.Open(path)) {
         switch (m_db.LastStatus()) {
@@ -109,6 +99,48 @@ bool ProjectDataEngine::Open(const QString& path)
         return false;
     }
     return true;
+}
+
+bool ProjectDataEngine::CheckFileKind(const QString& path)
+{
+    QString reason;
+    switch (DetectDatabaseFile(path, &reason)) {
+    case DatabaseFileKind::Unreadable:
+        if (!QFileInfo::exists(path))
+            return FailText(StoreText::ProjectMissing, EngineError::NotFound);
+        return FailText(StoreText::CannotRead, EngineError::Unreadable, reason);
+    case DatabaseFileKind::Jet: return FailText(StoreText::NeedsConversion, EngineError::NeedsConversion);
+    case DatabaseFileKind::Other: return FailText(StoreText::NotAProject, EngineError::NotAProject);
+    case DatabaseFileKind::Sqlite: break;
+    }
+    return true;
+}
+
+bool ProjectDataEngine::OpenCopy(const QString& source, const QString& copy)
+{
+    Close();
+    ClearError();
+    m_path = source;
+    if (!CheckFileKind(source) || !CheckBeforeOpening(source))
+        return false;
+    {
+        // VACUUM INTO reads every page of the source, so a damaged one is
+        // found here, before anything is written anywhere.
+        dao::Database probe;
+        QString error;
+        if (!probe.OpenReadOnly(source) || !probe.CompactTo(copy, error)) {
+            if (probe.LastStatus() == dao::Status::InUse)
+                return FailText(StoreText::ProjectInUse, EngineError::InUse);
+            return FailText(StoreText::CannotRead, EngineError::Unreadable, probe.LastError());
+        }
+    }
+    if (Open(copy))
+        return true;
+    // The reasons name the file the user chose, not the copy.
+    const EngineError kind = m_errorKind;
+    QString error = m_error;
+    m_path = source;
+    return Fail(kind, error.replace(QFileInfo(copy).fileName(), QFileInfo(source).fileName()));
 }
 
 void ProjectDataEngine::MapForReading(bool on)
@@ -429,6 +461,9 @@ bool ProjectDataEngine::Rollback()
 {
     // A level rolled back may have taken a mark written inside it along.
     m_markCache.clear();
+    // ... and a column added inside it: statements naming it must go.
+    m_writeStatements.clear();
+    m_fieldStatements.clear();
     return m_db.Rollback();
 }
 

@@ -60,6 +60,13 @@ public:
     /// Makes a new project file of the current schema with this engine's
     /// data type at a path that must not exist, and opens it.
     bool Create(const QString& path);
+    /// Copies the project at source into copy (which must not exist), with
+    /// the committed changes still in its log, without writing source or
+    /// making files beside it, and opens the copy, upgraded when older: for
+    /// a project that is only read from. Refused as Open refuses (no
+    /// project, in use, damaged, a format no upgrade leads from), the
+    /// message naming source.
+    bool OpenCopy(const QString& source, const QString& copy);
     bool Close() override;
     bool IsOpen() const override { return m_db.IsOpen(); }
 
@@ -133,6 +140,9 @@ private:
     void ClearError();
 
     bool CreateSystemTables();
+    /// Refuses, with the reason, a path that holds no project file: missing,
+    /// unreadable, a Jet database or anything else.
+    bool CheckFileKind(const QString& path);
     /// Looks at the file without changing it (no lock, no journal switch,
     /// no log files) and refuses what must stay untouched: no project, a
     /// damaged one, a version no upgrade leads from.

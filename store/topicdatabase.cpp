@@ -224,7 +224,7 @@ bool TopicDatabase::SetFieldState(qint32 topic, qint32 fieldId, qint32 state)
 bool TopicDatabase::AddField(qint32 topic, FieldDescriptor& field)
 {
     TopicTable* table = GetTable(topic);
-    if (!table || InTransaction() || !FieldDescriptor::IsKnownType(field.Type))
+    if (!table || !FieldDescriptor::IsKnownType(field.Type))
         return false;
     field.ID = table->Fields().NextUserFieldId();
     if (field.Source.isEmpty())
@@ -235,13 +235,9 @@ bool TopicDatabase::AddField(qint32 topic, FieldDescriptor& field)
     DataEngine* listener = table->GetListener();
     if (listener && !listener->AddField(*table, field))
         return false;
-    if (!table->AddField(field))
-        return false;
-    if (!transaction.Commit()) {
-        table->DropFieldInMemory(table->Fields().PositionOf(field.ID));
-        return false;
-    }
-    return true;
+    // The table journals the new field: a failed commit, or the rollback
+    // of an enclosing transaction, takes it out of memory again.
+    return table->AddField(field) && transaction.Commit();
 }
 
 bool TopicDatabase::ChangeFieldType(qint32 topic, qint32 fieldId, qint32 type)
@@ -423,6 +419,15 @@ void TopicDatabase::Journal(Change change, TopicTable* table, qint32 slot, const
         m_touched.append(table);
 }
 
+void TopicDatabase::JournalFieldAdded(TopicTable* table, qint32 fieldId)
+{
+    if (m_levels.isEmpty())
+        return;
+    m_journal.append(JournalEntry{Change::FieldAdded, table, fieldId, {}});
+    if (!m_touched.contains(table))
+        m_touched.append(table);
+}
+
 void TopicDatabase::UndoTo(qsizetype size)
 {
     while (m_journal.size() > size) {
@@ -431,6 +436,9 @@ void TopicDatabase::UndoTo(qsizetype size)
         case Change::Added: entry.table->DropSlot(entry.slot); break;
         case Change::Changed: entry.table->UndoChange(entry.slot, entry.row); break;
         case Change::Removed: entry.table->UndoRemove(entry.slot); break;
+        case Change::FieldAdded:
+            entry.table->DropFieldInMemory(entry.table->Fields().PositionOf(entry.slot));
+            break;
         }
     }
 }

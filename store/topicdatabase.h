@@ -25,8 +25,9 @@ struct StoredModel;
 ///
 /// Transactions pair the engine's transaction with a journal of the row
 /// changes made in memory meanwhile, so that a rollback (or a failed
-/// commit) restores memory and file alike. They nest. The field dictionary
-/// cannot change inside a transaction.
+/// commit) restores memory and file alike. They nest. A field added inside
+/// a transaction goes with its rollback, column and dictionary entry alike;
+/// the dictionary cannot change otherwise inside one.
 class TopicDatabase {
 public:
     TopicDatabase();
@@ -94,7 +95,7 @@ public:
     bool SetFieldState(qint32 topic, qint32 fieldId, qint32 state);
     /// Gives the field the next user field id (and the column name
     /// "F<id>" when it has none), asks the engine, then adds it to the
-    /// table; all in one transaction.
+    /// table; all in one transaction, which may lie inside the caller's.
     bool AddField(qint32 topic, FieldDescriptor& field);
     bool ChangeFieldType(qint32 topic, qint32 fieldId, qint32 type);
     bool DeleteField(qint32 topic, qint32 fieldId);
@@ -130,15 +131,18 @@ public:
 
 private:
     friend class TopicTable;
-    enum class Change { Added, Changed, Removed };
+    enum class Change { Added, Changed, Removed, FieldAdded };
     struct JournalEntry {
         Change change;
         TopicTable* table;
-        qint32 slot;
+        qint32 slot;     // the field id of FieldAdded
         QByteArray row;  // the row before a change
     };
 
     void Journal(Change change, TopicTable* table, qint32 slot, const char* row = nullptr);
+    /// A field added to the table's rows; undone before the changes made
+    /// earlier, whose rows are in the narrower layout.
+    void JournalFieldAdded(TopicTable* table, qint32 fieldId);
     void UndoTo(qsizetype size);
     void EndLevel();
     void FinishOutermost();

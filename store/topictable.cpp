@@ -226,6 +226,9 @@ bool TopicTable::AddField(const FieldDescriptor& descriptor)
     field.Offset = m_rowSize;
     const int position = m_fields.Count();
     m_fields.Append(field);
+    const bool journaled = InTransaction();
+    if (journaled)
+        m_owner->JournalFieldAdded(this, field.ID);
     if (field.Size == 0)
         return true;  // a memo lives in its column only
 
@@ -266,7 +269,8 @@ bool TopicTable::AddField(const FieldDescriptor& descriptor)
         if (!ok || !transaction.Commit()) {
             // Undo the rows in the layout they were written in, then narrow.
             transaction.Rollback();
-            DropFieldInMemory(position);
+            if (!journaled)  // else the enclosing rollback narrows
+                DropFieldInMemory(position);
             return Fail(QStringLiteral("The default of field \"%1\" could not be written.").arg(field.Name));
         }
     }

@@ -279,10 +279,33 @@ TEST_F(TopicDatabaseTest, AFieldIsAddedToFileAndMemoryOrToNeither)
 
     ASSERT_TRUE(db.DeleteField(TopicId::Codes, score.ID));
     EXPECT_FALSE(engine.db.GetColumnNames(QStringLiteral("Codewords")).contains(score.Source));
-    // Inside a transaction the field dictionary stays as it is.
+
+    // Inside a transaction the field goes with the rollback, in file and
+    // memory; rows changed before and made after it come back in their
+    // own layout.
+    const qint32 before = AddCode(QStringLiteral("C"));
     ASSERT_TRUE(db.BeginTransaction());
-    EXPECT_FALSE(db.AddField(TopicId::Codes, score));
+    RowBuffer row;
+    ASSERT_TRUE(db.ReadRow(TopicId::Codes, before, row, false));
+    ASSERT_TRUE(row.SetFieldText(5, QStringLiteral("C renamed")));
+    row.Release();
+    ASSERT_TRUE(db.AddField(TopicId::Codes, score));
+    ASSERT_NE(AddCode(QStringLiteral("D")), 0);
+    EXPECT_EQ(db.CountUserFields(TopicId::Codes), 1);
     ASSERT_TRUE(db.RollbackTransaction());
+    EXPECT_EQ(db.CountUserFields(TopicId::Codes), 0);
+    EXPECT_EQ(db.GetTable(TopicId::Codes)->GetRowSize(), rowSize);
+    EXPECT_EQ(db.GetRowCount(TopicId::Codes), 3);
+    EXPECT_EQ(db.FormatRowDisplay(TopicId::Codes, before, false), QStringLiteral("C"));
+    EXPECT_EQ(engine.CountRows(QStringLiteral("sys_Fields"), QStringLiteral("[TopicID]=8 AND [ID]>100000000")), 0);
+    EXPECT_EQ(FileRows("Codewords"), 3);
+
+    // Committed, it stays.
+    ASSERT_TRUE(db.BeginTransaction());
+    ASSERT_TRUE(db.AddField(TopicId::Codes, score));
+    ASSERT_TRUE(db.CommitTransaction());
+    EXPECT_EQ(db.CountUserFields(TopicId::Codes), 1);
+    EXPECT_EQ(engine.CountRows(QStringLiteral("sys_Fields"), QStringLiteral("[TopicID]=8 AND [ID]>100000000")), 1);
 }
 
 TEST_F(TopicDatabaseTest, BlobsAreLoadedOnRequestAndNeverLost)
