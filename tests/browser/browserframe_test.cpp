@@ -1,9 +1,7 @@
 // The browser in the main frame: coding a selection through the project,
 // and edits written back with every coding they moved.
 
-#include "app/mainframe.h"
-#include "browser/browserfixture.h"
-#include "foundation/options.h"
+#include "browser/docframe.h"
 #include "foundation/richtexthelpers.h"
 
 namespace {
@@ -13,29 +11,16 @@ using doctest::RtfOf;
 const QStringList kText = {QStringLiteral("Bees and honey in the garden."),
                            QStringLiteral("Grandmother kept bees every summer.")};
 
-class BrowserFrameTest : public doctest::DocTest {
+class BrowserFrameTest : public browsertest::DocFrame {
 protected:
     void SetUp() override
     {
-        DocTest::SetUp();
-        BuildOptionDefinitions();
-        NewProject();
-        frame = std::make_unique<CMainFrame>(nullptr, &doc);
-        frame->resize(900, 600);
-        frame->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+        DocFrame::SetUp();
         group = AddGroup(QStringLiteral("G"));
         document = AddDocument(group, QStringLiteral("Anna"), RtfOf(kText));
         code = AddCode(QStringLiteral("Honey"));
     }
-    void TearDown() override
-    {
-        frame.reset();
-        DocTest::TearDown();
-    }
 
-    TextCoderWindow& browser() { return *frame->BrowserWindow(); }
-    CSideColumnG& text() { return *browser().TextControl(); }
     QPoint PointOf(int position)
     {
         QTextCursor cursor(text().document());
@@ -60,7 +45,6 @@ protected:
                                   {coding});
     }
 
-    std::unique_ptr<CMainFrame> frame;
     qint32 group = 0;
     qint32 document = 0;
     qint32 code = 0;

@@ -2,8 +2,7 @@
 // browser's menu button or an empty spot of the stripes, clicked as a user
 // does, and what they change.
 
-#include "app/mainframe.h"
-#include "browser/browserfixture.h"
+#include "browser/docframe.h"
 #include "ui/colourchecklist.h"
 #include "browser/displayoptionsdlg.h"
 #include "foundation/options.h"
@@ -22,17 +21,11 @@ constexpr COLORREF kRed = 0x0000FF;
 constexpr COLORREF kBlue = 0xFF0000;
 constexpr int kPaneMenuButton = 20113;
 
-class DisplayOptions : public doctest::DocTest {
+class DisplayOptions : public browsertest::DocFrame {
 protected:
     void SetUp() override
     {
-        DocTest::SetUp();
-        BuildOptionDefinitions();
-        NewProject();
-        frame = std::make_unique<CMainFrame>(nullptr, &doc);
-        frame->resize(900, 600);
-        frame->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+        DocFrame::SetUp();
         const qint32 group = AddGroup(QStringLiteral("G"));
         document = AddDocument(group, QStringLiteral("Anna"),
                                RtfOf({QStringLiteral("Bees and honey in the garden.")}));
@@ -43,15 +36,7 @@ protected:
         ASSERT_TRUE(doc.SetOpenDocument(document, 0));
         ASSERT_EQ(browser().GetStripeCount(), 2);
     }
-    void TearDown() override
-    {
-        if (QWidget* popup = QApplication::activePopupWidget())
-            popup->close();
-        frame.reset();
-        DocTest::TearDown();
-    }
 
-    TextCoderWindow& browser() { return *frame->BrowserWindow(); }
     static DisplayOptionsDlg221* Popup()
     {
         return qobject_cast<DisplayOptionsDlg221*>(QApplication::activePopupWidget());
@@ -71,7 +56,6 @@ protected:
         QTest::mouseClick(popup.List()->viewport(), Qt::LeftButton, {}, popup.List()->CheckRect(row).center());
     }
 
-    std::unique_ptr<CMainFrame> frame;
     qint32 document = 0;
 };
 
