@@ -139,14 +139,27 @@ bool DisplayOptionsDlg221::OnInitDialog()
     m_coder->setCurrentIndex(current);
     m_coder->setEnabled(m_options.oneCoder);
 
+    // Placed by the size it will show with, not the size before its layout ran.
+    adjustSize();
+    PlaceOnScreen();
+    return true;
+}
+
+void DisplayOptionsDlg221::showEvent(QShowEvent* event)
+{
+    CPlainDlgBase::showEvent(event);
+    // Showing settles the layout once more and may still grow the popup by
+    // a few pixels, which would push it past the work area's edge.
+    PlaceOnScreen();
+}
+
+void DisplayOptionsDlg221::PlaceOnScreen()
+{
     const QScreen* screen = QGuiApplication::screenAt(m_point);
     if (!screen)
         screen = QGuiApplication::primaryScreen();
-    // Placed by the size it will show with, not the size before its layout ran.
-    adjustSize();
     if (screen)
         move(PlaceInside(m_point, size(), screen->availableGeometry()));
-    return true;
 }
 
 bool DisplayOptionsDlg221::IsTicked(int row) const

@@ -65,8 +65,12 @@ signals:
 
 protected:
     bool OnInitDialog() override;
+    void showEvent(QShowEvent* event) override;
 
 private:
+    /// Moves the popup to m_point, kept inside the work area of its screen.
+    void PlaceOnScreen();
+
     QPointer<TextCoderWindow> m_browser;
     QCheckBox* m_flags[5] = {};
     CObjComboBox* m_coder = nullptr;

@@ -4,8 +4,10 @@
 #include "browser/mediaplayer.h"
 #include "foundation/programpaths.h"
 #include "platform/profile/privateprofile.h"
+#include "ui/treeimages.h"
 #include "ui/windowplacement.h"
 
+#include <QIcon>
 #include <QVideoWidget>
 
 namespace {
@@ -41,6 +43,8 @@ QRect CMPVideoDlg::VideoRect(const QSize& client)
 bool CMPVideoDlg::OnInitDialog()
 {
     CResizableDlgBase::OnInitDialog();
+    // The trees' pictures are the frame's shared image list.
+    setWindowIcon(QIcon(TreeImages::NodeImages().value(MediaIds::VideoIcon)));
     RestoreVideoPlacement();
     return true;
 }

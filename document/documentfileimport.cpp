@@ -25,7 +25,6 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QSet>
-#include <QStringDecoder>
 #include <QTemporaryDir>
 
 #include <limits>
@@ -84,31 +83,6 @@ qint32 MeasureLoadedRtf(CRichEditCtrlEx& edit, const QByteArray& rtf)
 }
 
 }  // namespace
-
-QString DecodeEightBitText(const QByteArray& bytes)
-{
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (!utf8.hasError())
-        return text;
-    text.clear();
-    codepage::CodePageDecoder decoder(codepage::Undecodable::KeepByte);
-    decoder.append(text, bytes.constData(), bytes.size(), codepage::kWindows1252);
-    return text;
-}
-
-QString DecodeTextFile(const QByteArray& bytes)
-{
-    if (bytes.startsWith("\xFF\xFE")) {
-        // A trailing odd byte is no character.
-        const qsizetype units = (bytes.size() - 2) / 2;
-        QString text(units, Qt::Uninitialized);
-        for (qsizetype i = 0; i < units; ++i)
-            text[i] = QChar(quint8(bytes[2 + 2 * i]) | (quint16(quint8(bytes[3 + 2 * i])) << 8));
-        return text;
-    }
-    return DecodeEightBitText(bytes);
-}
 
 // ---- Entries ----------------------------------------------------------------
 
@@ -327,7 +301,7 @@ void DocumentFileImport::ReadRichTexts(QList<Entry>& entries)
         CRichEditCtrlEx& edit = *worker.edit;
         QByteArray rtf;
         if (HasSuffix(entry.path, ".txt")) {
-            edit.SetText(DecodeTextFile(bytes));
+            edit.SetText(codepage::DecodeTextFile(bytes));
             edit.StreamOutRtf(&rtf, false, false);
         } else {
             if (!rtf::IsRtf(bytes)) {

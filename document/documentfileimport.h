@@ -29,14 +29,6 @@ struct DocumentImportBatch {
     QList<ImportedDocument> documents;
 };
 
-/// 8-bit text of a file without a byte-order mark: UTF-8 when the bytes are
-/// valid UTF-8, else Windows-1252.
-QString DecodeEightBitText(const QByteArray& bytes);
-
-/// The text of a .txt file: UTF-16 (little-endian) after FF FE, else
-/// DecodeEightBitText.
-QString DecodeTextFile(const QByteArray& bytes);
-
 /// @short Turns files and folders into documents of the project.
 ///
 /// Questions and messages go through the message service: a file whose

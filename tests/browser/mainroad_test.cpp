@@ -6,6 +6,7 @@
 // retrieved segment.
 
 #include "browser/studyframe.h"
+#include "document/textcoding.h"
 #include "store/projectdataengine.h"
 #include "store/topicdatabase.h"
 #include "ui/dragstripwnd.h"
@@ -162,13 +163,7 @@ TEST_F(MainRoad, SwitchingProjectsClearsEveryViewOfTheFirst)
     OpenThroughMenu(pilot);
     ASSERT_EQ(OpenPath(), pilot);
     OpenAnnaActivated();
-    CodingRecord record;
-    record.TextID = anna;
-    record.WordID = honey;
-    record.StartChar = 0;
-    record.FinishChar = 4;
-    record.StartPara = 1;
-    record.FinishPara = 1;
+    CodingRecord record = doctest::TextCoding(anna, honey, 0, 4);
     qint32 action = 0;
     ASSERT_TRUE(document.AddCoding(record, action, OverlapMode::Drop));
     document.RunRetrieval(document.GetRetrievalSettings(), 0);

@@ -13,6 +13,7 @@
 #include "common/screenshots.h"
 #include "platform/footswitch/footswitchreader.h"
 #include "platform/profile/privateprofile.h"
+#include "ui/treeimages.h"
 
 #include <QSlider>
 #include <QVideoWidget>
@@ -309,6 +310,11 @@ TEST_F(VideoWindowTest, ThePictureKeepsSevenPixelsFromEachEdge)
     dialog.resize(300, 200);
     QCoreApplication::processEvents();
     EXPECT_EQ(dialog.VideoWidget()->geometry(), QRect(7, 7, 286, 186));
+    // Its icon is the frame's picture for it.
+    const QPixmap expected = TreeImages::NodeImages().value(MediaIds::VideoIcon);
+    ASSERT_FALSE(dialog.windowIcon().isNull());
+    EXPECT_EQ(dialog.windowIcon().pixmap(expected.size()).toImage().convertToFormat(QImage::Format_ARGB32),
+              expected.toImage().convertToFormat(QImage::Format_ARGB32));
 }
 
 TEST_F(VideoWindowTest, PlacementIsRestoredHiddenOnlyFromTenNumbers)

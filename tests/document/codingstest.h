@@ -9,6 +9,7 @@
 #include "objectstest.h"
 
 #include "common/recordingretrieval.h"
+#include "document/textcoding.h"
 #include "document/documentids.h"
 #include "store/topicdatabase.h"
 
@@ -59,13 +60,7 @@ protected:
     /// A text coding of the range, as the browser hands it over.
     CodingRecord Segment(qint32 code, qint32 start, qint32 finish, qint32 inDocument = 0) const
     {
-        CodingRecord record;
-        record.TextID = inDocument ? inDocument : document;
-        record.WordID = code;
-        record.StartChar = start;
-        record.FinishChar = finish;
-        record.StartPara = 1;
-        record.FinishPara = 1;
+        CodingRecord record = TextCoding(inDocument ? inDocument : document, code, start, finish);
         record.Weight = 50;
         record.Preview = QStringLiteral("preview");
         record.Text = "{\\rtf1 segment}";

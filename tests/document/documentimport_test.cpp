@@ -128,6 +128,9 @@ TEST_F(DocumentImportTest, EachFileBecomesADocumentOfItsKindOrIsReportedAndSkipp
         {"utf8.txt", QByteArray("Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC"), DocumentKind::RichText,
          QStringLiteral("Grüße €")},
         {"ansi.TXT", QByteArray("Gr\xFC\xDF" "e \x80"), DocumentKind::RichText, QStringLiteral("Grüße €")},
+        // The mark is no part of the text.
+        {"marked.txt", QByteArray("\xEF\xBB\xBF" "Gr\xC3\xBC\xC3\x9F" "e"), DocumentKind::RichText,
+         QStringLiteral("Grüße")},
         {"scan.pdf", pdf, DocumentKind::Pdf, {}},
         {"photo.png", png, DocumentKind::Picture, {}},
         {"cut.pdf", pdf.left(pdf.size() / 2), -1, {}},
@@ -174,7 +177,7 @@ TEST_F(DocumentImportTest, EachFileBecomesADocumentOfItsKindOrIsReportedAndSkipp
         EXPECT_TRUE(shown[i].contains(refused[i])) << shown[i].toStdString();
     // The documents are announced in the order of the files, once written.
     const Calls calls = log.Take();
-    ASSERT_EQ(calls.size(), 6u);
+    ASSERT_EQ(calls.size(), 7u);
     EXPECT_EQ(calls.front(), "pane.OnObjectAdded(" + N(TopicId::Documents) + "," + N(ids[0]) + ",-1," +
                                  N(TopicId::DocumentGroups) + "," + N(group) + ",0)");
     EXPECT_EQ(Snapshot(Source(QString())), before);
@@ -208,12 +211,13 @@ TEST_F(DocumentImportTest, AFolderBecomesAGroupOfItsAcceptedFiles)
     EXPECT_TRUE(Refusals().isEmpty());
 }
 
-TEST_F(DocumentImportTest, WordFilesAreConvertedOutsideTheirFolder)
+TEST_F(DocumentImportTest, WordFilesAreConvertedOutsideTheirFolderOrReported)
 {
     if (FindOfficeProgram().isEmpty())
         GTEST_SKIP() << "LibreOffice is not installed";
-    // A Word file made by LibreOffice, named in capitals, and an .rtf of the
-    // same name beside it that a conversion there would overwrite.
+    // A Word file made by LibreOffice, named in capitals, an .rtf of the
+    // same name beside it that a conversion there would overwrite, and a
+    // broken Word file, reported and skipped.
     testutil::TempDir work;
     const QString rtfSource = work.file(QStringLiteral("memo.rtf"));
     ASSERT_TRUE(testutil::WriteFile(rtfSource, RtfOf({QStringLiteral("From Word")})));
@@ -222,18 +226,26 @@ TEST_F(DocumentImportTest, WordFilesAreConvertedOutsideTheirFolder)
     ASSERT_EQ(ConvertWithOffice(rtfSource, QStringLiteral("docx:MS Word 2007 XML"), work.path(), made, error),
               OfficeConvertResult::Converted)
         << error.toStdString();
-    const QString word = Write(QStringLiteral("memo.DOCX"), testutil::ReadFile(made));
+    const QByteArray docx = testutil::ReadFile(made);
+    const QString word = Write(QStringLiteral("memo.DOCX"), docx);
     const QString beside = Write(QStringLiteral("memo.rtf"), RtfOf({QStringLiteral("Beside")}));
+    // A Word file cut in half: LibreOffice cannot load it.
+    const QString broken = Write(QStringLiteral("cut.docx"), docx.left(docx.size() / 2));
     const QMap<QString, QByteArray> before = Snapshot(Source(QString()));
 
-    const QList<qint32> ids = Import(0, {word, beside});
-    ASSERT_EQ(ids.size(), 2);
+    const QList<qint32> ids = Import(0, {word, beside, broken});
+    ASSERT_EQ(ids.size(), 3);
     ASSERT_NE(ids[0], 0);
     EXPECT_EQ(TextOf(ids[0]).trimmed(), QStringLiteral("From Word"));
     EXPECT_EQ(Value(TopicId::Documents, ids[0], DocumentField::Name), QStringLiteral("memo"));
     ASSERT_NE(ids[1], 0);
     EXPECT_EQ(TextOf(ids[1]), QStringLiteral("Beside"));
-    EXPECT_TRUE(Refusals().isEmpty());
+    EXPECT_EQ(ids[2], 0);
+    const QStringList shown = Refusals();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].contains(broken)) << shown[0].toStdString();
+    EXPECT_TRUE(shown[0].contains(LoadString(ImportText::NotConverted))) << shown[0].toStdString();
+    EXPECT_EQ(db().GetRowCount(TopicId::Documents), 2);
     EXPECT_EQ(Snapshot(Source(QString())), before);
 }
 
@@ -367,20 +379,3 @@ TEST_F(DocumentImportTest, AFailedWriteLeavesProjectAndPanesAsTheyWere)
         });
 }
 
-TEST(DocumentImportText, DecodesByMarkerThenUtf8ThenWindows1252)
-{
-    const struct {
-        const char* name;
-        QByteArray bytes;
-        QString text;
-    } cases[] = {
-        {"UTF-16 after FF FE", QByteArray("\xFF\xFE" "A\0\xE4\0", 6), QStringLiteral("Aä")},
-        {"a trailing odd byte is dropped", QByteArray("\xFF\xFE" "A\0B", 5), QStringLiteral("A")},
-        {"valid UTF-8", QByteArray("\xC3\xA4\xE2\x82\xAC"), QStringLiteral("ä€")},
-        {"invalid UTF-8 is Windows-1252", QByteArray("\xE4\x41\x80"), QStringLiteral("äA€")},
-        {"a cut UTF-8 sequence is Windows-1252", QByteArray("ab\xC3"), QStringLiteral("abÃ")},
-        {"empty", QByteArray(), QString()},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(DecodeTextFile(c.bytes), c.text) << c.name;
-}

@@ -79,11 +79,7 @@ TEST(ImageExport, PdfAreaAsPngShowsThePageArea)
     EXPECT_TRUE(IsWhite(half.pixel(int(5 * f), halfHeight / 2)));
 }
 
-// Off for now: run alone under LeakSanitizer, the leak checker's tracer
-// crashes at exit (after the test passed) since the media back end joined
-// the core library; the same assertions pass when run with the other
-// image-export tests.
-TEST(ImageExport, DISABLED_SavedAreaIsTheTemporaryJpeg)
+TEST(ImageExport, SavedAreaIsTheTemporaryJpeg)
 {
     int maxHeight = 40, maxWidth = 0;
     ASSERT_TRUE(CopyPdfAreaAsImage(BarPdf(), 1, 100, 200, 200, 150, maxHeight, maxWidth, true));

@@ -92,8 +92,7 @@ TEST_F(ExternalFilesList, RowsShowNameReferenceSizeAndState)
     EXPECT_FALSE(dialog.isVisible());
 }
 
-// Enabled once its reference picture is recorded and looked at.
-TEST_F(ExternalFilesList, DISABLED_LooksAsRecorded)
+TEST_F(ExternalFilesList, LooksAsRecorded)
 {
     ExternalFilesDlg dialog;
     dialog.m_records = Records();

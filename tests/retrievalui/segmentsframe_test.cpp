@@ -8,6 +8,7 @@
 #include "app/appids.h"
 #include "app/mainframe.h"
 #include "document/documentids.h"
+#include "document/textcoding.h"
 #include "foundation/options.h"
 #include "foundation/optionsrecord.h"
 #include "foundation/programpaths.h"
@@ -116,13 +117,7 @@ TEST_F(SegmentsInTheFrame, ACodingAddedAppearsInThePane)
     EXPECT_EQ(Shown(), QList<qint32>{c4});
     // The browser's selection "text" of D2, coded with Anger, as the frame
     // adds it and reruns the retrieval.
-    CodingRecord record;
-    record.TextID = d2;
-    record.WordID = anger;
-    record.StartChar = 15;
-    record.FinishChar = 19;
-    record.StartPara = 1;
-    record.FinishPara = 1;
+    CodingRecord record = doctest::TextCoding(d2, anger, 15, 19);
     record.Weight = 30;
     qint32 action = 0;
     ASSERT_TRUE(doc.AddCoding(record, action, OverlapMode::Drop));
