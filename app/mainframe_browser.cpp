@@ -9,6 +9,7 @@
 #include "app/retrievalrequests.h"
 #include "browser/browserids.h"
 #include "browser/codetoolbardlg.h"
+#include "browser/pdfviewerwnd.h"
 #include "browser/textcoderwindow.h"
 #include "document/codingrecord.h"
 #include "document/documentids.h"
@@ -35,14 +36,19 @@
 #include "ui/titleeditpopup.h"
 
 #include <QComboBox>
+#include <QCursor>
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QLabel>
+#include <QStatusBar>
 #include <QUrl>
 
 namespace {
 
 constexpr qint32 kFromDocumentView = 0x200;
 constexpr int kParagraphPopupCaption = 57707;
+constexpr int kPagePopupCaption = 102079;
+constexpr int kPagePane = 30017;
 constexpr int kPreviewLength = 63;
 constexpr int kCodingsMade = 57747;        ///< "%1 codings made"
 constexpr int kNoQuickCode = 57744;
@@ -87,10 +93,27 @@ void CMainFrame::BuildBrowser()
     m_browser->setWindowTitle(LoadString(AppText::DocumentBrowser));
     m_browser->SetControlId(PaneControlId::DocumentBrowser);
     m_browser->SetOwner(this);
+    m_browser->SetViewerFactory(MakeDocumentViewer);
     SetBrowser(m_browser);
     connect(m_browser, &TextCoderWindow::FollowLinkRequested, this,
             [this](qint32 link, bool external) { OpenLinkTarget(link, external); }, Qt::QueuedConnection);
     connect(m_browser, &TextCoderWindow::CommitRequested, this, [this] { CommitBrowserEdits(); });
+    connect(m_browser, &TextCoderWindow::ViewerPageChanged, this, [this](int page) {
+        const IDocumentViewer* viewer = m_browser->Viewer();
+        StatusPane(kPagePane)->setText(QStringLiteral("%1 / %2").arg(page).arg(viewer ? viewer->GetPageCount() : 1));
+    });
+    connect(this, &CMainFrame::StatusPaneDoubleClicked, this, [this](int pane, int) {
+        IDocumentViewer* viewer = m_browser ? m_browser->Viewer() : nullptr;
+        if (pane != kPagePane || !viewer)
+            return;
+        const QPoint above = statusBar()->mapToGlobal(QPoint(0, 0));
+        CTitleEditPopup popup({this, QCursor::pos().x(), above.y() - 3, 0, LoadString(kPagePopupCaption)});
+        popup.SetValue(1);
+        if (popup.exec() != QDialog::Accepted)
+            return;
+        // An entry outside the document goes to its first or last page.
+        viewer->ShowPage(std::clamp(int(popup.Value()), 1, std::max(1, viewer->GetPageCount())) - 1);
+    });
     connect(m_browser, &TextCoderWindow::CaptionCommandForOwner, this, [this](int id) { m_commands.Execute(id); });
     SetRequestHandler(RequestCode::OpenItem,
                       [this](NotifyHead& record) { OnRequestOpenItem(static_cast<IdListNotifyInfo&>(record)); });
@@ -412,16 +435,8 @@ void CMainFrame::CodeAllSelectionRanges(qint32 code, bool commitEdits)
 
 void CMainFrame::OnCodeSelectionWith(qint32 code)
 {
-    if (!GetDocument() || code <= 0)
-        return;
-    const WaitCursor wait;
-    qint32 action = 0;
-    bool belongs = false;
-    if (!CodeBrowserSelection(code, 0, true, action, belongs))
-        return;
-    m_quickCodes.AddCode(code);
-    if (belongs)
-        m_retrievalRequests->RerunRetrieval();
+    // A selection over pages codes each of its pages.
+    CodeAllSelectionRanges(code, true);
 }
 
 void CMainFrame::OnCodeInVivo()
