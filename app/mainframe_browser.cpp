@@ -10,6 +10,7 @@
 #include "browser/browserids.h"
 #include "browser/codetoolbardlg.h"
 #include "browser/tablewnd.h"
+#include "browser/pdfviewerwnd.h"
 #include "browser/textcoderwindow.h"
 #include "document/codingrecord.h"
 #include "document/documentids.h"
@@ -36,14 +37,19 @@
 #include "ui/titleeditpopup.h"
 
 #include <QComboBox>
+#include <QCursor>
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QLabel>
+#include <QStatusBar>
 #include <QUrl>
 
 namespace {
 
 constexpr qint32 kFromDocumentView = 0x200;
 constexpr int kParagraphPopupCaption = 57707;
+constexpr int kPagePopupCaption = 102079;
+constexpr int kPagePane = 30017;
 constexpr int kPreviewLength = 63;
 constexpr int kCodingsMade = 57747;        ///< "%1 codings made"
 constexpr int kNoQuickCode = 57744;
@@ -91,12 +97,28 @@ void CMainFrame::BuildBrowser()
     m_browser->SetViewerFactory([](qint32 kind, QWidget* parent) -> std::unique_ptr<IDocumentViewer> {
         if (kind == TextCoderWindow::Table)
             return std::make_unique<CTableWnd>(parent);
-        return nullptr;
+        return MakeDocumentViewer(kind, parent);
     });
     SetBrowser(m_browser);
     connect(m_browser, &TextCoderWindow::FollowLinkRequested, this,
             [this](qint32 link, bool external) { OpenLinkTarget(link, external); }, Qt::QueuedConnection);
     connect(m_browser, &TextCoderWindow::CommitRequested, this, [this] { CommitBrowserEdits(); });
+    connect(m_browser, &TextCoderWindow::ViewerPageChanged, this, [this](int page) {
+        const IDocumentViewer* viewer = m_browser->Viewer();
+        StatusPane(kPagePane)->setText(QStringLiteral("%1 / %2").arg(page).arg(viewer ? viewer->GetPageCount() : 1));
+    });
+    connect(this, &CMainFrame::StatusPaneDoubleClicked, this, [this](int pane, int) {
+        IDocumentViewer* viewer = m_browser ? m_browser->Viewer() : nullptr;
+        if (pane != kPagePane || !viewer)
+            return;
+        const QPoint above = statusBar()->mapToGlobal(QPoint(0, 0));
+        CTitleEditPopup popup({this, QCursor::pos().x(), above.y() - 3, 0, LoadString(kPagePopupCaption)});
+        popup.SetValue(1);
+        if (popup.exec() != QDialog::Accepted)
+            return;
+        // An entry outside the document goes to its first or last page.
+        viewer->ShowPage(std::clamp(int(popup.Value()), 1, std::max(1, viewer->GetPageCount())) - 1);
+    });
     connect(m_browser, &TextCoderWindow::CaptionCommandForOwner, this, [this](int id) { m_commands.Execute(id); });
     SetRequestHandler(RequestCode::OpenItem,
                       [this](NotifyHead& record) { OnRequestOpenItem(static_cast<IdListNotifyInfo&>(record)); });

@@ -566,6 +566,8 @@ void TextCoderWindow::SwitchChildren(qint32 kind)
         m_viewer.reset();
         if (m_viewerFactory)
             m_viewer = m_viewerFactory(kind, this);
+        if (m_viewer)
+            m_viewer->SetHost(this);
         m_viewerKind = kind;
         if (kind == Table)
             ConnectTableView();

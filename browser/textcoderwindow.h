@@ -59,7 +59,8 @@ class TextCoderWindow : public QWidget,
                         public IPaneCaption,
                         public RichViewOwner,
                         public IFrameBrowser,
-                        public IContextSearchPane {
+                        public IContextSearchPane,
+                        public IDocumentViewerHost {
     Q_OBJECT
 public:
     /// Document kinds (DocType); NoDocument while nothing is shown.
@@ -92,6 +93,12 @@ public:
     // ---- Requests of the views, passed on to the owner ------------------------
     void Request(NotifyHead& record) override;
     QString ProjectIdentity() const override;
+    // IDocumentViewerHost
+    void OnViewerNotice(int notice, qint32 value) override;
+    void OnViewerScrolled() override;
+    QString ViewerProjectIdentity() const override { return ProjectIdentity(); }
+    /// The viewer of the PDF or picture shown; null for other kinds.
+    IDocumentViewer* Viewer() const { return m_kind == Pdf || m_kind == Picture ? m_viewer.get() : nullptr; }
     void TextScrolled() override;
     void TextChanged(bool deleteKey) override;
     void SelectionChanged() override;
@@ -146,6 +153,8 @@ public:
     bool UpdateStripeLines();
     void LayoutStripeLanes();
     void PositionStripes();
+    /// PDF and picture: the stripes beside the viewer's pages in view.
+    void PositionViewerStripes(const IDocumentViewer& viewer);
     void UpdateStripeParagraphs();
     void UpdateMarginLayers(bool withParagraphs);
     void RedrawCodingStripes();
@@ -341,6 +350,8 @@ signals:
     /// Follow a link: its id and whether its target is external; (0, true)
     /// for the address found in the text (PendingLinkText).
     void FollowLinkRequested(qint32 linkId, bool external);
+    /// The viewer shows another page (from 1) at the top.
+    void ViewerPageChanged(int page);
     /// The shown document or its page changed (the frame's page indicator).
     void PageChanged();
     /// The text is being edited and the project needs it stored now: the
@@ -407,6 +418,12 @@ private:
     bool LayoutMemos();
     void LayoutMemoPositions();
     void UpdateLinkEffects();
+    /// PDF and picture: the links as areas over the viewer's pages.
+    void UpdateViewerLinks(bool clear);
+    void RelayoutViewer();
+    /// Every hit of the text in the page texts, as positions on their pages
+    /// with each hit's page (from 1) in `hitPages`.
+    static QList<qint32> FindPageHits(const QStringList& pages, const QString& searched, QList<qint32>& hitPages);
     void LayoutTimeMarks();
     void OnLinkClicked(const QString& target);
     /// The mouse rests over the text: the tip of the link item or address
@@ -490,6 +507,7 @@ private:
     int m_laneCount = 0;
     qint32 m_hotCoding = 0;
     ContextSearchHits m_hits;
+    QList<qint32> m_hitPages;  ///< PDF: the page (from 1) of each hit
     qint32 m_dropKeys = 0;  // ModifierKey bits of the drag event being handled
     bool m_tableEdited = false;       // a cell changed since the last commit
     QList<TableHit> m_tableHits;      // the context search's hits in the table

@@ -82,6 +82,8 @@ void TextCoderWindow::ZoomIn()
         m_text->ZoomIn();
     else if (TableView())
         TableView()->ZoomIn();
+    else if (IDocumentViewer* viewer = Viewer())
+        viewer->ZoomIn();
 }
 
 void TextCoderWindow::ZoomOut()
@@ -90,6 +92,8 @@ void TextCoderWindow::ZoomOut()
         m_text->ZoomOut();
     else if (TableView())
         TableView()->ZoomOut();
+    else if (IDocumentViewer* viewer = Viewer())
+        viewer->ZoomOut();
 }
 
 void TextCoderWindow::ZoomReset()
@@ -98,9 +102,29 @@ void TextCoderWindow::ZoomReset()
         m_text->ZoomReset();
     else if (TableView())
         TableView()->ZoomReset();
+    else if (IDocumentViewer* viewer = Viewer())
+        viewer->ZoomReset();
 }
 
 // ---- Context search ---------------------------------------------------------------
+
+QList<qint32> TextCoderWindow::FindPageHits(const QStringList& pages, const QString& searched, QList<qint32>& hitPages)
+{
+    QList<qint32> positions;
+    hitPages.clear();
+    if (searched.isEmpty())
+        return positions;
+    // Both sides lower-cased: the search is without regard to case.
+    const QString wanted = searched.toLower();
+    for (qsizetype page = 0; page < pages.size(); ++page) {
+        const QString text = pages[page].toLower();
+        for (qsizetype at = text.indexOf(wanted); at >= 0; at = text.indexOf(wanted, at + wanted.size())) {
+            positions.append(qint32(at));
+            hitPages.append(qint32(page + 1));
+        }
+    }
+    return positions;
+}
 
 bool TextCoderWindow::OnContextSearch(ContextSearchRequest& request)
 {
@@ -109,8 +133,12 @@ bool TextCoderWindow::OnContextSearch(ContextSearchRequest& request)
     switch (request.code) {
     case ContextSearchCode::Reset: m_hits.Reset(); break;
     case ContextSearchCode::Search:
+        m_hitPages.clear();
         if (m_kind == RichText)
             m_hits.SetHits(FindContextHits(*m_text, request.text), qint32(request.text.size()));
+        else if (m_kind == Pdf && Viewer())
+            m_hits.SetHits(FindPageHits(Viewer()->GetPageTexts(), request.text, m_hitPages),
+                           qint32(request.text.size()));
         else
             m_hits.Reset();
         break;
@@ -121,7 +149,9 @@ bool TextCoderWindow::OnContextSearch(ContextSearchRequest& request)
     // A closed bar leaves the selection where the user put it.
     if (request.code != ContextSearchCode::Reset) {
         const int position = std::max(0, m_hits.CurrentPosition());
-        SelectSegment(position, position + (m_hits.IsEmpty() ? 0 : m_hits.Length()), 1, 0, 0, 1);
+        const int page = m_hits.IsEmpty() || m_hitPages.isEmpty() ? 1 : m_hitPages.value(m_hits.CurrentIndex(), 1);
+        if (m_kind != Pdf || !m_hits.IsEmpty())
+            SelectSegment(position, position + (m_hits.IsEmpty() ? 0 : m_hits.Length()), page, 0, 0, 1);
     }
     m_hits.Answer(request);
     return true;

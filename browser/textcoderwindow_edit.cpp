@@ -13,6 +13,8 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextFrame>
+
+#include <limits>
 #include <QTextTable>
 
 #include <algorithm>
@@ -392,6 +394,14 @@ void TextCoderWindow::GetSelectionCoverage(qint32& length, double& percent, int 
         if (total > 0)
             percent = double(length) / total * 100.0;
         return;
+    } else if (IDocumentViewer* viewer = Viewer()) {
+        double whole = 0;
+        double part = 0;
+        viewer->GetSelectionCoverage(index, whole, part);
+        length = qint32(std::min(part, double(std::numeric_limits<qint32>::max())));
+        if (whole > 0)
+            percent = part / whole * 100.0;
+        return;
     }
     if (m_kind != RichText || index > 0)
         return;
@@ -406,10 +416,10 @@ void TextCoderWindow::GetSelectionCoverage(qint32& length, double& percent, int 
 
 void TextCoderWindow::SelectSegment(int start, int end, int page, int x1, int x2, int isText)
 {
-    Q_UNUSED(page);
-    Q_UNUSED(x1);
-    Q_UNUSED(x2);
-    Q_UNUSED(isText);
+    if (IDocumentViewer* viewer = Viewer()) {
+        viewer->SetSelection(page, x1, start, x2, end, isText != 0);
+        return;
+    }
     if (m_kind != RichText)
         return;
     // From the end back to the start, so the view scrolls to the start.

@@ -216,6 +216,7 @@ void TextCoderWindow::UpdateLinkEffects()
             m_linkSelections.append(selection);
         }
     }
+    UpdateViewerLinks(true);
     ColourCodedText();
 }
 

@@ -266,10 +266,53 @@ void TextCoderWindow::PositionStripes()
         ResolveStripeLabels(m_stripes, BrowserLayout::LabelHeight);
     } else if (m_kind == Table) {
         PositionTableStripes();
+    } else if (IDocumentViewer* viewer = Viewer(); viewer && !m_stripes.isEmpty()) {
+        PositionViewerStripes(*viewer);
+        ResolveStripeLabels(m_stripes, BrowserLayout::LabelHeight);
     }
     SyncStripeRecords();
     m_stripeMargin->update();
     ColourCodedText();
+}
+
+void TextCoderWindow::PositionViewerStripes(const IDocumentViewer& viewer)
+{
+    int firstPage = 0;
+    int lastPage = -1;
+    viewer.GetVisiblePages(firstPage, lastPage);
+    for (StripeItem& stripe : m_stripes) {
+        if (!stripe.Live() || !stripe.visible)
+            continue;
+        const CodingRecord& row = stripe.row;
+        const int page = row.Page - 1;
+        int top = 0;
+        int bottom = 0;
+        if (m_kind == Picture) {
+            top = viewer.PageToView(0, row.StartChar, 0).y();
+            bottom = viewer.PageToView(0, row.FinishChar, 0).y();
+        } else if (page < firstPage || page > lastPage) {
+            // Stripes show only beside the pages in view.
+            continue;
+        } else if (row.IsText) {
+            const QRect first = viewer.GetCharRect(row.StartChar, true, page);
+            const QRect last = viewer.GetCharRect(std::max(row.StartChar, row.FinishChar - 1), true, page);
+            if (first.isEmpty() && last.isEmpty())
+                continue;
+            top = std::min(first.top(), last.top());
+            bottom = std::max(first.bottom(), last.bottom());
+        } else {
+            top = viewer.PageToView(row.PosX1, row.FinishChar, page).y();
+            bottom = viewer.PageToView(row.PosX2, row.StartChar, page).y();
+        }
+        if (top > bottom)
+            std::swap(top, bottom);
+        stripe.top = top;
+        stripe.bottom = bottom;
+        // The next lane layout sees the stripes where they are drawn.
+        stripe.firstLine = top;
+        stripe.lastLine = bottom;
+        stripe.labelY = stripe.labelRow * BrowserLayout::LabelHeight + (bottom - top) / 2 + top - 7;
+    }
 }
 
 void TextCoderWindow::UpdateStripeParagraphs()

@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QPdfBookmarkModel>
+#include <QPdfDocumentRenderOptions>
 #include <QPdfSelection>
 
 #include <functional>
@@ -66,6 +67,21 @@ void PdfEngine::RenderPage(QPainter& painter, int page, const QRect& device)
     const QImage image = RenderPage(page, device.size());
     if (!image.isNull())
         painter.drawImage(device.topLeft(), image);
+}
+
+QImage PdfEngine::RenderPagePart(int page, QSize pageSize, const QRect& clip)
+{
+    const QRect part = clip & QRect(QPoint(0, 0), pageSize);
+    if (page < 0 || page >= PageCount() || part.isEmpty())
+        return QImage();
+    QPdfDocumentRenderOptions options;
+    options.setScaledSize(pageSize);
+    options.setScaledClipRect(part);
+    QImage image(part.size(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.drawImage(QPoint(0, 0), m_pdf->Document().render(page, part.size(), options));
+    return image;
 }
 
 QPoint PdfEngine::PageToDevice(int page, const QRect& device, QPointF pagePoint) const

@@ -76,6 +76,10 @@ public:
     QImage RenderPage(int page, QSize size);
     /// Draws the page into the device rectangle of the painter.
     void RenderPage(QPainter& painter, int page, const QRect& device);
+    /// Only the part `clip` (in pixels of the page drawn at `pageSize`) of
+    /// the page, on white: at high zoom the page is far larger than what is
+    /// seen of it. A null image for a missing page or empty clip.
+    QImage RenderPagePart(int page, QSize pageSize, const QRect& clip);
 
     /// The device pixel of a page point, the page drawn into `device`.
     QPoint PageToDevice(int page, const QRect& device, QPointF pagePoint) const;
