@@ -18,6 +18,7 @@
 #include "foundation/options.h"
 #include "foundation/stringstore.h"
 #include "store/fieldvalue.h"
+#include "store/projectdataengine.h"
 #include "store/rowbuffer.h"
 #include "store/storeids.h"
 #include "store/topicdatabase.h"
