@@ -7,18 +7,9 @@
 #include <QLabel>
 #include <QMouseEvent>
 
-namespace {
-
-QString Key(int textId, const char* fallback)
-{
-    return QStringLiteral("@STR%1|%2").arg(textId).arg(QLatin1String(fallback));
-}
-
-}  // namespace
-
 CAboutDlg::CAboutDlg(QWidget* parent) : CPlainDlgBase(kTemplateId, parent)
 {
-    setWindowTitle(Key(AppText::AboutProgramName, "KORVAN10"));
+    setWindowTitle(TextKey(AppText::AboutProgramName, "KORVAN10"));
     auto* layout = new QGridLayout(this);
     layout->setContentsMargins(16, 16, 16, 16);
     const auto add = [this, layout](int id, const QString& text, int row) {
@@ -30,14 +21,14 @@ CAboutDlg::CAboutDlg(QWidget* parent) : CPlainDlgBase(kTemplateId, parent)
     };
     QFont bold = font();
     bold.setBold(true);
-    add(kProgramNameId, Key(AppText::AboutProgramName, "KORVAN10"), 0)->setFont(bold);
-    add(kDescriptionId, Key(AppText::AboutDescription, "Qualitative and mixed-methods analysis"), 1);
-    add(kRightsId, Key(AppText::AboutRights, "All rights reserved."), 2);
-    add(kCreditsId, Key(AppText::AboutCredits, "Built with Qt and SQLite."), 3);
-    add(kPdfCreditId, Key(AppText::AboutPdfCredit, "PDF pages are shown by Qt PDF."), 4);
-    add(kSupportId, Key(AppText::AboutSupport, "Support"), 5);
-    add(kWebsiteId, Key(AppText::AboutWebsite, "Website"), 6);
-    add(kMailId, Key(AppText::AboutMail, "E-mail"), 7);
+    add(kProgramNameId, TextKey(AppText::AboutProgramName, "KORVAN10"), 0)->setFont(bold);
+    add(kDescriptionId, TextKey(AppText::AboutDescription, "Qualitative and mixed-methods analysis"), 1);
+    add(kRightsId, TextKey(AppText::AboutRights, "All rights reserved."), 2);
+    add(kCreditsId, TextKey(AppText::AboutCredits, "Built with Qt and SQLite."), 3);
+    add(kPdfCreditId, TextKey(AppText::AboutPdfCredit, "PDF pages are shown by Qt PDF."), 4);
+    add(kSupportId, TextKey(AppText::AboutSupport, "Support"), 5);
+    add(kWebsiteId, TextKey(AppText::AboutWebsite, "Website"), 6);
+    add(kMailId, TextKey(AppText::AboutMail, "E-mail"), 7);
 }
 
 bool CAboutDlg::OnInitDialog()

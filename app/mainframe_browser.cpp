@@ -18,6 +18,7 @@
 #include "document/objectlistregistry.h"
 #include "foundation/externalfiles.h"
 #include "foundation/ids.h"
+#include "foundation/linktarget.h"
 #include "foundation/messageservice.h"
 #include "foundation/options.h"
 #include "foundation/richtexthelpers.h"

@@ -24,11 +24,6 @@ constexpr int kPictureIconSize = 32;
 /// A user name made from the account name keeps at most this many characters.
 constexpr int kAccountNameLength = 20;
 
-QString Key(int textId, const char* fallback)
-{
-    return QStringLiteral("@STR%1|%2").arg(textId).arg(QLatin1String(fallback));
-}
-
 // The two pictures beside the choices: a new file above, an opened folder
 // at half the window's height.
 QPixmap ChoicePicture(const QSize& size, QStyle* style)
@@ -56,18 +51,18 @@ CStartDlg::CStartDlg(QWidget* parent)
     m_strTitle = release < 0 ? title : title.left(release);
 
     SetControlId(m_header, kHeaderGroupId);
-    m_header->setTitle(Key(AppText::StartUserGroup, "User"));
+    m_header->setTitle(TextKey(AppText::StartUserGroup, "User"));
     SetControlId(m_choices, kChoiceGroupId);
-    m_choices->setTitle(Key(AppText::StartProjectGroup, "Project"));
+    m_choices->setTitle(TextKey(AppText::StartProjectGroup, "Project"));
     SetControlId(m_user, kUserId);
     m_user->setEditable(true);
     SetControlId(m_removeUser, kRemoveUserId);
     m_removeUser->setIcon(style()->standardIcon(QStyle::SP_DialogDiscardButton));
     m_removeUser->setToolTip(LoadString(AppText::StartRemoveUser));
     SetControlId(m_new, kNewProjectId);
-    m_new->setText(Key(AppText::StartNewProject, "Create a new project"));
+    m_new->setText(TextKey(AppText::StartNewProject, "Create a new project"));
     SetControlId(m_open, kOpenProjectId);
-    m_open->setText(Key(AppText::StartOpenProject, "Open a project"));
+    m_open->setText(TextKey(AppText::StartOpenProject, "Open a project"));
     SetControlId(m_picture, kPictureId);
     SetControlId(m_projects, kProjectListId);
     m_projects->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -111,6 +111,3 @@ bool LinkRowFromRow(RowBuffer& row, LinkRow& link);
 /// The kind of a link: geo when its external target names a ".kml" file.
 qint32 LinkTypeOf(const LinkRow& link);
 
-/// The stored target of an external link (UTF-16 text in the blob, or
-/// 8-bit text written by older versions).
-QString LinkTargetText(const QByteArray& text);

@@ -25,7 +25,7 @@ CodeToolBarDlg::CodeToolBarDlg(QList<qint32>& codes, RequestOwner* owner, QWidge
     setWindowFlag(Qt::Tool);
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(false);
-    setWindowTitle(QStringLiteral("@STR%1|Codes").arg(BrowserText::CodeToolCaption));
+    setWindowTitle(TextKey(BrowserText::CodeToolCaption, "Codes"));
     m_strSection = QStringLiteral("CodeToolBar");
     m_list = new CColourCheckList(this);
     SetControlId(m_list, kListId);

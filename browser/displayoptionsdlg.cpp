@@ -29,11 +29,6 @@ constexpr int UntickAll = 5790;
 constexpr int Help = 102059;
 }  // namespace OptionsText
 
-QString Key(int textId, const char* fallback)
-{
-    return QStringLiteral("@STR%1|%2").arg(textId).arg(QLatin1String(fallback));
-}
-
 }  // namespace
 
 DisplayOptionsDlg221::DisplayOptionsDlg221(TextCoderWindow* browser, QWidget* parent)
@@ -60,7 +55,7 @@ DisplayOptionsDlg221::DisplayOptionsDlg221(TextCoderWindow* browser, QWidget* pa
     layout->setContentsMargins(6, 6, 6, 6);
     layout->setSpacing(4);
     for (int i = 0; i < 5; ++i) {
-        m_flags[i] = new QCheckBox(Key(flags[i].textId, flags[i].fallback), this);
+        m_flags[i] = new QCheckBox(TextKey(flags[i].textId, flags[i].fallback), this);
         SetControlId(m_flags[i], flags[i].id);
         layout->addWidget(m_flags[i]);
         if (flags[i].id == kOneCoderId) {
@@ -77,10 +72,10 @@ DisplayOptionsDlg221::DisplayOptionsDlg221(TextCoderWindow* browser, QWidget* pa
     auto* tickAll = MakeIconButton(this, kTickAllId, QStyle::SP_DialogApplyButton, OptionsText::TickAll);
     auto* untickAll = MakeIconButton(this, kUntickAllId, QStyle::SP_DialogResetButton, OptionsText::UntickAll);
     auto* help = MakeIconButton(this, kHelpId, QStyle::SP_DialogHelpButton, OptionsText::Help);
-    auto* ok = new QPushButton(Key(OptionsText::Ok, "OK"), this);
+    auto* ok = new QPushButton(TextKey(OptionsText::Ok, "OK"), this);
     SetControlId(ok, kOkId);
     ok->setDefault(true);
-    auto* cancel = new QPushButton(Key(OptionsText::Cancel, "Cancel"), this);
+    auto* cancel = new QPushButton(TextKey(OptionsText::Cancel, "Cancel"), this);
     SetControlId(cancel, kCancelId);
     cancel->setAutoDefault(false);
     auto* buttons = new QHBoxLayout;

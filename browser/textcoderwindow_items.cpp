@@ -4,6 +4,7 @@
 
 #include "foundation/externalfiles.h"
 #include "foundation/kmlreader.h"
+#include "foundation/linktarget.h"
 #include "foundation/stringstore.h"
 #include "store/storeids.h"
 #include "ui/sidecolumng.h"

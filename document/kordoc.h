@@ -1380,7 +1380,3 @@ private:
     // of the operations; const in const operations.
     std::experimental::propagate_const<std::unique_ptr<CKorDocPrivate>> d;
 };
-
-/// Lower-cases the text when asked (one UTF-16 unit at a time, so positions
-/// stay), turns every word separator into a blank and appends one blank.
-void RemoveSeparators(QString& text, bool lower);

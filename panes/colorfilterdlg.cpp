@@ -23,16 +23,11 @@ constexpr int UntickAll = 5790;
 constexpr int Help = 102059;
 }  // namespace FilterText
 
-QString Key(int textId, const char* fallback)
-{
-    return QStringLiteral("@STR%1|%2").arg(textId).arg(QLatin1String(fallback));
-}
-
 }  // namespace
 
 ColorFilterDlg::ColorFilterDlg(QWidget* parent) : CResizableDlgBase(kTemplateId, parent)
 {
-    setWindowTitle(Key(FilterText::Caption, "Colour filter"));
+    setWindowTitle(TextKey(FilterText::Caption, "Colour filter"));
     m_strSection = QStringLiteral("ColorFilter");
     m_list = new CColourTickList(this);
     SetControlId(m_list, kListId);
@@ -40,10 +35,10 @@ ColorFilterDlg::ColorFilterDlg(QWidget* parent) : CResizableDlgBase(kTemplateId,
     m_tickAll = MakeIconButton(this, kTickAllId, QStyle::SP_DialogApplyButton, FilterText::TickAll);
     m_untickAll = MakeIconButton(this, kUntickAllId, QStyle::SP_DialogResetButton, FilterText::UntickAll);
     m_help = MakeIconButton(this, kHelpId, QStyle::SP_DialogHelpButton, FilterText::Help);
-    auto* ok = new QPushButton(Key(FilterText::Ok, "OK"), this);
+    auto* ok = new QPushButton(TextKey(FilterText::Ok, "OK"), this);
     SetControlId(ok, kOkId);
     ok->setDefault(true);
-    auto* cancel = new QPushButton(Key(FilterText::Cancel, "Cancel"), this);
+    auto* cancel = new QPushButton(TextKey(FilterText::Cancel, "Cancel"), this);
     SetControlId(cancel, kCancelId);
     cancel->setAutoDefault(false);
     auto* buttons = new QHBoxLayout;

@@ -33,16 +33,11 @@ constexpr int kMargin = 8;
 /// A narrow list still shows a little of the first two columns.
 constexpr int kMinColumnWidth = 20;
 
-QString Key(int textId, const char* fallback)
-{
-    return QStringLiteral("@STR%1|%2").arg(textId).arg(QLatin1String(fallback));
-}
-
 }  // namespace
 
 ExternalFilesDlg::ExternalFilesDlg(QWidget* parent) : CResizableDlgBase(kTemplateId, parent)
 {
-    setWindowTitle(Key(ExternalsText::Caption, "External files"));
+    setWindowTitle(TextKey(ExternalsText::Caption, "External files"));
     m_strSection = QStringLiteral("ExternalFiles");
     m_list = new QTreeWidget(this);
     SetControlId(m_list, kListId);
@@ -58,7 +53,7 @@ ExternalFilesDlg::ExternalFilesDlg(QWidget* parent) : CResizableDlgBase(kTemplat
     m_list->header()->setStretchLastSection(false);
 
     m_help = MakeIconButton(this, kHelpId, QStyle::SP_DialogHelpButton, ExternalsText::Help);
-    auto* close = new QPushButton(Key(ExternalsText::Close, "Close"), this);
+    auto* close = new QPushButton(TextKey(ExternalsText::Close, "Close"), this);
     SetControlId(close, kCloseId);
     close->setDefault(true);
     auto* buttons = new QHBoxLayout;

@@ -29,11 +29,6 @@ constexpr int kCancelId = 2;
 constexpr int kNameGroupId = 1160;
 constexpr int kMemoGroupId = 1161;
 
-QString Key(int textId, const char* fallback)
-{
-    return QStringLiteral("@STR%1|%2").arg(textId).arg(QLatin1String(fallback));
-}
-
 /// Shows one colour, filled to its edges.
 class ColourSwatch : public QWidget {
 public:
@@ -55,10 +50,10 @@ public:
 
 CNewCodeDlg::CNewCodeDlg(QWidget* parent) : CResizableDlgBase(kTemplateId, parent)
 {
-    setWindowTitle(Key(TreeText::NewCodeCaption, "New code"));
+    setWindowTitle(TextKey(TreeText::NewCodeCaption, "New code"));
     m_strSection = kSection;
 
-    auto* nameGroup = new QGroupBox(Key(TreeText::NameGroup, "Name"), this);
+    auto* nameGroup = new QGroupBox(TextKey(TreeText::NameGroup, "Name"), this);
     SetControlId(nameGroup, kNameGroupId);
     m_nameField = new QLineEdit(nameGroup);
     SetControlId(m_nameField, kNameId);
@@ -66,7 +61,7 @@ CNewCodeDlg::CNewCodeDlg(QWidget* parent) : CResizableDlgBase(kTemplateId, paren
     QFont nameFont(QStringLiteral("Tahoma"));
     nameFont.setPointSize(8);
     m_nameField->setFont(nameFont);
-    m_inherit = new QCheckBox(Key(TreeText::InheritColour, "Colour of the parent code"), nameGroup);
+    m_inherit = new QCheckBox(TextKey(TreeText::InheritColour, "Colour of the parent code"), nameGroup);
     SetControlId(m_inherit, kInheritId);
     m_colourButton = new QPushButton(QStringLiteral("..."), nameGroup);
     SetControlId(m_colourButton, kColourButtonId);
@@ -83,7 +78,7 @@ CNewCodeDlg::CNewCodeDlg(QWidget* parent) : CResizableDlgBase(kTemplateId, paren
     nameLayout->addLayout(colourRow);
     nameLayout->addWidget(m_inherit);
 
-    auto* memoGroup = new QGroupBox(Key(TreeText::MemoGroup, "Memo"), this);
+    auto* memoGroup = new QGroupBox(TextKey(TreeText::MemoGroup, "Memo"), this);
     SetControlId(memoGroup, kMemoGroupId);
     m_memoField = new QTextEdit(memoGroup);
     SetControlId(m_memoField, kMemoId);
@@ -97,10 +92,10 @@ CNewCodeDlg::CNewCodeDlg(QWidget* parent) : CResizableDlgBase(kTemplateId, paren
     help->setIcon(style()->standardIcon(QStyle::SP_DialogHelpButton));
     help->setToolTip(LoadString(TreeText::HelpTooltip));
     help->setAutoDefault(false);
-    auto* ok = new QPushButton(Key(TreeText::Ok, "OK"), this);
+    auto* ok = new QPushButton(TextKey(TreeText::Ok, "OK"), this);
     SetControlId(ok, kOkId);
     ok->setDefault(true);
-    auto* cancel = new QPushButton(Key(TreeText::Cancel, "Cancel"), this);
+    auto* cancel = new QPushButton(TextKey(TreeText::Cancel, "Cancel"), this);
     SetControlId(cancel, kCancelId);
     cancel->setAutoDefault(false);
     auto* buttons = new QHBoxLayout;

@@ -61,11 +61,6 @@ constexpr int kMaximumNumber = 10000;
 // The combo's order of the functions.
 constexpr int kFunctionOrder[] = {0, 1, 4, 2, 3, 5, 6, 7, 8, 9};
 
-QString Key(int textId, const char* fallback)
-{
-    return QStringLiteral("@STR%1|%2").arg(textId).arg(QLatin1String(fallback));
-}
-
 // A small picture of what a function retrieves: the A codes' segments as
 // blue bars, code B's as a red bar, the retrieved part in green.
 QPixmap FunctionPicture(int function)
@@ -106,7 +101,7 @@ CRetrievalFunctionDlg::CRetrievalFunctionDlg(IRetrievalFunctionHost* host, Optio
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(false);
     m_strSection = QStringLiteral("dlgTextRetrieval");
-    setWindowTitle(Key(RetrievalText::DialogCaption, "Retrieval function"));
+    setWindowTitle(TextKey(RetrievalText::DialogCaption, "Retrieval function"));
     if (m_settings)
         m_working = *m_settings;
     m_typing.setSingleShot(true);
@@ -114,7 +109,7 @@ CRetrievalFunctionDlg::CRetrievalFunctionDlg(IRetrievalFunctionHost* host, Optio
     connect(&m_typing, &QTimer::timeout, this, &CRetrievalFunctionDlg::OnInputChanged);
 
     // The function, its picture.
-    auto* functionGroup = new QGroupBox(Key(RetrievalText::FunctionGroup, "Function"), this);
+    auto* functionGroup = new QGroupBox(TextKey(RetrievalText::FunctionGroup, "Function"), this);
     SetControlId(functionGroup, Control::FunctionGroup);
     m_functions = new QComboBox(functionGroup);
     SetControlId(m_functions, Control::Functions);
@@ -141,9 +136,9 @@ CRetrievalFunctionDlg::CRetrievalFunctionDlg(IRetrievalFunctionHost* host, Optio
     m_codes->setSortingEnabled(true);
     m_codes->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_codes->setMinimumHeight(135);
-    m_takeActivated = new QPushButton(Key(RetrievalText::TakeActivated, "Activated codes"), m_slotA);
+    m_takeActivated = new QPushButton(TextKey(RetrievalText::TakeActivated, "Activated codes"), m_slotA);
     SetControlId(m_takeActivated, Control::TakeActivated);
-    m_remove = new QPushButton(Key(RetrievalText::RemoveCodes, "Remove"), m_slotA);
+    m_remove = new QPushButton(TextKey(RetrievalText::RemoveCodes, "Remove"), m_slotA);
     SetControlId(m_remove, Control::RemoveCodes);
     auto* slotALayout = new QGridLayout(m_slotA);
     slotALayout->addWidget(m_codes, 0, 0, 1, 3);
@@ -178,7 +173,7 @@ CRetrievalFunctionDlg::CRetrievalFunctionDlg(IRetrievalFunctionHost* host, Optio
     slotCLayout->addWidget(m_number);
 
     // The output variant.
-    m_outputGroup = new QGroupBox(Key(RetrievalText::OutputGroup, "Output"), this);
+    m_outputGroup = new QGroupBox(TextKey(RetrievalText::OutputGroup, "Output"), this);
     SetControlId(m_outputGroup, Control::OutputGroup);
     m_variants = new QButtonGroup(this);
     auto* outputLayout = new QVBoxLayout(m_outputGroup);
@@ -186,17 +181,17 @@ CRetrievalFunctionDlg::CRetrievalFunctionDlg(IRetrievalFunctionHost* host, Optio
                                             {Control::VariantR, RetrievalText::VariantR},
                                             {Control::VariantPThenR, RetrievalText::VariantPThenR}};
     for (int variant = 0; variant < 3; ++variant) {
-        auto* radio = new QRadioButton(Key(variants[variant].second, "Variant"), m_outputGroup);
+        auto* radio = new QRadioButton(TextKey(variants[variant].second, "Variant"), m_outputGroup);
         SetControlId(radio, variants[variant].first);
         m_variants->addButton(radio, variant);
         m_variantButtons << radio;
         outputLayout->addWidget(radio);
     }
 
-    m_subcodes = new QCheckBox(Key(RetrievalText::IncludeSubcodes, "Include subcodes"), this);
+    m_subcodes = new QCheckBox(TextKey(RetrievalText::IncludeSubcodes, "Include subcodes"), this);
     SetControlId(m_subcodes, Control::Subcodes);
 
-    auto* explanationGroup = new QGroupBox(Key(RetrievalText::ExplanationGroup, "Explanation"), this);
+    auto* explanationGroup = new QGroupBox(TextKey(RetrievalText::ExplanationGroup, "Explanation"), this);
     SetControlId(explanationGroup, Control::ExplanationGroup);
     m_explanation = new QLabel(explanationGroup);
     SetControlId(m_explanation, Control::Explanation);
@@ -216,10 +211,10 @@ CRetrievalFunctionDlg::CRetrievalFunctionDlg(IRetrievalFunctionHost* host, Optio
     SetControlId(help, Control::Help);
     help->setText(QStringLiteral("?"));
     help->setToolTip(LoadString(RetrievalText::HelpTooltip));
-    auto* ok = new QPushButton(Key(RetrievalText::Ok, "OK"), this);
+    auto* ok = new QPushButton(TextKey(RetrievalText::Ok, "OK"), this);
     SetControlId(ok, Control::Ok);
     ok->setDefault(true);
-    auto* cancel = new QPushButton(Key(RetrievalText::Cancel, "Cancel"), this);
+    auto* cancel = new QPushButton(TextKey(RetrievalText::Cancel, "Cancel"), this);
     SetControlId(cancel, Control::Cancel);
 
     auto* middle = new QHBoxLayout;

@@ -35,7 +35,7 @@ bool PlatformColourDialog(QWidget* parent, COLORREF& colour)
 
 ColorPicDlg::ColorPicDlg(QWidget* parent) : CResizableDlgBase(kTemplateId, parent), m_otherColour(PlatformColourDialog)
 {
-    setWindowTitle(QStringLiteral("@STR%1|Colour").arg(ColourPickerText::Caption));
+    setWindowTitle(TextKey(ColourPickerText::Caption, "Colour"));
     m_strSection = QStringLiteral("ColorPic");
     m_list = new CColourCheckList(this);
     SetControlId(m_list, kListId);

@@ -74,6 +74,11 @@ QString TextKey(int textId)
     return QStringLiteral("@STR%1|").arg(textId);
 }
 
+QString TextKey(int textId, const char* fallback)
+{
+    return QStringLiteral("@STR%1|%2").arg(textId).arg(QLatin1String(fallback));
+}
+
 QString ControlText(const QWidget* control)
 {
     if (const auto* button = qobject_cast<const QAbstractButton*>(control))

@@ -33,6 +33,9 @@ void SetControlText(QWidget* control, const QString& text);
 /// The key "@STR<id>|" of a text id, which the dialog bases translate when
 /// the dialog first shows.
 QString TextKey(int textId);
+/// The key "@STR<id>|fallback": the fallback shows where the table has no
+/// text for the id.
+QString TextKey(int textId, const char* fallback);
 /// Translates a "@STR<id>|fallback" key through the language table. True
 /// when the text was a key the table replaced; an id without text in the
 /// table gives the fallback after "|" rather than an empty caption.
