@@ -36,13 +36,12 @@ inline double DefaultScale()
     return scale.isEmpty() ? 1.0 : scale.toDouble();
 }
 
-/// A copy of the generated project as this program leaves a project it
-/// made: the one-time repairs done (the generator writes through the store
-/// only, with positions already counted as the repairs would leave them).
+/// A copy of the generated project, which is as this program leaves a
+/// project it made: the one-time repairs marked done.
 class ProjectCopy {
 public:
-    /// repaired false leaves the copy without the repairs' keys, as a
-    /// converted legacy project opens the first time.
+    /// repaired false takes the repairs' keys away, as a converted legacy
+    /// project opens the first time.
     bool Make(QString* error, bool repaired = true, double scale = DefaultScale())
     {
         const QString generated = BenchProject(scale, error);
@@ -50,7 +49,7 @@ public:
         if (generated.isEmpty() || !QFile::copy(generated, m_path))
             return false;
         ProjectDataEngine engine;
-        return !repaired || (engine.Open(m_path) && CKorDoc::MarkUpgradeStepsDone(engine));
+        return repaired || (engine.Open(m_path) && CKorDoc::ForgetUpgradeSteps(engine));
     }
     const QString& Path() const { return m_path; }
 

@@ -9,8 +9,10 @@
 #include "app/mainapp.h"
 #include "app/mainframe.h"
 #include "bench/projectgenerator.h"
+#include "document/kordoc.h"
 #include "foundation/programpaths.h"
 #include "foundation/stringstore.h"
+#include "store/projectdataengine.h"
 
 #include <QDir>
 #include <QEventLoop>
@@ -29,9 +31,9 @@ public:
     /// False, with the reason, when the project or the table is missing.
     bool Make(QString* error)
     {
-        const QString source = BenchProject(1.0, error);
+        m_source = BenchProject(1.0, error);
         m_project = QDir(m_home.path()).filePath(QStringLiteral("large.kv4"));
-        if (source.isEmpty() || !QFile::copy(source, m_project) ||
+        if (m_source.isEmpty() || !QFile::copy(m_source, m_project) ||
             !QFile::copy(QStringLiteral(KORVAN_BIN_DIR "/KORVAN10.str"),
                          QDir(m_program.path()).filePath(QStringLiteral("KORVAN10.str"))))
             return false;
@@ -40,12 +42,22 @@ public:
         qputenv("XDG_DATA_HOME", m_home.path().toUtf8());
         return true;
     }
+    /// The project copied anew without the one-time repairs' keys, as a
+    /// converted project of an older version opens the first time. False
+    /// when the copy failed.
+    bool RenewLegacyProject() const
+    {
+        QFile::remove(m_project);
+        ProjectDataEngine engine;
+        return QFile::copy(m_source, m_project) && engine.Open(m_project) && CKorDoc::ForgetUpgradeSteps(engine);
+    }
     QString ProgramFolder() const { return m_program.path(); }
     const QString& Project() const { return m_project; }
 
 private:
     QTemporaryDir m_home;
     QTemporaryDir m_program;
+    QString m_source;  ///< the generated project, found before HOME moved
     QString m_project;
 };
 

@@ -224,6 +224,9 @@ public:
     /// Stores every step's key as done: for a project file this program
     /// made, which needs none of the repairs.
     static bool MarkUpgradeStepsDone(ProjectDataEngine& engine);
+    /// Removes every step's key, so that the next open runs every repair
+    /// as for a converted file of an older version.
+    static bool ForgetUpgradeSteps(ProjectDataEngine& engine);
     bool UpgradeRichText(bool force);
     bool UpgradeMemoParagraphs();
     bool UpgradeCodingsType();

@@ -9,12 +9,15 @@
 #include "foundation/externalfiles.h"
 #include "foundation/richtexthelpers.h"
 #include "foundation/tabledata.h"
+#include "foundation/waitwindow.h"
 #include "platform/pdf/pdfmemorydocument.h"
 #include "platform/rtf/richeditctrlex.h"
 #include "store/fieldvalue.h"
 #include "store/projectdataengine.h"
 #include "store/rowbuffer.h"
 #include "store/storeids.h"
+
+#include <QElapsedTimer>
 
 #include <algorithm>
 #include <cstdlib>
@@ -59,6 +62,21 @@ bool ChangeInt(RowBuffer& row, qint32 field, qint32 newValue)
     return value.SetInt(newValue);
 }
 
+/// A repair of a large project takes seconds: the wait window is repainted
+/// now and then, so it neither stays blank nor looks frozen.
+void KeepWaitWindowPainted()
+{
+    constexpr qint64 kPumpMs = 100;
+    static QElapsedTimer sincePump;
+    static const IWaitWindow* pumped = nullptr;
+    IWaitWindow* window = GetWaitWindow();
+    if (!window || (window == pumped && sincePump.elapsed() < kPumpMs))
+        return;
+    window->Pump();
+    pumped = window;
+    sincePump.start();
+}
+
 /// Reads the row (without blobs) and lets change() edit it; a row that
 /// change() reports changed is committed. A row that cannot be read is
 /// skipped. False only when a commit failed.
@@ -74,9 +92,12 @@ bool EditRow(TopicDatabase& db, qint32 topic, qint32 key, Change change)
 template <typename Change>
 bool EditRows(TopicDatabase& db, qint32 topic, const QList<qint32>& keys, Change change)
 {
-    for (const qint32 key : keys) {
-        if (!EditRow(db, topic, key, change))
+    constexpr qsizetype kRowsBetweenPumps = 1024;
+    for (qsizetype i = 0; i < keys.size(); ++i) {
+        if (!EditRow(db, topic, keys[i], change))
             return false;
+        if ((i + 1) % kRowsBetweenPumps == 0)
+            KeepWaitWindowPainted();
     }
     return true;
 }
@@ -134,6 +155,19 @@ bool CKorDoc::MarkUpgradeStepsDone(ProjectDataEngine& engine)
     return engine.CommitTrans();
 }
 
+bool CKorDoc::ForgetUpgradeSteps(ProjectDataEngine& engine)
+{
+    if (!engine.BeginTrans())
+        return false;
+    for (const StepKey& step : kAllSteps) {
+        if (!engine.DeleteSetupKey(QLatin1String(step.key))) {
+            engine.Rollback();
+            return false;
+        }
+    }
+    return engine.CommitTrans();
+}
+
 bool CKorDoc::RunUpgradeStep(const char* key, const char* doneValue, bool force, const std::function<bool()>& work)
 {
     const QString keyText = QLatin1String(key);
@@ -158,6 +192,7 @@ bool CKorDoc::MeasureRichText(qint32 document, CRichEditCtrlEx& edit, bool withR
         withRanges = true;  // a later repair may ask for them
     }
     measure = {};
+    KeepWaitWindowPainted();
     // Only rich text has paragraph breaks at rich-edit positions; PDF,
     // picture and table content would be misread as plain text, and so
     // would the reference to an external file that was not found.

@@ -327,11 +327,15 @@ QString LinkTargetResolver::FindInFolder(int index, const QString& name)
     }
     if (!listing->usable)
         return {};
-    const QString exact = JoinPath(folder, name);
-    if (FileExists(exact))
-        return exact;
+    // The listing answers for names it lacks in any case; only a listed name
+    // is looked at on disk, where the exact spelling wins.
     const auto found = listing->namesByLowerCase.constFind(name.toLower());
-    return found == listing->namesByLowerCase.cend() ? QString() : JoinPath(folder, *found);
+    if (found == listing->namesByLowerCase.cend())
+        return {};
+    const QString exact = JoinPath(folder, name);
+    if (*found != name && FileExists(exact))
+        return exact;
+    return JoinPath(folder, *found);
 }
 
 QString LinkTargetResolver::Resolve(const QString& target, ExternalLinkInfo* info)
@@ -349,7 +353,8 @@ QString LinkTargetResolver::Resolve(const QString& target, ExternalLinkInfo* inf
     const QString fileName = separator < 0 ? QString() : target.mid(separator + 1);
     QString result;
     LinkLocation location = LinkLocation::NotFound;
-    if (FileExists(target)) {
+    QFileInfo stored(target);
+    if (stored.exists() && !stored.isDir()) {
         result = target;
         location = LinkLocation::StoredPath;
     } else if (!PlainFileName(fileName).isEmpty()) {
@@ -364,9 +369,10 @@ QString LinkTargetResolver::Resolve(const QString& target, ExternalLinkInfo* inf
         info->fileName = fileName.left(259);
         info->folderOrAddress = separator < 0 ? QString() : target.left(separator).left(259);
         info->location = location;
-        // Only a regular file is opened: a named pipe would block the open.
-        QFile file(result);
-        if (!result.isEmpty() && QFileInfo(result).isFile() && file.open(QIODevice::ReadOnly)) {
+        // Only a regular file is measured, from its directory entry: opening
+        // a named pipe would block.
+        const QFileInfo file = location == LinkLocation::StoredPath ? stored : QFileInfo(result);
+        if (!result.isEmpty() && file.isFile()) {
             info->size = file.size();
             info->sizeKnown = true;
         }

@@ -36,7 +36,7 @@ struct ExternalLinkInfo {
     QString folderOrAddress;  ///< the target without its file name; an address whole
     qint64 size = 0;          ///< the found file's length in bytes
     LinkLocation location = LinkLocation::NotFound;
-    bool sizeKnown = false;   ///< the found file could be opened and measured
+    bool sizeKnown = false;   ///< the found file is a regular file, its size read
     bool isFile = false;      ///< false for an address
 };
 
@@ -47,7 +47,7 @@ struct ExternalFileRecord {
     QString reference;  ///< as stored in the project, at most 259 units
     qint64 size = 0;    ///< bytes; meaningful only when sizeKnown
     LinkLocation status = LinkLocation::NotFound;
-    bool sizeKnown = false;  ///< the file could be opened and measured
+    bool sizeKnown = false;  ///< the file is a regular file, its size read
     bool isFile = true;      ///< false for an address (never listed)
 };
 

@@ -189,6 +189,7 @@ void CObjTreeCtrl::SelectObject(qint32 topic, qint32 id, qint32 flag)
 void CObjTreeCtrl::SetCheckColumnWidth(bool checkBoxes)
 {
     static_cast<CHeaderCtrlB*>(Header())->SetCheckColumnWidth(checkBoxes);
+    FitCountColumn();
 }
 
 qint32 CObjTreeCtrl::FirstRootKind() const

@@ -537,6 +537,26 @@ int CTreePaneBase::CountRight() const
            - style()->pixelMetric(QStyle::PM_ScrollBarExtent) - kCountRightGap;
 }
 
+void CTreePaneBase::NoteCount(qint32 count)
+{
+    if (count <= m_widestCount)
+        return;
+    m_widestCount = count;
+    FitCountColumn();
+}
+
+void CTreePaneBase::FitCountColumn()
+{
+    const int section = m_header->sectionSize(CIdTreeModel::CountColumn);
+    if (section <= 0 || m_widestCount <= 0)
+        return;
+    // A count cut at its left would read as a smaller number.
+    const int needed = m_tree->fontMetrics().horizontalAdvance(QString::number(m_widestCount))
+                       + style()->pixelMetric(QStyle::PM_ScrollBarExtent) + kCountRightGap + kCountLeftGap;
+    if (section < needed)
+        m_header->resizeSection(CIdTreeModel::CountColumn, needed);
+}
+
 CTreePaneBase::~CTreePaneBase()
 {
     // Tear-down must not reach the registry half-destroyed.
@@ -619,6 +639,7 @@ void CTreePaneBase::SetImageLists(const QList<QPixmap>& nodeImages, const QList<
 void CTreePaneBase::ApplyFont(const QFont& font)
 {
     m_tree->setFont(font);
+    FitCountColumn();
     m_tree->viewport()->update();
 }
 
@@ -639,6 +660,7 @@ TreeNode* CTreePaneBase::MakeRoot(qint32 kind)
         root->image = info.image;
         root->count = info.count;
         root->expanded = info.state & ObjectState::Expanded;
+        NoteCount(root->count);
     }
     TreeNode* placed = root.get();
     std::vector<std::unique_ptr<TreeNode>> nodes;
@@ -654,6 +676,7 @@ void CTreePaneBase::BuildRoots()
     m_tip.Hide();
     m_dropHighlight = nullptr;
     m_model.Clear();
+    m_widestCount = 0;
     m_maps.clear();
     m_searchHits.clear();
     m_currentHit = -1;
@@ -691,6 +714,7 @@ std::unique_ptr<TreeNode> CTreePaneBase::MakeNode(qint32 kind, qint32 data)
     node->count = info.count;
     node->expanded = info.state & ObjectState::Expanded;
     node->checked = HasCheckBox(kind) && (info.state & ObjectState::Activated);
+    NoteCount(node->count);
     return node;
 }
 
@@ -821,6 +845,7 @@ void CTreePaneBase::RefreshNode(TreeNode* node)
         return;
     node->image = info.image;
     node->count = info.count;
+    NoteCount(node->count);
     node->checked = !root && HasCheckBox(node->kind) && (info.state & ObjectState::Activated);
     node->expanded = info.state & ObjectState::Expanded;
     ApplyWantedExpansion(node);

@@ -44,6 +44,8 @@ public:
     /// The count stands this far left of the header's count column's right
     /// edge, after the width of a vertical scroll bar.
     static constexpr int kCountRightGap = 7;
+    /// Room a fitted count column keeps left of its widest count.
+    static constexpr int kCountLeftGap = 4;
     static constexpr int kNameLimit = 63;   ///< characters the rename editor takes
     static constexpr int kTreeId = 509;
 
@@ -258,6 +260,9 @@ protected:
     void BuildRoots();
     /// Forgets the search hits and tells the hosting view its search is over.
     void ResetSearch();
+    /// Widens the shown count column until the widest count fits; a column
+    /// hidden (no width) stays hidden.
+    void FitCountColumn();
 
 private:
     /// Header above, tree below; the name column takes what the memo and
@@ -269,6 +274,8 @@ private:
     /// Where the count's right edge stands in the viewport; the count is not
     /// drawn while the header's count column has no width.
     int CountRight() const;
+    /// Remembers the widest count shown and fits the column to it.
+    void NoteCount(qint32 count);
     // Events of the tree view.
     void ItemClicked(TreeNode* node, bool memoColumn, QPoint screenPos, int keys);
     void ItemRightClicked(TreeNode* node, bool memoColumn, QPoint screenPos, int keys, bool open);
@@ -288,6 +295,7 @@ private:
     std::map<qint32, QHash<qint32, TreeNode*>> m_maps;   // node kind -> id -> node
     QList<QPair<qint32, qint32>> m_searchHits;           // (kind, id), tree order
     int m_currentHit = -1;
+    qint32 m_widestCount = 0;  ///< the largest count shown since the roots were built
     QList<QPixmap> m_nodeImages;
     QList<QPixmap> m_memoImages;
     QList<QPixmap> m_checkImages;

@@ -39,6 +39,7 @@ public:
     bool refuse = false;   ///< OpenWaitWindow fails
     int opened = 0;
     int closed = 0;
+    int pumps = 0;         ///< repaints asked for without a new line
     QStringList texts;     ///< every line shown, in order
 
 private:
@@ -50,7 +51,11 @@ private:
             m_host->texts.append(text);
             return 0;
         }
-        int Pump() override { return 0; }
+        int Pump() override
+        {
+            ++m_host->pumps;
+            return 0;
+        }
 
     private:
         RecordingWaitHost* m_host;

@@ -6,11 +6,13 @@
 #include "docfixture.h"
 
 #include "common/pdfbuilder.h"
+#include "common/recordingwaithost.h"
 #include "foundation/optionsrecord.h"
 #include "foundation/richtexthelpers.h"
 #include "foundation/tabledata.h"
 #include "platform/pdf/pdfmemorydocument.h"
 #include "platform/rtf/richeditctrlex.h"
+#include "store/projectdataengine.h"
 
 using namespace doctest;
 
@@ -99,6 +101,26 @@ TEST_F(UpgradeStepTest, RichTextCountsEachParagraphBreakOnce)
     frame.ExitCommand();
     EXPECT_EQ(QueryRows(path, QStringLiteral("SELECT [StartChar],[FinishChar] FROM [Codings] WHERE [ID]=?;"), {coding}),
               QStringList{QStringLiteral("13|21")});
+}
+
+TEST_F(UpgradeStepTest, AFileWithItsKeysForgottenIsRepairedAgainWhileTheWaitWindowRepaints)
+{
+    const qint32 text = AddDocument(0, QStringLiteral("T"), threeParagraphs);
+    const qint32 coding = AddCoding(text, AddCode(QStringLiteral("C")), 15, 25);
+    frame.ExitCommand();
+    {
+        ProjectDataEngine engine;
+        ASSERT_TRUE(engine.Open(path));
+        ASSERT_TRUE(CKorDoc::ForgetUpgradeSteps(engine));
+    }
+    testutil::RecordingWaitHost host;
+    ASSERT_TRUE(ShowWaitWindow(QStringLiteral("Opening")));
+    ASSERT_TRUE(frame.OpenCommand(path));
+    EXPECT_GT(host.pumps, 0);
+    CloseWaitWindow();
+    EXPECT_EQ(Value(TopicId::Codings, coding, CodingField::StartChar), QStringLiteral("14"));
+    EXPECT_EQ(Key("RichText"), QStringLiteral("2"));
+    EXPECT_EQ(Key("MemoSource"), QStringLiteral("OK"));
 }
 
 TEST_F(UpgradeStepTest, MemoParagraphsTakeTheirGroupAndParagraphAndDocumentsTheirSizeAndMemoCount)

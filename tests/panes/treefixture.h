@@ -38,6 +38,7 @@ public:
     std::vector<std::string> requests;
     int stateNotices = 0;             ///< expansions told one at a time
     int expandRuns = 0;               ///< expansions of many nodes told at once
+    qint32 countShown = -1;           ///< when set, the count every node answers
 
     void Request(NotifyHead& record) override
     {
@@ -69,6 +70,11 @@ public:
                 stateNotices += !info.query && (info.mask & ListNotifyMask::State) ? 1 : 0;
             }
             DocumentOwner::Request(record);
+            if (record.code == RequestCode::ItemInfo && countShown >= 0) {
+                auto& info = static_cast<ListNotifyInfo&>(record);
+                if (info.query && (info.mask & ListNotifyMask::Count))
+                    info.count = countShown;
+            }
             break;
         }
     }

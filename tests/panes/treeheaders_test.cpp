@@ -132,4 +132,28 @@ TEST_F(TreeTest, TheCheckColumnOptionWidensTheMemoColumnAndHidesTheCount)
     EXPECT_EQ(columns->sectionSize(CIdTreeModel::NameColumn), header->sectionSize(CIdTreeModel::NameColumn));
 }
 
+TEST_F(TreeTest, TheCountColumnWidensUntilTheLargestCountFits)
+{
+    // Six digits would lose their first one at the column's default width.
+    owner.countShown = 300000;
+    BuildProject();
+    for (CTreePaneBase* pane : {static_cast<CTreePaneBase*>(&codeTree), static_cast<CTreePaneBase*>(&docTree)}) {
+        pane->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(pane));
+        HeaderLookBase* header = pane->Header();
+        const int digits = pane->TreeView()->fontMetrics().horizontalAdvance(QStringLiteral("300000"));
+        EXPECT_GE(header->sectionSize(CIdTreeModel::CountColumn) - ScrollBarWidth() - CTreePaneBase::kCountRightGap,
+                  digits);
+        // The name column gives up what the count column took.
+        EXPECT_EQ(header->sectionSize(CIdTreeModel::NameColumn),
+                  298 - 19 - header->sectionSize(CIdTreeModel::CountColumn) + 2);
+        pane->hide();
+    }
+    // Back from the check column the count column fits again.
+    codeTree.SetCheckColumnWidth(true);
+    EXPECT_EQ(codeTree.Header()->sectionSize(CIdTreeModel::CountColumn), 0);
+    codeTree.SetCheckColumnWidth(false);
+    EXPECT_GT(codeTree.Header()->sectionSize(CIdTreeModel::CountColumn), ScrollBarWidth() + 48);
+}
+
 }  // namespace
