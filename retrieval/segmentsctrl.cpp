@@ -163,6 +163,7 @@ SegmentsCtrl::SegmentsCtrl(QWidget* parent) : QWidget(parent), m_glyphs(StripGly
     connect(m_header, &QHeaderView::sectionResized, this, &SegmentsCtrl::HeaderResized);
     connect(m_header, &QHeaderView::sectionHandleDoubleClicked, this, [this] {
         if (m_strip->FitWidth(false)) {
+            m_stripWidthChosen = true;
             m_stripWidth = m_strip->width();
             Relayout();
         }
@@ -206,6 +207,7 @@ void SegmentsCtrl::ReadSettings()
     m_stripLeft = !(sideRead && side == 0);
     // The stored width is taken as it is: the clamp belongs to dragging.
     m_stripWidth = widthRead && width > 0 ? width : kMinimumStripWidth;
+    m_stripWidthChosen = widthRead && width > 0;
     if (!m_stripLeft)
         m_header->moveSection(m_header->visualIndex(kTextColumn), 0);
 }
@@ -585,6 +587,8 @@ void SegmentsCtrl::FillWindow()
     InsertSegments(segments, -1);
     m_text->SetSel(0, 0);
     m_filling = false;
+    if (FitStripUnlessChosen())
+        LayoutChildren();
     AlignBoxes();
     LayoutMemoMarkers();
     SetRedraw(true);
@@ -963,6 +967,20 @@ void SegmentsCtrl::Relayout()
     SlideIfNeeded();
 }
 
+bool SegmentsCtrl::FitStripUnlessChosen()
+{
+    // Until the researcher sizes the strip, it grows to show the names of
+    // the first segments whole, up to a third of the pane; it never shrinks.
+    if (m_stripWidthChosen || m_strip->ItemCount() == 0 || !m_strip->FitWidth(false))
+        return false;
+    const int limit = std::clamp(width() / 3, kMinimumStripWidth, kMaximumStripWidth);
+    const int fitted = std::max(m_stripWidth, std::min(m_strip->width(), limit));
+    if (fitted == m_stripWidth)
+        return false;
+    m_stripWidth = fitted;
+    return true;
+}
+
 void SegmentsCtrl::SyncStrip()
 {
     m_strip->SetScrollOffset(m_text->verticalScrollBar()->value(), true);
@@ -985,6 +1003,7 @@ void SegmentsCtrl::HeaderResized(int logicalIndex, int, int newSize)
         return;
     int width = logicalIndex == kStripColumn ? newSize : rect().width() - 2 - newSize;
     width = std::clamp(width, kMinimumStripWidth, kMaximumStripWidth);
+    m_stripWidthChosen = true;
     if (width == m_stripWidth) {
         LayoutChildren();
         return;

@@ -137,6 +137,9 @@ public:
     void InvalidateStrip();
     /// Lays the children out and aligns the boxes again, redrawing once.
     void Relayout();
+    /// Widens the strip to its boxes while no width was chosen; true when
+    /// the width changed (the children then need laying out).
+    bool FitStripUnlessChosen();
     void SetRedraw(bool on);
     void HideMemos() { m_showMemos = false; }
     void ShowMemos() { m_showMemos = true; }
@@ -272,6 +275,8 @@ private:
     int m_stripWidth = 50;
     int m_memoWidth = 23;
     bool m_stripLeft = true;
+    /// Set once a width is stored or the researcher sized the strip.
+    bool m_stripWidthChosen = false;
     bool m_showMemos = true;
     bool m_filling = false;
     bool m_layingOut = false;

@@ -109,11 +109,20 @@ int CChartWndC::StripeX(const StripeRecord& stripe) const
     return m_lanesFromLeft ? laneX : width() - laneX;
 }
 
-QRect CChartWndC::LabelRect(const StripeRecord& stripe) const
+QRect CChartWndC::LabelRect(const StripeRecord& stripe, QString* shown) const
 {
     const int laneX =
         stripe.labelLane >= 1 && stripe.labelLane <= m_lanes.size() - 1 ? m_lanes[stripe.labelLane - 1] : 5;
-    const int labelWidth = QFontMetrics(font()).horizontalAdvance(LabelText(stripe)) + 2;
+    const QFontMetrics metrics(font());
+    QString text = LabelText(stripe);
+    // A margin narrower than its labels shows their start with an ellipsis
+    // rather than a cut-off tail ("xiety" of "Anxiety").
+    const int room = std::max(0, (m_lanesFromLeft ? width() - laneX - 4 : width() - laneX - 8) - 2);
+    if (metrics.horizontalAdvance(text) > room)
+        text = metrics.elidedText(text, Qt::ElideRight, room);
+    const int labelWidth = text.isEmpty() ? 0 : metrics.horizontalAdvance(text) + 2;
+    if (shown)
+        *shown = text;
     const int top = stripe.labelTop + stripe.stagger * kLabelHeight;
     if (m_lanesFromLeft)
         return QRect(laneX + 4, top, labelWidth, kLabelHeight);
@@ -141,8 +150,11 @@ void CChartWndC::DrawStripe(QPainter& painter, const StripeRecord& stripe) const
     painter.setBrush(stripe.comment.isEmpty() ? QBrush(background) : QBrush(colour));
     painter.drawEllipse(QRect(x - 3, middle - 3, 6, 6));
     if (m_showLabels) {
+        QString text;
+        const QRect label = LabelRect(stripe, &text);
         painter.setPen(highlighted ? QColor(Qt::black) : colour);
-        painter.drawText(LabelRect(stripe), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, LabelText(stripe));
+        if (!text.isEmpty())
+            painter.drawText(label, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
     }
 }
 

@@ -80,7 +80,9 @@ protected:
 
 private:
     void DrawStripe(QPainter& painter, const StripeRecord& stripe) const;
-    QRect LabelRect(const StripeRecord& stripe) const;
+    /// The label's box inside the margin; `shown` gets its text as drawn
+    /// (shortened with an ellipsis to the room left, empty when none).
+    QRect LabelRect(const StripeRecord& stripe, QString* shown = nullptr) const;
     QString LabelText(const StripeRecord& stripe) const;
     QString TipText(const StripeRecord& stripe) const;
     void SetHot(int index);

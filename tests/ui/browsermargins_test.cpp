@@ -201,6 +201,37 @@ TEST_F(BrowserMargins, LaneTableAndLabelStagger)
     EXPECT_EQ(margin.ComputeColumnWidths(3), 30);
 }
 
+TEST_F(BrowserMargins, ALabelWiderThanTheMarginIsShortenedInsideIt)
+{
+    // Lanes count from either edge; a long label must end inside the margin
+    // with an ellipsis, not run off its far edge with its start cut away.
+    for (const bool fromLeft : {false, true}) {
+        QList<StripeRecord> stripes = {Coding(1, 0, 40, MakeColor(200, 0, 0), QStringLiteral("Feelings\\Anxiety about the future"))};
+        stripes[0].lane = 1;
+        stripes[0].labelLane = 1;
+        stripes[0].visible = true;
+        stripes[0].topY = 10;
+        stripes[0].bottomY = 70;
+        stripes[0].labelTop = 30;
+        CChartWndC margin;
+        margin.m_lanesFromLeft = fromLeft;
+        margin.SetStripes(&stripes);
+        margin.ComputeColumnWidths(1);
+        margin.resize(70, 90);
+        const QImage picture = margin.grab().toImage();
+        const int edge = fromLeft ? picture.width() - 1 : 0;
+        const QRgb grey = picture.pixel(edge, 2);
+        int inked = 0;
+        for (int y = 0; y < picture.height(); ++y)
+            inked += picture.pixel(edge, y) != grey;
+        EXPECT_EQ(inked, 0) << (fromLeft ? "lanes from the left" : "lanes from the right");
+        int labelInk = 0;
+        for (int x = 0; x < picture.width(); ++x)
+            labelInk += qRed(picture.pixel(x, 36)) > qGreen(picture.pixel(x, 36)) + 60;
+        EXPECT_GT(labelInk, 10) << "the shortened label is still drawn";
+    }
+}
+
 TEST_F(BrowserMargins, ClicksOnStripesAskToFollowOpenAndShowTheMenu)
 {
     const StripeRecord& stripe = Stripe(3);
