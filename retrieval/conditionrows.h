@@ -19,7 +19,9 @@ constexpr qsizetype kFieldUnits = 63;
 constexpr qint64 kMaxFileBytes = 4 * 1024 * 1024;
 
 /// The rows in their text form: "%d|%s|%d|%d|%s~" each, no separator
-/// between rows; name and value cut to kFieldUnits.
+/// between rows; name and value cut to kFieldUnits. A "|" or "~" in a name
+/// and a "~" in a value become "_", so that they cannot break the records
+/// after them.
 QString FormatRows(const QList<ActivationCondition>& rows);
 
 /// Reads the text form: records up to each "~"; a record with fewer than
@@ -52,8 +54,8 @@ bool ReadConditionFile(const QString& path, QString& text, QString* error);
 /// type's length and then to kFieldUnits.
 QString NormaliseValue(qint32 fieldType, const QString& text);
 
-/// Why a typed value or name cannot be kept; empty when it can. "~" ends a
-/// record and "|" a name, so neither may be typed there.
+/// Whether a typed value or a name can be kept: "~" ends a record and "|"
+/// a name, so neither may stand there.
 bool IsValueAcceptable(const QString& value);
 bool IsNameAcceptable(const QString& name);
 

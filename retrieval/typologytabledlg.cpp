@@ -94,6 +94,12 @@ public:
         }
     }
 
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        // Rows are as wide as the list; long texts are shortened, never scrolled.
+        return QSize(1, QStyledItemDelegate::sizeHint(option, index).height());
+    }
+
     bool editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
                      const QModelIndex& index) override
     {
@@ -138,6 +144,7 @@ CTypologyTableDlg::CTypologyTableDlg(QWidget* parent, bool help, bool extraOptio
     m_list->setFrameShape(QFrame::NoFrame);
     m_list->setItemDelegate(new TickRowDelegate(m_list));
     m_list->setUniformItemSizes(true);
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_option = new QCheckBox(TextKey(Text::ValuesOption), this);
     SetControlId(m_option, Control::Option);
     m_ok = Button(this, Control::Ok, Text::Ok);
@@ -148,16 +155,19 @@ CTypologyTableDlg::CTypologyTableDlg(QWidget* parent, bool help, bool extraOptio
     m_markedButton = Button(this, Control::TickMarked, Text::TickMarked);
     m_helpButton = MakeIconButton(this, Control::Help, QStyle::SP_DialogHelpButton, Text::HelpTip);
 
+    auto* ticks = new QHBoxLayout;
+    ticks->addWidget(tickAll);
+    ticks->addWidget(untickAll);
+    ticks->addWidget(m_markedButton);
+    ticks->addStretch(1);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_helpButton);
-    buttons->addWidget(tickAll);
-    buttons->addWidget(untickAll);
-    buttons->addWidget(m_markedButton);
     buttons->addStretch(1);
     buttons->addWidget(m_ok);
     buttons->addWidget(cancel);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_list, 1);
+    layout->addLayout(ticks);
     layout->addWidget(m_option);
     layout->addLayout(buttons);
 
@@ -168,7 +178,7 @@ CTypologyTableDlg::CTypologyTableDlg(QWidget* parent, bool help, bool extraOptio
     connect(cancel, &QPushButton::clicked, this, &CTypologyTableDlg::reject);
     connect(m_helpButton, &QPushButton::clicked, this,
             [this] { ShowHelpTopic(kHelpKind, m_typology ? kTypologyHelp : kChoiceHelp); });
-    resize(360, 420);
+    resize(400, 420);
 }
 
 bool CTypologyTableDlg::OnInitDialog()

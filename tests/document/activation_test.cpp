@@ -314,6 +314,52 @@ TEST_F(ActivationTest, VariablesAreReadFromLeftToRight)
     EXPECT_EQ(Activated(TopicId::Codes), (Keys{sub2}));
 }
 
+TEST_F(ActivationTest, VariablesCompareByTheirType)
+{
+    FieldDescriptor score;
+    score.Name = QStringLiteral("Score");
+    score.Type = FieldType::Real;
+    score.State = FieldState::UserVariable;
+    ASSERT_TRUE(db().AddField(TopicId::Documents, score));
+    FieldDescriptor met;
+    met.Name = QStringLiteral("Met");
+    met.Type = FieldType::DateTime;
+    met.State = FieldState::UserVariable;
+    ASSERT_TRUE(db().AddField(TopicId::Documents, met));
+    const struct {
+        qint32 document;
+        const char* score;
+        const char* met;
+    } values[] = {{top, "9.5", "2023-12-31"}, {first, "10.25", "2024-01-02"}, {second, "100", "2024-02-01"}};
+    for (const auto& v : values) {
+        RowBuffer row;
+        ASSERT_TRUE(db().ReadRow(TopicId::Documents, v.document, row, false));
+        ASSERT_TRUE(row.SetFieldText(score.ID, QString::fromLatin1(v.score)));
+        ASSERT_TRUE(row.SetFieldText(met.ID, QString::fromLatin1(v.met)));
+    }
+    const struct {
+        const char* what;
+        ActivationCondition condition;
+        Keys activated;
+    } cases[] = {
+        // As texts "100" < "9.5"; as numbers it is the largest.
+        {"reals by number", {score.ID, {}, 0, 3, QStringLiteral("10")}, {first, second}},
+        {"reals equal in another form", {score.ID, {}, 0, 0, QStringLiteral("10.250000")}, {first}},
+        // As texts "2024-01-02" > "2024-01-10" fails; as dates it is earlier.
+        {"dates by date", {met.ID, {}, 0, 2, QStringLiteral("2024-01-10")}, {top, first}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Clear();
+        log.Take();
+        EXPECT_TRUE(doc.ActivateByVariables({c.condition}, false));
+        EXPECT_EQ(Activated(TopicId::Documents), c.activated);
+        EXPECT_EQ(doc.GetActivatedCount(TopicId::Documents), qint32(c.activated.size()));
+        // One run for all the changes.
+        ASSERT_EQ(retrieval.runs.size(), 1u);
+    }
+}
+
 TEST_F(ActivationTest, DeactivatingEverythingDropsTheResultWithoutARun)
 {
     Clear();

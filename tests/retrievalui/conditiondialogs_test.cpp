@@ -276,8 +276,9 @@ TEST_F(ConditionDialogs, RowsGoToAFileAndComeBack)
     EXPECT_EQ(dialog->Rows().size(), 1);
     EXPECT_FALSE(messages.texts.isEmpty());
 
-    Click(dialog.get(), 1097 /* asks */);
-    EXPECT_EQ(dialog->Rows().size(), 1);  // no answer: No
+    messages.AddAnswers({MessageAnswer::No});
+    Click(dialog.get(), 1097);
+    EXPECT_EQ(dialog->Rows().size(), 1);
     messages.files = {{path}};
     Click(dialog.get(), 3);
     ASSERT_EQ(dialog->Rows().size(), 1);
