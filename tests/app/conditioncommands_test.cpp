@@ -3,6 +3,7 @@
 // check from its options to the two result lists.
 
 #include "framefixture.h"
+#include "common/variables.h"
 
 #include "app/conditioncommands.h"
 #include "app/listwindows.h"
@@ -66,12 +67,9 @@ protected:
 
     qint32 Field(qint32 topic, const QString& name)
     {
-        FieldDescriptor field;
-        field.Name = name;
-        field.Type = FieldType::Integer;
-        field.State = FieldState::UserVariable;
-        EXPECT_TRUE(db().AddField(topic, field));
-        return field.ID;
+        const qint32 id = testutil::AddVariable(db(), topic, name, FieldType::Integer);
+        EXPECT_NE(id, 0);
+        return id;
     }
     void SetValue(qint32 topic, qint32 key, qint32 field, const QString& value)
     {

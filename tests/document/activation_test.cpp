@@ -2,6 +2,7 @@
 // the counts, the broadcasts, and whether the retrieval reruns.
 
 #include "docfixture.h"
+#include "common/variables.h"
 
 #include "common/recordingretrieval.h"
 #include "document/colorhsl.h"
@@ -316,26 +317,19 @@ TEST_F(ActivationTest, VariablesAreReadFromLeftToRight)
 
 TEST_F(ActivationTest, VariablesCompareByTheirType)
 {
-    FieldDescriptor score;
-    score.Name = QStringLiteral("Score");
-    score.Type = FieldType::Real;
-    score.State = FieldState::UserVariable;
-    ASSERT_TRUE(db().AddField(TopicId::Documents, score));
-    FieldDescriptor met;
-    met.Name = QStringLiteral("Met");
-    met.Type = FieldType::DateTime;
-    met.State = FieldState::UserVariable;
-    ASSERT_TRUE(db().AddField(TopicId::Documents, met));
+    const qint32 score = testutil::AddVariable(db(), TopicId::Documents, QStringLiteral("Score"), FieldType::Real);
+    const qint32 met = testutil::AddVariable(db(), TopicId::Documents, QStringLiteral("Met"), FieldType::DateTime);
+    ASSERT_TRUE(score && met);
     const struct {
         qint32 document;
-        const char* score;
-        const char* met;
+        const char* scoreText;
+        const char* metText;
     } values[] = {{top, "9.5", "2023-12-31"}, {first, "10.25", "2024-01-02"}, {second, "100", "2024-02-01"}};
     for (const auto& v : values) {
         RowBuffer row;
         ASSERT_TRUE(db().ReadRow(TopicId::Documents, v.document, row, false));
-        ASSERT_TRUE(row.SetFieldText(score.ID, QString::fromLatin1(v.score)));
-        ASSERT_TRUE(row.SetFieldText(met.ID, QString::fromLatin1(v.met)));
+        ASSERT_TRUE(row.SetFieldText(score, QString::fromLatin1(v.scoreText)));
+        ASSERT_TRUE(row.SetFieldText(met, QString::fromLatin1(v.metText)));
     }
     const struct {
         const char* what;
@@ -343,10 +337,10 @@ TEST_F(ActivationTest, VariablesCompareByTheirType)
         Keys activated;
     } cases[] = {
         // As texts "100" < "9.5"; as numbers it is the largest.
-        {"reals by number", {score.ID, {}, 0, 3, QStringLiteral("10")}, {first, second}},
-        {"reals equal in another form", {score.ID, {}, 0, 0, QStringLiteral("10.250000")}, {first}},
+        {"reals by number", {score, {}, 0, 3, QStringLiteral("10")}, {first, second}},
+        {"reals equal in another form", {score, {}, 0, 0, QStringLiteral("10.250000")}, {first}},
         // As texts "2024-01-02" > "2024-01-10" fails; as dates it is earlier.
-        {"dates by date", {met.ID, {}, 0, 2, QStringLiteral("2024-01-10")}, {top, first}},
+        {"dates by date", {met, {}, 0, 2, QStringLiteral("2024-01-10")}, {top, first}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

@@ -3,6 +3,7 @@
 // included.
 
 #include "document/docfixture.h"
+#include "common/variables.h"
 #include "retrieval/typologyrows.h"
 #include "store/fielddescriptor.h"
 #include "store/rowbuffer.h"
@@ -41,13 +42,9 @@ protected:
 
     qint32 Field(const QString& name, qint32 type, qint32 categorial)
     {
-        FieldDescriptor field;
-        field.Name = name;
-        field.Type = type;
-        field.State = FieldState::UserVariable;
-        field.Categorial = categorial;
-        EXPECT_TRUE(db().AddField(TopicId::Documents, field));
-        return field.ID;
+        const qint32 id = testutil::AddVariable(db(), TopicId::Documents, name, type, categorial);
+        EXPECT_NE(id, 0);
+        return id;
     }
 
     /// The rows of the user variables as "text*" (ticked) or "text", marked ones in brackets.

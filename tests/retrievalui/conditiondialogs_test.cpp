@@ -3,6 +3,7 @@
 // have the variables Age (integer), Sex (text) and Income (real).
 
 #include "common/documentowner.h"
+#include "common/variables.h"
 #include "common/screenshots.h"
 #include "document/docfixture.h"
 #include "foundation/programpaths.h"
@@ -88,12 +89,9 @@ protected:
 
     qint32 Field(const QString& name, qint32 type)
     {
-        FieldDescriptor field;
-        field.Name = name;
-        field.Type = type;
-        field.State = FieldState::UserVariable;
-        EXPECT_TRUE(db().AddField(TopicId::Documents, field));
-        return field.ID;
+        const qint32 id = testutil::AddVariable(db(), TopicId::Documents, name, type);
+        EXPECT_NE(id, 0);
+        return id;
     }
 
     /// A condition dialog of the mode over the three variables, shown.
