@@ -1,6 +1,7 @@
 #include "app/commandtable.h"
 
 #include "app/appids.h"
+#include "app/conditioncommands.h"
 #include "browser/browserids.h"
 #include "browser/mediaids.h"
 #include "foundation/stringstore.h"
@@ -37,6 +38,8 @@ const CommandInfo kCommands[] = {
     {CommandId::RecentProjectLast, AppText::CommandRecentProject, nullptr, nullptr},
     {CommandId::ShowExternals, CommandId::ShowExternals, nullptr, nullptr},
     {CommandId::ArchiveExternals, CommandId::ArchiveExternals, nullptr, "package-x-generic"},
+    {ConditionCommand::ActivateDocuments, ConditionCommand::ActivateDocuments, nullptr, nullptr},
+    {ConditionCommand::InterCoder, ConditionCommand::InterCoder, nullptr, nullptr},
     // The document browser: coding its selection, editing and zoom.
     {BrowserCommand::CodeInVivo, BrowserCommand::CodeInVivo, "Ctrl+I", nullptr},
     {BrowserCommand::CodeWithNewCode, BrowserCommand::CodeWithNewCode, "Ctrl+W", nullptr},

@@ -4,6 +4,7 @@
 #include "app/mainframe.h"
 
 #include "app/appids.h"
+#include "app/conditioncommands.h"
 #include "app/contextmenus.h"
 #include "app/listwindows.h"
 #include "app/retrievalrequests.h"
@@ -56,6 +57,7 @@ constexpr int kCarriedOut[] = {
     20041, 20042, 20043, 20044, 20045, 20047, 20048, 20049, 20050, 20051, 20052, 20055, 20056, 20061, 20063,
     20064, 20065, 20085, 20066, 20068, 20070, 20129, 20130, 20144, 20150, 20151, 20155, 20156, 20158, 20159, 20162, 20168,
     20176, 20177,
+    20006, 20174,
 };
 
 bool IsCarriedOut(int id)
@@ -259,6 +261,7 @@ void CMainFrame::RunContextCommand(CKorDoc& document, int id)
     case 20004: showLists(2, NodeKind::DocumentsRoot, 0, NodeKind::DocumentsRoot, LoadString(ContextText::AllDocuments)); break;
     case 20007: activation(NodeKind::DocumentsRoot, 0, false); break;
     case 20008: activation(NodeKind::DocumentsRoot, 0, true); break;
+    case 20006: ActivateByVariables(*this, false); break;
     case 20129:
         BeginWait();
         document.InvertDocumentActivation();
@@ -365,6 +368,7 @@ void CMainFrame::RunContextCommand(CKorDoc& document, int id)
         break;
     }
     case 20056: NewCodeUnder(0); break;
+    case 20174: ActivateByVariables(*this, true); break;
     case 20063:
         if (item > 0) {
             QList<qint32> memos;

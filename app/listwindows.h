@@ -23,7 +23,8 @@ class QWidget;
 /// none is set the list commands are disabled. UI thread only.
 class CListWindows : public ICommandTarget {
 public:
-    enum Kind { Memos, SearchHits, Codings, Codes, Variables, Words, Overview, GeoLinks, MediaMarks, KindCount };
+    enum Kind { Memos, SearchHits, Codings, Codes, Variables, Words, Overview, GeoLinks, MediaMarks,
+                CoderComparison, CoderAgreement, KindCount };
 
     /// `frame` parents the windows; `document` is the kept project document.
     /// Neither is owned; either may be null (nothing then opens).

@@ -2,6 +2,7 @@
 
 #include "app/appids.h"
 #include "app/baseview.h"
+#include "app/conditioncommands.h"
 #include "app/listwindows.h"
 #include "app/retrievalrequests.h"
 #include "app/splash.h"
@@ -165,6 +166,8 @@ void CMainFrame::BuildMenus()
     window->addAction(m_commands.Action(CommandId::RetrievalFunction));
     window->addAction(m_commands.Action(CommandId::ShowSegmentMemos));
     window->addAction(BuildMediaToolBar()->toggleViewAction());
+    window->addAction(m_commands.Action(ConditionCommand::ActivateDocuments));
+    window->addAction(m_commands.Action(ConditionCommand::InterCoder));
     menuBar()->addMenu(window);
     QMenu* help = m_commands.CreateMenu(AppText::MenuHelp, this);
     help->addAction(m_commands.Action(CommandId::AppAbout));

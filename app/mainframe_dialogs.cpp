@@ -2,6 +2,7 @@
 // external files, and the display options of the browser's stripes.
 
 #include "app/appids.h"
+#include "app/conditioncommands.h"
 #include "app/mainframe.h"
 #include "browser/displayoptionsdlg.h"
 #include "browser/textcoderwindow.h"
@@ -51,6 +52,8 @@ bool CMainFrame::OnDialogCommand(int id)
     switch (id) {
     case CommandId::ShowExternals: OnShowExternals(); return true;
     case CommandId::ArchiveExternals: OnArchiveExternals(); return true;
+    case ConditionCommand::ActivateDocuments:
+    case ConditionCommand::InterCoder: return OnConditionCommand(*this, id);
     default: return false;
     }
 }
@@ -62,6 +65,8 @@ bool CMainFrame::OnUpdateDialogCommand(CCmdUI& ui)
     case CommandId::ArchiveExternals:
         ui.Enable(GetDocument() && GetDocument()->GetEngine());
         return true;
+    case ConditionCommand::ActivateDocuments:
+    case ConditionCommand::InterCoder: return OnUpdateConditionCommand(*this, ui);
     default: return false;
     }
 }

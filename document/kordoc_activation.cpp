@@ -12,6 +12,7 @@
 #include "store/fieldvalue.h"
 #include "store/rowbuffer.h"
 #include "store/storeids.h"
+#include "store/topicdatabase.h"
 
 #include <QSet>
 
@@ -304,11 +305,38 @@ bool CKorDoc::ActivateByVariables(const QList<ActivationCondition>& conditions, 
         }
         decisions.append({key, result});
     });
-    bool changed = false;
-    for (const auto& [key, on] : std::as_const(decisions)) {
-        changed = (codes ? SetCodeActivation(key, on, false, false, false) : ActivateDocument(key, on, false)) ||
-                  changed;
+    // Every write of the run in one transaction: thousands of rows would
+    // otherwise each commit on their own. The windows hear of the changes
+    // only once the writes stand.
+    QList<qint32> switched;
+    {
+        StoreTransaction transaction(&d->m_db);
+        if (!transaction.IsActive())
+            return false;
+        bool failed = false;
+        for (const auto& [key, on] : std::as_const(decisions)) {
+            if (IsActivated(topic, key) == on)
+                continue;
+            if (!WriteActivation(topic, key, on)) {
+                failed = true;
+                break;
+            }
+            switched.append(key);
+        }
+        if (failed || (!switched.isEmpty() && !transaction.Commit())) {
+            // The rows went back; so must the counts that followed them.
+            transaction.Rollback();
+            qint32& count = codes ? d->m_activatedCodes : d->m_activatedDocuments;
+            count = qint32(ActivatedRows(topic, StateFieldOf(topic)).size());
+            return false;
+        }
     }
+    const qint32 members = codes ? TopicId::CodeSetMembers : TopicId::DocumentSetMembers;
+    for (const qint32 key : std::as_const(switched)) {
+        NotifyChanged(topic, key);
+        NotifyRelatedChanged(members, topic, key);
+    }
+    const bool changed = !switched.isEmpty();
     if (changed) {
         if (codes)
             RunRetrieval(d->m_options, 0);

@@ -2,6 +2,7 @@
 // the counts, the broadcasts, and whether the retrieval reruns.
 
 #include "docfixture.h"
+#include "common/variables.h"
 
 #include "common/recordingretrieval.h"
 #include "document/colorhsl.h"
@@ -312,6 +313,45 @@ TEST_F(ActivationTest, VariablesAreReadFromLeftToRight)
     Clear();
     EXPECT_TRUE(doc.ActivateByVariables({condition(CodeField::Name, 0, 0, "c2")}, true));
     EXPECT_EQ(Activated(TopicId::Codes), (Keys{sub2}));
+}
+
+TEST_F(ActivationTest, VariablesCompareByTheirType)
+{
+    const qint32 score = testutil::AddVariable(db(), TopicId::Documents, QStringLiteral("Score"), FieldType::Real);
+    const qint32 met = testutil::AddVariable(db(), TopicId::Documents, QStringLiteral("Met"), FieldType::DateTime);
+    ASSERT_TRUE(score && met);
+    const struct {
+        qint32 document;
+        const char* scoreText;
+        const char* metText;
+    } values[] = {{top, "9.5", "2023-12-31"}, {first, "10.25", "2024-01-02"}, {second, "100", "2024-02-01"}};
+    for (const auto& v : values) {
+        RowBuffer row;
+        ASSERT_TRUE(db().ReadRow(TopicId::Documents, v.document, row, false));
+        ASSERT_TRUE(row.SetFieldText(score, QString::fromLatin1(v.scoreText)));
+        ASSERT_TRUE(row.SetFieldText(met, QString::fromLatin1(v.metText)));
+    }
+    const struct {
+        const char* what;
+        ActivationCondition condition;
+        Keys activated;
+    } cases[] = {
+        // As texts "100" < "9.5"; as numbers it is the largest.
+        {"reals by number", {score, {}, 0, 3, QStringLiteral("10")}, {first, second}},
+        {"reals equal in another form", {score, {}, 0, 0, QStringLiteral("10.250000")}, {first}},
+        // As texts "2024-01-02" > "2024-01-10" fails; as dates it is earlier.
+        {"dates by date", {met, {}, 0, 2, QStringLiteral("2024-01-10")}, {top, first}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Clear();
+        log.Take();
+        EXPECT_TRUE(doc.ActivateByVariables({c.condition}, false));
+        EXPECT_EQ(Activated(TopicId::Documents), c.activated);
+        EXPECT_EQ(doc.GetActivatedCount(TopicId::Documents), qint32(c.activated.size()));
+        // One run for all the changes.
+        ASSERT_EQ(retrieval.runs.size(), 1u);
+    }
 }
 
 TEST_F(ActivationTest, DeactivatingEverythingDropsTheResultWithoutARun)
