@@ -1,6 +1,7 @@
 #include "app/commandtable.h"
 
 #include "app/appids.h"
+#include "app/findcommands.h"
 #include "browser/browserids.h"
 #include "browser/mediaids.h"
 #include "foundation/stringstore.h"
@@ -67,6 +68,11 @@ const CommandInfo kCommands[] = {
     {ListWindowCommand::OverviewList, ListWindowCommand::OverviewList, nullptr, nullptr},
     {ListWindowCommand::GeoLinkList, ListWindowCommand::GeoLinkList, nullptr, nullptr},
     {ListWindowCommand::Dictionary, ListWindowCommand::Dictionary, nullptr, nullptr},
+    // Find commands and analysis tables.
+    {FindCommand::Find, FindCommand::Find, nullptr, "edit-find"},
+    {FindCommand::FindExtended, FindCommand::FindExtended, nullptr, nullptr},
+    {FindCommand::Crosstabs, FindCommand::Crosstabs, nullptr, nullptr},
+    {FindCommand::QuoteMatrix, FindCommand::QuoteMatrix, nullptr, nullptr},
     // The trees' tool window.
     // The media toolbar.
     {MediaCommand::Load, MediaText::CommandLoad, "Ctrl+P", "document-open"},
