@@ -88,6 +88,8 @@ protected:
         editor->selectAll();
         QTest::keyClicks(editor, term);
         QTest::keyClick(editor, Qt::Key_Return);
+        // The item view takes the text once the key has been handled.
+        QCoreApplication::processEvents();
     }
     static void Click(CSearchDlgBase* dialog, int id)
     {

@@ -114,6 +114,8 @@ protected:
         editor->selectAll();
         QTest::keyClicks(editor, text);
         QTest::keyClick(editor, Qt::Key_Return);
+        // The item view takes the text once the key has been handled.
+        QCoreApplication::processEvents();
     }
     static QStringList Items(const QListWidget* list)
     {
