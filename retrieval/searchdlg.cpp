@@ -123,9 +123,16 @@ Control* MakeChoice(QWidget* parent, int id, int textId, const char* fallback)
     return control;
 }
 
-QString FileFilter()
+/// The prompt of the save and load buttons, starting in the folder.
+QString PromptForSearchFile(FilePromptKind kind, int titleId, const QString& folder)
 {
-    return LoadString(SearchDlgText::FileFilter) + QStringLiteral(" (*.sea)");
+    FilePrompt prompt;
+    prompt.kind = kind;
+    prompt.title = LoadString(titleId);
+    prompt.filter = LoadString(SearchDlgText::FileFilter) + QStringLiteral(" (*.sea)");
+    prompt.path = folder;
+    prompt.defaultSuffix = QStringLiteral("sea");
+    return PromptForFiles(prompt).value(0);
 }
 
 }  // namespace
@@ -494,13 +501,7 @@ bool CSearchDlg::eventFilter(QObject* watched, QEvent* event)
 
 void CSearchDlg::SaveSettings()
 {
-    FilePrompt prompt;
-    prompt.kind = FilePromptKind::SaveFile;
-    prompt.title = LoadString(SearchDlgText::SaveTitle);
-    prompt.filter = FileFilter();
-    prompt.path = m_defaultPath;
-    prompt.defaultSuffix = QStringLiteral("sea");
-    const QString path = PromptForFiles(prompt).value(0);
+    const QString path = PromptForSearchFile(FilePromptKind::SaveFile, SearchDlgText::SaveTitle, m_defaultPath);
     if (path.isEmpty())
         return;
     FixDistance();
@@ -517,12 +518,7 @@ void CSearchDlg::SaveSettings()
 
 void CSearchDlg::LoadSettings()
 {
-    FilePrompt prompt;
-    prompt.kind = FilePromptKind::OpenFile;
-    prompt.title = LoadString(SearchDlgText::LoadTitle);
-    prompt.filter = FileFilter();
-    prompt.path = m_defaultPath;
-    const QString path = PromptForFiles(prompt).value(0);
+    const QString path = PromptForSearchFile(FilePromptKind::OpenFile, SearchDlgText::LoadTitle, m_defaultPath);
     if (path.isEmpty())
         return;
     CSearchOptions options;
