@@ -2,6 +2,7 @@
 
 #include "app/appids.h"
 #include "app/conditioncommands.h"
+#include "app/findcommands.h"
 #include "browser/browserids.h"
 #include "browser/mediaids.h"
 #include "foundation/stringstore.h"
@@ -70,6 +71,11 @@ const CommandInfo kCommands[] = {
     {ListWindowCommand::OverviewList, ListWindowCommand::OverviewList, nullptr, nullptr},
     {ListWindowCommand::GeoLinkList, ListWindowCommand::GeoLinkList, nullptr, nullptr},
     {ListWindowCommand::Dictionary, ListWindowCommand::Dictionary, nullptr, nullptr},
+    // Find commands and analysis tables.
+    {FindCommand::Find, FindCommand::Find, nullptr, "edit-find"},
+    {FindCommand::FindExtended, FindCommand::FindExtended, nullptr, nullptr},
+    {FindCommand::Crosstabs, FindCommand::Crosstabs, nullptr, nullptr},
+    {FindCommand::QuoteMatrix, FindCommand::QuoteMatrix, nullptr, nullptr},
     // The trees' tool window.
     // The media toolbar.
     {MediaCommand::Load, MediaText::CommandLoad, "Ctrl+P", "document-open"},

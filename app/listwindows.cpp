@@ -150,7 +150,9 @@ bool CListWindows::OnCommand(int id)
         break;
     case SearchHitsList: {
         const QList<qint32> keys = allKeys(TopicId::SearchHits);
-        window = Open(kind, TopicId::SearchHits, keys, LoadString(ListText::FoundHits).arg(keys.size()), false);
+        // Titled with the documents the last find hit, as the find left it.
+        window = Open(kind, TopicId::SearchHits, keys,
+                      LoadString(ListText::FoundHits).arg(m_document->SearchHitDocuments()), false);
         break;
     }
     case CodingsList: {

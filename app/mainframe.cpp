@@ -1,6 +1,7 @@
 #include "app/mainframe.h"
 
 #include "app/appids.h"
+#include "app/findcommands.h"
 #include "app/baseview.h"
 #include "app/conditioncommands.h"
 #include "app/listwindows.h"
@@ -169,6 +170,13 @@ void CMainFrame::BuildMenus()
     window->addAction(m_commands.Action(ConditionCommand::ActivateDocuments));
     window->addAction(m_commands.Action(ConditionCommand::InterCoder));
     menuBar()->addMenu(window);
+    QMenu* analysis = m_commands.CreateMenu(FindText::AnalysisMenu, this);
+    for (int id : {FindCommand::Find, FindCommand::FindExtended})
+        analysis->addAction(m_commands.Action(id));
+    analysis->addSeparator();
+    for (int id : {FindCommand::Crosstabs, FindCommand::QuoteMatrix})
+        analysis->addAction(m_commands.Action(id));
+    menuBar()->addMenu(analysis);
     QMenu* help = m_commands.CreateMenu(AppText::MenuHelp, this);
     help->addAction(m_commands.Action(CommandId::AppAbout));
     menuBar()->addMenu(help);
@@ -187,6 +195,8 @@ void CMainFrame::BuildMenus()
     bar->addWidget(m_quickCodeCombo);
     connect(&m_quickCodes, &CQuickCodeList::SelectionChanged, m_quickCodeCombo, &QComboBox::setCurrentIndex);
     connect(m_quickCodeCombo, &QComboBox::activated, &m_quickCodes, &CQuickCodeList::SelectRow);
+    bar->addSeparator();
+    bar->addAction(m_commands.Action(FindCommand::Find));
 }
 
 void CMainFrame::BuildStatusBar()
@@ -417,6 +427,8 @@ void CMainFrame::MaximiseView(int paneCommandId)
 
 bool CMainFrame::OnCommand(int id)
 {
+    if (OnFindCommand(id))
+        return true;
     switch (id) {
     case CommandId::PaneDocumentTree:
     case CommandId::PaneCodeTree:
@@ -432,6 +444,8 @@ bool CMainFrame::OnCommand(int id)
 
 bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
 {
+    if (OnUpdateFindCommand(ui))
+        return true;
     switch (ui.id) {
     case CommandId::PaneDocumentTree:
     case CommandId::PaneCodeTree:

@@ -32,6 +32,7 @@ class CodeToolBarDlg;
 class CKorDoc;
 class TextCoderWindow;
 struct CodingRecord;
+struct CSearchOptions;
 struct DropNotifyInfo;
 struct IdListNotifyInfo;
 class CListWindows;
@@ -264,6 +265,13 @@ public:
     /// Follows a link: an external target is opened, an anchor is shown;
     /// link 0 opens the address the browser found in its text.
     void OpenLinkTarget(qint32 link, bool external);
+    /// A chart window's request (tool kind 0-5, action): action 2 exports
+    /// the code matrix's or crosstab's table, 0 recounts the code
+    /// relations, any other rebuilds the tool through its command. Always 0.
+    qint32 OnRefreshToolWindows(qint32 kind, qint32 action);
+    /// The search of a find command after its dialog: the hits in the
+    /// search-hit list, or the memos found in the memo list.
+    void RunFind(const CSearchOptions& options, bool extended);
     /// Opens the code tool window on the project's favourite codes, or
     /// brings it to the front.
     void ShowCodeToolWindow();
@@ -423,6 +431,14 @@ private:
     bool OnUpdateProjectCommand(CCmdUI& ui);
     bool OnDialogCommand(int id);
     bool OnUpdateDialogCommand(CCmdUI& ui);
+    // Find commands and analysis tables (mainframe_find.cpp).
+    bool OnFindCommand(int id);
+    bool OnUpdateFindCommand(CCmdUI& ui);
+    /// The search dialog (or the extended one), then the search and its
+    /// hits or memos in their list.
+    void Find(bool extended);
+    /// The analysis table with the activated codes: 0 crosstab, 1 quote matrix.
+    void OpenAnalysisTable(qint32 mode);
     // Media player.
     CMediaToolBar* BuildMediaToolBar();
     void SetupMediaPlayer();

@@ -288,6 +288,7 @@ void CKorDoc::ClearProjectState()
     d->m_categoryHits.clear();
     d->m_overviewHits.clear();
     d->m_keptDocuments.clear();
+    d->m_searchHitDocuments = 0;
 }
 
 void CKorDoc::ResetCaches()

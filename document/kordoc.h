@@ -1050,6 +1050,9 @@ public:
     QString WriteSearchHitsInContext(qint32 hit);
     QString WriteSearchHitsByDocument(qint32 hit);
     QString WriteSearchHitsPlain(qint32 hit);
+    /// The number of documents the last find hit, which titles the search-hit list.
+    void SetSearchHitDocuments(qint32 count);
+    qint32 SearchHitDocuments() const;
     qint32 MarkCategoryHits(qint32 document, qint32 page, const QString& text, qint32 base,
                             const QList<qint32>& categories, QList<qint32>& counts, CRichEditCtrlEx* control,
                             qint32 code);

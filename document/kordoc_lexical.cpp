@@ -198,3 +198,13 @@ bool CKorDoc::BuildOverviewTable(qint32 targetDepth, const QList<qint32>& docume
     }
     return true;
 }
+
+void CKorDoc::SetSearchHitDocuments(qint32 count)
+{
+    d->m_searchHitDocuments = count;
+}
+
+qint32 CKorDoc::SearchHitDocuments() const
+{
+    return d->m_searchHitDocuments;
+}

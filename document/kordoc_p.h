@@ -68,6 +68,7 @@ struct CKorDocPrivate {
     qint32 m_activatedCodes = 0;
     qint32 m_activatedCodings = 0;
     qint32 m_projectMemo = 0;
+    qint32 m_searchHitDocuments = 0;  // documents hit by the last find
     bool m_uniqueCodeNames = false;
     WordList m_words;  // the word list and the dictionary file
     bool m_autoFrequencies = false;  // code frequencies recounted after changes
