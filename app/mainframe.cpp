@@ -110,6 +110,7 @@ CMainFrame::CMainFrame(ICommandTarget* app, CKorDoc* document)
         return true;
     });
     BuildMenus();
+    BuildHelpCommands();
     BuildStatusBar();
     SetupMediaPlayer();
     BuildPanes();
@@ -414,6 +415,8 @@ void CMainFrame::MaximiseView(int paneCommandId)
 
 bool CMainFrame::OnCommand(int id)
 {
+    if (OnHelpCommand(id))
+        return true;
     switch (id) {
     case CommandId::PaneDocumentTree:
     case CommandId::PaneCodeTree:
@@ -429,6 +432,8 @@ bool CMainFrame::OnCommand(int id)
 
 bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
 {
+    if (OnUpdateHelpCommand(ui))
+        return true;
     switch (ui.id) {
     case CommandId::PaneDocumentTree:
     case CommandId::PaneCodeTree:
