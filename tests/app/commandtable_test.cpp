@@ -125,7 +125,7 @@ TEST_F(CommandTest, MenusAskWhenTheyOpenToolbarsOnTheTimer)
     EXPECT_FALSE(exit->isEnabled());
     file->close();
     app.enabled = true;
-    QMenu* help = MenuOf(frame, 2);
+    QMenu* help = MenuOf(frame, 3);
     help->popup(frame.geometry().center());
     EXPECT_FALSE(about->isEnabled());
     help->close();
