@@ -33,6 +33,7 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QIntValidator>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPainter>
 #include <QTabBar>
@@ -224,14 +225,17 @@ void CMainFrame::BuildFormatBar(QToolBar* bar)
     for (const int size : kFontSizes)
         m_fontSizeCombo->addItem(QString::number(size));
     m_toolbarItems.insert(FormatCommand::FontSize, bar->addWidget(m_fontSizeCombo));
-    connect(m_fontSizeCombo, &QComboBox::textActivated, this, [this](const QString& text) {
+    // A size from the list or typed and confirmed with Enter.
+    const auto applySize = [this] {
         bool ok = false;
-        const int size = text.toInt(&ok);
+        const int size = m_fontSizeCombo->currentText().toInt(&ok);
         if (!ok || size <= 0 || size > kMaxFontSize || !m_browser || !m_browser->IsEditMode())
             return;
         m_browser->SetFontSize(size);
         m_browser->FocusView();
-    });
+    };
+    connect(m_fontSizeCombo, &QComboBox::textActivated, this, applySize);
+    connect(m_fontSizeCombo->lineEdit(), &QLineEdit::returnPressed, this, applySize);
 
     for (const int id : {BrowserCommand::Bold, BrowserCommand::Italic, BrowserCommand::Underline,
                          FormatCommand::TextColour, FormatCommand::AlignLeft, FormatCommand::AlignCentre,
@@ -390,7 +394,8 @@ QToolBar* CMainFrame::ToolbarOf(int barId) const
 
 CBaseView* CMainFrame::ActiveView() const
 {
-    const QWidget* focus = QApplication::focusWidget();
+    // The frame's focus child, also while another window is active.
+    const QWidget* focus = focusWidget();
     if (!focus)
         return nullptr;
     for (CBaseView* view : m_views)
@@ -406,7 +411,7 @@ bool CMainFrame::ActivatePane(CBaseView* view)
         return false;
     if (pane == m_browser) {
         m_browser->FocusView();
-        if (!view->isAncestorOf(QApplication::focusWidget()))
+        if (!view->isAncestorOf(focusWidget()))
             m_browser->setFocus(Qt::OtherFocusReason);
         return true;
     }

@@ -74,7 +74,7 @@ CTextViewerDlg::CTextViewerDlg(QWidget* parent, const QString& text, int kind)
                        | kStyleWantReturn | kStyleReadOnly | kStyleVisible | kStyleChild,
                    QRect(), this, TextView);
     m_view->document()->setDocumentMargin(kTextMargin);
-    m_view->setMinimumSize(480, 320);
+    m_view->setMinimumSize(320, 200);
 
     m_help = MakeIconButton(this, HelpButton, QStyle::SP_DialogHelpButton, kHelpTip);
     m_related = Button(this, RelatedButton, FrameHelpText::ViewerRelated);

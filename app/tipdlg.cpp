@@ -44,7 +44,6 @@ CTipDlg::CTipDlg(QWidget* parent, const QString& programFolder)
     m_text->Create(kStyleMultiline | kStyleAutoVScroll | kStyleVScroll | kStyleBorder | kStyleReadOnly | kStyleVisible
                        | kStyleChild,
                    QRect(), this, TextView);
-    m_text->setViewportMargins(0, 0, 0, 0);
     m_text->document()->setDocumentMargin(kTextMargin);
     m_text->setMinimumSize(420, 200);
 
@@ -115,7 +114,8 @@ void CTipDlg::BuildTipList()
     QDir folder(m_folder);
     folder.setNameFilters({QStringLiteral("*") + kTipExtension});
     folder.setFilter(QDir::Files | QDir::Readable);
-    for (const QString& name : folder.entryList(QDir::NoSort)) {
+    folder.setSorting(QDir::NoSort);
+    for (const QString& name : folder.entryList()) {
         if (!name.endsWith(kTipExtension))
             continue;   // "X.TIP" would be looked for as "X.tip"
         const QString title = name.chopped(kTipExtension.size());

@@ -6,6 +6,7 @@
 
 #include "app/framehelp.h"
 #include "browser/studyframe.h"
+#include "foundation/richtexthelpers.h"
 #include "platform/profile/privateprofile.h"
 #include "platform/rtf/richeditctrlex.h"
 #include "ui/numberentrydlg.h"
@@ -29,7 +30,14 @@ protected:
         frame->Commands().Execute(ToolbarId::Visual);
         frame->Commands().Execute(ToolbarId::Document);
         frame->resize(1400, 700);
-        QCoreApplication::processEvents();
+    }
+    /// Anna shown, the frame active again after the prompts: shortcuts
+    /// reach the active window only.
+    void OpenAnnaInActiveFrame()
+    {
+        OpenAnnaActivated();
+        frame->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
     }
     CCmdUI State(int id) { return frame->Commands().QueryState(id); }
     /// The main toolbar's item of a command; null when it has none.
@@ -94,6 +102,7 @@ TEST_F(FrameEditing, FormattingIsGreyedUntilEditTextAndFollowsTheSelection)
 
     frametest::ClickMenuCommand(*frame, 1, FormatCommand::EditText);
     ASSERT_TRUE(frame->IsEditMode());
+    QCoreApplication::processEvents();
     EXPECT_FALSE(frame->EnterEditMode());   // already editing
     EXPECT_FALSE(State(FormatCommand::EditText).enabled);
     frame->Commands().UpdateToolbarActions();
@@ -137,6 +146,7 @@ TEST_F(FrameEditing, AFormattedSelectionIsStoredWithItsCodingsInPlace)
     ASSERT_EQ(before.size(), 2);
 
     ASSERT_TRUE(frame->EnterEditMode());
+    QCoreApplication::processEvents();
     SelectRange(At(QStringLiteral("honey")) - 4, At(QStringLiteral("garden")));
     ClickToolbarButton(BrowserCommand::Bold);
     ClickToolbarButton(BrowserCommand::Italic);
@@ -190,7 +200,7 @@ TEST_F(FrameEditing, AWrapCountBelowTwentyIsRefused)
 
 TEST_F(FrameEditing, PanesAndDocumentTabsFollowTheKeys)
 {
-    OpenAnnaActivated();
+    OpenAnnaInActiveFrame();
     ASSERT_TRUE(document.SetOpenDocument(ben, 1));   // Ben in a tab of its own
     ASSERT_EQ(browser().Tabs()->count(), 2);
     ASSERT_EQ(browser().GetShownDocument(), ben);
@@ -200,29 +210,29 @@ TEST_F(FrameEditing, PanesAndDocumentTabsFollowTheKeys)
     ASSERT_EQ(frame->ActiveView(), frame->ViewAt(CMainFrame::Blau));
     const CMainFrame::View forward[] = {CMainFrame::Green, CMainFrame::White, CMainFrame::Black, CMainFrame::Blau};
     for (const CMainFrame::View view : forward) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6, Qt::ControlModifier);
+        QTest::keyClick(frame->focusWidget(), Qt::Key_F6, Qt::ControlModifier);
         EXPECT_EQ(frame->ActiveView(), frame->ViewAt(view)) << view;
     }
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6, Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::keyClick(frame->focusWidget(), Qt::Key_F6, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(frame->ActiveView(), frame->ViewAt(CMainFrame::Black));
     // A hidden pane is passed over.
     frame->Commands().Execute(CommandId::PaneCodeTree);
     frame->DocumentTree()->TreeView()->setFocus();
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6, Qt::ControlModifier);
+    QTest::keyClick(frame->focusWidget(), Qt::Key_F6, Qt::ControlModifier);
     EXPECT_EQ(frame->ActiveView(), frame->ViewAt(CMainFrame::White));
 
     // The tabs, the newest first: next, next again at the end (no
     // wrapping), previous, then close the current one.
     ASSERT_EQ(browser().Tabs()->tabData(0).toInt(), ben);
     browser().FocusView();
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+    QTest::keyClick(frame->focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
     EXPECT_EQ(browser().GetShownDocument(), anna);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+    QTest::keyClick(frame->focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
     EXPECT_EQ(browser().GetShownDocument(), anna);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::keyClick(frame->focusWidget(), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(browser().GetShownDocument(), ben);
     EXPECT_TRUE(State(NavigationCommand::CloseTab).enabled);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F4, Qt::ControlModifier);
+    QTest::keyClick(frame->focusWidget(), Qt::Key_F4, Qt::ControlModifier);
     EXPECT_EQ(browser().Tabs()->count(), 1);
     EXPECT_EQ(browser().GetShownDocument(), anna);
     EXPECT_FALSE(State(NavigationCommand::CloseTab).enabled);
@@ -231,11 +241,11 @@ TEST_F(FrameEditing, PanesAndDocumentTabsFollowTheKeys)
 
 TEST_F(FrameEditing, TheMenuKeyOpensTheActivePanesMenuAndTheSearchBarToggles)
 {
-    OpenAnnaActivated();
+    OpenAnnaInActiveFrame();
     // The document tree: the menu of its selected node.
     frame->DocumentTree()->TreeView()->setFocus();
     QContextMenuEvent onTree(QContextMenuEvent::Keyboard, QPoint(0, 0));
-    QApplication::sendEvent(QApplication::focusWidget(), &onTree);
+    QApplication::sendEvent(frame->focusWidget(), &onTree);
     QMenu* menu = frame->ShownContextMenu();
     ASSERT_TRUE(menu);
     EXPECT_TRUE(frame->GetContextTarget().kind == NodeKind::Document || frame->GetContextTarget().kind == NodeKind::DocumentGroup);
@@ -245,17 +255,20 @@ TEST_F(FrameEditing, TheMenuKeyOpensTheActivePanesMenuAndTheSearchBarToggles)
     // The browser's text: its menu offers "Edit text".
     browser().FocusView();
     QContextMenuEvent onText(QContextMenuEvent::Keyboard, QPoint(0, 0));
-    QApplication::sendEvent(QApplication::focusWidget(), &onText);
+    QApplication::sendEvent(frame->focusWidget(), &onText);
     ASSERT_TRUE(ClickContextCommand(FormatCommand::EditText));
     EXPECT_TRUE(browser().IsEditMode());
     ASSERT_TRUE(frame->CommitBrowserEdits());
 
     // Ctrl+F: the active pane's search bar opens and closes.
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
     frame->DocumentTree()->TreeView()->setFocus();
     CBaseView* view = frame->ViewAt(CMainFrame::Blau);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F, Qt::ControlModifier);
+    QTest::keyClick(frame->focusWidget(), Qt::Key_F, Qt::ControlModifier);
     ASSERT_TRUE(view->SearchBar());
     view->SearchBar()->findChild<QLineEdit*>()->setFocus();
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F, Qt::ControlModifier);
+    QTest::keyClick(frame->focusWidget(), Qt::Key_F, Qt::ControlModifier);
     EXPECT_TRUE(QTest::qWaitFor([view] { return !view->SearchBar() || !view->SearchBar()->isVisible(); }));
 }
+
