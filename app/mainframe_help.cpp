@@ -559,10 +559,20 @@ bool CMainFrame::OnUpdateHelpCommand(CCmdUI& ui)
     case HelpCommand::News:
     case HelpCommand::Manuals:
     case HelpCommand::DictionaryManuals:
-    case HelpCommand::Tutorials:
+    case HelpCommand::Tutorials: ui.Enable(true); return true;
     case NavigationCommand::NextPane:
-    case NavigationCommand::PreviousPane: ui.Enable(true); return true;
-    case NavigationCommand::CopySegments: ui.Enable(m_segments != nullptr); return true;
+    case NavigationCommand::PreviousPane: {
+        // Some other pane to go to.
+        const CBaseView* active = ActiveView();
+        ui.Enable(std::any_of(m_views.begin(), m_views.end(), [active](const CBaseView* view) {
+            return view && view != active && !view->isHidden() && view->isVisible() && view->Pane();
+        }));
+        return true;
+    }
+    case NavigationCommand::CopySegments:
+        // Nothing to copy from an empty pane.
+        ui.Enable(m_segments && m_segments->GetSegmentCount() > 0);
+        return true;
     case NavigationCommand::SearchBar: ui.Enable(ActiveView() != nullptr); return true;
     case NavigationCommand::CloseTab:
     case NavigationCommand::NextTab:
