@@ -3,6 +3,7 @@
 #include "app/appids.h"
 #include "app/conditioncommands.h"
 #include "app/findcommands.h"
+#include "app/framehelp.h"
 #include "browser/browserids.h"
 #include "browser/mediaids.h"
 #include "foundation/stringstore.h"
@@ -87,6 +88,55 @@ const CommandInfo kCommands[] = {
     {MediaCommand::TogglePlay, MediaText::CommandLoad + 6, "F4", "media-playback-start"},
     {MediaCommand::NextMark, MediaText::CommandLoad + 7, "F6", "media-skip-forward"},
     {MediaCommand::Video, MediaText::CommandVideo, nullptr, "video-display"},
+    // Help, formatting, toolbars, languages and moving between panes and tabs.
+    {HelpCommand::Tips, FrameHelpText::CommandTips, nullptr, "help-hint"},
+    {HelpCommand::Help, FrameHelpText::CommandHelp, "F1", "help-contents"},
+    {HelpCommand::DictionaryHelp, FrameHelpText::CommandDictionaryHelp, nullptr, nullptr},
+    {HelpCommand::Shortcuts, FrameHelpText::CommandShortcuts, nullptr, "input-keyboard"},
+    {HelpCommand::MixedMethods, FrameHelpText::CommandMixedMethods, nullptr, nullptr},
+    {HelpCommand::Introduction, FrameHelpText::CommandIntroduction, nullptr, nullptr},
+    {HelpCommand::News, FrameHelpText::CommandNews, nullptr, nullptr},
+    {HelpCommand::Manuals, FrameHelpText::CommandManuals, nullptr, nullptr},
+    {HelpCommand::DictionaryManuals, FrameHelpText::CommandDictionaryManuals, nullptr, nullptr},
+    {HelpCommand::Tutorials, FrameHelpText::CommandTutorials, nullptr, nullptr},
+    {FormatCommand::EditText, FrameHelpText::EditTextCommand, nullptr, "document-edit"},
+    {FormatCommand::AlignLeft, FrameHelpText::CommandAlignLeft, nullptr, "format-justify-left"},
+    {FormatCommand::AlignCentre, FrameHelpText::CommandAlignCentre, nullptr, "format-justify-center"},
+    {FormatCommand::AlignRight, FrameHelpText::CommandAlignRight, nullptr, "format-justify-right"},
+    {FormatCommand::TextColour, FrameHelpText::CommandTextColour, nullptr, nullptr},
+    {FormatCommand::WrapLines, FormatCommand::WrapLines, nullptr, "format-text-direction-ltr"},
+    {FormatCommand::CutButton, BrowserCommand::Cut, nullptr, "edit-cut"},
+    {FormatCommand::CopyButton, BrowserCommand::Copy, nullptr, "edit-copy"},
+    {FormatCommand::PasteButton, BrowserCommand::Paste, nullptr, "edit-paste"},
+    {NavigationCommand::CopySegments, FrameHelpText::CommandCopySegments, nullptr, nullptr},
+    {NavigationCommand::OptionsLayout, FrameHelpText::CommandOptionsLayout, nullptr, nullptr},
+    {NavigationCommand::NextPane, FrameHelpText::CommandNextPane, "Ctrl+F6", nullptr},
+    {NavigationCommand::PreviousPane, FrameHelpText::CommandPreviousPane, "Ctrl+Shift+F6", nullptr},
+    {NavigationCommand::SearchBar, FrameHelpText::CommandSearchBar, "Ctrl+F", "edit-find"},
+    {NavigationCommand::CloseTab, FrameHelpText::CommandCloseTab, "Ctrl+F4", nullptr},
+    {NavigationCommand::NextTab, FrameHelpText::CommandNextTab, "Ctrl+Tab", nullptr},
+    {NavigationCommand::PreviousTab, FrameHelpText::CommandPreviousTab, "Ctrl+Shift+Tab", nullptr},
+    {ToolbarId::Frame, AppText::FrameToolbar, nullptr, nullptr},
+    {ToolbarId::CodeBar, FrameHelpText::ToolbarCodeBar, nullptr, nullptr},
+    {ToolbarId::Qnt, FrameHelpText::ToolbarQnt, nullptr, nullptr},
+    {ToolbarId::ColourCoding, FrameHelpText::ToolbarColourCoding, nullptr, nullptr},
+    {ToolbarId::Visual, FrameHelpText::ToolbarVisual, nullptr, nullptr},
+    {ToolbarId::Language, FrameHelpText::ToolbarLanguage, nullptr, nullptr},
+    {ToolbarId::MediaPlayer, MediaText::Toolbar, nullptr, nullptr},
+    {ToolbarId::Document, FrameHelpText::ToolbarDocument, nullptr, nullptr},
+    {LanguageCommand::First, FrameHelpText::LanguageFirst, nullptr, nullptr},
+    {LanguageCommand::First + 1, FrameHelpText::LanguageFirst + 1, nullptr, nullptr},
+    {LanguageCommand::First + 2, FrameHelpText::LanguageFirst + 2, nullptr, nullptr},
+    {LanguageCommand::First + 3, FrameHelpText::LanguageFirst + 3, nullptr, nullptr},
+    {LanguageCommand::First + 4, FrameHelpText::LanguageFirst + 4, nullptr, nullptr},
+    {LanguageCommand::First + 5, FrameHelpText::LanguageFirst + 5, nullptr, nullptr},
+    {LanguageCommand::First + 6, FrameHelpText::LanguageFirst + 6, nullptr, nullptr},
+    {LanguageCommand::First + 7, FrameHelpText::LanguageFirst + 7, nullptr, nullptr},
+    {LanguageCommand::First + 8, FrameHelpText::LanguageFirst + 8, nullptr, nullptr},
+    {LanguageCommand::First + 9, FrameHelpText::LanguageFirst + 9, nullptr, nullptr},
+    {LanguageCommand::First + 10, FrameHelpText::LanguageFirst + 10, nullptr, nullptr},
+    {LanguageCommand::First + 11, FrameHelpText::LanguageFirst + 11, nullptr, nullptr},
+    {LanguageCommand::Last, FrameHelpText::LanguageFirst + 12, nullptr, nullptr},
 };
 
 bool HasText(const char* text)

@@ -4,6 +4,7 @@
 #include "app/contextmenus.h"
 
 #include "app/appids.h"
+#include "app/framehelp.h"
 #include "app/listwindows.h"
 #include "app/mainframe.h"
 #include "dictionary/qntdicdlg.h"
@@ -62,7 +63,7 @@ const MenuDefinition kMenus[] = {
     {ContextMenuId::RetrievedSegments,
      {20101, kSeparator, 20102, 20103, 20104, kSeparator, 20105, 20106, 20107, kSeparator, 20108, 20165, 20109}},
     {ContextMenuId::WordList, {20124, kSeparator, 20119, 20121}},
-    {ContextMenuId::ParagraphMargin, {5798}},
+    {ContextMenuId::ParagraphMargin, {5798, kSeparator, FormatCommand::EditText}},
     {ContextMenuId::TextMargin1, {5798}},
     {ContextMenuId::TextMargin2, {5798}},
     {ContextMenuId::TextMargin3, {5798}},

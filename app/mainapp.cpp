@@ -148,6 +148,11 @@ bool CMainApp::InitInstance(const QStringList& arguments, const QString& program
     if (m_messages)
         m_messages->SetOwner(m_frame.get());
     m_frame->ShowWithPlacement();
+    // The tip of the day follows a start-up that opened a project.
+    connect(m_frame.get(), &CMainFrame::StartupFinished, m_frame.get(), [frame = m_frame.get()](bool projectOpen) {
+        if (projectOpen)
+            frame->ShowTipsAtStartUp();
+    });
     if (m_startupDelay >= 0)
         m_frame->StartDeferred(m_pendingProject, m_startupDelay);
     m_started = true;

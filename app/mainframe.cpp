@@ -112,6 +112,7 @@ CMainFrame::CMainFrame(ICommandTarget* app, CKorDoc* document)
         return true;
     });
     BuildMenus();
+    BuildHelpCommands();
     BuildStatusBar();
     SetupMediaPlayer();
     BuildPanes();
@@ -427,7 +428,7 @@ void CMainFrame::MaximiseView(int paneCommandId)
 
 bool CMainFrame::OnCommand(int id)
 {
-    if (OnFindCommand(id))
+    if (OnFindCommand(id) || OnHelpCommand(id))
         return true;
     switch (id) {
     case CommandId::PaneDocumentTree:
@@ -444,7 +445,7 @@ bool CMainFrame::OnCommand(int id)
 
 bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
 {
-    if (OnUpdateFindCommand(ui))
+    if (OnUpdateFindCommand(ui) || OnUpdateHelpCommand(ui))
         return true;
     switch (ui.id) {
     case CommandId::PaneDocumentTree:

@@ -16,12 +16,15 @@
 #include <QMenu>
 #include <QHash>
 #include <QPointer>
+#include <QColor>
 
 #include <array>
 #include <functional>
 #include <memory>
 
 class CBaseView;
+class CTipDlg;
+class QToolBar;
 class CMediaPlayer;
 class CMediaToolBar;
 class CMPVideoDlg;
@@ -312,6 +315,23 @@ public:
     /// without a project.
     void UpdateStatusBar();
 
+    // ---- Help, formatting, toolbars, languages, navigation (mainframe_help.cpp)
+    /// Switches the browser's text to editing and the main toolbar to its
+    /// editing buttons; false when it was editing already or cannot edit.
+    bool EnterEditMode();
+    bool IsEditMode() const;
+    /// The toolbar of a bar id (128, 149, 254, 278, 285); null for the bars
+    /// that are never made (145, 146, 148) and other ids.
+    QToolBar* ToolbarOf(int barId) const;
+    /// The main toolbar shows its editing buttons.
+    bool ToolbarInEditMode() const { return m_toolbarEditing; }
+    /// The tip of the day, open or not.
+    CTipDlg* TipWindow() const;
+    /// After start-up: the tip of the day while the profile asks for it.
+    void ShowTipsAtStartUp();
+    /// The view whose pane holds the focus; null when none.
+    CBaseView* ActiveView() const;
+
 signals:
     /// A double click on the left part of a status-bar pane (128 pixels of
     /// the retrieval settings, 60 of the weight filter, 36 of the others):
@@ -322,10 +342,25 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildMenus();
+    void BuildHelpCommands();
+    void BuildFormatBar(QToolBar* bar);
+    QToolBar* AddFrameBar(int barId, int captionTextId, const QList<int>& commands);
+    bool OnHelpCommand(int id);
+    bool OnUpdateHelpCommand(CCmdUI& ui);
+    void OpenManual(const QString& format);
+    void OpenAddress(const QString& address);
+    void ShowTips();
+    void SetToolbarEditing(bool editing);
+    void FollowEditMode();
+    void PickTextColour();
+    void WrapBrowserLines();
+    void ActivateNeighbourPane(int step);
+    bool ActivatePane(CBaseView* view);
     void BuildStatusBar();
     void BuildPanes();
     void BuildBrowser();
@@ -506,4 +541,13 @@ private:
     qint32 m_broadcastMark = -1;       // the mark the lists were last told of
     std::unique_ptr<FootswitchReader> m_footswitch;
     std::unique_ptr<UdevMonitor> m_deviceMonitor;
+
+    // Help, formatting and toolbars.
+    QPointer<CTipDlg> m_tipWindow;
+    QHash<int, QToolBar*> m_toolbars;
+    QHash<int, QAction*> m_toolbarItems;   // the main toolbar's buttons and combos by command id
+    QComboBox* m_fontNameCombo = nullptr;
+    QComboBox* m_fontSizeCombo = nullptr;
+    QColor m_textColour;
+    bool m_toolbarEditing = false;
 };

@@ -225,6 +225,21 @@ public:
     void ToggleUnderline();
     void SetFontSize(int points);
     void SetFontFace(const QString& face);
+    /// The character format at the selection (where typing would insert)
+    /// and the alignment of its paragraph, for the formatting commands'
+    /// check marks; a default format and left while no text is shown.
+    QTextCharFormat SelectionCharFormat() const;
+    Qt::Alignment SelectionAlignment() const;
+    /// Formatting while editing: the paragraphs of the selection get the
+    /// alignment, the selection the text colour. Positions do not move.
+    void SetAlignment(Qt::Alignment alignment);
+    void SetTextColour(const QColor& colour);
+    /// The tab `step` places from the current one shows its document (no
+    /// wrapping); false with fewer than two tabs or at either end.
+    bool SelectNeighbourTab(int step);
+    /// Removes the current tab and shows the document of its neighbour;
+    /// false with fewer than two tabs.
+    bool CloseCurrentTab();
     void CopySelection();
     void Cut();
     void Paste();

@@ -251,6 +251,7 @@ struct Observed {
     int windows = 0;
     bool project = false;
     QString checks;   ///< the check marks and visibility of the frame's actions and panes
+    const QWidget* focus = nullptr;   ///< the frame's focus child
     bool operator==(const Observed&) const = default;
 };
 
@@ -273,6 +274,7 @@ protected:
             seen.checks += action->isChecked() ? u'1' : u'0';
         for (QWidget* child : frame->findChildren<QWidget*>())
             seen.checks += child->isVisible() ? u'v' : u'h';
+        seen.focus = frame->focusWidget();
         return seen;
     }
     /// Every modal dialog is closed as it shows, and counted; questions

@@ -24,7 +24,7 @@ namespace {
 
 using frametest::ClickMenuCommand;
 
-constexpr int kWindowMenu = 1;
+constexpr int kWindowMenu = 2;
 
 class DictionaryWindowTest : public frametest::FrameTest {
 protected:

@@ -73,7 +73,7 @@ inline void ClickMenuCommand(QMainWindow& window, int menuIndex, int commandId)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
     QAction* command = nullptr;
     for (QAction* action : menu->actions())
-        if (action->data().toInt() == commandId)
+        if (!action->isSeparator() && action->data().toInt() == commandId)
             command = action;
     ASSERT_NE(command, nullptr) << "command " << commandId;
     ASSERT_TRUE(command->isVisible() && command->isEnabled()) << "command " << commandId;

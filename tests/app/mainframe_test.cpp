@@ -200,7 +200,7 @@ TEST_F(MainFrameTest, CaptionButtonsHideMaximiseAndRestore)
 TEST_F(MainFrameTest, PaneMenuChecksAndToggles)
 {
     auto frame = ShowFrame(30);
-    QMenu* window = frame->menuBar()->actions().value(1)->menu();
+    QMenu* window = frame->menuBar()->actions().value(2)->menu();
     ASSERT_NE(window, nullptr);
     QAction* codeTree = frame->Commands().Action(CommandId::PaneCodeTree);
     window->popup(frame->geometry().center());
