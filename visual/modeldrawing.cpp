@@ -251,12 +251,17 @@ QPen DashedPen(const QColor& colour, double width, qint32 dash)
     return pen;
 }
 
-// The visible part of the model, for skipping what lies outside the window.
+// The model under a part of the window, for skipping what lies outside it.
+QRectF VisibleModelRect(const ModelerCanvasCore& canvas, const QRect& area)
+{
+    const QPointF a = canvas.ClientToModel(area.left(), area.top());
+    const QPointF b = canvas.ClientToModel(area.left() + area.width(), area.top() + area.height());
+    return QRectF(a, b).normalized();
+}
+
 QRectF VisibleModelRect(const ModelerCanvasCore& canvas, QSize viewport)
 {
-    const QPointF a = canvas.ClientToModel(0, 0);
-    const QPointF b = canvas.ClientToModel(viewport.width(), viewport.height());
-    return QRectF(a, b).normalized();
+    return VisibleModelRect(canvas, QRect(QPoint(0, 0), viewport));
 }
 
 // Everything a link paints besides its line: the label box centred on the
@@ -724,16 +729,20 @@ void DrawPreviewLine(QPainter& painter, const ModelerCanvasCore& canvas, const M
                  link.Width / 2 + 3, link.Width / 2 + 5);
 }
 
-void PaintModelScene(QPainter& painter, ModelerCanvasCore& canvas, QSize viewport, const ModelSceneState& state)
+void PaintModelScene(QPainter& painter, ModelerCanvasCore& canvas, QSize viewport, const ModelSceneState& state,
+                     const QRect& area)
 {
     LayoutModel(canvas.EditModel());
     const ModelContent& model = canvas.Model();
+    const QRect painted = area.isValid() ? area : QRect(QPoint(0, 0), viewport);
     painter.save();
+    if (area.isValid())
+        painter.setClipRect(area);
     SetQualityHints(painter);
-    painter.fillRect(QRect(QPoint(0, 0), viewport), Qt::white);
+    painter.fillRect(painted, Qt::white);
     painter.scale(model.Scale, model.Scale);
     painter.translate(model.OriginX, model.OriginY);
-    const QRectF visible = VisibleModelRect(canvas, viewport);
+    const QRectF visible = VisibleModelRect(canvas, painted);
 
     const auto& objects = model.Objects;
     const bool background = !objects.empty() && objects.front().IsBackground && !canvas.IsHidden(objects.front());

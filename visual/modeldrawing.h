@@ -81,8 +81,10 @@ struct ModelSceneState {
 /// canvas's order: white, the background picture, the grid, the selection
 /// marks, the objects of shown layers, the links between shown objects and
 /// the preview line. Objects and links outside the window are skipped.
-/// Lays out objects that need it.
-void PaintModelScene(QPainter& painter, ModelerCanvasCore& canvas, QSize viewport, const ModelSceneState& state);
+/// Lays out objects that need it. With `area` (window pixels) only that
+/// part of the window is painted.
+void PaintModelScene(QPainter& painter, ModelerCanvasCore& canvas, QSize viewport, const ModelSceneState& state,
+                     const QRect& area = QRect());
 
 /// The line from the fixed object to the pointer while a link is drawn or
 /// a link's end is moved, in model coordinates.

@@ -164,7 +164,7 @@ void ModelerCanvas::OnScrollAction(Qt::Orientation orientation, int action)
     case QAbstractSlider::SliderMove:
         // Thumb tracking moves the view; the bar stays where the user holds it.
         origin = -float(bar->sliderPosition()) * kScrollUnit;
-        Redraw();
+        ViewMoved();
         return;
     case QAbstractSlider::SliderToMinimum:
     case QAbstractSlider::SliderToMaximum:
@@ -174,7 +174,7 @@ void ModelerCanvas::OnScrollAction(Qt::Orientation orientation, int action)
     }
     if (m_core.IsPreview() && horizontal && lineStep)
         origin = std::min(origin, 0.0f);
-    Redraw();
+    ViewMoved();
     bar->setSliderPosition(ScrollPosition(origin));
 }
 
@@ -183,7 +183,7 @@ void ModelerCanvas::OnSliderReleased(Qt::Orientation orientation)
     QScrollBar* bar = orientation == Qt::Horizontal ? horizontalScrollBar() : verticalScrollBar();
     ModelContent& model = m_core.EditModel();
     (orientation == Qt::Horizontal ? model.OriginX : model.OriginY) = -float(bar->sliderPosition()) * kScrollUnit;
-    Redraw();
+    ViewMoved();
 }
 
 void ModelerCanvas::scrollContentsBy(int, int)
@@ -238,13 +238,34 @@ void ModelerCanvas::RenderScene()
     m_scene.setDevicePixelRatio(ratio);
     m_core.SetViewportSize(size);
     const ModelContent& model = m_core.Model();
-    if (m_sceneValid && model.Scale == m_sceneScale && QPointF(model.OriginX, model.OriginY) == m_sceneOrigin)
+    const QPointF origin(model.OriginX, model.OriginY);
+    if (m_sceneValid && model.Scale == m_sceneScale && origin == m_sceneOrigin)
         return;
-    QPainter painter(&m_scene);
-    PaintModelScene(painter, m_core, size, SceneState());
+    if (!m_sceneValid || model.Scale != m_sceneScale || ratio != 1.0 || !ScrollScene((origin - m_sceneOrigin) * model.Scale)) {
+        QPainter painter(&m_scene);
+        PaintModelScene(painter, m_core, size, SceneState());
+    }
     m_sceneValid = true;
     m_sceneScale = model.Scale;
     m_sceneOrigin = QPointF(model.OriginX, model.OriginY);
+}
+
+bool ModelerCanvas::ScrollScene(const QPointF& shift)
+{
+    const QPoint pixels = shift.toPoint();
+    if (std::abs(shift.x() - pixels.x()) > 1e-3 || std::abs(shift.y() - pixels.y()) > 1e-3
+        || std::abs(pixels.x()) >= m_scene.width() || std::abs(pixels.y()) >= m_scene.height())
+        return false;
+    const QImage old = m_scene.copy();
+    QPainter painter(&m_scene);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(pixels, old);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    const QRect whole = m_scene.rect();
+    const QRegion exposed = QRegion(whole).subtracted(QRegion(whole.translated(pixels)));
+    for (const QRect& strip : exposed)
+        PaintModelScene(painter, m_core, whole.size(), SceneState(), strip);
+    return true;
 }
 
 QImage ModelerCanvas::RenderedScene()
@@ -540,7 +561,7 @@ void ModelerCanvas::Pan(const QPoint& point)
     else
         model.OriginY += float(delta.y());
     UpdateScrollBars();
-    Redraw();
+    ViewMoved();
 }
 
 void ModelerCanvas::mouseReleaseEvent(QMouseEvent* event)

@@ -155,6 +155,11 @@ private:
     void OnScrollAction(Qt::Orientation orientation, int action);
     void OnSliderReleased(Qt::Orientation orientation);
     void RenderScene();
+    /// Moves the kept picture by a whole number of pixels and paints the
+    /// strips that came into view; false when the move is not such a shift.
+    bool ScrollScene(const QPointF& shift);
+    /// The view moved without a change of the model.
+    void ViewMoved() { viewport()->update(); }
     ModelSceneState SceneState() const;
     void SendFollowOrOpen(RequestCode code, const ModelObject& object, const QPoint& screenPoint);
     void PressInSelectMode(const QPoint& point, Qt::KeyboardModifiers modifiers);
