@@ -1014,6 +1014,14 @@ void ModelerCanvas::ExportImage()
         ShowMessage(LoadString(VisualText::ExportFailed).arg(path), MessageKind::Error);
 }
 
+void ModelerCanvas::EditSelectionProperties()
+{
+    qint32 kind = ModelHitKind::Nothing;
+    const qint32 index = m_core.FirstSelectedObject(kind);
+    if (kind != ModelHitKind::Nothing)
+        EditProperties(kind, index);
+}
+
 void ModelerCanvas::EditProperties(qint32 kind, qint32 index)
 {
     if (kind == ModelHitKind::Link) {

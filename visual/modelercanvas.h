@@ -108,6 +108,9 @@ public:
 
     /// Kind 1 the object dialog, kind 2 the link dialog, on the index.
     void EditProperties(qint32 kind, qint32 index);
+    /// The properties of the first selected object, else of the first
+    /// selected link; nothing without a selection.
+    void EditSelectionProperties();
     /// Opens the object's geo link (geoLink) or, with FollowLinks, its
     /// linked file or the project object it stands for.
     void OpenObjectLink(qint32 index, const QPoint& screenPoint, bool geoLink);

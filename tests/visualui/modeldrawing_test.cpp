@@ -4,8 +4,6 @@
 #include "visual/canvasrecorder.h"
 #include "common/screenshots.h"
 
-#include "foundation/ids.h"
-#include "foundation/options.h"
 #include "visual/modeldrawing.h"
 
 #include <QFile>
@@ -234,8 +232,6 @@ bool HasColour(const QImage& image, QRgb colour)
 TEST_F(Scene, ShowcaseMatchesItsPicturesAtScaleOneAndTwo)
 {
     BuildShowcase();
-    if (g_mapsOptions.FindIndex(MapsOption::SnapToGrid) < 0)
-        BuildOptionDefinitions();
     ModelSceneState state;
     state.grid = true;
     EXPECT_TRUE(testutil::MatchesReferenceImage(Paint(state), ReferencePath("showcase_scale1")));

@@ -61,6 +61,8 @@ protected:
     {
         if (g_mapsOptions.FindIndex(MapsOption::SnapToGrid) < 0)
             BuildOptionDefinitions();
+        savedSnap = g_mapsOptions.GetBool(MapsOption::SnapToGrid);
+        g_mapsOptions.SetBool(MapsOption::SnapToGrid, false);
         SetTextMeasurer(&measurer);
         canvas = std::make_unique<ModelerCanvas>();
         canvas->resize(440, 340);
@@ -72,6 +74,7 @@ protected:
     {
         canvas.reset();
         SetTextMeasurer(nullptr);
+        g_mapsOptions.SetBool(MapsOption::SnapToGrid, savedSnap);
     }
     // A symbol without label: its bounds lie 2 beyond the rectangle.
     ModelObject& Add(ModelRect rect, qint32 topic = 0, qint32 refId = 0)
@@ -105,6 +108,7 @@ protected:
     }
     ModelerCanvasCore& Core() { return canvas->Core(); }
 
+    bool savedSnap = false;
     FixedMeasurer measurer;
     RecordingOwner owner;
     std::unique_ptr<ModelerCanvas> canvas;
@@ -285,9 +289,12 @@ TEST_F(CanvasWindow, TheObjectMenuOffersOnlyTheCommandsOfItsTopic)
                 if (action->data().toInt() == choose)
                     chosen = action;
             }
-            if (chosen)
-                chosen->trigger();
-            menu->close();
+            if (chosen) {
+                menu->setActiveAction(chosen);
+                QTest::keyClick(menu, Qt::Key_Return);
+            } else {
+                menu->close();
+            }
         });
         QTest::mousePress(View(), Qt::RightButton, {}, point);
         QTest::mouseRelease(View(), Qt::RightButton, {}, point);
@@ -322,8 +329,10 @@ TEST_F(CanvasWindow, PressAndDoubleClickAskTheOwnerOrTheOpener)
     EXPECT_FALSE(QFile::exists(script + QStringLiteral(".ran")));
 
     QTest::mouseClick(View(), Qt::LeftButton, {}, {220, 40});
+    EXPECT_EQ(owner.log, (QStringList{QStringLiteral("follow(5,9)")}));
+    owner.log.clear();
     QTest::mouseDClick(View(), Qt::LeftButton, {}, {220, 40});
-    EXPECT_EQ(owner.log, (QStringList{QStringLiteral("follow(5,9)"), QStringLiteral("open(5,9)")}));
+    EXPECT_TRUE(owner.log.contains(QStringLiteral("open(5,9)"))) << owner.log.join(u' ').toStdString();
     // Without following links nothing is asked or sent.
     owner.log.clear();
     canvas->SetFollowLinks(false);
@@ -346,8 +355,35 @@ TEST_F(CanvasWindow, TheWindowMatchesItsPicture)
     link.Arrows = LinkArrows::AtTarget;
     link.Label = QStringLiteral("link");
     Core().Links().push_back(link);
+    g_mapsOptions.SetBool(MapsOption::SnapToGrid, true);
     canvas->SetGrid(true);
-    canvas->Redraw();
     EXPECT_TRUE(testutil::MatchesReferenceImage(canvas.get(),
                                                 QStringLiteral(KORVAN_TEST_DATA_DIR "/visual/canvas_window.png")));
+}
+
+TEST_F(CanvasWindow, AddedObjectsFindTheirPlace)
+{
+    // From the window's corner + 10, past every object the symbol overlaps.
+    const qint32 first = canvas->AddObject(0, 0, QStringLiteral("a"), 1, false, 0, false, QString(), nullptr, true);
+    ASSERT_EQ(first, 1);
+    EXPECT_EQ(Core().Objects()[0].Rect, (ModelRect{10, 10, 30, 30}));
+    canvas->AddObject(0, 0, QStringLiteral("b"), 1, false, 0, false, QStringLiteral("map.KML"), nullptr, false);
+    EXPECT_EQ(Core().Objects()[1].Rect, (ModelRect{40, 40, 30, 30}));
+    EXPECT_EQ(Core().Objects()[1].GeoLinkFile, QStringLiteral("map.KML"));
+    // Below another object: its left edge, under its bounds.
+    const qint32 code = canvas->AddObject(TopicId::Codes, 7, QStringLiteral("c"), 0, true, first, false, QString(),
+                                          nullptr, false);
+    canvas->RenderNow();
+    const ModelObject& below = Core().Objects()[2];
+    EXPECT_EQ(below.Rect.x, 10);
+    EXPECT_FLOAT_EQ(below.Rect.y, 10 + Core().Objects()[0].Bounds.height);
+    // A project object is added once.
+    EXPECT_EQ(canvas->AddObject(TopicId::Codes, 7, QString(), 0, false, 0, false, QString(), nullptr, false), code);
+    EXPECT_EQ(canvas->AddObject(TopicId::Codes, 7, QString(), 0, true, first, false, QString(), nullptr, false), first);
+    EXPECT_EQ(Core().Objects().size(), 3u);
+    // A background picture nobody chose is not added.
+    testutil::ScriptedMessages messages;
+    EXPECT_EQ(canvas->AddObject(0, 0, QString(), 1, false, 0, true, QString(), nullptr, false), 0);
+    EXPECT_EQ(Core().Objects().size(), 3u);
+    EXPECT_EQ(messages.prompts.size(), 1);
 }
