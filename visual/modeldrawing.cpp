@@ -19,7 +19,7 @@
 
 namespace {
 
-const QColor kShadowColor(0xFF, 0x80, 0x80, 0x80);
+const QColor kShadowColor = QColor::fromRgba(0xFF808080);
 const QColor kFrameColor = QColor::fromRgba(0xFFC4C4C4);
 const QColor kGridColor = QColor::fromRgba(0xFFC4C4C4);
 const QColor kSelectionFill = QColor::fromRgba(0xFFF5F5F5);

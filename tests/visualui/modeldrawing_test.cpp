@@ -283,12 +283,14 @@ TEST_F(Scene, SelectedLinksAndArrowHeadsAreDrawnWhereAsked)
     Add(ModelShape::Rectangle, {300, 100, 30, 30});
     ModelLink link = LinkBetween(1, 2);
     link.LineColor = 0xFF00C000;
+    link.Width = 4;
     core.Links().push_back(link);
-    // Heads: look just inside each end for the line colour widened.
+    // The line runs at y 115 from x 31.5 to 298.5; heads of this width are
+    // 28 long and 20 wide, so 20 from each end a head is 14 across.
     const auto headWidth = [&](double x) {
         const QImage image = Paint();
         int painted = 0;
-        for (int y = 105; y < 126; ++y)
+        for (int y = 95; y < 136; ++y)
             painted += (image.pixel(int(x), y) & 0xFFFFFF) != 0xFFFFFF;
         return painted;
     };
@@ -304,8 +306,8 @@ TEST_F(Scene, SelectedLinksAndArrowHeadsAreDrawnWhereAsked)
     };
     for (const auto& c : cases) {
         core.Links()[0].Arrows = c.arrows;
-        EXPECT_EQ(headWidth(36) > 1, c.atSource) << c.arrows;
-        EXPECT_EQ(headWidth(294) > 1, c.atTarget) << c.arrows;
+        EXPECT_EQ(headWidth(51.5) > 8, c.atSource) << c.arrows;
+        EXPECT_EQ(headWidth(278.5) > 8, c.atTarget) << c.arrows;
     }
     core.Links()[0].Selected = true;
     EXPECT_TRUE(HasColour(Paint(), 0x0000FF));
