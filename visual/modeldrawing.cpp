@@ -12,10 +12,12 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QSaveFile>
+#include <QStaticText>
 #include <QSvgGenerator>
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -51,12 +53,74 @@ QSizeF Measure(const QString& text, const QString& family, float size)
     return GetTextMeasurer().Measure(text, family, size);
 }
 
-// Text with "\r\n" line breaks for QPainter, which breaks at "\n".
-QString PaintedText(const QString& text)
+// Laid-out lines of the labels drawn, so that a frame only places glyphs.
+// Labels change seldom; the cache is emptied when it grows past its limit.
+class TextCache {
+public:
+    struct Line {
+        QStaticText text;
+        double width = 0;
+    };
+    const Line& Get(const QString& line, const QFont& font)
+    {
+        const Key key{line, font.family(), font.pixelSize()};
+        const auto found = m_lines.constFind(key);
+        if (found != m_lines.cend())
+            return *found;
+        if (m_lines.size() >= kLimit)
+            m_lines.clear();
+        Line entry;
+        entry.text.setText(line);
+        entry.text.setTextFormat(Qt::PlainText);
+        entry.text.prepare(QTransform(), font);
+        entry.width = entry.text.size().width();
+        return *m_lines.insert(key, entry);
+    }
+    double LineSpacing(const QFont& font)
+    {
+        const QPair<QString, int> key(font.family(), font.pixelSize());
+        const auto found = m_spacing.constFind(key);
+        if (found != m_spacing.cend())
+            return *found;
+        return *m_spacing.insert(key, QFontMetricsF(font).lineSpacing());
+    }
+
+private:
+    static constexpr qsizetype kLimit = 50000;
+    struct Key {
+        QString text;
+        QString family;
+        int pixelSize;
+        bool operator==(const Key&) const = default;
+    };
+    friend size_t qHash(const Key& key, size_t seed) { return qHashMulti(seed, key.text, key.family, key.pixelSize); }
+    QHash<Key, Line> m_lines;
+    QHash<QPair<QString, int>, double> m_spacing;
+};
+
+TextCache& Texts()
 {
-    QString out = text;
-    out.remove(u'\r');
-    return out;
+    static TextCache cache;
+    return cache;
+}
+
+// Draws text whose lines are separated by "\r\n" from its top-left corner,
+// or centred on `centreX` when given.
+void DrawTextLines(QPainter& painter, const QPointF& topLeft, const QString& text, const QFont& font,
+                   const QColor& colour, std::optional<double> centreX = std::nullopt)
+{
+    painter.setFont(font);
+    painter.setPen(colour);
+    const double spacing = Texts().LineSpacing(font);
+    double y = topLeft.y();
+    for (const QString& line : text.split(kLineBreak)) {
+        if (!line.isEmpty()) {
+            const TextCache::Line& laid = Texts().Get(line, font);
+            const double x = centreX ? *centreX - laid.width / 2 : topLeft.x();
+            painter.drawStaticText(QPointF(x, y), laid.text);
+        }
+        y += spacing;
+    }
 }
 
 // Cuts the paragraph at its last blanks until the head fits or no blank
@@ -503,10 +567,8 @@ void DrawModelObject(QPainter& painter, const ModelObject& o)
             painter.setBrush(Argb(o.LabelFillColor));
             painter.drawRect(l);
         }
-        painter.setFont(ModelFont(o.FontName, o.FontSize));
-        painter.setPen(Argb(o.TextColor));
-        painter.drawText(QRectF(l.x() + 1, l.y() + 1, l.width() + 2, l.height() + 2),
-                         Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, PaintedText(o.DisplayText));
+        DrawTextLines(painter, QPointF(l.x() + 1, l.y() + 1), o.DisplayText, ModelFont(o.FontName, o.FontSize),
+                      Argb(o.TextColor));
     }
     if (o.ShowSymbol) {
         if (!o.Picture.isNull()) {
@@ -564,9 +626,8 @@ void DrawModelLink(QPainter& painter, const ModelLink& link, const QPointF& a, c
         painter.setPen(link.LabelFramed ? QPen(Argb(link.LabelFrameColor), 1) : QPen(Qt::NoPen));
         painter.setBrush(Argb(link.LabelFillColor));
         painter.drawRect(box);
-        painter.setFont(ModelFont(link.FontName, link.FontSize));
-        painter.setPen(Argb(link.TextColor));
-        painter.drawText(text, Qt::AlignCenter | Qt::TextDontClip, PaintedText(link.Label));
+        DrawTextLines(painter, text.topLeft(), link.Label, ModelFont(link.FontName, link.FontSize),
+                      Argb(link.TextColor), text.center().x());
     }
     painter.restore();
 }
