@@ -379,9 +379,7 @@ void ModelerCanvas::PressInSelectMode(const QPoint& point, Qt::KeyboardModifiers
         m_dragging = true;
         m_onHandle = false;
         m_undoPending = true;
-        qint32 single = -1;
-        const ModelRect box = m_core.GetSelectionBounds(single);
-        m_snapAnchor = QPointF(box.x, box.y);
+        m_snapAnchor = SnapCorner();
         m_core.BeginDrag(hit, false, false);
         return;
     }
@@ -500,11 +498,10 @@ void ModelerCanvas::MoveDragged(const QPoint& point)
         // point, and the pointer is put where the corner landed.
         m_snapAnchor += delta;
         const float grid = m_core.GridSize();
-        qint32 single = -1;
-        const ModelRect box = m_core.GetSelectionBounds(single);
+        const QPointF corner = SnapCorner();
         const double sx = grid * std::round(m_snapAnchor.x() / grid);
         const double sy = grid * std::round(m_snapAnchor.y() / grid);
-        const QPointF moved(sx - box.x, sy - box.y);
+        const QPointF moved(sx - corner.x(), sy - corner.y());
         m_core.MoveSelection(float(moved.x()), float(moved.y()));
         const QPoint snapped = point + QPointF((moved.x() - delta.x()) * scale, (moved.y() - delta.y()) * scale).toPoint();
         if (snapped != point) {
@@ -519,6 +516,14 @@ void ModelerCanvas::MoveDragged(const QPoint& point)
     }
     m_lastPoint = point;
     Redraw();
+}
+
+QPointF ModelerCanvas::SnapCorner() const
+{
+    for (const ModelObject& o : m_core.Model().Objects)
+        if (o.Selected)
+            return {o.Rect.x, o.Rect.y};
+    return {};
 }
 
 void ModelerCanvas::UpdateLinkTarget(const QPoint& point)

@@ -168,6 +168,9 @@ private:
     void PressInSelectMode(const QPoint& point, Qt::KeyboardModifiers modifiers);
     void PressInLinkMode(const QPoint& point);
     void MoveDragged(const QPoint& point);
+    /// Snapping drags put the first selected symbol's corner on the grid,
+    /// as the end of the drag does.
+    QPointF SnapCorner() const;
     void UpdateLinkTarget(const QPoint& point);
     void Pan(const QPoint& point);
     void ShowTooltip(const QPoint& point);
@@ -187,7 +190,7 @@ private:
     bool m_undoPending = false;      ///< a snapshot is due before the first movement
     bool m_onHandle = false;
     QPoint m_lastPoint;              ///< window pixels
-    QPointF m_snapAnchor;            ///< snapping: the unsnapped corner of the first selected object
+    QPointF m_snapAnchor;            ///< snapping: where the pointer's path alone would put the corner
     QPoint m_ignoredMove{-1, -1};    ///< the move the snapped cursor causes
     qint32 m_fixedObject = -1;       ///< link mode: the fixed end
     qint32 m_linkTarget = -1;        ///< link mode: the highlighted target

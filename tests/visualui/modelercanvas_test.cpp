@@ -386,3 +386,56 @@ TEST_F(CanvasWindow, AddedObjectsFindTheirPlace)
     EXPECT_EQ(Core().Objects().size(), 3u);
     EXPECT_EQ(messages.prompts.size(), 1);
 }
+
+TEST_F(CanvasWindow, ObjectTextsShowGeoLinksAndLinkedFiles)
+{
+    QTemporaryDir dir;
+    const QString kml = dir.filePath(QStringLiteral("PLACE.KML"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(KORVAN_TEST_DATA_DIR "/kml/placemark.kml"), kml));
+    const QString linked = dir.filePath(QStringLiteral("notes.txt"));
+    QFile file(linked);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    const struct {
+        const char* what;
+        QString geo;
+        QString linkedFile;
+        bool geoMode;
+        bool shown;
+        QString text;
+    } cases[] = {
+        {"placemark of a .KML", kml, QString(), true, true, QStringLiteral("Straße & Platz\r13.4050,52.5200")},
+        {"another geo link as it stands", QStringLiteral("52.5,13.4"), QString(), true, true, QStringLiteral("52.5,13.4")},
+        {"the linked file outside geo mode", kml, linked, false, true, linked},
+        {"nothing to show", QString(), QString(), false, false, QString()},
+    };
+    for (const auto& c : cases) {
+        ModelObject object;
+        object.GeoLinkFile = c.geo;
+        object.LinkedFile = c.linkedFile;
+        bool rich = true;
+        QString text;
+        QByteArray rtf;
+        QSize size;
+        EXPECT_EQ(canvas->BuildObjectText(object, rich, text, rtf, size, c.geoMode), c.shown) << c.what;
+        EXPECT_EQ(text, c.text) << c.what;
+        EXPECT_FALSE(rich) << c.what;
+        if (c.shown)
+            EXPECT_EQ(size, QSize(300, 32)) << c.what;
+    }
+}
+
+TEST_F(CanvasWindow, WithTheGridADragMovesFromGridPointToGridPoint)
+{
+    g_mapsOptions.SetBool(MapsOption::SnapToGrid, true);
+    canvas->SetGrid(true);
+    Add({15, 15, 30, 30});
+    // Steps of 4 pixels: the corner stays until the path passes half the grid.
+    QTest::mousePress(View(), Qt::LeftButton, {}, {30, 30});
+    QTest::mouseMove(View(), {34, 30});
+    EXPECT_EQ(Core().Objects()[0].Rect.x, 15);
+    QTest::mouseMove(View(), {38, 30});
+    EXPECT_EQ(Core().Objects()[0].Rect.x, 30);
+    QTest::mouseRelease(View(), Qt::LeftButton, {}, {38, 30});
+    EXPECT_EQ(Core().Objects()[0].Rect, (ModelRect{30, 15, 30, 30}));
+}
