@@ -865,7 +865,7 @@ bool ModelerCanvas::BuildObjectText(const ModelObject& object, bool& rich, QStri
         rtf = *value.GetBlob();
     const QString title = field(memo.row, MemoField::Title, value) ? value.GetText() : QString();
     const QString author = field(memo.row, MemoField::Author, value) ? value.GetText() : QString();
-    const QString date = field(memo.row, MemoField::Date, value) ? value.GetText() : QString();
+    const QString date = field(memo.row, MemoField::Date, value) ? value.Format() : QString();
     text = title.isEmpty() ? QString() : title + QStringLiteral(" (");
     text += author.isEmpty() ? date + QStringLiteral(")\r") : author + QStringLiteral(", ") + date + QStringLiteral(")\r");
     return true;
