@@ -381,16 +381,16 @@ QSizeF ModelTextMeasurer::Measure(const QString& text, const QString& family, fl
     if (text.isEmpty() || !(pixelSize > 0))
         return {};
     // Layout measures every label of a model at a handful of fonts.
-    static QHash<QPair<QString, int>, QFontMetricsF*> metrics;
+    static QHash<QPair<QString, int>, QFontMetricsF> metrics;
     const QPair<QString, int> key(family, int(std::lround(pixelSize * 64)));
-    QFontMetricsF*& fm = metrics[key];
-    if (!fm)
-        fm = new QFontMetricsF(ModelFont(family, pixelSize));
+    auto found = metrics.find(key);
+    if (found == metrics.end())
+        found = metrics.insert(key, QFontMetricsF(ModelFont(family, pixelSize)));
     double width = 0;
     const QStringList lines = text.split(kLineBreak);
     for (const QString& line : lines)
-        width = std::max(width, fm->horizontalAdvance(line));
-    return {std::ceil(width), std::ceil(fm->lineSpacing() * double(lines.size()))};
+        width = std::max(width, found->horizontalAdvance(line));
+    return {std::ceil(width), std::ceil(found->lineSpacing() * double(lines.size()))};
 }
 
 const ModelTextMeasurer& GetTextMeasurer()
@@ -648,7 +648,12 @@ void DrawGrid(QPainter& painter, const ModelerCanvasCore& canvas, float spacing,
     if (columns * rows > qint64(viewport.width() + 1) * (viewport.height() + 1))
         return;
     painter.save();
-    painter.resetTransform();
+    // Back from model units to the window's pixels, keeping whatever the
+    // painter had before the model's transform (a page's or strip's offset).
+    const ModelContent& model = canvas.Model();
+    const QTransform modelPart = QTransform::fromTranslate(model.OriginX, model.OriginY)
+                                 * QTransform::fromScale(model.Scale, model.Scale);
+    painter.setWorldTransform(modelPart.inverted() * painter.worldTransform());
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setPen(QPen(kGridColor, 1));
     QList<QPoint> points;

@@ -90,8 +90,8 @@ void PaintModelScene(QPainter& painter, ModelerCanvasCore& canvas, QSize viewpor
 /// a link's end is moved, in model coordinates.
 void DrawPreviewLine(QPainter& painter, const ModelerCanvasCore& canvas, const ModelSceneState& state);
 
-/// One device pixel per grid point of the window, in window coordinates
-/// (the painter untransformed).
+/// One device pixel per grid point of the window; the painter in model
+/// coordinates.
 void DrawGrid(QPainter& painter, const ModelerCanvasCore& canvas, float spacing, QSize viewport);
 /// Selection marks in model coordinates: each selected object, or the box
 /// around the selection with its corner squares, resize handle and geo
