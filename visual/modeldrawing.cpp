@@ -735,28 +735,75 @@ struct ShownObjects {
     std::vector<bool> shown;
 };
 
-void DrawLinks(QPainter& painter, const ModelerCanvasCore& canvas, const QRectF* visible, qint32 skippedLink)
+}  // namespace
+
+std::vector<ModelLinkEnds> ComputeLinkEnds(const ModelerCanvasCore& canvas)
 {
     const ShownObjects objects(canvas);
     const auto& links = canvas.Model().Links;
+    std::vector<ModelLinkEnds> ends(links.size());
     for (size_t i = 0; i < links.size(); ++i) {
-        if (qint32(i) == skippedLink)
-            continue;
-        const ModelLink& link = links[i];
-        const qint32 source = objects.Shown(link.SourceId);
-        const qint32 target = objects.Shown(link.TargetId);
+        const qint32 source = objects.Shown(links[i].SourceId);
+        const qint32 target = objects.Shown(links[i].TargetId);
         if (source < 0 || target < 0)
             continue;
-        QPointF a;
-        QPointF b;
-        canvas.GetLinkEndpoints(source, target, a, b);
+        ends[i].shown = true;
+        canvas.GetLinkEndpoints(source, target, ends[i].source, ends[i].target);
+    }
+    return ends;
+}
+
+namespace {
+
+// Whether the segment passes through the rectangle: the part of the line
+// left after cutting it at each edge (Liang-Barsky) is not empty.
+bool SegmentMeetsRect(const QPointF& a, const QPointF& b, const QRectF& r)
+{
+    double t0 = 0;
+    double t1 = 1;
+    const double dx = b.x() - a.x();
+    const double dy = b.y() - a.y();
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {a.x() - r.left(), r.right() - a.x(), a.y() - r.top(), r.bottom() - a.y()};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0) {
+            if (q[i] < 0)
+                return false;
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
+        if (t0 > t1)
+            return false;
+    }
+    return true;
+}
+
+void DrawLinks(QPainter& painter, const ModelerCanvasCore& canvas, const QRectF* visible, qint32 skippedLink,
+               const std::vector<ModelLinkEnds>* known)
+{
+    std::vector<ModelLinkEnds> computed;
+    if (!known || known->size() != canvas.Model().Links.size()) {
+        computed = ComputeLinkEnds(canvas);
+        known = &computed;
+    }
+    const auto& links = canvas.Model().Links;
+    for (size_t i = 0; i < links.size(); ++i) {
+        const ModelLinkEnds& ends = (*known)[i];
+        if (qint32(i) == skippedLink || !ends.shown)
+            continue;
+        const ModelLink& link = links[i];
         if (visible) {
             const double margin = 2.0 * link.Width + 20;
-            const QRectF reach = QRectF(a, b).normalized().adjusted(-margin, -margin, margin, margin);
-            if (!visible->intersects(reach) && !visible->intersects(LinkLabelBox(link, a, b).adjusted(-4, -4, 4, 4)))
+            if (!SegmentMeetsRect(ends.source, ends.target, visible->adjusted(-margin, -margin, margin, margin))
+                && (link.Label.isEmpty()
+                    || !visible->intersects(LinkLabelBox(link, ends.source, ends.target).adjusted(-4, -4, 4, 4))))
                 continue;
         }
-        DrawModelLink(painter, link, a, b);
+        DrawModelLink(painter, link, ends.source, ends.target);
     }
 }
 
@@ -824,7 +871,7 @@ void PaintModelScene(QPainter& painter, ModelerCanvasCore& canvas, QSize viewpor
             continue;
         DrawModelObject(painter, o);
     }
-    DrawLinks(painter, canvas, &visible, state.movedLink);
+    DrawLinks(painter, canvas, &visible, state.movedLink, state.linkEnds);
     if (state.linkMode)
         DrawPreviewLine(painter, canvas, state);
     painter.restore();
@@ -841,7 +888,7 @@ void DrawWholeModel(QPainter& painter, const ModelerCanvasCore& canvas)
     for (const ModelObject& o : canvas.Model().Objects)
         if (!canvas.IsHidden(o))
             DrawModelObject(painter, o);
-    DrawLinks(painter, canvas, nullptr, -1);
+    DrawLinks(painter, canvas, nullptr, -1, nullptr);
 }
 
 }  // namespace

@@ -14,6 +14,8 @@
 #include <QSizeF>
 #include <QString>
 
+#include <vector>
+
 class ModelerCanvasCore;
 class QImage;
 class QPainter;
@@ -65,6 +67,18 @@ void DrawModelLink(QPainter& painter, const ModelLink& link, const QPointF& sour
 /// `length` along the line, `width` across it.
 void DrawArrowHead(QPainter& painter, const QPointF& from, const QPointF& tip, double length, double width);
 
+/// @short Where a link is drawn: its end points, when both its objects
+/// exist and are shown.
+struct ModelLinkEnds {
+    bool shown = false;
+    QPointF source;
+    QPointF target;
+};
+
+/// The end points of every link (index for index), for painting a model
+/// that has not changed more than once.
+std::vector<ModelLinkEnds> ComputeLinkEnds(const ModelerCanvasCore& canvas);
+
 /// @short What the canvas draws over the model besides the model itself.
 struct ModelSceneState {
     bool grid = false;            ///< the grid is shown (option and canvas flag)
@@ -75,6 +89,8 @@ struct ModelSceneState {
     qint32 movedLink = -1;        ///< link whose end is being moved; -1 a new link
     qint32 movedEnd = 1;          ///< 1 the target end moves, 0 the source end
     qint32 newLinkArrows = 0;     ///< Arrows of a new link
+    /// End points worked out before for this model; null to work them out.
+    const std::vector<ModelLinkEnds>* linkEnds = nullptr;
 };
 
 /// Paints the whole scene into a window of `viewport` pixels in the

@@ -223,6 +223,7 @@ ModelSceneState ModelerCanvas::SceneState() const
     state.grid = m_grid && g_mapsOptions.GetBool(MapsOption::SnapToGrid);
     state.linkMode = m_core.Mode() == CanvasMode::Connect;
     state.movedLink = m_dragging ? m_movedLink : -1;
+    state.linkEnds = &m_linkEnds;
     return state;
 }
 
@@ -241,6 +242,11 @@ void ModelerCanvas::RenderScene()
     const QPointF origin(model.OriginX, model.OriginY);
     if (m_sceneValid && model.Scale == m_sceneScale && origin == m_sceneOrigin)
         return;
+    // The end points change with the model only; a moved view reuses them.
+    if (!m_sceneValid) {
+        LayoutModel(m_core.EditModel());
+        m_linkEnds = ComputeLinkEnds(m_core);
+    }
     if (!m_sceneValid || model.Scale != m_sceneScale || ratio != 1.0 || !ScrollScene((origin - m_sceneOrigin) * model.Scale)) {
         QPainter painter(&m_scene);
         PaintModelScene(painter, m_core, size, SceneState());

@@ -205,6 +205,7 @@ private:
     bool m_sceneValid = false;
     float m_sceneScale = 0;
     QPointF m_sceneOrigin;
+    std::vector<ModelLinkEnds> m_linkEnds;  ///< of the model the scene shows
 
     CRTFTipCtrl* m_tip = nullptr;
     qint32 m_tipObject = -1;
