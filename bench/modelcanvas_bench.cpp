@@ -10,6 +10,7 @@
 #include "generatedmodel.h"
 
 #include <QApplication>
+#include <QMouseEvent>
 #include <QTemporaryDir>
 
 namespace {
@@ -73,13 +74,25 @@ void BM_DragTwoHundredObjects(benchmark::State& state)
     auto& objects = canvas.Core().Objects();
     for (size_t i = 0; i < 200; ++i)
         objects[i * 7].Selected = true;
+    canvas.Redraw();
+    canvas.RenderNow();
+    // The mouse as a user drags: a Shift press on a selected object keeps the
+    // selection, then moves of a few pixels, each painted.
+    QWidget* view = canvas.viewport();
+    const QPointF start = canvas.Core().ModelToClient(objects[0].Rect.CentreX(), objects[0].Rect.CentreY());
+    const auto send = [view](QEvent::Type type, QPointF at, Qt::MouseButtons buttons) {
+        QMouseEvent event(type, at, view->mapToGlobal(at), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+                          buttons, Qt::ShiftModifier);
+        QApplication::sendEvent(view, &event);
+    };
+    send(QEvent::MouseButtonPress, start, Qt::LeftButton);
     int step = 0;
     for (auto _ : state) {
-        const float d = ++step % 20 < 10 ? 2.0f : -2.0f;
-        canvas.Core().MoveSelection(d, d);
-        canvas.Redraw();
+        const double dx = (++step % 20 < 10 ? step % 10 : 10 - step % 10) * 2.0;
+        send(QEvent::MouseMove, start + QPointF(dx, dx), Qt::LeftButton);
         canvas.RenderNow();
     }
+    send(QEvent::MouseButtonRelease, start, Qt::NoButton);
     canvas.ClearSelection(false);
 }
 BENCHMARK(BM_DragTwoHundredObjects)->Unit(benchmark::kMillisecond);

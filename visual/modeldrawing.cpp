@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QSaveFile>
+#include <QSet>
 #include <QStaticText>
 #include <QSvgGenerator>
 
@@ -735,14 +736,15 @@ struct ShownObjects {
     std::vector<bool> shown;
 };
 
-}  // namespace
-
-std::vector<ModelLinkEnds> ComputeLinkEnds(const ModelerCanvasCore& canvas)
+// The end points of the links, or only of those touching one of `only`.
+std::vector<ModelLinkEnds> LinkEnds(const ModelerCanvasCore& canvas, const QSet<qint32>* only)
 {
     const ShownObjects objects(canvas);
     const auto& links = canvas.Model().Links;
     std::vector<ModelLinkEnds> ends(links.size());
     for (size_t i = 0; i < links.size(); ++i) {
+        if (only && !only->contains(links[i].SourceId) && !only->contains(links[i].TargetId))
+            continue;
         const qint32 source = objects.Shown(links[i].SourceId);
         const qint32 target = objects.Shown(links[i].TargetId);
         if (source < 0 || target < 0)
@@ -751,6 +753,13 @@ std::vector<ModelLinkEnds> ComputeLinkEnds(const ModelerCanvasCore& canvas)
         canvas.GetLinkEndpoints(source, target, ends[i].source, ends[i].target);
     }
     return ends;
+}
+
+}  // namespace
+
+std::vector<ModelLinkEnds> ComputeLinkEnds(const ModelerCanvasCore& canvas)
+{
+    return LinkEnds(canvas, nullptr);
 }
 
 namespace {
@@ -782,12 +791,23 @@ bool SegmentMeetsRect(const QPointF& a, const QPointF& b, const QRectF& r)
     return true;
 }
 
+// Which links a pass draws: all, those not touching a selected object, or
+// only those touching one.
+enum class LinkPass { All, Still, Moving };
+
 void DrawLinks(QPainter& painter, const ModelerCanvasCore& canvas, const QRectF* visible, qint32 skippedLink,
-               const std::vector<ModelLinkEnds>* known)
+               const std::vector<ModelLinkEnds>* known, LinkPass pass = LinkPass::All)
 {
+
+    QSet<qint32> selectedIds;
+    if (pass != LinkPass::All) {
+        for (const ModelObject& o : canvas.Model().Objects)
+            if (o.Selected)
+                selectedIds.insert(o.Id);
+    }
     std::vector<ModelLinkEnds> computed;
     if (!known || known->size() != canvas.Model().Links.size()) {
-        computed = ComputeLinkEnds(canvas);
+        computed = LinkEnds(canvas, pass == LinkPass::Moving ? &selectedIds : nullptr);
         known = &computed;
     }
     const auto& links = canvas.Model().Links;
@@ -796,6 +816,9 @@ void DrawLinks(QPainter& painter, const ModelerCanvasCore& canvas, const QRectF*
         if (qint32(i) == skippedLink || !ends.shown)
             continue;
         const ModelLink& link = links[i];
+        if (pass != LinkPass::All
+            && (selectedIds.contains(link.SourceId) || selectedIds.contains(link.TargetId)) != (pass == LinkPass::Moving))
+            continue;
         if (visible) {
             const double margin = 2.0 * link.Width + 20;
             if (!SegmentMeetsRect(ends.source, ends.target, visible->adjusted(-margin, -margin, margin, margin))
@@ -858,22 +881,41 @@ void PaintModelScene(QPainter& painter, ModelerCanvasCore& canvas, QSize viewpor
     const QRectF visible = VisibleModelRect(canvas, painted);
 
     const auto& objects = model.Objects;
+    const bool still = state.withoutSelection;
     const bool background = !objects.empty() && objects.front().IsBackground && !canvas.IsHidden(objects.front());
     if (background && !objects.front().Selected)
         DrawModelObject(painter, objects.front());
     if (state.grid)
         DrawGrid(painter, canvas, canvas.GridSize(), viewport);
-    DrawSelectionMarks(painter, canvas, !state.linkMode);
-    if (background && objects.front().Selected)
+    if (!still)
+        DrawSelectionMarks(painter, canvas, !state.linkMode);
+    if (background && objects.front().Selected && !still)
         DrawModelObject(painter, objects.front());
     for (const ModelObject& o : objects) {
-        if (o.IsBackground || canvas.IsHidden(o) || !visible.intersects(ToQt(o.Bounds).adjusted(-4, -4, 4, 4)))
+        if (o.IsBackground || canvas.IsHidden(o) || (still && o.Selected)
+            || !visible.intersects(ToQt(o.Bounds).adjusted(-4, -4, 4, 4)))
             continue;
         DrawModelObject(painter, o);
     }
-    DrawLinks(painter, canvas, &visible, state.movedLink, state.linkEnds);
+    DrawLinks(painter, canvas, &visible, state.movedLink, state.linkEnds, still ? LinkPass::Still : LinkPass::All);
     if (state.linkMode)
         DrawPreviewLine(painter, canvas, state);
+    painter.restore();
+}
+
+void PaintMovingSelection(QPainter& painter, ModelerCanvasCore& canvas, const ModelSceneState& state)
+{
+    LayoutModel(canvas.EditModel());
+    const ModelContent& model = canvas.Model();
+    painter.save();
+    SetQualityHints(painter);
+    painter.scale(model.Scale, model.Scale);
+    painter.translate(model.OriginX, model.OriginY);
+    DrawSelectionMarks(painter, canvas, !state.linkMode);
+    for (const ModelObject& o : model.Objects)
+        if (o.Selected && !canvas.IsHidden(o))
+            DrawModelObject(painter, o);
+    DrawLinks(painter, canvas, nullptr, -1, nullptr, LinkPass::Moving);
     painter.restore();
 }
 

@@ -91,6 +91,9 @@ struct ModelSceneState {
     qint32 newLinkArrows = 0;     ///< Arrows of a new link
     /// End points worked out before for this model; null to work them out.
     const std::vector<ModelLinkEnds>* linkEnds = nullptr;
+    /// Leaves out the selection, its marks and the links of selected
+    /// objects: the still part of the scene while the selection moves.
+    bool withoutSelection = false;
 };
 
 /// Paints the whole scene into a window of `viewport` pixels in the
@@ -101,6 +104,11 @@ struct ModelSceneState {
 /// part of the window is painted.
 void PaintModelScene(QPainter& painter, ModelerCanvasCore& canvas, QSize viewport, const ModelSceneState& state,
                      const QRect& area = QRect());
+
+/// What PaintModelScene leaves out with withoutSelection, painted over
+/// the still part: the selection marks, the selected objects and their
+/// links. While it moves, the selection is thus drawn above the rest.
+void PaintMovingSelection(QPainter& painter, ModelerCanvasCore& canvas, const ModelSceneState& state);
 
 /// The line from the fixed object to the pointer while a link is drawn or
 /// a link's end is moved, in model coordinates.

@@ -197,6 +197,7 @@ void ModelerCanvas::scrollContentsBy(int, int)
 void ModelerCanvas::Redraw()
 {
     m_sceneValid = false;
+    m_stillValid = false;
     viewport()->update();
 }
 
@@ -212,6 +213,7 @@ void ModelerCanvas::ViewReset()
     m_linkTarget = -1;
     m_movedLink = -1;
     m_dragging = false;
+    m_movingSelection = false;
     m_pressed = false;
     UpdateScrollBars();
     Redraw();
@@ -238,6 +240,10 @@ void ModelerCanvas::RenderScene()
     }
     m_scene.setDevicePixelRatio(ratio);
     m_core.SetViewportSize(size);
+    if (m_movingSelection && ratio == 1.0) {
+        RenderMovingSelection(pixels);
+        return;
+    }
     const ModelContent& model = m_core.Model();
     const QPointF origin(model.OriginX, model.OriginY);
     if (m_sceneValid && model.Scale == m_sceneScale && origin == m_sceneOrigin)
@@ -254,6 +260,29 @@ void ModelerCanvas::RenderScene()
     m_sceneValid = true;
     m_sceneScale = model.Scale;
     m_sceneOrigin = QPointF(model.OriginX, model.OriginY);
+}
+
+void ModelerCanvas::RenderMovingSelection(const QSize& pixels)
+{
+    // What does not move is painted once a drag; each move only copies it
+    // and paints the selection with its links over it.
+    if (!m_stillValid || m_still.size() != pixels) {
+        LayoutModel(m_core.EditModel());
+        m_linkEnds = ComputeLinkEnds(m_core);
+        m_still = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+        QPainter painter(&m_still);
+        ModelSceneState state = SceneState();
+        state.withoutSelection = true;
+        PaintModelScene(painter, m_core, pixels, state);
+        m_stillValid = true;
+    }
+    QPainter painter(&m_scene);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(QPoint(0, 0), m_still);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    PaintMovingSelection(painter, m_core, SceneState());
+    // Once the drag ends the whole scene is painted again in its order.
+    m_sceneValid = false;
 }
 
 bool ModelerCanvas::ScrollScene(const QPointF& shift)
@@ -514,14 +543,20 @@ void ModelerCanvas::MoveDragged(const QPoint& point)
             m_ignoredMove = snapped;
             QCursor::setPos(viewport()->mapToGlobal(snapped));
             m_lastPoint = snapped;
-            Redraw();
+            SelectionMoved();
             return;
         }
     } else {
         m_core.MoveSelection(float(delta.x()), float(delta.y()));
     }
     m_lastPoint = point;
-    Redraw();
+    SelectionMoved();
+}
+
+void ModelerCanvas::SelectionMoved()
+{
+    m_movingSelection = true;
+    viewport()->update();
 }
 
 QPointF ModelerCanvas::SnapCorner() const
@@ -592,6 +627,7 @@ void ModelerCanvas::mouseReleaseEvent(QMouseEvent* event)
     }
     const bool wasDragging = m_dragging;
     m_dragging = false;
+    m_movingSelection = false;
     m_onHandle = false;
     m_undoPending = false;
     if (m_core.Mode() == CanvasMode::Connect && wasDragging)
@@ -633,6 +669,7 @@ void ModelerCanvas::mouseDoubleClickEvent(QMouseEvent* event)
     // The press before the double click started a drag that must not move on.
     m_pressed = false;
     m_dragging = false;
+    m_movingSelection = false;
     m_core.EndDrag();
     OpenObjectLink(hit, viewport()->mapToGlobal(point), false);
 }

@@ -158,6 +158,10 @@ private:
     void OnScrollAction(Qt::Orientation orientation, int action);
     void OnSliderReleased(Qt::Orientation orientation);
     void RenderScene();
+    /// The scene while the selection moves: the still part kept, the
+    /// selection painted over it.
+    void RenderMovingSelection(const QSize& pixels);
+    void SelectionMoved();
     /// Moves the kept picture by a whole number of pixels and paints the
     /// strips that came into view; false when the move is not such a shift.
     bool ScrollScene(const QPointF& shift);
@@ -206,6 +210,9 @@ private:
     float m_sceneScale = 0;
     QPointF m_sceneOrigin;
     std::vector<ModelLinkEnds> m_linkEnds;  ///< of the model the scene shows
+    bool m_movingSelection = false;  ///< a drag moves or resizes the selection
+    QImage m_still;                  ///< the scene without the moving selection
+    bool m_stillValid = false;
 
     CRTFTipCtrl* m_tip = nullptr;
     qint32 m_tipObject = -1;

@@ -180,6 +180,28 @@ TEST_F(CanvasWindow, DraggingASelectionMovesItByThePointerOverTheScale)
     EXPECT_EQ(Core().Objects()[0].Rect.x, 40);
 }
 
+TEST_F(CanvasWindow, AMovingSelectionIsPaintedWhereItIsNow)
+{
+    Add({20, 20, 40, 40}).FillColor = 0xFF00C000;
+    Add({200, 20, 40, 40}).FillColor = 0xFFC00000;
+    Core().Links().push_back(ModelLink{});
+    Core().Links()[0].SourceId = 1;
+    Core().Links()[0].TargetId = 2;
+    const auto colourAt = [this](int x, int y) { return canvas->RenderedScene().pixel(x, y) & 0xFFFFFF; };
+    EXPECT_EQ(colourAt(40, 40), 0x00C000u);
+    QTest::mousePress(View(), Qt::LeftButton, {}, {40, 40});
+    QTest::mouseMove(View(), {40, 120});
+    QTest::mouseMove(View(), {40, 160});
+    // Mid-drag: the object is at its new place, its old place is empty, the
+    // still object stays.
+    EXPECT_EQ(colourAt(40, 160), 0x00C000u);
+    EXPECT_EQ(colourAt(40, 40), 0xFFFFFFu);
+    EXPECT_EQ(colourAt(220, 40), 0xC00000u);
+    QTest::mouseRelease(View(), Qt::LeftButton, {}, {40, 160});
+    EXPECT_EQ(colourAt(40, 160), 0x00C000u);
+    EXPECT_EQ(colourAt(40, 40), 0xFFFFFFu);
+}
+
 TEST_F(CanvasWindow, ARubberBandSelectsTheObjectsWhollyInside)
 {
     Add({20, 20, 40, 40});
