@@ -77,6 +77,11 @@ int GetEncoderClsid(const QString& mimeType, QByteArray& format)
 
 bool WriteImageFile(const QImage& image, const QString& path, const QString& mimeType)
 {
+    return WriteImageFile(image, path, mimeType, -1);
+}
+
+bool WriteImageFile(const QImage& image, const QString& path, const QString& mimeType, int quality)
+{
     QByteArray format;
     if (image.isNull() || GetEncoderClsid(mimeType, format) < 0)
         return false;
@@ -84,6 +89,7 @@ bool WriteImageFile(const QImage& image, const QString& path, const QString& mim
     if (!file.open(QIODevice::WriteOnly))
         return false;
     QImageWriter writer(&file, format);
+    writer.setQuality(quality);
     if (!writer.write(image)) {
         file.cancelWriting();
         return false;

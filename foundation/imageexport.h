@@ -19,6 +19,8 @@ int GetEncoderClsid(const QString& mimeType, QByteArray& format);
 /// then replaces `path`. False when the format is unknown or the file
 /// cannot be written; an existing file then stays as it was.
 bool WriteImageFile(const QImage& image, const QString& path, const QString& mimeType);
+/// The same at a quality of 0..100 (JPEG); -1 the format's default.
+bool WriteImageFile(const QImage& image, const QString& path, const QString& mimeType, int quality);
 
 /// The file the area functions save to: "image.jpg" in a temporary folder of
 /// this process (removed at exit), so running programs never share it.

@@ -76,5 +76,35 @@ enum : int {
     ModelFileNotSaved = 193802,    ///< "%1" the file, "%2" the reason
     StoredModelDamaged = 193803,   ///< "%1" the model's name
     ModelFileDamaged = 193804,     ///< "%1" the file
+    PictureTitle = 1048,
+    PictureFilesFilter = 1049,
+    ExportTitle = 1051,
+    DashSolid = 1053,
+    DashDashed = 1054,
+    DashDotted = 1055,
+    ShapeEllipse = 101051,
+    ShapeRectangle = 101052,
+    ShapeRoundedRectangle = 101053,
+    PictureQualityScreen = 101060,
+    HelpButtonTip = 102059,
+    ExportEmptyModel = 198000,
+    ExportFailed = 198001,         ///< "%1" the file
+};
+}
+
+/// Project commands of the object menu, by the topic of the object.
+namespace ModelObjectCommand {
+enum : int {
+    GroupCodings = 20010,
+    GroupMemos = 20013,
+    GroupDocuments = 20014,
+    DocumentCodings = 20021,
+    DocumentMemos = 20022,
+    DocumentInList = 20023,
+    SetCodings = 20041,
+    SetMemos = 20042,
+    SetDocuments = 20043,
+    CodeCodings = 20062,
+    CodeMemos = 20063,
 };
 }
