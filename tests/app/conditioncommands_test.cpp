@@ -119,7 +119,7 @@ TEST_F(ConditionCommandsTest, WindowMenuActivatesDocumentsByTheirVariables)
         .WriteString(QStringLiteral("dlgLogActivation"), QStringLiteral("Data"),
                      QStringLiteral("%1|Age|0|3|40~").arg(age));
     AnswerConditions(1);
-    ClickMenuCommand(*frame, 1, ConditionCommand::ActivateDocuments);
+    ClickMenuCommand(*frame, kWindowMenu, ConditionCommand::ActivateDocuments);
     QCoreApplication::processEvents();
     EXPECT_EQ(Activated(TopicId::Documents), (QList<qint32>{documents.at(1), documents.at(2)}));
     EXPECT_EQ(document.GetActivatedCount(TopicId::Documents), 2);
@@ -161,7 +161,7 @@ TEST_F(ConditionCommandsTest, InterCoderCheckFillsTheTwoListsAndKeepsTheChoices)
         QTest::keyClicks(percent->findChild<QLineEdit*>(), QStringLiteral("50"));
         QTest::mouseClick(qobject_cast<QAbstractButton*>(FindControl(dialog, 1)), Qt::LeftButton);
     });
-    ClickMenuCommand(*frame, 1, ConditionCommand::InterCoder);
+    ClickMenuCommand(*frame, kWindowMenu, ConditionCommand::InterCoder);
     QCoreApplication::processEvents();
     ObjectListWindow* comparison = frame->ListWindows().Window(CListWindows::CoderComparison);
     ObjectListWindow* agreement = frame->ListWindows().Window(CListWindows::CoderAgreement);
@@ -185,7 +185,7 @@ TEST_F(ConditionCommandsTest, InterCoderCheckFillsTheTwoListsAndKeepsTheChoices)
         QTest::mouseClick(qobject_cast<QAbstractButton*>(FindControl(dialog, 1)), Qt::LeftButton);
     });
     messages.texts.clear();
-    ClickMenuCommand(*frame, 1, ConditionCommand::InterCoder);
+    ClickMenuCommand(*frame, kWindowMenu, ConditionCommand::InterCoder);
     QCoreApplication::processEvents();
     EXPECT_EQ(messages.texts.size(), 1);
     EXPECT_EQ(frame->ListWindows().Window(CListWindows::CoderComparison), nullptr);

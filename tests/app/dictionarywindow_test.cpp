@@ -23,8 +23,8 @@
 namespace {
 
 using frametest::ClickMenuCommand;
+using frametest::kWindowMenu;
 
-constexpr int kWindowMenu = 2;
 
 class DictionaryWindowTest : public frametest::FrameTest {
 protected:

@@ -25,7 +25,6 @@ namespace {
 
 using namespace frametest;
 
-constexpr int kAnalysisMenu = 2;
 
 class FindTest : public FrameTest {
 protected:
@@ -150,7 +149,7 @@ TEST_F(FindTest, HitsFillTheSearchHitListTitledWithTheirDocuments)
     EXPECT_EQ(list->Title(), QStringLiteral("Search hits (1)"));
     list->close();
     QCoreApplication::processEvents();
-    ClickMenuCommand(*frame, 1, ListWindowCommand::SearchHitsList);
+    ClickMenuCommand(*frame, kWindowMenu, ListWindowCommand::SearchHitsList);
     ASSERT_NE(frame->ListWindows().Window(CListWindows::SearchHits), nullptr);
     EXPECT_EQ(frame->ListWindows().Window(CListWindows::SearchHits)->Title(), QStringLiteral("Search hits (1)"));
 }

@@ -62,6 +62,9 @@ inline void WhenModalShows(std::function<void(QWidget*)> act)
     timer->start();
 }
 
+/// The menu bar's menus, left to right.
+enum MenuIndex { kFileMenu = 0, kEditMenu = 1, kWindowMenu = 2, kAnalysisMenu = 3 };
+
 /// Clicks a command in a menu of the menu bar, as a user does.
 inline void ClickMenuCommand(QMainWindow& window, int menuIndex, int commandId)
 {

@@ -237,7 +237,7 @@ TEST_F(TreeWiringTest, TheCodeToolWindowTakesCodesFromTheMenuAndFollowsTheProjec
     EXPECT_EQ(window->RowCodes(), (QList<qint32>{themes, work}));
 
     // The window command brings the open window back; a deleted code leaves it.
-    ClickMenuCommand(*frame, 2, BrowserCommand::CodeToolWindow);
+    ClickMenuCommand(*frame, kWindowMenu, BrowserCommand::CodeToolWindow);
     EXPECT_EQ(frame->CodeToolWindow(), window.data());
     ASSERT_TRUE(document.DeleteItem(TopicId::Codes, work));
     EXPECT_EQ(window->RowCodes(), QList<qint32>{themes});
