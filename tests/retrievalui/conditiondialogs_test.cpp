@@ -236,7 +236,7 @@ TEST_F(ConditionDialogs, AnalysisModesShowNoLinks)
         const char* section;
         const char* title;
     } cases[] = {{1, "dlgCrossTabsCond", "Crosstab conditions"},
-                 {2, "dlgCrossTabsCond", "Quote matrix conditions"},
+                 {2, "dlgCrossTabsCond", "Quote matrix"},
                  {3, "dlgTypologyTabCond", "Typology table conditions"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.mode);
