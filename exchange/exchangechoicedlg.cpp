@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -18,6 +19,8 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -175,7 +178,7 @@ void CExchangeChoiceDlg::EditRow(int row)
     m_list->setCurrentItem(item);
     m_list->scrollToItem(item);
     auto* box = new QComboBox(m_list->viewport());
-    SetControlId(box, ChoiceBox);
+    SetControlId(box, ChoiceBoxId);
     box->setFont(font());
     box->setMaxVisibleItems(kChoiceRows);
     box->installEventFilter(this);

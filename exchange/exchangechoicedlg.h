@@ -2,13 +2,13 @@
 
 #include "ui/dlgbase.h"
 
+#include <QComboBox>
 #include <QList>
 #include <QMap>
 #include <QPointer>
 #include <QString>
 
 class QCheckBox;
-class QComboBox;
 class QLabel;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -33,7 +33,7 @@ public:
         LinksCheck = 1090,
         ProtocolCheck = 1089,
         DocumentList = 33105,
-        ChoiceBox = 33106,
+        ChoiceBoxId = 33106,
     };
 
     /// Without an exchange store the dialog opens empty.

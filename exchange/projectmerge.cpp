@@ -32,6 +32,7 @@
 #include <initializer_list>
 
 using namespace rowfields;
+using namespace mergesteps;
 
 namespace {
 

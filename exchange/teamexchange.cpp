@@ -33,6 +33,7 @@
 #include <QTemporaryFile>
 
 #include <algorithm>
+#include <cstdlib>
 
 using namespace rowfields;
 using namespace mergesteps;

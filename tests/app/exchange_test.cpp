@@ -2,7 +2,11 @@
 // and keys (preassignment, the in-place choice, moving on with Enter, the
 // mode list), and the context commands that send codings out and back in.
 
+#include "app/appids.h"
+#include "app/contextmenus.h"
 #include "common/screenshots.h"
+#include "document/codingrecord.h"
+#include "document/documentids.h"
 #include "document/docfixture.h"
 #include "exchange/exchangechoicedlg.h"
 #include "exchange/exchangeids.h"
@@ -247,13 +251,17 @@ TEST_F(ExchangeCommandsTest, CodingsGoOutAndComeBackThroughTheMenus)
     OpenThroughMenu(study);
     const qint32 group = document.NewDocumentGroupNamed(QStringLiteral("Interviews"));
     const qint32 anna = document.NewDocument(group, QStringLiteral("Anna"), doctest::RtfOf({QStringLiteral("Work is hard")}), {});
-    const qint32 code = document.NewCode({0, QStringLiteral("Work"), 0});
+    CodeRecord work;
+    work.name = QStringLiteral("Work");
+    const qint32 code = document.NewCode(work);
     CodingRecord record;
     record.TextID = anna;
     record.WordID = code;
     record.FinishChar = 4;
     qint32 action = -1;
-    ASSERT_TRUE(document.AddCoding(record, action, OverlapMode::Replace, nullptr, false) || db().GetRowCount(TopicId::Codings) == 1);
+    bool written = false;
+    document.AddCoding(record, action, OverlapMode::Replace, &written, false);
+    ASSERT_TRUE(written);
 
     // Out: the group's codings; the name gets its ".kex".
     const QString kex = dir.file(QStringLiteral("Interviews"));

@@ -106,10 +106,10 @@ protected:
                                          {QStringLiteral("Seen"), FieldType::DateTime},
                                          {QStringLiteral("Member"), FieldType::Boolean}})
             AddVariable(name, type);
-        emotions = doc.NewCode({0, QStringLiteral("Emotions"), 3});
-        joy = doc.NewCode({emotions, QStringLiteral("Joy"), 0});
-        anger = doc.NewCode({emotions, QStringLiteral("Anger"), 5});
-        topics = doc.NewCode({0, QStringLiteral("Topics"), 0});
+        emotions = NewCode(0, QStringLiteral("Emotions"), 3);
+        joy = NewCode(emotions, QStringLiteral("Joy"), 0);
+        anger = NewCode(emotions, QStringLiteral("Anger"), 5);
+        topics = NewCode(0, QStringLiteral("Topics"), 0);
         ASSERT_TRUE(emotions && joy && anger && topics);
         if (!full) {
             frame.ExitCommand();
@@ -157,6 +157,15 @@ protected:
         external.Text = Utf16(QStringLiteral("https://example.org/"));
         ASSERT_TRUE(doc.AddLink(first) && doc.AddLink(second) && doc.AddLink(external));
         frame.ExitCommand();
+    }
+
+    qint32 NewCode(qint32 parent, const QString& name, qint32 color)
+    {
+        CodeRecord record;
+        record.parent = parent;
+        record.name = name;
+        record.color = color;
+        return doc.NewCode(record);
     }
 
     void AddVariable(const QString& name, qint32 type)
@@ -378,13 +387,13 @@ TEST_F(TeamExchangeTest, IncomingCodingsMeetExistingOnesByMode)
     path = source;
     NewProject();
     qint32 document = doc.NewDocument(0, QStringLiteral("D"), text, {});
-    qint32 code = doc.NewCode({0, QStringLiteral("C"), 0});
+    qint32 code = NewCode(0, QStringLiteral("C"), 0);
     Code(document, code, 10, 50);
     ASSERT_TRUE(Export(kex));
     frame.ExitCommand();
     NewProject();
     document = doc.NewDocument(0, QStringLiteral("D"), text, {});
-    code = doc.NewCode({0, QStringLiteral("C"), 0});
+    code = NewCode(0, QStringLiteral("C"), 0);
     Code(document, code, 30, 80);
     ASSERT_TRUE(Export(identicalKex));
     frame.ExitCommand();
@@ -394,7 +403,7 @@ TEST_F(TeamExchangeTest, IncomingCodingsMeetExistingOnesByMode)
     path = target;
     NewProject();
     document = doc.NewDocument(0, QStringLiteral("D"), text, {});
-    code = doc.NewCode({0, QStringLiteral("C"), 0});
+    code = NewCode(0, QStringLiteral("C"), 0);
     Code(document, code, 30, 80);
     frame.ExitCommand();
     ASSERT_TRUE(QFile::copy(target, pristine));
@@ -438,7 +447,7 @@ TEST_F(TeamExchangeTest, TextsDifferingByOnePercentAskFirst)
         path = dir.file(QStringLiteral("S%1.kv4").arg(c.projectLength));
         NewProject();
         const qint32 sent = doc.NewDocument(0, QStringLiteral("D"), RtfOf({QString(c.exchangeLength, u'a')}), {});
-        const qint32 code = doc.NewCode({0, QStringLiteral("C"), 0});
+        const qint32 code = NewCode(0, QStringLiteral("C"), 0);
         if (c.exchangeLength > 0)
             Code(sent, code, 0, 1);
         ASSERT_TRUE(Export(kex));
@@ -451,8 +460,9 @@ TEST_F(TeamExchangeTest, TextsDifferingByOnePercentAskFirst)
             messages.AddAnswers({MessageAnswer::No});
         ASSERT_TRUE(Import(kex));
         EXPECT_EQ(messages.texts.size(), c.asked ? 1 : 0) << messages.texts.join(u'\n').toStdString();
-        if (c.exchangeLength > 0)
+        if (c.exchangeLength > 0) {
             EXPECT_EQ(db().GetRowCount(TopicId::Codings), c.asked ? 0 : 1);
+        }
         // A refused pair is named in the protocol.
         EXPECT_EQ(BytesOf(exchange.ProtocolPath()).contains(Utf16(LoadString(102131))), c.asked);
         frame.ExitCommand();
@@ -465,7 +475,7 @@ TEST_F(TeamExchangeTest, TheProtocolOfOneAcceptedPairIsWrittenWhole)
     path = dir.file(QStringLiteral("S.kv4"));
     NewProject();
     const qint32 sent = doc.NewDocument(0, QStringLiteral("D"), RtfOf({QStringLiteral("Some text")}), {});
-    Code(sent, doc.NewCode({0, QStringLiteral("C"), 0}), 0, 4);
+    Code(sent, NewCode(0, QStringLiteral("C"), 0), 0, 4);
     ASSERT_TRUE(Export(kex));
     frame.ExitCommand();
     path = dir.file(QStringLiteral("P.kv4"));
@@ -521,8 +531,8 @@ TEST_F(TeamExchangeTest, ACodeSystemArrivesByPathKeepingExistingMemos)
 
     path = dir.file(QStringLiteral("Other.kv4"));
     NewProject();
-    const qint32 own = doc.NewCode({0, QStringLiteral("emotions"), 0});
-    const qint32 ownJoy = doc.NewCode({own, QStringLiteral("JOY"), 0});
+    const qint32 own = NewCode(0, QStringLiteral("emotions"), 0);
+    const qint32 ownJoy = NewCode(own, QStringLiteral("JOY"), 0);
     bool created = false;
     ASSERT_TRUE(doc.GetCodeMemo(ownJoy, created, true, RtfOf({QStringLiteral("Own memo")})));
     ASSERT_TRUE(doc.ImportCodeSystemFromExchange(ktr)) << messages.texts.join(u'\n').toStdString();
