@@ -29,7 +29,7 @@ enum : int {
     Code = 1040,
     Codes = 1043,
     Documents = 57734,
-    Paragraphs = 57833,
+    Paragraphs = 201007,  ///< the protocol's label of a coding's paragraphs
     NotImported = 102131,
     Links = 102137,
     TextsDiffer = 102330,

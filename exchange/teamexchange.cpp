@@ -418,14 +418,15 @@ public:
                 return false;
             }
         } else {
-            QTemporaryFile file(QFileInfo(m_path).dir().filePath(QStringLiteral(".%1.XXXXXX").arg(name)));
-            if (!file.open()) {
-                error = LoadString(ExchangeText::ExportFailed).arg(name, file.errorString());
-                return false;
+            {
+                // A free name beside the file; gone again with `reserve`.
+                QTemporaryFile reserve(QFileInfo(m_path).dir().filePath(QStringLiteral(".%1.XXXXXX").arg(name)));
+                if (!reserve.open()) {
+                    error = LoadString(ExchangeText::ExportFailed).arg(name, reserve.errorString());
+                    return false;
+                }
+                m_temporary = reserve.fileName();
             }
-            m_temporary = file.fileName();
-            file.close();
-            QFile::remove(m_temporary);
             if (!m_engine->Create(m_temporary) || !m_engine->SetSetupValue(kDataType, kExchangeType) ||
                 !CKorDoc::MarkUpgradeStepsDone(*m_engine)) {
                 error = LoadString(ExchangeText::ExportFailed).arg(name, m_engine->LastError());

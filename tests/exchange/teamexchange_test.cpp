@@ -7,6 +7,7 @@
 #include "document/docfixture.h"
 #include "document/listnotifyinfo.h"
 #include "document/rowfields.h"
+#include "exchange/exchangeids.h"
 #include "exchange/teamexchange.h"
 #include "store/projectdataengine.h"
 
@@ -197,6 +198,8 @@ protected:
         record.WordID = code;
         record.StartChar = start;
         record.FinishChar = finish;
+        record.StartPara = 1;
+        record.FinishPara = 1;
         record.Weight = 40;
         record.Text = RtfOf({QStringLiteral("segment %1-%2").arg(start).arg(finish)});
         qint32 action = -1;
@@ -391,6 +394,7 @@ TEST_F(TeamExchangeTest, IncomingCodingsMeetExistingOnesByMode)
     Code(document, code, 10, 50);
     ASSERT_TRUE(Export(kex));
     frame.ExitCommand();
+    path = dir.file(QStringLiteral("Identical.kv4"));
     NewProject();
     document = doc.NewDocument(0, QStringLiteral("D"), text, {});
     code = NewCode(0, QStringLiteral("C"), 0);
@@ -492,8 +496,12 @@ TEST_F(TeamExchangeTest, TheProtocolOfOneAcceptedPairIsWrittenWhole)
                                             "\tD\r\n\tMemos:\r\n\tCodings:\r\n\t\tC (%2: 1-1)\r\n\r\n")
                                  .arg(QLocale().toString(QDateTime(QDate(2026, 3, 4), QTime(5, 6, 7)),
                                                          QLocale::ShortFormat),
-                                      LoadString(57833));
-    EXPECT_EQ(BytesOf(exchange.ProtocolPath()), QByteArray("\xFF\xFE", 2) + Utf16(expected));
+                                      LoadString(ExchangeText::Paragraphs));
+    const QByteArray bytes = BytesOf(exchange.ProtocolPath());
+    EXPECT_EQ(bytes.left(2), QByteArray("\xFF\xFE", 2));
+    EXPECT_EQ(QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2), (bytes.size() - 2) / 2),
+              expected);
+    EXPECT_EQ(bytes, QByteArray("\xFF\xFE", 2) + Utf16(expected));
 }
 
 TEST_F(TeamExchangeTest, ExportingOneDocumentTwiceDoublesItButNotItsCodes)
@@ -554,6 +562,10 @@ TEST_F(TeamExchangeTest, RefusedCancelledAndDamagedImportsLeaveBothFilesAsTheyWe
     frame.ExitCommand();
     const QString target = dir.file(QStringLiteral("Target.kv4"));
     BuildP(target, false);
+    // Opening and closing store the settings once; from then on the bytes stay.
+    path = target;
+    ASSERT_TRUE(frame.OpenCommand(target));
+    frame.ExitCommand();
     const QByteArray targetBytes = BytesOf(target);
 
     const QString truncated = dir.file(QStringLiteral("Truncated.kex"));
@@ -603,8 +615,10 @@ TEST_F(TeamExchangeTest, AFailedImportRollsTheProjectBack)
     const QString target = dir.file(QStringLiteral("Target.kv4"));
     const QString pristine = dir.file(QStringLiteral("Target.kv4.bak"));
     BuildP(target, false);
+    path = target;
+    ASSERT_TRUE(frame.OpenCommand(target));
+    frame.ExitCommand();
     ASSERT_TRUE(QFile::copy(target, pristine));
-    const QByteArray before = BytesOf(target);
     host.answer.protocol = false;
 
     const auto openFailing = [&](qint32 failAt) -> FailingEngine* {
@@ -624,6 +638,9 @@ TEST_F(TeamExchangeTest, AFailedImportRollsTheProjectBack)
     const qint32 total = counting->writes;
     ASSERT_GT(total, 10);
     frame.ExitCommand();
+    openFailing(0);
+    frame.ExitCommand();
+    const QByteArray before = BytesOf(target);
     for (const qint32 failAt : {1, total / 2, total}) {
         SCOPED_TRACE(failAt);
         FailingEngine* failing = openFailing(failAt);
@@ -667,16 +684,24 @@ TEST_F(TeamExchangeTest, ExportsIntoRefusedOrFailingFilesLeaveThemAsTheyWere)
 
     // Failing at the first, a middle and the last write: an existing file
     // stays as it was, a new one never appears.
-    qint64 total = 0;
-    exchange.SetEngineFactory([&total] { return std::make_unique<CountingEngine>(total); });
-    const QString probe = dir.file(QStringLiteral("Probe.kex"));
-    ASSERT_TRUE(Export(probe));
-    ASSERT_GT(total, 10);
+    // The writes of each export counted on a copy first.
+    const QString scratch = dir.file(QStringLiteral("Scratch.kex"));
+    ASSERT_TRUE(QFile::copy(existing, scratch));
+    qint64 intoExisting = 0;
+    qint64 intoNew = 0;
+    exchange.SetEngineFactory([&intoExisting] { return std::make_unique<CountingEngine>(intoExisting); });
+    ASSERT_TRUE(Export(scratch));
+    exchange.SetEngineFactory([&intoNew] { return std::make_unique<CountingEngine>(intoNew); });
+    ASSERT_TRUE(Export(dir.file(QStringLiteral("Probe.kex"))));
+    ASSERT_GT(intoExisting, 10);
+    ASSERT_GT(intoNew, 10);
     const QStringList filesBefore = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
     const QByteArray existingBytes = BytesOf(existing);
-    for (const qint64 failAt : {qint64(1), total / 2, total}) {
-        SCOPED_TRACE(failAt);
+    for (const int share : {0, 1, 2}) {
+        SCOPED_TRACE(share);
         for (const QString& file : {existing, dir.file(QStringLiteral("New.kex"))}) {
+            const qint64 total = file == existing ? intoExisting : intoNew;
+            const qint64 failAt = share == 0 ? 1 : share == 1 ? total / 2 : total;
             exchange.SetEngineFactory([failAt] {
                 auto engine = std::make_unique<FailingEngine>();
                 engine->failAt = failAt;
