@@ -84,13 +84,12 @@ QString ProposedName(const CKorDoc& document)
     return dot > 0 ? name.left(dot) : name;
 }
 
-/// The last import's choices, kept with the frame's retrieval settings in
-/// the profile.
-ExchangeChoices StoredChoices()
+/// The last import's choices, kept in the long form of the frame's
+/// retrieval settings (in the profile only).
+ExchangeChoices StoredChoices(const QString& longForm)
 {
     OptionsRecord record;
-    if (!g_program.ProfilePath.isEmpty())
-        record.Parse(PrivateProfile(g_program.ProfilePath).GetString(kProfileSection, kProfileKey), true);
+    record.Parse(longForm, true);
     ExchangeChoices choices;
     choices.variables = record.exchangeVariables;
     choices.codings = record.exchangeCodings;
@@ -101,20 +100,21 @@ ExchangeChoices StoredChoices()
     return choices;
 }
 
-void StoreChoices(const ExchangeChoices& choices)
+/// The long form with the choices in it, written to the profile at once.
+QString StoreChoices(const QString& longForm, const ExchangeChoices& choices)
 {
-    if (g_program.ProfilePath.isEmpty())
-        return;
-    PrivateProfile profile(g_program.ProfilePath);
     OptionsRecord record;
-    record.Parse(profile.GetString(kProfileSection, kProfileKey), true);
+    record.Parse(longForm, true);
     record.exchangeVariables = choices.variables;
     record.exchangeCodings = choices.codings;
     record.exchangeMemos = choices.memos;
     record.exchangeProtocol = choices.protocol;
     record.exchangeCodingMode = choices.codingMode;
     record.exchangeLinks = choices.links;
-    profile.WriteString(kProfileSection, kProfileKey, record.Format(true));
+    const QString text = record.Format(true);
+    if (!g_program.ProfilePath.isEmpty())
+        PrivateProfile(g_program.ProfilePath).WriteString(kProfileSection, kProfileKey, text);
+    return text;
 }
 
 }  // namespace
@@ -153,18 +153,18 @@ void CMainFrame::ImportExchangeProject(CKorDoc& document, int id)
     if (path.isEmpty())
         return;
     FrameExchangeHost host(this);
-    ExchangeChoices choices = StoredChoices();
+    ExchangeChoices choices = StoredChoices(m_settings.retrievalOptions);
     BeginWait();
     ::ShowWaitWindow(LoadString(ExchangeText::ImportWaiting));
     const ExchangeChoices before = choices;
-    document.ImportExchangeFile(path, scope, item, host, choices);
+    const bool imported = document.ImportExchangeFile(path, scope, item, host, choices);
     ::CloseWaitWindow();
     EndWait();
     // Confirmed choices are kept, even when the import then failed.
-    if (choices.variables != before.variables || choices.codings != before.codings ||
+    if (imported || choices.variables != before.variables || choices.codings != before.codings ||
         choices.memos != before.memos || choices.protocol != before.protocol || choices.links != before.links ||
         choices.codingMode != before.codingMode)
-        StoreChoices(choices);
+        m_settings.retrievalOptions = StoreChoices(m_settings.retrievalOptions, choices);
     UpdateStatusBar();
 }
 

@@ -163,9 +163,10 @@ void CExchangeChoiceDlg::FillList()
             m_list, {QString(), ShortName(m_exchange, document), assigned ? ShortName(m_project, assigned) : QString()});
         item->setData(0, Qt::UserRole, document);
     }
-    const int half = m_list->viewport()->width() / 2;
-    m_list->setColumnWidth(1, half - 2);
-    m_list->setColumnWidth(2, half);
+    // Both named columns share the width, whatever size the dialog takes.
+    m_list->header()->setStretchLastSection(false);
+    m_list->header()->setSectionResizeMode(1, QHeaderView::Stretch);
+    m_list->header()->setSectionResizeMode(2, QHeaderView::Stretch);
 }
 
 void CExchangeChoiceDlg::EditRow(int row)
@@ -214,6 +215,7 @@ void CExchangeChoiceDlg::FillChoice(int row, bool allDocuments)
             m_choice->addItem(ShortName(m_project, key), key);
     m_choice->setCurrentIndex(std::max(0, m_choice->findData(own)));
     m_choice->blockSignals(false);
+    m_original = own;
 }
 
 void CExchangeChoiceDlg::TakeChoice()
@@ -260,6 +262,11 @@ bool CExchangeChoiceDlg::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
         if (key == Qt::Key_Escape) {
+            // The row gets back what it had when the box came to it.
+            if (QTreeWidgetItem* item = m_list->topLevelItem(m_editRow)) {
+                m_assignment.insert(item->data(0, Qt::UserRole).toInt(), m_original);
+                item->setText(2, m_original ? ShortName(m_project, m_original) : QString());
+            }
             CloseChoice();
             m_list->setFocus();
             return true;

@@ -83,4 +83,5 @@ private:
     QComboBox* m_modeList = nullptr;
     QPointer<QComboBox> m_choice;
     int m_editRow = -1;
+    qint32 m_original = 0;  ///< the edited row's document when the box came to it
 };

@@ -262,16 +262,8 @@ private:
 
     static bool Conflicts(const Stored& added, const Stored& stored, bool range)
     {
-        const bool addedInside = stored.start <= added.start && added.finish <= stored.finish;
-        const bool storedInside = added.start <= stored.start && stored.finish <= added.finish;
-        if (range)
-            return addedInside || storedInside || (added.start < stored.finish && stored.start < added.finish);
-        const bool xInside = stored.x1 <= added.x1 && added.x2 <= stored.x2;
-        const bool xHolds = added.x1 <= stored.x1 && stored.x2 <= added.x2;
-        if ((addedInside && xInside) || (storedInside && xHolds))
-            return true;
-        return added.start < stored.finish && stored.start < added.finish && added.x1 <= stored.x2 &&
-               stored.x1 <= added.x2;
+        return CodingExtentsConflict({added.start, added.finish, added.x1, added.x2},
+                                     {stored.start, stored.finish, stored.x1, stored.x2}, range);
     }
 
     /// Every coding of a mapped code: an equal one of the target skips it,

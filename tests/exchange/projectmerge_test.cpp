@@ -3,7 +3,7 @@
 // project merged into itself, failures injected into the writes, and
 // sources that must be refused with both files left byte for byte.
 
-#include "common/failingengine.h"
+#include "exchange/exchangetesting.h"
 #include "document/docfixture.h"
 #include "document/listnotifyinfo.h"
 #include "document/rowfields.h"
@@ -24,17 +24,7 @@ namespace {
 using namespace doctest;
 
 using testutil::FailingEngine;
-
-QByteArray BytesOf(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QByteArray Utf16(const QString& text)
-{
-    return QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
-}
+using namespace exchangetest;
 
 class ProjectMergeTest : public DocTest {
 protected:
@@ -172,27 +162,10 @@ protected:
         frame.ExitCommand();
     }
 
-    qint32 AddVariable(const QString& name, qint32 type)
-    {
-        AddFieldNotifyInfo info;
-        info.topic = TopicId::Documents;
-        info.field.Name = name;
-        info.field.Type = type;
-        info.field.State = FieldState::UserVariable;
-        doc.HandleAddField(info);
-        EXPECT_TRUE(info.result) << name.toStdString();
-        return info.field.ID;
-    }
-
+    qint32 AddVariable(const QString& name, qint32 type) { return AddDocumentVariable(doc, name, type); }
     void SetValues(qint32 document, const QList<std::pair<QString, QString>>& values)
     {
-        RowBuffer row;
-        ASSERT_TRUE(db().ReadRow(TopicId::Documents, document, row, false));
-        for (const auto& [name, text] : values) {
-            FieldDescriptor field;
-            ASSERT_TRUE(db().FindFieldByName(TopicId::Documents, name, field));
-            ASSERT_TRUE(row.SetFieldText(field.ID, text));
-        }
+        SetVariableValues(db(), document, values);
     }
 
     void Code(qint32 document, qint32 code, qint32 start, qint32 finish, qint32 weight, const QString& comment)
@@ -226,21 +199,8 @@ protected:
     QString Int(qint32 topic, qint32 key, qint32 field) { return QString::number(db().GetIntValue(topic, key, field)); }
     QString Text(qint32 topic, qint32 key, qint32 field) { return rowfields::TextOfKey(db(), topic, key, field); }
     QString Blob(qint32 topic, qint32 key, qint32 field) { return QString::fromLatin1(BlobOf(db(), topic, key, field).toHex()); }
-    QList<qint32> Keys(qint32 topic)
-    {
-        QList<qint32> keys;
-        db().GetAllKeys(topic, keys);
-        return keys;
-    }
-    QString CodePath(qint32 code)
-    {
-        QStringList names;
-        for (int depth = 0; code && depth < 100; ++depth) {
-            names.prepend(Text(TopicId::Codes, code, CodeField::Name));
-            code = db().GetIntValue(TopicId::Codes, code, CodeField::Parent);
-        }
-        return names.join(QLatin1Char('\\'));
-    }
+    QList<qint32> Keys(qint32 topic) { return KeysOf(db(), topic); }
+    QString CodePath(qint32 code) { return CodePathIn(db(), code); }
     QString DocumentName(qint32 document)
     {
         const qint32 group = db().GetIntValue(TopicId::Documents, document, DocumentField::GroupID);
@@ -389,25 +349,7 @@ protected:
         return lines;
     }
 
-    /// Each counter against a recount of the rows (codings of code 0 never count).
-    void ExpectCountersRecounted()
-    {
-        QHash<qint32, qint32> documentCodings, documentMemos, codeCodings;
-        for (const qint32 coding : Keys(TopicId::Codings)) {
-            if (const qint32 code = db().GetIntValue(TopicId::Codings, coding, CodingField::Code)) {
-                ++documentCodings[db().GetIntValue(TopicId::Codings, coding, CodingField::Document)];
-                ++codeCodings[code];
-            }
-        }
-        for (const qint32 memo : Keys(TopicId::Memos))
-            ++documentMemos[db().GetIntValue(TopicId::Memos, memo, MemoField::Document)];
-        for (const qint32 document : Keys(TopicId::Documents)) {
-            EXPECT_EQ(db().GetIntValue(TopicId::Documents, document, DocumentField::Codes), documentCodings.value(document));
-            EXPECT_EQ(db().GetIntValue(TopicId::Documents, document, DocumentField::Memos), documentMemos.value(document));
-        }
-        for (const qint32 code : Keys(TopicId::Codes))
-            EXPECT_EQ(db().GetIntValue(TopicId::Codes, code, CodeField::Codes), codeCodings.value(code));
-    }
+    void ExpectCountersRecounted() { exchangetest::ExpectCountersRecounted(db()); }
 
     bool Merge(const QString& file, bool replace)
     {
@@ -584,17 +526,7 @@ TEST_F(ProjectMergeTest, AFailingWriteLeavesMemoryWindowsAndFileAsBefore)
     const QString pristine = dir.file(QStringLiteral("Target.kv4.bak"));
     ASSERT_TRUE(QFile::copy(target, pristine));
 
-    const auto openFailing = [&](qint32 failAt) -> FailingEngine* {
-        QFile::remove(target);
-        EXPECT_TRUE(QFile::copy(pristine, target));
-        auto engine = std::make_unique<FailingEngine>();
-        EXPECT_TRUE(engine->Open(target));
-        FailingEngine* raw = engine.get();
-        EXPECT_TRUE(doc.OpenProject(std::move(engine), false));
-        raw->writes = 0;
-        raw->failAt = failAt;
-        return raw;
-    };
+    const auto openFailing = [&](qint32 failAt) { return OpenFailingCopy(doc, pristine, target, failAt); };
     // How many writes a whole merge makes.
     FailingEngine* counting = openFailing(0);
     ASSERT_TRUE(Merge(source, false));

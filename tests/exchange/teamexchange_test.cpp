@@ -3,7 +3,7 @@
 // the coding modes; the text-length question; the protocol's bytes; and
 // files and failures that must leave project and exchange file as they were.
 
-#include "common/failingengine.h"
+#include "exchange/exchangetesting.h"
 #include "document/docfixture.h"
 #include "document/listnotifyinfo.h"
 #include "document/rowfields.h"
@@ -18,17 +18,7 @@ namespace {
 
 using namespace doctest;
 using testutil::FailingEngine;
-
-QByteArray BytesOf(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QByteArray Utf16(const QString& text)
-{
-    return QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
-}
+using namespace exchangetest;
 
 /// Tells how many writes it was asked for when it goes.
 class CountingEngine : public FailingEngine {
@@ -169,26 +159,10 @@ protected:
         return doc.NewCode(record);
     }
 
-    void AddVariable(const QString& name, qint32 type)
-    {
-        AddFieldNotifyInfo info;
-        info.topic = TopicId::Documents;
-        info.field.Name = name;
-        info.field.Type = type;
-        info.field.State = FieldState::UserVariable;
-        doc.HandleAddField(info);
-        ASSERT_TRUE(info.result) << name.toStdString();
-    }
-
+    void AddVariable(const QString& name, qint32 type) { AddDocumentVariable(doc, name, type); }
     void SetValues(qint32 document, const QList<std::pair<QString, QString>>& values)
     {
-        RowBuffer row;
-        ASSERT_TRUE(db().ReadRow(TopicId::Documents, document, row, false));
-        for (const auto& [name, text] : values) {
-            FieldDescriptor field;
-            ASSERT_TRUE(db().FindFieldByName(TopicId::Documents, name, field));
-            ASSERT_TRUE(row.SetFieldText(field.ID, text));
-        }
+        SetVariableValues(db(), document, values);
     }
 
     void Code(qint32 document, qint32 code, qint32 start, qint32 finish)
@@ -211,27 +185,14 @@ protected:
 
     // ---- Describing a project without keys ----------------------------------
 
-    QList<qint32> Keys(qint32 topic)
-    {
-        QList<qint32> keys;
-        db().GetAllKeys(topic, keys);
-        return keys;
-    }
+    QList<qint32> Keys(qint32 topic) { return KeysOf(db(), topic); }
     QString Int(qint32 topic, qint32 key, qint32 field) { return QString::number(db().GetIntValue(topic, key, field)); }
     QString Text(qint32 topic, qint32 key, qint32 field) { return rowfields::TextOfKey(db(), topic, key, field); }
     QString Blob(qint32 topic, qint32 key, qint32 field)
     {
         return QString::fromLatin1(BlobOf(db(), topic, key, field).toHex());
     }
-    QString CodePath(qint32 code)
-    {
-        QStringList names;
-        for (int depth = 0; code && depth < 100; ++depth) {
-            names.prepend(Text(TopicId::Codes, code, CodeField::Name));
-            code = db().GetIntValue(TopicId::Codes, code, CodeField::Parent);
-        }
-        return names.join(QLatin1Char('\\'));
-    }
+    QString CodePath(qint32 code) { return CodePathIn(db(), code); }
     QString DocumentName(qint32 document) { return Text(TopicId::Documents, document, DocumentField::Name); }
 
     /// What the exchange carries, sorted: codings, document and code memos,
@@ -297,21 +258,7 @@ protected:
         return lines;
     }
 
-    /// Every counter against a recount of the rows.
-    void ExpectCountersRecounted()
-    {
-        QHash<qint32, qint32> documentCodings, codeCodings;
-        for (const qint32 coding : Keys(TopicId::Codings))
-            if (const qint32 code = db().GetIntValue(TopicId::Codings, coding, CodingField::Code)) {
-                ++documentCodings[db().GetIntValue(TopicId::Codings, coding, CodingField::Document)];
-                ++codeCodings[code];
-            }
-        for (const qint32 document : Keys(TopicId::Documents))
-            EXPECT_EQ(db().GetIntValue(TopicId::Documents, document, DocumentField::Codes),
-                      documentCodings.value(document));
-        for (const qint32 code : Keys(TopicId::Codes))
-            EXPECT_EQ(db().GetIntValue(TopicId::Codes, code, CodeField::Codes), codeCodings.value(code));
-    }
+    void ExpectCountersRecounted() { exchangetest::ExpectCountersRecounted(db()); }
 
     /// Exports the open project's documents of the scope into the file.
     bool Export(const QString& file, qint32 scope = 0, qint32 id = 0)
@@ -621,17 +568,9 @@ TEST_F(TeamExchangeTest, AFailedImportRollsTheProjectBack)
     ASSERT_TRUE(QFile::copy(target, pristine));
     host.answer.protocol = false;
 
-    const auto openFailing = [&](qint32 failAt) -> FailingEngine* {
-        QFile::remove(target);
-        EXPECT_TRUE(QFile::copy(pristine, target));
-        auto engine = std::make_unique<FailingEngine>();
-        EXPECT_TRUE(engine->Open(target));
-        FailingEngine* raw = engine.get();
+    const auto openFailing = [&](qint32 failAt) {
         path = target;
-        EXPECT_TRUE(doc.OpenProject(std::move(engine), false));
-        raw->writes = 0;
-        raw->failAt = failAt;
-        return raw;
+        return OpenFailingCopy(doc, pristine, target, failAt);
     };
     FailingEngine* counting = openFailing(0);
     ASSERT_TRUE(Import(kex));
