@@ -260,6 +260,22 @@ protected:
 
     void ExpectCountersRecounted() { exchangetest::ExpectCountersRecounted(db()); }
 
+    /// P exported whole into kex, and a stripped copy of P at target,
+    /// opened and closed once: from then on its bytes stay as they are.
+    void ExportPAndStripCopy(const QString& kex, const QString& target)
+    {
+        const QString p = dir.file(QStringLiteral("P.kv4"));
+        BuildP(p, true);
+        path = p;
+        ASSERT_TRUE(frame.OpenCommand(p));
+        ASSERT_TRUE(Export(kex));
+        frame.ExitCommand();
+        BuildP(target, false);
+        path = target;
+        ASSERT_TRUE(frame.OpenCommand(target));
+        frame.ExitCommand();
+    }
+
     /// Exports the open project's documents of the scope into the file.
     bool Export(const QString& file, qint32 scope = 0, qint32 id = 0)
     {
@@ -500,19 +516,10 @@ TEST_F(TeamExchangeTest, ACodeSystemArrivesByPathKeepingExistingMemos)
 
 TEST_F(TeamExchangeTest, RefusedCancelledAndDamagedImportsLeaveBothFilesAsTheyWere)
 {
-    const QString p = dir.file(QStringLiteral("P.kv4"));
     const QString kex = dir.file(QStringLiteral("P.kex"));
-    BuildP(p, true);
-    path = p;
-    ASSERT_TRUE(frame.OpenCommand(p));
-    ASSERT_TRUE(Export(kex));
-    frame.ExitCommand();
     const QString target = dir.file(QStringLiteral("Target.kv4"));
-    BuildP(target, false);
-    // Opening and closing store the settings once; from then on the bytes stay.
-    path = target;
-    ASSERT_TRUE(frame.OpenCommand(target));
-    frame.ExitCommand();
+    ExportPAndStripCopy(kex, target);
+    const QString p = dir.file(QStringLiteral("P.kv4"));  // a project, not an exchange file
     const QByteArray targetBytes = BytesOf(target);
 
     const QString truncated = dir.file(QStringLiteral("Truncated.kex"));
@@ -552,19 +559,10 @@ TEST_F(TeamExchangeTest, RefusedCancelledAndDamagedImportsLeaveBothFilesAsTheyWe
 
 TEST_F(TeamExchangeTest, AFailedImportRollsTheProjectBack)
 {
-    const QString p = dir.file(QStringLiteral("P.kv4"));
     const QString kex = dir.file(QStringLiteral("P.kex"));
-    BuildP(p, true);
-    path = p;
-    ASSERT_TRUE(frame.OpenCommand(p));
-    ASSERT_TRUE(Export(kex));
-    frame.ExitCommand();
     const QString target = dir.file(QStringLiteral("Target.kv4"));
     const QString pristine = dir.file(QStringLiteral("Target.kv4.bak"));
-    BuildP(target, false);
-    path = target;
-    ASSERT_TRUE(frame.OpenCommand(target));
-    frame.ExitCommand();
+    ExportPAndStripCopy(kex, target);
     ASSERT_TRUE(QFile::copy(target, pristine));
     host.answer.protocol = false;
 
