@@ -64,6 +64,11 @@ const QList<qint32> kLinkFields = {
 
 QByteArray ReadBlob(TopicDatabase& db, qint32 topic, qint32 key, qint32 fieldId)
 {
+    // The one field only, when the store has it in its own form.
+    QByteArray stored;
+    QByteArray decoded;
+    if (db.ReadStoredBlob(topic, key, fieldId, stored) && (stored.isEmpty() || DecodeStoredBlob(stored, decoded)))
+        return decoded;
     RowBuffer row;
     FieldValue value;
     if (!db.ReadRow(topic, key, row, true) || !row.GetFieldValue(fieldId, value) || !value.GetBlob())
@@ -125,21 +130,15 @@ MergeSteps::MergeSteps(CKorDoc& doc, TopicDatabase& source, TopicDatabase& targe
 
 // ---- Steps -------------------------------------------------------------------
 
-bool MergeSteps::MergeCodes(qint32 sourceParent, qint32 targetParent, const QString& prefix,
-                            const QHash<qint32, qint32>* filter)
+bool MergeSteps::MergeCodes(qint32 sourceParent, qint32 targetParent, const QString& prefix)
 {
     for (const qint32 code : m_codeChildren.value(sourceParent)) {
         const QString name = TextOfKey(m_source, TopicId::Codes, code, CodeField::Name);
         if (name.trimmed().isEmpty())
             continue;  // no path leads to it: neither it nor its subcodes are taken
         const QString path = prefix.isEmpty() ? name : prefix + QLatin1Char('\\') + name;
-        qint32 target = 0;
-        if (!filter || filter->value(code) > 0) {
-            target = MapCodeByPath(code, targetParent, name, path);
-            if (!target)
-                return false;
-        }
-        if (!MergeCodes(code, target, path, filter))
+        const qint32 target = MapCodeByPath(code, targetParent, name, path);
+        if (!target || !MergeCodes(code, target, path))
             return false;
     }
     return true;

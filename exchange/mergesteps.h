@@ -49,11 +49,8 @@ public:
     const QString& Reason() const { return m_reason; }
 
     /// Codes by path below the parent, parents first; a path the target has
-    /// (case ignored) is reused, else made. With `filter`, only codes it
-    /// counts at least once are taken (their parents made by path); the
-    /// subcodes of every code are visited. Counters are the caller's.
-    bool MergeCodes(qint32 sourceParent, qint32 targetParent, const QString& prefix,
-                    const QHash<qint32, qint32>* filter = nullptr);
+    /// (case ignored) is reused, else made. Counters are the caller's.
+    bool MergeCodes(qint32 sourceParent, qint32 targetParent, const QString& prefix);
     /// The codes a memo's code list names, found or made by path.
     bool MergeMemoCodes(qint32 sourceDocument);
     /// Memos of mapped codes: a target code without a memo gets a new one;

@@ -156,18 +156,25 @@ public:
         return true;
     }
 
-    /// One project document with the codes it uses into the exchange file.
+    /// One project document with the codes it uses into the exchange file;
+    /// the variables are mapped once before the first.
     bool ExportDocument(qint32 document)
     {
         m_codes.clear();
-        m_variables.clear();
-        // The document's codings per code, counted once.
-        QHash<qint32, qint32> counts;
+        // Only the codes the document's codings name, each path made once
+        // per export: not a walk of the whole tree per document.
+        QList<qint32> used;
         for (const qint32 coding : m_documentCodings.value(document))
             if (const qint32 code = m_source.GetIntValue(TopicId::Codings, coding, CodingField::Code))
-                ++counts[code];
-        if (!MergeCodes(0, 0, {}, &counts) || !MergeMemoCodes(document) || !MergeCodeMemos(false) ||
-            !MergeDocumentVariables())
+                used.append(code);
+        std::sort(used.begin(), used.end());
+        used.erase(std::unique(used.begin(), used.end()), used.end());
+        for (const qint32 code : std::as_const(used)) {
+            const QString path = SourcePath(code);
+            if (!path.isEmpty() && !MapCodeByPath(code, 0, path, path))
+                return false;
+        }
+        if (!MergeMemoCodes(document) || !MergeCodeMemos(false))
             return false;
         // Documents travel without their group, and so do their codings:
         // a group key of the exporting project names nothing in the file.
@@ -197,6 +204,29 @@ public:
     }
 
 private:
+    /// The code's path in the project, empty when a name on it is blank
+    /// (no path leads there); kept for the next documents.
+    QString SourcePath(qint32 code)
+    {
+        const auto found = m_sourcePaths.constFind(code);
+        if (found != m_sourcePaths.cend())
+            return *found;
+        QStringList names;
+        for (qint32 at = code; at > 0 && names.size() < 1000;
+             at = m_source.GetIntValue(TopicId::Codes, at, CodeField::Parent)) {
+            const QString name = TextOfKey(m_source, TopicId::Codes, at, CodeField::Name);
+            if (name.trimmed().isEmpty()) {
+                names.clear();
+                break;
+            }
+            names.prepend(name);
+        }
+        const QString path = names.join(QLatin1Char('\\'));
+        m_sourcePaths.insert(code, path);
+        return path;
+    }
+    QHash<qint32, QString> m_sourcePaths;
+
     /// External links only (LinkID -1); with the duplicate test, not one
     /// the target has at the same place.
     bool CopyExternalLinks(qint32 sourceDocument, qint32 targetDocument, bool skipDuplicates)
@@ -535,6 +565,8 @@ bool TeamExchange::ExportDocumentsToExchange(CKorDoc& doc, const QString& path, 
     return WriteExchange(doc, m_engines, path,
                          {{kSourceProject, ProjectFileName(doc)}, {kSourceText, sourceText}, {kSourceGroup, sourceGroup}},
                          error, [&](ExchangeRun& run) {
+                             if (!run.MergeDocumentVariables())
+                                 return false;
                              for (const qint32 document : std::as_const(documents))
                                  if (!run.ExportDocument(document))
                                      return false;
