@@ -88,6 +88,45 @@ inline void ExpectCountersRecounted(const TopicDatabase& db)
         EXPECT_EQ(db.GetIntValue(TopicId::Codes, code, CodeField::Codes), codeCodings.value(code));
 }
 
+/// A coding of an area on page 2 of a PDF document; true when written.
+inline bool AddPdfArea(CKorDoc& doc, qint32 pdf, qint32 code, qint32 weight)
+{
+    CodingRecord area;
+    area.TextID = pdf;
+    area.WordID = code;
+    area.IsText = 0;
+    area.Page = 2;
+    area.PosX1 = 10;
+    area.PosX2 = 90;
+    area.StartChar = 20;
+    area.FinishChar = 60;
+    area.Weight = weight;
+    qint32 action = -1;
+    bool written = false;
+    doc.AddCoding(area, action, OverlapMode::Replace, &written, false);
+    return written;
+}
+
+/// A link pair between two documents and an external link of the first.
+inline bool AddLinks(CKorDoc& doc, qint32 first, qint32 second)
+{
+    CKorDoc::LinkRecord from;
+    from.TextID = first;
+    from.StartChar = 2;
+    from.FinishChar = 6;
+    CKorDoc::LinkRecord to;
+    to.TextID = second;
+    to.StartChar = 1;
+    to.FinishChar = 3;
+    CKorDoc::LinkRecord external;
+    external.TextID = first;
+    external.StartChar = 8;
+    external.FinishChar = 12;
+    external.LinkID = -1;
+    external.Text = Utf16(QStringLiteral("https://example.org/"));
+    return doc.AddLink(from) && doc.AddLink(to) && doc.AddLink(external);
+}
+
 /// The target made again from the pristine copy and opened with an engine
 /// that fails at write failAt (0: none); null when it did not open.
 inline testutil::FailingEngine* OpenFailingCopy(CKorDoc& doc, const QString& pristine, const QString& target,

@@ -115,38 +115,12 @@ protected:
         Code(anna, joy, 3, 20);  // overlaps the first: both travel as they are
         Code(anna, anger, 3, 20);
         Code(ben, topics, 0, 4);
-        CodingRecord area;
-        area.TextID = pdf;
-        area.WordID = topics;
-        area.IsText = 0;
-        area.Page = 2;
-        area.PosX1 = 10;
-        area.PosX2 = 90;
-        area.StartChar = 20;
-        area.FinishChar = 60;
-        qint32 action = -1;
-        bool written = false;
-        doc.AddCoding(area, action, OverlapMode::Replace, &written, false);
-        ASSERT_TRUE(written);
+        ASSERT_TRUE(AddPdfArea(doc, pdf, topics, 0));
         bool created = false;
         ASSERT_TRUE(doc.GetCodeMemo(joy, created, true, RtfOf({QStringLiteral("Joy memo")})));
         ASSERT_TRUE(doc.GetDocumentMemo(anna, created, true, RtfOf({QStringLiteral("Anna memo")})));
         ASSERT_TRUE(doc.NewDocumentMemo(anna, 1, 30, 2));
-        CKorDoc::LinkRecord first;
-        first.TextID = anna;
-        first.StartChar = 2;
-        first.FinishChar = 6;
-        CKorDoc::LinkRecord second;
-        second.TextID = ben;
-        second.StartChar = 1;
-        second.FinishChar = 3;
-        CKorDoc::LinkRecord external;
-        external.TextID = anna;
-        external.StartChar = 8;
-        external.FinishChar = 12;
-        external.LinkID = -1;
-        external.Text = Utf16(QStringLiteral("https://example.org/"));
-        ASSERT_TRUE(doc.AddLink(first) && doc.AddLink(second) && doc.AddLink(external));
+        ASSERT_TRUE(AddLinks(doc, anna, ben));
         frame.ExitCommand();
     }
 
