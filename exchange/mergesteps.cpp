@@ -159,6 +159,11 @@ qint32 MergeSteps::MapCodeByPath(qint32 sourceCode, qint32 targetParent, const Q
         m_codePaths.insert(pathKey, target);
     }
     m_codes.insert(sourceCode, target);
+    // The colour is taken once per code and run: a colour the store keeps
+    // as 0 would otherwise be written again for every document.
+    if (m_coloured.contains(target))
+        return target;
+    m_coloured.insert(target);
     const qint32 color = m_source.GetIntValue(TopicId::Codes, sourceCode, CodeField::Type);
     if (color != 0 && m_target.GetIntValue(TopicId::Codes, target, CodeField::Type) == 0 &&
         !UpdateRow(TopicId::Codes, target, [&](RowBuffer& row) { return SetInt(row, CodeField::Type, color); }))

@@ -6,6 +6,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 
 #include <functional>
@@ -118,6 +119,7 @@ protected:
     QHash<qint32, qint32> m_codings;
     QHash<qint32, qint32> m_memos;
     QHash<QString, qint32> m_codePaths;  // lower-cased path in the target → code
+    QSet<qint32> m_coloured;             // target codes whose colour was settled
 
     QHash<qint32, QList<qint32>> m_codeChildren;
     QHash<qint32, QList<qint32>> m_documentCodings;
