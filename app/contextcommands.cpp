@@ -58,6 +58,7 @@ constexpr int kCarriedOut[] = {
     20064, 20065, 20085, 20066, 20068, 20070, 20129, 20130, 20144, 20150, 20151, 20155, 20156, 20158, 20159, 20162, 20168,
     20176, 20177,
     20006, 20174,
+    20027, 20028, 20059, 20060, 20125, 20126, 20128, 20145,
 };
 
 bool IsCarriedOut(int id)
@@ -268,6 +269,20 @@ void CMainFrame::RunContextCommand(CKorDoc& document, int id)
         EndWait();
         UpdateStatusBar();
         break;
+
+    // ---- teamwork exchange
+    case 20027:
+    case 20125:
+    case 20145:
+        ExportCodingsToExchange(document, id);
+        break;
+    case 20028:
+    case 20126:
+    case 20128:
+        ImportExchangeProject(document, id);
+        break;
+    case 20059: ExportCodeSystemToExchange(document); break;
+    case 20060: ImportCodeSystemFromExchange(document); break;
 
     // ---- document group
     case 20010:

@@ -430,6 +430,14 @@ private:
     /// question, in one transaction; true when they went.
     bool DeleteContextSelection(CKorDoc& document, qint32 topic, int confirmTextId);
     void SortContextChildren(CKorDoc& document, qint32 direction);
+    /// The teamwork exchange commands: codings of the scope into an exchange
+    /// file (20027, 20125, 20145), an exchange file into the scope's
+    /// documents (20028, 20126, 20128), the code system out and in (20059,
+    /// 20060).
+    void ExportCodingsToExchange(CKorDoc& document, int id);
+    void ImportExchangeProject(CKorDoc& document, int id);
+    void ExportCodeSystemToExchange(CKorDoc& document);
+    void ImportCodeSystemFromExchange(CKorDoc& document);
     /// F2 or Delete in a tree: the rename or delete command of the selected node.
     void RunTreeKeyCommand(CTreePaneBase& tree, bool remove);
     /// Runs the new-code dialog and makes the code under `parent` (0: top).

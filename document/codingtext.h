@@ -12,6 +12,20 @@ class CRichEditCtrlEx;
 class FieldValue;
 class RowBuffer;
 
+/// The extent of a coding as the overlap test reads it.
+struct CodingExtent {
+    qint32 start;
+    qint32 finish;
+    qint32 x1;
+    qint32 x2;
+};
+
+/// Whether two extents of one code on one page conflict. A text range has
+/// no width; ranges that only touch do not conflict, one inside the other
+/// always does. Rectangles conflict when they share an area or one holds
+/// the other; their side edges count as shared.
+bool CodingExtentsConflict(const CodingExtent& added, const CodingExtent& stored, bool range);
+
 /// Paragraphs, area and coverage of the coding row from the paragraph
 /// ranges and length of its document's text; true when any changed. Area
 /// and coverage need a length; an empty text gives 0 and 0.

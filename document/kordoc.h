@@ -5,6 +5,7 @@
 #include "document/lexicalservice.h"
 #include "document/projectmergeservice.h"
 #include "document/retrievalservice.h"
+#include "document/teamexchangeservice.h"
 #include "foundation/colorhelpers.h"
 #include "foundation/externalfiles.h"
 
@@ -555,6 +556,22 @@ public:
     /// Converts a legacy Jet file into a new project file at target (which
     /// must not exist), leaving the legacy file alone; false with a message.
     bool ConvertLegacyFileTo(const QString& path, const QString& target);
+
+    // ---- Teamwork exchange ----------------------------------------------------
+    // Thin calls into the registered exchange service (teamexchangeservice.h);
+    // without one nothing is exchanged. A failure or refusal is shown and
+    // leaves project and exchange file as they were.
+
+    /// The exchange; not owned, null exchanges nothing.
+    void SetExchangeService(ITeamExchangeService* service);
+    ITeamExchangeService* GetExchangeService() const;
+    bool ExportDocumentsToExchange(const QString& path, qint32 scope, qint32 id, const QString& sourceText = {},
+                                   const QString& sourceGroup = {});
+    bool ExportCodesToExchange(const QString& path, const QList<qint32>& codes);
+    /// Windows hear nothing until the import is committed, then are reset.
+    bool ImportCodeSystemFromExchange(const QString& path);
+    bool ImportExchangeFile(const QString& path, qint32 scope, qint32 id, IExchangeImportHost& host,
+                            ExchangeChoices& choices);
 
     // ---- Codes, code sets, code variables and code frequencies -------------
     // Creation, names and failures as for documents above. A name longer
@@ -1249,6 +1266,8 @@ private:
     // Codings.
     /// Reversed ranges turned round, the weight kept within 0 to 100.
     static void NormaliseCoding(CodingRecord& record);
+    /// Runs an exchange import with the windows held; reset once committed.
+    bool ImportExchange(const std::function<bool(QString&)>& import, const QString& path);
     /// FindOverlappingCoding, skipping the listed codings.
     static qint32 ScanOverlaps(CodingRecord& record, qint32 mode, const TopicDatabase& store,
                                const QSet<qint32>& skip);

@@ -27,13 +27,7 @@ constexpr qsizetype kCommentUnits = 127;
 constexpr qint32 kMaxWeight = 100;
 constexpr qint32 kTextRangeOnPage = 2;  // IsText of a text range on a PDF page
 
-/// The extent of a coding as the overlap test reads it.
-struct Extent {
-    qint32 start;
-    qint32 finish;
-    qint32 x1;
-    qint32 x2;
-};
+using Extent = CodingExtent;
 
 /// Offsets of the fields the overlap test reads in packed coding rows.
 struct CodingOffsets {
@@ -60,11 +54,21 @@ struct CodingOffsets {
     qint32 code, page, start, finish, startPara, finishPara, x1, x2;
 };
 
-/// Whether two extents of one code on one page conflict. A text range has
-/// no width; ranges that only touch do not conflict, one inside the other
-/// always does. Rectangles conflict when they share an area or one holds
-/// the other; their side edges count as shared.
 bool Conflicts(const Extent& added, const Extent& stored, bool range)
+{
+    return CodingExtentsConflict(added, stored, range);
+}
+
+/// The record's field values that are integers, as a coding row holds them.
+void SetInts(RowBuffer& row, std::initializer_list<std::pair<qint32, qint32>> values)
+{
+    for (const auto& [field, value] : values)
+        SetInt(row, field, value);
+}
+
+}  // namespace
+
+bool CodingExtentsConflict(const CodingExtent& added, const CodingExtent& stored, bool range)
 {
     const bool addedInside = stored.start <= added.start && added.finish <= stored.finish;
     const bool storedInside = added.start <= stored.start && stored.finish <= added.finish;
@@ -77,15 +81,6 @@ bool Conflicts(const Extent& added, const Extent& stored, bool range)
     return added.start < stored.finish && stored.start < added.finish && added.x1 <= stored.x2 &&
            stored.x1 <= added.x2;
 }
-
-/// The record's field values that are integers, as a coding row holds them.
-void SetInts(RowBuffer& row, std::initializer_list<std::pair<qint32, qint32>> values)
-{
-    for (const auto& [field, value] : values)
-        SetInt(row, field, value);
-}
-
-}  // namespace
 
 // ---- The coding record ---------------------------------------------------------
 

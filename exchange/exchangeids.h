@@ -11,3 +11,32 @@ enum : int {
     WriteFailed = 194804,   ///< "%1" the file, "%2" the reason
 };
 }
+
+// Texts of the teamwork exchange.
+namespace ExchangeText {
+enum : int {
+    NotExchangeFile = 201000,     ///< "%1" the file
+    JetExchangeFile = 201001,     ///< "%1" the file
+    Damaged = 201002,             ///< "%1" the file, "%2" the reason
+    ExportFailed = 201003,        ///< "%1" the file, "%2" the reason
+    ImportFailed = 201004,        ///< "%1" the file, "%2" the reason
+    ProtocolNotWritten = 201005,  ///< "%1" the file, "%2" the reason
+    FolderFailed = 201006,        ///< "%1" the file, "%2" the reason
+    Codings = 661,
+    Variables = 662,
+    Values = 663,
+    Memos = 664,
+    Code = 1040,
+    Codes = 1043,
+    Documents = 57734,
+    Paragraphs = 201007,  ///< the protocol's label of a coding's paragraphs
+    NotImported = 102131,
+    Links = 102137,
+    TextsDiffer = 102330,
+    CodeSystemName = 57668,
+    ExportWaiting = 57786,
+    ImportWaiting = 57787,
+    CodeExportWaiting = 57829,
+    CodeImportWaiting = 57830,
+};
+}

@@ -229,6 +229,15 @@ bool ProjectDataEngine::Close()
     return true;
 }
 
+bool ProjectDataEngine::ReadDataType(const QString& path, QString& dataType)
+{
+    if (DetectDatabaseFile(path) != DatabaseFileKind::Sqlite)
+        return false;
+    dao::Database probe;
+    QString version;
+    return probe.OpenReadOnly(path) && ReadSetupFrom(probe, version, dataType);
+}
+
 bool ProjectDataEngine::CheckBeforeOpening(const QString& path)
 {
     dao::Database probe;

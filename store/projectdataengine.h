@@ -67,6 +67,9 @@ public:
     /// project, in use, damaged, a format no upgrade leads from), the
     /// message naming source.
     bool OpenCopy(const QString& source, const QString& copy);
+    /// The data type stored in the file at path, read without writing to
+    /// it; false when it is no readable project file of ours.
+    static bool ReadDataType(const QString& path, QString& dataType);
     bool Close() override;
     bool IsOpen() const override { return m_db.IsOpen(); }
 

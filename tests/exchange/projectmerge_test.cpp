@@ -3,7 +3,7 @@
 // project merged into itself, failures injected into the writes, and
 // sources that must be refused with both files left byte for byte.
 
-#include "common/failingengine.h"
+#include "exchange/exchangetesting.h"
 #include "document/docfixture.h"
 #include "document/listnotifyinfo.h"
 #include "document/rowfields.h"
@@ -24,17 +24,7 @@ namespace {
 using namespace doctest;
 
 using testutil::FailingEngine;
-
-QByteArray BytesOf(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QByteArray Utf16(const QString& text)
-{
-    return QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
-}
+using namespace exchangetest;
 
 class ProjectMergeTest : public DocTest {
 protected:
@@ -91,20 +81,7 @@ protected:
         Code(anna, joy, 0, 5, 80, QStringLiteral("laughs"));
         Code(anna, anger, 3, 20, 10, {});
         Code(ben, topics, 0, 4, 0, {});
-        CodingRecord area;
-        area.TextID = pdf;
-        area.WordID = topics;
-        area.IsText = 0;
-        area.Page = 2;
-        area.PosX1 = 10;
-        area.PosX2 = 90;
-        area.StartChar = 20;
-        area.FinishChar = 60;
-        area.Weight = 50;
-        qint32 action = -1;
-        bool written = false;
-        doc.AddCoding(area, action, OverlapMode::Replace, &written, false);
-        ASSERT_TRUE(written);
+        ASSERT_TRUE(AddPdfArea(doc, pdf, topics, 50));
 
         bool created = false;
         ASSERT_TRUE(doc.GetCodeMemo(joy, created, true, RtfOf({QStringLiteral("Joy memo")})));
@@ -117,21 +94,7 @@ protected:
         ASSERT_TRUE(doc.NewDocumentMemo(anna, 1, 30, 2));
         ASSERT_TRUE(doc.GetProjectMemo(created, true, RtfOf({QStringLiteral("Project memo")})));
 
-        CKorDoc::LinkRecord first;
-        first.TextID = anna;
-        first.StartChar = 2;
-        first.FinishChar = 6;
-        CKorDoc::LinkRecord second;
-        second.TextID = ben;
-        second.StartChar = 1;
-        second.FinishChar = 3;
-        CKorDoc::LinkRecord external;
-        external.TextID = anna;
-        external.StartChar = 8;
-        external.FinishChar = 12;
-        external.LinkID = -1;
-        external.Text = Utf16(QStringLiteral("https://example.org/"));
-        ASSERT_TRUE(doc.AddLink(first) && doc.AddLink(second) && doc.AddLink(external));
+        ASSERT_TRUE(AddLinks(doc, anna, ben));
 
         ASSERT_TRUE(doc.NewDocumentSet(QStringLiteral("Selection")));
         const qint32 set = db().GetLastKey(TopicId::DocumentSets);
@@ -172,27 +135,10 @@ protected:
         frame.ExitCommand();
     }
 
-    qint32 AddVariable(const QString& name, qint32 type)
-    {
-        AddFieldNotifyInfo info;
-        info.topic = TopicId::Documents;
-        info.field.Name = name;
-        info.field.Type = type;
-        info.field.State = FieldState::UserVariable;
-        doc.HandleAddField(info);
-        EXPECT_TRUE(info.result) << name.toStdString();
-        return info.field.ID;
-    }
-
+    qint32 AddVariable(const QString& name, qint32 type) { return AddDocumentVariable(doc, name, type); }
     void SetValues(qint32 document, const QList<std::pair<QString, QString>>& values)
     {
-        RowBuffer row;
-        ASSERT_TRUE(db().ReadRow(TopicId::Documents, document, row, false));
-        for (const auto& [name, text] : values) {
-            FieldDescriptor field;
-            ASSERT_TRUE(db().FindFieldByName(TopicId::Documents, name, field));
-            ASSERT_TRUE(row.SetFieldText(field.ID, text));
-        }
+        SetVariableValues(db(), document, values);
     }
 
     void Code(qint32 document, qint32 code, qint32 start, qint32 finish, qint32 weight, const QString& comment)
@@ -226,21 +172,8 @@ protected:
     QString Int(qint32 topic, qint32 key, qint32 field) { return QString::number(db().GetIntValue(topic, key, field)); }
     QString Text(qint32 topic, qint32 key, qint32 field) { return rowfields::TextOfKey(db(), topic, key, field); }
     QString Blob(qint32 topic, qint32 key, qint32 field) { return QString::fromLatin1(BlobOf(db(), topic, key, field).toHex()); }
-    QList<qint32> Keys(qint32 topic)
-    {
-        QList<qint32> keys;
-        db().GetAllKeys(topic, keys);
-        return keys;
-    }
-    QString CodePath(qint32 code)
-    {
-        QStringList names;
-        for (int depth = 0; code && depth < 100; ++depth) {
-            names.prepend(Text(TopicId::Codes, code, CodeField::Name));
-            code = db().GetIntValue(TopicId::Codes, code, CodeField::Parent);
-        }
-        return names.join(QLatin1Char('\\'));
-    }
+    QList<qint32> Keys(qint32 topic) { return KeysOf(db(), topic); }
+    QString CodePath(qint32 code) { return CodePathIn(db(), code); }
     QString DocumentName(qint32 document)
     {
         const qint32 group = db().GetIntValue(TopicId::Documents, document, DocumentField::GroupID);
@@ -389,25 +322,7 @@ protected:
         return lines;
     }
 
-    /// Each counter against a recount of the rows (codings of code 0 never count).
-    void ExpectCountersRecounted()
-    {
-        QHash<qint32, qint32> documentCodings, documentMemos, codeCodings;
-        for (const qint32 coding : Keys(TopicId::Codings)) {
-            if (const qint32 code = db().GetIntValue(TopicId::Codings, coding, CodingField::Code)) {
-                ++documentCodings[db().GetIntValue(TopicId::Codings, coding, CodingField::Document)];
-                ++codeCodings[code];
-            }
-        }
-        for (const qint32 memo : Keys(TopicId::Memos))
-            ++documentMemos[db().GetIntValue(TopicId::Memos, memo, MemoField::Document)];
-        for (const qint32 document : Keys(TopicId::Documents)) {
-            EXPECT_EQ(db().GetIntValue(TopicId::Documents, document, DocumentField::Codes), documentCodings.value(document));
-            EXPECT_EQ(db().GetIntValue(TopicId::Documents, document, DocumentField::Memos), documentMemos.value(document));
-        }
-        for (const qint32 code : Keys(TopicId::Codes))
-            EXPECT_EQ(db().GetIntValue(TopicId::Codes, code, CodeField::Codes), codeCodings.value(code));
-    }
+    void ExpectCountersRecounted() { exchangetest::ExpectCountersRecounted(db()); }
 
     bool Merge(const QString& file, bool replace)
     {
@@ -584,17 +499,7 @@ TEST_F(ProjectMergeTest, AFailingWriteLeavesMemoryWindowsAndFileAsBefore)
     const QString pristine = dir.file(QStringLiteral("Target.kv4.bak"));
     ASSERT_TRUE(QFile::copy(target, pristine));
 
-    const auto openFailing = [&](qint32 failAt) -> FailingEngine* {
-        QFile::remove(target);
-        EXPECT_TRUE(QFile::copy(pristine, target));
-        auto engine = std::make_unique<FailingEngine>();
-        EXPECT_TRUE(engine->Open(target));
-        FailingEngine* raw = engine.get();
-        EXPECT_TRUE(doc.OpenProject(std::move(engine), false));
-        raw->writes = 0;
-        raw->failAt = failAt;
-        return raw;
-    };
+    const auto openFailing = [&](qint32 failAt) { return OpenFailingCopy(doc, pristine, target, failAt); };
     // How many writes a whole merge makes.
     FailingEngine* counting = openFailing(0);
     ASSERT_TRUE(Merge(source, false));
