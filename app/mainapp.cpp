@@ -6,6 +6,7 @@
 #include "app/splash.h"
 #include "document/kordoc.h"
 #include "exchange/projectmerge.h"
+#include "exchange/tableexports.h"
 #include "foundation/filehelpers.h"
 #include "foundation/ids.h"
 #include "foundation/messageservice.h"
@@ -144,6 +145,8 @@ bool CMainApp::InitInstance(const QStringList& arguments, const QString& program
     merge->SetModelReferenceMapper(&RemapModelReferences);
     m_merge = std::move(merge);
     m_document->SetMergeService(m_merge.get());
+    m_exports = std::make_unique<TableExports>();
+    m_document->SetExportService(m_exports.get());
     m_frame = std::make_unique<CMainFrame>(this, m_document.get());
     if (m_messages)
         m_messages->SetOwner(m_frame.get());

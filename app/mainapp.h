@@ -13,6 +13,7 @@ class CKorDoc;
 class ILexicalService;
 class IRetrievalService;
 class IProjectMergeService;
+class IExportService;
 class CMainFrame;
 class CMessageBoxService;
 
@@ -98,6 +99,7 @@ private:
     // The engine outlives the document that calls it.
     std::unique_ptr<IRetrievalService> m_retrieval;
     std::unique_ptr<IProjectMergeService> m_merge;
+    std::unique_ptr<IExportService> m_exports;
     std::unique_ptr<ILexicalService> m_lexical;
     std::unique_ptr<CKorDoc> m_document;
     std::unique_ptr<CMainFrame> m_frame;

@@ -55,6 +55,7 @@ struct CKorDocPrivate {
     IRetrievalService* m_retrieval = nullptr;
     ILexicalService* m_lexical = nullptr;
     IProjectMergeService* m_merge = nullptr;
+    IExportService* m_exports = nullptr;
     IWordTally* m_wordTally = nullptr;
     CKorDoc::Clock m_clock;
     CKorDoc::JetOpener m_jetOpener;
