@@ -555,6 +555,11 @@ public:
     void BuildLinkTable(qint32 document);
     /// The code matrix: documents × codes, as a workbook or tab text.
     bool ExportTableExcel(const QString& path, bool activatedOnly, bool unicode, bool excel);
+    /// A document's content as its file holds it: the stored bytes, or for
+    /// a document kept outside the project ("EXTERN:") the resolved file's
+    /// bytes. False when there is none (`error` empty) or the file cannot
+    /// be read (the reason in `error`).
+    bool GetDocumentContentBytes(qint32 document, QByteArray& bytes, QString* error = nullptr);
     /// The plain text of a coding (topic 10) or memo (11). A picture or PDF
     /// coding with pictures allowed gives its area as JPEG bytes in
     /// `picture` and its size, the text empty. `edit` (made when null)

@@ -5,7 +5,9 @@
 #include "document/kordoc_p.h"
 
 #include "document/rowfields.h"
+#include "foundation/externalfiles.h"
 #include "foundation/imageexport.h"
+#include "foundation/stringstore.h"
 #include "foundation/richtexthelpers.h"
 #include "platform/rtf/richeditctrlex.h"
 #include "store/fieldvalue.h"
@@ -13,6 +15,7 @@
 #include "store/storeids.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QImage>
 
 using namespace rowfields;
@@ -21,6 +24,7 @@ namespace {
 
 /// Height in pixels a coding's picture is rendered at for an export.
 constexpr int kExportPictureHeight = 495;
+constexpr int kExternalMissingText = 200010;   ///< "%1" the file named
 
 }  // namespace
 
@@ -75,6 +79,34 @@ void CKorDoc::BuildLinkTable(qint32 document)
 bool CKorDoc::ExportTableExcel(const QString& path, bool activatedOnly, bool unicode, bool excel)
 {
     return d->m_exports && d->m_engine && d->m_exports->ExportTableExcel(*this, path, activatedOnly, unicode, excel);
+}
+
+bool CKorDoc::GetDocumentContentBytes(qint32 document, QByteArray& bytes, QString* error)
+{
+    bytes.clear();
+    RowBuffer row;
+    FieldValue content;
+    if (!d->m_db.ReadRow(TopicId::Documents, document, row, true) || !row.GetFieldValue(DocumentField::Text, content)
+        || !content.GetBlob() || content.GetBlob()->isEmpty()) {
+        if (error)
+            error->clear();   // nothing stored: no fault to report
+        return false;
+    }
+    const QString reference = StripExternPrefix(content.GetBlob());
+    if (reference.isEmpty()) {
+        bytes = *content.GetBlob();
+        return true;
+    }
+    QString externals;
+    const QString resolved = ResolveLinkTarget(reference, externals, GetProjectFolder());
+    QFile file(resolved);
+    if (resolved.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = LoadString(kExternalMissingText).arg(reference);
+        return false;
+    }
+    bytes = file.readAll();
+    return true;
 }
 
 bool CKorDoc::GetObjectPlainText(qint32 topic, qint32 id, QString& text, bool picturesAllowed, QByteArray* picture,

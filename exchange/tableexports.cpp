@@ -534,8 +534,6 @@ bool TableExports::ExportDocumentFolders(CKorDoc& doc, const QString& base)
     QList<qint32> groups;
     db.GetAllKeys(TopicId::DocumentGroups, groups);
     groups.append(0);
-    QString externals;
-    const QString projectFolder = doc.GetProjectFolder();
     QStringList failed;
     std::optional<Waiting> waiting(std::in_place);
     for (const qint32 group : std::as_const(groups)) {
@@ -559,39 +557,33 @@ bool TableExports::ExportDocumentFolders(CKorDoc& doc, const QString& base)
         }
         for (const qint32 document : std::as_const(documents)) {
             RowBuffer row;
-            FieldValue content;
-            if (!db.ReadRow(TopicId::Documents, document, row, true) || !row.GetFieldValue(DocumentField::Text, content)
-                || !content.GetBlob() || content.GetBlob()->isEmpty())
+            if (!db.ReadRow(TopicId::Documents, document, row, false))
                 continue;
-            QByteArray bytes = *content.GetBlob();
+            // A document kept outside the project is written as its file.
+            QByteArray bytes;
+            QString reason;
+            if (!doc.GetDocumentContentBytes(document, bytes, &reason)) {
+                if (!reason.isEmpty())   // a document without content is passed over
+                    failed.append(TextOf(row, DocumentField::Name) + QStringLiteral(": ") + reason);
+                continue;
+            }
             const QString name = SafeName(TextOf(row, DocumentField::Name));
             const qint32 kind = IntOf(row, DocumentField::DocType);
-            // A document kept outside the project is written as its file.
-            const QString reference = StripExternPrefix(&bytes);
-            QString sourceFile;
-            if (!reference.isEmpty()) {
-                sourceFile = ResolveLinkTarget(reference, externals, projectFolder);
-                QFile source(sourceFile);
-                if (sourceFile.isEmpty() || !source.open(QIODevice::ReadOnly)) {
-                    failed.append(reference);
-                    continue;
-                }
-                bytes = source.readAll();
-            }
             QString extension;
             switch (kind) {
             case DocumentKind::RichText: extension = QStringLiteral(".rtf"); break;
             case DocumentKind::Pdf: extension = QStringLiteral(".pdf"); break;
             case DocumentKind::Picture: extension = PictureExtension(bytes); break;
-            case DocumentKind::Table: extension = u'.' + DefaultWorkbookExtension(); break;
-            default: extension = sourceFile.isEmpty() ? QString() : u'.' + QFileInfo(sourceFile).suffix(); break;
+            // Written as ".xlsx": an ".xls" would need LibreOffice per document.
+            case DocumentKind::Table: extension = QStringLiteral(".xlsx"); break;
+            default: break;
             }
             QString file = QDir(folder).filePath(name + extension);
             if (!MakeUniqueFileName(file)) {
                 failed.append(file);
                 continue;
             }
-            if (kind == DocumentKind::Table && reference.isEmpty()) {
+            if (kind == DocumentKind::Table) {
                 CTableData table;
                 if (!table.LoadFromBytes(bytes) || !table.ExportExcel(name, file))
                     failed.append(file);
