@@ -20,6 +20,7 @@
 #include "panes/treepanewindow.h"
 #include "store/storeids.h"
 #include "store/topicdatabase.h"
+#include "store/topictable.h"
 
 #include <QSet>
 #include <QTreeView>
@@ -56,6 +57,7 @@ constexpr int kCarriedOut[] = {
     20041, 20042, 20043, 20044, 20045, 20047, 20048, 20049, 20050, 20051, 20052, 20055, 20056, 20061, 20063,
     20064, 20065, 20085, 20066, 20068, 20070, 20129, 20130, 20144, 20150, 20151, 20155, 20156, 20158, 20159, 20162, 20168,
     20176, 20177,
+    20140,
 };
 
 bool IsCarriedOut(int id)
@@ -325,6 +327,23 @@ void CMainFrame::RunContextCommand(CKorDoc& document, int id)
         break;
     case 20026: rename(TopicId::Documents); break;
     case 20144: ColourDocument(); break;
+    case 20140: {
+        // The links of the group's, set member's or document's documents.
+        const bool group = target.kind == NodeKind::DocumentGroup;
+        const QList<qint32> documents = documentsOf(group ? NodeKind::DocumentGroup : target.kind, item);
+        const qint32 first = documents.value(0);
+        if (group) {
+            db.GetTable(TopicId::MapLinks)->ClearRows();
+            for (const qint32 each : documents)
+                document.BuildLinkTable(each, true);
+        } else {
+            document.BuildLinkTable(first);
+        }
+        const QString title = group ? display(TopicId::DocumentGroups, item) : display(TopicId::Documents, first);
+        m_listWindows->ShowObjectList(CListWindows::GeoLinks, TopicId::MapLinks, 0, 0, allKeys(TopicId::MapLinks),
+                                      title);
+        break;
+    }
     case 20177:
         if (target.kind == NodeKind::SetMember) {
             CommitBrowserEdits();

@@ -5,6 +5,7 @@
 
 #include "browser/textcoderwindow.h"
 #include "document/kordoc.h"
+#include "exchange/tableexports.h"
 #include "foundation/filehelpers.h"
 #include "foundation/ids.h"
 #include "foundation/messageservice.h"
@@ -150,9 +151,13 @@ bool CMainFrame::OnExportCommand(int id)
         RememberType(section, path);
         const QString extension = QFileInfo(path).suffix().toLower();
         QString error;
-        if ((IsExcel(extension) || extension == u"rtf")
-            && !tree->ExportToExcel(path, memos, IsExcel(extension), true, nullptr, &error) && !error.isEmpty())
-            ShowNotWritten(path, error);
+        QString saved;
+        if (IsExcel(extension) || extension == u"rtf") {
+            if (tree->ExportToExcel(path, memos, IsExcel(extension), false, &saved, &error))
+                TableExports::OpenResult(saved);
+            else if (!error.isEmpty())
+                ShowNotWritten(path, error);
+        }
         EndWait();
         break;
     }
@@ -183,6 +188,10 @@ bool CMainFrame::OnExportCommand(int id)
         } else if (extension == u"htm") {
             document->ExportCodingsHtml(codings, path);
         } else if (extension == u"rtf") {
+            m_segments->SetFileOpener([](const QString& file) {
+                TableExports::OpenResult(file);
+                return true;
+            });
             m_segments->ExportRtf(path, document);
         }
         EndWait();

@@ -28,7 +28,7 @@ public:
     virtual bool ExportDocumentFolders(CKorDoc& doc, const QString& base) = 0;
     virtual bool ExportSearchHitsText(CKorDoc& doc, const QString& path, const QList<qint32>& hits, int mode,
                                       bool withCounts) = 0;
-    virtual void BuildLinkTable(CKorDoc& doc, qint32 document) = 0;
+    virtual void BuildLinkTable(CKorDoc& doc, qint32 document, bool append) = 0;
     virtual bool ExportTableExcel(CKorDoc& doc, const QString& path, bool activatedOnly, bool unicode,
                                   bool excel) = 0;
 };

@@ -551,8 +551,8 @@ public:
     /// the counts follow modes 1 and 2 when asked.
     bool ExportSearchHitsText(const QString& path, const QList<qint32>& hits, int mode, bool withCounts);
     /// Fills the link overview (topic 21) from the links of one document,
-    /// or of all with 0, after emptying it.
-    void BuildLinkTable(qint32 document);
+    /// or of all with 0, after emptying it (unless `append`).
+    void BuildLinkTable(qint32 document, bool append = false);
     /// The code matrix: documents × codes, as a workbook or tab text.
     bool ExportTableExcel(const QString& path, bool activatedOnly, bool unicode, bool excel);
     /// A document's content as its file holds it: the stored bytes, or for

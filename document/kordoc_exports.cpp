@@ -70,10 +70,10 @@ bool CKorDoc::ExportSearchHitsText(const QString& path, const QList<qint32>& hit
     return d->m_exports && d->m_engine && d->m_exports->ExportSearchHitsText(*this, path, hits, mode, withCounts);
 }
 
-void CKorDoc::BuildLinkTable(qint32 document)
+void CKorDoc::BuildLinkTable(qint32 document, bool append)
 {
     if (d->m_exports && d->m_engine)
-        d->m_exports->BuildLinkTable(*this, document);
+        d->m_exports->BuildLinkTable(*this, document, append);
 }
 
 bool CKorDoc::ExportTableExcel(const QString& path, bool activatedOnly, bool unicode, bool excel)
@@ -168,11 +168,6 @@ bool CKorDoc::GetObjectPlainText(qint32 topic, qint32 id, QString& text, bool pi
         own = CreateHiddenRichEdit();
         edit = own.get();
     }
-    edit->StreamInRtf(&rtf, false);
-    edit->GetText(&text, 2 * (edit->GetTextLength() + 1));
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(u'\r', u'\n');
-    text.replace(QChar(0x2029), u'\n');
-    text.remove(QChar(11));
+    text = RtfPlainText(*edit, &rtf);
     return true;
 }

@@ -49,7 +49,6 @@ namespace {
 constexpr double kPictureRowFactor = 0.766;   // points of row height per pixel of picture height
 constexpr int kTextColumnMinWidth = 70;       // characters
 constexpr int kTextShare = 55;                // percent of an HTML page for the text column
-constexpr int kWaitTextIntervalMs = 200;
 constexpr qsizetype kLinkTextUnits = 63;
 
 TableExports::Opener& OpenerSlot()
@@ -58,12 +57,6 @@ TableExports::Opener& OpenerSlot()
         QDesktopServices::openUrl(QUrl::fromLocalFile(path));
     };
     return opener;
-}
-
-void OpenResult(const QString& path)
-{
-    if (OpenerSlot())
-        OpenerSlot()(path);
 }
 
 bool Fail(const QString& path, const QString& reason)
@@ -84,22 +77,19 @@ bool WriteWhole(const QString& path, const QByteArray& bytes, QString* error)
     return true;
 }
 
-/// Updates the wait text a few times a second at most.
-class Progress {
-public:
-    explicit Progress(int total) : m_total(total) { m_clock.start(); }
-    void Step(int done)
-    {
-        if (m_clock.elapsed() < kWaitTextIntervalMs && done != m_total)
-            return;
-        m_clock.restart();
-        SetWaitText(LoadString(ExportText::Progress).arg(done).arg(m_total));
-    }
-
-private:
-    int m_total;
-    QElapsedTimer m_clock;
-};
+/// Tab text in its encoding; characters the 8-bit code page lacks are
+/// written as "?" and the user is told once.
+bool WriteTabText(const QString& path, const QString& text, bool unicode)
+{
+    int replaced = 0;
+    QString error;
+    if (!WriteWhole(path, EncodeTabText(text, unicode, &replaced), &error))
+        return Fail(path, error);
+    if (replaced > 0)
+        ShowMessage(LoadString(ExportText::CharactersReplaced).arg(replaced).arg(QFileInfo(path).fileName()),
+                    MessageKind::Warning);
+    return true;
+}
 
 /// The wait cursor and window for as long as an export runs.
 class Waiting {
@@ -210,6 +200,12 @@ void TableExports::SetOpener(Opener opener)
     OpenerSlot() = std::move(opener);
 }
 
+void TableExports::OpenResult(const QString& path)
+{
+    if (OpenerSlot())
+        OpenerSlot()(path);
+}
+
 // ---------------------------------------------------------------- object sheets
 
 bool TableExports::ExportRetrievedSegments(CKorDoc& doc, qint32 topic, const QList<qint32>& ids, QString& path,
@@ -264,7 +260,7 @@ bool TableExports::ExportRetrievedSegments(CKorDoc& doc, qint32 topic, const QLi
     }
     ok = ok && sheet->SetRowHeight(0, CWorkbook::kDefaultRowHeight * 1.2);
 
-    Progress progress(int(ids.size()));
+    ExportProgress progress(ExportText::Progress, int(ids.size()));
     int row = 0;
     for (const qint32 id : ids) {
         if (!ok)
@@ -399,7 +395,7 @@ bool TableExports::ExportCodingsHtml(CKorDoc& doc, const QList<qint32>& codings,
     HtmlTablePage page;
     bool ok = page.Begin(file, title, PackWorkbookColour(255, 224, 180), captions, HtmlColumnShares(lengths, 45));
     std::unique_ptr<CRichEditCtrlEx> edit = CreateHiddenRichEdit();
-    Progress progress(int(table.size()));
+    ExportProgress progress(ExportText::Progress, int(table.size()));
     int done = 0;
     qsizetype next = 0;
     for (const qint32 coding : codings) {
@@ -484,14 +480,7 @@ bool TableExports::WriteTabTextFile(CKorDoc& doc, const QString& path, const QLi
         }
         text += cells.join(u'\t') + QStringLiteral("\r\n");
     }
-    int replaced = 0;
-    QString error;
-    if (!WriteWhole(path, EncodeTabText(text, unicode, &replaced), &error))
-        return Fail(path, error);
-    if (replaced > 0)
-        ShowMessage(LoadString(ExportText::CharactersReplaced).arg(replaced).arg(QFileInfo(path).fileName()),
-                    MessageKind::Warning);
-    return true;
+    return WriteTabText(path, text, unicode);
 }
 
 // ---------------------------------------------------------------- document folders
@@ -535,6 +524,8 @@ bool TableExports::ExportDocumentFolders(CKorDoc& doc, const QString& base)
     db.GetAllKeys(TopicId::DocumentGroups, groups);
     groups.append(0);
     QStringList failed;
+    if (!EnsureFolder(base))
+        return Fail(base, QString());
     std::optional<Waiting> waiting(std::in_place);
     for (const qint32 group : std::as_const(groups)) {
         QString folder = base;
@@ -644,13 +635,14 @@ bool TableExports::ExportSearchHitsText(CKorDoc& doc, const QString& path, const
 
 // ---------------------------------------------------------------- link overview
 
-void TableExports::BuildLinkTable(CKorDoc& doc, qint32 document)
+void TableExports::BuildLinkTable(CKorDoc& doc, qint32 document, bool append)
 {
     TopicDatabase& db = doc.GetDatabase();
     TopicTable* overview = db.GetTable(TopicId::MapLinks);
     if (!overview)
         return;
-    overview->ClearRows();
+    if (!append)
+        overview->ClearRows();
     QList<qint32> links;
     if (document)
         db.FindKeysByParent(TopicId::Links, TopicId::Documents, document, links);
@@ -805,13 +797,8 @@ bool TableExports::ExportTableExcel(CKorDoc& doc, const QString& path, bool acti
             }
             text += QStringLiteral("\r\n");
         }
-        int replaced = 0;
-        QString error;
-        if (!WriteWhole(path, EncodeTabText(text, unicode, &replaced), &error))
-            return Fail(path, error);
-        if (replaced > 0)
-            ShowMessage(LoadString(ExportText::CharactersReplaced).arg(replaced).arg(QFileInfo(path).fileName()),
-                        MessageKind::Warning);
+        if (!WriteTabText(path, text, unicode))
+            return false;
         OpenResult(path);
         return true;
     }

@@ -17,6 +17,8 @@ public:
     using Opener = std::function<void(const QString& path)>;
     /// Who opens a written file; an empty opener opens nothing.
     static void SetOpener(Opener opener);
+    /// Opens a written file through the opener.
+    static void OpenResult(const QString& path);
 
     bool ExportRetrievedSegments(CKorDoc& doc, qint32 topic, const QList<qint32>& ids, QString& path,
                                  bool openAfter, CWorkbook* book) override;
@@ -28,6 +30,6 @@ public:
     bool ExportDocumentFolders(CKorDoc& doc, const QString& base) override;
     bool ExportSearchHitsText(CKorDoc& doc, const QString& path, const QList<qint32>& hits, int mode,
                               bool withCounts) override;
-    void BuildLinkTable(CKorDoc& doc, qint32 document) override;
+    void BuildLinkTable(CKorDoc& doc, qint32 document, bool append) override;
     bool ExportTableExcel(CKorDoc& doc, const QString& path, bool activatedOnly, bool unicode, bool excel) override;
 };

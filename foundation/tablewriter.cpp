@@ -1,6 +1,8 @@
 #include "foundation/tablewriter.h"
 
 #include "foundation/filehelpers.h"
+#include "foundation/stringstore.h"
+#include "foundation/waitwindow.h"
 #include "foundation/xmldoc.h"
 #include "platform/codepage/codepage.h"
 
@@ -235,6 +237,20 @@ bool WriteObjectCell(CWorkbookSheet& sheet, int row, int column, ObjectCellKind 
     case ObjectCellKind::Text: break;
     }
     return sheet.WriteString(row, column, text, formats.value);
+}
+
+ExportProgress::ExportProgress(int textId, int total) : m_textId(textId), m_total(total)
+{
+    m_clock.start();
+}
+
+void ExportProgress::Step(int done)
+{
+    constexpr int kIntervalMs = 200;
+    if (m_clock.elapsed() < kIntervalMs && done != m_total)
+        return;
+    m_clock.restart();
+    SetWaitText(LoadString(m_textId).arg(done).arg(m_total));
 }
 
 QString ExcelDatePattern(const QString& qtPattern)

@@ -7,6 +7,7 @@
 #include "foundation/workbook.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -90,6 +91,19 @@ inline int ObjectHeaderWidth(int n)
 {
     return n + n / 8 + 1;
 }
+
+/// @short The wait text of an export: a template of the done and total
+/// counts ("%1", "%2"), shown a few times a second at most.
+class ExportProgress {
+public:
+    ExportProgress(int textId, int total);
+    void Step(int done);
+
+private:
+    int m_textId;
+    int m_total;
+    QElapsedTimer m_clock;
+};
 
 /// An Excel number format from a Qt date or time pattern.
 QString ExcelDatePattern(const QString& qtPattern);

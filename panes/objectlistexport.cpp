@@ -6,6 +6,7 @@
 
 #include "foundation/filehelpers.h"
 #include "foundation/messageservice.h"
+#include "foundation/richtexthelpers.h"
 #include "foundation/stringstore.h"
 #include "foundation/tablewriter.h"
 #include "foundation/waitwindow.h"
@@ -39,7 +40,6 @@ bool g_openExportedFiles = true;
 constexpr int kPreviewMinWidth = 70;        // characters of a preview column in a workbook
 constexpr double kPictureRowFactor = 0.766; // points of row height per pixel of picture height
 constexpr int kPreviewShare = 55;           // percent of the page for the preview column
-constexpr int kWaitTextIntervalMs = 200;
 constexpr qint32 kHitStart = 4;             // search hits: the hit's start position
 
 /// The field of a topic whose column the exports replace by the full text,
@@ -88,23 +88,6 @@ void OpenWithDesktop(const QString& path)
     if (g_openExportedFiles)
         QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
-
-/// Updates the wait text at most a few times a second.
-class Progress {
-public:
-    Progress(int total) : m_total(total) { m_clock.start(); }
-    void Step(int done)
-    {
-        if (m_clock.elapsed() < kWaitTextIntervalMs && done != m_total)
-            return;
-        m_clock.restart();
-        SetWaitText(LoadString(ListText::ExportProgress).arg(done).arg(m_total));
-    }
-
-private:
-    int m_total;
-    QElapsedTimer m_clock;
-};
 
 }  // namespace
 
@@ -166,16 +149,7 @@ bool ObjectListCtrl::GetTooltipContent(qint32 key, TooltipContent& content)
     m_tooltipKey = key;
     if (!m_hiddenEdit)
         m_hiddenEdit = std::make_unique<CRichEditCtrlEx>();
-    const auto plainText = [this](const QByteArray* rtf) {
-        m_hiddenEdit->StreamInRtf(rtf && !rtf->isEmpty() ? rtf : nullptr, false);
-        QString text;
-        m_hiddenEdit->GetText(&text, 2 * (m_hiddenEdit->GetTextLength() + 1));
-        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        text.replace(u'\r', u'\n');
-        text.replace(QChar(0x2029), u'\n');
-        text.remove(QChar(11));
-        return text;
-    };
+    const auto plainText = [this](const QByteArray* rtf) { return RtfPlainText(*m_hiddenEdit, rtf); };
     RecordNotifyInfo info;
     info.topic = m_topic;
     info.key = key;
@@ -289,7 +263,7 @@ bool ObjectListCtrl::ExportHtml(const QString& path, const QString& title, bool 
     HtmlTablePage page;
     bool ok = page.Begin(path, title, PackWorkbookColour(RedOf(m_headerColour), GreenOf(m_headerColour), BlueOf(m_headerColour)),
                          captions, widths);
-    Progress progress(int(keys.size()));
+    ExportProgress progress(ListText::ExportProgress, int(keys.size()));
     int done = 0;
     for (const qint32 key : keys) {
         if (!ok)
@@ -377,7 +351,7 @@ bool ObjectListCtrl::ExportExcel(const QString& path, const QString& title, bool
     }
     ok = ok && sheet->SetRowHeight(0, CWorkbook::kDefaultRowHeight * 1.2);
 
-    Progress progress(int(keys.size()));
+    ExportProgress progress(ListText::ExportProgress, int(keys.size()));
     int row = 1;
     for (const qint32 key : keys) {
         if (!ok)

@@ -14,6 +14,7 @@
 #include "foundation/stringstore.h"
 #include "foundation/workbook.h"
 #include "foundation/xmldoc.h"
+#include "retrieval/lexicalengine.h"
 #include "store/topictable.h"
 
 #include <QBuffer>
@@ -410,6 +411,38 @@ TEST_F(TableExportsTest, LinkTableKinds)
     doc.BuildLinkTable(document);
     db().GetAllKeys(TopicId::MapLinks, rows);
     EXPECT_EQ(rows.size(), 3);
+}
+
+// ---------------------------------------------------------------- search hits
+
+TEST_F(TableExportsTest, SearchHitsRtfByOutputMode)
+{
+    retrieval::LexicalEngine engine;
+    doc.SetLexicalService(&engine);
+    const QString text = QStringLiteral("Dr. Who works at home. Is it work? Yes!");
+    const qint32 report = doc.NewDocument(0, QStringLiteral("Report"), RtfOf({text}), {});
+    const qint32 at = qint32(text.indexOf(QStringLiteral("work?")));
+    const qint32 hit = AddRow(db(), TopicId::SearchHits,
+                              {{SearchHitField::Type, 0}, {SearchHitField::Document, report},
+                               {SearchHitField::Text, QStringLiteral("work")}, {SearchHitField::Start, at},
+                               {SearchHitField::End, at + 4}, {SearchHitField::Page, 1},
+                               {SearchHitField::Paragraph, 1}});
+    ASSERT_TRUE(report && hit);
+    const QString file = dir.file(QStringLiteral("hits.rtf"));
+    QList<QByteArray> outputs;
+    for (const int mode : {0, 1, 2}) {
+        ASSERT_TRUE(doc.ExportSearchHitsText(file, {hit}, mode, false)) << mode;
+        const QByteArray rtf = BytesOf(file);
+        EXPECT_TRUE(rtf.startsWith("{\\rtf")) << mode;
+        EXPECT_TRUE(rtf.contains("Report")) << mode;
+        outputs.append(rtf);
+    }
+    EXPECT_TRUE(outputs.at(2).contains("Dr. Who works at home")) << outputs.at(2).constData();
+    EXPECT_FALSE(outputs.at(0).contains("Dr. Who"));
+    // The counts follow the list when asked.
+    ASSERT_TRUE(doc.ExportSearchHitsText(file, {hit}, 1, true));
+    EXPECT_GT(BytesOf(file).size(), outputs.at(1).size());
+    doc.SetLexicalService(nullptr);
 }
 
 }  // namespace
