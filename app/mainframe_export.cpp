@@ -264,7 +264,7 @@ bool CMainFrame::OnUpdateExportCommand(CCmdUI& ui)
         && ui.id != kSegmentsTable)
         return false;
     // The whole-project workbook and the two XML exports are not built yet.
-    ui.Enable(ui.id < 620);
+    ui.Enable(ui.id < 620 || ui.id > kLastExportCommand);
     return true;
 }
 

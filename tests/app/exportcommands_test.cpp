@@ -5,6 +5,7 @@
 
 #include "app/appids.h"
 #include "app/contextmenus.h"
+#include "app/listwindows.h"
 #include "app/framefixture.h"
 #include "browser/textcoderwindow.h"
 #include "exchange/tableexports.h"
@@ -50,6 +51,7 @@ protected:
         OpenThroughMenu(path);
         ASSERT_EQ(OpenPath(), path) << messages.texts.join(u'\n').toStdString();
         messages.texts.clear();
+        messages.prompts.clear();
     }
     void TearDown() override
     {
