@@ -18,6 +18,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextDocumentFragment>
 #include <QUrl>
 
 namespace {
@@ -57,13 +61,13 @@ bool TextCoderWindow::ExportDocument(const QString& path, const QString& sheetNa
 
     QString saved = path;
     if (numbered) {
+        // Paragraphs are the blocks of the stored text, as the browser
+        // numbers them.
         std::unique_ptr<CRichEditCtrlEx> text = CreateHiddenRichEdit();
         text->StreamInRtf(&rtf, false);
-        const int count = GetParagraphCount();
-        const auto span = [this](int n) {
-            return std::pair<int, int>(int(m_paragraphs.characters[2 * (n - 1)]),
-                                       int(m_paragraphs.characters[2 * (n - 1) + 1]));
-        };
+        QList<QTextBlock> blocks;
+        for (QTextBlock block = text->GetDocument()->begin(); block.isValid(); block = block.next())
+            blocks.append(block);
         if (excel) {
             CWorkbook book;
             QString error;
@@ -82,17 +86,14 @@ bool TextCoderWindow::ExportDocument(const QString& path, const QString& sheetNa
             sheet->HideGridlines();
             bool ok = sheet->SetColumnWidth(0, 0, 6) && sheet->SetColumnWidth(1, 1, 120);
             int row = 0;
-            for (int n = 1; n <= count && ok; ++n) {
-                const auto [start, end] = span(n);
-                text->SetSel(start, end);
-                QString plain;
-                text->GetSelText(&plain, 2 * (end - start + 2));
+            for (qsizetype n = 0; n < blocks.size() && ok; ++n) {
+                const QString plain = blocks.at(n).text();
                 if (plain.trimmed().isEmpty())
                     continue;
-                ok = sheet->WriteNumber(row, 0, n, number) && sheet->WriteString(row, 1, plain, body);
+                ok = sheet->WriteNumber(row, 0, double(n + 1), number) && sheet->WriteString(row, 1, plain, body);
                 ++row;
-                // A gap before the next paragraph shows as an empty row.
-                if (ok && n < count && span(n + 1).first - end > 1)
+                // A blank line before the next paragraph shows as an empty row.
+                if (ok && n + 1 < blocks.size() && blocks.at(n + 1).text().trimmed().isEmpty())
                     ok = sheet->WriteBlank(row, 0, number) && sheet->WriteBlank(row++, 1, body);
             }
             QString written;
@@ -108,22 +109,17 @@ bool TextCoderWindow::ExportDocument(const QString& path, const QString& sheetNa
             const QByteArray frame = templateFile.readAll();
             std::unique_ptr<CRichEditCtrlEx> out = CreateHiddenRichEdit();
             out->StreamInRtf(&frame, false);
-            for (int n = 1; n <= count; ++n) {
-                const auto [start, end] = span(n);
-                const int at = out->GetTextLength();
-                out->SetSel(at, at);
-                out->ReplaceSelText(QStringLiteral("%1\t").arg(n));
-                text->SetSel(start, end);
-                QByteArray piece;
-                text->StreamOutRtf(&piece, true, true);
-                const int after = out->GetTextLength();
-                out->SetSel(after, after);
-                out->StreamInRtf(&piece, true);
-                // The blank lines between paragraphs stay.
-                const int gap = n < count ? span(n + 1).first - end : 1;
-                const int last = out->GetTextLength();
-                out->SetSel(last, last);
-                out->ReplaceSelText(QString(std::max(gap, 1), u'\n'));
+            QTextCursor cursor(out->GetDocument());
+            cursor.movePosition(QTextCursor::End);
+            for (qsizetype n = 0; n < blocks.size(); ++n) {
+                if (n > 0)
+                    cursor.insertBlock();
+                // Blank lines stay as they are; paragraphs with text get their number.
+                if (!blocks.at(n).text().trimmed().isEmpty())
+                    cursor.insertText(QStringLiteral("%1\t").arg(n + 1));
+                QTextCursor source(blocks.at(n));
+                source.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+                cursor.insertFragment(source.selection());
             }
             rtf.clear();
             out->StreamOutRtf(&rtf, false, true);

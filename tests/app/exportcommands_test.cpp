@@ -9,6 +9,7 @@
 #include "app/framefixture.h"
 #include "browser/textcoderwindow.h"
 #include "exchange/tableexports.h"
+#include "foundation/workbook.h"
 #include "platform/profile/privateprofile.h"
 #include "store/topictable.h"
 
@@ -37,6 +38,7 @@ protected:
         TextCoderWindow::SetOpenSavedDocuments(false);
         g_program.DocumentsFolder = dir.path();
         g_program.ExportFolder = dir.path();
+        g_program.ProgramFolder = QStringLiteral(KORVAN_BIN_DIR) + u'/';
         document.SetExportService(&exports);
         path = dir.file(QStringLiteral("Study.kv4"));
         CKorDoc maker;
@@ -180,6 +182,42 @@ TEST_F(ExportCommandsTest, ThePdfInTheBrowserIsSavedAsStored)
     ASSERT_EQ(messages.prompts.size(), 1);
     EXPECT_EQ(messages.prompts[0].defaultSuffix, QStringLiteral("pdf"));
     EXPECT_EQ(BytesOf(file), pdfBytes);
+}
+
+TEST_F(ExportCommandsTest, TheRichTextAsStoredNumberedOrAsRows)
+{
+    QMenu* menu = RightClick(NodeKind::Document, text, PaneControlId::DocumentTree);
+    ASSERT_NE(menu, nullptr);
+    for (QAction* action : menu->actions())
+        if (action->data().toInt() == 20024)
+            action->trigger();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(frame->BrowserWindow()->GetDocKind(), TextCoderWindow::RichText);
+    QByteArray stored;
+    ASSERT_TRUE(document.GetDocumentContentBytes(text, stored));
+
+    const QString plain = dir.file(QStringLiteral("plain.rtf"));
+    messages.files.append({plain});
+    messages.AddAnswers({MessageAnswer::No});
+    ClickExport(614);
+    EXPECT_EQ(BytesOf(plain), stored);
+
+    const QString numbered = dir.file(QStringLiteral("numbered.rtf"));
+    messages.files.append({numbered});
+    messages.AddAnswers({MessageAnswer::Yes});
+    ClickExport(614);
+    const QByteArray rtf = BytesOf(numbered);
+    EXPECT_TRUE(rtf.startsWith("{\\rtf"));
+    EXPECT_TRUE(rtf.contains("1\\tab Hello there")) << rtf.constData();
+
+    // A workbook needs no question: one numbered row per paragraph.
+    const QString book = dir.file(QStringLiteral("rows.xlsx"));
+    messages.files.append({book});
+    ClickExport(614);
+    WorkbookSheetContent sheet;
+    ASSERT_TRUE(ReadWorkbookSheet(book, 0, sheet));
+    EXPECT_EQ(sheet.Cell(0, 0).number, 1);
+    EXPECT_EQ(sheet.Text(0, 1).trimmed(), QStringLiteral("Hello there"));
 }
 
 TEST_F(ExportCommandsTest, AllDocumentsTwiceGiveANumberedRoot)
