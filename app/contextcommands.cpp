@@ -21,6 +21,7 @@
 #include "panes/treepanewindow.h"
 #include "store/storeids.h"
 #include "store/topicdatabase.h"
+#include "store/topictable.h"
 
 #include <QSet>
 #include <QTreeView>
@@ -59,6 +60,7 @@ constexpr int kCarriedOut[] = {
     20176, 20177,
     20006, 20174,
     20027, 20028, 20059, 20060, 20125, 20126, 20128, 20145,
+    20140,
 };
 
 bool IsCarriedOut(int id)
@@ -343,6 +345,23 @@ void CMainFrame::RunContextCommand(CKorDoc& document, int id)
         break;
     case 20026: rename(TopicId::Documents); break;
     case 20144: ColourDocument(); break;
+    case 20140: {
+        // The links of the group's, set member's or document's documents.
+        const bool group = target.kind == NodeKind::DocumentGroup;
+        const QList<qint32> documents = documentsOf(group ? NodeKind::DocumentGroup : target.kind, item);
+        const qint32 first = documents.value(0);
+        if (group) {
+            db.GetTable(TopicId::MapLinks)->ClearRows();
+            for (const qint32 each : documents)
+                document.BuildLinkTable(each, true);
+        } else {
+            document.BuildLinkTable(first);
+        }
+        const QString title = group ? display(TopicId::DocumentGroups, item) : display(TopicId::Documents, first);
+        m_listWindows->ShowObjectList(CListWindows::GeoLinks, TopicId::MapLinks, 0, 0, allKeys(TopicId::MapLinks),
+                                      title);
+        break;
+    }
     case 20177:
         if (target.kind == NodeKind::SetMember) {
             CommitBrowserEdits();

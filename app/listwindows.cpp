@@ -197,6 +197,8 @@ bool CListWindows::OnCommand(int id)
         window = Open(kind, TopicId::OverviewTable, allKeys(TopicId::OverviewTable), QString(), false);
         break;
     case GeoLinkList:
+        // The overview is rebuilt from the project's links before it is shown.
+        m_document->BuildLinkTable(0);
         window = Open(kind, TopicId::MapLinks, allKeys(TopicId::MapLinks), QString(), false);
         break;
     default: break;

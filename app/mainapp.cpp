@@ -7,6 +7,7 @@
 #include "document/kordoc.h"
 #include "exchange/projectmerge.h"
 #include "exchange/teamexchange.h"
+#include "exchange/tableexports.h"
 #include "foundation/filehelpers.h"
 #include "foundation/ids.h"
 #include "foundation/messageservice.h"
@@ -147,6 +148,8 @@ bool CMainApp::InitInstance(const QStringList& arguments, const QString& program
     m_document->SetMergeService(m_merge.get());
     m_exchange = std::make_unique<TeamExchange>();
     m_document->SetExchangeService(m_exchange.get());
+    m_exports = std::make_unique<TableExports>();
+    m_document->SetExportService(m_exports.get());
     m_frame = std::make_unique<CMainFrame>(this, m_document.get());
     if (m_messages)
         m_messages->SetOwner(m_frame.get());

@@ -14,6 +14,7 @@ class ILexicalService;
 class IRetrievalService;
 class IProjectMergeService;
 class ITeamExchangeService;
+class IExportService;
 class CMainFrame;
 class CMessageBoxService;
 
@@ -100,6 +101,7 @@ private:
     std::unique_ptr<IRetrievalService> m_retrieval;
     std::unique_ptr<IProjectMergeService> m_merge;
     std::unique_ptr<ITeamExchangeService> m_exchange;
+    std::unique_ptr<IExportService> m_exports;
     std::unique_ptr<ILexicalService> m_lexical;
     std::unique_ptr<CKorDoc> m_document;
     std::unique_ptr<CMainFrame> m_frame;

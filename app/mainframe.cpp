@@ -151,6 +151,15 @@ void CMainFrame::BuildMenus()
 {
     QMenu* file = m_commands.CreateMenu(AppText::MenuFile, this);
     BuildProjectMenu(file);
+    QMenu* exports = m_commands.CreateMenu(200006, file);
+    for (int id : {612, 613, 614, 616, 611, 658, 618, 619, 620, 621, 622})
+        exports->addAction(m_commands.Action(id));
+    file->addMenu(exports);
+    QMenu* prints = m_commands.CreateMenu(200007, file);
+    for (int id : {600, 602, 604, 606, 608, 610})
+        prints->addAction(m_commands.Action(id));
+    file->addMenu(prints);
+    file->addSeparator();
     file->addAction(m_commands.Action(CommandId::AppExit));
     menuBar()->addMenu(file);
     QMenu* window = m_commands.CreateMenu(AppText::MenuWindow, this);

@@ -454,6 +454,10 @@ private:
     /// The print commands 600 to 610 (mainframe_print.cpp).
     bool OnPrintCommand(int id);
     bool OnUpdatePrintCommand(CCmdUI& ui);
+    /// The export commands 612 to 622, 611 and 658 (mainframe_export.cpp).
+    bool OnExportCommand(int id);
+    bool OnUpdateExportCommand(CCmdUI& ui);
+    void ExportBrowserDocument();
     bool OpenProject(const QString& path);
     // Routed requests.
     void OnRequestContextMenu(IdListNotifyInfo& info);

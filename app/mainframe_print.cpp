@@ -27,6 +27,8 @@ constexpr int kLastPrintCommand = 610;
 
 bool CMainFrame::OnPrintCommand(int id)
 {
+    if (OnExportCommand(id))
+        return true;
     if (id < kFirstPrintCommand || id > kLastPrintCommand)
         return false;
     CKorDoc* document = GetDocument();
@@ -76,6 +78,8 @@ bool CMainFrame::OnPrintCommand(int id)
 
 bool CMainFrame::OnUpdatePrintCommand(CCmdUI& ui)
 {
+    if (OnUpdateExportCommand(ui))
+        return true;
     if (ui.id < kFirstPrintCommand || ui.id > kLastPrintCommand)
         return false;
     // Always offered; without a project they do nothing.

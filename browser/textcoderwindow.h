@@ -325,6 +325,13 @@ public:
     /// through their viewers. False when nothing was printed (no document,
     /// a viewer that cannot print, or the print dialog cancelled).
     bool PrintCodedText(bool withCodes);
+    /// Writes the shown rich text: unnumbered, its RTF as stored; numbered,
+    /// each paragraph after its number on the template shipped beside the
+    /// program, or as rows (number, text) of a workbook with `excel`. The
+    /// file replaces `path` only when whole; a failure is shown and false.
+    bool ExportDocument(const QString& path, const QString& sheetName, bool numbered, bool excel);
+    /// Whether a saved document is opened afterwards (tests switch it off).
+    static void SetOpenSavedDocuments(bool open);
     /// What the coded-text print reads of the shown rich text: the shown
     /// stripes with their labels and lanes, the memos and the paragraphs.
     CodedTextPrintSource PrintSource();

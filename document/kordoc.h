@@ -4,6 +4,7 @@
 #include "document/documentframe.h"
 #include "document/lexicalservice.h"
 #include "document/projectmergeservice.h"
+#include "document/exportservice.h"
 #include "document/retrievalservice.h"
 #include "document/teamexchangeservice.h"
 #include "foundation/colorhelpers.h"
@@ -25,6 +26,7 @@
 #include <optional>
 
 class CRichEditCtrlEx;
+class CWorkbook;
 class ObjectListRegistry;
 class OptionsRecord;
 class ProjectDataEngine;
@@ -527,6 +529,44 @@ public:
     /// (duplicates kept) and, when given, a record of every file reference,
     /// found or not, to records. Addresses are neither.
     void CollectExternalFiles(QStringList& paths, QList<ExternalFileRecord>* records = nullptr);
+
+    // ---- Table exports ------------------------------------------------------------
+    // Thin calls into the registered export service (exportservice.h);
+    // without one nothing is written and false is returned.
+
+    void SetExportService(IExportService* service);
+    IExportService* GetExportService() const;
+    /// One sheet of objects of a topic; an empty path writes into the
+    /// documents folder under the topic's title. With a book the sheet goes
+    /// into it and nothing is saved. `path` becomes the name written.
+    bool ExportRetrievedSegments(qint32 topic, const QList<qint32>& ids, QString& path, bool openAfter,
+                                 CWorkbook* book = nullptr);
+    /// A table of texts as an HTML page; cells[r × columns + c], "~" a line
+    /// break. An empty path writes into the working folder.
+    bool ExportHtmlTable(const QStringList& columns, const QStringList& rows, const QStringList& cells,
+                         const QString& path = QString());
+    bool ExportCodingsHtml(const QList<qint32>& codings, const QString& path);
+    bool WriteTabTextFile(const QString& path, const QList<qint32>* keys, bool unicode, bool codes);
+    bool ExportDocumentFolders(const QString& base);
+    /// The hits as RTF in output mode 0 (counts), 1 (list) or 2 (ranges);
+    /// the counts follow modes 1 and 2 when asked.
+    bool ExportSearchHitsText(const QString& path, const QList<qint32>& hits, int mode, bool withCounts);
+    /// Fills the link overview (topic 21) from the links of one document,
+    /// or of all with 0, after emptying it (unless `append`).
+    void BuildLinkTable(qint32 document, bool append = false);
+    /// The code matrix: documents × codes, as a workbook or tab text.
+    bool ExportTableExcel(const QString& path, bool activatedOnly, bool unicode, bool excel);
+    /// A document's content as its file holds it: the stored bytes, or for
+    /// a document kept outside the project ("EXTERN:") the resolved file's
+    /// bytes. False when there is none (`error` empty) or the file cannot
+    /// be read (the reason in `error`).
+    bool GetDocumentContentBytes(qint32 document, QByteArray& bytes, QString* error = nullptr);
+    /// The plain text of a coding (topic 10) or memo (11). A picture or PDF
+    /// coding with pictures allowed gives its area as JPEG bytes in
+    /// `picture` and its size, the text empty. `edit` (made when null)
+    /// reads the rich text; many calls should share one.
+    bool GetObjectPlainText(qint32 topic, qint32 id, QString& text, bool picturesAllowed, QByteArray* picture = nullptr,
+                            int* width = nullptr, int* height = nullptr, CRichEditCtrlEx* edit = nullptr);
 
     // ---- Merging another project ----------------------------------------------
     // Thin calls into the registered merge service (projectmergeservice.h);

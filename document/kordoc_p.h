@@ -56,6 +56,7 @@ struct CKorDocPrivate {
     ILexicalService* m_lexical = nullptr;
     IProjectMergeService* m_merge = nullptr;
     ITeamExchangeService* m_exchange = nullptr;
+    IExportService* m_exports = nullptr;
     IWordTally* m_wordTally = nullptr;
     CKorDoc::Clock m_clock;
     CKorDoc::JetOpener m_jetOpener;

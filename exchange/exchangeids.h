@@ -40,3 +40,28 @@ enum : int {
     CodeImportWaiting = 57830,
 };
 }
+
+// Named ids of the table exports.
+namespace ExportText {
+enum : int {
+    Progress = 3130,           ///< "%1 of %2"
+    CodingsTitle = 57723,
+    MemosTitle = 102199,
+    LinksTitle = 546,
+    VariablesTitle = 547,
+    CodedTextCaption = 1045,
+    MemoTextCaption = 1044,
+    HitCaption = 57855,
+    MemoSourceFirst = 102143,  ///< the memo sources 0 to 6 follow in order
+    HtmlTableTitle = 102233,
+    GroupHeader = 57835,
+    DocumentHeader = 57836,
+    MatrixTitle = 3131,
+    NotWritten = 200000,          ///< "%1" the file, "%2" the reason
+    CharactersReplaced = 200001,  ///< "%1" the count, "%2" the file
+    FoldersIncomplete = 200002,   ///< "%1" the count, "%2" the names
+    NoSheet = 200003,
+    TooLarge = 200004,
+    CellNotWritten = 200005,
+};
+}

@@ -103,8 +103,8 @@ QString TemporaryPictureFile()
     return folder.filePath(QStringLiteral("image.jpg"));
 }
 
-bool CopyPdfAreaAsImage(const QByteArray& pdf, int page, int x1, int y1, int x2, int y2, int& maxHeight,
-                        int& maxWidth, bool save)
+bool RenderPdfAreaImage(const QByteArray& pdf, int page, int x1, int y1, int x2, int y2, int& maxHeight,
+                        int& maxWidth, QImage& picture)
 {
     PdfMemoryDocument document(pdf);
     if (page < 1 || page > document.PageCount())
@@ -137,21 +137,19 @@ bool CopyPdfAreaAsImage(const QByteArray& pdf, int page, int x1, int y1, int x2,
     if (rendered.isNull())
         return false;
     // The engine leaves the paper transparent.
-    QImage picture(size, QImage::Format_RGB32);
+    picture = QImage(size, QImage::Format_RGB32);
     picture.fill(Qt::white);
     {
         QPainter painter(&picture);
         painter.drawImage(QPoint(int(-scale * area.left), int(-scale * area.top)), rendered);
     }
-    if (!Deliver(picture, save))
-        return false;
     maxWidth = size.width();
     maxHeight = size.height();
     return true;
 }
 
-bool CopyPictureAreaAsImage(const QByteArray& picture, int x1, int y1, int x2, int y2, int& maxHeight,
-                            int& maxWidth, bool save)
+bool RenderPictureAreaImage(const QByteArray& picture, int x1, int y1, int x2, int y2, int& maxHeight,
+                            int& maxWidth, QImage& result)
 {
     QImage image;
     if (!image.loadFromData(picture))
@@ -164,7 +162,7 @@ bool CopyPictureAreaAsImage(const QByteArray& picture, int x1, int y1, int x2, i
     if (size.isEmpty())
         return false;
 
-    QImage result(size, QImage::Format_RGB32);
+    result = QImage(size, QImage::Format_RGB32);
     result.fill(Qt::white);
     {
         QPainter painter(&result);
@@ -172,10 +170,34 @@ bool CopyPictureAreaAsImage(const QByteArray& picture, int x1, int y1, int x2, i
         painter.drawImage(QRectF(-area.left * scale, -area.top * scale, image.width() * scale, image.height() * scale),
                           image);
     }
-    if (!Deliver(result, save))
-        return false;
     maxWidth = size.width();
     maxHeight = size.height();
+    return true;
+}
+
+bool CopyPdfAreaAsImage(const QByteArray& pdf, int page, int x1, int y1, int x2, int y2, int& maxHeight,
+                        int& maxWidth, bool save)
+{
+    int height = maxHeight;
+    int width = maxWidth;
+    QImage picture;
+    if (!RenderPdfAreaImage(pdf, page, x1, y1, x2, y2, height, width, picture) || !Deliver(picture, save))
+        return false;
+    maxHeight = height;
+    maxWidth = width;
+    return true;
+}
+
+bool CopyPictureAreaAsImage(const QByteArray& picture, int x1, int y1, int x2, int y2, int& maxHeight,
+                            int& maxWidth, bool save)
+{
+    int height = maxHeight;
+    int width = maxWidth;
+    QImage result;
+    if (!RenderPictureAreaImage(picture, x1, y1, x2, y2, height, width, result) || !Deliver(result, save))
+        return false;
+    maxHeight = height;
+    maxWidth = width;
     return true;
 }
 

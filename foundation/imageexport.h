@@ -42,6 +42,12 @@ bool CopyPdfAreaAsImage(const QByteArray& pdf, int page, int x1, int y1, int x2,
 bool CopyPictureAreaAsImage(const QByteArray& picture, int x1, int y1, int x2, int y2, int& maxHeight,
                             int& maxWidth, bool save);
 
+/// The pictures of the two functions above, handed over in memory.
+bool RenderPdfAreaImage(const QByteArray& pdf, int page, int x1, int y1, int x2, int y2, int& maxHeight,
+                        int& maxWidth, QImage& picture);
+bool RenderPictureAreaImage(const QByteArray& picture, int x1, int y1, int x2, int y2, int& maxHeight,
+                            int& maxWidth, QImage& result);
+
 /// Empties the clipboard.
 void ClearClipboard();
 /// The clipboard's text; empty when it holds none.

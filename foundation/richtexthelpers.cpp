@@ -466,3 +466,15 @@ bool CleanClipboardRtfLinks()
     clipboard->setMimeData(copy.release());
     return true;
 }
+
+QString RtfPlainText(CRichEditCtrlEx& edit, const QByteArray* rtf)
+{
+    edit.StreamInRtf(rtf && !rtf->isEmpty() ? rtf : nullptr, false);
+    QString text;
+    edit.GetText(&text, 2 * (edit.GetTextLength() + 1));
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(u'\r', u'\n');
+    text.replace(QChar(0x2029), u'\n');
+    text.remove(QChar(11));
+    return text;
+}

@@ -51,6 +51,9 @@ QString GetRichEditTextRange(const CRichEditCtrlEx* edit, int start, int end, in
 /// A window-less control for loading, searching and measuring documents:
 /// laid out at 500 pixels, default format Arial 10 pt. Owned by the caller.
 std::unique_ptr<CRichEditCtrlEx> CreateHiddenRichEdit();
+/// The plain text of RTF loaded into the control (null or empty RTF
+/// empties it): line breaks as LF, vertical tabs removed.
+QString RtfPlainText(CRichEditCtrlEx& edit, const QByteArray* rtf);
 
 /// Replaces every hyperlink field {\field{\*\fldinst{HYPERLINK ...}}
 /// {\fldrslt{shown}}} by its shown text in a group of its own, so its

@@ -141,6 +141,7 @@ bool CWorkbook::Create(const QString& targetPath)
     const QByteArray tmp = QFile::encodeName(m_scratch->folder.path());
     lxw_workbook_options options = {};
     options.tmpdir = const_cast<char*>(tmp.constData());
+    options.constant_memory = m_constantMemory ? LXW_TRUE : LXW_FALSE;
     m_book = workbook_new_opt(fileName.constData(), &options);
     if (!m_book)
         m_scratch.reset();

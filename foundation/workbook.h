@@ -110,6 +110,11 @@ public:
     /// with the reason in `error`.
     bool CreateFor(QString& path, QString* error);
     bool IsCreated() const { return m_book != nullptr; }
+    /// Set before Create: rows go to disk as they are finished, so memory
+    /// stays bounded however large the sheet, but every sheet must then be
+    /// written row by row in order (a row's cells and height before any
+    /// later row's).
+    void SetConstantMemory(bool on) { m_constantMemory = on; }
     bool IsXml() const { return m_xml; }
 
     /// The font every format made afterwards takes when it names none.
@@ -142,6 +147,7 @@ private:
     QList<CWorkbookSheet*> m_sheets;
     QList<QByteArray> m_pictures;   // the library reads them only when the book is written
     bool m_failed = false;
+    bool m_constantMemory = false;
 };
 
 // ---- reading ----

@@ -6,7 +6,9 @@
 
 #include "foundation/filehelpers.h"
 #include "foundation/messageservice.h"
+#include "foundation/richtexthelpers.h"
 #include "foundation/stringstore.h"
+#include "foundation/tablewriter.h"
 #include "foundation/waitwindow.h"
 #include "foundation/workbook.h"
 #include "foundation/xmldoc.h"
@@ -35,11 +37,9 @@ namespace {
 
 bool g_openExportedFiles = true;
 
-constexpr COLORREF kBorderGrey = MakeColor(192, 192, 192);
 constexpr int kPreviewMinWidth = 70;        // characters of a preview column in a workbook
 constexpr double kPictureRowFactor = 0.766; // points of row height per pixel of picture height
 constexpr int kPreviewShare = 55;           // percent of the page for the preview column
-constexpr int kWaitTextIntervalMs = 200;
 constexpr qint32 kHitStart = 4;             // search hits: the hit's start position
 
 /// The field of a topic whose column the exports replace by the full text,
@@ -72,36 +72,15 @@ QString TabSafe(QString text)
     return text;
 }
 
-/// An Excel number format from a Qt date or time pattern of the locale.
-QString ExcelPattern(const QString& qtPattern)
+ObjectCellKind CellKindOf(int type)
 {
-    QString pattern;
-    bool quoted = false;
-    for (qsizetype i = 0; i < qtPattern.size(); ++i) {
-        const QChar ch = qtPattern.at(i);
-        if (ch == u'\'') {
-            quoted = !quoted;
-            pattern += u'"';
-            continue;
-        }
-        if (quoted) {
-            pattern += ch;
-            continue;
-        }
-        switch (ch.unicode()) {
-        case 'M': pattern += u'm'; break;      // the month; Excel tells it from minutes by context
-        case 'H': pattern += u'h'; break;
-        case 'A':
-        case 'a':
-            pattern += QStringLiteral("AM/PM");
-            if (i + 1 < qtPattern.size() && (qtPattern.at(i + 1) == u'P' || qtPattern.at(i + 1) == u'p'))
-                ++i;
-            break;
-        case 't': break;
-        default: pattern += ch; break;
-        }
+    switch (type) {
+    case FieldType::Integer: return ObjectCellKind::Integer;
+    case FieldType::Real: return ObjectCellKind::Real;
+    case FieldType::Boolean: return ObjectCellKind::Boolean;
+    case FieldType::DateTime: return ObjectCellKind::Date;
+    default: return ObjectCellKind::Text;
     }
-    return pattern;
 }
 
 void OpenWithDesktop(const QString& path)
@@ -109,23 +88,6 @@ void OpenWithDesktop(const QString& path)
     if (g_openExportedFiles)
         QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
-
-/// Updates the wait text at most a few times a second.
-class Progress {
-public:
-    Progress(int total) : m_total(total) { m_clock.start(); }
-    void Step(int done)
-    {
-        if (m_clock.elapsed() < kWaitTextIntervalMs && done != m_total)
-            return;
-        m_clock.restart();
-        SetWaitText(LoadString(ListText::ExportProgress).arg(done).arg(m_total));
-    }
-
-private:
-    int m_total;
-    QElapsedTimer m_clock;
-};
 
 }  // namespace
 
@@ -187,16 +149,7 @@ bool ObjectListCtrl::GetTooltipContent(qint32 key, TooltipContent& content)
     m_tooltipKey = key;
     if (!m_hiddenEdit)
         m_hiddenEdit = std::make_unique<CRichEditCtrlEx>();
-    const auto plainText = [this](const QByteArray* rtf) {
-        m_hiddenEdit->StreamInRtf(rtf && !rtf->isEmpty() ? rtf : nullptr, false);
-        QString text;
-        m_hiddenEdit->GetText(&text, 2 * (m_hiddenEdit->GetTextLength() + 1));
-        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        text.replace(u'\r', u'\n');
-        text.replace(QChar(0x2029), u'\n');
-        text.remove(QChar(11));
-        return text;
-    };
+    const auto plainText = [this](const QByteArray* rtf) { return RtfPlainText(*m_hiddenEdit, rtf); };
     RecordNotifyInfo info;
     info.topic = m_topic;
     info.key = key;
@@ -292,20 +245,7 @@ bool ObjectListCtrl::ExportHtml(const QString& path, const QString& title, bool 
             if (widths.at(i) >= 0)
                 widths[i] = std::max(widths.at(i), int(texts.value(columns.at(i)).size()));
     }
-    qint64 sum = 0;
-    for (const int width : std::as_const(widths))
-        if (width > 0)
-            sum += width;
-    const int plain = int(std::count_if(widths.begin(), widths.end(), [](int w) { return w >= 0; }));
-    const int room = previewColumn >= 0 ? 100 - kPreviewShare : 100;
-    for (int i = 0; i < widths.size(); ++i) {
-        if (widths.at(i) < 0)
-            widths[i] = i == previewColumn ? kPreviewShare : 0;
-        else if (sum > 0)
-            widths[i] = int(qint64(widths.at(i)) * room / sum);
-        else
-            widths[i] = plain > 0 ? room / plain : 0;   // every text empty: equal shares
-    }
+    widths = HtmlColumnShares(widths, previewColumn >= 0 ? 100 - kPreviewShare : 100);
 
     BeginWait();
     const bool waitShown = ShowWaitWindow();
@@ -320,64 +260,18 @@ bool ObjectListCtrl::ExportHtml(const QString& path, const QString& title, bool 
         return ok;
     };
 
-    // Written under a name of its own and put in place only when whole, so
-    // a page that fails half-way never replaces an earlier one.
-    const QString partial = path + QStringLiteral(".part");
-    CXmlDoc page;
-    if (!page.Open(partial, XmlDocFlag::WriteFile | XmlDocFlag::Utf8Bom)) {
-        if (error)
-            *error = page.GetResultText();
-        return finish(false);
-    }
-    const QString colour = QStringLiteral("#%1%2%3")
-                               .arg(RedOf(m_headerColour), 2, 16, QLatin1Char('0'))
-                               .arg(GreenOf(m_headerColour), 2, 16, QLatin1Char('0'))
-                               .arg(BlueOf(m_headerColour), 2, 16, QLatin1Char('0'))
-                               .toUpper();
-    bool ok = page.AddElement(QStringLiteral("HTML")) && page.EnterElement() && page.AddElement(QStringLiteral("HEAD"))
-        && page.EnterElement() && page.AddElement(QStringLiteral("META"))
-        && page.SetCurrentAttribute(u"http-equiv", u"content-type")
-        && page.SetCurrentAttribute(u"content", u"text/html; charset=UTF-8") && page.LeaveElement()
-        && page.AddElement(QStringLiteral("BODY")) && page.EnterElement() && page.AddElement(QStringLiteral("CENTER"))
-        && page.EnterElement() && page.AddElement(QStringLiteral("TABLE"))
-        && page.SetCurrentAttribute(u"bgcolor", u"#E0E0E0") && page.SetCurrentAttribute(u"border", u"0")
-        && page.SetCurrentAttribute(u"cellPadding", u"2") && page.SetCurrentAttribute(u"cellSpacing", u"1")
-        && page.SetCurrentAttribute(u"width", u"100%") && page.SetCurrentAttribute(u"height", u"20")
-        && page.EnterElement() && page.AddElement(QStringLiteral("TBODY")) && page.EnterElement();
-    // The title row.
-    ok = ok && page.AddElement(QStringLiteral("TR")) && page.EnterElement() && page.AddElement(QStringLiteral("TD"))
-        && page.SetCurrentAttribute(u"bgcolor", colour) && page.SetCurrentAttribute(u"valign", u"center")
-        && page.SetCurrentAttribute(u"align", u"center") && page.SetCurrentAttribute(u"width", u"100%")
-        && page.SetCurrentAttribute(u"height", u"25") && page.SetCurrentIntAttribute(u"colspan", qint32(columns.size()))
-        && page.EnterElement() && page.AddElement(QStringLiteral("FONT")) && page.SetCurrentAttribute(u"face", u"Verdana")
-        && page.SetCurrentAttribute(u"size", u"2") && page.EnterElement() && page.AddElement(QStringLiteral("B"))
-        && page.EnterElement() && page.AddElement(QStringLiteral("A"), title) && page.SetCurrentAttribute(u"name", title)
-        && page.LeaveElement() && page.LeaveElement() && page.LeaveElement() && page.LeaveElement();
-    // The header row.
-    ok = ok && page.AddElement(QStringLiteral("TR")) && page.EnterElement();
-    for (int i = 0; i < columns.size() && ok; ++i) {
-        ok = page.AddElement(QStringLiteral("TD")) && page.SetCurrentAttribute(u"bgcolor", u"#F0F0F0")
-            && page.SetCurrentAttribute(u"valign", u"center") && page.SetCurrentAttribute(u"align", u"left")
-            && page.SetCurrentAttribute(u"width", QStringLiteral("%1%").arg(widths.at(i)))
-            && page.SetCurrentAttribute(u"height", u"20") && page.EnterElement()
-            && page.AddElement(QStringLiteral("FONT")) && page.SetCurrentAttribute(u"face", u"Verdana")
-            && page.SetCurrentAttribute(u"size", u"1") && page.EnterElement()
-            && page.AddElement(QStringLiteral("B"), captions.at(i)) && page.LeaveElement() && page.LeaveElement();
-    }
-    ok = ok && page.LeaveElement();
-
-    // One row at a time: each is built as a tree of its own and appended, so
-    // the file grows row by row.
-    Progress progress(int(keys.size()));
+    HtmlTablePage page;
+    bool ok = page.Begin(path, title, PackWorkbookColour(RedOf(m_headerColour), GreenOf(m_headerColour), BlueOf(m_headerColour)),
+                         captions, widths);
+    ExportProgress progress(ListText::ExportProgress, int(keys.size()));
     int done = 0;
     for (const qint32 key : keys) {
         if (!ok)
             break;
         QStringList texts;
         LoadRowTexts(key, texts);
-        CXmlDoc row;
-        bool built = row.AddElement(QStringLiteral("TR")) && row.EnterElement();
-        for (int i = 0; i < columns.size() && built; ++i) {
+        QStringList cells;
+        for (int i = 0; i < columns.size(); ++i) {
             const ColumnRecord& record = m_columns.at(columns.at(i));
             QString text = texts.value(columns.at(i));
             if (PreviewOf(m_topic, record.fieldId)) {
@@ -388,38 +282,15 @@ bool ObjectListCtrl::ExportHtml(const QString& path, const QString& title, bool 
                 else if (!full.text.isEmpty())
                     text = full.text;
             }
-            text.replace(QStringLiteral("\r\n"), QStringLiteral("\r"));
-            text.replace(u'\n', u'\r');
-            ReplaceWithTilde(text);
-            built = row.AddElement(QStringLiteral("TD")) && row.SetCurrentAttribute(u"bgcolor", u"#FFFFFF")
-                && row.SetCurrentAttribute(u"valign", u"top") && row.SetCurrentAttribute(u"align", u"left")
-                && row.SetCurrentAttribute(u"height", u"20") && row.EnterElement()
-                && row.AddElement(QStringLiteral("FONT"), text) && row.SetCurrentAttribute(u"face", u"Verdana")
-                && row.SetCurrentAttribute(u"size", u"1") && row.LeaveElement();
+            cells.append(text);
         }
-        built = built && row.LeaveElement();
-        // The markup is escaped already: only the line markers become tags.
-        QString markup = row.GetDoc();
-        markup.replace(QStringLiteral("~~~~"), QStringLiteral("<BR/>"));
-        ok = built && page.AddSubDoc(markup);
+        ok = page.AddRow(cells);
         progress.Step(++done);
     }
-    ok = ok && page.LeaveElement() && page.LeaveElement() && page.LeaveElement() && page.LeaveElement()
-        && page.LeaveElement();
-    const bool closed = page.Close();
-    if ((!ok || !closed) && error)
-        *error = page.GetResultText();
-    if (!ok || !closed) {
-        QFile::remove(partial);
-        return finish(false);
-    }
-    if (std::rename(QFile::encodeName(partial).constData(), QFile::encodeName(path).constData()) != 0) {
-        if (error)
-            *error = QStringLiteral("the page could not be put in place");
-        QFile::remove(partial);
-        return finish(false);
-    }
-    return finish(true);
+    ok = ok && page.Finish();
+    if (!ok && error)
+        *error = page.Error();
+    return finish(ok);
 }
 
 // ---------------------------------------------------------------- Excel
@@ -437,38 +308,8 @@ bool ObjectListCtrl::ExportExcel(const QString& path, const QString& title, bool
     if (!book.CreateFor(target, error))
         return false;
     book.SetDefaultFont(QStringLiteral("Verdana"), 8);
-    const QLocale locale;
-    const QString datePattern = ExcelPattern(locale.dateFormat(QLocale::ShortFormat));
-    const QString timePattern = ExcelPattern(locale.timeFormat(QLocale::ShortFormat));
     const quint32 headerFill = PackWorkbookColour(RedOf(m_headerColour), GreenOf(m_headerColour), BlueOf(m_headerColour));
-    const auto format = [&](bool header, CellAlignH alignH) {
-        WorkbookCellFormat cell;
-        cell.thinBorder = true;
-        cell.borderColour = PackWorkbookColour(RedOf(kBorderGrey), GreenOf(kBorderGrey), BlueOf(kBorderGrey));
-        cell.alignH = alignH;
-        cell.alignV = header ? CellAlignV::Centre : CellAlignV::Top;
-        if (header) {
-            cell.bold = true;
-            cell.solidFill = true;
-            cell.fillColour = headerFill;
-        }
-        return cell;
-    };
-    const int headerLeft = book.AddFormat(format(true, CellAlignH::Left));
-    const int headerRight = book.AddFormat(format(true, CellAlignH::Right));
-    book.AddFormat(format(true, CellAlignH::Centre));   // made for the header of centred columns; unused here
-    const int cell = book.AddFormat(format(false, CellAlignH::General));
-    WorkbookCellFormat realFormat = format(false, CellAlignH::General);
-    realFormat.builtInNumberFormat = 2;
-    const int real = book.AddFormat(realFormat);
-    WorkbookCellFormat longFormat = format(false, CellAlignH::Justify);
-    longFormat.wrap = true;
-    const int longText = book.AddFormat(longFormat);
-    WorkbookCellFormat dateFormat = format(false, CellAlignH::General);
-    dateFormat.numberFormat = datePattern;
-    const int date = book.AddFormat(dateFormat);
-    dateFormat.numberFormat = datePattern + u' ' + timePattern;
-    const int dateTime = book.AddFormat(dateFormat);
+    const ObjectSheetFormats formats = ObjectSheetFormats::Add(book, headerFill);
 
     CWorkbookSheet* sheet = book.AddSheet(title);
     if (!sheet)
@@ -503,14 +344,14 @@ bool ObjectListCtrl::ExportExcel(const QString& path, const QString& title, bool
         previews.append(preview != nullptr);
         const QString caption = preview ? LoadString(preview->captionId) : (info.found ? info.field.Name : QString());
         const int n = int(caption.size());
-        widths.append(preview ? std::max(n + n / 8 + 1, kPreviewMinWidth) : n + n / 8 + 1);
+        widths.append(preview ? std::max(ObjectHeaderWidth(n), kPreviewMinWidth) : ObjectHeaderWidth(n));
         const bool right = type == FieldType::Integer || type == FieldType::Real || type == FieldType::Boolean
             || type == FieldType::DateTime;
-        ok = sheet->WriteString(0, i, caption, right ? headerRight : headerLeft);
+        ok = sheet->WriteString(0, i, caption, right ? formats.headerRight : formats.headerLeft);
     }
     ok = ok && sheet->SetRowHeight(0, CWorkbook::kDefaultRowHeight * 1.2);
 
-    Progress progress(int(keys.size()));
+    ExportProgress progress(ListText::ExportProgress, int(keys.size()));
     int row = 1;
     for (const qint32 key : keys) {
         if (!ok)
@@ -523,40 +364,18 @@ bool ObjectListCtrl::ExportExcel(const QString& path, const QString& title, bool
                 TooltipContent full;
                 GetTooltipContent(key, full);
                 if (full.picture) {
-                    ok = sheet->WriteBlank(row, i, longText);
+                    ok = sheet->WriteBlank(row, i, formats.longText);
                     if (ok && !full.image.isEmpty()) {
                         sheet->SetRowHeight(row, kPictureRowFactor * full.height);
                         ok = sheet->InsertPicture(row, i, full.image, 1.0);
                     }
                 } else {
-                    ok = sheet->WriteString(row, i, full.text.isEmpty() ? text : full.text, longText);
+                    ok = sheet->WriteString(row, i, full.text.isEmpty() ? text : full.text, formats.longText);
                 }
                 continue;
             }
             widths[i] = std::max(widths.at(i), int(text.size()) + 2);
-            switch (types.at(i)) {
-            case FieldType::Integer: ok = sheet->WriteNumber(row, i, text.toDouble(), cell); break;
-            case FieldType::Real: {
-                bool number = false;
-                double value = locale.toDouble(text, &number);
-                if (!number)
-                    value = text.toDouble(&number);
-                ok = number ? sheet->WriteNumber(row, i, value, real) : sheet->WriteString(row, i, text, cell);
-                break;
-            }
-            case FieldType::Boolean: ok = sheet->WriteNumber(row, i, text.isEmpty() || text == u"0" ? 0 : 1, cell); break;
-            case FieldType::DateTime: {
-                double days = 0;
-                if (text.isEmpty())
-                    ok = sheet->WriteBlank(row, i, date);
-                else if (ParseDateText(text, days))
-                    ok = sheet->WriteNumber(row, i, days, text.size() < 12 ? date : dateTime);
-                else
-                    ok = sheet->WriteString(row, i, text, cell);   // never a made-up date
-                break;
-            }
-            default: ok = sheet->WriteString(row, i, text, cell); break;
-            }
+            ok = WriteObjectCell(*sheet, row, i, CellKindOf(types.at(i)), text, formats, &ParseDateText);
         }
         ++row;
         progress.Step(row - 1);
