@@ -4,6 +4,7 @@
 #include "foundation/ids.h"
 #include "foundation/messageservice.h"
 #include "foundation/stringstore.h"
+#include "foundation/waitwindow.h"
 #include "foundation/xmldoc.h"
 #include "platform/office/officeconverter.h"
 
@@ -19,6 +20,8 @@
 #include <xlsxwriter.h>
 
 #include <algorithm>
+#include <chrono>
+#include <future>
 #include <cmath>
 
 namespace {
@@ -221,7 +224,19 @@ bool CWorkbook::Save(const QString& targetPath, QString* savedPath, QString* err
         return fail(QStringLiteral("no workbook was made"));
     if (m_failed)
         return fail(QStringLiteral("a cell could not be written"));
-    const lxw_error closed = workbook_close(m_book);   // writes the scratch file and frees the book
+    // Writing out a large book takes seconds: it runs on a helper thread
+    // while a shown wait window keeps painting.
+    lxw_error closed = LXW_NO_ERROR;
+    if (GetWaitWindow()) {
+        auto writing = std::async(std::launch::async, [book = m_book] { return workbook_close(book); });
+        do {
+            if (IWaitWindow* wait = GetWaitWindow())
+                wait->Pump();
+        } while (writing.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready);
+        closed = writing.get();
+    } else {
+        closed = workbook_close(m_book);   // writes the scratch file and frees the book
+    }
     m_book = nullptr;
     if (closed != LXW_NO_ERROR)
         return fail(QStringLiteral("the workbook could not be written: %1").arg(QString::fromUtf8(lxw_strerror(closed))));

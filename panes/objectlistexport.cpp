@@ -382,16 +382,18 @@ bool ObjectListCtrl::ExportExcel(const QString& path, const QString& title, bool
     }
     for (int i = 0; i < columns.size() && ok; ++i)
         ok = sheet->SetColumnWidth(i, i, widths.at(i));
-    if (waitShown)
-        CloseWaitWindow();
-    EndWait();
     if (m_topic == TopicId::Codings || m_topic == TopicId::Memos || m_topic == TopicId::SearchHits) {
         TooltipContent none;
         GetTooltipContent(-1, none);
     }
+    // The wait window stays up while the book is written out.
+    const bool saved = ok && book.Save(target, savedPath, error);
+    if (waitShown)
+        CloseWaitWindow();
+    EndWait();
     if (!ok)
         return fail(QStringLiteral("a cell could not be written"));
-    return book.Save(target, savedPath, error);
+    return saved;
 }
 
 // ---------------------------------------------------------------- text

@@ -1,5 +1,6 @@
 #include "foundation/workbook.h"
 
+#include "common/recordingwaithost.h"
 #include "common/testutil.h"
 #include "common/workbookreader.h"
 #include "platform/office/officeconverter.h"
@@ -108,6 +109,22 @@ TEST(Workbook, WrittenXlsxReadsBackThroughOwnReader)
     EXPECT_NEAR(other.columnWidths.value(0), 30.7, 0.8);
     EXPECT_NEAR(other.rowHeights.value(3), 7.66, 0.01);
     EXPECT_FALSE(testutil::ReadZipEntry(path, "xl/media/image1.jpeg").isEmpty());
+}
+
+TEST(Workbook, AShownWaitWindowKeepsPaintingWhileTheBookIsWrittenOut)
+{
+    testutil::RecordingWaitHost host;
+    ASSERT_TRUE(ShowWaitWindow(QStringLiteral("Exporting")));
+    testutil::TempDir dir;
+    const QString path = dir.file("book.xlsx");
+    QString error;
+    ASSERT_TRUE(WriteSample(path, nullptr, &error)) << error.toStdString();
+    CloseWaitWindow();
+    EXPECT_GE(host.pumps, 1) << "the window is repainted while the file is written";
+    WorkbookSheetContent sheet;
+    ASSERT_TRUE(ReadWorkbookSheet(path, 0, sheet, &error)) << error.toStdString();
+    EXPECT_EQ(sheet.Text(0, 0), "Zwölf \"Äpfel\" <&>");
+    EXPECT_EQ(sheet.rows, 3);
 }
 
 TEST(Workbook, XlsIsConvertedAndReadWithFreexl)
