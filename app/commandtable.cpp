@@ -1,6 +1,7 @@
 #include "app/commandtable.h"
 
 #include "app/appids.h"
+#include "app/optionsids.h"
 #include "browser/browserids.h"
 #include "browser/mediaids.h"
 #include "foundation/stringstore.h"
@@ -78,6 +79,25 @@ const CommandInfo kCommands[] = {
     {MediaCommand::TogglePlay, MediaText::CommandLoad + 6, "F4", "media-playback-start"},
     {MediaCommand::NextMark, MediaText::CommandLoad + 7, "F6", "media-skip-forward"},
     {MediaCommand::Video, MediaText::CommandVideo, nullptr, "video-display"},
+    // The program's settings, the language and the update check.
+    {OptionsCommand::ProgramOptions, OptionsCommand::ProgramOptions, nullptr, "configure"},
+    {OptionsCommand::DictionaryOptions, OptionsCommand::DictionaryOptions, nullptr, nullptr},
+    {OptionsCommand::UserName, OptionsCommand::UserName, nullptr, "user-identity"},
+    {OptionsCommand::SpinSettings, OptionsCommand::SpinSettings, nullptr, nullptr},
+    {OptionsCommand::WebUpdate, OptionsCommand::WebUpdate, nullptr, "system-software-update"},
+    {39000, 39000, nullptr, nullptr},
+    {39001, 39001, nullptr, nullptr},
+    {39002, 39002, nullptr, nullptr},
+    {39003, 39003, nullptr, nullptr},
+    {39004, 39004, nullptr, nullptr},
+    {39005, 39005, nullptr, nullptr},
+    {39006, 39006, nullptr, nullptr},
+    {39007, 39007, nullptr, nullptr},
+    {39008, 39008, nullptr, nullptr},
+    {39009, 39009, nullptr, nullptr},
+    {39010, 39010, nullptr, nullptr},
+    {39011, 39011, nullptr, nullptr},
+    {39012, 39012, nullptr, nullptr},
 };
 
 bool HasText(const char* text)
