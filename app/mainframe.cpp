@@ -502,6 +502,7 @@ void CMainFrame::DeferredStartup(const QString& pendingProject)
         close();
         return;
     }
+    StartupUpdateCheck();
     emit StartupFinished(true);
 }
 

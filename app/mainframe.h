@@ -474,6 +474,11 @@ private:
     void ShowVideoWindow(bool show);
     static int BitOf(View view);
     void BuildOptionsMenus(QMenu* help);
+    /// The quiet update check after the first project opened, when the
+    /// options ask for it and the last check is old enough; it runs in the
+    /// background.
+    void StartupUpdateCheck();
+    void OfferNewerRelease(const QString& installed, const QString& offered);
     bool OnOptionsCommand(int id);
     bool OnUpdateOptionsCommand(CCmdUI& ui);
     void ApplyTextProperties(CKorDoc& document, qint32 item, RowBuffer& row, const CPropertyList& list);

@@ -33,6 +33,7 @@
 #include "ui/propertiesdlg.h"
 #include "ui/usernamedlg.h"
 
+#include <QDate>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
@@ -343,9 +344,7 @@ void CMainFrame::CheckForUpdate(bool quiet)
     }
     switch (result.outcome) {
     case ReleaseCheckResult::Newer:
-        if (AskUser(LoadString(OptionsText::NewerRelease).arg(installed, result.offered), MessageButtons::YesNo,
-                    MessageKind::Question, MessageAnswer::Yes) == MessageAnswer::Yes)
-            OpenReleasePage(addresses.releasePage);
+        OfferNewerRelease(installed, result.offered);
         break;
     case ReleaseCheckResult::NotNewer:
         if (!quiet)
@@ -356,6 +355,37 @@ void CMainFrame::CheckForUpdate(bool quiet)
             ShowMessage(LoadString(OptionsText::NoReleaseServer), MessageKind::Error);
         break;
     }
+}
+
+void CMainFrame::OfferNewerRelease(const QString& installed, const QString& offered)
+{
+    if (AskUser(LoadString(OptionsText::NewerRelease).arg(installed, offered), MessageButtons::YesNo,
+                MessageKind::Question, MessageAnswer::Yes) == MessageAnswer::Yes)
+        OpenReleasePage(GetUpdateAddresses().releasePage);
+}
+
+void CMainFrame::StartupUpdateCheck()
+{
+    if (!g_qdaOptions.GetBool(QdaOption::UpdateCheck) || g_program.ProfilePath.isEmpty())
+        return;
+    PrivateProfile profile(g_program.ProfilePath);
+    const QString section = QStringLiteral("Update");
+    const QString key = QStringLiteral("LastCheck");
+    // Written as an ISO date: a date in the user's format would not read
+    // back after the locale changed.
+    const QDate last = QDate::fromString(profile.GetString(section, key), Qt::ISODate);
+    const QDate today = QDate::currentDate();
+    if (last.isValid() && last.addDays(g_qdaOptions.GetInt(QdaOption::UpdateCheckDays)) > today)
+        return;
+    profile.WriteString(section, key, today.toString(Qt::ISODate));
+    const QString installed = InstalledReleaseCode(g_program.BuildString);
+    auto* check = new CReleaseCheck(GetUpdateAddresses().releaseCheck, installed, 15000, this);
+    connect(check, &CReleaseCheck::Finished, this, [this, check, installed] {
+        check->deleteLater();
+        // Quiet: only a newer release is told.
+        if (check->Result().outcome == ReleaseCheckResult::Newer)
+            OfferNewerRelease(installed, check->Result().offered);
+    });
 }
 
 // ---- Document properties --------------------------------------------------------
@@ -415,7 +445,6 @@ void CMainFrame::ShowTextProperties(qint32 nodeKind, qint32 item)
 void CMainFrame::ApplyTextProperties(CKorDoc& document, qint32 item, RowBuffer& row, const CPropertyList& list)
 {
     using namespace DocumentProperty;
-    TopicDatabase& db = document.GetDatabase();
     if (!list.IsModified()) {
         row.Commit(false, false);
         return;
@@ -456,7 +485,6 @@ void CMainFrame::ApplyTextProperties(CKorDoc& document, qint32 item, RowBuffer& 
         }
     }
     document.NotifyChanged(TopicId::Documents, item);
-    Q_UNUSED(db);
 }
 
 void CMainFrame::StoreWholeMediaMark(CKorDoc& document, qint32 item, qint64 duration)

@@ -5,7 +5,6 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QTimer>
 
 namespace {
 
@@ -46,37 +45,65 @@ QString InstalledReleaseCode(const QString& buildString)
     return IsSixDigits(code) ? code : QString::fromLatin1(kBuildReleaseCode);
 }
 
-ReleaseCheckResult CheckReleaseServer(const QUrl& address, const QString& installedCode, int timeoutMs)
+CReleaseCheck::CReleaseCheck(const QUrl& address, QString installedCode, int timeoutMs, QObject* parent)
+    : QObject(parent), m_installed(std::move(installedCode))
 {
-    ReleaseCheckResult result;
-    QNetworkAccessManager network;
     QNetworkRequest request(address);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
-    QNetworkReply* reply = network.get(request);
-    QEventLoop loop;
-    QTimer timer;
-    timer.setSingleShot(true);
-    QObject::connect(&timer, &QTimer::timeout, reply, &QNetworkReply::abort);
-    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    timer.start(timeoutMs);
-    if (!reply->isFinished())
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    m_reply = m_network.get(request);
+    connect(m_reply, &QNetworkReply::finished, this, &CReleaseCheck::OnReply);
+    m_timer.setSingleShot(true);
+    connect(&m_timer, &QTimer::timeout, this, [this] {
+        if (m_reply)
+            m_reply->abort();
+    });
+    m_timer.start(timeoutMs);
+}
+
+CReleaseCheck::~CReleaseCheck()
+{
+    if (m_reply) {
+        m_reply->disconnect(this);
+        m_reply->abort();
+        delete m_reply.data();
+    }
+}
+
+void CReleaseCheck::OnReply()
+{
+    m_timer.stop();
+    QNetworkReply* reply = m_reply;
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    const QByteArray body = reply->error() == QNetworkReply::NoError ? reply->read(4096) : QByteArray();
+    const bool ok = reply->error() == QNetworkReply::NoError && (status == 0 || status == 200);
+    const QByteArray body = ok ? reply->read(4096) : QByteArray();
     reply->deleteLater();
+    m_reply = nullptr;
     // An error page is no answer.
-    if (reply->error() != QNetworkReply::NoError || (status != 0 && status != 200) || body.isEmpty())
-        return result;
-    const QString line = QString::fromLatin1(body.left(body.indexOf('\n') < 0 ? body.size() : body.indexOf('\n')));
-    result.offered = line.mid(1, 6);
-    const int offered = ReleaseNumber(result.offered);
-    const int installed = ReleaseNumber(installedCode);
-    const bool none = result.offered.compare(QLatin1String(kNoReleaseCode), Qt::CaseInsensitive) == 0;
-    result.outcome = (!none && offered >= 0 && installed < offered) ? ReleaseCheckResult::Newer
-                                                                     : ReleaseCheckResult::NotNewer;
-    return result;
+    if (!body.isEmpty()) {
+        const qsizetype end = body.indexOf('\n');
+        const QString line = QString::fromLatin1(end < 0 ? body : body.left(end));
+        m_result.offered = line.mid(1, 6);
+        const int offered = ReleaseNumber(m_result.offered);
+        const bool none = m_result.offered.compare(QLatin1String(kNoReleaseCode), Qt::CaseInsensitive) == 0;
+        m_result.outcome = (!none && offered >= 0 && ReleaseNumber(m_installed) < offered)
+                               ? ReleaseCheckResult::Newer
+                               : ReleaseCheckResult::NotNewer;
+    }
+    m_finished = true;
+    emit Finished();
+}
+
+ReleaseCheckResult CheckReleaseServer(const QUrl& address, const QString& installedCode, int timeoutMs)
+{
+    CReleaseCheck check(address, installedCode, timeoutMs);
+    if (!check.IsFinished()) {
+        QEventLoop loop;
+        QObject::connect(&check, &CReleaseCheck::Finished, &loop, &QEventLoop::quit);
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+    return check.Result();
 }
 
 UpdateAddresses& GetUpdateAddresses()

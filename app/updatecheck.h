@@ -4,10 +4,16 @@
 // release server carries the newest release code. Nothing is downloaded or
 // run; a newer release is only shown and its page opened.
 
+#include <QNetworkAccessManager>
+#include <QObject>
+#include <QPointer>
 #include <QString>
+#include <QTimer>
 #include <QUrl>
 
 #include <functional>
+
+class QNetworkReply;
 
 /// The release code as a number YYMMDD from its text DDMMYY; -1 when the
 /// text is not six digits.
@@ -22,6 +28,30 @@ struct ReleaseCheckResult {
     enum Outcome { Newer, NotNewer, Failed };
     Outcome outcome = Failed;
     QString offered;   ///< the offered code (characters 1 to 6 of the first line)
+};
+
+/// @short One request to the release server, answered asynchronously.
+class CReleaseCheck : public QObject {
+    Q_OBJECT
+public:
+    /// Starts at once; Finished comes once, at the latest after timeoutMs.
+    CReleaseCheck(const QUrl& address, QString installedCode, int timeoutMs, QObject* parent = nullptr);
+    ~CReleaseCheck() override;
+    bool IsFinished() const { return m_finished; }
+    ReleaseCheckResult Result() const { return m_result; }
+
+signals:
+    void Finished();
+
+private:
+    void OnReply();
+
+    QNetworkAccessManager m_network;
+    QPointer<QNetworkReply> m_reply;
+    QTimer m_timer;
+    QString m_installed;
+    ReleaseCheckResult m_result;
+    bool m_finished = false;
 };
 
 /// Reads the first line at the address (no cache; waits at most timeoutMs)

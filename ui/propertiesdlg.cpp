@@ -6,6 +6,8 @@
 #include "ui/propertygrid.h"
 
 #include <QGuiApplication>
+
+#include <algorithm>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QScreen>

@@ -3,6 +3,7 @@
 #include "foundation/propertylist.h"
 #include "ui/colorpicdlg.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDateTimeEdit>
@@ -71,7 +72,7 @@ class PropertyDelegate : public QStyledItemDelegate {
 public:
     explicit PropertyDelegate(CPropertyGridWnd* grid) : QStyledItemDelegate(grid), m_grid(grid) {}
 
-    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const override
     {
         PropertyCell* cell = CellAt(index);
         if (!cell || index.column() != 1)
@@ -115,7 +116,6 @@ public:
         case PropertyCellKind::Check:
             return nullptr;
         }
-        Q_UNUSED(option);
         return nullptr;
     }
 
@@ -174,7 +174,10 @@ public:
             return;
         }
         // The colour sample before the value text.
-        QStyledItemDelegate::paint(painter, opt, QModelIndex());
+        initStyleOption(&opt, index);
+        opt.text.clear();
+        const QWidget* widget = opt.widget;
+        (widget ? widget->style() : QApplication::style())->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
         const QRect sample(opt.rect.left() + 2, opt.rect.center().y() - kSampleHeight / 2, kSampleWidth,
                            kSampleHeight);
         painter->save();
