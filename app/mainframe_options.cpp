@@ -19,6 +19,7 @@
 #include "foundation/ids.h"
 #include "foundation/messageservice.h"
 #include "foundation/options.h"
+#include "foundation/optionsrecord.h"
 #include "platform/profile/privateprofile.h"
 #include "foundation/programpaths.h"
 #include "foundation/propertylist.h"
@@ -27,6 +28,7 @@
 #include "panes/objtreectrl.h"
 #include "panes/spinoptionsdlg.h"
 #include "platform/media/mediaduration.h"
+#include "store/compressedblob.h"
 #include "store/projectdataengine.h"
 #include "store/storeids.h"
 #include "store/topicdatabase.h"
@@ -397,11 +399,14 @@ void CMainFrame::ShowTextProperties(qint32 nodeKind, qint32 item)
         return;
     TopicDatabase& db = document->GetDatabase();
     RowBuffer row;
-    if (!db.ReadRow(TopicId::Documents, item, row, true))
+    if (!db.ReadRow(TopicId::Documents, item, row, false))
         return;
-    FieldValue content;
-    const QString external =
-        row.GetFieldValue(DocumentField::Text, content) ? StripExternPrefix(content.GetBlob()) : QString();
+    // The external source: the file the stored content names after "EXTERN:".
+    QByteArray stored;
+    QByteArray content;
+    if (db.ReadStoredBlob(TopicId::Documents, item, DocumentField::Text, stored) && !DecompressBlob(stored, content))
+        content = stored;
+    const QString external = StripExternPrefix(&content);
     const qint32 state = IntOf(row, DocumentField::State);
     const bool pdf = IntOf(row, DocumentField::DocType) == DocumentKind::Pdf;
 
@@ -436,7 +441,7 @@ void CMainFrame::ShowTextProperties(qint32 nodeKind, qint32 item)
         ApplyTextProperties(*document, item, row, list);
     } else if (result == CPropertiesDlg::kExtraResult) {
         const WaitCursor wait;
-        row.Commit(true, false);
+        row.Commit(false, false);
         if (!external.isEmpty())
             ReportExternalFile(external);
     }

@@ -18,6 +18,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -399,6 +400,8 @@ CPropertyList* CPropertyValue::Apply()
             continue;
         const qint32 id = r.GetId();
         const QString name = r.GetName();
+        // A value is written only when it differs from the record's as its
+        // type reads it: "1" and "1.00" are the same real.
         switch (r.GetType()) {
         case PropertyType::Group:
             category = name;
@@ -410,24 +413,33 @@ CPropertyList* CPropertyValue::Apply()
             break;
         case PropertyType::Number:
         case PropertyType::Integer:
-            m_list->SetInt(id, qint32(GetInteger(category, name)));
+            if (const qint32 value = qint32(GetInteger(category, name)); value != r.GetIntValue())
+                m_list->SetInt(id, value);
             break;
         case PropertyType::Color:
-            m_list->SetInt(id, qint32(GetColour(category, name)));
+            if (const qint32 value = qint32(GetColour(category, name)); value != r.GetIntValue())
+                m_list->SetInt(id, value);
             break;
         case PropertyType::Real:
-            m_list->SetDouble(id, GetDouble(category, name));
+            if (const double value = GetDouble(category, name); value != r.GetDoubleValue())
+                m_list->SetDouble(id, value);
             break;
         case PropertyType::DateTime:
-        case PropertyType::Date:
-            m_list->SetDateTime(id, GetDateTime(category, name));
+        case PropertyType::Date: {
+            const QDateTime value = GetDateTime(category, name);
+            const QDateTime old = r.GetValue().isEmpty() ? QDateTime() : r.GetDateTimeValue();
+            if (value != old)
+                m_list->SetDateTime(id, value);
             break;
+        }
         case PropertyType::Boolean:
-            m_list->SetBool(id, GetCheck(category, name));
+            if (const bool value = GetCheck(category, name); value != r.GetBoolValue())
+                m_list->SetBool(id, value);
             break;
         case PropertyType::IntegerList:
         case PropertyType::Choice:
-            m_list->SetInt(id, GetSelection(category, name));
+            if (const int value = GetSelection(category, name); value != r.GetIntValue())
+                m_list->SetInt(id, value);
             break;
         }
     }
@@ -625,6 +637,11 @@ void CPropertyGridWnd::SetStore(CPropertyStore* store)
             item->setText(1, cell.DisplayText());
     }
     expandAll();
+    // Names are read whole where the window allows it; values keep the rest.
+    resizeColumnToContents(0);
+    const int widest = std::max(120, viewport()->width() * 3 / 5);
+    if (columnWidth(0) > widest)
+        setColumnWidth(0, widest);
 }
 
 PropertyCell* CPropertyGridWnd::CellOf(const QTreeWidgetItem* item) const

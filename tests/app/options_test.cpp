@@ -16,6 +16,7 @@
 #include "ui/propertygrid.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QPushButton>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -76,6 +77,8 @@ protected:
 TEST_F(OptionsCommands, TheToolsMenuOpensTheOptionsAndOkWithoutChangeDoesNothing)
 {
     Open();
+    const QByteArray before = testutil::ReadFile(g_program.OptionsFilePath);
+    const QDateTime written = QFileInfo(g_program.OptionsFilePath).lastModified();
     const int menu = MenuIndexOf(*frame, OptionsCommand::ProgramOptions);
     ASSERT_GE(menu, 0);
     bool shown = false;
@@ -91,7 +94,8 @@ TEST_F(OptionsCommands, TheToolsMenuOpensTheOptionsAndOkWithoutChangeDoesNothing
     frametest::ClickMenuCommand(*frame, menu, OptionsCommand::ProgramOptions);
     EXPECT_TRUE(shown);
     EXPECT_FALSE(g_qdaOptions.IsModified());
-    EXPECT_FALSE(QFile::exists(g_program.OptionsFilePath));
+    EXPECT_EQ(testutil::ReadFile(g_program.OptionsFilePath), before);
+    EXPECT_EQ(QFileInfo(g_program.OptionsFilePath).lastModified(), written);
 }
 
 TEST_F(OptionsCommands, TheOptionsDialogLooksAsRecorded)
@@ -357,10 +361,11 @@ TEST_F(OptionsCommands, TheUpdateCheckTellsWhatTheServerOffers)
         const QString question = LoadString(OptionsText::NewerRelease).arg(QStringLiteral("240113"),
                                                                            QStringLiteral("010214"));
         EXPECT_EQ(int(messages.texts.count(question)), c.questions) << c.name;
-        if (c.shownTextId)
+        if (c.shownTextId) {
             EXPECT_EQ(messages.texts, QStringList{LoadString(c.shownTextId)}) << c.name;
-        else
+        } else {
             EXPECT_EQ(messages.texts.size(), c.questions) << c.name;
+        }
         EXPECT_EQ(!opened.isEmpty(), c.pageOpened) << c.name;
     }
 }

@@ -50,7 +50,7 @@ CPropertyList EveryType()
         choice.AddStringItem(QString::fromLatin1(text));
     list.Add(choice);
     list.Add(Record(10, PropertyType::Color, QStringLiteral("Colour"), QString::number(0x0000FF)));
-    list.Add(Record(11, PropertyType::Real, QStringLiteral("Real"), QStringLiteral("1.50")));
+    list.Add(Record(11, PropertyType::Real, QStringLiteral("Real"), QStringLiteral("1.5")));
     list.Add(Record(12, PropertyType::DateTime, QStringLiteral("When"), QStringLiteral("20240131123000")));
     list.Add(Record(13, PropertyType::Date, QStringLiteral("Day"), QStringLiteral("20240131000000")));
     list.Add(Record(14, PropertyType::Boolean, QStringLiteral("Check"), QStringLiteral("0")));
@@ -108,7 +108,7 @@ TEST_F(PropertyGridTest, ApplyWithoutEditsLeavesTheListUnmodified)
     EXPECT_FALSE(list.IsModified());
     EXPECT_EQ(list.GetString(15), QStringLiteral("keep me"));
     EXPECT_EQ(list.GetString(12), QStringLiteral("20240131123000"));
-    EXPECT_EQ(list.GetString(11), QStringLiteral("1.50"));
+    EXPECT_EQ(list.GetString(11), QStringLiteral("1.5"));
 }
 
 TEST_F(PropertyGridTest, KeysEditEveryKindAndApplyMarksOnlyWhatChanged)
@@ -229,8 +229,9 @@ TEST(ExtUpDownTest, RangeStopsStepsAndRefusesTypedIntegers)
         EXPECT_EQ(up.Increment(), c.up) << c.typed;
         EXPECT_EQ(down.Decrement(), c.down) << c.typed;
         EXPECT_EQ(n.SetFromText(QString::fromLatin1(c.typed)), c.accepted) << c.typed;
-        if (!c.accepted)
+        if (!c.accepted) {
             EXPECT_EQ(n.Integer(), c.value);
+        }
     }
 }
 
