@@ -637,11 +637,20 @@ void CPropertyGridWnd::SetStore(CPropertyStore* store)
             item->setText(1, cell.DisplayText());
     }
     expandAll();
+    FitNameColumn();
+}
+
+void CPropertyGridWnd::FitNameColumn()
+{
     // Names are read whole where the window allows it; values keep the rest.
-    resizeColumnToContents(0);
-    const int widest = std::max(120, viewport()->width() * 3 / 5);
-    if (columnWidth(0) > widest)
-        setColumnWidth(0, widest);
+    const int fit = sizeHintForColumn(0) + 4;
+    setColumnWidth(0, std::clamp(fit, 60, std::max(60, viewport()->width() * 3 / 5)));
+}
+
+void CPropertyGridWnd::resizeEvent(QResizeEvent* event)
+{
+    QTreeWidget::resizeEvent(event);
+    FitNameColumn();
 }
 
 PropertyCell* CPropertyGridWnd::CellOf(const QTreeWidgetItem* item) const

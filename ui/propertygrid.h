@@ -161,9 +161,11 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void ToggleCheck(QTreeWidgetItem* item);
+    void FitNameColumn();
 
     CPropertyStore* m_store = nullptr;
     ColourChooser m_chooseColour;

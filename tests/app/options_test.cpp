@@ -77,6 +77,7 @@ protected:
 TEST_F(OptionsCommands, TheToolsMenuOpensTheOptionsAndOkWithoutChangeDoesNothing)
 {
     Open();
+    g_qdaOptions.ClearModified();   // the fixture's own settings
     const QByteArray before = testutil::ReadFile(g_program.OptionsFilePath);
     const QDateTime written = QFileInfo(g_program.OptionsFilePath).lastModified();
     const int menu = MenuIndexOf(*frame, OptionsCommand::ProgramOptions);
