@@ -12,9 +12,13 @@
 #include "foundation/externalfiles.h"
 #include "foundation/waitwindow.h"
 #include "platform/profile/privateprofile.h"
+#include "panes/spinoptionsdlg.h"
 #include "ui/propertiesdlg.h"
+#include "ui/usernamedlg.h"
 #include "ui/propertygrid.h"
 
+#include <QAbstractButton>
+#include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QPushButton>
@@ -540,6 +544,47 @@ TEST_F(DocumentProperties, TheExtraButtonChecksTheExternalFileAndDeletesNothing)
     EXPECT_TRUE(messages.texts[0].contains(LoadString(OptionsText::ExternalAtStoredPath).arg(pdf)));
     EXPECT_TRUE(messages.texts[0].contains(LoadString(OptionsText::ExternalNothingDeleted)));
     EXPECT_TRUE(QFile::exists(pdf));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(OptionsCommands, TheUserNameJoinsTheKnownUsersOnce)
+{
+    Open();
+    for (const QString& typed : {QStringLiteral("Mira"), QStringLiteral("mira"), QStringLiteral("Jon")}) {
+        WhenModalShows([&](QWidget* modal) {
+            auto* dialog = qobject_cast<CUserNameDlg*>(modal);
+            ASSERT_NE(dialog, nullptr);
+            dialog->Combo()->setEditText(typed);
+            dialog->accept();
+        });
+        frametest::ClickMenuCommand(*frame, MenuIndexOf(*frame, OptionsCommand::UserName), OptionsCommand::UserName);
+        EXPECT_EQ(db().GetUserName(), typed);
+    }
+    const QString users = PrivateProfile(g_program.ProfilePath).GetString(QStringLiteral("User"), QStringLiteral("Users"));
+    EXPECT_EQ(users.count(QStringLiteral("Mira|"), Qt::CaseInsensitive), 1) << users.toStdString();
+    EXPECT_TRUE(users.contains(QStringLiteral("Jon|")));
+}
+
+TEST_F(OptionsCommands, TheHitExtentSetsTheSharedChangedFlagOnlyOnOk)
+{
+    Open();
+    for (const bool ok : {true, false}) {
+        WhenModalShows([&](QWidget* modal) {
+            auto* dialog = qobject_cast<SpinOptionsDlg*>(modal);
+            ASSERT_NE(dialog, nullptr);
+            if (!ok) {
+                dialog->reject();
+                return;
+            }
+            QTest::mouseClick(qobject_cast<QAbstractButton*>(FindControl(dialog, 1)), Qt::LeftButton);
+        });
+        // A search-hit list asks the frame before it codes or exports.
+        EXPECT_EQ(frame->ListCommand(nullptr, OptionsCommand::SpinSettings), ok);
+        EXPECT_EQ(CMainFrame::SpinSettingsChanged(), ok);
+    }
 }
 
 }  // namespace
