@@ -74,6 +74,15 @@ QString MediaTime(qint64 ms)
                              unsigned(total / 1000 % 60), unsigned(total % 1000));
 }
 
+// A failure to write the options file is told, never passed over.
+void SaveOptionsOrSay()
+{
+    QString error;
+    if (!SaveOptionsFile(&error))
+        ShowMessage(LoadString(FoundationText::OptionsNotSaved).arg(g_program.OptionsFilePath, error),
+                    MessageKind::Error);
+}
+
 // The settings share one "changed" flag with the search-hit lists: a list
 // asks for it before it autocodes or exports its hits.
 bool g_spinSettingsChanged = false;
@@ -228,10 +237,7 @@ void CMainFrame::ApplyProgramOptions(const QString& previousFolder, qint32 previ
             m_mediaPlayer->SetRewindSeconds(qda.GetInt(QdaOption::MediaRewind));
     }
 
-    QString error;
-    if (!SaveOptionsFile(&error))
-        ShowMessage(LoadString(FoundationText::OptionsNotSaved).arg(g_program.OptionsFilePath, error),
-                    MessageKind::Error);
+    SaveOptionsOrSay();
     qda.ClearModified();
 }
 
@@ -247,10 +253,7 @@ void CMainFrame::OnQntOptions()
         return;
     if (g_dictioOptions.IsItemModified(DictioOption::WordSeparators))
         ApplyWordSeparators();
-    QString error;
-    if (!SaveOptionsFile(&error))
-        ShowMessage(LoadString(FoundationText::OptionsNotSaved).arg(g_program.OptionsFilePath, error),
-                    MessageKind::Error);
+    SaveOptionsOrSay();
     g_dictioOptions.ClearModified();
 }
 
