@@ -4,6 +4,7 @@
 #include "app/conditioncommands.h"
 #include "app/findcommands.h"
 #include "app/framehelp.h"
+#include "app/optionsids.h"
 #include "browser/browserids.h"
 #include "browser/mediaids.h"
 #include "foundation/stringstore.h"
@@ -155,6 +156,12 @@ const CommandInfo kCommands[] = {
     {LanguageCommand::First + 10, FrameHelpText::LanguageFirst + 10, nullptr, nullptr},
     {LanguageCommand::First + 11, FrameHelpText::LanguageFirst + 11, nullptr, nullptr},
     {LanguageCommand::Last, FrameHelpText::LanguageFirst + 12, nullptr, nullptr},
+    // The program's settings, the language and the update check.
+    {OptionsCommand::ProgramOptions, OptionsCommand::ProgramOptions, nullptr, "configure"},
+    {OptionsCommand::DictionaryOptions, OptionsCommand::DictionaryOptions, nullptr, nullptr},
+    {OptionsCommand::UserName, OptionsCommand::UserName, nullptr, "user-identity"},
+    {OptionsCommand::SpinSettings, OptionsCommand::SpinSettings, nullptr, nullptr},
+    {OptionsCommand::WebUpdate, OptionsCommand::WebUpdate, nullptr, "system-software-update"},
 };
 
 bool HasText(const char* text)

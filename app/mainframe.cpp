@@ -190,6 +190,7 @@ void CMainFrame::BuildMenus()
     QMenu* help = m_commands.CreateMenu(AppText::MenuHelp, this);
     help->addAction(m_commands.Action(CommandId::AppAbout));
     menuBar()->addMenu(help);
+    BuildOptionsMenus(help);
 
     // The frame's own bars start at their edge.
     auto* bar = new CommandToolBar(LoadString(AppText::FrameToolbar), this);
@@ -448,6 +449,8 @@ bool CMainFrame::OnCommand(int id)
         ArrangePanes(BitOf(HostOf(id)), true);
         return true;
     default:
+        if (OnOptionsCommand(id))
+            return true;
         return OnProjectCommand(id) || OnDialogCommand(id) || OnMediaCommand(id) || OnRetrievalCommand(id) || OnPrintCommand(id) || OnBrowserCommand(id) || OnContextCommand(id) || OnTreeCommand(id) || m_listWindows->OnCommand(id);
     }
 }
@@ -466,6 +469,8 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
         ui.SetCheck((m_settings.viewState & BitOf(HostOf(ui.id))) != 0);
         return true;
     default:
+        if (OnUpdateOptionsCommand(ui))
+            return true;
         return OnUpdateProjectCommand(ui) || OnUpdateDialogCommand(ui) || OnUpdateMediaCommand(ui) || OnUpdateRetrievalCommand(ui) || OnUpdatePrintCommand(ui) || OnUpdateBrowserCommand(ui) || OnUpdateContextCommand(ui) || OnUpdateTreeCommand(ui)
                || m_listWindows->OnUpdateCommand(ui);
     }
@@ -524,6 +529,7 @@ void CMainFrame::DeferredStartup(const QString& pendingProject)
         close();
         return;
     }
+    StartupUpdateCheck();
     emit StartupFinished(true);
 }
 

@@ -53,6 +53,8 @@ class IWaitWindowHost;
 class ProjectDataEngine;
 class QComboBox;
 class QLabel;
+class RowBuffer;
+class CPropertyList;
 
 /// @short The program's main window: menus and toolbar made from the
 /// command table, the status bar, and the four pane views in three
@@ -332,6 +334,34 @@ public:
     /// The view whose pane holds the focus; null when none.
     CBaseView* ActiveView() const;
 
+    // ---- The program's settings (mainframe_options.cpp) ------------------------
+    /// The program options in the properties dialog, then what follows from
+    /// the changed ones (ApplyProgramOptions).
+    void OnOptions();
+    /// The follow-ups of changed program options, in order: code-tree check
+    /// column, status bar, externals folder (made, its files moved or
+    /// copied after a question), one restart notice, the default weight
+    /// rewritten in the codings, the player's rate and rewind, the options
+    /// file saved; the marks are cleared.
+    void ApplyProgramOptions(const QString& previousExternalsFolder, qint32 previousDefaultWeight);
+    /// The dictionary options; changed separators apply at once.
+    void OnQntOptions();
+    /// Writes the language and restarts with the open project after an
+    /// ordinary close; the current language does nothing.
+    void OnLanguage(int commandId);
+    void OnUserName();
+    /// The search-hit extent of the retrieval settings; true after OK.
+    bool OnSpinSettings();
+    /// Whether the last extent dialog ended with OK (the lists ask it).
+    static bool SpinSettingsChanged();
+    /// Search hits ask for the extent before they are coded or exported.
+    bool ListCommand(ObjectListWindow* window, int commandId) override;
+    /// Asks the release server for a newer release; quiet shows nothing
+    /// unless one is offered.
+    void CheckForUpdate(bool quiet);
+    /// The properties of a document (kind 5) in the properties dialog.
+    void ShowTextProperties(qint32 nodeKind, qint32 item);
+
 signals:
     /// A double click on the left part of a status-bar pane (128 pixels of
     /// the retrieval settings, 60 of the weight filter, 36 of the others):
@@ -506,6 +536,17 @@ private:
     void ShowMediaMarkList(bool open);
     void ShowVideoWindow(bool show);
     static int BitOf(View view);
+    void BuildOptionsMenus(QMenu* help);
+    /// The quiet update check after the first project opened, when the
+    /// options ask for it and the last check is old enough; it runs in the
+    /// background.
+    void StartupUpdateCheck();
+    void OfferNewerRelease(const QString& installed, const QString& offered);
+    bool OnOptionsCommand(int id);
+    bool OnUpdateOptionsCommand(CCmdUI& ui);
+    void ApplyTextProperties(CKorDoc& document, qint32 item, RowBuffer& row, const CPropertyList& list);
+    void StoreWholeMediaMark(CKorDoc& document, qint32 item, qint64 duration);
+    void ReportExternalFile(const QString& name);
     View HostOf(int contentCommandId) const;
 
     CCommandManager m_commands;

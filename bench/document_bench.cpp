@@ -541,6 +541,35 @@ void BM_DeleteCodeWithThousandCodings(benchmark::State& state)
 }
 BENCHMARK(BM_DeleteCodeWithThousandCodings)->Unit(benchmark::kMillisecond)->Iterations(10);
 
+/// A new default weight of codings (the program options): every coding of
+/// the old default weight rewritten in one transaction and announced, as
+/// the options dialog's OK does it. Goal: at most 2 s.
+void BM_ReplaceDefaultWeight(benchmark::State& state)
+{
+    OpenLargeProject project;
+    if (!project.Open(state))
+        return;
+    CKorDoc& doc = project.shell.doc;
+    // The project's codings mostly carry weight 0; each pass moves them on.
+    qint32 weight = 0;
+    bool changed = false;
+    for (auto _ : state) {
+        g_qdaOptions.SetValueText(QdaOption::DefaultWeight, QString::number(weight));
+        weight = weight == 0 ? 50 : 0;
+        changed = doc.ReplaceCodingWeight(weight);
+        if (!changed) {
+            state.SkipWithError("no coding was rewritten");
+            return;
+        }
+        state.PauseTiming();
+        project.shell.log.Take();
+        state.ResumeTiming();
+    }
+    g_qdaOptions.SetValueText(QdaOption::DefaultWeight, QStringLiteral("0"));
+    project.shell.Close();
+}
+BENCHMARK(BM_ReplaceDefaultWeight)->Unit(benchmark::kMillisecond)->Iterations(4);
+
 }  // namespace
 
 KORVAN_GUI_BENCHMARK_MAIN()

@@ -136,19 +136,29 @@ bool CKorDoc::ReplaceCodingWeight(qint32 newWeight)
 {
     const qint32 weight = qBound(0, newWeight, 100);
     const qint32 current = g_qdaOptions.GetInt(QdaOption::DefaultWeight);
+    const TopicTable* table = d->m_db.GetTable(TopicId::Codings);
+    const FieldDescriptor* field = table ? table->Fields().GetById(CodingField::Weight) : nullptr;
+    if (!field || current == weight)
+        return false;
+    // The packed rows are read in place; only the codings that change are
+    // touched, and only their weight is written.
     QList<qint32> codings;
-    d->m_db.GetAllKeys(TopicId::Codings, codings);
+    table->ForEachRow([&](qint32 key, const char* row) {
+        if (rowfields::IntAt(row, field->Offset) == current)
+            codings.append(key);
+    });
+    if (codings.isEmpty())
+        return false;
+    const QString text = QString::number(weight);
     QList<qint32> changed;
     {
         StoreTransaction transaction(&d->m_db);
-        if (!transaction.IsActive())
+        if (!transaction.IsActive() || !d->m_db.HoldFieldWrites())
             return false;
         for (const qint32 coding : std::as_const(codings)) {
             RowBuffer row;
-            if (!d->m_db.ReadRow(TopicId::Codings, coding, row, false) || IntOf(row, CodingField::Weight) != current ||
-                current == weight)
-                continue;
-            if (!SetInt(row, CodingField::Weight, weight) || !row.Commit(false, false))
+            if (!d->m_db.ReadRow(TopicId::Codings, coding, row, false) ||
+                !row.SetFieldText(CodingField::Weight, text))
                 return false;
             changed.append(coding);
         }
@@ -156,7 +166,7 @@ bool CKorDoc::ReplaceCodingWeight(qint32 newWeight)
             return false;
     }
     NotifyListChanged(TopicId::Codings, changed);
-    return !changed.isEmpty();
+    return true;
 }
 
 bool CKorDoc::RecomputeDocumentCodings(qint32 document, const CRichEditCtrlEx& edit)

@@ -600,3 +600,27 @@ void CopyFolderFiles(const QString& source, const QString& destination, const QS
             CopyFolderFiles(source, destination, next, true, move);
     }
 }
+
+QList<ExternalFileCheck> CheckExternalFiles(const QStringList& names, const QString& projectFolder)
+{
+    QList<ExternalFileCheck> results;
+    LinkTargetResolver resolver(GetExternalsFolder(), projectFolder);
+    for (const QString& name : names) {
+        ExternalFileCheck check;
+        check.name = name;
+        ExternalLinkInfo info;
+        check.foundPath = resolver.Resolve(name, &info);
+        if (check.foundPath.isEmpty() || !info.isFile)
+            check.where = ExternalFileCheck::Missing;
+        else if (info.location == LinkLocation::StoredPath)
+            check.where = ExternalFileCheck::StoredPath;
+        else if (QFileInfo(check.foundPath).absolutePath() == QFileInfo(resolver.ExternalsFolder() + u'/').absolutePath())
+            check.where = ExternalFileCheck::ExternalsFolder;
+        else
+            check.where = ExternalFileCheck::ProjectFolder;
+        if (check.where == ExternalFileCheck::Missing)
+            check.foundPath.clear();
+        results.append(check);
+    }
+    return results;
+}

@@ -151,3 +151,15 @@ bool ExtractZipArchive(const QString& archivePath, const QString& destinationFol
 /// Links are never followed.
 void CopyFolderFiles(const QString& source, const QString& destination, const QString& subfolder,
                      bool includeSubfolders, bool move);
+
+/// Where CheckExternalFiles found one file.
+struct ExternalFileCheck {
+    enum Where { Missing, StoredPath, ExternalsFolder, ProjectFolder };
+    QString name;        ///< as asked
+    QString foundPath;   ///< empty when missing
+    Where where = Missing;
+};
+/// Looks for each named file at its stored path, then in the externals
+/// folder (option 10, else the default), then in the project folder, and
+/// tells where each was found. Reads only: nothing is copied or deleted.
+QList<ExternalFileCheck> CheckExternalFiles(const QStringList& names, const QString& projectFolder);

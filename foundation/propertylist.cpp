@@ -107,7 +107,9 @@ std::optional<QString> CPropertyRecord::AcceptedValueText(const QString& text) c
         return std::nullopt;
     case PropertyType::Text:
     case PropertyType::Folder:
+    case PropertyType::File:
         return text;
+    case PropertyType::Number:
     case PropertyType::Integer: {
         const std::optional<qint32> value = ReadWholeInt(text);
         if (!value)
@@ -123,6 +125,7 @@ std::optional<QString> CPropertyRecord::AcceptedValueText(const QString& text) c
         return text;
     }
     case PropertyType::IntegerList:
+    case PropertyType::Color:
     case PropertyType::Boolean:
         return ReadWholeInt(text) ? std::optional<QString>(text) : std::nullopt;
     case PropertyType::Real: {
@@ -130,6 +133,7 @@ std::optional<QString> CPropertyRecord::AcceptedValueText(const QString& text) c
         const double value = text.toDouble(&ok);
         return (ok && std::isfinite(value)) ? std::optional<QString>(text) : std::nullopt;
     }
+    case PropertyType::DateTime:
     case PropertyType::Date:
         if (text.isEmpty() || (text.size() == 14 && ParsePropertyDateTime(text).isValid()))
             return text;

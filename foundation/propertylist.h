@@ -14,10 +14,14 @@ enum class PropertyType : qint32 {
     Group = 0,        ///< a heading without value
     Text = 1,
     Folder = 2,
+    File = 3,
+    Number = 4,       ///< an integer with a range, as type 5
     Integer = 5,      ///< with a range
     IntegerList = 6,
     Choice = 7,       ///< value: index of the chosen text item
+    Color = 8,        ///< value: a COLORREF as integer
     Real = 9,
+    DateTime = 10,
     Date = 11,        ///< date without time
     Boolean = 12,
 };
@@ -86,6 +90,9 @@ public:
     int GetItemCount() const;
     qint32 GetIntItem(int index) const;
     QString GetStringItem(int index) const;
+    /// The text items whatever the type: an icon list (6) names its
+    /// entries with them.
+    QStringList GetStringItems() const { return m_textItems; }
 
 private:
     bool SetText(const QString& text);
