@@ -58,6 +58,7 @@ constexpr int kCarriedOut[] = {
     20064, 20065, 20085, 20066, 20068, 20070, 20129, 20130, 20144, 20150, 20151, 20155, 20156, 20158, 20159, 20162, 20168,
     20176, 20177,
     20006, 20174,
+    20133, 20134, 20135, 20136, 20137, 20138,
 };
 
 bool IsCarriedOut(int id)
@@ -415,6 +416,13 @@ void CMainFrame::RunContextCommand(CKorDoc& document, int id)
         if (ConfirmedDelete(document, TopicId::CodeSetMembers, item, ContextText::DeleteCodeSetMember))
             document.GetRegistry().NotifyChange(NodeKind::CodeSetsRoot, 0);
         break;
+    // ---- map objects: the main Modeler window only
+    case 20133: AddItemToModeler(true, TopicId::Codes, item); break;
+    case 20134: AddItemToModeler(true, TopicId::Codings, item); break;
+    case 20135: AddItemToModeler(true, TopicId::Memos, item); break;
+    case 20136: AddItemToModeler(true, TopicId::DocumentSets, item); break;
+    case 20137: AddItemToModeler(true, TopicId::Documents, item); break;
+    case 20138: AddItemToModeler(true, TopicId::DocumentGroups, item); break;
     default: break;
     }
 }
