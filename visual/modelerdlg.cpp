@@ -1091,7 +1091,12 @@ void CModelerDlg::closeEvent(QCloseEvent* event)
 
 void CModelerDlg::reject()
 {
-    close();
+    // Escape and the close command take the way of closing the window;
+    // closing ends in the base's reject, which hides it.
+    if (!m_closed)
+        close();
+    else
+        CResizableDlgBase::reject();
 }
 
 // Printing
