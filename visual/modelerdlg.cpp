@@ -724,7 +724,9 @@ qint32 CModelerDlg::AddObjectCopy(const ModelObject& object, bool toLibrary)
 
 qint32 CModelerDlg::AddFreeObject(qint32 value)
 {
-    return m_canvas->AddObject(0, 0, QString(), value, false, 0, false, QString(), nullptr, true);
+    // A text object without a label would be invisible: it starts with one.
+    const QString label = value == 0 ? LoadString(ModelerText::NewTextLabel) : QString();
+    return m_canvas->AddObject(0, 0, label, value, false, 0, false, QString(), nullptr, true);
 }
 
 void CModelerDlg::RenameObject(qint32 id, const QString& text)

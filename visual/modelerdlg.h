@@ -93,6 +93,7 @@ enum : int {
     PrintEmptyModel = 202005,
     PrintJobTitle = 202006,
     ToolBarTitle = 202007,
+    NewTextLabel = 202008,
 };
 }
 
