@@ -8,6 +8,7 @@
 #include "browser/browserids.h"
 #include "browser/mediaids.h"
 #include "foundation/stringstore.h"
+#include "visual/modelerdlg.h"
 
 #include <QAction>
 #include <QIcon>
@@ -73,6 +74,7 @@ const CommandInfo kCommands[] = {
     {ListWindowCommand::OverviewList, ListWindowCommand::OverviewList, nullptr, nullptr},
     {ListWindowCommand::GeoLinkList, ListWindowCommand::GeoLinkList, nullptr, nullptr},
     {ListWindowCommand::Dictionary, ListWindowCommand::Dictionary, nullptr, nullptr},
+    {FrameModelerCommand::Open, FrameModelerCommand::Open, nullptr, nullptr},
     // Find commands and analysis tables.
     {FindCommand::Find, FindCommand::Find, nullptr, "edit-find"},
     {FindCommand::FindExtended, FindCommand::FindExtended, nullptr, nullptr},

@@ -61,6 +61,7 @@ constexpr int kCarriedOut[] = {
     20006, 20174,
     20027, 20028, 20059, 20060, 20125, 20126, 20128, 20145,
     20140,
+    20133, 20134, 20135, 20136, 20137, 20138,
 };
 
 bool IsCarriedOut(int id)
@@ -449,6 +450,13 @@ void CMainFrame::RunContextCommand(CKorDoc& document, int id)
         if (ConfirmedDelete(document, TopicId::CodeSetMembers, item, ContextText::DeleteCodeSetMember))
             document.GetRegistry().NotifyChange(NodeKind::CodeSetsRoot, 0);
         break;
+    // ---- map objects: the main Modeler window only
+    case 20133: AddItemToModeler(true, TopicId::Codes, item); break;
+    case 20134: AddItemToModeler(true, TopicId::Codings, item); break;
+    case 20135: AddItemToModeler(true, TopicId::Memos, item); break;
+    case 20136: AddItemToModeler(true, TopicId::DocumentSets, item); break;
+    case 20137: AddItemToModeler(true, TopicId::Documents, item); break;
+    case 20138: AddItemToModeler(true, TopicId::DocumentGroups, item); break;
     default: break;
     }
 }

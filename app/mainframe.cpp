@@ -29,6 +29,7 @@
 #include "store/topictable.h"
 #include "ui/commandtoolbar.h"
 #include "ui/waitwnd.h"
+#include "visual/modelerdlg.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -173,6 +174,7 @@ void CMainFrame::BuildMenus()
                    ListWindowCommand::CodeVariables, ListWindowCommand::SearchHitsList,
                    ListWindowCommand::Dictionary})
         window->addAction(m_commands.Action(id));
+    window->addAction(m_commands.Action(FrameModelerCommand::Open));
     window->addAction(m_commands.Action(BrowserCommand::CodeToolWindow));
     window->addAction(m_commands.Action(CommandId::RetrievalFunction));
     window->addAction(m_commands.Action(CommandId::ShowSegmentMemos));
@@ -448,6 +450,9 @@ bool CMainFrame::OnCommand(int id)
         m_settings.buttonState = 1;
         ArrangePanes(BitOf(HostOf(id)), true);
         return true;
+    case FrameModelerCommand::Open:
+        OnModeler();
+        return true;
     default:
         if (OnOptionsCommand(id))
             return true;
@@ -467,6 +472,9 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
         // The last pane shown cannot be hidden: its toggle rests.
         ui.Enable(m_settings.viewState != BitOf(HostOf(ui.id)));
         ui.SetCheck((m_settings.viewState & BitOf(HostOf(ui.id))) != 0);
+        return true;
+    case FrameModelerCommand::Open:
+        ui.Enable(true);
         return true;
     default:
         if (OnUpdateOptionsCommand(ui))

@@ -28,6 +28,7 @@ class QToolBar;
 class CMediaPlayer;
 class CMediaToolBar;
 class CMPVideoDlg;
+class CModelerDlg;
 class FootswitchReader;
 class IReportSource;
 class UdevMonitor;
@@ -174,6 +175,8 @@ public:
     IFrameBrowser* Browser() const { return m_browserAccess; }
     /// The node of the last context menu, for the command that follows.
     ContextTarget& GetContextTarget() { return m_contextTarget; }
+    /// The main Modeler window; null while none is open.
+    CModelerDlg* ModelEditor() const;
     /// What the context commands remember between two commands.
     ContextClipboard& GetContextClipboard() { return m_contextClipboard; }
     /// The context menu of a menu id adjusted to the stored target, shown at
@@ -449,6 +452,11 @@ private:
     // menu was opened on, then forgets the node.
     static bool IsContextCommand(int id);
     bool OnContextCommand(int id);
+    /// Opens the Modeler window, or brings the open one to the front.
+    void OnModeler();
+    /// Adds a project item (topic, key) to the main Modeler window as an
+    /// object; false when the window is closed or the item unreadable.
+    bool AddItemToModeler(bool withUndo, qint32 topic, qint32 item);
     bool OnUpdateContextCommand(CCmdUI& ui);
     void RunContextCommand(CKorDoc& document, int id);
     /// The question before a deletion, when the options ask for it; true to go on.

@@ -346,8 +346,21 @@ void CMainFrame::OnRequestOpenItem(IdListNotifyInfo& info)
     if (!document)
         return;
     const bool shift = info.modifierKeys & ModifierKey::Shift;
+    // With Alt held an item goes to the open Modeler window instead.
+    const bool toModeler = (info.modifierKeys & ModifierKey::Alt) && ModelEditor();
     switch (info.kind) {
+    case NodeKind::DocumentGroup:
+    case NodeKind::DocumentSet:
+    case NodeKind::Code:
+    case NodeKind::Memo:
+        if (toModeler)
+            AddItemToModeler(false, info.kind, info.itemId);
+        break;
     case NodeKind::Document:
+        if (toModeler) {
+            AddItemToModeler(false, info.kind, info.itemId);
+            break;
+        }
         CommitBrowserEdits();
         document->SetOpenDocument(info.itemId, shift ? 1 : 0);
         if (info.sourceFlags == kFromDocumentView && m_browser)
