@@ -92,7 +92,8 @@ void CMainFrame::BuildHelpCommands()
     QMenuBar* bar = menuBar();
     const QList<QAction*> titles = bar->actions();
     QMenu* window = titles.value(1) ? titles.value(1)->menu() : nullptr;
-    QMenu* help = titles.value(2) ? titles.value(2)->menu() : nullptr;
+    // Help is the last menu of the bar, whatever menus stand before it.
+    QMenu* help = titles.isEmpty() ? nullptr : titles.constLast()->menu();
 
     QMenu* edit = m_commands.CreateMenu(FrameHelpText::MenuEdit, this);
     for (const int id : {FormatCommand::EditText, BrowserCommand::Undo, BrowserCommand::UndoAll, 0, BrowserCommand::Cut,
