@@ -24,17 +24,10 @@ const QString kWord = QStringLiteral("family");
 
 void FindInFrame(benchmark::State& state, bool memos)
 {
-    QString error;
     benchstart::ProgramHome home;
-    if (!home.Make(&error)) {
-        state.SkipWithError(qPrintable(QStringLiteral("no project: ") + error));
+    std::unique_ptr<CMainApp> app = benchstart::StartProgramOrSkip(state, home);
+    if (!app)
         return;
-    }
-    std::unique_ptr<CMainApp> app = benchstart::StartProgram(home);
-    if (!app) {
-        state.SkipWithError("the project did not open");
-        return;
-    }
     CMainFrame* frame = app->MainFrame();
     CSearchOptions options;
     options.terms = {kWord};

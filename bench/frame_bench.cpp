@@ -40,17 +40,10 @@ void Press(QWidget* target, int key, Qt::KeyboardModifiers modifiers = {})
 
 void BM_ActivateAllCodesInTheFrame(benchmark::State& state)
 {
-    QString error;
     benchstart::ProgramHome home;
-    if (!home.Make(&error)) {
-        state.SkipWithError(qPrintable(QStringLiteral("no project: ") + error));
+    std::unique_ptr<CMainApp> app = benchstart::StartProgramOrSkip(state, home);
+    if (!app)
         return;
-    }
-    std::unique_ptr<CMainApp> app = benchstart::StartProgram(home);
-    if (!app) {
-        state.SkipWithError("the project did not open");
-        return;
-    }
     CMainFrame* frame = app->MainFrame();
     CKorDoc* doc = frame->Document();
     SegmentsCtrl* pane = frame->Segments();

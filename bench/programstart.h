@@ -20,6 +20,8 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <benchmark/benchmark.h>
+
 #include <memory>
 
 namespace benchstart {
@@ -80,6 +82,21 @@ inline std::unique_ptr<CMainApp> StartProgram(const ProgramHome& home)
         app->ExitInstance(0);
         return nullptr;
     }
+    return app;
+}
+
+/// Makes `home` and starts the program on it; null after telling the
+/// benchmark why it skips.
+inline std::unique_ptr<CMainApp> StartProgramOrSkip(benchmark::State& state, ProgramHome& home)
+{
+    QString error;
+    if (!home.Make(&error)) {
+        state.SkipWithError(qPrintable(QStringLiteral("no project: ") + error));
+        return nullptr;
+    }
+    std::unique_ptr<CMainApp> app = StartProgram(home);
+    if (!app)
+        state.SkipWithError("the project did not open");
     return app;
 }
 

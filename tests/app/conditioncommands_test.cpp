@@ -95,15 +95,7 @@ protected:
     }
     void ClickContextCommand(qint32 kind, qint32 sender, int command)
     {
-        QMenu* menu = RightClick(kind, 0, sender);
-        ASSERT_NE(menu, nullptr);
-        QAction* chosen = nullptr;
-        for (QAction* action : menu->actions())
-            if (!action->isSeparator() && action->data().toInt() == command)
-                chosen = action;
-        ASSERT_NE(chosen, nullptr) << command;
-        ASSERT_TRUE(chosen->isEnabled()) << command;
-        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(chosen).center());
+        ClickCommandIn(RightClick(kind, 0, sender), command);
         QCoreApplication::processEvents();
     }
 

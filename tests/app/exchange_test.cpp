@@ -212,15 +212,7 @@ protected:
     }
     void Choose(qint32 kind, qint32 item, int command, qint32 sender = PaneControlId::DocumentTree)
     {
-        QMenu* menu = RightClick(kind, item, sender);
-        ASSERT_NE(menu, nullptr);
-        QAction* chosen = nullptr;
-        for (QAction* action : menu->actions())
-            if (!action->isSeparator() && action->data().toInt() == command)
-                chosen = action;
-        ASSERT_NE(chosen, nullptr) << command;
-        ASSERT_TRUE(chosen->isEnabled()) << command;
-        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(chosen).center());
+        ClickCommandIn(RightClick(kind, item, sender), command);
         QCoreApplication::processEvents();
     }
     /// Clicks OK of the exchange dialog as soon as it shows.

@@ -65,6 +65,19 @@ inline void WhenModalShows(std::function<void(QWidget*)> act)
 /// The menu bar's menus, left to right.
 enum MenuIndex { kFileMenu = 0, kEditMenu = 1, kWindowMenu = 2, kAnalysisMenu = 3 };
 
+/// Clicks a command of a shown menu, which must offer it enabled.
+inline void ClickCommandIn(QMenu* menu, int commandId)
+{
+    ASSERT_NE(menu, nullptr);
+    QAction* command = nullptr;
+    for (QAction* action : menu->actions())
+        if (!action->isSeparator() && action->data().toInt() == commandId)
+            command = action;
+    ASSERT_NE(command, nullptr) << "command " << commandId;
+    ASSERT_TRUE(command->isVisible() && command->isEnabled()) << "command " << commandId;
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(command).center());
+}
+
 /// Clicks a command in a menu of the menu bar, as a user does.
 inline void ClickMenuCommand(QMainWindow& window, int menuIndex, int commandId)
 {
@@ -74,13 +87,7 @@ inline void ClickMenuCommand(QMainWindow& window, int menuIndex, int commandId)
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(title).center());
     QMenu* menu = title->menu();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
-    QAction* command = nullptr;
-    for (QAction* action : menu->actions())
-        if (!action->isSeparator() && action->data().toInt() == commandId)
-            command = action;
-    ASSERT_NE(command, nullptr) << "command " << commandId;
-    ASSERT_TRUE(command->isVisible() && command->isEnabled()) << "command " << commandId;
-    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(command).center());
+    ClickCommandIn(menu, commandId);
 }
 
 class FrameTest : public ::testing::Test {
