@@ -58,6 +58,8 @@ constexpr int kCarriedOut[] = {
     20064, 20065, 20085, 20066, 20068, 20070, 20129, 20130, 20144, 20150, 20151, 20155, 20156, 20158, 20159, 20162, 20168,
     20176, 20177,
     20006, 20174,
+    20054, 20057, 20062, 20069, 20081, 20082, 20083, 20086, 20087, 20102, 20103, 20104, 20105, 20106, 20107, 20109, 20131,
+    20132, 20142, 20143, 20147, 20152, 20153, 20154, 20160, 20161, 20173, 20175,
 };
 
 bool IsCarriedOut(int id)
@@ -415,7 +417,7 @@ void CMainFrame::RunContextCommand(CKorDoc& document, int id)
         if (ConfirmedDelete(document, TopicId::CodeSetMembers, item, ContextText::DeleteCodeSetMember))
             document.GetRegistry().NotifyChange(NodeKind::CodeSetsRoot, 0);
         break;
-    default: break;
+    default: RunCodeContextCommand(document, id); break;
     }
 }
 
