@@ -93,6 +93,7 @@ struct ContextClipboard {
     qint32 codingsSource = 0;
     bool codingsCopy = true;      ///< copy (true) or move (false) of codingsSource's codings
     qint32 memoToInsert = 0;
+    bool operator==(const ContextClipboard&) const = default;
 };
 
 /// One item of a context menu: a command, or a separator (command 0).

@@ -459,6 +459,16 @@ private:
     bool AddItemToModeler(bool withUndo, qint32 topic, qint32 item);
     bool OnUpdateContextCommand(CCmdUI& ui);
     void RunContextCommand(CKorDoc& document, int id);
+    /// The commands of codes, codings and retrieved segments that
+    /// RunContextCommand hands on (contextcodecommands.cpp).
+    void RunCodeContextCommand(CKorDoc& document, int id);
+    /// Copies or moves the codings remembered by 20081/20082 to the code,
+    /// asking first before a move; all in one transaction.
+    void InsertRememberedCodings(CKorDoc& document, qint32 code);
+    /// Gives the coding the extent and text of the browser's selection.
+    void RecodeFromSelection(qint32 coding);
+    /// The codings of the codes a code-tree node stands for, in the codings list.
+    void ShowCodeSetCodings(qint32 kind, qint32 id);
     /// The question before a deletion, when the options ask for it; true to go on.
     bool AskDeleteConfirmation(int confirmTextId);
     /// Asks, then deletes the object with what depends on it; busy shows

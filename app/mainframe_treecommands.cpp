@@ -20,6 +20,7 @@
 #include "panes/objtreectrl.h"
 #include "platform/rtf/rtfwriter.h"
 #include "store/storeids.h"
+#include "store/topicdatabase.h"
 #include "ui/colorpicdlg.h"
 
 #include <QTextDocument>
@@ -153,6 +154,8 @@ void CMainFrame::ColourCodes()
         }
     }
     BeginWait();
+    // A code and its subcodes take the colour in one write.
+    StoreTransaction transaction(&document->GetDatabase());
     for (const qint32 code : std::as_const(codes)) {
         document->SetItemColor(TopicId::Codes, code, qint32(colour));
         if (withSubcodes) {
@@ -162,6 +165,7 @@ void CMainFrame::ColourCodes()
                 document->SetItemColor(TopicId::Codes, subcode, qint32(colour));
         }
     }
+    transaction.Commit();
     EndWait();
 }
 

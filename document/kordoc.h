@@ -730,6 +730,14 @@ public:
     /// that is empty and the text is not; announced.
     bool SetCodingComment(qint32 coding, const QString& text);
     QString GetCodingComment(qint32 coding) const;
+    /// Stores the weight (pulled into 0 to 100) of the coding and announces
+    /// it; false when the coding is absent, the weight is the stored one or
+    /// the row was not written.
+    bool SetCodingWeight(qint32 coding, qint32 weight);
+    /// Replaces the comment of a coding or media mark (cut to 127 units)
+    /// and announces it; false when the row is absent, the comment is the
+    /// stored one or the row was not written.
+    bool ReplaceComment(qint32 topic, qint32 key, const QString& text);
     /// Adds a copy of the coding (with its text) to the code, dropped when
     /// the code already overlaps it there, and reruns the retrieval when it
     /// belongs in it. False when the code is the coding's own or absent;

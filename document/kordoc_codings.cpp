@@ -14,8 +14,10 @@
 #include "store/fieldvalue.h"
 #include "store/rowbuffer.h"
 #include "store/storeids.h"
+#include "store/topicdatabase.h"
 
 #include <QMap>
+#include <QScopeGuard>
 
 #include <algorithm>
 
@@ -509,6 +511,37 @@ QString CKorDoc::GetCodingComment(qint32 coding) const
     return TextOfKey(d->m_db, TopicId::Codings, coding, CodingField::Comment);
 }
 
+bool CKorDoc::SetCodingWeight(qint32 coding, qint32 weight)
+{
+    weight = std::clamp(weight, 0, kMaxWeight);
+    RowBuffer row;
+    if (!d->m_db.ReadRow(TopicId::Codings, coding, row, false))
+        return false;
+    if (IntOf(row, CodingField::Weight) == weight)
+        return false;
+    if (!SetInt(row, CodingField::Weight, weight) || !row.Commit(false, false))
+        return false;
+    NotifyChanged(TopicId::Codings, coding);
+    return true;
+}
+
+bool CKorDoc::ReplaceComment(qint32 topic, qint32 key, const QString& text)
+{
+    const qint32 field = topic == TopicId::Codings      ? qint32(CodingField::Comment)
+                         : topic == TopicId::MediaMarks ? qint32(MediaMarkField::Comment)
+                                                        : 0;
+    RowBuffer row;
+    if (field == 0 || !d->m_db.ReadRow(topic, key, row, false))
+        return false;
+    const QString comment = text.left(kCommentUnits);
+    if (TextOf(row, field) == comment)
+        return false;
+    if (!SetText(row, field, comment) || !row.Commit(false, false))
+        return false;
+    NotifyChanged(topic, key);
+    return true;
+}
+
 bool CKorDoc::AppendCodingComment(qint32 coding, const QString& comment)
 {
     const QString own = GetCodingComment(coding);
@@ -590,28 +623,44 @@ qint32 CKorDoc::PastePendingCodings(qint32 target)
     if (d->m_frame)
         d->m_frame->CommitDocumentEdits();
     bool rerun = false;
-    qint32 action = 0;  // the copies form one coding action
-    for (qsizetype i = 0; i < codings.size(); ++i) {
-        SetWaitText(line.arg(i + 1));
-        const qint32 coding = codings.at(i);
-        CodingRecord record;
-        if (!ReadCodingRecord(coding, record))
-            continue;
-        record.WordID = target;
-        if (copy) {
-            rerun = AddCoding(record, action, OverlapMode::Replace, nullptr, false) || rerun;
-            continue;
+    bool done = true;
+    {
+        // All codings go, or none: the panes hear of it once, afterwards.
+        StoreTransaction transaction(&d->m_db);
+        d->m_registry.SetHeld(true);
+        const auto release = qScopeGuard([this] { d->m_registry.SetHeld(false); });
+        qint32 action = 0;  // the copies form one coding action
+        for (qsizetype i = 0; done && i < codings.size(); ++i) {
+            SetWaitText(line.arg(i + 1));
+            const qint32 coding = codings.at(i);
+            CodingRecord record;
+            if (!ReadCodingRecord(coding, record))
+                continue;
+            record.WordID = target;
+            if (copy) {
+                rerun = AddCoding(record, action, OverlapMode::Replace, nullptr, false) || rerun;
+                continue;
+            }
+            const QString comment = record.Comment;
+            rerun = IsCodingActivated(coding) || rerun;
+            qint32 noAction = -1;
+            rerun = AddCoding(record, noAction, OverlapMode::Replace, nullptr, false) || rerun;
+            if (record.ID != 0 && HasRow(TopicId::Codings, record.ID)) {
+                done = DeleteCoding(coding);
+                AppendCodingComment(record.ID, comment);
+            }
         }
-        const QString comment = record.Comment;
-        rerun = IsCodingActivated(coding) || rerun;
-        qint32 noAction = -1;
-        rerun = AddCoding(record, noAction, OverlapMode::Replace, nullptr, false) || rerun;
-        if (record.ID != 0 && HasRow(TopicId::Codings, record.ID)) {
-            DeleteCoding(coding);
-            AppendCodingComment(record.ID, comment);
-        }
+        done = done && transaction.IsActive() && transaction.Commit();
+    }
+    if (!done) {
+        UpdateCodeFrequencies(0);
+        return 0;
     }
     d->m_pendingCode = 0;
+    NotifyCodeSubtree(pending);
+    NotifyCodeSubtree(target);
+    if (d->m_frame)
+        d->m_frame->RefreshBrowser();
     if (rerun)
         RunRetrieval(d->m_options, 0);
     return pending;

@@ -9,6 +9,13 @@
 #include "panes/objectlistwindow.h"
 #include "panes/treepanewindow.h"
 #include "store/topictable.h"
+#include "foundation/optionsrecord.h"
+#include "ui/numberentrydlg.h"
+#include "ui/richtextinputdlg.h"
+#include "ui/weightrangedlg.h"
+
+#include <QLineEdit>
+#include <QSpinBox>
 
 #include <QMenuBar>
 #include <QTreeView>
@@ -240,6 +247,193 @@ TEST_F(ContextCommandsTest, F2RenamesAndDeleteDeletesTheSelectedNode)
     EXPECT_FALSE(Has(TopicId::Documents, ben));
 }
 
+// ---- Codes, codings and retrieved segments ----------------------------------------
+
+TEST_F(ContextCommandsTest, ThreeSelectedCodesAreAskedForOnceAndAllDeleted)
+{
+    CodeRecord record;
+    record.name = QStringLiteral("Home");
+    const qint32 home = document.NewCode(record);
+    messages.AddAnswers({MessageAnswer::Ok});
+    Choose(NodeKind::Code, code, 20064, PaneControlId::CodeTree,
+           {quint32(code), quint32(subcode), quint32(home)});
+    EXPECT_EQ(messages.confirmations.size(), 1);
+    for (const qint32 key : {code, subcode, home})
+        EXPECT_FALSE(Has(TopicId::Codes, key)) << key;
+    EXPECT_EQ(db().GetRowCount(TopicId::Codings), 0);
+    EXPECT_TRUE(frame->GetContextTarget().selection.isEmpty());
+}
+
+TEST_F(ContextCommandsTest, CodingWeightCommentAndTheirLimits)
+{
+    QList<qint32> codings;
+    db().GetAllKeys(TopicId::Codings, codings);
+    ASSERT_EQ(codings.size(), 2);
+    const qint32 coding = codings.first();
+
+    // Through the menu: the weight dialog at the click stores the value.
+    WhenModalShows([](QWidget* modal) {
+        auto* dialog = qobject_cast<NumberEntryDlg*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Weight"));
+        dialog->Edit()->setValue(70);
+        dialog->accept();
+    });
+    Choose(NodeKind::Coding, coding, 20086, PaneControlId::RetrievedSegments);
+    EXPECT_EQ(db().GetIntValue(TopicId::Codings, coding, CodingField::Weight), 70);
+
+    // Weights are pulled into 0 to 100; an unchanged one writes nothing.
+    struct Case {
+        qint32 weight;
+        bool written;
+        qint32 stored;
+    };
+    for (const Case& c : {Case{150, true, 100}, Case{100, false, 100}, Case{-5, true, 0}, Case{0, false, 0}}) {
+        EXPECT_EQ(document.SetCodingWeight(coding, c.weight), c.written) << c.weight;
+        EXPECT_EQ(db().GetIntValue(TopicId::Codings, coding, CodingField::Weight), c.stored) << c.weight;
+    }
+
+    // A comment typed longer than 127 characters is cut; the same one again writes nothing.
+    WhenModalShows([](QWidget* modal) {
+        auto* dialog = qobject_cast<CRichTextInputDlg*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        dialog->Edit()->setText(QString(200, u'x'));
+        dialog->accept();
+    });
+    Choose(NodeKind::Coding, coding, 20147, PaneControlId::RetrievedSegments);
+    EXPECT_EQ(document.GetCodingComment(coding), QString(127, u'x'));
+    EXPECT_FALSE(document.ReplaceComment(TopicId::Codings, coding, QString(300, u'x')));
+    EXPECT_TRUE(document.ReplaceComment(TopicId::Codings, coding, QString()));
+    EXPECT_TRUE(document.GetCodingComment(coding).isEmpty());
+
+    // Recoding belongs to the stripe margin alone.
+    QMenu* menu = RightClick(NodeKind::Coding, coding, PaneControlId::RetrievedSegments);
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(ActionOf(menu, 20173), nullptr);
+    menu->close();
+}
+
+TEST_F(ContextCommandsTest, ColouringAsksAboutSubcodesOnlyWhenThereAreSome)
+{
+    const auto colourWith = [] {
+        WhenModalShows([](QWidget* modal) { qobject_cast<QDialog*>(modal)->accept(); });
+    };
+    colourWith();
+    Choose(NodeKind::Code, subcode, 20070, PaneControlId::CodeTree);
+    EXPECT_TRUE(messages.texts.isEmpty());
+
+    messages.AddAnswers({MessageAnswer::Yes});
+    colourWith();
+    Choose(NodeKind::Code, code, 20070, PaneControlId::CodeTree);
+    EXPECT_EQ(messages.texts, QStringList{QStringLiteral("Colour the subcodes too?")});
+}
+
+TEST_F(ContextCommandsTest, CodingsCopiedInsertWithoutAQuestionMovedOnesAfterOne)
+{
+    CodeRecord record;
+    record.name = QStringLiteral("Copy");
+    const qint32 copy = document.NewCode(record);
+    record.name = QStringLiteral("Moved");
+    const qint32 moved = document.NewCode(record);
+    const auto codingsOf = [this](qint32 key) {
+        QList<qint32> keys;
+        db().FindKeysByParent(TopicId::Codings, TopicId::Codes, key, keys);
+        return keys.size();
+    };
+
+    Choose(NodeKind::Code, subcode, 20081, PaneControlId::CodeTree);
+    Choose(NodeKind::Code, copy, 20083, PaneControlId::CodeTree);
+    EXPECT_TRUE(messages.confirmations.isEmpty());
+    EXPECT_EQ(codingsOf(copy), 2);
+    EXPECT_EQ(codingsOf(subcode), 2);
+
+    // A move asks first; Cancel changes nothing.
+    Choose(NodeKind::Code, copy, 20082, PaneControlId::CodeTree);
+    messages.AddAnswers({MessageAnswer::Cancel});
+    Choose(NodeKind::Code, moved, 20083, PaneControlId::CodeTree);
+    EXPECT_EQ(messages.confirmations.size(), 1);
+    EXPECT_EQ(codingsOf(copy), 2);
+    messages.AddAnswers({MessageAnswer::Ok});
+    Choose(NodeKind::Code, moved, 20083, PaneControlId::CodeTree);
+    EXPECT_EQ(messages.confirmations.size(), 2);
+    EXPECT_EQ(codingsOf(copy), 0);
+    EXPECT_EQ(codingsOf(moved), 2);
+    EXPECT_EQ(db().GetRowCount(TopicId::Codings), 4);
+}
+
+TEST_F(ContextCommandsTest, ACodeIsInsertedOnlyAfterItWasCopied)
+{
+    CodeRecord record;
+    record.name = QStringLiteral("Other");
+    const qint32 other = document.NewCode(record);
+    QMenu* menu = RightClick(NodeKind::Code, other, PaneControlId::CodeTree);
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(ActionOf(menu, 20143), nullptr);
+    menu->close();
+
+    Choose(NodeKind::Code, code, 20142, PaneControlId::CodeTree);
+    Choose(NodeKind::Code, other, 20143, PaneControlId::CodeTree);
+    QList<qint32> children;
+    ASSERT_TRUE(document.GetChildCodes(other, children));
+    ASSERT_EQ(children.size(), 1);
+    EXPECT_EQ(db().FormatRowDisplay(TopicId::Codes, children.first(), false), QStringLiteral("Work"));
+}
+
+TEST_F(ContextCommandsTest, ACodeSetMembersCommandsActOnItsCode)
+{
+    const qint32 codeSet = AddRow(db(), TopicId::CodeSets, {{GroupField::Name, QStringLiteral("Core")}});
+    const qint32 codeMember =
+        AddRow(db(), TopicId::CodeSetMembers, {{SetMemberField::SetID, codeSet}, {SetMemberField::ObjectID, subcode}});
+    Choose(NodeKind::CodeSetMember, codeMember, 20132, PaneControlId::CodeTree);
+    EXPECT_NE(document.GetCodeLinkObject(subcode, false), 0);
+    ASSERT_NE(List(CListWindows::Variables), nullptr);
+
+    messages.AddAnswers({MessageAnswer::Ok});
+    Choose(NodeKind::CodeSetMember, codeMember, 20131, PaneControlId::CodeTree);
+    EXPECT_EQ(messages.confirmations.size(), 1);
+    EXPECT_EQ(document.GetCodeLinkObject(subcode, false), 0);
+
+    // The codings of a set's codes, and of a code with its subcodes.
+    Choose(NodeKind::CodeSet, codeSet, 20041, PaneControlId::CodeTree);
+    ASSERT_NE(List(CListWindows::Codings), nullptr);
+    EXPECT_EQ(List(CListWindows::Codings)->List1()->RowCount(), 2);
+    EXPECT_EQ(List(CListWindows::Codings)->Title(), QStringLiteral("Code set: Core"));
+    frame->ListWindows().CloseAll();
+    Choose(NodeKind::Code, code, 20062, PaneControlId::CodeTree);
+    ASSERT_NE(List(CListWindows::Codings), nullptr);
+    EXPECT_EQ(List(CListWindows::Codings)->List1()->RowCount(), 2);
+    EXPECT_EQ(List(CListWindows::Codings)->Title(), QStringLiteral("Code: Themes"));
+}
+
+TEST_F(ContextCommandsTest, RetrievedSegmentsSettingsFromTheirMenu)
+{
+    OptionsRecord& settings = document.GetRetrievalSettings();
+    settings.sortOrder = 1;
+    const bool subcodes = settings.l4;
+    Choose(NodeKind::EmptyStrip, 0, 20103, PaneControlId::RetrievedSegments);
+    EXPECT_EQ(settings.sortOrder, 2);
+    Choose(NodeKind::EmptyStrip, 0, 20105, PaneControlId::RetrievedSegments);
+    EXPECT_EQ(settings.l4, !subcodes);
+    const bool filter = settings.weightFilter;
+    Choose(NodeKind::EmptyStrip, 0, 20106, PaneControlId::RetrievedSegments);
+    EXPECT_EQ(settings.weightFilter, !filter);
+
+    // A maximum below the minimum is taken for both.
+    WhenModalShows([](QWidget* modal) {
+        auto* dialog = qobject_cast<CWeightRangeDlg*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        dialog->LowerEdit()->setValue(50);
+        dialog->UpperEdit()->setValue(20);
+        dialog->accept();
+    });
+    Choose(NodeKind::EmptyStrip, 0, 20107, PaneControlId::RetrievedSegments);
+    EXPECT_EQ(settings.weightMinimum, 20);
+    EXPECT_EQ(settings.weightMaximum, 20);
+
+    Choose(NodeKind::EmptyStrip, 0, 20109, PaneControlId::RetrievedSegments);
+    EXPECT_NE(List(CListWindows::Codings), nullptr);
+}
+
 // What a user can notice after a command: the project, the panes, a
 // message, a question, a prompt, a dialog or a new window.
 struct Observed {
@@ -250,6 +444,7 @@ struct Observed {
     int prompts = 0;
     int windows = 0;
     bool project = false;
+    ContextClipboard clipboard;   ///< what a copy command remembers shows in the next menu
     QString checks;   ///< the check marks and visibility of the frame's actions and panes
     const QWidget* focus = nullptr;   ///< the frame's focus child
     bool operator==(const Observed&) const = default;
@@ -270,6 +465,7 @@ protected:
                 ++seen.windows;
         seen.windows += dialogs;
         seen.project = frame->GetDocument() != nullptr;
+        seen.clipboard = frame->GetContextClipboard();
         for (QAction* action : frame->findChildren<QAction*>())
             seen.checks += action->isChecked() ? u'1' : u'0';
         for (QWidget* child : frame->findChildren<QWidget*>())
