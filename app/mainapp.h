@@ -11,6 +11,9 @@
 
 class CKorDoc;
 class ILexicalService;
+namespace dictionary {
+class WordFrequencyCounter;
+}
 class IRetrievalService;
 class IProjectMergeService;
 class CMainFrame;
@@ -99,6 +102,7 @@ private:
     std::unique_ptr<IRetrievalService> m_retrieval;
     std::unique_ptr<IProjectMergeService> m_merge;
     std::unique_ptr<ILexicalService> m_lexical;
+    std::unique_ptr<dictionary::WordFrequencyCounter> m_wordCounter;
     std::unique_ptr<CKorDoc> m_document;
     std::unique_ptr<CMainFrame> m_frame;
     IProcessLauncher* m_launcher;
