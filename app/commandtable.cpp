@@ -4,6 +4,7 @@
 #include "app/conditioncommands.h"
 #include "app/findcommands.h"
 #include "app/framehelp.h"
+#include "app/wordfreqcommands.h"
 #include "browser/browserids.h"
 #include "browser/mediaids.h"
 #include "foundation/stringstore.h"
@@ -77,6 +78,11 @@ const CommandInfo kCommands[] = {
     {FindCommand::FindExtended, FindCommand::FindExtended, nullptr, nullptr},
     {FindCommand::Crosstabs, FindCommand::Crosstabs, nullptr, nullptr},
     {FindCommand::QuoteMatrix, FindCommand::QuoteMatrix, nullptr, nullptr},
+    // Word frequencies, the tag cloud and the stop list.
+    {WordFreqCommand::WordCounter, WordFreqCommand::WordCounter, nullptr, nullptr},
+    {WordFreqCommand::GoList, WordFreqCommand::GoList, nullptr, nullptr},
+    {WordFreqCommand::TagCloud, WordFreqCommand::TagCloud, nullptr, nullptr},
+    {WordFreqCommand::StopList, WordFreqCommand::StopList, nullptr, nullptr},
     // The trees' tool window.
     // The media toolbar.
     {MediaCommand::Load, MediaText::CommandLoad, "Ctrl+P", "document-open"},
