@@ -5,6 +5,7 @@
 
 #include "app/listwindows.h"
 #include "app/mainframe.h"
+#include "dictionary/stoplistdlg.h"
 #include "dictionary/wordfrequency.h"
 #include "dictionary/wordfrequencydlg.h"
 #include "document/kordoc.h"
@@ -96,6 +97,7 @@ bool CWordFreqCommands::OnCommand(int id)
     switch (id) {
     case WordFreqCommand::WordCounter: CountWords(false); return true;
     case WordFreqCommand::GoList: CountWords(true); return true;
+    case WordFreqCommand::StopList: EditStopList(); return true;
     default: return false;
     }
 }
@@ -105,6 +107,7 @@ bool CWordFreqCommands::OnUpdateCommand(CCmdUI& ui)
     switch (ui.id) {
     case WordFreqCommand::WordCounter:
     case WordFreqCommand::GoList:
+    case WordFreqCommand::StopList:
         ui.Enable(m_document && m_document->GetEngine());
         return true;
     default: return false;
@@ -185,4 +188,13 @@ void CWordFreqCommands::ShowWordList(int listMode)
             lists.ShowObjectList(CListWindows::Words, TopicId::WordFrequencies, 0, 0, keys, title);
         window && listMode)
         window->SetMode(listMode);
+}
+
+void CWordFreqCommands::EditStopList()
+{
+    if (!m_document || !m_document->GetEngine())
+        return;
+    CStopListDlg dialog(m_frame, m_document, &m_recent, &m_stopListPath);
+    if (dialog.exec() == CStopListDlg::kModified)
+        m_frame->SaveWordListText(m_stopListPath);
 }

@@ -43,6 +43,8 @@ public:
 private:
     /// The word counter (33065) or, in go-list mode, the count of dictionary words.
     void CountWords(bool goList);
+    /// The stop-list dialog; a changed list is saved to its file.
+    void EditStopList();
     /// Shows the word table in the word list window; mode 2 for the tag cloud's list.
     void ShowWordList(int listMode);
 
