@@ -4,6 +4,7 @@
 #include "app/wordfreqcommands.h"
 
 #include "app/listwindows.h"
+#include "app/textviewerdlg.h"
 #include "app/mainframe.h"
 #include "dictionary/stoplistdlg.h"
 #include "dictionary/wordfrequency.h"
@@ -13,7 +14,9 @@
 #include "foundation/segmentarray.h"
 #include "foundation/stringstore.h"
 #include "foundation/waitwindow.h"
+#include "panes/idtreemodel.h"
 #include "panes/objectlistwindow.h"
+#include "panes/treepanewindow.h"
 #include "platform/profile/privateprofile.h"
 #include "retrieval/segmentsctrl.h"
 #include "store/storeids.h"
@@ -21,6 +24,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -29,6 +33,8 @@ namespace {
 const QString kSection = QStringLiteral("QNT");
 constexpr int kWordListTitle = 33092;
 constexpr int kWaitMode = 12;
+constexpr int kAllDocumentsText = 57717;
+constexpr int kAllSetsText = 57721;
 
 /// The counter's unit of the dialog's counting mode.
 qint32 UnitOfMode(int mode)
@@ -98,6 +104,7 @@ bool CWordFreqCommands::OnCommand(int id)
     case WordFreqCommand::WordCounter: CountWords(false); return true;
     case WordFreqCommand::GoList: CountWords(true); return true;
     case WordFreqCommand::StopList: EditStopList(); return true;
+    case WordFreqCommand::TagCloud: ShowTagCloud(); return true;
     default: return false;
     }
 }
@@ -108,6 +115,7 @@ bool CWordFreqCommands::OnUpdateCommand(CCmdUI& ui)
     case WordFreqCommand::WordCounter:
     case WordFreqCommand::GoList:
     case WordFreqCommand::StopList:
+    case WordFreqCommand::TagCloud:
         ui.Enable(m_document && m_document->GetEngine());
         return true;
     default: return false;
@@ -197,4 +205,74 @@ void CWordFreqCommands::EditStopList()
     CStopListDlg dialog(m_frame, m_document, &m_recent, &m_stopListPath);
     if (dialog.exec() == CStopListDlg::kModified)
         m_frame->SaveWordListText(m_stopListPath);
+}
+
+QList<qint32> CWordFreqCommands::TagCloudScope(QString& label) const
+{
+    TopicDatabase& db = m_document->GetDatabase();
+    TreePaneWindow* tree = m_frame->DocumentTree();
+    const TreeNode* node = tree ? tree->SelectedNode() : nullptr;
+    const qint32 id = node ? std::abs(node->data) : 0;
+    QList<qint32> documents;
+    switch (node ? node->kind : 0) {
+    case TopicId::DocumentGroups:
+        label = db.FormatRowDisplay(TopicId::DocumentGroups, id, false);
+        return tree->GetGroupDocuments(id);
+    case TopicId::DocumentSets:
+        label = db.FormatRowDisplay(TopicId::DocumentSets, id, false);
+        return tree->GetSetDocuments(id);
+    case TopicId::Documents:
+        label = db.FormatRowDisplay(TopicId::Documents, id, false);
+        return {id};
+    case TopicId::DocumentSetMembers: {
+        const qint32 document = db.GetIntValue(TopicId::DocumentSetMembers, id, SetMemberField::ObjectID);
+        label = db.FormatRowDisplay(TopicId::Documents, document, false);
+        return {document};
+    }
+    case 3: {  // the document-sets root: the documents of every set, each once
+        label = LoadString(kAllSetsText);
+        QList<qint32> sets;
+        db.GetAllKeys(TopicId::DocumentSets, sets);
+        for (const qint32 set : std::as_const(sets))
+            for (const qint32 document : tree->GetSetDocuments(set))
+                if (!documents.contains(document))
+                    documents.append(document);
+        return documents;
+    }
+    default:
+        label = LoadString(kAllDocumentsText);
+        db.GetAllKeys(TopicId::Documents, documents);
+        return documents;
+    }
+}
+
+void CWordFreqCommands::ShowTagCloud()
+{
+    if (!m_document || !m_document->GetEngine())
+        return;
+    QString label;
+    const QList<qint32> documents = TagCloudScope(label);
+    // The tag cloud has a stop list of its own; the current one comes back after.
+    const QString cloudList = g_program.TagCloudStopListPath;
+    const bool otherStopList =
+        !cloudList.isEmpty() && QFileInfo::exists(cloudList) && m_frame->SaveWordListText(m_stopListPath);
+    if (otherStopList)
+        m_frame->LoadWordList(cloudList);
+    QByteArray rtf;
+    {
+        BusyCursor busy;
+        const bool waitShown = ShowWaitWindow();
+        m_document->CollectWords(documents, rtf);
+        if (waitShown)
+            CloseWaitWindow();
+    }
+    if (otherStopList)
+        m_frame->LoadWordList(m_stopListPath);
+    if (rtf.isEmpty())
+        return;
+    delete m_frame->ListWindows().Window(CListWindows::Words);
+    CTextViewerDlg viewer(m_frame, label, CTextViewerDlg::SupportInformation);
+    viewer.Buffer() = rtf;
+    if (viewer.exec() == CTextViewerDlg::SavedResult)
+        ShowWordList(kTagCloudListMode);
 }

@@ -24,6 +24,8 @@ constexpr int TagCloud = 33549;     ///< ID_QNT_TAGCLOUDS
 class CWordFreqCommands : public ICommandTarget {
 public:
     static constexpr int kMaxRecent = 10;
+    /// The word list's mode in which stop-word toggles go to the tag cloud's list.
+    static constexpr int kTagCloudListMode = 2;
 
     CWordFreqCommands(CMainFrame* frame, CKorDoc* document);
 
@@ -45,6 +47,11 @@ private:
     void CountWords(bool goList);
     /// The stop-list dialog; a changed list is saved to its file.
     void EditStopList();
+    /// The documents of the document tree's selection and their label.
+    QList<qint32> TagCloudScope(QString& label) const;
+    /// The tag cloud of the selection in the text viewer; its save button
+    /// opens the word list in the tag cloud's mode.
+    void ShowTagCloud();
     /// Shows the word table in the word list window; mode 2 for the tag cloud's list.
     void ShowWordList(int listMode);
 
