@@ -5,6 +5,7 @@
 #include "app/findcommands.h"
 #include "app/framehelp.h"
 #include "app/optionsids.h"
+#include "app/wordfreqcommands.h"
 #include "browser/browserids.h"
 #include "browser/mediaids.h"
 #include "foundation/stringstore.h"
@@ -98,6 +99,11 @@ const CommandInfo kCommands[] = {
     {606, 200014, nullptr, nullptr},
     {608, 200015, nullptr, nullptr},
     {610, 200016, nullptr, nullptr},
+    // Word frequencies, the tag cloud and the stop list.
+    {WordFreqCommand::WordCounter, WordFreqCommand::WordCounter, nullptr, nullptr},
+    {WordFreqCommand::GoList, WordFreqCommand::GoList, nullptr, nullptr},
+    {WordFreqCommand::TagCloud, WordFreqCommand::TagCloud, nullptr, nullptr},
+    {WordFreqCommand::StopList, WordFreqCommand::StopList, nullptr, nullptr},
     // The trees' tool window.
     // The media toolbar.
     {MediaCommand::Load, MediaText::CommandLoad, "Ctrl+P", "document-open"},

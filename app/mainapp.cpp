@@ -4,6 +4,7 @@
 #include "app/appids.h"
 #include "app/mainframe.h"
 #include "app/splash.h"
+#include "dictionary/wordfrequency.h"
 #include "document/kordoc.h"
 #include "exchange/projectmerge.h"
 #include "exchange/teamexchange.h"
@@ -76,6 +77,7 @@ CMainApp::~CMainApp()
     m_document.reset();
     m_retrieval.reset();
     m_lexical.reset();
+    m_wordCounter.reset();
     if (m_messages && GetMessageService() == m_messages.get())
         SetMessageService(nullptr);
     if (g_app == this)
@@ -142,6 +144,9 @@ bool CMainApp::InitInstance(const QStringList& arguments, const QString& program
     m_document->SetRetrievalService(m_retrieval.get());
     m_lexical = std::make_unique<retrieval::LexicalEngine>();
     m_document->SetLexicalService(m_lexical.get());
+    m_wordCounter = std::make_unique<dictionary::WordFrequencyCounter>(m_document.get());
+    m_document->SetWordCounter(m_wordCounter.get());
+    m_document->SetWordTally(m_wordCounter.get());
     auto merge = std::make_unique<ProjectMerge>();
     merge->SetModelReferenceMapper(&RemapModelReferences);
     m_merge = std::move(merge);

@@ -11,6 +11,9 @@
 
 class CKorDoc;
 class ILexicalService;
+namespace dictionary {
+class WordFrequencyCounter;
+}
 class IRetrievalService;
 class IProjectMergeService;
 class ITeamExchangeService;
@@ -103,6 +106,7 @@ private:
     std::unique_ptr<ITeamExchangeService> m_exchange;
     std::unique_ptr<IExportService> m_exports;
     std::unique_ptr<ILexicalService> m_lexical;
+    std::unique_ptr<dictionary::WordFrequencyCounter> m_wordCounter;
     std::unique_ptr<CKorDoc> m_document;
     std::unique_ptr<CMainFrame> m_frame;
     IProcessLauncher* m_launcher;

@@ -5,6 +5,7 @@
 #include "app/baseview.h"
 #include "app/conditioncommands.h"
 #include "app/listwindows.h"
+#include "app/wordfreqcommands.h"
 #include "app/retrievalrequests.h"
 #include "app/splash.h"
 #include "app/splitterwndex.h"
@@ -104,6 +105,8 @@ CMainFrame::CMainFrame(ICommandTarget* app, CKorDoc* document)
     m_commands.SetRoute([this] { return CommandRoute(); });
     m_listWindows = std::make_unique<CListWindows>(this, document);
     m_listWindows->SetOwner(this);
+    m_wordFreq = std::make_unique<CWordFreqCommands>(this, document);
+    m_wordFreq->ApplyModuleSettings(PrivateProfile(g_program.ProfilePath));
     m_quickCodes.SetTextOf([this](qint32 code, QString& text) {
         const CKorDoc* document = GetDocument();
         const TopicTable* codes = document ? document->GetDatabase().GetTable(TopicId::Codes) : nullptr;
@@ -187,6 +190,10 @@ void CMainFrame::BuildMenus()
         analysis->addAction(m_commands.Action(id));
     analysis->addSeparator();
     for (int id : {FindCommand::Crosstabs, FindCommand::QuoteMatrix})
+        analysis->addAction(m_commands.Action(id));
+    analysis->addSeparator();
+    for (int id : {WordFreqCommand::WordCounter, WordFreqCommand::GoList, WordFreqCommand::TagCloud,
+                   WordFreqCommand::StopList})
         analysis->addAction(m_commands.Action(id));
     menuBar()->addMenu(analysis);
     QMenu* help = m_commands.CreateMenu(AppText::MenuHelp, this);
@@ -442,6 +449,8 @@ bool CMainFrame::OnCommand(int id)
 {
     if (OnFindCommand(id) || OnHelpCommand(id))
         return true;
+    if (m_wordFreq->OnCommand(id))
+        return true;
     switch (id) {
     case CommandId::PaneDocumentTree:
     case CommandId::PaneCodeTree:
@@ -463,6 +472,8 @@ bool CMainFrame::OnCommand(int id)
 bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
 {
     if (OnUpdateFindCommand(ui) || OnUpdateHelpCommand(ui))
+        return true;
+    if (m_wordFreq->OnUpdateCommand(ui))
         return true;
     switch (ui.id) {
     case CommandId::PaneDocumentTree:
@@ -493,7 +504,8 @@ bool CMainFrame::SaveSettings()
         m_settings.placement.normal = normalGeometry();
     QSettings().setValue(kBarStateKey, saveState());
     PrivateProfile profile(g_program.ProfilePath);
-    return m_settings.Save(profile);
+    const bool wordFreqSaved = m_wordFreq->SaveSettings(profile);
+    return m_settings.Save(profile) && wordFreqSaved;
 }
 
 void CMainFrame::ShowWithPlacement()

@@ -40,6 +40,7 @@ struct CSearchOptions;
 struct DropNotifyInfo;
 struct IdListNotifyInfo;
 class CListWindows;
+class CWordFreqCommands;
 class CObjTreeCtrl;
 class CRetrievalFunctionDlg;
 class CRetrievalRequests;
@@ -137,6 +138,7 @@ public:
     CObjTreeCtrl* CodeTree() const { return m_codeTree; }
     /// The object-list windows and their commands.
     CListWindows& ListWindows() { return *m_listWindows; }
+    CWordFreqCommands& WordFreqCommands() { return *m_wordFreq; }
 
     // ---- The trees' commands (mainframe_treecommands.cpp) --------------------
     /// The colour filter of codes (8) or documents (5): the dialog, then the
@@ -576,6 +578,7 @@ private:
     std::function<QString()> m_projectPrompt;
     std::unique_ptr<CWaitWndHost> m_waitHost;
     std::unique_ptr<CListWindows> m_listWindows;
+    std::unique_ptr<CWordFreqCommands> m_wordFreq;
     IWaitWindowHost* m_previousWaitHost = nullptr;
 
     CQuickCodeList m_quickCodes;

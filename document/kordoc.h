@@ -7,6 +7,7 @@
 #include "document/exportservice.h"
 #include "document/retrievalservice.h"
 #include "document/teamexchangeservice.h"
+#include "document/wordcounter.h"
 #include "foundation/colorhelpers.h"
 #include "foundation/externalfiles.h"
 
@@ -1086,6 +1087,23 @@ public:
     /// The dictionary's word table writer; not owned, null counts nothing.
     void SetWordTally(IWordTally* tally);
     IWordTally* GetWordTally() const;
+    /// The word counter and tag cloud; not owned, null leaves them idle.
+    void SetWordCounter(IWordCounter* counter);
+    IWordCounter* GetWordCounter() const;
+    /// The word-count settings; setting them also sets the minimum word
+    /// length and whether the stop list is used.
+    const WordCountSettings& GetWordCountSettings() const;
+    void SetWordCountSettings(const WordCountSettings& settings);
+    /// The words counted by the last count (all occurrences).
+    qint64 GetTotalWordCount() const;
+    void SetTotalWordCount(qint64 count);
+    /// Word frequencies into the word table (see IWordCounter); unit 0, 4 or 5.
+    void CountWordsAll(qint32 unit, const CSegmentArray* segments);
+    bool CountWordsInDocuments(const QList<qint32>& documents, const QList<qint32>& sets, qint32 unit,
+                               const CSegmentArray* segments);
+    void CollectWords(const QList<qint32>& documents, QByteArray& rtf);
+    /// The stop list joined by CR LF.
+    QString GetStopListText() const;
     qint32 RunLexicalSearch(const LexicalSearch& search, LexicalHitList& hits);
     static bool AddSearchHit(const LexicalHit& hit, LexicalHitList& hits) { return AddLexicalHit(hit, hits); }
     /// Fills and answers the category-hit list (see ILexicalService).

@@ -58,6 +58,9 @@ struct CKorDocPrivate {
     ITeamExchangeService* m_exchange = nullptr;
     IExportService* m_exports = nullptr;
     IWordTally* m_wordTally = nullptr;
+    IWordCounter* m_wordCounter = nullptr;
+    WordCountSettings m_wordCountSettings;
+    qint64 m_totalWordCount = 0;
     CKorDoc::Clock m_clock;
     CKorDoc::JetOpener m_jetOpener;
     int m_legacyTimeoutMs = 0;  // 0: the usual limit

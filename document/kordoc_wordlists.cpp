@@ -265,3 +265,60 @@ QSet<QString> CKorDoc::WordsOfCategory(qint32 category) const
         words.insert(TextOfKey(d->m_db, TopicId::DictionaryEntries, entry, EntryField::Text));
     return words;
 }
+
+// ---- Word frequencies: calls into the registered word counter ------------------
+
+void CKorDoc::SetWordCounter(IWordCounter* counter)
+{
+    d->m_wordCounter = counter;
+}
+
+IWordCounter* CKorDoc::GetWordCounter() const
+{
+    return d->m_wordCounter;
+}
+
+const WordCountSettings& CKorDoc::GetWordCountSettings() const
+{
+    return d->m_wordCountSettings;
+}
+
+void CKorDoc::SetWordCountSettings(const WordCountSettings& settings)
+{
+    d->m_wordCountSettings = settings;
+    d->m_words.SetMinWordLength(settings.minChars);
+    d->m_words.SetOn(settings.useStopList);
+}
+
+qint64 CKorDoc::GetTotalWordCount() const
+{
+    return d->m_totalWordCount;
+}
+
+void CKorDoc::SetTotalWordCount(qint64 count)
+{
+    d->m_totalWordCount = count;
+}
+
+void CKorDoc::CountWordsAll(qint32 unit, const CSegmentArray* segments)
+{
+    if (d->m_wordCounter)
+        d->m_wordCounter->CountWordsAll(*this, unit, segments);
+}
+
+bool CKorDoc::CountWordsInDocuments(const QList<qint32>& documents, const QList<qint32>& sets, qint32 unit,
+                                    const CSegmentArray* segments)
+{
+    return d->m_wordCounter && d->m_wordCounter->CountWordsInDocuments(*this, documents, sets, unit, segments);
+}
+
+void CKorDoc::CollectWords(const QList<qint32>& documents, QByteArray& rtf)
+{
+    if (d->m_wordCounter)
+        d->m_wordCounter->CollectWords(*this, documents, rtf);
+}
+
+QString CKorDoc::GetStopListText() const
+{
+    return d->m_words.Words().join(QStringLiteral("\r\n"));
+}

@@ -31,6 +31,7 @@ public:
     bool IsOn() const { return m_on; }
     void SetOn(bool on) { m_on = on; }
     int MinWordLength() const { return m_minWordLength; }
+    void SetMinWordLength(int length) { m_minWordLength = length; }
 
     /// Counts the words of the text, which is lower-cased (unless the
     /// dictionary's case option is on) and has its separators turned into

@@ -2,6 +2,7 @@
 
 #include "document/documentids.h"
 #include "foundation/searchsettings.h"
+#include "foundation/segmentarray.h"
 #include "foundation/tabledata.h"
 #include "platform/pdf/pdfmemorydocument.h"
 #include "platform/rtf/richeditctrlex.h"
@@ -60,10 +61,17 @@ bool FinishDocumentContent(QByteArray& content, bool& stored)
 
 QList<DocumentText> ReadDocumentTexts(TopicDatabase& db, qint32 document, CRichEditCtrlEx& edit)
 {
-    QList<DocumentText> texts;
     qint32 kind = 0;
     QByteArray content;
-    if (!ReadDocumentContent(db, document, kind, content) || content.isEmpty())
+    if (!ReadDocumentContent(db, document, kind, content))
+        return {};
+    return DocumentTextsOf(kind, content, edit);
+}
+
+QList<DocumentText> DocumentTextsOf(qint32 kind, const QByteArray& content, CRichEditCtrlEx& edit)
+{
+    QList<DocumentText> texts;
+    if (content.isEmpty())
         return texts;
     switch (kind) {
     case DocumentKind::RichText:
@@ -96,6 +104,13 @@ QList<DocumentText> ReadDocumentTexts(TopicDatabase& db, qint32 document, CRichE
     default: break;
     }
     return texts;
+}
+
+bool SegmentOnText(const CSegmentRow& row, const DocumentText& text)
+{
+    if (text.tableRow >= 0)
+        return text.tableRow == row.areaLeft && text.column == row.page;
+    return text.page == 0 || text.page == row.page;
 }
 
 void SentenceAround(const QString& text, qint32 position, qint32& start, qint32& end)

@@ -20,6 +20,7 @@
 #include <optional>
 
 class CRichEditCtrlEx;
+struct CSegmentRow;
 class CTableData;
 class TopicDatabase;
 
@@ -48,6 +49,11 @@ struct DocumentText {
 /// The document's texts in order (empty ones left out); none for pictures,
 /// unreadable documents and empty content. Rich text goes through edit.
 QList<DocumentText> ReadDocumentTexts(TopicDatabase& db, qint32 document, CRichEditCtrlEx& edit);
+/// The texts of content read elsewhere (ReadDocumentContent, or stored
+/// content made whole by FinishDocumentContent); any thread with its own edit.
+QList<DocumentText> DocumentTextsOf(qint32 kind, const QByteArray& content, CRichEditCtrlEx& edit);
+/// Whether the text is the page or cell the retrieved segment lies on.
+bool SegmentOnText(const CSegmentRow& row, const DocumentText& text);
 
 /// The sentence around a position of the text, as the autocoding codes it:
 /// back to just after the previous CR, LF, ".", "!" or "?", then on over

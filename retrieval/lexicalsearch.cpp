@@ -31,14 +31,6 @@ constexpr qint32 kOverall = 0;
 constexpr qint32 kPerDocumentSet = 4;
 constexpr qint32 kPerDocument = 5;
 
-/// Whether the text is the page or cell the segment lies on.
-bool SegmentOnText(const CSegmentRow& row, const DocumentText& text)
-{
-    if (text.tableRow >= 0)
-        return text.tableRow == row.areaLeft && text.column == row.page;
-    return text.page == 0 || text.page == row.page;
-}
-
 bool StopAtFirstHit()
 {
     return g_dictioOptions.GetBool(DictioOption::StopAtFirstHit);

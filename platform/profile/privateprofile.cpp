@@ -141,3 +141,23 @@ bool PrivateProfile::KeepOnlySection(const QString& section)
     }
     return WriteLines(kept);
 }
+
+bool PrivateProfile::DeleteKey(const QString& section, const QString& key)
+{
+    QStringList lines = ReadLines();
+    bool inSection = false;
+    for (int i = 0; i < lines.size(); ++i) {
+        const QString name = SectionOf(lines[i]);
+        if (!name.isNull()) {
+            inSection = Same(name, section);
+            continue;
+        }
+        QString k;
+        QString v;
+        if (inSection && SplitEntry(lines[i], k, v) && Same(k, key)) {
+            lines.removeAt(i);
+            return WriteLines(lines);
+        }
+    }
+    return true;
+}

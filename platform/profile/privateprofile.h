@@ -27,6 +27,8 @@ public:
     {
         return WriteString(section, key, QString::number(value));
     }
+    /// Removes the key from the section; true when it is gone (or was never there).
+    bool DeleteKey(const QString& section, const QString& key);
     /// Drops every section except the one named.
     bool KeepOnlySection(const QString& section);
 
