@@ -11,6 +11,7 @@
 #include "dictionary/wordfrequencydlg.h"
 #include "document/kordoc.h"
 #include "foundation/programpaths.h"
+#include "foundation/messageservice.h"
 #include "foundation/segmentarray.h"
 #include "foundation/stringstore.h"
 #include "foundation/waitwindow.h"
@@ -35,6 +36,7 @@ constexpr int kWordListTitle = 33092;
 constexpr int kWaitMode = 12;
 constexpr int kAllDocumentsText = 57717;
 constexpr int kAllSetsText = 57721;
+constexpr int kNoWordsText = 203022;
 
 /// The counter's unit of the dialog's counting mode.
 qint32 UnitOfMode(int mode)
@@ -268,8 +270,10 @@ void CWordFreqCommands::ShowTagCloud()
     }
     if (otherStopList)
         m_frame->LoadWordList(m_stopListPath);
-    if (rtf.isEmpty())
+    if (rtf.isEmpty()) {
+        ShowMessage(LoadString(kNoWordsText));
         return;
+    }
     delete m_frame->ListWindows().Window(CListWindows::Words);
     CTextViewerDlg viewer(m_frame, label, CTextViewerDlg::SupportInformation);
     viewer.Buffer() = rtf;
