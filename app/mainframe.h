@@ -351,6 +351,8 @@ public:
     void ApplyProgramOptions(const QString& previousExternalsFolder, qint32 previousDefaultWeight);
     /// The dictionary options; changed separators apply at once.
     void OnQntOptions();
+    /// The print and export options; the options file is saved when they changed.
+    void OnOptionsLayout();
     /// Writes the language and restarts with the open project after an
     /// ordinary close; the current language does nothing.
     void OnLanguage(int commandId);

@@ -514,6 +514,7 @@ bool CMainFrame::OnHelpCommand(int id)
         return true;
     case NavigationCommand::NextPane: ActivateNeighbourPane(1); return true;
     case NavigationCommand::PreviousPane: ActivateNeighbourPane(-1); return true;
+    case NavigationCommand::OptionsLayout: OnOptionsLayout(); return true;
     case NavigationCommand::SearchBar:
         if (CBaseView* view = ActiveView())
             view->ToggleContextSearch();
@@ -584,10 +585,7 @@ bool CMainFrame::OnUpdateHelpCommand(CCmdUI& ui)
         ui.Enable(false);
         ui.SetCheck(false);
         return true;
-    case NavigationCommand::OptionsLayout:
-        // The properties dialog it opens is not part of the program yet.
-        ui.Enable(false);
-        return true;
+    case NavigationCommand::OptionsLayout: ui.Enable(true); return true;
     case FormatCommand::EditText:
         ui.Enable(GetDocument() && m_browser && m_browser->IsTextDocument() && !m_browser->IsEditMode());
         return true;

@@ -233,6 +233,19 @@ void CMainFrame::ApplyProgramOptions(const QString& previousFolder, qint32 previ
     qda.ClearModified();
 }
 
+void CMainFrame::OnOptionsLayout()
+{
+    constexpr int kLayoutTitle = 102077;
+    CPropertiesDlg dialog(this, int(HelpKind::Program), kOptionsHelpTopic, OptionsText::HelpTip, 0);
+    dialog.m_strTitle = LoadString(kLayoutTitle);
+    dialog.m_strSection = QStringLiteral("dlgPrnExpProperties");
+    dialog.SetList(&g_prnexpOptions);
+    if (dialog.exec() != QDialog::Accepted || !g_prnexpOptions.IsModified())
+        return;
+    SaveOptionsOrSay();
+    g_prnexpOptions.ClearModified();
+}
+
 void CMainFrame::OnQntOptions()
 {
     if (!GetDocument())

@@ -3,6 +3,7 @@
 // the document properties.
 
 #include "app/framefixture.h"
+#include "app/framehelp.h"
 #include "app/mainapp.h"
 #include "app/optionsids.h"
 #include "app/updatecheck.h"
@@ -588,3 +589,34 @@ TEST_F(OptionsCommands, TheHitExtentSetsTheSharedChangedFlagOnlyOnOk)
 }
 
 }  // namespace
+
+TEST_F(OptionsCommands, TheLayoutOptionsOpenFromTheWindowMenuAndAChangeIsSaved)
+{
+    Open();
+    const int menu = MenuIndexOf(*frame, NavigationCommand::OptionsLayout);
+    ASSERT_EQ(menu, frametest::kWindowMenu);
+    const auto choose = [&](bool change) {
+        bool shown = false;
+        WhenModalShows([&](QWidget* modal) {
+            auto* dialog = qobject_cast<CPropertiesDlg*>(modal);
+            ASSERT_NE(dialog, nullptr);
+            shown = true;
+            EXPECT_EQ(dialog->windowTitle(), LoadString(102077));
+            if (change) {
+                g_prnexpOptions.SetString(PrnexpOption::HeaderText, QStringLiteral("Interviews 2026"));
+                dialog->Grid()->SetPropertyList(&g_prnexpOptions);  // shown as typed in
+            }
+            QTest::mouseClick(qobject_cast<QPushButton*>(FindControl(dialog, 1)), Qt::LeftButton);
+        });
+        frametest::ClickMenuCommand(*frame, menu, NavigationCommand::OptionsLayout);
+        EXPECT_TRUE(shown);
+    };
+    g_prnexpOptions.ClearModified();
+    const QDateTime written = QFileInfo(g_program.OptionsFilePath).lastModified();
+    choose(false);
+    EXPECT_EQ(QFileInfo(g_program.OptionsFilePath).lastModified(), written);
+    choose(true);
+    EXPECT_FALSE(g_prnexpOptions.IsModified());
+    EXPECT_TRUE(testutil::ReadFile(g_program.OptionsFilePath).contains("Interviews 2026"));
+    g_prnexpOptions.SetValueText(PrnexpOption::HeaderText, QString());
+}
