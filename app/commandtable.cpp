@@ -80,7 +80,7 @@ const CommandInfo kCommands[] = {
     {FindCommand::Find, FindCommand::Find, nullptr, "edit-find"},
     {FindCommand::FindExtended, FindCommand::FindExtended, nullptr, nullptr},
     {FindCommand::Crosstabs, FindCommand::Crosstabs, nullptr, nullptr},
-    {FindCommand::QuoteMatrix, FindCommand::QuoteMatrix, nullptr, nullptr},
+    {FindCommand::QuoteMatrix, 102232, nullptr, nullptr},  // the command has no text of its own
     // Export and print commands of the panes and the project.
     {612, 200020, nullptr, nullptr},
     {613, 200021, nullptr, nullptr},

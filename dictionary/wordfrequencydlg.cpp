@@ -41,7 +41,7 @@ CWordFrequencyDlg::CWordFrequencyDlg(QWidget* parent) : CResizableDlgBase(kTempl
     length->addStretch();
     layout->addLayout(length);
 
-    auto* units = new QGroupBox(TextKey(WordFreqText::UnitGroup), this);
+    auto* units = new QGroupBox(LoadString(WordFreqText::UnitGroup), this);  // no control id: translated here
     auto* unitLayout = new QVBoxLayout(units);
     for (int i = 0; i < 3; ++i) {
         m_units[i] = new QRadioButton(TextKey(WordFreqText::UnitAll + i), units);

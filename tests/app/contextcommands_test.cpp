@@ -538,11 +538,15 @@ TEST_F(MenuWalkTest, EveryEnabledCommandOfTheMenuBarDoesOrSaysSomething)
 {
     CloseDialogsAsTheyShow();
     QStringList silent;
+    QStringList nameless;
     QMenuBar* bar = frame->menuBar();
     for (int index = 0; index < bar->actions().size(); ++index) {
         QMenu* menu = bar->actions().at(index)->menu();
         ASSERT_NE(menu, nullptr);
         emit menu->aboutToShow();   // the states as a user sees them
+        for (QAction* action : menu->actions())
+            if (!action->isSeparator() && action->text().trimmed().isEmpty())
+                nameless.append(QStringLiteral("menu %1: command %2").arg(index).arg(action->data().toInt()));
         QList<int> enabled;
         for (QAction* action : menu->actions()) {
             const int command = action->data().toInt();
@@ -570,6 +574,7 @@ TEST_F(MenuWalkTest, EveryEnabledCommandOfTheMenuBarDoesOrSaysSomething)
         }
     }
     EXPECT_TRUE(silent.isEmpty()) << silent.join(u'\n').toStdString();
+    EXPECT_TRUE(nameless.isEmpty()) << "items without text:\n" << nameless.join(u'\n').toStdString();
 }
 
 }  // namespace
