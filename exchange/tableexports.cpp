@@ -14,6 +14,7 @@
 #include "foundation/linktarget.h"
 #include "foundation/messageservice.h"
 #include "foundation/options.h"
+#include "foundation/orderedwork.h"
 #include "foundation/programpaths.h"
 #include "foundation/richtexthelpers.h"
 #include "foundation/stringstore.h"
@@ -48,6 +49,53 @@ namespace {
 
 constexpr double kPictureRowFactor = 0.766;   // points of row height per pixel of picture height
 constexpr int kTextColumnMinWidth = 70;       // characters
+
+/// One row's text on its way through ForEachPlainText.
+struct PlainTextJob {
+    qint32 id = 0;
+    bool decoded = false;  ///< text holds the row's plain text; else the caller finds it
+    QByteArray rtf;
+    QString text;
+};
+
+/// Hands each row's plain text to apply, in order, on the calling thread.
+/// The rows are read here; their stored rich texts are decoded on helper
+/// threads, as the text search does, since decoding is most of a large
+/// export's time. A coding of a picture or PDF area, when pictures are
+/// wanted, and a row that cannot be read are left to the caller (decoded
+/// false). Rows after stop() is true are neither read nor decoded.
+void ForEachPlainText(TopicDatabase& db, qint32 topic, const QList<qint32>& ids, bool pictures,
+                      const std::function<bool()>& stop,
+                      const std::function<void(qsizetype, PlainTextJob&)>& apply)
+{
+    const bool textual = topic == TopicId::Codings || topic == TopicId::Memos;
+    const qint32 field = topic == TopicId::Codings ? qint32(CodingField::Text) : qint32(MemoField::Text);
+    RunOrderedWork<PlainTextJob, CRichEditCtrlEx>(
+        ids.size(), textual ? OrderedWorkThreads(ids.size()) : 0, 64, [] { return CreateHiddenRichEdit(); },
+        [&](qsizetype i, PlainTextJob& job) {
+            if (stop())
+                return false;
+            job.id = ids.at(i);
+            RowBuffer row;
+            if (!textual || !db.ReadRow(topic, job.id, row, true))
+                return true;
+            if (pictures && topic == TopicId::Codings && !IntOf(row, CodingField::IsText))
+                return true;
+            FieldValue blob;
+            if (row.GetFieldValue(field, blob) && blob.GetBlob())
+                job.rtf = *blob.GetBlob();
+            job.decoded = true;
+            return true;
+        },
+        [](CRichEditCtrlEx& edit, PlainTextJob& job) {
+            if (!job.decoded || job.rtf.isEmpty())
+                return;
+            RemoveRtfHyperlinkFields(job.rtf, false);
+            job.text = RtfPlainText(edit, &job.rtf);
+            job.rtf.clear();
+        },
+        apply);
+}
 constexpr int kTextShare = 55;                // percent of an HTML page for the text column
 constexpr qsizetype kLinkTextUnits = 63;
 
@@ -261,21 +309,21 @@ bool TableExports::ExportRetrievedSegments(CKorDoc& doc, qint32 topic, const QLi
     ok = ok && sheet->SetRowHeight(0, CWorkbook::kDefaultRowHeight * 1.2);
 
     ExportProgress progress(ExportText::Progress, int(ids.size()));
+    const bool withText = layout.textField && topic != TopicId::SearchHits;
     int row = 0;
-    for (const qint32 id : ids) {
-        if (!ok)
-            break;
+    ForEachPlainText(db, withText ? topic : 0, ids, true, [&] { return !ok; }, [&](qsizetype, PlainTextJob& job) {
+        const qint32 id = job.id;
         ++row;
         progress.Step(row);
         RowBuffer buffer;
         if (!db.ReadRow(topic, id, buffer, false))
-            continue;   // an object that cannot be read leaves its row empty
+            return;   // an object that cannot be read leaves its row empty
         // The text column first: a picture sets the row's height, which
         // must come before the row is written out.
-        QString text;
+        QString text = std::move(job.text);
         QByteArray picture;
         int pictureHeight = 0;
-        if (layout.textField && topic != TopicId::SearchHits) {
+        if (withText && !job.decoded) {
             doc.GetObjectPlainText(topic, id, text, topic == TopicId::Codings, &picture, nullptr, &pictureHeight,
                                    edit.get());
             if (!picture.isEmpty())
@@ -296,7 +344,7 @@ bool TableExports::ExportRetrievedSegments(CKorDoc& doc, qint32 topic, const QLi
             widths[c] = std::max(widths.at(c), int(value.size()) + 2);
             ok = WriteObjectCell(*sheet, row, c, kinds.at(c), value, formats, &ParseDateText);
         }
-    }
+    });
     for (int c = 0; c < fields.size() && ok; ++c)
         ok = sheet->SetColumnWidth(c, c, widths.at(c));
     if (book)
@@ -398,21 +446,22 @@ bool TableExports::ExportCodingsHtml(CKorDoc& doc, const QList<qint32>& codings,
     ExportProgress progress(ExportText::Progress, int(table.size()));
     int done = 0;
     qsizetype next = 0;
-    for (const qint32 coding : codings) {
-        if (!ok || next >= table.size())
-            break;
-        if (!db.GetTable(TopicId::Codings)->HasKey(coding))
-            continue;
+    const bool withText = textColumn < fields.size();
+    ForEachPlainText(db, withText ? TopicId::Codings : 0, codings, false,
+                     [&] { return !ok || next >= table.size(); }, [&](qsizetype, PlainTextJob& job) {
+        if (!ok || next >= table.size() || !db.GetTable(TopicId::Codings)->HasKey(job.id))
+            return;
         QStringList& cells = table[next++];
-        if (textColumn < fields.size()) {
+        if (withText) {
             // Pictures are not placed in a page: their text column stays empty.
-            QString text;
-            doc.GetObjectPlainText(TopicId::Codings, coding, text, false, nullptr, nullptr, nullptr, edit.get());
-            cells[textColumn] = text;
+            if (!job.decoded)
+                doc.GetObjectPlainText(TopicId::Codings, job.id, job.text, false, nullptr, nullptr, nullptr,
+                                       edit.get());
+            cells[textColumn] = std::move(job.text);
         }
         ok = page.AddRow(cells);
         progress.Step(++done);
-    }
+    });
     ok = ok && page.Finish();
     if (!ok)
         return Fail(file, page.Error());
