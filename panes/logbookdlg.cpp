@@ -268,6 +268,8 @@ void CLogbookDlg::closeEvent(QCloseEvent* event)
                            | RichEditColor(colour.blue()) << 16;
         if (format.height <= 0)
             format.height = kDefaultHeight;
+        if (format.faceName.isEmpty())
+            format.faceName = QStringLiteral("Arial");
         PrivateProfile(g_program.ProfilePath).WriteString(kSection, kTextFormatKey, FormatTextFormat(format));
     }
     CResizableDlgBase::closeEvent(event);

@@ -400,7 +400,10 @@ bool NoticeDlg::StoreCurrent()
     m_header->Grid()->Apply();
     if (!m_modified && !m_properties.IsModified() && !m_header->m_codesChanged)
         return true;
-    if (!StoreMemo()) {
+    m_storing = true;
+    const bool stored = StoreMemo();
+    m_storing = false;
+    if (!stored) {
         ReportStoreFailure();
         return false;
     }
@@ -564,6 +567,20 @@ void NoticeDlg::OnObjectChanged(qint32 topic, qint32 id)
     const QString title = GetMemoTitle(id);
     if (!title.isEmpty())
         m_tabs->setTabText(index, title);
+    // The shown memo changed elsewhere: without edits of ours it is read
+    // again, so that a later store does not put the old values back.
+    if (id != m_memoId || m_storing)
+        return;
+    m_header->Grid()->Apply();
+    if (m_modified || m_properties.IsModified() || m_header->m_codesChanged)
+        return;
+    m_loading = true;
+    const bool loaded = LoadMemo();
+    m_loading = false;
+    if (loaded) {
+        ShowBody();
+        setWindowTitle(m_captionPrefix + GetTitle() + m_captionSuffix);
+    }
 }
 
 void NoticeDlg::keyPressEvent(QKeyEvent* event)

@@ -194,6 +194,7 @@ protected:
     int m_currentTab = -1;
     bool m_modified = false;
     bool m_loading = false;
+    bool m_storing = false;
     int m_headerHeight = 110;
     /// Caption strings of the window: before and after the memo's title.
     QString m_captionPrefix;

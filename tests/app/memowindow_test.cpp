@@ -27,6 +27,7 @@
 #include <QFileInfo>
 #include <QMimeData>
 #include <QTabBar>
+#include <QTimer>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QToolBar>
@@ -507,6 +508,47 @@ TEST_F(MemoWindowTest, SavedRtfFilesAreWholeOrUntouched)
     EXPECT_TRUE(QFileInfo(folder).isDir());
     // Nor is a file in a folder that does not exist.
     EXPECT_FALSE(Window()->WriteRtfFile(dir.file(QStringLiteral("missing/folder/x.rtf"))));
+}
+
+TEST_F(MemoWindowTest, ARenameElsewhereRetitlesAndSurvivesTheNextStore)
+{
+    frame->OpenMemo(first);
+    frame->OpenMemo(second);
+    // Renamed in the memo list, say: the row changes and is announced.
+    RowBuffer row;
+    ASSERT_TRUE(db().ReadRow(TopicId::Memos, second, row, false));
+    ASSERT_TRUE(rowfields::SetText(row, MemoField::Title, QStringLiteral("Method, revised")));
+    ASSERT_TRUE(row.Commit(false, false));
+    document.NotifyChanged(TopicId::Memos, second);
+    EXPECT_EQ(TabTexts(), (QStringList{"Field notes", "Method, revised"}));
+    TypeInto(QStringLiteral("More"));
+    Key(Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(db().GetTable(TopicId::Memos) ? rowfields::TextOfKey(db(), TopicId::Memos, second, MemoField::Title)
+                                            : QString(),
+              QStringLiteral("Method, revised"));
+}
+
+TEST_F(MemoWindowTest, AQuickCodeChosenFromTheMenuIsAttached)
+{
+    frame->QuickCodes().AddCode(codes[2]);
+    frame->QuickCodes().AddCode(codes[0]);
+    frame->OpenMemo(first);
+    QTimer::singleShot(50, [] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        ASSERT_EQ(menu->actions().size(), 2);
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(menu->actions().at(1)).center());
+    });
+    QToolBar* bar = Window()->ToolBar();
+    QAction* attach = nullptr;
+    for (QAction* action : bar->actions())
+        if (action->data().toInt() == NoticeCommand::AttachQuickCode)
+            attach = action;
+    ASSERT_NE(attach, nullptr);
+    ASSERT_TRUE(attach->isEnabled());
+    QTest::mouseClick(bar->widgetForAction(attach), Qt::LeftButton);
+    EXPECT_EQ(Window()->Codes().size(), 1);
+    EXPECT_TRUE(Window()->IsModified());
 }
 
 TEST_F(MemoWindowTest, ScreenshotOfTheMemoWindow)
