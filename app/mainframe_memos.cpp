@@ -68,6 +68,10 @@ void CMainFrame::OpenMemo(qint32 memo)
                     entries.append({code, open->GetDatabase().FormatRowDisplay(TopicId::Codes, code, false)});
             return entries;
         };
+        window->projectName = [this] {
+            const CKorDoc* open = GetDocument();
+            return open ? open->GetProjectName() : QString();
+        };
         document->GetRegistry().Register(window);
         m_memoWindow = window;
     }

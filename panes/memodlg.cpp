@@ -271,7 +271,7 @@ void CMemoDlg::SaveAsRtf()
 
 void CMemoDlg::PrintMemo()
 {
-    CPrintEngine engine(LoadString(MemoText::PrintTitle).arg(m_properties.GetString(TitleItem)),
+    CPrintEngine engine(LoadString(MemoText::PrintTitle).arg(projectName ? projectName() : QString()),
                         QLocale().toString(QDate::currentDate(), QLocale::ShortFormat), this);
     FillRichEdit(engine.RichEdit());
     engine.Print();

@@ -39,6 +39,8 @@ public:
     /// Where a saved file is asked for; the default asks the message
     /// service's file prompt.
     std::function<QString(const QString& proposed)> savePrompt;
+    /// The project's name for the print-out's title.
+    std::function<QString()> projectName;
 
     /// The header text the print-out and the saved file begin with.
     QString BuildHeaderText() const;

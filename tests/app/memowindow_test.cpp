@@ -5,6 +5,7 @@
 #include "app/appids.h"
 #include "app/contextmenus.h"
 #include "app/listwindows.h"
+#include "common/printcapture.h"
 #include "common/screenshots.h"
 #include "framefixture.h"
 #include "document/rowfields.h"
@@ -549,6 +550,23 @@ TEST_F(MemoWindowTest, AQuickCodeChosenFromTheMenuIsAttached)
     QTest::mouseClick(bar->widgetForAction(attach), Qt::LeftButton);
     EXPECT_EQ(Window()->Codes().size(), 1);
     EXPECT_TRUE(Window()->IsModified());
+}
+
+TEST_F(MemoWindowTest, APrintedMemoBeginsWithItsHeader)
+{
+    frame->OpenMemo(first);
+    Window()->AttachCode(codes[0]);
+    TypeInto(QStringLiteral("Printed words"));
+    testutil::PrintCapture capture(dir.path());
+    Window()->OnCommand(NoticeCommand::Print);
+    ASSERT_EQ(capture.dialogs, 1);
+    const QString page = testutil::PrintedPages(capture.LastFile()).value(0);
+    EXPECT_TRUE(page.contains(QStringLiteral("Project: Memos"))) << page.toStdString();
+    EXPECT_TRUE(page.contains(QStringLiteral("Field notes"))) << page.toStdString();
+    EXPECT_TRUE(page.contains(QStringLiteral("Work"))) << page.toStdString();
+    EXPECT_TRUE(page.contains(QStringLiteral("Printed words"))) << page.toStdString();
+    // Printing is no edit of the memo.
+    EXPECT_FALSE(MemoText(first).contains("Printed"));
 }
 
 TEST_F(MemoWindowTest, ScreenshotOfTheMemoWindow)
