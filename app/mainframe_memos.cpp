@@ -49,17 +49,7 @@ void CMainFrame::OpenMemo(qint32 memo)
         window->SetOwner(this);
         window->storer = [this](const CMemoDlg::Edit& edit) {
             CKorDoc* open = GetDocument();
-            if (!open)
-                return false;
-            CKorDoc::MemoEdit memoEdit;
-            memoEdit.ID = edit.id;
-            memoEdit.Title = edit.title;
-            memoEdit.Author = edit.author;
-            memoEdit.Type = edit.type;
-            memoEdit.Date = edit.date;
-            memoEdit.Text = edit.text;
-            memoEdit.Codewords = edit.codes;
-            return open->StoreMemo(memoEdit);
+            return open && open->StoreMemo(edit);
         };
         window->quickCodes = [this] {
             QList<QPair<qint32, QString>> entries;

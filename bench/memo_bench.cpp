@@ -6,6 +6,8 @@
 #include "bench/guibenchmain.h"
 #include "bench/rtfsample.h"
 #include "document/documentrequests.h"
+#include "document/requestowner.h"
+#include "store/projectdataengine.h"
 #include "document/kordoc.h"
 #include "document/objectlistregistry.h"
 #include "panes/logbookdlg.h"
@@ -51,17 +53,7 @@ struct MemoProject {
     {
         auto window = std::make_unique<CMemoDlg>();
         window->SetOwner(owner.get());
-        window->storer = [this](const CMemoDlg::Edit& edit) {
-            CKorDoc::MemoEdit memo;
-            memo.ID = edit.id;
-            memo.Title = edit.title;
-            memo.Author = edit.author;
-            memo.Type = edit.type;
-            memo.Date = edit.date;
-            memo.Text = edit.text;
-            memo.Codewords = edit.codes;
-            return document.StoreMemo(memo);
-        };
+        window->storer = [this](const CMemoDlg::Edit& edit) { return document.StoreMemo(edit); };
         return window;
     }
 };

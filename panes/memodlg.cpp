@@ -282,16 +282,16 @@ bool CMemoDlg::StoreMemo()
     if (!storer || m_memoId <= 0)
         return false;
     Edit edit;
-    edit.id = m_memoId;
-    edit.title = m_properties.GetString(TitleItem);
-    edit.author = m_properties.GetString(AuthorItem);
-    edit.type = std::clamp(m_properties.GetInt(TypeItem), 0, kTypeCount - 1);
-    edit.date = m_properties.GetString(DateItem).isEmpty() ? QDateTime() : m_properties.GetDateTime(DateItem);
-    edit.text = m_body;
-    edit.codes = Codes();
+    edit.ID = m_memoId;
+    edit.Title = m_properties.GetString(TitleItem);
+    edit.Author = m_properties.GetString(AuthorItem);
+    edit.Type = std::clamp(m_properties.GetInt(TypeItem), 0, kTypeCount - 1);
+    edit.Date = m_properties.GetString(DateItem).isEmpty() ? QDateTime() : m_properties.GetDateTime(DateItem);
+    edit.Text = m_body;
+    edit.Codewords = Codes();
     if (!storer(edit))
         return false;
-    m_title = edit.title;
+    m_title = edit.Title;
     const int tab = TabOf(m_memoId);
     if (tab >= 0)
         m_tabs->setTabText(tab, m_title);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/kordoc.h"
 #include "panes/noticedlg.h"
 
 #include <QDateTime>
@@ -25,16 +26,9 @@ public:
 
     explicit CMemoDlg(QWidget* parent = nullptr);
 
-    /// What the window writes of the current memo; false when refused.
-    struct Edit {
-        qint32 id = 0;
-        QString title;
-        QString author;
-        qint32 type = 0;
-        QDateTime date;
-        QByteArray text;
-        QList<qint32> codes;
-    };
+    /// What the window writes of the current memo; the storer answers
+    /// false when the project refused it.
+    using Edit = CKorDoc::MemoEdit;
     std::function<bool(const Edit&)> storer;
     /// Where a saved file is asked for; the default asks the message
     /// service's file prompt.
