@@ -76,6 +76,7 @@ const CommandInfo kCommands[] = {
     {ListWindowCommand::GeoLinkList, ListWindowCommand::GeoLinkList, nullptr, nullptr},
     {ListWindowCommand::Dictionary, ListWindowCommand::Dictionary, nullptr, nullptr},
     {FrameModelerCommand::Open, FrameModelerCommand::Open, nullptr, nullptr},
+    {33234, 33234, nullptr, nullptr},   // the project logbook
     // Find commands and analysis tables.
     {FindCommand::Find, FindCommand::Find, nullptr, "edit-find"},
     {FindCommand::FindExtended, FindCommand::FindExtended, nullptr, nullptr},

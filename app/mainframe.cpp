@@ -1,4 +1,6 @@
 #include "app/mainframe.h"
+#include "panes/logbookdlg.h"
+#include "panes/memodlg.h"
 
 #include "app/appids.h"
 #include "app/findcommands.h"
@@ -137,6 +139,8 @@ CMainFrame::~CMainFrame()
 {
     // The reader thread ends before anything it reports to goes.
     m_footswitch.reset();
+    delete m_memoWindow.data();
+    delete m_logbook.data();
     delete m_videoDialog.data();
     m_mediaPlayer.reset();
     DestroyBrowser();
@@ -181,6 +185,7 @@ void CMainFrame::BuildMenus()
     window->addAction(m_commands.Action(BrowserCommand::CodeToolWindow));
     window->addAction(m_commands.Action(CommandId::RetrievalFunction));
     window->addAction(m_commands.Action(CommandId::ShowSegmentMemos));
+    window->addAction(m_commands.Action(33234));
     window->addAction(BuildMediaToolBar()->toggleViewAction());
     window->addAction(m_commands.Action(ConditionCommand::ActivateDocuments));
     window->addAction(m_commands.Action(ConditionCommand::InterCoder));
@@ -451,6 +456,8 @@ bool CMainFrame::OnCommand(int id)
         return true;
     if (m_wordFreq->OnCommand(id))
         return true;
+    if (OnMemoCommand(id))
+        return true;
     switch (id) {
     case CommandId::PaneDocumentTree:
     case CommandId::PaneCodeTree:
@@ -474,6 +481,8 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
     if (OnUpdateFindCommand(ui) || OnUpdateHelpCommand(ui))
         return true;
     if (m_wordFreq->OnUpdateCommand(ui))
+        return true;
+    if (OnUpdateMemoCommand(ui))
         return true;
     switch (ui.id) {
     case CommandId::PaneDocumentTree:

@@ -57,6 +57,8 @@ class QComboBox;
 class QLabel;
 class RowBuffer;
 class CPropertyList;
+class CMemoDlg;
+class CLogbookDlg;
 
 /// @short The program's main window: menus and toolbar made from the
 /// command table, the status bar, and the four pane views in three
@@ -339,6 +341,24 @@ public:
     /// The view whose pane holds the focus; null when none.
     CBaseView* ActiveView() const;
 
+    // ---- Memo window and logbook (mainframe_memos.cpp) -------------------------
+    /// Shows the memo in the memo window, made when none is open, and
+    /// brings the window to the front; nothing without a project.
+    void OpenMemo(qint32 memo);
+    /// A new free memo in the memo window.
+    void NewFreeMemo();
+    /// The open memo window; null when none.
+    CMemoDlg* MemoWindow() const;
+    /// Opens the logbook window or brings it to the front.
+    void OnShowLogbook();
+    /// The open logbook; null when none.
+    CLogbookDlg* LogbookWindow() const;
+    /// Writes the logbook's text as the project's "LOG"; false when refused.
+    bool OnRequestWriteLog(const QByteArray& rtf);
+    /// Closes the memo's tab in the memo window, storing it first with
+    /// store; true when it has none. False when the store failed.
+    bool CloseMemoTab(qint32 memo, bool store);
+
     // ---- The program's settings (mainframe_options.cpp) ------------------------
     /// The program options in the properties dialog, then what follows from
     /// the changed ones (ApplyProgramOptions).
@@ -463,6 +483,14 @@ private:
     bool AddItemToModeler(bool withUndo, qint32 topic, qint32 item);
     bool OnUpdateContextCommand(CCmdUI& ui);
     void RunContextCommand(CKorDoc& document, int id);
+    /// The memo context commands: open or make a memo, delete memos.
+    void RunMemoContextCommand(CKorDoc& document, int id);
+    /// Stores the memo window's edits and closes it and the logbook, which
+    /// stores a changed text: the project goes.
+    void CloseMemoWindows();
+    bool OnMemoCommand(int id);
+    bool OnUpdateMemoCommand(CCmdUI& ui);
+
     /// The commands of codes, codings and retrieved segments that
     /// RunContextCommand hands on (contextcodecommands.cpp).
     void RunCodeContextCommand(CKorDoc& document, int id);
@@ -599,6 +627,8 @@ private:
     QTimer* m_statusTimer = nullptr;
     std::unique_ptr<CRetrievalRequests> m_retrievalRequests;
     QPointer<CRetrievalFunctionDlg> m_retrievalDialog;
+    QPointer<CMemoDlg> m_memoWindow;
+    QPointer<CLogbookDlg> m_logbook;
 
     // Requests and context menus.
     IFrameBrowser* m_browserAccess = nullptr;

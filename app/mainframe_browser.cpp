@@ -352,9 +352,18 @@ void CMainFrame::OnRequestOpenItem(IdListNotifyInfo& info)
     case NodeKind::DocumentGroup:
     case NodeKind::DocumentSet:
     case NodeKind::Code:
-    case NodeKind::Memo:
         if (toModeler)
             AddItemToModeler(false, info.kind, info.itemId);
+        break;
+    case NodeKind::Memo:
+        if (toModeler) {
+            AddItemToModeler(false, info.kind, info.itemId);
+        } else if (info.itemId != 0) {
+            const WaitCursor wait;
+            OpenMemo(info.itemId);
+            if (m_browser)
+                m_browser->UpdateStripeHotItem();
+        }
         break;
     case NodeKind::Document:
         if (toModeler) {
@@ -395,7 +404,6 @@ void CMainFrame::OnRequestOpenItem(IdListNotifyInfo& info)
         break;
     }
     default:
-        // A memo opens in the memo window, which does not exist yet.
         break;
     }
 }

@@ -25,6 +25,7 @@
 #include "foundation/propertylist.h"
 #include "foundation/stringstore.h"
 #include "foundation/waitwindow.h"
+#include "panes/listids.h"
 #include "panes/objtreectrl.h"
 #include "panes/spinoptionsdlg.h"
 #include "platform/media/mediaduration.h"
@@ -335,6 +336,10 @@ bool CMainFrame::SpinSettingsChanged()
 bool CMainFrame::ListCommand(ObjectListWindow* window, int commandId)
 {
     Q_UNUSED(window);
+    if (commandId == ListCommand::NewFreeMemo) {
+        NewFreeMemo();
+        return true;
+    }
     if (commandId != OptionsCommand::SpinSettings)
         return false;
     OnSpinSettings();

@@ -307,6 +307,7 @@ void CMainFrame::CloseProjectUI()
 {
     if (!GetDocument())
         return;
+    CloseMemoWindows();
     if (m_browserAccess) {
         m_browserAccess->SaveViewState();
         m_browserAccess->CommitEdits();

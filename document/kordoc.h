@@ -833,6 +833,20 @@ public:
     bool CollectCodeMemos(QList<qint32>& ids);
     /// The code ids a memo is linked to; empty for an absent memo.
     QList<qint32> GetMemoCodes(qint32 memo);
+    /// What the memo window writes back of one memo.
+    struct MemoEdit {
+        qint32 ID = 0;
+        QString Title;
+        QString Author;
+        qint32 Type = 0;
+        QDateTime Date;
+        QByteArray Text;          ///< RTF
+        QList<qint32> Codewords;
+    };
+    /// Writes title, author, type, date, text and codes of the memo in one
+    /// commit and announces the change; false (nothing written, nothing
+    /// announced) when the memo is absent or the store refuses.
+    bool StoreMemo(const MemoEdit& edit);
     /// False when a memo of the document has that page, position and title.
     bool IsMemoPlaceFree(qint32 document, qint32 page, qint32 position, const QString& title,
                          const TopicDatabase* store = nullptr) const;

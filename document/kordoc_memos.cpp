@@ -362,3 +362,26 @@ bool CKorDoc::IsMemoPlaceFree(qint32 document, qint32 page, qint32 position, con
                TextOfKey(db, TopicId::Memos, memo, MemoField::Title) == title;
     });
 }
+
+bool CKorDoc::StoreMemo(const MemoEdit& edit)
+{
+    RowBuffer row;
+    if (edit.ID <= 0 || !d->m_db.ReadRow(TopicId::Memos, edit.ID, row, true))
+        return false;
+    QByteArray codes;
+    codes.reserve(edit.Codewords.size() * 4);
+    for (const qint32 code : edit.Codewords) {
+        char bytes[4];
+        qToLittleEndian<qint32>(code, bytes);
+        codes.append(bytes, 4);
+    }
+    const bool filled = SetText(row, MemoField::Title, edit.Title) && SetText(row, MemoField::Author, edit.Author) &&
+                        SetInt(row, MemoField::Type, edit.Type) &&
+                        (!edit.Date.isValid() || SetDate(row, MemoField::Date, edit.Date)) &&
+                        SetBlob(row, MemoField::Text, edit.Text) && SetBlob(row, MemoField::Codewords, codes);
+    // The row read stays a copy until the one commit succeeds.
+    if (!filled || !row.Commit(true, false))
+        return false;
+    NotifyChanged(TopicId::Memos, edit.ID);
+    return true;
+}

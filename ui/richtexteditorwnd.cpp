@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPointer>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTextBlock>
 #include <QTextList>
@@ -246,15 +247,34 @@ void RichTextEditorWnd::UpdateCommandStates()
     const bool hasSelection = m_editor->textCursor().hasSelection();
     for (QAction* action : m_toolBar->actions()) {
         const int id = action->data().toInt();
-        action->setEnabled(id == kEditorColour || (id == kEditorCopy && hasSelection));
+        const bool cutOrCopy = id == kEditorCopy || id == kEditorCut;
+        action->setEnabled(m_editable ? (!cutOrCopy || hasSelection) && (id != kEditorPaste || m_editor->CanPaste())
+                                      : id == kEditorColour || (id == kEditorCopy && hasSelection));
     }
-    m_toolBar->SizeField()->setEnabled(false);
-    m_toolBar->FaceField()->setEnabled(false);
+    m_toolBar->SizeField()->setEnabled(m_editable);
+    m_toolBar->FaceField()->setEnabled(m_editable);
+    if (m_editable) {
+        RichEditCharFormat format;
+        GetSelectionCharFormat(format);
+        const QSignalBlocker blockSize(m_toolBar->SizeField());
+        const QSignalBlocker blockFace(m_toolBar->FaceField());
+        if (format.height > 0)
+            m_toolBar->SizeField()->setValue(format.height / 20);
+        if (!m_toolBar->FaceField()->hasFocus())
+            m_toolBar->FaceField()->setText(format.faceName);
+    }
     m_toolBar->ColourButton()->setEnabled(true);
     const int percent = LineSpacingPercent();
     for (const Spacing& entry : kSpacings)
         if (QAction* action = m_toolBar->Action(entry.command))
             action->setChecked(entry.percent == percent);
+}
+
+void RichTextEditorWnd::SetEditable(bool editable)
+{
+    m_editable = editable;
+    m_editor->setReadOnly(!editable);
+    UpdateCommandStates();
 }
 
 void RichTextEditorWnd::OnCommand(int id)

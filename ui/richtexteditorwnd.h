@@ -98,6 +98,10 @@ public:
     void OnColourChanged(const QColor& colour);
     /// Enables, disables and checks the tool bar as the selection allows.
     void UpdateCommandStates();
+    /// Makes the text writable with every command of the bar enabled, or
+    /// read-only again.
+    void SetEditable(bool editable);
+    bool IsEditable() const { return m_editable; }
 
 signals:
     /// The text changed.
@@ -117,4 +121,5 @@ private:
 
     EditorToolBar* m_toolBar = nullptr;
     CRichEditWnd* m_editor = nullptr;
+    bool m_editable = false;
 };
