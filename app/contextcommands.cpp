@@ -64,6 +64,7 @@ constexpr int kCarriedOut[] = {
     20133, 20134, 20135, 20136, 20137, 20138,
     20054, 20057, 20062, 20069, 20081, 20082, 20083, 20086, 20087, 20102, 20103, 20104, 20105, 20106, 20107, 20109, 20131,
     20132, 20142, 20143, 20147, 20152, 20153, 20154, 20160, 20161, 20173, 20175,
+    20178,
 };
 
 bool IsCarriedOut(int id)
@@ -459,6 +460,8 @@ void CMainFrame::RunContextCommand(CKorDoc& document, int id)
     case 20136: AddItemToModeler(true, TopicId::DocumentSets, item); break;
     case 20137: AddItemToModeler(true, TopicId::Documents, item); break;
     case 20138: AddItemToModeler(true, TopicId::DocumentGroups, item); break;
+    // ---- geo links
+    case 20178: DeleteSelectedGeoLink(document); break;
     default: RunCodeContextCommand(document, id); break;
     }
 }
