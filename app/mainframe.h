@@ -606,6 +606,8 @@ private:
     void OnCodeWithQuickCode();
     /// The listed codings or memos as RTF at the path the list chose.
     void ExportListRtf(ObjectListWindow* window, const QList<qint32>& keys, const QString& path);
+    /// The selected rows of the search-hit list are marked.
+    void MarkSelectedSearchHits(ObjectListWindow* window);
     View HostOf(int contentCommandId) const;
 
     CCommandManager m_commands;

@@ -208,12 +208,24 @@ bool CMainFrame::OnUpdateToolCommand(CCmdUI& ui)
     case ToolCommand::CooccurringPopup:
     case ToolCommand::ResetRetrieval:
     case ToolCommand::ExtractExternals:
-    case ToolCommand::DeactivateAll:
-    case ToolCommand::DeactivateDocuments:
-    case ToolCommand::DeactivateCodes:
-    case ToolCommand::UncodePopup:
         ui.Enable(open);
         return true;
+    // Nothing to deactivate or to undo: the command rests.
+    case ToolCommand::DeactivateAll:
+        ui.Enable(open && (document->GetActivatedCount(TopicId::Documents) > 0
+                           || document->GetActivatedCount(TopicId::Codes) > 0));
+        return true;
+    case ToolCommand::DeactivateDocuments:
+        ui.Enable(open && document->GetActivatedCount(TopicId::Documents) > 0);
+        return true;
+    case ToolCommand::DeactivateCodes:
+        ui.Enable(open && document->GetActivatedCount(TopicId::Codes) > 0);
+        return true;
+    case ToolCommand::UncodePopup: {
+        qint32 code = 0;
+        ui.Enable(open && document->FindPreviousAction(code, 0) != 0);
+        return true;
+    }
     default: return false;
     }
 }
@@ -314,7 +326,9 @@ void CMainFrame::RunToolContextCommand(int id)
         }
         break;
     case ToolCommand::MediaMarkDelete: {
-        if (!hasRow(TopicId::MediaMarks, item) || !AskDeleteConfirmation(ToolText::DeleteMediaMarkQuestion))
+        if (!hasRow(TopicId::MediaMarks, item)
+            || (g_qdaOptions.GetBool(QdaOption::AskBeforeDeleting)
+                && !AskYesNo(LoadString(ToolText::DeleteMediaMarkQuestion))))
             break;
         const qint32 transcript = db.GetIntValue(TopicId::MediaMarks, item, MediaMarkField::Document);
         if (!document->DeleteMediaMark(item))
@@ -722,4 +736,25 @@ void CMainFrame::ExportListRtf(ObjectListWindow* window, const QList<qint32>& ke
     case TopicId::Memos: document->SaveMemosRtf(path, keys); break;
     default: break;   // documents and search hits go out as tables
     }
+}
+
+void CMainFrame::MarkSelectedSearchHits(ObjectListWindow* window)
+{
+    CKorDoc* document = GetDocument();
+    if (!document || !window || !window->List1() || window->Topic() != TopicId::SearchHits)
+        return;
+    TopicDatabase& db = document->GetDatabase();
+    QList<qint32> hits;
+    window->List1()->GetSelection(hits);
+    QList<qint32> marked;
+    for (const qint32 hit : std::as_const(hits)) {
+        RowBuffer row;
+        if (!db.ReadRow(TopicId::SearchHits, hit, row, false) || !rowfields::SetInt(row, SearchHitField::Type, 1)
+            || !row.Commit(false, false))
+            continue;
+        marked.append(hit);
+    }
+    // Marked hits are left out of autocoding and the outputs.
+    for (const qint32 hit : std::as_const(marked))
+        document->GetRegistry().NotifyChange(TopicId::SearchHits, hit);
 }

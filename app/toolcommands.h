@@ -36,6 +36,9 @@ constexpr int DocumentPortrait = 33201;     ///< ID_DOCPIC
 constexpr int EditIdListAtPointer = 32782;
 }  // namespace ToolCommand
 
+/// The search-hit list's command on its selected rows.
+constexpr int kMarkSearchHitsCommand = 3083;
+
 /// The frame mode set while the co-occurring codes popup of a code is open.
 constexpr int kCooccurrenceFrameMode = 8;
 constexpr int kMaxUncodeEntries = 6;

@@ -10,12 +10,15 @@
 #include "common/screenshots.h"
 #include "document/documentids.h"
 #include "document/rowfields.h"
+#include "exchange/tableexports.h"
 #include "foundation/externalfiles.h"
 #include "foundation/linktarget.h"
 #include "foundation/optionsrecord.h"
 #include "framefixture.h"
+#include "panes/listids.h"
 #include "panes/objectlistctrl.h"
 #include "panes/objectlistwindow.h"
+#include "retrieval/lexicalengine.h"
 #include "retrieval/retrievalengine.h"
 #include "store/topictable.h"
 #include "ui/chartwndf.h"
@@ -63,6 +66,8 @@ protected:
     {
         FrameTest::SetUp();
         document.SetRetrievalService(&engine);
+        document.SetExportService(&exports);
+        document.SetLexicalService(&lexical);
         g_qdaOptions.SetBool(QdaOption::AskBeforeDeleting, true);
         savedFolder = g_qdaOptions.GetString(QdaOption::ExternalsFolder);
         g_qdaOptions.SetValueText(QdaOption::ExternalsFolder, dir.file(QStringLiteral("externals")));
@@ -89,6 +94,8 @@ protected:
         frame->ListWindows().CloseAll();
         FrameTest::TearDown();
         document.SetRetrievalService(nullptr);
+        document.SetExportService(nullptr);
+        document.SetLexicalService(nullptr);
         g_qdaOptions.SetValueText(QdaOption::ExternalsFolder, savedFolder);
     }
     qint32 Coding(qint32 doc, qint32 code, qint32 start, qint32 end, qint32 action = 0)
@@ -141,6 +148,8 @@ protected:
     QString path;
     QString savedFolder;
     retrieval::RetrievalEngine engine;
+    TableExports exports;
+    retrieval::LexicalEngine lexical;
     qint32 anna = 0, ben = 0;
     QList<qint32> codes;
 };
@@ -187,11 +196,16 @@ TEST_F(ToolCommandsTest, UndoingTheSecondMostRecentActionRemovesExactlyItsCoding
     EXPECT_EQ(FileCount(QStringLiteral("Codings"), QStringLiteral(" WHERE WordID=%1").arg(codes[0])), QStringLiteral("2"));
 }
 
-TEST_F(ToolCommandsTest, WithoutCodingsTheUncodePopupShowsNothing)
+TEST_F(ToolCommandsTest, WithoutACodingActionNothingIsOffered)
 {
-    ClickMenuCommand(*frame, kEditMenu, ToolCommand::UncodePopup);
+    Coding(anna, codes[0], 0, 4);   // a coding of no action
+    EXPECT_FALSE(frame->Commands().QueryState(ToolCommand::UncodePopup).enabled);
+    frame->ShowUncodePopup(frame->mapToGlobal(QPoint(100, 100)));
     QCoreApplication::processEvents();
     EXPECT_EQ(frame->ShownToolPopup(), nullptr);
+    // Nothing activated: nothing to deactivate.
+    for (const int id : {ToolCommand::DeactivateAll, ToolCommand::DeactivateDocuments, ToolCommand::DeactivateCodes})
+        EXPECT_FALSE(frame->Commands().QueryState(id).enabled) << id;
 }
 
 // ---- Activation ---------------------------------------------------------------------
@@ -388,6 +402,7 @@ TEST_F(ToolCommandsTest, ExtractionRefusesEscapingEntriesAndKeepsAnExistingFileO
 TEST_F(ToolCommandsTest, AnExternalLinkTakesTheAddressOnTheClipboard)
 {
     SelectInBrowser(anna, 0, 4);
+    const qsizetype prompts = messages.prompts.size();
     QGuiApplication::clipboard()->setText(QStringLiteral("https://example.org/harbour"));
     messages.AddAnswers({MessageAnswer::Yes});
     ClickMenuCommand(*frame, kEditMenu, ToolCommand::InsertExternalLink);
@@ -398,7 +413,7 @@ TEST_F(ToolCommandsTest, AnExternalLinkTakesTheAddressOnTheClipboard)
     EXPECT_EQ(db().GetIntValue(TopicId::Links, link, LinkField::Document), anna);
     EXPECT_EQ(LinkTargetText(doctest::BlobOf(db(), TopicId::Links, link, LinkField::Text)),
               QStringLiteral("https://example.org/harbour"));
-    EXPECT_TRUE(messages.prompts.isEmpty());
+    EXPECT_EQ(messages.prompts.size(), prompts);
 
     // Declined, a file is asked for; a file of the externals folder is kept by its name.
     SelectInBrowser(anna, 5, 7);
@@ -502,6 +517,40 @@ TEST_F(ToolCommandsTest, TheUncodePopupLooksAsItShould)
     ASSERT_NE(popup, nullptr);
     EXPECT_TRUE(testutil::MatchesReferenceImage(popup, testutil::DataPath(QStringLiteral("screenshots/app/uncodepopup.png"))));
     popup->close();
+}
+
+// ---- What the object lists ask ------------------------------------------------------------
+
+TEST_F(ToolCommandsTest, TheSearchHitListMarksItsSelectedRows)
+{
+    QList<qint32> hits;
+    for (const qint32 start : {0, 5, 8})
+        hits.append(AddRow(db(), TopicId::SearchHits,
+                           {{SearchHitField::Type, 0}, {SearchHitField::Document, anna}, {SearchHitField::Start, start},
+                            {SearchHitField::End, start + 2}, {SearchHitField::Text, QStringLiteral("is")}}));
+    ClickMenuCommand(*frame, kWindowMenu, ListWindowCommand::SearchHitsList);
+    ObjectListWindow* window = frame->ListWindows().Window(CListWindows::SearchHits);
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(window->List1()->SelectRow(hits[1]));
+    window->OnCommand(ListCommand::SearchHitAction);
+    EXPECT_EQ(db().GetIntValue(TopicId::SearchHits, hits[0], SearchHitField::Type), 0);
+    EXPECT_NE(db().GetIntValue(TopicId::SearchHits, hits[1], SearchHitField::Type), 0);
+    EXPECT_EQ(db().GetIntValue(TopicId::SearchHits, hits[2], SearchHitField::Type), 0);
+}
+
+TEST_F(ToolCommandsTest, TheCodingsListWritesItsCodingsAsRtf)
+{
+    Coding(anna, codes[0], 0, 4);
+    Coding(ben, codes[1], 0, 4);
+    ClickMenuCommand(*frame, kWindowMenu, ListWindowCommand::CodingsList);
+    ObjectListWindow* window = frame->ListWindows().Window(CListWindows::Codings);
+    ASSERT_NE(window, nullptr);
+    const QString target = dir.file(QStringLiteral("codings.rtf"));
+    messages.files.append({target});
+    window->OnCommand(ListCommand::Export);
+    QCoreApplication::processEvents();
+    const QByteArray written = ReadAll(target);
+    EXPECT_TRUE(written.startsWith("{\\rtf")) << written.left(40).toStdString();
 }
 
 // ---- Support information ------------------------------------------------------------------
