@@ -5,6 +5,7 @@
 #include "app/findcommands.h"
 #include "app/framehelp.h"
 #include "app/optionsids.h"
+#include "app/toolcommands.h"
 #include "app/wordfreqcommands.h"
 #include "browser/browserids.h"
 #include "browser/mediaids.h"
@@ -171,6 +172,24 @@ const CommandInfo kCommands[] = {
     {OptionsCommand::UserName, OptionsCommand::UserName, nullptr, "user-identity"},
     {OptionsCommand::SpinSettings, OptionsCommand::SpinSettings, nullptr, nullptr},
     {OptionsCommand::WebUpdate, OptionsCommand::WebUpdate, nullptr, "system-software-update"},
+    // Memo lists, activation resets, coding actions, links and tools.
+    {ToolCommand::MemosOfUser, ToolText::CommandMemosOfUser, nullptr, nullptr},
+    {ToolCommand::CodeMemosOfUser, ToolText::CommandCodeMemosOfUser, nullptr, nullptr},
+    {ToolCommand::TextMemosOfUser, ToolText::CommandTextMemosOfUser, nullptr, nullptr},
+    {ToolCommand::MemosOfOpenDocument, ToolText::CommandMemosOfOpenDocument, nullptr, nullptr},
+    {ToolCommand::ResetRetrieval, ToolCommand::ResetRetrieval, nullptr, "edit-clear"},
+    {ToolCommand::ActivateSubcodes, ToolCommand::ActivateSubcodes, nullptr, nullptr},
+    {ToolCommand::ToggleGeoStrip, ToolText::CommandGeoStrip, nullptr, nullptr},
+    {ToolCommand::SupportInfo, ToolCommand::SupportInfo, nullptr, nullptr},
+    {ToolCommand::ExtractExternals, ToolCommand::ExtractExternals, nullptr, nullptr},
+    {ToolCommand::DeactivateAll, ToolCommand::DeactivateAll, nullptr, nullptr},
+    {ToolCommand::DeactivateDocuments, ToolText::CommandDeactivateDocuments, nullptr, nullptr},
+    {ToolCommand::DeactivateCodes, ToolText::CommandDeactivateCodes, nullptr, nullptr},
+    {ToolCommand::UncodePopup, ToolCommand::UncodePopup, nullptr, "edit-undo"},
+    {ToolCommand::InsertExternalLink, ToolText::CommandExternalLink, nullptr, "insert-link"},
+    {ToolCommand::InsertGeoLink, ToolText::CommandGeoLink, nullptr, nullptr},
+    {ToolCommand::DeleteLink, ToolText::CommandDeleteLink, nullptr, nullptr},
+    {ToolCommand::DocumentPortrait, ToolCommand::DocumentPortrait, nullptr, nullptr},
 };
 
 bool HasText(const char* text)

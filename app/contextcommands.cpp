@@ -65,6 +65,7 @@ constexpr int kCarriedOut[] = {
     20054, 20057, 20062, 20069, 20081, 20082, 20083, 20086, 20087, 20102, 20103, 20104, 20105, 20106, 20107, 20109, 20131,
     20132, 20142, 20143, 20147, 20152, 20153, 20154, 20160, 20161, 20173, 20175,
     20029, 20067, 20088, 20089, 20110, 20112, 20114, 20116, 20120,
+    20178,
 };
 
 bool IsCarriedOut(int id)
@@ -464,6 +465,8 @@ void CMainFrame::RunContextCommand(CKorDoc& document, int id)
     case 20029: case 20067: case 20088: case 20089: case 20110: case 20112: case 20114: case 20116: case 20120:
         RunMemoContextCommand(document, id);
         break;
+    // ---- geo links
+    case 20178: DeleteSelectedGeoLink(document); break;
     default: RunCodeContextCommand(document, id); break;
     }
 }

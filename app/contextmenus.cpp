@@ -57,7 +57,7 @@ const MenuDefinition kMenus[] = {
       20067, 20070, 20069, 20066, 20064, 20005, kSeparator, 20081, 20082, 20083, 20133, kSeparator, 20065, 20142,
       20143}},
     {ContextMenuId::Coding, {20087, kSeparator, 20173, kSeparator, 20086, 20147, kSeparator, 20134, kSeparator, 20085}},
-    {ContextMenuId::Memo, {20089, kSeparator, 20088, kSeparator, 20135}},
+    {ContextMenuId::Memo, {20089, kSeparator, 20088, kSeparator, 20135, kSeparator, 33555, 33554}},
     {ContextMenuId::EmptyMemo, {20120, kSeparator, 20127}},
     {ContextMenuId::MemoHeader, {20120}},
     {ContextMenuId::RetrievedSegments,
@@ -74,7 +74,7 @@ const MenuDefinition kMenus[] = {
     {ContextMenuId::CodeSetMember,
      {20068, 20061, 20070, kSeparator, 20062, 20063, 20067, 20148, kSeparator, 20132, 20131, 20133, kSeparator,
       20064}},
-    {ContextMenuId::MediaMark, {20147}},
+    {ContextMenuId::MediaMark, {20147, kSeparator, 33535}},
     {ContextMenuId::GeoLink, {20178}},
 };
 

@@ -119,6 +119,7 @@ CMainFrame::CMainFrame(ICommandTarget* app, CKorDoc* document)
     });
     BuildMenus();
     BuildHelpCommands();
+    BuildToolCommands();
     BuildStatusBar();
     SetupMediaPlayer();
     BuildPanes();
@@ -472,6 +473,8 @@ bool CMainFrame::OnCommand(int id)
     default:
         if (OnOptionsCommand(id))
             return true;
+        if (OnToolCommand(id))
+            return true;
         return OnProjectCommand(id) || OnDialogCommand(id) || OnMediaCommand(id) || OnRetrievalCommand(id) || OnPrintCommand(id) || OnBrowserCommand(id) || OnContextCommand(id) || OnTreeCommand(id) || m_listWindows->OnCommand(id);
     }
 }
@@ -498,6 +501,8 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
         return true;
     default:
         if (OnUpdateOptionsCommand(ui))
+            return true;
+        if (OnUpdateToolCommand(ui))
             return true;
         return OnUpdateProjectCommand(ui) || OnUpdateDialogCommand(ui) || OnUpdateMediaCommand(ui) || OnUpdateRetrievalCommand(ui) || OnUpdatePrintCommand(ui) || OnUpdateBrowserCommand(ui) || OnUpdateContextCommand(ui) || OnUpdateTreeCommand(ui)
                || m_listWindows->OnUpdateCommand(ui);

@@ -59,6 +59,7 @@ class RowBuffer;
 class CPropertyList;
 class CMemoDlg;
 class CLogbookDlg;
+class TopicDatabase;
 
 /// @short The program's main window: menus and toolbar made from the
 /// command table, the status bar, and the four pane views in three
@@ -294,8 +295,9 @@ public:
     bool SetWindowTitle(const QString& title) override;
     void CommitDocumentEdits() override { CommitBrowserEdits(); }
     void LoadMediaFile(const QString& fileName) override { LoadMedia(fileName); }
-    /// No map links are shown yet.
-    void RebuildGeoLinkList() override {}
+    /// The paragraph margin's green dots: the open document's links to
+    /// ".kml" files, while the margin's geo-link strip shows.
+    void RebuildGeoLinkList() override;
     void RefreshBrowser() override;
 
     // ---- Media player and foot switch (mainframe_media.cpp) --------------------
@@ -388,6 +390,19 @@ public:
     void CheckForUpdate(bool quiet);
     /// The properties of a document (kind 5) in the properties dialog.
     void ShowTextProperties(qint32 nodeKind, qint32 item);
+
+    // ---- Memo lists, activation, coding actions, links and tools (mainframe_tools.cpp)
+    /// The popup of recent coding actions or of co-occurring codes while it
+    /// is open; null otherwise.
+    QMenu* ShownToolPopup() const { return m_toolPopup; }
+    /// The recent coding actions, newest first, each entry removing the
+    /// action it shows; nothing without one.
+    void ShowUncodePopup(QPoint point);
+    /// The codes that co-occur most with the code, to retrieve a pair.
+    void ShowCooccurrencePopup(qint32 code, QPoint point);
+    /// The memos the user wrote: scope 0 all, 1 of codes, 2 at places in
+    /// documents (author compared without case), in store order.
+    static QList<qint32> MemosOfUser(const TopicDatabase& db, int scope);
 
 signals:
     /// A double click on the left part of a status-bar pane (128 pixels of
@@ -597,6 +612,32 @@ private:
     void ApplyTextProperties(CKorDoc& document, qint32 item, RowBuffer& row, const CPropertyList& list);
     void StoreWholeMediaMark(CKorDoc& document, qint32 item, qint64 duration);
     void ReportExternalFile(const QString& name);
+    void BuildToolCommands();
+    bool OnToolCommand(int id);
+    bool OnUpdateToolCommand(CCmdUI& ui);
+    void ShowMemoList(int commandId);
+    /// The commands of memos, media marks and codes that reach the frame
+    /// from context menus outside the context block; the target is reset.
+    void RunToolContextCommand(int id);
+    void DeactivateWith(bool documents, bool codes);
+    void OnResetRetrieval();
+    void UndoRecentCodingAction(int n);
+    void PrepareCooccurrencePopup(QMenu* menu);
+    void OnPickCooccurringCode(int id);
+    void OnToggleMarginColumn();
+    void InsertLinkAtSelection(bool geo);
+    void OnLinkDelete();
+    void OnSupportInfo();
+    void OnExtractExternals();
+    /// The link of the geo-link list's selected row, after the question.
+    void DeleteSelectedGeoLink(CKorDoc& document);
+    /// The search hits coded with a quick code the coding options dialog
+    /// confirms; then how many codings were made.
+    void OnCodeWithQuickCode();
+    /// The listed codings or memos as RTF at the path the list chose.
+    void ExportListRtf(ObjectListWindow* window, const QList<qint32>& keys, const QString& path);
+    /// The selected rows of the search-hit list are marked.
+    void MarkSelectedSearchHits(ObjectListWindow* window);
     View HostOf(int contentCommandId) const;
 
     CCommandManager m_commands;
@@ -656,4 +697,9 @@ private:
     QComboBox* m_fontSizeCombo = nullptr;
     QColor m_textColour;
     bool m_toolbarEditing = false;
+
+    // The tool popups and the frame mode of the co-occurring codes popup.
+    QPointer<QMenu> m_toolPopup;
+    int m_frameMode = 0;
+    qint32 m_frameModeCode = 0;
 };

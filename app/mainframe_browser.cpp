@@ -701,6 +701,10 @@ void CMainFrame::ListMessage(ObjectListWindow* window, int message, const QList<
     Q_UNUSED(path);
     if (message == ListMessage::CodeSelectedSegments)
         OnCodeSelectedSegments(keys);
+    else if (message == ListMessage::CodeHitsWithQuickCode)
+        OnCodeWithQuickCode();
+    else if (message == ListMessage::ExportRtf)
+        ExportListRtf(window, keys, path);
 }
 
 // ---- The code tool window ---------------------------------------------------------

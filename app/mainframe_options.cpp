@@ -9,6 +9,7 @@
 #include "app/listwindows.h"
 #include "app/mainapp.h"
 #include "app/optionsids.h"
+#include "app/toolcommands.h"
 #include "app/updatecheck.h"
 #include "browser/mediaplayer.h"
 #include "document/kordoc.h"
@@ -338,6 +339,10 @@ bool CMainFrame::ListCommand(ObjectListWindow* window, int commandId)
     Q_UNUSED(window);
     if (commandId == ListCommand::NewFreeMemo) {
         NewFreeMemo();
+        return true;
+    }
+    if (commandId == kMarkSearchHitsCommand) {
+        MarkSelectedSearchHits(window);
         return true;
     }
     if (commandId != OptionsCommand::SpinSettings)

@@ -146,14 +146,14 @@ TEST_F(TreeWiringTest, TheTreeViewsShowTheButtonsWhoseCommandsTheFrameCarriesOut
     EXPECT_EQ(listMode->toolTip(), QStringLiteral("Codes as a tree or as a list"));
     EXPECT_TRUE(CodeView()->PaneButton(TreeCommand::CodesColourFilter)->isVisible());
     EXPECT_TRUE(DocumentView()->PaneButton(TreeCommand::DocumentsColourFilter)->isVisible());
-    // Printing and exporting are the frame's; finding has no handler in the
-    // frame yet: no button.
+    // Printing, exporting and deactivating everything are the frame's.
     EXPECT_TRUE(CodeView()->PaneButton(602)->isVisible());
     EXPECT_TRUE(DocumentView()->PaneButton(600)->isVisible());
     EXPECT_TRUE(CodeView()->PaneButton(613)->isVisible());
     EXPECT_TRUE(DocumentView()->PaneButton(612)->isVisible());
-    EXPECT_FALSE(CodeView()->PaneButton(20167)->isVisible());
-    EXPECT_FALSE(DocumentView()->PaneButton(20166)->isVisible());
+    EXPECT_TRUE(CodeView()->PaneButton(20167)->isVisible());
+    EXPECT_TRUE(DocumentView()->PaneButton(20166)->isVisible());
+    EXPECT_EQ(DocumentView()->PaneButton(20166)->toolTip(), QStringLiteral("Deactivate all documents"));
     EXPECT_EQ(CodeView()->PaneButton(33265), nullptr);
 
     QTest::mouseClick(listMode, Qt::LeftButton);
