@@ -661,7 +661,7 @@ bool TableImports::ImportVariablesTable(const QString& path, QString text, bool 
                 continue;   // a row of no object here is left out
             for (const auto& [column, field] : fields)
                 ok = ok && SetCellValue(row, field, cells.value(column));
-            ok = ok && row.Commit(false, false);
+            ok = ok && row.Commit(false, true);
             if (ok)
                 changed.append(key);
             if (++done % 200 == 0)
@@ -879,7 +879,7 @@ bool TableImports::ImportCodedSegmentsTable(QString text, bool emptyNoCoding, bo
                     continue;
                 for (const auto& [column, field] : fields)
                     ok = ok && SetCellValue(row, field, cells.value(column));
-                ok = ok && row.Commit(false, false);
+                ok = ok && row.Commit(false, true);
             }
         }
         if (!ok || !transaction.Commit()) {
