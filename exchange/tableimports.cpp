@@ -624,6 +624,8 @@ bool TableImports::ImportVariablesTable(const QString& path, QString text, bool 
         ShowMissingKeys(missing);
         return false;
     }
+    if (records.isEmpty())
+        return true;   // only key columns: nothing to write
     FillSamples(table, records);
     scope.HideWait();
     if (!m_chooser.ChooseColumns(db, topic, records))
