@@ -355,6 +355,9 @@ void CMainFrame::AdjustContextMenu(QMenu* menu, int menuId)
             RemoveCommand(menu, 20133);
         if (!m_contextClipboard.copiedCode || selected >= 2)
             RemoveCommand(menu, 20143);
+        // Variables of codes come in below the one code of the tree clicked.
+        if (target.sender != PaneControlId::CodeTree || selected >= 2)
+            RemoveCommand(menu, TableCommand::ImportCodeVariables);
         break;
     case NodeKind::Coding:
         if (noModelEditor) {
