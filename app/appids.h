@@ -135,6 +135,15 @@ constexpr int OpenAnyFile = 12;
 constexpr int OpenKml = 13;
 }  // namespace ProjectFileType
 
+/// Command ids of the table imports and exports.
+namespace TableCommand {
+constexpr int ImportCodeVariables = 33558;      ///< ID_IMPORT_CODESVARIABLES
+constexpr int ExportCodeVariables = 33559;
+constexpr int ImportDocumentVariables = 33560;  ///< ID_IMPORT_VARIABLES
+constexpr int ExportDocumentVariables = 33561;  ///< ID_EXPORT_VARIABLES
+constexpr int ImportMenuText = 211026;
+}  // namespace TableCommand
+
 /// Command ids of the frame's list commands.
 namespace ListWindowCommand {
 constexpr int MemosList = 32784;       ///< ID_MAIN_MEMOSLIST

@@ -143,6 +143,9 @@ void CMainFrame::RunCodeContextCommand(CKorDoc& document, int id)
             document.ExportActivatedCodeNames(path);
         break;
     }
+    case 20058: ActivateCodesFromListFile(); break;
+    case 20146: ImportCodedSegmentTables(); break;
+    case 20172: ImportCodeList(); break;
     case 20062:
     case 20152:
     case 20160: ShowCodeSetCodings(target.kind, item); break;

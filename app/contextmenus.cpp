@@ -51,11 +51,11 @@ const MenuDefinition kMenus[] = {
      {20176, 20177, kSeparator, 20048, 20049, 20050, 20140, 20123, kSeparator, 20112, 20045, 20047}},
     {ContextMenuId::CodeSystemRoot,
      {20056, kSeparator, 20051, 20052, 20130, 20174, kSeparator, 20054, 20055, kSeparator, 20005, 20168, 20143,
-      kSeparator, 20057, 20058, 20059, 20060, 20172}},
+      kSeparator, 20057, 20058, 20059, 20060, 20172, TableCommand::ImportCodeVariables}},
     {ContextMenuId::Code,
      {20061, 20068, kSeparator, 20062, 20063, 20175, 20132, 20131, 33629, 33630, 20149, 20084, 20148, kSeparator,
       20067, 20070, 20069, 20066, 20064, 20005, kSeparator, 20081, 20082, 20083, 20133, kSeparator, 20065, 20142,
-      20143}},
+      20143, TableCommand::ImportCodeVariables}},
     {ContextMenuId::Coding, {20087, kSeparator, 20173, kSeparator, 20086, 20147, kSeparator, 20134, kSeparator, 20085}},
     {ContextMenuId::Memo, {20089, kSeparator, 20088, kSeparator, 20135, kSeparator, 33555, 33554}},
     {ContextMenuId::EmptyMemo, {20120, kSeparator, 20127}},
@@ -355,6 +355,9 @@ void CMainFrame::AdjustContextMenu(QMenu* menu, int menuId)
             RemoveCommand(menu, 20133);
         if (!m_contextClipboard.copiedCode || selected >= 2)
             RemoveCommand(menu, 20143);
+        // Variables of codes come in below the one code of the tree clicked.
+        if (target.sender != PaneControlId::CodeTree || selected >= 2)
+            RemoveCommand(menu, TableCommand::ImportCodeVariables);
         break;
     case NodeKind::Coding:
         if (noModelEditor) {

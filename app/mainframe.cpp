@@ -163,7 +163,12 @@ void CMainFrame::BuildMenus()
     QMenu* exports = m_commands.CreateMenu(200006, file);
     for (int id : {612, 613, 614, 616, 611, 658, 618, 619, 620, 621, 622})
         exports->addAction(m_commands.Action(id));
+    exports->addAction(m_commands.Action(TableCommand::ExportDocumentVariables));
+    exports->addAction(m_commands.Action(TableCommand::ExportCodeVariables));
     file->addMenu(exports);
+    QMenu* imports = m_commands.CreateMenu(TableCommand::ImportMenuText, file);
+    imports->addAction(m_commands.Action(TableCommand::ImportDocumentVariables));
+    file->addMenu(imports);
     QMenu* prints = m_commands.CreateMenu(200007, file);
     for (int id : {600, 602, 604, 606, 608, 610})
         prints->addAction(m_commands.Action(id));

@@ -553,6 +553,22 @@ private:
     bool OnExportCommand(int id);
     bool OnUpdateExportCommand(CCmdUI& ui);
     void ExportBrowserDocument();
+    /// The table commands (mainframe_tables.cpp): variables in and out, the
+    /// project workbook (620).
+    bool OnTableCommand(int id);
+    bool OnUpdateTableCommand(CCmdUI& ui);
+    void ImportVariablesTable(bool codes);
+    void ExportVariablesTable(bool codes);
+    /// The hint a table import shows first (a text viewer kind).
+    void ShowTableHint(int kind);
+    /// Documents with coded segments from one or more tables (20146).
+    void ImportCodedSegmentTables();
+    /// Codes with memos from a table (20172).
+    void ImportCodeList();
+    /// Activates the codes of a list file (20058).
+    void ActivateCodesFromListFile();
+    /// The whole project as one workbook (620).
+    void ExportProjectWorkbook();
     bool OpenProject(const QString& path);
     // Routed requests.
     void OnRequestContextMenu(IdListNotifyInfo& info);

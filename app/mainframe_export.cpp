@@ -122,6 +122,8 @@ void ShowNotWritten(const QString& path, const QString& reason)
 
 bool CMainFrame::OnExportCommand(int id)
 {
+    if (OnTableCommand(id))
+        return true;
     if ((id < kFirstExportCommand || id > kLastExportCommand) && id != kSegmentsHtml && id != kSegmentsTable)
         return false;
     CKorDoc* document = GetDocument();
@@ -260,6 +262,8 @@ bool CMainFrame::OnExportCommand(int id)
 
 bool CMainFrame::OnUpdateExportCommand(CCmdUI& ui)
 {
+    if (OnUpdateTableCommand(ui))
+        return true;
     if ((ui.id < kFirstExportCommand || ui.id > kLastExportCommand) && ui.id != kSegmentsHtml
         && ui.id != kSegmentsTable)
         return false;

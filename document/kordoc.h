@@ -1223,6 +1223,11 @@ public:
     void DeactivateAll(bool notify, bool documents, bool codes);
     /// Clears every code's activation and drops the retrieval result.
     void DeactivateAllCodes();
+    /// Activates exactly the codes named in a list file, one code path a
+    /// line (the last line too, with or without its line end), and reruns
+    /// the retrieval once. False for an empty path or a file that cannot be
+    /// read, and then nothing changes.
+    bool ActivateCodesFromList(const QString& path);
     bool IsCodeActivated(qint32 code) const;
     /// The code or a code above it is activated; false for 0 or an absent code.
     bool IsCodeOrAncestorActivated(qint32 code) const;

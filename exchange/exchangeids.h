@@ -65,3 +65,25 @@ enum : int {
     CellNotWritten = 200005,
 };
 }
+
+// Texts of the table imports and the project workbooks.
+namespace TableImportText {
+enum : int {
+    MissingKey = 211000,
+    ReadingTable = 211001,
+    Progress = 211002,           ///< "%1" the rows done
+    SegmentsWaiting = 211003,
+    SegmentsProgress = 211004,   ///< "%1" the documents done
+    VariablesWaiting = 211005,
+    SummaryDocuments = 211006,
+    SummaryCodes = 211007,
+    SummaryVariables = 211008,
+    SummaryNotImported = 211009,
+    ReplaceQuestion = 211020,    ///< "%1" the number of documents
+    Failed = 211021,             ///< "%1" the reason
+    CodeListReport = 211027,     ///< "%1" rows, "%2" new codes, "%3" memos, "%4" rows skipped
+    NoCodeColumns = 211028,
+    CodeHeader = 57841,
+    NotImported = 57857,
+};
+}

@@ -27,25 +27,17 @@ constexpr double kMemoWidth = 50;
 const QString kWorkbookFont = QStringLiteral("Verdana");
 constexpr double kWorkbookFontSize = 8;
 
-bool WriteWorkbook(const QList<CTreePaneBase::ExportRow>& rows, const CTreePaneBase::ExportStyle& style,
-                   bool withMemos, QString path, QString* savedPath, QString* error)
+/// The rows as one sheet of a book; false when a cell could not be written.
+bool WriteSheet(const QList<CTreePaneBase::ExportRow>& rows, const CTreePaneBase::ExportStyle& style,
+                bool withMemos, CWorkbook& book, const QString& sheetName, QString* error)
 {
-    if (!ResolveWorkbookTarget(path, error))
-        return false;
-    CWorkbook book;
-    if (!book.Create(path)) {
-        if (error)
-            *error = QStringLiteral("no workbook could be made");
-        return false;
-    }
-    book.SetDefaultFont(kWorkbookFont, kWorkbookFontSize);
     const int normal = book.AddFormat({});
     WorkbookCellFormat headingFormat;
     headingFormat.bold = style.boldHeadings;
     headingFormat.solidFill = style.greyHeadings;
     headingFormat.fillColour = PackWorkbookColour(192, 192, 192);
     const int heading = book.AddFormat(headingFormat);
-    CWorkbookSheet* sheet = book.AddSheet(QFileInfo(path).completeBaseName());
+    CWorkbookSheet* sheet = book.AddSheet(sheetName);
     if (!sheet) {
         if (error)
             *error = QStringLiteral("no sheet could be made");
@@ -58,19 +50,20 @@ bool WriteWorkbook(const QList<CTreePaneBase::ExportRow>& rows, const CTreePaneB
     const int countColumn = textColumns;
     const int memoColumn = countColumn + (counts ? 1 : 0);
     QList<int> widths(textColumns, 0);
-    for (int r = 0; r < rows.size(); ++r) {
+    bool ok = true;
+    for (int r = 0; r < rows.size() && ok; ++r) {
         const auto& row = rows[r];
-        for (int column = 0; column < textColumns; ++column) {
+        for (int column = 0; column < textColumns && ok; ++column) {
             if (column == row.column)
-                sheet->WriteString(r, column, row.text, row.heading ? heading : normal);
+                ok = sheet->WriteString(r, column, row.text, row.heading ? heading : normal);
             else
-                sheet->WriteBlank(r, column, normal);
+                ok = sheet->WriteBlank(r, column, normal);
         }
         widths[row.column] = std::max(widths[row.column], int(row.text.size()));
-        if (row.hasCount)
-            sheet->WriteNumber(r, countColumn, row.count, normal);
-        if (withMemos && !row.memo.isEmpty())
-            sheet->WriteString(r, memoColumn, row.memo, normal);
+        if (ok && row.hasCount)
+            ok = sheet->WriteNumber(r, countColumn, row.count, normal);
+        if (ok && withMemos && !row.memo.isEmpty())
+            ok = sheet->WriteString(r, memoColumn, row.memo, normal);
     }
     for (int column = 0; column < textColumns; ++column)
         sheet->SetColumnWidth(column, column, std::max(widths[column], 1));
@@ -78,6 +71,25 @@ bool WriteWorkbook(const QList<CTreePaneBase::ExportRow>& rows, const CTreePaneB
         sheet->SetColumnWidth(countColumn, countColumn, kCountWidth);
     if (withMemos)
         sheet->SetColumnWidth(memoColumn, memoColumn, kMemoWidth);
+    if (!ok && error)
+        *error = QStringLiteral("the sheet %1 could not be written").arg(sheetName);
+    return ok;
+}
+
+bool WriteWorkbook(const QList<CTreePaneBase::ExportRow>& rows, const CTreePaneBase::ExportStyle& style,
+                   bool withMemos, QString path, QString* savedPath, QString* error)
+{
+    if (!ResolveWorkbookTarget(path, error))
+        return false;
+    CWorkbook book;
+    if (!book.Create(path)) {
+        if (error)
+            *error = QStringLiteral("no workbook could be made");
+        return false;
+    }
+    book.SetDefaultFont(kWorkbookFont, kWorkbookFontSize);
+    if (!WriteSheet(rows, style, withMemos, book, QFileInfo(path).completeBaseName(), error))
+        return false;
     return book.Save(path, savedPath, error);
 }
 
@@ -162,6 +174,11 @@ bool CTreePaneBase::ExportToExcel(const QString& path, bool withMemos, bool exce
     if (openAfter)
         QDesktopServices::openUrl(QUrl::fromLocalFile(saved));
     return true;
+}
+
+bool CTreePaneBase::ExportToExcel(CWorkbook& book, const QString& sheetName, bool withMemos, QString* error)
+{
+    return WriteSheet(ExportRows(withMemos), GetExportStyle(), withMemos, book, sheetName, error);
 }
 
 bool CTreePaneBase::Print(const QString& projectPath, bool withMemos)

@@ -17,6 +17,7 @@
 #include <map>
 
 class CDragObject;
+class CWorkbook;
 struct WorkbookCellFormat;
 class CPaneTreeView;
 class HeaderLookBase;
@@ -117,6 +118,9 @@ public:
     /// take a numbered name when the path cannot be written).
     bool ExportToExcel(const QString& path, bool withMemos, bool excel, bool openAfter, QString* savedPath = nullptr,
                        QString* error = nullptr);
+    /// The tree as one sheet of a book its caller holds, saves and
+    /// releases; false with the reason in `error`.
+    bool ExportToExcel(CWorkbook& book, const QString& sheetName, bool withMemos, QString* error = nullptr);
     /// Prints the rich text of the export (with the memos when asked)
     /// under the print title of the project file; false when the print
     /// dialog was cancelled.

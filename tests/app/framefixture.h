@@ -90,6 +90,31 @@ inline void ClickMenuCommand(QMainWindow& window, int menuIndex, int commandId)
     ClickCommandIn(menu, commandId);
 }
 
+/// Opens a menu of the menu bar, then its submenu titled with the text,
+/// and clicks the command there, which must be enabled.
+inline void ClickSubmenuCommand(QMainWindow& window, int menuIndex, int submenuTextId, int commandId)
+{
+    QMenuBar* bar = window.menuBar();
+    QAction* title = bar->actions().value(menuIndex);
+    ASSERT_NE(title, nullptr);
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(title).center());
+    QMenu* menu = title->menu();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+    QAction* entry = nullptr;
+    for (QAction* action : menu->actions())
+        if (action->menu() && action->menu()->title() == LoadString(submenuTextId))
+            entry = action;
+    ASSERT_NE(entry, nullptr) << "submenu " << submenuTextId;
+    QMenu* submenu = entry->menu();
+    menu->setActiveAction(entry);
+    submenu->popup(menu->mapToGlobal(menu->actionGeometry(entry).topRight()));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(submenu));
+    emit submenu->aboutToShow();
+    ClickCommandIn(submenu, commandId);
+    QCoreApplication::processEvents();
+    menu->close();
+}
+
 class FrameTest : public ::testing::Test {
 protected:
     void SetUp() override
