@@ -8,7 +8,9 @@
 #include "app/contextmenus.h"
 #include "app/listwindows.h"
 #include "app/retrievalrequests.h"
+#include "app/wordfreqcommands.h"
 #include "browser/framebrowser.h"
+#include "document/documentids.h"
 #include "document/kordoc.h"
 #include "document/objectlistregistry.h"
 #include "foundation/ids.h"
@@ -17,6 +19,7 @@
 #include "foundation/stringstore.h"
 #include "foundation/waitwindow.h"
 #include "panes/idtreemodel.h"
+#include "panes/objectlistwindow.h"
 #include "panes/objtreectrl.h"
 #include "panes/treepanewindow.h"
 #include "store/storeids.h"
@@ -64,6 +67,7 @@ constexpr int kCarriedOut[] = {
     20133, 20134, 20135, 20136, 20137, 20138,
     20054, 20057, 20062, 20069, 20081, 20082, 20083, 20086, 20087, 20102, 20103, 20104, 20105, 20106, 20107, 20109, 20131,
     20132, 20142, 20143, 20147, 20152, 20153, 20154, 20160, 20161, 20173, 20175,
+    20121, 20123, 20124,
 };
 
 bool IsCarriedOut(int id)
@@ -459,6 +463,35 @@ void CMainFrame::RunContextCommand(CKorDoc& document, int id)
     case 20136: AddItemToModeler(true, TopicId::DocumentSets, item); break;
     case 20137: AddItemToModeler(true, TopicId::Documents, item); break;
     case 20138: AddItemToModeler(true, TopicId::DocumentGroups, item); break;
+    // ---- code frequencies and the word lists
+    case 20123:
+        if (target.kind == NodeKind::SetMember)
+            m_wordFreq->ShowCodeFrequencies(NodeKind::Document, document.GetSetMemberDocument(item));
+        else
+            m_wordFreq->ShowCodeFrequencies(target.kind, item);
+        break;
+    case 20121:
+        if (ObjectListWindow* words = m_listWindows->Window(CListWindows::Words)) {
+            QList<qint32> rows;
+            words->List1()->GetSelection(rows);
+            if (rows.isEmpty() && item > 0)
+                rows.append(item);
+            m_wordFreq->AddWordsToStopList(rows);
+            words->List1()->clearSelection();
+        }
+        break;
+    case 20124:
+        if (target.kind == NodeKind::WordTableEntry) {
+            const qint32 category = target.extra < 1 || target.extra > 2000000000 ? 0 : target.extra;
+            m_wordFreq->BuildWordTable(db.GetIntValue(TopicId::OverviewTable, item, OverviewField::Document),
+                                       db.GetIntValue(TopicId::OverviewTable, item, OverviewField::Code), category);
+        } else if (const ObjectListWindow* words = m_listWindows->Window(CListWindows::Words);
+                   words && words->Mode() == 1) {
+            m_wordFreq->BuildParagraphWordTable(item);
+        } else {
+            m_wordFreq->SearchDictionaryWords();
+        }
+        break;
     default: RunCodeContextCommand(document, id); break;
     }
 }

@@ -10,6 +10,7 @@
 #include "app/mainapp.h"
 #include "app/optionsids.h"
 #include "app/updatecheck.h"
+#include "app/wordfreqcommands.h"
 #include "browser/mediaplayer.h"
 #include "document/kordoc.h"
 #include "document/rowfields.h"
@@ -322,6 +323,8 @@ bool CMainFrame::SpinSettingsChanged()
 bool CMainFrame::ListCommand(ObjectListWindow* window, int commandId)
 {
     Q_UNUSED(window);
+    if (commandId == WordFreqCommand::FrequencyVariables)
+        return m_wordFreq->OnCommand(commandId);
     if (commandId != OptionsCommand::SpinSettings)
         return false;
     OnSpinSettings();
