@@ -340,8 +340,10 @@ void CWordFreqCommands::ShowCodeFrequencies(qint32 kind, qint32 id)
 
     QString chosen;
     m_document->ReadSetting(kCodesSetting, chosen);
+    // Without a kept depth the codes themselves are counted (1).
     QString depthText;
-    m_document->ReadSetting(kDepthSetting, depthText);
+    if (!m_document->ReadSetting(kDepthSetting, depthText) || depthText.isEmpty())
+        depthText = QStringLiteral("1");
     CodeSelItemArray items;
     QList<qint32> codes;
     db.GetAllKeys(TopicId::Codes, codes);
@@ -396,9 +398,11 @@ void CWordFreqCommands::TransferFrequencyVariables()
 {
     if (!m_document || !m_document->GetEngine())
         return;
-    // Only a table of the documents' overviews (depth 0) has one row per document.
+    // A table of depth 0 holds no rows (the overviews go to the validation
+    // file): its transfer would write 0 into every document. The rows of any
+    // other depth are summed per document.
     const ObjectListWindow* window = m_frame->ListWindows().Window(CListWindows::Overview);
-    if (!window || window->Mode() != 0)
+    if (!window || m_document->GetDatabase().GetRowCount(TopicId::OverviewTable) == 0)
         return;
     BusyCursor busy;
     m_document->TransferTableVariables();

@@ -25,6 +25,30 @@ constexpr int kOnlyActivatedText = 3122;
 constexpr int kCodesLabel = 212000;
 constexpr int kHelpTopic = 3006;
 
+/// A depth typed above the limit is taken as typed and cut when the edit is
+/// left, as the arrows never go beyond it.
+class DepthSpinBox : public QSpinBox {
+public:
+    using QSpinBox::QSpinBox;
+    QValidator::State validate(QString& text, int& pos) const override
+    {
+        const QValidator::State state = QSpinBox::validate(text, pos);
+        bool number = false;
+        if (state == QValidator::Invalid && text.trimmed().toInt(&number) > maximum() && number)
+            return QValidator::Intermediate;
+        return state;
+    }
+    void fixup(QString& text) const override
+    {
+        bool number = false;
+        const int value = text.trimmed().toInt(&number);
+        if (number)
+            text = QString::number(std::clamp(value, minimum(), maximum()));
+        else
+            QSpinBox::fixup(text);
+    }
+};
+
 }  // namespace
 
 CCodeSelectDlgBase::CCodeSelectDlgBase(int templateId, int titleTextId, QWidget* parent)
@@ -136,7 +160,8 @@ CodeSelectDlg::CodeSelectDlg(QWidget* parent) : CCodeSelectDlgBase(kTemplateId, 
     auto* row = new QHBoxLayout;
     auto* label = new QLabel(TextKey(WordFreqText::CodeSelectDepth), this);
     SetControlId(label, DepthLabel);
-    m_depthEdit = new QSpinBox(this);
+    m_depthEdit = new DepthSpinBox(this);
+    m_depthEdit->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
     SetControlId(m_depthEdit, DepthEdit);
     m_depthEdit->setRange(0, 1);
     label->setBuddy(m_depthEdit);
