@@ -54,6 +54,7 @@ constexpr int kAllDocumentsText = 57717;
 constexpr int kAllSetsText = 57721;
 constexpr int kFrequencyRunning = 5766;
 constexpr int kCodeFrequenciesTitle = 20123;
+constexpr int kNoCloudWords = 212001;
 const QString kCodesSetting = QStringLiteral("QntCodes");
 const QString kDepthSetting = QStringLiteral("QntDepth");
 /// Word rows: the stop-list mark, the word and the dictionary entry.
@@ -298,8 +299,11 @@ void CWordFreqCommands::ShowTagCloud()
     }
     if (otherStopList)
         m_frame->LoadWordList(m_stopListPath);
-    if (rtf.isEmpty())
+    if (rtf.isEmpty()) {
+        // Nothing counted (no text, or every word left out): said, not silent.
+        ShowMessage(LoadString(kNoCloudWords), MessageKind::Information);
         return;
+    }
     delete m_frame->ListWindows().Window(CListWindows::Words);
     CTextViewerDlg viewer(m_frame, label, CTextViewerDlg::SupportInformation);
     viewer.Buffer() = rtf;
@@ -474,21 +478,17 @@ void CWordFreqCommands::ShowLexicalHits(const LexicalHitList& hits, const std::f
         RowBuffer row;
         if (!db.AddRow(TopicId::SearchHits, row, -1))
             break;
-        const auto set = [&row](qint32 field, qint32 value) {
-            FieldValue v;
-            if (row.GetFieldValue(field, v))
-                v.SetInt(value);
-        };
-        set(SearchHitField::Type, 0);
-        set(SearchHitField::Document, hit.document);
-        set(SearchHitField::Start, start);
-        set(SearchHitField::End, hit.base + hit.end);
-        set(SearchHitField::Page, hit.page);
-        set(SearchHitField::Paragraph, paragraph);
-        set(SearchHitField::Category, hit.category);
-        FieldValue word;
-        if (row.GetFieldValue(SearchHitField::Text, word))
-            word.SetText(rowfields::TextOfKey(db, TopicId::DictionaryEntries, hit.entry, EntryField::Text).left(kMaxHitWordLength));
+        using rowfields::SetInt;
+        SetInt(row, SearchHitField::Type, 0);
+        SetInt(row, SearchHitField::Document, hit.document);
+        SetInt(row, SearchHitField::Start, start);
+        SetInt(row, SearchHitField::End, hit.base + hit.end);
+        SetInt(row, SearchHitField::Page, hit.page);
+        SetInt(row, SearchHitField::Paragraph, paragraph);
+        SetInt(row, SearchHitField::Category, hit.category);
+        rowfields::SetText(row, SearchHitField::Text,
+                           rowfields::TextOfKey(db, TopicId::DictionaryEntries, hit.entry, EntryField::Text)
+                               .left(kMaxHitWordLength));
         if (row.Commit(false, true) && !documents.contains(hit.document))
             documents.append(hit.document);
     }
