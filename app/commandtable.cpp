@@ -110,6 +110,7 @@ const CommandInfo kCommands[] = {
     {WordFreqCommand::GoList, WordFreqCommand::GoList, nullptr, nullptr},
     {WordFreqCommand::TagCloud, WordFreqCommand::TagCloud, nullptr, nullptr},
     {WordFreqCommand::StopList, WordFreqCommand::StopList, nullptr, nullptr},
+    {WordFreqCommand::FrequencyVariables, WordFreqCommand::FrequencyVariables, "Ctrl+Shift+R", nullptr},
     // The trees' tool window.
     // The media toolbar.
     {MediaCommand::Load, MediaText::CommandLoad, "Ctrl+P", "document-open"},

@@ -8,7 +8,9 @@
 #include "app/contextmenus.h"
 #include "app/listwindows.h"
 #include "app/retrievalrequests.h"
+#include "app/wordfreqcommands.h"
 #include "browser/framebrowser.h"
+#include "document/documentids.h"
 #include "document/kordoc.h"
 #include "document/objectlistregistry.h"
 #include "foundation/ids.h"
@@ -17,6 +19,7 @@
 #include "foundation/stringstore.h"
 #include "foundation/waitwindow.h"
 #include "panes/idtreemodel.h"
+#include "panes/objectlistwindow.h"
 #include "panes/objtreectrl.h"
 #include "panes/treepanewindow.h"
 #include "store/storeids.h"
@@ -67,6 +70,7 @@ constexpr int kCarriedOut[] = {
     20029, 20067, 20088, 20089, 20110, 20112, 20114, 20116, 20120,
     20178,
     20146, 20172, 20058,
+    20121, 20123, 20124,
 };
 
 bool IsCarriedOut(int id)
@@ -468,6 +472,35 @@ void CMainFrame::RunContextCommand(CKorDoc& document, int id)
         break;
     // ---- geo links
     case 20178: DeleteSelectedGeoLink(document); break;
+    // ---- code frequencies and the word lists
+    case 20123:
+        if (target.kind == NodeKind::SetMember)
+            m_wordFreq->ShowCodeFrequencies(NodeKind::Document, document.GetSetMemberDocument(item));
+        else
+            m_wordFreq->ShowCodeFrequencies(target.kind, item);
+        break;
+    case 20121:
+        if (ObjectListWindow* words = m_listWindows->Window(CListWindows::Words)) {
+            QList<qint32> rows;
+            words->List1()->GetSelection(rows);
+            if (rows.isEmpty() && item > 0)
+                rows.append(item);
+            m_wordFreq->AddWordsToStopList(rows);
+            words->List1()->clearSelection();
+        }
+        break;
+    case 20124:
+        if (target.kind == NodeKind::WordTableEntry) {
+            const qint32 category = target.extra < 1 || target.extra > 2000000000 ? 0 : target.extra;
+            m_wordFreq->BuildWordTable(db.GetIntValue(TopicId::OverviewTable, item, OverviewField::Document),
+                                       db.GetIntValue(TopicId::OverviewTable, item, OverviewField::Code), category);
+        } else if (const ObjectListWindow* words = m_listWindows->Window(CListWindows::Words);
+                   words && words->Mode() == 1) {
+            m_wordFreq->BuildParagraphWordTable(item);
+        } else {
+            m_wordFreq->SearchDictionaryWords();
+        }
+        break;
     default: RunCodeContextCommand(document, id); break;
     }
 }

@@ -12,6 +12,7 @@
 #include "document/kordoc.h"
 #include "foundation/stringstore.h"
 #include "foundation/uiservices.h"
+#include "panes/objectlistwindow.h"
 #include "store/storeids.h"
 #include "store/topicdatabase.h"
 #include "store/topictable.h"
@@ -397,6 +398,12 @@ void CMainFrame::AdjustContextMenu(QMenu* menu, int menuId)
         const CQntDicDlg* dictionary = m_listWindows->DictionaryWindow();
         if (!dictionary || dictionary->GetSelectedId() == 0)
             RemoveCommand(menu, ListWindowCommand::WordsToCategory);
+        // The go-list's words are dictionary entries, not stop words.
+        if (const ObjectListWindow* words = m_listWindows->Window(CListWindows::Words); words && words->Mode() == 1) {
+            RemoveCommand(menu, 20121);
+            if (!dictionary || dictionary->GetSelectedId() == 0)
+                RemoveSeparatorAt(menu, 1);
+        }
         break;
     }
     case NodeKind::WordTableEntry:

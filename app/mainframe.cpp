@@ -207,6 +207,7 @@ void CMainFrame::BuildMenus()
                    WordFreqCommand::StopList})
         analysis->addAction(m_commands.Action(id));
     menuBar()->addMenu(analysis);
+    m_commands.Action(WordFreqCommand::FrequencyVariables);  // by its key only
     QMenu* help = m_commands.CreateMenu(AppText::MenuHelp, this);
     help->addAction(m_commands.Action(CommandId::AppAbout));
     menuBar()->addMenu(help);

@@ -11,6 +11,7 @@
 #include "app/optionsids.h"
 #include "app/toolcommands.h"
 #include "app/updatecheck.h"
+#include "app/wordfreqcommands.h"
 #include "browser/mediaplayer.h"
 #include "document/kordoc.h"
 #include "document/rowfields.h"
@@ -345,6 +346,8 @@ bool CMainFrame::ListCommand(ObjectListWindow* window, int commandId)
         MarkSelectedSearchHits(window);
         return true;
     }
+    if (commandId == WordFreqCommand::FrequencyVariables)
+        return m_wordFreq->OnCommand(commandId);
     if (commandId != OptionsCommand::SpinSettings)
         return false;
     OnSpinSettings();

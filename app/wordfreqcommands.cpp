@@ -3,25 +3,41 @@
 
 #include "app/wordfreqcommands.h"
 
+#include "app/findcommands.h"
 #include "app/listwindows.h"
 #include "app/textviewerdlg.h"
 #include "app/mainframe.h"
+#include "dictionary/codeselectdlg.h"
 #include "dictionary/stoplistdlg.h"
 #include "dictionary/wordfrequency.h"
 #include "dictionary/wordfrequencydlg.h"
+#include "document/documentids.h"
 #include "document/kordoc.h"
-#include "foundation/programpaths.h"
+#include "document/lexicalservice.h"
+#include "document/objectlistregistry.h"
+#include "document/rowfields.h"
 #include "foundation/messageservice.h"
+#include "foundation/options.h"
+#include "foundation/richtexthelpers.h"
+#include "foundation/searchsettings.h"
+#include "foundation/programpaths.h"
 #include "foundation/segmentarray.h"
 #include "foundation/stringstore.h"
 #include "foundation/waitwindow.h"
 #include "panes/idtreemodel.h"
+#include "panes/listids.h"
 #include "panes/objectlistwindow.h"
 #include "panes/treepanewindow.h"
 #include "platform/profile/privateprofile.h"
+#include "platform/rtf/richeditctrlex.h"
+#include "retrieval/documenttexts.h"
 #include "retrieval/segmentsctrl.h"
 #include "store/storeids.h"
+#include "store/fieldvalue.h"
+#include "store/rowbuffer.h"
 #include "store/topicdatabase.h"
+#include "store/topicsearchsource.h"
+#include "store/topictable.h"
 
 #include <QApplication>
 #include <QDir>
@@ -36,7 +52,18 @@ constexpr int kWordListTitle = 33092;
 constexpr int kWaitMode = 12;
 constexpr int kAllDocumentsText = 57717;
 constexpr int kAllSetsText = 57721;
-constexpr int kNoWordsText = 203022;
+constexpr int kFrequencyRunning = 5766;
+constexpr int kCodeFrequenciesTitle = 20123;
+constexpr int kNoCloudWords = 212001;
+const QString kCodesSetting = QStringLiteral("QntCodes");
+const QString kDepthSetting = QStringLiteral("QntDepth");
+/// Word rows: the stop-list mark, the word and the dictionary entry.
+constexpr qint32 kWordMark = 1;
+constexpr qint32 kWordText = 2;
+constexpr qint32 kWordEntry = 6;
+
+/// A code-frequency table is being made; a second one waits its turn.
+bool g_frequenciesRunning = false;
 
 /// The counter's unit of the dialog's counting mode.
 qint32 UnitOfMode(int mode)
@@ -107,6 +134,7 @@ bool CWordFreqCommands::OnCommand(int id)
     case WordFreqCommand::GoList: CountWords(true); return true;
     case WordFreqCommand::StopList: EditStopList(); return true;
     case WordFreqCommand::TagCloud: ShowTagCloud(); return true;
+    case WordFreqCommand::FrequencyVariables: TransferFrequencyVariables(); return true;
     default: return false;
     }
 }
@@ -118,6 +146,7 @@ bool CWordFreqCommands::OnUpdateCommand(CCmdUI& ui)
     case WordFreqCommand::GoList:
     case WordFreqCommand::StopList:
     case WordFreqCommand::TagCloud:
+    case WordFreqCommand::FrequencyVariables:
         ui.Enable(m_document && m_document->GetEngine());
         return true;
     default: return false;
@@ -271,7 +300,8 @@ void CWordFreqCommands::ShowTagCloud()
     if (otherStopList)
         m_frame->LoadWordList(m_stopListPath);
     if (rtf.isEmpty()) {
-        ShowMessage(LoadString(kNoWordsText));
+        // Nothing counted (no text, or every word left out): said, not silent.
+        ShowMessage(LoadString(kNoCloudWords), MessageKind::Information);
         return;
     }
     delete m_frame->ListWindows().Window(CListWindows::Words);
@@ -279,4 +309,250 @@ void CWordFreqCommands::ShowTagCloud()
     viewer.Buffer() = rtf;
     if (viewer.exec() == CTextViewerDlg::SavedResult)
         ShowWordList(kTagCloudListMode);
+}
+
+void CWordFreqCommands::ShowCodeFrequencies(qint32 kind, qint32 id)
+{
+    if (!m_document || !m_document->GetEngine())
+        return;
+    if (g_frequenciesRunning) {
+        ShowMessage(LoadString(kFrequencyRunning), MessageKind::Information);
+        return;
+    }
+    TopicDatabase& db = m_document->GetDatabase();
+    // The scope's documents, each once, in order.
+    QList<qint32> documents;
+    const auto addDocument = [&documents](qint32 document) {
+        if (document > 0 && !documents.contains(document))
+            documents.append(document);
+    };
+    const auto addMembers = [&](const QList<qint32>& members) {
+        for (const qint32 member : members)
+            addDocument(m_document->GetSetMemberDocument(member));
+    };
+    QList<qint32> keys;
+    switch (kind) {
+    case 2: db.FindKeysByParent(TopicId::Documents, TopicId::DocumentGroups, id, documents); break;
+    case 3: db.GetAllKeys(TopicId::DocumentSetMembers, keys); addMembers(keys); break;
+    case 4: db.FindKeysByParent(TopicId::DocumentSetMembers, TopicId::DocumentSets, id, keys); addMembers(keys); break;
+    case 5:
+        if (db.GetTable(TopicId::Documents) && db.GetTable(TopicId::Documents)->HasKey(id))
+            documents.append(id);
+        break;
+    default: db.GetAllKeys(TopicId::Documents, documents); break;
+    }
+
+    QString chosen;
+    m_document->ReadSetting(kCodesSetting, chosen);
+    // Without a kept depth the codes themselves are counted (1).
+    QString depthText;
+    if (!m_document->ReadSetting(kDepthSetting, depthText) || depthText.isEmpty())
+        depthText = QStringLiteral("1");
+    CodeSelItemArray items;
+    QList<qint32> codes;
+    db.GetAllKeys(TopicId::Codes, codes);
+    for (const qint32 code : std::as_const(codes)) {
+        if (db.GetParentKey(TopicId::Codes, code, TopicId::Codes) != 0)
+            continue;
+        CodeSelItem item;
+        item.codeId = code;
+        item.checked = chosen.contains(QStringLiteral("[%1]").arg(code));
+        item.level = m_document->GetMinLeafDepth(code, 1);
+        item.name = db.FormatRowDisplay(TopicId::Codes, code, false).left(CodeSelItem::kNameUnits);
+        items.Add(item);
+    }
+    CodeSelectDlg dialog(m_frame);
+    dialog.m_items = &items;
+    dialog.m_depth = depthText.toInt();
+    for (const qint32 document : std::as_const(documents))
+        dialog.m_documents.append({document, db.GetIntValue(TopicId::Documents, document, DocumentField::GroupID)});
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    QString tokens;
+    QList<qint32> picked;
+    for (const CodeSelItem& item : items) {
+        if (!item.checked)
+            continue;
+        tokens += QStringLiteral("[%1]").arg(item.codeId);
+        picked.append(item.codeId);
+    }
+    m_document->WriteSettingString(kDepthSetting, QString::number(dialog.m_depth));
+    m_document->WriteSettingString(kCodesSetting, tokens);
+
+    g_frequenciesRunning = true;
+    {
+        BusyCursor busy;
+        const bool waitShown = ShowWaitWindow();
+        m_document->BuildOverviewTable(dialog.m_depth, documents, picked);
+        if (waitShown)
+            CloseWaitWindow();
+    }
+    g_frequenciesRunning = false;
+    QList<qint32> rows;
+    db.GetAllKeys(TopicId::OverviewTable, rows);
+    CListWindows& lists = m_frame->ListWindows();
+    // The table's columns follow the dictionary: the window is made anew.
+    delete lists.Window(CListWindows::Overview);
+    if (ObjectListWindow* window = lists.ShowObjectList(CListWindows::Overview, TopicId::OverviewTable, 0, 0, rows,
+                                                        LoadString(kCodeFrequenciesTitle)))
+        window->SetMode(dialog.m_depth);
+}
+
+void CWordFreqCommands::TransferFrequencyVariables()
+{
+    if (!m_document || !m_document->GetEngine())
+        return;
+    // A table of depth 0 holds no rows (the overviews go to the validation
+    // file): its transfer would write 0 into every document. The rows of any
+    // other depth are summed per document.
+    const ObjectListWindow* window = m_frame->ListWindows().Window(CListWindows::Overview);
+    if (!window || m_document->GetDatabase().GetRowCount(TopicId::OverviewTable) == 0)
+        return;
+    BusyCursor busy;
+    m_document->TransferTableVariables();
+}
+
+void CWordFreqCommands::AddWordsToStopList(const QList<qint32>& rows)
+{
+    if (!m_document || !m_document->GetEngine() || rows.isEmpty())
+        return;
+    const ObjectListWindow* window = m_frame->ListWindows().Window(CListWindows::Words);
+    const bool tagCloud = window && window->Mode() == kTagCloudListMode;
+    const QString cloudList = g_program.TagCloudStopListPath;
+    if (tagCloud) {
+        m_frame->SaveWordListText(m_stopListPath);
+        // Without its file the tag cloud's list starts empty, not as a copy of the current one.
+        if (!m_frame->LoadWordList(cloudList))
+            m_document->SetWordList(QString(), false);
+    }
+    TopicDatabase& db = m_document->GetDatabase();
+    bool added = false;
+    for (const qint32 id : rows) {
+        RowBuffer row;
+        if (!db.ReadRow(TopicId::WordFrequencies, id, row, false))
+            continue;
+        FieldValue mark;
+        FieldValue word;
+        if (!row.GetFieldValue(kWordMark, mark) || !row.GetFieldValue(kWordText, word) || mark.GetInt() != 0)
+            continue;
+        mark.SetInt(1);
+        m_document->FindWordPosition(word.GetText().toLower());
+        if (row.Commit(false, true)) {
+            added = true;
+            m_document->GetRegistry().NotifyChange(TopicId::WordFrequencies, id);
+        }
+    }
+    if (tagCloud) {
+        if (added)
+            m_frame->SaveWordListText(cloudList);
+        m_frame->LoadWordList(m_stopListPath);
+    } else if (added) {
+        m_frame->SaveWordListText(m_stopListPath);
+    }
+}
+
+void CWordFreqCommands::ShowLexicalHits(const LexicalHitList& hits, const std::function<bool(const LexicalHit&)>& take)
+{
+    TopicDatabase& db = m_document->GetDatabase();
+    BusyCursor busy;
+    if (TopicTable* table = db.GetTable(TopicId::SearchHits))
+        table->ClearRows();
+    std::unique_ptr<CRichEditCtrlEx> edit = CreateHiddenRichEdit();
+    std::unique_ptr<retrieval::HitTextLoader> loader;
+    if (edit)
+        loader = std::make_unique<retrieval::HitTextLoader>(db, *edit);
+    QList<qint32> documents;
+    for (const LexicalHit& hit : hits) {
+        if (!take(hit))
+            continue;
+        const qint32 start = hit.base + hit.start;
+        qint32 paragraph = 1;
+        if (loader) {
+            retrieval::HitRow text;
+            text.document = hit.document;
+            text.page = hit.page;
+            text.start = start;
+            if (loader->Load(text))
+                paragraph = ParagraphOfPosition(start, true, loader->Paragraphs());
+        }
+        RowBuffer row;
+        if (!db.AddRow(TopicId::SearchHits, row, -1))
+            break;
+        using rowfields::SetInt;
+        SetInt(row, SearchHitField::Type, 0);
+        SetInt(row, SearchHitField::Document, hit.document);
+        SetInt(row, SearchHitField::Start, start);
+        SetInt(row, SearchHitField::End, hit.base + hit.end);
+        SetInt(row, SearchHitField::Page, hit.page);
+        SetInt(row, SearchHitField::Paragraph, paragraph);
+        SetInt(row, SearchHitField::Category, hit.category);
+        rowfields::SetText(row, SearchHitField::Text,
+                           rowfields::TextOfKey(db, TopicId::DictionaryEntries, hit.entry, EntryField::Text)
+                               .left(kMaxHitWordLength));
+        if (row.Commit(false, true) && !documents.contains(hit.document))
+            documents.append(hit.document);
+    }
+    m_document->SetSearchHitDocuments(qint32(documents.size()));
+    db.SetFieldState(TopicId::SearchHits, SearchHitField::Category, FieldState::BuiltIn);
+    QList<qint32> keys;
+    db.GetAllKeys(TopicId::SearchHits, keys);
+    m_frame->ListWindows().ShowObjectList(CListWindows::SearchHits, TopicId::SearchHits, 0, 0, keys,
+                                          LoadString(ListText::FoundHits).arg(documents.size()));
+}
+
+void CWordFreqCommands::BuildWordTable(qint32 document, qint32 code, qint32 category)
+{
+    if (!m_document || !m_document->GetEngine())
+        return;
+    ShowLexicalHits(m_document->GetOverviewHits(), [&](const LexicalHit& hit) {
+        return (document == 0 || hit.document == document) && (code == 0 || hit.code == code) &&
+               (category == 0 || hit.category == category);
+    });
+}
+
+void CWordFreqCommands::BuildParagraphWordTable(qint32 row)
+{
+    if (!m_document || !m_document->GetEngine())
+        return;
+    const qint32 entry = m_document->GetDatabase().GetIntValue(TopicId::WordFrequencies, row, kWordEntry);
+    ShowLexicalHits(m_document->GetCategoryHits(), [entry](const LexicalHit& hit) { return hit.entry == entry; });
+}
+
+void CWordFreqCommands::SearchDictionaryWords()
+{
+    if (!m_document || !m_document->GetEngine())
+        return;
+    ObjectListWindow* window = m_frame->ListWindows().Window(CListWindows::Words);
+    TopicDatabase& db = m_document->GetDatabase();
+    if (!window || !db.GetTable(TopicId::SearchHits))
+        return;
+    QList<qint32> selected;
+    window->List1()->GetSelection(selected);
+    if (selected.isEmpty())
+        return;
+    CSearchOptions options;
+    for (const qint32 id : std::as_const(selected))
+        options.terms.append(rowfields::TextOfKey(db, TopicId::WordFrequencies, id, kWordText));
+    options.wholeWords = true;
+    options.matchCase = g_dictioOptions.GetBool(DictioOption::CaseSensitive);
+    window->List1()->clearSelection();
+    CSegmentArray rows;
+    const bool inSegments = m_document->GetWordCountSettings().onlySegments && m_frame->Segments();
+    if (inSegments) {
+        m_frame->Segments()->GetRetrievedSegments(rows);
+        m_document->SortRetrievedSegments(&m_document->GetRetrievalSettings(), rows, 1);
+    }
+    TopicSearchSource source(db);
+    CSearchSettings search(options, &source, false);
+    {
+        BusyCursor busy;
+        if (!search.SearchProject(inSegments ? &rows : nullptr))
+            return;
+    }
+    const qint32 documents = StoreSearchHits(*m_document, search);
+    db.SetFieldState(TopicId::SearchHits, SearchHitField::Category, FieldState::BuiltIn | FieldState::Hidden);
+    QList<qint32> keys;
+    db.GetAllKeys(TopicId::SearchHits, keys);
+    m_frame->ListWindows().ShowObjectList(CListWindows::SearchHits, TopicId::SearchHits, 0, 0, keys,
+                                          LoadString(ListText::FoundHits).arg(documents));
 }

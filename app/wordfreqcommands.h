@@ -3,12 +3,15 @@
 #include "foundation/commandtarget.h"
 
 #include <QList>
+
+#include <functional>
 #include <QString>
 #include <QStringList>
 
 class CKorDoc;
 class CMainFrame;
 class PrivateProfile;
+struct LexicalHit;
 
 /// Commands of the word frequencies, the tag cloud and the stop list.
 namespace WordFreqCommand {
@@ -16,6 +19,7 @@ constexpr int WordCounter = 33065;  ///< ID_QNT_WORDCOUNTER_ALL
 constexpr int GoList = 33090;       ///< the count of dictionary words
 constexpr int StopList = 33072;     ///< ID_QNT_STOPLIST
 constexpr int TagCloud = 33549;     ///< ID_QNT_TAGCLOUDS
+constexpr int FrequencyVariables = 1178;  ///< the code-frequency table into document variables
 }  // namespace WordFreqCommand
 
 /// @short The frame's word-frequency commands and the values they keep in
@@ -39,6 +43,23 @@ public:
     void SetStopListPath(const QString& path) { m_stopListPath = path; }
     QStringList& RecentStopLists() { return m_recent; }
 
+    /// The code-frequency table of a scope of the document tree (kinds 1 to
+    /// 5: all documents, a group, all sets' members, a set, a document):
+    /// codes and depth chosen in CodeSelectDlg, shown in the overview list.
+    void ShowCodeFrequencies(qint32 kind, qint32 id);
+    /// The columns of a depth-0 code-frequency table into document variables.
+    void TransferFrequencyVariables();
+    /// The word rows into the stop list (the tag cloud's, when the word list
+    /// shows a tag cloud); each row is marked once.
+    void AddWordsToStopList(const QList<qint32>& rows);
+    /// The words of the word list window's selection found in the documents.
+    void SearchDictionaryWords();
+    /// The dictionary hits of a row of the code-frequency table (document,
+    /// code, category; 0 for any) as search hits.
+    void BuildWordTable(qint32 document, qint32 code, qint32 category);
+    /// The category-search hits of one word row's dictionary entry as search hits.
+    void BuildParagraphWordTable(qint32 row);
+
     bool OnCommand(int id) override;
     bool OnUpdateCommand(CCmdUI& ui) override;
 
@@ -54,6 +75,9 @@ private:
     void ShowTagCloud();
     /// Shows the word table in the word list window; mode 2 for the tag cloud's list.
     void ShowWordList(int listMode);
+
+    /// Writes the hits that pass into the search-hit table and shows it.
+    void ShowLexicalHits(const QList<LexicalHit>& hits, const std::function<bool(const LexicalHit&)>& take);
 
     CMainFrame* m_frame;
     CKorDoc* m_document;

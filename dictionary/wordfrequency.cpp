@@ -133,13 +133,27 @@ void ShowProgress(qint32 documents, qsizetype words)
 }
 
 /// One row of the word table per word of total; groups[i] fills the column
-/// of ids[i] with its counts (words it lacks read as 0).
+/// of ids[i] with its counts (words it lacks read as 0). The groups are
+/// emptied on the way.
 void WriteWordRows(CKorDoc& doc, const WordCounts& total, qint64 totalCount, const QList<qint32>& ids,
-                   const std::vector<WordCounts>& groups)
+                   std::vector<WordCounts>& groups)
 {
     TopicDatabase& db = doc.GetDatabase();
     if (!db.GetTable(TopicId::WordFrequencies))
         return;
+    // Each word's non-zero group counts, so that a row visits only the
+    // groups holding its word, not every group (words x groups lookups).
+    QHash<QString, QList<std::pair<qint32, qint32>>> cells;
+    if (!groups.empty())
+        cells.reserve(total.size());
+    for (size_t g = 0; g < groups.size(); ++g) {
+        const qint32 field = kGroupColumnBase + ids[qsizetype(g)];
+        groups[g].ForEach([&cells, field](const QString& word, qint32 count) {
+            if (count != 0)
+                cells[word].append({field, count});
+        });
+        groups[g] = WordCounts();
+    }
     total.ForEach([&](const QString& word, qint32 count) {
         RowBuffer row;
         if (!db.AddRow(TopicId::WordFrequencies, row, -1))
@@ -151,9 +165,9 @@ void WriteWordRows(CKorDoc& doc, const WordCounts& total, qint64 totalCount, con
         SetInt(row, Field::Frequency, count);
         SetReal(row, Field::Percentage, WordPercentage(count, totalCount));
         SetInt(row, Field::Entry, 0);
-        for (size_t g = 0; g < groups.size(); ++g) {
-            if (const qint32 inGroup = groups[g].value(word))
-                SetInt(row, kGroupColumnBase + ids[qsizetype(g)], inGroup);
+        if (const auto found = cells.constFind(word); found != cells.cend()) {
+            for (const auto& [field, inGroup] : *found)
+                SetInt(row, field, inGroup);
         }
         row.Commit(false, true);
     });
@@ -348,7 +362,8 @@ void WordFrequencyCounter::CollectWords(CKorDoc& doc, const QList<qint32>& docum
     doc.PrepareWordTable({}, 0);
     if (!doc.GetDatabase().GetTable(TopicId::WordFrequencies))
         return;
-    WriteWordRows(doc, total, running, {}, {});
+    std::vector<WordCounts> noGroups;
+    WriteWordRows(doc, total, running, {}, noGroups);
     doc.SetTotalWordCount(running);
 }
 

@@ -208,8 +208,10 @@ void CKorDoc::PrepareWordTable(const QList<qint32>& ids, qint32 kind)
     AddColumns(*table, WordTableColumns());
     if (kind != TopicId::Documents && kind != TopicId::DocumentSets)
         return;
+    // W words x D documents or sets: the counts are held sparsely.
     for (const qint32 id : ids)
-        table->AddField(MakeField(kWordCountBase + id, d->m_db.FormatRowDisplay(kind, id, false), Integer, kVisible));
+        table->AddField(MakeField(kWordCountBase + id, d->m_db.FormatRowDisplay(kind, id, false), Integer,
+                                  kVisible | TopicTable::kSparseState));
 }
 
 bool CKorDoc::DefineOverviewTable()

@@ -155,8 +155,12 @@ int CKorDoc::CompareRowField(qint32 topic, qint32 fieldId, qint32 first, qint32 
     if (!rowA || !rowB)
         return rowA ? -1 : 1;
     int result = 0;
-    const FieldValue valueA(*field, const_cast<char*>(rowA) + field->Offset);
-    const FieldValue valueB(*field, const_cast<char*>(rowB) + field->Offset);
+    // A sparse field's values are kept beside the rows.
+    const bool sparse = field->HasState(TopicTable::kSparseState);
+    qint32 sparseA = sparse ? table->GetIntValue(first, fieldId) : 0;
+    qint32 sparseB = sparse ? table->GetIntValue(second, fieldId) : 0;
+    const FieldValue valueA(*field, sparse ? reinterpret_cast<char*>(&sparseA) : const_cast<char*>(rowA) + field->Offset);
+    const FieldValue valueB(*field, sparse ? reinterpret_cast<char*>(&sparseB) : const_cast<char*>(rowB) + field->Offset);
     if (field->ParentTopicID != 0) {
         // A reference sorts by what the referenced rows show: documents by
         // their short names, everything else by the full display text.

@@ -13,11 +13,14 @@ void RowBuffer::Attach(TopicTable* table, const char* sourceRow)
     m_table = table;
     const qsizetype size = table ? table->GetRowSize() : 0;
     // resize keeps the block when it is large enough.
-    m_row.resize(size);
-    if (sourceRow)
+    m_row.resize(table ? table->GetBufferSize() : 0);
+    if (sourceRow) {
         std::memcpy(m_row.data(), sourceRow, size_t(size));
-    else
+        // The sparse fields follow the row: 0 unless the table holds a value.
+        std::memset(m_row.data() + size, 0, size_t(m_row.size() - size));
+    } else {
         m_row.fill('\0');
+    }
     // Blob numbers of another buffer mean nothing here.
     for (int position : table ? table->Fields().ScanList() : QList<int>()) {
         const FieldDescriptor* field = table->Fields().GetAt(position);
@@ -25,6 +28,8 @@ void RowBuffer::Attach(TopicTable* table, const char* sourceRow)
             std::memset(m_row.data() + field->Offset, 0, sizeof(qint32));
     }
     SyncKey();
+    if (sourceRow && m_row.size() > size)
+        table->FillSparseValues(m_key, m_row.data());
 }
 
 void RowBuffer::SyncKey()

@@ -186,6 +186,7 @@ void TopicTable::Reset()
     m_fields = FieldList();
     ClearRows();
     m_rowSize = 0;
+    m_sparseBytes = 0;
     m_parentIndexes.clear();
     m_parentMap.clear();
     m_referringTopics.clear();
@@ -209,6 +210,7 @@ void TopicTable::ClearRows()
         index.clear();
     m_parentRemovals.clear();
     m_pendingNew.clear();
+    m_sparseValues.clear();
 }
 
 bool TopicTable::AddField(const FieldDescriptor& descriptor)
@@ -224,6 +226,16 @@ bool TopicTable::AddField(const FieldDescriptor& descriptor)
     FieldDescriptor field = descriptor;
     field.Size = FieldDescriptor::SizeOfType(field.Type);
     field.Offset = m_rowSize;
+    if (IsSparse(field)) {
+        if (field.Type != FieldType::Integer || m_listener)
+            return Fail(QStringLiteral("Field \"%1\" of topic %2 cannot be held sparsely.").arg(field.Name).arg(m_topicId));
+        field.Offset = m_rowSize + m_sparseBytes;
+        m_fields.Append(field);
+        m_sparseBytes += field.Size;
+        return true;
+    }
+    if (m_sparseBytes > 0 && field.Size > 0)
+        return Fail(QStringLiteral("Topic %1 takes no field after its sparse fields.").arg(m_topicId));
     const int position = m_fields.Count();
     m_fields.Append(field);
     const bool journaled = InTransaction();
@@ -280,6 +292,14 @@ bool TopicTable::AddField(const FieldDescriptor& descriptor)
 void TopicTable::DropFieldInMemory(int position)
 {
     const FieldDescriptor field = *m_fields.GetAt(position);
+    if (IsSparse(field)) {
+        for (auto& values : m_sparseValues)
+            values.removeIf([&field](const std::pair<qint32, qint32>& value) { return value.first == field.ID; });
+        m_fields.Remove(position);
+        m_fields.ShiftOffsets(position, field.Size);
+        m_sparseBytes -= field.Size;
+        return;
+    }
     if (field.Size > 0 && m_slotCount > 0) {
         const qint32 newSize = m_rowSize - field.Size;
         RowStore rows;
@@ -328,6 +348,8 @@ bool TopicTable::DeleteField(qint32 fieldId)
 bool TopicTable::ChangeFieldType(qint32 fieldId, qint32 type)
 {
     m_lastError.clear();
+    if (const FieldDescriptor* field = m_fields.GetById(fieldId); field && IsSparse(*field))
+        return Fail(QStringLiteral("A sparse field keeps its type."));
     if (!m_listener || m_fields.PositionOf(fieldId) < 0)
         return Fail(QStringLiteral("Topic %1 has no field %2 to change.").arg(m_topicId).arg(fieldId));
     if (!FieldDescriptor::IsKnownType(type))
@@ -583,6 +605,7 @@ void TopicTable::DropSlot(qint32 slot)
     m_deadSlots[slot] = true;
     --m_liveCount;
     m_pendingNew.remove(SlotKey(slot));
+    m_sparseValues.remove(SlotKey(slot));
 }
 
 void TopicTable::UndoChange(qint32 slot, const QByteArray& row)
@@ -744,8 +767,10 @@ bool TopicTable::CommitRow(RowBuffer& buffer, bool withBlobs, bool full)
         return Fail(QStringLiteral("The row could not be written to the project file."));
     }
     m_pendingNew.remove(key);
-    if (slot >= 0)
+    if (slot >= 0) {
         ReplaceSlot(slot, buffer.RowData());
+        StoreSparseValues(key, buffer.RowData());
+    }
     return true;
 }
 
@@ -757,6 +782,7 @@ bool TopicTable::WriteRowBack(RowBuffer& buffer)
     if (slot < 0)
         return false;
     ReplaceSlot(slot, buffer.RowData());
+    StoreSparseValues(buffer.GetKey(), buffer.RowData());
     return true;
 }
 
@@ -781,6 +807,10 @@ bool TopicTable::SetFieldText(RowBuffer& buffer, qint32 fieldId, const QString& 
             std::memcpy(value.Data(), before.constData(), size_t(before.size()));
             return false;
         }
+    }
+    if (IsSparse(value)) {
+        StoreSparseValues(buffer.GetKey(), buffer.RowData());
+        return true;
     }
     QByteArray row(SlotData(slot), m_rowSize);
     std::memcpy(row.data() + value.Offset, value.Data(), size_t(value.Size));
@@ -917,7 +947,43 @@ qint32 TopicTable::GetIntValue(qint32 key, qint32 fieldId) const
     const char* row = RowOfKey(key);
     if (!field || !row)
         return 0;
+    if (IsSparse(*field)) {
+        for (const auto& [id, value] : m_sparseValues.value(key))
+            if (id == fieldId)
+                return value;
+        return 0;
+    }
     return FieldValue(*field, const_cast<char*>(row) + field->Offset).GetInt();
+}
+
+void TopicTable::FillSparseValues(qint32 key, char* bufferRow) const
+{
+    const auto found = m_sparseValues.constFind(key);
+    if (found == m_sparseValues.cend())
+        return;
+    for (const auto& [id, value] : *found)
+        if (const FieldDescriptor* field = m_fields.GetById(id))
+            std::memcpy(bufferRow + field->Offset, &value, sizeof value);
+}
+
+void TopicTable::StoreSparseValues(qint32 key, const char* bufferRow)
+{
+    if (m_sparseBytes == 0)
+        return;
+    QList<std::pair<qint32, qint32>> values;
+    for (int position = 0; position < m_fields.Count(); ++position) {
+        const FieldDescriptor* field = m_fields.GetAt(position);
+        if (!IsSparse(*field))
+            continue;
+        qint32 value = 0;
+        std::memcpy(&value, bufferRow + field->Offset, sizeof value);
+        if (value != 0)
+            values.append({field->ID, value});
+    }
+    if (values.isEmpty())
+        m_sparseValues.remove(key);
+    else
+        m_sparseValues.insert(key, std::move(values));
 }
 
 bool TopicTable::GetDistinctValues(qint32 fieldId, QStringList* texts) const
@@ -930,8 +996,10 @@ bool TopicTable::GetDistinctValues(qint32 fieldId, QStringList* texts) const
     for (qint32 slot = 0; slot < m_slotCount; ++slot) {
         if (m_deadSlots.at(slot) || SlotKey(slot) == 0)
             continue;
-        const QString text =
-            FieldValue(*field, const_cast<char*>(SlotData(slot)) + field->Offset).FormatToBuffer();
+        qint32 sparse = IsSparse(*field) ? GetIntValue(SlotKey(slot), fieldId) : 0;
+        char* data = IsSparse(*field) ? reinterpret_cast<char*>(&sparse)
+                                      : const_cast<char*>(SlotData(slot)) + field->Offset;
+        const QString text = FieldValue(*field, data).FormatToBuffer();
         if (text.isEmpty())
             continue;
         auto it = std::lower_bound(texts->begin(), texts->end(), text);

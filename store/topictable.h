@@ -82,6 +82,11 @@ class TopicTable {
 public:
     static constexpr int kTemplateCount = 3;
     static constexpr qsizetype kDisplayUnits = 1023;  ///< longest display text
+    /// Field state of an integer field that the table holds sparsely: only
+    /// its non-zero values, beside the rows, 0 read elsewhere. Only memory
+    /// tables (no listener) take them, after all other fields; a row buffer
+    /// holds them after the row's own bytes. A rollback does not restore them.
+    static constexpr qint32 kSparseState = 0x40000000;
 
     explicit TopicTable(qint32 topicId, TopicDatabase* owner = nullptr);
     ~TopicTable();
@@ -168,6 +173,11 @@ public:
 
     qint32 GetRowCount() const { return m_liveCount; }
     qint32 GetRowSize() const { return m_rowSize; }
+    /// The bytes of a row buffer: the row and the sparse fields after it.
+    qint32 GetBufferSize() const { return m_rowSize + m_sparseBytes; }
+    /// Writes the row's non-zero sparse values into a buffer row of
+    /// GetBufferSize bytes (the rest stays as it is).
+    void FillSparseValues(qint32 key, char* bufferRow) const;
     /// The greatest key present; 0 when empty.
     qint32 GetLastKey() const;
     bool HasKey(qint32 key) const { return FindSlot(key) >= 0; }
@@ -314,4 +324,11 @@ private:
     std::vector<qint32> m_parentRemovals;
     QList<qint32> m_levelSlotStart;  // slot count when each open transaction level began
     QString m_lastError;
+    // The sparse fields: their bytes in a row buffer, and per row key the
+    // (field id, value) pairs that are not 0.
+    qint32 m_sparseBytes = 0;
+    QHash<qint32, QList<std::pair<qint32, qint32>>> m_sparseValues;
+    /// Keeps the buffer row's non-zero sparse values as the row's.
+    void StoreSparseValues(qint32 key, const char* bufferRow);
+    bool IsSparse(const FieldDescriptor& field) const { return field.HasState(kSparseState); }
 };

@@ -4,6 +4,8 @@
 #include "framefixture.h"
 
 #include "app/listwindows.h"
+#include "app/textviewerdlg.h"
+#include "common/screenshots.h"
 #include "app/wordfreqcommands.h"
 #include "dictionary/stoplistdlg.h"
 #include "dictionary/wordfrequency.h"
@@ -266,4 +268,25 @@ TEST_F(WordFreqTest, TheStopListCommandSavesAChangedList)
     const QString word = QStringLiteral("zebra");
     EXPECT_EQ(testutil::ReadFile(file),
               QByteArray("\xFF\xFE", 2) + QByteArray(reinterpret_cast<const char*>(word.utf16()), word.size() * 2));
+}
+
+TEST_F(WordFreqTest, TheTagCloudLooksAsRecorded)
+{
+    // The words of the group in their sizes and colours by frequency: red
+    // and blue twice, green once.
+    document.GetRegistry().SelectObject(TopicId::DocumentGroups, group, 0);
+    QCoreApplication::processEvents();
+    bool matches = false;
+    WhenModalShows([&matches](QWidget* modal) {
+        auto* viewer = qobject_cast<CTextViewerDlg*>(modal);
+        ASSERT_NE(viewer, nullptr);
+        viewer->setFixedSize(420, 240);
+        QCoreApplication::processEvents();
+        matches = testutil::MatchesReferenceImage(viewer->grab().toImage(),
+                                                  testutil::DataPath(QStringLiteral("app/tagcloud.png")));
+        viewer->reject();
+    });
+    ClickMenuCommand(*frame, kAnalysisMenu, WordFreqCommand::TagCloud);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(matches);
 }
