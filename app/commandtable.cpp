@@ -9,6 +9,7 @@
 #include "browser/browserids.h"
 #include "browser/mediaids.h"
 #include "foundation/stringstore.h"
+#include "visual/chartbrowserdlg.h"
 #include "visual/modelerdlg.h"
 
 #include <QAction>
@@ -76,6 +77,13 @@ const CommandInfo kCommands[] = {
     {ListWindowCommand::GeoLinkList, ListWindowCommand::GeoLinkList, nullptr, nullptr},
     {ListWindowCommand::Dictionary, ListWindowCommand::Dictionary, nullptr, nullptr},
     {FrameModelerCommand::Open, FrameModelerCommand::Open, nullptr, nullptr},
+    // The chart windows.
+    {ChartFrameCommand::CodeMatrix, ChartFrameCommand::CodeMatrix, "Ctrl+B", nullptr},
+    {ChartFrameCommand::CodeRelations, ChartFrameCommand::CodeRelations, "Ctrl+O", nullptr},
+    {ChartFrameCommand::Sequence, ChartFrameCommand::Sequence, nullptr, nullptr},
+    {ChartFrameCommand::Comparison, ChartFrameCommand::Comparison, nullptr, nullptr},
+    {ChartFrameCommand::Typology, ChartFrameCommand::Typology, nullptr, nullptr},
+    {ChartFrameCommand::ExportToolTable, ChartFrameCommand::ExportToolTable, nullptr, nullptr},
     // Find commands and analysis tables.
     {FindCommand::Find, FindCommand::Find, nullptr, "edit-find"},
     {FindCommand::FindExtended, FindCommand::FindExtended, nullptr, nullptr},
