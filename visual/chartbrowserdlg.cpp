@@ -223,7 +223,7 @@ void CChartBrowserDlg::BuildToolBar()
     m_slider->setMinimumWidth(60);
     m_slider->setFixedHeight(19);
     m_slider->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    m_toolbar->addWidget(m_slider);
+    m_sliderAction = m_toolbar->addWidget(m_slider);
     connect(m_slider, &QSlider::valueChanged, this, &CChartBrowserDlg::SetSliderPosition);
 
     // Keys reach the window's commands wherever the focus is inside it.
@@ -273,7 +273,7 @@ bool CChartBrowserDlg::OnInitDialog()
         m_documentCounter = m_documentCounterPreset == 1;
     CResizableDlgBase::OnInitDialog();
     if (m_columnIds.size() < 2 && m_cellsPerRow < 2) {
-        m_slider->hide();
+        m_sliderAction->setVisible(false);
     } else {
         const int columns = int(std::max<qsizetype>(m_columnIds.size(), m_cellsPerRow));
         const QSignalBlocker block(m_slider);

@@ -9,6 +9,7 @@
 
 struct TreeRow;
 class CommandToolBar;
+class QAction;
 class QSlider;
 struct NotifyHead;
 class CChartBrowserDlg;
@@ -196,6 +197,7 @@ private:
     CObjListCtrl* m_grid = nullptr;
     CommandToolBar* m_toolbar = nullptr;
     QSlider* m_slider = nullptr;
+    QAction* m_sliderAction = nullptr;   // the toolbar shows and hides the slider through it
     MatrixData m_data;
     bool m_documentCounter = false;
     bool m_numbers = false;
