@@ -408,7 +408,11 @@ void CChartCommands::OpenTypology()
     document->ReadSetting(QString::fromLatin1(typology::kSettingKey), setting);
     bool option = false;
     CTypologyTableDlg variables(m_frame, true, false, true);
+    // Only the fields the lists show are offered.
+    QList<qint32> shown;
+    db.GetFieldIds(TopicId::Documents, shown, false);
     variables.m_rows = typology::BuildRows(db, setting, option);
+    variables.m_rows.removeIf([&shown](const typology::TickRow& row) { return !shown.contains(row.id); });
     variables.m_extraOption = option;
     if (variables.exec() != QDialog::Accepted)
         return;
@@ -417,9 +421,7 @@ void CChartCommands::OpenTypology()
                                  typology::TakeTicked(entries, variables.m_extraOption));
     // TakeTicked keeps the ticked rows in list order.
 
-    QList<qint32> fields;
-    db.GetFieldIds(TopicId::Documents, fields, false);
-    CLogicalActivationDlg conditions(m_frame, static_cast<IListWindowOwner*>(m_frame), fields,
+    CLogicalActivationDlg conditions(m_frame, static_cast<IListWindowOwner*>(m_frame), shown,
                                      TreeImages::NodeImages());
     conditions.m_mode = 3;
     conditions.m_topic = TopicId::Documents;
