@@ -58,6 +58,21 @@ QString CodeToken(qint32 code)
     return QStringLiteral("[%1]").arg(code);
 }
 
+/// The questions whether only activated documents and codes count: one
+/// question for what is activated; none when nothing is.
+void AskScope(CKorDoc& document, bool& onlyDocuments, bool& onlyCodes)
+{
+    const bool documentsActivated = document.GetActivatedCount(TopicId::Documents) > 0;
+    const bool codesActivated = document.GetActivatedCount(TopicId::Codes) > 0;
+    onlyDocuments = onlyCodes = false;
+    if (documentsActivated && codesActivated)
+        onlyDocuments = onlyCodes = AskYesNo(LoadString(Text::OnlyActivatedBoth));
+    else if (documentsActivated)
+        onlyDocuments = AskYesNo(LoadString(Text::OnlyActivatedDocuments));
+    else if (codesActivated)
+        onlyCodes = AskYesNo(LoadString(Text::OnlyActivatedCodes));
+}
+
 }  // namespace
 
 void RepairTreeRows(QList<MatrixRow>& rows)
@@ -231,16 +246,9 @@ void CChartCommands::OpenCodeRelations()
     if (!document || !m_frame->DocumentTree())
         return;
     delete m_windows[size_t(ChartVariant::CodeRelations)].data();
-    const bool documentsActivated = document->GetActivatedCount(TopicId::Documents) > 0;
-    const bool codesActivated = document->GetActivatedCount(TopicId::Codes) > 0;
     bool onlyDocuments = false;
     bool onlyCodes = false;
-    if (documentsActivated && codesActivated)
-        onlyDocuments = onlyCodes = AskYesNo(LoadString(Text::OnlyActivatedBoth));
-    else if (documentsActivated)
-        onlyDocuments = AskYesNo(LoadString(Text::OnlyActivatedDocuments));
-    else if (codesActivated)
-        onlyCodes = AskYesNo(LoadString(Text::OnlyActivatedCodes));
+    AskScope(*document, onlyDocuments, onlyCodes);
 
     // The codes to relate: the ticked top-level codes, each with its subcodes.
     QString setting;
@@ -368,16 +376,9 @@ void CChartCommands::OpenComparison()
     if (!document || !m_frame->DocumentTree())
         return;
     delete m_windows[size_t(ChartVariant::Comparison)].data();
-    const bool documentsActivated = document->GetActivatedCount(TopicId::Documents) > 0;
-    const bool codesActivated = document->GetActivatedCount(TopicId::Codes) > 0;
     bool onlyDocuments = false;
     bool onlyCodes = false;
-    if (documentsActivated && codesActivated)
-        onlyDocuments = onlyCodes = AskYesNo(LoadString(Text::OnlyActivatedBoth));
-    else if (documentsActivated)
-        onlyDocuments = AskYesNo(LoadString(Text::OnlyActivatedDocuments));
-    else if (codesActivated)
-        onlyCodes = AskYesNo(LoadString(Text::OnlyActivatedCodes));
+    AskScope(*document, onlyDocuments, onlyCodes);
     const WaitCursor wait;
     QList<qint32> documents = m_frame->DocumentTree()->GetDocumentsInTreeOrder();
     if (onlyDocuments)
