@@ -158,17 +158,22 @@ void CMatrixModel::computeSums()
     const int rows = int(m_data->rows.size());
     const int columns = matrixColumns();
     m_sums.resize(size_t(rows));
+    // The cells are read straight from the values: this runs over every
+    // cell of large matrices on each load.
+    const qint32* values = m_data->values.constData();
+    const qint64 stored = m_data->values.size();
     // Backwards through the tree: pending[L] sums the subtrees of level L
     // seen since the last row above that level, which is their parent.
     std::vector<std::vector<qint64>> pending;
+    std::vector<qint64> own(static_cast<size_t>(columns));
     for (int i = rows - 1; i >= 0; --i) {
         const MatrixRow& row = m_data->rows[i];
         const size_t level = size_t(levelOf(row));
         if (pending.size() < level + 2)
             pending.resize(level + 2);
-        std::vector<qint64> own(static_cast<size_t>(columns));
+        const qint64 start = qint64(i) * columns;
         for (int c = 0; c < columns; ++c)
-            own[size_t(c)] = RawValue(i, c);
+            own[size_t(c)] = start + c < stored ? values[start + c] : 0;
         std::vector<qint64>& children = pending[level + 1];
         if (row.hasChildren) {
             if (!children.empty())
@@ -211,17 +216,21 @@ void CMatrixModel::computeRanges()
         return;
     const int rows = int(m_data->rows.size());
     const int columns = matrixColumns();
+    const qint32* values = m_data->values.constData();
+    const qint64 stored = m_data->values.size();
     qint64 minimum = kRangeStart;
     qint64 maximum = 0;
     m_columnMax.assign(size_t(columns), 0);
     m_columnMin.assign(size_t(columns), kRangeStart);
     for (int r = 0; r < rows; ++r) {
+        const std::vector<qint64>* sums = subtreeSums(r);
+        const qint64 start = qint64(r) * columns;
         for (int c = 0; c < columns; ++c) {
-            const qint64 raw = RawValue(r, c);
+            const qint64 raw = start + c < stored ? values[start + c] : 0;
             if (raw != 0)
                 minimum = std::min(minimum, raw);
             m_columnMin[size_t(c)] = std::min(m_columnMin[size_t(c)], raw);
-            const qint64 counted = scaledValue(r, c, true);
+            const qint64 counted = sums ? (*sums)[size_t(c)] : raw;
             maximum = std::max(maximum, counted);
             m_columnMax[size_t(c)] = std::max(m_columnMax[size_t(c)], counted);
         }
@@ -242,11 +251,17 @@ void CMatrixModel::computeRowRange(int row)
 {
     // Per-row scaling counts a parent's subtree only while it is collapsed.
     const bool collapsed = !m_data->rows[row].expanded;
+    const std::vector<qint64>* sums = collapsed ? subtreeSums(row) : nullptr;
+    const int columns = matrixColumns();
+    const qint32* values = m_data->values.constData();
+    const qint64 stored = m_data->values.size();
+    const qint64 start = qint64(row) * columns;
     qint64 minimum = m_smallestNonZero;
     qint64 maximum = 0;
-    for (int c = 0; c < matrixColumns(); ++c) {
-        minimum = std::min(minimum, RawValue(row, c));
-        maximum = std::max(maximum, scaledValue(row, c, collapsed));
+    for (int c = 0; c < columns; ++c) {
+        const qint64 raw = start + c < stored ? values[start + c] : 0;
+        minimum = std::min(minimum, raw);
+        maximum = std::max(maximum, sums ? (*sums)[size_t(c)] : raw);
     }
     m_rowMin[size_t(row)] = minimum;
     m_rowMax[size_t(row)] = maximum;
