@@ -6,6 +6,7 @@
 #include "visual/chartoptiondlgs.h"
 
 #include "common/screenshots.h"
+#include "common/scriptedmessages.h"
 #include "common/testutil.h"
 #include "document/listnotifyinfo.h"
 #include "foundation/programpaths.h"
@@ -298,4 +299,26 @@ TEST_F(ChartWindowTest, CrosstabValueModesAndTypologyCells)
     EXPECT_TRUE(testutil::MatchesReferenceImage(typology->grab().toImage(),
                                                 QStringLiteral(KORVAN_TEST_DATA_DIR "/visual/chart_typology.png")));
     Close(typology);
+}
+
+TEST_F(ChartWindowTest, PictureGoesWhereThePromptSaysAndAFailureIsSaid)
+{
+    testutil::ScriptedMessages messages;
+    CChartBrowserDlg* window = Make(0);
+    window->show();
+    const QString path = dir.file(QStringLiteral("matrix.png"));
+    messages.files.append({path});
+    ASSERT_TRUE(window->RunCommand(ChartCommand::SavePng));
+    ASSERT_EQ(messages.prompts.size(), 1);
+    EXPECT_EQ(messages.prompts[0].kind, FilePromptKind::SaveFile);
+    EXPECT_TRUE(messages.prompts[0].path.endsWith(QStringLiteral(".png")));
+    EXPECT_FALSE(QImage(path).isNull());
+    EXPECT_TRUE(messages.texts.isEmpty());
+    // A folder that does not exist: the user is told, nothing is written.
+    const QString nowhere = dir.file(QStringLiteral("missing/matrix.png"));
+    EXPECT_FALSE(window->SavePicture(nowhere));
+    EXPECT_FALSE(QFile::exists(nowhere));
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_TRUE(messages.texts[0].contains(nowhere));
+    Close(window);
 }
