@@ -548,3 +548,29 @@ TEST_F(ChartsTest, EachViewLooksAsItsReference)
     ASSERT_NE(Window(ChartVariant::Comparison), nullptr);
     EXPECT_TRUE(testutil::MatchesReferenceImage(Picture(Window(ChartVariant::Comparison)), Reference("comparison")));
 }
+
+TEST_F(ChartsTest, DoubleClicksOnSequenceAndComparisonCellsShowTheDocument)
+{
+    ClickMenu(ChartFrameCommand::Comparison);
+    CChartBrowserDlg* comparison = Window(ChartVariant::Comparison);
+    ASSERT_NE(comparison, nullptr);
+    CObjListCtrl* grid = comparison->Grid();
+    const int benRow = int(comparison->m_tableA.indexOf(ben));
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->Model()->index(benRow, 2)).center());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(document.GetShownDocument(), ben);
+
+    frame->DocumentTree()->SelectObject(TopicId::Documents, anna, 0);
+    WhenModalShows([&](QWidget* modal) {
+        QTest::mouseClick(qobject_cast<QAbstractButton*>(FindControl(modal, 1)), Qt::LeftButton);
+    });
+    ClickMenu(ChartFrameCommand::Sequence);
+    CChartBrowserDlg* sequence = Window(ChartVariant::Sequence);
+    ASSERT_NE(sequence, nullptr);
+    grid = sequence->Grid();
+    // Home's cell at ¶3 leads to Anna's coding of Home there.
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {},
+                       grid->visualRect(grid->Model()->index(ListRowOf(sequence, home), 3)).center());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(document.GetShownDocument(), anna);
+}
