@@ -441,14 +441,11 @@ bool CChartBrowserDlg::RunCommand(int id)
         break;
     case DocumentCounter: {
         m_documentCounter = !m_documentCounter;
-        // The grid reads the other table: sums and ranges once, the
-        // expanded rows kept.
+        // The grid reads the other table of the same shape: sums and
+        // ranges once, rows, columns and widths kept.
         m_data.values = m_documentCounter ? m_tableC : m_tableB;
-        const int firstWidth = m_grid->columnWidth(0);
-        m_grid->Load(Display(), &m_data);
+        m_grid->ValuesChanged();
         m_grid->SetFixedSize(m_documentCounter);
-        m_grid->horizontalHeader()->resizeSection(0, firstWidth);
-        ApplySlider();
         break;
     }
     case Near:
