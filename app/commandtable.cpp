@@ -10,6 +10,7 @@
 #include "browser/browserids.h"
 #include "browser/mediaids.h"
 #include "foundation/stringstore.h"
+#include "visual/chartbrowserdlg.h"
 #include "visual/modelerdlg.h"
 
 #include <QAction>
@@ -78,6 +79,13 @@ const CommandInfo kCommands[] = {
     {ListWindowCommand::Dictionary, ListWindowCommand::Dictionary, nullptr, nullptr},
     {FrameModelerCommand::Open, FrameModelerCommand::Open, nullptr, nullptr},
     {33234, 33234, nullptr, nullptr},   // the project logbook
+    // The chart windows.
+    {ChartFrameCommand::CodeMatrix, ChartFrameCommand::CodeMatrix, "Ctrl+B", nullptr},
+    {ChartFrameCommand::CodeRelations, ChartFrameCommand::CodeRelations, "Ctrl+O", nullptr},
+    {ChartFrameCommand::Sequence, ChartFrameCommand::Sequence, nullptr, nullptr},
+    {ChartFrameCommand::Comparison, ChartFrameCommand::Comparison, nullptr, nullptr},
+    {ChartFrameCommand::Typology, ChartFrameCommand::Typology, nullptr, nullptr},
+    {ChartFrameCommand::ExportToolTable, ChartFrameCommand::ExportToolTable, nullptr, nullptr},
     // Find commands and analysis tables.
     {FindCommand::Find, FindCommand::Find, nullptr, "edit-find"},
     {FindCommand::FindExtended, FindCommand::FindExtended, nullptr, nullptr},

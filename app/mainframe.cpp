@@ -5,6 +5,7 @@
 #include "app/appids.h"
 #include "app/findcommands.h"
 #include "app/baseview.h"
+#include "app/chartcommands.h"
 #include "app/conditioncommands.h"
 #include "app/listwindows.h"
 #include "app/wordfreqcommands.h"
@@ -109,6 +110,7 @@ CMainFrame::CMainFrame(ICommandTarget* app, CKorDoc* document)
     m_listWindows->SetOwner(this);
     m_wordFreq = std::make_unique<CWordFreqCommands>(this, document);
     m_wordFreq->ApplyModuleSettings(PrivateProfile(g_program.ProfilePath));
+    m_charts = std::make_unique<CChartCommands>(this);
     m_quickCodes.SetTextOf([this](qint32 code, QString& text) {
         const CKorDoc* document = GetDocument();
         const TopicTable* codes = document ? document->GetDatabase().GetTable(TopicId::Codes) : nullptr;
@@ -138,6 +140,8 @@ CMainFrame::CMainFrame(ICommandTarget* app, CKorDoc* document)
 
 CMainFrame::~CMainFrame()
 {
+    // The chart windows ask the frame while they go.
+    m_charts.reset();
     // The reader thread ends before anything it reports to goes.
     m_footswitch.reset();
     delete m_memoWindow.data();
@@ -206,8 +210,15 @@ void CMainFrame::BuildMenus()
     for (int id : {WordFreqCommand::WordCounter, WordFreqCommand::GoList, WordFreqCommand::TagCloud,
                    WordFreqCommand::StopList})
         analysis->addAction(m_commands.Action(id));
+    analysis->addSeparator();
+    analysis->addAction(m_commands.Action(ChartFrameCommand::Typology));
     menuBar()->addMenu(analysis);
     m_commands.Action(WordFreqCommand::FrequencyVariables);  // by its key only
+    QMenu* visual = m_commands.CreateMenu(kVisualMenuTextId, this);
+    for (int id : {ChartFrameCommand::CodeMatrix, ChartFrameCommand::CodeRelations, ChartFrameCommand::Sequence,
+                   ChartFrameCommand::Comparison})
+        visual->addAction(m_commands.Action(id));
+    menuBar()->addMenu(visual);
     QMenu* help = m_commands.CreateMenu(AppText::MenuHelp, this);
     help->addAction(m_commands.Action(CommandId::AppAbout));
     menuBar()->addMenu(help);
@@ -465,6 +476,8 @@ bool CMainFrame::OnCommand(int id)
         return true;
     if (OnMemoCommand(id))
         return true;
+    if (m_charts->OnCommand(id))
+        return true;
     switch (id) {
     case CommandId::PaneDocumentTree:
     case CommandId::PaneCodeTree:
@@ -492,6 +505,8 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
     if (m_wordFreq->OnUpdateCommand(ui))
         return true;
     if (OnUpdateMemoCommand(ui))
+        return true;
+    if (m_charts->OnUpdateCommand(ui))
         return true;
     switch (ui.id) {
     case CommandId::PaneDocumentTree:

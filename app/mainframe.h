@@ -29,6 +29,7 @@ class CMediaPlayer;
 class CMediaToolBar;
 class CMPVideoDlg;
 class CModelerDlg;
+class CChartCommands;
 class FootswitchReader;
 class IReportSource;
 class UdevMonitor;
@@ -142,6 +143,8 @@ public:
     /// The object-list windows and their commands.
     CListWindows& ListWindows() { return *m_listWindows; }
     CWordFreqCommands& WordFreqCommands() { return *m_wordFreq; }
+    /// The chart windows and their commands.
+    CChartCommands& ChartCommands() { return *m_charts; }
 
     // ---- The trees' commands (mainframe_treecommands.cpp) --------------------
     /// The colour filter of codes (8) or documents (5): the dialog, then the
@@ -666,6 +669,7 @@ private:
     std::unique_ptr<CWaitWndHost> m_waitHost;
     std::unique_ptr<CListWindows> m_listWindows;
     std::unique_ptr<CWordFreqCommands> m_wordFreq;
+    std::unique_ptr<CChartCommands> m_charts;
     IWaitWindowHost* m_previousWaitHost = nullptr;
 
     CQuickCodeList m_quickCodes;

@@ -1,6 +1,7 @@
 // The find commands, the analysis-table commands and the chart windows'
 // requests to the frame.
 
+#include "app/chartcommands.h"
 #include "app/findcommands.h"
 #include "app/listwindows.h"
 #include "app/mainframe.h"
@@ -161,9 +162,18 @@ qint32 CMainFrame::OnRefreshToolWindows(qint32 kind, qint32 action)
     CKorDoc* document = GetDocument();
     if (!document || !document->GetEngine() || kind < 0 || kind > ToolWindowKind::Typology)
         return 0;
-    // The exports (action 2) and the in-place recount (action 0) need the
-    // chart windows, which are not open; any other action rebuilds the
+    // The exports (action 2) are not built yet; the near switch (action 0)
+    // recounts the code relations in place; any other action rebuilds the
     // tool through its own command, when that command can run.
+    if (action == 0 && kind == ToolWindowKind::CodeRelations) {
+        m_charts->RecomputeCodeRelations();
+        if (CChartBrowserDlg* window = m_charts->Window(kind)) {
+            if (window->isMinimized())
+                window->showNormal();
+            window->raise();
+        }
+        return 0;
+    }
     const bool export_ = action == 2 && (kind == ToolWindowKind::CodeMatrix || kind == ToolWindowKind::Crosstab);
     if (action != 0 && !export_) {
         const int command = ToolWindowKind::Commands[kind];

@@ -3,6 +3,7 @@
 
 #include "app/appids.h"
 #include "app/listwindows.h"
+#include "app/chartcommands.h"
 #include "app/mainframe.h"
 #include "app/startdlg.h"
 #include "browser/framebrowser.h"
@@ -314,6 +315,7 @@ void CMainFrame::CloseProjectUI()
     }
     m_document->SaveProjectSettings();
     m_listWindows->CloseAll();
+    m_charts->CloseWindows();
     // The dialog counts in the project that is going.
     if (m_retrievalDialog)
         m_retrievalDialog->close();

@@ -123,6 +123,14 @@ void CMatrixModel::Load(MatrixDisplay display, MatrixData* data)
     endResetModel();
 }
 
+void CMatrixModel::ValuesChanged()
+{
+    computeSums();
+    computeRanges();
+    if (rowCount() > 0 && columnCount() > 1)
+        emit dataChanged(index(0, 1), index(rowCount() - 1, columnCount() - 1));
+}
+
 void CMatrixModel::buildVisibleRows()
 {
     m_visible.clear();
@@ -153,29 +161,63 @@ void CMatrixModel::buildVisibleRows()
 void CMatrixModel::computeSums()
 {
     m_sums.clear();
+    m_range = {};
+    m_columnMin.clear();
+    m_columnMax.clear();
+    m_rowMin.clear();
+    m_rowMax.clear();
     if (!m_data || (m_display != MatrixDisplay::CodesByDocuments && m_display != MatrixDisplay::CodesByCodes))
         return;
     const int rows = int(m_data->rows.size());
     const int columns = matrixColumns();
     m_sums.resize(size_t(rows));
+    // One pass over the cells, read straight from the values, gives the
+    // sums and the ranges: it runs over every cell of large matrices on
+    // each load. The ranges are finished in computeRanges.
+    const qint32* values = m_data->values.constData();
+    const qint64 stored = m_data->values.size();
+    qint64 minimum = kRangeStart;
+    qint64 maximum = 0;
+    m_columnMax.assign(size_t(columns), 0);
+    m_columnMin.assign(size_t(columns), kRangeStart);
+    m_rowMin.assign(size_t(rows), kRangeStart);   // the smallest raw value; finished later
+    m_rowMax.assign(size_t(rows), 0);
     // Backwards through the tree: pending[L] sums the subtrees of level L
     // seen since the last row above that level, which is their parent.
     std::vector<std::vector<qint64>> pending;
+    std::vector<qint64> own(static_cast<size_t>(columns));
     for (int i = rows - 1; i >= 0; --i) {
         const MatrixRow& row = m_data->rows[i];
         const size_t level = size_t(levelOf(row));
         if (pending.size() < level + 2)
             pending.resize(level + 2);
-        std::vector<qint64> own(static_cast<size_t>(columns));
-        for (int c = 0; c < columns; ++c)
-            own[size_t(c)] = RawValue(i, c);
-        std::vector<qint64>& children = pending[level + 1];
-        if (row.hasChildren) {
-            if (!children.empty())
-                for (int c = 0; c < columns; ++c)
-                    own[size_t(c)] += children[size_t(c)];
-            m_sums[size_t(i)] = own;
+        const qint64 start = qint64(i) * columns;
+        qint64 rowMin = kRangeStart;
+        qint64 rowMax = 0;
+        for (int c = 0; c < columns; ++c) {
+            const qint64 raw = start + c < stored ? values[start + c] : 0;
+            own[size_t(c)] = raw;
+            if (raw != 0)
+                minimum = std::min(minimum, raw);
+            rowMin = std::min(rowMin, raw);
+            rowMax = std::max(rowMax, raw);
+            m_columnMin[size_t(c)] = std::min(m_columnMin[size_t(c)], raw);
         }
+        std::vector<qint64>& children = pending[level + 1];
+        if (row.hasChildren && !children.empty())
+            for (int c = 0; c < columns; ++c)
+                own[size_t(c)] += children[size_t(c)];
+        qint64 countedMax = 0;
+        for (int c = 0; c < columns; ++c) {
+            countedMax = std::max(countedMax, own[size_t(c)]);
+            m_columnMax[size_t(c)] = std::max(m_columnMax[size_t(c)], own[size_t(c)]);
+        }
+        maximum = std::max(maximum, countedMax);
+        if (row.hasChildren)
+            m_sums[size_t(i)] = own;
+        // Per-row scaling counts a parent's subtree only while it is collapsed.
+        m_rowMin[size_t(i)] = rowMin;
+        m_rowMax[size_t(i)] = row.hasChildren && !row.expanded ? countedMax : rowMax;
         children.clear();
         std::vector<qint64>& siblings = pending[level];
         if (siblings.empty())
@@ -183,6 +225,8 @@ void CMatrixModel::computeSums()
         for (int c = 0; c < columns; ++c)
             siblings[size_t(c)] += own[size_t(c)];
     }
+    m_smallestNonZero = minimum == kRangeStart ? 0 : minimum;   // 0: no non-zero cell
+    m_range = makeRange(m_smallestNonZero, maximum);
 }
 
 const std::vector<qint64>* CMatrixModel::subtreeSums(int row) const
@@ -202,51 +246,29 @@ qint64 CMatrixModel::scaledValue(int row, int matrixColumn, bool subtreeWhenPare
 
 void CMatrixModel::computeRanges()
 {
-    m_range = {};
-    m_columnMin.clear();
-    m_columnMax.clear();
-    m_rowMin.clear();
-    m_rowMax.clear();
-    if (!m_data || (m_display != MatrixDisplay::CodesByDocuments && m_display != MatrixDisplay::CodesByCodes))
-        return;
-    const int rows = int(m_data->rows.size());
-    const int columns = matrixColumns();
-    qint64 minimum = kRangeStart;
-    qint64 maximum = 0;
-    m_columnMax.assign(size_t(columns), 0);
-    m_columnMin.assign(size_t(columns), kRangeStart);
-    for (int r = 0; r < rows; ++r) {
-        for (int c = 0; c < columns; ++c) {
-            const qint64 raw = RawValue(r, c);
-            if (raw != 0)
-                minimum = std::min(minimum, raw);
-            m_columnMin[size_t(c)] = std::min(m_columnMin[size_t(c)], raw);
-            const qint64 counted = scaledValue(r, c, true);
-            maximum = std::max(maximum, counted);
-            m_columnMax[size_t(c)] = std::max(m_columnMax[size_t(c)], counted);
-        }
-    }
-    if (minimum == kRangeStart)
-        minimum = 0;   // no non-zero cell
-    m_smallestNonZero = minimum;
-    m_range = makeRange(minimum, maximum);
+    // computeSums counted the cells; the minimums start at the smallest
+    // non-zero value.
     for (qint64& m : m_columnMin)
         m = std::min(m, m_smallestNonZero);
-    m_rowMin.assign(size_t(rows), 0);
-    m_rowMax.assign(size_t(rows), 0);
-    for (int r = 0; r < rows; ++r)
-        computeRowRange(r);
+    for (qint64& m : m_rowMin)
+        m = std::min(m, m_smallestNonZero);
 }
 
 void CMatrixModel::computeRowRange(int row)
 {
     // Per-row scaling counts a parent's subtree only while it is collapsed.
     const bool collapsed = !m_data->rows[row].expanded;
+    const std::vector<qint64>* sums = collapsed ? subtreeSums(row) : nullptr;
+    const int columns = matrixColumns();
+    const qint32* values = m_data->values.constData();
+    const qint64 stored = m_data->values.size();
+    const qint64 start = qint64(row) * columns;
     qint64 minimum = m_smallestNonZero;
     qint64 maximum = 0;
-    for (int c = 0; c < matrixColumns(); ++c) {
-        minimum = std::min(minimum, RawValue(row, c));
-        maximum = std::max(maximum, scaledValue(row, c, collapsed));
+    for (int c = 0; c < columns; ++c) {
+        const qint64 raw = start + c < stored ? values[start + c] : 0;
+        minimum = std::min(minimum, raw);
+        maximum = std::max(maximum, sums ? (*sums)[size_t(c)] : raw);
     }
     m_rowMin[size_t(row)] = minimum;
     m_rowMax[size_t(row)] = maximum;
@@ -592,6 +614,12 @@ void CObjListCtrl::Load(MatrixDisplay display, MatrixData* data)
     if (display == MatrixDisplay::Numbers || display == MatrixDisplay::Texts)
         m_headerMode = MatrixHeaderMode::Fitted;
     applyColumnWidths(int(m_headerMode));
+}
+
+void CObjListCtrl::ValuesChanged()
+{
+    m_model->ValuesChanged();
+    viewport()->update();
 }
 
 void CObjListCtrl::RebuildColumns()

@@ -103,6 +103,9 @@ public:
     explicit CMatrixModel(QObject* parent = nullptr);
 
     void Load(MatrixDisplay display, MatrixData* data);
+    /// The values changed in place, rows and columns the same: sums and
+    /// ranges are computed again, nothing else is reset.
+    void ValuesChanged();
     MatrixDisplay Display() const { return m_display; }
     const MatrixData* Data() const { return m_data; }
     MatrixData* Data() { return m_data; }
@@ -188,6 +191,8 @@ public:
     void SetShowNumbers(bool on);
     void SetFixedSize(bool on);
     void SetPercentage(MatrixPercentage mode);
+    /// The owner's values changed in place (same rows and columns).
+    void ValuesChanged();
     /// Adds or removes matrix columns to match the column ids again.
     void RebuildColumns();
 
