@@ -243,8 +243,8 @@ TEST_F(ExportCommandsTest, SegmentsAsPageAndTableAndTheLinkList)
     ClickExport(658);
     EXPECT_TRUE(QFile::exists(dir.file(LoadString(57723) + QStringLiteral(".xlsx"))));
     EXPECT_FALSE(Enabled(620));
-    EXPECT_FALSE(Enabled(621));
-    EXPECT_FALSE(Enabled(622));
+    EXPECT_TRUE(Enabled(621));
+    EXPECT_TRUE(Enabled(622));
 
     // The geo-link list rebuilds the link overview first.
     doctest::AddRow(db(), TopicId::Links, {{LinkField::Document, text}, {LinkField::LinkID, -1},
