@@ -10,6 +10,7 @@
 #include "foundation/xmldoc.h"
 
 #include <QCheckBox>
+#include <QtEndian>
 #include <QDir>
 #include <QFile>
 #include <QImageReader>
@@ -259,31 +260,39 @@ TEST_F(XmlExportTest, TheWholeProjectReadsBackWithItsFiles)
     EXPECT_FALSE(QFile::exists(ProjectFolder(QStringLiteral("Study(2)"))));
 }
 
-TEST_F(XmlExportTest, AMissingExternalFileAndAFolderThatCannotBeMadeAreReported)
+TEST_F(XmlExportTest, AFolderThatCannotBeMadeAndAMissingExternalFileAreReported)
 {
-    const QString gone = dir.file(QStringLiteral("gone.pdf"));
-    const qint32 external = document.NewExternalDocument(0, QStringLiteral("Linked"),
-                                                         QByteArray("EXTERN:") + gone.toUtf8(), DocumentKind::Pdf);
-    ASSERT_NE(external, 0);
+    // A file stands where the chosen folder should be: nothing can be made in it.
+    const QString plain = dir.file(QStringLiteral("plain.txt"));
+    ASSERT_TRUE(testutil::WriteFile(plain, "text"));
+    messages.files.append({plain});
+    ClickExport(621);
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_TRUE(messages.texts[0].contains(QStringLiteral("plain.txt/Study"))) << messages.texts[0].toStdString();
+    EXPECT_EQ(BytesOf(plain), QByteArray("text"));
+
+    // Documents kept outside the project are written as the files they name.
+    const auto externalBlob = [](const QString& file) {
+        const QString reference = QStringLiteral("EXTERN:") + file;
+        return QByteArray(reinterpret_cast<const char*>(reference.utf16()), reference.size() * 2);
+    };
+    const QString there = dir.file(QStringLiteral("there.pdf"));
+    ASSERT_TRUE(testutil::WriteFile(there, pdfBytes));
+    ASSERT_NE(document.NewExternalDocument(0, QStringLiteral("Linked"), externalBlob(there), DocumentKind::Pdf), 0);
+    ASSERT_NE(document.NewExternalDocument(0, QStringLiteral("Gone"), externalBlob(dir.file(QStringLiteral("gone.pdf"))),
+                                           DocumentKind::Pdf),
+              0);
+    messages.texts.clear();
     messages.files.append({dir.path()});
     ClickExport(621);
     ASSERT_EQ(messages.texts.size(), 1);
     EXPECT_TRUE(messages.texts[0].contains(QStringLiteral("gone.pdf"))) << messages.texts[0].toStdString();
+    EXPECT_FALSE(messages.texts[0].contains(QStringLiteral("there.pdf"))) << messages.texts[0].toStdString();
+    EXPECT_EQ(BytesOf(ProjectFolder(QStringLiteral("Study/Documents/Linked.pdf"))), pdfBytes);
+    EXPECT_FALSE(QFile::exists(ProjectFolder(QStringLiteral("Study/Documents/Gone.pdf"))));
     CXmlDoc xml;
     ASSERT_TRUE(xml.Load(ProjectFolder(QStringLiteral("Study/Study.xml"))));
-    EXPECT_TRUE(xml.FindElement(QStringLiteral("//DOCUMENT[@name=Linked]")));
-
-    // A folder in which nothing can be made.
-    const QString locked = dir.file(QStringLiteral("locked"));
-    ASSERT_TRUE(QDir().mkpath(locked));
-    QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner);
-    messages.texts.clear();
-    messages.files.append({locked});
-    ClickExport(621);
-    QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    ASSERT_EQ(messages.texts.size(), 1);
-    EXPECT_TRUE(messages.texts[0].contains(QStringLiteral("locked/Study"))) << messages.texts[0].toStdString();
-    EXPECT_TRUE(QDir(locked).isEmpty());
+    EXPECT_TRUE(xml.FindElement(QStringLiteral("//DOCUMENT[@name=Gone]")));
 }
 
 TEST_F(XmlExportTest, TheReportHoldsThePickedCodesWithTheirCodingsAndPictures)
@@ -326,8 +335,7 @@ TEST_F(XmlExportTest, TheReportHoldsThePickedCodesWithTheirCodingsAndPictures)
 
     // The activated documents in tree order.
     EXPECT_EQ(Children(xml, QStringLiteral("/KORVAN/DOCUMENTS")),
-              (QStringList{QStringLiteral("DOCUMENT Interviews\\Anna"), QStringLiteral("DOCUMENT Interviews\\Paper")})
-                  .replaceInStrings(u"\\", u"/"))
+              (QStringList{QStringLiteral("DOCUMENT Interviews\\Anna"), QStringLiteral("DOCUMENT Interviews\\Paper")}))
         << Children(xml, QStringLiteral("/KORVAN/DOCUMENTS")).join(u'|').toStdString();
     // The code counts every coding but lists those of the exported documents.
     ASSERT_TRUE(xml.FindElement(QStringLiteral("/KORVAN/CODESYSTEM/CODE")));

@@ -36,7 +36,7 @@ protected:
     }
     qint32 AddSiteDocument(const QString& name, const QString& value)
     {
-        return AddRow(db(), TopicId::Documents,
+        return doctest::AddRow(db(), TopicId::Documents,
                       {{DocumentField::GroupID, 0}, {DocumentField::Name, name}, {DocumentField::DocType, 0},
                        {DocumentField::Text, doctest::RtfOf({QStringLiteral("one"), QStringLiteral("two")})},
                        {site, value}});
