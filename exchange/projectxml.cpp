@@ -100,6 +100,24 @@ void Attribute(CXmlDoc& xml, const char* name, const QString& value)
     xml.SetCurrentAttribute(QString::fromLatin1(name), value);
 }
 
+/// A coding's attributes in their order; the second names its code (the
+/// project's form) or its document (the report's).
+void CodingAttributes(CXmlDoc& xml, qint32 coding, RowBuffer& row, const char* reference, qint32 referenceField)
+{
+    Attribute(xml, "id", coding);
+    Attribute(xml, reference, IntOf(row, referenceField));
+    Attribute(xml, "type", IntOf(row, CodingField::IsText));
+    Attribute(xml, "author", TextOf(row, CodingField::Author));
+    Attribute(xml, "date", StampOf(row, CodingField::Date));
+    Attribute(xml, "weight", IntOf(row, CodingField::Weight));
+    Attribute(xml, "page", IntOf(row, CodingField::Page));
+    Attribute(xml, "pos11", IntOf(row, CodingField::StartChar));
+    Attribute(xml, "pos21", IntOf(row, CodingField::FinishChar));
+    Attribute(xml, "pos12", IntOf(row, CodingField::PosX1));
+    Attribute(xml, "pos22", IntOf(row, CodingField::PosX2));
+    Attribute(xml, "comment", TextOf(row, CodingField::Comment));
+}
+
 void Problem(QStringList* problems, const QString& path, const QString& reason)
 {
     if (problems)
@@ -269,18 +287,7 @@ void ProjectWriter::WriteDocument(qint32 id, const QString& folder)
         if (!m_db.ReadRow(TopicId::Codings, coding, c, false))
             continue;
         m_xml.AddElement(QStringLiteral("CODING"));
-        Attribute(m_xml, "id", coding);
-        Attribute(m_xml, "code_id", IntOf(c, CodingField::Code));
-        Attribute(m_xml, "type", IntOf(c, CodingField::IsText));
-        Attribute(m_xml, "author", TextOf(c, CodingField::Author));
-        Attribute(m_xml, "date", StampOf(c, CodingField::Date));
-        Attribute(m_xml, "weight", IntOf(c, CodingField::Weight));
-        Attribute(m_xml, "page", IntOf(c, CodingField::Page));
-        Attribute(m_xml, "pos11", IntOf(c, CodingField::StartChar));
-        Attribute(m_xml, "pos21", IntOf(c, CodingField::FinishChar));
-        Attribute(m_xml, "pos12", IntOf(c, CodingField::PosX1));
-        Attribute(m_xml, "pos22", IntOf(c, CodingField::PosX2));
-        Attribute(m_xml, "comment", TextOf(c, CodingField::Comment));
+        CodingAttributes(m_xml, coding, c, "code_id", CodingField::Code);
     }
     m_xml.LeaveElement();
     m_xml.LeaveElement();
@@ -464,18 +471,7 @@ void ReportWriter::WriteCodes(const QList<qint32>& codes, int depth)
                     || !m_db.ReadRow(TopicId::Codings, coding, c, true))
                     continue;
                 m_xml.AddElement(QStringLiteral("CODING"), CodingData(c, coding));
-                Attribute(m_xml, "id", coding);
-                Attribute(m_xml, "doc_id", IntOf(c, CodingField::Document));
-                Attribute(m_xml, "type", IntOf(c, CodingField::IsText));
-                Attribute(m_xml, "author", TextOf(c, CodingField::Author));
-                Attribute(m_xml, "date", StampOf(c, CodingField::Date));
-                Attribute(m_xml, "weight", IntOf(c, CodingField::Weight));
-                Attribute(m_xml, "page", IntOf(c, CodingField::Page));
-                Attribute(m_xml, "pos11", IntOf(c, CodingField::StartChar));
-                Attribute(m_xml, "pos21", IntOf(c, CodingField::FinishChar));
-                Attribute(m_xml, "pos12", IntOf(c, CodingField::PosX1));
-                Attribute(m_xml, "pos22", IntOf(c, CodingField::PosX2));
-                Attribute(m_xml, "comment", TextOf(c, CodingField::Comment));
+                CodingAttributes(m_xml, coding, c, "doc_id", CodingField::Document);
             }
             m_xml.LeaveElement();
         }

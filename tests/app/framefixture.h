@@ -90,6 +90,31 @@ inline void ClickMenuCommand(QMainWindow& window, int menuIndex, int commandId)
     ClickCommandIn(menu, commandId);
 }
 
+/// Opens a menu of the menu bar, then its submenu of the given title, and
+/// clicks the command there, as a user does.
+inline void ClickSubmenuCommand(QMainWindow& window, int menuIndex, const QString& submenu, int commandId)
+{
+    QMenuBar* bar = window.menuBar();
+    QAction* title = bar->actions().value(menuIndex);
+    ASSERT_NE(title, nullptr);
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(title).center());
+    QMenu* menu = title->menu();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+    QAction* entry = nullptr;
+    for (QAction* action : menu->actions())
+        if (action->menu() && action->menu()->title() == submenu)
+            entry = action;
+    ASSERT_NE(entry, nullptr) << submenu.toStdString();
+    menu->setActiveAction(entry);
+    QMenu* sub = entry->menu();
+    sub->popup(menu->mapToGlobal(menu->actionGeometry(entry).topRight()));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(sub));
+    emit sub->aboutToShow();
+    ClickCommandIn(sub, commandId);
+    QCoreApplication::processEvents();
+    menu->close();
+}
+
 class FrameTest : public ::testing::Test {
 protected:
     void SetUp() override

@@ -119,25 +119,7 @@ protected:
     /// Opens File, then its Export submenu, and clicks the command.
     void ClickExport(int command)
     {
-        QMenuBar* bar = frame->menuBar();
-        QAction* title = bar->actions().value(frametest::kFileMenu);
-        ASSERT_NE(title, nullptr);
-        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(title).center());
-        QMenu* file = title->menu();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(file));
-        QAction* entry = nullptr;
-        for (QAction* action : file->actions())
-            if (action->menu() && action->menu()->title() == LoadString(kExportMenuText))
-                entry = action;
-        ASSERT_NE(entry, nullptr);
-        file->setActiveAction(entry);
-        QMenu* exports = entry->menu();
-        exports->popup(file->mapToGlobal(file->actionGeometry(entry).topRight()));
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(exports));
-        emit exports->aboutToShow();
-        frametest::ClickCommandIn(exports, command);
-        QCoreApplication::processEvents();
-        file->close();
+        frametest::ClickSubmenuCommand(*frame, frametest::kFileMenu, LoadString(kExportMenuText), command);
     }
 
     /// Answers the code picker: ticks the named codes with the keyboard,
