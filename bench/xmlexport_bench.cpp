@@ -169,7 +169,7 @@ void BM_CodedTextPrint(benchmark::State& state)
     const int length = text.characterCount() - 1;
     for (int i = 0; i < 2000; ++i) {
         const int start = int(qint64(length) * i / 2000);
-        source.codings.append({start, std::min(length, start + 3000), 1 + i % 4, 0x0000FF << (8 * (i % 3)),
+        source.codings.append({start, std::min(length, start + 3000), 1 + i % 4, COLORREF(0xFF) << (8 * (i % 3)),
                                QStringLiteral("Code %1").arg(i % 40)});
     }
     source.laneCount = 4;

@@ -14,6 +14,7 @@
 #include "foundation/richtexthelpers.h"
 #include "foundation/stringstore.h"
 #include "platform/rtf/richeditctrlex.h"
+#include "platform/rtf/rtfreader.h"
 #include "store/fielddescriptor.h"
 #include "store/fieldvalue.h"
 #include "store/rowbuffer.h"
@@ -25,6 +26,10 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QSaveFile>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QTextTable>
 
 #include <cctype>
 #include <optional>
@@ -36,6 +41,7 @@ namespace {
 namespace Text {
 constexpr int TemplateMissing = 208004;   ///< "%1" the template
 constexpr int NoFreeName = 208005;        ///< "%1" the folder
+constexpr int NoTable = 208006;
 }  // namespace Text
 
 constexpr int kMaxMatrixConditions = 4;
@@ -217,33 +223,31 @@ bool AnalysisTable::ExportQuoteMatrix(CKorDoc& doc, const QList<ActivationCondit
     if (!edit)
         return false;
     edit->StreamInRtf(&rtf, false);
-    QString text;
-    edit->GetText(&text, (edit->GetTextLength() + 1) * 2);
-    // The header row starts with its row mark and the empty corner cell:
-    // the first condition cell follows the first cell mark.
-    int position = int(text.indexOf(QChar(0x0007))) + 1;
-    const auto insert = [&](const QString& part) {
-        edit->SetSel(position, position);
-        const int before = edit->GetTextLength();
-        edit->ReplaceSelText(part);
-        position += edit->GetTextLength() - before;
-    };
-    for (const ActivationCondition& condition : conditions) {
-        insert(FormatConditionLabel(condition));
-        position += 1;
+    // The places the steps reach in the template (one position after a cell,
+    // four after a row, from the first condition cell) are its table's cells
+    // by row and column. They are filled through the table itself, so that
+    // no insertion recounts the positions of the whole text.
+    QTextTable* table = nullptr;
+    for (QTextFrame* frame : edit->GetDocument()->rootFrame()->childFrames())
+        if ((table = qobject_cast<QTextTable*>(frame)))
+            break;
+    if (!table || table->rows() < codes.size() + 1 || table->columns() < conditions.size() + 1) {
+        ShowMessage(LoadString(Text::TemplateMissing).arg(templatePath, LoadString(Text::NoTable)),
+                    MessageKind::Error);
+        return false;
     }
-    position += 4;
+    const auto cellEnd = [table](int row, int column) { return table->cellAt(row, column).lastCursorPosition(); };
+    for (qsizetype c = 0; c < conditions.size(); ++c)
+        cellEnd(0, int(c) + 1).insertText(FormatConditionLabel(conditions.at(c)));
 
     const QList<QList<qint32>> meeting = DocumentsMeeting(db, conditions, onlyActivated);
     const QHash<qint64, QList<qint32>> buckets = CodingsByDocumentAndCode(db, codes);
     QHash<qint32, QString> names;
-    RichEditCharFormat highlight;
-    highlight.mask = kCharMaskBackColor;
-    highlight.backColor = kSourceBackground;
-    for (const qint32 code : codes) {
-        insert(db.FormatRowDisplay(TopicId::Codes, code, false));
-        position += 1;
+    for (qsizetype r = 0; r < codes.size(); ++r) {
+        const qint32 code = codes.at(r);
+        cellEnd(int(r) + 1, 0).insertText(db.FormatRowDisplay(TopicId::Codes, code, false));
         for (qsizetype c = 0; c < conditions.size(); ++c) {
+            QTextCursor cursor = cellEnd(int(r) + 1, int(c) + 1);
             for (const qint32 document : meeting.at(c)) {
                 const auto bucket = buckets.constFind(BucketKey(document, code));
                 if (bucket == buckets.cend())
@@ -254,10 +258,10 @@ bool AnalysisTable::ExportQuoteMatrix(CKorDoc& doc, const QList<ActivationCondit
                     if (!db.ReadRow(TopicId::Codings, coding, row, true) || !row.GetFieldValue(CodingField::Text, content)
                         || !content.GetBlob() || content.GetBlob()->isEmpty())
                         continue;
-                    edit->SetSel(position, position);
-                    const int before = edit->GetTextLength();
-                    edit->StreamInRtf(content.GetBlob(), true);
-                    position += edit->GetTextLength() - before;
+                    if (rtf::IsRtf(*content.GetBlob()))
+                        rtf::InsertRtf(*content.GetBlob(), cursor);
+                    else
+                        cursor.insertText(QString::fromUtf8(*content.GetBlob()));
                     auto name = names.constFind(document);
                     if (name == names.cend())
                         name = names.insert(document, TextOfKey(db, TopicId::Documents, document, DocumentField::Name));
@@ -265,17 +269,18 @@ bool AnalysisTable::ExportQuoteMatrix(CKorDoc& doc, const QList<ActivationCondit
                     const qint32 last = IntOf(row, CodingField::FinishPara);
                     const QString source = first == last ? QStringLiteral("%1, %2").arg(*name).arg(first)
                                                          : QStringLiteral("%1, %2-%3").arg(*name).arg(first).arg(last);
-                    insert(QStringLiteral("\r"));
-                    const int start = position;
-                    insert(source);
-                    edit->SetSel(start, position);
-                    edit->SetSelCharFormat2(highlight);
-                    insert(QStringLiteral("\r\r"));
+                    cursor.insertBlock();
+                    const QTextCharFormat plain = cursor.charFormat();
+                    QTextCharFormat highlight = plain;
+                    highlight.setBackground(QColor(RedOf(kSourceBackground), GreenOf(kSourceBackground),
+                                                   BlueOf(kSourceBackground)));
+                    cursor.insertText(source, highlight);
+                    cursor.setCharFormat(plain);
+                    cursor.insertBlock();
+                    cursor.insertBlock();
                 }
             }
-            position += 1;
         }
-        position += 4;
     }
     QByteArray out;
     edit->StreamOutRtf(&out, false, true);
