@@ -31,6 +31,8 @@
 
 using namespace rowfields;
 
+using ProjectXml::Outcome;
+
 namespace {
 
 namespace Text {
@@ -168,6 +170,23 @@ bool OpenXml(CXmlDoc& xml, const QString& path, ProjectDataEngine* engine)
     xml.AddElement(QStringLiteral("KORVAN"));
     Attribute(xml, "version", engine ? engine->GetSchemaVersion() : QString());
     return xml.EnterElement();
+}
+
+/// Makes the export's folder (numbered when it exists) and opens its XML
+/// file, named after the project, with the root entered.
+bool Begin(CKorDoc& doc, const QString& folder, Outcome& outcome, CXmlDoc& xml)
+{
+    outcome.folder = folder;
+    if (!MakeUniqueFolderName(outcome.folder)) {
+        Problem(&outcome.problems, outcome.folder, QString());
+        return false;
+    }
+    outcome.xmlPath = QDir(outcome.folder).filePath(doc.GetProjectName() + QStringLiteral(".xml"));
+    if (!OpenXml(xml, outcome.xmlPath, doc.GetEngine())) {
+        Problem(&outcome.problems, outcome.xmlPath, xml.GetResultText());
+        return false;
+    }
+    return true;
 }
 
 // ---------------------------------------------------------------- the whole project
@@ -489,18 +508,9 @@ namespace ProjectXml {
 Outcome ExportProject(CKorDoc& doc, const QString& folder)
 {
     Outcome outcome;
-    const QString name = doc.GetProjectName();
-    outcome.folder = QDir(folder).filePath(name);
-    if (!MakeUniqueFolderName(outcome.folder)) {
-        Problem(&outcome.problems, outcome.folder, QString());
-        return outcome;
-    }
-    outcome.xmlPath = QDir(outcome.folder).filePath(name + QStringLiteral(".xml"));
     CXmlDoc xml;
-    if (!OpenXml(xml, outcome.xmlPath, doc.GetEngine())) {
-        Problem(&outcome.problems, outcome.xmlPath, xml.GetResultText());
+    if (!Begin(doc, QDir(folder).filePath(doc.GetProjectName()), outcome, xml))
         return outcome;
-    }
     ProjectWriter writer(doc, xml, outcome.folder, outcome.problems);
     writer.WriteDocuments();
     xml.AddElement(QStringLiteral("CODESYSTEM"));
@@ -531,18 +541,9 @@ Outcome ExportReport(CKorDoc& doc, const QString& baseFolder, const QList<qint32
                      const QList<qint32>& documents)
 {
     Outcome outcome;
-    const QString name = doc.GetProjectName();
-    outcome.folder = QDir(baseFolder).filePath(QStringLiteral("Report_") + name);
-    if (!MakeUniqueFolderName(outcome.folder)) {
-        Problem(&outcome.problems, outcome.folder, QString());
-        return outcome;
-    }
-    outcome.xmlPath = QDir(outcome.folder).filePath(name + QStringLiteral(".xml"));
     CXmlDoc xml;
-    if (!OpenXml(xml, outcome.xmlPath, doc.GetEngine())) {
-        Problem(&outcome.problems, outcome.xmlPath, xml.GetResultText());
+    if (!Begin(doc, QDir(baseFolder).filePath(QStringLiteral("Report_") + doc.GetProjectName()), outcome, xml))
         return outcome;
-    }
     xml.AddElement(QStringLiteral("STRINGS"));
     xml.EnterElement();
     for (int id = kFirstReportString; id <= kLastReportString; ++id) {
