@@ -2,6 +2,7 @@
 // type per pane, and hands the pane's content to its writer.
 
 #include "app/mainframe.h"
+#include "app/projectxmlcommands.h"
 
 #include "browser/textcoderwindow.h"
 #include "document/kordoc.h"
@@ -252,8 +253,10 @@ bool CMainFrame::OnExportCommand(int id)
         EndWait();
         break;
     }
+    case 621: ExportProjectXml(*this); break;
+    case 622: ExportReportXml(*this); break;
     default:
-        // 620 to 622 write what is not built yet; they are shown disabled.
+        // 620 writes what is not built yet; it is shown disabled.
         ShowMessage(LoadString(ExportCommandText::NotAvailable));
         break;
     }
@@ -267,8 +270,8 @@ bool CMainFrame::OnUpdateExportCommand(CCmdUI& ui)
     if ((ui.id < kFirstExportCommand || ui.id > kLastExportCommand) && ui.id != kSegmentsHtml
         && ui.id != kSegmentsTable)
         return false;
-    // The whole-project workbook and the two XML exports are not built yet.
-    ui.Enable(ui.id < 620 || ui.id > kLastExportCommand);
+    // The whole-project workbook is not built yet.
+    ui.Enable(ui.id != 620);
     return true;
 }
 

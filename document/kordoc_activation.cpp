@@ -5,6 +5,7 @@
 #include "document/kordoc.h"
 #include "document/kordoc_p.h"
 
+#include "document/analysistable.h"
 #include "document/colorhsl.h"
 #include "document/rowfields.h"
 #include "foundation/ids.h"
@@ -423,4 +424,9 @@ bool CKorDoc::SetItemActivation(qint32 itemType, qint32 id, bool on, bool flag)
     case TopicId::CodeSetMembers: return ActivateCodeSetMember(id, on, true);
     default: return false;
     }
+}
+
+bool MeetsActivationCondition(const FieldValue& value, const ActivationCondition& condition)
+{
+    return MeetsCondition(value, condition);
 }

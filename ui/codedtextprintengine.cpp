@@ -133,8 +133,44 @@ bool CCodedTextPrintEngine::Print()
         LayoutForPrinter(*m_source.text, printer, QSizeF(columns.text.size()));
     const auto placeOf = [&](int position) { return PlaceOf(*laidOut, m_source.toDocument(position)); };
 
+    // Every place once for the whole print, each filed under its page(s).
+    const int pageCount = laidOut->pageCount();
+    QList<QList<std::pair<int, LinePlace>>> numbersOnPage(pageCount);
+    for (int n = 0; n < m_source.paragraphStarts.size(); ++n) {
+        const LinePlace place = placeOf(m_source.paragraphStarts.at(n));
+        if (place.page < pageCount)
+            numbersOnPage[place.page].append({n + 1, place});
+    }
+    QList<QList<LinePlace>> memosOnPage(pageCount);
+    QList<QList<std::pair<int, Bar>>> codingsOnPage(pageCount);
+    if (m_showCodes) {
+        for (const int position : std::as_const(m_source.memoPositions)) {
+            const LinePlace place = placeOf(position);
+            if (place.page < pageCount)
+                memosOnPage[place.page].append(place);
+        }
+        for (int i = 0; i < m_source.codings.size(); ++i) {
+            const auto& coding = m_source.codings.at(i);
+            const LinePlace from = placeOf(coding.start);
+            const LinePlace to = placeOf(std::max(coding.start, coding.finish - 1));
+            for (int page = from.page; page <= std::min(to.page, pageCount - 1); ++page) {
+                Bar bar;
+                bar.index = i;
+                bar.lane = std::max(1, coding.lane);
+                bar.colour = coding.colour;
+                bar.flags = (from.page == page ? 2 : 0) | (to.page == page ? 4 : 0);
+                bar.top = (bar.flags & 2) ? top + from.top : columns.text.top();
+                bar.bottom = (bar.flags & 4) ? top + to.bottom : columns.text.bottom();
+                bar.labelY = (bar.top + bar.bottom) / 2 - columns.numberHeight / 2;
+                codingsOnPage[page].append({i, bar});
+            }
+        }
+    }
+    m_columns = columns;
+    m_printedBars.clear();
+
     const QString date = PrintDateText();
-    const int printed = PrintPages(printer, laidOut->pageCount(), [&](QPainter& painter, int index) {
+    const int printed = PrintPages(printer, pageCount, [&](QPainter& painter, int index) {
         frame.DrawHeaderFooter(painter, m_source.title, date, index + 1);
         DrawDocumentPage(painter, *laidOut, index, columns.text);
 
@@ -142,13 +178,10 @@ bool CCodedTextPrintEngine::Print()
         painter.setFont(numberFont);
         painter.fillRect(columns.numbers, QColor(210, 210, 210));
         painter.setPen(Qt::black);
-        for (int n = 0; n < m_source.paragraphStarts.size(); ++n) {
-            const LinePlace place = placeOf(m_source.paragraphStarts.at(n));
-            if (place.page != index)
-                continue;
+        for (const auto& [n, place] : std::as_const(numbersOnPage[index])) {
             // On the baseline of the paragraph's first line, right-aligned
             // 1 mm inside the column.
-            const QString number = QString::number(n + 1);
+            const QString number = QString::number(n);
             painter.drawText(QPoint(columns.numbers.right() - mm - numberMetrics.horizontalAdvance(number),
                                     top + place.baseline),
                              number);
@@ -157,29 +190,12 @@ bool CCodedTextPrintEngine::Print()
             painter.fillRect(columns.memos, QColor(235, 235, 235));
             painter.setPen(QPen(QColor(200, 200, 60), std::max(1, mm / 8)));
             painter.setBrush(QColor(255, 255, 160));
-            for (const int position : std::as_const(m_source.memoPositions)) {
-                const LinePlace place = placeOf(position);
-                if (place.page == index)
-                    painter.drawRect(QRect(QPoint(columns.memos.left() + mm, top + place.top + mm / 2),
-                                           QPoint(columns.memos.right() - mm, top + place.top + 4 * mm)));
-            }
+            for (const LinePlace& place : std::as_const(memosOnPage[index]))
+                painter.drawRect(QRect(QPoint(columns.memos.left() + mm, top + place.top + mm / 2),
+                                       QPoint(columns.memos.right() - mm, top + place.top + 4 * mm)));
             QList<Bar> bars;
-            for (int i = 0; i < m_source.codings.size(); ++i) {
-                const auto& coding = m_source.codings.at(i);
-                const LinePlace from = placeOf(coding.start);
-                const LinePlace to = placeOf(std::max(coding.start, coding.finish - 1));
-                if (from.page > index || to.page < index)
-                    continue;
-                Bar bar;
-                bar.index = i;
-                bar.lane = std::max(1, coding.lane);
-                bar.colour = coding.colour;
-                bar.flags = (from.page == index ? 2 : 0) | (to.page == index ? 4 : 0);
-                bar.top = (bar.flags & 2) ? top + from.top : columns.text.top();
-                bar.bottom = (bar.flags & 4) ? top + to.bottom : columns.text.bottom();
-                bar.labelY = (bar.top + bar.bottom) / 2 - columns.numberHeight / 2;
-                bars.append(bar);
-            }
+            for (const auto& entry : std::as_const(codingsOnPage[index]))
+                bars.append(entry.second);
             SeparateLabels(bars, columns.numberHeight);
             for (const Bar& bar : std::as_const(bars)) {
                 const QColor colour = ToColour(bar.colour);
@@ -207,6 +223,7 @@ bool CCodedTextPrintEngine::Print()
                 painter.setPen(colour);
                 painter.drawText(labelArea, int(Qt::AlignRight | Qt::AlignTop | Qt::TextSingleLine), label);
             }
+            m_printedBars.insert(index, bars);
         }
         painter.restore();
     });

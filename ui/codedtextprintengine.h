@@ -3,6 +3,7 @@
 #include "foundation/colorhelpers.h"
 #include "ui/printengine.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -67,6 +68,10 @@ public:
     /// dialog was cancelled or the printer could not be started.
     bool Print();
     int PagesPrinted() const { return m_pagesPrinted; }
+    /// The columns of the last print and the bars of each page it printed
+    /// (by 0-based page index).
+    const Columns& PrintedColumns() const { return m_columns; }
+    const QHash<int, QList<Bar>>& PrintedBars() const { return m_printedBars; }
 
     /// The number of decimal digits of the paragraph count, at least 1.
     static int NumberDigits(int paragraphCount);
@@ -79,4 +84,6 @@ private:
     bool m_showCodes;
     QWidget* m_parent;
     int m_pagesPrinted = 0;
+    Columns m_columns;
+    QHash<int, QList<Bar>> m_printedBars;
 };

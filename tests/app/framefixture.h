@@ -90,9 +90,9 @@ inline void ClickMenuCommand(QMainWindow& window, int menuIndex, int commandId)
     ClickCommandIn(menu, commandId);
 }
 
-/// Opens a menu of the menu bar, then its submenu titled with the text,
-/// and clicks the command there, which must be enabled.
-inline void ClickSubmenuCommand(QMainWindow& window, int menuIndex, int submenuTextId, int commandId)
+/// Opens a menu of the menu bar, then its submenu of the given title, and
+/// clicks the command there, which must be enabled, as a user does.
+inline void ClickSubmenuCommand(QMainWindow& window, int menuIndex, const QString& submenu, int commandId)
 {
     QMenuBar* bar = window.menuBar();
     QAction* title = bar->actions().value(menuIndex);
@@ -102,17 +102,23 @@ inline void ClickSubmenuCommand(QMainWindow& window, int menuIndex, int submenuT
     ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
     QAction* entry = nullptr;
     for (QAction* action : menu->actions())
-        if (action->menu() && action->menu()->title() == LoadString(submenuTextId))
+        if (action->menu() && action->menu()->title() == submenu)
             entry = action;
-    ASSERT_NE(entry, nullptr) << "submenu " << submenuTextId;
-    QMenu* submenu = entry->menu();
+    ASSERT_NE(entry, nullptr) << submenu.toStdString();
     menu->setActiveAction(entry);
-    submenu->popup(menu->mapToGlobal(menu->actionGeometry(entry).topRight()));
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(submenu));
-    emit submenu->aboutToShow();
-    ClickCommandIn(submenu, commandId);
+    QMenu* sub = entry->menu();
+    sub->popup(menu->mapToGlobal(menu->actionGeometry(entry).topRight()));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(sub));
+    emit sub->aboutToShow();
+    ClickCommandIn(sub, commandId);
     QCoreApplication::processEvents();
     menu->close();
+}
+
+/// The same, the submenu named by its title's text id.
+inline void ClickSubmenuCommand(QMainWindow& window, int menuIndex, int submenuTextId, int commandId)
+{
+    ClickSubmenuCommand(window, menuIndex, LoadString(submenuTextId), commandId);
 }
 
 class FrameTest : public ::testing::Test {

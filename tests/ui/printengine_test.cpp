@@ -337,6 +337,59 @@ TEST_F(CodedTextPrintTest, WithoutCodesNoLabelIsPrinted)
     }
 }
 
+TEST_F(CodedTextPrintTest, ACodingOverThreePagesHasAPlainBarOnTheMiddlePage)
+{
+    CCodedTextPrintEngine engine(source, true);
+    ASSERT_TRUE(engine.Print());
+    ASSERT_GE(engine.PagesPrinted(), 3);
+    ASSERT_EQ(testutil::PrintedPages(capture.LastFile()).size(), engine.PagesPrinted());
+    const CCodedTextPrintEngine::Columns& columns = engine.PrintedColumns();
+    // The long coding: a tick at its start on the first page, none on the
+    // middle page (the bar runs the text column's height), one at its end.
+    const auto longBar = [&](int page) {
+        for (const auto& bar : engine.PrintedBars().value(page))
+            if (bar.index == 1)
+                return bar;
+        ADD_FAILURE() << "no bar on page " << page + 1;
+        return CCodedTextPrintEngine::Bar();
+    };
+    EXPECT_EQ(longBar(0).flags, 2);
+    EXPECT_GT(longBar(0).top, columns.text.top());
+    EXPECT_EQ(longBar(0).bottom, columns.text.bottom());
+    const CCodedTextPrintEngine::Bar middle = longBar(1);
+    EXPECT_EQ(middle.flags, 0);
+    EXPECT_EQ(middle.top, columns.text.top());
+    EXPECT_EQ(middle.bottom, columns.text.bottom());
+    const CCodedTextPrintEngine::Bar last = longBar(engine.PagesPrinted() - 1);
+    EXPECT_EQ(last.flags, 4);
+    EXPECT_LT(last.bottom, columns.text.bottom());
+    // The short coding only on the first page.
+    EXPECT_EQ(engine.PrintedBars().value(0).size(), 2);
+    EXPECT_EQ(engine.PrintedBars().value(1).size(), 1);
+}
+
+TEST_F(CodedTextPrintTest, OptionEightZeroKeepsTheCodeColumnToATenthOfThePage)
+{
+    source.codings[0].label = QStringLiteral("A code name far too long for any column ").repeated(6);
+    const auto codeColumn = [&](int option) {
+        g_prnexpOptions.SetInt(PrnexpOption::CodeColumnWidth, option);
+        CCodedTextPrintEngine engine(source, true);
+        EXPECT_TRUE(engine.Print());
+        return engine.PrintedColumns();
+    };
+    const CCodedTextPrintEngine::Columns tenth = codeColumn(0);
+    const CCodedTextPrintEngine::Columns fifth = codeColumn(1);
+    g_prnexpOptions.SetInt(PrnexpOption::CodeColumnWidth, 1);
+    // Both at their share of the page: one tenth, then two.
+    EXPECT_NEAR(2 * (tenth.codes.width() - 1), fifth.codes.width() - 1, 2);
+    // A tenth of the page is less than the text column's third.
+    EXPECT_LT(3 * tenth.codes.width(), tenth.text.width());
+    EXPECT_EQ(tenth.memos.left(), tenth.codes.right());
+    // The label is cut to what is left beside the bars.
+    const QStringList pages = testutil::PrintedPages(capture.LastFile());
+    EXPECT_FALSE(pages.value(0).contains(source.codings[0].label.trimmed()));
+}
+
 TEST_F(CodedTextPrintTest, CancelledDialogOrNoTextPrintsNothing)
 {
     capture.cancel = true;
