@@ -145,8 +145,19 @@ private:
             dropped->NeedsLayout = true;
         }
     }
+    /// Memo objects; a memo whose row is gone is left out.
+    void AddMemos(QList<Candidate>& memos)
+    {
+        for (Candidate& memo : memos)
+            memo.object = AddMemo(memo.id);
+        memos.removeIf([](const Candidate& memo) { return memo.object == 0; });
+    }
+    /// The memos in a row under the title; the ring makes room below it.
     void MemoRow(const QList<Candidate>& memos)
     {
+        if (memos.isEmpty())
+            return;
+        MoveDown(kMemoRoom);
         const ModelObject* title = Object(m_settings.TitleObjectId);
         const double titleX = title ? title->Rect.CentreX() : 0;
         const double titleY = title ? title->Rect.y + 2.5 * title->Rect.height - 20 : -20;
@@ -188,6 +199,19 @@ private:
             CentreAt(id, {at.x() + kFanRadius * std::cos(angles[j]), at.y() - kFanRadius * std::sin(angles[j])});
             Link(id, codeObject, 1, kBlack);
         }
+    }
+    /// The i-th of n codes on the ring, linked to the dropped object; its
+    /// Id (0 when its row is gone), with its ring point and angle.
+    qint32 RingCode(qint32 code, qint32 i, qint32 n, QPointF& at, double& theta)
+    {
+        const qint32 object = AddCode(code);
+        if (object == 0)
+            return 0;
+        theta = i * kTwoPi / n;
+        at = RingPoint(m_cx, m_cy, m_radius, theta);
+        CentreAt(object, at);
+        Link(object, m_settings.DroppedObjectId, 1, kBlack);
+        return object;
     }
     QList<qint32> Codings(qint32 parentTopic, qint32 id) const
     {
@@ -299,13 +323,8 @@ void Builder::BuildDocumentRing()
 
     const qint32 documentObject = m_settings.DroppedObjectId;
     Geometry(qint32(codes.size()), 150, false);
-    for (Candidate& memo : memos)
-        memo.object = AddMemo(memo.id);
-    memos.removeIf([](const Candidate& memo) { return memo.object == 0; });
-    if (!memos.isEmpty()) {
-        MoveDown(kMemoRoom);
-        MemoRow(memos);
-    }
+    AddMemos(memos);
+    MemoRow(memos);
     if (m_settings.WithParentCodes)
         std::stable_sort(codes.begin(), codes.end(), [](const Candidate& a, const Candidate& b) { return a.owner > b.owner; });
 
@@ -376,13 +395,8 @@ void Builder::BuildSegmentRing()
         SortSegments(segments);
     }
     Geometry(qint32(segments.size()), 30, true);
-    for (Candidate& memo : memos)
-        memo.object = AddMemo(memo.id);
-    memos.removeIf([](const Candidate& memo) { return memo.object == 0; });
-    if (!memos.isEmpty()) {
-        MoveDown(kMemoRoom);
-        MemoRow(memos);
-    }
+    AddMemos(memos);
+    MemoRow(memos);
     const qint32 n = qint32(segments.size());
     for (qint32 i = 0; i < n; ++i) {
         const qint32 object = AddSegment(segments[i].id, true);
@@ -408,14 +422,10 @@ void Builder::BuildSubcodeRing()
     Geometry(qint32(subcodes.size()), 150, false);
     const qint32 n = qint32(subcodes.size());
     for (qint32 i = 0; i < n; ++i) {
-        const qint32 object = AddCode(subcodes[i].id);
-        if (object == 0)
-            continue;
-        const double theta = i * kTwoPi / n;
-        const QPointF at = RingPoint(m_cx, m_cy, m_radius, theta);
-        CentreAt(object, at);
-        Link(object, m_settings.DroppedObjectId, 1, kBlack);
-        if (!m_settings.IncludeSegments)
+        QPointF at;
+        double theta = 0;
+        const qint32 object = RingCode(subcodes[i].id, i, n, at, theta);
+        if (object == 0 || !m_settings.IncludeSegments)
             continue;
         QList<Candidate> segments;
         for (const qint32 coding : codingsOf.value(subcodes[i].id)) {
@@ -511,11 +521,8 @@ void Builder::BuildCodeTree()
 
     const bool memoRow = m_settings.SubcodeLevels == 2;
     Geometry(qint32(first.size()), 150, false);
-    for (Candidate& memo : memos)
-        memo.object = AddMemo(memo.id);
-    memos.removeIf([](const Candidate& memo) { return memo.object == 0; });
-    if (memoRow && !memos.isEmpty()) {
-        MoveDown(kMemoRoom);
+    AddMemos(memos);
+    if (memoRow) {
         MemoRow(memos);
     } else {
         const qint32 m = qint32(memos.size());
@@ -524,13 +531,11 @@ void Builder::BuildCodeTree()
     }
     const qint32 n = qint32(first.size());
     for (qint32 i = 0; i < n; ++i) {
-        const qint32 object = AddCode(first[i].id);
+        QPointF at;
+        double theta = 0;
+        const qint32 object = RingCode(first[i].id, i, n, at, theta);
         if (object == 0)
             continue;
-        const double theta = i * kTwoPi / n;
-        const QPointF at = RingPoint(m_cx, m_cy, m_radius, theta);
-        CentreAt(object, at);
-        Link(object, m_settings.DroppedObjectId, 1, kBlack);
         Fan(second.value(first[i].id), object, at, theta, false);
     }
     for (const Candidate& memo : memos)

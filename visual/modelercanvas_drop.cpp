@@ -154,13 +154,8 @@ bool ModelerCanvas::OnDrop(const CDragObject& payload, const QPoint& point, qint
 
 void ModelerCanvas::dragEnterEvent(QDragEnterEvent* event)
 {
-    CDragObject payload;
-    const QString identity = m_owner ? m_owner->ProjectIdentity() : QString();
-    if (CDragObject::ReadMimeData(event->mimeData(), identity, payload) == CDragObject::ReadResult::Accepted
-        && AcceptsDrop(payload))
-        event->acceptProposedAction();
-    else
-        event->ignore();
+    // Qt delivers no drop to a target that took nothing into the drag.
+    dragMoveEvent(event);
 }
 
 void ModelerCanvas::dragMoveEvent(QDragMoveEvent* event)

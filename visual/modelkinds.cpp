@@ -382,98 +382,72 @@ CModelKindDlg::CModelKindDlg(qint32 kind, QWidget* parent)
         grid->addWidget(new QLabel(TextKey(textId, fallback), this), row, 0);
         grid->addWidget(control, row, 1);
     };
-    const QList<int> memoLimits{5, 10, 15, 20};
-    const QList<int> codeLimits{5, 10, 15, 20};
+    const QList<int> limits{5, 10, 15, 20};
+    // The three sections the dialogs share, each with its first controls.
+    const auto memosSection = [&](const QList<int>& values, const char* includeText) {
+        QGridLayout* memos = group(kMemosGroupId, ModelKindDlgText::MemosGroup, "Memos");
+        m_includeMemos = MakeCheckBox(this, kIncludeMemosId, ModelKindDlgText::IncludeMemos, includeText);
+        memos->addWidget(m_includeMemos, 0, 0, 1, 2);
+        m_memoCombo = MakeCombo(this, kMemoComboId, values);
+        labelled(memos, 1, ModelKindDlgText::MemoLimit, "At most:", m_memoCombo);
+        return memos;
+    };
+    const auto codesSection = [&](const QList<int>& values, bool levels) {
+        QGridLayout* codes = group(kCodesGroupId, ModelKindDlgText::CodesGroup, "Codes");
+        m_onlyCodes = MakeCheckBox(this, kOnlyActivatedCodesId, ModelKindDlgText::OnlyActivatedCodes,
+                                   "Only activated codes");
+        codes->addWidget(m_onlyCodes, 0, 0, 1, 2);
+        m_codeCombo = MakeCombo(this, kCodeComboId, values);
+        if (levels)
+            labelled(codes, 1, ModelKindDlgText::SubcodeLevels, "Subcode levels:", m_codeCombo);
+        else
+            labelled(codes, 1, ModelKindDlgText::CodeLimit, "At most:", m_codeCombo);
+        return codes;
+    };
+    const auto segmentsSection = [&](const QList<int>& values, bool onlyDocuments) {
+        QGridLayout* segments = group(kSegmentsGroupId, ModelKindDlgText::SegmentsGroup, "Coded segments");
+        m_includeSegments = MakeCheckBox(this, kIncludeSegmentsId, ModelKindDlgText::IncludeSegments,
+                                         "Include coded segments");
+        segments->addWidget(m_includeSegments, 0, 0, 1, 2);
+        m_segmentCombo = MakeCombo(this, kSegmentComboId, values);
+        labelled(segments, 1, ModelKindDlgText::SegmentLimit, "At most:", m_segmentCombo);
+        int row = 2;
+        if (onlyDocuments) {
+            m_onlyDocuments = MakeCheckBox(this, kOnlyActivatedDocumentsId,
+                                           ModelKindDlgText::OnlyActivatedDocuments, "Only activated documents");
+            segments->addWidget(m_onlyDocuments, row++, 0, 1, 2);
+        }
+        orderRadios(segments, row, ModelKindDlgText::OrderByWeight, "By weight", ModelKindDlgText::OrderByLength,
+                    "By length");
+    };
 
     switch (kind) {
     case ModelKind::DocumentModel: {
-        QGridLayout* memos = group(kMemosGroupId, ModelKindDlgText::MemosGroup, "Memos");
-        m_includeMemos = MakeCheckBox(this, kIncludeMemosId, ModelKindDlgText::IncludeMemos, "Include memos");
-        memos->addWidget(m_includeMemos, 0, 0, 1, 2);
-        m_memoCombo = MakeCombo(this, kMemoComboId, memoLimits);
-        labelled(memos, 1, ModelKindDlgText::MemoLimit, "At most:", m_memoCombo);
-        QGridLayout* codes = group(kCodesGroupId, ModelKindDlgText::CodesGroup, "Codes");
-        m_onlyCodes = MakeCheckBox(this, kOnlyActivatedCodesId, ModelKindDlgText::OnlyActivatedCodes,
-                                   "Only activated codes");
-        codes->addWidget(m_onlyCodes, 0, 0, 1, 2);
-        m_codeCombo = MakeCombo(this, kCodeComboId, codeLimits);
-        labelled(codes, 1, ModelKindDlgText::CodeLimit, "At most:", m_codeCombo);
+        memosSection(limits, "Include memos");
+        QGridLayout* codes = codesSection(limits, false);
         m_withParents = MakeCheckBox(this, kWithParentCodesId, ModelKindDlgText::WithParentCodes,
                                      "Show parent codes");
         codes->addWidget(m_withParents, 2, 0, 1, 2);
-        QGridLayout* segments = group(kSegmentsGroupId, ModelKindDlgText::SegmentsGroup, "Coded segments");
-        m_includeSegments = MakeCheckBox(this, kIncludeSegmentsId, ModelKindDlgText::IncludeSegments,
-                                         "Include coded segments");
-        segments->addWidget(m_includeSegments, 0, 0, 1, 2);
-        m_segmentCombo = MakeCombo(this, kSegmentComboId, {3, 5, 10});
-        labelled(segments, 1, ModelKindDlgText::SegmentLimit, "At most per code:", m_segmentCombo);
-        orderRadios(segments, 2, ModelKindDlgText::OrderByWeight, "By weight", ModelKindDlgText::OrderByLength,
-                    "By length");
+        segmentsSection({3, 5, 10}, false);
         break;
     }
-    case ModelKind::CodeSegmentModel: {
-        QGridLayout* memos = group(kMemosGroupId, ModelKindDlgText::MemosGroup, "Memos");
-        m_includeMemos = MakeCheckBox(this, kIncludeMemosId, ModelKindDlgText::IncludeMemos, "Include memos");
-        memos->addWidget(m_includeMemos, 0, 0, 1, 2);
-        m_memoCombo = MakeCombo(this, kMemoComboId, memoLimits);
-        labelled(memos, 1, ModelKindDlgText::MemoLimit, "At most:", m_memoCombo);
-        QGridLayout* segments = group(kSegmentsGroupId, ModelKindDlgText::SegmentsGroup, "Coded segments");
-        m_includeSegments = MakeCheckBox(this, kIncludeSegmentsId, ModelKindDlgText::IncludeSegments,
-                                         "Include coded segments");
-        segments->addWidget(m_includeSegments, 0, 0, 1, 2);
-        m_segmentCombo = MakeCombo(this, kSegmentComboId, {5, 10, 20, 25});
-        labelled(segments, 1, ModelKindDlgText::SegmentLimit, "At most:", m_segmentCombo);
-        m_onlyDocuments = MakeCheckBox(this, kOnlyActivatedDocumentsId, ModelKindDlgText::OnlyActivatedDocuments,
-                                       "Only activated documents");
-        segments->addWidget(m_onlyDocuments, 2, 0, 1, 2);
-        orderRadios(segments, 3, ModelKindDlgText::OrderByWeight, "By weight", ModelKindDlgText::OrderByLength,
-                    "By length");
+    case ModelKind::CodeSegmentModel:
+        memosSection(limits, "Include memos");
+        segmentsSection({5, 10, 20, 25}, true);
         break;
-    }
     case ModelKind::CodeTreeModel: {
-        QGridLayout* memos = group(kMemosGroupId, ModelKindDlgText::MemosGroup, "Memos");
-        m_includeMemos = MakeCheckBox(this, kIncludeMemosId, ModelKindDlgText::IncludeMemos,
-                                      "Include memos attached to the codes");
-        memos->addWidget(m_includeMemos, 0, 0, 1, 2);
-        m_memoCombo = MakeCombo(this, kMemoComboId, {5, 10, 15, 20, 25, 30, 35, 40});
-        labelled(memos, 1, ModelKindDlgText::MemoLimit, "At most:", m_memoCombo);
+        QGridLayout* memos = memosSection({5, 10, 15, 20, 25, 30, 35, 40}, "Include memos attached to the codes");
         orderRadios(memos, 2, ModelKindDlgText::MemosNewestFirst, "Newest first",
                     ModelKindDlgText::MemosLongestFirst, "Longest first");
-        QGridLayout* codes = group(kCodesGroupId, ModelKindDlgText::CodesGroup, "Codes");
-        m_onlyCodes = MakeCheckBox(this, kOnlyActivatedCodesId, ModelKindDlgText::OnlyActivatedCodes,
-                                   "Only activated codes");
-        codes->addWidget(m_onlyCodes, 0, 0, 1, 2);
-        m_codeCombo = MakeCombo(this, kCodeComboId, {0, 1, 2});
-        labelled(codes, 1, ModelKindDlgText::SubcodeLevels, "Subcode levels:", m_codeCombo);
+        codesSection({0, 1, 2}, true);
         break;
     }
-    case ModelKind::SubcodeModel: {
-        QGridLayout* codes = group(kCodesGroupId, ModelKindDlgText::CodesGroup, "Codes");
-        m_onlyCodes = MakeCheckBox(this, kOnlyActivatedCodesId, ModelKindDlgText::OnlyActivatedCodes,
-                                   "Only activated codes");
-        codes->addWidget(m_onlyCodes, 0, 0, 1, 2);
-        m_codeCombo = MakeCombo(this, kCodeComboId, codeLimits);
-        labelled(codes, 1, ModelKindDlgText::CodeLimit, "At most:", m_codeCombo);
-        QGridLayout* segments = group(kSegmentsGroupId, ModelKindDlgText::SegmentsGroup, "Coded segments");
-        m_includeSegments = MakeCheckBox(this, kIncludeSegmentsId, ModelKindDlgText::IncludeSegments,
-                                         "Include coded segments");
-        segments->addWidget(m_includeSegments, 0, 0, 1, 2);
-        m_segmentCombo = MakeCombo(this, kSegmentComboId, {3, 5, 10});
-        labelled(segments, 1, ModelKindDlgText::SegmentLimit, "At most per code:", m_segmentCombo);
-        m_onlyDocuments = MakeCheckBox(this, kOnlyActivatedDocumentsId, ModelKindDlgText::OnlyActivatedDocuments,
-                                       "Only activated documents");
-        segments->addWidget(m_onlyDocuments, 2, 0, 1, 2);
-        orderRadios(segments, 3, ModelKindDlgText::OrderByWeight, "By weight", ModelKindDlgText::OrderByLength,
-                    "By length");
+    case ModelKind::SubcodeModel:
+        codesSection(limits, false);
+        segmentsSection({3, 5, 10}, true);
         break;
-    }
     case ModelKind::CooccurrenceModel: {
-        QGridLayout* codes = group(kCodesGroupId, ModelKindDlgText::CodesGroup, "Codes");
-        m_onlyCodes = MakeCheckBox(this, kOnlyActivatedCodesId, ModelKindDlgText::OnlyActivatedCodes,
-                                   "Only activated subcodes");
-        codes->addWidget(m_onlyCodes, 0, 0, 1, 2);
-        m_codeCombo = MakeCombo(this, kCodeComboId, {0, 1, 2, 4, 5, 6, 7, 8, 9, 10});
-        labelled(codes, 1, ModelKindDlgText::SubcodeLevels, "Subcode levels:", m_codeCombo);
+        QGridLayout* codes = codesSection({0, 1, 2, 4, 5, 6, 7, 8, 9, 10}, true);
         QList<int> least;
         for (int i = 1; i <= 20; ++i)
             least.append(i);

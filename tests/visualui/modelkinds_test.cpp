@@ -3,6 +3,7 @@
 // one undo per build, the options dialogs, drops delivered as the platform
 // delivers a drag, and pictures of built models.
 
+#include "common/dropdelivery.h"
 #include "common/screenshots.h"
 #include "document/docfixture.h"
 
@@ -150,25 +151,10 @@ protected:
         Kind().Begin(kind);
         ASSERT_TRUE(canvas->OnDrop(CDragObject(topic, id), QPoint(10, 10), 0));
     }
-    /// Enter, move and drop on the canvas, as the platform delivers a drag.
     bool Drop(const CDragObject& payload, QPoint at, Qt::KeyboardModifiers keys = {},
               const QString& identity = QStringLiteral("project-one"))
     {
-        std::unique_ptr<QMimeData> data = payload.CreateMimeData(identity);
-        QWidget* target = canvas->viewport();
-        const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
-        QDragEnterEvent enter(at, actions, data.get(), Qt::LeftButton, keys);
-        QApplication::sendEvent(target, &enter);
-        QDragMoveEvent move(at, actions, data.get(), Qt::LeftButton, keys);
-        QApplication::sendEvent(target, &move);
-        if (!enter.isAccepted() || !move.isAccepted()) {
-            QDragLeaveEvent leave;
-            QApplication::sendEvent(target, &leave);
-            return false;
-        }
-        QDropEvent drop(QPointF(at), move.dropAction(), data.get(), Qt::LeftButton, keys);
-        QApplication::sendEvent(target, &drop);
-        return drop.isAccepted();
+        return testutil::DeliverDrag(canvas->viewport(), payload, identity, at, keys);
     }
 
     FixedMeasurer measurer;
