@@ -48,15 +48,27 @@ protected:
         QCoreApplication::processEvents();
         FrameTest::TearDown();
     }
-    /// Clicks an item of the window's first menu, as a user does.
-    void ClickModelMenu(int command)
+    /// Opens the window's first menu and its sub-menu of new models, and
+    /// clicks the command there, as a user does.
+    void ClickNewModelOfKind(int command)
     {
         QMenuBar* bar = window->MenuBar();
         QAction* title = bar->actions().value(0);
         ASSERT_TRUE(title);
         QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(title).center());
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(title->menu()));
-        ClickCommandIn(title->menu(), command);
+        QMenu* menu = title->menu();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+        QAction* kinds = nullptr;
+        for (QAction* action : menu->actions())
+            if (action->menu())
+                kinds = action;
+        ASSERT_TRUE(kinds);
+        // Pointing at the sub-menu's item and pressing Right opens it.
+        QTest::mouseMove(menu, menu->actionGeometry(kinds).center());
+        menu->setActiveAction(kinds);
+        QTest::keyClick(menu, Qt::Key_Right);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(kinds->menu()));
+        ClickCommandIn(kinds->menu(), command);
     }
     /// Presses on a code's label in the code tree and moves past the drag
     /// distance: the payload the tree offers.
@@ -97,7 +109,7 @@ protected:
 
 TEST_F(ModelKindsWindowTest, ASubcodeModelFromTheMenuAndACodeDraggedFromTheTree)
 {
-    ClickModelMenu(ModelerCommand::NewModelKind1 + 5);
+    ClickNewModelOfKind(ModelerCommand::NewModelKind1 + 5);
     ModelKindSettings& kind = window->Canvas()->KindSettings();
     EXPECT_EQ(kind.Kind, ModelKind::SubcodeModel);
     // Title and placeholder; the drawing tools rest until the drop.
