@@ -29,6 +29,8 @@ struct Fixture {
     qint32 documentNear500 = 0;
     qint32 widestCategory = 0;
     qint32 widestChildren = 0;
+    qint32 busiestCodings = 0;
+    qint32 documentCodings = 0;
 };
 
 Fixture* Shared(benchmark::State& state)
@@ -52,6 +54,7 @@ Fixture* Shared(benchmark::State& state)
         if (keys.size() > most) {
             most = keys.size();
             fixture->busiestCode = code;
+            fixture->busiestCodings = qint32(keys.size());
         }
         if (db.GetIntValue(TopicId::Codes, code, CodeField::Parent) == 0) {
             QList<qint32> children;
@@ -72,6 +75,7 @@ Fixture* Shared(benchmark::State& state)
         if (nearest < 0 || std::abs(keys.size() - 500) < std::abs(nearest - 500)) {
             nearest = keys.size();
             fixture->documentNear500 = document;
+            fixture->documentCodings = qint32(keys.size());
         }
     }
     fixture->canvas = new ModelerCanvas();
@@ -125,6 +129,7 @@ void BM_CooccurrenceModel(benchmark::State& state)
     Fixture* fixture = Shared(state);
     if (!fixture)
         return;
+    state.counters["codings"] = fixture->busiestCodings;
     Run(state, ModelKind::CooccurrenceModel, TopicId::Codes, fixture->busiestCode, [](ModelKindSettings& settings) {
         settings.SubcodeLevels = 2;
         settings.MinCooccurrence = 1;
@@ -137,6 +142,7 @@ void BM_DocumentModel(benchmark::State& state)
     Fixture* fixture = Shared(state);
     if (!fixture)
         return;
+    state.counters["codings"] = fixture->documentCodings;
     Run(state, ModelKind::DocumentModel, TopicId::Documents, fixture->documentNear500, [](ModelKindSettings& settings) {
         settings.CodeLimit = 20;
         settings.SegmentLimit = 5;

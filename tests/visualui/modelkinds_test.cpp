@@ -573,3 +573,28 @@ TEST_F(ModelKinds, DocumentObjectsLinkToTheirLinkedDocuments)
     ASSERT_TRUE(link);
     EXPECT_EQ(link->LineColor, 0xFF4040FFu);
 }
+
+TEST_F(ModelKinds, FourCodesCollectedBeforeTheCooccurrenceDialog)
+{
+    adjust = [](ModelKindSettings& settings) { settings.SubcodeLevels = 0; };
+    Kind().Begin(ModelKind::CooccurrenceModel);
+    const float cx = Kind().CentreX;
+    const float cy = Kind().CentreY;
+    messages.AddAnswers({MessageAnswer::Yes, MessageAnswer::Yes, MessageAnswer::Yes, MessageAnswer::No});
+    const qint32 codes[] = {a, b, c, o};
+    for (const qint32 code : codes) {
+        EXPECT_TRUE(dialogs.isEmpty());
+        ASSERT_TRUE(canvas->OnDrop(CDragObject(TopicId::Codes, code), QPoint(5, 5), 0));
+    }
+    EXPECT_EQ(dialogs, (QList<qint32>{ModelKind::CooccurrenceModel}));
+    // Nothing co-occurs: the dropped codes stand on a circle of 0.45 r.
+    const ModelObject& title = Objects()[0];
+    const double r = cy - (title.Rect.y + 2.5 * title.Rect.height + 100);
+    for (int i = 0; i < 4; ++i) {
+        const ModelObject* object = ObjectFor(TopicId::Codes, codes[i]);
+        ASSERT_TRUE(object) << i;
+        EXPECT_NEAR(Centre(object).x(), cx + 0.45 * r * std::cos(i * kPi / 2), 1e-3) << i;
+        EXPECT_NEAR(Centre(object).y(), cy - 0.45 * r * std::sin(i * kPi / 2), 1e-3) << i;
+    }
+    EXPECT_EQ(Objects().size(), 5u);
+}
