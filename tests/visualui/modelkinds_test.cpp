@@ -414,6 +414,7 @@ TEST_F(ModelKinds, SubcodeRingAndCodeTree)
         EXPECT_NEAR(Centre(sub).y(), Centre(top).y() - r * std::sin(i * 2 * kPi / 5), 1e-3) << i;
         EXPECT_TRUE(LinkBetween(sub->Id, top->Id)) << i;
     }
+    EXPECT_TRUE(testutil::MatchesReferenceImage(canvas.get(), Reference("kind6_subcode_model")));
 
     // The code tree of two levels: Alpha (two children) first, its
     // children fanned around it; memos in a row, linked to their codes.
@@ -444,6 +445,7 @@ TEST_F(ModelKinds, SubcodeRingAndCodeTree)
     EXPECT_EQ(onAlpha->Rect.y, onBeta->Rect.y);
     EXPECT_TRUE(LinkBetween(onAlpha->Id, alpha->Id));
     EXPECT_TRUE(LinkBetween(onBeta->Id, ObjectFor(TopicId::Codes, b)->Id));
+    EXPECT_TRUE(testutil::MatchesReferenceImage(canvas.get(), Reference("kind4_code_tree_model")));
 }
 
 TEST_F(ModelKinds, CooccurrenceModelOfOneCode)
@@ -468,6 +470,7 @@ TEST_F(ModelKinds, CooccurrenceModelOfOneCode)
     EXPECT_NEAR(Centre(beta).y(), cy, 1e-3);
     EXPECT_TRUE(LinkBetween(beta->Id, alpha->Id));
     EXPECT_EQ(Objects().size(), 3u);
+    EXPECT_TRUE(testutil::MatchesReferenceImage(canvas.get(), Reference("kind5_cooccurrence_model")));
 
     // Cancel ends the kind and takes the placeholder away too.
     answerOk = false;
