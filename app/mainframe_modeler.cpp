@@ -28,6 +28,7 @@ void CMainFrame::OnModeler()
     // that nothing keeps.
     TopicDatabase* store = document && document->GetEngine() ? &document->GetDatabase() : nullptr;
     auto* window = new CModelerDlg(this, store, this, true, 0);
+    window->SetProject(store ? document : nullptr);
     m_modelEditor = window;
     window->show();
 }

@@ -321,6 +321,18 @@ public:
     bool GetChildCodes(qint32 code, QList<qint32>& ids) const;
     /// Appends every subcode at any depth: each child, then its subcodes.
     void CollectSubcodes(qint32 code, QList<qint32>& ids) const;
+    /// Appends the subcodes depth first down to `maxDepth` levels (0: every
+    /// level); with `onlyActivated` only activated codes are appended, while
+    /// the walk still passes through the others.
+    void CollectSubcodes(qint32 code, QList<qint32>& ids, bool onlyActivated, qint32 maxDepth) const;
+    /// Appends, in the code topic's order, every other code with at least
+    /// `minCount` codings that overlap a coding of `code` on the same page of
+    /// a document, both weights within minWeight..maxWeight (ends exclusive).
+    void CollectCooccurringCodes(qint32 code, QList<qint32>& ids, qint32 minCount, qint32 minWeight,
+                                 qint32 maxWeight) const;
+    /// Appends the documents that the document's project links lead to,
+    /// each once, in link order.
+    void CollectLinkedDocuments(qint32 document, QList<qint32>& ids) const;
     /// Adds a colour (COLORREF) to the codings colour filter once.
     void AddColorFilterCode(quint32 color);
     qint32 CountCodingsOfDocumentAndCode(qint32 document, qint32 code) const;

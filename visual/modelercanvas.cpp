@@ -74,6 +74,9 @@ ModelerCanvas::ModelerCanvas(QWidget* parent) : QAbstractScrollArea(parent)
     m_tip = new CRTFTipCtrl();
     m_tip->Create(this);
     m_core.Attach(nullptr, this, false, false);
+    m_kindSettings.Canvas = this;
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
 }
 
 ModelerCanvas::~ModelerCanvas()
@@ -1009,6 +1012,8 @@ qint32 ModelerCanvas::AddObject(qint32 topic, qint32 id, const QString& label, q
         object.LoadPicture(preview);
         objects.push_back(std::move(object));
     }
+    if (topic == TopicId::Documents && !preview)
+        AutoLinkDocument(newId);
     Redraw();
     return newId;
 }

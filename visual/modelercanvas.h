@@ -3,6 +3,7 @@
 #include "document/requestowner.h"
 #include "visual/modeldrawing.h"
 #include "visual/modelercanvascore.h"
+#include "visual/modelkinds.h"
 
 #include <QAbstractScrollArea>
 #include <QByteArray>
@@ -11,6 +12,8 @@
 #include <QPointer>
 
 enum class RequestCode : qint32;
+class CDragObject;
+class CKorDoc;
 class CRTFTipCtrl;
 class QMenu;
 class QRubberBand;
@@ -129,6 +132,23 @@ public:
     bool BuildObjectText(const ModelObject& object, bool& rich, QString& text, QByteArray& rtf, QSize& size,
                          bool geoMode);
 
+    /// The open project the model builders and the document links ask (not
+    /// owned; null without a project).
+    void SetProject(CKorDoc* project) { m_project = project; }
+    CKorDoc* Project() const { return m_project; }
+    /// The active prepared model kind and its options.
+    ModelKindSettings& KindSettings() { return m_kindSettings; }
+    const ModelKindSettings& KindSettings() const { return m_kindSettings; }
+    /// Links the document's object to the objects of the documents its
+    /// project links lead to (with the "maps" option that asks for it).
+    void AutoLinkDocument(qint32 id);
+    /// Whether a drop of the payload would be taken (the drag's answer).
+    bool AcceptsDrop(const CDragObject& payload) const;
+    /// Makes objects of a dropped payload, or codes a dropped browser
+    /// selection with the code object under the point (window pixels);
+    /// false when the drop is refused.
+    bool OnDrop(const CDragObject& payload, const QPoint& point, qint32 modifierKeys);
+
     /// The project commands the object menu offers for an object's topic.
     static QList<int> ObjectMenuCommands(qint32 refTopic);
 
@@ -153,6 +173,9 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     bool viewportEvent(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void OnScrollAction(Qt::Orientation orientation, int action);
@@ -216,4 +239,7 @@ private:
 
     CRTFTipCtrl* m_tip = nullptr;
     qint32 m_tipObject = -1;
+
+    CKorDoc* m_project = nullptr;
+    ModelKindSettings m_kindSettings;
 };

@@ -46,6 +46,8 @@ public:
     void Attach(TopicDatabase* store, IModelCanvasView* view, bool undoEnabled, bool preview);
     void SetViewportSize(QSize size) { m_viewport = size; }
     QSize ViewportSize() const { return m_viewport; }
+    /// The project's store; null without a project.
+    TopicDatabase* Store() const { return m_store; }
     bool IsPreview() const { return m_preview; }
     bool IsUndoEnabled() const { return m_undoEnabled; }
     void SetUndoEnabled(bool enabled) { m_undoEnabled = enabled; }

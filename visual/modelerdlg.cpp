@@ -1,12 +1,15 @@
 #include "visual/modelerdlg.h"
 
 #include "foundation/help.h"
+#include "foundation/ids.h"
 #include "foundation/messageservice.h"
+#include "foundation/options.h"
 #include "foundation/programpaths.h"
 #include "foundation/stringstore.h"
 #include "platform/profile/privateprofile.h"
 #include "store/topicdatabase.h"
 #include "ui/commandtoolbar.h"
+#include "ui/propertiesdlg.h"
 #include "ui/printengine.h"
 #include "visual/modeldrawing.h"
 #include "visual/visualids.h"
@@ -576,6 +579,7 @@ qint32 CModelerDlg::SelectedModel() const
 void CModelerDlg::MakeCurrent(qint32 id)
 {
     m_currentModel = id;
+    m_canvas->KindSettings().Begin(0);
     {
         QSignalBlocker block(m_models);
         for (int row = 0; row < m_models->count(); ++row) {
@@ -762,6 +766,11 @@ QString CModelerDlg::ProjectIdentity() const
 bool CModelerDlg::OnCommand(int id)
 {
     ModelerCanvasCore& core = m_canvas->Core();
+    if (id >= ModelerCommand::NewModelKind1 && id <= ModelerCommand::NewModelKind7) {
+        NewModel(id - ModelerCommand::NewModel);
+        UpdateCommands();
+        return true;
+    }
     switch (id) {
     case ModelerCommand::NewModel: NewModel(0); break;
     case ModelerCommand::OpenModel: OpenSelectedModel(); break;
@@ -796,6 +805,7 @@ bool CModelerDlg::OnCommand(int id)
         AddFreeObject(id - ModelerCommand::ShapeEllipse + 1);
         break;
     case ModelerCommand::InsertText: AddFreeObject(0); break;
+    case ModelerCommand::MapSettings: ShowMapSettings(); break;
     case ModelerCommand::DeleteSelection: core.DeleteSelection(); break;
     case ModelerCommand::Properties: m_canvas->EditSelectionProperties(); break;
     case ModelerCommand::Group: core.GroupSelection(); break;
@@ -833,7 +843,15 @@ QHash<int, CModelerDlg::CommandState> CModelerDlg::ToolStates() const
         if (id != 0)
             states.insert(id, {});
     states[ModelerCommand::Undo].shown = false;
-    // Model kinds are not built yet: none is ever in progress.
+    if (m_canvas->KindSettings().Kind != 0) {
+        // A prepared model waits for its drop: the drawing tools rest.
+        for (auto it = states.begin(); it != states.end(); ++it)
+            if (it.key() != ModelerCommand::Help && it.key() != ModelerCommand::Close) {
+                it->enabled = false;
+                it->checked = false;
+            }
+        return states;
+    }
     const int mode = core.Mode();
     const bool select = mode == CanvasMode::SelectAndMove;
     states[ModelerCommand::ModeSelect].checked = select;
@@ -873,8 +891,6 @@ QHash<int, CModelerDlg::CommandState> CModelerDlg::ToolStates() const
     states[ModelerCommand::DeleteLayer].enabled =
         layers && !layer.isEmpty() && layer.first()->data(Qt::UserRole).toInt() != 0;
     states[ModelerCommand::ShowLibrary].checked = LibraryShown();
-    // The property-grid dialog of the map settings is not built yet.
-    states[ModelerCommand::MapSettings].enabled = false;
     return states;
 }
 
@@ -905,9 +921,6 @@ void CModelerDlg::UpdateCommands()
         if (id == ModelerCommand::DuplicateModel || id == ModelerCommand::DeleteModel
             || id == ModelerCommand::RenameModel)
             enabled = selected != 0 && !secondShows;
-        // Model kinds come later: their items stay disabled.
-        if (id >= ModelerCommand::NewModelKind1 && id <= ModelerCommand::NewModelKind7)
-            enabled = false;
         if (id == ModelerCommand::Undo)
             enabled = false;
         action->setEnabled(enabled);
@@ -938,6 +951,8 @@ void CModelerDlg::NewModel(qint32 kind)
         return;
     AppendModel(id, name, true);
     MakeCurrent(id);
+    if (kind != 0)
+        m_canvas->KindSettings().Begin(kind);
 }
 
 void CModelerDlg::OpenSelectedModel()
@@ -970,6 +985,7 @@ void CModelerDlg::OpenInSecondWindow()
     // what this one shows.
     m_canvas->Core().SaveStoredModel();
     auto* second = new CModelerDlg(this, m_store, m_owner, false, id);
+    second->SetProject(m_project);
     m_second = second;
     second->show();
 }
@@ -1071,6 +1087,23 @@ void CModelerDlg::DeleteLayer()
     if (id == 0 || !m_canvas->DeleteLayer(id))
         return;
     FillLayers();
+}
+
+void CModelerDlg::ShowMapSettings()
+{
+    CPropertiesDlg dialog(this, int(HelpKind::Mapping), 2510, ModelerText::LayersHelpTip, 0);
+    dialog.m_strTitle = LoadString(ModelerText::MapSettingsTitle);
+    dialog.m_strSection = QStringLiteral("dlgPinwallProperties");
+    dialog.SetList(&g_mapsOptions);
+    if (dialog.exec() != QDialog::Accepted || !g_mapsOptions.IsModified())
+        return;
+    if (g_mapsOptions.IsItemModified(MapsOption::SnapToGrid))
+        m_canvas->Redraw();
+    g_mapsOptions.ClearModified();
+    QString error;
+    if (!SaveOptionsFile(&error))
+        ShowMessage(LoadString(FoundationText::OptionsNotSaved).arg(g_program.OptionsFilePath, error),
+                    MessageKind::Error);
 }
 
 // Closing

@@ -131,6 +131,13 @@ public:
     void RenameObject(qint32 id, const QString& text);
     void AddLink(qint32 source, qint32 target, qint32 kind);
 
+    /// The open project the canvas's builders and document links ask.
+    void SetProject(CKorDoc* project)
+    {
+        m_project = project;
+        m_canvas->SetProject(project);
+    }
+
     /// Carries a window command out; false for one it does not know.
     bool OnCommand(int id);
     /// Applies the enable, check and hide rules to menu and toolbar.
@@ -218,6 +225,7 @@ private:
     void ExportPicture();
 
     TopicDatabase* m_store;
+    CKorDoc* m_project = nullptr;
     RequestOwner* m_owner;
     QPointer<CModelerDlg> m_second;
     QString m_section;
