@@ -14,6 +14,7 @@
 #include "browser/mediatoolbar.h"
 #include "browser/mpvideodlg.h"
 #include "document/kordoc.h"
+#include "exchange/importtexts.h"
 #include "foundation/ids.h"
 #include "foundation/options.h"
 #include "foundation/optionsrecord.h"
@@ -163,6 +164,10 @@ void CMainFrame::BuildMenus()
     for (int id : {600, 602, 604, 606, 608, 610})
         prints->addAction(m_commands.Action(id));
     file->addMenu(prints);
+    QMenu* imports = m_commands.CreateMenu(ImportsText::ImportMenu, file);
+    for (int id : {TreeCommand::ImportDocuments, ImportsCommand::StructuredTexts, ImportsText::XmlImportCommand})
+        imports->addAction(m_commands.Action(id));
+    file->insertMenu(exports->menuAction(), imports);
     file->addSeparator();
     file->addAction(m_commands.Action(CommandId::AppExit));
     menuBar()->addMenu(file);
