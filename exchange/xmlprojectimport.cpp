@@ -423,12 +423,17 @@ bool CXmlProjectImport::ImportDataSources(int root)
             readable.append(paths[i]);
             readableIds.append(ids[i]);
         }
+    if (readable.isEmpty())
+        return true;
     QList<qint32> documents;
     DocumentFileImport(m_doc).Run(0, &readable, &documents, true);
     for (qsizetype i = 0; i < readableIds.size() && i < documents.size(); ++i)
         if (documents[i])
             m_sourceDocuments.insert(readableIds[i], documents[i]);
-    return true;
+    // The file import writes all its documents or none, and says why a
+    // file was left out; with none the project's texts are missing, so
+    // nothing of it is kept.
+    return !m_sourceDocuments.isEmpty();
 }
 
 bool CXmlProjectImport::ImportDocuments(int root)
