@@ -90,6 +90,29 @@ inline void ClickMenuCommand(QMainWindow& window, int menuIndex, int commandId)
     ClickCommandIn(menu, commandId);
 }
 
+/// Clicks a command in a submenu (titled by its text id) of a menu of the
+/// menu bar: the menu opened by a click, the submenu shown from its entry.
+inline void ClickSubmenuCommand(QMainWindow& window, int menuIndex, int submenuTextId, int commandId)
+{
+    QMenuBar* bar = window.menuBar();
+    QAction* title = bar->actions().value(menuIndex);
+    ASSERT_NE(title, nullptr);
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(title).center());
+    QMenu* menu = title->menu();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+    QAction* entry = nullptr;
+    for (QAction* action : menu->actions())
+        if (action->menu() && action->menu()->title() == LoadString(submenuTextId))
+            entry = action;
+    ASSERT_NE(entry, nullptr) << "submenu " << submenuTextId;
+    menu->setActiveAction(entry);
+    entry->menu()->popup(menu->mapToGlobal(menu->actionGeometry(entry).topRight()));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(entry->menu()));
+    ClickCommandIn(entry->menu(), commandId);
+    QCoreApplication::processEvents();
+    menu->close();
+}
+
 class FrameTest : public ::testing::Test {
 protected:
     void SetUp() override
