@@ -182,6 +182,12 @@ bool CMainFrame::ImportXmlProject(const QString& path)
                     MessageKind::Error);
         return false;
     }
+    // A file that is no exported project makes no project either.
+    QString error;
+    if (!CXmlProjectImport::CheckFile(source.absoluteFilePath(), error)) {
+        ShowMessage(error, MessageKind::Error);
+        return false;
+    }
     // The new project lies beside the file, under its name.
     QString target = source.dir().filePath(source.completeBaseName() + QStringLiteral(".kv4"));
     if (!MakeUniqueFileName(target)) {

@@ -203,12 +203,12 @@ CXmlProjectImport::CXmlProjectImport(CKorDoc& doc, const QString& path, const QS
 
 CXmlProjectImport::~CXmlProjectImport() = default;
 
-bool CXmlProjectImport::Read()
+bool CXmlProjectImport::ReadTree(const QString& path, std::unique_ptr<Tree>& result, QString& error)
 {
     QString text;
     QString log;
-    if (!CXmlDoc::ReadTextFile(m_path, text, &log)) {
-        m_error = LoadString(ImportsText::XmlNotWritten).arg(m_path, LoadString(ImportText::CannotRead));
+    if (!CXmlDoc::ReadTextFile(path, text, &log)) {
+        error = LoadString(ImportsText::XmlNotWritten).arg(path, LoadString(ImportText::CannotRead));
         return false;
     }
     auto tree = std::make_unique<Tree>();
@@ -238,19 +238,30 @@ bool CXmlProjectImport::Read()
         }
     }
     if (reader.hasError()) {
-        m_error = LoadString(ImportsText::XmlNotWellFormed)
-                      .arg(m_path)
-                      .arg(reader.lineNumber())
-                      .arg(reader.columnNumber())
-                      .arg(reader.errorString());
+        error = LoadString(ImportsText::XmlNotWellFormed)
+                    .arg(path)
+                    .arg(reader.lineNumber())
+                    .arg(reader.columnNumber())
+                    .arg(reader.errorString());
         return false;
     }
     if (tree->nodes.empty() || tree->nodes.front().tag != u"storedHU") {
-        m_error = LoadString(ImportsText::XmlNotExported).arg(m_path);
+        error = LoadString(ImportsText::XmlNotExported).arg(path);
         return false;
     }
-    m_tree = std::move(tree);
+    result = std::move(tree);
     return true;
+}
+
+bool CXmlProjectImport::CheckFile(const QString& path, QString& error)
+{
+    std::unique_ptr<Tree> tree;
+    return ReadTree(path, tree, error);
+}
+
+bool CXmlProjectImport::Read()
+{
+    return ReadTree(m_path, m_tree, m_error);
 }
 
 void CXmlProjectImport::Pump()

@@ -59,6 +59,11 @@ public:
     CXmlProjectImport(const CXmlProjectImport&) = delete;
     CXmlProjectImport& operator=(const CXmlProjectImport&) = delete;
 
+    /// Reads and checks the file as the import does, writing nothing: false,
+    /// with the error to show, for a file that cannot be read, is not
+    /// well-formed XML or is no exported project.
+    static bool CheckFile(const QString& path, QString& error);
+
     bool Succeeded() const { return m_succeeded; }
     /// The error shown when the import failed.
     const QString& Error() const { return m_error; }
@@ -72,6 +77,7 @@ private:
         qint32 paragraph = 0;
     };
 
+    static bool ReadTree(const QString& path, std::unique_ptr<xmlproject::Tree>& tree, QString& error);
     bool Read();
     bool Import(QString& reason);
     bool ImportCodes(int root);
