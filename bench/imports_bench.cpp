@@ -34,11 +34,11 @@ bool WriteBytes(const QString& path, const QByteArray& bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-/// One paragraph of about a kilobyte with some formatting.
+/// One paragraph of about 450 bytes with some formatting.
 QByteArray Paragraph(int n)
 {
     QByteArray text = "\\b R" + QByteArray::number(n % 7) + ":\\b0  ";
-    while (text.size() < 900)
+    while (text.size() < 450)
         text += "we talked about what the change meant for each of us, \\i and\\i0  some said it was hard; ";
     return text + "\\par\n";
 }
@@ -51,8 +51,8 @@ QByteArray StructuredRtf()
     for (int block = 0; block < kBlocks; ++block) {
         rtf += "#TEXT Interview " + QByteArray::number(block + 1) + "\\par\n";
         for (int region = 0; region < kRegionsPerBlock; ++region) {
-            rtf += "#CODE Theme " + QByteArray::number(region % 10) + "\\\\\\\\Sub " + QByteArray::number(region) +
-                   "\\\\\\\\Other " + QByteArray::number(block % 50) + "#" + Paragraph(paragraph++);
+            rtf += "#CODE Theme " + QByteArray::number(region % 10) + "\\\\Sub " + QByteArray::number(region) + "#" +
+                   Paragraph(paragraph++);
             rtf += Paragraph(paragraph++);
             if (region % 2 == 0)
                 rtf += "#ENDCODE\\par\n";

@@ -352,10 +352,14 @@ bool CXmlProjectImport::ImportCodes(int root)
     return true;
 }
 
-bool CXmlProjectImport::ImportCodeFamilies(int root)
+bool CXmlProjectImport::ImportFamilies(int root, const char* list, QStringView tag,
+                                       const QHash<QString, qint32>& members,
+                                       const std::function<void(qint32)>& activate,
+                                       const std::function<bool(const QString&)>& newSet)
 {
-    for (const int element : m_tree->Children(m_tree->Find(root, {"families", "codeFamilies"}))) {
-        if (m_tree->Tag(element) != u"codeFamily")
+    // A family becomes a set of what is activated: its members alone.
+    for (const int element : m_tree->Children(m_tree->Find(root, {"families", list}))) {
+        if (m_tree->Tag(element) != tag)
             continue;
         const ElementValues values = ValuesOf(element);
         if (values.id.isEmpty())
@@ -363,15 +367,23 @@ bool CXmlProjectImport::ImportCodeFamilies(int root)
         for (const int item : m_tree->Children(element)) {
             if (m_tree->Tag(item) != u"item")
                 continue;
-            if (const qint32 code = m_codes.value(m_tree->Attribute(item, QLatin1String("id"))))
-                m_doc.SetCodeActivation(code, true, false, false, false);
+            if (const qint32 member = members.value(m_tree->Attribute(item, QLatin1String("id"))))
+                activate(member);
         }
-        const bool made = m_doc.NewCodeSet(values.name);
+        const bool made = newSet(values.name);
         m_doc.DeactivateAll(true, true, true);
         if (!made)
             return false;
     }
     return true;
+}
+
+bool CXmlProjectImport::ImportCodeFamilies(int root)
+{
+    return ImportFamilies(
+        root, "codeFamilies", u"codeFamily", m_codes,
+        [this](qint32 code) { m_doc.SetCodeActivation(code, true, false, false, false); },
+        [this](const QString& name) { return m_doc.NewCodeSet(name); });
 }
 
 void CXmlProjectImport::ReadLinks(int root)
@@ -560,24 +572,10 @@ bool CXmlProjectImport::ImportQuotations(int element, qint32 document, CRichEdit
 
 bool CXmlProjectImport::ImportDocumentFamilies(int root)
 {
-    for (const int element : m_tree->Children(m_tree->Find(root, {"families", "primDocFamilies"}))) {
-        if (m_tree->Tag(element) != u"primDocFamily")
-            continue;
-        const ElementValues values = ValuesOf(element);
-        if (values.id.isEmpty())
-            continue;
-        for (const int item : m_tree->Children(element)) {
-            if (m_tree->Tag(item) != u"item")
-                continue;
-            if (const qint32 document = m_documents.value(m_tree->Attribute(item, QLatin1String("id"))))
-                m_doc.ActivateDocument(document, true, false);
-        }
-        const bool made = m_doc.NewDocumentSet(values.name);
-        m_doc.DeactivateAll(true, true, true);
-        if (!made)
-            return false;
-    }
-    return true;
+    return ImportFamilies(
+        root, "primDocFamilies", u"primDocFamily", m_documents,
+        [this](qint32 document) { m_doc.ActivateDocument(document, true, false); },
+        [this](const QString& name) { return m_doc.NewDocumentSet(name); });
 }
 
 bool CXmlProjectImport::ImportMemos(int root)

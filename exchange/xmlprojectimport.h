@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 class CKorDoc;
@@ -81,6 +82,9 @@ private:
     bool Read();
     bool Import(QString& reason);
     bool ImportCodes(int root);
+    bool ImportFamilies(int root, const char* list, QStringView tag, const QHash<QString, qint32>& members,
+                        const std::function<void(qint32)>& activate,
+                        const std::function<bool(const QString&)>& newSet);
     bool ImportCodeFamilies(int root);
     void ReadLinks(int root);
     bool ImportDataSources(int root);
