@@ -141,7 +141,7 @@ constexpr int ImportCodeVariables = 33558;      ///< ID_IMPORT_CODESVARIABLES
 constexpr int ExportCodeVariables = 33559;
 constexpr int ImportDocumentVariables = 33560;  ///< ID_IMPORT_VARIABLES
 constexpr int ExportDocumentVariables = 33561;  ///< ID_EXPORT_VARIABLES
-constexpr int ImportMenuText = 211026;
+constexpr int ImportMenuText = 209000;  // the one Import submenu of the File menu
 }  // namespace TableCommand
 
 /// Command ids of the frame's list commands.

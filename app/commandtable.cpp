@@ -9,6 +9,7 @@
 #include "app/wordfreqcommands.h"
 #include "browser/browserids.h"
 #include "browser/mediaids.h"
+#include "exchange/importtexts.h"
 #include "foundation/stringstore.h"
 #include "visual/chartbrowserdlg.h"
 #include "visual/modelerdlg.h"
@@ -119,6 +120,10 @@ const CommandInfo kCommands[] = {
     {WordFreqCommand::TagCloud, WordFreqCommand::TagCloud, nullptr, nullptr},
     {WordFreqCommand::StopList, WordFreqCommand::StopList, nullptr, nullptr},
     {WordFreqCommand::FrequencyVariables, WordFreqCommand::FrequencyVariables, "Ctrl+Shift+R", nullptr},
+    // The imports of the file menu.
+    {TreeCommand::ImportDocuments, TreeCommand::ImportDocuments, nullptr, nullptr},
+    {ImportsCommand::StructuredTexts, ImportsCommand::StructuredTexts, nullptr, nullptr},
+    {ImportsText::XmlImportCommand, ImportsText::XmlImportCommand, nullptr, nullptr},
     // The trees' tool window.
     // The media toolbar.
     {MediaCommand::Load, MediaText::CommandLoad, "Ctrl+P", "document-open"},

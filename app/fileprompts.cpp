@@ -11,23 +11,16 @@
 #include "foundation/stringstore.h"
 #include "foundation/uimessages.h"
 #include "platform/codepage/codepage.h"
-#include "platform/office/officeconverter.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 
 
 
 namespace {
-
-/// How long LibreOffice may take over one file.
-constexpr int kConversionTimeoutMs = 120000;
-/// The package that brings LibreOffice's word processor without a desktop.
-const char* const kOfficePackage = "libreoffice-writer-nogui";
 
 struct PromptKind {
     int code;
@@ -122,28 +115,11 @@ QString CMainFrame::PromptForFile(const QString& fileName, int fileType)
 
 bool CMainFrame::ConvertWithWordProcessor(const QString& source, const QString& target)
 {
-    QTemporaryDir folder(QDir(g_program.SettingsFolder.isEmpty() ? QDir::tempPath() : g_program.SettingsFolder)
-                             .filePath(QStringLiteral("convert-XXXXXX")));
-    QString made;
     QString error;
-    const OfficeConvertResult result = folder.isValid()
-                                           ? ConvertWithOffice(source, QStringLiteral("rtf"), folder.path(), made,
-                                                               error, kConversionTimeoutMs)
-                                           : OfficeConvertResult::Failed;
-    if (result == OfficeConvertResult::NotInstalled) {
-        ShowMessage(LoadString(AppText::OfficeMissing).arg(QLatin1String(kOfficePackage)), MessageKind::Error);
-        return false;
-    }
-    if (result != OfficeConvertResult::Converted) {
-        ShowMessage(LoadString(AppText::OfficeFailed).arg(source, error.isEmpty() ? folder.errorString() : error),
-                    MessageKind::Error);
-        return false;
-    }
-    if (!RenameReplacing(made, target, &error)) {
-        ShowMessage(LoadString(AppText::FileNotReplaced).arg(target, error), MessageKind::Error);
-        return false;
-    }
-    return true;
+    if (ConvertWithWordProcessor(source, target, error))
+        return true;
+    ShowMessage(error, MessageKind::Error);
+    return false;
 }
 
 bool CMainFrame::SaveWordListText(const QString& path)

@@ -17,6 +17,7 @@
 #include "browser/mediatoolbar.h"
 #include "browser/mpvideodlg.h"
 #include "document/kordoc.h"
+#include "exchange/importtexts.h"
 #include "foundation/ids.h"
 #include "foundation/options.h"
 #include "foundation/optionsrecord.h"
@@ -170,13 +171,16 @@ void CMainFrame::BuildMenus()
     exports->addAction(m_commands.Action(TableCommand::ExportDocumentVariables));
     exports->addAction(m_commands.Action(TableCommand::ExportCodeVariables));
     file->addMenu(exports);
-    QMenu* imports = m_commands.CreateMenu(TableCommand::ImportMenuText, file);
-    imports->addAction(m_commands.Action(TableCommand::ImportDocumentVariables));
-    file->addMenu(imports);
     QMenu* prints = m_commands.CreateMenu(200007, file);
     for (int id : {600, 602, 604, 606, 608, 610})
         prints->addAction(m_commands.Action(id));
     file->addMenu(prints);
+    QMenu* imports = m_commands.CreateMenu(ImportsText::ImportMenu, file);
+    for (int id : {TreeCommand::ImportDocuments, ImportsCommand::StructuredTexts, ImportsText::XmlImportCommand})
+        imports->addAction(m_commands.Action(id));
+    imports->addSeparator();
+    imports->addAction(m_commands.Action(TableCommand::ImportDocumentVariables));
+    file->insertMenu(exports->menuAction(), imports);
     file->addSeparator();
     file->addAction(m_commands.Action(CommandId::AppExit));
     menuBar()->addMenu(file);

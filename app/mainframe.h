@@ -205,6 +205,23 @@ public:
     /// Converts a word-processor file into RTF at target through LibreOffice;
     /// false (with a message saying why) when no RTF was made.
     bool ConvertWithWordProcessor(const QString& source, const QString& target);
+    /// The same, reporting to the caller instead: false, with the reason in
+    /// error, when no RTF was made; nothing is shown.
+    bool ConvertWithWordProcessor(const QString& source, const QString& target, QString& error);
+    /// Converts the sources into RTF at their targets in one LibreOffice run
+    /// (more where sources share a name), each result checked on its own:
+    /// true where a target got its RTF, else false with the reason in errors
+    /// (one entry per source). Nothing is shown.
+    QList<bool> ConvertManyWithWordProcessor(const QStringList& sources, const QStringList& targets,
+                                             QStringList& errors);
+    /// Imports pre-structured rich-text and Word files into the group (0:
+    /// top level), each file all or nothing (command 20019).
+    void ImportStructuredTexts(qint32 group);
+    /// Makes a new project beside an exported XML project (its name, made
+    /// unique, with the project extension) and imports the file into it.
+    bool ImportXmlProject(const QString& path);
+    /// Asks for an exported XML project and imports it (File, Import).
+    void OnImportXmlProject();
     /// Imports files and folders as documents into the group (0: top level);
     /// without paths the user is asked for files. `paths` and `ids` as
     /// DocumentFileImport::Run takes them. Nothing without an open project.

@@ -9,6 +9,7 @@
 #include "browser/codetoolbardlg.h"
 #include "browser/framebrowser.h"
 #include "document/kordoc.h"
+#include "exchange/importtexts.h"
 #include "document/objectlistregistry.h"
 #include "foundation/ids.h"
 #include "foundation/messageservice.h"
@@ -58,6 +59,12 @@ bool CMainFrame::OnTreeCommand(int id)
         ImportDocumentFiles(ImportGroupOf(m_contextTarget.kind, m_contextTarget.item), nullptr, nullptr, false);
         m_contextTarget.Reset();
         return true;
+    case ImportsCommand::StructuredTexts: {
+        const qint32 group = ImportGroupOf(m_contextTarget.kind, m_contextTarget.item);
+        m_contextTarget.Reset();
+        ImportStructuredTexts(group);
+        return true;
+    }
     case CObjTreeCtrl::ToggleListMode:
         if (m_codeTree)
             m_codeTree->OnCaptionCommand(id);
@@ -71,6 +78,7 @@ bool CMainFrame::OnUpdateTreeCommand(CCmdUI& ui)
 {
     switch (ui.id) {
     case TreeCommand::ImportDocuments:
+    case ImportsCommand::StructuredTexts:
     case TreeCommand::CodesColourFilter:
     case TreeCommand::DocumentsColourFilter:
         ui.Enable(GetDocument() != nullptr);

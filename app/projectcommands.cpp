@@ -9,6 +9,7 @@
 #include "browser/framebrowser.h"
 #include "document/kordoc.h"
 #include "exchange/exchangeids.h"
+#include "exchange/importtexts.h"
 #include "foundation/filehelpers.h"
 #include "foundation/ids.h"
 #include "foundation/messageservice.h"
@@ -107,6 +108,7 @@ bool CMainFrame::OnProjectCommand(int id)
     case CommandId::OpenProject: OnOpenProject(); return true;
     case CommandId::BackupProject: OnBackupProject(); return true;
     case CommandId::AddProject: OnAddProject(); return true;
+    case ImportsText::XmlImportCommand: OnImportXmlProject(); return true;
     default:
         if (id >= CommandId::RecentProjectFirst && id <= CommandId::RecentProjectLast) {
             OnOpenRecent(id);
@@ -121,6 +123,7 @@ bool CMainFrame::OnUpdateProjectCommand(CCmdUI& ui)
     switch (ui.id) {
     case CommandId::NewProject:
     case CommandId::OpenProject:
+    case ImportsText::XmlImportCommand:
         ui.Enable(m_document != nullptr);
         return true;
     case CommandId::BackupProject:
@@ -175,6 +178,8 @@ bool CMainFrame::OpenProject(const QString& path)
     if (!m_document)
         return false;
     // Teamwork and exchange projects are read by importers of their own.
+    if (HasSuffix(path, "xml"))
+        return ImportXmlProject(path);
     if (HasSuffix(path, "nvp") || HasSuffix(path, "xml")) {
         ShowMessage(LoadString(AppText::ForeignProjectNotAvailable).arg(path), MessageKind::Warning);
         return false;

@@ -625,6 +625,12 @@ public:
     bool ImportCodeSystemFromExchange(const QString& path);
     bool ImportExchangeFile(const QString& path, qint32 scope, qint32 id, IExchangeImportHost& host,
                             ExchangeChoices& choices);
+    /// Runs an import of the caller's that makes its own transaction and
+    /// writes through the operations here: windows hear nothing of it; once
+    /// it answers true they are reset and the trees filled again. When it
+    /// answers false (its transaction rolled back) the counts kept in
+    /// memory follow the rows back and its error, when not empty, is shown.
+    bool RunHeldImport(const std::function<bool(QString&)>& import);
 
     // ---- Codes, code sets, code variables and code frequencies -------------
     // Creation, names and failures as for documents above. A name longer

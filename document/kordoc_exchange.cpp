@@ -67,6 +67,13 @@ bool CKorDoc::ImportExchange(const std::function<bool(QString&)>& import, const 
 {
     if (!d->m_exchange || !d->m_engine || path.isEmpty())
         return false;
+    return RunHeldImport(import);
+}
+
+bool CKorDoc::RunHeldImport(const std::function<bool(QString&)>& import)
+{
+    if (!d->m_engine)
+        return false;
     QString error;
     bool imported = false;
     // New codes put their colours into the colour filters, which live in

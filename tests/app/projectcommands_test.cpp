@@ -173,7 +173,7 @@ TEST_F(FrameTest, RefusedOpeningsSayWhyAndLeaveEveryFileAsItWas)
         const char* says;
     } cases[] = {
         {"Team.nvp", "not available yet"},
-        {"Export.XML", "not available yet"},
+        {"Export.XML", "not an exported project"},
         {"missing.kv4", "missing.kv4"},
         {"notes.kv4", "notes.kv4"},
     };

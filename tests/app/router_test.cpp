@@ -314,7 +314,7 @@ TEST_F(RouterTest, AChosenContextCommandRunsThroughTheRoute)
     // A command nothing carries out yet is shown disabled.
     menu = RightClick(NodeKind::DocumentGroup, group, PaneControlId::DocumentTree);
     for (QAction* action : menu->actions())
-        if (action->data().toInt() == 20019)
+        if (action->data().toInt() == 20163)
             EXPECT_FALSE(action->isEnabled());
 }
 
