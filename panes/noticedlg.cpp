@@ -253,6 +253,10 @@ NoticeDlg::~NoticeDlg()
 bool NoticeDlg::OnInitDialog()
 {
     CResizableDlgBase::OnInitDialog();
+    // The children are placed by hand, so the window has no size hint of its
+    // own: a placement that would leave no room for the text is not kept.
+    if (height() < kMinUsableHeight)
+        resize(std::max(width(), kFirstStartWidth), 520);
     setWindowTitle(m_captionPrefix + GetTitle() + m_captionSuffix);
     m_modified = false;
     UpdateButtons();

@@ -92,6 +92,7 @@ public:
     static constexpr int kTabsId = 1235;
     static constexpr int kEditorId = 787;
     static constexpr int kFirstStartWidth = 670;
+    static constexpr int kMinUsableHeight = 200;
 
     explicit NoticeDlg(QWidget* parent = nullptr);
     ~NoticeDlg() override;
