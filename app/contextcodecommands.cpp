@@ -187,15 +187,8 @@ void CMainFrame::RunCodeContextCommand(CKorDoc& document, int id)
     case 20131: {
         if (!hasRow(TopicId::Codes, item))
             break;
-        if (g_qdaOptions.GetBool(QdaOption::AskBeforeDeleting)) {
-            ConfirmPrompt prompt;
-            prompt.point = target.point;
-            prompt.okText = LoadString(CodeContextText::DeleteVariableButton);
-            prompt.cancelText = LoadString(CodeContextText::CancelButton);
-            prompt.message = LoadString(CodeContextText::DeleteVariableQuestion);
-            if (!AskConfirm(prompt))
-                break;
-        }
+        if (!AskDeleteConfirmation(CodeContextText::DeleteVariableQuestion, CodeContextText::DeleteVariableButton))
+            break;
         document.ClearCodeLinks(item, false);
         break;
     }

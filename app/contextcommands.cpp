@@ -507,11 +507,16 @@ void CMainFrame::RunContextCommand(CKorDoc& document, int id)
 
 bool CMainFrame::AskDeleteConfirmation(int confirmTextId)
 {
+    return AskDeleteConfirmation(confirmTextId, ContextText::DeleteButton);
+}
+
+bool CMainFrame::AskDeleteConfirmation(int confirmTextId, int okTextId)
+{
     if (!g_qdaOptions.GetBool(QdaOption::AskBeforeDeleting))
         return true;
     ConfirmPrompt prompt;
     prompt.point = m_contextTarget.point;
-    prompt.okText = LoadString(ContextText::DeleteButton);
+    prompt.okText = LoadString(okTextId);
     prompt.cancelText = LoadString(ContextText::CancelButton);
     prompt.message = LoadString(confirmTextId);
     return AskConfirm(prompt);

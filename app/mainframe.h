@@ -538,6 +538,8 @@ private:
     void ShowCodeSetCodings(qint32 kind, qint32 id);
     /// The question before a deletion, when the options ask for it; true to go on.
     bool AskDeleteConfirmation(int confirmTextId);
+    /// The same with the OK button's own text.
+    bool AskDeleteConfirmation(int confirmTextId, int okTextId);
     /// Asks, then deletes the object with what depends on it; busy shows
     /// the wait cursor and refreshes the status bar. True when deleted.
     bool ConfirmedDelete(CKorDoc& document, qint32 topic, qint32 key, int confirmTextId, bool busy = true);

@@ -353,15 +353,8 @@ void CMainFrame::RunToolContextCommand(int id)
     case ToolCommand::DeleteCategoricalVariable: {
         if (!hasRow(TopicId::Codes, item))
             break;
-        if (g_qdaOptions.GetBool(QdaOption::AskBeforeDeleting)) {
-            ConfirmPrompt prompt;
-            prompt.point = target.point;
-            prompt.okText = LoadString(ToolText::DeleteVariableButton);
-            prompt.cancelText = LoadString(ToolText::CancelButton);
-            prompt.message = LoadString(ToolText::DeleteVariableQuestion);
-            if (!AskConfirm(prompt))
-                break;
-        }
+        if (!AskDeleteConfirmation(ToolText::DeleteVariableQuestion, ToolText::DeleteVariableButton))
+            break;
         document->ClearCodeLinks(item, true);
         break;
     }
