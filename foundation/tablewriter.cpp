@@ -15,10 +15,6 @@ namespace {
 
 constexpr quint32 kBorderGrey = PackWorkbookColour(192, 192, 192);
 
-// Stands for a line break while the cell text is escaped; a private-use
-// character, so no user text is turned into markup by it.
-constexpr char16_t kBreakMarker = 0xE000;
-
 QString ColourText(quint32 colour)
 {
     return QStringLiteral("#%1%2%3")
@@ -116,26 +112,37 @@ bool HtmlTablePage::AddRow(const QStringList& cells)
 {
     if (!m_page || !m_ok)
         return false;
-    // Each row is a tree of its own appended to the page, so the file grows
-    // row by row; the text is escaped by the tree, and only then do the
-    // markers become line breaks.
-    CXmlDoc row;
-    bool built = row.AddElement(QStringLiteral("TR")) && row.EnterElement();
-    for (int i = 0; i < m_columns && built; ++i) {
+    // The row's markup is put together here, as the document tree would
+    // write it, and appended to the page, so the file grows row by row; the
+    // text is escaped first, and only then do line breaks become <BR/>.
+    static const QString cellStart = QStringLiteral(
+        "<TD bgcolor=\"#FFFFFF\" valign=\"top\" align=\"left\" height=\"20\">\r\n<FONT face=\"Verdana\" size=\"1\"");
+    static const QString cellEnd = QStringLiteral("</FONT>\r\n</TD>\r\n");
+    static const QString emptyCellEnd = QStringLiteral("/>\r\n</TD>\r\n");
+    QString markup = QStringLiteral("<TR>\r\n");
+    for (int i = 0; i < m_columns; ++i) {
         QString text = cells.value(i);
+        markup += cellStart;
+        if (text.isEmpty()) {
+            markup += emptyCellEnd;
+            continue;
+        }
         text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         text.replace(u'\r', u'\n');
-        text.replace(u'\n', QChar(kBreakMarker));
-        built = row.AddElement(QStringLiteral("TD")) && row.SetCurrentAttribute(u"bgcolor", u"#FFFFFF")
-            && row.SetCurrentAttribute(u"valign", u"top") && row.SetCurrentAttribute(u"align", u"left")
-            && row.SetCurrentAttribute(u"height", u"20") && row.EnterElement()
-            && row.AddElement(QStringLiteral("FONT"), text) && row.SetCurrentAttribute(u"face", u"Verdana")
-            && row.SetCurrentAttribute(u"size", u"1") && row.LeaveElement();
+        markup += u'>';
+        for (const QChar c : std::as_const(text)) {
+            switch (c.unicode()) {
+            case u'&': markup += QLatin1String("&amp;"); break;
+            case u'<': markup += QLatin1String("&lt;"); break;
+            case u'>': markup += QLatin1String("&gt;"); break;
+            case u'\n': markup += QLatin1String("<BR/>"); break;
+            default: markup += c; break;
+            }
+        }
+        markup += cellEnd;
     }
-    built = built && row.LeaveElement();
-    QString markup = row.GetDoc();
-    markup.replace(QChar(kBreakMarker), QStringLiteral("<BR/>"));
-    m_ok = built && m_page->AddSubDoc(markup);
+    markup += QStringLiteral("</TR>\r\n");
+    m_ok = m_page->AddSubDoc(markup);
     if (!m_ok)
         m_error = m_page->GetResultText();
     return m_ok;
